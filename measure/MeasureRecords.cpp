@@ -1,0 +1,44 @@
+#include "measure/MeasureRecords.h"
+
+CMeasureRecordList g_liveShapes;
+CMeasureRecordList g_undoneShapes;
+CPolylineRecordList g_livePolylines;
+CDraftShape g_draftShape;
+std::vector<CPointRecord> g_edgePoints;
+int g_circleLabelCount = 0;
+int g_squareLabelCount = 0;
+
+namespace {
+
+std::mutex& LiveListsMutex() {
+    static std::mutex m;
+    return m;
+}
+
+}  // namespace
+
+int CanvasKindOfTool(int tool) {
+    switch (tool) {
+    case TOOL_LINE:
+        return CANVAS_KIND_LINE;
+    case TOOL_RECTANGLE:
+        return CANVAS_KIND_RECTANGLE;
+    case TOOL_TEXT:
+        return CANVAS_KIND_TEXT;
+    default:
+        return tool;
+    }
+}
+
+LiveListsLock::LiveListsLock() : m_lock(LiveListsMutex()) {}
+
+LiveListsLock::~LiveListsLock() = default;
+
+void DeleteAllLiveShapes() {
+    LiveListsLock lock;
+    lock.Polylines().DeleteAll();
+    lock.Undone().DeleteAll();
+    lock.Shapes().DeleteAll();
+    lock.Draft().m_points.clear();
+    lock.Draft().m_labels.clear();
+}
