@@ -1,0 +1,278 @@
+#include "measure/IniTextFile.h"
+
+#include "platform/win/core/WString.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string PathBytes(const WCHAR* path) { return ms::ToUtf8(path ? std::u16string_view(path) : u""); }
+
+// Reads the whole file. 1 read, 0 missing, -1 exists but unreadable.
+int ReadAll(const std::string& path, std::string& out) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? 0 : -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    char buf[8192];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            return -1;
+        }
+        if (n == 0)
+            break;
+        out.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return 1;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Writes a temporary file beside the target and renames it over the target.
+bool ReplaceFile(const std::string& path, const std::string& data) {
+    std::string tmp = path + ".XXXXXX";
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0)
+        return false;
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        mode = st.st_mode & 0777;
+    ::fchmod(fd, mode);
+    const bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool Contains(const CString& line, const WCHAR* what) { return line.Find(what) >= 0; }
+
+// A section line, trimmed, without its first and last character (the brackets).
+CString SectionName(const CString& line) {
+    CString t(line);
+    t.Trim();
+    if (t.GetLength() < 2)
+        return CString();
+    return t.Mid(1, t.GetLength() - 2);
+}
+
+bool StartsSection(const CString& line) {
+    CString t(line);
+    t.TrimLeft();
+    return !t.IsEmpty() && t[0] == u'[';
+}
+
+// What a line after the section line is to the key search.
+enum class LineRole { Skip, Key, SectionEnd, Other };
+
+// A header line never counts as the key line: "[100]" holds the key "10", and taking it as
+// the key of section 10 would overwrite section 100's header.
+LineRole RoleOf(const CString& line, const WCHAR* key) {
+    if (Contains(line, u"//"))
+        return LineRole::Skip;
+    if (StartsSection(line))
+        return LineRole::SectionEnd;
+    if (Contains(line, key))
+        return LineRole::Key;
+    if (Contains(line, u"["))
+        return LineRole::SectionEnd;
+    return LineRole::Other;
+}
+
+bool IsMagnificationText(const WCHAR* text) {
+    if (text == nullptr || *text == 0)
+        return false;
+    for (const WCHAR* p = text; *p; ++p)
+        if (!((*p >= u'0' && *p <= u'9') || *p == u'.'))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+CIniTextFile::~CIniTextFile() { Flush(); }
+
+int CIniTextFile::Load(const WCHAR* path) { return LoadFile(path, false); }
+
+int CIniTextFile::LoadForWriting(const WCHAR* path) { return LoadFile(path, true); }
+
+int CIniTextFile::LoadFile(const WCHAR* path, bool missingIsEmpty) {
+    m_path = path ? path : u"";
+    std::string bytes;
+    const int r = ReadAll(PathBytes(path), bytes);
+    if (r < 0 || (r == 0 && !missingIsEmpty))
+        return 0;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        const size_t next = end == std::string::npos ? bytes.size() : end + 1;
+        if (end == std::string::npos)
+            end = bytes.size();
+        if (end > start && bytes[end - 1] == '\r')
+            --end;
+        std::u16string line;
+        line.reserve(end - start);
+        for (size_t i = start; i < end; ++i)
+            line.push_back(static_cast<unsigned char>(bytes[i]));
+        m_lines.emplace_back(std::move(line));
+        start = next;
+    }
+    m_loaded = 1;
+    // A file that does not exist yet is written once a value is stored.
+    m_changed = false;
+    return 1;
+}
+
+int CIniTextFile::FindSectionLine(const WCHAR* section, bool needBracket) const {
+    for (size_t i = 0; i < m_lines.size(); ++i) {
+        if (SectionName(m_lines[i]).CompareNoCase(section) != 0)
+            continue;
+        if (needBracket && !Contains(m_lines[i], u"["))
+            continue;
+        return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int CIniTextFile::FindKey(const WCHAR* section, const WCHAR* key) const {
+    if (m_lines.empty() || section == nullptr || key == nullptr)
+        return -1;
+    const int s = FindSectionLine(section, false);
+    if (s < 0)
+        return -1;
+    for (size_t i = static_cast<size_t>(s) + 1; i < m_lines.size(); ++i) {
+        switch (RoleOf(m_lines[i], key)) {
+        case LineRole::Key:
+            return static_cast<int>(i) + 1;
+        case LineRole::SectionEnd:
+            return -2;
+        default:
+            break;
+        }
+    }
+    return -1;
+}
+
+int CIniTextFile::ReadString(const WCHAR* section, const WCHAR* key, CString& value) const {
+    if (!m_loaded)
+        return 0;
+    const int n = FindKey(section, key);
+    if (n < 1)
+        return 0;
+    const CString& line = m_lines[static_cast<size_t>(n - 1)];
+    const int eq = line.Find(u'=');
+    value = eq < 0 ? line : line.Mid(eq + 1);
+    return 1;
+}
+
+int CIniTextFile::WriteString(const WCHAR* section, const WCHAR* key, const WCHAR* value,
+                              int noCreate) {
+    if (!m_loaded || section == nullptr || key == nullptr)
+        return 0;
+    const CString keyLine = CString(key) + u"=" + CString(value ? value : u"");
+    const CString sectionLine = CString(u"[") + section + u"]";
+    if (m_lines.empty()) {
+        if (noCreate)
+            return 0;
+        m_lines.push_back(sectionLine);
+        m_lines.push_back(keyLine);
+        m_changed = true;
+        return 1;
+    }
+    const int s = FindSectionLine(section, true);
+    if (s >= 0) {
+        for (size_t i = static_cast<size_t>(s) + 1; i < m_lines.size(); ++i) {
+            const LineRole role = RoleOf(m_lines[i], key);
+            if (role == LineRole::Key) {
+                if (m_lines[i] != keyLine) {
+                    m_lines[i] = keyLine;
+                    m_changed = true;
+                }
+                return 1;
+            }
+            if (role == LineRole::SectionEnd) {
+                if (noCreate)
+                    return 0;
+                m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(i), keyLine);
+                m_changed = true;
+                return 1;
+            }
+        }
+        if (noCreate)
+            return 0;
+        m_lines.push_back(keyLine);
+        m_changed = true;
+        return 1;
+    }
+    if (noCreate)
+        return 0;
+    m_lines.push_back(sectionLine);
+    m_lines.push_back(keyLine);
+    m_changed = true;
+    return 1;
+}
+
+bool CIniTextFile::Flush() {
+    if (!m_loaded || !m_changed)
+        return true;
+    std::string bytes;
+    for (const CString& line : m_lines) {
+        for (WCHAR c : line.Str())
+            bytes.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
+        bytes += "\r\n";
+    }
+    if (!ReplaceFile(PathBytes(m_path), bytes))
+        return false;
+    m_changed = false;
+    return true;
+}
+
+bool ReadCalibration(const WCHAR* path, const WCHAR* magnification, CString& value) {
+    if (!IsMagnificationText(magnification))
+        return false;
+    CIniTextFile file;
+    if (!file.Load(path))
+        return false;
+    return file.GetString(magnification, magnification, value) == 1;
+}
+
+bool StoreCalibration(const WCHAR* path, const WCHAR* magnification, double calibrated) {
+    if (!IsMagnificationText(magnification) || !std::isfinite(calibrated))
+        return false;
+    CString text;
+    text.Format(u"%.1f", calibrated);
+    CIniTextFile file;
+    if (!file.LoadForWriting(path))
+        return false;
+    if (file.SetString(magnification, magnification, text) != 1)
+        return false;
+    return file.Flush();
+}
