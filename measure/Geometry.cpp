@@ -157,7 +157,7 @@ bool CircleCentre(int x1, int y1, int x2, int y2, int x3, int y3, POINT& centre)
 }
 
 bool CircleThroughPoints(int x1, int y1, int x2, int y2, int x3, int y3, POINT& centre,
-                         double& radius, int& clockwise) {
+                         double& radius, int& orientation) {
     const std::int64_t cross = Cross(x1, y1, x2, y2, x3, y3);
     const double k1 = (y1 == y2) ? kVerticalSlope : -double(x1 - x2) / double(y1 - y2);
     const double k2 = (y3 == y2) ? kVerticalSlope : -double(x3 - x2) / double(y3 - y2);
@@ -183,7 +183,7 @@ bool CircleThroughPoints(int x1, int y1, int x2, int y2, int x3, int y3, POINT& 
         return false;
     centre = Pt(cx, cy);
     radius = Trunc(r);
-    clockwise = cross < 0 ? 1 : 0;
+    orientation = cross < 0 ? 1 : 0;
     return true;
 }
 

@@ -31,11 +31,11 @@ bool LineSectionBox(POINT p1, POINT p2, RECT& box, int& orientation);
 bool CircleCentre(int x1, int y1, int x2, int y2, int x3, int y3, POINT& centre);
 
 // Circle through three points from the perpendicular bisectors of p1p2 and p3p2: centre and
-// radius truncated to whole pixels; clockwise is 1 when the points run clockwise on the screen
-// ((x2 - x1)(y3 - y1) - (x3 - x1)(y2 - y1) < 0). False, outputs untouched, for collinear or
+// radius truncated to whole pixels; orientation is 1 when p1, p2, p3 run counter-clockwise on
+// the screen ((x2 - x1)(y3 - y1) - (x3 - x1)(y2 - y1) < 0, y downwards), else 0. False, outputs untouched, for collinear or
 // coincident points.
 bool CircleThroughPoints(int x1, int y1, int x2, int y2, int x3, int y3, POINT& centre,
-                         double& radius, int& clockwise);
+                         double& radius, int& orientation);
 
 // Algebraic least-squares circle through count points. Returns 1 with the centre and radius,
 // 0 (outputs untouched) for fewer than three points or points that define no circle.
