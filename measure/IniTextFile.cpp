@@ -1,10 +1,10 @@
 #include "measure/IniTextFile.h"
 
+#include "platform/win/core/Files.h"
 #include "platform/win/core/WString.h"
 
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -39,38 +39,6 @@ int ReadAll(const std::string& path, std::string& out) {
     }
     ::close(fd);
     return 1;
-}
-
-bool WriteAll(int fd, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Writes a temporary file beside the target and renames it over the target.
-bool ReplaceFile(const std::string& path, const std::string& data) {
-    std::string tmp = path + ".XXXXXX";
-    const int fd = ::mkstemp(tmp.data());
-    if (fd < 0)
-        return false;
-    mode_t mode = 0644;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
-        mode = st.st_mode & 0777;
-    ::fchmod(fd, mode);
-    const bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    return true;
 }
 
 bool Contains(const CString& line, const WCHAR* what) { return line.Find(what) >= 0; }
@@ -249,7 +217,7 @@ bool CIniTextFile::Flush() {
             bytes.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
         bytes += "\r\n";
     }
-    if (!ReplaceFile(PathBytes(m_path), bytes))
+    if (!ms::WriteFileAtomic(m_path.Str(), bytes))
         return false;
     m_changed = false;
     return true;
