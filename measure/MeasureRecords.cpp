@@ -30,6 +30,12 @@ int CanvasKindOfTool(int tool) {
     }
 }
 
+std::array<POINT, 3> CoordinateAngleGuidePoints(int x, int y) {
+    const LONG up = y - 200 < 0 ? 0 : y - 200;
+    const LONG right = x + 200 > 640 ? 640 : x + 200;
+    return {POINT{x, y}, POINT{x, up}, POINT{right, y}};
+}
+
 LiveListsLock::LiveListsLock() : m_lock(LiveListsMutex()) {}
 
 LiveListsLock::~LiveListsLock() = default;

@@ -12,6 +12,7 @@
 #include "platform/win/WinTypes.h"
 #include "platform/win/core/CString.h"
 
+#include <array>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -130,6 +131,10 @@ public:
     std::vector<CString> m_labels;
     int m_radius = 0;                   // preview pixels of the last fitted circle or arc
 };
+
+// The three points of a coordinate-angle guide at (x, y) of the preview: the vertex, the end
+// of the ray 200 pixels up (y not below 0) and of the ray 200 pixels right (x not beyond 640).
+std::array<POINT, 3> CoordinateAngleGuidePoints(int x, int y);
 
 // A guide shape of the live view.
 class CPolylineRecord {

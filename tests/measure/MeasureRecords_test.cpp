@@ -49,6 +49,15 @@ TEST(MeasureRecords, CanvasKindsShiftTheSmallestTools) {
     EXPECT_EQ(int(LIVE_TEXT), 16);
 }
 
+TEST(MeasureRecords, CoordinateAngleGuideStaysOnThePreview) {
+    const auto p = CoordinateAngleGuidePoints(600, 100);
+    EXPECT_TRUE(p[0].x == 600 && p[0].y == 100);
+    EXPECT_TRUE(p[1].x == 600 && p[1].y == 0);
+    EXPECT_TRUE(p[2].x == 640 && p[2].y == 100);
+    const auto q = CoordinateAngleGuidePoints(100, 300);
+    EXPECT_TRUE(q[1].x == 100 && q[1].y == 100 && q[2].x == 300 && q[2].y == 300);
+}
+
 TEST(MeasureRecords, UndoMovesTheSameObject) {
     CMeasureRecordList done, undone;
     auto r = std::make_unique<CMeasureRecord>();
