@@ -1,0 +1,314 @@
+// CDibImage: the picture of both programs. One heap block holds a packed device-independent
+// bitmap (BITMAPINFOHEADER, palette, rows bottom row first, each padded to 4 bytes); beside it
+// an attribute block, and optionally a selection mask, an alpha channel and layers.
+//
+// Coordinates: x counts from the left, y counts stored rows from the bottom of the picture.
+// Failures return false or NULL and leave a text in GetLastErrorText(); nothing is shown.
+// An image is used by one thread at a time; images share no state.
+//
+// Variants (compile definitions, set PUBLIC by the library target):
+//   DIBIMAGE_DETECTION    Tessary's image: the work members of the detection methods.
+//   DIBIMAGE_SUPPORT_PNG  Wavenor's image: the PNG format slot.
+#pragma once
+
+#include <cstdio>
+
+#include "imaging/DibFile.h"
+#include "platform/win/WinTypes.h"
+
+constexpr DWORD DIBIMAGE_TYPE_UNKNOWN = 0;
+constexpr DWORD DIBIMAGE_TYPE_BMP = 1;
+constexpr DWORD DIBIMAGE_TYPE_JPG = 3;
+#ifdef DIBIMAGE_SUPPORT_PNG
+constexpr DWORD DIBIMAGE_TYPE_PNG = 4;
+constexpr int DIBIMAGE_FORMAT_SLOTS = 4;
+#else
+constexpr int DIBIMAGE_FORMAT_SLOTS = 3;
+#endif
+
+// Largest pixel data Create accepts, in bytes.
+constexpr unsigned long long DIBIMAGE_MAX_MEMORY = 268435456ull;
+
+class CDibImage;
+
+struct CDibImageInfo {
+    DWORD rowStride;          // bytes per pixel row
+    BYTE* bits;               // first pixel row inside the DIB block
+    CDibImage* sharedOwner;   // non-NULL: this image is a shared view of that one
+    CDibImage* parent;        // the image that holds this one as a layer
+    DWORD type;               // DIBIMAGE_TYPE_*
+    char lastError[256];
+    long progress;
+    long escape;              // 0 run; nonzero stop early; -1 decoders read size and type only
+    long keyIndex;            // transparent / background palette index, -1 none
+    RGBQUAD keyColor;         // background colour of true-colour images
+    float jpegQuality;
+    BYTE jpegScale;           // scale denominator for JPEG decoding
+    long dpiX;
+    long dpiY;
+    RECT selectionBox;        // half-open: left <= x < right, bottom <= y < top
+    BYTE alphaMax;
+    bool paletteAlphaEnabled;
+    bool enabled;
+    long offsetX;
+    long offsetY;
+    DWORD codecOptions[DIBIMAGE_FORMAT_SLOTS];
+    RGBQUAD nearestColor;     // nearest-colour cache
+    BYTE nearestIndex;
+    bool nearestValid;
+    long layerCount;
+    DWORD flags;
+    bool littleEndianHost;
+};
+
+class CDibImage {
+public:
+    // ---- construction (DibImage.cpp; the loading constructors in DibImageIO.cpp)
+    explicit CDibImage(DWORD type = 0);
+    CDibImage(DWORD width, DWORD height, DWORD bpp, DWORD type = 0);
+    CDibImage(const CDibImage& src, bool copyPixels = true, bool copySelection = true, bool copyAlpha = true);
+    CDibImage(const WCHAR* path, DWORD type);
+    // Decodes from the caller's block; the block is neither owned nor copied.
+    CDibImage(BYTE* buffer, DWORD size, DWORD type);
+    CDibImage(FILE* stream, DWORD type);
+    CDibImage(CDibFile* file, DWORD type);
+    virtual ~CDibImage();
+    CDibImage& operator=(const CDibImage& src);
+
+    // Returns the DIB block, or NULL (the last error says why). New pixel rows are zero.
+    void* Create(DWORD width, DWORD height, DWORD bpp, DWORD type = 0);
+    bool Destroy();
+    void Copy(const CDibImage& src, bool copyPixels = true, bool copySelection = true, bool copyAlpha = true);
+    void CopyAttributes(const CDibImage& src);
+    // Makes this image a view of src that owns nothing.
+    void AttachShared(const CDibImage* src);
+    bool TransferFrom(CDibImage& from, bool transferFrames = true);
+    bool CreateFromBuffer(const BYTE* pixels, DWORD width, DWORD height, DWORD bpp, DWORD bytesPerLine,
+                          bool flipY = false);
+    bool CreateFromRows(BYTE** rows, DWORD width, DWORD height, DWORD bpp, DWORD bytesPerLine,
+                        bool flipY = false);
+    // Fills this 24-bit image from 16- or 32-bit bitfield pixels (DibImageBMP.cpp). source holds
+    // height rows of ((width + 1) / 2) * 4 bytes (16) or width * 4 bytes (32); it may be the
+    // image's own pixel rows for 16-bit data.
+    void ConvertBitfieldsTo24(BYTE* source, DWORD redMask, DWORD greenMask, DWORD blueMask, BYTE bpp);
+
+    // ---- pixel data
+    BYTE* GetBits(DWORD row = 0) const;
+    DWORD GetSize() const;
+    bool IsInside(long x, long y) const;
+    void Clear(BYTE level = 0);
+    bool IsValid() const { return m_dib != nullptr; }
+    void* GetDibBlock() const { return m_dib; }
+
+    // ---- attributes
+    DWORD GetWidth() const { return static_cast<DWORD>(m_header.biWidth); }
+    DWORD GetHeight() const { return static_cast<DWORD>(m_header.biHeight); }
+    WORD GetBpp() const { return m_header.biBitCount; }
+    DWORD GetRowStride() const { return m_info.rowStride; }
+    DWORD GetNumColors() const { return m_header.biClrUsed; }
+    bool HasPalette() const { return m_header.biClrUsed != 0; }
+    DWORD GetType() const { return m_info.type; }
+    bool SetImageType(DWORD type);
+    long GetDpiX() const { return m_info.dpiX; }
+    long GetDpiY() const { return m_info.dpiY; }
+    void SetDpiX(long dpi);
+    void SetDpiY(long dpi);
+    BYTE GetJpegLevel() const;
+    void SetJpegLevel(BYTE quality) { m_info.jpegQuality = quality; }
+    float GetJpegLevelF() const { return m_info.jpegQuality; }
+    void SetJpegLevelF(float quality) { m_info.jpegQuality = quality > 0 ? quality : 0.0f; }
+    BYTE GetJpegScale() const { return m_info.jpegScale; }
+    void SetJpegScale(BYTE scale) { m_info.jpegScale = scale; }
+    long GetEscape() const { return m_info.escape; }
+    void SetEscape(long value) { m_info.escape = value; }
+    long GetProgress() const { return m_info.progress; }
+    void SetProgress(long value) { m_info.progress = value; }
+    long GetKeyIndex() const { return m_info.keyIndex; }
+    bool HasKeyColor() const { return m_info.keyIndex >= 0; }
+    void SetKeyIndex(long index);
+    RGBQUAD GetKeyColor() const;
+    void SetKeyColor(RGBQUAD colour);
+    BYTE GetPixelKind() const;
+    DWORD GetFlags() const { return m_info.flags; }
+    void SetFlags(DWORD flags, bool lowOnly = false);
+    DWORD GetCodecOption(DWORD type = 0) const;
+    bool SetCodecOption(DWORD option, DWORD type = 0);
+    bool IsEnabled() const { return m_info.enabled; }
+    void Enable(bool enabled = true) { m_info.enabled = enabled; }
+    long GetOffsetX() const { return m_info.offsetX; }
+    long GetOffsetY() const { return m_info.offsetY; }
+    void SetOffset(long x, long y) { m_info.offsetX = x; m_info.offsetY = y; }
+    const char* GetLastErrorText() const { return m_info.lastError; }
+    char* GetLastErrorText() { return m_info.lastError; }
+    const BITMAPINFOHEADER& GetHeader() const { return m_header; }
+    const CDibImageInfo& GetInfo() const { return m_info; }
+    bool IsShared() const { return m_info.sharedOwner != nullptr; }
+
+    WORD ToLittleEndian16(WORD v) const;
+    DWORD ToLittleEndian32(DWORD v) const;
+    void HeaderToLittleEndian(BITMAPINFOHEADER* header) const;
+
+    static float GetVersionNumber() { return 6.0f; }
+    static const char* GetVersion() { return "CDibImage 6.0.0"; }
+    static void FreeMemory(void* block);
+    // Gray level of the library: (117 B + 601 G + 306 R) >> 10.
+    static BYTE GrayLevel(BYTE blue, BYTE green, BYTE red) {
+        return static_cast<BYTE>((117 * blue + 601 * green + 306 * red) >> 10);
+    }
+    static int CompareColorsByGray(const void* a, const void* b);
+
+    // ---- format table and load/save (DibImageIO.cpp)
+    static DWORD GetFormatCount();
+    static DWORD GetIndexFromType(DWORD type);
+    static DWORD GetTypeFromIndex(DWORD index);
+    static DWORD GetTypeFromExtension(const WCHAR* extension);
+
+    bool LoadFromFile(const WCHAR* path, DWORD type);
+    // Checks the type and the image before the file is touched: a refused save leaves an
+    // existing file as it was; a failed write removes the partial file.
+    bool SaveToFile(const WCHAR* path, DWORD type);
+    bool Encode(FILE* stream, DWORD type);
+    bool Encode(CDibFile* file, DWORD type);
+    // Encodes into a new block (caller frees it with free()); buffer must come in NULL.
+    bool Encode(BYTE*& buffer, long& size, DWORD type);
+    bool Encode(CDibFile* file, CDibImage** images, int count, DWORD type);
+    bool EncodeToRGBA(BYTE*& buffer, long& size, bool bottomUp = false);
+    bool EncodeToRGBA(CDibFile* file, bool bottomUp = false);
+    bool Decode(FILE* stream, DWORD type);
+    bool Decode(BYTE* buffer, DWORD size, DWORD type);
+    bool Decode(CDibFile* file, DWORD type);
+    bool CheckFormat(CDibFile* file, DWORD type);
+    bool CheckFormat(BYTE* buffer, DWORD size, DWORD type);
+    // true when encoding must stop (no file, no image), with the reason as the last error.
+    bool CheckBeforeEncode(CDibFile* file);
+
+    // ---- palette (DibImagePixels.cpp)
+    DWORD GetPaletteSize() const { return m_header.biClrUsed * sizeof(RGBQUAD); }
+    RGBQUAD* GetPalette() const;
+    RGBQUAD GetPaletteColor(BYTE index) const;
+    bool GetPaletteColor(BYTE index, BYTE* r, BYTE* g, BYTE* b) const;
+    void SetPaletteColor(BYTE index, BYTE r, BYTE g, BYTE b, BYTE alpha = 0);
+    void SetPaletteColor(BYTE index, RGBQUAD colour);
+    void SetPaletteColor(BYTE index, COLORREF colour);
+    void SetPalette(const RGBQUAD* palette, DWORD count = 256);
+    void SetPalette(DWORD count, BYTE* red, BYTE* green = nullptr, BYTE* blue = nullptr);
+    void SetPalette(const BYTE* rgbTriples, DWORD count);
+    void SetGrayPalette();
+    void SetStandardPalette();
+    bool IsGrayScale() const;
+    BYTE GetNearestIndex(RGBQUAD colour);
+    void SwapIndex(BYTE a, BYTE b);
+    DWORD GetClrImportant() const { return m_header.biClrImportant; }
+    void SetClrImportant(DWORD n);
+    void BlendPalette(COLORREF colour, long percent);
+    void SwapRedBlue();
+    bool IsSamePalette(const CDibImage& other, bool checkAlpha = false) const;
+
+    // ---- pixels (DibImagePixels.cpp)
+    BYTE GetPixelIndex(long x, long y) const;
+    BYTE GetPixelIndexUnchecked(long x, long y) const;
+    void SetPixelIndex(long x, long y, BYTE index);
+    void SetPixelIndexUnchecked(long x, long y, BYTE index);
+    RGBQUAD GetPixelColor(long x, long y, bool getAlpha = true) const;
+    RGBQUAD GetPixelColorUnchecked(long x, long y, bool getAlpha = true) const;
+    BYTE GetPixelGray(long x, long y) const;
+    void SetPixelColor(long x, long y, RGBQUAD colour, bool setAlpha = false);
+    void SetPixelColor(long x, long y, COLORREF colour);
+    void SetPixelColorUnchecked(long x, long y, RGBQUAD colour, bool setAlpha = false);
+    void BlendPixelColor(long x, long y, RGBQUAD colour, float blend, bool setAlpha = false);
+    BYTE* GetPixelPointer(long x, long y) const;
+    void SwapRedBlueInRow(BYTE* row, long length) const;
+    bool IsTransparentAt(long x, long y) const;
+    // A 1-bit image with 1 where the pixel is transparent; into dest, or this image when NULL.
+    bool CreateTransparencyMask(CDibImage* dest = nullptr);
+    void DrawLine(long startX, long endX, long startY, long endY, RGBQUAD colour, bool setAlpha = false);
+    void DrawLine(long startX, long endX, long startY, long endY, COLORREF colour);
+    static RGBQUAD ColorRefToRgbQuad(COLORREF colour);
+    static COLORREF RgbQuadToColorRef(RGBQUAD colour);
+
+    // ---- alpha channel (DibImageAlpha.cpp)
+    bool AlphaIsValid() const { return m_alpha != nullptr; }
+    bool AlphaCreate();
+    void AlphaDelete();
+    void AlphaZero() { AlphaFill(0); }
+    void AlphaFill(BYTE level);
+    void AlphaInvert();
+    bool AlphaCopy(const CDibImage& from);
+    bool AlphaFromGray(const CDibImage& gray);
+    void AlphaSetAt(long x, long y, BYTE level);
+    BYTE AlphaGetAt(long x, long y) const;
+    BYTE AlphaGetAtUnchecked(long x, long y) const { return m_alpha[x + y * static_cast<long>(GetWidth())]; }
+    BYTE* AlphaGetPointer(long x = 0, long y = 0) const;
+    bool AlphaFlip();
+    bool AlphaMirror();
+    BYTE GetAlphaMax() const { return m_info.alphaMax; }
+    void SetAlphaMax(BYTE value) { m_info.alphaMax = value; }
+    bool IsPaletteAlphaEnabled() const { return m_info.paletteAlphaEnabled; }
+    void EnablePaletteAlpha(bool enable = true) { m_info.paletteAlphaEnabled = enable; }
+    bool HasPaletteAlpha() const;
+    void PaletteAlphaClear();
+    void AlphaBlendIntoPixels();
+    bool AlphaToGrayImage(CDibImage* dest) const;
+    bool PaletteAlphaToGrayImage(CDibImage* dest) const;
+    bool AlphaFromKeyColor();
+
+    // ---- selection mask (DibImageAlpha.cpp)
+    bool SelectionIsValid() const { return m_selection != nullptr; }
+    bool SelectionCreate();
+    bool SelectionDelete();
+    bool SelectionClear(BYTE level = 0);
+    void SelectionGetBox(RECT& box) const { box = m_info.selectionBox; }
+    bool SelectionIsInside(long x, long y) const;
+    bool SelectionIsInsideUnchecked(long x, long y) const {
+        return !m_selection || m_selection[x + y * static_cast<long>(GetWidth())] != 0;
+    }
+    BYTE SelectionGetAt(long x, long y) const;
+    BYTE SelectionGetAtUnchecked(long x, long y) const { return m_selection[x + y * static_cast<long>(GetWidth())]; }
+    BYTE* SelectionGetPointer(long x = 0, long y = 0) const;
+    void SelectionSetAt(long x, long y, BYTE level);
+    bool SelectionSetPixel(long x, long y, BYTE level);
+    bool SelectionFillRect(long x1, long y1, long x2, long y2, BYTE level = 255);
+    bool SelectionFillEllipse(long x1, long y1, long x2, long y2, BYTE level = 255);
+    bool SelectionFillPolygon(const POINT* points, long count, BYTE level = 255);
+    bool SelectionInvertAll();
+    bool SelectionCopy(const CDibImage& from);
+    bool SelectionSet(const CDibImage& mask);
+    void SelectionRebuildBox();
+    bool SelectionFlip();
+    bool SelectionMirror();
+    bool SelectionToGrayImage(CDibImage* dest) const;
+
+    // ---- layers (DibImageAlpha.cpp)
+    CDibImage* GetParentImage() const { return m_info.parent; }
+    long GetLayerCount() const { return m_info.layerCount; }
+    bool InsertLayer(long position = -1);
+    bool DeleteLayer(long position = -1);
+    void DeleteAllLayers();
+    CDibImage* GetLayerAt(long position) const;
+
+    // Stores text (cut to 255 characters) as the last error.
+    void SetLastError(const char* text);
+
+protected:
+    void InitDefaults(DWORD type);
+    void EmptySelectionBox();
+    bool ChannelToGrayImage(const BYTE* channel, CDibImage* dest) const;
+
+    void* m_dib;                // DIB block (header, palette, rows), from malloc; NULL when empty
+    BITMAPINFOHEADER m_header;  // the image's own header; Create copies it into the block
+    CDibImageInfo m_info;
+    BYTE* m_selection;          // width x height bytes, or NULL
+    BYTE* m_alpha;              // width x height bytes, 255 opaque, or NULL
+    CDibImage** m_layers;       // m_info.layerCount entries, or NULL
+
+#ifdef DIBIMAGE_DETECTION
+    // Work state of the edge, line and circle detection methods.
+    BYTE* m_grayImage;          // 8-bit gray work image, DWORD-aligned rows
+    RGBQUAD* m_grayPalette;     // 256 gray entries
+    int m_grayBpp;
+    int m_grayWidth;
+    int m_grayHeight;
+    int m_grayPaletteEntries;
+    DWORD m_histogram[256];
+#endif
+};
