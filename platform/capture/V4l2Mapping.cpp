@@ -1,0 +1,288 @@
+#include "platform/capture/V4l2Mapping.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <linux/input-event-codes.h>
+#include <linux/videodev2.h>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace ms::capture {
+
+DWORD FourCCOfPixelFormat(std::uint32_t pf) {
+    switch (pf) {
+    case V4L2_PIX_FMT_YUYV:
+        return FourCC('Y', 'U', 'Y', '2');
+    case V4L2_PIX_FMT_UYVY:
+        return FourCC('U', 'Y', 'V', 'Y');
+    case V4L2_PIX_FMT_MJPEG:
+    case V4L2_PIX_FMT_JPEG:
+        return FourCC('M', 'J', 'P', 'G');
+    case V4L2_PIX_FMT_BGR24:
+        return static_cast<DWORD>(BI_RGB);
+    case V4L2_PIX_FMT_YUV420:
+        return FourCC('I', '4', '2', '0');
+    case V4L2_PIX_FMT_YVU420:
+        return FourCC('Y', 'V', '1', '2');
+    default:
+        return pf; // V4L2 codes are four-character codes too (NV12, YVYU, ...)
+    }
+}
+
+std::uint32_t PixelFormatOfFourCC(DWORD fourcc) {
+    switch (fourcc) {
+    case FourCC('Y', 'U', 'Y', '2'):
+        return V4L2_PIX_FMT_YUYV;
+    case FourCC('M', 'J', 'P', 'G'):
+        return V4L2_PIX_FMT_MJPEG;
+    case static_cast<DWORD>(BI_RGB):
+        return V4L2_PIX_FMT_BGR24;
+    case FourCC('I', '4', '2', '0'):
+        return V4L2_PIX_FMT_YUV420;
+    case FourCC('Y', 'V', '1', '2'):
+        return V4L2_PIX_FMT_YVU420;
+    default:
+        return fourcc;
+    }
+}
+
+std::uint32_t ControlOfProperty(long property) {
+    switch (property) {
+    case VideoProcAmp_Brightness:
+        return V4L2_CID_BRIGHTNESS;
+    case VideoProcAmp_Contrast:
+        return V4L2_CID_CONTRAST;
+    case VideoProcAmp_Hue:
+        return V4L2_CID_HUE;
+    case VideoProcAmp_Saturation:
+        return V4L2_CID_SATURATION;
+    case VideoProcAmp_Sharpness:
+        return V4L2_CID_SHARPNESS;
+    case VideoProcAmp_Gamma:
+        return V4L2_CID_GAMMA;
+    case VideoProcAmp_WhiteBalance:
+        return V4L2_CID_WHITE_BALANCE_TEMPERATURE;
+    case VideoProcAmp_BacklightCompensation:
+        return V4L2_CID_BACKLIGHT_COMPENSATION;
+    case VideoProcAmp_Gain:
+        return V4L2_CID_GAIN;
+    default:
+        return 0;
+    }
+}
+
+std::uint32_t AutoControlOfProperty(long property) {
+    switch (property) {
+    case VideoProcAmp_Hue:
+        return V4L2_CID_HUE_AUTO;
+    case VideoProcAmp_WhiteBalance:
+        return V4L2_CID_AUTO_WHITE_BALANCE;
+    case VideoProcAmp_Gain:
+        return V4L2_CID_AUTOGAIN;
+    default:
+        return 0;
+    }
+}
+
+ProcAmpRange MapControlRange(const v4l2_queryctrl& q, bool hasAuto) {
+    ProcAmpRange r;
+    r.min = q.minimum;
+    r.max = std::max(q.minimum, q.maximum);
+    r.step = q.step > 0 ? q.step : 1;
+    r.def = std::clamp<long>(q.default_value, r.min, r.max);
+    r.caps = VideoProcAmp_Flags_Manual | (hasAuto ? VideoProcAmp_Flags_Auto : 0);
+    return r;
+}
+
+namespace {
+std::string ReadLine(const fs::path& p) {
+    std::ifstream in(p);
+    std::string s;
+    std::getline(in, s);
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' '))
+        s.pop_back();
+    return s;
+}
+
+bool ReadHex(const fs::path& p, WORD& out) {
+    std::string s = ReadLine(p);
+    if (s.empty())
+        return false;
+    char* end = nullptr;
+    unsigned long v = std::strtoul(s.c_str(), &end, 16);
+    if (end == s.c_str() || v > 0xffff)
+        return false;
+    out = static_cast<WORD>(v);
+    return true;
+}
+
+std::string RealPath(const fs::path& p) {
+    std::error_code ec;
+    auto r = fs::canonical(p, ec);
+    return ec ? std::string() : r.string();
+}
+
+std::u16string Widen(const std::string& s) {
+    std::u16string out;
+    out.reserve(s.size());
+    // Card names are ASCII in practice; other bytes are kept as Latin-1 rather than dropped.
+    for (unsigned char c : s)
+        out += static_cast<char16_t>(c);
+    return out;
+}
+
+int NodeNumber(const std::string& name, const char* prefix) {
+    size_t n = std::char_traits<char>::length(prefix);
+    if (name.compare(0, n, prefix) != 0 || name.size() == n)
+        return -1;
+    int v = 0;
+    for (size_t i = n; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9' || v > 100000)
+            return -1;
+        v = v * 10 + (name[i] - '0');
+    }
+    return v;
+}
+} // namespace
+
+std::vector<VideoNode> ScanVideoNodes(const std::string& sysRoot) {
+    std::vector<VideoNode> nodes;
+    std::error_code ec;
+    fs::path cls = fs::path(sysRoot) / "class" / "video4linux";
+    for (fs::directory_iterator it(cls, ec), end; !ec && it != end; it.increment(ec)) {
+        VideoNode n;
+        n.number = NodeNumber(it->path().filename().string(), "video");
+        if (n.number < 0)
+            continue;
+        n.name = ReadLine(it->path() / "name");
+        n.devicePath = RealPath(it->path() / "device");
+        // The USB device is the nearest ancestor of the interface that tells its ids.
+        for (fs::path p = n.devicePath; !n.devicePath.empty() && p.has_relative_path(); p = p.parent_path()) {
+            if (fs::exists(p / "idVendor", ec)) {
+                if (ReadHex(p / "idVendor", n.vendor) && ReadHex(p / "idProduct", n.product)) {
+                    ReadHex(p / "bcdDevice", n.revision);
+                    n.usbPath = p.string();
+                }
+                break;
+            }
+            if (p == p.parent_path())
+                break;
+        }
+        nodes.push_back(std::move(n));
+    }
+    std::sort(nodes.begin(), nodes.end(), [](const VideoNode& a, const VideoNode& b) { return a.number < b.number; });
+    return nodes;
+}
+
+std::vector<DeviceEntry> ListVideoDevices(const std::string& sysRoot, const std::string& devRoot,
+                                          const ProbeFn& probe) {
+    std::vector<DeviceEntry> out;
+    for (const auto& n : ScanVideoNodes(sysRoot)) {
+        std::string node = devRoot + "/video" + std::to_string(n.number);
+        auto p = probe(node);
+        if (!p || !(p->deviceCaps & V4L2_CAP_VIDEO_CAPTURE))
+            continue;
+        DeviceEntry e;
+        std::string card = p->card.empty() ? n.name : p->card;
+        std::string bus = p->busInfo.empty() ? n.devicePath : p->busInfo;
+        e.displayName = Widen("@device:v4l2:" + bus + ":" + card);
+        e.friendlyName = Widen(card);
+        e.friendlyNameReadable = !card.empty();
+        if (!n.usbPath.empty())
+            e.hardwareIds = UsbHardwareIds(n.vendor, n.product, n.revision);
+        e.key = node;
+        out.push_back(std::move(e));
+    }
+    return out;
+}
+
+bool KeyBitmapHas(const std::string& bitmap, int code, int bitsPerWord) {
+    std::istringstream in(bitmap);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    if (code < 0 || bitsPerWord <= 0)
+        return false;
+    size_t word = static_cast<size_t>(code / bitsPerWord);
+    if (word >= words.size())
+        return false;
+    const std::string& w = words[words.size() - 1 - word]; // least significant word last
+    char* end = nullptr;
+    unsigned long long v = std::strtoull(w.c_str(), &end, 16);
+    if (end == w.c_str())
+        return false;
+    return (v >> (code % bitsPerWord)) & 1ULL;
+}
+
+std::string FindStillButtonInput(const std::string& sysRoot, const std::string& usbPath) {
+    if (usbPath.empty())
+        return {};
+    std::error_code ec;
+    std::vector<std::pair<int, std::string>> found;
+    fs::path cls = fs::path(sysRoot) / "class" / "input";
+    for (fs::directory_iterator it(cls, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        int number = NodeNumber(name, "event");
+        if (number < 0)
+            continue;
+        std::string dev = RealPath(it->path() / "device");
+        if (dev.size() <= usbPath.size() || dev.compare(0, usbPath.size(), usbPath) != 0 ||
+            dev[usbPath.size()] != '/')
+            continue;
+        std::string keys = ReadLine(it->path() / "device" / "capabilities" / "key");
+        if (KeyBitmapHas(keys, KEY_CAMERA, static_cast<int>(sizeof(long) * CHAR_BIT)))
+            found.emplace_back(number, name);
+    }
+    if (found.empty())
+        return {};
+    std::sort(found.begin(), found.end());
+    return found.front().second;
+}
+
+namespace {
+inline BYTE Clamp(int v) {
+    return static_cast<BYTE>(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
+} // namespace
+
+void ConvertPackedYuvToBgrBottomUp(const BYTE* src, long srcStride, LONG width, LONG height,
+                                   BYTE* dst, long dstStride, bool uyvy) {
+    const int y0 = uyvy ? 1 : 0, u0 = uyvy ? 0 : 1, y1 = uyvy ? 3 : 2, v0 = uyvy ? 2 : 3;
+    for (LONG row = 0; row < height; ++row) {
+        const BYTE* s = src + static_cast<size_t>(row) * srcStride;
+        BYTE* d = dst + static_cast<size_t>(height - 1 - row) * dstStride;
+        LONG x = 0;
+        for (; x + 1 < width; x += 2, s += 4, d += 6) {
+            int c0 = 298 * (s[y0] - 16) + 128;
+            int c1 = 298 * (s[y1] - 16) + 128;
+            int du = s[u0] - 128, dv = s[v0] - 128;
+            int rr = 409 * dv, gg = -100 * du - 208 * dv, bb = 516 * du;
+            d[0] = Clamp((c0 + bb) >> 8);
+            d[1] = Clamp((c0 + gg) >> 8);
+            d[2] = Clamp((c0 + rr) >> 8);
+            d[3] = Clamp((c1 + bb) >> 8);
+            d[4] = Clamp((c1 + gg) >> 8);
+            d[5] = Clamp((c1 + rr) >> 8);
+        }
+        if (x < width) { // odd width: the last pixel uses its pair's chroma
+            int c0 = 298 * (s[y0] - 16) + 128;
+            int du = s[u0] - 128, dv = s[v0] - 128;
+            d[0] = Clamp((c0 + 516 * du) >> 8);
+            d[1] = Clamp((c0 - 100 * du - 208 * dv) >> 8);
+            d[2] = Clamp((c0 + 409 * dv) >> 8);
+        }
+    }
+}
+
+void FlipRows(const BYTE* src, long srcStride, LONG height, long rowBytes, BYTE* dst,
+              long dstStride) {
+    for (LONG row = 0; row < height; ++row)
+        std::copy_n(src + static_cast<size_t>(row) * srcStride, rowBytes,
+                    dst + static_cast<size_t>(height - 1 - row) * dstStride);
+}
+
+} // namespace ms::capture
