@@ -1,0 +1,682 @@
+// Bitmaps, DIB conversion and blits.
+#include "platform/win/gdi/GdiPriv.h"
+#include "platform/win/gdi/GdiQt.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+using namespace ms::gdi;
+
+namespace {
+
+constexpr long long kMaxPixels = 1LL << 28; // 16384 x 16384; beyond that nothing is made
+
+int Stride(int width, int bpp) { return ((width * bpp + 31) / 32) * 4; }
+
+// What a BITMAPINFO describes, checked: a supported layout with sizes that fit.
+struct DibLayout {
+    int width = 0, height = 0, bpp = 0, stride = 0;
+    bool bottomUp = true;
+    std::vector<QRgb> palette;
+    bool ok = false;
+};
+
+DibLayout Describe(const BITMAPINFO* bmi, UINT usage) {
+    DibLayout d;
+    if (!bmi || bmi->bmiHeader.biSize < sizeof(BITMAPINFOHEADER) || usage != DIB_RGB_COLORS)
+        return d;
+    const BITMAPINFOHEADER& h = bmi->bmiHeader;
+    d.width = h.biWidth;
+    d.bottomUp = h.biHeight > 0;
+    const long long height = h.biHeight < 0 ? -static_cast<long long>(h.biHeight) : h.biHeight;
+    d.bpp = h.biBitCount;
+    if (d.width <= 0 || height <= 0 || height > std::numeric_limits<int>::max() ||
+        static_cast<long long>(d.width) * height > kMaxPixels)
+        return d;
+    d.height = static_cast<int>(height);
+    const bool fields = h.biCompression == BI_BITFIELDS;
+    if (h.biCompression != BI_RGB && !fields)
+        return d;
+    switch (d.bpp) {
+    case 1:
+    case 4:
+    case 8: {
+        if (fields)
+            return d;
+        const DWORD max = 1u << d.bpp;
+        const DWORD n = h.biClrUsed ? std::min<DWORD>(h.biClrUsed, max) : max;
+        const auto* colors = reinterpret_cast<const RGBQUAD*>(
+            reinterpret_cast<const BYTE*>(bmi) + h.biSize);
+        d.palette.resize(max, 0xFF000000u);
+        for (DWORD i = 0; i < n; ++i)
+            d.palette[i] = qRgb(colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue);
+        break;
+    }
+    case 16:
+    case 24:
+        if (fields)
+            return d;
+        break;
+    case 32:
+        if (fields) {
+            const auto* masks = reinterpret_cast<const DWORD*>(
+                reinterpret_cast<const BYTE*>(bmi) + h.biSize);
+            if (masks[0] != 0xFF0000u || masks[1] != 0xFF00u || masks[2] != 0xFFu)
+                return d;
+        }
+        break;
+    default:
+        return d;
+    }
+    d.stride = Stride(d.width, d.bpp);
+    d.ok = true;
+    return d;
+}
+
+inline const BYTE* RowOf(const BYTE* bits, const DibLayout& d, int y) { // y counted from the top
+    const int r = d.bottomUp ? d.height - 1 - y : y;
+    return bits + static_cast<size_t>(r) * static_cast<size_t>(d.stride);
+}
+
+inline QRgb Fetch(const BYTE* row, int x, const DibLayout& d) {
+    switch (d.bpp) {
+    case 1:
+        return d.palette[(row[x >> 3] >> (7 - (x & 7))) & 1];
+    case 4:
+        return d.palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF];
+    case 8:
+        return d.palette[row[x]];
+    case 16: {
+        const unsigned v = row[2 * x] | (row[2 * x + 1] << 8);
+        const unsigned r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
+        return qRgb((r << 3) | (r >> 2), (g << 3) | (g >> 2), (b << 3) | (b >> 2));
+    }
+    case 24: {
+        const BYTE* p = row + 3 * x;
+        return 0xFF000000u | (p[2] << 16) | (p[1] << 8) | p[0];
+    }
+    default: {
+        const BYTE* p = row + 4 * x;
+        return 0xFF000000u | (p[2] << 16) | (p[1] << 8) | p[0];
+    }
+    }
+}
+
+// Nearest palette entry, remembering the last answer (runs of one colour are common).
+struct Nearest {
+    const std::vector<QRgb>& pal;
+    QRgb lastColor = 1;
+    int lastIndex = 0;
+    int operator()(QRgb c) {
+        c |= 0xFF000000u;
+        if (c == lastColor)
+            return lastIndex;
+        int best = 0;
+        long bestD = std::numeric_limits<long>::max();
+        for (size_t i = 0; i < pal.size(); ++i) {
+            const long dr = qRed(c) - qRed(pal[i]), dg = qGreen(c) - qGreen(pal[i]),
+                       db = qBlue(c) - qBlue(pal[i]);
+            const long dist = dr * dr + dg * dg + db * db;
+            if (dist < bestD) {
+                bestD = dist;
+                best = static_cast<int>(i);
+                if (dist == 0)
+                    break;
+            }
+        }
+        lastColor = c;
+        lastIndex = best;
+        return best;
+    }
+};
+
+void Store(BYTE* row, int x, QRgb c, const DibLayout& d, Nearest* nearest) {
+    switch (d.bpp) {
+    case 1: {
+        const BYTE bit = static_cast<BYTE>(0x80 >> (x & 7));
+        if ((*nearest)(c))
+            row[x >> 3] |= bit;
+        else
+            row[x >> 3] &= static_cast<BYTE>(~bit);
+        break;
+    }
+    case 4: {
+        const int i = (*nearest)(c);
+        BYTE& b = row[x >> 1];
+        b = (x & 1) ? static_cast<BYTE>((b & 0xF0) | i) : static_cast<BYTE>((b & 0x0F) | (i << 4));
+        break;
+    }
+    case 8:
+        row[x] = static_cast<BYTE>((*nearest)(c));
+        break;
+    case 16: {
+        const unsigned v = ((qRed(c) >> 3) << 10) | ((qGreen(c) >> 3) << 5) | (qBlue(c) >> 3);
+        row[2 * x] = static_cast<BYTE>(v & 0xFF);
+        row[2 * x + 1] = static_cast<BYTE>(v >> 8);
+        break;
+    }
+    case 24:
+        row[3 * x] = static_cast<BYTE>(qBlue(c));
+        row[3 * x + 1] = static_cast<BYTE>(qGreen(c));
+        row[3 * x + 2] = static_cast<BYTE>(qRed(c));
+        break;
+    default:
+        row[4 * x] = static_cast<BYTE>(qBlue(c));
+        row[4 * x + 1] = static_cast<BYTE>(qGreen(c));
+        row[4 * x + 2] = static_cast<BYTE>(qRed(c));
+        row[4 * x + 3] = 0;
+        break;
+    }
+}
+
+// The colour table GetDIBits writes for a paletted result.
+std::vector<QRgb> StandardPalette(int bpp) {
+    std::vector<QRgb> pal;
+    if (bpp == 1) {
+        pal = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+    } else if (bpp == 4) {
+        static const int vga[16][3] = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},
+                                       {128, 128, 0},   {0, 0, 128},   {128, 0, 128},
+                                       {0, 128, 128},   {192, 192, 192}, {128, 128, 128},
+                                       {255, 0, 0},     {0, 255, 0},   {255, 255, 0},
+                                       {0, 0, 255},     {255, 0, 255}, {0, 255, 255},
+                                       {255, 255, 255}};
+        for (const auto& c : vga)
+            pal.push_back(qRgb(c[0], c[1], c[2]));
+    } else {
+        for (int r = 0; r < 6; ++r)
+            for (int g = 0; g < 6; ++g)
+                for (int b = 0; b < 6; ++b)
+                    pal.push_back(qRgb(r * 51, g * 51, b * 51));
+        for (int i = 0; i < 40; ++i) {
+            const int v = (i + 1) * 255 / 41;
+            pal.push_back(qRgb(v, v, v));
+        }
+    }
+    return pal;
+}
+
+inline QRgb Rop3(DWORD rop, QRgb p, QRgb s, QRgb d) {
+    const unsigned t = (rop >> 16) & 0xFFu;
+    QRgb r;
+    switch (t) {
+    case 0xCC:
+        r = s;
+        break;
+    case 0xF0:
+        r = p;
+        break;
+    case 0x88:
+        r = s & d;
+        break;
+    case 0xEE:
+        r = s | d;
+        break;
+    case 0x66:
+        r = s ^ d;
+        break;
+    case 0x55:
+        r = ~d;
+        break;
+    case 0x5A:
+        r = p ^ d;
+        break;
+    default:
+        r = 0;
+        for (unsigned i = 0; i < 8; ++i)
+            if ((t >> i) & 1u)
+                r |= ((i & 4u) ? p : ~p) & ((i & 2u) ? s : ~s) & ((i & 1u) ? d : ~d);
+    }
+    return 0xFF000000u | (r & 0xFFFFFFu);
+}
+
+inline bool UsesSource(DWORD rop) {
+    const unsigned t = (rop >> 16) & 0xFFu;
+    return ((t >> 2) & 0x33u) != (t & 0x33u);
+}
+inline bool UsesPattern(DWORD rop) {
+    const unsigned t = (rop >> 16) & 0xFFu;
+    return ((t >> 4) & 0x0Fu) != (t & 0x0Fu);
+}
+
+struct Mapping {
+    int dx0 = 0, dy0 = 0, dw = 0, dh = 0;
+    std::vector<int> xs, ys; // source column/row per destination column/row
+};
+
+// Nearest-neighbour mapping of a destination rectangle onto a source rectangle; a sign
+// difference between the two widths (heights) mirrors (flips) the picture.
+Mapping Map(int xDest, int yDest, int wDest, int hDest, int sx0, int sy0, int sw, int sh,
+            bool mirror, bool flip) {
+    Mapping m;
+    m.dx0 = std::min(xDest, xDest + wDest);
+    m.dy0 = std::min(yDest, yDest + hDest);
+    m.dw = std::abs(wDest);
+    m.dh = std::abs(hDest);
+    m.xs.resize(static_cast<size_t>(m.dw));
+    m.ys.resize(static_cast<size_t>(m.dh));
+    for (int i = 0; i < m.dw; ++i) {
+        int k = static_cast<int>((2LL * i + 1) * sw / (2LL * m.dw));
+        m.xs[static_cast<size_t>(i)] = sx0 + (mirror ? sw - 1 - k : k);
+    }
+    for (int j = 0; j < m.dh; ++j) {
+        int k = static_cast<int>((2LL * j + 1) * sh / (2LL * m.dh));
+        m.ys[static_cast<size_t>(j)] = sy0 + (flip ? sh - 1 - k : k);
+    }
+    return m;
+}
+
+// Runs f(row pointer, x, source x, source y) over every visible destination pixel.
+template <class F> void ForMapped(Canvas& c, const Mapping& m, int srcW, int srcH, F f) {
+    const QRect dest(m.dx0, m.dy0, m.dw, m.dh);
+    for (const QRect& clip : c.clip) {
+        const QRect r = clip.intersected(dest);
+        if (r.isEmpty())
+            continue;
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            const int sy = m.ys[static_cast<size_t>(y - m.dy0)];
+            if (sy < 0 || sy >= srcH)
+                continue;
+            auto* row = reinterpret_cast<QRgb*>(c.img->scanLine(y));
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const int sx = m.xs[static_cast<size_t>(x - m.dx0)];
+                if (sx >= 0 && sx < srcW)
+                    f(row, x, sx, sy);
+            }
+        }
+    }
+}
+
+std::shared_ptr<Bitmap> NewBitmap(int width, int height, bool mono) {
+    if (width < 0 || height < 0 || static_cast<long long>(width) * height > kMaxPixels)
+        return nullptr;
+    auto b = std::make_shared<Bitmap>();
+    b->mono = mono;
+    b->img = QImage(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+    if (b->img.isNull())
+        return nullptr;
+    b->img.fill(mono ? 0xFFFFFFFFu : 0xFF000000u);
+    return b;
+}
+
+std::shared_ptr<Bitmap> BitmapOf(HBITMAP h) {
+    std::lock_guard lock(TableMutex());
+    return LookupAs<Bitmap>(h, Kind::Bitmap);
+}
+
+DibLayout LayoutOf(const Bitmap& b) {
+    DibLayout d;
+    d.width = b.img.width();
+    d.height = b.img.height();
+    d.bpp = b.hdr.biBitCount;
+    d.bottomUp = b.hdr.biHeight > 0;
+    d.stride = b.stride;
+    for (const RGBQUAD& q : b.colors)
+        d.palette.push_back(qRgb(q.rgbRed, q.rgbGreen, q.rgbBlue));
+    if (d.bpp <= 8)
+        d.palette.resize(1u << d.bpp, 0xFF000000u);
+    d.ok = true;
+    return d;
+}
+
+} // namespace
+
+namespace ms::gdi {
+
+void Bitmap::Pull() {
+    const DibLayout d = LayoutOf(*this);
+    for (int y = 0; y < d.height; ++y) {
+        const BYTE* src = RowOf(bits.get(), d, y);
+        auto* dst = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < d.width; ++x)
+            dst[x] = Fetch(src, x, d);
+    }
+}
+
+void Bitmap::Push() {
+    const DibLayout d = LayoutOf(*this);
+    Nearest nearest{d.palette};
+    for (int y = 0; y < d.height; ++y) {
+        BYTE* dst = const_cast<BYTE*>(RowOf(bits.get(), d, y));
+        const auto* src = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < d.width; ++x)
+            Store(dst, x, src[x], d, &nearest);
+    }
+}
+
+} // namespace ms::gdi
+
+HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height) {
+    {
+        std::lock_guard lock(TableMutex());
+        if (!LookupAs<Dc>(hdc, Kind::Dc))
+            return nullptr;
+    }
+    auto b = NewBitmap(width, height, width == 0 || height == 0);
+    return b ? static_cast<HBITMAP>(Register(b)) : nullptr;
+}
+
+HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitCount, const void* bits) {
+    if (planes != 1 || (bitCount != 1 && bitCount != 24 && bitCount != 32))
+        return nullptr;
+    auto b = NewBitmap(width, height, bitCount == 1);
+    if (!b)
+        return nullptr;
+    if (bits) {
+        // Device bitmap rows are aligned to 16 bits.
+        const int stride = ((width * static_cast<int>(bitCount) + 15) / 16) * 2;
+        const auto* src = static_cast<const BYTE*>(bits);
+        for (int y = 0; y < height; ++y) {
+            const BYTE* row = src + static_cast<size_t>(y) * static_cast<size_t>(stride);
+            auto* dst = reinterpret_cast<QRgb*>(b->img.scanLine(y));
+            for (int x = 0; x < width; ++x) {
+                if (bitCount == 1)
+                    dst[x] = ((row[x >> 3] >> (7 - (x & 7))) & 1) ? 0xFFFFFFFFu : 0xFF000000u;
+                else if (bitCount == 24)
+                    dst[x] = qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+                else
+                    dst[x] = qRgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+            }
+        }
+    }
+    return static_cast<HBITMAP>(Register(b));
+}
+
+HBITMAP CreateDIBSection(HDC, const BITMAPINFO* bmi, UINT usage, void** bits, HANDLE, DWORD) {
+    if (bits)
+        *bits = nullptr;
+    const DibLayout d = Describe(bmi, usage);
+    if (!d.ok)
+        return nullptr;
+    auto b = std::make_shared<Bitmap>();
+    b->dib = true;
+    b->hdr = bmi->bmiHeader;
+    b->hdr.biSizeImage = static_cast<DWORD>(d.stride) * static_cast<DWORD>(d.height);
+    for (QRgb c : d.palette)
+        b->colors.push_back(RGBQUAD{static_cast<BYTE>(qBlue(c)), static_cast<BYTE>(qGreen(c)),
+                                    static_cast<BYTE>(qRed(c)), 0});
+    b->stride = d.stride;
+    const size_t size = static_cast<size_t>(d.stride) * static_cast<size_t>(d.height);
+    b->bits.reset(new (std::nothrow) BYTE[size]());
+    if (!b->bits)
+        return nullptr;
+    if (d.bpp == 32 && !d.bottomUp) {
+        b->wraps = true;
+        b->img = QImage(b->bits.get(), d.width, d.height, d.stride, QImage::Format_RGB32);
+    } else {
+        b->img = QImage(d.width, d.height, QImage::Format_RGB32);
+        if (b->img.isNull())
+            return nullptr;
+        b->Pull();
+    }
+    if (bits)
+        *bits = b->bits.get();
+    return static_cast<HBITMAP>(Register(b));
+}
+
+int GetDIBits(HDC hdc, HBITMAP bmp, UINT start, UINT lines, LPVOID bits, LPBITMAPINFO bmi,
+              UINT usage) {
+    {
+        std::lock_guard lock(TableMutex());
+        if (!LookupAs<Dc>(hdc, Kind::Dc))
+            return 0;
+    }
+    auto b = BitmapOf(bmp);
+    if (!b || !bmi || bmi->bmiHeader.biSize < sizeof(BITMAPINFOHEADER) ||
+        usage != DIB_RGB_COLORS)
+        return 0;
+    std::lock_guard lock(b->m);
+    if (b->dib && !b->wraps)
+        b->Pull();
+    BITMAPINFOHEADER& h = bmi->bmiHeader;
+    const int w = b->img.width(), ht = b->img.height();
+    if (!bits && h.biBitCount == 0) {
+        h.biWidth = w;
+        h.biHeight = ht;
+        h.biPlanes = 1;
+        h.biBitCount = static_cast<WORD>(b->BitsPixel());
+        h.biCompression = BI_RGB;
+        h.biSizeImage = static_cast<DWORD>(Stride(w, h.biBitCount) * ht);
+        return ht;
+    }
+    if (h.biCompression != BI_RGB)
+        return 0;
+    DibLayout d;
+    d.width = h.biWidth;
+    d.bpp = h.biBitCount;
+    d.bottomUp = h.biHeight > 0;
+    d.height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
+    if (d.width <= 0 || d.height <= 0 ||
+        (d.bpp != 1 && d.bpp != 4 && d.bpp != 8 && d.bpp != 16 && d.bpp != 24 && d.bpp != 32) ||
+        static_cast<long long>(d.width) * d.height > kMaxPixels)
+        return 0;
+    d.stride = Stride(d.width, d.bpp);
+    h.biSizeImage = static_cast<DWORD>(d.stride) * static_cast<DWORD>(d.height);
+    if (d.bpp <= 8) {
+        d.palette = StandardPalette(d.bpp);
+        if (b->dib && b->hdr.biBitCount == d.bpp)
+            d.palette = LayoutOf(*b).palette;
+        auto* colors = reinterpret_cast<RGBQUAD*>(reinterpret_cast<BYTE*>(bmi) + h.biSize);
+        for (size_t i = 0; i < d.palette.size(); ++i)
+            colors[i] = RGBQUAD{static_cast<BYTE>(qBlue(d.palette[i])),
+                                static_cast<BYTE>(qGreen(d.palette[i])),
+                                static_cast<BYTE>(qRed(d.palette[i])), 0};
+        h.biClrUsed = 0;
+    }
+    if (!bits)
+        return d.height;
+    Nearest nearest{d.palette};
+    int copied = 0;
+    const int cols = std::min(d.width, w);
+    for (UINT k = start; k < start + lines && static_cast<int>(k) < d.height; ++k) {
+        // Scan line k counts from the bottom for a bottom-up DIB; lines start at 'bits'.
+        const int y = d.bottomUp ? ht - 1 - static_cast<int>(k) : static_cast<int>(k);
+        BYTE* row = static_cast<BYTE*>(bits) +
+                    static_cast<size_t>(k - start) * static_cast<size_t>(d.stride);
+        if (y < 0 || y >= ht)
+            continue;
+        const auto* src = reinterpret_cast<const QRgb*>(b->img.constScanLine(y));
+        for (int x = 0; x < cols; ++x)
+            Store(row, x, src[x], d, &nearest);
+        ++copied;
+    }
+    return copied;
+}
+
+int SetDIBits(HDC, HBITMAP bmp, UINT start, UINT lines, const void* bits, const BITMAPINFO* bmi,
+              UINT usage) {
+    auto b = BitmapOf(bmp);
+    const DibLayout d = Describe(bmi, usage);
+    if (!b || !d.ok || !bits)
+        return 0;
+    std::lock_guard lock(b->m);
+    if (b->dib && !b->wraps)
+        b->Pull();
+    const int w = b->img.width(), ht = b->img.height();
+    const int cols = std::min(d.width, w);
+    int copied = 0;
+    for (UINT k = start; k < start + lines && static_cast<int>(k) < d.height; ++k) {
+        const int y = d.bottomUp ? ht - 1 - static_cast<int>(k) : static_cast<int>(k);
+        if (y < 0 || y >= ht)
+            continue;
+        const BYTE* row = static_cast<const BYTE*>(bits) +
+                          static_cast<size_t>(k - start) * static_cast<size_t>(d.stride);
+        auto* dst = reinterpret_cast<QRgb*>(b->img.scanLine(y));
+        for (int x = 0; x < cols; ++x) {
+            const QRgb c = Fetch(row, x, d);
+            dst[x] = b->mono ? ((qGray(c) >= 128) ? 0xFFFFFFFFu : 0xFF000000u) : c;
+        }
+        ++copied;
+    }
+    if (b->dib && !b->wraps)
+        b->Push();
+    return copied;
+}
+
+int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc, int ySrc,
+                  int wSrc, int hSrc, const void* bits, const BITMAPINFO* bmi, UINT usage,
+                  DWORD rop) {
+    Call call(hdc, "StretchDIBits",
+              {xDest, yDest, wDest, hDest, xSrc, ySrc, wSrc, hSrc, static_cast<long>(rop)});
+    if (!call || !bits || wDest == 0 || hDest == 0 || wSrc == 0 || hSrc == 0)
+        return 0;
+    const DibLayout d = Describe(bmi, usage);
+    if (!d.ok)
+        return 0;
+    Canvas c = call.Pixels();
+    if (!c)
+        return static_cast<int>(std::abs(hSrc));
+    const int sw = std::abs(wSrc), sh = std::abs(hSrc);
+    const int sx0 = std::min(xSrc, xSrc + wSrc);
+    int sy0 = std::min(ySrc, ySrc + hSrc);
+    // A bottom-up DIB's source rectangle is measured from its lower-left corner.
+    if (d.bottomUp)
+        sy0 = d.height - (sy0 + sh);
+    const bool mirror = (wSrc < 0) != (wDest < 0), flip = (hSrc < 0) != (hDest < 0);
+    const Mapping m = Map(xDest, yDest, wDest, hDest, sx0, sy0, sw, sh, mirror, flip);
+    const auto* base = static_cast<const BYTE*>(bits);
+    if (rop == SRCCOPY && !c.mono && d.bpp == 24) {
+        // The live view's path: one lookup table per frame, three byte loads per pixel.
+        std::vector<int> offs(m.xs.size());
+        for (size_t i = 0; i < m.xs.size(); ++i)
+            offs[i] = m.xs[i] * 3;
+        const QRect dest(m.dx0, m.dy0, m.dw, m.dh);
+        for (const QRect& clip : c.clip) {
+            const QRect r = clip.intersected(dest);
+            if (r.isEmpty())
+                continue;
+            int x0 = r.left(), x1 = r.right();
+            while (x0 <= x1 && (m.xs[static_cast<size_t>(x0 - m.dx0)] < 0 ||
+                                m.xs[static_cast<size_t>(x0 - m.dx0)] >= d.width))
+                ++x0;
+            while (x1 >= x0 && (m.xs[static_cast<size_t>(x1 - m.dx0)] < 0 ||
+                                m.xs[static_cast<size_t>(x1 - m.dx0)] >= d.width))
+                --x1;
+            if (x0 > x1)
+                continue;
+            const int* off = offs.data() - m.dx0;
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                const int sy = m.ys[static_cast<size_t>(y - m.dy0)];
+                if (sy < 0 || sy >= d.height)
+                    continue;
+                const BYTE* src = RowOf(base, d, sy);
+                auto* row = reinterpret_cast<QRgb*>(c.img->scanLine(y));
+                for (int x = x0; x <= x1; ++x) {
+                    const BYTE* p = src + off[x];
+                    row[x] = 0xFF000000u | (static_cast<QRgb>(p[2]) << 16) |
+                             (static_cast<QRgb>(p[1]) << 8) | p[0];
+                }
+            }
+        }
+        return sh;
+    }
+    const QRgb pat = c.Color(c.st.brush->color);
+    ForMapped(c, m, d.width, d.height, [&](QRgb* row, int x, int sx, int sy) {
+        QRgb s = Fetch(RowOf(base, d, sy), sx, d);
+        if (c.mono)
+            s = qGray(s) >= 128 ? 0xFFFFFFFFu : 0xFF000000u;
+        row[x] = rop == SRCCOPY ? s : Rop3(rop, pat, s, row[x]);
+    });
+    return sh;
+}
+
+static BOOL Blit(HDC hdc, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc,
+                 int ySrc, int wSrc, int hSrc, DWORD rop, const char* name) {
+    Call call(hdc, name,
+              {xDest, yDest, wDest, hDest, xSrc, ySrc, wSrc, hSrc, static_cast<long>(rop)}, src);
+    if (!call)
+        return FALSE;
+    const bool needSrc = UsesSource(rop);
+    if (needSrc && !call.srcOk)
+        return FALSE;
+    Canvas c = call.Pixels();
+    if (!c || wDest == 0 || hDest == 0)
+        return TRUE;
+    const QRgb pat = c.st.brush->style == BS_NULL ? 0xFF000000u : c.Color(c.st.brush->color);
+    if (UsesPattern(rop) && c.st.brush->style == BS_NULL && !needSrc)
+        return TRUE;
+    if (!needSrc) {
+        const QRect dest = QRect(std::min(xDest, xDest + wDest), std::min(yDest, yDest + hDest),
+                                 std::abs(wDest), std::abs(hDest));
+        for (const QRect& clip : c.clip) {
+            const QRect r = clip.intersected(dest);
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                auto* row = reinterpret_cast<QRgb*>(c.img->scanLine(y));
+                for (int x = r.left(); x <= r.right(); ++x)
+                    row[x] = Rop3(rop, pat, 0, row[x]);
+            }
+        }
+        return TRUE;
+    }
+    Canvas& s = call.Source();
+    if (!s.img || s.img->isNull())
+        return TRUE;
+    // Reading and writing one image: work from a copy so overlapping areas stay right.
+    QImage copy;
+    const QImage* srcImg = s.img;
+    if (s.img == c.img) {
+        copy = s.img->copy();
+        srcImg = &copy;
+    }
+    const int sw = std::abs(wSrc), sh = std::abs(hSrc);
+    const bool mirror = (wSrc < 0) != (wDest < 0), flip = (hSrc < 0) != (hDest < 0);
+    const Mapping m = Map(xDest, yDest, wDest, hDest, std::min(xSrc, xSrc + wSrc),
+                          std::min(ySrc, ySrc + hSrc), sw, sh, mirror, flip);
+    // Monochrome to colour: white takes the destination's background colour, black its text
+    // colour. Colour to monochrome: the source's background colour becomes white.
+    const QRgb monoWhite = ToRgb(c.st.bk), monoBlack = ToRgb(c.st.text);
+    const QRgb srcBk = ToRgb(s.st.bk) & 0xFFFFFFu;
+    const bool toColor = s.mono && !c.mono, toMono = !s.mono && c.mono;
+    ForMapped(c, m, srcImg->width(), srcImg->height(), [&](QRgb* row, int x, int sx, int sy) {
+        QRgb v = reinterpret_cast<const QRgb*>(srcImg->constScanLine(sy))[sx];
+        if (toColor)
+            v = (v & 0xFFFFFFu) ? monoWhite : monoBlack;
+        else if (toMono)
+            v = (v & 0xFFFFFFu) == srcBk ? 0xFFFFFFFFu : 0xFF000000u;
+        row[x] = rop == SRCCOPY ? (v | 0xFF000000u) : Rop3(rop, pat, v, row[x]);
+    });
+    return TRUE;
+}
+
+BOOL BitBlt(HDC hdc, int x, int y, int w, int h, HDC src, int xSrc, int ySrc, DWORD rop) {
+    return Blit(hdc, x, y, w, h, src, xSrc, ySrc, w, h, rop, "BitBlt");
+}
+
+BOOL StretchBlt(HDC hdc, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc,
+                int wSrc, int hSrc, DWORD rop) {
+    if (wSrc == 0 || hSrc == 0)
+        return FALSE;
+    return Blit(hdc, xDest, yDest, wDest, hDest, src, xSrc, ySrc, wSrc, hSrc, rop, "StretchBlt");
+}
+
+BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
+    if (UsesSource(rop))
+        return FALSE;
+    return Blit(hdc, x, y, w, h, nullptr, 0, 0, w, h, rop, "PatBlt");
+}
+
+namespace ms {
+
+HBITMAP CreateBitmapFromQImage(const QImage& image) {
+    if (image.isNull())
+        return nullptr;
+    auto b = std::make_shared<Bitmap>();
+    b->img = image.convertToFormat(QImage::Format_RGB32);
+    if (b->img.isNull())
+        return nullptr;
+    return static_cast<HBITMAP>(Register(b));
+}
+
+QImage ImageOfBitmap(HBITMAP bitmap) {
+    auto b = BitmapOf(bitmap);
+    if (!b)
+        return QImage();
+    std::lock_guard lock(b->m);
+    if (b->dib && !b->wraps)
+        b->Pull();
+    return b->img.copy();
+}
+
+} // namespace ms

@@ -1,0 +1,498 @@
+// Fonts and text: LOGFONTW to QFont through one face table, TextOut, DrawText, metrics.
+#include "platform/win/gdi/GdiPriv.h"
+#include "platform/win/gdi/GdiQt.h"
+
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+using namespace ms::gdi;
+
+namespace {
+
+// Font rendering needs the GUI application's font database; without one, text calls only
+// estimate sizes and draw nothing.
+bool HasFonts() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
+
+std::u16string FaceOf(const LOGFONTW& lf) {
+    std::u16string s;
+    for (int i = 0; i < LF_FACESIZE && lf.lfFaceName[i]; ++i)
+        s.push_back(lf.lfFaceName[i]);
+    return s;
+}
+
+std::u16string TextArg(LPCWSTR text, int count) {
+    if (!text)
+        return {};
+    if (count < 0) {
+        size_t n = 0;
+        while (text[n])
+            ++n;
+        return std::u16string(text, n);
+    }
+    return std::u16string(text, static_cast<size_t>(count));
+}
+
+QString Q(const std::u16string& s) { return QString::fromStdU16String(s); }
+
+std::shared_ptr<Font> FontOfDc(HDC hdc) {
+    std::lock_guard lock(TableMutex());
+    auto dc = LookupAs<Dc>(hdc, Kind::Dc);
+    return dc ? dc->st.font : nullptr;
+}
+
+void Quantize(QImage& img) {
+    for (int y = 0; y < img.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            row[x] = qGray(row[x]) >= 128 ? 0xFFFFFFFFu : 0xFF000000u;
+    }
+}
+
+void SetupPainter(QPainter& p, const Canvas& c) {
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    if (c.st.hasClip) {
+        QRegion r;
+        for (const QRect& rc : c.clip)
+            r += rc;
+        p.setClipRegion(r);
+    }
+}
+
+// Draws one run with its reference point at (x, y) as the DC's text alignment says.
+// Returns the run's advance.
+int DrawRun(Canvas& c, int x, int y, const QString& s, UINT align, const QRect* clipTo,
+            int underlineIndex = -1) {
+    Font& font = *c.st.font;
+    const Font::Metrics& m = font.Get();
+    if (!HasFonts() || s.isEmpty())
+        return 0;
+    QFontMetrics fm(m.font);
+    const int w = fm.horizontalAdvance(s);
+    const int h = m.ascent + m.descent;
+    int ox = 0;
+    if ((align & TA_CENTER) == TA_CENTER)
+        ox = -w / 2;
+    else if (align & TA_RIGHT)
+        ox = -w;
+    int baseline = m.ascent;
+    if ((align & TA_BASELINE) == TA_BASELINE)
+        baseline = 0;
+    else if (align & TA_BOTTOM)
+        baseline = -m.descent;
+    QPainter p(c.img);
+    SetupPainter(p, c);
+    if (clipTo)
+        p.setClipRect(*clipTo, c.st.hasClip ? Qt::IntersectClip : Qt::ReplaceClip);
+    p.translate(x, y);
+    if (font.lf.lfEscapement != 0)
+        p.rotate(-font.lf.lfEscapement / 10.0);
+    const QColor color = QColor::fromRgb(c.Color(c.st.text));
+    if (c.st.bkMode == OPAQUE)
+        p.fillRect(QRect(ox, baseline - m.ascent, w, h), QColor::fromRgb(c.Color(c.st.bk)));
+    p.setFont(m.font);
+    p.setPen(color);
+    p.drawText(QPoint(ox, baseline), s);
+    if (underlineIndex >= 0 && underlineIndex < s.size()) {
+        const int ux = ox + fm.horizontalAdvance(s.left(underlineIndex));
+        const int uw = std::max(1, fm.horizontalAdvance(s.at(underlineIndex)));
+        p.fillRect(QRect(ux, baseline + 1, uw, 1), color);
+    }
+    p.end();
+    if (c.mono)
+        Quantize(*c.img);
+    return w;
+}
+
+} // namespace
+
+namespace ms::gdi {
+
+const Font::Metrics& Font::Get() {
+    std::lock_guard lock(m_);
+    if (built_)
+        return metrics_;
+    built_ = true;
+    metrics_.font = ms::QFontFromLogFont(lf);
+    if (HasFonts()) {
+        QFontMetrics fm(metrics_.font);
+        metrics_.ascent = fm.ascent();
+        metrics_.descent = fm.descent();
+        metrics_.avgWidth = fm.averageCharWidth();
+        metrics_.maxWidth = fm.maxWidth();
+        metrics_.leading = std::max(0, fm.leading());
+    } else {
+        const int px = std::max(1, metrics_.font.pixelSize());
+        metrics_.ascent = px * 9 / 10;
+        metrics_.descent = px - metrics_.ascent + px / 8;
+        metrics_.avgWidth = std::max(1, px / 2);
+        metrics_.maxWidth = px;
+    }
+    return metrics_;
+}
+
+} // namespace ms::gdi
+
+namespace ms {
+
+QString MapFontFace(std::u16string_view face) {
+    struct Entry {
+        const char* windows;
+        const char* installed;
+    };
+    static const Entry table[] = {
+        {"Arial", "Liberation Sans"},
+        {"Helvetica", "Liberation Sans"},
+        {"Arial Narrow", "Liberation Sans Narrow"},
+        {"Times New Roman", "Liberation Serif"},
+        {"Times", "Liberation Serif"},
+        {"Courier New", "Liberation Mono"},
+        {"SimSun", "Noto Sans CJK SC"},
+        {"NSimSun", "Noto Sans CJK SC"},
+        {"SimHei", "Noto Sans CJK SC"},
+        {"Microsoft YaHei", "Noto Sans CJK SC"},
+        {"\xE5\xAE\x8B\xE4\xBD\x93", "Noto Sans CJK SC"}, // SimSun's Chinese name
+        {"MingLiU", "Noto Sans CJK TC"},
+        {"PMingLiU", "Noto Sans CJK TC"},
+        {"MS Gothic", "Noto Sans CJK JP"},
+        {"MS UI Gothic", "Noto Sans CJK JP"},
+        {"MS Mincho", "Noto Sans CJK JP"},
+        {"Gulim", "Noto Sans CJK KR"},
+        {"Batang", "Noto Sans CJK KR"},
+        {"Arial Unicode MS", "DejaVu Sans"},
+        {"System", "DejaVu Sans"},
+        {"MS Shell Dlg", "DejaVu Sans"},
+        {"MS Shell Dlg 2", "DejaVu Sans"},
+        {"MS Sans Serif", "DejaVu Sans"},
+        {"Microsoft Sans Serif", "DejaVu Sans"},
+        {"Tahoma", "DejaVu Sans"},
+        {"Verdana", "DejaVu Sans"},
+        {"Segoe UI", "DejaVu Sans"},
+        {"Courier", "DejaVu Sans Mono"},
+        {"Fixedsys", "DejaVu Sans Mono"},
+        {"Terminal", "DejaVu Sans Mono"},
+        {"Lucida Console", "DejaVu Sans Mono"},
+        {"Consolas", "DejaVu Sans Mono"},
+    };
+    const QString name = QString::fromStdU16String(std::u16string(face)).trimmed();
+    for (const Entry& e : table)
+        if (name.compare(QString::fromUtf8(e.windows), Qt::CaseInsensitive) == 0)
+            return QString::fromUtf8(e.installed);
+    return name.isEmpty() ? QStringLiteral("DejaVu Sans") : name;
+}
+
+QFont QFontFromLogFont(const LOGFONTW& lf) {
+    QFont f;
+    const QString family = MapFontFace(FaceOf(lf));
+    // Faces we do not map fall back to DejaVu, and CJK text to Noto, whatever the face.
+    f.setFamilies({family, QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK SC")});
+    const bool smooth = lf.lfQuality == ANTIALIASED_QUALITY || lf.lfQuality == CLEARTYPE_QUALITY;
+    f.setStyleStrategy(smooth ? QFont::PreferDefault : QFont::NoAntialias);
+    f.setKerning(false);
+    f.setWeight(lf.lfWeight <= 0 ? QFont::Normal
+                                 : static_cast<QFont::Weight>(std::clamp<int>(lf.lfWeight, 1, 1000)));
+    f.setItalic(lf.lfItalic != 0);
+    f.setUnderline(lf.lfUnderline != 0);
+    f.setStrikeOut(lf.lfStrikeOut != 0);
+    // Negative height: character (em) height; positive: cell height (ascent + descent);
+    // zero: the default size.
+    long h = lf.lfHeight;
+    int px;
+    if (h < 0) {
+        px = static_cast<int>(std::min<long>(-static_cast<long>(h), 2000));
+    } else {
+        const long cell = h == 0 ? 16 : std::min<long>(h, 2000);
+        px = static_cast<int>(cell * 8 / 10);
+        if (HasFonts()) {
+            QFont probe = f;
+            probe.setPixelSize(100);
+            QFontMetricsF fm(probe);
+            const double ratio = (fm.ascent() + fm.descent()) / 100.0;
+            if (ratio > 0)
+                px = static_cast<int>(std::lround(cell / ratio));
+        }
+    }
+    f.setPixelSize(std::max(px, 1));
+    if (lf.lfWidth > 0 && HasFonts()) {
+        QFontMetricsF fm(f);
+        const double avg = fm.averageCharWidth();
+        if (avg > 0)
+            f.setStretch(std::clamp(static_cast<int>(std::lround(lf.lfWidth * 100.0 / avg)), 1,
+                                    4000));
+    }
+    return f;
+}
+
+QFont QFontOfHandle(HFONT font) {
+    std::shared_ptr<Font> f;
+    {
+        std::lock_guard lock(TableMutex());
+        f = LookupAs<Font>(font, Kind::Font);
+        if (!f)
+            f = std::static_pointer_cast<Font>(Stock(DEFAULT_GUI_FONT));
+    }
+    return f->Get().font;
+}
+
+} // namespace ms
+
+HFONT CreateFontIndirectW(const LOGFONTW* lf) {
+    if (!lf)
+        return nullptr;
+    auto f = std::make_shared<Font>();
+    f->lf = *lf;
+    f->lf.lfFaceName[LF_FACESIZE - 1] = 0; // a face read from a file may lack its end
+    return static_cast<HFONT>(Register(f));
+}
+
+HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight,
+                  DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
+                  DWORD outPrecision, DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily,
+                  LPCWSTR face) {
+    LOGFONTW lf{};
+    lf.lfHeight = height;
+    lf.lfWidth = width;
+    lf.lfEscapement = escapement;
+    lf.lfOrientation = orientation;
+    lf.lfWeight = weight;
+    lf.lfItalic = static_cast<BYTE>(italic);
+    lf.lfUnderline = static_cast<BYTE>(underline);
+    lf.lfStrikeOut = static_cast<BYTE>(strikeOut);
+    lf.lfCharSet = static_cast<BYTE>(charSet);
+    lf.lfOutPrecision = static_cast<BYTE>(outPrecision);
+    lf.lfClipPrecision = static_cast<BYTE>(clipPrecision);
+    lf.lfQuality = static_cast<BYTE>(quality);
+    lf.lfPitchAndFamily = static_cast<BYTE>(pitchAndFamily);
+    for (int i = 0; face && face[i] && i < LF_FACESIZE - 1; ++i)
+        lf.lfFaceName[i] = face[i];
+    return CreateFontIndirectW(&lf);
+}
+
+BOOL TextOutW(HDC hdc, int x, int y, LPCWSTR text, int count) {
+    if (count < 0)
+        return FALSE;
+    const std::u16string s = TextArg(text, count);
+    Call call(hdc, "TextOut", {x, y}, nullptr, &s);
+    if (!call)
+        return FALSE;
+    const UINT align = call.dc->st.align;
+    if (align & TA_UPDATECP) {
+        x = call.dc->st.pos.x;
+        y = call.dc->st.pos.y;
+    }
+    Canvas c = call.Pixels();
+    int w = 0;
+    if (c)
+        w = DrawRun(c, x, y, Q(s), align, nullptr);
+    if (align & TA_UPDATECP) {
+        std::lock_guard lock(TableMutex());
+        call.dc->st.pos.x = x + w;
+    }
+    return TRUE;
+}
+
+BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
+                 const INT*) {
+    const std::u16string s = TextArg(text, static_cast<int>(count));
+    Call call(hdc, "ExtTextOut",
+              {x, y, static_cast<long>(options), rect ? rect->left : 0, rect ? rect->top : 0,
+               rect ? rect->right : 0, rect ? rect->bottom : 0},
+              nullptr, &s);
+    if (!call)
+        return FALSE;
+    const UINT align = call.dc->st.align & ~static_cast<UINT>(TA_UPDATECP);
+    Canvas c = call.Pixels();
+    if (!c)
+        return TRUE;
+    QRect box;
+    if (rect)
+        box = QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1));
+    if ((options & ETO_OPAQUE) && rect) {
+        for (int yy = std::max(box.top(), 0); yy <= std::min(box.bottom(), c.img->height() - 1);
+             ++yy)
+            c.Span(yy, box.left(), box.right() + 1, c.Color(c.st.bk), R2_COPYPEN);
+    }
+    if (!s.empty())
+        DrawRun(c, x, y, Q(s), align, (options & ETO_CLIPPED) && rect ? &box : nullptr);
+    return TRUE;
+}
+
+BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int count, LPSIZE size) {
+    auto font = FontOfDc(hdc);
+    if (!font || !size || count < 0)
+        return FALSE;
+    const Font::Metrics& m = font->Get();
+    const QString s = Q(TextArg(text, count));
+    size->cy = m.ascent + m.descent;
+    size->cx = HasFonts() ? QFontMetrics(m.font).horizontalAdvance(s)
+                          : static_cast<LONG>(s.size()) * m.avgWidth;
+    return TRUE;
+}
+
+BOOL GetTextMetricsW(HDC hdc, TEXTMETRICW* tm) {
+    auto font = FontOfDc(hdc);
+    if (!font || !tm)
+        return FALSE;
+    const Font::Metrics& m = font->Get();
+    const LOGFONTW& lf = font->lf;
+    *tm = TEXTMETRICW{};
+    tm->tmHeight = m.ascent + m.descent;
+    tm->tmAscent = m.ascent;
+    tm->tmDescent = m.descent;
+    tm->tmInternalLeading = std::max(0, tm->tmHeight - m.font.pixelSize());
+    tm->tmExternalLeading = m.leading;
+    tm->tmAveCharWidth = m.avgWidth;
+    tm->tmMaxCharWidth = m.maxWidth;
+    tm->tmWeight = lf.lfWeight ? lf.lfWeight : FW_NORMAL;
+    tm->tmDigitizedAspectX = 96;
+    tm->tmDigitizedAspectY = 96;
+    tm->tmFirstChar = 0x20;
+    tm->tmLastChar = 0xFFFC;
+    tm->tmDefaultChar = u'?';
+    tm->tmBreakChar = u' ';
+    tm->tmItalic = lf.lfItalic;
+    tm->tmUnderlined = lf.lfUnderline;
+    tm->tmStruckOut = lf.lfStrikeOut;
+    // TMPF_FIXED_PITCH set means a variable-pitch font (a Windows quirk kept for callers).
+    const bool fixed = (lf.lfPitchAndFamily & 3) == FIXED_PITCH;
+    tm->tmPitchAndFamily = static_cast<BYTE>((fixed ? 0 : 1) | 4 | (lf.lfPitchAndFamily & 0xF0));
+    tm->tmCharSet = lf.lfCharSet;
+    return TRUE;
+}
+
+namespace {
+
+struct Line {
+    QString text;
+    int underline = -1;
+};
+
+// Removes '&' prefixes: "&&" is a literal '&', "&x" underlines x.
+Line StripPrefix(const QString& s, bool prefix) {
+    Line l;
+    if (!prefix) {
+        l.text = s;
+        return l;
+    }
+    for (int i = 0; i < s.size(); ++i) {
+        if (s[i] == u'&' && i + 1 < s.size()) {
+            ++i;
+            if (s[i] != u'&' && l.underline < 0)
+                l.underline = static_cast<int>(l.text.size());
+        } else if (s[i] == u'&') {
+            continue;
+        }
+        l.text += s[i];
+    }
+    return l;
+}
+
+std::vector<QString> WrapWords(const QString& line, const QFontMetrics& fm, int width) {
+    std::vector<QString> out;
+    const QStringList words = line.split(u' ');
+    QString cur;
+    for (const QString& w : words) {
+        const QString next = cur.isEmpty() ? w : cur + u' ' + w;
+        if (!cur.isEmpty() && fm.horizontalAdvance(next) > width) {
+            out.push_back(cur);
+            cur = w;
+        } else {
+            cur = next;
+        }
+    }
+    out.push_back(cur);
+    return out;
+}
+
+} // namespace
+
+int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
+    if (!rect || !text)
+        return 0;
+    const std::u16string s = TextArg(text, count);
+    Call call(hdc, "DrawText",
+              {rect->left, rect->top, rect->right, rect->bottom, static_cast<long>(format)},
+              nullptr, &s);
+    if (!call)
+        return 0;
+    Canvas c = call.Pixels();
+    const Font::Metrics& m = c.st.font->Get();
+    const int lh = m.ascent + m.descent;
+    QString all = Q(s);
+    if (format & DT_EXPANDTABS)
+        all.replace(u'\t', QStringLiteral("        "));
+    const bool prefix = !(format & DT_NOPREFIX);
+    const bool fonts = HasFonts();
+    QFontMetrics fm(fonts ? m.font : QFont());
+    auto width = [&](const QString& t) {
+        return fonts ? fm.horizontalAdvance(t) : static_cast<int>(t.size()) * m.avgWidth;
+    };
+    const int boxW = rect->right - rect->left;
+    std::vector<Line> lines;
+    if (format & DT_SINGLELINE) {
+        all.remove(u'\r');
+        all.replace(u'\n', u' ');
+        lines.push_back(StripPrefix(all, prefix));
+    } else {
+        all.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        all.replace(u'\r', u'\n');
+        for (const QString& raw : all.split(u'\n')) {
+            const Line l = StripPrefix(raw, prefix);
+            if ((format & DT_WORDBREAK) && fonts) {
+                int consumed = 0;
+                for (const QString& part : WrapWords(l.text, fm, boxW)) {
+                    Line w;
+                    w.text = part;
+                    if (l.underline >= consumed && l.underline < consumed + part.size())
+                        w.underline = l.underline - consumed;
+                    consumed += static_cast<int>(part.size()) + 1;
+                    lines.push_back(w);
+                }
+            } else {
+                lines.push_back(l);
+            }
+        }
+    }
+    if ((format & DT_END_ELLIPSIS) && (format & DT_SINGLELINE) && fonts &&
+        width(lines[0].text) > boxW) {
+        lines[0].text = fm.elidedText(lines[0].text, Qt::ElideRight, boxW);
+        lines[0].underline = -1;
+    }
+    int maxW = 0;
+    for (const Line& l : lines)
+        maxW = std::max(maxW, width(l.text));
+    const int total = lh * static_cast<int>(lines.size());
+    if (format & DT_CALCRECT) {
+        rect->right = rect->left + maxW;
+        rect->bottom = rect->top + total;
+        return total;
+    }
+    int y = rect->top;
+    if (format & DT_SINGLELINE) {
+        if (format & DT_VCENTER)
+            y = rect->top + (rect->bottom - rect->top - lh) / 2;
+        else if (format & DT_BOTTOM)
+            y = rect->bottom - lh;
+    }
+    if (c) {
+        const QRect box(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1));
+        int ly = y;
+        for (const Line& l : lines) {
+            const int w = width(l.text);
+            int x = rect->left;
+            if (format & DT_CENTER)
+                x = rect->left + (boxW - w) / 2;
+            else if (format & DT_RIGHT)
+                x = rect->right - w;
+            DrawRun(c, x, ly, l.text, TA_LEFT | TA_TOP, (format & DT_NOCLIP) ? nullptr : &box,
+                    (format & DT_HIDEPREFIX) ? -1 : l.underline);
+            ly += lh;
+        }
+    }
+    return (format & (DT_VCENTER | DT_BOTTOM)) && (format & DT_SINGLELINE) ? y - rect->top + total
+                                                                          : total;
+}

@@ -1,0 +1,149 @@
+#include "GdiTestEnv.h"
+#include "platform/win/gdi/RecordingDC.h"
+
+#include <QFontInfo>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace gdi_test;
+using ::testing::HasSubstr;
+
+namespace {
+
+HFONT ArialFont(int height, int escapement = 0) {
+    LOGFONTW lf{};
+    lf.lfHeight = height;
+    lf.lfWeight = FW_NORMAL;
+    lf.lfEscapement = escapement;
+    const char16_t face[] = u"Arial";
+    std::copy(std::begin(face), std::end(face), lf.lfFaceName);
+    return CreateFontIndirect(&lf);
+}
+
+TEST(GdiText, FaceTableMapsWindowsFaces) {
+    EXPECT_EQ(ms::MapFontFace(u"Arial"), "Liberation Sans");
+    EXPECT_EQ(ms::MapFontFace(u"arial"), "Liberation Sans");
+    EXPECT_EQ(ms::MapFontFace(u"SimSun"), "Noto Sans CJK SC");
+    EXPECT_EQ(ms::MapFontFace(u"Arial Unicode MS"), "DejaVu Sans");
+    EXPECT_EQ(ms::MapFontFace(u""), "DejaVu Sans");
+    LOGFONTW lf{};
+    ASSERT_EQ(GetObject(GetStockObject(ANSI_FIXED_FONT), sizeof lf, &lf), int(sizeof lf));
+    EXPECT_EQ(ms::MapFontFace(lf.lfFaceName), "DejaVu Sans Mono");
+    HFONT f = ArialFont(-14);
+    EXPECT_EQ(QFontInfo(ms::QFontOfHandle(f)).family(), "Liberation Sans");
+    DeleteObject(f);
+}
+
+struct HeightCase {
+    int lfHeight;
+    int minCell, maxCell;
+};
+
+// Negative heights give the character height, positive ones the cell height.
+TEST(GdiText, FontHeightsFollowTheLogfontSign) {
+    const HeightCase cases[] = {{-20, 21, 26}, {20, 19, 21}, {14, 13, 15}, {0, 12, 20}};
+    for (const auto& c : cases) {
+        MemDC dc(10, 10);
+        HFONT f = ArialFont(c.lfHeight);
+        HGDIOBJ old = SelectObject(dc, f);
+        TEXTMETRIC tm{};
+        ASSERT_TRUE(GetTextMetrics(dc, &tm));
+        EXPECT_GE(tm.tmHeight, c.minCell) << c.lfHeight;
+        EXPECT_LE(tm.tmHeight, c.maxCell) << c.lfHeight;
+        EXPECT_EQ(tm.tmHeight, tm.tmAscent + tm.tmDescent);
+        SIZE one{}, two{};
+        GetTextExtentPoint32(dc, u"L:5.930mm", 9, &one);
+        GetTextExtentPoint32(dc, u"L:5.930mmL:5.930mm", 18, &two);
+        EXPECT_EQ(one.cy, tm.tmHeight);
+        EXPECT_GT(one.cx, 0);
+        EXPECT_EQ(two.cx, 2 * one.cx);
+        SelectObject(dc, old);
+        DeleteObject(f);
+    }
+}
+
+// No anti-aliasing: transparent text changes pixels only to the text colour; an opaque
+// background fills the text's cell.
+TEST(GdiText, TextOutDrawsCrispTextAndOpaqueCells) {
+    MemDC dc(120, 40);
+    HFONT f = ArialFont(-16);
+    HGDIOBJ old = SelectObject(dc, f);
+    SetTextColor(dc, RGB(255, 0, 0));
+    SetBkMode(dc, TRANSPARENT);
+    TextOut(dc, 5, 5, u"Measure 12", 10);
+    const int red = dc.Count(RGB(255, 0, 0));
+    EXPECT_GT(red, 20);
+    EXPECT_EQ(red + dc.Count(kWhite), 120 * 40);
+    SIZE ext{};
+    GetTextExtentPoint32(dc, u"Measure 12", 10, &ext);
+    MemDC opaque(120, 40);
+    SelectObject(opaque, f);
+    SetBkColor(opaque, RGB(0, 0, 255));
+    TextOut(opaque, 5, 5, u"Measure 12", 10);
+    QRect box;
+    const int blue = opaque.Count(RGB(0, 0, 255), &box);
+    EXPECT_EQ(box, QRect(5, 5, ext.cx, ext.cy));
+    EXPECT_EQ(blue + opaque.Count(kBlack), ext.cx * ext.cy);
+    SelectObject(dc, old);
+    DeleteObject(f);
+}
+
+TEST(GdiText, EscapementTurnsTextDownwards) {
+    MemDC dc(60, 120);
+    HFONT f = ArialFont(-14, 2700);
+    SelectObject(dc, f);
+    SetBkMode(dc, TRANSPARENT);
+    TextOut(dc, 30, 5, u"L:12.5mm", 8);
+    QRect box;
+    EXPECT_GT(dc.Count(kBlack, &box), 0);
+    EXPECT_GT(box.height(), 2 * box.width());
+    EXPECT_LE(box.right(), 30) << "text turned 270 degrees runs down on the left of its origin";
+    EXPECT_GE(box.top(), 5);
+    SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    DeleteObject(f);
+}
+
+TEST(GdiText, DrawTextMeasuresAlignsAndStripsPrefixes) {
+    MemDC dc(200, 60);
+    HFONT f = ArialFont(-14);
+    SelectObject(dc, f);
+    SIZE file{};
+    GetTextExtentPoint32(dc, u"File", 4, &file);
+    RECT calc{10, 10, 10, 10};
+    const int h = DrawText(dc, u"&File", -1, &calc, DT_SINGLELINE | DT_CALCRECT);
+    EXPECT_EQ(h, file.cy);
+    EXPECT_EQ(calc.right - calc.left, file.cx);
+    EXPECT_EQ(calc.bottom - calc.top, file.cy);
+    EXPECT_EQ(dc.Count(kBlack), 0) << "DT_CALCRECT draws nothing";
+    // Three lines when broken at words, each one text height.
+    RECT wrap{0, 0, 30, 0};
+    EXPECT_EQ(DrawText(dc, u"one two three", -1, &wrap, DT_WORDBREAK | DT_CALCRECT), 3 * file.cy);
+    // Centred in both directions: the drawn pixels sit around the rectangle's centre.
+    SetBkMode(dc, TRANSPARENT);
+    RECT r{0, 0, 200, 60};
+    DrawText(dc, u"Centre", -1, &r, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    QRect box;
+    dc.Count(kBlack, &box);
+    EXPECT_NEAR(box.center().x(), 100, 3);
+    EXPECT_NEAR(box.center().y(), 30, 4);
+    SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    DeleteObject(f);
+}
+
+TEST(GdiText, RecordingDcListsTheCallsWithTheirArguments) {
+    HDC dc = ms::CreateRecordingDC(50, 50);
+    MoveToEx(dc, 100, 100, nullptr);
+    LineTo(dc, 300, 100);
+    SetTextColor(dc, RGB(0, 255, 0));
+    TextOut(dc, 150, 80, u"L:5.930mm", 9);
+    RECT r{0, 0, 20, 20};
+    DrawText(dc, u"A", -1, &r, DT_CENTER);
+    const std::string calls = ms::ToString(ms::TakeRecordedCalls(dc));
+    EXPECT_THAT(calls, HasSubstr("MoveToEx(100,100)\nLineTo(300,100)\n"));
+    EXPECT_THAT(calls, HasSubstr("SetTextColor(65280)\nTextOut(150,80,\"L:5.930mm\")\n"));
+    EXPECT_THAT(calls, HasSubstr("DrawText(0,0,20,20,1,\"A\")"));
+    EXPECT_TRUE(ms::TakeRecordedCalls(dc).empty());
+    DeleteDC(dc);
+}
+
+} // namespace
