@@ -244,36 +244,51 @@ std::string FindStillButtonInput(const std::string& sysRoot, const std::string& 
 }
 
 namespace {
-inline BYTE Clamp(int v) {
-    return static_cast<BYTE>(v < 0 ? 0 : (v > 255 ? 255 : v));
+// BT.601 limited range in 8.8 fixed point, by table: one lookup per term instead of a multiply,
+// and the clamp to 0..255 by a table as well (the sums stay within -277..534).
+struct YuvTables {
+    int y[256], rv[256], gu[256], gv[256], bu[256];
+    BYTE clamp[2048];
+};
+constexpr YuvTables MakeYuvTables() {
+    YuvTables t{};
+    for (int i = 0; i < 256; ++i) {
+        t.y[i] = 298 * (i - 16) + 128;
+        t.rv[i] = 409 * (i - 128);
+        t.gu[i] = -100 * (i - 128);
+        t.gv[i] = -208 * (i - 128);
+        t.bu[i] = 516 * (i - 128);
+    }
+    for (int i = 0; i < 2048; ++i)
+        t.clamp[i] = static_cast<BYTE>(i < 1024 ? 0 : (i - 1024 > 255 ? 255 : i - 1024));
+    return t;
 }
+constexpr YuvTables kYuv = MakeYuvTables();
 } // namespace
 
 void ConvertPackedYuvToBgrBottomUp(const BYTE* src, long srcStride, LONG width, LONG height,
                                    BYTE* dst, long dstStride, bool uyvy) {
     const int y0 = uyvy ? 1 : 0, u0 = uyvy ? 0 : 1, y1 = uyvy ? 3 : 2, v0 = uyvy ? 2 : 3;
+    const BYTE* cl = kYuv.clamp + 1024;
     for (LONG row = 0; row < height; ++row) {
         const BYTE* s = src + static_cast<size_t>(row) * srcStride;
         BYTE* d = dst + static_cast<size_t>(height - 1 - row) * dstStride;
         LONG x = 0;
         for (; x + 1 < width; x += 2, s += 4, d += 6) {
-            int c0 = 298 * (s[y0] - 16) + 128;
-            int c1 = 298 * (s[y1] - 16) + 128;
-            int du = s[u0] - 128, dv = s[v0] - 128;
-            int rr = 409 * dv, gg = -100 * du - 208 * dv, bb = 516 * du;
-            d[0] = Clamp((c0 + bb) >> 8);
-            d[1] = Clamp((c0 + gg) >> 8);
-            d[2] = Clamp((c0 + rr) >> 8);
-            d[3] = Clamp((c1 + bb) >> 8);
-            d[4] = Clamp((c1 + gg) >> 8);
-            d[5] = Clamp((c1 + rr) >> 8);
+            const int c0 = kYuv.y[s[y0]], c1 = kYuv.y[s[y1]];
+            const int rr = kYuv.rv[s[v0]], gg = kYuv.gu[s[u0]] + kYuv.gv[s[v0]], bb = kYuv.bu[s[u0]];
+            d[0] = cl[(c0 + bb) >> 8];
+            d[1] = cl[(c0 + gg) >> 8];
+            d[2] = cl[(c0 + rr) >> 8];
+            d[3] = cl[(c1 + bb) >> 8];
+            d[4] = cl[(c1 + gg) >> 8];
+            d[5] = cl[(c1 + rr) >> 8];
         }
         if (x < width) { // odd width: the last pixel uses its pair's chroma
-            int c0 = 298 * (s[y0] - 16) + 128;
-            int du = s[u0] - 128, dv = s[v0] - 128;
-            d[0] = Clamp((c0 + 516 * du) >> 8);
-            d[1] = Clamp((c0 - 100 * du - 208 * dv) >> 8);
-            d[2] = Clamp((c0 + 409 * dv) >> 8);
+            const int c0 = kYuv.y[s[y0]];
+            d[0] = cl[(c0 + kYuv.bu[s[u0]]) >> 8];
+            d[1] = cl[(c0 + kYuv.gu[s[u0]] + kYuv.gv[s[v0]]) >> 8];
+            d[2] = cl[(c0 + kYuv.rv[s[v0]]) >> 8];
         }
     }
 }
