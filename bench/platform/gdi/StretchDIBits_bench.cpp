@@ -14,15 +14,15 @@ void StretchFrame(benchmark::State& state) {
     for (size_t i = 0; i < frame.size(); ++i)
         frame[i] = static_cast<BYTE>(i * 7);
     BITMAPINFO bmi{};
-    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), srcW, srcH, 1, 24, BI_RGB,
-                     static_cast<DWORD>(frame.size()), 0, 0, 0, 0};
+    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER),         srcW, srcH, 1, 24, BI_RGB,
+                     static_cast<DWORD>(frame.size()), 0,    0,    0, 0};
     HDC mem = CreateCompatibleDC(nullptr);
     HBITMAP bmp = CreateCompatibleBitmap(mem, 640, 480);
     HGDIOBJ old = SelectObject(mem, bmp);
     SetStretchBltMode(mem, COLORONCOLOR);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(StretchDIBits(mem, 0, 0, 640, 480, 0, 0, srcW, srcH,
-                                               frame.data(), &bmi, DIB_RGB_COLORS, SRCCOPY));
+        benchmark::DoNotOptimize(StretchDIBits(mem, 0, 0, 640, 480, 0, 0, srcW, srcH, frame.data(),
+                                               &bmi, DIB_RGB_COLORS, SRCCOPY));
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations());
@@ -35,8 +35,8 @@ void StretchFrame(benchmark::State& state) {
 void StretchAndDrawShapes(benchmark::State& state) {
     std::vector<BYTE> frame(static_cast<size_t>(1600) * 1200 * 3, 0x55);
     BITMAPINFO bmi{};
-    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), 1600, 1200, 1, 24, BI_RGB,
-                     static_cast<DWORD>(frame.size()), 0, 0, 0, 0};
+    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER),         1600, 1200, 1, 24, BI_RGB,
+                     static_cast<DWORD>(frame.size()), 0,    0,    0, 0};
     HDC mem = CreateCompatibleDC(nullptr);
     HBITMAP bmp = CreateCompatibleBitmap(mem, 640, 480);
     HGDIOBJ old = SelectObject(mem, bmp);

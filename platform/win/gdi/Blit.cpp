@@ -13,7 +13,9 @@ namespace {
 
 constexpr long long kMaxPixels = 1LL << 28; // 16384 x 16384; beyond that nothing is made
 
-int Stride(int width, int bpp) { return ((width * bpp + 31) / 32) * 4; }
+int Stride(int width, int bpp) {
+    return ((width * bpp + 31) / 32) * 4;
+}
 
 // What a BITMAPINFO describes, checked: a supported layout with sizes that fit.
 struct DibLayout {
@@ -47,8 +49,8 @@ DibLayout Describe(const BITMAPINFO* bmi, UINT usage) {
             return d;
         const DWORD max = 1u << d.bpp;
         const DWORD n = h.biClrUsed ? std::min<DWORD>(h.biClrUsed, max) : max;
-        const auto* colors = reinterpret_cast<const RGBQUAD*>(
-            reinterpret_cast<const BYTE*>(bmi) + h.biSize);
+        const auto* colors =
+            reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(bmi) + h.biSize);
         d.palette.resize(max, 0xFF000000u);
         for (DWORD i = 0; i < n; ++i)
             d.palette[i] = qRgb(colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue);
@@ -61,8 +63,8 @@ DibLayout Describe(const BITMAPINFO* bmi, UINT usage) {
         break;
     case 32:
         if (fields) {
-            const auto* masks = reinterpret_cast<const DWORD*>(
-                reinterpret_cast<const BYTE*>(bmi) + h.biSize);
+            const auto* masks =
+                reinterpret_cast<const DWORD*>(reinterpret_cast<const BYTE*>(bmi) + h.biSize);
             if (masks[0] != 0xFF0000u || masks[1] != 0xFF00u || masks[2] != 0xFFu)
                 return d;
         }
@@ -177,12 +179,11 @@ std::vector<QRgb> StandardPalette(int bpp) {
     if (bpp == 1) {
         pal = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
     } else if (bpp == 4) {
-        static const int vga[16][3] = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},
-                                       {128, 128, 0},   {0, 0, 128},   {128, 0, 128},
-                                       {0, 128, 128},   {192, 192, 192}, {128, 128, 128},
-                                       {255, 0, 0},     {0, 255, 0},   {255, 255, 0},
-                                       {0, 0, 255},     {255, 0, 255}, {0, 255, 255},
-                                       {255, 255, 255}};
+        static const int vga[16][3] = {
+            {0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
+            {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
+            {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
+            {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
         for (const auto& c : vga)
             pal.push_back(qRgb(c[0], c[1], c[2]));
     } else {
@@ -424,8 +425,7 @@ int GetDIBits(HDC hdc, HBITMAP bmp, UINT start, UINT lines, LPVOID bits, LPBITMA
             return 0;
     }
     auto b = BitmapOf(bmp);
-    if (!b || !bmi || bmi->bmiHeader.biSize < sizeof(BITMAPINFOHEADER) ||
-        usage != DIB_RGB_COLORS)
+    if (!b || !bmi || bmi->bmiHeader.biSize < sizeof(BITMAPINFOHEADER) || usage != DIB_RGB_COLORS)
         return 0;
     std::lock_guard lock(b->m);
     if (b->dib && !b->wraps)
@@ -515,9 +515,8 @@ int SetDIBits(HDC, HBITMAP bmp, UINT start, UINT lines, const void* bits, const 
     return copied;
 }
 
-int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc, int ySrc,
-                  int wSrc, int hSrc, const void* bits, const BITMAPINFO* bmi, UINT usage,
-                  DWORD rop) {
+int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc, int ySrc, int wSrc,
+                  int hSrc, const void* bits, const BITMAPINFO* bmi, UINT usage, DWORD rop) {
     Call call(hdc, "StretchDIBits",
               {xDest, yDest, wDest, hDest, xSrc, ySrc, wSrc, hSrc, static_cast<long>(rop)});
     if (!call || !bits || wDest == 0 || hDest == 0 || wSrc == 0 || hSrc == 0)
@@ -582,8 +581,8 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc,
     return sh;
 }
 
-static BOOL Blit(HDC hdc, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc,
-                 int ySrc, int wSrc, int hSrc, DWORD rop, const char* name) {
+static BOOL Blit(HDC hdc, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc,
+                 int wSrc, int hSrc, DWORD rop, const char* name) {
     Call call(hdc, name,
               {xDest, yDest, wDest, hDest, xSrc, ySrc, wSrc, hSrc, static_cast<long>(rop)}, src);
     if (!call)

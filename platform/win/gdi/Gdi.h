@@ -399,11 +399,10 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* bmi, UINT usage, void** bits
                          DWORD offset);
 int GetDIBits(HDC hdc, HBITMAP bmp, UINT start, UINT lines, LPVOID bits, LPBITMAPINFO bmi,
               UINT usage);
-int SetDIBits(HDC hdc, HBITMAP bmp, UINT start, UINT lines, const void* bits,
-              const BITMAPINFO* bmi, UINT usage);
-int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc, int ySrc,
-                  int wSrc, int hSrc, const void* bits, const BITMAPINFO* bmi, UINT usage,
-                  DWORD rop);
+int SetDIBits(HDC hdc, HBITMAP bmp, UINT start, UINT lines, const void* bits, const BITMAPINFO* bmi,
+              UINT usage);
+int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc, int ySrc, int wSrc,
+                  int hSrc, const void* bits, const BITMAPINFO* bmi, UINT usage, DWORD rop);
 BOOL BitBlt(HDC hdc, int x, int y, int w, int h, HDC src, int xSrc, int ySrc, DWORD rop);
 BOOL StretchBlt(HDC hdc, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc,
                 int wSrc, int hSrc, DWORD rop);
@@ -421,10 +420,9 @@ BOOL DestroyCursor(HICON cursor);
 // Text
 HFONT CreateFontIndirectW(const LOGFONTW* lf);
 #define CreateFontIndirect CreateFontIndirectW
-HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight,
-                  DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
-                  DWORD outPrecision, DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily,
-                  LPCWSTR face);
+HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
+                  DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCWSTR face);
 #define CreateFont CreateFontW
 BOOL TextOutW(HDC hdc, int x, int y, LPCWSTR text, int count);
 #define TextOut TextOutW

@@ -22,8 +22,16 @@
 
 namespace ms::gdi {
 
-enum class Kind { Pen = OBJ_PEN, Brush = OBJ_BRUSH, Dc = OBJ_DC, Palette = OBJ_PAL,
-                  Font = OBJ_FONT, Bitmap = OBJ_BITMAP, Region = OBJ_REGION, Icon = 100 };
+enum class Kind {
+    Pen = OBJ_PEN,
+    Brush = OBJ_BRUSH,
+    Dc = OBJ_DC,
+    Palette = OBJ_PAL,
+    Font = OBJ_FONT,
+    Bitmap = OBJ_BITMAP,
+    Region = OBJ_REGION,
+    Icon = 100
+};
 
 struct Object {
     explicit Object(Kind k) : kind(k) {}
@@ -74,8 +82,8 @@ private:
 struct Bitmap : Object {
     Bitmap() : Object(Kind::Bitmap) {}
     std::recursive_mutex m;
-    QImage img;         // Format_RGB32 always; mono bitmaps hold only black and white
-    bool mono = false;  // a 1-bit device bitmap (CreateBitmap with 1 bit)
+    QImage img;        // Format_RGB32 always; mono bitmaps hold only black and white
+    bool mono = false; // a 1-bit device bitmap (CreateBitmap with 1 bit)
     // DIB section: the caller writes bits directly, in the DIB's own layout. A 32-bit
     // top-down section is wrapped by img itself; other layouts are copied in before and out
     // after every use (Pull/Push), under m.

@@ -65,8 +65,8 @@ BOOL DrawIconEx(HDC hdc, int x, int y, HICON icon, int cx, int cy, UINT, HBRUSH,
         QImage mask(i->argb.size(), QImage::Format_RGB32);
         for (int yy = 0; yy < mask.height(); ++yy)
             for (int xx = 0; xx < mask.width(); ++xx)
-                mask.setPixel(xx, yy, qAlpha(i->argb.pixel(xx, yy)) >= 128 ? 0xFF000000u
-                                                                          : 0xFFFFFFFFu);
+                mask.setPixel(xx, yy,
+                              qAlpha(i->argb.pixel(xx, yy)) >= 128 ? 0xFF000000u : 0xFFFFFFFFu);
         p.drawImage(target, mask);
     } else {
         p.drawImage(target, i->argb);
@@ -115,7 +115,8 @@ BOOL GetIconInfo(HICON icon, ICONINFO* info) {
         for (int x = 0; x < i->argb.width(); ++x) {
             const QRgb c = i->argb.pixel(x, y);
             BYTE* p = px + (static_cast<size_t>(y) * static_cast<size_t>(i->argb.width()) +
-                            static_cast<size_t>(x)) * 4;
+                            static_cast<size_t>(x)) *
+                               4;
             p[0] = static_cast<BYTE>(qBlue(c));
             p[1] = static_cast<BYTE>(qGreen(c));
             p[2] = static_cast<BYTE>(qRed(c));
@@ -150,4 +151,6 @@ BOOL DestroyIcon(HICON icon) {
     return TRUE;
 }
 
-BOOL DestroyCursor(HICON cursor) { return DestroyIcon(cursor); }
+BOOL DestroyCursor(HICON cursor) {
+    return DestroyIcon(cursor);
+}

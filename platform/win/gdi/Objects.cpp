@@ -137,7 +137,9 @@ template <class F, class R> R WithDc(HDC hdc, R fallback, F f) {
     return f(*dc);
 }
 
-int RegionType(const QRegion& r) { return RegionComplexity(r); }
+int RegionType(const QRegion& r) {
+    return RegionComplexity(r);
+}
 
 QRect DeviceRect(const Dc& dc) {
     if (dc.surface)
@@ -152,7 +154,9 @@ bool screenPinned = false;
 
 } // namespace
 
-std::recursive_mutex& TableMutex() { return T().m; }
+std::recursive_mutex& TableMutex() {
+    return T().m;
+}
 
 int RegionComplexity(const QRegion& r) {
     if (r.isEmpty())
@@ -176,7 +180,9 @@ std::shared_ptr<Object> Lookup(const void* handle) {
     return it == t.objects.end() ? nullptr : it->second;
 }
 
-void Unregister(const void* handle) { T().objects.erase(reinterpret_cast<std::uintptr_t>(handle)); }
+void Unregister(const void* handle) {
+    T().objects.erase(reinterpret_cast<std::uintptr_t>(handle));
+}
 
 std::shared_ptr<Object> Stock(int index) {
     if (index < 0 || index >= 18)
@@ -373,7 +379,9 @@ using namespace ms::gdi;
 
 namespace ms {
 
-Surface::Surface(int width, int height) { Resize(width, height); }
+Surface::Surface(int width, int height) {
+    Resize(width, height);
+}
 
 Surface::~Surface() {
     std::lock_guard lock(TableMutex());
@@ -396,11 +404,17 @@ void Surface::Resize(int width, int height) {
     image_ = std::move(next);
 }
 
-HDC CreateSurfaceDC(Surface& surface) { return NewDc(false, false, &surface); }
+HDC CreateSurfaceDC(Surface& surface) {
+    return NewDc(false, false, &surface);
+}
 
-void DeleteSurfaceDC(HDC hdc) { DeleteDC(hdc); }
+void DeleteSurfaceDC(HDC hdc) {
+    DeleteDC(hdc);
+}
 
-HDC CreateScreenDC() { return NewDc(false, true, nullptr); }
+HDC CreateScreenDC() {
+    return NewDc(false, true, nullptr);
+}
 
 void SetScreenSize(int width, int height) {
     std::lock_guard lock(TableMutex());
@@ -486,7 +500,9 @@ std::string ToString(const std::vector<GdiCall>& calls) {
 
 // ---- Win32 API: DCs and attributes ----
 
-HDC CreateCompatibleDC(HDC) { return NewDc(true, false, nullptr); }
+HDC CreateCompatibleDC(HDC) {
+    return NewDc(true, false, nullptr);
+}
 
 BOOL DeleteDC(HDC hdc) {
     std::shared_ptr<Dc> dc;
@@ -538,7 +554,39 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
     auto o = Lookup(obj);
     if (!dc || !o)
         return nullptr;
-    Record(dc.get(), "SelectObject", {static_cast<long>(o->kind)});
+    if (dc->rec) {
+        // What a test wants to know of a selection: the object's look, not its handle.
+        switch (o->kind) {
+        case Kind::Pen: {
+            const auto& p = static_cast<const Pen&>(*o);
+            Record(dc.get(), "SelectObject",
+                   {OBJ_PEN, p.style, p.width, static_cast<long>(p.color)});
+            break;
+        }
+        case Kind::Brush: {
+            const auto& b = static_cast<const Brush&>(*o);
+            Record(dc.get(), "SelectObject", {OBJ_BRUSH, b.style, static_cast<long>(b.color)});
+            break;
+        }
+        case Kind::Font: {
+            const auto& f = static_cast<const Font&>(*o);
+            std::u16string face;
+            for (int i = 0; i < LF_FACESIZE && f.lf.lfFaceName[i]; ++i)
+                face.push_back(f.lf.lfFaceName[i]);
+            Record(dc.get(), "SelectObject",
+                   {OBJ_FONT, f.lf.lfHeight, f.lf.lfWidth, f.lf.lfEscapement, f.lf.lfWeight},
+                   &face);
+            break;
+        }
+        case Kind::Bitmap: {
+            const auto& b = static_cast<const Bitmap&>(*o);
+            Record(dc.get(), "SelectObject", {OBJ_BITMAP, b.img.width(), b.img.height()});
+            break;
+        }
+        default:
+            Record(dc.get(), "SelectObject", {static_cast<long>(o->kind)});
+        }
+    }
     switch (o->kind) {
     case Kind::Pen:
         return std::exchange(dc->st.pen, std::static_pointer_cast<Pen>(o))->handle;
@@ -651,8 +699,7 @@ int GetObjectW(HGDIOBJ obj, int size, LPVOID out) {
             if (out && size >= static_cast<int>(sizeof(DIBSECTION)))
                 return put(&ds, sizeof ds);
         } else {
-            ds.dsBm.bmWidthBytes =
-                b->mono ? ((b->img.width() + 15) / 16) * 2 : b->img.width() * 4;
+            ds.dsBm.bmWidthBytes = b->mono ? ((b->img.width() + 15) / 16) * 2 : b->img.width() * 4;
         }
         return put(&ds.dsBm, sizeof ds.dsBm);
     }
@@ -667,8 +714,7 @@ int GetDeviceCaps(HDC hdc, int index) {
         case HORZRES:
         case VERTRES: {
             int w = screenW, h = screenH;
-            if (!screenPinned && QGuiApplication::instance() &&
-                QGuiApplication::primaryScreen()) {
+            if (!screenPinned && QGuiApplication::instance() && QGuiApplication::primaryScreen()) {
                 const QSize s = QGuiApplication::primaryScreen()->size();
                 w = s.width();
                 h = s.height();
@@ -750,7 +796,7 @@ int ExcludeClipRect(HDC hdc, int left, int top, int right, int bottom) {
     return ChangeClip(hdc, QRect(left, top, right - left, bottom - top), false);
 }
 
-#define MS_DC_ATTR(Set, Get, Type, field, Fallback)                                               \
+#define MS_DC_ATTR(Set, Get, Type, field, Fallback)                                                \
     Type Set(HDC hdc, Type v) {                                                                    \
         return WithDc(hdc, static_cast<Type>(Fallback), [&](Dc& dc) {                              \
             Record(&dc, #Set, {static_cast<long>(v)});                                             \

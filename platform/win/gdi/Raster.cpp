@@ -8,9 +8,8 @@ namespace ms::gdi {
 void SpanSet::Merge() {
     if (spans_.size() < 2)
         return;
-    std::sort(spans_.begin(), spans_.end(), [](const Span& a, const Span& b) {
-        return a.y != b.y ? a.y < b.y : a.x0 < b.x0;
-    });
+    std::sort(spans_.begin(), spans_.end(),
+              [](const Span& a, const Span& b) { return a.y != b.y ? a.y < b.y : a.x0 < b.x0; });
     size_t w = 0;
     for (size_t i = 1; i < spans_.size(); ++i) {
         Span& cur = spans_[w];
@@ -120,7 +119,7 @@ void Boundary(const std::vector<Row>& rows, SpanSet& out) {
         const int innerL = std::max(rows[i - 1].x0, rows[i + 1].x0);
         const int innerR = std::min(rows[i - 1].x1, rows[i + 1].x1);
         out.Add(r.y, r.x0, std::max(r.x0 + 1, innerL));
-        out.Add(r.y, std::min(r.x1, innerR) + 1, r.x1 + 1);
+        out.Add(r.y, std::min(r.x1, innerR + 1), r.x1 + 1);
     }
 }
 

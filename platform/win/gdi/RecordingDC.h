@@ -11,10 +11,13 @@ namespace ms {
 
 class Surface;
 
+// SelectObject records what was selected: (OBJ_PEN, style, width, colour),
+// (OBJ_BRUSH, style, colour), (OBJ_FONT, height, width, escapement, weight) with the face as
+// text, (OBJ_BITMAP, width, height), (OBJ_REGION).
 struct GdiCall {
     std::string name;       // the Win32 name without W suffix: "LineTo", "TextOut", ...
     std::vector<long> args; // integer arguments in call order (colours as COLORREF)
-    std::u16string text;    // the text of text calls
+    std::u16string text;    // the text of text calls, the face of a selected font
     // "LineTo(10,20)", "TextOut(5,6,\"L:5.930mm\")"
     std::string ToString() const;
 };

@@ -6,7 +6,9 @@ using namespace ms::gdi;
 
 namespace {
 
-int TypeOf(const QRegion& r) { return RegionComplexity(r); }
+int TypeOf(const QRegion& r) {
+    return RegionComplexity(r);
+}
 
 HRGN NewRegion(QRegion r) {
     auto reg = std::make_shared<Region>();

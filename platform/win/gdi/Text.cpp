@@ -15,7 +15,9 @@ namespace {
 
 // Font rendering needs the GUI application's font database; without one, text calls only
 // estimate sizes and draw nothing.
-bool HasFonts() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
+bool HasFonts() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
 
 std::u16string FaceOf(const LOGFONTW& lf) {
     std::u16string s;
@@ -36,7 +38,9 @@ std::u16string TextArg(LPCWSTR text, int count) {
     return std::u16string(text, static_cast<size_t>(count));
 }
 
-QString Q(const std::u16string& s) { return QString::fromStdU16String(s); }
+QString Q(const std::u16string& s) {
+    return QString::fromStdU16String(s);
+}
 
 std::shared_ptr<Font> FontOfDc(HDC hdc) {
     std::lock_guard lock(TableMutex());
@@ -193,8 +197,9 @@ QFont QFontFromLogFont(const LOGFONTW& lf) {
     const bool smooth = lf.lfQuality == ANTIALIASED_QUALITY || lf.lfQuality == CLEARTYPE_QUALITY;
     f.setStyleStrategy(smooth ? QFont::PreferDefault : QFont::NoAntialias);
     f.setKerning(false);
-    f.setWeight(lf.lfWeight <= 0 ? QFont::Normal
-                                 : static_cast<QFont::Weight>(std::clamp<int>(lf.lfWeight, 1, 1000)));
+    f.setWeight(lf.lfWeight <= 0
+                    ? QFont::Normal
+                    : static_cast<QFont::Weight>(std::clamp<int>(lf.lfWeight, 1, 1000)));
     f.setItalic(lf.lfItalic != 0);
     f.setUnderline(lf.lfUnderline != 0);
     f.setStrikeOut(lf.lfStrikeOut != 0);
@@ -221,8 +226,8 @@ QFont QFontFromLogFont(const LOGFONTW& lf) {
         QFontMetricsF fm(f);
         const double avg = fm.averageCharWidth();
         if (avg > 0)
-            f.setStretch(std::clamp(static_cast<int>(std::lround(lf.lfWidth * 100.0 / avg)), 1,
-                                    4000));
+            f.setStretch(
+                std::clamp(static_cast<int>(std::lround(lf.lfWidth * 100.0 / avg)), 1, 4000));
     }
     return f;
 }
@@ -249,10 +254,9 @@ HFONT CreateFontIndirectW(const LOGFONTW* lf) {
     return static_cast<HFONT>(Register(f));
 }
 
-HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight,
-                  DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
-                  DWORD outPrecision, DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily,
-                  LPCWSTR face) {
+HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
+                  DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCWSTR face) {
     LOGFONTW lf{};
     lf.lfHeight = height;
     lf.lfWidth = width;
@@ -494,5 +498,5 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
         }
     }
     return (format & (DT_VCENTER | DT_BOTTOM)) && (format & DT_SINGLELINE) ? y - rect->top + total
-                                                                          : total;
+                                                                           : total;
 }

@@ -22,8 +22,8 @@ BITMAPINFO Header24(int w, int h) {
 // 2 x 2 bottom-up 24-bit frame: stored rows bottom first, each padded to 8 bytes.
 // Bottom row: red, green; top row: blue, white.
 std::vector<BYTE> Frame2x2() {
-    return {0, 0, 255, 0, 255, 0, 0, 0,       // bottom: red, green (BGR)
-            255, 0, 0, 255, 255, 255, 0, 0};  // top: blue, white
+    return {0,   0, 255, 0,   255, 0,   0, 0,  // bottom: red, green (BGR)
+            255, 0, 0,   255, 255, 255, 0, 0}; // top: blue, white
 }
 
 TEST(GdiBlit, StretchDIBitsDoublesEveryPixelAndFlipsOnNegativeHeight) {
@@ -65,8 +65,7 @@ TEST(GdiBlit, StretchDIBitsMirrorsOnNegativeWidthAndShrinksByNearestPixel) {
         big[static_cast<size_t>(x) * 3 + 2] = 255; // stored rows 0-2 (the bottom) red
     const BITMAPINFO bigInfo = Header24(W, H);
     MemDC live(640, 480);
-    StretchDIBits(live, 0, 0, 640, 480, 0, 0, W, H, big.data(), &bigInfo, DIB_RGB_COLORS,
-                  SRCCOPY);
+    StretchDIBits(live, 0, 0, 640, 480, 0, 0, W, H, big.data(), &bigInfo, DIB_RGB_COLORS, SRCCOPY);
     QRect box;
     EXPECT_EQ(live.Count(RGB(255, 0, 0), &box), 640);
     EXPECT_EQ(box, QRect(0, 479, 640, 1));
@@ -74,8 +73,8 @@ TEST(GdiBlit, StretchDIBitsMirrorsOnNegativeWidthAndShrinksByNearestPixel) {
 
 TEST(GdiBlit, GetDIBitsOfA32BitBitmapTo24BitBottomUp) {
     MemDC dc(3, 2);
-    SetPixel(dc, 0, 0, RGB(10, 20, 30));  // top left
-    SetPixel(dc, 2, 1, RGB(40, 50, 60));  // bottom right
+    SetPixel(dc, 0, 0, RGB(10, 20, 30)); // top left
+    SetPixel(dc, 2, 1, RGB(40, 50, 60)); // bottom right
     BITMAPINFO bmi{};
     bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     // First call: the bitmap describes itself.
@@ -111,7 +110,7 @@ struct DibCase {
 // Drawing into a DIB section lands in its bits in the DIB's own layout, and bits written by
 // the caller show when the section is drawn from.
 TEST(GdiBlit, DibSectionsOfEveryDepthAndOrientation) {
-    const DibCase cases[] = {{1, true},  {1, false}, {4, true},  {4, false}, {8, true},
+    const DibCase cases[] = {{1, true},  {1, false}, {4, true},   {4, false}, {8, true},
                              {8, false}, {24, true}, {24, false}, {32, true}, {32, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.bpp << (c.bottomUp ? " bottom-up" : " top-down"));
@@ -238,12 +237,10 @@ TEST(GdiBlit, BadDibHeadersAreRefused) {
     std::vector<BYTE> bits(64, 0);
     BITMAPINFO bmi = Header24(2, 2);
     bmi.bmiHeader.biBitCount = 7;
-    EXPECT_EQ(StretchDIBits(dc, 0, 0, 4, 4, 0, 0, 2, 2, bits.data(), &bmi, DIB_RGB_COLORS,
-                            SRCCOPY),
+    EXPECT_EQ(StretchDIBits(dc, 0, 0, 4, 4, 0, 0, 2, 2, bits.data(), &bmi, DIB_RGB_COLORS, SRCCOPY),
               0);
     bmi = Header24(-2, 2);
-    EXPECT_EQ(StretchDIBits(dc, 0, 0, 4, 4, 0, 0, 2, 2, bits.data(), &bmi, DIB_RGB_COLORS,
-                            SRCCOPY),
+    EXPECT_EQ(StretchDIBits(dc, 0, 0, 4, 4, 0, 0, 2, 2, bits.data(), &bmi, DIB_RGB_COLORS, SRCCOPY),
               0);
     bmi = Header24(100000, 100000);
     EXPECT_EQ(CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, nullptr, nullptr, 0), nullptr);

@@ -13,14 +13,15 @@ struct LineCase {
 // LineTo draws from the current position up to, not including, the end point.
 TEST(GdiDraw, LineToLeavesOutTheEndPixel) {
     const LineCase cases[] = {
-        {{2, 5}, {12, 5}},  {{12, 5}, {2, 5}}, {{5, 2}, {5, 15}}, {{2, 2}, {12, 12}},
-        {{3, 1}, {6, 17}}, {{17, 3}, {1, 8}},
+        {{2, 5}, {12, 5}},  {{12, 5}, {2, 5}}, {{5, 2}, {5, 15}},
+        {{2, 2}, {12, 12}}, {{3, 1}, {6, 17}}, {{17, 3}, {1, 8}},
     };
     for (const auto& c : cases) {
         MemDC dc(20, 20);
         MoveToEx(dc, c.a.x, c.a.y, nullptr);
         LineTo(dc, c.b.x, c.b.y);
-        SCOPED_TRACE(testing::Message() << c.a.x << "," << c.a.y << " -> " << c.b.x << "," << c.b.y);
+        SCOPED_TRACE(testing::Message()
+                     << c.a.x << "," << c.a.y << " -> " << c.b.x << "," << c.b.y);
         EXPECT_EQ(dc.At(c.a.x, c.a.y), kBlack);
         EXPECT_EQ(dc.At(c.b.x, c.b.y), kWhite);
         EXPECT_EQ(dc.Count(kBlack), std::max(std::abs(c.b.x - c.a.x), std::abs(c.b.y - c.a.y)));
@@ -54,6 +55,10 @@ TEST(GdiDraw, RectangleAndEllipseBoxesExcludeRightAndBottom) {
         EXPECT_EQ(box, QRect(QPoint(2, 3), QPoint(21, 14))) << (ellipse ? "Ellipse" : "Rectangle");
         // Hollow: the middle stays white.
         EXPECT_EQ(dc.At(12, 9), kWhite);
+        // Closed and symmetric: every row of the box has pixels at both mirrored places.
+        for (int y = 3; y < 15; ++y)
+            for (int x = 2; x < 22; ++x)
+                EXPECT_EQ(dc.At(x, y), dc.At(23 - x, y)) << x << "," << y;
     }
 }
 

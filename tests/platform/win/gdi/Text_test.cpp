@@ -132,6 +132,10 @@ TEST(GdiText, DrawTextMeasuresAlignsAndStripsPrefixes) {
 
 TEST(GdiText, RecordingDcListsTheCallsWithTheirArguments) {
     HDC dc = ms::CreateRecordingDC(50, 50);
+    HPEN pen = CreatePen(PS_DOT, 1, RGB(255, 0, 0));
+    HGDIOBJ old = SelectObject(dc, pen);
+    SelectObject(dc, old);
+    DeleteObject(pen);
     MoveToEx(dc, 100, 100, nullptr);
     LineTo(dc, 300, 100);
     SetTextColor(dc, RGB(0, 255, 0));
@@ -139,6 +143,7 @@ TEST(GdiText, RecordingDcListsTheCallsWithTheirArguments) {
     RECT r{0, 0, 20, 20};
     DrawText(dc, u"A", -1, &r, DT_CENTER);
     const std::string calls = ms::ToString(ms::TakeRecordedCalls(dc));
+    EXPECT_THAT(calls, HasSubstr("SelectObject(1,2,1,255)\nSelectObject(1,0,1,0)\n"));
     EXPECT_THAT(calls, HasSubstr("MoveToEx(100,100)\nLineTo(300,100)\n"));
     EXPECT_THAT(calls, HasSubstr("SetTextColor(65280)\nTextOut(150,80,\"L:5.930mm\")\n"));
     EXPECT_THAT(calls, HasSubstr("DrawText(0,0,20,20,1,\"A\")"));
