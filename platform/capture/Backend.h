@@ -60,9 +60,10 @@ public:
     virtual StreamFormat CurrentFormat() = 0;
     // Sets an exact format listed in the capabilities; refuses while streaming.
     virtual HRESULT SetFormat(const StreamFormat& format) = 0;
-    // Starts the streaming thread that feeds sink; Stop returns when no sink call runs any
-    // more. Stop is idempotent.
-    virtual HRESULT Start(FrameSink* sink) = 0;
+    // Starts the streaming thread that feeds sink (the thread keeps it alive while it runs);
+    // Stop returns when no sink call runs any more, except when called from inside a sink
+    // call, where it only asks the thread to end. Stop is idempotent.
+    virtual HRESULT Start(std::shared_ptr<FrameSink> sink) = 0;
     virtual void Stop() = 0;
     virtual bool Streaming() const = 0;
 

@@ -594,9 +594,9 @@ HRESULT IGraphBuilder::Run() {
                 still = GrabberBehind(pin);
         }
     }
-    auto stream = std::make_unique<ms::capture::GraphStream>(capture, still, m_events);
+    auto stream = std::make_shared<ms::capture::GraphStream>(capture, still, m_events);
     if (source && (capture || still)) {
-        HRESULT hr = source->Session()->Start(stream.get());
+        HRESULT hr = source->Session()->Start(stream);
         if (FAILED(hr))
             return hr;
         m_streamingSession = source->Session();

@@ -288,7 +288,7 @@ private:
     std::vector<std::shared_ptr<IBaseFilter>> m_filters;
     std::shared_ptr<IMediaEventEx> m_events;
     std::shared_ptr<IVideoWindow> m_videoWindow;
-    std::unique_ptr<ms::capture::GraphStream> m_stream; // non-null while running
+    std::shared_ptr<ms::capture::GraphStream> m_stream; // non-null while running
     std::shared_ptr<ms::capture::DeviceSession> m_streamingSession;
     int m_renderers = 0;
 };

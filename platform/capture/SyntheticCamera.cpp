@@ -176,7 +176,7 @@ public:
         return S_OK;
     }
 
-    HRESULT Start(FrameSink* sink) override {
+    HRESULT Start(std::shared_ptr<FrameSink> sink) override {
         if (m_thread.joinable()) {
             std::unique_lock lock(m_mutex);
             if (!m_ended)
@@ -306,7 +306,7 @@ public:
     }
 
 private:
-    void Loop(std::stop_token st, FrameSink* sink) {
+    void Loop(std::stop_token st, std::shared_ptr<FrameSink> sink) {
         StreamFormat f = CurrentFormat();
         double fps;
         {
@@ -381,7 +381,7 @@ public:
     std::vector<FrameCaps> Capabilities() override { return m_s->Capabilities(); }
     StreamFormat CurrentFormat() override { return m_s->CurrentFormat(); }
     HRESULT SetFormat(const StreamFormat& f) override { return m_s->SetFormat(f); }
-    HRESULT Start(FrameSink* sink) override { return m_s->Start(sink); }
+    HRESULT Start(std::shared_ptr<FrameSink> sink) override { return m_s->Start(std::move(sink)); }
     void Stop() override { m_s->Stop(); }
     bool Streaming() const override { return m_s->Streaming(); }
     bool HasStillPin() const override { return m_s->HasStillPin(); }

@@ -206,7 +206,7 @@ public:
         return S_OK;
     }
 
-    HRESULT Start(FrameSink* sink) override {
+    HRESULT Start(std::shared_ptr<FrameSink> sink) override {
         if (m_thread.joinable()) {
             if (!m_ended)
                 return S_OK;
@@ -370,7 +370,7 @@ private:
         return true;
     }
 
-    void Loop(std::stop_token st, FrameSink* sink, v4l2_pix_format pix) {
+    void Loop(std::stop_token st, std::shared_ptr<FrameSink> sink, v4l2_pix_format pix) {
         using Clock = std::chrono::steady_clock;
         std::optional<Clock::time_point> first;
         bool still = false;
