@@ -35,7 +35,8 @@ int GetLangText(LPCWSTR key, LPWSTR buffer, int capacity, LPCWSTR defaultText) {
     if (!defaultText)
         defaultText = u"";
     if (!key || !g_langFilePath[0])
-        return static_cast<int>(ms::CopyBounded(buffer, static_cast<size_t>(capacity), defaultText));
+        return static_cast<int>(
+            ms::CopyBounded(buffer, static_cast<size_t>(capacity), defaultText));
     // A file without a byte-order mark is read in the code page its name carries; files with a
     // mark (as shipped: UTF-8) read by the mark.
     ms::SetProfileCodePage(g_langFilePath, LanguageFileCodePage(g_langFilePath));

@@ -42,9 +42,9 @@ inline constexpr LangTextItem kFrameCaptions[] = {
 // commands to it; the window's text reload (its LoadLangTexts) is hooked in as onTextsChanged.
 class CLanguageChoice {
 public:
-    WORD m_langId = 0;             // as last read from the registry
+    WORD m_langId = 0; // as last read from the registry
     WORD m_subLangId = 0;
-    WCHAR m_helpPath[MAX_PATH]{};  // the help file of the language, beside the program
+    WCHAR m_helpPath[MAX_PATH]{}; // the help file of the language, beside the program
     std::function<void()> onTextsChanged;
 
     // "LanID" and "SubLanIDD" into m_langId and m_subLangId.

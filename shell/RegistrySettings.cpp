@@ -81,12 +81,22 @@ template <typename Fill> void WriteNewKey(const WCHAR* path, Fill fill) {
 } // namespace
 
 // The two flags are switches: any stored number counts, as the program has always taken them.
-void LoadShowCalibPrompt() { ReadInt(kLanguageKey, u"sys_date", g_showCalibPrompt, INT_MIN, INT_MAX); }
-void LoadSnapEnable() { ReadInt(kLanguageKey, u"IsEnableSnap", g_snapEnable, INT_MIN, INT_MAX); }
-void SaveSnapEnable() { WriteDword(kLanguageKey, u"IsEnableSnap", static_cast<DWORD>(g_snapEnable)); }
+void LoadShowCalibPrompt() {
+    ReadInt(kLanguageKey, u"sys_date", g_showCalibPrompt, INT_MIN, INT_MAX);
+}
+void LoadSnapEnable() {
+    ReadInt(kLanguageKey, u"IsEnableSnap", g_snapEnable, INT_MIN, INT_MAX);
+}
+void SaveSnapEnable() {
+    WriteDword(kLanguageKey, u"IsEnableSnap", static_cast<DWORD>(g_snapEnable));
+}
 
-void LoadImageFormat() { ReadInt(kLanguageKey, u"ImageFormat", g_imageFormat, 1, 2); }
-void SaveImageFormat() { WriteDword(kLanguageKey, u"ImageFormat", static_cast<DWORD>(g_imageFormat)); }
+void LoadImageFormat() {
+    ReadInt(kLanguageKey, u"ImageFormat", g_imageFormat, 1, 2);
+}
+void SaveImageFormat() {
+    WriteDword(kLanguageKey, u"ImageFormat", static_cast<DWORD>(g_imageFormat));
+}
 
 void LoadLanguageIds(WORD& langId, WORD& subLangId) {
     DWORD v = 0;

@@ -16,12 +16,12 @@
 namespace {
 
 const char* const kFiles[] = {
-    "Arabic1256.ini",  "Bulgarian442.ini",   "Chinese950.ini",    "Chinese936.ini",
-    "Danish1252.ini",  "German1252.ini",     "Spanish1252.ini",   "Finnish1252.ini",
-    "French1252.ini",  "Hebrew1255.ini",     "Italian1252.ini",   "Japanese932.ini",
-    "Korean949.ini",   "Dutch1252.ini",      "Norwegian1252.ini", "Polish1250.ini",
-    "Portuguese1252.ini", "Russian1251.ini", "Swedish1252.ini",   "Thai874.ini",
-    "Turkish1254.ini", "Vietnamese1258.ini", "Persian874.ini",    "English1252.ini",
+    "Arabic1256.ini",     "Bulgarian442.ini",   "Chinese950.ini",    "Chinese936.ini",
+    "Danish1252.ini",     "German1252.ini",     "Spanish1252.ini",   "Finnish1252.ini",
+    "French1252.ini",     "Hebrew1255.ini",     "Italian1252.ini",   "Japanese932.ini",
+    "Korean949.ini",      "Dutch1252.ini",      "Norwegian1252.ini", "Polish1250.ini",
+    "Portuguese1252.ini", "Russian1251.ini",    "Swedish1252.ini",   "Thai874.ini",
+    "Turkish1254.ini",    "Vietnamese1258.ini", "Persian874.ini",    "English1252.ini",
 };
 
 std::string Lower(std::string s) {
@@ -40,7 +40,11 @@ std::string Trim(const std::string& s) {
 bool IsUtf8(const std::string& s) {
     for (size_t i = 0; i < s.size();) {
         const auto c = static_cast<unsigned char>(s[i]);
-        const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        const size_t n = c < 0x80         ? 1
+                         : (c >> 5) == 6  ? 2
+                         : (c >> 4) == 14 ? 3
+                         : (c >> 3) == 30 ? 4
+                                          : 0;
         if (n == 0 || i + n > s.size())
             return false;
         for (size_t k = 1; k < n; ++k)
@@ -105,7 +109,8 @@ LangFile Load(const std::filesystem::path& path) {
 std::vector<std::string> Specifiers(const std::string& s) {
     static const std::regex spec(R"(%[-+ 0#]*(\*|\d+)?(\.(\*|\d+))?(l|ll|h|I64)?[a-zA-Z%]|\\n)");
     std::vector<std::string> out;
-    for (auto it = std::sregex_iterator(s.begin(), s.end(), spec); it != std::sregex_iterator(); ++it)
+    for (auto it = std::sregex_iterator(s.begin(), s.end(), spec); it != std::sregex_iterator();
+         ++it)
         out.push_back(it->str());
     return out;
 }
@@ -141,7 +146,8 @@ TEST(LanguageFiles, EveryEnglishKeyIsInEveryFileWithItsSpecifiers) {
                 << name << " " << key;
         }
         for (const std::string& key : f.order)
-            EXPECT_TRUE(english.text.count(Lower(key))) << name << " has " << key << ", English not";
+            EXPECT_TRUE(english.text.count(Lower(key)))
+                << name << " has " << key << ", English not";
     }
 }
 

@@ -40,7 +40,9 @@ const TempHome g_home;
 
 const WCHAR* kLanguage = u"SOFTWARE\\varazizuziVe\\LanguageID";
 
-std::u16string InProgramDir(const WCHAR* name) { return ms::ProgramDir() + u"/" + name; }
+std::u16string InProgramDir(const WCHAR* name) {
+    return ms::ProgramDir() + u"/" + name;
+}
 
 DWORD StoredDword(const WCHAR* name) {
     HKEY key = nullptr;
@@ -69,16 +71,21 @@ TEST(LanguageFileName, FollowsTheTable) {
         WORD primary, sub;
         const WCHAR* file;
     } cases[] = {
-        {1, 0, u"Arabic1256.ini"},      {2, 0, u"Bulgarian442.ini"},   {4, 1, u"Chinese950.ini"},
-        {4, 2, u"Chinese936.ini"},      {4, 0, u"Chinese936.ini"},     {4, 3, u"Chinese936.ini"},
-        {6, 0, u"Danish1252.ini"},      {7, 1, u"German1252.ini"},     {10, 0, u"Spanish1252.ini"},
-        {11, 0, u"Finnish1252.ini"},    {12, 0, u"French1252.ini"},    {13, 0, u"Hebrew1255.ini"},
-        {16, 0, u"Italian1252.ini"},    {17, 0, u"Japanese932.ini"},   {18, 0, u"Korean949.ini"},
-        {19, 0, u"Dutch1252.ini"},      {20, 0, u"Norwegian1252.ini"}, {21, 0, u"Polish1250.ini"},
-        {22, 0, u"Portuguese1252.ini"}, {25, 0, u"Russian1251.ini"},   {29, 0, u"Swedish1252.ini"},
-        {30, 0, u"Thai874.ini"},        {31, 0, u"Turkish1254.ini"},   {42, 0, u"Vietnamese1258.ini"},
-        {58, 0, u"Persian874.ini"},     {9, 0, u"English1252.ini"},    {0, 0, u"English1252.ini"},
-        {3, 0, u"English1252.ini"},     {1023, 0, u"English1252.ini"},
+        {1, 0, u"Arabic1256.ini"},      {2, 0, u"Bulgarian442.ini"},
+        {4, 1, u"Chinese950.ini"},      {4, 2, u"Chinese936.ini"},
+        {4, 0, u"Chinese936.ini"},      {4, 3, u"Chinese936.ini"},
+        {6, 0, u"Danish1252.ini"},      {7, 1, u"German1252.ini"},
+        {10, 0, u"Spanish1252.ini"},    {11, 0, u"Finnish1252.ini"},
+        {12, 0, u"French1252.ini"},     {13, 0, u"Hebrew1255.ini"},
+        {16, 0, u"Italian1252.ini"},    {17, 0, u"Japanese932.ini"},
+        {18, 0, u"Korean949.ini"},      {19, 0, u"Dutch1252.ini"},
+        {20, 0, u"Norwegian1252.ini"},  {21, 0, u"Polish1250.ini"},
+        {22, 0, u"Portuguese1252.ini"}, {25, 0, u"Russian1251.ini"},
+        {29, 0, u"Swedish1252.ini"},    {30, 0, u"Thai874.ini"},
+        {31, 0, u"Turkish1254.ini"},    {42, 0, u"Vietnamese1258.ini"},
+        {58, 0, u"Persian874.ini"},     {9, 0, u"English1252.ini"},
+        {0, 0, u"English1252.ini"},     {3, 0, u"English1252.ini"},
+        {1023, 0, u"English1252.ini"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(std::u16string(LanguageFileName(c.primary, c.sub)), c.file)

@@ -67,9 +67,9 @@ Value Query(const WCHAR* path, const WCHAR* name) {
 
 void Set(const WCHAR* path, const WCHAR* name, DWORD type, const void* data, DWORD size) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                             nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyEx(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     RegSetValueEx(key, name, 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(key);
 }
@@ -106,12 +106,12 @@ TEST_F(RegistrySettingsTest, FirstRunWritesExactlyTheDefaults) {
         DWORD value;
     };
     const Expected dwords[] = {
-        {kFont, u"fontcolor", 255},     {kFont, u"LineColor", 255},
+        {kFont, u"fontcolor", 255},       {kFont, u"LineColor", 255},
         {kFont, u"MeasureTxtColor", 255}, {kFont, u"fontsize", 16},
-        {kFont, u"Linewidth", 2},       {kFont, u"Linetype", 0},
-        {kLanguage, u"LanID", 0},       {kLanguage, u"SubLanIDD", 0},
-        {kLanguage, u"ImageFormat", 2}, {kLanguage, u"IsEnableSnap", 0},
-        {kLanguage, u"sys_date", 1},    {kUnits, u"decimal", 3},
+        {kFont, u"Linewidth", 2},         {kFont, u"Linetype", 0},
+        {kLanguage, u"LanID", 0},         {kLanguage, u"SubLanIDD", 0},
+        {kLanguage, u"ImageFormat", 2},   {kLanguage, u"IsEnableSnap", 0},
+        {kLanguage, u"sys_date", 1},      {kUnits, u"decimal", 3},
     };
     for (const Expected& e : dwords) {
         const Value v = Query(e.path, e.name);
