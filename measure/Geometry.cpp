@@ -26,19 +26,23 @@ LONG Trunc(double v) {
 }
 
 // Rounding as the WiFi views do it: add one half, then truncate.
-LONG RoundHalfUp(double v) { return Trunc(v + 0.5); }
+LONG RoundHalfUp(double v) {
+    return Trunc(v + 0.5);
+}
 
-POINT Pt(double x, double y) { return POINT{Trunc(x), Trunc(y)}; }
+POINT Pt(double x, double y) {
+    return POINT{Trunc(x), Trunc(y)};
+}
 
 std::int64_t Cross(int x1, int y1, int x2, int y2, int x3, int y3) {
     return static_cast<std::int64_t>(x2 - x1) * (y3 - y1) -
            static_cast<std::int64_t>(x3 - x1) * (y2 - y1);
 }
 
-}  // namespace
+} // namespace
 
-void OffsetPerpendicular(int x1, int y1, int x2, int y2, POINT& a1, POINT& a2, POINT& b1,
-                         POINT& b2, int d) {
+void OffsetPerpendicular(int x1, int y1, int x2, int y2, POINT& a1, POINT& a2, POINT& b1, POINT& b2,
+                         int d) {
     if (x1 == x2) {
         a1 = Pt(double(x1) - d, y1);
         a2 = Pt(double(x1) + d, y1);

@@ -11,8 +11,8 @@
 
 // The points at distance d on both sides of the line's ends, on the perpendiculars through
 // them: a1/a2 at (x1, y1), b1/b2 at (x2, y2). a1 and b1 lie on one side, a2 and b2 on the other.
-void OffsetPerpendicular(int x1, int y1, int x2, int y2, POINT& a1, POINT& a2, POINT& b1,
-                         POINT& b2, int d);
+void OffsetPerpendicular(int x1, int y1, int x2, int y2, POINT& a1, POINT& a2, POINT& b1, POINT& b2,
+                         int d);
 
 // Foot of the perpendicular from (px, py) onto the line through (x1, y1) and (x2, y2), in
 // coordinates scaled by sx and sy (the drawing's zoom factors; 1.0 where there is none).
@@ -32,8 +32,8 @@ bool CircleCentre(int x1, int y1, int x2, int y2, int x3, int y3, POINT& centre)
 
 // Circle through three points from the perpendicular bisectors of p1p2 and p3p2: centre and
 // radius truncated to whole pixels; orientation is 1 when p1, p2, p3 run counter-clockwise on
-// the screen ((x2 - x1)(y3 - y1) - (x3 - x1)(y2 - y1) < 0, y downwards), else 0. False, outputs untouched, for collinear or
-// coincident points.
+// the screen ((x2 - x1)(y3 - y1) - (x3 - x1)(y2 - y1) < 0, y downwards), else 0. False, outputs
+// untouched, for collinear or coincident points.
 bool CircleThroughPoints(int x1, int y1, int x2, int y2, int x3, int y3, POINT& centre,
                          double& radius, int& orientation);
 

@@ -12,7 +12,9 @@
 
 namespace {
 
-std::string PathBytes(const WCHAR* path) { return ms::ToUtf8(path ? std::u16string_view(path) : u""); }
+std::string PathBytes(const WCHAR* path) {
+    return ms::ToUtf8(path ? std::u16string_view(path) : u"");
+}
 
 // Reads the whole file. 1 read, 0 missing, -1 exists but unreadable.
 int ReadAll(const std::string& path, std::string& out) {
@@ -41,7 +43,9 @@ int ReadAll(const std::string& path, std::string& out) {
     return 1;
 }
 
-bool Contains(const CString& line, const WCHAR* what) { return line.Find(what) >= 0; }
+bool Contains(const CString& line, const WCHAR* what) {
+    return line.Find(what) >= 0;
+}
 
 // A section line, trimmed, without its first and last character (the brackets).
 CString SectionName(const CString& line) {
@@ -84,13 +88,19 @@ bool IsMagnificationText(const WCHAR* text) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
-CIniTextFile::~CIniTextFile() { Flush(); }
+CIniTextFile::~CIniTextFile() {
+    Flush();
+}
 
-int CIniTextFile::Load(const WCHAR* path) { return LoadFile(path, false); }
+int CIniTextFile::Load(const WCHAR* path) {
+    return LoadFile(path, false);
+}
 
-int CIniTextFile::LoadForWriting(const WCHAR* path) { return LoadFile(path, true); }
+int CIniTextFile::LoadForWriting(const WCHAR* path) {
+    return LoadFile(path, true);
+}
 
 int CIniTextFile::LoadFile(const WCHAR* path, bool missingIsEmpty) {
     m_path = path ? path : u"";

@@ -15,7 +15,7 @@ std::mutex& LiveListsMutex() {
     return m;
 }
 
-}  // namespace
+} // namespace
 
 int CanvasKindOfTool(int tool) {
     switch (tool) {

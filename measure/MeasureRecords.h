@@ -44,9 +44,9 @@ enum MeasureTool {
 };
 
 enum ToolMode {
-    TOOL_MODE_PAINT = 0,    // paint-menu shapes, drawn without labels; also the magnifier
-    TOOL_MODE_MEASURE = 1,  // measuring tools
-    TOOL_MODE_IDLE = 11,    // no drawing (TOOL_NONE, TOOL_SELECT)
+    TOOL_MODE_PAINT = 0,   // paint-menu shapes, drawn without labels; also the magnifier
+    TOOL_MODE_MEASURE = 1, // measuring tools
+    TOOL_MODE_IDLE = 11,   // no drawing (TOOL_NONE, TOOL_SELECT)
 };
 
 // Tool of the live view; also the kind of the draft and of every finished live record.
@@ -68,12 +68,12 @@ enum LiveTool {
     LIVE_CIRCLE_LABEL = 14,
     LIVE_SQUARE_LABEL = 15,
     LIVE_TEXT = 16,
-    LIVE_ARC = 17,           // arc through three points
-    LIVE_RULER = 18,         // Length-Line guide
+    LIVE_ARC = 17,   // arc through three points
+    LIVE_RULER = 18, // Length-Line guide
     LIVE_COORDINATE_ANGLE = 19,
     LIVE_TOLERANCE_CIRCLE = 20,
-    LIVE_AUTO_CIRCLE = 21,   // circle fitted to edge points (diameter label, m_radius set)
-    LIVE_AUTO_LINE = 22,     // line fitted to edge points (length label)
+    LIVE_AUTO_CIRCLE = 21, // circle fitted to edge points (diameter label, m_radius set)
+    LIVE_AUTO_LINE = 22,   // line fitted to edge points (length label)
     LIVE_AUTO_ARC = 23,
     LIVE_AUTO_DISTANCE = 24, // automatic line spacing
     LIVE_AUTO_ANGLE = 25,
@@ -103,18 +103,18 @@ public:
     virtual ~CMeasureRecord() = default;
 
     int m_penWidth = 1;
-    int m_penStyle = 0;                 // PS_SOLID, PS_DASH, PS_DOT...
+    int m_penStyle = 0; // PS_SOLID, PS_DASH, PS_DOT...
     COLORREF m_lineColor = 0x0000FF;
-    int m_kind = 100;                   // LiveTool (live) or canvas kind
+    int m_kind = 100; // LiveTool (live) or canvas kind
     COLORREF m_labelColor = 0x0000FF;
     LOGFONTW m_labelFont{};
-    COLORREF m_textColor = 0;           // text annotations
-    LOGFONTW m_textFont{};              // text annotations
+    COLORREF m_textColor = 0; // text annotations
+    LOGFONTW m_textFont{};    // text annotations
     std::vector<POINT> m_points;
     std::vector<CString> m_labels;
-    int m_selected = 0;                 // selected shapes are drawn in 0xFF00FF
-    int m_fontSize = 12;                // label line step in pixels
-    double m_radius = 0.0;              // fitted circle radius in pixels
+    int m_selected = 0;    // selected shapes are drawn in 0xFF00FF
+    int m_fontSize = 12;   // label line step in pixels
+    double m_radius = 0.0; // fitted circle radius in pixels
 };
 
 // The live shape being drawn.
@@ -124,12 +124,12 @@ public:
 
     int m_penWidth = 1;
     int m_penStyle = 0;
-    int m_kind = 0;                     // LiveTool of the current tool
+    int m_kind = 0; // LiveTool of the current tool
     COLORREF m_lineColor = 0x0000FF;
     COLORREF m_textColor = 0x0000FF;
     std::vector<POINT> m_points;
     std::vector<CString> m_labels;
-    int m_radius = 0;                   // preview pixels of the last fitted circle or arc
+    int m_radius = 0; // preview pixels of the last fitted circle or arc
 };
 
 // The three points of a coordinate-angle guide at (x, y) of the preview: the vertex, the end
@@ -141,11 +141,11 @@ class CPolylineRecord {
 public:
     virtual ~CPolylineRecord() = default;
 
-    int m_kind = 0;                     // GuideKind
-    double m_plusTolerance = 0.0;       // current unit
+    int m_kind = 0;               // GuideKind
+    double m_plusTolerance = 0.0; // current unit
     double m_radiusValue = 0.0;
     double m_minusTolerance = 0.0;
-    int m_radiusPixels = 0;             // preview pixels
+    int m_radiusPixels = 0; // preview pixels
     int m_plusPixels = 0;
     int m_minusPixels = 0;
     std::vector<POINT> m_points;
@@ -153,7 +153,7 @@ public:
     int m_penWidth = 2;
     int m_penStyle = 0;
     COLORREF m_textColor = 0x0000FF;
-    int m_vertical = 0;                 // length line: 0 horizontal, 1 vertical
+    int m_vertical = 0; // length line: 0 horizontal, 1 vertical
 };
 
 // One edge point of the automatic fits, picture pixels.
@@ -165,8 +165,7 @@ struct CPointRecord {
 // A list of records in the order they were added. The list owns its records: DeleteAll and
 // the destructor delete them; RemoveAt/RemoveLast hand a record back without deleting it, so
 // that undo and redo move the same object from one list to another.
-template <class T>
-class CRecordList {
+template <class T> class CRecordList {
 public:
     CRecordList() = default;
     CRecordList(const CRecordList&) = delete;

@@ -21,7 +21,7 @@ namespace {
 
 constexpr const WCHAR* kFontKey = u"SOFTWARE\\varazizuziVe\\font";
 constexpr const WCHAR* kUnitsKey = u"SOFTWARE\\varazizuziVe\\Units";
-constexpr DWORD kUnitBytes = 12;  // "unit" is stored as 6 UTF-16 units, terminator included
+constexpr DWORD kUnitBytes = 12; // "unit" is stored as 6 UTF-16 units, terminator included
 
 // An open registry key, closed with the scope. Readers and writers alike open the existing
 // key for reading and writing; none creates it.
@@ -49,7 +49,8 @@ bool QueryDword(const Key& key, const WCHAR* name, DWORD& out) {
     if (!key)
         return false;
     DWORD type = 0, value = 0, size = sizeof value;
-    if (RegQueryValueEx(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
+    if (RegQueryValueEx(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+        ERROR_SUCCESS)
         return false;
     if (type != REG_DWORD || size != sizeof value)
         return false;
@@ -77,10 +78,13 @@ void ReadInt(const WCHAR* path, const WCHAR* name, int& global, int low, int hig
 void WriteDword(const WCHAR* path, const WCHAR* name, DWORD value) {
     Key key(path);
     if (key)
-        RegSetValueEx(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+        RegSetValueEx(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                      sizeof value);
 }
 
-std::u16string FontPath(const WCHAR* file) { return ms::ProgramDir() + u"/" + file; }
+std::u16string FontPath(const WCHAR* file) {
+    return ms::ProgramDir() + u"/" + file;
+}
 
 int ReadFont(const WCHAR* file, LOGFONTW& global) {
     global = LOGFONTW{};
@@ -100,14 +104,15 @@ void WriteFont(const WCHAR* file, const LOGFONTW& font) {
     WritePrivateProfileStruct(u"FONT", u"LOGFONT", &copy, sizeof copy, path.c_str());
 }
 
-}  // namespace
+} // namespace
 
 void ReadUnitSettings() {
     Key key(kUnitsKey);
     if (key) {
         WCHAR unit[12] = {};
         DWORD type = 0, size = sizeof unit;
-        if (RegQueryValueEx(key.get(), u"unit", nullptr, &type, reinterpret_cast<BYTE*>(unit), &size) == ERROR_SUCCESS &&
+        if (RegQueryValueEx(key.get(), u"unit", nullptr, &type, reinterpret_cast<BYTE*>(unit),
+                            &size) == ERROR_SUCCESS &&
             type == REG_SZ && size <= sizeof unit) {
             // Taken only when terminated within the bytes read (and so within the buffer).
             const size_t units = size / sizeof(WCHAR);
@@ -123,12 +128,24 @@ void ReadUnitSettings() {
         g_decimalPlaces = static_cast<int>(decimals);
 }
 
-void ReadLineColor() { ReadDword(kFontKey, u"LineColor", g_lineColor); }
-void ReadLineWidth() { ReadInt(kFontKey, u"Linewidth", g_lineWidth, 1, 3); }
-void ReadLineType() { ReadInt(kFontKey, u"Linetype", g_lineType, INT_MIN, INT_MAX); }
-void ReadMeasureTextColor() { ReadDword(kFontKey, u"MeasureTxtColor", g_measureTextColor); }
-void ReadFontSize() { ReadInt(kFontKey, u"fontsize", g_fontSize, INT_MIN, INT_MAX); }
-void ReadTextColor() { ReadDword(kFontKey, u"fontcolor", g_textColor); }
+void ReadLineColor() {
+    ReadDword(kFontKey, u"LineColor", g_lineColor);
+}
+void ReadLineWidth() {
+    ReadInt(kFontKey, u"Linewidth", g_lineWidth, 1, 3);
+}
+void ReadLineType() {
+    ReadInt(kFontKey, u"Linetype", g_lineType, INT_MIN, INT_MAX);
+}
+void ReadMeasureTextColor() {
+    ReadDword(kFontKey, u"MeasureTxtColor", g_measureTextColor);
+}
+void ReadFontSize() {
+    ReadInt(kFontKey, u"fontsize", g_fontSize, INT_MIN, INT_MAX);
+}
+void ReadTextColor() {
+    ReadDword(kFontKey, u"fontcolor", g_textColor);
+}
 
 void WriteUnitSettings() {
     Key key(kUnitsKey);
@@ -141,20 +158,41 @@ void WriteUnitSettings() {
     ms::CopyBounded(unit, kUnitBytes / sizeof(WCHAR), std::u16string_view(g_unitName, n));
     RegSetValueEx(key.get(), u"unit", 0, REG_SZ, reinterpret_cast<const BYTE*>(unit), kUnitBytes);
     const DWORD decimals = static_cast<DWORD>(g_decimalPlaces);
-    RegSetValueEx(key.get(), u"decimal", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&decimals), sizeof decimals);
+    RegSetValueEx(key.get(), u"decimal", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&decimals),
+                  sizeof decimals);
 }
 
-void WriteFontSize() { WriteDword(kFontKey, u"fontsize", static_cast<DWORD>(g_fontSize)); }
-void WriteTextColor() { WriteDword(kFontKey, u"fontcolor", g_textColor); }
-void WriteLineColor(COLORREF color) { WriteDword(kFontKey, u"LineColor", color); }
-void WriteLineWidth(int width) { WriteDword(kFontKey, u"Linewidth", static_cast<DWORD>(width)); }
-void WriteLineType(int style) { WriteDword(kFontKey, u"Linetype", static_cast<DWORD>(style)); }
-void WriteMeasureTextColor(COLORREF color) { WriteDword(kFontKey, u"MeasureTxtColor", color); }
+void WriteFontSize() {
+    WriteDword(kFontKey, u"fontsize", static_cast<DWORD>(g_fontSize));
+}
+void WriteTextColor() {
+    WriteDword(kFontKey, u"fontcolor", g_textColor);
+}
+void WriteLineColor(COLORREF color) {
+    WriteDword(kFontKey, u"LineColor", color);
+}
+void WriteLineWidth(int width) {
+    WriteDword(kFontKey, u"Linewidth", static_cast<DWORD>(width));
+}
+void WriteLineType(int style) {
+    WriteDword(kFontKey, u"Linetype", static_cast<DWORD>(style));
+}
+void WriteMeasureTextColor(COLORREF color) {
+    WriteDword(kFontKey, u"MeasureTxtColor", color);
+}
 
-int ReadTextFont() { return ReadFont(u"logfont.ini", g_textFont); }
-int ReadMeasureFont() { return ReadFont(u"Measurefont.ini", g_measureFont); }
-void WriteTextFont() { WriteFont(u"logfont.ini", g_textFont); }
-void WriteMeasureFont() { WriteFont(u"Measurefont.ini", g_measureFont); }
+int ReadTextFont() {
+    return ReadFont(u"logfont.ini", g_textFont);
+}
+int ReadMeasureFont() {
+    return ReadFont(u"Measurefont.ini", g_measureFont);
+}
+void WriteTextFont() {
+    WriteFont(u"logfont.ini", g_textFont);
+}
+void WriteMeasureFont() {
+    WriteFont(u"Measurefont.ini", g_measureFont);
+}
 
 LOGFONTW DefaultLabelFont() {
     LOGFONTW f{};

@@ -28,7 +28,9 @@ bool Same(const WCHAR* a, const WCHAR* b) {
 
 // Labels never show NaN or an infinity: the guards upstream keep them away, and a value that
 // still slips through is shown as 0.
-double Finite(double v) { return std::isfinite(v) ? v : 0.0; }
+double Finite(double v) {
+    return std::isfinite(v) ? v : 0.0;
+}
 
 double Divided(double v, double divisor) {
     if (!(divisor > 0.0))
@@ -36,7 +38,7 @@ double Divided(double v, double divisor) {
     return v / divisor;
 }
 
-}  // namespace
+} // namespace
 
 double UnitPerMicron(const WCHAR* unit) {
     if (Same(unit, u"inch"))
@@ -48,7 +50,9 @@ double UnitPerMicron(const WCHAR* unit) {
     return 0.001;
 }
 
-double UnitPerMicron() { return UnitPerMicron(g_unitName); }
+double UnitPerMicron() {
+    return UnitPerMicron(g_unitName);
+}
 
 double UnitScale(const WCHAR* unit, int has1600x1200, int captureWidth, int captureHeight) {
     const bool is1280x960 = captureWidth == 1280 && captureHeight == 960;
@@ -57,11 +61,17 @@ double UnitScale(const WCHAR* unit, int has1600x1200, int captureWidth, int capt
     return UnitPerMicron(unit) * 63.829787234;
 }
 
-double UnitScale() { return UnitScale(g_unitName, g_has1600x1200, g_captureWidth, g_captureHeight); }
+double UnitScale() {
+    return UnitScale(g_unitName, g_has1600x1200, g_captureWidth, g_captureHeight);
+}
 
-double LengthFromPixels(double pixels, double s, double m) { return Divided(pixels * s * 10.0, m); }
+double LengthFromPixels(double pixels, double s, double m) {
+    return Divided(pixels * s * 10.0, m);
+}
 
-double DiameterFromRadius(double radius, double s, double m) { return Divided(radius * s * 20.0, m); }
+double DiameterFromRadius(double radius, double s, double m) {
+    return Divided(radius * s * 20.0, m);
+}
 
 double CircumferenceFromRadius(double radius, double s, double m) {
     return Divided(radius * s * 62.831852, m);
@@ -195,4 +205,6 @@ int FontSizeFromHeight(int h) {
     return 72;
 }
 
-int FontSizeFromHeight() { return FontSizeFromHeight(g_fontSize); }
+int FontSizeFromHeight() {
+    return FontSizeFromHeight(g_fontSize);
+}

@@ -14,26 +14,26 @@ extern int g_fontSize;
 
 // The size family of the capture device and the current capture size. Defined here because
 // the unit scale depends on them; the capture side writes them when it configures a format.
-extern int g_has1600x1200;  // 1: the device offers 1600x1200 (large family)
+extern int g_has1600x1200; // 1: the device offers 1600x1200 (large family)
 extern int g_captureWidth;
 extern int g_captureHeight;
 
 // Length of one micrometre in the unit (compared exactly, case-sensitive).
 double UnitPerMicron(const WCHAR* unit);
-double UnitPerMicron();  // of g_unitName
+double UnitPerMicron(); // of g_unitName
 
 // S: one tenth of the length of one pixel at magnification 1, in the unit.
 double UnitScale(const WCHAR* unit, int has1600x1200, int captureWidth, int captureHeight);
-double UnitScale();  // of g_unitName and the current capture format
+double UnitScale(); // of g_unitName and the current capture format
 
 // Pixel quantities to values in the unit, for unit scale s and magnification m. A
 // magnification that is not above 0 gives 0.0 rather than a division by zero.
-double LengthFromPixels(double pixels, double s, double m);           // also a radius
+double LengthFromPixels(double pixels, double s, double m); // also a radius
 double DiameterFromRadius(double radius, double s, double m);
 double CircumferenceFromRadius(double radius, double s, double m);
 double CircumferenceFromDiameter(double diameter, double s, double m);
 double CircleAreaFromRadius(double radius, double s, double m);
-double AreaFromPixels(double squarePixels, double s, double m);       // absolute value
+double AreaFromPixels(double squarePixels, double s, double m); // absolute value
 double ArcLengthFromAngle(double degrees, double radius, double s, double m);
 // A typed real length back to pixels, rounded by adding 0.5 and truncating.
 int PixelsFromLength(double value, double s, double m);
@@ -71,4 +71,4 @@ CString NumberLabel(int number);
 
 // Label line step in pixels for a font height (12 outside 1 to 96).
 int FontSizeFromHeight(int fontHeight);
-int FontSizeFromHeight();  // of g_fontSize
+int FontSizeFromHeight(); // of g_fontSize

@@ -39,9 +39,9 @@ TEST(DrawArcThroughPoints, ArcPixelsLieOnTheCircle) {
     DrawArcThroughPoints(dc, 12, 32, 32, 52, 52, 32);
     SelectObject(dc, old);
     DeleteObject(pen);
-    EXPECT_EQ(GetPixel(dc, 32, 51) & 0xFFFFFF, 0u);  // bottom of the circle (box excludes row 52)
-    EXPECT_EQ(GetPixel(dc, 32, 12) & 0xFFFFFF, 0xFFFFFFu);  // top half not drawn
+    EXPECT_EQ(GetPixel(dc, 32, 51) & 0xFFFFFF, 0u); // bottom of the circle (box excludes row 52)
+    EXPECT_EQ(GetPixel(dc, 32, 12) & 0xFFFFFF, 0xFFFFFFu); // top half not drawn
     DeleteDC(dc);
 }
 
-}  // namespace
+} // namespace

@@ -7,7 +7,9 @@
 
 namespace {
 
-bool Eq(POINT p, LONG x, LONG y) { return p.x == x && p.y == y; }
+bool Eq(POINT p, LONG x, LONG y) {
+    return p.x == x && p.y == y;
+}
 
 TEST(OffsetPerpendicular, DiagonalTruncatesTowardZero) {
     POINT a1, a2, b1, b2;
@@ -33,9 +35,9 @@ TEST(PerpendicularFoot, CasesWithScales) {
         LONG fx, fy;
     } cases[] = {
         {0, 0, 10, 10, 0, 10, 1.0, 1.0, 5, 5},
-        {3, 0, 3, 10, 9, 4, 1.0, 1.0, 3, 4},    // vertical line
-        {0, 7, 10, 7, 4, 1, 1.0, 1.0, 4, 7},    // horizontal line
-        {3, 0, 3, 10, 9, 4, 2.0, 0.5, 6, 2},    // scaled
+        {3, 0, 3, 10, 9, 4, 1.0, 1.0, 3, 4}, // vertical line
+        {0, 7, 10, 7, 4, 1, 1.0, 1.0, 4, 7}, // horizontal line
+        {3, 0, 3, 10, 9, 4, 2.0, 0.5, 6, 2}, // scaled
         {0, 0, 10, 10, 0, 10, 2.0, 2.0, 10, 10},
         {0, 0, 10, 10, 0, 10, 0.0, 1.0, 0, 10}, // a zero scale never divides by zero
     };
@@ -74,7 +76,8 @@ TEST(LineSectionBox, Rules) {
         RECT box{1, 2, 3, 4};
         int orientation = 77;
         const bool matched = LineSectionBox(c.p1, c.p2, box, orientation);
-        SCOPED_TRACE(testing::Message() << c.p1.x << "," << c.p1.y << " -> " << c.p2.x << "," << c.p2.y);
+        SCOPED_TRACE(testing::Message()
+                     << c.p1.x << "," << c.p1.y << " -> " << c.p2.x << "," << c.p2.y);
         ASSERT_EQ(matched, c.matched);
         if (c.matched) {
             EXPECT_EQ(box.left, c.box.left);
@@ -109,8 +112,11 @@ TEST(CircleThroughPoints, ConstructionAndFlag) {
 }
 
 TEST(CircleThroughPoints, DegenerateLeavesOutputs) {
-    const int sets[][6] = {{0, 0, 10, 10, 20, 20}, {0, 0, 10, 0, 30, 0}, {0, 5, 0, 10, 0, 50},
-                           {3, 3, 3, 3, 9, 1}, {3, 3, 3, 3, 3, 3}};
+    const int sets[][6] = {{0, 0, 10, 10, 20, 20},
+                           {0, 0, 10, 0, 30, 0},
+                           {0, 5, 0, 10, 0, 50},
+                           {3, 3, 3, 3, 9, 1},
+                           {3, 3, 3, 3, 3, 3}};
     for (const auto& s : sets) {
         POINT c{-1, -2};
         double r = -3;
@@ -125,10 +131,10 @@ TEST(CircleCentre, RoundsAndCoversEveryBranch) {
         int p[6];
         LONG cx, cy;
     } cases[] = {
-        {{0, 0, 0, 20, 10, 10}, 0, 10},     // p1p2 vertical
-        {{0, 0, 10, 10, 0, 20}, 0, 10},     // p1p3 vertical
-        {{0, 0, 10, 10, 20, 0}, 10, 0},     // p1p3 horizontal: no division by its zero slope
-        {{0, 0, 7, 1, 2, 9}, 3, 4},         // general
+        {{0, 0, 0, 20, 10, 10}, 0, 10}, // p1p2 vertical
+        {{0, 0, 10, 10, 0, 20}, 0, 10}, // p1p3 vertical
+        {{0, 0, 10, 10, 20, 0}, 10, 0}, // p1p3 horizontal: no division by its zero slope
+        {{0, 0, 7, 1, 2, 9}, 3, 4},     // general
     };
     for (const Case& c : cases) {
         POINT centre{-9, -9};
@@ -144,7 +150,8 @@ TEST(FitCircle, SixtyThreePointsOfALargeCircle) {
     std::vector<POINT> pts;
     for (int i = 0; i < 63; ++i) {
         const double t = i * 0.1;
-        pts.push_back(POINT{LONG(std::lround(1000 + 500 * std::cos(t))), LONG(std::lround(1000 + 500 * std::sin(t)))});
+        pts.push_back(POINT{LONG(std::lround(1000 + 500 * std::cos(t))),
+                            LONG(std::lround(1000 + 500 * std::sin(t)))});
     }
     double cx = 0, cy = 0, r = 0;
     ASSERT_EQ(FitCircle(pts.data(), int(pts.size()), cx, cy, r), 1);
@@ -171,26 +178,28 @@ TEST(AngleBetweenLines, Table) {
         double degrees;
     } cases[] = {
         {{0, 0, 10, 0, 0, 0, 0, 10}, 90.0},
-        {{10, 0, 0, 0, 0, 5, 20, 5}, 180.0},   // horizontal, opposite
-        {{0, 0, 10, 0, 0, 5, 20, 5}, 0.0},     // parallel
-        {{0, 0, 0, 10, 5, 0, 5, 10}, 0.0},     // both vertical
-        {{0, 10, 0, 0, 5, 0, 5, 5}, 0.0},      // both vertical, y2 < y1 but y1 not < y4
-        {{0, 5, 0, 0, 5, 0, 5, 20}, 180.0},    // both vertical: y2 < y1 < y4
+        {{10, 0, 0, 0, 0, 5, 20, 5}, 180.0}, // horizontal, opposite
+        {{0, 0, 10, 0, 0, 5, 20, 5}, 0.0},   // parallel
+        {{0, 0, 0, 10, 5, 0, 5, 10}, 0.0},   // both vertical
+        {{0, 10, 0, 0, 5, 0, 5, 5}, 0.0},    // both vertical, y2 < y1 but y1 not < y4
+        {{0, 5, 0, 0, 5, 0, 5, 20}, 180.0},  // both vertical: y2 < y1 < y4
         {{0, 0, 10, 10, 0, 0, 10, 0}, 45.0},
         {{0, 0, 10, 10, 20, 0, 10, 10}, 90.0},
     };
     for (const Case& c : cases) {
-        const double a = AngleBetweenLines(c.p[0], c.p[1], c.p[2], c.p[3], c.p[4], c.p[5], c.p[6], c.p[7]);
-        EXPECT_NEAR(a, c.degrees, 1e-5) << c.p[0] << "," << c.p[1] << "," << c.p[2] << "," << c.p[3];
+        const double a =
+            AngleBetweenLines(c.p[0], c.p[1], c.p[2], c.p[3], c.p[4], c.p[5], c.p[6], c.p[7]);
+        EXPECT_NEAR(a, c.degrees, 1e-5)
+            << c.p[0] << "," << c.p[1] << "," << c.p[2] << "," << c.p[3];
     }
 }
 
 TEST(AngleBetweenLines, ZeroLengthArmGivesNoNaN) {
     const int sets[][8] = {
-        {5, 5, 5, 5, 0, 0, 10, 0},    // line 1 is a point on line 2's line
-        {5, 0, 5, 0, 0, 0, 10, 0},    // the point lies on line 2
-        {0, 0, 10, 0, 3, 3, 3, 3},    // line 2 is a point
-        {0, 0, 10, 0, 0, 0, 10, 10},  // the far ends do not touch the intersection
+        {5, 5, 5, 5, 0, 0, 10, 0},   // line 1 is a point on line 2's line
+        {5, 0, 5, 0, 0, 0, 10, 0},   // the point lies on line 2
+        {0, 0, 10, 0, 3, 3, 3, 3},   // line 2 is a point
+        {0, 0, 10, 0, 0, 0, 10, 10}, // the far ends do not touch the intersection
         {4, 4, 4, 4, 4, 4, 4, 4},
     };
     for (const auto& s : sets) {
@@ -209,4 +218,4 @@ TEST(RayAngle, CounterClockwiseOnTheScreen) {
     EXPECT_FALSE(std::isnan(RayAngle(0, 0, 0, 0, 0, 0)));
 }
 
-}  // namespace
+} // namespace

@@ -23,9 +23,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    void Write(const std::string& bytes) const {
-        std::ofstream(m_path, std::ios::binary) << bytes;
-    }
+    void Write(const std::string& bytes) const { std::ofstream(m_path, std::ios::binary) << bytes; }
     std::string Read() const {
         std::ifstream in(m_path, std::ios::binary);
         std::stringstream ss;
@@ -33,8 +31,7 @@ protected:
         return ss.str();
     }
     // Loads the file, runs the edit, destroys the object (which writes it back).
-    template <class F>
-    void Edit(F f) const {
+    template <class F> void Edit(F f) const {
         CIniTextFile ini;
         ASSERT_EQ(ini.Load(m_wpath), 1);
         f(ini);
@@ -51,10 +48,10 @@ TEST_F(IniTextFileTest, ReadsValuesBySectionAndKey) {
         EXPECT_EQ(ini.GetString(u"100", u"100", v), 1);
         EXPECT_EQ(v, u"95.2");
         v = u"untouched";
-        EXPECT_EQ(ini.GetString(u"10", u"10", v), 0);  // the whole bracketed text must match
+        EXPECT_EQ(ini.GetString(u"10", u"10", v), 0); // the whole bracketed text must match
         EXPECT_EQ(v, u"untouched");
-        EXPECT_EQ(ini.GetString(u"abc", u"abc", v), 1);  // section ignores case
-        EXPECT_EQ(v, u" 7.5");                           // the value is not trimmed
+        EXPECT_EQ(ini.GetString(u"abc", u"abc", v), 1); // section ignores case
+        EXPECT_EQ(v, u" 7.5");                          // the value is not trimmed
     });
 }
 
@@ -72,7 +69,8 @@ TEST_F(IniTextFileTest, WritesTable) {
         {"[ABC]\r\nx=1\r\n", u"abc", u"abc", u"2", "[ABC]\r\nx=1\r\nabc=2\r\n"},
         {"[5]\r\n//5=1.0\r\n5=4.9\r\n", u"5", u"5", u"5.1", "[5]\r\n//5=1.0\r\n5=5.1\r\n"},
         // A following header that contains the key is not the key line.
-        {"[10]\r\n[100]\r\n100=95.2\r\n", u"10", u"10", u"9.8", "[10]\r\n10=9.8\r\n[100]\r\n100=95.2\r\n"},
+        {"[10]\r\n[100]\r\n100=95.2\r\n", u"10", u"10", u"9.8",
+         "[10]\r\n10=9.8\r\n[100]\r\n100=95.2\r\n"},
         // LF line ends and a last line without one are read; the rewrite uses CR LF.
         {"[1]\n1=0.5", u"2", u"2", u"1.5", "[1]\r\n1=0.5\r\n[2]\r\n2=1.5\r\n"},
     };
@@ -135,8 +133,9 @@ TEST_F(IniTextFileTest, CalibrationFileIsCreatedWhenStored) {
 }
 
 TEST_F(IniTextFileTest, UnwritableFileReportsFailure) {
-    const CString path = CString::FromUtf8((m_dir / "no-such-folder" / "CalibrationIni.ini").string());
+    const CString path =
+        CString::FromUtf8((m_dir / "no-such-folder" / "CalibrationIni.ini").string());
     EXPECT_FALSE(StoreCalibration(path, u"20", 19.5));
 }
 
-}  // namespace
+} // namespace

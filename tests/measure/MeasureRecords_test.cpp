@@ -119,4 +119,4 @@ TEST(MeasureRecords, DrawingThreadSeesConsistentLists) {
     DeleteAllLiveShapes();
 }
 
-}  // namespace
+} // namespace

@@ -61,18 +61,22 @@ protected:
     static void CreateKeys() {
         for (const WCHAR* path : {kFont, kUnits}) {
             HKEY key = nullptr;
-            ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                     nullptr, &key, nullptr),
                       ERROR_SUCCESS);
             RegCloseKey(key);
         }
     }
-    static void SetRaw(const WCHAR* path, const WCHAR* name, DWORD type, const void* data, DWORD size) {
+    static void SetRaw(const WCHAR* path, const WCHAR* name, DWORD type, const void* data,
+                       DWORD size) {
         HKEY key = nullptr;
         ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
         RegSetValueEx(key, name, 0, type, static_cast<const BYTE*>(data), size);
         RegCloseKey(key);
     }
-    static void SetDword(const WCHAR* path, const WCHAR* name, DWORD v) { SetRaw(path, name, REG_DWORD, &v, 4); }
+    static void SetDword(const WCHAR* path, const WCHAR* name, DWORD v) {
+        SetRaw(path, name, REG_DWORD, &v, 4);
+    }
     // The stored bytes and type of a value; empty when it is missing.
     static std::vector<BYTE> Raw(const WCHAR* path, const WCHAR* name, DWORD& type) {
         HKEY key = nullptr;
@@ -151,7 +155,7 @@ TEST_F(MeasureSettingsTest, BadOrMissingValuesLeaveTheStartValues) {
     EXPECT_NE(RegOpenKeyEx(HKEY_CURRENT_USER, kFont, 0, KEY_READ, &key), ERROR_SUCCESS);
 
     CreateKeys();
-    SetDword(kFont, u"LineColor", 0x00FF00);  // "Linewidth" missing
+    SetDword(kFont, u"LineColor", 0x00FF00); // "Linewidth" missing
     ReadLineWidth();
     EXPECT_EQ(g_lineWidth, 1);
 
@@ -160,8 +164,8 @@ TEST_F(MeasureSettingsTest, BadOrMissingValuesLeaveTheStartValues) {
         DWORD type;
         std::vector<BYTE> bytes;
     } bad[] = {
-        {u"Linewidth", REG_DWORD, {9, 0, 0, 0}},       // out of range
-        {u"Linewidth", REG_SZ, {2, 0, 0, 0}},          // wrong type
+        {u"Linewidth", REG_DWORD, {9, 0, 0, 0}},        // out of range
+        {u"Linewidth", REG_SZ, {2, 0, 0, 0}},           // wrong type
         {u"Linewidth", REG_BINARY, {2, 0, 0, 0, 0, 0}}, // wrong type and size
     };
     for (const Case& c : bad) {
@@ -180,7 +184,8 @@ TEST_F(MeasureSettingsTest, BadOrMissingValuesLeaveTheStartValues) {
     EXPECT_EQ(std::u16string(g_unitName), u"mm");
 
     // Exactly 12 characters fill the buffer with no room for the terminator.
-    const WCHAR unterminated[12] = {u'a', u'b', u'c', u'd', u'e', u'f', u'g', u'h', u'i', u'j', u'k', u'l'};
+    const WCHAR unterminated[12] = {u'a', u'b', u'c', u'd', u'e', u'f',
+                                    u'g', u'h', u'i', u'j', u'k', u'l'};
     SetRaw(kUnits, u"unit", REG_SZ, unterminated, sizeof unterminated);
     ReadUnitSettings();
     EXPECT_EQ(std::u16string(g_unitName), u"mm");
@@ -234,11 +239,12 @@ TEST_F(MeasureSettingsTest, FaceNameReadIsTerminated) {
     LOGFONTW f = DefaultLabelFont();
     for (WCHAR& c : f.lfFaceName)
         c = u'A';
-    const std::u16string path = std::u16string(ms::FromUtf8((g_home.dir / "bin" / "logfont.ini").string()));
+    const std::u16string path =
+        std::u16string(ms::FromUtf8((g_home.dir / "bin" / "logfont.ini").string()));
     ASSERT_TRUE(WritePrivateProfileStruct(u"FONT", u"LOGFONT", &f, sizeof f, path.c_str()));
     ASSERT_EQ(ReadTextFont(), 1);
     EXPECT_EQ(g_textFont.lfFaceName[LF_FACESIZE - 1], 0);
     EXPECT_EQ(g_textFont.lfFaceName[0], u'A');
 }
 
-}  // namespace
+} // namespace

@@ -48,8 +48,8 @@ TEST_F(UnitsTest, UnitPerMicronAndScaleTable) {
         {u"cm", 0, 1280, 1024, 0.0001, 0.0001 * 63.829787234},
         {u"mil", 1, 1600, 1200, 0.0394, 0.0394 * 80.0},
         {u"inch", 1, 640, 480, 3.94e-05, 3.94e-05 * 80.0},
-        {u"mm", 1, 1280, 960, 0.001, 0.001 * 63.829787234},  // 1280x960 of the large family
-        {u"MM", 1, 1600, 1200, 0.001, 0.001 * 80.0},         // case-sensitive: measures as mm
+        {u"mm", 1, 1280, 960, 0.001, 0.001 * 63.829787234}, // 1280x960 of the large family
+        {u"MM", 1, 1600, 1200, 0.001, 0.001 * 80.0},        // case-sensitive: measures as mm
         {u"", 0, 320, 240, 0.001, 0.001 * 63.829787234},
     };
     for (const Case& c : cases) {
@@ -73,7 +73,7 @@ TEST_F(UnitsTest, ConversionsAndRoundTrip) {
     EXPECT_DOUBLE_EQ(AreaFromPixels(-1200, s, m), 1200 * s * s * 100.0 / (m * m));
     EXPECT_DOUBLE_EQ(ArcLengthFromAngle(90, 30, s, m), 90.0 * 30 * s * 62.83 / (m * 360.0));
     EXPECT_EQ(PixelsFromLength(LengthFromPixels(200, s, m), s, m), 200);
-    EXPECT_EQ(PixelsFromLength(0.5, 0.08, 20.0), 13);  // 12.5 + 0.5 truncated
+    EXPECT_EQ(PixelsFromLength(0.5, 0.08, 20.0), 13); // 12.5 + 0.5 truncated
     // A magnification of 0 never divides by zero.
     EXPECT_EQ(LengthFromPixels(100, s, 0.0), 0.0);
     EXPECT_EQ(AreaFromPixels(100, s, 0.0), 0.0);
@@ -84,13 +84,15 @@ TEST_F(UnitsTest, LabelTexts) {
     g_decimalPlaces = 3;
     g_has1600x1200 = 0;
     SetUnit(u"mm");
-    EXPECT_EQ(MeasureLabel(LabelKind::Length, LengthFromPixels(100, UnitScale(), 1.0)), u"L:63.830mm");
+    EXPECT_EQ(MeasureLabel(LabelKind::Length, LengthFromPixels(100, UnitScale(), 1.0)),
+              u"L:63.830mm");
 
     SetUnit(u"inch");
     g_has1600x1200 = 1;
     g_captureWidth = 1600;
     g_captureHeight = 1200;
-    EXPECT_EQ(MeasureLabel(LabelKind::Length, LengthFromPixels(100, UnitScale(), 10.0)), u"L:0.315inch");
+    EXPECT_EQ(MeasureLabel(LabelKind::Length, LengthFromPixels(100, UnitScale(), 10.0)),
+              u"L:0.315inch");
 
     struct Case {
         LabelKind kind;
@@ -122,7 +124,8 @@ TEST_F(UnitsTest, LabelTexts) {
     EXPECT_EQ(ArcAngleLabel(123.456), u"Angle:123.46\u00B0");
     EXPECT_EQ(NumberLabel(3), u"3");
     // Nothing undefined reaches a label.
-    EXPECT_EQ(MeasureLabel(LabelKind::Length, std::numeric_limits<double>::quiet_NaN(), 2, u"mm"), u"L:0.00mm");
+    EXPECT_EQ(MeasureLabel(LabelKind::Length, std::numeric_limits<double>::quiet_NaN(), 2, u"mm"),
+              u"L:0.00mm");
 }
 
 TEST_F(UnitsTest, LabelsIgnoreTheUserLocale) {
@@ -142,11 +145,11 @@ TEST_F(UnitsTest, LabelsIgnoreTheUserLocale) {
 }
 
 TEST(FontSizeFromHeight, Table) {
-    const int table[][2] = {{-5, 12}, {0, 12}, {1, 12}, {13, 12}, {14, 13}, {15, 13}, {16, 14},
-                            {17, 16}, {19, 16}, {20, 18}, {21, 18}, {22, 20}, {24, 20}, {25, 22},
-                            {27, 22}, {28, 24}, {29, 24}, {30, 26}, {32, 26}, {33, 28}, {35, 28},
-                            {36, 30}, {37, 30}, {38, 36}, {48, 36}, {49, 48}, {64, 48}, {65, 72},
-                            {96, 72}, {97, 12}};
+    const int table[][2] = {{-5, 12}, {0, 12},  {1, 12},  {13, 12}, {14, 13}, {15, 13},
+                            {16, 14}, {17, 16}, {19, 16}, {20, 18}, {21, 18}, {22, 20},
+                            {24, 20}, {25, 22}, {27, 22}, {28, 24}, {29, 24}, {30, 26},
+                            {32, 26}, {33, 28}, {35, 28}, {36, 30}, {37, 30}, {38, 36},
+                            {48, 36}, {49, 48}, {64, 48}, {65, 72}, {96, 72}, {97, 12}};
     for (const auto& row : table)
         EXPECT_EQ(FontSizeFromHeight(row[0]), row[1]) << row[0];
     const int saved = g_fontSize;
@@ -155,4 +158,4 @@ TEST(FontSizeFromHeight, Table) {
     g_fontSize = saved;
 }
 
-}  // namespace
+} // namespace
