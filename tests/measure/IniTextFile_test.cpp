@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -130,6 +131,29 @@ TEST_F(IniTextFileTest, CalibrationFileIsCreatedWhenStored) {
         EXPECT_FALSE(StoreCalibration(m_wpath, bad, 1.0));
     EXPECT_FALSE(StoreCalibration(m_wpath, u"5", std::strtod("inf", nullptr)));
     EXPECT_EQ(Read(), "[200]\r\n200=190.0\r\n[50]\r\n50=48.3\r\n");
+}
+
+// Hand-edited or damaged files are read and written without a fault.
+TEST_F(IniTextFileTest, ArbitraryBytesAreHandled) {
+    std::mt19937 rng(12345);
+    const char alphabet[] = "[]=/\r\n 0123456789.abc\t\x00\xff";
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes(rng() % 200, ' ');
+        for (char& c : bytes)
+            c = alphabet[rng() % (sizeof alphabet - 1)];
+        Write(bytes);
+        CIniTextFile ini;
+        ASSERT_EQ(ini.Load(m_wpath), 1);
+        CString v;
+        const WCHAR* names[] = {u"1", u"10", u"", u"a", u"[", u"="};
+        const WCHAR* section = names[rng() % 6];
+        const WCHAR* key = names[rng() % 6];
+        const int n = ini.FindKey(section, key);
+        EXPECT_TRUE(n == -1 || n == -2 || (n >= 1 && n <= int(ini.Lines().size())));
+        ini.GetString(section, key, v);
+        EXPECT_EQ(ini.SetString(section, key, u"1.5"), 1);
+        EXPECT_EQ(ini.GetString(section, key, v), ini.FindKey(section, key) >= 1 ? 1 : 0);
+    }
 }
 
 TEST_F(IniTextFileTest, UnwritableFileReportsFailure) {
