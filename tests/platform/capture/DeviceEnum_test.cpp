@@ -1,6 +1,6 @@
 #include "CaptureTestSupport.h"
 
-#include "platform/capture/DeviceNotifier.h"
+#include "platform/capture/Capture.h"
 
 #include <gtest/gtest.h>
 
@@ -142,6 +142,17 @@ TEST_F(DeviceEnumTest, PlugUnplugAndResumePostNoticesToTheNamedWindowOnly) {
     ms::capture::StopDeviceNotifications(); // idempotent
     SyntheticCamera::Instance().Plug(Device("b"));
     EXPECT_TRUE(posted.Take().empty());
+}
+
+// The V4L2 source's watcher (kernel uevents, the resume check) starts and stops cleanly; it
+// opens no device.
+TEST(DeviceNotifierTest, TheWatcherThreadStartsAndStopsIdempotently) {
+    ms::capture::UseSyntheticCamera(false);
+    ms::capture::StartDeviceNotifications(FakeWindow(5));
+    ms::capture::StartDeviceNotifications(FakeWindow(6)); // only the target changes
+    ms::capture::StopDeviceNotifications();
+    ms::capture::StopDeviceNotifications();
+    ms::capture::UseSyntheticCamera(true);
 }
 
 TEST(UeventTest, ParsesKernelEventsAndIgnoresOthers) {
