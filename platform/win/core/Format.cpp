@@ -139,13 +139,26 @@ void Convert(std::u16string& out, Spec& sp, WCHAR conv, va_list* ap) {
         bool narrow = sp.narrow || (conv == u'S' && !sp.wide);
         std::u16string conv8;
         std::u16string_view body;
+        // With a precision, no more than that many characters are read: the text need not be
+        // terminated.
+        const size_t limit = sp.precision >= 0 ? static_cast<size_t>(sp.precision) : SIZE_MAX;
         if (narrow) {
             const char* s = va_arg(*ap, const char*);
-            conv8 = ms::FromUtf8(s ? s : "(null)");
+            if (!s)
+                s = "(null)";
+            size_t n = 0;
+            while (n < limit && s[n])
+                ++n;
+            conv8 = ms::FromUtf8(std::string_view(s, n));
             body = conv8;
         } else {
             const WCHAR* s = va_arg(*ap, const WCHAR*);
-            body = s ? std::u16string_view(s) : std::u16string_view(u"(null)");
+            if (!s)
+                s = u"(null)";
+            size_t n = 0;
+            while (n < limit && s[n])
+                ++n;
+            body = std::u16string_view(s, n);
         }
         if (sp.precision >= 0 && body.size() > static_cast<size_t>(sp.precision))
             body = body.substr(0, static_cast<size_t>(sp.precision));

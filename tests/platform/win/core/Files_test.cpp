@@ -158,16 +158,26 @@ TEST_F(FilesTest, ProgramFolderAndCurrentDirectory) {
     SetCurrentDirectory(old);
 }
 
-TEST(Files, FoldersFollowXdg) {
-    ::setenv("XDG_CONFIG_HOME", "/tmp/ms-xdg-conf", 1);
+TEST_F(FilesTest, FoldersFollowXdg) {
+    const std::string conf = ms::ToUtf8(dir_);
+    const char* home = std::getenv("HOME");
+    const std::string oldHome = home ? home : "";
+    ::setenv("XDG_CONFIG_HOME", conf.c_str(), 1);
     ::setenv("XDG_DOCUMENTS_DIR", "/tmp/ms-docs/", 1);
-    EXPECT_EQ(ms::ConfigDir(), u"/tmp/ms-xdg-conf");
+    ::setenv("HOME", "/tmp/ms-home", 1);
+    EXPECT_EQ(ms::ConfigDir(), dir_);
     EXPECT_EQ(ms::DocumentsDir(), u"/tmp/ms-docs");
     ::unsetenv("XDG_DOCUMENTS_DIR");
-    ::setenv("HOME", "/tmp/ms-home", 1);
+    EXPECT_EQ(ms::DocumentsDir(), u"/tmp/ms-home/Documents");
+    Touch(u"user-dirs.dirs",
+          "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+          "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
+    EXPECT_EQ(ms::DocumentsDir(), u"/tmp/ms-home/Dokumente");
+    Touch(u"user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/\"\n"); // unset: the home folder itself
     EXPECT_EQ(ms::DocumentsDir(), u"/tmp/ms-home/Documents");
     ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(ms::ConfigDir(), u"/tmp/ms-home/.config");
+    ::setenv("HOME", oldHome.c_str(), 1);
 }
 
 TEST(Files, WildcardMatcher) {

@@ -72,6 +72,12 @@ TEST(Format, BoundedCallsTerminateAndReportCuts) {
     EXPECT_EQ(wcslen(big), 1023u);
 }
 
+TEST(Format, PrecisionReadsNoFurtherThanItAllows) {
+    const WCHAR fixed[3] = {u'a', u'b', u'c'}; // a fixed field without terminator
+    const char narrow[2] = {'x', 'y'};
+    EXPECT_EQ(U8(ms::Format(u"%.3s|%.2S", fixed, narrow)), "abc|xy");
+}
+
 TEST(Format, CStringFormatAndAppend) {
     CString s;
     s.Format(u"%d/%s", 3, u"4");
