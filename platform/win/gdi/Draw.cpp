@@ -350,13 +350,13 @@ BOOL DrawEdge(HDC hdc, LPRECT rect, UINT edge, UINT flags) {
     const bool draw = static_cast<bool>(c);
     if (draw) {
         if (edge & BDR_RAISEDOUTER)
-            border(GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_3DDKSHADOW));
+            border(SysColor(COLOR_3DLIGHT), SysColor(COLOR_3DDKSHADOW));
         else if (edge & BDR_SUNKENOUTER)
-            border(GetSysColor(COLOR_3DSHADOW), GetSysColor(COLOR_3DHIGHLIGHT));
+            border(SysColor(COLOR_3DSHADOW), SysColor(COLOR_3DHIGHLIGHT));
         if (edge & BDR_RAISEDINNER)
-            border(GetSysColor(COLOR_3DHIGHLIGHT), GetSysColor(COLOR_3DSHADOW));
+            border(SysColor(COLOR_3DHIGHLIGHT), SysColor(COLOR_3DSHADOW));
         else if (edge & BDR_SUNKENINNER)
-            border(GetSysColor(COLOR_3DDKSHADOW), GetSysColor(COLOR_3DLIGHT));
+            border(SysColor(COLOR_3DDKSHADOW), SysColor(COLOR_3DLIGHT));
     }
     if (flags & BF_ADJUST)
         *rect = r;

@@ -219,7 +219,8 @@
 #define DI_NORMAL 0x0003
 #define DI_DEFAULTSIZE 0x0008
 
-// System colours (GetSysColor, and FillRect's (HBRUSH)(COLOR_x + 1) form)
+// System colours (DrawEdge, and FillRect's (HBRUSH)(COLOR_x + 1) form; GetSysColor itself
+// belongs to the window layer, which may route them here with ms::SetSysColorFunction)
 #define COLOR_SCROLLBAR 0
 #define COLOR_BACKGROUND 1
 #define COLOR_ACTIVECAPTION 2
@@ -367,8 +368,6 @@ HPEN CreatePen(int style, int width, COLORREF color);
 HPEN CreatePenIndirect(const LOGPEN* logPen);
 HBRUSH CreateSolidBrush(COLORREF color);
 HBRUSH CreateBrushIndirect(const LOGBRUSH* logBrush);
-COLORREF GetSysColor(int index);
-HBRUSH GetSysColorBrush(int index);
 // Palettes are accepted and have no effect: every surface is true colour.
 HPALETTE CreatePalette(const LOGPALETTE* pal);
 HPALETTE SelectPalette(HDC hdc, HPALETTE pal, BOOL forceBackground);

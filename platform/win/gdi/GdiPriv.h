@@ -155,6 +155,8 @@ std::shared_ptr<Object> Stock(int index);
 // The brush for a handle, including the (HBRUSH)(COLOR_x + 1) form; null when invalid.
 std::shared_ptr<Brush> BrushOf(HBRUSH brush);
 std::shared_ptr<Recorder> SurfaceRecorder(Surface* surface);
+// The system colour of an index (see ms::SetSysColorFunction).
+COLORREF SysColor(int index);
 // NULLREGION, SIMPLEREGION (one rectangle) or COMPLEXREGION.
 int RegionComplexity(const QRegion& r);
 

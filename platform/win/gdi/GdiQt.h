@@ -29,6 +29,10 @@ QString MapFontFace(std::u16string_view face);
 QFont QFontFromLogFont(const LOGFONTW& lf);
 QFont QFontOfHandle(HFONT font);
 
+// The system colours DrawEdge and (HBRUSH)(COLOR_x + 1) brushes use; by default a classic
+// light scheme. The window layer passes its GetSysColor so both agree.
+void SetSysColorFunction(COLORREF (*sysColor)(int index));
+
 // HORZRES/VERTRES: the primary screen's size when a GUI application exists, else this size
 // (also a test's way to pin it). Default 1280 x 1024.
 void SetScreenSize(int width, int height);

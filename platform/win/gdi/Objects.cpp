@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <unordered_map>
@@ -149,6 +150,63 @@ QRect DeviceRect(const Dc& dc) {
     return QRect();
 }
 
+// A light scheme close to the classic Windows one: owner-drawn menus and edges look as their
+// artwork expects.
+COLORREF DefaultSysColor(int index) {
+    switch (index) {
+    case COLOR_SCROLLBAR:
+        return RGB(200, 200, 200);
+    case COLOR_BACKGROUND:
+        return RGB(0, 78, 152);
+    case COLOR_ACTIVECAPTION:
+        return RGB(0, 84, 227);
+    case COLOR_INACTIVECAPTION:
+        return RGB(122, 150, 223);
+    case COLOR_MENU:
+        return RGB(255, 255, 255);
+    case COLOR_WINDOW:
+        return RGB(255, 255, 255);
+    case COLOR_WINDOWFRAME:
+        return 0;
+    case COLOR_MENUTEXT:
+    case COLOR_WINDOWTEXT:
+    case COLOR_BTNTEXT:
+    case COLOR_INFOTEXT:
+        return 0;
+    case COLOR_CAPTIONTEXT:
+    case COLOR_HIGHLIGHTTEXT:
+        return RGB(255, 255, 255);
+    case COLOR_ACTIVEBORDER:
+    case COLOR_INACTIVEBORDER:
+    case COLOR_BTNFACE:
+        return RGB(236, 233, 216);
+    case COLOR_APPWORKSPACE:
+        return RGB(128, 128, 128);
+    case COLOR_HIGHLIGHT:
+        return RGB(49, 106, 197);
+    case COLOR_BTNSHADOW:
+        return RGB(172, 168, 153);
+    case COLOR_GRAYTEXT:
+        return RGB(172, 168, 153);
+    case COLOR_INACTIVECAPTIONTEXT:
+        return RGB(216, 228, 248);
+    case COLOR_BTNHIGHLIGHT:
+        return RGB(255, 255, 255);
+    case COLOR_3DDKSHADOW:
+        return RGB(113, 111, 100);
+    case COLOR_3DLIGHT:
+        return RGB(241, 239, 226);
+    case COLOR_INFOBK:
+        return RGB(255, 255, 225);
+    case COLOR_HOTLIGHT:
+        return RGB(0, 0, 128);
+    default:
+        return 0;
+    }
+}
+
+std::atomic<COLORREF (*)(int)> sysColorFn{&DefaultSysColor};
+
 int screenW = 1280, screenH = 1024;
 bool screenPinned = false;
 
@@ -167,6 +225,10 @@ int RegionComplexity(const QRegion& r) {
         area += static_cast<long long>(rc.width()) * rc.height();
     const QRect b = r.boundingRect();
     return area == static_cast<long long>(b.width()) * b.height() ? SIMPLEREGION : COMPLEXREGION;
+}
+
+COLORREF SysColor(int index) {
+    return sysColorFn.load()(index);
 }
 
 void* Register(const std::shared_ptr<Object>& obj) {
@@ -197,7 +259,7 @@ std::shared_ptr<Brush> BrushOf(HBRUSH brush) {
         Table& t = T();
         auto& b = t.sysBrushes[v];
         if (!b) {
-            b = MakeBrush(BS_SOLID, GetSysColor(static_cast<int>(v - 1)));
+            b = MakeBrush(BS_SOLID, SysColor(static_cast<int>(v - 1)));
             b->stock = true;
         }
         return b;
@@ -414,6 +476,12 @@ void DeleteSurfaceDC(HDC hdc) {
 
 HDC CreateScreenDC() {
     return NewDc(false, true, nullptr);
+}
+
+void SetSysColorFunction(COLORREF (*sysColor)(int index)) {
+    sysColorFn = sysColor ? sysColor : &DefaultSysColor;
+    std::lock_guard lock(TableMutex());
+    T().sysBrushes = {}; // made again in the new colours
 }
 
 void SetScreenSize(int width, int height) {
@@ -868,75 +936,6 @@ HBRUSH CreateBrushIndirect(const LOGBRUSH* lb) {
     if (!lb || (lb->lbStyle != BS_SOLID && lb->lbStyle != BS_NULL))
         return nullptr;
     return static_cast<HBRUSH>(Register(MakeBrush(static_cast<int>(lb->lbStyle), lb->lbColor)));
-}
-
-// The classic Windows scheme: owner-drawn controls and menus look as their artwork expects.
-COLORREF GetSysColor(int index) {
-    switch (index) {
-    case COLOR_SCROLLBAR:
-        return RGB(200, 200, 200);
-    case COLOR_BACKGROUND:
-        return RGB(0, 78, 152);
-    case COLOR_ACTIVECAPTION:
-        return RGB(0, 84, 227);
-    case COLOR_INACTIVECAPTION:
-        return RGB(122, 150, 223);
-    case COLOR_MENU:
-        return RGB(255, 255, 255);
-    case COLOR_WINDOW:
-        return RGB(255, 255, 255);
-    case COLOR_WINDOWFRAME:
-        return 0;
-    case COLOR_MENUTEXT:
-    case COLOR_WINDOWTEXT:
-    case COLOR_BTNTEXT:
-    case COLOR_INFOTEXT:
-        return 0;
-    case COLOR_CAPTIONTEXT:
-    case COLOR_HIGHLIGHTTEXT:
-        return RGB(255, 255, 255);
-    case COLOR_ACTIVEBORDER:
-    case COLOR_INACTIVEBORDER:
-    case COLOR_BTNFACE:
-        return RGB(236, 233, 216);
-    case COLOR_APPWORKSPACE:
-        return RGB(128, 128, 128);
-    case COLOR_HIGHLIGHT:
-        return RGB(49, 106, 197);
-    case COLOR_BTNSHADOW:
-        return RGB(172, 168, 153);
-    case COLOR_GRAYTEXT:
-        return RGB(172, 168, 153);
-    case COLOR_INACTIVECAPTIONTEXT:
-        return RGB(216, 228, 248);
-    case COLOR_BTNHIGHLIGHT:
-        return RGB(255, 255, 255);
-    case COLOR_3DDKSHADOW:
-        return RGB(113, 111, 100);
-    case COLOR_3DLIGHT:
-        return RGB(241, 239, 226);
-    case COLOR_INFOBK:
-        return RGB(255, 255, 225);
-    case COLOR_HOTLIGHT:
-        return RGB(0, 0, 128);
-    default:
-        return 0;
-    }
-}
-
-HBRUSH GetSysColorBrush(int index) {
-    if (index < 0 || index > 30)
-        return nullptr;
-    std::lock_guard lock(TableMutex());
-    // Registered once per colour, as stock objects: never deleted.
-    static std::array<HBRUSH, 31> brushes{};
-    auto& h = brushes[static_cast<size_t>(index)];
-    if (!h) {
-        auto b = MakeBrush(BS_SOLID, GetSysColor(index));
-        b->stock = true;
-        h = static_cast<HBRUSH>(RegisterLocked(b));
-    }
-    return h;
 }
 
 HPALETTE CreatePalette(const LOGPALETTE* pal) {
