@@ -602,6 +602,7 @@ HRESULT IGraphBuilder::Run() {
         m_streamingSession = source->Session();
     }
     m_stream = std::move(stream);
+    m_state = State_Running;
     return S_OK;
 }
 
@@ -611,13 +612,14 @@ HRESULT IGraphBuilder::Stop() {
         m_streamingSession.reset();
     }
     m_stream.reset();
+    m_state = State_Stopped;
     return S_OK;
 }
 
 HRESULT IGraphBuilder::GetState(long, FILTER_STATE* state) {
     if (!state)
         return E_POINTER;
-    *state = m_stream ? State_Running : State_Stopped;
+    *state = static_cast<FILTER_STATE>(m_state.load());
     return S_OK;
 }
 

@@ -253,7 +253,8 @@ private:
 };
 
 // The filter graph with its media control (Run/Stop/GetState), event queue and video window.
-// Filters and connections change only while the graph is stopped (VFW_E_NOT_STOPPED).
+// Filters and connections change only while the graph is stopped (VFW_E_NOT_STOPPED). The graph
+// is driven from one thread (the user-interface thread); GetState may be asked from any.
 class IGraphBuilder {
 public:
     IGraphBuilder();
@@ -290,6 +291,7 @@ private:
     std::shared_ptr<IVideoWindow> m_videoWindow;
     std::shared_ptr<ms::capture::GraphStream> m_stream; // non-null while running
     std::shared_ptr<ms::capture::DeviceSession> m_streamingSession;
+    std::atomic<int> m_state{State_Stopped};
     int m_renderers = 0;
 };
 

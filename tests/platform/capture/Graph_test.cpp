@@ -435,6 +435,26 @@ TEST_F(GraphTest, FrameCallbackAt30FpsSurvivesAConcurrentStopStartLoop) {
     EXPECT_GT(cycles.load(), 5);
 }
 
+TEST(MediaEventTest, EachEventPostsOnceAndAnUndrainedQueueStaysBounded) {
+    PostedMessages posted;
+    posted.Install();
+    IMediaEventEx events;
+    events.Notify(EC_COMPLETE, 0, 0); // no window yet: queued, nothing posted
+    EXPECT_EQ(posted.Count(kGraphEvent), 0u);
+    events.SetNotifyWindow(FakeWindow(4), kGraphEvent, 77);
+    for (int i = 0; i < 300; ++i)
+        events.Notify(EC_ERRORABORT, i, 0);
+    auto msgs = posted.Take();
+    ASSERT_EQ(msgs.size(), 300u);
+    EXPECT_EQ(std::get<3>(msgs[0]), 77) << "lParam carries the instance data";
+    EXPECT_EQ(events.Pending(), 256u);
+    long code;
+    LONG_PTR p1, p2;
+    ASSERT_EQ(events.GetEvent(&code, &p1, &p2, 0), S_OK);
+    EXPECT_EQ(p1, 44) << "301 queued, the 45 oldest dropped";
+    ms::capture::SetPostMessage({});
+}
+
 TEST(FormatMappingTest, VideoInfoSizesFollowTheDepthOfTheFormat) {
     using ms::capture::FourCC;
     struct Case {
