@@ -434,7 +434,7 @@ double ExifInfo::ReadNumber(const BYTE* v, int format) const {
 void ExifInfo::ProcessComment(const BYTE* section, unsigned length) {
     if (length > 1000)
         length = 1000;
-    char text[1001];
+    char* text = m_record->comment; // 1000 bytes: at most 998 characters and the terminator
     size_t n = 0;
     for (unsigned a = 2; a < length; ++a) {
         BYTE ch = section[a];
@@ -443,8 +443,6 @@ void ExifInfo::ProcessComment(const BYTE* section, unsigned length) {
         text[n++] = (ch >= 32 || ch == '\n' || ch == '\t') && ch < 127 ? static_cast<char>(ch) : '?';
     }
     text[n] = 0;
-    std::strncpy(m_record->comment, text, sizeof(m_record->comment) - 1);
-    m_record->comment[sizeof(m_record->comment) - 1] = 0;
 }
 
 void ExifInfo::ProcessFrameHeader(const BYTE* section, unsigned length, int marker) {

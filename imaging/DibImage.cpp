@@ -5,6 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+// The largest resolution whose pixels-per-metre value fits the header's 32-bit field.
+constexpr long kMaxDpi = 54000000;
+} // namespace
+
 CDibImage::CDibImage(DWORD type) { InitDefaults(type); }
 
 CDibImage::CDibImage(DWORD width, DWORD height, DWORD bpp, DWORD type) {
@@ -293,6 +298,8 @@ bool CDibImage::SetImageType(DWORD type) {
 void CDibImage::SetDpiX(long dpi) {
     if (dpi < 1)
         dpi = 96;
+    if (dpi > kMaxDpi)
+        dpi = kMaxDpi;
     m_info.dpiX = dpi;
     m_header.biXPelsPerMeter = static_cast<LONG>(std::floor(static_cast<double>(dpi) * 39.37007874015748 + 0.5));
     if (m_dib)
@@ -302,6 +309,8 @@ void CDibImage::SetDpiX(long dpi) {
 void CDibImage::SetDpiY(long dpi) {
     if (dpi < 1)
         dpi = 96;
+    if (dpi > kMaxDpi)
+        dpi = kMaxDpi;
     m_info.dpiY = dpi;
     m_header.biYPelsPerMeter = static_cast<LONG>(std::floor(static_cast<double>(dpi) * 39.37007874015748 + 0.5));
     if (m_dib)

@@ -74,6 +74,9 @@ TEST(DibImageAttributes, ResolutionAndQuality) {
     image.SetDpiX(300);
     EXPECT_EQ(image.GetHeader().biXPelsPerMeter, 11811);
     EXPECT_EQ(static_cast<const BITMAPINFOHEADER*>(image.GetDibBlock())->biXPelsPerMeter, 11811);
+    image.SetDpiY(2147483647L); // from a hostile file header: cut so that the header can hold it
+    EXPECT_EQ(image.GetDpiY(), 54000000);
+    EXPECT_GT(image.GetHeader().biYPelsPerMeter, 0);
     image.SetJpegLevelF(-3);
     EXPECT_EQ(image.GetJpegLevel(), 0);
     image.SetJpegLevelF(89.6f);

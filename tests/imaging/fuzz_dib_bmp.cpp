@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         sum = sum + image.GetPixelGray((i * 7919) % w, (i * 104729) % h);
     BYTE* out = nullptr;
     long outSize = 0;
-    if (image.Encode(out, outSize, DIBIMAGE_TYPE_BMP)) {
+    if (static_cast<long long>(w) * h <= 250000 && image.Encode(out, outSize, DIBIMAGE_TYPE_BMP)) {
         CDibImage again(out, static_cast<DWORD>(outSize), DIBIMAGE_TYPE_BMP);
         if (!again.IsValid() || again.GetWidth() != image.GetWidth())
             std::abort(); // what we write we must read back
