@@ -318,8 +318,29 @@ UINT GetPrivateProfileInt(LPCWSTR section, LPCWSTR key, INT defaultValue, LPCWST
     return static_cast<UINT>(_wtoi(found->c_str()));
 }
 
+namespace {
+
+// A name or value that would change the file's structure when written: a line break anywhere,
+// ']' in a section name, '=' in a key, or a key that would read as a comment or a section.
+bool Unwritable(LPCWSTR section, LPCWSTR key, LPCWSTR value) {
+    auto breaks = [](std::u16string_view s) {
+        return s.find_first_of(u"\r\n") != std::u16string_view::npos;
+    };
+    if (breaks(section) || std::u16string_view(section).find(u']') != std::u16string_view::npos)
+        return true;
+    if (key) {
+        std::u16string_view k = Trim(key);
+        if (breaks(k) || k.find(u'=') != std::u16string_view::npos ||
+            (!k.empty() && (k[0] == u';' || k[0] == u'[')))
+            return true;
+    }
+    return value && breaks(value);
+}
+
+} // namespace
+
 BOOL WritePrivateProfileString(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file) {
-    if (!section || !file) {
+    if (!section || !file || Unwritable(section, key, value)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }

@@ -9,7 +9,9 @@
 // Encoding: a UTF-8, UTF-16LE or UTF-16BE byte-order mark decides; otherwise the code page
 // named for that file (ms::SetProfileCodePage), else UTF-8. Writes keep the file's encoding,
 // use CR LF line ends and replace the file atomically. Differs: a file name without a folder is
-// taken relative to the current directory (not the Windows folder).
+// taken relative to the current directory (not the Windows folder); a write whose text would
+// add lines or sections (a line break, '=' in a key, ']' in a section name) is refused with
+// ERROR_INVALID_PARAMETER instead of damaging the file.
 #pragma once
 
 #include "platform/win/WinTypes.h"

@@ -249,6 +249,8 @@ bool ValidPath(std::u16string_view p) {
 std::optional<Store> Parse(std::string_view text, int& badLine) {
     Store store;
     Key* current = nullptr;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") // an editor may have added a byte-order mark
+        text.remove_prefix(3);
     std::u16string all = ms::FromUtf8(text);
     size_t start = 0;
     badLine = 0;

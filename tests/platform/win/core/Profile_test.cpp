@@ -117,6 +117,15 @@ TEST_F(ProfileTest, WritesKeepTheRestOfTheFile) {
     EXPECT_TRUE(WritePrivateProfileString(u"Z", u"gone", nullptr, file_.c_str()));
     EXPECT_EQ(Bytes(), "; calibrations\r\n[A]\r\nK=10\r\n\r\n[C]\r\nc=3\r\n");
     EXPECT_FALSE(WritePrivateProfileString(u"A", u"k", u"v", (dir_ + u"/no/such.ini").c_str()));
+
+    // Nothing written can add lines or sections of its own.
+    const std::string before = Bytes();
+    EXPECT_FALSE(WritePrivateProfileString(u"A", u"k", u"1\r\n[Evil]\r\nx=2", file_.c_str()));
+    EXPECT_FALSE(WritePrivateProfileString(u"A", u"a=b", u"1", file_.c_str()));
+    EXPECT_FALSE(WritePrivateProfileString(u"A]x", u"k", u"1", file_.c_str()));
+    EXPECT_FALSE(WritePrivateProfileString(u"A", u";k", u"1", file_.c_str()));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(Bytes(), before);
 }
 
 // The font of the text tool is kept as a struct: 92 bytes, 184 hex digits, then the checksum.

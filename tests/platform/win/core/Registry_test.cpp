@@ -251,3 +251,17 @@ TEST_F(RegistryTest, DamagedFileIsReportedOnceKeptAsideAndDefaultsUsed) {
     RegCloseKey(k);
     EXPECT_NE(FileText().find("\"LanID\"=dword:00000007"), std::string::npos);
 }
+
+TEST_F(RegistryTest, HandEditedFileWithByteOrderMarkAndCrLfIsRead) {
+    ASSERT_EQ(::system(("mkdir -p " + dir_ + "/microscope").c_str()), 0);
+    ASSERT_TRUE(ms::WriteFileAtomic(ms::RegistryFile(),
+                                    "\xEF\xBB\xBF# edited\r\n[SOFTWARE]\r\n\r\n[SOFTWARE\\w]\r\n"
+                                    "\"port\"=dword:00001f90\r\n"));
+    HKEY k;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"SOFTWARE\\w", 0, KEY_READ, &k), ERROR_SUCCESS);
+    DWORD v = 0, size = 4;
+    EXPECT_EQ(RegQueryValueEx(k, u"port", nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(v, 8080u);
+    RegCloseKey(k);
+}
