@@ -323,7 +323,9 @@ private:
             {
                 std::unique_lock lock(m_mutex);
                 if (fps > 0) {
-                    next += period;
+                    // A consumer slower than the frame rate gets frames as fast as it takes
+                    // them, not a burst to catch up.
+                    next = std::max(next + period, std::chrono::steady_clock::now());
                     m_cv.wait_until(lock, next, [&] { return st.stop_requested() || m_endCode != 0; });
                 } else {
                     m_cv.wait(lock, [&] {
