@@ -135,6 +135,8 @@ TEST_F(FilesTest, CopyDeleteAttributesFolders) {
 }
 
 TEST_F(FilesTest, ProgramFolderAndCurrentDirectory) {
+    const char* programDir = std::getenv("MS_PROGRAM_DIR");
+    const std::string oldProgramDir = programDir ? programDir : "";
     ::setenv("MS_PROGRAM_DIR", (ms::ToUtf8(dir_) + "/").c_str(), 1);
     EXPECT_EQ(ms::ProgramDir(), dir_);
     WCHAR path[MAX_PATH];
@@ -146,6 +148,10 @@ TEST_F(FilesTest, ProgramFolderAndCurrentDirectory) {
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
     EXPECT_EQ(wcslen(small), 7u);
     ::unsetenv("MS_PROGRAM_DIR");
+    EXPECT_EQ(GetModuleFileName(nullptr, path, MAX_PATH), wcslen(path)); // the executable's own folder
+    EXPECT_EQ(ms::ProgramDir() + u"/Files_test", std::u16string(path));
+    if (programDir)
+        ::setenv("MS_PROGRAM_DIR", oldProgramDir.c_str(), 1);
 
     WCHAR old[1024];
     ASSERT_GT(GetCurrentDirectory(1024, old), 0u);
