@@ -14,20 +14,35 @@ constexpr int kBytesPerFormat[13] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
 constexpr int kMaxDirectories = 64;
 
 enum : int {
-    M_SOF0 = 0xC0, M_SOF15 = 0xCF, M_DHT = 0xC4, M_JPG = 0xC8, M_DAC = 0xCC,
-    M_SOS = 0xDA, M_EOI = 0xD9, M_JFIF = 0xE0, M_EXIF = 0xE1, M_COM = 0xFE
+    M_SOF0 = 0xC0,
+    M_SOF15 = 0xCF,
+    M_DHT = 0xC4,
+    M_JPG = 0xC8,
+    M_DAC = 0xCC,
+    M_SOS = 0xDA,
+    M_EOI = 0xD9,
+    M_JFIF = 0xE0,
+    M_EXIF = 0xE1,
+    M_COM = 0xFE
 };
 
-bool IsFrameMarker(int m) { return m >= M_SOF0 && m <= M_SOF15 && m != M_DHT && m != M_JPG && m != M_DAC; }
+bool IsFrameMarker(int m) {
+    return m >= M_SOF0 && m <= M_SOF15 && m != M_DHT && m != M_JPG && m != M_DAC;
+}
 
 float UnitFactor(int unit, float old) {
     switch (unit) {
     case 1:
-    case 2: return 1.0f;
-    case 3: return 0.3937008f;
-    case 4: return 0.03937008f;
-    case 5: return 0.00003937008f;
-    default: return old;
+    case 2:
+        return 1.0f;
+    case 3:
+        return 0.3937008f;
+    case 4:
+        return 0.03937008f;
+    case 5:
+        return 0.00003937008f;
+    default:
+        return old;
     }
 }
 
@@ -61,8 +76,9 @@ int ToInt(double v) {
 using ExifInfo = CDibImageJPG::CDibExifInfo;
 
 ExifInfo::CDibExifInfo(CDibExifData* record)
-    : m_record(record), m_exifImageWidth(0), m_bigEndian(false), m_sectionCount(0), m_ownsRecord(false),
-      m_directoriesWalked(0), m_commentDone(false), m_thumbOffset(0), m_thumbSize(0) {
+    : m_record(record), m_exifImageWidth(0), m_bigEndian(false), m_sectionCount(0),
+      m_ownsRecord(false), m_directoriesWalked(0), m_commentDone(false), m_thumbOffset(0),
+      m_thumbSize(0) {
     m_lastError[0] = 0;
     std::memset(m_sections, 0, sizeof(m_sections));
     if (!m_record) {
@@ -88,7 +104,8 @@ void ExifInfo::FreeSection(int i) {
     if (!s.data)
         return;
     // The thumbnail lies inside a section: it must not outlive it.
-    if (m_record && m_record->thumbnail && m_record->thumbnail >= s.data && m_record->thumbnail < s.data + s.size) {
+    if (m_record && m_record->thumbnail && m_record->thumbnail >= s.data &&
+        m_record->thumbnail < s.data + s.size) {
         m_record->thumbnail = nullptr;
         m_record->thumbnailSize = 0;
     }
@@ -174,7 +191,8 @@ bool ExifInfo::ReadSections(CDibFile* file, int mode) {
                     SetError("could not read the rest of the image");
                     return false;
                 }
-                m_sections[m_sectionCount++] = Section{image, PSEUDO_IMAGE_MARKER, static_cast<unsigned>(rest)};
+                m_sections[m_sectionCount++] =
+                    Section{image, PSEUDO_IMAGE_MARKER, static_cast<unsigned>(rest)};
             }
             return true;
         case M_EOI:
@@ -242,15 +260,17 @@ bool ExifInfo::ProcessExif(const BYTE* block, unsigned length) {
     if (!ProcessDirectory(8, tiff, tiffLength, 0))
         return false;
     unsigned long first = ReadUnsigned32(tiff + 4);
-    if (first > 8 && first < tiffLength && !ProcessDirectory(static_cast<unsigned>(first), tiff, tiffLength, 0))
+    if (first > 8 && first < tiffLength &&
+        !ProcessDirectory(static_cast<unsigned>(first), tiff, tiffLength, 0))
         return false;
     if (m_record->focalPlaneXRes != 0)
-        m_record->sensorWidth =
-            ToFloat(static_cast<double>(m_exifImageWidth) * m_record->focalPlaneUnit / m_record->focalPlaneXRes);
+        m_record->sensorWidth = ToFloat(static_cast<double>(m_exifImageWidth) *
+                                        m_record->focalPlaneUnit / m_record->focalPlaneXRes);
     return true;
 }
 
-bool ExifInfo::ProcessDirectory(unsigned dirOffset, const BYTE* tiff, unsigned tiffLength, int nesting) {
+bool ExifInfo::ProcessDirectory(unsigned dirOffset, const BYTE* tiff, unsigned tiffLength,
+                                int nesting) {
     if (nesting > 4) {
         SetError("Maximum directory nesting exceeded (corrupt exif header)");
         return false;
@@ -279,7 +299,8 @@ bool ExifInfo::ProcessDirectory(unsigned dirOffset, const BYTE* tiff, unsigned t
             SetError("Illegal format code in EXIF dir");
             return false;
         }
-        const unsigned long long byteCount = static_cast<unsigned long long>(components) * kBytesPerFormat[format];
+        const unsigned long long byteCount =
+            static_cast<unsigned long long>(components) * kBytesPerFormat[format];
         const BYTE* value;
         if (byteCount > 4) {
             unsigned long long offset = ReadUnsigned32(entry + 8);
@@ -296,10 +317,18 @@ bool ExifInfo::ProcessDirectory(unsigned dirOffset, const BYTE* tiff, unsigned t
             continue;
 
         switch (tag) {
-        case 0x010F: CopyText(r.cameraMake, sizeof(r.cameraMake), value, byteCount, 31); break;
-        case 0x0110: CopyText(r.cameraModel, sizeof(r.cameraModel), value, byteCount, 39); break;
-        case 0x9003: CopyText(r.dateTime, sizeof(r.dateTime), value, byteCount, 19); break;
-        case 0x9000: CopyText(r.version, sizeof(r.version), value, byteCount, 4); break;
+        case 0x010F:
+            CopyText(r.cameraMake, sizeof(r.cameraMake), value, byteCount, 31);
+            break;
+        case 0x0110:
+            CopyText(r.cameraModel, sizeof(r.cameraModel), value, byteCount, 39);
+            break;
+        case 0x9003:
+            CopyText(r.dateTime, sizeof(r.dateTime), value, byteCount, 19);
+            break;
+        case 0x9000:
+            CopyText(r.version, sizeof(r.version), value, byteCount, 4);
+            break;
         case 0x9286: {
             unsigned long long n = byteCount;
             while (n > 0 && (value[n - 1] == ' ' || value[n - 1] == 0))
@@ -325,20 +354,30 @@ bool ExifInfo::ProcessDirectory(unsigned dirOffset, const BYTE* tiff, unsigned t
             r.orientation = o;
             break;
         }
-        case 0x829D: r.fNumber = ToFloat(ReadNumber(value, format)); break;
+        case 0x829D:
+            r.fNumber = ToFloat(ReadNumber(value, format));
+            break;
         case 0x9202:
         case 0x9205:
             if (r.fNumber == 0)
                 r.fNumber = ToFloat(std::exp(ReadNumber(value, format) * std::log(2.0) * 0.5));
             break;
-        case 0x920A: r.focalLength = ToFloat(ReadNumber(value, format)); break;
-        case 0x9206: r.subjectDistance = ToFloat(ReadNumber(value, format)); break;
-        case 0x829A: r.exposureTime = ToFloat(ReadNumber(value, format)); break;
+        case 0x920A:
+            r.focalLength = ToFloat(ReadNumber(value, format));
+            break;
+        case 0x9206:
+            r.subjectDistance = ToFloat(ReadNumber(value, format));
+            break;
+        case 0x829A:
+            r.exposureTime = ToFloat(ReadNumber(value, format));
+            break;
         case 0x9201:
             if (r.exposureTime == 0)
                 r.exposureTime = ToFloat(1.0 / std::exp(ReadNumber(value, format) * std::log(2.0)));
             break;
-        case 0x9209: r.flashUsed = (ToInt(ReadNumber(value, format)) & 7) ? 1 : 0; break;
+        case 0x9209:
+            r.flashUsed = (ToInt(ReadNumber(value, format)) & 7) ? 1 : 0;
+            break;
         case 0xA002:
         case 0xA003: {
             long w = ToInt(ReadNumber(value, format));
@@ -346,26 +385,55 @@ bool ExifInfo::ProcessDirectory(unsigned dirOffset, const BYTE* tiff, unsigned t
                 m_exifImageWidth = w;
             break;
         }
-        case 0xA20E: r.focalPlaneXRes = ToFloat(ReadNumber(value, format)); break;
-        case 0xA20F: r.focalPlaneYRes = ToFloat(ReadNumber(value, format)); break;
-        case 0xA210: r.focalPlaneUnit = UnitFactor(ToInt(ReadNumber(value, format)), r.focalPlaneUnit); break;
-        case 0x011A: r.xResolution = ToFloat(ReadNumber(value, format)); break;
-        case 0x011B: r.yResolution = ToFloat(ReadNumber(value, format)); break;
-        case 0x0128: r.resolutionUnit = UnitFactor(ToInt(ReadNumber(value, format)), r.resolutionUnit); break;
-        case 0x9204: r.exposureBias = ToFloat(ReadNumber(value, format)); break;
-        case 0x9208: r.lightSource = ToInt(ReadNumber(value, format)); break;
-        case 0x9207: r.meteringMode = ToInt(ReadNumber(value, format)); break;
-        case 0x8822: r.exposureProgram = ToInt(ReadNumber(value, format)); break;
+        case 0xA20E:
+            r.focalPlaneXRes = ToFloat(ReadNumber(value, format));
+            break;
+        case 0xA20F:
+            r.focalPlaneYRes = ToFloat(ReadNumber(value, format));
+            break;
+        case 0xA210:
+            r.focalPlaneUnit = UnitFactor(ToInt(ReadNumber(value, format)), r.focalPlaneUnit);
+            break;
+        case 0x011A:
+            r.xResolution = ToFloat(ReadNumber(value, format));
+            break;
+        case 0x011B:
+            r.yResolution = ToFloat(ReadNumber(value, format));
+            break;
+        case 0x0128:
+            r.resolutionUnit = UnitFactor(ToInt(ReadNumber(value, format)), r.resolutionUnit);
+            break;
+        case 0x9204:
+            r.exposureBias = ToFloat(ReadNumber(value, format));
+            break;
+        case 0x9208:
+            r.lightSource = ToInt(ReadNumber(value, format));
+            break;
+        case 0x9207:
+            r.meteringMode = ToInt(ReadNumber(value, format));
+            break;
+        case 0x8822:
+            r.exposureProgram = ToInt(ReadNumber(value, format));
+            break;
         case 0x8827: {
             int iso = ToInt(ReadNumber(value, format));
             r.isoSpeed = iso < 50 ? iso * 200 : iso;
             break;
         }
-        case 0x9102: r.compressionLevel = ToInt(ReadNumber(value, format)); break;
-        case 0x9203: r.brightness = ToFloat(ReadNumber(value, format)); break;
-        case 0x0201: m_thumbOffset = static_cast<unsigned long>(ToInt(ReadNumber(value, format))); break;
-        case 0x0202: m_thumbSize = static_cast<unsigned long>(ToInt(ReadNumber(value, format))); break;
-        default: break;
+        case 0x9102:
+            r.compressionLevel = ToInt(ReadNumber(value, format));
+            break;
+        case 0x9203:
+            r.brightness = ToFloat(ReadNumber(value, format));
+            break;
+        case 0x0201:
+            m_thumbOffset = static_cast<unsigned long>(ToInt(ReadNumber(value, format)));
+            break;
+        case 0x0202:
+            m_thumbSize = static_cast<unsigned long>(ToInt(ReadNumber(value, format)));
+            break;
+        default:
+            break;
         }
 
         if (tag == 0x8769 || tag == 0xA005) {
@@ -403,20 +471,27 @@ bool ExifInfo::ProcessDirectory(unsigned dirOffset, const BYTE* tiff, unsigned t
 
 double ExifInfo::ReadNumber(const BYTE* v, int format) const {
     switch (format) {
-    case 1: return v[0];
-    case 3: return static_cast<double>(static_cast<unsigned>(Read16(v)));
-    case 4: return static_cast<double>(ReadUnsigned32(v));
+    case 1:
+        return v[0];
+    case 3:
+        return static_cast<double>(static_cast<unsigned>(Read16(v)));
+    case 4:
+        return static_cast<double>(ReadUnsigned32(v));
     case 5: {
-        double num = static_cast<double>(ReadUnsigned32(v)), den = static_cast<double>(ReadUnsigned32(v + 4));
+        double num = static_cast<double>(ReadUnsigned32(v)),
+               den = static_cast<double>(ReadUnsigned32(v + 4));
         return den == 0 ? 0 : num / den;
     }
     case 10: {
         double num = static_cast<double>(Read32(v)), den = static_cast<double>(Read32(v + 4));
         return den == 0 ? 0 : num / den;
     }
-    case 6: return static_cast<signed char>(v[0]);
-    case 8: return static_cast<short>(Read16(v));
-    case 9: return static_cast<double>(Read32(v));
+    case 6:
+        return static_cast<signed char>(v[0]);
+    case 8:
+        return static_cast<short>(Read16(v));
+    case 9:
+        return static_cast<double>(Read32(v));
     case 11: {
         float f;
         std::memcpy(&f, v, sizeof(f));
@@ -427,7 +502,8 @@ double ExifInfo::ReadNumber(const BYTE* v, int format) const {
         std::memcpy(&d, v, sizeof(d));
         return d;
     }
-    default: return 0;
+    default:
+        return 0;
     }
 }
 
@@ -440,7 +516,8 @@ void ExifInfo::ProcessComment(const BYTE* section, unsigned length) {
         BYTE ch = section[a];
         if (ch == '\r' && a + 1 < length && section[a + 1] == '\n')
             continue;
-        text[n++] = (ch >= 32 || ch == '\n' || ch == '\t') && ch < 127 ? static_cast<char>(ch) : '?';
+        text[n++] =
+            (ch >= 32 || ch == '\n' || ch == '\t') && ch < 127 ? static_cast<char>(ch) : '?';
     }
     text[n] = 0;
 }
@@ -493,8 +570,8 @@ bool ExifInfo::WriteSections(CDibFile* file) {
     }
     bool ok = file->PutC(0xFF) && file->PutC(0xD8);
     if (m_sections[0].marker != M_EXIF && m_sections[0].marker != M_JFIF) {
-        static const BYTE jfif[18] = {0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0x00, 0x01,
-                                      0x01, 0x01, 0x01, 0x2C, 0x01, 0x2C, 0x00, 0x00};
+        static const BYTE jfif[18] = {0xFF, 0xE0, 0x00, 0x10, 'J',  'F',  'I',  'F',  0x00,
+                                      0x01, 0x01, 0x01, 0x01, 0x2C, 0x01, 0x2C, 0x00, 0x00};
         ok = ok && file->Write(jfif, 18, 1) == 1;
     }
     for (int i = 0; ok && i < m_sectionCount - 1; ++i)

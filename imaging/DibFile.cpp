@@ -48,7 +48,9 @@ FILE* DibOpenFile(const WCHAR* path, const char* mode) {
     return std::fopen(Utf16ToUtf8(path).c_str(), mode);
 }
 
-bool DibRemoveFile(const WCHAR* path) { return path && std::remove(Utf16ToUtf8(path).c_str()) == 0; }
+bool DibRemoveFile(const WCHAR* path) {
+    return path && std::remove(Utf16ToUtf8(path).c_str()) == 0;
+}
 
 // ---- CDibIOFile
 
@@ -87,7 +89,9 @@ bool CDibIOFile::Seek(long offset, int origin) {
     return m_fp && std::fseek(m_fp, offset, origin) == 0;
 }
 
-long CDibIOFile::Tell() { return m_fp ? std::ftell(m_fp) : 0; }
+long CDibIOFile::Tell() {
+    return m_fp ? std::ftell(m_fp) : 0;
+}
 
 long CDibIOFile::Size() {
     if (!m_fp)
@@ -99,12 +103,24 @@ long CDibIOFile::Size() {
     return size;
 }
 
-bool CDibIOFile::Flush() { return m_fp && std::fflush(m_fp) == 0; }
-bool CDibIOFile::Eof() { return m_fp ? std::feof(m_fp) != 0 : true; }
-long CDibIOFile::Error() { return m_fp ? std::ferror(m_fp) : -1; }
-bool CDibIOFile::PutC(unsigned char c) { return m_fp && std::fputc(c, m_fp) == c; }
-long CDibIOFile::GetC() { return m_fp ? std::getc(m_fp) : -1; }
-char* CDibIOFile::GetS(char* buffer, int size) { return m_fp ? std::fgets(buffer, size, m_fp) : nullptr; }
+bool CDibIOFile::Flush() {
+    return m_fp && std::fflush(m_fp) == 0;
+}
+bool CDibIOFile::Eof() {
+    return m_fp ? std::feof(m_fp) != 0 : true;
+}
+long CDibIOFile::Error() {
+    return m_fp ? std::ferror(m_fp) : -1;
+}
+bool CDibIOFile::PutC(unsigned char c) {
+    return m_fp && std::fputc(c, m_fp) == c;
+}
+long CDibIOFile::GetC() {
+    return m_fp ? std::getc(m_fp) : -1;
+}
+char* CDibIOFile::GetS(char* buffer, int size) {
+    return m_fp ? std::fgets(buffer, size, m_fp) : nullptr;
+}
 
 long CDibIOFile::Scanf(const char* format, void* output) {
     if (!m_fp)
@@ -119,10 +135,12 @@ long CDibIOFile::Scanf(const char* format, void* output) {
 // ---- CDibMemFile
 
 CDibMemFile::CDibMemFile(BYTE* buffer, DWORD size)
-    : m_buffer(buffer), m_size(buffer ? static_cast<long>(size) : 0), m_freeOnClose(buffer == nullptr),
-      m_position(0), m_capacity(m_size) {}
+    : m_buffer(buffer), m_size(buffer ? static_cast<long>(size) : 0),
+      m_freeOnClose(buffer == nullptr), m_position(0), m_capacity(m_size) {}
 
-CDibMemFile::~CDibMemFile() { Close(); }
+CDibMemFile::~CDibMemFile() {
+    Close();
+}
 
 bool CDibMemFile::Open() {
     if (m_buffer)
@@ -209,10 +227,17 @@ bool CDibMemFile::Seek(long offset, int origin) {
         return false;
     long base;
     switch (origin) {
-    case DIBFILE_SEEK_SET: base = 0; break;
-    case DIBFILE_SEEK_CUR: base = m_position; break;
-    case DIBFILE_SEEK_END: base = m_size; break;
-    default: return false;
+    case DIBFILE_SEEK_SET:
+        base = 0;
+        break;
+    case DIBFILE_SEEK_CUR:
+        base = m_position;
+        break;
+    case DIBFILE_SEEK_END:
+        base = m_size;
+        break;
+    default:
+        return false;
     }
     long pos;
     if (__builtin_add_overflow(base, offset, &pos))
@@ -221,11 +246,21 @@ bool CDibMemFile::Seek(long offset, int origin) {
     return true;
 }
 
-long CDibMemFile::Tell() { return m_buffer ? m_position : -1; }
-long CDibMemFile::Size() { return m_buffer ? m_size : -1; }
-bool CDibMemFile::Flush() { return m_buffer != nullptr; }
-bool CDibMemFile::Eof() { return m_buffer ? m_position >= m_size : true; }
-long CDibMemFile::Error() { return m_buffer ? (m_position > m_size ? 1 : 0) : -1; }
+long CDibMemFile::Tell() {
+    return m_buffer ? m_position : -1;
+}
+long CDibMemFile::Size() {
+    return m_buffer ? m_size : -1;
+}
+bool CDibMemFile::Flush() {
+    return m_buffer != nullptr;
+}
+bool CDibMemFile::Eof() {
+    return m_buffer ? m_position >= m_size : true;
+}
+long CDibMemFile::Error() {
+    return m_buffer ? (m_position > m_size ? 1 : 0) : -1;
+}
 
 bool CDibMemFile::PutC(unsigned char c) {
     if (!m_buffer)
@@ -260,4 +295,6 @@ char* CDibMemFile::GetS(char* buffer, int size) {
     return buffer;
 }
 
-long CDibMemFile::Scanf(const char*, void*) { return 0; }
+long CDibMemFile::Scanf(const char*, void*) {
+    return 0;
+}

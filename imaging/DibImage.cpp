@@ -10,7 +10,9 @@ namespace {
 constexpr long kMaxDpi = 54000000;
 } // namespace
 
-CDibImage::CDibImage(DWORD type) { InitDefaults(type); }
+CDibImage::CDibImage(DWORD type) {
+    InitDefaults(type);
+}
 
 CDibImage::CDibImage(DWORD width, DWORD height, DWORD bpp, DWORD type) {
     InitDefaults(type);
@@ -22,7 +24,9 @@ CDibImage::CDibImage(const CDibImage& src, bool copyPixels, bool copySelection, 
     Copy(src, copyPixels, copySelection, copyAlpha);
 }
 
-CDibImage::~CDibImage() { Destroy(); }
+CDibImage::~CDibImage() {
+    Destroy();
+}
 
 CDibImage& CDibImage::operator=(const CDibImage& src) {
     if (this != &src)
@@ -85,10 +89,18 @@ void* CDibImage::Create(DWORD width, DWORD height, DWORD bpp, DWORD type) {
     }
 
     switch (bpp) {
-    case 1: m_header.biClrUsed = 2; break;
-    case 4: m_header.biClrUsed = 16; break;
-    case 8: m_header.biClrUsed = 256; break;
-    default: m_header.biClrUsed = 0; break;
+    case 1:
+        m_header.biClrUsed = 2;
+        break;
+    case 4:
+        m_header.biClrUsed = 16;
+        break;
+    case 8:
+        m_header.biClrUsed = 256;
+        break;
+    default:
+        m_header.biClrUsed = 0;
+        break;
     }
     m_info.rowStride = static_cast<DWORD>(stride);
     m_info.type = type;
@@ -208,8 +220,8 @@ bool CDibImage::TransferFrom(CDibImage& from, bool) {
     return true;
 }
 
-bool CDibImage::CreateFromBuffer(const BYTE* pixels, DWORD width, DWORD height, DWORD bpp, DWORD bytesPerLine,
-                                 bool flipY) {
+bool CDibImage::CreateFromBuffer(const BYTE* pixels, DWORD width, DWORD height, DWORD bpp,
+                                 DWORD bytesPerLine, bool flipY) {
     if (!pixels)
         return false;
     if (static_cast<unsigned long long>(bytesPerLine) * height > 0xFFFFFFFFull)
@@ -224,7 +236,8 @@ bool CDibImage::CreateFromBuffer(const BYTE* pixels, DWORD width, DWORD height, 
     return ok;
 }
 
-bool CDibImage::CreateFromRows(BYTE** rows, DWORD width, DWORD height, DWORD bpp, DWORD bytesPerLine, bool flipY) {
+bool CDibImage::CreateFromRows(BYTE** rows, DWORD width, DWORD height, DWORD bpp,
+                               DWORD bytesPerLine, bool flipY) {
     if (!rows || !(bpp == 1 || bpp == 4 || bpp == 8 || bpp == 24 || bpp == 32))
         return false;
     if (!Create(width, height, bpp == 32 ? 24 : bpp, 0))
@@ -264,10 +277,13 @@ BYTE* CDibImage::GetBits(DWORD row) const {
     return m_info.bits + static_cast<size_t>(row) * m_info.rowStride;
 }
 
-DWORD CDibImage::GetSize() const { return m_header.biSize + GetPaletteSize() + m_header.biSizeImage; }
+DWORD CDibImage::GetSize() const {
+    return m_header.biSize + GetPaletteSize() + m_header.biSizeImage;
+}
 
 bool CDibImage::IsInside(long x, long y) const {
-    return x >= 0 && y >= 0 && x < static_cast<long>(GetWidth()) && y < static_cast<long>(GetHeight());
+    return x >= 0 && y >= 0 && x < static_cast<long>(GetWidth()) &&
+           y < static_cast<long>(GetHeight());
 }
 
 void CDibImage::Clear(BYTE level) {
@@ -301,7 +317,8 @@ void CDibImage::SetDpiX(long dpi) {
     if (dpi > kMaxDpi)
         dpi = kMaxDpi;
     m_info.dpiX = dpi;
-    m_header.biXPelsPerMeter = static_cast<LONG>(std::floor(static_cast<double>(dpi) * 39.37007874015748 + 0.5));
+    m_header.biXPelsPerMeter =
+        static_cast<LONG>(std::floor(static_cast<double>(dpi) * 39.37007874015748 + 0.5));
     if (m_dib)
         static_cast<BITMAPINFOHEADER*>(m_dib)->biXPelsPerMeter = m_header.biXPelsPerMeter;
 }
@@ -312,7 +329,8 @@ void CDibImage::SetDpiY(long dpi) {
     if (dpi > kMaxDpi)
         dpi = kMaxDpi;
     m_info.dpiY = dpi;
-    m_header.biYPelsPerMeter = static_cast<LONG>(std::floor(static_cast<double>(dpi) * 39.37007874015748 + 0.5));
+    m_header.biYPelsPerMeter =
+        static_cast<LONG>(std::floor(static_cast<double>(dpi) * 39.37007874015748 + 0.5));
     if (m_dib)
         static_cast<BITMAPINFOHEADER*>(m_dib)->biYPelsPerMeter = m_header.biYPelsPerMeter;
 }
@@ -387,8 +405,10 @@ void CDibImage::HeaderToLittleEndian(BITMAPINFOHEADER* h) const {
     h->biBitCount = ToLittleEndian16(h->biBitCount);
     h->biCompression = ToLittleEndian32(h->biCompression);
     h->biSizeImage = ToLittleEndian32(h->biSizeImage);
-    h->biXPelsPerMeter = static_cast<LONG>(ToLittleEndian32(static_cast<DWORD>(h->biXPelsPerMeter)));
-    h->biYPelsPerMeter = static_cast<LONG>(ToLittleEndian32(static_cast<DWORD>(h->biYPelsPerMeter)));
+    h->biXPelsPerMeter =
+        static_cast<LONG>(ToLittleEndian32(static_cast<DWORD>(h->biXPelsPerMeter)));
+    h->biYPelsPerMeter =
+        static_cast<LONG>(ToLittleEndian32(static_cast<DWORD>(h->biYPelsPerMeter)));
     h->biClrUsed = ToLittleEndian32(h->biClrUsed);
     h->biClrImportant = ToLittleEndian32(h->biClrImportant);
 }
@@ -401,5 +421,6 @@ void CDibImage::FreeMemory(void* block) {
 int CDibImage::CompareColorsByGray(const void* a, const void* b) {
     const RGBQUAD* c1 = static_cast<const RGBQUAD*>(a);
     const RGBQUAD* c2 = static_cast<const RGBQUAD*>(b);
-    return GrayLevel(c1->rgbBlue, c1->rgbGreen, c1->rgbRed) - GrayLevel(c2->rgbBlue, c2->rgbGreen, c2->rgbRed);
+    return GrayLevel(c1->rgbBlue, c1->rgbGreen, c1->rgbRed) -
+           GrayLevel(c2->rgbBlue, c2->rgbGreen, c2->rgbRed);
 }

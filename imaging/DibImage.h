@@ -32,28 +32,28 @@ constexpr unsigned long long DIBIMAGE_MAX_MEMORY = 268435456ull;
 class CDibImage;
 
 struct CDibImageInfo {
-    DWORD rowStride;          // bytes per pixel row
-    BYTE* bits;               // first pixel row inside the DIB block
-    CDibImage* sharedOwner;   // non-NULL: this image is a shared view of that one
-    CDibImage* parent;        // the image that holds this one as a layer
-    DWORD type;               // DIBIMAGE_TYPE_*
+    DWORD rowStride;        // bytes per pixel row
+    BYTE* bits;             // first pixel row inside the DIB block
+    CDibImage* sharedOwner; // non-NULL: this image is a shared view of that one
+    CDibImage* parent;      // the image that holds this one as a layer
+    DWORD type;             // DIBIMAGE_TYPE_*
     char lastError[256];
     long progress;
-    long escape;              // 0 run; nonzero stop early; -1 decoders read size and type only
-    long keyIndex;            // transparent / background palette index, -1 none
-    RGBQUAD keyColor;         // background colour of true-colour images
+    long escape;      // 0 run; nonzero stop early; -1 decoders read size and type only
+    long keyIndex;    // transparent / background palette index, -1 none
+    RGBQUAD keyColor; // background colour of true-colour images
     float jpegQuality;
-    BYTE jpegScale;           // scale denominator for JPEG decoding
+    BYTE jpegScale; // scale denominator for JPEG decoding
     long dpiX;
     long dpiY;
-    RECT selectionBox;        // half-open: left <= x < right, bottom <= y < top
+    RECT selectionBox; // half-open: left <= x < right, bottom <= y < top
     BYTE alphaMax;
     bool paletteAlphaEnabled;
     bool enabled;
     long offsetX;
     long offsetY;
     DWORD codecOptions[DIBIMAGE_FORMAT_SLOTS];
-    RGBQUAD nearestColor;     // nearest-colour cache
+    RGBQUAD nearestColor; // nearest-colour cache
     BYTE nearestIndex;
     bool nearestValid;
     long layerCount;
@@ -66,7 +66,8 @@ public:
     // ---- construction (DibImage.cpp; the loading constructors in DibImageIO.cpp)
     explicit CDibImage(DWORD type = 0);
     CDibImage(DWORD width, DWORD height, DWORD bpp, DWORD type = 0);
-    CDibImage(const CDibImage& src, bool copyPixels = true, bool copySelection = true, bool copyAlpha = true);
+    CDibImage(const CDibImage& src, bool copyPixels = true, bool copySelection = true,
+              bool copyAlpha = true);
     CDibImage(const WCHAR* path, DWORD type);
     // Decodes from the caller's block; the block is neither owned nor copied.
     CDibImage(BYTE* buffer, DWORD size, DWORD type);
@@ -78,19 +79,21 @@ public:
     // Returns the DIB block, or NULL (the last error says why). New pixel rows are zero.
     void* Create(DWORD width, DWORD height, DWORD bpp, DWORD type = 0);
     bool Destroy();
-    void Copy(const CDibImage& src, bool copyPixels = true, bool copySelection = true, bool copyAlpha = true);
+    void Copy(const CDibImage& src, bool copyPixels = true, bool copySelection = true,
+              bool copyAlpha = true);
     void CopyAttributes(const CDibImage& src);
     // Makes this image a view of src that owns nothing.
     void AttachShared(const CDibImage* src);
     bool TransferFrom(CDibImage& from, bool transferFrames = true);
-    bool CreateFromBuffer(const BYTE* pixels, DWORD width, DWORD height, DWORD bpp, DWORD bytesPerLine,
-                          bool flipY = false);
+    bool CreateFromBuffer(const BYTE* pixels, DWORD width, DWORD height, DWORD bpp,
+                          DWORD bytesPerLine, bool flipY = false);
     bool CreateFromRows(BYTE** rows, DWORD width, DWORD height, DWORD bpp, DWORD bytesPerLine,
                         bool flipY = false);
     // Fills this 24-bit image from 16- or 32-bit bitfield pixels (DibImageBMP.cpp). source holds
     // height rows of ((width + 1) / 2) * 4 bytes (16) or width * 4 bytes (32); it may be the
     // image's own pixel rows for 16-bit data.
-    void ConvertBitfieldsTo24(BYTE* source, DWORD redMask, DWORD greenMask, DWORD blueMask, BYTE bpp);
+    void ConvertBitfieldsTo24(BYTE* source, DWORD redMask, DWORD greenMask, DWORD blueMask,
+                              BYTE bpp);
 
     // ---- pixel data
     BYTE* GetBits(DWORD row = 0) const;
@@ -137,7 +140,10 @@ public:
     void Enable(bool enabled = true) { m_info.enabled = enabled; }
     long GetOffsetX() const { return m_info.offsetX; }
     long GetOffsetY() const { return m_info.offsetY; }
-    void SetOffset(long x, long y) { m_info.offsetX = x; m_info.offsetY = y; }
+    void SetOffset(long x, long y) {
+        m_info.offsetX = x;
+        m_info.offsetY = y;
+    }
     const char* GetLastErrorText() const { return m_info.lastError; }
     char* GetLastErrorText() { return m_info.lastError; }
     const BITMAPINFOHEADER& GetHeader() const { return m_header; }
@@ -221,7 +227,8 @@ public:
     bool IsTransparentAt(long x, long y) const;
     // A 1-bit image with 1 where the pixel is transparent; into dest, or this image when NULL.
     bool CreateTransparencyMask(CDibImage* dest = nullptr);
-    void DrawLine(long startX, long endX, long startY, long endY, RGBQUAD colour, bool setAlpha = false);
+    void DrawLine(long startX, long endX, long startY, long endY, RGBQUAD colour,
+                  bool setAlpha = false);
     void DrawLine(long startX, long endX, long startY, long endY, COLORREF colour);
     static RGBQUAD ColorRefToRgbQuad(COLORREF colour);
     static COLORREF RgbQuadToColorRef(RGBQUAD colour);
@@ -237,7 +244,9 @@ public:
     bool AlphaFromGray(const CDibImage& gray);
     void AlphaSetAt(long x, long y, BYTE level);
     BYTE AlphaGetAt(long x, long y) const;
-    BYTE AlphaGetAtUnchecked(long x, long y) const { return m_alpha[x + y * static_cast<long>(GetWidth())]; }
+    BYTE AlphaGetAtUnchecked(long x, long y) const {
+        return m_alpha[x + y * static_cast<long>(GetWidth())];
+    }
     BYTE* AlphaGetPointer(long x = 0, long y = 0) const;
     bool AlphaFlip();
     bool AlphaMirror();
@@ -263,7 +272,9 @@ public:
         return !m_selection || m_selection[x + y * static_cast<long>(GetWidth())] != 0;
     }
     BYTE SelectionGetAt(long x, long y) const;
-    BYTE SelectionGetAtUnchecked(long x, long y) const { return m_selection[x + y * static_cast<long>(GetWidth())]; }
+    BYTE SelectionGetAtUnchecked(long x, long y) const {
+        return m_selection[x + y * static_cast<long>(GetWidth())];
+    }
     BYTE* SelectionGetPointer(long x = 0, long y = 0) const;
     void SelectionSetAt(long x, long y, BYTE level);
     bool SelectionSetPixel(long x, long y, BYTE level);
@@ -294,17 +305,17 @@ protected:
     void EmptySelectionBox();
     bool ChannelToGrayImage(const BYTE* channel, CDibImage* dest) const;
 
-    void* m_dib;                // DIB block (header, palette, rows), from malloc; NULL when empty
-    BITMAPINFOHEADER m_header;  // the image's own header; Create copies it into the block
+    void* m_dib;               // DIB block (header, palette, rows), from malloc; NULL when empty
+    BITMAPINFOHEADER m_header; // the image's own header; Create copies it into the block
     CDibImageInfo m_info;
-    BYTE* m_selection;          // width x height bytes, or NULL
-    BYTE* m_alpha;              // width x height bytes, 255 opaque, or NULL
-    CDibImage** m_layers;       // m_info.layerCount entries, or NULL
+    BYTE* m_selection;    // width x height bytes, or NULL
+    BYTE* m_alpha;        // width x height bytes, 255 opaque, or NULL
+    CDibImage** m_layers; // m_info.layerCount entries, or NULL
 
 #ifdef DIBIMAGE_DETECTION
     // Work state of the edge, line and circle detection methods.
-    BYTE* m_grayImage;          // 8-bit gray work image, DWORD-aligned rows
-    RGBQUAD* m_grayPalette;     // 256 gray entries
+    BYTE* m_grayImage;      // 8-bit gray work image, DWORD-aligned rows
+    RGBQUAD* m_grayPalette; // 256 gray entries
     int m_grayBpp;
     int m_grayWidth;
     int m_grayHeight;

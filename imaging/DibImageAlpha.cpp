@@ -10,7 +10,9 @@
 
 namespace {
 
-size_t PlaneSize(const CDibImage& image) { return static_cast<size_t>(image.GetWidth()) * image.GetHeight(); }
+size_t PlaneSize(const CDibImage& image) {
+    return static_cast<size_t>(image.GetWidth()) * image.GetHeight();
+}
 
 bool FlipPlane(BYTE* plane, DWORD width, DWORD height) {
     BYTE* tmp = static_cast<BYTE*>(std::malloc(width ? width : 1));
@@ -40,7 +42,9 @@ BYTE* MirrorPlane(const BYTE* plane, DWORD width, DWORD height) {
     return out;
 }
 
-long Clamp(long v, long lo, long hi) { return v < lo ? lo : (v > hi ? hi : v); }
+long Clamp(long v, long lo, long hi) {
+    return v < lo ? lo : (v > hi ? hi : v);
+}
 
 } // namespace
 
@@ -117,7 +121,9 @@ BYTE* CDibImage::AlphaGetPointer(long x, long y) const {
     return m_alpha + x + y * static_cast<long>(GetWidth());
 }
 
-bool CDibImage::AlphaFlip() { return m_alpha && FlipPlane(m_alpha, GetWidth(), GetHeight()); }
+bool CDibImage::AlphaFlip() {
+    return m_alpha && FlipPlane(m_alpha, GetWidth(), GetHeight());
+}
 
 bool CDibImage::AlphaMirror() {
     if (!m_alpha)
@@ -195,7 +201,9 @@ bool CDibImage::ChannelToGrayImage(const BYTE* channel, CDibImage* dest) const {
     return dest->TransferFrom(gray);
 }
 
-bool CDibImage::AlphaToGrayImage(CDibImage* dest) const { return ChannelToGrayImage(m_alpha, dest); }
+bool CDibImage::AlphaToGrayImage(CDibImage* dest) const {
+    return ChannelToGrayImage(m_alpha, dest);
+}
 
 bool CDibImage::PaletteAlphaToGrayImage(CDibImage* dest) const {
     if (!HasPaletteAlpha() || !dest)
@@ -546,7 +554,9 @@ bool CDibImage::SelectionMirror() {
     return true;
 }
 
-bool CDibImage::SelectionToGrayImage(CDibImage* dest) const { return ChannelToGrayImage(m_selection, dest); }
+bool CDibImage::SelectionToGrayImage(CDibImage* dest) const {
+    return ChannelToGrayImage(m_selection, dest);
+}
 
 // ---- layers
 
@@ -554,7 +564,8 @@ bool CDibImage::InsertLayer(long position) {
     long n = m_info.layerCount;
     if (position < 0 || position > n)
         position = n;
-    CDibImage** layers = static_cast<CDibImage**>(std::malloc(sizeof(CDibImage*) * static_cast<size_t>(n + 1)));
+    CDibImage** layers =
+        static_cast<CDibImage**>(std::malloc(sizeof(CDibImage*) * static_cast<size_t>(n + 1)));
     if (!layers)
         return false;
     CDibImage* layer = new (std::nothrow) CDibImage();

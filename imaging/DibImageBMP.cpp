@@ -12,11 +12,13 @@ namespace {
 constexpr WORD kBmSignature = 0x4D42; // "BM"
 
 DWORD ReadLe32(const BYTE* p) {
-    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
-           (static_cast<DWORD>(p[3]) << 24);
+    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) |
+           (static_cast<DWORD>(p[2]) << 16) | (static_cast<DWORD>(p[3]) << 24);
 }
 
-int BitCount16(DWORD mask) { return __builtin_popcount(mask & 0xFFFFu); }
+int BitCount16(DWORD mask) {
+    return __builtin_popcount(mask & 0xFFFFu);
+}
 
 // v shifted left by n, or right by -n; shifts of 32 or more give 0.
 DWORD ShiftBy(DWORD v, int n) {
@@ -72,24 +74,42 @@ bool CDibImageBMP::ReadBitmapInfo(CDibFile* file, BITMAPINFOHEADER* header) {
         } else if (size > 40) {
             long long w = header->biWidth, h = header->biHeight;
             unsigned __int128 need = static_cast<unsigned __int128>(
-                                         ((static_cast<unsigned long long>(header->biBitCount) * static_cast<unsigned long long>(w < 0 ? -w : w) + 31) / 32) * 4) *
+                                         ((static_cast<unsigned long long>(header->biBitCount) *
+                                               static_cast<unsigned long long>(w < 0 ? -w : w) +
+                                           31) /
+                                          32) *
+                                         4) *
                                      static_cast<unsigned long long>(h < 0 ? -h : h);
-            if (static_cast<unsigned __int128>(header->biSizeImage) < need || header->biPlanes != 1 || header->biClrUsed != 0)
+            if (static_cast<unsigned __int128>(header->biSizeImage) < need ||
+                header->biPlanes != 1 || header->biClrUsed != 0)
                 return false;
             // With bitfields the masks stored inside a longer header are read next.
-            if (header->biCompression == BI_RGB && !file->Seek(static_cast<long>(size - 40), DIBFILE_SEEK_CUR))
+            if (header->biCompression == BI_RGB &&
+                !file->Seek(static_cast<long>(size - 40), DIBFILE_SEEK_CUR))
                 return false;
         }
     }
     switch (header->biBitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: return false;
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+        break;
+    default:
+        return false;
     }
     if (header->biWidth <= 0 || header->biHeight == 0 || header->biHeight == INT32_MIN)
         return false;
     if (header->biSizeImage == 0) {
-        unsigned long long row = ((static_cast<unsigned long long>(header->biBitCount) * header->biWidth + 31) / 8) & ~3ull;
-        unsigned long long total = row * static_cast<unsigned long long>(header->biHeight < 0 ? -static_cast<long long>(header->biHeight) : header->biHeight);
+        unsigned long long row =
+            ((static_cast<unsigned long long>(header->biBitCount) * header->biWidth + 31) / 8) &
+            ~3ull;
+        unsigned long long total =
+            row * static_cast<unsigned long long>(header->biHeight < 0
+                                                      ? -static_cast<long long>(header->biHeight)
+                                                      : header->biHeight);
         header->biSizeImage = total > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<DWORD>(total);
     }
     if (header->biClrUsed == 0 && header->biBitCount <= 8)
@@ -135,7 +155,8 @@ bool CDibImageBMP::Decode(CDibFile* file) {
         return true;
     }
 
-    if (!Create(static_cast<DWORD>(bih.biWidth), static_cast<DWORD>(bih.biHeight), bih.biBitCount, DIBIMAGE_TYPE_BMP))
+    if (!Create(static_cast<DWORD>(bih.biWidth), static_cast<DWORD>(bih.biHeight), bih.biBitCount,
+                DIBIMAGE_TYPE_BMP))
         return false;
     SetDpiX(static_cast<long>(std::floor(bih.biXPelsPerMeter * 0.0254 + 0.5)));
     SetDpiY(static_cast<long>(std::floor(bih.biYPelsPerMeter * 0.0254 + 0.5)));
@@ -193,10 +214,18 @@ bool CDibImageBMP::Decode(CDibFile* file) {
     case 8:
         seekRows();
         switch (bih.biCompression) {
-        case BI_RGB: file->Read(bits, 1, m_header.biSizeImage); break;
-        case BI_RLE8: DecodeRle8(file); break;
-        case BI_RLE4: DecodeRle4(file); break;
-        default: SetLastError("compression type not supported"); return false;
+        case BI_RGB:
+            file->Read(bits, 1, m_header.biSizeImage);
+            break;
+        case BI_RLE8:
+            DecodeRle8(file);
+            break;
+        case BI_RLE4:
+            DecodeRle4(file);
+            break;
+        default:
+            SetLastError("compression type not supported");
+            return false;
         }
         break;
     case 24:
@@ -257,7 +286,8 @@ bool CDibImageBMP::Decode(CDibFile* file) {
         std::free(work);
         break;
     }
-    default: break;
+    default:
+        break;
     }
 
     if (topDown)
@@ -378,7 +408,8 @@ void CDibImageBMP::DecodeRle4(CDibFile* file) {
     }
 }
 
-void CDibImage::ConvertBitfieldsTo24(BYTE* source, DWORD redMask, DWORD greenMask, DWORD blueMask, BYTE bpp) {
+void CDibImage::ConvertBitfieldsTo24(BYTE* source, DWORD redMask, DWORD greenMask, DWORD blueMask,
+                                     BYTE bpp) {
     if (!m_dib || !source || GetBpp() != 24)
         return;
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
@@ -390,7 +421,8 @@ void CDibImage::ConvertBitfieldsTo24(BYTE* source, DWORD redMask, DWORD greenMas
         // Last row and last pixel first, so that the rows can be converted in place.
         for (long y = h - 1; y >= 0; --y) {
             for (long x = w - 1; x >= 0; --x) {
-                const BYTE* s = source + static_cast<size_t>(y) * srcStride + 2 * static_cast<size_t>(x);
+                const BYTE* s =
+                    source + static_cast<size_t>(y) * srcStride + 2 * static_cast<size_t>(x);
                 DWORD v = static_cast<DWORD>(s[0]) | (static_cast<DWORD>(s[1]) << 8);
                 BYTE blue = static_cast<BYTE>(ShiftBy((v & blueMask) & 0xFF, 8 - nR));
                 BYTE green = static_cast<BYTE>(ShiftBy(v & greenMask, -(nR + nG - 8)));
@@ -413,7 +445,8 @@ void CDibImage::ConvertBitfieldsTo24(BYTE* source, DWORD redMask, DWORD greenMas
         const size_t srcStride = static_cast<size_t>(w) * 4;
         for (long y = h - 1; y >= 0; --y) {
             for (long x = w - 1; x >= 0; --x) {
-                const BYTE* s = source + static_cast<size_t>(y) * srcStride + 4 * static_cast<size_t>(x);
+                const BYTE* s =
+                    source + static_cast<size_t>(y) * srcStride + 4 * static_cast<size_t>(x);
                 BYTE* d = bits + static_cast<size_t>(y) * stride + 3 * static_cast<size_t>(x);
                 d[0] = s[iB];
                 d[1] = s[iG];

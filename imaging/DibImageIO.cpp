@@ -43,7 +43,8 @@ bool HasCodec(DWORD type) {
     case DIBIMAGE_TYPE_PNG:
 #endif
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -71,27 +72,37 @@ CDibImage::CDibImage(CDibFile* file, DWORD type) {
 
 // ---- format table
 
-DWORD CDibImage::GetFormatCount() { return DIBIMAGE_FORMAT_SLOTS - 1; }
+DWORD CDibImage::GetFormatCount() {
+    return DIBIMAGE_FORMAT_SLOTS - 1;
+}
 
 DWORD CDibImage::GetIndexFromType(DWORD type) {
     switch (type) {
-    case DIBIMAGE_TYPE_BMP: return 1;
-    case DIBIMAGE_TYPE_JPG: return 2;
+    case DIBIMAGE_TYPE_BMP:
+        return 1;
+    case DIBIMAGE_TYPE_JPG:
+        return 2;
 #ifdef DIBIMAGE_SUPPORT_PNG
-    case DIBIMAGE_TYPE_PNG: return 3;
+    case DIBIMAGE_TYPE_PNG:
+        return 3;
 #endif
-    default: return 0;
+    default:
+        return 0;
     }
 }
 
 DWORD CDibImage::GetTypeFromIndex(DWORD index) {
     switch (index) {
-    case 1: return DIBIMAGE_TYPE_BMP;
-    case 2: return DIBIMAGE_TYPE_JPG;
+    case 1:
+        return DIBIMAGE_TYPE_BMP;
+    case 2:
+        return DIBIMAGE_TYPE_JPG;
 #ifdef DIBIMAGE_SUPPORT_PNG
-    case 3: return DIBIMAGE_TYPE_PNG;
+    case 3:
+        return DIBIMAGE_TYPE_PNG;
 #endif
-    default: return DIBIMAGE_TYPE_UNKNOWN;
+    default:
+        return DIBIMAGE_TYPE_UNKNOWN;
     }
 }
 
@@ -100,7 +111,8 @@ DWORD CDibImage::GetTypeFromExtension(const WCHAR* ext) {
         return DIBIMAGE_TYPE_UNKNOWN;
     char e[4] = {0, 0, 0, 0};
     for (int i = 0; i < 3 && ext[i]; ++i)
-        e[i] = ext[i] < 128 ? static_cast<char>(std::tolower(static_cast<unsigned char>(ext[i]))) : '?';
+        e[i] = ext[i] < 128 ? static_cast<char>(std::tolower(static_cast<unsigned char>(ext[i])))
+                            : '?';
     if (std::strcmp(e, "bmp") == 0)
         return DIBIMAGE_TYPE_BMP;
     if (std::strcmp(e, "jpg") == 0 || std::strcmp(e, "jpe") == 0 || std::strcmp(e, "jfi") == 0)
@@ -179,12 +191,17 @@ bool CDibImage::Encode(FILE* stream, DWORD type) {
 
 bool CDibImage::Encode(CDibFile* file, DWORD type) {
     switch (type) {
-    case DIBIMAGE_TYPE_BMP: return EncodeWith<CDibImageBMP>(*this, file);
-    case DIBIMAGE_TYPE_JPG: return EncodeWith<CDibImageJPG>(*this, file);
+    case DIBIMAGE_TYPE_BMP:
+        return EncodeWith<CDibImageBMP>(*this, file);
+    case DIBIMAGE_TYPE_JPG:
+        return EncodeWith<CDibImageJPG>(*this, file);
 #ifdef DIBIMAGE_PNG_CODEC
-    case DIBIMAGE_TYPE_PNG: return EncodeWith<CDibImagePNG>(*this, file);
+    case DIBIMAGE_TYPE_PNG:
+        return EncodeWith<CDibImagePNG>(*this, file);
 #endif
-    default: SetLastError("Encode: Unknown format"); return false;
+    default:
+        SetLastError("Encode: Unknown format");
+        return false;
     }
 }
 
@@ -219,7 +236,8 @@ bool CDibImage::EncodeToRGBA(CDibFile* file, bool bottomUp) {
         for (long x = 0; x < w; ++x) {
             RGBQUAD c = GetPixelColorUnchecked(x, y, true);
             BYTE a = m_alpha ? c.rgbReserved : 255;
-            if (!file->PutC(c.rgbRed) || !file->PutC(c.rgbGreen) || !file->PutC(c.rgbBlue) || !file->PutC(a)) {
+            if (!file->PutC(c.rgbRed) || !file->PutC(c.rgbGreen) || !file->PutC(c.rgbBlue) ||
+                !file->PutC(a)) {
                 SetLastError("write error");
                 return false;
             }
@@ -261,10 +279,13 @@ bool CDibImage::Decode(CDibFile* file, DWORD type) {
         return false;
     }
     switch (type) {
-    case DIBIMAGE_TYPE_BMP: return DecodeWith<CDibImageBMP>(*this, file);
-    case DIBIMAGE_TYPE_JPG: return DecodeWith<CDibImageJPG>(*this, file);
+    case DIBIMAGE_TYPE_BMP:
+        return DecodeWith<CDibImageBMP>(*this, file);
+    case DIBIMAGE_TYPE_JPG:
+        return DecodeWith<CDibImageJPG>(*this, file);
 #ifdef DIBIMAGE_PNG_CODEC
-    case DIBIMAGE_TYPE_PNG: return DecodeWith<CDibImagePNG>(*this, file);
+    case DIBIMAGE_TYPE_PNG:
+        return DecodeWith<CDibImagePNG>(*this, file);
 #endif
     case DIBIMAGE_TYPE_UNKNOWN: {
         long start = file->Tell();
@@ -281,7 +302,8 @@ bool CDibImage::Decode(CDibFile* file, DWORD type) {
 #endif
         break;
     }
-    default: break;
+    default:
+        break;
     }
     SetLastError("Decode: Unknown or wrong format");
     return false;

@@ -31,10 +31,12 @@ struct JpegErrorManager {
 };
 
 JpegFileAdapter* AdapterOf(j_compress_ptr cinfo) {
-    return reinterpret_cast<JpegFileAdapter*>(reinterpret_cast<char*>(cinfo->dest) - offsetof(JpegFileAdapter, dest));
+    return reinterpret_cast<JpegFileAdapter*>(reinterpret_cast<char*>(cinfo->dest) -
+                                              offsetof(JpegFileAdapter, dest));
 }
 JpegFileAdapter* AdapterOf(j_decompress_ptr cinfo) {
-    return reinterpret_cast<JpegFileAdapter*>(reinterpret_cast<char*>(cinfo->src) - offsetof(JpegFileAdapter, src));
+    return reinterpret_cast<JpegFileAdapter*>(reinterpret_cast<char*>(cinfo->src) -
+                                              offsetof(JpegFileAdapter, src));
 }
 
 void InitDestination(j_compress_ptr cinfo) {
@@ -62,7 +64,9 @@ void TermDestination(j_compress_ptr cinfo) {
         ERREXIT(cinfo, JERR_FILE_WRITE);
 }
 
-void InitSource(j_decompress_ptr cinfo) { AdapterOf(cinfo)->startOfFile = true; }
+void InitSource(j_decompress_ptr cinfo) {
+    AdapterOf(cinfo)->startOfFile = true;
+}
 
 boolean FillInputBuffer(j_decompress_ptr cinfo) {
     JpegFileAdapter* a = AdapterOf(cinfo);
@@ -109,7 +113,9 @@ void JpegErrorExit(j_common_ptr cinfo) {
 void JpegOutputMessage(j_common_ptr) {}
 
 // Dots per inch from a float quotient, truncated; anything unusable gives 0 (SetDpi makes 96).
-long ToDpi(double v) { return (v >= 1.0 && v < 1.0e7) ? static_cast<long>(v) : 0; }
+long ToDpi(double v) {
+    return (v >= 1.0 && v < 1.0e7) ? static_cast<long>(v) : 0;
+}
 
 } // namespace
 
@@ -117,7 +123,9 @@ CDibImageJPG::CDibImageJPG() : CDibImage(DIBIMAGE_TYPE_JPG), m_exif(nullptr) {
     std::memset(&m_exifData, 0, sizeof(m_exifData));
 }
 
-CDibImageJPG::~CDibImageJPG() { delete m_exif; }
+CDibImageJPG::~CDibImageJPG() {
+    delete m_exif;
+}
 
 bool CDibImageJPG::Decode(FILE* stream) {
     CDibIOFile file(stream);
@@ -187,7 +195,8 @@ bool CDibImageJPG::Decode(CDibFile* file) {
         cinfo.desired_number_of_colors = GetJpegLevel() < 2 ? 2 : GetJpegLevel();
     }
     if (options & 0x200)
-        cinfo.dither_mode = static_cast<J_DITHER_MODE>(m_ditherMode >= 0 && m_ditherMode <= 2 ? m_ditherMode : 0);
+        cinfo.dither_mode =
+            static_cast<J_DITHER_MODE>(m_ditherMode >= 0 && m_ditherMode <= 2 ? m_ditherMode : 0);
     if (options & 0x400)
         cinfo.two_pass_quantize = FALSE;
     if (options & 0x800)
@@ -210,15 +219,16 @@ bool CDibImageJPG::Decode(CDibFile* file) {
         return true;
     }
     // Refuse a picture too large for an image before libjpeg allocates for it.
-    if (static_cast<unsigned long long>(cinfo.output_width) * cinfo.output_height * cinfo.output_components >
+    if (static_cast<unsigned long long>(cinfo.output_width) * cinfo.output_height *
+            cinfo.output_components >
         DIBIMAGE_MAX_MEMORY) {
         SetLastError("DIBIMAGE_MAX_MEMORY exceeded");
         std::longjmp(jerr.trap, 1);
     }
 
     jpeg_start_decompress(&cinfo);
-    if (!Create(cinfo.output_width, cinfo.output_height, 8 * static_cast<DWORD>(cinfo.output_components),
-                DIBIMAGE_TYPE_JPG))
+    if (!Create(cinfo.output_width, cinfo.output_height,
+                8 * static_cast<DWORD>(cinfo.output_components), DIBIMAGE_TYPE_JPG))
         std::longjmp(jerr.trap, 1);
 
     if (haveExif) {
@@ -231,7 +241,8 @@ bool CDibImageJPG::Decode(CDibFile* file) {
         SetDpiY(static_cast<long>(cinfo.Y_density * 2.54 + 0.5));
     } else if (cinfo.density_unit == 0) {
         if (cinfo.X_density && cinfo.Y_density)
-            SetDpiY(static_cast<long>(static_cast<double>(GetDpiX()) * cinfo.Y_density / cinfo.X_density));
+            SetDpiY(static_cast<long>(static_cast<double>(GetDpiX()) * cinfo.Y_density /
+                                      cinfo.X_density));
     } else {
         SetDpiX(cinfo.X_density);
         SetDpiY(cinfo.Y_density);
@@ -242,7 +253,8 @@ bool CDibImageJPG::Decode(CDibFile* file) {
         for (int i = 0; i < n && i < 256; ++i) {
             BYTE v0 = cinfo.colormap[0][i];
             if (cinfo.out_color_components >= 3)
-                SetPaletteColor(static_cast<BYTE>(i), v0, cinfo.colormap[1][i], cinfo.colormap[2][i]);
+                SetPaletteColor(static_cast<BYTE>(i), v0, cinfo.colormap[1][i],
+                                cinfo.colormap[2][i]);
             else
                 SetPaletteColor(static_cast<BYTE>(i), v0, v0, v0);
         }
@@ -252,7 +264,8 @@ bool CDibImageJPG::Decode(CDibFile* file) {
     }
 
     const DWORD height = GetHeight();
-    const size_t rowBytes = static_cast<size_t>(cinfo.output_width) * static_cast<size_t>(cinfo.output_components);
+    const size_t rowBytes =
+        static_cast<size_t>(cinfo.output_width) * static_cast<size_t>(cinfo.output_components);
     JSAMPARRAY sample = nullptr;
     if (!directBgr)
         sample = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,

@@ -74,10 +74,13 @@ public:
         const CDibExifData* GetRecord() const { return m_record; }
 
     private:
-        bool ProcessDirectory(unsigned dirOffset, const BYTE* tiff, unsigned tiffLength, int nesting);
+        bool ProcessDirectory(unsigned dirOffset, const BYTE* tiff, unsigned tiffLength,
+                              int nesting);
         int Read16(const BYTE* p) const;
         long Read32(const BYTE* p) const;
-        unsigned long ReadUnsigned32(const BYTE* p) const { return static_cast<unsigned long>(Read32(p)) & 0xFFFFFFFFul; }
+        unsigned long ReadUnsigned32(const BYTE* p) const {
+            return static_cast<unsigned long>(Read32(p)) & 0xFFFFFFFFul;
+        }
         void SetError(const char* text);
         void FreeSection(int index);
 

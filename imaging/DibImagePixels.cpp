@@ -102,9 +102,9 @@ void CDibImage::SetGrayPalette() {
 
 void CDibImage::SetStandardPalette() {
     static const BYTE sixteen[16][3] = {
-        {0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},   {0, 0, 128},   {128, 0, 128},
-        {0, 128, 128},   {192, 192, 192}, {128, 128, 128}, {255, 0, 0}, {0, 255, 0},   {255, 255, 0},
-        {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+        {0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},  {0, 0, 128}, {128, 0, 128},
+        {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0},    {0, 255, 0}, {255, 255, 0},
+        {0, 0, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255}};
     RGBQUAD* pal = GetPalette();
     if (!pal)
         return;
@@ -127,8 +127,8 @@ void CDibImage::SetStandardPalette() {
         for (int r = 0; r < 6; ++r)
             for (int g = 0; g < 6; ++g)
                 for (int b = 0; b < 6; ++b)
-                    SetPaletteColor(static_cast<BYTE>(i++), static_cast<BYTE>(r * 51), static_cast<BYTE>(g * 51),
-                                    static_cast<BYTE>(b * 51));
+                    SetPaletteColor(static_cast<BYTE>(i++), static_cast<BYTE>(r * 51),
+                                    static_cast<BYTE>(g * 51), static_cast<BYTE>(b * 51));
         for (int k = 0; i < 246; ++k, ++i) {
             BYTE v = static_cast<BYTE>(8 + k * 24);
             SetPaletteColor(static_cast<BYTE>(i), v, v, v);
@@ -136,10 +136,12 @@ void CDibImage::SetStandardPalette() {
         SetPaletteColor(246, 255, 251, 240);
         SetPaletteColor(247, 160, 160, 164);
         for (int k = 0; k < 8; ++k)
-            SetPaletteColor(static_cast<BYTE>(248 + k), sixteen[8 + k][0], sixteen[8 + k][1], sixteen[8 + k][2]);
+            SetPaletteColor(static_cast<BYTE>(248 + k), sixteen[8 + k][0], sixteen[8 + k][1],
+                            sixteen[8 + k][2]);
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -168,7 +170,8 @@ BYTE CDibImage::GetNearestIndex(RGBQUAD c) {
     if (n >= 1) {
         long bestDistance = 200000;
         for (long i = 0; i < n; ++i) {
-            long db = pal[i].rgbBlue - c.rgbBlue, dg = pal[i].rgbGreen - c.rgbGreen, dr = pal[i].rgbRed - c.rgbRed;
+            long db = pal[i].rgbBlue - c.rgbBlue, dg = pal[i].rgbGreen - c.rgbGreen,
+                 dr = pal[i].rgbRed - c.rgbRed;
             long d = db * db + dg * dg + dr * dr;
             if (d == 0) {
                 best = static_cast<BYTE>(i);
@@ -207,10 +210,16 @@ void CDibImage::SetClrImportant(DWORD n) {
         n = 0;
     } else {
         switch (GetBpp()) {
-        case 1: n = n < 2 ? n : 2; break;
-        case 4: n = n < 16 ? n : 16; break;
-        case 8: break;
-        default: return;
+        case 1:
+            n = n < 2 ? n : 2;
+            break;
+        case 4:
+            n = n < 16 ? n : 16;
+            break;
+        case 8:
+            break;
+        default:
+            return;
         }
     }
     m_header.biClrImportant = n;
@@ -230,7 +239,8 @@ void CDibImage::BlendPalette(COLORREF colour, long percent) {
     long r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
     for (DWORD i = 0; i < m_header.biClrUsed; ++i) {
         pal[i].rgbBlue = static_cast<BYTE>((pal[i].rgbBlue * (100 - percent) + b * percent) / 100);
-        pal[i].rgbGreen = static_cast<BYTE>((pal[i].rgbGreen * (100 - percent) + g * percent) / 100);
+        pal[i].rgbGreen =
+            static_cast<BYTE>((pal[i].rgbGreen * (100 - percent) + g * percent) / 100);
         pal[i].rgbRed = static_cast<BYTE>((pal[i].rgbRed * (100 - percent) + r * percent) / 100);
     }
     m_info.nearestValid = false;
@@ -258,8 +268,8 @@ bool CDibImage::IsSamePalette(const CDibImage& other, bool checkAlpha) const {
     if (!a || !b || GetNumColors() != other.GetNumColors())
         return false;
     for (DWORD i = 0; i < GetNumColors(); ++i)
-        if (a[i].rgbBlue != b[i].rgbBlue || a[i].rgbGreen != b[i].rgbGreen || a[i].rgbRed != b[i].rgbRed ||
-            (checkAlpha && a[i].rgbReserved != b[i].rgbReserved))
+        if (a[i].rgbBlue != b[i].rgbBlue || a[i].rgbGreen != b[i].rgbGreen ||
+            a[i].rgbRed != b[i].rgbRed || (checkAlpha && a[i].rgbReserved != b[i].rgbReserved))
             return false;
     return true;
 }
@@ -280,13 +290,16 @@ BYTE CDibImage::GetPixelIndex(long x, long y) const {
 BYTE CDibImage::GetPixelIndexUnchecked(long x, long y) const {
     const BYTE* row = m_info.bits + static_cast<size_t>(y) * m_info.rowStride;
     switch (GetBpp()) {
-    case 8: return row[x];
+    case 8:
+        return row[x];
     case 4: {
         BYTE v = row[x >> 1];
         return (x & 1) ? static_cast<BYTE>(v & 0x0F) : static_cast<BYTE>(v >> 4);
     }
-    case 1: return static_cast<BYTE>((row[x >> 3] >> (7 - (x & 7))) & 1);
-    default: return 0;
+    case 1:
+        return static_cast<BYTE>((row[x >> 3] >> (7 - (x & 7))) & 1);
+    default:
+        return 0;
     }
 }
 
@@ -299,7 +312,9 @@ void CDibImage::SetPixelIndex(long x, long y, BYTE index) {
 void CDibImage::SetPixelIndexUnchecked(long x, long y, BYTE index) {
     BYTE* row = m_info.bits + static_cast<size_t>(y) * m_info.rowStride;
     switch (GetBpp()) {
-    case 8: row[x] = index; break;
+    case 8:
+        row[x] = index;
+        break;
     case 4: {
         BYTE& v = row[x >> 1];
         if (x & 1)
@@ -314,7 +329,8 @@ void CDibImage::SetPixelIndexUnchecked(long x, long y, BYTE index) {
         v = (index & 1) ? static_cast<BYTE>(v | mask) : static_cast<BYTE>(v & ~mask);
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -336,7 +352,8 @@ RGBQUAD CDibImage::GetPixelColorUnchecked(long x, long y, bool getAlpha) const {
     if (m_header.biClrUsed) {
         c = GetPaletteColor(GetPixelIndexUnchecked(x, y));
     } else {
-        const BYTE* p = m_info.bits + static_cast<size_t>(y) * m_info.rowStride + 3 * static_cast<size_t>(x);
+        const BYTE* p =
+            m_info.bits + static_cast<size_t>(y) * m_info.rowStride + 3 * static_cast<size_t>(x);
         c.rgbBlue = p[0];
         c.rgbGreen = p[1];
         c.rgbRed = p[2];
@@ -366,7 +383,8 @@ void CDibImage::SetPixelColorUnchecked(long x, long y, RGBQUAD colour, bool setA
     if (m_header.biClrUsed) {
         SetPixelIndexUnchecked(x, y, GetNearestIndex(colour));
     } else {
-        BYTE* p = m_info.bits + static_cast<size_t>(y) * m_info.rowStride + 3 * static_cast<size_t>(x);
+        BYTE* p =
+            m_info.bits + static_cast<size_t>(y) * m_info.rowStride + 3 * static_cast<size_t>(x);
         p[0] = colour.rgbBlue;
         p[1] = colour.rgbGreen;
         p[2] = colour.rgbRed;
@@ -388,7 +406,8 @@ void CDibImage::BlendPixelColor(long x, long y, RGBQUAD colour, float blend, boo
     old.rgbGreen = static_cast<BYTE>((old.rgbGreen * (256 - a) + colour.rgbGreen * a) >> 8);
     old.rgbRed = static_cast<BYTE>((old.rgbRed * (256 - a) + colour.rgbRed * a) >> 8);
     if (setAlpha)
-        old.rgbReserved = static_cast<BYTE>((old.rgbReserved * (256 - a) + colour.rgbReserved * a) >> 8);
+        old.rgbReserved =
+            static_cast<BYTE>((old.rgbReserved * (256 - a) + colour.rgbReserved * a) >> 8);
     SetPixelColorUnchecked(x, y, old, setAlpha);
 }
 
@@ -446,7 +465,8 @@ bool CDibImage::CreateTransparencyMask(CDibImage* dest) {
     return (dest ? dest : this)->TransferFrom(mask);
 }
 
-void CDibImage::DrawLine(long startX, long endX, long startY, long endY, RGBQUAD colour, bool setAlpha) {
+void CDibImage::DrawLine(long startX, long endX, long startY, long endY, RGBQUAD colour,
+                         bool setAlpha) {
     if (!m_dib)
         return;
     long dx = endX > startX ? endX - startX : startX - endX;
@@ -487,4 +507,6 @@ RGBQUAD CDibImage::ColorRefToRgbQuad(COLORREF c) {
     return RGBQUAD{GetBValue(c), GetGValue(c), GetRValue(c), 0};
 }
 
-COLORREF CDibImage::RgbQuadToColorRef(RGBQUAD c) { return RGB(c.rgbRed, c.rgbGreen, c.rgbBlue); }
+COLORREF CDibImage::RgbQuadToColorRef(RGBQUAD c) {
+    return RGB(c.rgbRed, c.rgbGreen, c.rgbBlue);
+}

@@ -102,7 +102,8 @@ void JpegEncodeDirect(benchmark::State& state) {
 void JpegDecodeLibrary(benchmark::State& state) {
     const std::vector<BYTE>& bytes = JpegBytes();
     for (auto _ : state) {
-        CDibImage image(const_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()), DIBIMAGE_TYPE_JPG);
+        CDibImage image(const_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()),
+                        DIBIMAGE_TYPE_JPG);
         if (!image.IsValid())
             state.SkipWithError("decode failed");
         benchmark::DoNotOptimize(image.GetBits());

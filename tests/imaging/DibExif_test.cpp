@@ -27,9 +27,12 @@ TEST(DibExif, CameraValuesInBothByteOrders) {
         Bytes make = {'A', 'c', 'm', 'e', 0};
         Bytes comment = {'A', 'S', 'C', 'I', 'I', 0, 0, 0, 'h', 'i', ' ', ' '};
         Bytes tiff = TiffBlock(be,
-                               {{0x010F, 2, 5, make}, ShortTag(be, 0x0112, 9), {0x011A, 5, 1, Rational(be, 72, 1)},
+                               {{0x010F, 2, 5, make},
+                                ShortTag(be, 0x0112, 9),
+                                {0x011A, 5, 1, Rational(be, 72, 1)},
                                 ShortTag(be, 0x0128, 2)},
-                               {ShortTag(be, 0x8827, 4), {0x829A, 5, 1, Rational(be, 1, 250)},
+                               {ShortTag(be, 0x8827, 4),
+                                {0x829A, 5, 1, Rational(be, 1, 250)},
                                 {0x9286, 7, static_cast<DWORD>(comment.size()), comment}});
         CDibExifData record{};
         ExifInfo exif(&record);
@@ -72,9 +75,12 @@ TEST(DibExif, HostileBlocks) {
     } cases[] = {
         {"value beyond the data", TiffBlock(le, {{0x010F, 2, 0x7FFFFFFF, U32(le, 8)}}),
          "Illegal pointer offset value in EXIF."},
-        {"offset wraps", TiffBlock(le, {{0x010F, 2, 16, U32(le, 0xFFFFFFF8u)}}), "Illegal pointer offset value in EXIF."},
-        {"format 13", TiffBlock(le, {{0x0112, 13, 1, U16(le, 1)}}), "Illegal format code in EXIF dir"},
-        {"entry count", Concat(Bytes{'I', 'I', 42, 0, 8, 0, 0, 0}, Bytes{0xFF, 0x7F, 0, 0}), "Illegally sized directory"},
+        {"offset wraps", TiffBlock(le, {{0x010F, 2, 16, U32(le, 0xFFFFFFF8u)}}),
+         "Illegal pointer offset value in EXIF."},
+        {"format 13", TiffBlock(le, {{0x0112, 13, 1, U16(le, 1)}}),
+         "Illegal format code in EXIF dir"},
+        {"entry count", Concat(Bytes{'I', 'I', 42, 0, 8, 0, 0, 0}, Bytes{0xFF, 0x7F, 0, 0}),
+         "Illegally sized directory"},
         {"short header", Bytes{'I', 'I', 42}, "Invalid Exif alignment marker."},
         {"byte order", Bytes{'X', 'X', 42, 0, 8, 0, 0, 0, 0, 0}, "Invalid Exif alignment marker."},
         {"magic", Bytes{'I', 'I', 43, 0, 8, 0, 0, 0, 0, 0}, "Invalid Exif start (1)"},
@@ -92,7 +98,8 @@ TEST(DibExif, HostileBlocks) {
 
     // Directories that link to each other end at the nesting limit.
     Bytes loop = {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0};
-    loop = Concat(loop, Concat(Concat(U16(le, 0x8769), U16(le, 4)), Concat(U32(le, 1), U32(le, 8))));
+    loop =
+        Concat(loop, Concat(Concat(U16(le, 0x8769), U16(le, 4)), Concat(U32(le, 1), U32(le, 8))));
     loop = Concat(loop, U32(le, 8));
     CDibExifData record{};
     ExifInfo exif(&record);

@@ -5,7 +5,8 @@
 #include <cstring>
 #include <type_traits>
 
-static_assert(!std::is_copy_constructible_v<CDibMemFile> && !std::is_copy_assignable_v<CDibMemFile>);
+static_assert(!std::is_copy_constructible_v<CDibMemFile> &&
+              !std::is_copy_assignable_v<CDibMemFile>);
 static_assert(!std::is_copy_constructible_v<CDibIOFile> && !std::is_copy_assignable_v<CDibIOFile>);
 
 TEST(DibMemFile, GrowsInSteps) {

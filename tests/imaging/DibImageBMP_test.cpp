@@ -20,14 +20,17 @@ TEST(DibImageBMP, WritesTheTwoByTwoFileByteForByte) {
     image.SetPixelColor(1, 0, RGB(0, 255, 0));
     image.SetPixelColor(0, 1, RGB(0, 0, 255));
     image.SetPixelColor(1, 1, RGB(255, 255, 255));
-    const Bytes expected = {
-        0x42, 0x4D, 0x46, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x36, 0x00, 0x00, 0x00, // file header
-        0x28, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x18, 0x00,
-        0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00, 0xC4, 0x0E, 0x00, 0x00, 0xC4, 0x0E, 0x00, 0x00,
-        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,                                     // info header
-        0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00,                                     // bottom row
-        0xFF, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00,                                     // top row
-    };
+    const Bytes expected =
+        {
+            0x42, 0x4D, 0x46, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+            0x36, 0x00, 0x00, 0x00, // file header
+            0x28, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x00,
+            0x00, 0x00, 0x01, 0x00, 0x18, 0x00, 0x00, 0x00, 0x00, 0x00,
+            0x10, 0x00, 0x00, 0x00, 0xC4, 0x0E, 0x00, 0x00, 0xC4, 0x0E,
+            0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, // info header
+            0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00,             // bottom row
+            0xFF, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00,             // top row
+        };
     EXPECT_EQ(EncodeToBytes(image, DIBIMAGE_TYPE_BMP), expected);
 
     CDibImage back;
@@ -69,7 +72,8 @@ TEST(DibImageBMP, DecodesVariants) {
     // 32 bits with every fourth byte 0: opaque, not invisible.
     {
         CDibImage image;
-        ASSERT_TRUE(DecodeBmp(image, BmpFile(InfoHeader(2, 1, 32), {10, 20, 30, 0, 40, 50, 60, 0})));
+        ASSERT_TRUE(
+            DecodeBmp(image, BmpFile(InfoHeader(2, 1, 32), {10, 20, 30, 0, 40, 50, 60, 0})));
         ASSERT_TRUE(image.AlphaIsValid());
         EXPECT_EQ(image.AlphaGetAt(0, 0), 255);
         EXPECT_EQ(image.AlphaGetAt(1, 0), 255);
@@ -146,17 +150,22 @@ TEST(DibImageBMP, HostileHeaders) {
         bool ok;
         const char* text;
     } cases[] = {
-        {"13-byte file", Bytes{'N', 'o', 't', ' ', 'a', ' ', 'B', 'M', 'P', ' ', 'x', 'y', 'z'}, false, "Not a BMP"},
-        {"header below 40", BmpFile(Bytes{20, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0}, {}), false,
-         "Error reading BMP info"},
+        {"13-byte file", Bytes{'N', 'o', 't', ' ', 'a', ' ', 'B', 'M', 'P', ' ', 'x', 'y', 'z'},
+         false, "Not a BMP"},
+        {"header below 40", BmpFile(Bytes{20, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0}, {}),
+         false, "Error reading BMP info"},
         {"bit count 7", BmpFile(InfoHeader(2, 2, 7), Bytes(8, 0)), false, "Error reading BMP info"},
         {"zero width", BmpFile(InfoHeader(0, 2, 24), Bytes(8, 0)), false, "Error reading BMP info"},
-        {"huge", BmpFile(InfoHeader(0x7FFFFFFF, 0x7FFFFFFF, 24), {}), false, "DIBIMAGE_MAX_MEMORY exceeded"},
-        {"24-bit RLE", BmpFile(InfoHeader(1, 1, 24, BI_RLE8), Bytes(4, 0)), false, "unknown compression"},
+        {"huge", BmpFile(InfoHeader(0x7FFFFFFF, 0x7FFFFFFF, 24), {}), false,
+         "DIBIMAGE_MAX_MEMORY exceeded"},
+        {"24-bit RLE", BmpFile(InfoHeader(1, 1, 24, BI_RLE8), Bytes(4, 0)), false,
+         "unknown compression"},
         {"8-bit JPEG", BmpFile(Concat(InfoHeader(1, 1, 8, 4, 1), Bytes(4, 0)), Bytes(4, 0)), false,
          "compression type not supported"},
         // More colours than the palette holds: the rest of the table is not stored.
-        {"colour count", BmpFile(Concat(InfoHeader(1, 1, 1, 0, 0x40000000), Bytes(8, 0xCC)), Bytes(4, 0)), true, ""},
+        {"colour count",
+         BmpFile(Concat(InfoHeader(1, 1, 1, 0, 0x40000000), Bytes(8, 0xCC)), Bytes(4, 0)), true,
+         ""},
         // Rows missing at the end of the file stay black.
         {"short rows", BmpFile(InfoHeader(4, 4, 24), Bytes(20, 0x11)), true, ""},
     };

@@ -32,7 +32,8 @@ TEST(DibImageLoad, FailedTypedLoadKeepsTheTypedText) {
     file.Write(Bytes{'h', 'e', 'l', 'l', 'o'});
     CDibImage image(file.Path(), DIBIMAGE_TYPE_JPG);
     EXPECT_FALSE(image.IsValid());
-    EXPECT_NE(std::strstr(image.GetLastErrorText(), "Not a JPEG file"), nullptr) << image.GetLastErrorText();
+    EXPECT_NE(std::strstr(image.GetLastErrorText(), "Not a JPEG file"), nullptr)
+        << image.GetLastErrorText();
 
     CDibImage untyped(file.Path(), DIBIMAGE_TYPE_UNKNOWN);
     EXPECT_STREQ(untyped.GetLastErrorText(), "Decode: Unknown or wrong format");
@@ -80,7 +81,8 @@ TEST(DibImageSave, FailedWriteReportsAndRemovesThePartialFile) {
         TempPath file("full.img");
         for (long y = 0; y < 200; ++y) // noise, so that the JPEG is large too
             for (long x = 0; x < 200; ++x)
-                image.SetPixelColor(x, y, RGB((x * 37 + y * 11) & 255, (x * y) & 255, (x ^ y) & 255));
+                image.SetPixelColor(x, y,
+                                    RGB((x * 37 + y * 11) & 255, (x * y) & 255, (x ^ y) & 255));
         EXPECT_FALSE(image.SaveToFile(file.Path(), type)) << type;
         EXPECT_FALSE(file.Exists()) << type;
     }

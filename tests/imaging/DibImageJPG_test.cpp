@@ -52,7 +52,8 @@ TEST(DibImageJPG, RowsKeepTheirOrientation) {
     CDibImage image(8, 16, 24, 0);
     for (long y = 0; y < 16; ++y)
         for (long x = 0; x < 8; ++x)
-            image.SetPixelColor(x, y, y < 8 ? RGB(0, 0, 255) : RGB(255, 255, 0)); // blue bottom, yellow top
+            image.SetPixelColor(
+                x, y, y < 8 ? RGB(0, 0, 255) : RGB(255, 255, 0)); // blue bottom, yellow top
     CDibImage back;
     ASSERT_TRUE(DecodeJpeg(back, EncodeToBytes(image, DIBIMAGE_TYPE_JPG)));
     EXPECT_GE(back.GetPixelColor(4, 1).rgbBlue, 200);
@@ -100,11 +101,8 @@ TEST(DibImageJPG, ResolutionFromJfif) {
         WORD x, y;
         long dpiX, dpiY;
     } cases[] = {
-        {1, 300, 300, 300, 300},
-        {2, 118, 118, 300, 300},
-        {0, 1, 1, 96, 96},
-        {0, 1, 2, 96, 192},
-        {1, 0, 0, 96, 96},
+        {1, 300, 300, 300, 300}, {2, 118, 118, 300, 300}, {0, 1, 1, 96, 96},
+        {0, 1, 2, 96, 192},      {1, 0, 0, 96, 96},
     };
     for (const Case& c : cases) {
         CDibImage image;
@@ -158,11 +156,13 @@ TEST(DibImageJPG, EdgeFiles) {
     CDibImage noisy(64, 64, 24, 0);
     for (long y = 0; y < 64; ++y)
         for (long x = 0; x < 64; ++x)
-            noisy.SetPixelColor(x, y, y >= 48 ? RGB(255, 0, 0) : RGB((x * 73 + y * 31) & 255, (x * y) & 255, 90));
+            noisy.SetPixelColor(
+                x, y, y >= 48 ? RGB(255, 0, 0) : RGB((x * 73 + y * 31) & 255, (x * y) & 255, 90));
     Bytes jpeg = EncodeToBytes(noisy, DIBIMAGE_TYPE_JPG);
     Bytes truncated(jpeg.begin(), jpeg.begin() + static_cast<long>(jpeg.size() / 2));
     CDibImage partial;
-    EXPECT_TRUE(DecodeJpeg(partial, truncated)) << partial.GetLastErrorText(); // the rest filled by libjpeg
+    EXPECT_TRUE(DecodeJpeg(partial, truncated))
+        << partial.GetLastErrorText(); // the rest filled by libjpeg
     EXPECT_EQ(partial.GetWidth(), 64u);
     EXPECT_GE(partial.GetPixelColor(1, 63).rgbRed, 240); // the top rows arrived
 

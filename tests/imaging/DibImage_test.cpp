@@ -115,8 +115,8 @@ TEST(DibImagePixels, IndexAtEachDepth) {
         size_t byte;   // offset of the touched byte from the start of the rows
         BYTE expected; // that byte afterwards, the rest being 0
     } cases[] = {
-        {1, 0, 0, 1, 0, 0x80}, {1, 5, 0, 0xFF, 0, 0x04}, {1, 9, 1, 1, 4 + 1, 0x40},
-        {4, 0, 0, 0xA, 0, 0xA0}, {4, 1, 0, 0x3, 0, 0x03}, {4, 2, 1, 0x1F, 8 + 1, 0xF0},
+        {1, 0, 0, 1, 0, 0x80},       {1, 5, 0, 0xFF, 0, 0x04}, {1, 9, 1, 1, 4 + 1, 0x40},
+        {4, 0, 0, 0xA, 0, 0xA0},     {4, 1, 0, 0x3, 0, 0x03},  {4, 2, 1, 0x1F, 8 + 1, 0xF0},
         {8, 3, 1, 200, 12 + 3, 200},
     };
     for (const Case& c : cases) {

@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -131,23 +131,30 @@ struct ExifTag {
 };
 
 inline Bytes U16(bool be, unsigned v) {
-    return be ? Bytes{static_cast<BYTE>(v >> 8), static_cast<BYTE>(v)} : Bytes{static_cast<BYTE>(v), static_cast<BYTE>(v >> 8)};
+    return be ? Bytes{static_cast<BYTE>(v >> 8), static_cast<BYTE>(v)}
+              : Bytes{static_cast<BYTE>(v), static_cast<BYTE>(v >> 8)};
 }
 inline Bytes U32(bool be, uint32_t v) {
     Bytes hi = U16(be, v >> 16), lo = U16(be, v & 0xFFFF);
     return be ? Concat(hi, lo) : Concat(lo, hi);
 }
-inline Bytes Rational(bool be, uint32_t num, uint32_t den) { return Concat(U32(be, num), U32(be, den)); }
-inline ExifTag ShortTag(bool be, WORD tag, unsigned v) { return {tag, 3, 1, U16(be, v)}; }
+inline Bytes Rational(bool be, uint32_t num, uint32_t den) {
+    return Concat(U32(be, num), U32(be, den));
+}
+inline ExifTag ShortTag(bool be, WORD tag, unsigned v) {
+    return {tag, 3, 1, U16(be, v)};
+}
 
 // TIFF data: header, IFD0, then the EXIF sub-directory (linked from IFD0 by tag 0x8769 when
 // exifIfd is not empty), then the values longer than 4 bytes.
-inline Bytes TiffBlock(bool be, std::vector<ExifTag> ifd0, const std::vector<ExifTag>& exifIfd = {}) {
+inline Bytes TiffBlock(bool be, std::vector<ExifTag> ifd0,
+                       const std::vector<ExifTag>& exifIfd = {}) {
     if (!exifIfd.empty())
         ifd0.push_back({0x8769, 4, 1, U32(be, 0)}); // patched below
     const uint32_t ifd0Size = 2 + 12 * static_cast<uint32_t>(ifd0.size()) + 4;
     const uint32_t exifOffset = 8 + ifd0Size;
-    const uint32_t exifSize = exifIfd.empty() ? 0 : 2 + 12 * static_cast<uint32_t>(exifIfd.size()) + 4;
+    const uint32_t exifSize =
+        exifIfd.empty() ? 0 : 2 + 12 * static_cast<uint32_t>(exifIfd.size()) + 4;
     uint32_t dataOffset = exifOffset + exifSize;
     if (!exifIfd.empty())
         ifd0.back().value = U32(be, exifOffset);
@@ -181,13 +188,16 @@ inline Bytes TiffBlock(bool be, std::vector<ExifTag> ifd0, const std::vector<Exi
 // An APP1 section "Exif" holding the TIFF data.
 inline Bytes ExifSegment(const Bytes& tiff) {
     size_t length = 2 + 6 + tiff.size();
-    Bytes s = {0xFF, 0xE1, static_cast<BYTE>(length >> 8), static_cast<BYTE>(length), 'E', 'x', 'i', 'f', 0, 0};
+    Bytes s = {
+        0xFF, 0xE1, static_cast<BYTE>(length >> 8), static_cast<BYTE>(length), 'E', 'x', 'i', 'f',
+        0,    0};
     return Concat(s, tiff);
 }
 
 // Resolution tags as a camera writes them.
 inline Bytes ResolutionExif(bool be, uint32_t num, uint32_t den, unsigned unit) {
-    return ExifSegment(TiffBlock(be, {{0x011A, 5, 1, Rational(be, num, den)}, {0x011B, 5, 1, Rational(be, num, den)},
+    return ExifSegment(TiffBlock(be, {{0x011A, 5, 1, Rational(be, num, den)},
+                                      {0x011B, 5, 1, Rational(be, num, den)},
                                       ShortTag(be, 0x0128, unit)}));
 }
 

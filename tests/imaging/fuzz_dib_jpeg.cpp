@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         CDibImageJPG::CDibExifInfo exif;
         CDibMemFile in(bytes, static_cast<DWORD>(size));
-        if (exif.ReadSections(&in, CDibImageJPG::CDibExifInfo::READ_EXIF | CDibImageJPG::CDibExifInfo::READ_IMAGE)) {
+        if (exif.ReadSections(&in, CDibImageJPG::CDibExifInfo::READ_EXIF |
+                                       CDibImageJPG::CDibExifInfo::READ_IMAGE)) {
             const CDibExifData* r = exif.GetRecord();
             if (r->thumbnail && r->thumbnailSize) {
                 volatile BYTE last = r->thumbnail[r->thumbnailSize - 1];
@@ -35,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     volatile unsigned sum = 0;
     for (long i = 0; i < 16; ++i)
-        sum = sum + image.GetPixelGray(i % static_cast<long>(image.GetWidth()), i % static_cast<long>(image.GetHeight()));
+        sum = sum + image.GetPixelGray(i % static_cast<long>(image.GetWidth()),
+                                       i % static_cast<long>(image.GetHeight()));
     if (image.GetWidth() * image.GetHeight() < 200000) {
         BYTE* out = nullptr;
         long outSize = 0;
