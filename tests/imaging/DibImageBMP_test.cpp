@@ -94,6 +94,29 @@ TEST(DibImageBMP, DecodesVariants) {
         ASSERT_TRUE(DecodeBmp(image, Concat(InfoHeader(1, 1, 24), {7, 8, 9, 0})));
         EXPECT_EQ(image.GetPixelColor(0, 0).rgbRed, 9);
     }
+    // The OS/2 core header: 12 bytes, a palette of RGB triples.
+    {
+        Bytes core = {12, 0, 0, 0, 2, 0, 1, 0, 1, 0, 8, 0};
+        Bytes triples(256 * 3, 0);
+        triples[3 * 5] = 200; // entry 5: red 200 (triples are blue, green, red)
+        triples[3 * 5 + 2] = 10;
+        CDibImage image;
+        ASSERT_TRUE(DecodeBmp(image, BmpFile(Concat(core, triples), {5, 0, 0, 0})));
+        EXPECT_EQ(image.GetPixelColor(0, 0).rgbBlue, 200);
+        EXPECT_EQ(image.GetPixelColor(0, 0).rgbRed, 10);
+        EXPECT_EQ(image.GetPixelColor(1, 0).rgbRed, 0);
+    }
+    // A longer header (version 4, 108 bytes) with its masks inside: 5-6-5.
+    {
+        Bytes v4 = InfoHeader(1, 1, 16, BI_BITFIELDS, 0, 4);
+        v4[0] = 108;
+        v4 = Concat(v4, Concat(Concat(U32(false, 0xF800), U32(false, 0x7E0)), U32(false, 0x1F)));
+        v4.resize(108, 0);
+        CDibImage image;
+        ASSERT_TRUE(DecodeBmp(image, BmpFile(v4, {0x00, 0xF8, 0, 0}))); // pure red
+        EXPECT_EQ(image.GetPixelColor(0, 0).rgbRed, 248);
+        EXPECT_EQ(image.GetPixelColor(0, 0).rgbGreen, 0);
+    }
     // The size-only request.
     {
         CDibImage image;
