@@ -116,7 +116,10 @@ public:
     }
     bool Ok() const { return m_fd.fd >= 0; }
 
+    // What a device offers does not change while it is open: asked once, then kept.
     std::vector<FrameCaps> Capabilities() override {
+        if (!m_caps.empty())
+            return m_caps;
         std::vector<FrameCaps> caps;
         v4l2_fmtdesc d{};
         d.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
@@ -155,6 +158,7 @@ public:
                     break;
             }
         }
+        m_caps = caps;
         return caps;
     }
 
@@ -451,6 +455,7 @@ private:
 
     std::string m_path, m_usbPath;
     V4l2Fd m_fd;
+    std::vector<FrameCaps> m_caps;
     v4lconvert_data* m_convert = nullptr;
     std::vector<std::unique_ptr<Mapping>> m_maps;
     std::vector<BYTE> m_out, m_topDown;
