@@ -148,7 +148,8 @@ TEST_F(FilesTest, ProgramFolderAndCurrentDirectory) {
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
     EXPECT_EQ(wcslen(small), 7u);
     ::unsetenv("MS_PROGRAM_DIR");
-    EXPECT_EQ(GetModuleFileName(nullptr, path, MAX_PATH), wcslen(path)); // the executable's own folder
+    n = GetModuleFileName(nullptr, path, MAX_PATH); // the executable's own folder
+    EXPECT_EQ(n, wcslen(path));
     EXPECT_EQ(ms::ProgramDir() + u"/Files_test", std::u16string(path));
     if (programDir)
         ::setenv("MS_PROGRAM_DIR", oldProgramDir.c_str(), 1);
