@@ -417,7 +417,9 @@ bool ExifInfo::ProcessDirectory(unsigned dirOffset, const BYTE* tiff, unsigned t
             break;
         case 0x8827: {
             int iso = ToInt(ReadNumber(value, format));
-            r.isoSpeed = iso < 50 ? iso * 200 : iso;
+            // Old cameras store a gain step below 50; a negative value from a broken block
+            // must not overflow the scaling.
+            r.isoSpeed = iso < 50 ? ToInt(iso * 200.0) : iso;
             break;
         }
         case 0x9102:

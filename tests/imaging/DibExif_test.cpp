@@ -51,6 +51,16 @@ TEST(DibExif, CameraValuesInBothByteOrders) {
     }
 }
 
+TEST(DibExif, NegativeIsoDoesNotOverflow) {
+    const bool le = false;
+    Bytes tiff = TiffBlock(le, {{0x8827, 9, 1, U32(le, 0xFE000001u)}}); // signed -33554431
+    CDibExifData record{};
+    ExifInfo exif(&record);
+    Read(exif, InsertAfterSoi(PlainJpeg(), ExifSegment(tiff)));
+    EXPECT_TRUE(record.isExif);
+    EXPECT_EQ(record.isoSpeed, 0); // -33554431 * 200 lies outside an int
+}
+
 TEST(DibExif, TooManySectionsStillLoads) {
     Bytes sections = ResolutionExif(false, 72, 1, 2);
     for (int i = 0; i < 20; ++i)
