@@ -16,7 +16,7 @@ namespace ms::capture {
 std::vector<SIZE> LargeSizeFamily() { return {{640, 480}, {1280, 960}, {1600, 1200}}; }
 std::vector<SIZE> SmallSizeFamily() { return {{320, 240}, {640, 480}, {1280, 1024}}; }
 
-std::vector<SyntheticControlSpec> SyntheticDeviceSpec::DefaultControls() {
+std::vector<SyntheticControl> SyntheticDevice::DefaultControls() {
     const long M = VideoProcAmp_Flags_Manual, A = VideoProcAmp_Flags_Auto;
     return {
         {VideoProcAmp_Brightness, {-64, 64, 1, 0, M}, false},
@@ -112,7 +112,7 @@ unsigned SyntheticFrameNumber(const BYTE* bits, LONG w, LONG h) {
 
 namespace {
 struct Control {
-    SyntheticControlSpec spec;
+    SyntheticControl desc;
     long value;
     long flags;
 };
@@ -121,18 +121,18 @@ class SyntheticSession;
 
 // One plugged device. Sessions share it; unplugging marks it absent.
 struct Device {
-    explicit Device(SyntheticDeviceSpec s) : spec(std::move(s)) {
-        for (const auto& c : spec.controls)
+    explicit Device(SyntheticDevice s) : desc(std::move(s)) {
+        for (const auto& c : desc.controls)
             controls[c.property] = {c, c.range.def, VideoProcAmp_Flags_Manual};
-        if (!spec.sizes.empty())
-            format = {spec.fourcc, spec.sizes.back().cx, spec.sizes.back().cy, Interval()};
+        if (!desc.sizes.empty())
+            format = {desc.fourcc, desc.sizes.back().cx, desc.sizes.back().cy, Interval()};
     }
     LONGLONG Interval() const {
-        return spec.framesPerSecond > 0 ? static_cast<LONGLONG>(10000000.0 / spec.framesPerSecond + 0.5)
+        return desc.framesPerSecond > 0 ? static_cast<LONGLONG>(10000000.0 / desc.framesPerSecond + 0.5)
                                         : 333333;
     }
     mutable std::mutex mutex;
-    SyntheticDeviceSpec spec;
+    SyntheticDevice desc;
     bool present = true;
     StreamFormat format;
     std::map<long, Control> controls;
@@ -147,9 +147,9 @@ public:
     std::vector<FrameCaps> Capabilities() override {
         std::lock_guard lock(m_dev->mutex);
         std::vector<FrameCaps> caps;
-        for (const auto& s : m_dev->spec.sizes) {
+        for (const auto& s : m_dev->desc.sizes) {
             FrameCaps c;
-            c.fourcc = m_dev->spec.fourcc;
+            c.fourcc = m_dev->desc.fourcc;
             c.minSize = c.maxSize = s;
             c.intervals = {m_dev->Interval()};
             caps.push_back(c);
@@ -165,7 +165,7 @@ public:
         std::lock_guard lock(m_dev->mutex);
         if (!m_dev->present)
             return HRESULT_DEVICE_NOT_CONNECTED;
-        if (m_dev->spec.failSetFormat)
+        if (m_dev->desc.failSetFormat)
             return E_FAIL;
         if (m_dev->streaming.lock())
             return VFW_E_NOT_STOPPED;
@@ -188,7 +188,7 @@ public:
             std::lock_guard lock(m_dev->mutex);
             if (!m_dev->present)
                 return HRESULT_DEVICE_NOT_CONNECTED;
-            if (m_dev->spec.failRun)
+            if (m_dev->desc.failRun)
                 return E_FAIL;
             if (m_dev->streaming.lock())
                 return E_UNEXPECTED; // another filter of the device streams
@@ -224,16 +224,16 @@ public:
         std::lock_guard lock(m_dev->mutex);
         return m_dev->streaming.lock().get() == this;
     }
-    bool HasStillPin() const override { return m_dev->spec.hasStillPin; }
-    bool HasVfwDialogs() const override { return m_dev->spec.vfwDialogs; }
-    bool HasProcAmp() const override { return m_dev->spec.hasProcAmp; }
+    bool HasStillPin() const override { return m_dev->desc.hasStillPin; }
+    bool HasVfwDialogs() const override { return m_dev->desc.vfwDialogs; }
+    bool HasProcAmp() const override { return m_dev->desc.hasProcAmp; }
 
     HRESULT GetRange(long property, ProcAmpRange& range) override {
         std::lock_guard lock(m_dev->mutex);
         auto it = m_dev->controls.find(property);
         if (it == m_dev->controls.end())
             return E_PROP_ID_UNSUPPORTED;
-        range = it->second.spec.range;
+        range = it->second.desc.range;
         return S_OK;
     }
     HRESULT Get(long property, long& value, long& flags) override {
@@ -254,19 +254,19 @@ public:
             return E_PROP_ID_UNSUPPORTED;
         if (!m_dev->present)
             return HRESULT_DEVICE_NOT_CONNECTED;
-        const auto& r = it->second.spec.range;
+        const auto& r = it->second.desc.range;
         if (value < r.min || value > r.max)
             return E_INVALIDARG;
         it->second.value = value;
-        it->second.flags = (flags & VideoProcAmp_Flags_Auto) && it->second.spec.hasAuto
+        it->second.flags = (flags & VideoProcAmp_Flags_Auto) && it->second.desc.hasAuto
                                ? VideoProcAmp_Flags_Auto
                                : VideoProcAmp_Flags_Manual;
         return S_OK;
     }
     std::shared_ptr<IBaseFilter> UpstreamCrossbar() override {
-        const auto& specs = m_dev->spec.crossbars;
+        const auto& descs = m_dev->desc.crossbars;
         std::vector<std::shared_ptr<CrossbarFilter>> chain;
-        for (const auto& s : specs)
+        for (const auto& s : descs)
             chain.push_back(CrossbarFilter::Create(s.inputTypes, s.outputTypes));
         for (size_t i = 1; i < chain.size(); ++i) {
             long outs = 0, ins = 0;
@@ -275,7 +275,7 @@ public:
                 long rel = 0, type = 0;
                 chain[i]->get_CrossbarPinInfo(FALSE, o, &rel, &type);
                 if (type < PhysConn_Audio_Tuner) {
-                    if (auto in = chain[i - 1]->InputPin(specs[i].feedsInput))
+                    if (auto in = chain[i - 1]->InputPin(descs[i].feedsInput))
                         LinkPins(chain[i]->OutputPin(o), in);
                     break;
                 }
@@ -311,7 +311,7 @@ private:
         double fps;
         {
             std::lock_guard lock(m_dev->mutex);
-            fps = m_dev->spec.framesPerSecond;
+            fps = m_dev->desc.framesPerSecond;
         }
         const auto period = std::chrono::nanoseconds(fps > 0 ? static_cast<long long>(1e9 / fps) : 0);
         auto next = std::chrono::steady_clock::now();
@@ -410,7 +410,7 @@ struct SyntheticCamera::Impl : public Backend {
     std::shared_ptr<Device> Find(const std::string& id) const {
         std::lock_guard lock(mutex);
         for (const auto& d : devices)
-            if (d->spec.id == id)
+            if (d->desc.id == id)
                 return d;
         return nullptr;
     }
@@ -434,11 +434,11 @@ struct SyntheticCamera::Impl : public Backend {
         std::vector<DeviceEntry> out;
         for (const auto& d : devices) {
             DeviceEntry e;
-            e.displayName = u"@device:synthetic:" + Widen(d->spec.id);
-            e.friendlyName = d->spec.friendlyName;
-            e.friendlyNameReadable = d->spec.friendlyNameReadable;
-            e.hardwareIds = UsbHardwareIds(d->spec.vendorId, d->spec.productId, d->spec.revision);
-            e.key = d->spec.id;
+            e.displayName = u"@device:synthetic:" + Widen(d->desc.id);
+            e.friendlyName = d->desc.friendlyName;
+            e.friendlyNameReadable = d->desc.friendlyNameReadable;
+            e.hardwareIds = UsbHardwareIds(d->desc.vendorId, d->desc.productId, d->desc.revision);
+            e.key = d->desc.id;
             out.push_back(std::move(e));
         }
         return out;
@@ -449,7 +449,7 @@ struct SyntheticCamera::Impl : public Backend {
             return nullptr;
         {
             std::lock_guard lock(d->mutex);
-            if (!d->present || d->spec.failBind)
+            if (!d->present || d->desc.failBind)
                 return nullptr;
         }
         return std::make_unique<SessionHandle>(std::make_shared<SyntheticSession>(d));
@@ -458,7 +458,7 @@ struct SyntheticCamera::Impl : public Backend {
         std::lock_guard lock(mutex);
         std::vector<std::u16string> out;
         for (const auto& d : devices)
-            out.push_back(UsbHardwareIds(d->spec.vendorId, d->spec.productId, d->spec.revision));
+            out.push_back(UsbHardwareIds(d->desc.vendorId, d->desc.productId, d->desc.revision));
         return out;
     }
 };
@@ -472,24 +472,24 @@ SyntheticCamera& SyntheticCamera::Instance() {
 
 Backend& SyntheticBackend() { return *SyntheticCamera::Instance().m_impl; }
 
-void SyntheticCamera::SetDevices(std::vector<SyntheticDeviceSpec> specs) {
+void SyntheticCamera::SetDevices(std::vector<SyntheticDevice> descs) {
     std::vector<std::shared_ptr<Device>> old;
     {
         std::lock_guard lock(m_impl->mutex);
         old.swap(m_impl->devices);
-        for (auto& s : specs)
+        for (auto& s : descs)
             m_impl->devices.push_back(std::make_shared<Device>(std::move(s)));
     }
     for (const auto& d : old)
         m_impl->MarkGone(d);
 }
 
-void SyntheticCamera::ResetToDefault() { SetDevices({SyntheticDeviceSpec{}}); }
+void SyntheticCamera::ResetToDefault() { SetDevices({SyntheticDevice{}}); }
 
-void SyntheticCamera::Plug(SyntheticDeviceSpec spec) {
+void SyntheticCamera::Plug(SyntheticDevice desc) {
     {
         std::lock_guard lock(m_impl->mutex);
-        m_impl->devices.push_back(std::make_shared<Device>(std::move(spec)));
+        m_impl->devices.push_back(std::make_shared<Device>(std::move(desc)));
     }
     PostDeviceArrival();
 }
@@ -499,7 +499,7 @@ bool SyntheticCamera::Unplug(const std::string& id) {
     {
         std::lock_guard lock(m_impl->mutex);
         for (auto it = m_impl->devices.begin(); it != m_impl->devices.end(); ++it)
-            if ((*it)->spec.id == id) {
+            if ((*it)->desc.id == id) {
                 gone = *it;
                 m_impl->devices.erase(it);
                 break;
@@ -517,9 +517,9 @@ bool SyntheticCamera::SetFailures(const std::string& id, bool bind, bool setForm
     if (!d)
         return false;
     std::lock_guard lock(d->mutex);
-    d->spec.failBind = bind;
-    d->spec.failSetFormat = setFormat;
-    d->spec.failRun = run;
+    d->desc.failBind = bind;
+    d->desc.failSetFormat = setFormat;
+    d->desc.failRun = run;
     return true;
 }
 

@@ -22,19 +22,19 @@ std::vector<SIZE> SmallSizeFamily();
 // A crossbar in front of the capture filter. crossbars[0] feeds the capture filter's analog
 // video input with its first video output; crossbars[i + 1] feeds input feedsInput of
 // crossbars[i] with its first video output.
-struct SyntheticCrossbarSpec {
+struct SyntheticCrossbar {
     std::vector<long> inputTypes;  // PhysicalConnectorType of each input pin
     std::vector<long> outputTypes; // of each output pin
     long feedsInput = 0;           // which input of the previous crossbar this one feeds
 };
 
-struct SyntheticControlSpec {
+struct SyntheticControl {
     long property = VideoProcAmp_Brightness;
     ProcAmpRange range;
     bool hasAuto = false;
 };
 
-struct SyntheticDeviceSpec {
+struct SyntheticDevice {
     std::string id = "cam0"; // identity: display name "@device:synthetic:<id>"
     std::u16string friendlyName = u"Synthetic Microscope";
     bool friendlyNameReadable = true;
@@ -44,8 +44,8 @@ struct SyntheticDeviceSpec {
     double framesPerSecond = 30;               // 0: frames only through PushFrame
     bool hasStillPin = true;
     bool hasProcAmp = true;
-    std::vector<SyntheticControlSpec> controls = DefaultControls();
-    std::vector<SyntheticCrossbarSpec> crossbars; // empty: no analog input, no crossbar
+    std::vector<SyntheticControl> controls = DefaultControls();
+    std::vector<SyntheticCrossbar> crossbars; // empty: no analog input, no crossbar
     bool vfwDialogs = false; // the capture pin offers IAMVfwCaptureDialogs
     // Failure injection.
     bool failBind = false;
@@ -53,7 +53,7 @@ struct SyntheticDeviceSpec {
     bool failRun = false;
 
     // Brightness, contrast, hue, saturation, sharpness, gamma, white balance and gain.
-    static std::vector<SyntheticControlSpec> DefaultControls();
+    static std::vector<SyntheticControl> DefaultControls();
 };
 
 class SyntheticCamera {
@@ -62,11 +62,11 @@ public:
 
     // Replaces the device list without notices (set-up of a test). Devices of the old list
     // count as unplugged: their filters can no longer stream.
-    void SetDevices(std::vector<SyntheticDeviceSpec> devices);
+    void SetDevices(std::vector<SyntheticDevice> devices);
     // The list a program gets when nobody configured one: one large-family camera at 30 fps.
     void ResetToDefault();
     // Adds a device (at the end of the list) and posts the arrival notices.
-    void Plug(SyntheticDeviceSpec device);
+    void Plug(SyntheticDevice device);
     // Removes a device: a stream of it ends with EC_DEVICE_LOST, the removal notices are
     // posted. False when no such device is listed.
     bool Unplug(const std::string& id);

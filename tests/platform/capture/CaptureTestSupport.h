@@ -192,8 +192,8 @@ inline std::vector<std::shared_ptr<IMoniker>> Monikers() {
     return list;
 }
 
-inline ms::capture::SyntheticDeviceSpec Device(const std::string& id, double fps = 0) {
-    ms::capture::SyntheticDeviceSpec s;
+inline ms::capture::SyntheticDevice Device(const std::string& id, double fps = 0) {
+    ms::capture::SyntheticDevice s;
     s.id = id;
     s.friendlyName = u"Camera " + std::u16string(id.begin(), id.end());
     s.framesPerSecond = fps;

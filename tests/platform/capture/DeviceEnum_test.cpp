@@ -64,9 +64,9 @@ TEST_F(DeviceEnumTest, NoDeviceAnswersSFalseAndOtherCategoriesAreEmpty) {
 }
 
 TEST_F(DeviceEnumTest, UnreadableFriendlyNameFailsTheReadButKeepsTheDeviceListed) {
-    auto spec = Device("a");
-    spec.friendlyNameReadable = false;
-    SyntheticCamera::Instance().SetDevices({spec});
+    auto desc = Device("a");
+    desc.friendlyNameReadable = false;
+    SyntheticCamera::Instance().SetDevices({desc});
     auto list = Monikers();
     ASSERT_EQ(list.size(), 1u);
     std::u16string name = u"kept";
@@ -93,11 +93,11 @@ TEST_F(DeviceEnumTest, BindingFailsWhenTheDeviceIsGoneOrRefuses) {
 }
 
 TEST_F(DeviceEnumTest, HardwareIdsCarryVendorProductAndRevisionAsAMultiString) {
-    auto spec = Device("a");
-    spec.vendorId = 0x0AC8;
-    spec.productId = 0x3F02;
-    spec.revision = 0x0102;
-    SyntheticCamera::Instance().SetDevices({spec});
+    auto desc = Device("a");
+    desc.vendorId = 0x0AC8;
+    desc.productId = 0x3F02;
+    desc.revision = 0x0102;
+    SyntheticCamera::Instance().SetDevices({desc});
     const std::u16string expected = std::u16string(u"USB\\VID_0AC8&PID_3F02&REV_0102") + u'\0' +
                                     u"USB\\VID_0AC8&PID_3F02" + u'\0' + u'\0';
     auto list = Monikers();

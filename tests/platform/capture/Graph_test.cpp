@@ -24,8 +24,8 @@ protected:
         SyntheticCamera::Instance().ResetToDefault();
     }
     // One device "cam" and a graph bound to it.
-    CaptureGraph Bind(ms::capture::SyntheticDeviceSpec spec) {
-        SyntheticCamera::Instance().SetDevices({spec});
+    CaptureGraph Bind(ms::capture::SyntheticDevice desc) {
+        SyntheticCamera::Instance().SetDevices({desc});
         auto list = Monikers();
         CaptureGraph g;
         EXPECT_EQ(list.size(), 1u);
@@ -38,9 +38,9 @@ protected:
 };
 
 TEST_F(GraphTest, CapabilitiesReportYuy2SizesAndTheFormatIsAVideoInfoHeader) {
-    auto spec = Device("cam");
-    spec.sizes = ms::capture::SmallSizeFamily();
-    auto g = Bind(spec);
+    auto desc = Device("cam");
+    desc.sizes = ms::capture::SmallSizeFamily();
+    auto g = Bind(desc);
     ASSERT_TRUE(g.config);
     int count = 0, size = 0;
     ASSERT_EQ(g.config->GetNumberOfCapabilities(&count, &size), S_OK);
@@ -161,9 +161,9 @@ TEST_F(GraphTest, GrabberPathsTakeCaptureThenStillPinAndRenderersStayParked) {
 
 TEST_F(GraphTest, RunDeliversNumberedBottomUpFramesAndNoCallbackFollowsStop) {
     RecordingCallback cb;
-    auto spec = Device("cam"); // frames by hand
-    spec.sizes = {{320, 240}};
-    auto g = Bind(spec);
+    auto desc = Device("cam"); // frames by hand
+    desc.sizes = {{320, 240}};
+    auto g = Bind(desc);
     cb.width = 320;
     cb.height = 240;
     ASSERT_EQ(g.Configure(&cb, nullptr), S_OK);
@@ -201,9 +201,9 @@ TEST_F(GraphTest, RunDeliversNumberedBottomUpFramesAndNoCallbackFollowsStop) {
 
 TEST_F(GraphTest, StillButtonSendsTheNextFrameToTheStillGrabberOnly) {
     RecordingCallback frames, stills;
-    auto spec = Device("cam");
-    spec.sizes = {{320, 240}};
-    auto g = Bind(spec);
+    auto desc = Device("cam");
+    desc.sizes = {{320, 240}};
+    auto g = Bind(desc);
     stills.width = frames.width = 320;
     stills.height = frames.height = 240;
     ASSERT_EQ(g.Configure(&frames, &stills), S_OK);
@@ -220,9 +220,9 @@ TEST_F(GraphTest, StillButtonSendsTheNextFrameToTheStillGrabberOnly) {
 
 TEST_F(GraphTest, DeviceWithoutStillPinHasOneOutputSoTheStillPathFails) {
     RecordingCallback frames, stills;
-    auto spec = Device("cam");
-    spec.hasStillPin = false;
-    auto g = Bind(spec);
+    auto desc = Device("cam");
+    desc.hasStillPin = false;
+    auto g = Bind(desc);
     std::shared_ptr<IPin> still;
     EXPECT_TRUE(FAILED(g.builder->FindPin(g.filter, PINDIR_OUTPUT, &PIN_CATEGORY_STILL, nullptr, FALSE, 0, &still)));
     EXPECT_TRUE(FAILED(g.Configure(&frames, &stills)));
@@ -345,14 +345,14 @@ TEST_F(GraphTest, CrossbarsExistOnlyOnDevicesThatHaveThem) {
 
     // Two crossbars: the outer one has two video inputs (and an audio one), the inner one takes
     // the outer one on its input 0 and has an S-Video input of its own.
-    auto spec = Device("cam");
-    spec.vfwDialogs = true;
-    spec.crossbars = {
+    auto desc = Device("cam");
+    desc.vfwDialogs = true;
+    desc.crossbars = {
         {{PhysConn_Video_VideoDecoder, PhysConn_Video_SVideo}, {PhysConn_Video_VideoDecoder}, 0},
         {{PhysConn_Video_Tuner, PhysConn_Video_Composite, PhysConn_Audio_Tuner},
          {PhysConn_Video_VideoDecoder, PhysConn_Audio_AudioDecoder}, 0},
     };
-    auto g = Bind(spec);
+    auto g = Bind(desc);
     EXPECT_EQ(g.builder->FindVfwCaptureDialogs(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, g.filter, &dialogs), S_OK);
     ASSERT_EQ(g.builder->FindCrossbar(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, g.filter, &xbar), S_OK);
     long related, type;
@@ -391,9 +391,9 @@ TEST_F(GraphTest, CrossbarsExistOnlyOnDevicesThatHaveThem) {
 // starts the graph over and over: no callback after a Stop returns, no data race (sanitizers).
 TEST_F(GraphTest, FrameCallbackAt30FpsSurvivesAConcurrentStopStartLoop) {
     RecordingCallback cb;
-    auto spec = Device("cam", 30);
-    spec.sizes = {{640, 480}};
-    auto g = Bind(spec);
+    auto desc = Device("cam", 30);
+    desc.sizes = {{640, 480}};
+    auto g = Bind(desc);
     cb.width = 640;
     cb.height = 480;
     ASSERT_EQ(g.Configure(&cb, nullptr), S_OK);
