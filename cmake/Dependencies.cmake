@@ -19,15 +19,19 @@ if(MS_BENCH)
 endif()
 
 # ms_test(name sources... LIBS libs...): one GoogleTest executable whose cases ctest discovers.
+# Every test program gets the headless platform and the program folder (tests/support).
+if(MS_TESTS)
+  add_library(ms_test_env OBJECT ${CMAKE_SOURCE_DIR}/tests/support/TestEnvironment.cpp)
+  target_compile_definitions(ms_test_env PRIVATE MS_TEST_PROGRAM_DIR="${MS_PROGRAM_DIR}")
+endif()
 function(ms_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
+  add_executable(${name} ${T_SOURCES} $<TARGET_OBJECTS:ms_test_env>)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   ms_warnings(${name})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;MS_PROGRAM_DIR=${MS_PROGRAM_DIR}"
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
