@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <limits>
 
@@ -243,29 +244,44 @@ inline bool UsesPattern(DWORD rop) {
 }
 
 struct Mapping {
-    int dx0 = 0, dy0 = 0, dw = 0, dh = 0;
-    std::vector<int> xs, ys; // source column/row per destination column/row
+    int dx0 = 0, dy0 = 0, dw = 0, dh = 0; // the visible part of the destination
+    std::vector<int> xs, ys;              // source column/row per visible column/row; -1: none
 };
 
+long long Abs(long long v) {
+    return v < 0 ? -v : v;
+}
+
 // Nearest-neighbour mapping of a destination rectangle onto a source rectangle; a sign
-// difference between the two widths (heights) mirrors (flips) the picture.
-Mapping Map(int xDest, int yDest, int wDest, int hDest, int sx0, int sy0, int sw, int sh,
-            bool mirror, bool flip) {
+// difference between the two widths (heights) mirrors (flips) the picture. Only the part of
+// the destination inside vis is mapped, so huge or far-away rectangles cost nothing.
+Mapping Map(long long xDest, long long yDest, long long wDest, long long hDest, long long sx0,
+            long long sy0, long long sw, long long sh, bool mirror, bool flip, const QRect& vis) {
     Mapping m;
-    m.dx0 = std::min(xDest, xDest + wDest);
-    m.dy0 = std::min(yDest, yDest + hDest);
-    m.dw = std::abs(wDest);
-    m.dh = std::abs(hDest);
+    const long long fx0 = std::min(xDest, xDest + wDest), fy0 = std::min(yDest, yDest + hDest);
+    const long long fw = Abs(wDest), fh = Abs(hDest);
+    const long long vx0 = std::max<long long>(fx0, vis.left());
+    const long long vx1 = std::min<long long>(fx0 + fw, vis.right() + 1LL);
+    const long long vy0 = std::max<long long>(fy0, vis.top());
+    const long long vy1 = std::min<long long>(fy0 + fh, vis.bottom() + 1LL);
+    if (vx0 >= vx1 || vy0 >= vy1 || sw <= 0 || sh <= 0)
+        return m;
+    m.dx0 = static_cast<int>(vx0);
+    m.dy0 = static_cast<int>(vy0);
+    m.dw = static_cast<int>(vx1 - vx0);
+    m.dh = static_cast<int>(vy1 - vy0);
+    auto source = [](long long i, long long full, long long s0, long long sn, bool rev) {
+        const long long k = static_cast<long long>((static_cast<__int128>(2 * i + 1) * sn) /
+                                                   (2 * static_cast<__int128>(full)));
+        const long long v = s0 + (rev ? sn - 1 - k : k);
+        return v < 0 || v > INT_MAX ? -1 : static_cast<int>(v);
+    };
     m.xs.resize(static_cast<size_t>(m.dw));
     m.ys.resize(static_cast<size_t>(m.dh));
-    for (int i = 0; i < m.dw; ++i) {
-        int k = static_cast<int>((2LL * i + 1) * sw / (2LL * m.dw));
-        m.xs[static_cast<size_t>(i)] = sx0 + (mirror ? sw - 1 - k : k);
-    }
-    for (int j = 0; j < m.dh; ++j) {
-        int k = static_cast<int>((2LL * j + 1) * sh / (2LL * m.dh));
-        m.ys[static_cast<size_t>(j)] = sy0 + (flip ? sh - 1 - k : k);
-    }
+    for (int i = 0; i < m.dw; ++i)
+        m.xs[static_cast<size_t>(i)] = source(vx0 - fx0 + i, fw, sx0, sw, mirror);
+    for (int j = 0; j < m.dh; ++j)
+        m.ys[static_cast<size_t>(j)] = source(vy0 - fy0 + j, fh, sy0, sh, flip);
     return m;
 }
 
@@ -525,16 +541,17 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc,
     if (!d.ok)
         return 0;
     Canvas c = call.Pixels();
+    const long long sw = Abs(wSrc), sh = Abs(hSrc);
     if (!c)
-        return static_cast<int>(std::abs(hSrc));
-    const int sw = std::abs(wSrc), sh = std::abs(hSrc);
-    const int sx0 = std::min(xSrc, xSrc + wSrc);
-    int sy0 = std::min(ySrc, ySrc + hSrc);
+        return static_cast<int>(sh);
+    const long long sx0 = std::min<long long>(xSrc, static_cast<long long>(xSrc) + wSrc);
+    long long sy0 = std::min<long long>(ySrc, static_cast<long long>(ySrc) + hSrc);
     // A bottom-up DIB's source rectangle is measured from its lower-left corner.
     if (d.bottomUp)
         sy0 = d.height - (sy0 + sh);
     const bool mirror = (wSrc < 0) != (wDest < 0), flip = (hSrc < 0) != (hDest < 0);
-    const Mapping m = Map(xDest, yDest, wDest, hDest, sx0, sy0, sw, sh, mirror, flip);
+    const Mapping m =
+        Map(xDest, yDest, wDest, hDest, sx0, sy0, sw, sh, mirror, flip, c.img->rect());
     const auto* base = static_cast<const BYTE*>(bits);
     if (rop == SRCCOPY && !c.mono && d.bpp == 24) {
         // The live view's path: one lookup table per frame, three byte loads per pixel.
@@ -569,7 +586,7 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc,
                 }
             }
         }
-        return sh;
+        return static_cast<int>(sh);
     }
     const QRgb pat = c.Color(c.st.brush->color);
     ForMapped(c, m, d.width, d.height, [&](QRgb* row, int x, int sx, int sy) {
@@ -578,7 +595,7 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc,
             s = qGray(s) >= 128 ? 0xFFFFFFFFu : 0xFF000000u;
         row[x] = rop == SRCCOPY ? s : Rop3(rop, pat, s, row[x]);
     });
-    return sh;
+    return static_cast<int>(sh);
 }
 
 static BOOL Blit(HDC hdc, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc,
@@ -597,8 +614,8 @@ static BOOL Blit(HDC hdc, int xDest, int yDest, int wDest, int hDest, HDC src, i
     if (UsesPattern(rop) && c.st.brush->style == BS_NULL && !needSrc)
         return TRUE;
     if (!needSrc) {
-        const QRect dest = QRect(std::min(xDest, xDest + wDest), std::min(yDest, yDest + hDest),
-                                 std::abs(wDest), std::abs(hDest));
+        const Mapping m = Map(xDest, yDest, wDest, hDest, 0, 0, 1, 1, false, false, c.img->rect());
+        const QRect dest(m.dx0, m.dy0, m.dw, m.dh);
         for (const QRect& clip : c.clip) {
             const QRect r = clip.intersected(dest);
             for (int y = r.top(); y <= r.bottom(); ++y) {
@@ -619,10 +636,11 @@ static BOOL Blit(HDC hdc, int xDest, int yDest, int wDest, int hDest, HDC src, i
         copy = s.img->copy();
         srcImg = &copy;
     }
-    const int sw = std::abs(wSrc), sh = std::abs(hSrc);
     const bool mirror = (wSrc < 0) != (wDest < 0), flip = (hSrc < 0) != (hDest < 0);
-    const Mapping m = Map(xDest, yDest, wDest, hDest, std::min(xSrc, xSrc + wSrc),
-                          std::min(ySrc, ySrc + hSrc), sw, sh, mirror, flip);
+    const Mapping m = Map(xDest, yDest, wDest, hDest,
+                          std::min<long long>(xSrc, static_cast<long long>(xSrc) + wSrc),
+                          std::min<long long>(ySrc, static_cast<long long>(ySrc) + hSrc), Abs(wSrc),
+                          Abs(hSrc), mirror, flip, c.img->rect());
     // Monochrome to colour: white takes the destination's background colour, black its text
     // colour. Colour to monochrome: the source's background colour becomes white.
     const QRgb monoWhite = ToRgb(c.st.bk), monoBlack = ToRgb(c.st.text);

@@ -22,8 +22,14 @@ void FillWithBrush(Canvas& c, SpanSet& spans) {
 
 void Stroke(Canvas& c, const std::vector<POINT>& pts, bool closed) {
     SpanSet on, gaps;
-    StrokePath(pts, closed, *c.st.pen, on, gaps);
+    StrokePath(pts, closed, *c.st.pen, Visible(c), on, gaps);
     DrawStroke(c, on, gaps, *c.st.pen);
+}
+
+// Box coordinates beyond any picture are pulled in, so that box arithmetic cannot overflow.
+void Limit(int& l, int& t, int& r, int& b) {
+    for (int* v : {&l, &t, &r, &b})
+        *v = std::clamp(*v, -(1 << 28), 1 << 28);
 }
 
 double Norm(double a) {
@@ -101,7 +107,7 @@ BOOL Polygon(HDC hdc, const POINT* pts, int count) {
     for (const POINT& p : path)
         poly.emplace_back(p.x, p.y);
     SpanSet fill;
-    PolygonSpans(poly, c.st.fillMode == WINDING, fill);
+    PolygonSpans(poly, c.st.fillMode == WINDING, Visible(c), fill);
     FillWithBrush(c, fill);
     Stroke(c, path, true);
     return TRUE;
@@ -114,6 +120,7 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     Canvas c = call.Pixels();
     if (!c)
         return TRUE;
+    Limit(left, top, right, bottom);
     if (left > right)
         std::swap(left, right);
     if (top > bottom)
@@ -122,8 +129,11 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     SpanSet fill;
     // With a null pen the filled area is one pixel smaller to the right and bottom.
     const int in = pen ? 1 : 0;
-    for (int y = top + in; y < bottom - 1; ++y)
-        fill.Add(y, left + in, right - 1);
+    const QRect vis = Visible(c);
+    const int x0 = std::clamp(left + in, vis.left() - 1, vis.right() + 1);
+    const int x1 = std::clamp(right - 1, vis.left() - 1, vis.right() + 1);
+    for (int y = std::max(top + in, vis.top()); y < bottom - 1 && y <= vis.bottom(); ++y)
+        fill.Add(y, x0, x1);
     FillWithBrush(c, fill);
     if (pen && right - left >= 2 && bottom - top >= 2)
         Stroke(c, {{left, top}, {right - 1, top}, {right - 1, bottom - 1}, {left, bottom - 1}},
@@ -138,6 +148,7 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
     Canvas c = call.Pixels();
     if (!c)
         return TRUE;
+    Limit(left, top, right, bottom);
     const Pen& pen = *c.st.pen;
     SpanSet outline, fill;
     if (pen.style == PS_NULL) {
@@ -145,15 +156,15 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
             std::swap(left, right);
         if (bottom < top)
             std::swap(top, bottom);
-        FillRows(EllipseBoxRows(left, top, right - 1, bottom - 1), fill);
+        FillRows(EllipseBoxRows(left, top, right - 1, bottom - 1, Visible(c)), fill);
         FillWithBrush(c, fill);
         return TRUE;
     }
-    EllipseOutline(left, top, right, bottom, pen.width, outline);
+    EllipseOutline(left, top, right, bottom, pen.width, Visible(c), outline);
     if (c.st.brush->style != BS_NULL) {
         // Interior: the ellipse's pixels less the outline.
         SpanSet all;
-        FillRows(EllipseBoxRows(left, top, right, bottom), all);
+        FillRows(EllipseBoxRows(left, top, right, bottom, Visible(c)), all);
         std::vector<std::pair<int, std::pair<int, int>>> ol;
         outline.ForEach([&](int y, int x0, int x1) { ol.push_back({y, {x0, x1}}); });
         size_t k = 0;
@@ -182,6 +193,7 @@ BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int ySta
     Canvas c = call.Pixels();
     if (!c)
         return TRUE;
+    Limit(left, top, right, bottom);
     const Pen& pen = *c.st.pen;
     if (pen.style == PS_NULL)
         return TRUE;
@@ -189,7 +201,7 @@ BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int ySta
         std::swap(left, right);
     if (top > bottom)
         std::swap(top, bottom);
-    const double cx = (left + right - 1) / 2.0, cy = (top + bottom - 1) / 2.0;
+    const double cx = (double(left) + right - 1) / 2.0, cy = (double(top) + bottom - 1) / 2.0;
     // Angles as seen on the screen: counterclockwise is positive, y grows downwards.
     auto angle = [&](double x, double y) { return std::atan2(-(y - cy), x - cx); };
     const double s = angle(xStart, yStart), e = angle(xEnd, yEnd);
@@ -197,7 +209,7 @@ BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int ySta
     const double span = ccw ? Norm(e - s) : Norm(s - e);
     const bool full = span < 1e-12;
     SpanSet ring, arc, none;
-    EllipseOutline(left, top, right, bottom, pen.width, ring);
+    EllipseOutline(left, top, right, bottom, pen.width, Visible(c), ring);
     ring.ForEach([&](int y, int x0, int x1) {
         for (int x = x0; x < x1; ++x) {
             const double a = angle(x, y);

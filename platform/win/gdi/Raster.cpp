@@ -1,6 +1,7 @@
 #include "platform/win/gdi/Raster.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace ms::gdi {
@@ -29,9 +30,17 @@ void SpanSet::Apply(Canvas& c, QRgb color, int rop2) {
     });
 }
 
-void PolygonSpans(const std::vector<QPointF>& pts, bool winding, SpanSet& out) {
+int ClampToInt(double v, int lo, int hi) {
+    if (!(v > lo)) // also NaN
+        return lo;
+    if (v > hi)
+        return hi;
+    return static_cast<int>(v);
+}
+
+void PolygonSpans(const std::vector<QPointF>& pts, bool winding, const QRect& vis, SpanSet& out) {
     const size_t n = pts.size();
-    if (n < 3)
+    if (n < 3 || vis.isEmpty())
         return;
     double minY = pts[0].y(), maxY = pts[0].y();
     for (const auto& p : pts) {
@@ -43,7 +52,10 @@ void PolygonSpans(const std::vector<QPointF>& pts, bool winding, SpanSet& out) {
         int dir;
     };
     std::vector<Cross> xs;
-    for (int y = static_cast<int>(std::ceil(minY)); y < maxY; ++y) {
+    // Only the visible rows are scanned, so a far-away corner costs nothing.
+    const int yFirst =
+        std::max(vis.top(), ClampToInt(std::ceil(minY), vis.top(), vis.bottom() + 1));
+    for (int y = yFirst; y < maxY && y <= vis.bottom(); ++y) {
         xs.clear();
         for (size_t i = 0; i < n; ++i) {
             QPointF a = pts[i], b = pts[(i + 1) % n];
@@ -65,42 +77,46 @@ void PolygonSpans(const std::vector<QPointF>& pts, bool winding, SpanSet& out) {
             if (!inside)
                 continue;
             // Pixel centres x with xa <= x < xb.
-            const int x0 = static_cast<int>(std::ceil(xs[i].x - 1e-9));
-            const int x1 = static_cast<int>(std::ceil(xs[i + 1].x - 1e-9));
+            const int lo = vis.left() - 1, hi = vis.right() + 2;
+            const int x0 = ClampToInt(std::ceil(xs[i].x - 1e-9), lo, hi);
+            const int x1 = ClampToInt(std::ceil(xs[i + 1].x - 1e-9), lo, hi);
             out.Add(y, x0, x1);
         }
     }
 }
 
-std::vector<Row> EllipseRows(double cx, double cy, double a, double b) {
+std::vector<Row> EllipseRows(double cx, double cy, double a, double b, const QRect& vis) {
     std::vector<Row> rows;
-    if (a <= 0 || b <= 0)
+    if (!(a > 0) || !(b > 0) || vis.isEmpty())
         return rows;
-    const int y0 = static_cast<int>(std::ceil(cy - b - 1e-9));
-    const int y1 = static_cast<int>(std::floor(cy + b + 1e-9));
+    // One row beyond the visible ones on each side, so outlines know their neighbours.
+    const int top = vis.top() - 1, bottom = vis.bottom() + 1;
+    const int y0 = ClampToInt(std::ceil(cy - b - 1e-9), top, bottom + 1);
+    const int y1 = ClampToInt(std::floor(cy + b + 1e-9), top - 1, bottom);
+    const int lo = vis.left() - 2, hi = vis.right() + 2;
     for (int y = y0; y <= y1; ++y) {
         const double dy = (y - cy) / b;
         const double q = 1.0 - dy * dy;
         if (q < -1e-9)
             continue;
         const double half = a * std::sqrt(std::max(q, 0.0));
-        const int x0 = static_cast<int>(std::ceil(cx - half - 1e-9));
-        const int x1 = static_cast<int>(std::floor(cx + half + 1e-9));
+        const int x0 = ClampToInt(std::ceil(cx - half - 1e-9), lo, hi);
+        const int x1 = ClampToInt(std::floor(cx + half + 1e-9), lo, hi);
         if (x0 <= x1)
             rows.push_back({y, x0, x1});
     }
     return rows;
 }
 
-std::vector<Row> EllipseBoxRows(int l, int t, int r, int b) {
+std::vector<Row> EllipseBoxRows(int l, int t, int r, int b, const QRect& vis) {
     if (l > r)
         std::swap(l, r);
     if (t > b)
         std::swap(t, b);
     // The box excludes its right and bottom edge: pixels l..r-1 and t..b-1. The semi-axes
     // reach the outer edges of those pixels, so the extreme pixels are always inside.
-    const double cx = (l + r - 1) / 2.0, cy = (t + b - 1) / 2.0;
-    return EllipseRows(cx, cy, (r - l) / 2.0, (b - t) / 2.0);
+    const double cx = (double(l) + r - 1) / 2.0, cy = (double(t) + b - 1) / 2.0;
+    return EllipseRows(cx, cy, (double(r) - l) / 2.0, (double(b) - t) / 2.0, vis);
 }
 
 namespace {
@@ -123,21 +139,37 @@ void Boundary(const std::vector<Row>& rows, SpanSet& out) {
     }
 }
 
-template <class F> void LinePixels(int x0, int y0, int x1, int y1, F f) {
-    const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
-    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    int err = dx + dy;
-    while (x0 != x1 || y0 != y1) { // the end pixel is left out
-        f(x0, y0);
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x0 += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y0 += sy;
-        }
+// Calls f(i, x, y) for pixel i of the line from (x0, y0) towards (x1, y1), the end pixel left
+// out: one pixel per step along the major axis, the minor coordinate rounded to the nearest.
+// Only steps whose major coordinate lies in vis (widened by a pixel) are visited.
+template <class F> void LinePixels(int x0, int y0, int x1, int y1, const QRect& vis, F f) {
+    const long long dx = static_cast<long long>(x1) - x0, dy = static_cast<long long>(y1) - y0;
+    const long long adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+    const long long n = std::max(adx, ady);
+    if (n == 0)
+        return;
+    const int sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
+    const bool xMajor = adx >= ady;
+    const long long start = xMajor ? x0 : y0;
+    const int step = xMajor ? sx : sy;
+    const long long a = (xMajor ? vis.left() : vis.top()) - 1LL;
+    const long long b = (xMajor ? vis.right() : vis.bottom()) + 1LL;
+    long long lo = 0, hi = n - 1;
+    if (step > 0) {
+        lo = std::max(lo, a - start);
+        hi = std::min(hi, b - start);
+    } else {
+        lo = std::max(lo, start - b);
+        hi = std::min(hi, start - a);
+    }
+    const long long minorD = xMajor ? ady : adx;
+    for (long long i = lo; i <= hi; ++i) {
+        const long long minor = (2 * i * minorD + n) / (2 * n);
+        const long long x = xMajor ? x0 + i * sx : x0 + minor * sx;
+        const long long y = xMajor ? y0 + minor * sy : y0 + i * sy;
+        if (x < INT_MIN / 2 || x > INT_MAX / 2 || y < INT_MIN / 2 || y > INT_MAX / 2)
+            continue;
+        f(i, static_cast<int>(x), static_cast<int>(y));
     }
 }
 
@@ -158,26 +190,26 @@ const std::vector<int>& Pattern(int style) {
     }
 }
 
-void Disc(double cx, double cy, double radius, SpanSet& out) {
-    for (const Row& r : EllipseRows(cx, cy, radius, radius))
+void Disc(double cx, double cy, double radius, const QRect& vis, SpanSet& out) {
+    for (const Row& r : EllipseRows(cx, cy, radius, radius, vis))
         out.Add(r.y, r.x0, r.x1 + 1);
 }
 
 } // namespace
 
-void EllipseOutline(int l, int t, int r, int b, int width, SpanSet& out) {
+void EllipseOutline(int l, int t, int r, int b, int width, const QRect& vis, SpanSet& out) {
     if (width <= 1) {
-        Boundary(EllipseBoxRows(l, t, r, b), out);
+        Boundary(EllipseBoxRows(l, t, r, b, vis), out);
         return;
     }
     if (l > r)
         std::swap(l, r);
     if (t > b)
         std::swap(t, b);
-    const double cx = (l + r - 1) / 2.0, cy = (t + b - 1) / 2.0;
-    const double a = (r - l) / 2.0, bb = (b - t) / 2.0, h = width / 2.0;
-    const auto outer = EllipseRows(cx, cy, a + h - 0.5, bb + h - 0.5);
-    const auto inner = EllipseRows(cx, cy, a - h - 0.5, bb - h - 0.5);
+    const double cx = (double(l) + r - 1) / 2.0, cy = (double(t) + b - 1) / 2.0;
+    const double a = (double(r) - l) / 2.0, bb = (double(b) - t) / 2.0, h = width / 2.0;
+    const auto outer = EllipseRows(cx, cy, a + h - 0.5, bb + h - 0.5, vis);
+    const auto inner = EllipseRows(cx, cy, a - h - 0.5, bb - h - 0.5, vis);
     size_t j = 0;
     for (const Row& o : outer) {
         while (j < inner.size() && inner[j].y < o.y)
@@ -191,8 +223,8 @@ void EllipseOutline(int l, int t, int r, int b, int width, SpanSet& out) {
     }
 }
 
-void StrokePath(const std::vector<POINT>& pts, bool closed, const Pen& pen, SpanSet& on,
-                SpanSet& gaps) {
+void StrokePath(const std::vector<POINT>& pts, bool closed, const Pen& pen, const QRect& vis,
+                SpanSet& on, SpanSet& gaps) {
     if (pen.style == PS_NULL || pts.empty())
         return;
     std::vector<POINT> path = pts;
@@ -203,19 +235,21 @@ void StrokePath(const std::vector<POINT>& pts, bool closed, const Pen& pen, Span
         int period = 0;
         for (int v : pat)
             period += v;
-        int pos = 0;
+        long long pos = 0; // the style runs on from segment to segment
         for (size_t i = 0; i + 1 < path.size(); ++i) {
-            LinePixels(path[i].x, path[i].y, path[i + 1].x, path[i + 1].y, [&](int x, int y) {
+            const POINT a = path[i], b = path[i + 1];
+            LinePixels(a.x, a.y, b.x, b.y, vis, [&](long long k, int x, int y) {
                 if (period == 0) {
                     on.Pixel(x, y);
                     return;
                 }
-                int k = pos % period, seg = 0;
-                while (k >= pat[static_cast<size_t>(seg)])
-                    k -= pat[static_cast<size_t>(seg++)];
+                int r = static_cast<int>((pos + k) % period), seg = 0;
+                while (r >= pat[static_cast<size_t>(seg)])
+                    r -= pat[static_cast<size_t>(seg++)];
                 ((seg % 2) == 0 ? on : gaps).Pixel(x, y);
-                ++pos;
             });
+            pos += std::max(std::abs(static_cast<long long>(b.x) - a.x),
+                            std::abs(static_cast<long long>(b.y) - a.y));
         }
         return;
     }
@@ -225,7 +259,7 @@ void StrokePath(const std::vector<POINT>& pts, bool closed, const Pen& pen, Span
     const double off = (pen.width % 2 == 0) ? -0.5 : 0.0;
     for (size_t i = 0; i < path.size(); ++i) {
         const double x = path[i].x + off, y = path[i].y + off;
-        Disc(x, y, h, on);
+        Disc(x, y, h, vis, on);
         if (i + 1 == path.size())
             break;
         const double x2 = path[i + 1].x + off, y2 = path[i + 1].y + off;
@@ -235,8 +269,15 @@ void StrokePath(const std::vector<POINT>& pts, bool closed, const Pen& pen, Span
         const double nx = -dy / len * h, ny = dx / len * h;
         PolygonSpans({QPointF(x + nx, y + ny), QPointF(x2 + nx, y2 + ny), QPointF(x2 - nx, y2 - ny),
                       QPointF(x - nx, y - ny)},
-                     true, on);
+                     true, vis, on);
     }
+}
+
+QRect Visible(const Canvas& c) {
+    QRect r;
+    for (const QRect& rc : c.clip)
+        r = r.united(rc);
+    return r;
 }
 
 void DrawStroke(Canvas& c, SpanSet& on, SpanSet& gaps, const Pen& pen) {

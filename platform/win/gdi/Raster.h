@@ -34,21 +34,27 @@ private:
     std::vector<Span> spans_;
 };
 
+// Every rasteriser takes the visible area (vis): work outside it is skipped, so shapes with
+// far-away or huge coordinates cost no more than the pixels they can touch; coordinates are
+// clamped just outside vis before they are narrowed to int.
+int ClampToInt(double v, int lo, int hi);
 // Pixel centres (integer coordinates) inside the polygon; left and top edges included.
-void PolygonSpans(const std::vector<QPointF>& pts, bool winding, SpanSet& out);
+void PolygonSpans(const std::vector<QPointF>& pts, bool winding, const QRect& vis, SpanSet& out);
 // Interior of the ellipse in the pixel box [l, r) x [t, b), one interval per row.
 struct Row {
     int y, x0, x1; // inclusive
 };
-std::vector<Row> EllipseRows(double cx, double cy, double a, double b);
-std::vector<Row> EllipseBoxRows(int l, int t, int r, int b);
+std::vector<Row> EllipseRows(double cx, double cy, double a, double b, const QRect& vis);
+std::vector<Row> EllipseBoxRows(int l, int t, int r, int b, const QRect& vis);
 // Pixels of the ellipse's boundary (thin for width 1, a ring for wider pens).
-void EllipseOutline(int l, int t, int r, int b, int width, SpanSet& out);
+void EllipseOutline(int l, int t, int r, int b, int width, const QRect& vis, SpanSet& out);
 // Strokes a path with a pen: cosmetic (1 pixel, styled, end pixels left out) or wide (solid,
 // round joins and caps). Off pixels of styled pens go to gaps (drawn in the background colour
 // when the DC is OPAQUE).
-void StrokePath(const std::vector<POINT>& pts, bool closed, const Pen& pen, SpanSet& on,
-                SpanSet& gaps);
+void StrokePath(const std::vector<POINT>& pts, bool closed, const Pen& pen, const QRect& vis,
+                SpanSet& on, SpanSet& gaps);
+// The area a canvas can change: the bounding box of its clip.
+QRect Visible(const Canvas& c);
 // Draws pen output (and gap pixels) onto the canvas with the DC's ROP2.
 void DrawStroke(Canvas& c, SpanSet& on, SpanSet& gaps, const Pen& pen);
 

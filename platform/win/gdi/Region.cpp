@@ -41,7 +41,8 @@ HRGN CreatePolygonRgn(const POINT* pts, int count, int fillMode) {
     for (int i = 0; i < count; ++i)
         poly.emplace_back(pts[i].x, pts[i].y);
     SpanSet spans;
-    PolygonSpans(poly, fillMode == WINDING, spans);
+    // Regions live in 16-bit device coordinates, as GDI's do.
+    PolygonSpans(poly, fillMode == WINDING, QRect(-32768, -32768, 65536, 65536), spans);
     std::vector<QRect> rects;
     spans.ForEach([&](int y, int x0, int x1) { rects.emplace_back(x0, y, x1 - x0, 1); });
     QRegion r;

@@ -1,5 +1,6 @@
 #include "GdiTestEnv.h"
 
+#include <climits>
 #include <gtest/gtest.h>
 
 using namespace gdi_test;
@@ -212,6 +213,38 @@ TEST(GdiDraw, FocusRectAndInvertRectUndoThemselves) {
     EXPECT_EQ(dc.Image(), before);
     InvertRect(dc, &r);
     EXPECT_EQ(dc.Count(kBlack), 13 * 9);
+}
+
+// Shapes with coordinates far outside the picture (a stray point, an overflowing scale) cost
+// only the pixels they can touch and draw what lies inside.
+TEST(GdiDraw, FarAwayCoordinatesAreClippedNotWalked) {
+    MemDC dc(20, 20);
+    const int big = 2000000000;
+    MoveToEx(dc, -big, 5, nullptr);
+    LineTo(dc, big, 5);
+    EXPECT_EQ(dc.Count(kBlack), 20);
+    MoveToEx(dc, -1000, -1000, nullptr);
+    LineTo(dc, 1000, 1000);
+    EXPECT_EQ(dc.At(12, 12), kBlack);
+    HPEN wide = CreatePen(PS_DASH, 5, RGB(255, 0, 0));
+    HGDIOBJ old = SelectObject(dc, wide);
+    const POINT far[] = {{-big, -big}, {big, 10}, {INT_MIN, INT_MAX}};
+    Polyline(dc, far, 3);
+    Polygon(dc, far, 3);
+    Rectangle(dc, INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+    Ellipse(dc, -big, -big, big, big);
+    Arc(dc, -big, -big, big, big, big, 0, 0, -big);
+    SelectObject(dc, old);
+    DeleteObject(wide);
+    const BYTE pixel[4] = {0, 255, 0, 0};
+    BITMAPINFO bmi{};
+    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), 1, 1, 1, 24, BI_RGB, 4, 0, 0, 0, 0};
+    EXPECT_EQ(StretchDIBits(dc, INT_MIN, 0, INT_MAX, 20, 0, 0, 1, 1, pixel, &bmi, DIB_RGB_COLORS,
+                            SRCCOPY),
+              1);
+    StretchBlt(dc, 0, 0, 20, 20, dc, INT_MIN, 0, INT_MIN, 1, SRCCOPY);
+    PatBlt(dc, INT_MIN, INT_MIN, INT_MAX, INT_MAX, PATCOPY);
+    SUCCEED();
 }
 
 COLORREF TestSysColor(int index) {
