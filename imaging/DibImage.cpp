@@ -26,6 +26,11 @@ CDibImage::CDibImage(const CDibImage& src, bool copyPixels, bool copySelection, 
 
 CDibImage::~CDibImage() {
     Destroy();
+#ifdef DIBIMAGE_DETECTION
+    // The detection methods' work buffers come from malloc, like every image buffer.
+    std::free(m_grayImage);
+    std::free(m_grayPalette);
+#endif
 }
 
 CDibImage& CDibImage::operator=(const CDibImage& src) {

@@ -313,7 +313,8 @@ protected:
     CDibImage** m_layers; // m_info.layerCount entries, or NULL
 
 #ifdef DIBIMAGE_DETECTION
-    // Work state of the edge, line and circle detection methods.
+    // Work state of the edge, line and circle detection methods; the two buffers are
+    // allocated with malloc and freed by the destructor.
     BYTE* m_grayImage;      // 8-bit gray work image, DWORD-aligned rows
     RGBQUAD* m_grayPalette; // 256 gray entries
     int m_grayBpp;
