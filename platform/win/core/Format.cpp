@@ -36,11 +36,14 @@ void Pad(std::u16string& out, std::u16string_view body, const Spec& sp) {
 // Numbers: the C library formats the ASCII text, in the "C" locale.
 template <typename T>
 void Number(std::u16string& out, const Spec& sp, const char* len, char conv, T v) {
-    std::string f = "%" + sp.flags;
+    std::string f(1, '%');
+    f += sp.flags;
     if (sp.width >= 0)
         f += std::to_string(sp.width);
-    if (sp.precision >= 0)
-        f += "." + std::to_string(sp.precision);
+    if (sp.precision >= 0) {
+        f += '.';
+        f += std::to_string(sp.precision);
+    }
     f += len;
     f += conv;
     char small[128];
