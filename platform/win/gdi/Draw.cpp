@@ -235,7 +235,7 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
 }
 
 COLORREF GetPixel(HDC hdc, int x, int y) {
-    Call call(hdc, "GetPixel", {x, y});
+    Call call(hdc, nullptr, {}); // a query: not recorded
     if (!call)
         return CLR_INVALID;
     Canvas c = call.Pixels();

@@ -376,7 +376,8 @@ Call::Call(HDC hdc, const char* name, std::initializer_list<long> args, HDC src,
         srcDc = keepSrc_.get();
         srcOk = true;
     }
-    Record(dc, name, args, text);
+    if (name)
+        Record(dc, name, args, text);
 }
 
 Call::~Call() {

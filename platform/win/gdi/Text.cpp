@@ -483,7 +483,6 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
             y = rect->bottom - lh;
     }
     if (c) {
-        const QRect box(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1));
         int ly = y;
         for (const Line& l : lines) {
             const int w = width(l.text);
@@ -492,7 +491,9 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
                 x = rect->left + (boxW - w) / 2;
             else if (format & DT_RIGHT)
                 x = rect->right - w;
-            DrawRun(c, x, ly, l.text, TA_LEFT | TA_TOP, (format & DT_NOCLIP) ? nullptr : &box,
+            // Text wider than its box spills over the sides (circle and square labels rely on
+            // it); only the DC's clip region limits it.
+            DrawRun(c, x, ly, l.text, TA_LEFT | TA_TOP, nullptr,
                     (format & DT_HIDEPREFIX) ? -1 : l.underline);
             ly += lh;
         }

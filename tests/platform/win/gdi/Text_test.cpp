@@ -126,6 +126,16 @@ TEST(GdiText, DrawTextMeasuresAlignsAndStripsPrefixes) {
     dc.Count(kBlack, &box);
     EXPECT_NEAR(box.center().x(), 100, 3);
     EXPECT_NEAR(box.center().y(), 30, 4);
+    // A label wider than its 20-pixel box is centred on it and spills over both sides.
+    MemDC label(200, 40);
+    SelectObject(label, f);
+    RECT small{90, 10, 110, 30};
+    DrawText(label, u"Label 123456", -1, &small, DT_CENTER);
+    label.Count(kBlack, &box);
+    EXPECT_LT(box.left(), 90);
+    EXPECT_GT(box.right(), 110);
+    EXPECT_NEAR(box.center().x(), 100, 3);
+    SelectObject(label, GetStockObject(SYSTEM_FONT));
     SelectObject(dc, GetStockObject(SYSTEM_FONT));
     DeleteObject(f);
 }
