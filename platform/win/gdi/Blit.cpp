@@ -553,11 +553,12 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc,
     const Mapping m =
         Map(xDest, yDest, wDest, hDest, sx0, sy0, sw, sh, mirror, flip, c.img->rect());
     const auto* base = static_cast<const BYTE*>(bits);
-    if (rop == SRCCOPY && !c.mono && d.bpp == 24) {
+    if (rop == SRCCOPY && !c.mono && (d.bpp == 24 || d.bpp == 32)) {
         // The live view's path: one lookup table per frame, three byte loads per pixel.
+        const int bytes = d.bpp / 8;
         std::vector<int> offs(m.xs.size());
         for (size_t i = 0; i < m.xs.size(); ++i)
-            offs[i] = m.xs[i] * 3;
+            offs[i] = m.xs[i] * bytes;
         const QRect dest(m.dx0, m.dy0, m.dw, m.dh);
         for (const QRect& clip : c.clip) {
             const QRect r = clip.intersected(dest);
@@ -572,7 +573,7 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc,
                 --x1;
             if (x0 > x1)
                 continue;
-            const int* off = offs.data() - m.dx0;
+            const int* off = offs.data();
             for (int y = r.top(); y <= r.bottom(); ++y) {
                 const int sy = m.ys[static_cast<size_t>(y - m.dy0)];
                 if (sy < 0 || sy >= d.height)
@@ -580,7 +581,7 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc,
                 const BYTE* src = RowOf(base, d, sy);
                 auto* row = reinterpret_cast<QRgb*>(c.img->scanLine(y));
                 for (int x = x0; x <= x1; ++x) {
-                    const BYTE* p = src + off[x];
+                    const BYTE* p = src + off[x - m.dx0];
                     row[x] = 0xFF000000u | (static_cast<QRgb>(p[2]) << 16) |
                              (static_cast<QRgb>(p[1]) << 8) | p[0];
                 }

@@ -142,7 +142,11 @@ int RegionType(const QRegion& r) {
     return RegionComplexity(r);
 }
 
+QSize ScreenSize();
+
 QRect DeviceRect(const Dc& dc) {
+    if (dc.screen)
+        return QRect(QPoint(0, 0), ScreenSize());
     if (dc.surface)
         return dc.surface->Image().rect();
     if (dc.memory && dc.st.bitmap)
@@ -209,6 +213,12 @@ std::atomic<COLORREF (*)(int)> sysColorFn{&DefaultSysColor};
 
 int screenW = 1280, screenH = 1024;
 bool screenPinned = false;
+
+QSize ScreenSize() {
+    if (!screenPinned && QGuiApplication::instance() && QGuiApplication::primaryScreen())
+        return QGuiApplication::primaryScreen()->size();
+    return QSize(screenW, screenH);
+}
 
 } // namespace
 
@@ -781,15 +791,9 @@ int GetDeviceCaps(HDC hdc, int index) {
     return WithDc(hdc, 0, [&](Dc&) {
         switch (index) {
         case HORZRES:
-        case VERTRES: {
-            int w = screenW, h = screenH;
-            if (!screenPinned && QGuiApplication::instance() && QGuiApplication::primaryScreen()) {
-                const QSize s = QGuiApplication::primaryScreen()->size();
-                w = s.width();
-                h = s.height();
-            }
-            return index == HORZRES ? w : h;
-        }
+            return ScreenSize().width();
+        case VERTRES:
+            return ScreenSize().height();
         case BITSPIXEL:
             return 32;
         case PLANES:

@@ -57,6 +57,14 @@ TEST(GdiBlit, StretchDIBitsMirrorsOnNegativeWidthAndShrinksByNearestPixel) {
     EXPECT_EQ(dc.At(0, 0), kWhite); // top row mirrored: white, blue
     EXPECT_EQ(dc.At(1, 0), RGB(0, 0, 255));
     EXPECT_EQ(dc.At(0, 1), RGB(0, 255, 0));
+    // 32-bit top-down (the video player's frames): the first stored row is the top.
+    const BYTE rows32[] = {0, 0, 255, 0, 255, 0, 0, 0, 0, 255, 0, 0, 0, 0, 0, 0};
+    BITMAPINFO bmi32 = Header24(2, -2);
+    bmi32.bmiHeader.biBitCount = 32;
+    StretchDIBits(dc, 0, 2, 2, 2, 0, 0, 2, 2, rows32, &bmi32, DIB_RGB_COLORS, SRCCOPY);
+    EXPECT_EQ(dc.At(0, 2), RGB(255, 0, 0));
+    EXPECT_EQ(dc.At(1, 2), RGB(0, 0, 255));
+    EXPECT_EQ(dc.At(0, 3), RGB(0, 255, 0));
     // 1600 x 1200 into 640 x 480 (the live view): every destination pixel comes from one
     // source pixel, and the frame's bottom stored row lands at the bottom.
     const int W = 1600, H = 1200;
