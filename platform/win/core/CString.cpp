@@ -251,20 +251,6 @@ void CString::FormatV(const WCHAR* fmt, va_list args) {
     s_ = ms::FormatV(fmt, args);
 }
 
-void CString::Format(const WCHAR* fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    s_ = ms::FormatV(fmt, ap);
-    va_end(ap);
-}
-
-void CString::AppendFormat(const WCHAR* fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    s_ += ms::FormatV(fmt, ap);
-    va_end(ap);
-}
-
 std::ostream& operator<<(std::ostream& os, const CString& s) {
     return os << s.ToUtf8();
 }

@@ -1,8 +1,8 @@
 // CString: the framework's string class over std::u16string (UTF-16, as on Windows).
 // Keeps: indexes and lengths in UTF-16 units, Find/Mid/Left/Right clamping out-of-range
 // arguments, GetBuffer/ReleaseBuffer for C-style fills, Format through the one formatter
-// ("C" numerics). Differs: a CString cannot be passed straight through "..." (the compiler
-// refuses it); pass str.GetString() or (LPCWSTR)str to Format and swprintf.
+// ("C" numerics); a CString argument of Format and swprintf is formatted as its text by %s.
+// Differs: GetAt, SetAt and [] outside the text throw std::out_of_range (Windows asserts).
 #pragma once
 
 #include "platform/win/WinTypes.h"
@@ -100,9 +100,13 @@ public:
     int Insert(int index, const WCHAR* s);
     int Delete(int index, int count = 1);
 
-    void Format(const WCHAR* fmt, ...);
+    template <typename... Args> void Format(const WCHAR* fmt, const Args&... args) {
+        s_ = ms::Format(fmt, args...);
+    }
     void FormatV(const WCHAR* fmt, va_list args);
-    void AppendFormat(const WCHAR* fmt, ...);
+    template <typename... Args> void AppendFormat(const WCHAR* fmt, const Args&... args) {
+        s_ += ms::Format(fmt, args...);
+    }
 
     // Loads string resource id through the hook the resource loader installs; FALSE (and the
     // string unchanged) when there is no such string.

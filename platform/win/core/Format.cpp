@@ -287,7 +287,7 @@ std::u16string FormatV(const WCHAR* fmt, va_list args) {
     return out;
 }
 
-std::u16string Format(const WCHAR* fmt, ...) {
+std::u16string detail::FormatC(const WCHAR* fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
     std::u16string s = FormatV(fmt, ap);
@@ -309,15 +309,7 @@ int vswprintf(WCHAR* buf, size_t count, const WCHAR* fmt, va_list args) {
     return _vsnwprintf(buf, count, fmt, args);
 }
 
-int swprintf(WCHAR* buf, size_t count, const WCHAR* fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    int n = _vsnwprintf(buf, count, fmt, ap);
-    va_end(ap);
-    return n;
-}
-
-int _snwprintf(WCHAR* buf, size_t count, const WCHAR* fmt, ...) {
+int ms::detail::SnwprintfC(WCHAR* buf, size_t count, const WCHAR* fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
     int n = _vsnwprintf(buf, count, fmt, ap);
@@ -330,7 +322,7 @@ int wvsprintf(WCHAR* buf, const WCHAR* fmt, va_list args) {
     return static_cast<int>(ms::CopyBounded(buf, 1024, s));
 }
 
-int wsprintf(WCHAR* buf, const WCHAR* fmt, ...) {
+int ms::detail::WsprintfC(WCHAR* buf, const WCHAR* fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
     int n = wvsprintf(buf, fmt, ap);

@@ -79,6 +79,11 @@ TEST(Format, PrecisionReadsNoFurtherThanItAllows) {
 }
 
 TEST(Format, CStringFormatAndAppend) {
+    const CString unit(u"mm");
+    const std::u16string name = u"Line";
+    WCHAR label[32];
+    EXPECT_EQ(swprintf(label, 32, u"%s %.1f%s", name, 2.4, unit), 10); // text objects as %s
+    EXPECT_EQ(std::u16string(label), u"Line 2.4mm");
     CString s;
     s.Format(u"%d/%s", 3, u"4");
     s.AppendFormat(u"=%.2f", 0.75);
