@@ -3,7 +3,9 @@
 // per frame on one core.
 #include "platform/win/gdi/Gdi.h"
 
+#include <QGuiApplication>
 #include <benchmark/benchmark.h>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -65,3 +67,43 @@ void StretchAndDrawShapes(benchmark::State& state) {
 
 BENCHMARK(StretchFrame)->Args({1600, 1200})->Args({640, 480})->Unit(benchmark::kMillisecond);
 BENCHMARK(StretchAndDrawShapes)->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// Labels as the live view draws them: a font made, selected, used and deleted per label.
+void LabelsWithFreshFonts(benchmark::State& state) {
+    if (!QGuiApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "bench";
+        static char* argv[] = {name, nullptr};
+        static QGuiApplication* app = new QGuiApplication(argc, argv);
+        (void)app;
+    }
+    HDC mem = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateCompatibleBitmap(mem, 640, 480);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    SetBkMode(mem, TRANSPARENT);
+    LOGFONTW lf{};
+    lf.lfHeight = 14;
+    lf.lfWeight = FW_NORMAL;
+    const char16_t face[] = u"Arial";
+    std::copy(std::begin(face), std::end(face), lf.lfFaceName);
+    for (auto _ : state) {
+        for (int i = 0; i < 10; ++i) {
+            HFONT f = CreateFontIndirect(&lf);
+            HGDIOBJ of = SelectObject(mem, f);
+            TextOut(mem, 20, 20 + i * 40, u"L:5.930mm", 9);
+            SelectObject(mem, of);
+            DeleteObject(f);
+        }
+    }
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+}
+
+} // namespace
+
+BENCHMARK(LabelsWithFreshFonts)->Unit(benchmark::kMillisecond);
