@@ -486,7 +486,10 @@ int GetDIBits(HDC hdc, HBITMAP bmp, UINT start, UINT lines, LPVOID bits, LPBITMA
     Nearest nearest{d.palette};
     int copied = 0;
     const int cols = std::min(d.width, w);
-    for (UINT k = start; k < start + lines && static_cast<int>(k) < d.height; ++k) {
+    const bool keepAlpha = d.bpp == 32 && b->dib && b->hdr.biBitCount == 32;
+    const DibLayout from = b->dib ? LayoutOf(*b) : DibLayout{};
+    const unsigned long long end = static_cast<unsigned long long>(start) + lines;
+    for (UINT k = start; k < end && static_cast<int>(k) < d.height; ++k) {
         // Scan line k counts from the bottom for a bottom-up DIB; lines start at 'bits'.
         const int y = d.bottomUp ? ht - 1 - static_cast<int>(k) : static_cast<int>(k);
         BYTE* row = static_cast<BYTE*>(bits) +
@@ -496,6 +499,12 @@ int GetDIBits(HDC hdc, HBITMAP bmp, UINT start, UINT lines, LPVOID bits, LPBITMA
         const auto* src = reinterpret_cast<const QRgb*>(b->img.constScanLine(y));
         for (int x = 0; x < cols; ++x)
             Store(row, x, src[x], d, &nearest);
+        if (keepAlpha) {
+            // An icon's colour bitmap carries its alpha in the fourth byte.
+            const BYTE* raw = RowOf(b->bits.get(), from, y);
+            for (int x = 0; x < cols; ++x)
+                row[4 * x + 3] = raw[4 * x + 3];
+        }
         ++copied;
     }
     return copied;
@@ -513,7 +522,8 @@ int SetDIBits(HDC, HBITMAP bmp, UINT start, UINT lines, const void* bits, const 
     const int w = b->img.width(), ht = b->img.height();
     const int cols = std::min(d.width, w);
     int copied = 0;
-    for (UINT k = start; k < start + lines && static_cast<int>(k) < d.height; ++k) {
+    const unsigned long long end = static_cast<unsigned long long>(start) + lines;
+    for (UINT k = start; k < end && static_cast<int>(k) < d.height; ++k) {
         const int y = d.bottomUp ? ht - 1 - static_cast<int>(k) : static_cast<int>(k);
         if (y < 0 || y >= ht)
             continue;

@@ -207,6 +207,11 @@ private:
     Canvas src_;
 };
 
+// After Qt painted into a monochrome bitmap: what is still the background colour (white when
+// the background is white) stays white, everything else turns black, as GDI converts colour
+// to monochrome.
+void ToMonochrome(QImage& img, COLORREF bk);
+
 // Builds the canvas of a DC state (clip rects from the DC's clip and the image size).
 Canvas MakeCanvas(QImage* img, const DcState& st, bool mono);
 

@@ -72,14 +72,8 @@ BOOL DrawIconEx(HDC hdc, int x, int y, HICON icon, int cx, int cy, UINT, HBRUSH,
         p.drawImage(target, i->argb);
     }
     p.end();
-    if (c.mono) {
-        QImage& img = *c.img;
-        for (int yy = 0; yy < img.height(); ++yy) {
-            auto* row = reinterpret_cast<QRgb*>(img.scanLine(yy));
-            for (int xx = 0; xx < img.width(); ++xx)
-                row[xx] = qGray(row[xx]) >= 128 ? 0xFFFFFFFFu : 0xFF000000u;
-        }
-    }
+    if (c.mono)
+        ToMonochrome(*c.img, c.st.bk);
     return TRUE;
 }
 

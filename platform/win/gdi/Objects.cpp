@@ -335,6 +335,20 @@ void Canvas::Span(int y, int x0, int x1, QRgb color, int rop2) {
     }
 }
 
+void ToMonochrome(QImage& img, COLORREF bk) {
+    // The bitmap holds only black and white; the background colour's monochrome form is the
+    // pixel value that stands for it.
+    const QRgb white = 0xFFFFFFFFu;
+    const bool bkIsLight = (GetRValue(bk) * 30 + GetGValue(bk) * 59 + GetBValue(bk) * 11) >= 12800;
+    const QRgb bkPixel = bkIsLight ? white : 0xFF000000u;
+    for (int y = 0; y < img.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            row[x] =
+                (row[x] | 0xFF000000u) == bkPixel ? bkPixel : (bkIsLight ? 0xFF000000u : white);
+    }
+}
+
 Canvas MakeCanvas(QImage* img, const DcState& st, bool mono) {
     Canvas c;
     c.img = img;

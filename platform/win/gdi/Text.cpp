@@ -48,14 +48,6 @@ std::shared_ptr<Font> FontOfDc(HDC hdc) {
     return dc ? dc->st.font : nullptr;
 }
 
-void Quantize(QImage& img) {
-    for (int y = 0; y < img.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < img.width(); ++x)
-            row[x] = qGray(row[x]) >= 128 ? 0xFFFFFFFFu : 0xFF000000u;
-    }
-}
-
 void SetupPainter(QPainter& p, const Canvas& c) {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setRenderHint(QPainter::TextAntialiasing, false);
@@ -108,7 +100,7 @@ int DrawRun(Canvas& c, int x, int y, const QString& s, UINT align, const QRect* 
     }
     p.end();
     if (c.mono)
-        Quantize(*c.img);
+        ToMonochrome(*c.img, c.st.bk);
     return w;
 }
 
