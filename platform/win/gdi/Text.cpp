@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 using namespace ms::gdi;
 
@@ -423,9 +424,11 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
         all.replace(u'\t', QStringLiteral("        "));
     const bool prefix = !(format & DT_NOPREFIX);
     const bool fonts = HasFonts();
-    QFontMetrics fm(fonts ? m.font : QFont());
+    std::optional<QFontMetrics> fm; // needs the font database
+    if (fonts)
+        fm.emplace(m.font);
     auto width = [&](const QString& t) {
-        return fonts ? fm.horizontalAdvance(t) : static_cast<int>(t.size()) * m.avgWidth;
+        return fm ? fm->horizontalAdvance(t) : static_cast<int>(t.size()) * m.avgWidth;
     };
     const int boxW = rect->right - rect->left;
     std::vector<Line> lines;
@@ -440,7 +443,7 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
             const Line l = StripPrefix(raw, prefix);
             if ((format & DT_WORDBREAK) && fonts) {
                 int consumed = 0;
-                for (const QString& part : WrapWords(l.text, fm, boxW)) {
+                for (const QString& part : WrapWords(l.text, *fm, boxW)) {
                     Line w;
                     w.text = part;
                     if (l.underline >= consumed && l.underline < consumed + part.size())
@@ -455,7 +458,7 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
     }
     if ((format & DT_END_ELLIPSIS) && (format & DT_SINGLELINE) && fonts &&
         width(lines[0].text) > boxW) {
-        lines[0].text = fm.elidedText(lines[0].text, Qt::ElideRight, boxW);
+        lines[0].text = fm->elidedText(lines[0].text, Qt::ElideRight, boxW);
         lines[0].underline = -1;
     }
     int maxW = 0;
