@@ -32,6 +32,17 @@ TEST(GdiText, FaceTableMapsWindowsFaces) {
     HFONT f = ArialFont(-14);
     EXPECT_EQ(QFontInfo(ms::QFontOfHandle(f)).family(), "Liberation Sans");
     DeleteObject(f);
+    // A LOGFONT read from a file may fill its face name to the end: the font keeps a
+    // terminated name.
+    LOGFONTW full{};
+    full.lfHeight = -12;
+    std::fill(std::begin(full.lfFaceName), std::end(full.lfFaceName), u'A');
+    f = CreateFontIndirect(&full);
+    LOGFONTW back{};
+    GetObject(f, sizeof back, &back);
+    EXPECT_EQ(back.lfFaceName[LF_FACESIZE - 1], 0);
+    EXPECT_EQ(back.lfFaceName[LF_FACESIZE - 2], u'A');
+    DeleteObject(f);
 }
 
 struct HeightCase {
