@@ -110,5 +110,6 @@ BOOL EqualRgn(HRGN a, HRGN b) {
     std::lock_guard lock(TableMutex());
     auto ra = LookupAs<Region>(a, Kind::Region);
     auto rb = LookupAs<Region>(b, Kind::Region);
-    return ra && rb && ra->rgn == rb->rgn ? TRUE : FALSE;
+    // Compared by area: one shape may be held as different rectangle lists.
+    return ra && rb && ra->rgn.xored(rb->rgn).isEmpty() ? TRUE : FALSE;
 }

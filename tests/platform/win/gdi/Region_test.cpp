@@ -28,6 +28,9 @@ TEST(GdiRegion, SquarePolygonHoldsExactlyItsArea) {
     EXPECT_EQ(PixelsIn(rgn), 100);
     EXPECT_TRUE(PtInRegion(rgn, 0, 0));
     EXPECT_FALSE(PtInRegion(rgn, 10, 5));
+    HRGN rect = CreateRectRgn(0, 0, 10, 10);
+    EXPECT_TRUE(EqualRgn(rgn, rect));
+    DeleteObject(rect);
     DeleteObject(rgn);
     // Offset and reversed order change nothing but the place.
     const POINT moved[] = {{15, 25}, {15, 35}, {25, 35}, {25, 25}};
