@@ -349,24 +349,34 @@ void SetAside(const std::string& path, int line) {
     localtime_r(&now, &tm);
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
     std::string backup = path + ".damaged-" + stamp;
+    struct stat st;
+    for (int n = 2; ::stat(backup.c_str(), &st) == 0 && n < 100; ++n)
+        backup = path + ".damaged-" + stamp + "-" + std::to_string(n);
     bool kept = ::rename(path.c_str(), backup.c_str()) == 0;
-    std::fprintf(stderr, "registry: %s is damaged (line %d); %s%s; starting with defaults\n",
-                 path.c_str(), line, kept ? "kept as " : "could not be moved aside",
-                 kept ? backup.c_str() : "");
+    static bool reported = false; // one line per process, even if the file cannot be moved
+    if (!reported)
+        std::fprintf(stderr, "registry: %s is damaged (line %d); %s%s; starting with defaults\n",
+                     path.c_str(), line, kept ? "kept as " : "could not be moved aside",
+                     kept ? backup.c_str() : "");
+    reported = true;
 }
 
-// Reads the store. A damaged file is moved aside (reported once) and reads as empty.
-Store Read(const std::string& path) {
+// Reads the store. A damaged (or absurdly large) file is moved aside and reads as empty; a
+// file that exists but cannot be read now gives nothing, so that no write replaces it.
+std::optional<Store> Read(const std::string& path) {
     auto bytes = ms::ReadFileBytes(ms::FromUtf8(path), 16u << 20);
     if (!bytes) {
         struct stat st;
-        if (::stat(path.c_str(), &st) == 0) // present but unreadable or too large
-            SetAside(path, 0);
+        if (::stat(path.c_str(), &st) != 0)
+            return Store{}; // no file yet
+        if (GetLastError() != ERROR_INVALID_DATA)
+            return std::nullopt;
+        SetAside(path, 0);
         return Store{};
     }
     int line = 0;
     if (auto store = Parse(*bytes, line))
-        return std::move(*store);
+        return store;
     SetAside(path, line);
     return Store{};
 }
@@ -413,7 +423,7 @@ Store ReadForQuery() {
     if (!bytes && ::stat(path.c_str(), &st) != 0)
         return Store{}; // no file yet
     FileLock lock(path);
-    return Read(path);
+    return Read(path).value_or(Store{});
 }
 
 // Applies one change under the lock to a freshly read store; writes only when `change` says
@@ -425,7 +435,10 @@ template <typename Change> LSTATUS Modify(Change change) {
     FileLock lock(path);
     if (!lock.Held())
         return ERROR_ACCESS_DENIED;
-    Store store = Read(path);
+    std::optional<Store> read = Read(path);
+    if (!read)
+        return ERROR_ACCESS_DENIED; // never replace settings that could not be read
+    Store& store = *read;
     bool changed = false;
     LSTATUS r = change(store, changed);
     if (r != ERROR_SUCCESS || !changed)
