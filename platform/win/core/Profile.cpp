@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -24,6 +25,7 @@ struct Text {
     UINT codePage = 0;
     std::vector<std::u16string> lines;
     bool exists = false;
+    bool unreadable = false; // present but not readable now: must not be replaced
 };
 
 UINT CodePageOf(const std::u16string& file) {
@@ -87,6 +89,8 @@ Text Load(LPCWSTR file) {
     auto bytes = ms::ReadFileBytes(name);
     t.codePage = CodePageOf(name);
     if (!bytes) {
+        struct stat st;
+        t.unreadable = ::stat(ms::NativePath(name).c_str(), &st) == 0;
         if (t.codePage && t.codePage != 65001)
             t.encoding = Encoding::CodePage;
         return t;
@@ -346,6 +350,10 @@ BOOL WritePrivateProfileString(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCW
     }
     std::lock_guard lock(g_mutex);
     Text t = Load(file);
+    if (t.unreadable) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     auto range = FindSection(t, section);
     if (!key) {
         if (!range)
