@@ -24,7 +24,6 @@ struct Text {
     Encoding encoding = Encoding::Utf8;
     UINT codePage = 0;
     std::vector<std::u16string> lines;
-    bool exists = false;
     bool unreadable = false; // present but not readable now: must not be replaced
 };
 
@@ -95,7 +94,6 @@ Text Load(LPCWSTR file) {
             t.encoding = Encoding::CodePage;
         return t;
     }
-    t.exists = true;
     std::string_view b(*bytes);
     std::u16string all;
     if (b.substr(0, 3) == "\xEF\xBB\xBF") {
