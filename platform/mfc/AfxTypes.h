@@ -1,0 +1,130 @@
+// The framework's geometry helpers over POINT, SIZE and RECT. Rectangles keep Windows'
+// convention: right and bottom lie outside.
+#pragma once
+
+#include "platform/win/WinTypes.h"
+
+#include <algorithm>
+
+class CSize : public SIZE {
+public:
+    CSize() : SIZE{0, 0} {}
+    CSize(int cx_, int cy_) : SIZE{cx_, cy_} {}
+    CSize(SIZE s) : SIZE(s) {}
+    bool operator==(const SIZE& o) const { return cx == o.cx && cy == o.cy; }
+    bool operator!=(const SIZE& o) const { return !(*this == o); }
+};
+
+class CPoint : public POINT {
+public:
+    CPoint() : POINT{0, 0} {}
+    CPoint(int x_, int y_) : POINT{x_, y_} {}
+    CPoint(POINT p) : POINT(p) {}
+    // From a mouse message's lParam (signed client coordinates).
+    explicit CPoint(LPARAM lp) : POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)} {}
+    void Offset(int dx, int dy) {
+        x += dx;
+        y += dy;
+    }
+    bool operator==(const POINT& o) const { return x == o.x && y == o.y; }
+    bool operator!=(const POINT& o) const { return !(*this == o); }
+    CPoint operator+(const POINT& o) const { return CPoint(x + o.x, y + o.y); }
+    CPoint operator-(const POINT& o) const { return CPoint(x - o.x, y - o.y); }
+    CPoint operator+(const SIZE& s) const { return CPoint(x + s.cx, y + s.cy); }
+    CPoint operator-(const SIZE& s) const { return CPoint(x - s.cx, y - s.cy); }
+    CPoint operator-() const { return CPoint(-x, -y); }
+    CPoint& operator+=(const POINT& o) {
+        x += o.x;
+        y += o.y;
+        return *this;
+    }
+    CPoint& operator-=(const POINT& o) {
+        x -= o.x;
+        y -= o.y;
+        return *this;
+    }
+};
+
+class CRect : public RECT {
+public:
+    CRect() : RECT{0, 0, 0, 0} {}
+    CRect(int l, int t, int r, int b) : RECT{l, t, r, b} {}
+    CRect(const RECT& r) : RECT(r) {}
+    CRect(POINT topLeft, SIZE size) : RECT{topLeft.x, topLeft.y, topLeft.x + size.cx, topLeft.y + size.cy} {}
+    CRect(POINT topLeft, POINT bottomRight) : RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y} {}
+
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    CSize Size() const { return CSize(Width(), Height()); }
+    CPoint& TopLeft() { return *reinterpret_cast<CPoint*>(&left); }
+    CPoint& BottomRight() { return *reinterpret_cast<CPoint*>(&right); }
+    CPoint TopLeft() const { return CPoint(left, top); }
+    CPoint BottomRight() const { return CPoint(right, bottom); }
+    CPoint CenterPoint() const { return CPoint((left + right) / 2, (top + bottom) / 2); }
+    bool IsRectEmpty() const { return right <= left || bottom <= top; }
+    bool IsRectNull() const { return left == 0 && top == 0 && right == 0 && bottom == 0; }
+    bool PtInRect(POINT p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+    void SetRect(int l, int t, int r, int b) {
+        left = l;
+        top = t;
+        right = r;
+        bottom = b;
+    }
+    void SetRectEmpty() { SetRect(0, 0, 0, 0); }
+    void CopyRect(const RECT* r) { *static_cast<RECT*>(this) = *r; }
+    void OffsetRect(int dx, int dy) {
+        left += dx;
+        right += dx;
+        top += dy;
+        bottom += dy;
+    }
+    void OffsetRect(POINT p) { OffsetRect(p.x, p.y); }
+    void OffsetRect(SIZE s) { OffsetRect(s.cx, s.cy); }
+    void MoveToXY(int x, int y) { OffsetRect(x - left, y - top); }
+    void InflateRect(int dx, int dy) {
+        left -= dx;
+        right += dx;
+        top -= dy;
+        bottom += dy;
+    }
+    void InflateRect(int l, int t, int r, int b) {
+        left -= l;
+        top -= t;
+        right += r;
+        bottom += b;
+    }
+    void DeflateRect(int dx, int dy) { InflateRect(-dx, -dy); }
+    void DeflateRect(int l, int t, int r, int b) { InflateRect(-l, -t, -r, -b); }
+    void NormalizeRect() {
+        if (left > right)
+            std::swap(left, right);
+        if (top > bottom)
+            std::swap(top, bottom);
+    }
+    BOOL IntersectRect(const RECT* a, const RECT* b) {
+        SetRect(std::max(a->left, b->left), std::max(a->top, b->top), std::min(a->right, b->right),
+                std::min(a->bottom, b->bottom));
+        if (IsRectEmpty()) {
+            SetRectEmpty();
+            return FALSE;
+        }
+        return TRUE;
+    }
+    BOOL UnionRect(const RECT* a, const RECT* b) {
+        const CRect ra(*a), rb(*b);
+        if (ra.IsRectEmpty())
+            *this = rb;
+        else if (rb.IsRectEmpty())
+            *this = ra;
+        else
+            SetRect(std::min(a->left, b->left), std::min(a->top, b->top), std::max(a->right, b->right),
+                    std::max(a->bottom, b->bottom));
+        return !IsRectEmpty();
+    }
+    operator LPRECT() { return this; }
+    operator LPCRECT() const { return this; }
+    bool operator==(const RECT& o) const {
+        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+    }
+    bool operator!=(const RECT& o) const { return !(*this == o); }
+};

@@ -1,0 +1,259 @@
+// Painting: update regions, WM_PAINT into the window's surface, DCs on surfaces.
+// WM_PAINT runs from the widget's paint event (when Qt paints) or from UpdateWindow; either
+// way it draws into the surface, and the widget copies the surface to the screen. GetDC works
+// from any thread: ReleaseDC then queues the copy to the screen on the UI thread.
+#include "platform/win/window/WindowInternal.h"
+
+#include "platform/win/gdi/Gdi.h"
+#include "platform/win/gdi/Surface.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+namespace ms::wnd {
+
+namespace {
+
+struct DcRec {
+    HWND hwnd = nullptr;
+    bool paint = false;
+};
+
+std::mutex& DcMutex() {
+    static std::mutex m;
+    return m;
+}
+
+std::unordered_map<HDC, DcRec>& Dcs() {
+    static std::unordered_map<HDC, DcRec> m;
+    return m;
+}
+
+QRect ToQRect(const RECT& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
+
+void ScheduleScreenUpdate(HWND hwnd, const QRect& clientRect) {
+    WindowObject* w = Lookup(hwnd);
+    if (!w || !w->widget)
+        return;
+    const int inset = w->ClientInset();
+    if (clientRect.isNull())
+        w->widget->update();
+    else
+        w->widget->update(clientRect.translated(inset, inset));
+}
+
+} // namespace
+
+void PaintPending(WindowObject& w) {
+    if (w.update.isEmpty() || w.destroying)
+        return;
+    SendMessage(w.handle, WM_PAINT, 0, 0);
+    // A window procedure that never validates would repaint forever; as Windows does for
+    // DefWindowProc, the region counts as painted once WM_PAINT ran.
+    if (WindowObject* again = FromHandle(w.handle)) {
+        again->update = QRegion();
+        again->eraseNeeded = false;
+    }
+}
+
+} // namespace ms::wnd
+
+using namespace ms;
+using namespace ms::wnd;
+
+BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
+    WindowObject* w = FromHandle(hwnd);
+    if (!w)
+        return FALSE;
+    const QRect client(QPoint(0, 0), w->ClientSize());
+    const QRect r = rect ? ToQRect(*rect).intersected(client) : client;
+    if (w->native) {
+        if (w->widget)
+            w->widget->update();
+        return TRUE;
+    }
+    if (r.isEmpty())
+        return TRUE;
+    w->update += r;
+    if (erase)
+        w->eraseNeeded = true;
+    ScheduleScreenUpdate(hwnd, r);
+    return TRUE;
+}
+
+BOOL InvalidateRgn(HWND hwnd, HRGN rgn, BOOL erase) {
+    if (!rgn)
+        return InvalidateRect(hwnd, nullptr, erase);
+    RECT box;
+    if (!GetRgnBox(rgn, &box))
+        return FALSE;
+    return InvalidateRect(hwnd, &box, erase);
+}
+
+BOOL ValidateRect(HWND hwnd, const RECT* rect) {
+    WindowObject* w = FromHandle(hwnd);
+    if (!w)
+        return FALSE;
+    if (rect)
+        w->update -= ToQRect(*rect);
+    else
+        w->update = QRegion();
+    if (w->update.isEmpty())
+        w->eraseNeeded = false;
+    return TRUE;
+}
+
+BOOL UpdateWindow(HWND hwnd) {
+    WindowObject* w = FromHandle(hwnd);
+    if (!w)
+        return FALSE;
+    if (!w->update.isEmpty()) {
+        const QRect box = w->update.boundingRect();
+        PaintPending(*w);
+        ScheduleScreenUpdate(hwnd, box);
+    }
+    return TRUE;
+}
+
+BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN rgn, UINT flags) {
+    if (flags & RDW_INVALIDATE) {
+        if (rgn)
+            InvalidateRgn(hwnd, rgn, (flags & RDW_ERASE) ? TRUE : FALSE);
+        else
+            InvalidateRect(hwnd, rect, (flags & RDW_ERASE) ? TRUE : FALSE);
+        if (flags & RDW_ALLCHILDREN)
+            for (HWND c : ChildrenOf(hwnd))
+                RedrawWindow(c, nullptr, nullptr, flags & ~RDW_UPDATENOW);
+    }
+    if (flags & RDW_UPDATENOW)
+        UpdateWindow(hwnd);
+    return TRUE;
+}
+
+BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL) {
+    WindowObject* w = FromHandle(hwnd);
+    if (!w)
+        return FALSE;
+    const QRect b = w->update.boundingRect();
+    if (rect)
+        *rect = b.isEmpty() ? RECT{0, 0, 0, 0} : RECT{b.left(), b.top(), b.left() + b.width(), b.top() + b.height()};
+    return b.isEmpty() ? FALSE : TRUE;
+}
+
+HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
+    WindowObject* w = FromHandle(hwnd);
+    if (!w || !ps)
+        return nullptr;
+    *ps = PAINTSTRUCT{};
+    if (w->native)
+        return nullptr;
+    Surface& surface = w->EnsureSurface();
+    const QRegion region = w->update;
+    const bool erase = w->eraseNeeded;
+    w->update = QRegion();
+    w->eraseNeeded = false;
+    HDC dc = CreateSurfaceDC(surface);
+    if (!dc)
+        return nullptr;
+    {
+        std::lock_guard lock(DcMutex());
+        Dcs()[dc] = DcRec{hwnd, true};
+    }
+    const QRect box = region.boundingRect();
+    ps->hdc = dc;
+    ps->rcPaint = RECT{box.left(), box.top(), box.left() + box.width(), box.top() + box.height()};
+    if (!region.isEmpty()) {
+        HRGN clip = nullptr;
+        for (const QRect& r : region) {
+            HRGN part = CreateRectRgn(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+            if (!clip) {
+                clip = part;
+            } else {
+                CombineRgn(clip, clip, part, RGN_OR);
+                DeleteObject(part);
+            }
+        }
+        SelectClipRgn(dc, clip);
+        DeleteObject(clip);
+    }
+    if (erase)
+        ps->fErase = SendMessage(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
+    return dc;
+}
+
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps) {
+    if (!ps || !ps->hdc)
+        return TRUE;
+    {
+        std::lock_guard lock(DcMutex());
+        Dcs().erase(ps->hdc);
+    }
+    DeleteSurfaceDC(ps->hdc);
+    (void)hwnd;
+    return TRUE;
+}
+
+HDC GetDC(HWND hwnd) {
+    if (!hwnd)
+        return CreateScreenDC();
+    HDC dc = nullptr;
+    {
+        std::lock_guard table(TableMutex());
+        WindowObject* w = Lookup(hwnd);
+        if (!w || w->native)
+            return nullptr;
+        // The surface exists from creation for every custom window, so another thread never
+        // creates it; it lives until the window dies.
+        if (!w->surface)
+            return nullptr;
+        dc = CreateSurfaceDC(*w->surface);
+    }
+    if (dc) {
+        std::lock_guard lock(DcMutex());
+        Dcs()[dc] = DcRec{hwnd, false};
+    }
+    return dc;
+}
+
+HDC GetWindowDC(HWND hwnd) { return GetDC(hwnd); }
+
+int ReleaseDC(HWND hwnd, HDC dc) {
+    if (!dc)
+        return 0;
+    DcRec rec;
+    {
+        std::lock_guard lock(DcMutex());
+        auto it = Dcs().find(dc);
+        if (it == Dcs().end()) {
+            // The screen DC and DCs we never handed out.
+            if (!hwnd)
+                DeleteDC(dc);
+            return hwnd ? 0 : 1;
+        }
+        rec = it->second;
+        Dcs().erase(it);
+    }
+    DeleteSurfaceDC(dc);
+    // What was drawn goes to the screen on the UI thread.
+    if (auto* app = QCoreApplication::instance()) {
+        HWND target = rec.hwnd;
+        QMetaObject::invokeMethod(
+            app,
+            [target] {
+                if (IsWindow(target))
+                    if (QWidget* w = WidgetOf(target))
+                        w->update();
+            },
+            Qt::QueuedConnection);
+    }
+    return 1;
+}
+
+HWND WindowFromDC(HDC dc) {
+    std::lock_guard lock(DcMutex());
+    auto it = Dcs().find(dc);
+    return it == Dcs().end() ? nullptr : it->second.hwnd;
+}

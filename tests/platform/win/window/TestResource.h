@@ -1,0 +1,19 @@
+// Ids of the test resource script.
+#define IDD_TEST 200
+#define IDD_SMALL 201
+#define IDC_VALUE 1001
+#define IDC_ENABLED 1002
+#define IDC_CANVAS 1003
+#define IDC_LABEL 1004
+#define IDS_HELLO 300
+#define IDS_FORMAT 301
+#define IDR_ACCEL 400
+#define IDR_MENU 500
+#define ID_FILE_OPEN 5010
+#define ID_FILE_EXIT 5011
+#define ID_HELP_ABOUT 5012
+#define ID_HOTKEY 5002
+#define ID_SELECT_ALL 5003
+#define IDB_TEST 600
+#define IDC_TESTCURSOR 601
+#define IDR_SHUTTER 602
