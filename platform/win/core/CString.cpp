@@ -6,8 +6,15 @@
 
 namespace {
 
-std::mutex g_loaderMutex;
-ms::StringLoader g_loader;
+// Reached through a function so that a loader may be installed during static initialisation.
+struct LoaderState {
+    std::mutex mutex;
+    ms::StringLoader loader;
+};
+LoaderState& Loader() {
+    static LoaderState* state = new LoaderState; // never destroyed: usable until the very end
+    return *state;
+}
 
 bool InSet(const WCHAR* set, WCHAR c) {
     return set && c && wcschr(set, c);
@@ -16,15 +23,15 @@ bool InSet(const WCHAR* set, WCHAR c) {
 } // namespace
 
 void ms::SetStringLoader(StringLoader loader) {
-    std::lock_guard lock(g_loaderMutex);
-    g_loader = std::move(loader);
+    std::lock_guard lock(Loader().mutex);
+    Loader().loader = std::move(loader);
 }
 
 BOOL CString::LoadString(UINT id) {
     ms::StringLoader loader;
     {
-        std::lock_guard lock(g_loaderMutex);
-        loader = g_loader;
+        std::lock_guard lock(Loader().mutex);
+        loader = Loader().loader;
     }
     std::u16string text;
     if (!loader || !loader(id, text))
