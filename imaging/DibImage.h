@@ -300,6 +300,78 @@ public:
     // Stores text (cut to 255 characters) as the last error.
     void SetLastError(const char* text);
 
+    // ---- device-context interop (DibImageDC.cpp, in the targets imaging_tessary_dc and
+    // imaging_wavenor_dc, which add the GDI; the core library stays free of it)
+    // Captures a device-dependent bitmap as a picture of its depth (32 bits become 24).
+    bool CreateFromBitmap(HBITMAP bitmap, HPALETTE palette = nullptr);
+    // Stretches the whole picture into the rectangle (nearest pixel, COLORONCOLOR); a negative
+    // cy draws it upside down. 0 without a picture or DC. rop defaults to SRCCOPY.
+    long StretchToDC(HDC dc, long x, long y, long cx, long cy, DWORD rop = 0x00CC0020u);
+    long StretchToDC(HDC dc, const RECT* rect, DWORD rop = 0x00CC0020u);
+    // Draws the picture at its size with (x, y) as the origin, as a pattern brush would.
+    long TileToDC(HDC dc, long x, long y);
+    // A DIB section holding a copy of the pixels (caller deletes it with DeleteObject).
+    HBITMAP MakeBitmap(HDC dc = nullptr);
+    // 32-bit colour icons keep their alpha; others take it from their mask.
+    bool CreateFromHICON(HICON icon);
+    // Blends the picture (key colour, alpha channel, palette alpha) over what dc shows; a
+    // negative size means the picture's own size; smooth samples bilinearly.
+    long Draw(HDC dc, long x = 0, long y = 0, long cx = -1, long cy = -1, RECT* clip = nullptr,
+              bool smooth = false);
+    // Stretches the picture, leaving pixels of the key colour transparent when there is one.
+    long DrawWithKeyMask(HDC dc, long x, long y, long cx, long cy);
+    // Repeats Draw in picture-sized tiles over rect, the last row and column cut to fit.
+    long Tile(HDC dc, RECT* rect);
+    // Draws every layer at its offset, then the layers' own layers; 0 at the first failure.
+    long LayerDrawAll(HDC dc, long x = 0, long y = 0, long cx = -1, long cy = -1,
+                      RECT* clip = nullptr, bool smooth = false);
+    // Sets the pixels under the text (rendered at (x, y) of the picture as displayed) to colour.
+    long DrawString(HDC dc, long x, long y, const WCHAR* text, COLORREF colour, const WCHAR* font,
+                    long size = 0, long weight = 400, BYTE italic = 0, BYTE underline = 0,
+                    bool setAlpha = false);
+
+#ifdef DIBIMAGE_DETECTION
+    // ---- edge, line and circle detection (DibImageDetect.cpp, Tessary only)
+    // These take and return x from the left and y from the TOP of the picture as displayed.
+    // They work on 24-bit pictures only and use the work members below as scratch space, so
+    // one image never runs two of them at once.
+    static int OtsuThreshold(const DWORD histogram[256]);
+    // The end points of one straight edge inside the section with corners (x1, y1), (x2, y2)
+    // (any order; clipped to the picture); bandMode 1-4 says along which band it runs.
+    bool DetectLineInSection(int x1, int y1, int x2, int y2, int bandMode, POINT* end1,
+                             POINT* end2);
+    // As above on the dilated outline; bandMode is not used.
+    bool DetectLineInSectionDilated(int x1, int y1, int x2, int y2, int bandMode, POINT* end1,
+                                    POINT* end2);
+    static void WhitenOutsideBand(BYTE* sectionImage, int w, int h, int bandMode);
+    // Snaps a click to the nearest strong edge within the square of side 2r + 1 around it.
+    // False (result = the click) when the square leaves the picture or holds no edge.
+    bool FindEdgePointNear(int x, int y, int unused1, int unused2, POINT* result, int r);
+    // (column, row) of the patch pixel found, (0, 0) when none qualifies.
+    static POINT FindEdgePointInPatch(const BYTE* patch, int w, int h);
+    // Black-and-white preview of the w x h window around the pointer into out (bottom-up
+    // 24-bit rows of (3w + 3) / 4 * 4 bytes), the pointer in red.
+    bool RenderBinaryPreview(int x, int y, int w, int h, BYTE* out);
+    // Paints the edges inside the section (or over the whole picture) pure red.
+    bool CheckEdgePortion(int x1, int y1, int x2, int y2);
+    bool CheckEdgeGlobal();
+    // Binary images (0/255, rows padded to 4 bytes); element: ew x eh, nonzero selects.
+    static void BinaryErode(BYTE* image, int w, int h, const DWORD* element, int ew, int eh);
+    static void BinaryDilate(BYTE* image, int w, int h, const DWORD* element, int ew, int eh);
+    static void BinaryBoundary(BYTE* image, int w, int h);
+    // Plain Hough accumulator over the black pixels (rows of exactly w bytes); returns accH / 2
+    // with the fullest cell as rho and theta (degrees).
+    static int HoughAccumulate(const BYTE* image, int w, int h, DWORD* acc, int accW, int accH,
+                               float rhoStep, float thetaStep, float* rho, float* theta);
+    // Least-squares line y = a + b x; 0 for fewer than two points (outputs untouched); a
+    // vertical line gives b = 0 and a = its x.
+    static int FitLineLeastSquares(const POINT* points, int n, double* a, double* b);
+    // 3 x 3 morphology on rows of exactly w bytes; element entries other than -1 select. False
+    // for an image holding values other than 0 and 255.
+    static bool BinaryDilate3x3(BYTE* image, int w, int h, int unused, const int* element3x3);
+    static bool BinaryErode3x3(BYTE* image, int w, int h, int unused, const int* element3x3);
+#endif
+
 protected:
     void InitDefaults(DWORD type);
     void EmptySelectionBox();
