@@ -204,7 +204,9 @@ HWND CreateDialogFromTemplate(const res::DialogTemplate& tpl, HWND parent, DLGPR
 
     const char16_t* cls = tpl.className && *tpl.className ? tpl.className : reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(32770));
     // The dialog procedure and the base units are in place before the first message.
-    SetCreateHook([proc, units, &tpl](HWND h) {
+    // A hook the caller set (the framework subclassing the dialog) runs after ours.
+    auto outer = TakeCreateHook();
+    SetCreateHook([proc, units, &tpl, outer](HWND h) {
         if (WindowObject* w = Lookup(h)) {
             w->dlgProc = proc;
             w->dialog = true;
@@ -212,6 +214,8 @@ HWND CreateDialogFromTemplate(const res::DialogTemplate& tpl, HWND parent, DLGPR
         SetProp(h, kBaseUnitsProp,
                 reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(units.cx) | (static_cast<ULONG_PTR>(units.cy) << 16)));
         SetProp(h, kTemplateProp, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(tpl.id)));
+        if (outer)
+            outer(h);
     });
     HWND dlg = CreateWindowEx(exStyle, cls, tpl.caption ? tpl.caption : u"", style, x, y, width, height, parent,
                               nullptr, nullptr, nullptr);

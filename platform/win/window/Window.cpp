@@ -123,6 +123,12 @@ bool Headless() {
     return headless;
 }
 
+std::function<void(HWND)> TakeCreateHook() {
+    auto hook = std::move(t_createHook);
+    t_createHook = nullptr;
+    return hook;
+}
+
 void RunCreateHook(HWND hwnd) {
     if (t_createHook) {
         auto hook = std::move(t_createHook);
@@ -257,7 +263,9 @@ void SurfaceWidget::closeEvent(QCloseEvent* e) {
 }
 
 void SurfaceWidget::changeEvent(QEvent* e) {
-    if (e->type() == QEvent::WindowStateChange && isWindow()) {
+    // Without a window manager nobody else minimises or restores; the headless platform
+    // only echoes our own requests, sometimes late.
+    if (e->type() == QEvent::WindowStateChange && isWindow() && e->spontaneous() && !Headless()) {
         WindowObject* w = Lookup(hwnd_);
         if (!w || w->destroying)
             return;

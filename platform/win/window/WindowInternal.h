@@ -117,5 +117,7 @@ void RegisterStandardControls(std::function<void(const WindowClass&)> addIfAbsen
 LRESULT DialogClassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // Runs the creation hook set for the next window, if any.
 void RunCreateHook(HWND hwnd);
+// Removes and returns the hook set for the next window (to chain it).
+std::function<void(HWND)> TakeCreateHook();
 
 } // namespace ms::wnd

@@ -1,0 +1,397 @@
+// The framework over the window layer: pre-translation order and swallowing, message maps,
+// modal and modeless dialogs, self-deleting windows, Enter/Esc, data exchange and
+// validation, the system menu. Input is fed as Qt events, as the real platform sends it.
+#include "tests/platform/win/window/TestResource.h"
+
+#include "platform/mfc/AfxWin.h"
+#include "platform/win/window/TestSeams.h"
+#include "platform/win/window/WindowObject.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QThread>
+#include <chrono>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> g_log;
+
+void Log(const std::string& who, UINT msg = 0) {
+    char buf[64];
+    if (msg)
+        std::snprintf(buf, sizeof buf, "%s %04x", who.c_str(), msg);
+    else
+        std::snprintf(buf, sizeof buf, "%s", who.c_str());
+    g_log.emplace_back(buf);
+}
+
+void Pump() {
+    for (int i = 0; i < 4; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+template <class F> bool PumpUntil(F done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+QPoint Local(HWND hwnd, POINT client) {
+    ms::WindowObject* w = ms::FromHandle(hwnd);
+    return QPoint(client.x + w->ClientInset(), client.y + w->ClientInset());
+}
+
+void Mouse(HWND target, QEvent::Type type, Qt::MouseButton button, POINT client) {
+    QWidget* widget = ms::WidgetOf(target);
+    const QPoint local = Local(target, client);
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    QMouseEvent e(type, local, widget->mapToGlobal(local), button, held, Qt::NoModifier);
+    QApplication::sendEvent(widget, &e);
+}
+
+void Click(HWND target, Qt::MouseButton button = Qt::LeftButton, POINT client = {10, 10}) {
+    Mouse(target, QEvent::MouseButtonPress, button, client);
+    Mouse(target, QEvent::MouseButtonRelease, button, client);
+}
+
+void Key(HWND target, int key, const QString& text = QString()) {
+    QWidget* widget = ms::WidgetOf(target);
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &down);
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &up);
+}
+
+constexpr UINT WM_PING = WM_APP + 5;
+
+class CCanvas : public CWnd {
+public:
+    std::function<void()> onClick;
+    Qt::HANDLE pingThread = nullptr;
+    BOOL PreTranslateMessage(MSG* m) override {
+        Log("canvas:PT", m->message);
+        if (m->message == WM_RBUTTONDOWN)
+            return TRUE; // swallowed
+        return CWnd::PreTranslateMessage(m);
+    }
+
+protected:
+    afx_msg void OnLButtonDown(UINT, CPoint p) {
+        Log("canvas:down " + std::to_string(p.x) + "," + std::to_string(p.y));
+        if (onClick)
+            onClick();
+    }
+    afx_msg void OnRButtonDown(UINT, CPoint) { Log("canvas:rdown"); }
+    afx_msg void OnTimer(UINT_PTR id) {
+        Log("canvas:timer " + std::to_string(id));
+        KillTimer(id);
+    }
+    afx_msg LRESULT OnPing(WPARAM, LPARAM) {
+        Log("canvas:ping");
+        pingThread = QThread::currentThreadId();
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CCanvas, CWnd)
+    ON_WM_LBUTTONDOWN()
+    ON_WM_RBUTTONDOWN()
+    ON_WM_TIMER()
+    ON_MESSAGE(WM_PING, OnPing)
+END_MESSAGE_MAP()
+
+class CTestDlg : public CDialog {
+public:
+    explicit CTestDlg(CWnd* parent = nullptr) : CDialog(IDD_TEST, parent) {}
+    int m_value = 5;
+    int m_enabled = 1;
+    CString m_label = u"Val:";
+    CCanvas m_canvas;
+    std::vector<UINT> sysCommands;
+
+    void DoDataExchange(CDataExchange* dx) override {
+        DDX_Control(dx, IDC_CANVAS, m_canvas);
+        DDX_Text(dx, IDC_VALUE, m_value);
+        DDV_MinMaxInt(dx, m_value, 1, 100);
+        DDX_Check(dx, IDC_ENABLED, m_enabled);
+        DDX_Text(dx, IDC_LABEL, m_label);
+        DDV_MaxChars(dx, m_label, 10);
+    }
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        Log("dlg:init");
+        return TRUE;
+    }
+    BOOL PreTranslateMessage(MSG* m) override {
+        Log("dlg:PT", m->message);
+        return CDialog::PreTranslateMessage(m);
+    }
+
+protected:
+    afx_msg void OnSysCommand(UINT id, LPARAM lp) {
+        sysCommands.push_back(id);
+        CDialog::OnSysCommand(id, lp);
+    }
+    afx_msg void OnEnabledClicked() { Log("dlg:checkbox"); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CTestDlg, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_BN_CLICKED(IDC_ENABLED, OnEnabledClicked)
+END_MESSAGE_MAP()
+
+class CTracedFrame : public CFrameWnd {
+public:
+    explicit CTracedFrame(bool* deleted) : deleted_(deleted) {}
+    ~CTracedFrame() override {
+        if (deleted_)
+            *deleted_ = true;
+    }
+    BOOL PreTranslateMessage(MSG* m) override {
+        Log("frame:PT", m->message);
+        return FALSE;
+    }
+
+private:
+    bool* deleted_;
+};
+
+class FrameworkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ms::EnsureApplication();
+        ms::test::ResetSeams();
+        static bool registered = [] {
+            WNDCLASSW wc{};
+            wc.style = CS_DBLCLKS;
+            wc.lpfnWndProc = DefWindowProc;
+            wc.lpszClassName = u"TestCanvas";
+            return RegisterClass(&wc) != 0;
+        }();
+        ASSERT_TRUE(registered);
+        g_log.clear();
+    }
+    void TearDown() override { Pump(); }
+};
+
+std::vector<std::string> Without(const std::vector<std::string>& log, const std::string& prefix) {
+    std::vector<std::string> out;
+    for (const auto& s : log)
+        if (s.rfind(prefix, 0) != 0)
+            out.push_back(s);
+    return out;
+}
+
+TEST_F(FrameworkTest, QueuedMessagesPassPreTranslationInOrderAndTrueSwallows) {
+    CTestDlg dlg;
+    ASSERT_TRUE(dlg.Create(IDD_TEST));
+    ASSERT_NE(dlg.m_canvas.m_hWnd, nullptr); // DDX_Control subclassed it
+    HWND canvas = dlg.m_canvas.m_hWnd;
+    g_log.clear();
+
+    Click(canvas, Qt::LeftButton, {12, 7});
+    std::vector<std::string> expect = {"canvas:PT 0201", "dlg:PT 0201", "canvas:down 12,7", "canvas:PT 0202", "dlg:PT 0202"};
+    EXPECT_EQ(g_log, expect);
+
+    g_log.clear();
+    Click(canvas, Qt::RightButton);
+    expect = {"canvas:PT 0204", "canvas:PT 0205", "dlg:PT 0205"}; // the press never reaches the handler
+    EXPECT_EQ(g_log, expect);
+
+    g_log.clear();
+    dlg.m_canvas.SetTimer(3, 10);
+    dlg.m_canvas.PostMessage(WM_PING);
+    ASSERT_TRUE(PumpUntil([] { return g_log.size() >= 6; }));
+    expect = {"canvas:PT 8005", "dlg:PT 8005", "canvas:ping", "canvas:PT 0113", "dlg:PT 0113", "canvas:timer 3"};
+    EXPECT_EQ(g_log, expect);
+
+    // Keys go to the focus; the edit has no object of its own, so the dialog sees them first.
+    g_log.clear();
+    HWND edit = ::GetDlgItem(dlg.m_hWnd, IDC_VALUE);
+    ::SetFocus(edit);
+    Key(edit, Qt::Key_7, QStringLiteral("7"));
+    expect = {"dlg:PT 0100", "dlg:PT 0102", "dlg:PT 0101"};
+    EXPECT_EQ(g_log, expect);
+    dlg.DestroyWindow();
+    EXPECT_FALSE(::IsWindow(canvas));
+    EXPECT_EQ(dlg.m_hWnd, nullptr);
+}
+
+TEST_F(FrameworkTest, AMessagePostedFromAWorkerArrivesOnTheUiThread) {
+    CTestDlg dlg;
+    ASSERT_TRUE(dlg.Create(IDD_TEST));
+    HWND canvas = dlg.m_canvas.m_hWnd;
+    std::thread worker([canvas] { ::PostMessage(canvas, WM_PING, 0, 0); });
+    worker.join();
+    ASSERT_TRUE(PumpUntil([&] { return dlg.m_canvas.pingThread != nullptr; }));
+    EXPECT_EQ(dlg.m_canvas.pingThread, QThread::currentThreadId());
+}
+
+TEST_F(FrameworkTest, AModalDialogOpenedFromAMouseHandlerRunsAndReturns) {
+    bool frameDeleted = false;
+    auto* frame = new CTracedFrame(&frameDeleted);
+    ASSERT_TRUE(frame->Create(nullptr, u"Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(10, 10, 400, 300)));
+    CTestDlg dlg(frame);
+    ASSERT_TRUE(dlg.Create(IDD_TEST, frame));
+    INT_PTR result = 0;
+    bool ownerEnabledInside = true;
+    dlg.m_canvas.onClick = [&] {
+        Log("handler:open");
+        ms::test::AnswerDialog(IDD_SMALL, [&](HWND small) {
+            ownerEnabledInside = ::IsWindowEnabled(dlg.m_hWnd);
+            g_log.clear();
+            // While the modal loop runs, pre-translation stops at the modal dialog: its
+            // owners do not see the message.
+            ::PostMessage(small, WM_PING, 0, 0);
+            Pump();
+            Log("script:posted");
+            Key(::GetDlgItem(small, IDCANCEL), Qt::Key_Escape, QStringLiteral("\x1b"));
+        });
+        CDialog small(IDD_SMALL, &dlg);
+        result = small.DoModal();
+        Log("handler:returned");
+    };
+    g_log.clear();
+    Click(dlg.m_canvas.m_hWnd);
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_FALSE(ownerEnabledInside);
+    EXPECT_TRUE(::IsWindowEnabled(dlg.m_hWnd));
+    std::vector<std::string> expect = {"script:posted", "handler:returned"};
+    EXPECT_EQ(Without(Without(g_log, "canvas:PT 0202"), "dlg:PT 0202"), expect);
+    // Without a modal loop the walk goes up the owners to the frame.
+    g_log.clear();
+    dlg.PostMessage(WM_PING);
+    Pump();
+    expect = {"dlg:PT 8005", "frame:PT 8005"};
+    EXPECT_EQ(g_log, expect);
+    ASSERT_EQ(ms::test::ShownLog().size(), 1u);
+    EXPECT_FALSE(ms::test::ShownLog()[0].leftOpen);
+    dlg.DestroyWindow();
+    frame->SendMessage(WM_CLOSE);
+    EXPECT_TRUE(frameDeleted);
+}
+
+TEST_F(FrameworkTest, AModelessWindowDeletesItselfAndItsHandleDies) {
+    bool deleted = false;
+    auto* frame = new CTracedFrame(&deleted);
+    ASSERT_TRUE(frame->Create(nullptr, u"Self", WS_OVERLAPPEDWINDOW, CRect(0, 0, 200, 100)));
+    HWND h = frame->m_hWnd;
+    EXPECT_EQ(CWnd::FromHandlePermanent(h), frame);
+    ::PostMessage(h, WM_CLOSE, 0, 0);
+    Pump();
+    EXPECT_TRUE(deleted);
+    EXPECT_FALSE(::IsWindow(h));
+    EXPECT_EQ(CWnd::FromHandlePermanent(h), nullptr);
+}
+
+TEST_F(FrameworkTest, EnterAndEscEndAnOrdinaryDialog) {
+    struct Case {
+        int key;
+        const char* text;
+        INT_PTR result;
+    } cases[] = {{Qt::Key_Return, "\r", IDOK}, {Qt::Key_Escape, "\x1b", IDCANCEL}};
+    for (const Case& c : cases) {
+        CTestDlg dlg;
+        ms::test::AnswerDialog(IDD_TEST, [&](HWND h) {
+            HWND edit = ::GetDlgItem(h, IDC_VALUE);
+            ::SetDlgItemText(h, IDC_VALUE, u"64");
+            ::SetFocus(edit);
+            Key(edit, c.key, QString::fromLatin1(c.text));
+        });
+        EXPECT_EQ(dlg.DoModal(), c.result);
+        EXPECT_EQ(dlg.m_value, c.result == IDOK ? 64 : 5);
+        EXPECT_EQ(dlg.m_hWnd, nullptr);
+        EXPECT_FALSE(ms::test::ShownLog().back().leftOpen);
+    }
+}
+
+TEST_F(FrameworkTest, ValidationKeepsTheDialogOpenAndFocusesTheField) {
+    CTestDlg dlg;
+    bool openAfterBadValue = false;
+    bool focusOnField = false;
+    ms::test::AnswerDialog(IDD_TEST, [&](HWND h) {
+        HWND edit = ::GetDlgItem(h, IDC_VALUE);
+        ::SetDlgItemText(h, IDC_VALUE, u"500");
+        ::SetFocus(::GetDlgItem(h, IDC_ENABLED));
+        ::SendMessage(::GetDlgItem(h, IDOK), BM_CLICK, 0, 0);
+        openAfterBadValue = ::IsWindow(h) && ms::InModalLoop(h);
+        focusOnField = ::GetFocus() == edit;
+        ::SetDlgItemText(h, IDC_VALUE, u"abc");
+        ::SendMessage(::GetDlgItem(h, IDOK), BM_CLICK, 0, 0);
+        ::SetDlgItemText(h, IDC_VALUE, u" 42 ");
+        ::CheckDlgButton(h, IDC_ENABLED, BST_UNCHECKED);
+        ::SendMessage(::GetDlgItem(h, IDOK), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_TRUE(openAfterBadValue);
+    EXPECT_TRUE(focusOnField);
+    EXPECT_EQ(dlg.m_value, 42);
+    EXPECT_EQ(dlg.m_enabled, 0);
+    EXPECT_EQ(dlg.m_label, u"Val:");
+    const auto& shown = ms::test::ShownLog();
+    ASSERT_EQ(shown.size(), 3u); // the dialog, then two message boxes inside it
+    EXPECT_EQ(shown[0].kind, ms::test::Shown::Dialog);
+    EXPECT_EQ(shown[0].result, IDOK);
+    EXPECT_EQ(shown[1].kind, ms::test::Shown::MessageBox);
+    EXPECT_EQ(shown[1].text, u"Please enter an integer between 1 and 100.");
+    EXPECT_EQ(shown[1].type & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));
+    EXPECT_EQ(shown[2].text, u"Please enter an integer.");
+}
+
+TEST_F(FrameworkTest, ControlNotificationsAndTheSystemMenu) {
+    CTestDlg dlg;
+    ASSERT_TRUE(dlg.Create(IDD_TEST));
+    dlg.SendDlgItemMessage(IDC_ENABLED, BM_CLICK);
+    EXPECT_EQ(std::count(g_log.begin(), g_log.end(), "dlg:checkbox"), 1);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_ENABLED), static_cast<UINT>(BST_UNCHECKED)); // it was checked by DDX
+
+    CMenu* sys = dlg.GetSystemMenu(FALSE);
+    ASSERT_NE(sys, nullptr);
+    const int before = sys->GetMenuItemCount();
+    sys->AppendMenu(MF_SEPARATOR);
+    sys->AppendMenu(MF_STRING, 16, u"&About...");
+    EXPECT_EQ(sys->GetMenuItemCount(), before + 2);
+    CString text;
+    sys->GetMenuString(16, text, MF_BYCOMMAND);
+    EXPECT_EQ(text, u"&About...");
+    dlg.ShowWindow(SW_SHOW);
+    dlg.SendMessage(WM_SYSCOMMAND, 16);
+    dlg.SendMessage(WM_SYSCOMMAND, SC_MINIMIZE);
+    EXPECT_TRUE(dlg.IsIconic());
+    dlg.SendMessage(WM_SYSCOMMAND, SC_RESTORE);
+    EXPECT_FALSE(dlg.IsIconic());
+    const std::vector<UINT> expect = {16, SC_MINIMIZE, SC_RESTORE};
+    EXPECT_EQ(dlg.sysCommands, expect);
+    // The window manager's close button is Cancel for a dialog.
+    dlg.SendMessage(WM_CLOSE);
+    Pump();
+    EXPECT_TRUE(::IsWindow(dlg.m_hWnd)); // a modeless dialog's EndDialog only hides it
+    EXPECT_FALSE(dlg.IsWindowVisible());
+    dlg.DestroyWindow();
+}
+
+TEST_F(FrameworkTest, AfxMessageBoxUsesTheApplicationName) {
+    CWinApp app(u"Tessary");
+    ms::test::AnswerMessageBox(IDRETRY);
+    EXPECT_EQ(AfxMessageBox(u"Device lost", MB_RETRYCANCEL | MB_ICONHAND), IDRETRY);
+    ASSERT_EQ(ms::test::ShownLog().size(), 1u);
+    EXPECT_EQ(ms::test::ShownLog()[0].caption, u"Tessary");
+    CString s;
+    s.LoadString(IDS_HELLO);
+    EXPECT_EQ(AfxMessageBox(IDS_HELLO), IDOK);
+    EXPECT_EQ(ms::test::ShownLog()[1].text, s.Str());
+}
+
+} // namespace
