@@ -297,6 +297,129 @@ public:
     void DeleteAllLayers();
     CDibImage* GetLayerAt(long position) const;
 
+    // ---- geometric and bit-depth transforms (DibImageTransform.cpp)
+    // Rebuilding operations hand their result to out when given, else to this image.
+    bool ConvertToGray();
+    bool Flip(bool flipSelection = false, bool flipAlpha = true);
+    bool Mirror(bool mirrorSelection = false, bool mirrorAlpha = true);
+    bool Negative();
+    // mode 0 bilinear (box filter when a 24-bit picture shrinks), 1 nearest, 2 bicubic.
+    bool ScaleTo(long newWidth, long newHeight, int mode = 0, CDibImage* out = nullptr);
+    // The rectangle counts y from the top, as displayed; right and bottom are excluded.
+    bool ExtractRect(long left, long top, long right, long bottom, CDibImage* out = nullptr);
+    bool ExtractRect(const RECT& rect, CDibImage* out = nullptr);
+    bool RotateQuarterLeft(CDibImage* out = nullptr);
+    bool RotateQuarterRight(CDibImage* out = nullptr);
+    bool Rotate180(CDibImage* out = nullptr);
+    bool Rotate(float degrees, CDibImage* out = nullptr);
+    // interpolation and overflow codes as GetInterpolatedColor; replacement is the border colour.
+    bool RotateWithOptions(float degrees, CDibImage* out, long interpolation = 2, long overflow = 0,
+                           RGBQUAD* replacement = nullptr, bool exactRightAngles = true,
+                           bool keepSize = false);
+    bool CropRotatedRect(long left, long top, long width, long height, float angle,
+                         CDibImage* out = nullptr);
+    bool DecreaseBpp(DWORD bpp, bool errorDiffusion, const RGBQUAD* palette = nullptr,
+                     DWORD colours = 0);
+    bool IncreaseBpp(DWORD bpp);
+    // method 0 Floyd-Steinberg error diffusion, 1 ordered (4 x 4 Bayer).
+    bool DitherToOneBit(long method = 0);
+    bool BinarizeToOneBit(BYTE level);
+    bool PadByMargins(long left, long bottom, long right, long top, RGBQUAD colour,
+                      CDibImage* out = nullptr);
+    bool PadToSize(long newWidth, long newHeight, RGBQUAD colour, CDibImage* out = nullptr);
+    bool FitIntoBox(long width, long height, RGBQUAD colour, CDibImage* out = nullptr);
+    // type 0 square law, 1 square root, 2 swirl (factor radians at the centre), 3 polar,
+    // 4 jitter (factor pixels).
+    bool WarpAroundCentre(long type, long radius, float factor);
+    // toTrueColour: a palette picture gives a 24-bit result instead of nearest entries.
+    bool QIShrink(long newWidth, long newHeight, CDibImage* out = nullptr, bool toTrueColour = false);
+    bool ResampleWithKernels(long newWidth, long newHeight, long interpolation = 2,
+                             long overflow = 0, CDibImage* out = nullptr, bool noAveraging = false);
+    bool ShearImage(float xGain, float yGain, long xPivot, long yPivot, bool interpolate = true);
+
+    // ---- brightness, convolution, median and thresholds (DibImageFilter.cpp)
+    bool Light(long brightness, long contrast = 0);
+    bool ApplyLut(const BYTE* table);
+    // kernel: size x size weights, row-major, the caller's.
+    bool Filter(const long* kernel, long size, long divisor, long offset);
+    // Median by gray level; colours of equal gray keep their neighbourhood order.
+    bool Median(long size);
+    // box in stored rows (top above bottom); -1 on failure.
+    long OptimalThreshold(long method, RECT* box = nullptr, CDibImage* contrastMask = nullptr);
+    bool AdaptiveThreshold(long method = 0, long boxSize = 64, CDibImage* contrastMask = nullptr,
+                           long bias = 0, float globalLocalBalance = 0.5f);
+    bool ThresholdByMask(CDibImage* mask);
+
+    // ---- colour spaces and channels (DibImageColor.cpp); spaces 0 RGB, 1 HSL, 2 YUV, 3 YIQ,
+    // 4 XYZ; a converted colour carries its components in the red, green, blue bytes.
+    static RGBQUAD RgbToHsl(RGBQUAD colour);
+    static RGBQUAD HslToRgb(RGBQUAD colour);
+    static float HueToChannel(float m1, float m2, float hue);
+    static RGBQUAD HslColorRefToRgb(COLORREF colour);
+    static RGBQUAD RgbToYuv(RGBQUAD colour);
+    static RGBQUAD YuvToRgb(RGBQUAD colour);
+    static RGBQUAD RgbToYiq(RGBQUAD colour);
+    static RGBQUAD YiqToRgb(RGBQUAD colour);
+    static RGBQUAD RgbToXyz(RGBQUAD colour);
+    static RGBQUAD XyzToRgb(RGBQUAD colour);
+    bool SplitRgb(CDibImage* r, CDibImage* g, CDibImage* b);
+    bool SplitHsl(CDibImage* h, CDibImage* s, CDibImage* l);
+    bool SplitYuv(CDibImage* y, CDibImage* u, CDibImage* v);
+    bool SplitYiq(CDibImage* y, CDibImage* i, CDibImage* q);
+    bool SplitXyz(CDibImage* x, CDibImage* y, CDibImage* z);
+    bool SplitCmyk(CDibImage* c, CDibImage* m, CDibImage* y, CDibImage* k);
+    bool CombineChannels(CDibImage* first, CDibImage* second, CDibImage* third, CDibImage* alpha,
+                         long space);
+    bool SmoothChannels(float radius, long iterations, long space);
+    bool CurvatureSmoothChannel(CDibImage* channel, float radius);
+    bool ConvertColorSpace(long destination, long source);
+    bool Saturate(long gain, long space = 1);
+    bool Colorize(BYTE hue, BYTE saturation, float blend = 1.0f);
+    bool MakeHuePalette(float correction = 1.0f);
+
+    // ---- interpolation and resampling support (DibImageInterpolate.cpp)
+    // Interpolation: 1 nearest, 2 bilinear (also 0 and above 18), 3-18 kernels. Overflow: 0, 1
+    // border colour (white, alpha 0, when border is NULL), 2 key colour, 3 transparent, 4 wrap,
+    // 5 repeat, 6 mirror.
+    bool MapOutsideCoordinates(long& x, long& y, long overflow) const;
+    void MapOutsideCoordinatesF(float& x, float& y, long overflow) const;
+    RGBQUAD GetPixelColorWithBorder(long x, long y, long overflow, RGBQUAD* border) const;
+    RGBQUAD GetInterpolatedColor(float x, float y, long method = 2, long overflow = 0,
+                                 RGBQUAD* border = nullptr) const;
+    static void AddWeightedColor(RGBQUAD colour, float weight, float* red, float* green,
+                                 float* blue, float* alpha);
+    RGBQUAD GetAreaColor(float x, float y, float areaWidth, float areaHeight, long method = 2,
+                         long overflow = 0, RGBQUAD* border = nullptr) const;
+    static float BSplineWeight(float t);
+    static float LinearWeight(float t);
+    static float CubicWeightSharp(float t);
+    static float CubicWeight(float t, float a);
+    static float LanczosWeight(float t, float r);
+    static float BoxWeight(float t);
+    static float HermiteWeight(float t);
+    static float HammingWeight(float t);
+    static float SincWeight(float t);
+    static float BlackmanWeight(float t);
+    static float BesselWeight(float t);
+    static float GaussianWeight(float t);
+    static float QuadraticWeight(float t);
+    static float MitchellWeight(float t);
+    static float CatmullRomWeight(float t);
+    static float HanningWeight(float t);
+    static float PowerWeight(float t, float p);
+    static double BesselJ1(double x);
+    static double BesselJ1Near(double x);
+    static double BesselJ1FarP(double a);
+    static double BesselJ1FarQ(double a);
+
+#ifdef DIBIMAGE_SUPPORT_PNG
+    // ---- Wavenor's colour-channel display (imaging_ext/DibImageChannels.cpp)
+    // Shows a 24-bit picture, in place, through the channels of mask (0x1 red, 0x10 green,
+    // 0x100 blue): one channel turns the picture grey, two clear the third; no channel or all
+    // three, and other depths, change nothing. Always false.
+    bool ShowColorChannels(DWORD mask);
+#endif
+
     // Stores text (cut to 255 characters) as the last error.
     void SetLastError(const char* text);
 
@@ -376,6 +499,12 @@ protected:
     void InitDefaults(DWORD type);
     void EmptySelectionBox();
     bool ChannelToGrayImage(const BYTE* channel, CDibImage* dest) const;
+    // Helpers of the transforms and filters: the selection box (or the whole picture) clipped
+    // to the picture; a quarter or half turn (turn 1 left, 2 half, 3 right); a split into
+    // three 8-bit channel images of a colour space.
+    void GetWorkArea(long& xmin, long& xmax, long& ymin, long& ymax) const;
+    bool RotateByMapping(long newWidth, long newHeight, int turn, CDibImage* out);
+    bool SplitChannels(long space, CDibImage* first, CDibImage* second, CDibImage* third);
 
     void* m_dib;               // DIB block (header, palette, rows), from malloc; NULL when empty
     BITMAPINFOHEADER m_header; // the image's own header; Create copies it into the block

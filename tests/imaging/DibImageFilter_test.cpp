@@ -1,0 +1,258 @@
+// Brightness, convolution, median and thresholds on small hand-computed grids.
+#include "imaging/DibImage.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// An 8-bit gray picture; rows[0] is stored row 0 (the bottom row as displayed).
+CDibImage Gray(const std::vector<std::vector<int>>& rows) {
+    CDibImage image(static_cast<DWORD>(rows[0].size()), static_cast<DWORD>(rows.size()), 8, 0);
+    image.SetGrayPalette();
+    for (size_t y = 0; y < rows.size(); ++y)
+        for (size_t x = 0; x < rows[y].size(); ++x)
+            image.SetPixelIndex(static_cast<long>(x), static_cast<long>(y),
+                                static_cast<BYTE>(rows[y][x]));
+    return image;
+}
+
+std::vector<std::vector<int>> Indices(const CDibImage& image) {
+    std::vector<std::vector<int>> rows(image.GetHeight(), std::vector<int>(image.GetWidth()));
+    for (long y = 0; y < static_cast<long>(image.GetHeight()); ++y)
+        for (long x = 0; x < static_cast<long>(image.GetWidth()); ++x)
+            rows[static_cast<size_t>(y)][static_cast<size_t>(x)] = image.GetPixelIndex(x, y);
+    return rows;
+}
+
+using Grid = std::vector<std::vector<int>>;
+const Grid kNine = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
+const long kOnes[9] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+
+} // namespace
+
+TEST(DibImageFilter, AverageOfNineOnesUsesTheNeighboursThatExist) {
+    CDibImage image = Gray(kNine);
+    ASSERT_TRUE(image.Filter(kOnes, 3, 9, 0));
+    EXPECT_EQ(Indices(image), (Grid{{30, 35, 40}, {45, 50, 55}, {60, 65, 70}}));
+
+    CDibImage one = Gray({{77}});
+    ASSERT_TRUE(one.Filter(kOnes, 3, 9, 0));
+    EXPECT_EQ(one.GetPixelIndex(0, 0), 77);
+
+    // Divisor 0 adds the weighted sum and the offset without division, clamped.
+    CDibImage raw = Gray({{1, 2}, {3, 4}});
+    const long centre[9] = {0, 0, 0, 0, 2, 0, 0, 0, 0};
+    ASSERT_TRUE(raw.Filter(centre, 3, 0, 5));
+    EXPECT_EQ(Indices(raw), (Grid{{7, 9}, {11, 13}}));
+    CDibImage bright = Gray({{200}});
+    ASSERT_TRUE(bright.Filter(kOnes, 3, 0, 0));
+    EXPECT_EQ(bright.GetPixelIndex(0, 0), 200); // one neighbour: 200 + 0
+    ASSERT_TRUE(bright.Filter(centre, 3, 0, 0));
+    EXPECT_EQ(bright.GetPixelIndex(0, 0), 255);
+}
+
+TEST(DibImageFilter, TrueColourFilterAndSelection) {
+    CDibImage image(3, 3, 24, 0);
+    for (long y = 0; y < 3; ++y)
+        for (long x = 0; x < 3; ++x) {
+            BYTE v = static_cast<BYTE>(kNine[static_cast<size_t>(y)][static_cast<size_t>(x)]);
+            image.SetPixelColor(x, y,
+                                RGBQUAD{v, static_cast<BYTE>(v + 1), static_cast<BYTE>(v / 2), 0});
+        }
+    CDibImage copy(image);
+    ASSERT_TRUE(image.Filter(kOnes, 3, 9, 0));
+    EXPECT_EQ(image.GetPixelColor(0, 0).rgbBlue, 30);
+    EXPECT_EQ(image.GetPixelColor(0, 0).rgbGreen, 31);
+    EXPECT_EQ(image.GetPixelColor(1, 1).rgbRed, (5 + 10 + 15 + 20 + 25 + 30 + 35 + 40 + 45) / 9);
+
+    // With a selection only the selected pixels change.
+    ASSERT_TRUE(copy.SelectionCreate());
+    ASSERT_TRUE(copy.SelectionSetPixel(1, 1, 255));
+    ASSERT_TRUE(copy.Filter(kOnes, 3, 9, 0));
+    EXPECT_EQ(copy.GetPixelColor(1, 1).rgbBlue, 50);
+    EXPECT_EQ(copy.GetPixelColor(0, 0).rgbBlue, 10);
+    EXPECT_EQ(copy.GetPixelColor(2, 2).rgbBlue, 90);
+}
+
+TEST(DibImageFilter, MedianOfThree) {
+    CDibImage image = Gray(kNine);
+    ASSERT_TRUE(image.Median(3));
+    EXPECT_EQ(Indices(image), (Grid{{40, 40, 50}, {50, 50, 60}, {70, 70, 80}}));
+}
+
+TEST(DibImageFilter, MedianTiesKeepNeighbourhoodOrder) {
+    // (B 255, G 0, R 0) and (B 0, G 0, R 98) have the same gray level, 29.
+    const RGBQUAD blue{255, 0, 0, 0}, red{0, 0, 98, 0};
+    ASSERT_EQ(CDibImage::GrayLevel(255, 0, 0), CDibImage::GrayLevel(0, 0, 98));
+    // A 2 x 1 picture: the corner neighbourhood of (0, 0) is {(0,0), (1,0)} in that order; the
+    // upper middle entry (index 1) is the second collected colour when the grays tie.
+    CDibImage image(2, 1, 24, 0);
+    image.SetPixelColor(0, 0, blue);
+    image.SetPixelColor(1, 0, red);
+    ASSERT_TRUE(image.Median(3));
+    EXPECT_EQ(image.GetPixelColor(0, 0).rgbRed, 98);
+    EXPECT_EQ(image.GetPixelColor(1, 0).rgbRed, 98);
+}
+
+TEST(DibImageFilter, MedianAndFilterRefusals) {
+    CDibImage empty;
+    EXPECT_FALSE(empty.Median(3));
+    EXPECT_FALSE(empty.Filter(kOnes, 3, 9, 0));
+    EXPECT_FALSE(empty.Light(10));
+    CDibImage image = Gray(kNine);
+    EXPECT_FALSE(image.Median(0));
+    EXPECT_FALSE(image.Filter(nullptr, 3, 9, 0));
+    EXPECT_FALSE(image.Filter(kOnes, 0, 9, 0));
+    EXPECT_EQ(Indices(image), kNine);
+}
+
+TEST(DibImageFilter, LightClampsEveryByteOfTrueColourRows) {
+    CDibImage image(1, 2, 24, 0); // stride 4: one padding byte per row
+    BYTE* row0 = image.GetBits(0);
+    BYTE* row1 = image.GetBits(1);
+    const BYTE start0[4] = {0, 245, 255, 9}, start1[4] = {9, 0, 255, 128};
+    std::copy(start0, start0 + 4, row0);
+    std::copy(start1, start1 + 4, row1);
+    ASSERT_TRUE(image.Light(10, 0));
+    EXPECT_EQ(std::vector<int>(row0, row0 + 4), (std::vector<int>{10, 255, 255, 19}));
+    ASSERT_TRUE(image.Light(-10, 0));
+    ASSERT_TRUE(image.Light(-10, 0));
+    EXPECT_EQ(std::vector<int>(row0, row0 + 4), (std::vector<int>{0, 235, 235, 0}));
+    EXPECT_EQ(std::vector<int>(row1, row1 + 4), (std::vector<int>{0, 0, 235, 118}));
+}
+
+TEST(DibImageFilter, LightOnPalettes) {
+    // A colour palette is mapped, the indices stay.
+    CDibImage colour(2, 1, 8, 0);
+    colour.SetPaletteColor(0, 250, 100, 0);
+    colour.SetPixelIndex(1, 0, 0);
+    ASSERT_TRUE(colour.SelectionCreate()); // the selection is not consulted for a colour palette
+    ASSERT_TRUE(colour.Light(10, 0));
+    RGBQUAD c = colour.GetPaletteColor(0);
+    EXPECT_EQ(c.rgbRed, 255);
+    EXPECT_EQ(c.rgbGreen, 110);
+    EXPECT_EQ(c.rgbBlue, 10);
+
+    // A gray picture stays a gray ramp; its indices move.
+    CDibImage gray = Gray({{0, 100, 250}});
+    ASSERT_TRUE(gray.Light(10, 0));
+    EXPECT_TRUE(gray.IsGrayScale());
+    EXPECT_EQ(Indices(gray), (Grid{{10, 110, 255}}));
+}
+
+TEST(DibImageFilter, OptimalThresholdCases) {
+    CDibImage flat = Gray({{90, 90}, {90, 90}});
+    EXPECT_EQ(flat.OptimalThreshold(1), 89);
+    CDibImage black = Gray({{0, 0}});
+    EXPECT_EQ(black.OptimalThreshold(0), 0);
+
+    // Two levels: methods 1 and 3 keep candidate a (not above min), method 2 has none; every
+    // method falls back to the middle.
+    CDibImage two = Gray({{40, 40, 200, 200}});
+    for (long method : {1, 2, 3})
+        EXPECT_EQ(two.OptimalThreshold(method), 120) << method;
+
+    // Three levels: Otsu splits between the groups.
+    CDibImage three = Gray({{10, 10, 12, 12, 200, 202, 202, 204}});
+    const long t = three.OptimalThreshold(1);
+    EXPECT_GE(t, 12);
+    EXPECT_LT(t, 200);
+
+    // A box in stored rows: only the top row (levels 5 and 50).
+    CDibImage rows = Gray({{100, 100}, {5, 50}});
+    RECT box{0, 2, 2, 1};
+    EXPECT_EQ(rows.OptimalThreshold(1, &box), 27);
+    RECT empty{1, 1, 1, 0};
+    EXPECT_EQ(rows.OptimalThreshold(1, &empty), -1);
+
+    CDibImage colour(2, 2, 24, 0);
+    EXPECT_EQ(colour.OptimalThreshold(1), -1);
+    EXPECT_STREQ(colour.GetLastErrorText(), "OptimalThreshold works only on 8 bit images");
+    CDibImage wrongMask(3, 3, 8, 0);
+    wrongMask.SetGrayPalette();
+    EXPECT_EQ(rows.OptimalThreshold(1, nullptr, &wrongMask), -1);
+    EXPECT_STREQ(rows.GetLastErrorText(), "OptimalThreshold invalid ContrastMask");
+    CDibImage empty2;
+    EXPECT_EQ(empty2.OptimalThreshold(1), 0);
+}
+
+TEST(DibImageFilter, AdaptiveThresholdHalves) {
+    CDibImage image(640, 480, 24, 0);
+    for (long y = 0; y < 480; ++y)
+        for (long x = 0; x < 640; ++x) {
+            BYTE v = x < 320 ? 50 : 200;
+            image.SetPixelColor(x, y, RGBQUAD{v, v, v, 0});
+        }
+    image.SetDpiX(300);
+    ASSERT_TRUE(image.AdaptiveThreshold(0, 64, nullptr, 0, 0.5f));
+    ASSERT_EQ(image.GetBpp(), 1);
+    ASSERT_EQ(image.GetWidth(), 640u);
+    ASSERT_EQ(image.GetHeight(), 480u);
+    EXPECT_EQ(image.GetDpiX(), 300);
+    EXPECT_EQ(image.GetPaletteColor(1).rgbRed, 255);
+    EXPECT_EQ(image.GetPaletteColor(0).rgbRed, 0);
+    long wrong = 0;
+    for (long y = 0; y < 480; ++y)
+        for (long x = 0; x < 640; ++x)
+            wrong += image.GetPixelIndex(x, y) != (x < 320 ? 0 : 1);
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(DibImageFilter, AdaptiveThresholdUsesEachRowsOwnBox) {
+    // Stored rows 0-31 gray 120, 32-63 gray 40, 64-95 gray 200: the bottom box holds 120 and 40,
+    // the top box only 200. Each row must meet the thresholds of its own box.
+    CDibImage image(64, 96, 8, 0);
+    image.SetGrayPalette();
+    for (long y = 0; y < 96; ++y)
+        for (long x = 0; x < 64; ++x)
+            image.SetPixelIndex(x, y, y < 32 ? 120 : (y < 64 ? 40 : 200));
+    ASSERT_TRUE(image.AdaptiveThreshold(0, 64, nullptr, 0, 0.5f));
+    for (long y = 0; y < 96; ++y) {
+        const int expected = (y < 32 || y >= 64) ? 1 : 0;
+        long wrong = 0;
+        for (long x = 0; x < 64; ++x)
+            wrong += image.GetPixelIndex(x, y) != expected;
+        EXPECT_EQ(wrong, 0) << "row " << y;
+    }
+}
+
+TEST(DibImageFilter, AdaptiveThresholdArguments) {
+    // Box sizes below 8 act as 8 and balances above 1 as 1.
+    auto run = [](long box, float balance) {
+        CDibImage image(40, 24, 8, 0);
+        image.SetGrayPalette();
+        for (long y = 0; y < 24; ++y)
+            for (long x = 0; x < 40; ++x)
+                image.SetPixelIndex(x, y, static_cast<BYTE>((x * 7 + y * 13) % 256));
+        EXPECT_TRUE(image.AdaptiveThreshold(0, box, nullptr, 0, balance));
+        return Indices(image);
+    };
+    EXPECT_EQ(run(4, 0.5f), run(8, 0.5f));
+    EXPECT_EQ(run(8, 1.5f), run(8, 1.0f));
+    // A box larger than the picture is one box over all of it.
+    EXPECT_EQ(run(1 << 30, 0.5f), run(40, 0.5f));
+
+    CDibImage image = Gray(kNine);
+    CDibImage mask(2, 2, 8, 0);
+    EXPECT_FALSE(image.AdaptiveThreshold(0, 64, &mask, 0, 0.5f));
+    EXPECT_STREQ(image.GetLastErrorText(), "AdaptiveThreshold invalid ContrastMask");
+    CDibImage empty;
+    EXPECT_FALSE(empty.AdaptiveThreshold());
+}
+
+TEST(DibImageFilter, ThresholdByMask) {
+    CDibImage image = Gray({{10, 200}, {100, 101}});
+    CDibImage mask = Gray({{100, 100}, {100, 100}});
+    EXPECT_FALSE(image.ThresholdByMask(nullptr));
+    EXPECT_STREQ(image.GetLastErrorText(), "");
+    CDibImage small = Gray({{1}});
+    EXPECT_FALSE(image.ThresholdByMask(&small));
+    EXPECT_STREQ(image.GetLastErrorText(), "invalid ThresholdMask");
+    ASSERT_TRUE(image.ThresholdByMask(&mask));
+    EXPECT_EQ(image.GetBpp(), 1);
+    EXPECT_EQ(Indices(image), (Grid{{0, 1}, {0, 1}}));
+    // Already one bit: unchanged, the mask is not looked at.
+    EXPECT_TRUE(image.ThresholdByMask(nullptr));
+}
