@@ -17,6 +17,7 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "imaging/DibHough.h"
 #include "imaging/DibImage.h"
 
 namespace {
@@ -92,6 +93,8 @@ void Binarise(BYTE* image, int w, int h, int stride, int t) {
     }
 }
 
+} // namespace
+
 // The segments of the probabilistic Hough transform at the highest accumulator threshold,
 // from maxThreshold down to minThreshold, that yields any.
 //
@@ -100,8 +103,8 @@ void Binarise(BYTE* image, int w, int h, int stride, int t) {
 // reaches T somewhere. "Finds something" is therefore monotone in T, and a binary search gives
 // the same threshold, and the same segments, as trying every T from the top down, with a
 // dozen transforms instead of hundreds.
-std::vector<cv::Vec4i> HoughAtHighestThreshold(const cv::Mat& image, int maxThreshold,
-                                               int minThreshold) {
+std::vector<cv::Vec4i> dibdetect::HoughAtHighestThreshold(const cv::Mat& image, int maxThreshold,
+                                                          int minThreshold) {
     std::vector<cv::Vec4i> found;
     if (maxThreshold < minThreshold || cv::countNonZero(image) == 0)
         return found;
@@ -126,8 +129,6 @@ std::vector<cv::Vec4i> HoughAtHighestThreshold(const cv::Mat& image, int maxThre
     }
     return found;
 }
-
-} // namespace
 
 int CDibImage::OtsuThreshold(const DWORD histogram[256]) {
     double total = 0;
@@ -328,7 +329,7 @@ static bool DetectLine(CDibImage& picture, BYTE*& gray, RGBQUAD*& palette, int& 
         cv::dilate(image, dilated, cv::Mat());
     const int diagonal = static_cast<int>(std::sqrt(double(w) * w + double(h) * h));
     const std::vector<cv::Vec4i> segments =
-        HoughAtHighestThreshold(dilate ? dilated : image, diagonal, dilate ? 11 : 6);
+        dibdetect::HoughAtHighestThreshold(dilate ? dilated : image, diagonal, dilate ? 11 : 6);
     if (segments.empty())
         return false;
 

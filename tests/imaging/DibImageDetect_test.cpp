@@ -8,6 +8,11 @@
 #include <functional>
 #include <vector>
 
+#include <cmath>
+
+#include <opencv2/imgproc.hpp>
+
+#include "imaging/DibHough.h"
 #include "imaging/DibImage.h"
 
 namespace {
@@ -426,4 +431,36 @@ TEST(DibImageDetect, HoughAccumulateAndLineFit) {
     a = b = 42;
     EXPECT_EQ(CDibImage::FitLineLeastSquares(line, 1, &a, &b), 0);
     EXPECT_EQ(a, 42);
+}
+
+TEST(DibImageDetect, HoughBisectionMatchesTheTopDownThresholdSearch) {
+    // Scattered points plus a few noisy lines: the first threshold from the top that yields
+    // segments, and those segments, must be what the bisection returns.
+    unsigned seed = 99;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        cv::Mat img = cv::Mat::zeros(90 + 10 * round, 120, CV_8UC1);
+        for (int i = 0; i < 40 * round; ++i)
+            img.at<BYTE>(static_cast<int>(next() % img.rows), static_cast<int>(next() % img.cols)) =
+                255;
+        for (int l = 0; l < round % 3 + 1; ++l) {
+            const int x0 = static_cast<int>(next() % 120), x1 = static_cast<int>(next() % 120);
+            for (int y = 5; y < img.rows - 5; ++y)
+                if (next() % 4)
+                    img.at<BYTE>(y, x0 + (x1 - x0) * y / img.rows) = 255;
+        }
+        const int top = static_cast<int>(std::sqrt(double(img.rows) * img.rows + 120.0 * 120.0));
+        std::vector<cv::Vec4i> expected;
+        for (int t = top; t > 5 && expected.empty(); --t)
+            cv::HoughLinesP(img, expected, 1.0, CV_PI / 180, t, 0, 100.0);
+        const std::vector<cv::Vec4i> got = dibdetect::HoughAtHighestThreshold(img, top, 6);
+        ASSERT_EQ(got.size(), expected.size());
+        for (size_t i = 0; i < got.size(); ++i)
+            EXPECT_EQ(got[i], expected[i]);
+    }
+    EXPECT_TRUE(dibdetect::HoughAtHighestThreshold(cv::Mat::zeros(20, 20, CV_8UC1), 28, 6).empty());
 }
