@@ -1,13 +1,14 @@
 // artwork: draws every picture of the programs' resources from code and writes the files
 // that the resource scripts embed.
 //
-//   artwork <output folder> [--preview <file.png>]
+//   artwork <output folder> [--preview <file.png>] [--sheet <file.png>] [--help-images <folder>]
 //
 // The output folder receives tessary/ with the skin, the button faces, the strip
 // backgrounds, the icons, the cursors, the animated wait cursor and art.rc (the BITMAP, ICON
 // and CURSOR lines for the resource script). --preview composes the main window as it looks
 // after a start (skin, every visible button in its normal look, frames and fields) into one
-// PNG, for a look at the whole.
+// PNG, for a look at the whole; --sheet shows every face, icon and cursor on one page;
+// --help-images writes the visible buttons of the main window as PNG for the help pages.
 #include "tools/artwork/Files.h"
 #include "tools/artwork/Icons.h"
 
@@ -651,16 +652,18 @@ QImage Sheet() {
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: artwork <output folder> [--preview <file.png>] [--sheet <file.png>]\n");
+        std::fprintf(stderr, "usage: artwork <output folder> [--preview <file.png>] [--sheet <file.png>] [--help-images <folder>]\n");
         return 2;
     }
     g_out = QString::fromLocal8Bit(argv[1]);
-    QString previewPath, sheetPath;
+    QString previewPath, sheetPath, helpImages;
     for (int i = 2; i + 1 < argc; i += 2) {
         if (std::string(argv[i]) == "--preview")
             previewPath = QString::fromLocal8Bit(argv[i + 1]);
         else if (std::string(argv[i]) == "--sheet")
             sheetPath = QString::fromLocal8Bit(argv[i + 1]);
+        else if (std::string(argv[i]) == "--help-images")
+            helpImages = QString::fromLocal8Bit(argv[i + 1]);
     }
     QDir().mkpath(g_out + "/tessary");
 
@@ -718,6 +721,17 @@ int main(int argc, char** argv) {
                 s << line << "\n";
         } else {
             Note(false, "art.rc");
+        }
+    }
+
+    // The help pages show each button as the operator sees it.
+    if (!helpImages.isEmpty()) {
+        QDir().mkpath(helpImages);
+        for (const Button& b : MainButtons()) {
+            if (!b.shown)
+                continue;
+            const QString file = helpImages + "/" + b.name + ".png";
+            Note(RenderFace(b, false, skin, kPanel).save(file), file);
         }
     }
 
