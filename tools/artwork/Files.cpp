@@ -144,6 +144,25 @@ bool WriteCur(const QImage& image, QPoint hotSpot, const QString& path) {
     return Save(CursorBytes(image, hotSpot), path);
 }
 
+bool WriteWav(const std::vector<int16_t>& samples, int rate, const QString& path) {
+    QByteArray fmt;
+    Put16(fmt, 1); // PCM
+    Put16(fmt, 1); // mono
+    Put32(fmt, uint32_t(rate));
+    Put32(fmt, uint32_t(rate * 2));
+    Put16(fmt, 2);
+    Put16(fmt, 16);
+    QByteArray data;
+    for (int16_t s : samples)
+        Put16(data, uint16_t(s));
+    QByteArray body("WAVE", 4);
+    Chunk(body, "fmt ", fmt);
+    Chunk(body, "data", data);
+    QByteArray riff;
+    Chunk(riff, "RIFF", body);
+    return Save(riff, path);
+}
+
 bool WriteAni(const std::vector<QImage>& frames, QPoint hotSpot, int jiffies, const QString& path) {
     QByteArray anih;
     Put32(anih, 36);

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QString>
+#include <cstdint>
 #include <vector>
 
 namespace art {
@@ -22,5 +23,8 @@ bool WriteCur(const QImage& image, QPoint hotSpot, const QString& path);
 
 // Animated cursor (RIFF "ACON"): the frames in order, each shown for `jiffies` 1/60 s.
 bool WriteAni(const std::vector<QImage>& frames, QPoint hotSpot, int jiffies, const QString& path);
+
+// 16-bit mono PCM wave file.
+bool WriteWav(const std::vector<int16_t>& samples, int rate, const QString& path);
 
 } // namespace art

@@ -21,6 +21,8 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QTextStream>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -353,8 +355,17 @@ QImage Skin() {
     p.fillRect(QRect(98, 49, 640, 480), pg);
     p.drawImage(QPoint(97, 530), StripBitmap(false, true));
 
-    // Bottom left: the strip's tabs sit on a panel of their own.
-    Bevel(p, QRectF(4, 530, 89, 116), kPanel);
+    // Bottom left: the strip's tabs, on the strip's own dark ground so that they read as
+    // part of it.
+    p.setPen(Qt::NoPen);
+    p.setBrush(kBezel);
+    p.drawRoundedRect(QRectF(34.5, 534.5, 64, 113), 3, 3);
+    {
+        QLinearGradient g(0, 535, 0, 646);
+        g.setColorAt(0, QColor(0x30, 0x36, 0x3C));
+        g.setColorAt(1, QColor(0x24, 0x29, 0x2E));
+        p.fillRect(QRectF(36, 536, 62, 110), g);
+    }
 
     // Bottom right: the magnifier field.
     p.setBrush(QColor(0x12, 0x15, 0x18));
@@ -428,28 +439,27 @@ QImage RenderFace(const Button& b, bool pressed, const QImage& background, QColo
         break;
     }
     case Face::Tab: {
-        // Normal: the tab whose list the strip shows, in the strip's own dark colours with
-        // a lit edge towards it. Pressed: the other tab, recessed into the panel.
+        // Normal: the tab whose list the strip shows, raised and lit on the side facing the
+        // strip. Pressed: the other tab, sunk into the strip's ground.
         if (!pressed) {
-            QLinearGradient g(0, 0, b.w, 0);
-            g.setColorAt(0, QColor(0x3A, 0x42, 0x4A));
-            g.setColorAt(1, QColor(0x2B, 0x31, 0x37));
-            p.setPen(QPen(QColor(0x15, 0x19, 0x1D), 1));
+            QLinearGradient g(0, 0, 0, b.h);
+            g.setColorAt(0, QColor(0x4A, 0x55, 0x60));
+            g.setColorAt(1, QColor(0x38, 0x41, 0x4A));
+            p.setPen(QPen(QColor(0x5E, 0x6B, 0x78), 1));
             p.setBrush(g);
             p.drawRoundedRect(r, 4, 4);
-            p.fillRect(QRectF(b.w - 4, 3, 3, b.h - 6), kAccentBlue.lighter(120));
+            p.fillRect(QRectF(b.w - 4, 4, 3, b.h - 8), kAccentBlue.lighter(125));
             ink.ink = QColor(0xF2, 0xF5, 0xF8);
-            ink.object = QColor(0x6E, 0x8A, 0xA3);
+            ink.object = QColor(0x7E, 0x9A, 0xB3);
+            ink.accent = QColor(0xFF, 0x8A, 0x65);
         } else {
-            QLinearGradient g(0, 0, 0, b.h);
-            g.setColorAt(0, QColor(0xB4, 0xB8, 0xBC));
-            g.setColorAt(1, QColor(0xC6, 0xC9, 0xCC));
-            p.setPen(QPen(QColor(0x8A, 0x92, 0x9A), 1));
-            p.setBrush(g);
+            p.setPen(QPen(QColor(0x3A, 0x42, 0x4A), 1));
+            p.setBrush(QColor(0x22, 0x27, 0x2C));
             p.drawRoundedRect(r, 4, 4);
             ink = NormalInk();
-            ink.ink = QColor(0x4A, 0x55, 0x5E);
-            ink.accent = QColor(0x8A, 0x55, 0x50);
+            ink.ink = QColor(0x8A, 0x95, 0x9F);
+            ink.object = QColor(0x45, 0x4E, 0x57);
+            ink.accent = QColor(0x9A, 0x70, 0x68);
         }
         const double is = 30;
         DrawIcon(p, icon, QRectF((b.w - 4 - is) / 2, (b.h - is) / 2, is, is), ink);
@@ -550,6 +560,45 @@ std::vector<QImage> HourglassFrames() {
         frames.push_back(img);
     }
     return frames;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sounds: the shutter after a picture and the tone of the record button.
+
+constexpr int kRate = 22050;
+
+std::vector<int16_t> ShutterSound() {
+    // Two short clicks of filtered noise: the blades opening and closing.
+    std::vector<int16_t> s(size_t(kRate * 0.16), 0);
+    uint32_t seed = 12345;
+    double low = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        const double t = double(i) / kRate;
+        seed = seed * 1664525u + 1013904223u;
+        const double noise = double(int32_t(seed)) / 2147483648.0;
+        low += 0.35 * (noise - low);
+        double env = 0;
+        if (t < 0.03)
+            env = std::exp(-t / 0.006);
+        if (t >= 0.075)
+            env += 0.8 * std::exp(-(t - 0.075) / 0.008);
+        s[i] = int16_t(std::lround(std::clamp(low * env * 1.6, -1.0, 1.0) * 30000));
+    }
+    return s;
+}
+
+std::vector<int16_t> RecordTone() {
+    // Two rising tones, soft edges.
+    std::vector<int16_t> s(size_t(kRate * 0.22), 0);
+    for (size_t i = 0; i < s.size(); ++i) {
+        const double t = double(i) / kRate;
+        const bool second = t >= 0.11;
+        const double local = second ? t - 0.11 : t;
+        const double f = second ? 1318.5 : 987.8;
+        const double env = std::sin(M_PI * std::min(1.0, local / 0.1)) * (local < 0.1 ? 1.0 : 0.0);
+        s[i] = int16_t(std::lround(std::sin(2 * M_PI * f * t) * env * 12000));
+    }
+    return s;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -710,6 +759,12 @@ int main(int argc, char** argv) {
     g_rc << "" << "// Cursor over the live picture and the canvas.";
     Note(WriteCur(PreviewCursor(), QPoint(15, 15), Path("cur258_preview.cur")), "cur258_preview.cur");
     g_rc << "258 CURSOR \"art/tessary/cur258_preview.cur\"";
+    g_rc << "" << "// Sounds: the record button and the shutter.";
+    Note(WriteWav(RecordTone(), kRate, Path("wav180_record.wav")), "wav180_record.wav");
+    g_rc << "180 WAVE \"art/tessary/wav180_record.wav\"";
+    Note(WriteWav(ShutterSound(), kRate, Path("wav181_shutter.wav")), "wav181_shutter.wav");
+    g_rc << "181 WAVE \"art/tessary/wav181_shutter.wav\"";
+
     // The wait cursor is a file beside the program, not a resource.
     Note(WriteAni(HourglassFrames(), QPoint(15, 15), 8, Path("hourglas.ani")), "hourglas.ani");
 
