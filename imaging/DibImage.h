@@ -452,6 +452,14 @@ public:
     long DrawString(HDC dc, long x, long y, const WCHAR* text, COLORREF colour, const WCHAR* font,
                     long size = 0, long weight = 400, BYTE italic = 0, BYTE underline = 0,
                     bool setAlpha = false);
+    // The text record of DrawStringEx, with its defaults.
+    struct TextInfo {
+        WCHAR text[256]{};
+        LOGFONTW font{-36, 0, 0, 0, 400, 0, 0, 0, 238, 0, 0, 0, 0, u"Arial"};
+        COLORREF colour = 0;
+        bool setAlpha = false;
+    };
+    long DrawStringEx(HDC dc, long x, long y, const TextInfo* info);
 
 #ifdef DIBIMAGE_DETECTION
     // ---- edge, line and circle detection (DibImageDetect.cpp, Tessary only)

@@ -171,7 +171,7 @@ bool CDibImage::CreateFromHICON(HICON icon) {
     ICONINFO info{};
     if (!GetIconInfo(icon, &info))
         return false;
-    bool ok = false;
+    bool ok = false, alphaFromMask = true;
     BITMAP bm{};
     if (info.hbmColor && GetObjectW(info.hbmColor, sizeof(BITMAP), &bm) && bm.bmBitsPixel == 32) {
         const int w = bm.bmWidth, h = std::abs(bm.bmHeight);
@@ -184,12 +184,21 @@ bool CDibImage::CreateFromHICON(HICON icon) {
         std::vector<BYTE> work(static_cast<size_t>(w) * h * 4);
         HDC screen = ms::CreateScreenDC();
         if (screen && GetDIBits(screen, info.hbmColor, 0, static_cast<UINT>(h), work.data(), &bmi,
-                                DIB_RGB_COLORS))
-            ok = CreateFromBuffer(work.data(), static_cast<DWORD>(w), static_cast<DWORD>(h), 32,
-                                  static_cast<DWORD>(w) * 4);
+                                DIB_RGB_COLORS)) {
+            // A 32-bit icon whose fourth bytes are all 0 has no alpha: its mask says what shows.
+            bool hasAlpha = false;
+            for (size_t i = 3; i < work.size() && !hasAlpha; i += 4)
+                hasAlpha = work[i] != 0;
+            if (hasAlpha) {
+                ok = CreateFromBuffer(work.data(), static_cast<DWORD>(w), static_cast<DWORD>(h), 32,
+                                      static_cast<DWORD>(w) * 4);
+                alphaFromMask = false;
+            }
+        }
         if (screen)
             DeleteDC(screen);
-    } else if (info.hbmColor) {
+    }
+    if (alphaFromMask && info.hbmColor) {
         ok = CreateFromBitmap(info.hbmColor);
         CDibImage mask;
         if (ok && info.hbmMask && mask.CreateFromBitmap(info.hbmMask) &&
@@ -324,25 +333,16 @@ long CDibImage::LayerDrawAll(HDC dc, long x, long y, long cx, long cy, RECT* cli
     return 1;
 }
 
-long CDibImage::DrawString(HDC dc, long x, long y, const WCHAR* text, COLORREF colour,
-                           const WCHAR* font, long size, long weight, BYTE italic, BYTE underline,
-                           bool setAlpha) {
-    if (!IsValid() || !IsEnabled() || !text)
+// Renders text with font at (x, y) of the picture as displayed into a picture-sized canvas
+// (white on black) and sets the picture's pixels under it to colour.
+static long DrawText(CDibImage& image, HDC dc, long x, long y, const WCHAR* text,
+                     const LOGFONTW& font, COLORREF colour, bool setAlpha) {
+    if (!image.IsValid() || !image.IsEnabled() || !text)
         return 0;
-    const int W = static_cast<int>(GetWidth()), H = static_cast<int>(GetHeight());
-    LOGFONTW lf{};
-    lf.lfHeight = size;
-    lf.lfWeight = weight;
-    lf.lfItalic = italic;
-    lf.lfUnderline = underline;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    const WCHAR* face = font ? font : u"Arial";
-    for (size_t i = 0; i + 1 < sizeof(lf.lfFaceName) / sizeof(WCHAR) && face[i]; ++i)
-        lf.lfFaceName[i] = face[i];
-    HFONT hfont = CreateFontIndirectW(&lf);
+    const int W = static_cast<int>(image.GetWidth()), H = static_cast<int>(image.GetHeight());
+    HFONT hfont = CreateFontIndirectW(&font);
     if (!hfont)
         return 0;
-    // White text on black, at the picture's size: the white pixels are the ones to set.
     DibCanvas canvas(dc, W, H);
     if (!canvas.Ok()) {
         DeleteObject(hfont);
@@ -355,13 +355,40 @@ long CDibImage::DrawString(HDC dc, long x, long y, const WCHAR* text, COLORREF c
     DrawTextW(canvas.Dc(), text, -1, &box, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
     SelectObject(canvas.Dc(), oldFont);
     DeleteObject(hfont);
-    RGBQUAD c = ColorRefToRgbQuad(colour);
+    RGBQUAD c = CDibImage::ColorRefToRgbQuad(colour);
     c.rgbReserved = 255;
     for (int j = 0; j < H; ++j)
         for (int i = 0; i < W; ++i) {
             const BYTE* p = canvas.Pixel(i, j);
             if (p[0] | p[1] | p[2])
-                SetPixelColor(i, H - 1 - j, c, setAlpha);
+                image.SetPixelColor(i, H - 1 - j, c, setAlpha);
         }
     return 1;
+}
+
+long CDibImage::DrawString(HDC dc, long x, long y, const WCHAR* text, COLORREF colour,
+                           const WCHAR* font, long size, long weight, BYTE italic, BYTE underline,
+                           bool setAlpha) {
+    LOGFONTW lf{};
+    lf.lfHeight = size;
+    lf.lfWeight = weight;
+    lf.lfItalic = italic;
+    lf.lfUnderline = underline;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    const WCHAR* face = font ? font : u"Arial";
+    for (size_t i = 0; i + 1 < sizeof(lf.lfFaceName) / sizeof(WCHAR) && face[i]; ++i)
+        lf.lfFaceName[i] = face[i];
+    return DrawText(*this, dc, x, y, text, lf, colour, setAlpha);
+}
+
+long CDibImage::DrawStringEx(HDC dc, long x, long y, const TextInfo* info) {
+    if (!info)
+        return 0;
+    // The record's text need not be terminated: it is cut at its last character.
+    WCHAR text[sizeof(info->text) / sizeof(WCHAR)];
+    std::memcpy(text, info->text, sizeof(text));
+    text[sizeof(text) / sizeof(WCHAR) - 1] = 0;
+    LOGFONTW font = info->font;
+    font.lfFaceName[sizeof(font.lfFaceName) / sizeof(WCHAR) - 1] = 0;
+    return DrawText(*this, dc, x, y, text, font, info->colour, info->setAlpha);
 }

@@ -424,17 +424,17 @@ bool CDibImage::FindEdgePointNear(int x, int y, int, int, POINT* result, int r) 
     // On every refusal the point stays at the click, which is what the callers fall back to.
     if (result)
         *result = POINT{x, y};
-    const long W = static_cast<long>(GetWidth()), H = static_cast<long>(GetHeight());
-    if (!BuildGrayWorkImage(*this, m_grayImage, m_grayPalette, m_grayBpp, m_grayWidth, m_grayHeight,
-                            m_grayPaletteEntries, static_cast<int>(H - 1 - y - r),
-                            static_cast<int>(H - 1 - y + r), x - r, x + r))
+    const long long W = GetWidth(), H = GetHeight(), X = x, Y = y, R = r;
+    if (R < 0 || X - R < 0 || X + R >= W || Y - R < 0 || Y + R >= H)
         return false;
-    if (r < 0 || long(x) - r < 0 || long(x) + r >= W || long(y) - r < 0 || long(y) + r >= H)
+    if (!BuildGrayWorkImage(*this, m_grayImage, m_grayPalette, m_grayBpp, m_grayWidth, m_grayHeight,
+                            m_grayPaletteEntries, static_cast<int>(H - 1 - Y - R),
+                            static_cast<int>(H - 1 - Y + R), x - r, x + r))
         return false;
     const int side = 2 * r + 1, stride = Stride8(side), grayStride = Stride8(m_grayWidth);
     std::vector<BYTE> patch(static_cast<size_t>(stride) * side, 0);
     for (int j = 0; j < side; ++j) {
-        const long stored = H - 1 - (y + r - j);
+        const long long stored = H - 1 - (Y + R - j);
         std::memcpy(&patch[static_cast<size_t>(j) * stride],
                     m_grayImage + static_cast<size_t>(stored) * grayStride + (x - r),
                     static_cast<size_t>(side));

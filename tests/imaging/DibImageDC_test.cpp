@@ -2,9 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QImage>
+
+#include <algorithm>
+#include <iterator>
+#include <string>
 
 #include "imaging/DibImage.h"
 #include "platform/win/gdi/Gdi.h"
+#include "platform/win/gdi/GdiQt.h"
 #include "platform/win/gdi/RecordingDC.h"
 
 #ifdef DIBIMAGE_SUPPORT_PNG
@@ -193,4 +199,41 @@ TEST(DC_SUITE, DrawStringSetsThePixelsUnderTheText) {
             red += c.rgbRed == 255 && c.rgbGreen == 0;
         }
     EXPECT_GT(red, 20);
+}
+
+TEST(DC_SUITE, DrawStringExUsesTheRecord) {
+    CDibImage img(160, 60, 24);
+    img.Clear(255);
+    CDibImage::TextInfo info;
+    EXPECT_EQ(info.font.lfHeight, -36);
+    EXPECT_EQ(info.font.lfWeight, 400);
+    EXPECT_EQ(info.font.lfCharSet, 238);
+    EXPECT_EQ(std::u16string(info.font.lfFaceName), u"Arial");
+    std::fill(std::begin(info.text), std::end(info.text), u'W'); // not terminated
+    info.colour = RGB(0, 0, 255);
+    MemDC m(4, 4);
+    ASSERT_EQ(img.DrawStringEx(m.dc, 0, 0, &info), 1);
+    int blue = 0;
+    for (long y = 0; y < 60; ++y)
+        for (long x = 0; x < 160; ++x)
+            blue += img.GetPixelColor(x, y, false).rgbRed == 0;
+    EXPECT_GT(blue, 50);
+}
+
+TEST(DC_SUITE, CreateFromIconKeepsItsAlpha) {
+    QImage argb(4, 3, QImage::Format_ARGB32);
+    argb.fill(qRgba(0, 255, 0, 255));
+    argb.setPixel(0, 0, qRgba(0, 0, 0, 0));
+    HICON icon = ms::CreateIconFromQImage(argb);
+    ASSERT_NE(icon, nullptr);
+    CDibImage img;
+    ASSERT_TRUE(img.CreateFromHICON(icon));
+    EXPECT_EQ(img.GetWidth(), 4u);
+    EXPECT_EQ(img.GetHeight(), 3u);
+    ASSERT_TRUE(img.AlphaIsValid());
+    EXPECT_EQ(img.AlphaGetAt(0, 2), 0) << "top-left pixel, transparent";
+    EXPECT_EQ(img.AlphaGetAt(1, 2), 255);
+    EXPECT_EQ(img.GetPixelColor(1, 1, false).rgbGreen, 255);
+    DestroyIcon(icon);
+    EXPECT_FALSE(img.CreateFromHICON(nullptr));
 }
