@@ -67,13 +67,26 @@ TEST(DibImageDetect, PictureOfTwoNeighbouringGrayLevelsHasItsEdgeFound) {
     EXPECT_GT(std::abs(a.x - b.x), 50);
 }
 
-TEST(DibImageDetect, FindsAFallingDiagonalInItsBand) {
-    CDibImage img = GrayPicture(200, 200, [](int x, int y) { return BYTE(x > y ? 30 : 200); });
-    POINT a{}, b{};
-    ASSERT_TRUE(img.DetectLineInSection(20, 20, 180, 180, 1, &a, &b));
-    EXPECT_LE(std::abs(a.x - a.y), 3);
-    EXPECT_LE(std::abs(b.x - b.y), 3);
-    EXPECT_GT(std::abs(a.x - b.x), 40);
+TEST(DibImageDetect, FindsDiagonalsInTheirBands) {
+    {
+        SCOPED_TRACE("falling diagonal, band 1");
+        CDibImage img = GrayPicture(200, 200, [](int x, int y) { return BYTE(x > y ? 30 : 200); });
+        POINT a{}, b{};
+        ASSERT_TRUE(img.DetectLineInSection(20, 20, 180, 180, 1, &a, &b));
+        EXPECT_LE(std::abs(a.x - a.y), 3);
+        EXPECT_LE(std::abs(b.x - b.y), 3);
+        EXPECT_GT(std::abs(a.x - b.x), 40);
+    }
+    {
+        SCOPED_TRACE("rising diagonal, band 2");
+        CDibImage img =
+            GrayPicture(200, 200, [](int x, int y) { return BYTE(x + y < 200 ? 30 : 200); });
+        POINT a{}, b{};
+        ASSERT_TRUE(img.DetectLineInSection(20, 20, 180, 180, 2, &a, &b));
+        EXPECT_LE(std::abs(a.x + a.y - 199), 3);
+        EXPECT_LE(std::abs(b.x + b.y - 199), 3);
+        EXPECT_GT(std::abs(a.x - b.x), 40);
+    }
 }
 
 TEST(DibImageDetect, SectionReachingOutsideThePictureIsClipped) {
@@ -326,6 +339,14 @@ TEST(DibImageDetect, CheckEdgePortionPaintsTheOutlineRed) {
     EXPECT_FALSE(IsRed(At(img, 50, 50))) << "inside";
     EXPECT_FALSE(IsRed(At(img, 15, 50))) << "outside";
     EXPECT_EQ(RedInRow(img, 5, 0, 99), 0) << "outside the section";
+}
+
+TEST(DibImageDetect, CheckEdgePortionClipsASectionCrossingTheBorder) {
+    CDibImage img = DarkSquare();
+    ASSERT_TRUE(img.CheckEdgePortion(-20, 120, 120, -20));
+    EXPECT_GT(RedInRow(img, 50, 26, 34), 0);
+    CDibImage outside = DarkSquare();
+    EXPECT_TRUE(outside.CheckEdgePortion(200, 200, 300, 300));
 }
 
 TEST(DibImageDetect, CheckEdgeNoOpsAndRefusals) {
