@@ -772,7 +772,6 @@ const std::map<std::string, Fn>& Table() {
         {"mail",
          [](QPainter& p, const Ink& k) {
              Stroke(p, k, 0.9);
-             p.setBrush(QColor(0xFF, 0xF8, 0xE1));
              p.drawRect(QRectF(2.5, 5.5, 19, 13));
              p.setBrush(Qt::NoBrush);
              p.drawPolyline(QPolygonF() << QPointF(2.5, 5.5) << QPointF(12, 13) << QPointF(21.5, 5.5));
@@ -938,6 +937,66 @@ const std::map<std::string, Fn>& Table() {
              Head(p, k.ink, QPointF(12, 22), QPointF(12, 12), 4.5);
              Head(p, k.ink, QPointF(2, 12), QPointF(12, 12), 4.5);
              Head(p, k.ink, QPointF(22, 12), QPointF(12, 12), 4.5);
+         }},
+        // Wavenor: effects, channels and small controls.
+        {"binary",
+         [](QPainter& p, const Ink& k) {
+             // Binary segmentation: the picture cut into black and white at a threshold.
+             p.setPen(Qt::NoPen);
+             p.setBrush(Qt::white);
+             p.drawRect(QRectF(3, 3, 18, 18));
+             p.setBrush(QColor(0x10, 0x10, 0x10));
+             QPainterPath blob;
+             blob.moveTo(3, 21);
+             blob.lineTo(3, 12);
+             blob.cubicTo(8, 8, 11, 15, 15, 9);
+             blob.cubicTo(17, 6, 19, 6, 21, 7);
+             blob.lineTo(21, 21);
+             blob.closeSubpath();
+             p.drawPath(blob);
+             Stroke(p, k, 0.7);
+             p.drawRect(QRectF(3, 3, 18, 18));
+         }},
+        {"red",
+         [](QPainter& p, const Ink& k) {
+             p.setPen(QPen(k.ink, k.stroke * 0.6));
+             p.setBrush(QColor(0xE5, 0x39, 0x35));
+             p.drawEllipse(QPointF(12, 12), 8.5, 8.5);
+             Text(p, Qt::white, QRectF(3, 3, 18, 18), "R", 11);
+         }},
+        {"green",
+         [](QPainter& p, const Ink& k) {
+             p.setPen(QPen(k.ink, k.stroke * 0.6));
+             p.setBrush(QColor(0x2E, 0x9E, 0x44));
+             p.drawEllipse(QPointF(12, 12), 8.5, 8.5);
+             Text(p, Qt::white, QRectF(3, 3, 18, 18), "G", 11);
+         }},
+        {"blue",
+         [](QPainter& p, const Ink& k) {
+             p.setPen(QPen(k.ink, k.stroke * 0.6));
+             p.setBrush(QColor(0x1E, 0x63, 0xD6));
+             p.drawEllipse(QPointF(12, 12), 8.5, 8.5);
+             Text(p, Qt::white, QRectF(3, 3, 18, 18), "B", 11);
+         }},
+        {"gear", [](QPainter& p, const Ink& k) { Gear(p, k.ink, QPointF(12, 12), 11, k.stroke); }},
+        {"dot",
+         [](QPainter& p, const Ink& k) {
+             p.setPen(Qt::NoPen);
+             p.setBrush(k.accent);
+             p.drawEllipse(QPointF(12, 12), 4.5, 4.5);
+         }},
+        {"print",
+         [](QPainter& p, const Ink& k) {
+             Stroke(p, k, 0.9);
+             p.drawRect(QRectF(7, 2.5, 10, 6));
+             p.setBrush(QColor(0xE8, 0xEC, 0xEF));
+             p.drawRoundedRect(QRectF(2.5, 8.5, 19, 9), 1.5, 1.5);
+             p.setBrush(Qt::white);
+             p.drawRect(QRectF(7, 14, 10, 7.5));
+             p.setPen(Pen(k.ink, k.stroke * 0.5));
+             p.drawLine(QPointF(9, 17), QPointF(15, 17));
+             p.drawLine(QPointF(9, 19.3), QPointF(14, 19.3));
+             Dot(p, k, 18.5, 11.5, 1.1);
          }},
         // Video player.
         {"play",

@@ -42,6 +42,7 @@ enum class Face {
     Window, // square tile for minimise, full screen and close
     Close,  // as Window, pressed red
     Tab,    // strip tab: normal is the tab shown (dark, lit), pressed the other one (recessed)
+    Bare,   // no plate: the picture alone (a tiny settings gear)
 };
 
 struct Button {
@@ -171,11 +172,12 @@ const std::vector<MenuIcon>& MenuIcons() {
 }
 
 QString g_out;
-QStringList g_rc;  // lines of art.rc
+QString g_program = "tessary"; // the program whose files are being written
+QStringList g_rc;              // lines of its art.rc
 int g_failures = 0;
 
 QString Path(const QString& file) {
-    return g_out + "/tessary/" + file;
+    return g_out + "/" + g_program + "/" + file;
 }
 
 void Note(bool ok, const QString& file) {
@@ -187,7 +189,28 @@ void Note(bool ok, const QString& file) {
 
 void EmitBitmap(int id, const QString& file, const QImage& img) {
     Note(WriteBmp24(img, Path(file)), file);
-    g_rc << QString("%1 BITMAP \"art/tessary/%2\"").arg(id).arg(file);
+    g_rc << QString("%1 BITMAP \"art/%2/%3\"").arg(id).arg(g_program, file);
+}
+
+void EmitIcon(int id, const QString& file, const std::vector<QImage>& sizes) {
+    Note(WriteIco(sizes, Path(file)), file);
+    g_rc << QString("%1 ICON \"art/%2/%3\"").arg(id).arg(g_program, file);
+}
+
+void EmitWave(int id, const QString& file, const std::vector<int16_t>& samples, int rate) {
+    Note(WriteWav(samples, rate, Path(file)), file);
+    g_rc << QString("%1 WAVE \"art/%2/%3\"").arg(id).arg(g_program, file);
+}
+
+void WriteRc() {
+    QFile rc(Path("art.rc"));
+    if (!rc.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        Note(false, "art.rc");
+        return;
+    }
+    QTextStream s(&rc);
+    for (const QString& line : g_rc)
+        s << line << "\n";
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -416,7 +439,15 @@ QImage RenderFace(const Button& b, bool pressed, const QImage& background, QColo
             p.setPen(QPen(QColor(255, 255, 255, 170), 1));
             p.drawLine(QPointF(3, 1.5), QPointF(b.w - 3, 1.5));
         }
-        const double pad = side >= 40 ? 6 : 4;
+        if (std::string(icon) == "more") {
+            // Too narrow for a drawn picture: three dots, "more commands".
+            p.setPen(Qt::NoPen);
+            p.setBrush(ink.ink);
+            for (int i = -1; i <= 1; ++i)
+                p.drawEllipse(QPointF(b.w / 2.0 + (pressed ? 0.5 : 0), b.h / 2.0 + i * 5 + (pressed ? 0.5 : 0)), 1.7, 1.7);
+            break;
+        }
+        const double pad = side >= 40 ? 6 : side >= 30 ? 4 : 3;
         const double is = side - 2 * pad;
         const QPointF off = pressed ? QPointF(0.5, 0.5) : QPointF(0, 0);
         DrawIcon(p, icon, QRectF((b.w - is) / 2 + off.x(), (b.h - is) / 2 + off.y(), is, is), ink);
@@ -436,6 +467,14 @@ QImage RenderFace(const Button& b, bool pressed, const QImage& background, QColo
         ink.ink = QColor(0xF0, 0xF4, 0xF7);
         const double is = side - 12;
         DrawIcon(p, icon, QRectF((b.w - is) / 2, (b.h - is) / 2, is, is), ink);
+        break;
+    }
+    case Face::Bare: {
+        if (pressed)
+            ink.ink = kAccentBlue;
+        else
+            ink = NormalInk();
+        DrawIcon(p, icon, QRectF((b.w - side) / 2.0, (b.h - side) / 2.0, side, side), ink);
         break;
     }
     case Face::Tab: {
@@ -469,10 +508,10 @@ QImage RenderFace(const Button& b, bool pressed, const QImage& background, QColo
     return img;
 }
 
-void EmitButtons(const std::vector<Button>& buttons, const QImage& skin) {
+void EmitButtons(const std::vector<Button>& buttons, const QImage& background, QColor colour = kPanel) {
     for (const Button& b : buttons) {
-        const QImage n = RenderFace(b, false, skin, kPanel);
-        const QImage pr = RenderFace(b, true, skin, kPanel);
+        const QImage n = RenderFace(b, false, background, colour);
+        const QImage pr = RenderFace(b, true, background, colour);
         EmitBitmap(b.normalId, QString("bmp%1_%2_normal.bmp").arg(b.normalId).arg(b.name), n);
         EmitBitmap(b.pressedId, QString("bmp%1_%2_pressed.bmp").arg(b.pressedId).arg(b.name), pr);
     }
@@ -698,6 +737,236 @@ QImage Sheet() {
 
 } // namespace
 
+// ---------------------------------------------------------------------------------------------
+// Wavenor: main window, photo-measure dialog, video player, menus and pictures.
+
+const QColor kFace(240, 240, 240); // the dialogs' face colour
+
+const std::vector<Button>& WavenorMainButtons() {
+    static const std::vector<Button> b = {
+        {1014, "preview", 155, 355, 3, 4, 25, 28, "play", nullptr, Face::Tool, true},
+        {1005, "camera", 150, 350, 33, 4, 25, 28, "camera", nullptr, Face::Tool, true},
+        {1006, "record", 151, 351, 63, 4, 25, 28, "video", nullptr, Face::Tool, true},
+        {1007, "timer", 152, 352, 93, 4, 25, 28, "timer", nullptr, Face::Tool, true},
+        {1016, "setting", 156, 356, 20, 0, 10, 11, "gear", nullptr, Face::Bare, true},
+        {1009, "email", 154, 354, 123, 4, 25, 28, "mail", nullptr, Face::Tool, true},
+        {1008, "save", 153, 353, 153, 4, 25, 28, "save", nullptr, Face::Tool, true},
+        {1185, "mirror", 287, 286, 207, 6, 25, 24, "mirror", nullptr, Face::Tool, true},
+        {1186, "flip", 289, 288, 235, 6, 25, 24, "flip", nullptr, Face::Tool, true},
+        {1187, "negative", 291, 290, 263, 6, 25, 24, "negative", nullptr, Face::Tool, true},
+        {1188, "binary", 293, 292, 291, 6, 25, 24, "binary", nullptr, Face::Tool, true},
+        {1189, "red", 295, 294, 319, 6, 25, 24, "red", nullptr, Face::Tool, true},
+        {1190, "green", 283, 282, 347, 6, 25, 24, "green", nullptr, Face::Tool, true},
+        {1191, "blue", 301, 300, 375, 6, 25, 24, "blue", nullptr, Face::Tool, true},
+        {1120, "line", 285, 284, 403, 6, 25, 24, "line", nullptr, Face::Tool, true},
+        {1192, "continual", 305, 304, 433, 6, 25, 24, "continual", nullptr, Face::Tool, true},
+        {1193, "pointline", 307, 306, 463, 6, 25, 24, "dotline", nullptr, Face::Tool, true},
+        {1194, "polygon", 309, 308, 493, 6, 25, 24, "polygon", nullptr, Face::Tool, true},
+        {1195, "rcircle", 311, 310, 523, 6, 25, 24, "rcircle", nullptr, Face::Tool, true},
+        {1196, "dcircle", 313, 312, 553, 6, 25, 24, "dcircle", nullptr, Face::Tool, true},
+        {1197, "tcircle", 315, 314, 583, 6, 25, 24, "tcircle", nullptr, Face::Tool, true},
+        {1200, "arc", 317, 316, 613, 6, 25, 24, "arc", nullptr, Face::Tool, true},
+        {1199, "angle", 319, 318, 643, 6, 25, 24, "angle", nullptr, Face::Tool, true},
+        {1180, "fangle", 321, 320, 673, 6, 25, 24, "fangle", nullptr, Face::Tool, true},
+        {1198, "calibration", 323, 322, 778, 6, 25, 24, "calibration", nullptr, Face::Tool, true},
+        {1182, "other", 325, 324, 810, 6, 14, 24, "more", nullptr, Face::Tool, true},
+        {1184, "pictures", 328, 329, 5, 40, 58, 30, "picture", nullptr, Face::Tool, true},
+        {1183, "videos", 330, 327, 65, 40, 58, 30, "film", nullptr, Face::Tool, true},
+    };
+    return b;
+}
+
+const std::vector<Button>& WavenorPhotoButtons() {
+    static const std::vector<Button> b = {
+        {1140, "open", 262, 261, 12, 4, 32, 32, "open", nullptr, Face::Tool, true},
+        {1116, "save", 214, 215, 48, 4, 32, 32, "save", nullptr, Face::Tool, true},
+        {1146, "print", 346, 345, 84, 4, 32, 32, "print", nullptr, Face::Tool, true},
+        {1147, "select", 227, 226, 120, 4, 32, 32, "select", nullptr, Face::Tool, true},
+        {1161, "measure", 224, 225, 156, 4, 32, 32, "measuremenu", nullptr, Face::Tool, true},
+        {1127, "pen", 220, 221, 192, 4, 32, 32, "measuresetting", nullptr, Face::Tool, true},
+        {1163, "text", 231, 230, 228, 4, 32, 32, "text", nullptr, Face::Tool, true},
+        {1165, "delete", 233, 232, 264, 4, 32, 32, "deleteall", nullptr, Face::Tool, true},
+        {1141, "move", 344, 343, 300, 4, 32, 32, "move", nullptr, Face::Tool, true},
+        {1170, "calibration", 274, 273, 336, 4, 32, 32, "calibration", nullptr, Face::Tool, true},
+    };
+    return b;
+}
+
+// The player's buttons sit on its background bitmap 196 (640 x 480), centred on one line.
+const std::vector<Button>& WavenorPlayerButtons() {
+    static const std::vector<Button> b = {
+        {1122, "playpause", 198, 197, 274, 431, 38, 38, "play", "pause", Face::Tool, true},
+        {1123, "stop", 200, 199, 431, 436, 28, 28, "stop", nullptr, Face::Tool, true},
+        {1114, "first", 204, 203, 173, 436, 28, 28, "first", nullptr, Face::Tool, true},
+        {1121, "previous", 206, 205, 228, 440, 20, 20, "back", nullptr, Face::Tool, true},
+        {1124, "next", 208, 207, 313, 440, 20, 20, "forward", nullptr, Face::Tool, true},
+        {1125, "last", 210, 209, 382, 436, 28, 28, "last", nullptr, Face::Tool, true},
+    };
+    return b;
+}
+
+QImage WavenorPlayerBackground() {
+    QImage img(640, 480, QImage::Format_RGB32);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, 0, 480);
+    g.setColorAt(0, QColor(0x2A, 0x37, 0x44));
+    g.setColorAt(1, QColor(0x1B, 0x25, 0x2F));
+    p.fillRect(img.rect(), g);
+    p.fillRect(QRect(5, 6, 630, 407), QColor(0x0B, 0x0D, 0x0F)); // behind the video area
+    p.setPen(QPen(QColor(0x46, 0x55, 0x63), 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(160.5, 426.5, 290, 47), 6, 6); // the control bar
+    return img;
+}
+
+QImage WavenorIcon(int size) {
+    QImage img(size, size, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double s = size / 64.0;
+    QLinearGradient g(0, 0, 0, size);
+    g.setColorAt(0, QColor(0x1F, 0xA8, 0x9A));
+    g.setColorAt(1, QColor(0x0E, 0x6E, 0x66));
+    p.setPen(Qt::NoPen);
+    p.setBrush(g);
+    p.drawRoundedRect(QRectF(1 * s, 1 * s, 62 * s, 62 * s), 13 * s, 13 * s);
+    DrawMicroscope(p, QRectF(2 * s, 8 * s, 50 * s, 52 * s), true);
+    // WiFi waves beside the tube.
+    p.setBrush(Qt::NoBrush);
+    for (int i = 0; i < 3; ++i) {
+        p.setPen(QPen(QColor(0xF2, 0xF8, 0xF7), std::max(1.0, 3.2 * s), Qt::SolidLine, Qt::RoundCap));
+        const double r = (6 + i * 6) * s;
+        p.drawArc(QRectF(49 * s - r, 19 * s - r, 2 * r, 2 * r), 0 * 16, 90 * 16);
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xF2, 0xF8, 0xF7));
+    p.drawEllipse(QPointF(49 * s, 19 * s), 2.6 * s, 2.6 * s);
+    return img;
+}
+
+// Picture that stands for a recording in the file list ("video.png" beside the program).
+QImage VideoPicture() {
+    QImage img(160, 120, QImage::Format_RGB32);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, 0, 120);
+    g.setColorAt(0, QColor(0x33, 0x3B, 0x44));
+    g.setColorAt(1, QColor(0x1C, 0x21, 0x26));
+    p.fillRect(img.rect(), g);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x55, 0x60, 0x6B));
+    for (int i = 0; i < 10; ++i) {
+        p.drawRoundedRect(QRectF(6 + i * 15.5, 5, 8, 7), 1.5, 1.5);
+        p.drawRoundedRect(QRectF(6 + i * 15.5, 108, 8, 7), 1.5, 1.5);
+    }
+    p.setBrush(QColor(255, 255, 255, 40));
+    p.drawEllipse(QPointF(80, 60), 27, 27);
+    p.setBrush(QColor(0xF2, 0xF5, 0xF8));
+    p.drawPolygon(QPolygonF() << QPointF(70, 45) << QPointF(96, 60) << QPointF(70, 75));
+    QFont f("DejaVu Sans");
+    f.setPixelSize(11);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(QColor(0xB8, 0xC4, 0xCF));
+    p.drawText(QRectF(0, 90, 160, 16), Qt::AlignCenter, "MP4");
+    return img;
+}
+
+// Samples of the measurement Setting dialog: line styles, colours and widths.
+QImage LineSample(int w, int h, QColor colour, int width, Qt::PenStyle style) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(kFace);
+    QPainter p(&img);
+    QPen pen(colour, width, style, Qt::FlatCap);
+    p.setPen(pen);
+    const double y = h / 2.0 + (width % 2 ? 0.5 : 0);
+    p.drawLine(QPointF(1, y), QPointF(w - 1, y));
+    return img;
+}
+
+void EmitWavenor() {
+    g_rc.clear();
+    g_rc << "// Generated by tools/artwork: the pictures of Wavenor's resource script, as lines for"
+         << "// res/Wavenor.rc (an #include brings in only #defines). Paths are relative to res/." << "";
+    g_rc << "// Main window: button faces (up or normal, down or pressed).";
+    EmitButtons(WavenorMainButtons(), QImage(), kFace);
+    g_rc << "" << "// Photo Measure dialog: button faces.";
+    EmitButtons(WavenorPhotoButtons(), QImage(), kFace);
+    g_rc << "" << "// Video player: background and button faces.";
+    const QImage player = WavenorPlayerBackground();
+    EmitBitmap(196, "bmp196_player.bmp", player);
+    EmitButtons(WavenorPlayerButtons(), player, kFace);
+
+    g_rc << "" << "// Measurement Setting dialog: samples of the pen.";
+    const QColor ink(0x20, 0x20, 0x20);
+    EmitBitmap(335, "bmp335_sample_solid.bmp", LineSample(17, 14, ink, 1, Qt::SolidLine));
+    EmitBitmap(336, "bmp336_sample_dash.bmp", LineSample(17, 14, ink, 1, Qt::DashLine));
+    EmitBitmap(337, "bmp337_sample_dot.bmp", LineSample(17, 14, ink, 1, Qt::DotLine));
+    EmitBitmap(338, "bmp338_sample_red.bmp", LineSample(150, 16, QColor(255, 0, 0), 2, Qt::SolidLine));
+    EmitBitmap(339, "bmp339_sample_green.bmp", LineSample(93, 16, QColor(0, 255, 0), 2, Qt::SolidLine));
+    EmitBitmap(340, "bmp340_sample_blue.bmp", LineSample(93, 16, QColor(0, 0, 255), 2, Qt::SolidLine));
+    EmitBitmap(341, "bmp341_sample_width1.bmp", LineSample(17, 14, ink, 1, Qt::SolidLine));
+    EmitBitmap(342, "bmp342_sample_width2.bmp", LineSample(17, 14, ink, 2, Qt::SolidLine));
+    EmitBitmap(334, "bmp334_sample_width3.bmp", LineSample(17, 14, ink, 3, Qt::SolidLine));
+
+    g_rc << "" << "// About box picture.";
+    {
+        QImage about(64, 64, QImage::Format_RGB32);
+        about.fill(kFace);
+        QPainter p(&about);
+        p.drawImage(0, 0, WavenorIcon(64));
+        p.end();
+        EmitBitmap(271, "bmp271_about.bmp", about);
+    }
+
+    g_rc << "" << "// Program icon and menu icons.";
+    {
+        std::vector<QImage> sizes;
+        for (int s : {16, 24, 32, 48, 64, 128})
+            sizes.push_back(WavenorIcon(s));
+        EmitIcon(128, "ico128_wavenor.ico", sizes);
+    }
+    static const MenuIcon menu[] = {
+        {247, "tcircle", "tcircle"}, {248, "angle", "angle"},   {249, "item", "dot"},
+        {252, "continual", "continual"}, {254, "dcircle", "dcircle"}, {255, "fangle", "fangle"},
+        {256, "line", "line"},       {257, "polygon", "polygon"}, {258, "rcircle", "rcircle"},
+        {259, "rectangle", "rectangle"},
+    };
+    for (const MenuIcon& m : menu)
+        EmitIcon(m.id, QString("ico%1_%2.ico").arg(m.id).arg(m.name),
+                 {MenuIconImage(m.icon, 16), MenuIconImage(m.icon, 32)});
+
+    g_rc << "" << "// Sound: the shutter.";
+    EmitWave(181, "wav181_shutter.wav", ShutterSound(), kRate);
+    WriteRc();
+
+    // Files beside the program.
+    Note(VideoPicture().save(Path("video.png")), "video.png");
+}
+
+QImage WavenorSheet() {
+    QImage img(835, 300, QImage::Format_RGB32);
+    img.fill(kFace);
+    QPainter p(&img);
+    for (const Button& b : WavenorMainButtons())
+        p.drawImage(QPoint(b.x, b.y), RenderFace(b, b.control == 1184, QImage(), kFace));
+    p.setPen(QColor(160, 160, 160));
+    p.drawLine(0, 33, 835, 33);
+    for (const Button& b : WavenorMainButtons())
+        p.drawImage(QPoint(b.x, b.y + 80), RenderFace(b, true, QImage(), kFace));
+    for (const Button& b : WavenorPhotoButtons()) {
+        p.drawImage(QPoint(b.x, b.y + 130), RenderFace(b, false, QImage(), kFace));
+        p.drawImage(QPoint(b.x + 400, b.y + 130), RenderFace(b, true, QImage(), kFace));
+    }
+    p.drawImage(QPoint(10, 180), WavenorIcon(64));
+    p.drawImage(QPoint(80, 180), WavenorIcon(32));
+    p.drawImage(QPoint(120, 180), WavenorIcon(16));
+    p.drawImage(QPoint(150, 180), VideoPicture());
+    return img;
+}
+
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     if (argc < 2) {
@@ -747,37 +1016,27 @@ int main(int argc, char** argv) {
         std::vector<QImage> sizes;
         for (int s : {16, 24, 32, 48, 64, 128})
             sizes.push_back(ProgramIcon(s));
-        Note(WriteIco(sizes, Path("ico128_tessary.ico")), "ico128_tessary.ico");
-        g_rc << "128 ICON \"art/tessary/ico128_tessary.ico\"";
+        EmitIcon(128, "ico128_tessary.ico", sizes);
     }
-    for (const MenuIcon& m : MenuIcons()) {
-        const QString file = QString("ico%1_%2.ico").arg(m.id).arg(m.name);
-        Note(WriteIco({MenuIconImage(m.icon, 16), MenuIconImage(m.icon, 32)}, Path(file)), file);
-        g_rc << QString("%1 ICON \"art/tessary/%2\"").arg(m.id).arg(file);
-    }
+    for (const MenuIcon& m : MenuIcons())
+        EmitIcon(m.id, QString("ico%1_%2.ico").arg(m.id).arg(m.name),
+                 {MenuIconImage(m.icon, 16), MenuIconImage(m.icon, 32)});
 
     g_rc << "" << "// Cursor over the live picture and the canvas.";
     Note(WriteCur(PreviewCursor(), QPoint(15, 15), Path("cur258_preview.cur")), "cur258_preview.cur");
     g_rc << "258 CURSOR \"art/tessary/cur258_preview.cur\"";
     g_rc << "" << "// Sounds: the record button and the shutter.";
-    Note(WriteWav(RecordTone(), kRate, Path("wav180_record.wav")), "wav180_record.wav");
-    g_rc << "180 WAVE \"art/tessary/wav180_record.wav\"";
-    Note(WriteWav(ShutterSound(), kRate, Path("wav181_shutter.wav")), "wav181_shutter.wav");
-    g_rc << "181 WAVE \"art/tessary/wav181_shutter.wav\"";
+    EmitWave(180, "wav180_record.wav", RecordTone(), kRate);
+    EmitWave(181, "wav181_shutter.wav", ShutterSound(), kRate);
 
     // The wait cursor is a file beside the program, not a resource.
     Note(WriteAni(HourglassFrames(), QPoint(15, 15), 8, Path("hourglas.ani")), "hourglas.ani");
 
-    {
-        QFile rc(Path("art.rc"));
-        if (rc.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-            QTextStream s(&rc);
-            for (const QString& line : g_rc)
-                s << line << "\n";
-        } else {
-            Note(false, "art.rc");
-        }
-    }
+    WriteRc();
+
+    g_program = "wavenor";
+    QDir().mkpath(g_out + "/wavenor");
+    EmitWavenor();
 
     // The help pages show each button as the operator sees it.
     if (!helpImages.isEmpty()) {
@@ -792,7 +1051,11 @@ int main(int argc, char** argv) {
 
     if (!previewPath.isEmpty())
         Note(Preview(skin).save(previewPath), previewPath);
-    if (!sheetPath.isEmpty())
+    if (!sheetPath.isEmpty()) {
         Note(Sheet().save(sheetPath), sheetPath);
+        QString wavenorSheet = sheetPath;
+        wavenorSheet.replace(".png", "_wavenor.png");
+        Note(WavenorSheet().save(wavenorSheet), wavenorSheet);
+    }
     return g_failures == 0 ? 0 : 1;
 }
