@@ -577,6 +577,10 @@ HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
         if (child)
             widget->setEnabled(false);
     }
+    // Qt shows a child with its parent unless told otherwise; a window shows only with
+    // WS_VISIBLE.
+    if (child && !(style & WS_VISIBLE))
+        widget->hide();
 
     RunCreateHook(hwnd);
 

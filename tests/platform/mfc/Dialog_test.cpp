@@ -321,6 +321,8 @@ TEST_F(FrameworkTest, ValidationKeepsTheDialogOpenAndFocusesTheField) {
     CTestDlg dlg;
     bool openAfterBadValue = false;
     bool focusOnField = false;
+    ms::test::AnswerMessageBox(IDOK);
+    ms::test::AnswerMessageBox(IDOK);
     ms::test::AnswerDialog(IDD_TEST, [&](HWND h) {
         HWND edit = ::GetDlgItem(h, IDC_VALUE);
         ::SetDlgItemText(h, IDC_VALUE, u"500");
@@ -390,6 +392,7 @@ TEST_F(FrameworkTest, AfxMessageBoxUsesTheApplicationName) {
     EXPECT_EQ(ms::test::ShownLog()[0].caption, u"Tessary");
     CString s;
     s.LoadString(IDS_HELLO);
+    ms::test::AnswerMessageBox(IDOK);
     EXPECT_EQ(AfxMessageBox(IDS_HELLO), IDOK);
     EXPECT_EQ(ms::test::ShownLog()[1].text, s.Str());
 }
