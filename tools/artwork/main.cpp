@@ -346,7 +346,7 @@ QImage Skin() {
     tg.setColorAt(1, kTitleBottom);
     p.fillRect(QRect(0, 0, kSkinW, 46), tg);
     p.fillRect(QRect(0, 44, kSkinW, 2), kAccentBlue);
-    DrawMicroscope(p, QRectF(12, 5, 34, 34), true);
+    p.drawImage(QPoint(10, 6), ProgramIcon(34));
     QFont title("DejaVu Sans");
     title.setPixelSize(21);
     title.setBold(true);
