@@ -412,6 +412,57 @@ public:
     static double BesselJ1FarP(double a);
     static double BesselJ1FarQ(double a);
 
+    // ---- point adjustments, neighbourhood filters and blurs (DibImageAdjust.cpp)
+    bool OffsetChannels(long red, long green, long blue);
+    bool ApplyGamma(float gamma);
+    bool ApplyGammaRgb(float red, float green, float blue);
+    bool ApplyLutChannels(const BYTE* red, const BYTE* green, const BYTE* blue,
+                          const BYTE* alpha = nullptr);
+    bool Solarize(BYTE level = 128, bool linkChannels = true);
+    bool AddNoise(long level);
+    bool ReduceRedEye(float strength = 0.8f);
+    bool PaintByGrayLevel(BYTE level, bool upper, RGBQUAD colour, bool setAlpha = false);
+    float MeanGrayLevel();
+    bool Erode(long size = 2);
+    bool Dilate(long size = 2);
+    bool RangeEdges(long size = 2);
+    bool ContourEdges();
+    bool Jitter(long radius = 2);
+    bool GaussianBlur(float radius = 1.0f, CDibImage* out = nullptr);
+    // *kernel comes from malloc (caller frees it); returns its length.
+    static long MakeGaussianKernel(float radius, float** kernel);
+    // length x 256 products v x kernel[k], from malloc (caller frees it).
+    static float* MakeKernelProductTable(const float* kernel, long length);
+    // Convolves count samples of channels bytes each, step bytes apart; products may be NULL.
+    static void BlurLine(const float* kernel, long length, const float* products,
+                         const BYTE* source, BYTE* target, long count, long channels, long step);
+    bool SelectiveBlur(float radius = 1.0f, BYTE threshold = 25, CDibImage* out = nullptr);
+    bool UnsharpMask(float radius = 5.0f, float amount = 0.5f, long threshold = 0);
+    bool RampSteps(BYTE threshold = 64, BYTE decay = 2, BYTE maxDepth = 8, bool horizontal = true,
+                   bool vertical = true, CDibImage* out = nullptr);
+    // One pass: line and neighbour are read, target (the neighbour's place in the result) is
+    // written; count samples of channels bytes, step bytes apart.
+    static void RampStepsLine(const BYTE* line, const BYTE* neighbour, BYTE* target, long count,
+                              long channels, long step, BYTE threshold, BYTE decay, BYTE maxDepth);
+
+    // ---- mixing, Fourier transforms and flood fill (DibImageMix.cpp)
+    // mode 0 sum, 1 AND, 2 XOR, 3 OR, 4 key colour where src is black, 5 src where this is
+    // transparent, 6 src where it is not transparent, 7 difference, 8 src near the key colour,
+    // 9 src over this by its alpha, 10 mean.
+    bool Blend(CDibImage& src, long mode, long xOffset = 0, long yOffset = 0, bool mixAlpha = false);
+    bool PasteImage(CDibImage* src, long xOffset, long yOffset);
+    // Gray pictures whose pixels are values + 128; direction 1 forward (divided by the size),
+    // -1 inverse. Outputs: real and imaginary parts, or log magnitude and phase.
+    bool FourierTransform2D(CDibImage* srcReal, CDibImage* srcImag, CDibImage* dstReal,
+                            CDibImage* dstImag, long direction, bool forceFft = true,
+                            bool magnitude = true);
+    static bool FastFourierTransform(long direction, long exponent, double* real, double* imag);
+    static bool DiscreteFourierTransform(long direction, long n, double* real, double* imag,
+                                         double* workReal, double* workImag);
+    static bool IsPowerOfTwo(long n);
+    bool FloodFill(long x, long y, RGBQUAD colour, BYTE tolerance = 0, BYTE opacity = 255,
+                   bool selectFilled = false, BYTE selectionLevel = 255);
+
 #ifdef DIBIMAGE_SUPPORT_PNG
     // ---- Wavenor's colour-channel display (imaging_ext/DibImageChannels.cpp)
     // Shows a 24-bit picture, in place, through the channels of mask (0x1 red, 0x10 green,
@@ -513,6 +564,8 @@ protected:
     void GetWorkArea(long& xmin, long& xmax, long& ymin, long& ymax) const;
     bool RotateByMapping(long newWidth, long newHeight, int turn, CDibImage* out);
     bool SplitChannels(long space, CDibImage* first, CDibImage* second, CDibImage* third);
+    // Erode (0), dilate (1), range edges (2), contour edges (3) over a size x size window.
+    bool NeighbourhoodOperation(long size, int kind);
 
     void* m_dib;               // DIB block (header, palette, rows), from malloc; NULL when empty
     BITMAPINFOHEADER m_header; // the image's own header; Create copies it into the block
