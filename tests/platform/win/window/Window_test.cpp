@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QThread>
 #include <atomic>
 #include <chrono>
@@ -45,7 +46,7 @@ LRESULT RecordingProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
         return 0;
     }
     if (m >= WM_USER || m == WM_TIMER || (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) || m == WM_DESTROY ||
-        m == WM_NCDESTROY || m == WM_CAPTURECHANGED) {
+        m == WM_NCDESTROY || m == WM_CAPTURECHANGED || m == WM_MOUSELEAVE || m == WM_MOUSEWHEEL) {
         g_seen.push_back({h, m, wp, lp});
         g_lastThread = QThread::currentThreadId();
     }
@@ -438,6 +439,85 @@ TEST_F(WindowTest, GeometryStylesAndShowStates) {
     EXPECT_FALSE(IsWindowEnabled(w));
     HMENU sys = GetSystemMenu(w, FALSE);
     EXPECT_EQ(sys, nullptr); // no WS_SYSMENU any more
+}
+
+LRESULT CaptionProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_NCHITTEST) {
+        POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        ScreenToClient(h, &p);
+        if (p.y < 20)
+            return HTCAPTION; // a skinned title strip
+    }
+    return RecordingProc(h, m, wp, lp);
+}
+
+void SendMouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton b, Qt::MouseButtons held) {
+    QMouseEvent e(type, local, w->mapToGlobal(local), b, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+TEST_F(WindowTest, MouseInputBecomesWindowsMessages) {
+    static bool registered = [] {
+        WNDCLASSW wc{};
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = CaptionProc;
+        wc.hCursor = LoadCursor(nullptr, IDC_CROSS);
+        wc.lpszClassName = u"TestCaption";
+        return RegisterClass(&wc) != 0;
+    }();
+    ASSERT_TRUE(registered);
+    HWND w = CreateWindowEx(0, u"TestCaption", u"", WS_POPUP | WS_VISIBLE, 100, 100, 200, 150, nullptr, nullptr, nullptr, nullptr);
+    made_.push_back(w);
+    QWidget* widget = ms::WidgetOf(w);
+
+    // Double clicks for a class that asks for them; the class cursor on the way.
+    SendMouse(widget, QEvent::MouseButtonPress, {30, 40}, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(widget, QEvent::MouseButtonRelease, {30, 40}, Qt::LeftButton, Qt::NoButton);
+    SendMouse(widget, QEvent::MouseButtonDblClick, {30, 40}, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(widget, QEvent::MouseButtonRelease, {30, 40}, Qt::LeftButton, Qt::NoButton);
+    std::vector<UINT> msgs;
+    for (const auto& s : g_seen)
+        msgs.push_back(s.msg);
+    const std::vector<UINT> expect = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP};
+    EXPECT_EQ(msgs, expect);
+    EXPECT_EQ(GET_X_LPARAM(g_seen[0].lp), 30);
+    EXPECT_EQ(GET_Y_LPARAM(g_seen[0].lp), 40);
+    EXPECT_EQ(g_seen[0].wp, static_cast<WPARAM>(MK_LBUTTON));
+    EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_CROSS));
+    EXPECT_EQ(GetMessagePos(), static_cast<DWORD>(MAKELONG(130, 140)));
+
+    // The wheel carries screen coordinates.
+    g_seen.clear();
+    QWheelEvent wheel(QPointF(5, 5), widget->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &wheel);
+    ASSERT_EQ(Count(WM_MOUSEWHEEL), 1);
+    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(g_seen.back().wp), -120);
+    EXPECT_EQ(GET_X_LPARAM(g_seen.back().lp), 105);
+
+    // Leave tracking: one WM_MOUSELEAVE, then tracking is over.
+    TRACKMOUSEEVENT tme{sizeof(TRACKMOUSEEVENT), TME_LEAVE, w, 0};
+    g_seen.clear();
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(widget, &enter);
+    widget->setAttribute(Qt::WA_UnderMouse, true);
+    TrackMouseEvent(&tme);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(widget, &leave);
+    QApplication::sendEvent(widget, &leave);
+    Pump();
+    EXPECT_EQ(Count(WM_MOUSELEAVE), 1);
+
+    // A press on the title strip drags the window (no window manager moves it here).
+    SendMouse(widget, QEvent::MouseButtonPress, {50, 5}, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(widget, QEvent::MouseMove, {80, 25}, Qt::NoButton, Qt::LeftButton);
+    SendMouse(widget, QEvent::MouseButtonRelease, {80, 25}, Qt::LeftButton, Qt::NoButton);
+    RECT r;
+    GetWindowRect(w, &r);
+    if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        EXPECT_EQ(r.left, 130);
+        EXPECT_EQ(r.top, 120);
+    }
 }
 
 } // namespace
