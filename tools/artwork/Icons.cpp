@@ -9,13 +9,21 @@
 namespace art {
 
 Ink NormalInk() {
-    return {QColor(0x26, 0x32, 0x38), QColor(0xD9, 0x3A, 0x2B), QColor(0x9A, 0xA7, 0xB1),
-            QColor(0x1E, 0x6F, 0xD6), Qt::white, 2.0};
+    return {QColor(0x26, 0x32, 0x38),
+            QColor(0xD9, 0x3A, 0x2B),
+            QColor(0x9A, 0xA7, 0xB1),
+            QColor(0x1E, 0x6F, 0xD6),
+            Qt::white,
+            2.0};
 }
 
 Ink PressedInk() {
-    return {Qt::white, QColor(0xFF, 0xD5, 0x4F), QColor(0x9C, 0xC4, 0xF5), QColor(0xFF, 0xD5, 0x4F),
-            QColor(0x15, 0x3E, 0x75), 2.0};
+    return {Qt::white,
+            QColor(0xFF, 0xD5, 0x4F),
+            QColor(0x9C, 0xC4, 0xF5),
+            QColor(0xFF, 0xD5, 0x4F),
+            QColor(0x15, 0x3E, 0x75),
+            2.0};
 }
 
 Ink MenuInk() {
@@ -79,7 +87,8 @@ void Dimension(QPainter& p, const Ink& k, QPointF a, QPointF b, double scale = 0
     Head(p, k.accent, b, a);
 }
 
-void Text(QPainter& p, const QColor& c, const QRectF& r, const QString& s, double px, bool bold = true) {
+void Text(QPainter& p, const QColor& c, const QRectF& r, const QString& s, double px,
+          bool bold = true) {
     QFont f("DejaVu Sans");
     f.setPixelSize(1); // replaced below; pixel size must be an int, so scale the painter
     p.save();
@@ -90,7 +99,8 @@ void Text(QPainter& p, const QColor& c, const QRectF& r, const QString& s, doubl
     f.setBold(bold);
     p.setFont(f);
     p.setPen(c);
-    const QRectF rr(-r.width() / 2 / scale, -r.height() / 2 / scale, r.width() / scale, r.height() / scale);
+    const QRectF rr(-r.width() / 2 / scale, -r.height() / 2 / scale, r.width() / scale,
+                    r.height() / scale);
     p.drawText(rr, Qt::AlignCenter, s);
     p.restore();
 }

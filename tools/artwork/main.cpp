@@ -63,7 +63,8 @@ const std::vector<Button>& MainButtons() {
         {1005, "camera", 150, 350, 29, 78, 40, 40, "camera", nullptr, Face::Tool, true},
         {1006, "record", 151, 351, 29, 125, 40, 40, "video", nullptr, Face::Tool, true},
         {1007, "timer", 152, 352, 29, 172, 40, 40, "timer", nullptr, Face::Tool, false},
-        {1016, "videosetting", 156, 356, 29, 172, 40, 40, "videosetting", nullptr, Face::Tool, true},
+        {1016, "videosetting", 156, 356, 29, 172, 40, 40, "videosetting", nullptr, Face::Tool,
+         true},
         {1008, "word", 329, 326, 29, 254, 40, 40, "word", nullptr, Face::Tool, false},
         {1009, "excel", 327, 328, 29, 269, 40, 40, "excel", nullptr, Face::Tool, true},
         {1293, "language", 331, 330, 29, 363, 40, 40, "language", nullptr, Face::Tool, true},
@@ -89,11 +90,13 @@ const std::vector<Button>& MainButtons() {
         {1195, "undo", 313, 314, 745, 402, 32, 32, "undo", nullptr, Face::Tool, true},
         {1196, "redo", 315, 316, 822, 402, 32, 32, "redo", nullptr, Face::Tool, true},
         {1197, "calibration", 274, 273, 805, 490, 46, 32, "calibration", nullptr, Face::Tool, true},
-        {1198, "measuresetting", 311, 312, 29, 222, 40, 40, "measuresetting", nullptr, Face::Tool, true},
+        {1198, "measuresetting", 311, 312, 29, 222, 40, 40, "measuresetting", nullptr, Face::Tool,
+         true},
         {1199, "about", 309, 310, 29, 457, 40, 40, "about", nullptr, Face::Tool, true},
         {1201, "pictures", 333, 332, 40, 541, 52, 48, "picture", nullptr, Face::Tab, true},
         {1202, "videos", 335, 334, 40, 594, 52, 48, "film", nullptr, Face::Tab, true},
-        {1204, "snapswitch", 349, 348, 29, 410, 40, 40, "snapswitch", "snapswitchoff", Face::Tool, true},
+        {1204, "snapswitch", 349, 348, 29, 410, 40, 40, "snapswitch", "snapswitchoff", Face::Tool,
+         true},
         {1205, "arc", 377, 378, 749, 150, 32, 32, "arc", nullptr, Face::Tool, true},
         {1212, "lengthline", 400, 403, 749, 356, 32, 32, "ruler", nullptr, Face::Tool, true},
         {1141, "angleline", 402, 401, 785, 356, 32, 32, "protractor", nullptr, Face::Tool, true},
@@ -125,7 +128,8 @@ const std::vector<Button>& OtherButtons() {
         {1137, "select", 197, 198, 294, 30, 30, 30, "select", nullptr, Face::Tool, true},
         {1127, "delete", 207, 208, 326, 30, 30, 30, "deleteall", nullptr, Face::Tool, true},
         {1128, "move", 209, 210, 358, 30, 30, 30, "move", nullptr, Face::Tool, true},
-        {1289, "calibrationmenu", 245, 244, 390, 30, 30, 30, "calibration", nullptr, Face::Tool, true},
+        {1289, "calibrationmenu", 245, 244, 390, 30, 30, 30, "calibration", nullptr, Face::Tool,
+         true},
         {1010, "first", 361, 161, 204, 502, 30, 30, "first", nullptr, Face::Tool, true},
         {1011, "back", 363, 163, 236, 502, 30, 30, "back", nullptr, Face::Tool, true},
         {1286, "pause", 367, 167, 250, 502, 30, 30, "pause", nullptr, Face::Tool, true},
@@ -147,25 +151,44 @@ struct MenuIcon {
 // 16 x 16 icons of the popup menus (main window, About, language, photo-measure window).
 const std::vector<MenuIcon>& MenuIcons() {
     static const std::vector<MenuIcon> m = {
-        {230, "crossline", "cross"},      {231, "scalebar", "scalebar"},
-        {232, "ring", "ring"},            {233, "time", "clock"},
-        {234, "line", "line"},            {235, "continual", "continual"},
-        {236, "rectangle", "rectangle"},  {240, "tcircle", "tcircle"},
-        {241, "angle", "angle"},          {242, "fangle", "fangle"},
-        {317, "negative", "negative"},    {318, "flip", "flip"},
-        {320, "brighter", "brightplus"},  {321, "darker", "brightminus"},
-        {322, "mirror", "mirror"},        {324, "median", "median"},
-        {325, "average", "average"},      {337, "cancel", "cancel"},
-        {338, "open", "open"},            {339, "saveas", "save"},
-        {340, "saveall", "saveall"},      {341, "delete", "delete"},
-        {342, "deleteall", "deletemany"}, {344, "email", "mail"},
-        {370, "edge", "edge"},            {373, "excel", "excel"},
-        {374, "parallel", "parallel"},    {375, "clabel", "clabel"},
-        {381, "ringdot", "ringdot"},      {408, "pointline", "dotline"},
-        {417, "autoline", "autoline"},    {433, "arc", "arc"},
-        {434, "autoarc", "autoarc"},      {1280, "twocircle", "twocircle"},
-        {1283, "about", "about"},         {1322, "cad", "cad"},
-        {1342, "autocircle", "autocircle"}, {1343, "autoangle", "autoangle"},
+        {230, "crossline", "cross"},
+        {231, "scalebar", "scalebar"},
+        {232, "ring", "ring"},
+        {233, "time", "clock"},
+        {234, "line", "line"},
+        {235, "continual", "continual"},
+        {236, "rectangle", "rectangle"},
+        {240, "tcircle", "tcircle"},
+        {241, "angle", "angle"},
+        {242, "fangle", "fangle"},
+        {317, "negative", "negative"},
+        {318, "flip", "flip"},
+        {320, "brighter", "brightplus"},
+        {321, "darker", "brightminus"},
+        {322, "mirror", "mirror"},
+        {324, "median", "median"},
+        {325, "average", "average"},
+        {337, "cancel", "cancel"},
+        {338, "open", "open"},
+        {339, "saveas", "save"},
+        {340, "saveall", "saveall"},
+        {341, "delete", "delete"},
+        {342, "deleteall", "deletemany"},
+        {344, "email", "mail"},
+        {370, "edge", "edge"},
+        {373, "excel", "excel"},
+        {374, "parallel", "parallel"},
+        {375, "clabel", "clabel"},
+        {381, "ringdot", "ringdot"},
+        {408, "pointline", "dotline"},
+        {417, "autoline", "autoline"},
+        {433, "arc", "arc"},
+        {434, "autoarc", "autoarc"},
+        {1280, "twocircle", "twocircle"},
+        {1283, "about", "about"},
+        {1322, "cad", "cad"},
+        {1342, "autocircle", "autocircle"},
+        {1343, "autoangle", "autoangle"},
         {1345, "autospacing", "autospacing"},
     };
     return m;
@@ -327,7 +350,8 @@ void Bevel(QPainter& p, const QRectF& r, const QColor& fill) {
     p.drawLine(QPointF(r.left() + 0.5, r.top() + 0.5), QPointF(r.right() - 0.5, r.top() + 0.5));
     p.drawLine(QPointF(r.left() + 0.5, r.top() + 0.5), QPointF(r.left() + 0.5, r.bottom() - 0.5));
     p.setPen(QPen(QColor(0x9A, 0x9A, 0x9A), 1));
-    p.drawLine(QPointF(r.left() + 0.5, r.bottom() - 0.5), QPointF(r.right() - 0.5, r.bottom() - 0.5));
+    p.drawLine(QPointF(r.left() + 0.5, r.bottom() - 0.5),
+               QPointF(r.right() - 0.5, r.bottom() - 0.5));
     p.drawLine(QPointF(r.right() - 0.5, r.top() + 0.5), QPointF(r.right() - 0.5, r.bottom() - 0.5));
 }
 
@@ -408,7 +432,8 @@ QImage Skin() {
 // ---------------------------------------------------------------------------------------------
 // Button faces.
 
-QImage RenderFace(const Button& b, bool pressed, const QImage& background, QColor backgroundColour) {
+QImage RenderFace(const Button& b, bool pressed, const QImage& background,
+                  QColor backgroundColour) {
     QImage img(b.w, b.h, QImage::Format_RGB32);
     if (!background.isNull())
         img = background.copy(b.x, b.y, b.w, b.h).convertToFormat(QImage::Format_RGB32);
@@ -444,7 +469,9 @@ QImage RenderFace(const Button& b, bool pressed, const QImage& background, QColo
             p.setPen(Qt::NoPen);
             p.setBrush(ink.ink);
             for (int i = -1; i <= 1; ++i)
-                p.drawEllipse(QPointF(b.w / 2.0 + (pressed ? 0.5 : 0), b.h / 2.0 + i * 5 + (pressed ? 0.5 : 0)), 1.7, 1.7);
+                p.drawEllipse(QPointF(b.w / 2.0 + (pressed ? 0.5 : 0),
+                                      b.h / 2.0 + i * 5 + (pressed ? 0.5 : 0)),
+                              1.7, 1.7);
             break;
         }
         const double pad = side >= 40 ? 6 : side >= 30 ? 4 : 3;
@@ -508,7 +535,8 @@ QImage RenderFace(const Button& b, bool pressed, const QImage& background, QColo
     return img;
 }
 
-void EmitButtons(const std::vector<Button>& buttons, const QImage& background, QColor colour = kPanel) {
+void EmitButtons(const std::vector<Button>& buttons, const QImage& background,
+                 QColor colour = kPanel) {
     for (const Button& b : buttons) {
         const QImage n = RenderFace(b, false, background, colour);
         const QImage pr = RenderFace(b, true, background, colour);
@@ -686,7 +714,8 @@ QImage Preview(const QImage& skin) {
     msg.setPixelSize(18);
     p.setFont(msg);
     p.setPen(QColor(0xE0, 0xE0, 0xE0));
-    p.drawText(QRect(98, 49, 640, 480), Qt::AlignCenter, "Please connect Dorvex Digital Microscope");
+    p.drawText(QRect(98, 49, 640, 480), Qt::AlignCenter,
+               "Please connect Dorvex Digital Microscope");
     return img;
 }
 
@@ -697,7 +726,8 @@ QImage Sheet() {
     all.insert(all.end(), other.begin(), other.end());
     const int cols = 8, cell = 128;
     const int rows = int(all.size() + cols - 1) / cols;
-    QImage img(std::max(cols * cell, int(MenuIcons().size()) * 36 + 16), rows * 70 + 140, QImage::Format_RGB32);
+    QImage img(std::max(cols * cell, int(MenuIcons().size()) * 36 + 16), rows * 70 + 140,
+               QImage::Format_RGB32);
     img.fill(kPanel);
     QPainter p(&img);
     QFont f("DejaVu Sans");
@@ -836,7 +866,8 @@ QImage WavenorIcon(int size) {
     // WiFi waves beside the tube.
     p.setBrush(Qt::NoBrush);
     for (int i = 0; i < 3; ++i) {
-        p.setPen(QPen(QColor(0xF2, 0xF8, 0xF7), std::max(1.0, 3.2 * s), Qt::SolidLine, Qt::RoundCap));
+        p.setPen(
+            QPen(QColor(0xF2, 0xF8, 0xF7), std::max(1.0, 3.2 * s), Qt::SolidLine, Qt::RoundCap));
         const double r = (6 + i * 6) * s;
         p.drawArc(QRectF(49 * s - r, 19 * s - r, 2 * r, 2 * r), 0 * 16, 90 * 16);
     }
@@ -889,29 +920,37 @@ QImage LineSample(int w, int h, QColor colour, int width, Qt::PenStyle style) {
 void EmitWavenor() {
     g_rc.clear();
     g_rc << "// Generated by tools/artwork: the pictures of Wavenor's resource script, as lines for"
-         << "// res/Wavenor.rc (an #include brings in only #defines). Paths are relative to res/." << "";
+         << "// res/Wavenor.rc (an #include brings in only #defines). Paths are relative to res/."
+         << "";
     g_rc << "// Main window: button faces (up or normal, down or pressed).";
     EmitButtons(WavenorMainButtons(), QImage(), kFace);
-    g_rc << "" << "// Photo Measure dialog: button faces.";
+    g_rc << ""
+         << "// Photo Measure dialog: button faces.";
     EmitButtons(WavenorPhotoButtons(), QImage(), kFace);
-    g_rc << "" << "// Video player: background and button faces.";
+    g_rc << ""
+         << "// Video player: background and button faces.";
     const QImage player = WavenorPlayerBackground();
     EmitBitmap(196, "bmp196_player.bmp", player);
     EmitButtons(WavenorPlayerButtons(), player, kFace);
 
-    g_rc << "" << "// Measurement Setting dialog: samples of the pen.";
+    g_rc << ""
+         << "// Measurement Setting dialog: samples of the pen.";
     const QColor ink(0x20, 0x20, 0x20);
     EmitBitmap(335, "bmp335_sample_solid.bmp", LineSample(17, 14, ink, 1, Qt::SolidLine));
     EmitBitmap(336, "bmp336_sample_dash.bmp", LineSample(17, 14, ink, 1, Qt::DashLine));
     EmitBitmap(337, "bmp337_sample_dot.bmp", LineSample(17, 14, ink, 1, Qt::DotLine));
-    EmitBitmap(338, "bmp338_sample_red.bmp", LineSample(150, 16, QColor(255, 0, 0), 2, Qt::SolidLine));
-    EmitBitmap(339, "bmp339_sample_green.bmp", LineSample(93, 16, QColor(0, 255, 0), 2, Qt::SolidLine));
-    EmitBitmap(340, "bmp340_sample_blue.bmp", LineSample(93, 16, QColor(0, 0, 255), 2, Qt::SolidLine));
+    EmitBitmap(338, "bmp338_sample_red.bmp",
+               LineSample(150, 16, QColor(255, 0, 0), 2, Qt::SolidLine));
+    EmitBitmap(339, "bmp339_sample_green.bmp",
+               LineSample(93, 16, QColor(0, 255, 0), 2, Qt::SolidLine));
+    EmitBitmap(340, "bmp340_sample_blue.bmp",
+               LineSample(93, 16, QColor(0, 0, 255), 2, Qt::SolidLine));
     EmitBitmap(341, "bmp341_sample_width1.bmp", LineSample(17, 14, ink, 1, Qt::SolidLine));
     EmitBitmap(342, "bmp342_sample_width2.bmp", LineSample(17, 14, ink, 2, Qt::SolidLine));
     EmitBitmap(334, "bmp334_sample_width3.bmp", LineSample(17, 14, ink, 3, Qt::SolidLine));
 
-    g_rc << "" << "// About box picture.";
+    g_rc << ""
+         << "// About box picture.";
     {
         QImage about(64, 64, QImage::Format_RGB32);
         about.fill(kFace);
@@ -921,7 +960,8 @@ void EmitWavenor() {
         EmitBitmap(271, "bmp271_about.bmp", about);
     }
 
-    g_rc << "" << "// Program icon and menu icons.";
+    g_rc << ""
+         << "// Program icon and menu icons.";
     {
         std::vector<QImage> sizes;
         for (int s : {16, 24, 32, 48, 64, 128})
@@ -929,16 +969,17 @@ void EmitWavenor() {
         EmitIcon(128, "ico128_wavenor.ico", sizes);
     }
     static const MenuIcon menu[] = {
-        {247, "tcircle", "tcircle"}, {248, "angle", "angle"},   {249, "item", "dot"},
+        {247, "tcircle", "tcircle"},     {248, "angle", "angle"},     {249, "item", "dot"},
         {252, "continual", "continual"}, {254, "dcircle", "dcircle"}, {255, "fangle", "fangle"},
-        {256, "line", "line"},       {257, "polygon", "polygon"}, {258, "rcircle", "rcircle"},
+        {256, "line", "line"},           {257, "polygon", "polygon"}, {258, "rcircle", "rcircle"},
         {259, "rectangle", "rectangle"},
     };
     for (const MenuIcon& m : menu)
         EmitIcon(m.id, QString("ico%1_%2.ico").arg(m.id).arg(m.name),
                  {MenuIconImage(m.icon, 16), MenuIconImage(m.icon, 32)});
 
-    g_rc << "" << "// Sound: the shutter.";
+    g_rc << ""
+         << "// Sound: the shutter.";
     EmitWave(181, "wav181_shutter.wav", ShutterSound(), kRate);
     WriteRc();
 
@@ -970,7 +1011,8 @@ QImage WavenorSheet() {
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: artwork <output folder> [--preview <file.png>] [--sheet <file.png>] [--help-images <folder>]\n");
+        std::fprintf(stderr, "usage: artwork <output folder> [--preview <file.png>] [--sheet "
+                             "<file.png>] [--help-images <folder>]\n");
         return 2;
     }
     g_out = QString::fromLocal8Bit(argv[1]);
@@ -986,7 +1028,8 @@ int main(int argc, char** argv) {
     QDir().mkpath(g_out + "/tessary");
 
     g_rc << "// Generated by tools/artwork: the pictures of Tessary's resource script, as lines for"
-         << "// res/Tessary.rc (an #include brings in only #defines). Paths are relative to res/." << "";
+         << "// res/Tessary.rc (an #include brings in only #defines). Paths are relative to res/."
+         << "";
 
     const QImage skin = Skin();
     g_rc << "// Main window: skin and thumbnail strip backgrounds.";
@@ -996,12 +1039,15 @@ int main(int argc, char** argv) {
     EmitBitmap(147, "bmp147_strip_pictures_behind.bmp", StripBitmap(false, true));
     EmitBitmap(148, "bmp148_strip_videos.bmp", StripBitmap(true, false));
 
-    g_rc << "" << "// Main window: button faces (normal, pressed).";
+    g_rc << ""
+         << "// Main window: button faces (normal, pressed).";
     EmitButtons(MainButtons(), skin);
-    g_rc << "" << "// Photo-measure window and video player: button faces.";
+    g_rc << ""
+         << "// Photo-measure window and video player: button faces.";
     EmitButtons(OtherButtons(), QImage());
 
-    g_rc << "" << "// About box picture.";
+    g_rc << ""
+         << "// About box picture.";
     {
         QImage about(64, 64, QImage::Format_RGB32);
         about.fill(QColor(0xF0, 0xF0, 0xF0));
@@ -1011,7 +1057,8 @@ int main(int argc, char** argv) {
         EmitBitmap(256, "bmp256_about.bmp", about);
     }
 
-    g_rc << "" << "// Program icon and menu icons.";
+    g_rc << ""
+         << "// Program icon and menu icons.";
     {
         std::vector<QImage> sizes;
         for (int s : {16, 24, 32, 48, 64, 128})
@@ -1022,10 +1069,13 @@ int main(int argc, char** argv) {
         EmitIcon(m.id, QString("ico%1_%2.ico").arg(m.id).arg(m.name),
                  {MenuIconImage(m.icon, 16), MenuIconImage(m.icon, 32)});
 
-    g_rc << "" << "// Cursor over the live picture and the canvas.";
-    Note(WriteCur(PreviewCursor(), QPoint(15, 15), Path("cur258_preview.cur")), "cur258_preview.cur");
+    g_rc << ""
+         << "// Cursor over the live picture and the canvas.";
+    Note(WriteCur(PreviewCursor(), QPoint(15, 15), Path("cur258_preview.cur")),
+         "cur258_preview.cur");
     g_rc << "258 CURSOR \"art/tessary/cur258_preview.cur\"";
-    g_rc << "" << "// Sounds: the record button and the shutter.";
+    g_rc << ""
+         << "// Sounds: the record button and the shutter.";
     EmitWave(180, "wav180_record.wav", RecordTone(), kRate);
     EmitWave(181, "wav181_shutter.wav", ShutterSound(), kRate);
 
