@@ -265,6 +265,8 @@ float CDibImage::MeanGrayLevel() {
 bool CDibImage::NeighbourhoodOperation(long size, int kind) {
     if (!m_dib || size < 1)
         return false;
+    // A window reaching past every border sees the whole picture; a larger one sees no more.
+    size = std::min(size, 2 * static_cast<long>(std::max(GetWidth(), GetHeight())) + 1);
     const long k2 = size / 2, kmax = size - k2;
     CDibImage copy(*this, true, true, true);
     if (!copy.IsValid()) {
@@ -452,7 +454,8 @@ bool CDibImage::GaussianBlur(float radius, CDibImage* out) {
         std::free(kernel);
         return false;
     }
-    float* products = MakeKernelProductTable(kernel, length);
+    // The product table pays off for short kernels; a long one would cost 1 KB per entry.
+    float* products = length <= 512 ? MakeKernelProductTable(kernel, length) : nullptr;
     const long w = static_cast<long>(work.GetWidth()), h = static_cast<long>(work.GetHeight());
     const long channels = work.GetBpp() == 24 ? 3 : 1;
     CDibImage temp(work, true, false, false);

@@ -175,6 +175,8 @@ bool CDibImage::Median(long size) {
     // A neighbourhood of no pixels has no median.
     if (!m_dib || size < 1)
         return false;
+    // A window reaching past every border sees the whole picture; a larger one sees no more.
+    size = std::min(size, 2 * static_cast<long>(std::max(GetWidth(), GetHeight())) + 1);
     const long k2 = size / 2, kmax = size - k2;
     CDibImage copy(*this, true, true, true);
     if (!copy.IsValid()) {

@@ -28,6 +28,11 @@ BYTE ClampByteF(float v) {
 }
 
 // Normalises a requested depth to one the image supports (as Create does).
+// Sizes beyond the header's signed 32-bit fields would wrap when handed to Create.
+bool BeyondHeader(long width, long height) {
+    return width > 0x7FFFFFFFL || height > 0x7FFFFFFFL;
+}
+
 DWORD SupportedBpp(DWORD bpp) {
     if (bpp <= 1)
         return 1;
@@ -212,6 +217,10 @@ bool CDibImage::Negative() {
 bool CDibImage::ScaleTo(long newWidth, long newHeight, int mode, CDibImage* out) {
     if (!m_dib || newWidth <= 0 || newHeight <= 0)
         return false;
+    if (BeyondHeader(newWidth, newHeight)) {
+        SetLastError("DIBIMAGE_MAX_MEMORY exceeded");
+        return false;
+    }
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     if (newWidth == w && newHeight == h) {
         if (out)
@@ -229,6 +238,8 @@ bool CDibImage::ScaleTo(long newWidth, long newHeight, int mode, CDibImage* out)
         return false;
     }
     tmp.SetPalette(GetPalette(), GetNumColors());
+    // The selection stays behind; its box must not describe the old size.
+    tmp.EmptySelectionBox();
     // On a gray ramp the nearest entry of a gray colour is its own level.
     const bool grayRamp = GetBpp() == 8 && IsGrayScale();
     auto store = [&](long x, long y, RGBQUAD c) {
@@ -466,6 +477,7 @@ bool CDibImage::RotateByMapping(long newWidth, long newHeight, int turn, CDibIma
         return false;
     }
     tmp.SetPalette(GetPalette(), GetNumColors());
+    tmp.EmptySelectionBox();
     if (m_alpha)
         tmp.AlphaCreate();
     if (m_selection)
@@ -543,6 +555,7 @@ bool CDibImage::Rotate(float degrees, CDibImage* out) {
         return false;
     }
     tmp.SetPalette(GetPalette(), GetNumColors());
+    tmp.EmptySelectionBox();
     if (m_alpha)
         tmp.AlphaCreate();
     for (long y = 0; y < nh; ++y) {
@@ -599,6 +612,7 @@ bool CDibImage::RotateWithOptions(float degrees, CDibImage* out, long interpolat
         return false;
     }
     tmp.SetPalette(GetPalette(), GetNumColors());
+    tmp.EmptySelectionBox();
     const bool alpha = m_alpha || overflow == 3;
     if (alpha)
         tmp.AlphaCreate();
@@ -858,8 +872,16 @@ bool CDibImage::PadByMargins(long left, long bottom, long right, long top, RGBQU
                              CDibImage* out) {
     if (!m_dib || left < 0 || bottom < 0 || right < 0 || top < 0)
         return false;
+    if (left > 0x7FFFFFFFL || right > 0x7FFFFFFFL || bottom > 0x7FFFFFFFL || top > 0x7FFFFFFFL) {
+        SetLastError("DIBIMAGE_MAX_MEMORY exceeded");
+        return false;
+    }
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     const long nw = w + left + right, nh = h + bottom + top;
+    if (BeyondHeader(nw, nh)) {
+        SetLastError("DIBIMAGE_MAX_MEMORY exceeded");
+        return false;
+    }
     CDibImage tmp;
     tmp.CopyAttributes(*this);
     if (!tmp.Create(static_cast<DWORD>(nw), static_cast<DWORD>(nh), GetBpp(), GetType())) {
@@ -867,6 +889,7 @@ bool CDibImage::PadByMargins(long left, long bottom, long right, long top, RGBQU
         return false;
     }
     tmp.SetPalette(GetPalette(), GetNumColors());
+    tmp.EmptySelectionBox();
     if (HasPalette()) {
         const BYTE index = tmp.GetNearestIndex(colour);
         for (long y = 0; y < nh; ++y)
@@ -1008,6 +1031,7 @@ bool CDibImage::QIShrink(long newWidth, long newHeight, CDibImage* out, bool toT
         return false;
     }
     tmp.SetPalette(GetPalette(), GetNumColors());
+    tmp.EmptySelectionBox();
     if (bpp == 24)
         tmp.m_info.keyIndex = -1;
     const bool alpha = m_alpha && tmp.AlphaCreate();
@@ -1047,6 +1071,10 @@ bool CDibImage::ResampleWithKernels(long newWidth, long newHeight, long interpol
                                     long overflow, CDibImage* out, bool noAveraging) {
     if (!m_dib || newWidth <= 0 || newHeight <= 0)
         return false;
+    if (BeyondHeader(newWidth, newHeight)) {
+        SetLastError("DIBIMAGE_MAX_MEMORY exceeded");
+        return false;
+    }
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     const float xScale = static_cast<float>(w) / newWidth,
                 yScale = static_cast<float>(h) / newHeight;
@@ -1058,6 +1086,7 @@ bool CDibImage::ResampleWithKernels(long newWidth, long newHeight, long interpol
         return false;
     }
     tmp.SetPalette(GetPalette(), GetNumColors());
+    tmp.EmptySelectionBox();
     const bool alpha = m_alpha && tmp.AlphaCreate();
     const bool average = !noAveraging && (xScale > 1 || yScale > 1);
     for (long y = 0; y < newHeight; ++y) {

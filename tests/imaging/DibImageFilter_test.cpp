@@ -82,6 +82,13 @@ TEST(DibImageFilter, MedianOfThree) {
     EXPECT_EQ(Indices(image), (Grid{{40, 40, 50}, {50, 50, 60}, {70, 70, 80}}));
 }
 
+TEST(DibImageFilter, MedianWindowLargerThanThePicture) {
+    // Every neighbourhood is the whole picture: all pixels take its median, 50.
+    CDibImage image = Gray(kNine);
+    ASSERT_TRUE(image.Median(1000000));
+    EXPECT_EQ(Indices(image), (Grid{{50, 50, 50}, {50, 50, 50}, {50, 50, 50}}));
+}
+
 TEST(DibImageFilter, MedianTiesKeepNeighbourhoodOrder) {
     // (B 255, G 0, R 0) and (B 0, G 0, R 98) have the same gray level, 29.
     const RGBQUAD blue{255, 0, 0, 0}, red{0, 0, 98, 0};

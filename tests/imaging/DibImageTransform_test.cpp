@@ -394,6 +394,13 @@ TEST(DibImageTransform, PaddingAndShrinking) {
     EXPECT_EQ(padded.GetPixelIndex(1, 2), 10);
     EXPECT_EQ(padded.GetPixelIndex(2, 2), 20);
     EXPECT_FALSE(image.PadByMargins(-1, 0, 0, 0, Colour(0, 0, 0)));
+    // Sizes that would wrap in the header's 32-bit fields are refused, not cut down.
+    EXPECT_FALSE(image.PadByMargins(0x100000000L, 0, 0, 0, Colour(0, 0, 0)));
+    EXPECT_FALSE(image.PadByMargins(0x7FFFFFFFL, 0, 0x7FFFFFFFL, 0, Colour(0, 0, 0)));
+    EXPECT_STREQ(image.GetLastErrorText(), "DIBIMAGE_MAX_MEMORY exceeded");
+    EXPECT_FALSE(image.ScaleTo(0x100000002L, 1, 0));
+    EXPECT_FALSE(image.ResampleWithKernels(2, 0x100000001L, 2, 0));
+    EXPECT_EQ(image.GetWidth(), 2u);
     EXPECT_FALSE(image.PadToSize(1, 1, Colour(0, 0, 0)));
     ASSERT_TRUE(image.PadToSize(4, 3, Colour(0, 0, 0), &padded));
     EXPECT_EQ(padded.GetPixelIndex(1, 1), 10);
