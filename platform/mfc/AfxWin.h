@@ -13,6 +13,7 @@
 // only (not to the application object).
 #pragma once
 
+#include "platform/mfc/AfxGdi.h"
 #include "platform/mfc/AfxTypes.h"
 #include "platform/win/core/CString.h"
 #include "platform/win/window/Framework.h"
@@ -232,22 +233,6 @@ public:
     const char* what() const noexcept override { return "user exception"; }
 };
 [[noreturn]] void AfxThrowUserException();
-
-// A device context object over an HDC (see AfxGdi.h for the drawing calls).
-class CDC {
-public:
-    HDC m_hDC = nullptr;
-    CDC() = default;
-    virtual ~CDC();
-    CDC(const CDC&) = delete;
-    CDC& operator=(const CDC&) = delete;
-    // A temporary object for a handle; it stays valid while the handle does.
-    static CDC* FromHandle(HDC hdc);
-    HDC GetSafeHdc() const { return m_hDC; }
-    operator HDC() const { return m_hDC; }
-    BOOL Attach(HDC hdc);
-    HDC Detach();
-};
 
 class CMenu {
 public:

@@ -28,12 +28,6 @@ template <class Obj, class Handle> Obj* TemporaryFor(Handle h) {
     return slot.get();
 }
 
-struct TempDC : CDC {
-    HDC HandleValue() const { return m_hDC; }
-    void Set(HDC h) { m_hDC = h; }
-    void Release() { m_hDC = nullptr; }
-};
-
 struct TempMenu : CMenu {
     HMENU HandleValue() const { return m_hMenu; }
     void Set(HMENU h) { m_hMenu = h; }
@@ -113,25 +107,6 @@ int AfxMessageBox(UINT promptId, UINT type, UINT helpId) {
     CString text;
     text.LoadString(promptId);
     return AfxMessageBox(text.GetString(), type, helpId == UINT(-1) ? promptId : helpId);
-}
-
-// ---- CDC ----
-
-CDC::~CDC() = default;
-
-CDC* CDC::FromHandle(HDC hdc) { return hdc ? TemporaryFor<TempDC>(hdc) : nullptr; }
-
-BOOL CDC::Attach(HDC hdc) {
-    if (m_hDC || !hdc)
-        return FALSE;
-    m_hDC = hdc;
-    return TRUE;
-}
-
-HDC CDC::Detach() {
-    HDC h = m_hDC;
-    m_hDC = nullptr;
-    return h;
 }
 
 // ---- CMenu ----

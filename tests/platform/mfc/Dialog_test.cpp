@@ -4,6 +4,7 @@
 #include "tests/platform/win/window/TestResource.h"
 
 #include "platform/mfc/AfxWin.h"
+#include "platform/win/gdi/Surface.h"
 #include "platform/win/window/TestSeams.h"
 #include "platform/win/window/WindowObject.h"
 
@@ -382,6 +383,55 @@ TEST_F(FrameworkTest, ControlNotificationsAndTheSystemMenu) {
     EXPECT_TRUE(::IsWindow(dlg.m_hWnd)); // a modeless dialog's EndDialog only hides it
     EXPECT_FALSE(dlg.IsWindowVisible());
     dlg.DestroyWindow();
+}
+
+class CPainted : public CWnd {
+public:
+    int paints = 0;
+
+protected:
+    afx_msg void OnPaint() {
+        CPaintDC dc(this);
+        ++paints;
+        CBrush blue(RGB(0, 0, 255));
+        CRect r;
+        GetClientRect(&r);
+        dc.FillRect(&r, &blue);
+        CPen pen(PS_SOLID, 1, RGB(255, 255, 0));
+        CPen* old = dc.SelectObject(&pen);
+        dc.MoveTo(0, 5);
+        dc.LineTo(20, 5);
+        dc.SelectObject(old);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CPainted, CWnd)
+    ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+TEST_F(FrameworkTest, PaintAndClientDCsDrawIntoTheWindow) {
+    bool deleted = false;
+    auto* frame = new CTracedFrame(&deleted);
+    ASSERT_TRUE(frame->Create(nullptr, u"Paint", WS_POPUP | WS_VISIBLE, CRect(0, 0, 100, 80)));
+    CPainted child;
+    ASSERT_TRUE(child.Create(nullptr, u"", WS_VISIBLE, CRect(10, 10, 50, 40), frame, 7));
+    EXPECT_EQ(frame->GetDlgItem(7), &child);
+    child.Invalidate(FALSE);
+    child.UpdateWindow();
+    EXPECT_EQ(child.paints, 1);
+    const QImage& img = ms::FromHandle(child.m_hWnd)->surface->Image();
+    EXPECT_EQ(QColor(img.pixel(3, 20)), QColor(0, 0, 255));
+    EXPECT_EQ(QColor(img.pixel(3, 5)), QColor(255, 255, 0));
+    EXPECT_EQ(QColor(img.pixel(20, 5)), QColor(0, 0, 255)); // LineTo leaves out the end pixel
+    {
+        CClientDC dc(&child);
+        dc.FillSolidRect(0, 0, 2, 2, RGB(9, 9, 9));
+    }
+    EXPECT_EQ(QColor(img.pixel(1, 1)), QColor(9, 9, 9));
+    frame->DestroyWindow();
+    EXPECT_TRUE(deleted);
+    EXPECT_EQ(child.m_hWnd, nullptr);
 }
 
 TEST_F(FrameworkTest, AfxMessageBoxUsesTheApplicationName) {
