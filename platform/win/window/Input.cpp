@@ -366,6 +366,8 @@ bool Dispatcher::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::Enter:
     case QEvent::Leave:
     case QEvent::FocusIn:
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
         break;
     default:
         return false;
@@ -403,6 +405,11 @@ bool Dispatcher::eventFilter(QObject* watched, QEvent* e) {
         }
         return false;
     }
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+        if (WidgetOf(recv) == widget && widget->isWindow())
+            SendMessage(recv, WM_ACTIVATE, type == QEvent::WindowActivate ? WA_ACTIVE : WA_INACTIVE, 0);
+        return false;
     case QEvent::FocusIn:
         if (WidgetOf(recv) == widget || FromHandle(recv)->native) {
             if (g_focus != recv) {

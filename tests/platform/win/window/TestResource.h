@@ -17,3 +17,4 @@
 #define IDB_TEST 600
 #define IDC_TESTCURSOR 601
 #define IDR_SHUTTER 602
+#define IDI_TEST 603

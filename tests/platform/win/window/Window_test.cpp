@@ -139,6 +139,13 @@ TEST_F(WindowTest, ResourcesLoadByNumericId) {
     EXPECT_EQ(ms::IconHotspot(ani).y, 7);
     EXPECT_EQ(LoadCursorFromFile(u"/nonexistent/hourglas.ani"), nullptr);
     EXPECT_EQ(ms::res::FindFile(u"WAVE", IDR_SHUTTER).size(), 44u);
+    HICON icon = LoadIcon(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDI_TEST));
+    ASSERT_NE(icon, nullptr);
+    const QImage iconImage = ms::ImageOfIcon(icon);
+    ASSERT_EQ(iconImage.size(), QSize(16, 16));
+    EXPECT_EQ(QColor(iconImage.pixel(3, 3)), QColor(0, 128, 255));
+    EXPECT_EQ(LoadImage(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDI_TEST), IMAGE_ICON, 0, 0, 0) != nullptr, true);
+    EXPECT_EQ(LoadIcon(GetModuleHandle(nullptr), MAKEINTRESOURCE(9999)), nullptr);
 }
 
 TEST_F(WindowTest, AcceleratorsAndMenusFromTheScript) {
