@@ -30,6 +30,14 @@ QRect ClientScreenRect(const WindowObject& w);
 // Sends WM_MOVE / WM_SIZE when the client position or size changed since the last notice.
 void NotifyGeometry(WindowObject& w);
 
+// Window flags of a top-level widget for a window's styles; applying them re-shows it.
+Qt::WindowFlags TopLevelFlags(DWORD style, DWORD exStyle, bool dialog);
+void ApplyTopLevelFlags(WindowObject& w);
+// Places the widget so that the window rectangle (parent client coordinates for children,
+// screen for top-level windows) is `r`; and the reverse, in screen coordinates.
+void PlaceWidget(WindowObject& w, QRect r);
+QRect WindowRectOf(const WindowObject& w);
+
 // The widget of a custom window.
 class SurfaceWidget : public QWidget {
 public:
