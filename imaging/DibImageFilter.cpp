@@ -16,6 +16,19 @@ BYTE ClampByte(long long v) {
     return static_cast<BYTE>(v < 0 ? 0 : (v > 255 ? 255 : v));
 }
 
+// The middle of nine distinct values (a fixed network of 19 compare-exchanges).
+unsigned long long MedianOfNine(unsigned long long* p) {
+    auto sort = [p](int a, int b) {
+        if (p[a] > p[b])
+            std::swap(p[a], p[b]);
+    };
+    sort(1, 2), sort(4, 5), sort(7, 8), sort(0, 1), sort(3, 4), sort(6, 7);
+    sort(1, 2), sort(4, 5), sort(7, 8), sort(0, 3), sort(5, 8), sort(4, 7);
+    sort(3, 6), sort(1, 4), sort(2, 5), sort(4, 7), sort(4, 2), sort(6, 4);
+    sort(4, 2);
+    return p[4];
+}
+
 } // namespace
 
 void CDibImage::GetWorkArea(long& xmin, long& xmax, long& ymin, long& ymax) const {
@@ -199,11 +212,11 @@ bool CDibImage::Median(long size) {
             }
         }
     }
-    struct Entry {
-        int gray;
-        long x, y;
-    };
-    std::vector<Entry> list(static_cast<size_t>(size) * static_cast<size_t>(size));
+    // Sort keys: gray level above, collection index below, so equal grays keep the order in
+    // which they were collected and the chosen colour is the same on every C library.
+    const size_t area = static_cast<size_t>(size) * static_cast<size_t>(size);
+    std::vector<unsigned long long> keys(area);
+    std::vector<size_t> where(area);
 
     long xmin, xmax, ymin, ymax;
     GetWorkArea(xmin, xmax, ymin, ymax);
@@ -216,29 +229,41 @@ bool CDibImage::Median(long size) {
             if (!SelectionIsInsideUnchecked(x, y))
                 continue;
             const long dxLow = std::max(-k2, -x), dxHigh = std::min(kmax - 1, w - 1 - x);
-            size_t n = 0;
-            for (long dx = dxLow; dx <= dxHigh; ++dx)
-                for (long dy = dyLow; dy <= dyHigh; ++dy) {
-                    // Insertion in gray order; equal grays keep their collection order, so the
-                    // chosen colour is the same on every C library.
-                    const long sx = x + dx, sy = y + dy;
-                    const int g = grays[static_cast<size_t>(sy) * w + sx];
-                    size_t i = n++;
-                    while (i > 0 && list[i - 1].gray > g) {
-                        list[i] = list[i - 1];
-                        --i;
+            size_t chosen;
+            if (size == 3 && dxLow == -1 && dxHigh == 1 && dyLow == -1 && dyHigh == 1) {
+                // A full 3 x 3 window: the fifth of nine distinct keys by a selection network.
+                unsigned long long p[9];
+                size_t n = 0;
+                for (long dx = -1; dx <= 1; ++dx)
+                    for (long dy = -1; dy <= 1; ++dy, ++n) {
+                        where[n] = static_cast<size_t>(y + dy) * w + (x + dx);
+                        p[n] = (static_cast<unsigned long long>(grays[where[n]]) << 32) | n;
                     }
-                    list[i] = Entry{g, sx, sy};
-                }
-            const Entry& chosen = list[n / 2];
+                chosen = where[MedianOfNine(p) & 0xFFFFFFFFull];
+            } else {
+                size_t n = 0;
+                for (long dx = dxLow; dx <= dxHigh; ++dx)
+                    for (long dy = dyLow; dy <= dyHigh; ++dy) {
+                        const size_t at = static_cast<size_t>(y + dy) * w + (x + dx);
+                        const unsigned long long key =
+                            (static_cast<unsigned long long>(grays[at]) << 32) | n;
+                        where[n] = at;
+                        size_t i = n++;
+                        while (i > 0 && keys[i - 1] > key) {
+                            keys[i] = keys[i - 1];
+                            --i;
+                        }
+                        keys[i] = key;
+                    }
+                chosen = where[keys[n / 2] & 0xFFFFFFFFull];
+            }
+            const long cx = static_cast<long>(chosen % w), cy = static_cast<long>(chosen / w);
             if (GetBpp() == 24)
-                std::memcpy(
-                    copy.m_info.bits + static_cast<size_t>(y) * copy.m_info.rowStride + 3 * x,
-                    m_info.bits + static_cast<size_t>(chosen.y) * m_info.rowStride + 3 * chosen.x,
-                    3);
+                std::memcpy(copy.m_info.bits + static_cast<size_t>(y) * copy.m_info.rowStride +
+                                3 * x,
+                            m_info.bits + static_cast<size_t>(cy) * m_info.rowStride + 3 * cx, 3);
             else
-                copy.SetPixelColorUnchecked(x, y, GetPixelColorUnchecked(chosen.x, chosen.y, true),
-                                            false);
+                copy.SetPixelColorUnchecked(x, y, GetPixelColorUnchecked(cx, cy, true), false);
         }
     }
     return TransferFrom(copy, true);

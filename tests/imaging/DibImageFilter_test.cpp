@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -80,6 +81,45 @@ TEST(DibImageFilter, MedianOfThree) {
     CDibImage image = Gray(kNine);
     ASSERT_TRUE(image.Median(3));
     EXPECT_EQ(Indices(image), (Grid{{40, 40, 50}, {50, 50, 60}, {70, 70, 80}}));
+}
+
+TEST(DibImageFilter, MedianMatchesAStableSortOfEachNeighbourhood) {
+    // Six distinct colours of only two gray levels (0 and 29), so that ties are everywhere; the
+    // reference sorts each neighbourhood (dx outer, dy inner) stably by gray and takes entry
+    // n / 2.
+    const RGBQUAD colours[6] = {{255, 0, 0, 0}, {0, 0, 98, 0}, {0, 50, 0, 0},
+                                {0, 0, 0, 0},   {8, 0, 0, 0},  {0, 0, 3, 0}};
+    for (int i = 0; i < 6; ++i)
+        ASSERT_EQ(CDibImage::GrayLevel(colours[i].rgbBlue, colours[i].rgbGreen, colours[i].rgbRed),
+                  i < 3 ? 29 : 0);
+    const long w = 13, h = 9;
+    CDibImage image(w, h, 24, 0);
+    unsigned seed = 7;
+    for (long y = 0; y < h; ++y)
+        for (long x = 0; x < w; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            image.SetPixelColor(x, y, colours[(seed >> 16) % 6]);
+        }
+    for (long size : {2L, 3L, 4L}) {
+        CDibImage result(image);
+        ASSERT_TRUE(result.Median(size));
+        const long k2 = size / 2, kmax = size - k2;
+        for (long y = 0; y < h; ++y)
+            for (long x = 0; x < w; ++x) {
+                std::vector<RGBQUAD> list;
+                for (long dx = -k2; dx < kmax; ++dx)
+                    for (long dy = -k2; dy < kmax; ++dy)
+                        if (image.IsInside(x + dx, y + dy))
+                            list.push_back(image.GetPixelColor(x + dx, y + dy));
+                std::stable_sort(list.begin(), list.end(), [](RGBQUAD a, RGBQUAD b) {
+                    return CDibImage::CompareColorsByGray(&a, &b) < 0;
+                });
+                const RGBQUAD want = list[list.size() / 2], got = result.GetPixelColor(x, y);
+                EXPECT_TRUE(want.rgbRed == got.rgbRed && want.rgbGreen == got.rgbGreen &&
+                            want.rgbBlue == got.rgbBlue)
+                    << size << ": " << x << "," << y;
+            }
+    }
 }
 
 TEST(DibImageFilter, MedianWindowLargerThanThePicture) {
