@@ -48,7 +48,9 @@ public:
     CPen() = default;
     CPen(int style, int width, COLORREF color) { CreatePen(style, width, color); }
     static CPen* FromHandle(HPEN h);
-    BOOL CreatePen(int style, int width, COLORREF color) { return Attach(::CreatePen(style, width, color)); }
+    BOOL CreatePen(int style, int width, COLORREF color) {
+        return Attach(::CreatePen(style, width, color));
+    }
     BOOL CreatePenIndirect(const LOGPEN* lp) { return Attach(::CreatePenIndirect(lp)); }
     operator HPEN() const { return static_cast<HPEN>(m_hObject); }
 };
@@ -90,9 +92,12 @@ public:
     static CRgn* FromHandle(HRGN h);
     BOOL CreateRectRgn(int l, int t, int r, int b) { return Attach(::CreateRectRgn(l, t, r, b)); }
     BOOL CreateRectRgnIndirect(LPCRECT r) { return Attach(::CreateRectRgnIndirect(r)); }
-    BOOL CreatePolygonRgn(const POINT* pts, int count, int mode) { return Attach(::CreatePolygonRgn(pts, count, mode)); }
+    BOOL CreatePolygonRgn(const POINT* pts, int count, int mode) {
+        return Attach(::CreatePolygonRgn(pts, count, mode));
+    }
     int CombineRgn(const CRgn* a, const CRgn* b, int mode) {
-        return ::CombineRgn(*this, a ? static_cast<HRGN>(a->m_hObject) : nullptr, b ? static_cast<HRGN>(b->m_hObject) : nullptr, mode);
+        return ::CombineRgn(*this, a ? static_cast<HRGN>(a->m_hObject) : nullptr,
+                            b ? static_cast<HRGN>(b->m_hObject) : nullptr, mode);
     }
     BOOL PtInRegion(int x, int y) const { return ::PtInRegion(*this, x, y); }
     BOOL PtInRegion(POINT p) const { return ::PtInRegion(*this, p.x, p.y); }
@@ -124,7 +129,9 @@ public:
     CBrush* SelectObject(CBrush* brush);
     CFont* SelectObject(CFont* font);
     CBitmap* SelectObject(CBitmap* bitmap);
-    int SelectObject(CRgn* rgn) { return ::SelectClipRgn(m_hDC, rgn ? static_cast<HRGN>(rgn->m_hObject) : nullptr); }
+    int SelectObject(CRgn* rgn) {
+        return ::SelectClipRgn(m_hDC, rgn ? static_cast<HRGN>(rgn->m_hObject) : nullptr);
+    }
     HGDIOBJ SelectObject(HGDIOBJ obj) { return ::SelectObject(m_hDC, obj); }
     CGdiObject* SelectStockObject(int index);
 
@@ -161,7 +168,9 @@ public:
     BOOL Rectangle(LPCRECT r) { return ::Rectangle(m_hDC, r->left, r->top, r->right, r->bottom); }
     BOOL Ellipse(int l, int t, int r, int b) { return ::Ellipse(m_hDC, l, t, r, b); }
     BOOL Ellipse(LPCRECT r) { return ::Ellipse(m_hDC, r->left, r->top, r->right, r->bottom); }
-    BOOL Arc(int l, int t, int r, int b, int x1, int y1, int x2, int y2) { return ::Arc(m_hDC, l, t, r, b, x1, y1, x2, y2); }
+    BOOL Arc(int l, int t, int r, int b, int x1, int y1, int x2, int y2) {
+        return ::Arc(m_hDC, l, t, r, b, x1, y1, x2, y2);
+    }
     BOOL Arc(LPCRECT r, POINT start, POINT end) {
         return ::Arc(m_hDC, r->left, r->top, r->right, r->bottom, start.x, start.y, end.x, end.y);
     }
@@ -169,44 +178,67 @@ public:
     COLORREF SetPixel(POINT p, COLORREF c) { return ::SetPixel(m_hDC, p.x, p.y, c); }
     COLORREF GetPixel(int x, int y) const { return ::GetPixel(m_hDC, x, y); }
     COLORREF GetPixel(POINT p) const { return ::GetPixel(m_hDC, p.x, p.y); }
-    void FillRect(LPCRECT r, CBrush* brush) { ::FillRect(m_hDC, r, brush ? static_cast<HBRUSH>(brush->m_hObject) : nullptr); }
+    void FillRect(LPCRECT r, CBrush* brush) {
+        ::FillRect(m_hDC, r, brush ? static_cast<HBRUSH>(brush->m_hObject) : nullptr);
+    }
     void FillSolidRect(LPCRECT r, COLORREF c);
     void FillSolidRect(int x, int y, int cx, int cy, COLORREF c) {
         const RECT r{x, y, x + cx, y + cy};
         FillSolidRect(&r, c);
     }
-    void FrameRect(LPCRECT r, CBrush* brush) { ::FrameRect(m_hDC, r, brush ? static_cast<HBRUSH>(brush->m_hObject) : nullptr); }
+    void FrameRect(LPCRECT r, CBrush* brush) {
+        ::FrameRect(m_hDC, r, brush ? static_cast<HBRUSH>(brush->m_hObject) : nullptr);
+    }
     void InvertRect(LPCRECT r) { ::InvertRect(m_hDC, r); }
     void DrawFocusRect(LPCRECT r) { ::DrawFocusRect(m_hDC, r); }
     BOOL DrawEdge(LPRECT r, UINT edge, UINT flags) { return ::DrawEdge(m_hDC, r, edge, flags); }
     BOOL BitBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, DWORD rop) {
         return ::BitBlt(m_hDC, x, y, w, h, src ? src->m_hDC : nullptr, xs, ys, rop);
     }
-    BOOL StretchBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, int ws, int hs, DWORD rop) {
+    BOOL StretchBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, int ws, int hs,
+                    DWORD rop) {
         return ::StretchBlt(m_hDC, x, y, w, h, src ? src->m_hDC : nullptr, xs, ys, ws, hs, rop);
     }
     BOOL PatBlt(int x, int y, int w, int h, DWORD rop) { return ::PatBlt(m_hDC, x, y, w, h, rop); }
     BOOL DrawIcon(int x, int y, HICON icon) { return ::DrawIcon(m_hDC, x, y, icon); }
     BOOL DrawIcon(POINT p, HICON icon) { return ::DrawIcon(m_hDC, p.x, p.y, icon); }
 
-    BOOL TextOut(int x, int y, LPCWSTR text, int count) { return ::TextOutW(m_hDC, x, y, text, count); }
-    BOOL TextOut(int x, int y, const CString& s) { return ::TextOutW(m_hDC, x, y, s.GetString(), s.GetLength()); }
-    int DrawText(LPCWSTR text, int count, LPRECT r, UINT format) { return ::DrawTextW(m_hDC, text, count, r, format); }
-    int DrawText(const CString& s, LPRECT r, UINT format) { return ::DrawTextW(m_hDC, s.GetString(), s.GetLength(), r, format); }
+    BOOL TextOut(int x, int y, LPCWSTR text, int count) {
+        return ::TextOutW(m_hDC, x, y, text, count);
+    }
+    BOOL TextOut(int x, int y, const CString& s) {
+        return ::TextOutW(m_hDC, x, y, s.GetString(), s.GetLength());
+    }
+    int DrawText(LPCWSTR text, int count, LPRECT r, UINT format) {
+        return ::DrawTextW(m_hDC, text, count, r, format);
+    }
+    int DrawText(const CString& s, LPRECT r, UINT format) {
+        return ::DrawTextW(m_hDC, s.GetString(), s.GetLength(), r, format);
+    }
     CSize GetTextExtent(LPCWSTR text, int count) const {
         SIZE s{};
         ::GetTextExtentPoint32W(m_hDC, text, count, &s);
         return CSize(s);
     }
-    CSize GetTextExtent(const CString& s) const { return GetTextExtent(s.GetString(), s.GetLength()); }
+    CSize GetTextExtent(const CString& s) const {
+        return GetTextExtent(s.GetString(), s.GetLength());
+    }
     BOOL GetTextMetrics(TEXTMETRICW* tm) const { return ::GetTextMetricsW(m_hDC, tm); }
 
     int GetClipBox(LPRECT r) const { return ::GetClipBox(m_hDC, r); }
-    int SelectClipRgn(CRgn* rgn) { return ::SelectClipRgn(m_hDC, rgn ? static_cast<HRGN>(rgn->m_hObject) : nullptr); }
-    int IntersectClipRect(int l, int t, int r, int b) { return ::IntersectClipRect(m_hDC, l, t, r, b); }
-    int IntersectClipRect(LPCRECT r) { return ::IntersectClipRect(m_hDC, r->left, r->top, r->right, r->bottom); }
+    int SelectClipRgn(CRgn* rgn) {
+        return ::SelectClipRgn(m_hDC, rgn ? static_cast<HRGN>(rgn->m_hObject) : nullptr);
+    }
+    int IntersectClipRect(int l, int t, int r, int b) {
+        return ::IntersectClipRect(m_hDC, l, t, r, b);
+    }
+    int IntersectClipRect(LPCRECT r) {
+        return ::IntersectClipRect(m_hDC, r->left, r->top, r->right, r->bottom);
+    }
     int ExcludeClipRect(int l, int t, int r, int b) { return ::ExcludeClipRect(m_hDC, l, t, r, b); }
-    int ExcludeClipRect(LPCRECT r) { return ::ExcludeClipRect(m_hDC, r->left, r->top, r->right, r->bottom); }
+    int ExcludeClipRect(LPCRECT r) {
+        return ::ExcludeClipRect(m_hDC, r->left, r->top, r->right, r->bottom);
+    }
 
 protected:
     bool owned_ = false; // DeleteDC when the object dies

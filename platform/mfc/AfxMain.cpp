@@ -2,4 +2,6 @@
 // object (a static CWinApp) does the rest.
 #include "platform/mfc/AfxWin.h"
 
-int main(int argc, char** argv) { return AfxWinMain(argc, argv); }
+int main(int argc, char** argv) {
+    return AfxWinMain(argc, argv);
+}

@@ -56,7 +56,9 @@ protected:                                                                      
     const AFX_MSGMAP* GetMessageMap() const override;
 
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                     \
-    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }              \
+    const AFX_MSGMAP* theClass::GetMessageMap() const {                                            \
+        return GetThisMessageMap();                                                                \
+    }                                                                                              \
     const AFX_MSGMAP* theClass::GetThisMessageMap() {                                              \
         using ThisClass = theClass;                                                                \
         using TheBaseClass = baseClass;                                                            \
@@ -64,7 +66,7 @@ protected:                                                                      
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 
 #define END_MESSAGE_MAP()                                                                          \
-    {0, 0, 0, 0, nullptr}                                                                          \
+    { 0, 0, 0, 0, nullptr }                                                                        \
     }                                                                                              \
     ;                                                                                              \
     static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]};  \
@@ -72,7 +74,7 @@ protected:                                                                      
     }
 
 #define AFX_THUNK(body)                                                                            \
-    [](CWnd * afxWnd, UINT afxMsg, WPARAM wParam, LPARAM lParam, LRESULT * afxResult) -> BOOL {    \
+    [](CWnd* afxWnd, UINT afxMsg, WPARAM wParam, LPARAM lParam, LRESULT* afxResult) -> BOOL {      \
         ThisClass* self = static_cast<ThisClass*>(afxWnd);                                         \
         (void)self;                                                                                \
         (void)afxMsg;                                                                              \
@@ -86,7 +88,8 @@ protected:                                                                      
 #define AFX_POINT_LP CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))
 
 #define ON_WM_CREATE()                                                                             \
-    {WM_CREATE, 0, 0, 0, AFX_THUNK(*afxResult = self->OnCreate(reinterpret_cast<LPCREATESTRUCT>(lParam)))},
+    {WM_CREATE, 0, 0, 0,                                                                           \
+     AFX_THUNK(*afxResult = self->OnCreate(reinterpret_cast<LPCREATESTRUCT>(lParam)))},
 #define ON_WM_DESTROY() {WM_DESTROY, 0, 0, 0, AFX_THUNK(self->OnDestroy())},
 #define ON_WM_NCDESTROY() {WM_NCDESTROY, 0, 0, 0, AFX_THUNK(self->OnNcDestroy())},
 #define ON_WM_CLOSE() {WM_CLOSE, 0, 0, 0, AFX_THUNK(self->OnClose())},
@@ -97,8 +100,11 @@ protected:                                                                      
      AFX_THUNK(self->OnSize(static_cast<UINT>(wParam), static_cast<short>(LOWORD(lParam)),         \
                             static_cast<short>(HIWORD(lParam))))},
 #define ON_WM_MOVE()                                                                               \
-    {WM_MOVE, 0, 0, 0, AFX_THUNK(self->OnMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))))},
-#define AFX_MOUSE_ENTRY(msg, fn) {msg, 0, 0, 0, AFX_THUNK(self->fn(static_cast<UINT>(wParam), AFX_POINT_LP))},
+    {WM_MOVE, 0, 0, 0,                                                                             \
+     AFX_THUNK(                                                                                    \
+         self->OnMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))))},
+#define AFX_MOUSE_ENTRY(msg, fn)                                                                   \
+    {msg, 0, 0, 0, AFX_THUNK(self->fn(static_cast<UINT>(wParam), AFX_POINT_LP))},
 #define ON_WM_MOUSEMOVE() AFX_MOUSE_ENTRY(WM_MOUSEMOVE, OnMouseMove)
 #define ON_WM_LBUTTONDOWN() AFX_MOUSE_ENTRY(WM_LBUTTONDOWN, OnLButtonDown)
 #define ON_WM_LBUTTONUP() AFX_MOUSE_ENTRY(WM_LBUTTONUP, OnLButtonUp)
@@ -114,29 +120,34 @@ protected:                                                                      
 #define ON_WM_NCLBUTTONDBLCLK() AFX_MOUSE_ENTRY(WM_NCLBUTTONDBLCLK, OnNcLButtonDblClk)
 #define ON_WM_MOUSEWHEEL()                                                                         \
     {WM_MOUSEWHEEL, 0, 0, 0,                                                                       \
-     AFX_THUNK(*afxResult = self->OnMouseWheel(LOWORD(wParam), static_cast<short>(HIWORD(wParam)), AFX_POINT_LP))},
+     AFX_THUNK(*afxResult = self->OnMouseWheel(LOWORD(wParam), static_cast<short>(HIWORD(wParam)), \
+                                               AFX_POINT_LP))},
 #define ON_WM_SETCURSOR()                                                                          \
     {WM_SETCURSOR, 0, 0, 0,                                                                        \
-     AFX_THUNK(*afxResult = self->OnSetCursor(CWnd::FromHandle(reinterpret_cast<HWND>(wParam)), LOWORD(lParam), \
-                                              HIWORD(lParam)))},
+     AFX_THUNK(*afxResult = self->OnSetCursor(CWnd::FromHandle(reinterpret_cast<HWND>(wParam)),    \
+                                              LOWORD(lParam), HIWORD(lParam)))},
 #define ON_WM_ERASEBKGND()                                                                         \
-    {WM_ERASEBKGND, 0, 0, 0, AFX_THUNK(*afxResult = self->OnEraseBkgnd(CDC::FromHandle(reinterpret_cast<HDC>(wParam))))},
+    {WM_ERASEBKGND, 0, 0, 0,                                                                       \
+     AFX_THUNK(*afxResult = self->OnEraseBkgnd(CDC::FromHandle(reinterpret_cast<HDC>(wParam))))},
 #define AFX_KEY_ENTRY(msg, fn)                                                                     \
-    {msg, 0, 0, 0,                                                                                 \
-     AFX_THUNK(self->fn(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)))},
+    {msg, 0, 0, 0, AFX_THUNK(self->fn(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)))},
 #define ON_WM_KEYDOWN() AFX_KEY_ENTRY(WM_KEYDOWN, OnKeyDown)
 #define ON_WM_KEYUP() AFX_KEY_ENTRY(WM_KEYUP, OnKeyUp)
 #define ON_WM_CHAR() AFX_KEY_ENTRY(WM_CHAR, OnChar)
 #define ON_WM_SYSKEYDOWN() AFX_KEY_ENTRY(WM_SYSKEYDOWN, OnSysKeyDown)
-#define ON_WM_SYSCOMMAND() {WM_SYSCOMMAND, 0, 0, 0, AFX_THUNK(self->OnSysCommand(static_cast<UINT>(wParam), lParam))},
+#define ON_WM_SYSCOMMAND()                                                                         \
+    {WM_SYSCOMMAND, 0, 0, 0, AFX_THUNK(self->OnSysCommand(static_cast<UINT>(wParam), lParam))},
 #define ON_WM_QUERYDRAGICON()                                                                      \
-    {WM_QUERYDRAGICON, 0, 0, 0, AFX_THUNK(*afxResult = reinterpret_cast<LRESULT>(self->OnQueryDragIcon()))},
-#define ON_WM_NCHITTEST() {WM_NCHITTEST, 0, 0, 0, AFX_THUNK(*afxResult = self->OnNcHitTest(AFX_POINT_LP))},
+    {WM_QUERYDRAGICON, 0, 0, 0,                                                                    \
+     AFX_THUNK(*afxResult = reinterpret_cast<LRESULT>(self->OnQueryDragIcon()))},
+#define ON_WM_NCHITTEST()                                                                          \
+    {WM_NCHITTEST, 0, 0, 0, AFX_THUNK(*afxResult = self->OnNcHitTest(AFX_POINT_LP))},
 #define AFX_CTLCOLOR_ENTRY(msg)                                                                    \
     {msg, 0, 0, 0,                                                                                 \
-     AFX_THUNK(*afxResult = reinterpret_cast<LRESULT>(self->OnCtlColor(                          \
-                   CDC::FromHandle(reinterpret_cast<HDC>(wParam)), CWnd::FromHandle(reinterpret_cast<HWND>(lParam)), \
-                   CWnd::CtlColorType(afxMsg))))},
+     AFX_THUNK(*afxResult = reinterpret_cast<LRESULT>(                                             \
+                   self->OnCtlColor(CDC::FromHandle(reinterpret_cast<HDC>(wParam)),                \
+                                    CWnd::FromHandle(reinterpret_cast<HWND>(lParam)),              \
+                                    CWnd::CtlColorType(afxMsg))))},
 #define ON_WM_CTLCOLOR()                                                                           \
     AFX_CTLCOLOR_ENTRY(WM_CTLCOLORDLG)                                                             \
     AFX_CTLCOLOR_ENTRY(WM_CTLCOLORSTATIC)                                                          \
@@ -147,42 +158,65 @@ protected:                                                                      
     AFX_CTLCOLOR_ENTRY(WM_CTLCOLORMSGBOX)
 #define ON_WM_HSCROLL()                                                                            \
     {WM_HSCROLL, 0, 0, 0,                                                                          \
-     AFX_THUNK(self->OnHScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)),                \
+     AFX_THUNK(self->OnHScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)),                 \
                                CWnd::ScrollBarFromHandle(reinterpret_cast<HWND>(lParam))))},
 #define ON_WM_VSCROLL()                                                                            \
     {WM_VSCROLL, 0, 0, 0,                                                                          \
-     AFX_THUNK(self->OnVScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)),                \
+     AFX_THUNK(self->OnVScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)),                 \
                                CWnd::ScrollBarFromHandle(reinterpret_cast<HWND>(lParam))))},
 #define ON_WM_DRAWITEM()                                                                           \
-    {WM_DRAWITEM, 0, 0, 0, AFX_THUNK(self->OnDrawItem(static_cast<int>(wParam), reinterpret_cast<LPDRAWITEMSTRUCT>(lParam)))},
+    {WM_DRAWITEM, 0, 0, 0,                                                                         \
+     AFX_THUNK(                                                                                    \
+         self->OnDrawItem(static_cast<int>(wParam), reinterpret_cast<LPDRAWITEMSTRUCT>(lParam)))},
 #define ON_WM_MEASUREITEM()                                                                        \
     {WM_MEASUREITEM, 0, 0, 0,                                                                      \
-     AFX_THUNK(self->OnMeasureItem(static_cast<int>(wParam), reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam)))},
+     AFX_THUNK(self->OnMeasureItem(static_cast<int>(wParam),                                       \
+                                   reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam)))},
 #define ON_WM_ACTIVATE()                                                                           \
     {WM_ACTIVATE, 0, 0, 0,                                                                         \
-     AFX_THUNK(self->OnActivate(LOWORD(wParam), CWnd::FromHandle(reinterpret_cast<HWND>(lParam)), HIWORD(wParam)))},
-#define ON_WM_SETFOCUS() {WM_SETFOCUS, 0, 0, 0, AFX_THUNK(self->OnSetFocus(CWnd::FromHandle(reinterpret_cast<HWND>(wParam))))},
-#define ON_WM_KILLFOCUS() {WM_KILLFOCUS, 0, 0, 0, AFX_THUNK(self->OnKillFocus(CWnd::FromHandle(reinterpret_cast<HWND>(wParam))))},
-#define ON_WM_SHOWWINDOW() {WM_SHOWWINDOW, 0, 0, 0, AFX_THUNK(self->OnShowWindow(static_cast<BOOL>(wParam), static_cast<UINT>(lParam)))},
+     AFX_THUNK(self->OnActivate(LOWORD(wParam), CWnd::FromHandle(reinterpret_cast<HWND>(lParam)),  \
+                                HIWORD(wParam)))},
+#define ON_WM_SETFOCUS()                                                                           \
+    {WM_SETFOCUS, 0, 0, 0,                                                                         \
+     AFX_THUNK(self->OnSetFocus(CWnd::FromHandle(reinterpret_cast<HWND>(wParam))))},
+#define ON_WM_KILLFOCUS()                                                                          \
+    {WM_KILLFOCUS, 0, 0, 0,                                                                        \
+     AFX_THUNK(self->OnKillFocus(CWnd::FromHandle(reinterpret_cast<HWND>(wParam))))},
+#define ON_WM_SHOWWINDOW()                                                                         \
+    {WM_SHOWWINDOW, 0, 0, 0,                                                                       \
+     AFX_THUNK(self->OnShowWindow(static_cast<BOOL>(wParam), static_cast<UINT>(lParam)))},
 #define ON_WM_CANCELMODE() {WM_CANCELMODE, 0, 0, 0, AFX_THUNK(self->OnCancelMode())},
-#define ON_WM_CAPTURECHANGED() {WM_CAPTURECHANGED, 0, 0, 0, AFX_THUNK(self->OnCaptureChanged(CWnd::FromHandle(reinterpret_cast<HWND>(lParam))))},
+#define ON_WM_CAPTURECHANGED()                                                                     \
+    {WM_CAPTURECHANGED, 0, 0, 0,                                                                   \
+     AFX_THUNK(self->OnCaptureChanged(CWnd::FromHandle(reinterpret_cast<HWND>(lParam))))},
 #define ON_WM_DEVICECHANGE()                                                                       \
-    {WM_DEVICECHANGE, 0, 0, 0, AFX_THUNK(*afxResult = self->OnDeviceChange(static_cast<UINT>(wParam), static_cast<DWORD_PTR>(lParam)))},
+    {WM_DEVICECHANGE, 0, 0, 0,                                                                     \
+     AFX_THUNK(*afxResult = self->OnDeviceChange(static_cast<UINT>(wParam),                        \
+                                                 static_cast<DWORD_PTR>(lParam)))},
 #define ON_WM_POWERBROADCAST()                                                                     \
-    {WM_POWERBROADCAST, 0, 0, 0, AFX_THUNK(*afxResult = self->OnPowerBroadcast(static_cast<UINT>(wParam), lParam))},
-#define ON_WM_HELPINFO() {WM_HELP, 0, 0, 0, AFX_THUNK(*afxResult = self->OnHelpInfo(reinterpret_cast<HELPINFO*>(lParam)))},
-#define ON_WM_GETMINMAXINFO() {WM_GETMINMAXINFO, 0, 0, 0, AFX_THUNK(self->OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam)))},
+    {WM_POWERBROADCAST, 0, 0, 0,                                                                   \
+     AFX_THUNK(*afxResult = self->OnPowerBroadcast(static_cast<UINT>(wParam), lParam))},
+#define ON_WM_HELPINFO()                                                                           \
+    {WM_HELP, 0, 0, 0,                                                                             \
+     AFX_THUNK(*afxResult = self->OnHelpInfo(reinterpret_cast<HELPINFO*>(lParam)))},
+#define ON_WM_GETMINMAXINFO()                                                                      \
+    {WM_GETMINMAXINFO, 0, 0, 0,                                                                    \
+     AFX_THUNK(self->OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam)))},
 #define ON_WM_ENABLE() {WM_ENABLE, 0, 0, 0, AFX_THUNK(self->OnEnable(static_cast<BOOL>(wParam)))},
 
-#define ON_MESSAGE(message, memberFxn) {message, 0, 0, 0, AFX_THUNK(*afxResult = self->memberFxn(wParam, lParam))},
+#define ON_MESSAGE(message, memberFxn)                                                             \
+    {message, 0, 0, 0, AFX_THUNK(*afxResult = self->memberFxn(wParam, lParam))},
 #define ON_REGISTERED_MESSAGE(nMessageVariable, memberFxn) ON_MESSAGE(nMessageVariable, memberFxn)
-#define ON_COMMAND(id, memberFxn) {WM_COMMAND, 0, static_cast<UINT>(id), static_cast<UINT>(id), AFX_THUNK(self->memberFxn())},
+#define ON_COMMAND(id, memberFxn)                                                                  \
+    {WM_COMMAND, 0, static_cast<UINT>(id), static_cast<UINT>(id), AFX_THUNK(self->memberFxn())},
 #define ON_COMMAND_RANGE(id, idLast, memberFxn)                                                    \
-    {WM_COMMAND, 0, static_cast<UINT>(id), static_cast<UINT>(idLast), AFX_THUNK(self->memberFxn(LOWORD(wParam)))},
+    {WM_COMMAND, 0, static_cast<UINT>(id), static_cast<UINT>(idLast),                              \
+     AFX_THUNK(self->memberFxn(LOWORD(wParam)))},
 #define ON_CONTROL(wNotifyCode, id, memberFxn)                                                     \
-    {WM_COMMAND, static_cast<UINT>(wNotifyCode), static_cast<UINT>(id), static_cast<UINT>(id), AFX_THUNK(self->memberFxn())},
+    {WM_COMMAND, static_cast<UINT>(wNotifyCode), static_cast<UINT>(id), static_cast<UINT>(id),     \
+     AFX_THUNK(self->memberFxn())},
 #define ON_CONTROL_RANGE(wNotifyCode, id, idLast, memberFxn)                                       \
-    {WM_COMMAND, static_cast<UINT>(wNotifyCode), static_cast<UINT>(id), static_cast<UINT>(idLast),                        \
+    {WM_COMMAND, static_cast<UINT>(wNotifyCode), static_cast<UINT>(id), static_cast<UINT>(idLast), \
      AFX_THUNK(self->memberFxn(LOWORD(wParam)))},
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_BN_DOUBLECLICKED(id, memberFxn) ON_CONTROL(BN_DOUBLECLICKED, id, memberFxn)
@@ -199,16 +233,18 @@ protected:                                                                      
 #define ON_STN_CLICKED(id, memberFxn) ON_CONTROL(STN_CLICKED, id, memberFxn)
 #define ON_STN_DBLCLK(id, memberFxn) ON_CONTROL(STN_DBLCLK, id, memberFxn)
 #define ON_NOTIFY(wNotifyCode, id, memberFxn)                                                      \
-    {WM_NOTIFY, static_cast<UINT>(wNotifyCode), static_cast<UINT>(id), static_cast<UINT>(id),     \
+    {WM_NOTIFY, static_cast<UINT>(wNotifyCode), static_cast<UINT>(id), static_cast<UINT>(id),      \
      AFX_THUNK(self->memberFxn(reinterpret_cast<NMHDR*>(lParam), afxResult))},
 #define ON_NOTIFY_RANGE(wNotifyCode, id, idLast, memberFxn)                                        \
-    {WM_NOTIFY, static_cast<UINT>(wNotifyCode), static_cast<UINT>(id), static_cast<UINT>(idLast), \
-     AFX_THUNK(self->memberFxn(static_cast<UINT>(wParam), reinterpret_cast<NMHDR*>(lParam), afxResult))},
+    {WM_NOTIFY, static_cast<UINT>(wNotifyCode), static_cast<UINT>(id), static_cast<UINT>(idLast),  \
+     AFX_THUNK(self->memberFxn(static_cast<UINT>(wParam), reinterpret_cast<NMHDR*>(lParam),        \
+                               afxResult))},
 // Notifications a control handles itself (reflected from its parent).
 #define ON_CONTROL_REFLECT(wNotifyCode, memberFxn)                                                 \
-    {WM_REFLECT_BASE + WM_COMMAND, static_cast<UINT>(wNotifyCode), 0, 0, AFX_THUNK(self->memberFxn())},
+    {WM_REFLECT_BASE + WM_COMMAND, static_cast<UINT>(wNotifyCode), 0, 0,                           \
+     AFX_THUNK(self->memberFxn())},
 #define ON_NOTIFY_REFLECT(wNotifyCode, memberFxn)                                                  \
-    {WM_REFLECT_BASE + WM_NOTIFY, static_cast<UINT>(wNotifyCode), 0, 0,                           \
+    {WM_REFLECT_BASE + WM_NOTIFY, static_cast<UINT>(wNotifyCode), 0, 0,                            \
      AFX_THUNK(self->memberFxn(reinterpret_cast<NMHDR*>(lParam), afxResult))},
 
 // ---- Objects ----
@@ -283,12 +319,12 @@ public:
     bool operator==(const CWnd& o) const { return m_hWnd == o.m_hWnd; }
 
     // Creation
-    virtual BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int w,
-                          int h, HWND parent, HMENU idOrMenu, LPVOID param = nullptr);
-    BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect,
-                  CWnd* parent, UINT id, LPVOID param = nullptr);
-    virtual BOOL Create(LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect, CWnd* parent, UINT id,
-                        void* context = nullptr);
+    virtual BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
+                          int y, int w, int h, HWND parent, HMENU idOrMenu, LPVOID param = nullptr);
+    BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style,
+                  const RECT& rect, CWnd* parent, UINT id, LPVOID param = nullptr);
+    virtual BOOL Create(LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect,
+                        CWnd* parent, UINT id, void* context = nullptr);
     virtual BOOL DestroyWindow();
     BOOL Attach(HWND hwnd);
     HWND Detach();
@@ -299,8 +335,12 @@ public:
     static LPCWSTR AfxWndClass();
 
     // Messages
-    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendMessage(m_hWnd, msg, wp, lp); }
-    BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::PostMessage(m_hWnd, msg, wp, lp); }
+    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const {
+        return ::SendMessage(m_hWnd, msg, wp, lp);
+    }
+    BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const {
+        return ::PostMessage(m_hWnd, msg, wp, lp);
+    }
     virtual BOOL PreTranslateMessage(MSG* msg);
     virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
     virtual BOOL OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
@@ -334,9 +374,13 @@ public:
     void GetWindowText(CString& out) const;
     int GetWindowTextLength() const { return ::GetWindowTextLength(m_hWnd); }
     void SetDlgItemText(int id, LPCWSTR text) { ::SetDlgItemText(m_hWnd, id, text); }
-    int GetDlgItemText(int id, LPWSTR buf, int max) const { return static_cast<int>(::GetDlgItemText(m_hWnd, id, buf, max)); }
+    int GetDlgItemText(int id, LPWSTR buf, int max) const {
+        return static_cast<int>(::GetDlgItemText(m_hWnd, id, buf, max));
+    }
     int GetDlgItemText(int id, CString& out) const;
-    void SetDlgItemInt(int id, UINT value, BOOL isSigned = TRUE) { ::SetDlgItemInt(m_hWnd, id, value, isSigned); }
+    void SetDlgItemInt(int id, UINT value, BOOL isSigned = TRUE) {
+        ::SetDlgItemInt(m_hWnd, id, value, isSigned);
+    }
     UINT GetDlgItemInt(int id, BOOL* ok = nullptr, BOOL isSigned = TRUE) const {
         return ::GetDlgItemInt(m_hWnd, id, ok, isSigned);
     }
@@ -353,7 +397,9 @@ public:
     BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     BOOL IsZoomed() const { return ::IsZoomed(m_hWnd); }
-    void MoveWindow(int x, int y, int w, int h, BOOL repaint = TRUE) { ::MoveWindow(m_hWnd, x, y, w, h, repaint); }
+    void MoveWindow(int x, int y, int w, int h, BOOL repaint = TRUE) {
+        ::MoveWindow(m_hWnd, x, y, w, h, repaint);
+    }
     void MoveWindow(LPCRECT r, BOOL repaint = TRUE) {
         ::MoveWindow(m_hWnd, r->left, r->top, r->right - r->left, r->bottom - r->top, repaint);
     }
@@ -373,7 +419,8 @@ public:
     void InvalidateRect(LPCRECT r, BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, r, erase); }
     void ValidateRect(LPCRECT r) { ::ValidateRect(m_hWnd, r); }
     void UpdateWindow() { ::UpdateWindow(m_hWnd); }
-    BOOL RedrawWindow(LPCRECT r = nullptr, HRGN rgn = nullptr, UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE) {
+    BOOL RedrawWindow(LPCRECT r = nullptr, HRGN rgn = nullptr,
+                      UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE) {
         return ::RedrawWindow(m_hWnd, r, rgn, flags);
     }
     CDC* GetDC();
@@ -385,7 +432,9 @@ public:
     static CWnd* GetFocus();
     CWnd* SetCapture();
     static CWnd* GetCapture();
-    UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs, TIMERPROC proc = nullptr) { return ::SetTimer(m_hWnd, id, elapseMs, proc); }
+    UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs, TIMERPROC proc = nullptr) {
+        return ::SetTimer(m_hWnd, id, elapseMs, proc);
+    }
     BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
 
     // Icons, menus
@@ -495,7 +544,7 @@ public:
     virtual void OnOK();
     virtual void OnCancel();
 
-    UINT m_nIDHelp = 0;  // the template id
+    UINT m_nIDHelp = 0; // the template id
     CWnd* m_pParentWnd = nullptr;
 
 protected:
@@ -509,8 +558,9 @@ class CFrameWnd : public CWnd {
 public:
     CFrameWnd();
     static const RECT rectDefault;
-    BOOL Create(LPCWSTR className, LPCWSTR title, DWORD style = WS_OVERLAPPEDWINDOW, const RECT& rect = rectDefault,
-                CWnd* parent = nullptr, LPCWSTR menuName = nullptr, DWORD exStyle = 0);
+    BOOL Create(LPCWSTR className, LPCWSTR title, DWORD style = WS_OVERLAPPEDWINDOW,
+                const RECT& rect = rectDefault, CWnd* parent = nullptr, LPCWSTR menuName = nullptr,
+                DWORD exStyle = 0);
 
 protected:
     // Frame windows live on the heap and delete themselves when their window is gone.
@@ -558,7 +608,8 @@ int AfxMessageBox(UINT promptId, UINT type = MB_OK, UINT helpId = UINT(-1));
 
 class CDataExchange {
 public:
-    CDataExchange(CWnd* dlg, BOOL saveAndValidate) : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dlg) {}
+    CDataExchange(CWnd* dlg, BOOL saveAndValidate)
+        : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dlg) {}
     BOOL m_bSaveAndValidate;
     CWnd* m_pDlgWnd;
     HWND PrepareCtrl(int id);

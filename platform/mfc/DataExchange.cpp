@@ -11,7 +11,9 @@
 
 namespace {
 
-bool IsSpace(WCHAR c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+bool IsSpace(WCHAR c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
 
 std::string Trimmed(const CString& s) {
     std::string t = s.ToUtf8();
@@ -80,9 +82,11 @@ template <class T> void IntegerText(CDataExchange* dx, int id, T& value, bool is
         long long v = 0;
         CString text;
         CWnd::FromHandle(h)->GetWindowText(text);
-        if (!ParseLong(text, v) || (isUnsigned && v < 0) || v < static_cast<long long>(std::numeric_limits<T>::min()) ||
+        if (!ParseLong(text, v) || (isUnsigned && v < 0) ||
+            v < static_cast<long long>(std::numeric_limits<T>::min()) ||
             v > static_cast<long long>(std::numeric_limits<T>::max()))
-            FailWith(dx, isUnsigned ? u"Please enter a positive integer." : u"Please enter an integer.");
+            FailWith(dx, isUnsigned ? u"Please enter a positive integer."
+                                    : u"Please enter an integer.");
         value = static_cast<T>(v);
     } else {
         ::SetWindowText(h, Num(static_cast<long long>(value)).GetString());
@@ -123,9 +127,15 @@ void DDX_Text(CDataExchange* dx, int id, CString& value) {
         ::SetWindowText(h, value.GetString());
 }
 
-void DDX_Text(CDataExchange* dx, int id, int& value) { IntegerText(dx, id, value, false); }
-void DDX_Text(CDataExchange* dx, int id, UINT& value) { IntegerText(dx, id, value, true); }
-void DDX_Text(CDataExchange* dx, int id, long& value) { IntegerText(dx, id, value, false); }
+void DDX_Text(CDataExchange* dx, int id, int& value) {
+    IntegerText(dx, id, value, false);
+}
+void DDX_Text(CDataExchange* dx, int id, UINT& value) {
+    IntegerText(dx, id, value, true);
+}
+void DDX_Text(CDataExchange* dx, int id, long& value) {
+    IntegerText(dx, id, value, false);
+}
 
 void DDX_Text(CDataExchange* dx, int id, double& value) {
     HWND h = dx->PrepareEditCtrl(id);
@@ -195,15 +205,17 @@ void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
 void DDV_MinMaxInt(CDataExchange* dx, int value, int minVal, int maxVal) {
     if (!dx->m_bSaveAndValidate || (value >= minVal && value <= maxVal))
         return;
-    FailWith(dx, Replace12(u"Please enter an integer between %1 and %2.", Num(static_cast<long long>(minVal)),
-                           Num(static_cast<long long>(maxVal))));
+    FailWith(dx,
+             Replace12(u"Please enter an integer between %1 and %2.",
+                       Num(static_cast<long long>(minVal)), Num(static_cast<long long>(maxVal))));
 }
 
 void DDV_MinMaxUInt(CDataExchange* dx, UINT value, UINT minVal, UINT maxVal) {
     if (!dx->m_bSaveAndValidate || (value >= minVal && value <= maxVal))
         return;
-    FailWith(dx, Replace12(u"Please enter an integer between %1 and %2.", Num(static_cast<long long>(minVal)),
-                           Num(static_cast<long long>(maxVal))));
+    FailWith(dx,
+             Replace12(u"Please enter an integer between %1 and %2.",
+                       Num(static_cast<long long>(minVal)), Num(static_cast<long long>(maxVal))));
 }
 
 void DDV_MinMaxDouble(CDataExchange* dx, double const& value, double minVal, double maxVal) {
@@ -220,5 +232,6 @@ void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars) {
         return;
     }
     if (value.GetLength() > maxChars)
-        FailWith(dx, Replace12(u"Please enter no more than %1 characters.", Num(static_cast<long long>(maxChars)), CString()));
+        FailWith(dx, Replace12(u"Please enter no more than %1 characters.",
+                               Num(static_cast<long long>(maxChars)), CString()));
 }

@@ -26,12 +26,14 @@ CDialog::~CDialog() {
 }
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-    ON_MESSAGE(WM_INITDIALOG, HandleInitDialog)
-    ON_COMMAND(IDOK, OnOK)
-    ON_COMMAND(IDCANCEL, OnCancel)
+ON_MESSAGE(WM_INITDIALOG, HandleInitDialog)
+ON_COMMAND(IDOK, OnOK)
+ON_COMMAND(IDCANCEL, OnCancel)
 END_MESSAGE_MAP()
 
-LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) { return OnInitDialog(); }
+LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) {
+    return OnInitDialog();
+}
 
 BOOL CDialog::OnInitDialog() {
     if (!UpdateData(FALSE)) {
@@ -47,7 +49,9 @@ void CDialog::OnOK() {
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 void CDialog::EndDialog(int result) {
     if (m_hWnd)
@@ -58,7 +62,8 @@ BOOL CDialog::PreTranslateMessage(MSG* msg) {
     if (CWnd::PreTranslateMessage(msg))
         return TRUE;
     const UINT m = msg->message;
-    const bool input = (m >= WM_KEYFIRST && m <= WM_KEYLAST) || (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST);
+    const bool input =
+        (m >= WM_KEYFIRST && m <= WM_KEYLAST) || (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST);
     if (!input || !m_hWnd)
         return FALSE;
     // The dialog manager handles Enter, Esc and Tab and dispatches the rest itself.
@@ -145,17 +150,21 @@ void CDialog::GotoDlgCtrl(CWnd* ctl) {
 
 // ---- CFrameWnd ----
 
-const RECT CFrameWnd::rectDefault = {static_cast<LONG>(CW_USEDEFAULT), static_cast<LONG>(CW_USEDEFAULT), 0, 0};
+const RECT CFrameWnd::rectDefault = {static_cast<LONG>(CW_USEDEFAULT),
+                                     static_cast<LONG>(CW_USEDEFAULT), 0, 0};
 
 CFrameWnd::CFrameWnd() = default;
 
-BOOL CFrameWnd::Create(LPCWSTR className, LPCWSTR title, DWORD style, const RECT& rect, CWnd* parent, LPCWSTR menuName,
-                       DWORD exStyle) {
+BOOL CFrameWnd::Create(LPCWSTR className, LPCWSTR title, DWORD style, const RECT& rect,
+                       CWnd* parent, LPCWSTR menuName, DWORD exStyle) {
     HMENU menu = menuName ? ::LoadMenu(AfxGetInstanceHandle(), menuName) : nullptr;
     const bool useDefault = rect.left == CW_USEDEFAULT;
     return CWnd::CreateEx(exStyle, className, title, style, rect.left, rect.top,
-                          useDefault ? CW_USEDEFAULT : rect.right - rect.left, useDefault ? 0 : rect.bottom - rect.top,
+                          useDefault ? CW_USEDEFAULT : rect.right - rect.left,
+                          useDefault ? 0 : rect.bottom - rect.top,
                           parent ? parent->m_hWnd : nullptr, menu);
 }
 
-void CFrameWnd::PostNcDestroy() { delete this; }
+void CFrameWnd::PostNcDestroy() {
+    delete this;
+}

@@ -9,7 +9,8 @@ namespace {
 
 // Temporary wrappers for handles the caller does not own: a small ring per type, reused,
 // as the framework frees its temporaries when the loop is idle. They never delete a handle.
-template <class Obj, class Handle, class Get, class Set> Obj* Temporary(Handle h, Get get, Set set) {
+template <class Obj, class Handle, class Get, class Set>
+Obj* Temporary(Handle h, Get get, Set set) {
     static std::array<std::unique_ptr<Obj>, 32> ring;
     static std::size_t next = 0;
     for (auto& o : ring)
@@ -33,12 +34,24 @@ template <class Obj> Obj* TempObject(HGDIOBJ h) {
 
 } // namespace
 
-CGdiObject* CGdiObject::FromHandle(HGDIOBJ h) { return TempObject<CGdiObject>(h); }
-CPen* CPen::FromHandle(HPEN h) { return TempObject<CPen>(h); }
-CBrush* CBrush::FromHandle(HBRUSH h) { return TempObject<CBrush>(h); }
-CFont* CFont::FromHandle(HFONT h) { return TempObject<CFont>(h); }
-CBitmap* CBitmap::FromHandle(HBITMAP h) { return TempObject<CBitmap>(h); }
-CRgn* CRgn::FromHandle(HRGN h) { return TempObject<CRgn>(h); }
+CGdiObject* CGdiObject::FromHandle(HGDIOBJ h) {
+    return TempObject<CGdiObject>(h);
+}
+CPen* CPen::FromHandle(HPEN h) {
+    return TempObject<CPen>(h);
+}
+CBrush* CBrush::FromHandle(HBRUSH h) {
+    return TempObject<CBrush>(h);
+}
+CFont* CFont::FromHandle(HFONT h) {
+    return TempObject<CFont>(h);
+}
+CBitmap* CBitmap::FromHandle(HBITMAP h) {
+    return TempObject<CBitmap>(h);
+}
+CRgn* CRgn::FromHandle(HRGN h) {
+    return TempObject<CRgn>(h);
+}
 
 BOOL CFont::CreatePointFont(int pointTenths, LPCWSTR face, CDC*) {
     LOGFONTW lf{};
@@ -50,7 +63,9 @@ BOOL CFont::CreatePointFont(int pointTenths, LPCWSTR face, CDC*) {
     return CreateFontIndirect(&lf);
 }
 
-BOOL CBitmap::LoadBitmap(UINT id) { return Attach(::LoadBitmap(::GetModuleHandle(nullptr), MAKEINTRESOURCE(id))); }
+BOOL CBitmap::LoadBitmap(UINT id) {
+    return Attach(::LoadBitmap(::GetModuleHandle(nullptr), MAKEINTRESOURCE(id)));
+}
 
 BOOL CBitmap::CreateCompatibleBitmap(CDC* dc, int width, int height) {
     return Attach(::CreateCompatibleBitmap(dc ? dc->m_hDC : nullptr, width, height));
@@ -85,7 +100,9 @@ HDC CDC::Detach() {
     return h;
 }
 
-BOOL CDC::CreateCompatibleDC(CDC* dc) { return Attach(::CreateCompatibleDC(dc ? dc->m_hDC : nullptr)); }
+BOOL CDC::CreateCompatibleDC(CDC* dc) {
+    return Attach(::CreateCompatibleDC(dc ? dc->m_hDC : nullptr));
+}
 
 BOOL CDC::DeleteDC() {
     if (!m_hDC)
@@ -94,19 +111,25 @@ BOOL CDC::DeleteDC() {
 }
 
 CPen* CDC::SelectObject(CPen* pen) {
-    return CPen::FromHandle(static_cast<HPEN>(::SelectObject(m_hDC, pen ? pen->m_hObject : nullptr)));
+    return CPen::FromHandle(
+        static_cast<HPEN>(::SelectObject(m_hDC, pen ? pen->m_hObject : nullptr)));
 }
 CBrush* CDC::SelectObject(CBrush* brush) {
-    return CBrush::FromHandle(static_cast<HBRUSH>(::SelectObject(m_hDC, brush ? brush->m_hObject : nullptr)));
+    return CBrush::FromHandle(
+        static_cast<HBRUSH>(::SelectObject(m_hDC, brush ? brush->m_hObject : nullptr)));
 }
 CFont* CDC::SelectObject(CFont* font) {
-    return CFont::FromHandle(static_cast<HFONT>(::SelectObject(m_hDC, font ? font->m_hObject : nullptr)));
+    return CFont::FromHandle(
+        static_cast<HFONT>(::SelectObject(m_hDC, font ? font->m_hObject : nullptr)));
 }
 CBitmap* CDC::SelectObject(CBitmap* bitmap) {
-    return CBitmap::FromHandle(static_cast<HBITMAP>(::SelectObject(m_hDC, bitmap ? bitmap->m_hObject : nullptr)));
+    return CBitmap::FromHandle(
+        static_cast<HBITMAP>(::SelectObject(m_hDC, bitmap ? bitmap->m_hObject : nullptr)));
 }
 
-CGdiObject* CDC::SelectStockObject(int index) { return CGdiObject::FromHandle(::SelectObject(m_hDC, ::GetStockObject(index))); }
+CGdiObject* CDC::SelectStockObject(int index) {
+    return CGdiObject::FromHandle(::SelectObject(m_hDC, ::GetStockObject(index)));
+}
 
 void CDC::FillSolidRect(LPCRECT r, COLORREF c) {
     HBRUSH b = ::CreateSolidBrush(c);
@@ -123,7 +146,9 @@ CPaintDC::~CPaintDC() {
     m_hDC = nullptr;
 }
 
-CClientDC::CClientDC(CWnd* wnd) : m_hWnd(wnd ? wnd->m_hWnd : nullptr) { m_hDC = ::GetDC(m_hWnd); }
+CClientDC::CClientDC(CWnd* wnd) : m_hWnd(wnd ? wnd->m_hWnd : nullptr) {
+    m_hDC = ::GetDC(m_hWnd);
+}
 
 CClientDC::~CClientDC() {
     if (m_hDC)

@@ -57,19 +57,33 @@ int CWinApp::Run() {
     return ExitInstance();
 }
 
-HICON CWinApp::LoadIcon(UINT id) const { return ::LoadIcon(m_hInstance, MAKEINTRESOURCE(id)); }
+HICON CWinApp::LoadIcon(UINT id) const {
+    return ::LoadIcon(m_hInstance, MAKEINTRESOURCE(id));
+}
 
-HCURSOR CWinApp::LoadCursor(UINT id) const { return ::LoadCursor(m_hInstance, MAKEINTRESOURCE(id)); }
+HCURSOR CWinApp::LoadCursor(UINT id) const {
+    return ::LoadCursor(m_hInstance, MAKEINTRESOURCE(id));
+}
 
-CWinApp* AfxGetApp() { return g_app; }
+CWinApp* AfxGetApp() {
+    return g_app;
+}
 
-CWnd* AfxGetMainWnd() { return g_app ? g_app->m_pMainWnd : nullptr; }
+CWnd* AfxGetMainWnd() {
+    return g_app ? g_app->m_pMainWnd : nullptr;
+}
 
-HINSTANCE AfxGetInstanceHandle() { return ::GetModuleHandle(nullptr); }
+HINSTANCE AfxGetInstanceHandle() {
+    return ::GetModuleHandle(nullptr);
+}
 
-HINSTANCE AfxGetResourceHandle() { return ::GetModuleHandle(nullptr); }
+HINSTANCE AfxGetResourceHandle() {
+    return ::GetModuleHandle(nullptr);
+}
 
-LPCWSTR AfxGetAppName() { return g_app && g_app->m_pszAppName ? g_app->m_pszAppName : u""; }
+LPCWSTR AfxGetAppName() {
+    return g_app && g_app->m_pszAppName ? g_app->m_pszAppName : u"";
+}
 
 int AfxWinMain(int argc, char** argv) {
     ms::EnsureApplication();
@@ -113,7 +127,9 @@ int AfxMessageBox(UINT promptId, UINT type, UINT helpId) {
 
 CMenu::~CMenu() = default;
 
-CMenu* CMenu::FromHandle(HMENU menu) { return menu ? TemporaryFor<TempMenu>(menu) : nullptr; }
+CMenu* CMenu::FromHandle(HMENU menu) {
+    return menu ? TemporaryFor<TempMenu>(menu) : nullptr;
+}
 
 BOOL CMenu::Attach(HMENU menu) {
     if (m_hMenu || !menu)
@@ -128,9 +144,15 @@ HMENU CMenu::Detach() {
     return h;
 }
 
-BOOL CMenu::CreateMenu() { return Attach(::CreateMenu()); }
-BOOL CMenu::CreatePopupMenu() { return Attach(::CreatePopupMenu()); }
-BOOL CMenu::LoadMenu(UINT id) { return Attach(::LoadMenu(AfxGetInstanceHandle(), MAKEINTRESOURCE(id))); }
+BOOL CMenu::CreateMenu() {
+    return Attach(::CreateMenu());
+}
+BOOL CMenu::CreatePopupMenu() {
+    return Attach(::CreatePopupMenu());
+}
+BOOL CMenu::LoadMenu(UINT id) {
+    return Attach(::LoadMenu(AfxGetInstanceHandle(), MAKEINTRESOURCE(id)));
+}
 
 BOOL CMenu::DestroyMenu() {
     if (!m_hMenu)
@@ -138,20 +160,36 @@ BOOL CMenu::DestroyMenu() {
     return ::DestroyMenu(Detach());
 }
 
-BOOL CMenu::AppendMenu(UINT flags, UINT_PTR idNewItem, LPCWSTR text) { return ::AppendMenu(m_hMenu, flags, idNewItem, text); }
+BOOL CMenu::AppendMenu(UINT flags, UINT_PTR idNewItem, LPCWSTR text) {
+    return ::AppendMenu(m_hMenu, flags, idNewItem, text);
+}
 BOOL CMenu::InsertMenu(UINT position, UINT flags, UINT_PTR idNewItem, LPCWSTR text) {
     return ::InsertMenu(m_hMenu, position, flags, idNewItem, text);
 }
-BOOL CMenu::DeleteMenu(UINT position, UINT flags) { return ::DeleteMenu(m_hMenu, position, flags); }
-BOOL CMenu::RemoveMenu(UINT position, UINT flags) { return ::RemoveMenu(m_hMenu, position, flags); }
+BOOL CMenu::DeleteMenu(UINT position, UINT flags) {
+    return ::DeleteMenu(m_hMenu, position, flags);
+}
+BOOL CMenu::RemoveMenu(UINT position, UINT flags) {
+    return ::RemoveMenu(m_hMenu, position, flags);
+}
 BOOL CMenu::ModifyMenu(UINT position, UINT flags, UINT_PTR idNewItem, LPCWSTR text) {
     return ::ModifyMenu(m_hMenu, position, flags, idNewItem, text);
 }
-UINT CMenu::CheckMenuItem(UINT id, UINT check) { return static_cast<UINT>(::CheckMenuItem(m_hMenu, id, check)); }
-UINT CMenu::EnableMenuItem(UINT id, UINT enable) { return static_cast<UINT>(::EnableMenuItem(m_hMenu, id, enable)); }
-UINT CMenu::GetMenuState(UINT id, UINT flags) const { return ::GetMenuState(m_hMenu, id, flags); }
-int CMenu::GetMenuItemCount() const { return ::GetMenuItemCount(m_hMenu); }
-UINT CMenu::GetMenuItemID(int pos) const { return ::GetMenuItemID(m_hMenu, pos); }
+UINT CMenu::CheckMenuItem(UINT id, UINT check) {
+    return static_cast<UINT>(::CheckMenuItem(m_hMenu, id, check));
+}
+UINT CMenu::EnableMenuItem(UINT id, UINT enable) {
+    return static_cast<UINT>(::EnableMenuItem(m_hMenu, id, enable));
+}
+UINT CMenu::GetMenuState(UINT id, UINT flags) const {
+    return ::GetMenuState(m_hMenu, id, flags);
+}
+int CMenu::GetMenuItemCount() const {
+    return ::GetMenuItemCount(m_hMenu);
+}
+UINT CMenu::GetMenuItemID(int pos) const {
+    return ::GetMenuItemID(m_hMenu, pos);
+}
 
 int CMenu::GetMenuString(UINT id, CString& text, UINT flags) const {
     const int n = ::GetMenuString(m_hMenu, id, nullptr, 0, flags);

@@ -74,7 +74,9 @@ LRESULT AfxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 // ---- CWnd ----
 
-CWnd::CWnd() { InstallHooks(); }
+CWnd::CWnd() {
+    InstallHooks();
+}
 
 CWnd::~CWnd() {
     if (m_hWnd && FromHandlePermanent(m_hWnd) == this) {
@@ -136,18 +138,19 @@ LPCWSTR CWnd::AfxWndClass() {
     return u"AfxWnd";
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int w, int h,
-                    HWND parent, HMENU idOrMenu, LPVOID param) {
+BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
+                    int w, int h, HWND parent, HMENU idOrMenu, LPVOID param) {
     if (m_hWnd)
         return FALSE;
     ms::SetCreateHook([this](HWND hwnd) {
         AttachPermanent(this, hwnd);
-        m_pfnSuper = reinterpret_cast<WNDPROC>(::SetWindowLongPtr(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
+        m_pfnSuper = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtr(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
         if (m_pfnSuper == AfxWndProc)
             m_pfnSuper = nullptr;
     });
-    HWND hwnd = ::CreateWindowEx(exStyle, className ? className : AfxWndClass(), windowName, style, x, y, w, h, parent,
-                                 idOrMenu, nullptr, param);
+    HWND hwnd = ::CreateWindowEx(exStyle, className ? className : AfxWndClass(), windowName, style,
+                                 x, y, w, h, parent, idOrMenu, nullptr, param);
     ms::SetCreateHook(nullptr);
     if (!hwnd) {
         if (m_hWnd)
@@ -158,13 +161,15 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
     return TRUE;
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& r, CWnd* parent,
-                    UINT id, LPVOID param) {
-    return CreateEx(exStyle, className, windowName, style, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                    parent ? parent->m_hWnd : nullptr, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), param);
+BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style,
+                    const RECT& r, CWnd* parent, UINT id, LPVOID param) {
+    return CreateEx(exStyle, className, windowName, style, r.left, r.top, r.right - r.left,
+                    r.bottom - r.top, parent ? parent->m_hWnd : nullptr,
+                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), param);
 }
 
-BOOL CWnd::Create(LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect, CWnd* parent, UINT id, void*) {
+BOOL CWnd::Create(LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect,
+                  CWnd* parent, UINT id, void*) {
     return CreateEx(0, className, windowName, style | WS_CHILD, rect, parent, id);
 }
 
@@ -193,7 +198,8 @@ BOOL CWnd::SubclassWindow(HWND hwnd) {
     if (!::IsWindow(hwnd) || !Attach(hwnd))
         return FALSE;
     PreSubclassWindow();
-    WNDPROC old = reinterpret_cast<WNDPROC>(::SetWindowLongPtr(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
+    WNDPROC old = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtr(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
     if (old != AfxWndProc)
         m_pfnSuper = old;
     return TRUE;
@@ -227,9 +233,13 @@ const AFX_MSGMAP* CWnd::GetThisMessageMap() {
     return &map;
 }
 
-const AFX_MSGMAP* CWnd::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CWnd::GetMessageMap() const {
+    return GetThisMessageMap();
+}
 
-BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+BOOL CWnd::PreTranslateMessage(MSG*) {
+    return FALSE;
+}
 
 LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT r = 0;
@@ -247,7 +257,8 @@ BOOL CWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
         return OnCommand(wp, lp);
     if (msg == WM_NOTIFY)
         return OnNotify(wp, lp, result);
-    for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+    for (const AFX_MSGMAP* map = GetMessageMap(); map;
+         map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
         for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e && e->pfn; ++e) {
             if (e->nMessage == msg && msg != WM_COMMAND && msg != WM_NOTIFY)
                 return e->pfn(this, msg, wp, lp, result);
@@ -290,13 +301,16 @@ BOOL CWnd::OnNotify(WPARAM wp, LPARAM lp, LRESULT* result) {
         return FALSE;
     if (hdr->hwndFrom && ReflectLastMsg(hdr->hwndFrom, result))
         return TRUE;
-    return OnCmdMsg(static_cast<UINT>(hdr->idFrom), static_cast<int>(hdr->code), WM_NOTIFY, wp, lp, result);
+    return OnCmdMsg(static_cast<UINT>(hdr->idFrom), static_cast<int>(hdr->code), WM_NOTIFY, wp, lp,
+                    result);
 }
 
 BOOL CWnd::OnCmdMsg(UINT id, int code, UINT message, WPARAM wp, LPARAM lp, LRESULT* result) {
-    for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+    for (const AFX_MSGMAP* map = GetMessageMap(); map;
+         map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
         for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e && e->pfn; ++e) {
-            if (e->nMessage == message && e->nCode == static_cast<UINT>(code) && id >= e->nID && id <= e->nLastID) {
+            if (e->nMessage == message && e->nCode == static_cast<UINT>(code) && id >= e->nID &&
+                id <= e->nLastID) {
                 *result = 0;
                 e->pfn(this, message, wp, lp, result);
                 return TRUE;
@@ -320,7 +334,8 @@ BOOL CWnd::ReflectChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
     LRESULT dummy = 0;
     if (!result)
         result = &dummy;
-    for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+    for (const AFX_MSGMAP* map = GetMessageMap(); map;
+         map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
         for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e && e->pfn; ++e) {
             if (e->nMessage == reflected && e->nCode == code) {
                 *result = 0;
@@ -340,13 +355,21 @@ BOOL CWnd::ReflectLastMsg(HWND child, LRESULT* result) {
     return c->OnChildNotify(m.message, m.wParam, m.lParam, result ? result : &dummy);
 }
 
-CWnd* CWnd::GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
+CWnd* CWnd::GetParent() const {
+    return FromHandle(::GetParent(m_hWnd));
+}
 
-CWnd* CWnd::GetTopLevelParent() const { return FromHandle(::GetAncestor(m_hWnd, GA_ROOT)); }
+CWnd* CWnd::GetTopLevelParent() const {
+    return FromHandle(::GetAncestor(m_hWnd, GA_ROOT));
+}
 
-CWnd* CWnd::GetDlgItem(int id) const { return FromHandle(::GetDlgItem(m_hWnd, id)); }
+CWnd* CWnd::GetDlgItem(int id) const {
+    return FromHandle(::GetDlgItem(m_hWnd, id));
+}
 
-int CWnd::SetDlgCtrlID(int id) { return static_cast<int>(::SetWindowLongPtr(m_hWnd, GWLP_ID, id)); }
+int CWnd::SetDlgCtrlID(int id) {
+    return static_cast<int>(::SetWindowLongPtr(m_hWnd, GWLP_ID, id));
+}
 
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
     const DWORD old = GetStyle();
@@ -355,7 +378,8 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
         return FALSE;
     ::SetWindowLong(m_hWnd, GWL_STYLE, static_cast<LONG>(now));
     if (swpFlags)
-        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
     return TRUE;
 }
 
@@ -366,7 +390,8 @@ BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags) {
         return FALSE;
     ::SetWindowLong(m_hWnd, GWL_EXSTYLE, static_cast<LONG>(now));
     if (swpFlags)
-        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
     return TRUE;
 }
 
@@ -430,15 +455,26 @@ CDC* CWnd::GetDC() {
     return dc ? CDC::FromHandle(dc) : nullptr;
 }
 
-int CWnd::ReleaseDC(CDC* dc) { return dc ? ::ReleaseDC(m_hWnd, dc->m_hDC) : 0; }
+int CWnd::ReleaseDC(CDC* dc) {
+    return dc ? ::ReleaseDC(m_hWnd, dc->m_hDC) : 0;
+}
 
-CWnd* CWnd::SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
-CWnd* CWnd::GetFocus() { return FromHandle(::GetFocus()); }
-CWnd* CWnd::SetCapture() { return FromHandle(::SetCapture(m_hWnd)); }
-CWnd* CWnd::GetCapture() { return FromHandle(::GetCapture()); }
+CWnd* CWnd::SetFocus() {
+    return FromHandle(::SetFocus(m_hWnd));
+}
+CWnd* CWnd::GetFocus() {
+    return FromHandle(::GetFocus());
+}
+CWnd* CWnd::SetCapture() {
+    return FromHandle(::SetCapture(m_hWnd));
+}
+CWnd* CWnd::GetCapture() {
+    return FromHandle(::GetCapture());
+}
 
 HICON CWnd::SetIcon(HICON icon, BOOL big) {
-    return reinterpret_cast<HICON>(SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+    return reinterpret_cast<HICON>(
+        SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
 }
 
 HICON CWnd::GetIcon(BOOL big) const {
@@ -480,36 +516,96 @@ UINT CWnd::CtlColorType(UINT msg) {
 
 // ---- Default handlers ----
 
-int CWnd::OnCreate(LPCREATESTRUCT) { return static_cast<int>(Default()); }
-void CWnd::OnDestroy() { Default(); }
-void CWnd::OnClose() { Default(); }
-void CWnd::OnPaint() { Default(); }
-void CWnd::OnTimer(UINT_PTR) { Default(); }
-void CWnd::OnSize(UINT, int, int) { Default(); }
-void CWnd::OnMove(int, int) { Default(); }
-void CWnd::OnMouseMove(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonUp(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonDblClk(UINT, CPoint) { Default(); }
-void CWnd::OnRButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnRButtonUp(UINT, CPoint) { Default(); }
-void CWnd::OnRButtonDblClk(UINT, CPoint) { Default(); }
-void CWnd::OnMButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnMButtonUp(UINT, CPoint) { Default(); }
-void CWnd::OnMouseHover(UINT, CPoint) { Default(); }
-void CWnd::OnMouseLeave() { Default(); }
-void CWnd::OnNcLButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnNcLButtonDblClk(UINT, CPoint) { Default(); }
-BOOL CWnd::OnMouseWheel(UINT, short, CPoint) { return static_cast<BOOL>(Default()); }
-BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) { return static_cast<BOOL>(Default()); }
-BOOL CWnd::OnEraseBkgnd(CDC*) { return static_cast<BOOL>(Default()); }
-void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
-void CWnd::OnKeyUp(UINT, UINT, UINT) { Default(); }
-void CWnd::OnChar(UINT, UINT, UINT) { Default(); }
-void CWnd::OnSysKeyDown(UINT, UINT, UINT) { Default(); }
-void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
-HCURSOR CWnd::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(Default()); }
-LRESULT CWnd::OnNcHitTest(CPoint) { return Default(); }
+int CWnd::OnCreate(LPCREATESTRUCT) {
+    return static_cast<int>(Default());
+}
+void CWnd::OnDestroy() {
+    Default();
+}
+void CWnd::OnClose() {
+    Default();
+}
+void CWnd::OnPaint() {
+    Default();
+}
+void CWnd::OnTimer(UINT_PTR) {
+    Default();
+}
+void CWnd::OnSize(UINT, int, int) {
+    Default();
+}
+void CWnd::OnMove(int, int) {
+    Default();
+}
+void CWnd::OnMouseMove(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnLButtonDown(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnLButtonUp(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnLButtonDblClk(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnRButtonDown(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnRButtonUp(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnRButtonDblClk(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnMButtonDown(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnMButtonUp(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnMouseHover(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnMouseLeave() {
+    Default();
+}
+void CWnd::OnNcLButtonDown(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnNcLButtonDblClk(UINT, CPoint) {
+    Default();
+}
+BOOL CWnd::OnMouseWheel(UINT, short, CPoint) {
+    return static_cast<BOOL>(Default());
+}
+BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) {
+    return static_cast<BOOL>(Default());
+}
+BOOL CWnd::OnEraseBkgnd(CDC*) {
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnKeyDown(UINT, UINT, UINT) {
+    Default();
+}
+void CWnd::OnKeyUp(UINT, UINT, UINT) {
+    Default();
+}
+void CWnd::OnChar(UINT, UINT, UINT) {
+    Default();
+}
+void CWnd::OnSysKeyDown(UINT, UINT, UINT) {
+    Default();
+}
+void CWnd::OnSysCommand(UINT, LPARAM) {
+    Default();
+}
+HCURSOR CWnd::OnQueryDragIcon() {
+    return reinterpret_cast<HCURSOR>(Default());
+}
+LRESULT CWnd::OnNcHitTest(CPoint) {
+    return Default();
+}
 
 HBRUSH CWnd::OnCtlColor(CDC*, CWnd* wnd, UINT) {
     LRESULT r = 0;
@@ -542,17 +638,39 @@ void CWnd::OnMeasureItem(int id, LPMEASUREITEMSTRUCT) {
     Default();
 }
 
-void CWnd::OnActivate(UINT, CWnd*, BOOL) { Default(); }
-void CWnd::OnSetFocus(CWnd*) { Default(); }
-void CWnd::OnKillFocus(CWnd*) { Default(); }
-void CWnd::OnShowWindow(BOOL, UINT) { Default(); }
-void CWnd::OnCancelMode() { Default(); }
-void CWnd::OnCaptureChanged(CWnd*) { Default(); }
-BOOL CWnd::OnDeviceChange(UINT, DWORD_PTR) { return static_cast<BOOL>(Default()); }
-UINT CWnd::OnPowerBroadcast(UINT, LPARAM) { return static_cast<UINT>(Default()); }
-BOOL CWnd::OnHelpInfo(HELPINFO*) { return static_cast<BOOL>(Default()); }
-void CWnd::OnGetMinMaxInfo(MINMAXINFO*) { Default(); }
-void CWnd::OnEnable(BOOL) { Default(); }
+void CWnd::OnActivate(UINT, CWnd*, BOOL) {
+    Default();
+}
+void CWnd::OnSetFocus(CWnd*) {
+    Default();
+}
+void CWnd::OnKillFocus(CWnd*) {
+    Default();
+}
+void CWnd::OnShowWindow(BOOL, UINT) {
+    Default();
+}
+void CWnd::OnCancelMode() {
+    Default();
+}
+void CWnd::OnCaptureChanged(CWnd*) {
+    Default();
+}
+BOOL CWnd::OnDeviceChange(UINT, DWORD_PTR) {
+    return static_cast<BOOL>(Default());
+}
+UINT CWnd::OnPowerBroadcast(UINT, LPARAM) {
+    return static_cast<UINT>(Default());
+}
+BOOL CWnd::OnHelpInfo(HELPINFO*) {
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnGetMinMaxInfo(MINMAXINFO*) {
+    Default();
+}
+void CWnd::OnEnable(BOOL) {
+    Default();
+}
 
 void CWnd::OnNcDestroy() {
     CWinApp* app = AfxGetApp();
@@ -581,4 +699,6 @@ BOOL CWnd::UpdateData(BOOL saveAndValidate) {
 
 void CWnd::DoDataExchange(CDataExchange*) {}
 
-void AfxThrowUserException() { throw CUserException(); }
+void AfxThrowUserException() {
+    throw CUserException();
+}

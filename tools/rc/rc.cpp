@@ -31,65 +31,235 @@ struct Error : std::runtime_error {
 // Constants a script may name without including a header.
 const std::map<std::string, long long>& Builtins() {
     static const std::map<std::string, long long> m = {
-        {"WS_OVERLAPPED", 0}, {"WS_POPUP", 0x80000000LL}, {"WS_CHILD", 0x40000000}, {"WS_MINIMIZE", 0x20000000},
-        {"WS_VISIBLE", 0x10000000}, {"WS_DISABLED", 0x08000000}, {"WS_CLIPSIBLINGS", 0x04000000},
-        {"WS_CLIPCHILDREN", 0x02000000}, {"WS_MAXIMIZE", 0x01000000}, {"WS_CAPTION", 0x00C00000},
-        {"WS_BORDER", 0x00800000}, {"WS_DLGFRAME", 0x00400000}, {"WS_VSCROLL", 0x00200000},
-        {"WS_HSCROLL", 0x00100000}, {"WS_SYSMENU", 0x00080000}, {"WS_THICKFRAME", 0x00040000},
-        {"WS_GROUP", 0x00020000}, {"WS_TABSTOP", 0x00010000}, {"WS_MINIMIZEBOX", 0x00020000},
-        {"WS_MAXIMIZEBOX", 0x00010000}, {"WS_OVERLAPPEDWINDOW", 0x00CF0000}, {"WS_POPUPWINDOW", 0x80880000LL},
-        {"WS_EX_DLGMODALFRAME", 0x1}, {"WS_EX_NOPARENTNOTIFY", 0x4}, {"WS_EX_TOPMOST", 0x8},
-        {"WS_EX_ACCEPTFILES", 0x10}, {"WS_EX_TRANSPARENT", 0x20}, {"WS_EX_TOOLWINDOW", 0x80},
-        {"WS_EX_WINDOWEDGE", 0x100}, {"WS_EX_CLIENTEDGE", 0x200}, {"WS_EX_CONTEXTHELP", 0x400},
-        {"WS_EX_STATICEDGE", 0x20000}, {"WS_EX_APPWINDOW", 0x40000}, {"WS_EX_CONTROLPARENT", 0x10000},
-        {"DS_ABSALIGN", 0x1}, {"DS_SYSMODAL", 0x2}, {"DS_3DLOOK", 0x4}, {"DS_FIXEDSYS", 0x8},
-        {"DS_NOFAILCREATE", 0x10}, {"DS_LOCALEDIT", 0x20}, {"DS_SETFONT", 0x40}, {"DS_MODALFRAME", 0x80},
-        {"DS_NOIDLEMSG", 0x100}, {"DS_SETFOREGROUND", 0x200}, {"DS_CONTROL", 0x400}, {"DS_CENTER", 0x800},
-        {"DS_CENTERMOUSE", 0x1000}, {"DS_CONTEXTHELP", 0x2000}, {"DS_SHELLFONT", 0x48},
-        {"SS_LEFT", 0}, {"SS_CENTER", 1}, {"SS_RIGHT", 2}, {"SS_ICON", 3}, {"SS_BLACKRECT", 4},
-        {"SS_GRAYRECT", 5}, {"SS_WHITERECT", 6}, {"SS_BLACKFRAME", 7}, {"SS_GRAYFRAME", 8},
-        {"SS_WHITEFRAME", 9}, {"SS_SIMPLE", 0xB}, {"SS_LEFTNOWORDWRAP", 0xC}, {"SS_OWNERDRAW", 0xD},
-        {"SS_BITMAP", 0xE}, {"SS_ETCHEDHORZ", 0x10}, {"SS_ETCHEDVERT", 0x11}, {"SS_ETCHEDFRAME", 0x12},
-        {"SS_NOPREFIX", 0x80}, {"SS_NOTIFY", 0x100}, {"SS_CENTERIMAGE", 0x200}, {"SS_REALSIZEIMAGE", 0x800},
-        {"SS_SUNKEN", 0x1000}, {"BS_PUSHBUTTON", 0}, {"BS_DEFPUSHBUTTON", 1}, {"BS_CHECKBOX", 2},
-        {"BS_AUTOCHECKBOX", 3}, {"BS_RADIOBUTTON", 4}, {"BS_3STATE", 5}, {"BS_AUTO3STATE", 6},
-        {"BS_GROUPBOX", 7}, {"BS_AUTORADIOBUTTON", 9}, {"BS_OWNERDRAW", 0xB}, {"BS_LEFTTEXT", 0x20},
-        {"BS_ICON", 0x40}, {"BS_BITMAP", 0x80}, {"BS_LEFT", 0x100}, {"BS_RIGHT", 0x200}, {"BS_CENTER", 0x300},
-        {"BS_TOP", 0x400}, {"BS_BOTTOM", 0x800}, {"BS_VCENTER", 0xC00}, {"BS_PUSHLIKE", 0x1000},
-        {"BS_MULTILINE", 0x2000}, {"BS_NOTIFY", 0x4000}, {"BS_FLAT", 0x8000},
-        {"ES_LEFT", 0}, {"ES_CENTER", 1}, {"ES_RIGHT", 2}, {"ES_MULTILINE", 4}, {"ES_UPPERCASE", 8},
-        {"ES_LOWERCASE", 0x10}, {"ES_PASSWORD", 0x20}, {"ES_AUTOVSCROLL", 0x40}, {"ES_AUTOHSCROLL", 0x80},
-        {"ES_NOHIDESEL", 0x100}, {"ES_OEMCONVERT", 0x400}, {"ES_READONLY", 0x800}, {"ES_WANTRETURN", 0x1000},
-        {"ES_NUMBER", 0x2000}, {"CBS_SIMPLE", 1}, {"CBS_DROPDOWN", 2}, {"CBS_DROPDOWNLIST", 3},
-        {"CBS_OWNERDRAWFIXED", 0x10}, {"CBS_OWNERDRAWVARIABLE", 0x20}, {"CBS_AUTOHSCROLL", 0x40},
-        {"CBS_SORT", 0x100}, {"CBS_HASSTRINGS", 0x200}, {"CBS_NOINTEGRALHEIGHT", 0x400},
-        {"LBS_NOTIFY", 1}, {"LBS_SORT", 2}, {"LBS_NOREDRAW", 4}, {"LBS_MULTIPLESEL", 8},
-        {"LBS_OWNERDRAWFIXED", 0x10}, {"LBS_HASSTRINGS", 0x40}, {"LBS_USETABSTOPS", 0x80},
-        {"LBS_NOINTEGRALHEIGHT", 0x100}, {"LBS_EXTENDEDSEL", 0x800}, {"LBS_DISABLENOSCROLL", 0x1000},
-        {"LBS_STANDARD", 0xA00003}, {"SBS_HORZ", 0}, {"SBS_VERT", 1}, {"TBS_AUTOTICKS", 1}, {"TBS_VERT", 2},
-        {"TBS_HORZ", 0}, {"TBS_TOP", 4}, {"TBS_BOTTOM", 0}, {"TBS_LEFT", 4}, {"TBS_RIGHT", 0}, {"TBS_BOTH", 8},
-        {"TBS_NOTICKS", 0x10}, {"TBS_ENABLESELRANGE", 0x20}, {"TBS_FIXEDLENGTH", 0x40}, {"TBS_NOTHUMB", 0x80},
-        {"TBS_TOOLTIPS", 0x100}, {"UDS_WRAP", 1}, {"UDS_SETBUDDYINT", 2}, {"UDS_ALIGNRIGHT", 4},
-        {"UDS_ALIGNLEFT", 8}, {"UDS_AUTOBUDDY", 0x10}, {"UDS_ARROWKEYS", 0x20}, {"UDS_HORZ", 0x40},
-        {"UDS_NOTHOUSANDS", 0x80}, {"LVS_ICON", 0}, {"LVS_REPORT", 1}, {"LVS_SMALLICON", 2}, {"LVS_LIST", 3},
-        {"LVS_SINGLESEL", 4}, {"LVS_SHOWSELALWAYS", 8}, {"LVS_SORTASCENDING", 0x10},
-        {"LVS_SHAREIMAGELISTS", 0x40}, {"LVS_NOLABELWRAP", 0x80}, {"LVS_AUTOARRANGE", 0x100},
-        {"LVS_EDITLABELS", 0x200}, {"LVS_OWNERDATA", 0x1000}, {"LVS_NOSCROLL", 0x2000},
-        {"LVS_ALIGNLEFT", 0x800}, {"LVS_NOCOLUMNHEADER", 0x4000}, {"LVS_NOSORTHEADER", 0x8000},
-        {"TCS_TABS", 0}, {"TCS_BUTTONS", 0x100}, {"TCS_MULTILINE", 0x200}, {"TCS_FIXEDWIDTH", 0x400},
-        {"TCS_OWNERDRAWFIXED", 0x2000}, {"TCS_TOOLTIPS", 0x4000}, {"TCS_FOCUSNEVER", 0x8000},
-        {"PBS_SMOOTH", 1}, {"PBS_VERTICAL", 4},
-        {"IDOK", 1}, {"IDCANCEL", 2}, {"IDABORT", 3}, {"IDRETRY", 4}, {"IDIGNORE", 5}, {"IDYES", 6},
-        {"IDNO", 7}, {"IDHELP", 9}, {"IDC_STATIC", -1},
-        {"VK_BACK", 8}, {"VK_TAB", 9}, {"VK_RETURN", 0xD}, {"VK_SHIFT", 0x10}, {"VK_CONTROL", 0x11},
-        {"VK_MENU", 0x12}, {"VK_PAUSE", 0x13}, {"VK_ESCAPE", 0x1B}, {"VK_SPACE", 0x20}, {"VK_PRIOR", 0x21},
-        {"VK_NEXT", 0x22}, {"VK_END", 0x23}, {"VK_HOME", 0x24}, {"VK_LEFT", 0x25}, {"VK_UP", 0x26},
-        {"VK_RIGHT", 0x27}, {"VK_DOWN", 0x28}, {"VK_INSERT", 0x2D}, {"VK_DELETE", 0x2E}, {"VK_HELP", 0x2F},
-        {"VK_F1", 0x70}, {"VK_F2", 0x71}, {"VK_F3", 0x72}, {"VK_F4", 0x73}, {"VK_F5", 0x74}, {"VK_F6", 0x75},
-        {"VK_F7", 0x76}, {"VK_F8", 0x77}, {"VK_F9", 0x78}, {"VK_F10", 0x79}, {"VK_F11", 0x7A}, {"VK_F12", 0x7B},
-        {"FW_NORMAL", 400}, {"FW_BOLD", 700}, {"DEFAULT_CHARSET", 1}, {"ANSI_CHARSET", 0}, {"GB2312_CHARSET", 134},
-        {"LANG_NEUTRAL", 0}, {"SUBLANG_NEUTRAL", 0}, {"SUBLANG_DEFAULT", 1}, {"LANG_ENGLISH", 9},
-        {"SUBLANG_ENGLISH_US", 1}, {"LANG_CHINESE", 4}, {"SUBLANG_CHINESE_SIMPLIFIED", 2},
+        {"WS_OVERLAPPED", 0},
+        {"WS_POPUP", 0x80000000LL},
+        {"WS_CHILD", 0x40000000},
+        {"WS_MINIMIZE", 0x20000000},
+        {"WS_VISIBLE", 0x10000000},
+        {"WS_DISABLED", 0x08000000},
+        {"WS_CLIPSIBLINGS", 0x04000000},
+        {"WS_CLIPCHILDREN", 0x02000000},
+        {"WS_MAXIMIZE", 0x01000000},
+        {"WS_CAPTION", 0x00C00000},
+        {"WS_BORDER", 0x00800000},
+        {"WS_DLGFRAME", 0x00400000},
+        {"WS_VSCROLL", 0x00200000},
+        {"WS_HSCROLL", 0x00100000},
+        {"WS_SYSMENU", 0x00080000},
+        {"WS_THICKFRAME", 0x00040000},
+        {"WS_GROUP", 0x00020000},
+        {"WS_TABSTOP", 0x00010000},
+        {"WS_MINIMIZEBOX", 0x00020000},
+        {"WS_MAXIMIZEBOX", 0x00010000},
+        {"WS_OVERLAPPEDWINDOW", 0x00CF0000},
+        {"WS_POPUPWINDOW", 0x80880000LL},
+        {"WS_EX_DLGMODALFRAME", 0x1},
+        {"WS_EX_NOPARENTNOTIFY", 0x4},
+        {"WS_EX_TOPMOST", 0x8},
+        {"WS_EX_ACCEPTFILES", 0x10},
+        {"WS_EX_TRANSPARENT", 0x20},
+        {"WS_EX_TOOLWINDOW", 0x80},
+        {"WS_EX_WINDOWEDGE", 0x100},
+        {"WS_EX_CLIENTEDGE", 0x200},
+        {"WS_EX_CONTEXTHELP", 0x400},
+        {"WS_EX_STATICEDGE", 0x20000},
+        {"WS_EX_APPWINDOW", 0x40000},
+        {"WS_EX_CONTROLPARENT", 0x10000},
+        {"DS_ABSALIGN", 0x1},
+        {"DS_SYSMODAL", 0x2},
+        {"DS_3DLOOK", 0x4},
+        {"DS_FIXEDSYS", 0x8},
+        {"DS_NOFAILCREATE", 0x10},
+        {"DS_LOCALEDIT", 0x20},
+        {"DS_SETFONT", 0x40},
+        {"DS_MODALFRAME", 0x80},
+        {"DS_NOIDLEMSG", 0x100},
+        {"DS_SETFOREGROUND", 0x200},
+        {"DS_CONTROL", 0x400},
+        {"DS_CENTER", 0x800},
+        {"DS_CENTERMOUSE", 0x1000},
+        {"DS_CONTEXTHELP", 0x2000},
+        {"DS_SHELLFONT", 0x48},
+        {"SS_LEFT", 0},
+        {"SS_CENTER", 1},
+        {"SS_RIGHT", 2},
+        {"SS_ICON", 3},
+        {"SS_BLACKRECT", 4},
+        {"SS_GRAYRECT", 5},
+        {"SS_WHITERECT", 6},
+        {"SS_BLACKFRAME", 7},
+        {"SS_GRAYFRAME", 8},
+        {"SS_WHITEFRAME", 9},
+        {"SS_SIMPLE", 0xB},
+        {"SS_LEFTNOWORDWRAP", 0xC},
+        {"SS_OWNERDRAW", 0xD},
+        {"SS_BITMAP", 0xE},
+        {"SS_ETCHEDHORZ", 0x10},
+        {"SS_ETCHEDVERT", 0x11},
+        {"SS_ETCHEDFRAME", 0x12},
+        {"SS_NOPREFIX", 0x80},
+        {"SS_NOTIFY", 0x100},
+        {"SS_CENTERIMAGE", 0x200},
+        {"SS_REALSIZEIMAGE", 0x800},
+        {"SS_SUNKEN", 0x1000},
+        {"BS_PUSHBUTTON", 0},
+        {"BS_DEFPUSHBUTTON", 1},
+        {"BS_CHECKBOX", 2},
+        {"BS_AUTOCHECKBOX", 3},
+        {"BS_RADIOBUTTON", 4},
+        {"BS_3STATE", 5},
+        {"BS_AUTO3STATE", 6},
+        {"BS_GROUPBOX", 7},
+        {"BS_AUTORADIOBUTTON", 9},
+        {"BS_OWNERDRAW", 0xB},
+        {"BS_LEFTTEXT", 0x20},
+        {"BS_ICON", 0x40},
+        {"BS_BITMAP", 0x80},
+        {"BS_LEFT", 0x100},
+        {"BS_RIGHT", 0x200},
+        {"BS_CENTER", 0x300},
+        {"BS_TOP", 0x400},
+        {"BS_BOTTOM", 0x800},
+        {"BS_VCENTER", 0xC00},
+        {"BS_PUSHLIKE", 0x1000},
+        {"BS_MULTILINE", 0x2000},
+        {"BS_NOTIFY", 0x4000},
+        {"BS_FLAT", 0x8000},
+        {"ES_LEFT", 0},
+        {"ES_CENTER", 1},
+        {"ES_RIGHT", 2},
+        {"ES_MULTILINE", 4},
+        {"ES_UPPERCASE", 8},
+        {"ES_LOWERCASE", 0x10},
+        {"ES_PASSWORD", 0x20},
+        {"ES_AUTOVSCROLL", 0x40},
+        {"ES_AUTOHSCROLL", 0x80},
+        {"ES_NOHIDESEL", 0x100},
+        {"ES_OEMCONVERT", 0x400},
+        {"ES_READONLY", 0x800},
+        {"ES_WANTRETURN", 0x1000},
+        {"ES_NUMBER", 0x2000},
+        {"CBS_SIMPLE", 1},
+        {"CBS_DROPDOWN", 2},
+        {"CBS_DROPDOWNLIST", 3},
+        {"CBS_OWNERDRAWFIXED", 0x10},
+        {"CBS_OWNERDRAWVARIABLE", 0x20},
+        {"CBS_AUTOHSCROLL", 0x40},
+        {"CBS_SORT", 0x100},
+        {"CBS_HASSTRINGS", 0x200},
+        {"CBS_NOINTEGRALHEIGHT", 0x400},
+        {"LBS_NOTIFY", 1},
+        {"LBS_SORT", 2},
+        {"LBS_NOREDRAW", 4},
+        {"LBS_MULTIPLESEL", 8},
+        {"LBS_OWNERDRAWFIXED", 0x10},
+        {"LBS_HASSTRINGS", 0x40},
+        {"LBS_USETABSTOPS", 0x80},
+        {"LBS_NOINTEGRALHEIGHT", 0x100},
+        {"LBS_EXTENDEDSEL", 0x800},
+        {"LBS_DISABLENOSCROLL", 0x1000},
+        {"LBS_STANDARD", 0xA00003},
+        {"SBS_HORZ", 0},
+        {"SBS_VERT", 1},
+        {"TBS_AUTOTICKS", 1},
+        {"TBS_VERT", 2},
+        {"TBS_HORZ", 0},
+        {"TBS_TOP", 4},
+        {"TBS_BOTTOM", 0},
+        {"TBS_LEFT", 4},
+        {"TBS_RIGHT", 0},
+        {"TBS_BOTH", 8},
+        {"TBS_NOTICKS", 0x10},
+        {"TBS_ENABLESELRANGE", 0x20},
+        {"TBS_FIXEDLENGTH", 0x40},
+        {"TBS_NOTHUMB", 0x80},
+        {"TBS_TOOLTIPS", 0x100},
+        {"UDS_WRAP", 1},
+        {"UDS_SETBUDDYINT", 2},
+        {"UDS_ALIGNRIGHT", 4},
+        {"UDS_ALIGNLEFT", 8},
+        {"UDS_AUTOBUDDY", 0x10},
+        {"UDS_ARROWKEYS", 0x20},
+        {"UDS_HORZ", 0x40},
+        {"UDS_NOTHOUSANDS", 0x80},
+        {"LVS_ICON", 0},
+        {"LVS_REPORT", 1},
+        {"LVS_SMALLICON", 2},
+        {"LVS_LIST", 3},
+        {"LVS_SINGLESEL", 4},
+        {"LVS_SHOWSELALWAYS", 8},
+        {"LVS_SORTASCENDING", 0x10},
+        {"LVS_SHAREIMAGELISTS", 0x40},
+        {"LVS_NOLABELWRAP", 0x80},
+        {"LVS_AUTOARRANGE", 0x100},
+        {"LVS_EDITLABELS", 0x200},
+        {"LVS_OWNERDATA", 0x1000},
+        {"LVS_NOSCROLL", 0x2000},
+        {"LVS_ALIGNLEFT", 0x800},
+        {"LVS_NOCOLUMNHEADER", 0x4000},
+        {"LVS_NOSORTHEADER", 0x8000},
+        {"TCS_TABS", 0},
+        {"TCS_BUTTONS", 0x100},
+        {"TCS_MULTILINE", 0x200},
+        {"TCS_FIXEDWIDTH", 0x400},
+        {"TCS_OWNERDRAWFIXED", 0x2000},
+        {"TCS_TOOLTIPS", 0x4000},
+        {"TCS_FOCUSNEVER", 0x8000},
+        {"PBS_SMOOTH", 1},
+        {"PBS_VERTICAL", 4},
+        {"IDOK", 1},
+        {"IDCANCEL", 2},
+        {"IDABORT", 3},
+        {"IDRETRY", 4},
+        {"IDIGNORE", 5},
+        {"IDYES", 6},
+        {"IDNO", 7},
+        {"IDHELP", 9},
+        {"IDC_STATIC", -1},
+        {"VK_BACK", 8},
+        {"VK_TAB", 9},
+        {"VK_RETURN", 0xD},
+        {"VK_SHIFT", 0x10},
+        {"VK_CONTROL", 0x11},
+        {"VK_MENU", 0x12},
+        {"VK_PAUSE", 0x13},
+        {"VK_ESCAPE", 0x1B},
+        {"VK_SPACE", 0x20},
+        {"VK_PRIOR", 0x21},
+        {"VK_NEXT", 0x22},
+        {"VK_END", 0x23},
+        {"VK_HOME", 0x24},
+        {"VK_LEFT", 0x25},
+        {"VK_UP", 0x26},
+        {"VK_RIGHT", 0x27},
+        {"VK_DOWN", 0x28},
+        {"VK_INSERT", 0x2D},
+        {"VK_DELETE", 0x2E},
+        {"VK_HELP", 0x2F},
+        {"VK_F1", 0x70},
+        {"VK_F2", 0x71},
+        {"VK_F3", 0x72},
+        {"VK_F4", 0x73},
+        {"VK_F5", 0x74},
+        {"VK_F6", 0x75},
+        {"VK_F7", 0x76},
+        {"VK_F8", 0x77},
+        {"VK_F9", 0x78},
+        {"VK_F10", 0x79},
+        {"VK_F11", 0x7A},
+        {"VK_F12", 0x7B},
+        {"FW_NORMAL", 400},
+        {"FW_BOLD", 700},
+        {"DEFAULT_CHARSET", 1},
+        {"ANSI_CHARSET", 0},
+        {"GB2312_CHARSET", 134},
+        {"LANG_NEUTRAL", 0},
+        {"SUBLANG_NEUTRAL", 0},
+        {"SUBLANG_DEFAULT", 1},
+        {"LANG_ENGLISH", 9},
+        {"SUBLANG_ENGLISH_US", 1},
+        {"LANG_CHINESE", 4},
+        {"SUBLANG_CHINESE_SIMPLIFIED", 2},
     };
     return m;
 }
@@ -120,7 +290,8 @@ std::u16string Utf8To16(const std::string& s) {
         if (i + static_cast<std::size_t>(n) > s.size())
             throw Error("text is not UTF-8");
         for (int k = 1; k < n; ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]) & 0x3f);
+            cp =
+                (cp << 6) | (static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]) & 0x3f);
         i += static_cast<std::size_t>(n);
         if (cp >= 0x10000) {
             cp -= 0x10000;
@@ -144,7 +315,8 @@ std::string CppString(const std::u16string& s) {
         } else if (c >= 0x20 && c < 0x7f) {
             out += static_cast<char>(c);
         } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size()) {
-            const std::uint32_t cp = 0x10000 + ((static_cast<std::uint32_t>(c) - 0xD800) << 10) + (s[i + 1] - 0xDC00u);
+            const std::uint32_t cp =
+                0x10000 + ((static_cast<std::uint32_t>(c) - 0xD800) << 10) + (s[i + 1] - 0xDC00u);
             std::snprintf(buf, sizeof buf, "\\U%08X", cp);
             out += buf;
             ++i;
@@ -179,7 +351,8 @@ public:
     Lexer(std::string text, std::string file) : s_(std::move(text)), file_(std::move(file)) {}
 
     // Preprocessor lines are handed to `directive`; the rest becomes tokens.
-    std::vector<Token> Run(const std::function<bool(const std::string& line, int lineNo)>& directive) {
+    std::vector<Token>
+    Run(const std::function<bool(const std::string& line, int lineNo)>& directive) {
         std::vector<Token> out;
         bool lineStart = true;
         while (p_ < s_.size()) {
@@ -289,11 +462,13 @@ public:
                 std::size_t used = 0;
                 t.value = std::stoll(s_.substr(p_, 24), &used, 0);
                 p_ += used;
-                while (p_ < s_.size() && (s_[p_] == 'L' || s_[p_] == 'l' || s_[p_] == 'U' || s_[p_] == 'u'))
+                while (p_ < s_.size() &&
+                       (s_[p_] == 'L' || s_[p_] == 'l' || s_[p_] == 'U' || s_[p_] == 'u'))
                     ++p_;
             } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
                 t.kind = Token::Ident;
-                while (p_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[p_])) || s_[p_] == '_'))
+                while (p_ < s_.size() &&
+                       (std::isalnum(static_cast<unsigned char>(s_[p_])) || s_[p_] == '_'))
                     t.text += s_[p_++];
             } else {
                 t.kind = Token::Punct;
@@ -364,7 +539,9 @@ public:
         const std::string text = Slurp(path);
         std::vector<bool> active{true};
         Lexer lexer(text, path.string());
-        auto tokens = lexer.Run([&](const std::string& line, int lineNo) { return Directive(line, lineNo, path, active); });
+        auto tokens = lexer.Run([&](const std::string& line, int lineNo) {
+            return Directive(line, lineNo, path, active);
+        });
         tokens_ = std::move(tokens);
         pos_ = 0;
         ParseScript(path);
@@ -383,7 +560,8 @@ public:
                     esc += '\\';
                 esc += c;
             }
-            o << "__asm__(\".section .rodata\\n.balign 16\\n" << Sym(module, i) << ":\\n.incbin \\\"" << esc
+            o << "__asm__(\".section .rodata\\n.balign 16\\n"
+              << Sym(module, i) << ":\\n.incbin \\\"" << esc
               << "\\\"\\n.byte 0\\n.previous\\n\");\n";
             o << "extern \"C\" const unsigned char " << Sym(module, i) << "[];\n";
         }
@@ -396,44 +574,47 @@ public:
             o << "const ms::res::DialogItem kItems" << d << "[] = {\n";
             for (const Item& it : dl.items)
                 o << "    {" << CppString(Utf8To16(it.cls)) << ", " << CppString(it.text) << ", "
-                  << static_cast<unsigned>(it.id & 0xffff) << "u, 0x" << std::hex << (it.style & 0xffffffffLL)
-                  << "u, 0x" << (it.exStyle & 0xffffffffLL) << std::dec << "u, " << it.x << ", " << it.y << ", "
-                  << it.cx << ", " << it.cy << "},\n";
+                  << static_cast<unsigned>(it.id & 0xffff) << "u, 0x" << std::hex
+                  << (it.style & 0xffffffffLL) << "u, 0x" << (it.exStyle & 0xffffffffLL) << std::dec
+                  << "u, " << it.x << ", " << it.y << ", " << it.cx << ", " << it.cy << "},\n";
             o << "    {nullptr, nullptr, 0u, 0u, 0u, 0, 0, 0, 0}};\n";
         }
         o << "\nconst ms::res::DialogTemplate kDialogs[] = {\n";
         for (std::size_t d = 0; d < dialogs_.size(); ++d) {
             const Dialog& dl = dialogs_[d];
             o << "    {" << dl.id << "u, 0x" << std::hex << (dl.style & 0xffffffffLL) << "u, 0x"
-              << (dl.exStyle & 0xffffffffLL) << std::dec << "u, " << dl.x << ", " << dl.y << ", " << dl.cx << ", "
-              << dl.cy << ", " << (dl.caption ? CppString(*dl.caption) : std::string("nullptr")) << ", "
-              << (dl.cls.empty() ? std::string("nullptr") : CppString(dl.cls)) << ", " << dl.menu << "u, "
-              << dl.points << ", " << dl.weight << ", " << dl.italic << ", "
-              << (dl.face.empty() ? std::string("nullptr") : CppString(dl.face)) << ", kItems" << d << ", "
-              << dl.items.size() << "},\n";
+              << (dl.exStyle & 0xffffffffLL) << std::dec << "u, " << dl.x << ", " << dl.y << ", "
+              << dl.cx << ", " << dl.cy << ", "
+              << (dl.caption ? CppString(*dl.caption) : std::string("nullptr")) << ", "
+              << (dl.cls.empty() ? std::string("nullptr") : CppString(dl.cls)) << ", " << dl.menu
+              << "u, " << dl.points << ", " << dl.weight << ", " << dl.italic << ", "
+              << (dl.face.empty() ? std::string("nullptr") : CppString(dl.face)) << ", kItems" << d
+              << ", " << dl.items.size() << "},\n";
         }
-        o << "    {0u, 0u, 0u, 0, 0, 0, 0, nullptr, nullptr, 0u, 0, 0, 0, nullptr, nullptr, 0}};\n\n";
+        o << "    {0u, 0u, 0u, 0, 0, 0, 0, nullptr, nullptr, 0u, 0, 0, 0, nullptr, nullptr, "
+             "0}};\n\n";
         o << "const ms::res::AccelEntry kAccels[] = {\n";
         for (const Accel& a : accels_)
             o << "    {" << a.table << "u, " << a.fVirt << ", " << a.key << ", " << a.cmd << "},\n";
         o << "    {0u, 0, 0, 0}};\n\n";
         o << "const ms::res::MenuItem kMenus[] = {\n";
         for (const MenuEntry& m : menus_)
-            o << "    {" << m.menu << "u, 0x" << std::hex << m.flags << std::dec << "u, " << m.id << "u, "
-              << CppString(m.text) << "},\n";
+            o << "    {" << m.menu << "u, 0x" << std::hex << m.flags << std::dec << "u, " << m.id
+              << "u, " << CppString(m.text) << "},\n";
         o << "    {0u, 0u, 0u, nullptr}};\n\n";
         o << "const ms::res::FileResource kFiles[] = {\n";
         for (std::size_t i = 0; i < files_.size(); ++i) {
             const FileRes& f = files_[i];
             o << "    {" << CppString(Utf8To16(f.type)) << ", " << f.id << "u, "
-              << (f.name.empty() ? std::string("nullptr") : CppString(Utf8To16(f.name))) << ", " << Sym(module, i)
-              << ", " << fs::file_size(f.path) << "u},\n";
+              << (f.name.empty() ? std::string("nullptr") : CppString(Utf8To16(f.name))) << ", "
+              << Sym(module, i) << ", " << fs::file_size(f.path) << "u},\n";
         }
         o << "    {nullptr, 0u, nullptr, nullptr, 0u}};\n\n";
-        o << "const ms::res::ResourceModule kModule = {kStrings, " << strings_.size() << ", kDialogs, "
-          << dialogs_.size() << ", kAccels, " << accels_.size() << ", kMenus, " << menus_.size() << ", kFiles, "
-          << files_.size() << "};\n\n"
-          << "[[maybe_unused]] const bool kRegistered = ms::res::RegisterModule(&kModule);\n\n} // namespace\n";
+        o << "const ms::res::ResourceModule kModule = {kStrings, " << strings_.size()
+          << ", kDialogs, " << dialogs_.size() << ", kAccels, " << accels_.size() << ", kMenus, "
+          << menus_.size() << ", kFiles, " << files_.size() << "};\n\n"
+          << "[[maybe_unused]] const bool kRegistered = ms::res::RegisterModule(&kModule);\n\n} // "
+             "namespace\n";
         WriteIfChanged(out, o.str());
         std::ostringstream dep;
         dep << Escape(out.string()) << ":";
@@ -481,8 +662,8 @@ private:
         std::stringstream ss;
         ss << in.rdbuf();
         std::string s = ss.str();
-        if (s.size() >= 3 && static_cast<unsigned char>(s[0]) == 0xEF && static_cast<unsigned char>(s[1]) == 0xBB &&
-            static_cast<unsigned char>(s[2]) == 0xBF)
+        if (s.size() >= 3 && static_cast<unsigned char>(s[0]) == 0xEF &&
+            static_cast<unsigned char>(s[1]) == 0xBB && static_cast<unsigned char>(s[2]) == 0xBF)
             s.erase(0, 3);
         return s;
     }
@@ -547,7 +728,8 @@ private:
         } else if (word == "define") {
             std::size_t k = 0;
             std::string name;
-            while (k < rest.size() && (std::isalnum(static_cast<unsigned char>(rest[k])) || rest[k] == '_'))
+            while (k < rest.size() &&
+                   (std::isalnum(static_cast<unsigned char>(rest[k])) || rest[k] == '_'))
                 name += rest[k++];
             if (k < rest.size() && rest[k] == '(')
                 return true; // function-like macros mean nothing to resources
@@ -562,8 +744,8 @@ private:
             if (!p) {
                 // The platform's own headers (windows.h, afxres.h...) only define what the
                 // built-in table already knows.
-                if (rest.front() == '<' || name == "afxres.h" || name == "windows.h" || name == "winres.h" ||
-                    name == "commctrl.h" || name == "winuser.h")
+                if (rest.front() == '<' || name == "afxres.h" || name == "windows.h" ||
+                    name == "winres.h" || name == "commctrl.h" || name == "winuser.h")
                     return true;
                 throw Error(where() + "cannot find include file " + name);
             }
@@ -582,7 +764,9 @@ private:
         Lexer lexer(text, p.string());
         const auto saved = elseDone_;
         elseDone_.clear();
-        lexer.Run([&](const std::string& line, int lineNo) { return Directive(line, lineNo, p, active); });
+        lexer.Run([&](const std::string& line, int lineNo) {
+            return Directive(line, lineNo, p, active);
+        });
         elseDone_ = saved;
     }
 
@@ -707,7 +891,8 @@ private:
         }
         (void)notFirst;
         while (k < toks.size() && toks[k].kind == Token::Punct &&
-               (toks[k].text == "|" || toks[k].text == "+" || toks[k].text == "-" || toks[k].text == "&")) {
+               (toks[k].text == "|" || toks[k].text == "+" || toks[k].text == "-" ||
+                toks[k].text == "&")) {
             const std::string op = toks[k++].text;
             if (k < toks.size() && toks[k].kind == Token::Ident && toks[k].text == "NOT") {
                 ++k;
@@ -731,7 +916,9 @@ private:
 
     // ---- Script ----
 
-    static std::string Where(const Token& t) { return t.file + ":" + std::to_string(t.line) + ": "; }
+    static std::string Where(const Token& t) {
+        return t.file + ":" + std::to_string(t.line) + ": ";
+    }
     const Token& Peek(std::size_t ahead = 0) {
         static Token end;
         return pos_ + ahead < tokens_.size() ? tokens_[pos_ + ahead] : end;
@@ -744,8 +931,12 @@ private:
         return t;
     }
     bool IsWord(const Token& t, const char* w) { return t.kind == Token::Ident && t.text == w; }
-    bool IsBegin(const Token& t) { return IsWord(t, "BEGIN") || (t.kind == Token::Punct && t.text == "{"); }
-    bool IsEndTok(const Token& t) { return IsWord(t, "END") || (t.kind == Token::Punct && t.text == "}"); }
+    bool IsBegin(const Token& t) {
+        return IsWord(t, "BEGIN") || (t.kind == Token::Punct && t.text == "{");
+    }
+    bool IsEndTok(const Token& t) {
+        return IsWord(t, "END") || (t.kind == Token::Punct && t.text == "}");
+    }
     void Comma() {
         if (Peek().kind == Token::Punct && Peek().text == ",")
             ++pos_;
@@ -768,7 +959,8 @@ private:
     }
     bool AtNumberStart() {
         const Token& t = Peek();
-        return t.kind == Token::Number || t.kind == Token::Ident || (t.kind == Token::Punct && (t.text == "(" || t.text == "-" || t.text == "~"));
+        return t.kind == Token::Number || t.kind == Token::Ident ||
+               (t.kind == Token::Punct && (t.text == "(" || t.text == "-" || t.text == "~"));
     }
     void SkipBlock() {
         while (!IsBegin(Peek()))
@@ -784,8 +976,9 @@ private:
         }
     }
     void SkipOptions() {
-        static const std::set<std::string> opts = {"DISCARDABLE", "MOVEABLE", "PURE", "PRELOAD", "LOADONCALL",
-                                                   "FIXED", "IMPURE", "SHARED", "NONSHARED"};
+        static const std::set<std::string> opts = {"DISCARDABLE", "MOVEABLE",   "PURE",
+                                                   "PRELOAD",     "LOADONCALL", "FIXED",
+                                                   "IMPURE",      "SHARED",     "NONSHARED"};
         while (Peek().kind == Token::Ident && opts.count(Peek().text))
             ++pos_;
     }
@@ -810,7 +1003,8 @@ private:
             const Token& typeTok = Next();
             if (typeTok.kind != Token::Ident && typeTok.kind != Token::Number)
                 throw Error(Where(typeTok) + "a resource type was expected");
-            const std::string type = typeTok.kind == Token::Number ? std::to_string(typeTok.value) : typeTok.text;
+            const std::string type =
+                typeTok.kind == Token::Number ? std::to_string(typeTok.value) : typeTok.text;
             if (type == "DIALOG" || type == "DIALOGEX") {
                 ParseDialog(IdOf(nameTok), type == "DIALOGEX");
             } else if (type == "MENU") {
@@ -847,7 +1041,8 @@ private:
                 FileRes f;
                 f.type = type;
                 f.path = *p;
-                if (nameTok.kind == Token::Number || (nameTok.kind == Token::Ident && Known(nameTok.text)))
+                if (nameTok.kind == Token::Number ||
+                    (nameTok.kind == Token::Ident && Known(nameTok.text)))
                     f.id = IdOf(nameTok);
                 else if (nameTok.kind == Token::Ident)
                     f.name = nameTok.text;
@@ -1008,12 +1203,12 @@ private:
             long long style;
         };
         static const TextCtl textCtls[] = {
-            {"LTEXT", "Static", 0 | group},           {"RTEXT", "Static", 2 | group},
-            {"CTEXT", "Static", 1 | group},           {"PUSHBUTTON", "Button", 0 | tab},
-            {"DEFPUSHBUTTON", "Button", 1 | tab},     {"CHECKBOX", "Button", 2 | tab},
-            {"AUTOCHECKBOX", "Button", 3 | tab},      {"RADIOBUTTON", "Button", 4},
-            {"AUTORADIOBUTTON", "Button", 9},         {"STATE3", "Button", 5 | tab},
-            {"AUTO3STATE", "Button", 6 | tab},        {"GROUPBOX", "Button", 7},
+            {"LTEXT", "Static", 0 | group},       {"RTEXT", "Static", 2 | group},
+            {"CTEXT", "Static", 1 | group},       {"PUSHBUTTON", "Button", 0 | tab},
+            {"DEFPUSHBUTTON", "Button", 1 | tab}, {"CHECKBOX", "Button", 2 | tab},
+            {"AUTOCHECKBOX", "Button", 3 | tab},  {"RADIOBUTTON", "Button", 4},
+            {"AUTORADIOBUTTON", "Button", 9},     {"STATE3", "Button", 5 | tab},
+            {"AUTO3STATE", "Button", 6 | tab},    {"GROUPBOX", "Button", 7},
             {"PUSHBOX", "Button", 0xA | tab},
         };
         for (const TextCtl& c : textCtls) {
@@ -1116,7 +1311,8 @@ private:
         if (lastIndex != SIZE_MAX)
             menus_[lastIndex].flags |= kEnd;
         else
-            menus_.push_back(MenuEntry{menu, kSeparator | kEnd, 0, {}}); // an empty popup still closes
+            menus_.push_back(
+                MenuEntry{menu, kSeparator | kEnd, 0, {}}); // an empty popup still closes
     }
 
     long long MenuOptions() {

@@ -20,7 +20,8 @@ void NotifyParent(HWND control, UINT code) {
     WindowObject* w = FromHandle(control);
     if (!w || !w->IsChild() || !IsWindow(w->parent))
         return;
-    SendMessage(w->parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(w->id), static_cast<WORD>(code)),
+    SendMessage(w->parent, WM_COMMAND,
+                MAKEWPARAM(static_cast<WORD>(w->id), static_cast<WORD>(code)),
                 reinterpret_cast<LPARAM>(control));
 }
 
@@ -28,13 +29,19 @@ namespace wnd {
 
 namespace {
 
-QString Q(const std::u16string& s) { return QString::fromUtf16(s.c_str()); }
-std::u16string U(const QString& s) { return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size())); }
+QString Q(const std::u16string& s) {
+    return QString::fromUtf16(s.c_str());
+}
+std::u16string U(const QString& s) {
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()),
+                          static_cast<std::size_t>(s.size()));
+}
 
 template <class Base> class TextButton : public Base, public ControlWidget {
 public:
     TextButton(HWND h, QWidget* parent) : Base(parent), hwnd_(h) {
-        QObject::connect(this, &QAbstractButton::clicked, [this] { NotifyParent(hwnd_, BN_CLICKED); });
+        QObject::connect(this, &QAbstractButton::clicked,
+                         [this] { NotifyParent(hwnd_, BN_CLICKED); });
     }
     void SetControlText(const std::u16string& text) override { this->setText(Q(text)); }
 
@@ -123,9 +130,12 @@ public:
         setReadOnly((style & ES_READONLY) != 0);
         setEchoMode((style & ES_PASSWORD) ? QLineEdit::Password : QLineEdit::Normal);
         const DWORD align = style & 3;
-        setAlignment(align == ES_CENTER ? Qt::AlignHCenter : align == ES_RIGHT ? Qt::AlignRight : Qt::AlignLeft);
+        setAlignment(align == ES_CENTER  ? Qt::AlignHCenter
+                     : align == ES_RIGHT ? Qt::AlignRight
+                                         : Qt::AlignLeft);
         if ((style & ES_NUMBER) && !validator())
-            setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
+            setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("[0-9]*")), this));
     }
 
 private:
@@ -164,7 +174,8 @@ LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON)
             return DLGC_BUTTON | DLGC_RADIOBUTTON;
         if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)
-            return DLGC_BUTTON | (type == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+            return DLGC_BUTTON |
+                   (type == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
         return DLGC_BUTTON;
     case WM_NCHITTEST:
         if (type == BS_GROUPBOX)
@@ -306,10 +317,14 @@ void RegisterStandardControls(std::function<void(const WindowClass&)> addIfAbsen
         }
         }
     });
-    add(u"Static", StaticProc, [](WindowObject& w, QWidget* parent) -> QWidget* { return new StaticLabel(w, parent); });
-    add(u"Edit", EditProc, [](WindowObject& w, QWidget* parent) -> QWidget* {
-        return new LineEdit(w.handle, w.style, parent);
-    }, LoadCursor(nullptr, IDC_IBEAM));
+    add(u"Static", StaticProc,
+        [](WindowObject& w, QWidget* parent) -> QWidget* { return new StaticLabel(w, parent); });
+    add(
+        u"Edit", EditProc,
+        [](WindowObject& w, QWidget* parent) -> QWidget* {
+            return new LineEdit(w.handle, w.style, parent);
+        },
+        LoadCursor(nullptr, IDC_IBEAM));
 }
 
 } // namespace wnd

@@ -19,7 +19,10 @@ namespace {
 constexpr const char16_t* kBaseUnitsProp = u"ms.dlu";
 constexpr const char16_t* kTemplateProp = u"ms.template";
 
-int MulDivRound(int a, int b, int c) { return c ? static_cast<int>((static_cast<long long>(a) * b + (a >= 0 ? c / 2 : -c / 2)) / c) : 0; }
+int MulDivRound(int a, int b, int c) {
+    return c ? static_cast<int>((static_cast<long long>(a) * b + (a >= 0 ? c / 2 : -c / 2)) / c)
+             : 0;
+}
 
 SIZE BaseUnitsOf(HWND dialog) {
     const auto packed = reinterpret_cast<ULONG_PTR>(GetProp(dialog, kBaseUnitsProp));
@@ -74,7 +77,8 @@ void ClickCommand(HWND dialog, int id) {
     HWND button = GetDlgItem(dialog, id);
     if (button && !IsWindowEnabled(button))
         return;
-    SendMessage(dialog, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    SendMessage(dialog, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED),
+                reinterpret_cast<LPARAM>(button));
 }
 
 LRESULT DialogDefault(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -95,7 +99,8 @@ LRESULT DialogDefault(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         w->defId = static_cast<int>(wp);
         return TRUE;
     case WM_SETFOCUS: {
-        HWND target = IsWindow(w->lastFocus) && IsChild(hwnd, w->lastFocus) ? w->lastFocus : FirstTabStop(hwnd);
+        HWND target = IsWindow(w->lastFocus) && IsChild(hwnd, w->lastFocus) ? w->lastFocus
+                                                                            : FirstTabStop(hwnd);
         if (target)
             SetFocus(target);
         return 0;
@@ -153,11 +158,20 @@ SIZE DialogBaseUnits(std::u16string_view face, int pointSize) {
     };
     // Average character width and height of the fonts the dialogs name, at 96 dpi.
     static const Entry table[] = {
-        {u"ms shell dlg", 8, {6, 13}},   {u"ms shell dlg 2", 8, {6, 13}}, {u"ms sans serif", 8, {6, 13}},
-        {u"tahoma", 8, {6, 13}},         {u"microsoft sans serif", 8, {6, 13}},
-        {u"arial", 8, {6, 14}},          {u"arial", 9, {7, 15}},          {u"arial", 10, {7, 16}},
-        {u"simsun", 9, {6, 12}},         {u"simsun", 10, {7, 14}},        {u"\u5b8b\u4f53", 9, {6, 12}},
-        {u"\u5b8b\u4f53", 10, {7, 14}},  {u"ms shell dlg", 9, {7, 15}},   {u"segoe ui", 9, {7, 15}},
+        {u"ms shell dlg", 8, {6, 13}},
+        {u"ms shell dlg 2", 8, {6, 13}},
+        {u"ms sans serif", 8, {6, 13}},
+        {u"tahoma", 8, {6, 13}},
+        {u"microsoft sans serif", 8, {6, 13}},
+        {u"arial", 8, {6, 14}},
+        {u"arial", 9, {7, 15}},
+        {u"arial", 10, {7, 16}},
+        {u"simsun", 9, {6, 12}},
+        {u"simsun", 10, {7, 14}},
+        {u"\u5b8b\u4f53", 9, {6, 12}},
+        {u"\u5b8b\u4f53", 10, {7, 14}},
+        {u"ms shell dlg", 9, {7, 15}},
+        {u"segoe ui", 9, {7, 15}},
     };
     for (const Entry& e : table)
         if (f == e.face && e.points == pointSize)
@@ -172,11 +186,13 @@ SIZE DialogBaseUnits(std::u16string_view face, int pointSize) {
 
 namespace ms {
 
-HWND CreateDialogFromTemplate(const res::DialogTemplate& tpl, HWND parent, DLGPROC proc, LPARAM init) {
+HWND CreateDialogFromTemplate(const res::DialogTemplate& tpl, HWND parent, DLGPROC proc,
+                              LPARAM init) {
     using namespace wnd;
     EnsureApplication();
-    const SIZE units = (tpl.style & DS_SETFONT) && tpl.face ? res::DialogBaseUnits(tpl.face, tpl.pointSize)
-                                                            : SIZE{6, 13};
+    const SIZE units = (tpl.style & DS_SETFONT) && tpl.face
+                           ? res::DialogBaseUnits(tpl.face, tpl.pointSize)
+                           : SIZE{6, 13};
     auto dx = [&](int v) { return MulDivRound(v, units.cx, 4); };
     auto dy = [&](int v) { return MulDivRound(v, units.cy, 8); };
 
@@ -202,7 +218,9 @@ HWND CreateDialogFromTemplate(const res::DialogTemplate& tpl, HWND parent, DLGPR
         y += origin.y;
     }
 
-    const char16_t* cls = tpl.className && *tpl.className ? tpl.className : reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(32770));
+    const char16_t* cls = tpl.className && *tpl.className
+                              ? tpl.className
+                              : reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(32770));
     // The dialog procedure and the base units are in place before the first message.
     // A hook the caller set (the framework subclassing the dialog) runs after ours.
     auto outer = TakeCreateHook();
@@ -212,13 +230,14 @@ HWND CreateDialogFromTemplate(const res::DialogTemplate& tpl, HWND parent, DLGPR
             w->dialog = true;
         }
         SetProp(h, kBaseUnitsProp,
-                reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(units.cx) | (static_cast<ULONG_PTR>(units.cy) << 16)));
+                reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(units.cx) |
+                                         (static_cast<ULONG_PTR>(units.cy) << 16)));
         SetProp(h, kTemplateProp, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(tpl.id)));
         if (outer)
             outer(h);
     });
-    HWND dlg = CreateWindowEx(exStyle, cls, tpl.caption ? tpl.caption : u"", style, x, y, width, height, parent,
-                              nullptr, nullptr, nullptr);
+    HWND dlg = CreateWindowEx(exStyle, cls, tpl.caption ? tpl.caption : u"", style, x, y, width,
+                              height, parent, nullptr, nullptr, nullptr);
     if (!dlg)
         return nullptr;
     if (WindowObject* w = Lookup(dlg)) {
@@ -228,7 +247,8 @@ HWND CreateDialogFromTemplate(const res::DialogTemplate& tpl, HWND parent, DLGPR
     }
     if (!GetProp(dlg, kBaseUnitsProp))
         SetProp(dlg, kBaseUnitsProp,
-                reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(units.cx) | (static_cast<ULONG_PTR>(units.cy) << 16)));
+                reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(units.cx) |
+                                         (static_cast<ULONG_PTR>(units.cy) << 16)));
     if (!GetProp(dlg, kTemplateProp))
         SetProp(dlg, kTemplateProp, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(tpl.id)));
 
@@ -243,13 +263,15 @@ HWND CreateDialogFromTemplate(const res::DialogTemplate& tpl, HWND parent, DLGPR
     for (std::size_t i = 0; i < tpl.itemCount && IsWindow(dlg); ++i) {
         const res::DialogItem& it = tpl.items[i];
         const DWORD cs = it.style | WS_CHILD;
-        HWND c = CreateWindowEx(it.exStyle, it.className, it.text ? it.text : u"", cs, dx(it.x), dy(it.y), dx(it.cx),
-                                dy(it.cy), dlg, reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(it.id)), nullptr,
+        HWND c = CreateWindowEx(it.exStyle, it.className, it.text ? it.text : u"", cs, dx(it.x),
+                                dy(it.y), dx(it.cx), dy(it.cy), dlg,
+                                reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(it.id)), nullptr,
                                 nullptr);
         if (!c) {
             // An unknown class gets a plain window in its place (and a note), so that the rest
             // of the dialog still works.
-            qWarning("window: dialog %u: control %u of class \"%s\" could not be created", tpl.id, it.id,
+            qWarning("window: dialog %u: control %u of class \"%s\" could not be created", tpl.id,
+                     it.id,
                      QString::fromUtf16(it.className ? it.className : u"").toUtf8().constData());
             static bool placeholderClass = [] {
                 WNDCLASSW wc{};
@@ -259,9 +281,10 @@ HWND CreateDialogFromTemplate(const res::DialogTemplate& tpl, HWND parent, DLGPR
                 return true;
             }();
             (void)placeholderClass;
-            c = CreateWindowEx(it.exStyle, u"ms.Placeholder", it.text ? it.text : u"", cs, dx(it.x), dy(it.y),
-                               dx(it.cx), dy(it.cy), dlg, reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(it.id)),
-                               nullptr, nullptr);
+            c = CreateWindowEx(it.exStyle, u"ms.Placeholder", it.text ? it.text : u"", cs, dx(it.x),
+                               dy(it.y), dx(it.cx), dy(it.cy), dlg,
+                               reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(it.id)), nullptr,
+                               nullptr);
         }
         if (c && font)
             SendMessage(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -283,8 +306,9 @@ HWND CreateDialogFromTemplate(const res::DialogTemplate& tpl, HWND parent, DLGPR
         else
             SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
         const int w = wr.right - wr.left, h = wr.bottom - wr.top;
-        SetWindowPos(dlg, nullptr, area.left + (area.right - area.left - w) / 2, area.top + (area.bottom - area.top - h) / 2,
-                     0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(dlg, nullptr, area.left + (area.right - area.left - w) / 2,
+                     area.top + (area.bottom - area.top - h) / 2, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     HWND first = FirstTabStop(dlg);
     const LRESULT focus = SendMessage(dlg, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), init);
@@ -348,7 +372,9 @@ BOOL EndDialog(HWND dialog, INT_PTR result) {
     return TRUE;
 }
 
-LRESULT DefDlgProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) { return DialogClassProc(dialog, msg, wp, lp); }
+LRESULT DefDlgProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
+    return DialogClassProc(dialog, msg, wp, lp);
+}
 
 BOOL IsDialogMessage(HWND dialog, LPMSG msg) {
     if (!msg || !IsWindow(dialog))
@@ -357,7 +383,8 @@ BOOL IsDialogMessage(HWND dialog, LPMSG msg) {
         return FALSE;
     const WPARAM vk = msg->wParam;
     if (msg->message == WM_KEYDOWN && (vk == VK_RETURN || vk == VK_ESCAPE || vk == VK_TAB)) {
-        const LRESULT code = SendMessage(msg->hwnd, WM_GETDLGCODE, vk, reinterpret_cast<LPARAM>(msg));
+        const LRESULT code =
+            SendMessage(msg->hwnd, WM_GETDLGCODE, vk, reinterpret_cast<LPARAM>(msg));
         const bool wants = (code & DLGC_WANTALLKEYS) || (vk == VK_TAB && (code & DLGC_WANTTAB));
         if (!wants) {
             if (vk == VK_RETURN) {
@@ -377,7 +404,8 @@ BOOL IsDialogMessage(HWND dialog, LPMSG msg) {
         }
     }
     if (msg->message == WM_CHAR && (vk == u'\r' || vk == 0x1b || vk == u'\t')) {
-        const LRESULT code = SendMessage(msg->hwnd, WM_GETDLGCODE, vk, reinterpret_cast<LPARAM>(msg));
+        const LRESULT code =
+            SendMessage(msg->hwnd, WM_GETDLGCODE, vk, reinterpret_cast<LPARAM>(msg));
         if (!(code & DLGC_WANTALLKEYS))
             return TRUE; // the key itself was handled above
     }
@@ -397,7 +425,9 @@ BOOL MapDialogRect(HWND dialog, LPRECT rect) {
     return TRUE;
 }
 
-LONG GetDialogBaseUnits() { return MAKELONG(8, 16); }
+LONG GetDialogBaseUnits() {
+    return MAKELONG(8, 16);
+}
 
 BOOL SetDlgItemText(HWND dialog, int id, LPCWSTR text) {
     HWND h = GetDlgItem(dialog, id);
@@ -412,7 +442,8 @@ UINT GetDlgItemText(HWND dialog, int id, LPWSTR buf, int max) {
 }
 
 BOOL SetDlgItemInt(HWND dialog, int id, UINT value, BOOL isSigned) {
-    const std::string s = isSigned ? std::to_string(static_cast<int>(value)) : std::to_string(value);
+    const std::string s =
+        isSigned ? std::to_string(static_cast<int>(value)) : std::to_string(value);
     std::u16string w(s.begin(), s.end());
     return SetDlgItemText(dialog, id, w.c_str());
 }

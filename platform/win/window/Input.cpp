@@ -186,7 +186,8 @@ bool HandleMouse(QWidget* receiver, HWND recv, QMouseEvent* me) {
     if (g_move.hwnd) {
         if (type == QEvent::MouseMove && IsWindow(g_move.hwnd)) {
             const QPoint p = g_move.startPos + (global - g_move.startGlobal);
-            SetWindowPos(g_move.hwnd, nullptr, p.x(), p.y(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(g_move.hwnd, nullptr, p.x(), p.y(), 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
         if (type == QEvent::MouseButtonRelease || !IsWindow(g_move.hwnd))
             g_move = Move{};
@@ -205,7 +206,8 @@ bool HandleMouse(QWidget* receiver, HWND recv, QMouseEvent* me) {
     const bool anyButton = g_buttons != Qt::NoButton;
     if (g_capture) {
         target = g_capture;
-    } else if (g_pressedNative && (anyButton || type == QEvent::MouseButtonRelease) && IsWindow(g_pressedNative)) {
+    } else if (g_pressedNative && (anyButton || type == QEvent::MouseButtonRelease) &&
+               IsWindow(g_pressedNative)) {
         // A native control keeps the mouse while a button is down, as Windows controls
         // capture it themselves.
         target = g_pressedNative;
@@ -221,7 +223,9 @@ bool HandleMouse(QWidget* receiver, HWND recv, QMouseEvent* me) {
 
     UINT msg = WM_MOUSEMOVE;
     const Qt::MouseButton b = me->button();
-    const int base = b == Qt::RightButton ? WM_RBUTTONDOWN : b == Qt::MiddleButton ? WM_MBUTTONDOWN : WM_LBUTTONDOWN;
+    const int base = b == Qt::RightButton    ? WM_RBUTTONDOWN
+                     : b == Qt::MiddleButton ? WM_MBUTTONDOWN
+                                             : WM_LBUTTONDOWN;
     WindowObject* tw = FromHandle(target);
     const bool dbl = tw && tw->cls && (tw->cls->style & CS_DBLCLKS);
     switch (type) {
@@ -237,10 +241,12 @@ bool HandleMouse(QWidget* receiver, HWND recv, QMouseEvent* me) {
     default:
         break;
     }
-    if (type != QEvent::MouseMove && b != Qt::LeftButton && b != Qt::RightButton && b != Qt::MiddleButton)
+    if (type != QEvent::MouseMove && b != Qt::LeftButton && b != Qt::RightButton &&
+        b != Qt::MiddleButton)
         return true;
 
-    const LPARAM screenLp = MAKELPARAM(static_cast<WORD>(global.x()), static_cast<WORD>(global.y()));
+    const LPARAM screenLp =
+        MAKELPARAM(static_cast<WORD>(global.x()), static_cast<WORD>(global.y()));
     if (!g_capture) {
         LRESULT hit = SendMessage(target, WM_NCHITTEST, 0, screenLp);
         // A transparent child (a plain static, a group box) lets the mouse through to its parent.
@@ -256,8 +262,13 @@ bool HandleMouse(QWidget* receiver, HWND recv, QMouseEvent* me) {
         if (hit != HTCLIENT && hit != HTNOWHERE && hit != HTTRANSPARENT) {
             // Non-client input: only the left button's press and double click mean something.
             if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) {
-                MSG m{target, msg == WM_LBUTTONDOWN ? static_cast<UINT>(WM_NCLBUTTONDOWN) : static_cast<UINT>(WM_NCLBUTTONDBLCLK),
-                      static_cast<WPARAM>(hit), screenLp, MessageTime(), {global.x(), global.y()}};
+                MSG m{target,
+                      msg == WM_LBUTTONDOWN ? static_cast<UINT>(WM_NCLBUTTONDOWN)
+                                            : static_cast<UINT>(WM_NCLBUTTONDBLCLK),
+                      static_cast<WPARAM>(hit),
+                      screenLp,
+                      MessageTime(),
+                      {global.x(), global.y()}};
                 if (msg == WM_LBUTTONDOWN) {
                     g_move.startGlobal = global;
                     if (WindowObject* w = FromHandle(target)) {
@@ -271,18 +282,23 @@ bool HandleMouse(QWidget* receiver, HWND recv, QMouseEvent* me) {
             }
             return true;
         }
-        if (type == QEvent::MouseMove || type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
-            SendMessage(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(HTCLIENT, static_cast<WORD>(msg)));
+        if (type == QEvent::MouseMove || type == QEvent::MouseButtonPress ||
+            type == QEvent::MouseButtonDblClick) {
+            SendMessage(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target),
+                        MAKELPARAM(HTCLIENT, static_cast<WORD>(msg)));
             if (!IsWindow(target))
                 return true;
         }
     }
 
-    MSG m{target, msg, KeyState(), ClientLParam(target, global), MessageTime(), {global.x(), global.y()}};
+    MSG m{target,        msg,
+          KeyState(),    ClientLParam(target, global),
+          MessageTime(), {global.x(), global.y()}};
     const bool pass = RunInput(m);
     WindowObject* after = FromHandle(target);
     const bool sameWidget = after && after->native && target == recv;
-    if (pass && sameWidget && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick))
+    if (pass && sameWidget &&
+        (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick))
         g_pressedNative = target;
     return !(pass && sameWidget);
 }
@@ -295,8 +311,12 @@ bool HandleWheel(HWND recv, QWheelEvent* we) {
     if (!AcceptsInput(target))
         return true;
     const int delta = we->angleDelta().y();
-    MSG m{target, WM_MOUSEWHEEL, MAKEWPARAM(static_cast<WORD>(KeyState()), static_cast<WORD>(static_cast<short>(delta))),
-          MAKELPARAM(static_cast<WORD>(global.x()), static_cast<WORD>(global.y())), MessageTime(), {global.x(), global.y()}};
+    MSG m{target,
+          WM_MOUSEWHEEL,
+          MAKEWPARAM(static_cast<WORD>(KeyState()), static_cast<WORD>(static_cast<short>(delta))),
+          MAKELPARAM(static_cast<WORD>(global.x()), static_cast<WORD>(global.y())),
+          MessageTime(),
+          {global.x(), global.y()}};
     const bool pass = RunInput(m);
     WindowObject* w = FromHandle(target);
     return !(pass && w && w->native && target == recv);
@@ -343,7 +363,9 @@ bool HandleKey(HWND recv, QKeyEvent* ke) {
         for (QChar c : text) {
             if (!IsWindow(target))
                 break;
-            MSG m{target, static_cast<UINT>(sys ? WM_SYSCHAR : WM_CHAR), c.unicode(), lp, MessageTime(), {}};
+            MSG m{target,        static_cast<UINT>(sys ? WM_SYSCHAR : WM_CHAR),
+                  c.unicode(),   lp,
+                  MessageTime(), {}};
             pass = RunInput(m) && pass;
         }
     }
@@ -408,7 +430,8 @@ bool Dispatcher::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate:
         if (WidgetOf(recv) == widget && widget->isWindow())
-            SendMessage(recv, WM_ACTIVATE, type == QEvent::WindowActivate ? WA_ACTIVE : WA_INACTIVE, 0);
+            SendMessage(recv, WM_ACTIVATE, type == QEvent::WindowActivate ? WA_ACTIVE : WA_INACTIVE,
+                        0);
         return false;
     case QEvent::FocusIn:
         if (WidgetOf(recv) == widget || FromHandle(recv)->native) {
@@ -438,7 +461,8 @@ QPoint ClampToClip(QPoint global) {
     if (!g_clip)
         return global;
     const QRect& c = *g_clip;
-    return QPoint(std::clamp(global.x(), c.left(), c.right()), std::clamp(global.y(), c.top(), c.bottom()));
+    return QPoint(std::clamp(global.x(), c.left(), c.right()),
+                  std::clamp(global.y(), c.top(), c.bottom()));
 }
 
 void SuspendClipForModal(bool suspend) {
@@ -469,7 +493,9 @@ void ForgetWindowInput(HWND hwnd) {
     }
 }
 
-void BeginManualMove(HWND hwnd) { g_move.hwnd = hwnd; }
+void BeginManualMove(HWND hwnd) {
+    g_move.hwnd = hwnd;
+}
 
 } // namespace ms::wnd
 
@@ -503,7 +529,9 @@ BOOL ReleaseCapture() {
     return TRUE;
 }
 
-HWND GetCapture() { return g_capture; }
+HWND GetCapture() {
+    return g_capture;
+}
 
 BOOL ClipCursor(const RECT* rect) {
     if (!rect) {
@@ -562,7 +590,9 @@ HCURSOR SetCursor(HCURSOR cursor) {
     return old;
 }
 
-HCURSOR GetCursor() { return g_cursor; }
+HCURSOR GetCursor() {
+    return g_cursor;
+}
 
 int ShowCursor(BOOL show) {
     g_showCount += show ? 1 : -1;
@@ -595,7 +625,9 @@ HWND SetFocus(HWND hwnd) {
     return old;
 }
 
-HWND GetFocus() { return g_focus && IsWindow(g_focus) ? g_focus : nullptr; }
+HWND GetFocus() {
+    return g_focus && IsWindow(g_focus) ? g_focus : nullptr;
+}
 
 SHORT GetKeyState(int vk) {
     bool down = false;
@@ -625,7 +657,9 @@ SHORT GetKeyState(int vk) {
     return down ? static_cast<SHORT>(0x8000) : 0;
 }
 
-SHORT GetAsyncKeyState(int vk) { return GetKeyState(vk); }
+SHORT GetAsyncKeyState(int vk) {
+    return GetKeyState(vk);
+}
 
 BOOL TrackMouseEvent(LPTRACKMOUSEEVENT tme) {
     if (!tme || !FromHandle(tme->hwndTrack))
@@ -668,7 +702,8 @@ BOOL TrackMouseEvent(LPTRACKMOUSEEVENT tme) {
                 POINT p;
                 GetCursorPos(&p);
                 ScreenToClient(h, &p);
-                PostMessage(h, WM_MOUSEHOVER, KeyState(), MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)));
+                PostMessage(h, WM_MOUSEHOVER, KeyState(),
+                            MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)));
             });
         }
         t.hoverTimer->start(static_cast<int>(t.hoverMs));
@@ -678,4 +713,6 @@ BOOL TrackMouseEvent(LPTRACKMOUSEEVENT tme) {
     return TRUE;
 }
 
-UINT GetDoubleClickTime() { return static_cast<UINT>(QApplication::doubleClickInterval()); }
+UINT GetDoubleClickTime() {
+    return static_cast<UINT>(QApplication::doubleClickInterval());
+}

@@ -34,7 +34,8 @@ HMENU NewMenu(bool popup) {
 }
 
 // The index of an item by command (searching submenus too) or by position.
-MenuItemData* Item(HMENU menu, UINT item, UINT flags, HMENU* owner = nullptr, std::size_t* index = nullptr) {
+MenuItemData* Item(HMENU menu, UINT item, UINT flags, HMENU* owner = nullptr,
+                   std::size_t* index = nullptr) {
     MenuObject* m = Find(menu);
     if (!m)
         return nullptr;
@@ -106,8 +107,12 @@ void DestroySystemMenu(WindowObject& w) {
 
 using namespace ms;
 
-HMENU CreateMenu() { return NewMenu(false); }
-HMENU CreatePopupMenu() { return NewMenu(true); }
+HMENU CreateMenu() {
+    return NewMenu(false);
+}
+HMENU CreatePopupMenu() {
+    return NewMenu(true);
+}
 
 BOOL DestroyMenu(HMENU menu) {
     auto it = Menus().find(menu);
@@ -141,7 +146,8 @@ BOOL InsertMenu(HMENU menu, UINT position, UINT flags, UINT_PTR idOrPopup, LPCWS
         HMENU owner = nullptr;
         std::size_t index = 0;
         if (Item(menu, position, 0, &owner, &index)) {
-            Find(owner)->items.insert(Find(owner)->items.begin() + static_cast<long>(index), MakeItem(flags, idOrPopup, text));
+            Find(owner)->items.insert(Find(owner)->items.begin() + static_cast<long>(index),
+                                      MakeItem(flags, idOrPopup, text));
             return TRUE;
         }
     }
@@ -212,7 +218,8 @@ UINT GetMenuState(HMENU menu, UINT item, UINT flags) {
     MenuItemData* d = Item(menu, item, flags);
     if (!d)
         return static_cast<UINT>(-1);
-    return d->flags & (MF_CHECKED | MF_GRAYED | MF_DISABLED | MF_SEPARATOR | MF_POPUP | MF_OWNERDRAW);
+    return d->flags &
+           (MF_CHECKED | MF_GRAYED | MF_DISABLED | MF_SEPARATOR | MF_POPUP | MF_OWNERDRAW);
 }
 
 DWORD CheckMenuItem(HMENU menu, UINT item, UINT check) {
@@ -241,7 +248,9 @@ BOOL ModifyMenu(HMENU menu, UINT position, UINT flags, UINT_PTR idOrPopup, LPCWS
     return TRUE;
 }
 
-BOOL IsMenu(HMENU menu) { return Find(menu) ? TRUE : FALSE; }
+BOOL IsMenu(HMENU menu) {
+    return Find(menu) ? TRUE : FALSE;
+}
 
 HMENU GetSystemMenu(HWND hwnd, BOOL revert) {
     WindowObject* w = FromHandle(hwnd);

@@ -11,10 +11,10 @@
 namespace ms {
 
 struct MenuItemData {
-    UINT flags = 0;         // MF_STRING, MF_SEPARATOR, MF_POPUP, MF_CHECKED, MF_GRAYED, MF_OWNERDRAW...
-    UINT_PTR id = 0;        // command id, or the submenu's HMENU for MF_POPUP
-    std::u16string text;    // MF_OWNERDRAW: empty, see data
-    ULONG_PTR data = 0;     // MF_OWNERDRAW: the item data given to AppendMenu
+    UINT flags = 0;  // MF_STRING, MF_SEPARATOR, MF_POPUP, MF_CHECKED, MF_GRAYED, MF_OWNERDRAW...
+    UINT_PTR id = 0; // command id, or the submenu's HMENU for MF_POPUP
+    std::u16string text; // MF_OWNERDRAW: empty, see data
+    ULONG_PTR data = 0;  // MF_OWNERDRAW: the item data given to AppendMenu
     HMENU sub = nullptr;
 };
 

@@ -84,7 +84,9 @@ HWND ModalStop() {
     return nullptr;
 }
 
-void SetLastMessage(const MSG& m) { g_lastMsg = m; }
+void SetLastMessage(const MSG& m) {
+    g_lastMsg = m;
+}
 
 DWORD MessageTime() {
     using namespace std::chrono;
@@ -159,7 +161,9 @@ void KillAllTimers(HWND hwnd) {
     PreEnded().erase(hwnd);
 }
 
-bool TimerAlive(HWND hwnd, UINT_PTR id) { return Timers().count({hwnd, id}) != 0; }
+bool TimerAlive(HWND hwnd, UINT_PTR id) {
+    return Timers().count({hwnd, id}) != 0;
+}
 
 void TimerDelivered(HWND hwnd, UINT_PTR id) {
     auto it = Timers().find({hwnd, id});
@@ -171,7 +175,9 @@ void TimerDelivered(HWND hwnd, UINT_PTR id) {
 
 namespace ms {
 
-void SetPreTranslateHook(PreTranslateHook hook) { wnd::PreTranslate() = hook; }
+void SetPreTranslateHook(PreTranslateHook hook) {
+    wnd::PreTranslate() = hook;
+}
 
 INT_PTR RunModalLoop(HWND hwnd) {
     using namespace wnd;
@@ -218,11 +224,17 @@ bool InModalLoop(HWND hwnd) {
     return false;
 }
 
-bool ModalEndPending(HWND hwnd) { return wnd::PreEnded().count(hwnd) != 0; }
+bool ModalEndPending(HWND hwnd) {
+    return wnd::PreEnded().count(hwnd) != 0;
+}
 
-HWND CurrentModalWindow() { return wnd::ModalStop(); }
+HWND CurrentModalWindow() {
+    return wnd::ModalStop();
+}
 
-int QuitCode() { return wnd::g_quit ? wnd::g_quitCode : -1; }
+int QuitCode() {
+    return wnd::g_quit ? wnd::g_quitCode : -1;
+}
 
 int RunMessageLoop() {
     EnsureApplication();
@@ -258,7 +270,9 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return w->proc(hwnd, msg, wp, lp);
 }
 
-BOOL InSendMessage() { return t_inSend > 0 ? TRUE : FALSE; }
+BOOL InSendMessage() {
+    return t_inSend > 0 ? TRUE : FALSE;
+}
 
 BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (!QCoreApplication::instance())
@@ -270,12 +284,17 @@ BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return TRUE;
 }
 
-BOOL PostThreadMessage(DWORD, UINT msg, WPARAM wp, LPARAM lp) { return PostMessage(nullptr, msg, wp, lp); }
+BOOL PostThreadMessage(DWORD, UINT msg, WPARAM wp, LPARAM lp) {
+    return PostMessage(nullptr, msg, wp, lp);
+}
 
-void PostQuitMessage(int exitCode) { PostMessage(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0); }
+void PostQuitMessage(int exitCode) {
+    PostMessage(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0);
+}
 
 DWORD GetCurrentThreadId() {
-    return static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(QThread::currentThreadId()) & 0xffffffffu);
+    return static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(QThread::currentThreadId()) &
+                              0xffffffffu);
 }
 
 UINT RegisterWindowMessage(LPCWSTR name) {
@@ -348,10 +367,13 @@ BOOL PeekMessage(LPMSG msg, HWND, UINT, UINT, UINT) {
 }
 
 DWORD GetMessagePos() {
-    return static_cast<DWORD>(MAKELONG(static_cast<WORD>(g_lastMsg.pt.x), static_cast<WORD>(g_lastMsg.pt.y)));
+    return static_cast<DWORD>(
+        MAKELONG(static_cast<WORD>(g_lastMsg.pt.x), static_cast<WORD>(g_lastMsg.pt.y)));
 }
 
-LONG GetMessageTime() { return static_cast<LONG>(g_lastMsg.time); }
+LONG GetMessageTime() {
+    return static_cast<LONG>(g_lastMsg.time);
+}
 
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc) {
     if (hwnd && !FromHandle(hwnd))

@@ -37,7 +37,9 @@ std::vector<Shown>& Log() {
 
 } // namespace
 
-void AnswerMessageBox(int answer) { BoxAnswers().push_back(answer); }
+void AnswerMessageBox(int answer) {
+    BoxAnswers().push_back(answer);
+}
 
 void AnswerDialog(UINT templateId, std::function<void(HWND)> script) {
     DialogScripts().push_back(DialogScript{templateId, std::move(script)});
@@ -50,7 +52,9 @@ void PressInDialog(UINT templateId, int buttonId) {
     });
 }
 
-const std::vector<Shown>& ShownLog() { return Log(); }
+const std::vector<Shown>& ShownLog() {
+    return Log();
+}
 
 void ResetSeams() {
     BoxAnswers().clear();
@@ -153,10 +157,13 @@ int ShowQtBox(HWND owner, const QString& text, const QString& caption, UINT type
         buttons = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
         break;
     case MB_ABORTRETRYIGNORE:
-        buttons = {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}};
+        buttons = {{QMessageBox::Abort, IDABORT},
+                   {QMessageBox::Retry, IDRETRY},
+                   {QMessageBox::Ignore, IDIGNORE}};
         break;
     case MB_YESNOCANCEL:
-        buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+        buttons = {
+            {QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
         break;
     case MB_YESNO:
         buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
@@ -188,7 +195,13 @@ int ShowQtBox(HWND owner, const QString& text, const QString& caption, UINT type
 
 int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     EnsureApplication();
-    test::Shown rec{test::Shown::MessageBox, caption ? caption : u"Error", text ? text : u"", type, 0, 0, false};
+    test::Shown rec{test::Shown::MessageBox,
+                    caption ? caption : u"Error",
+                    text ? text : u"",
+                    type,
+                    0,
+                    0,
+                    false};
     int answer;
     auto& answers = test::BoxAnswers();
     if (!answers.empty()) {
@@ -204,12 +217,14 @@ int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
         if (disable)
             EnableWindow(top, FALSE);
         RECT clip;
-        const bool clipped = GetClipCursor(&clip) &&
-                             !(clip.left == 0 && clip.top == 0 && clip.right == GetSystemMetrics(SM_CXSCREEN) &&
-                               clip.bottom == GetSystemMetrics(SM_CYSCREEN));
+        const bool clipped =
+            GetClipCursor(&clip) &&
+            !(clip.left == 0 && clip.top == 0 && clip.right == GetSystemMetrics(SM_CXSCREEN) &&
+              clip.bottom == GetSystemMetrics(SM_CYSCREEN));
         if (clipped)
             ClipCursor(nullptr);
-        answer = ShowQtBox(owner, QString::fromUtf16(rec.text.c_str()), QString::fromUtf16(rec.caption.c_str()), type);
+        answer = ShowQtBox(owner, QString::fromUtf16(rec.text.c_str()),
+                           QString::fromUtf16(rec.caption.c_str()), type);
         if (clipped)
             ClipCursor(&clip);
         if (disable && IsWindow(top))
@@ -221,7 +236,8 @@ int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
 }
 
 BOOL MessageBeep(UINT) {
-    if (QGuiApplication::platformName() != QLatin1String("offscreen") && QCoreApplication::instance())
+    if (QGuiApplication::platformName() != QLatin1String("offscreen") &&
+        QCoreApplication::instance())
         QApplication::beep();
     return TRUE;
 }

@@ -32,7 +32,9 @@ std::unordered_map<HDC, DcRec>& Dcs() {
     return m;
 }
 
-QRect ToQRect(const RECT& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
+QRect ToQRect(const RECT& r) {
+    return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+}
 
 void ScheduleScreenUpdate(HWND hwnd, const QRect& clientRect) {
     WindowObject* w = Lookup(hwnd);
@@ -139,7 +141,8 @@ BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL) {
         return FALSE;
     const QRect b = w->update.boundingRect();
     if (rect)
-        *rect = b.isEmpty() ? RECT{0, 0, 0, 0} : RECT{b.left(), b.top(), b.left() + b.width(), b.top() + b.height()};
+        *rect = b.isEmpty() ? RECT{0, 0, 0, 0}
+                            : RECT{b.left(), b.top(), b.left() + b.width(), b.top() + b.height()};
     return b.isEmpty() ? FALSE : TRUE;
 }
 
@@ -168,7 +171,8 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
     if (!region.isEmpty()) {
         HRGN clip = nullptr;
         for (const QRect& r : region) {
-            HRGN part = CreateRectRgn(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+            HRGN part =
+                CreateRectRgn(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
             if (!clip) {
                 clip = part;
             } else {
@@ -180,7 +184,8 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
         DeleteObject(clip);
     }
     if (erase)
-        ps->fErase = SendMessage(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
+        ps->fErase =
+            SendMessage(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
     return dc;
 }
 
@@ -218,7 +223,9 @@ HDC GetDC(HWND hwnd) {
     return dc;
 }
 
-HDC GetWindowDC(HWND hwnd) { return GetDC(hwnd); }
+HDC GetWindowDC(HWND hwnd) {
+    return GetDC(hwnd);
+}
 
 int ReleaseDC(HWND hwnd, HDC dc) {
     if (!dc)

@@ -41,7 +41,9 @@ bool SameType(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        auto up = [](char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; };
+        auto up = [](char16_t c) {
+            return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+        };
         if (up(a[i]) != up(b[i]))
             return false;
     }
@@ -161,7 +163,8 @@ QImage DecodeImage(std::span<const unsigned char> bytes, const char* format = nu
 
 // An icon or cursor file (".ico", ".cur"): the first image and, for a cursor, its hot spot.
 // Every size is checked against the data.
-bool DecodeIconFile(std::span<const unsigned char> b, QImage& image, QPoint& hotspot, bool& isCursor) {
+bool DecodeIconFile(std::span<const unsigned char> b, QImage& image, QPoint& hotspot,
+                    bool& isCursor) {
     if (b.size() < 6 + 16)
         return false;
     auto word = [&](std::size_t o) { return static_cast<unsigned>(b[o] | (b[o + 1] << 8)); };
@@ -170,7 +173,8 @@ bool DecodeIconFile(std::span<const unsigned char> b, QImage& image, QPoint& hot
     if (word(0) != 0 || (type != 1 && type != 2) || count == 0 || b.size() < 6 + 16ull * count)
         return false;
     isCursor = type == 2;
-    hotspot = isCursor ? QPoint(static_cast<int>(word(6 + 4)), static_cast<int>(word(6 + 6))) : QPoint();
+    hotspot =
+        isCursor ? QPoint(static_cast<int>(word(6 + 4)), static_cast<int>(word(6 + 6))) : QPoint();
     // Qt's icon reader takes cursors once they say they are icons.
     QByteArray copy(reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size()));
     copy[2] = 1;
@@ -180,7 +184,8 @@ bool DecodeIconFile(std::span<const unsigned char> b, QImage& image, QPoint& hot
             const std::size_t e = 6 + 16ull * i;
             copy[static_cast<qsizetype>(e + 4)] = 1; // planes
             copy[static_cast<qsizetype>(e + 5)] = 0;
-            copy[static_cast<qsizetype>(e + 6)] = 32; // bit count: the reader looks at the image header
+            copy[static_cast<qsizetype>(e + 6)] =
+                32; // bit count: the reader looks at the image header
             copy[static_cast<qsizetype>(e + 7)] = 0;
         }
     }
@@ -194,9 +199,11 @@ bool DecodeIconFile(std::span<const unsigned char> b, QImage& image, QPoint& hot
 // The first frame of an animated cursor (RIFF "ACON" with a "fram" list of icon chunks).
 std::span<const unsigned char> FirstAniFrame(std::span<const unsigned char> b) {
     auto dword = [&](std::size_t o) {
-        return static_cast<std::uint32_t>(b[o] | (b[o + 1] << 8) | (b[o + 2] << 16) | (static_cast<std::uint32_t>(b[o + 3]) << 24));
+        return static_cast<std::uint32_t>(b[o] | (b[o + 1] << 8) | (b[o + 2] << 16) |
+                                          (static_cast<std::uint32_t>(b[o + 3]) << 24));
     };
-    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "ACON", 4) != 0)
+    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 ||
+        std::memcmp(b.data() + 8, "ACON", 4) != 0)
         return {};
     std::size_t pos = 12;
     while (pos + 8 <= b.size()) {
@@ -204,7 +211,8 @@ std::span<const unsigned char> FirstAniFrame(std::span<const unsigned char> b) {
         const std::size_t body = pos + 8;
         if (size > b.size() - body)
             return {};
-        if (std::memcmp(b.data() + pos, "LIST", 4) == 0 && size >= 4 && std::memcmp(b.data() + body, "fram", 4) == 0) {
+        if (std::memcmp(b.data() + pos, "LIST", 4) == 0 && size >= 4 &&
+            std::memcmp(b.data() + body, "fram", 4) == 0) {
             std::size_t p = body + 4;
             const std::size_t end = body + size;
             while (p + 8 <= end) {
@@ -233,8 +241,8 @@ HICON IconFromBytes(std::span<const unsigned char> bytes, bool wantCursor) {
         if (image.isNull())
             return nullptr;
     }
-    return CreateIconFromQImage(image.convertToFormat(QImage::Format_ARGB32), !(wantCursor || isCursor),
-                                hotspot.x(), hotspot.y());
+    return CreateIconFromQImage(image.convertToFormat(QImage::Format_ARGB32),
+                                !(wantCursor || isCursor), hotspot.x(), hotspot.y());
 }
 
 struct StandardCursor {
@@ -243,10 +251,10 @@ struct StandardCursor {
 };
 
 const StandardCursor kStandard[] = {
-    {32512, Qt::ArrowCursor},   {32513, Qt::IBeamCursor},    {32514, Qt::WaitCursor},
-    {32515, Qt::CrossCursor},   {32516, Qt::UpArrowCursor},  {32642, Qt::SizeFDiagCursor},
-    {32643, Qt::SizeBDiagCursor}, {32644, Qt::SizeHorCursor}, {32645, Qt::SizeVerCursor},
-    {32646, Qt::SizeAllCursor}, {32648, Qt::ForbiddenCursor}, {32649, Qt::PointingHandCursor},
+    {32512, Qt::ArrowCursor},     {32513, Qt::IBeamCursor},     {32514, Qt::WaitCursor},
+    {32515, Qt::CrossCursor},     {32516, Qt::UpArrowCursor},   {32642, Qt::SizeFDiagCursor},
+    {32643, Qt::SizeBDiagCursor}, {32644, Qt::SizeHorCursor},   {32645, Qt::SizeVerCursor},
+    {32646, Qt::SizeAllCursor},   {32648, Qt::ForbiddenCursor}, {32649, Qt::PointingHandCursor},
     {32650, Qt::BusyCursor},
 };
 
@@ -275,7 +283,9 @@ HCURSOR StandardCursorHandle(ULONG_PTR id) {
 
 } // namespace
 
-QImage LoadResourceImage(std::u16string_view type, UINT id) { return DecodeImage(res::FindFile(type, id)); }
+QImage LoadResourceImage(std::u16string_view type, UINT id) {
+    return DecodeImage(res::FindFile(type, id));
+}
 
 namespace wnd {
 
@@ -316,7 +326,9 @@ void ApplyCursor(HCURSOR cursor) {
 
 using namespace ms;
 
-HINSTANCE GetModuleHandle(LPCWSTR) { return reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(0x400000)); }
+HINSTANCE GetModuleHandle(LPCWSTR) {
+    return reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(0x400000));
+}
 
 int LoadString(HINSTANCE, UINT id, LPWSTR buf, int max) {
     if (!buf || max <= 0)
@@ -356,7 +368,9 @@ HACCEL LoadAccelerators(HINSTANCE, LPCWSTR name) {
     return h;
 }
 
-BOOL DestroyAcceleratorTable(HACCEL accel) { return Accels().erase(accel) ? TRUE : FALSE; }
+BOOL DestroyAcceleratorTable(HACCEL accel) {
+    return Accels().erase(accel) ? TRUE : FALSE;
+}
 
 int TranslateAccelerator(HWND hwnd, HACCEL accel, LPMSG msg) {
     auto it = Accels().find(accel);
@@ -460,7 +474,8 @@ HCURSOR LoadCursorFromFile(LPCWSTR path) {
     if (!f.open(QIODevice::ReadOnly) || f.size() > (16 << 20))
         return nullptr;
     const QByteArray data = f.readAll();
-    return IconFromBytes({reinterpret_cast<const unsigned char*>(data.constData()), static_cast<std::size_t>(data.size())},
+    return IconFromBytes({reinterpret_cast<const unsigned char*>(data.constData()),
+                          static_cast<std::size_t>(data.size())},
                          true);
 }
 

@@ -107,7 +107,8 @@ namespace ms {
 // Creates a dialog from a template, as CreateDialogIndirectParam: the dialog window, its
 // controls in template order, WM_SETFONT, WM_INITDIALOG. `proc` may be null when a creation
 // hook (Framework.h) subclasses the dialog.
-HWND CreateDialogFromTemplate(const res::DialogTemplate& tpl, HWND parent, DLGPROC proc, LPARAM init);
+HWND CreateDialogFromTemplate(const res::DialogTemplate& tpl, HWND parent, DLGPROC proc,
+                              LPARAM init);
 // A copy of a resource picture; null image when there is none.
 QImage LoadResourceImage(std::u16string_view type, UINT id);
 

@@ -67,7 +67,8 @@ BOOL SystemParametersInfo(UINT action, UINT, PVOID pvParam, UINT) {
     if (action == SPI_GETWORKAREA) {
         QScreen* screen = QGuiApplication::primaryScreen();
         const QRect a = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
-        *static_cast<RECT*>(pvParam) = RECT{a.left(), a.top(), a.left() + a.width(), a.top() + a.height()};
+        *static_cast<RECT*>(pvParam) =
+            RECT{a.left(), a.top(), a.left() + a.width(), a.top() + a.height()};
         return TRUE;
     }
     if (action == SPI_GETNONCLIENTMETRICS) {
@@ -85,7 +86,8 @@ BOOL SystemParametersInfo(UINT action, UINT, PVOID pvParam, UINT) {
         lf.lfWeight = 400;
         const char16_t face[] = u"Tahoma";
         std::copy(std::begin(face), std::end(face), lf.lfFaceName);
-        m->lfCaptionFont = m->lfSmCaptionFont = m->lfMenuFont = m->lfStatusFont = m->lfMessageFont = lf;
+        m->lfCaptionFont = m->lfSmCaptionFont = m->lfMenuFont = m->lfStatusFont = m->lfMessageFont =
+            lf;
         m->lfCaptionFont.lfWeight = 700;
         return TRUE;
     }

@@ -15,11 +15,11 @@ namespace ms::test {
 struct Shown {
     enum Kind { MessageBox, Dialog } kind;
     std::u16string caption;
-    std::u16string text;     // message boxes
-    UINT type = 0;           // MB_ flags of a message box
-    UINT templateId = 0;     // dialogs
-    INT_PTR result = 0;      // what the call returned
-    bool leftOpen = false;   // dialogs: the script ran and the dialog did not end by itself
+    std::u16string text;   // message boxes
+    UINT type = 0;         // MB_ flags of a message box
+    UINT templateId = 0;   // dialogs
+    INT_PTR result = 0;    // what the call returned
+    bool leftOpen = false; // dialogs: the script ran and the dialog did not end by itself
 };
 
 // The next message box answers `answer` (IDOK, IDYES, ...), first in first out.

@@ -537,7 +537,9 @@
 #define ICON_SMALL 0
 #define ICON_BIG 1
 
-constexpr bool IS_INTRESOURCE(const WCHAR* p) { return (reinterpret_cast<ULONG_PTR>(p) >> 16) == 0; }
+constexpr bool IS_INTRESOURCE(const WCHAR* p) {
+    return (reinterpret_cast<ULONG_PTR>(p) >> 16) == 0;
+}
 #define MAKEINTRESOURCE(i) (reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
 #define MAKEINTRESOURCEW MAKEINTRESOURCE
 #define IDC_ARROW MAKEINTRESOURCE(32512)
@@ -730,8 +732,8 @@ ATOM RegisterClass(const WNDCLASSW* wc);
 BOOL GetClassInfo(HINSTANCE, LPCWSTR className, WNDCLASSW* out);
 HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
                     int width, int height, HWND parent, HMENU menuOrId, HINSTANCE, LPVOID param);
-inline HWND CreateWindow(LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int w, int h,
-                         HWND parent, HMENU menu, HINSTANCE inst, LPVOID param) {
+inline HWND CreateWindow(LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int w,
+                         int h, HWND parent, HMENU menu, HINSTANCE inst, LPVOID param) {
     return CreateWindowEx(0, className, windowName, style, x, y, w, h, parent, menu, inst, param);
 }
 #define CW_USEDEFAULT (static_cast<int>(0x80000000))
@@ -782,7 +784,9 @@ BOOL ClientToScreen(HWND hwnd, LPPOINT pt);
 BOOL ScreenToClient(HWND hwnd, LPPOINT pt);
 int MapWindowPoints(HWND from, HWND to, LPPOINT pts, UINT count);
 BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
-inline BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) { return AdjustWindowRectEx(rect, style, menu, 0); }
+inline BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
+    return AdjustWindowRectEx(rect, style, menu, 0);
+}
 HWND WindowFromPoint(POINT pt);
 HWND ChildWindowFromPoint(HWND parent, POINT pt);
 BOOL BringWindowToTop(HWND hwnd);

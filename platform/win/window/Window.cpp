@@ -199,7 +199,8 @@ void NotifyGeometry(WindowObject& w) {
     last.pos = pos;
     last.size = size;
     if (moved)
-        SendMessage(h, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(pos.x()), static_cast<WORD>(pos.y())));
+        SendMessage(h, WM_MOVE, 0,
+                    MAKELPARAM(static_cast<WORD>(pos.x()), static_cast<WORD>(pos.y())));
     if (sized && IsWindow(h)) {
         WPARAM kind = w.minimized ? SIZE_MINIMIZED : w.maximized ? SIZE_MAXIMIZED : SIZE_RESTORED;
         SendMessage(h, WM_SIZE, kind,
@@ -294,7 +295,8 @@ QSize WindowObject::ClientSize() const {
     if (!widget)
         return {0, 0};
     const int inset = ClientInset();
-    return QSize(std::max(widget->width() - 2 * inset, 0), std::max(widget->height() - 2 * inset, 0));
+    return QSize(std::max(widget->width() - 2 * inset, 0),
+                 std::max(widget->height() - 2 * inset, 0));
 }
 
 Surface& WindowObject::EnsureSurface() {
@@ -368,7 +370,9 @@ const WindowClass* FindWindowClass(const std::u16string& name) {
     return it == wnd::T().classes.end() ? nullptr : &it->second;
 }
 
-void SetCreateHook(std::function<void(HWND)> hook) { wnd::t_createHook = std::move(hook); }
+void SetCreateHook(std::function<void(HWND)> hook) {
+    wnd::t_createHook = std::move(hook);
+}
 
 namespace wnd {
 namespace {
@@ -703,9 +707,13 @@ HWND GetWindow(HWND hwnd, UINT cmd) {
     }
 }
 
-HWND GetTopWindow(HWND hwnd) { return GetWindow(hwnd, GW_CHILD); }
+HWND GetTopWindow(HWND hwnd) {
+    return GetWindow(hwnd, GW_CHILD);
+}
 
-HWND GetDesktopWindow() { return nullptr; }
+HWND GetDesktopWindow() {
+    return nullptr;
+}
 
 HWND GetAncestor(HWND hwnd, UINT flags) {
     WindowObject* w = FromHandle(hwnd);
@@ -882,7 +890,9 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
     return old;
 }
 
-LONG GetWindowLong(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtr(hwnd, index)); }
+LONG GetWindowLong(HWND hwnd, int index) {
+    return static_cast<LONG>(GetWindowLongPtr(hwnd, index));
+}
 
 LONG SetWindowLong(HWND hwnd, int index, LONG value) {
     LONG_PTR v = value;
@@ -922,7 +932,8 @@ HANDLE RemoveProp(HWND hwnd, LPCWSTR name) {
 BOOL SetWindowText(HWND hwnd, LPCWSTR text) {
     if (!IsWindow(hwnd))
         return FALSE;
-    return SendMessage(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : u"")) ? TRUE : FALSE;
+    return SendMessage(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : u"")) ? TRUE
+                                                                                         : FALSE;
 }
 
 int GetWindowText(HWND hwnd, LPWSTR buf, int max) {
@@ -931,7 +942,8 @@ int GetWindowText(HWND hwnd, LPWSTR buf, int max) {
     buf[0] = 0;
     if (!IsWindow(hwnd))
         return 0;
-    return static_cast<int>(SendMessage(hwnd, WM_GETTEXT, static_cast<WPARAM>(max), reinterpret_cast<LPARAM>(buf)));
+    return static_cast<int>(
+        SendMessage(hwnd, WM_GETTEXT, static_cast<WPARAM>(max), reinterpret_cast<LPARAM>(buf)));
 }
 
 int GetWindowTextLength(HWND hwnd) {

@@ -136,7 +136,8 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
             w->restoreRect = RECT{cur.left(), cur.top(), cur.right() + 1, cur.bottom() + 1};
             w->maximized = true;
             w->style |= WS_MAXIMIZE;
-            QRect target = w->IsChild() ? QRect(QPoint(0, 0), FromHandle(w->parent)->ClientSize()) : WorkArea();
+            QRect target = w->IsChild() ? QRect(QPoint(0, 0), FromHandle(w->parent)->ClientSize())
+                                        : WorkArea();
             if (wasMin && !w->IsChild())
                 wid->showNormal();
             PlaceWidget(*w, target);
@@ -159,8 +160,9 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
             wid->show();
             if (!w->maximized) {
                 const QSize s = w->ClientSize();
-                SendMessage(hwnd, WM_SIZE, SIZE_RESTORED,
-                            MAKELPARAM(static_cast<WORD>(s.width()), static_cast<WORD>(s.height())));
+                SendMessage(
+                    hwnd, WM_SIZE, SIZE_RESTORED,
+                    MAKELPARAM(static_cast<WORD>(s.width()), static_cast<WORD>(s.height())));
             }
         } else if (w->maximized) {
             w->maximized = false;
@@ -247,7 +249,8 @@ BOOL IsWindowEnabled(HWND hwnd) {
 }
 
 BOOL MoveWindow(HWND hwnd, int x, int y, int w, int h, BOOL repaint) {
-    return SetWindowPos(hwnd, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
+    return SetWindowPos(hwnd, nullptr, x, y, w, h,
+                        SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
 }
 
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
@@ -424,8 +427,12 @@ BOOL SetForegroundWindow(HWND hwnd) {
     return TRUE;
 }
 
-HWND GetForegroundWindow() { return HandleOfWidget(QApplication::activeWindow()); }
-HWND GetActiveWindow() { return GetForegroundWindow(); }
+HWND GetForegroundWindow() {
+    return HandleOfWidget(QApplication::activeWindow());
+}
+HWND GetActiveWindow() {
+    return GetForegroundWindow();
+}
 
 HWND SetActiveWindow(HWND hwnd) {
     HWND old = GetActiveWindow();

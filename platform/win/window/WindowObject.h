@@ -28,7 +28,10 @@ public:
     virtual ~ControlWidget() = default;
     virtual void SetControlText(const std::u16string& text) { (void)text; }
     // Returns false when the window object's stored text is the truth.
-    virtual bool ControlText(std::u16string& out) const { (void)out; return false; }
+    virtual bool ControlText(std::u16string& out) const {
+        (void)out;
+        return false;
+    }
     virtual void StyleChanged(DWORD style) { (void)style; }
 };
 
@@ -74,17 +77,17 @@ public:
     HICON iconSmall = nullptr;
     std::map<std::u16string, HANDLE> props;
     QPointer<QWidget> widget;
-    bool native = false;        // a standard control with a Qt widget of its own
-    bool dialog = false;        // created from a dialog template
+    bool native = false; // a standard control with a Qt widget of its own
+    bool dialog = false; // created from a dialog template
     bool destroying = false;
     bool minimized = false;
     bool maximized = false;
-    RECT restoreRect{};         // client rectangle in screen (top-level) or parent coordinates
-    QRegion update;             // invalid part of the client area
+    RECT restoreRect{}; // client rectangle in screen (top-level) or parent coordinates
+    QRegion update;     // invalid part of the client area
     bool eraseNeeded = false;
     std::unique_ptr<Surface> surface;
-    int defId = IDOK;           // dialogs: the default push button
-    HWND lastFocus = nullptr;   // dialogs: focus to give back on activation
+    int defId = IDOK;         // dialogs: the default push button
+    HWND lastFocus = nullptr; // dialogs: focus to give back on activation
 
     bool IsChild() const { return (style & WS_CHILD) != 0; }
     // Offset of the client area inside the widget (borders of child windows).

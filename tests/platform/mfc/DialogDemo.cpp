@@ -35,7 +35,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CDemoCanvas, CWnd)
-    ON_WM_PAINT()
+ON_WM_PAINT()
 END_MESSAGE_MAP()
 
 class CDemoDlg : public CDialog {

@@ -55,7 +55,8 @@ QPoint Local(HWND hwnd, POINT client) {
 void Mouse(HWND target, QEvent::Type type, Qt::MouseButton button, POINT client) {
     QWidget* widget = ms::WidgetOf(target);
     const QPoint local = Local(target, client);
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
     QMouseEvent e(type, local, widget->mapToGlobal(local), button, held, Qt::NoModifier);
     QApplication::sendEvent(widget, &e);
 }
@@ -106,10 +107,10 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CCanvas, CWnd)
-    ON_WM_LBUTTONDOWN()
-    ON_WM_RBUTTONDOWN()
-    ON_WM_TIMER()
-    ON_MESSAGE(WM_PING, OnPing)
+ON_WM_LBUTTONDOWN()
+ON_WM_RBUTTONDOWN()
+ON_WM_TIMER()
+ON_MESSAGE(WM_PING, OnPing)
 END_MESSAGE_MAP()
 
 class CTestDlg : public CDialog {
@@ -149,8 +150,8 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CTestDlg, CDialog)
-    ON_WM_SYSCOMMAND()
-    ON_BN_CLICKED(IDC_ENABLED, OnEnabledClicked)
+ON_WM_SYSCOMMAND()
+ON_BN_CLICKED(IDC_ENABLED, OnEnabledClicked)
 END_MESSAGE_MAP()
 
 class CTracedFrame : public CFrameWnd {
@@ -203,19 +204,22 @@ TEST_F(FrameworkTest, QueuedMessagesPassPreTranslationInOrderAndTrueSwallows) {
     g_log.clear();
 
     Click(canvas, Qt::LeftButton, {12, 7});
-    std::vector<std::string> expect = {"canvas:PT 0201", "dlg:PT 0201", "canvas:down 12,7", "canvas:PT 0202", "dlg:PT 0202"};
+    std::vector<std::string> expect = {"canvas:PT 0201", "dlg:PT 0201", "canvas:down 12,7",
+                                       "canvas:PT 0202", "dlg:PT 0202"};
     EXPECT_EQ(g_log, expect);
 
     g_log.clear();
     Click(canvas, Qt::RightButton);
-    expect = {"canvas:PT 0204", "canvas:PT 0205", "dlg:PT 0205"}; // the press never reaches the handler
+    expect = {"canvas:PT 0204", "canvas:PT 0205",
+              "dlg:PT 0205"}; // the press never reaches the handler
     EXPECT_EQ(g_log, expect);
 
     g_log.clear();
     dlg.m_canvas.SetTimer(3, 10);
     dlg.m_canvas.PostMessage(WM_PING);
     ASSERT_TRUE(PumpUntil([] { return g_log.size() >= 6; }));
-    expect = {"canvas:PT 8005", "dlg:PT 8005", "canvas:ping", "canvas:PT 0113", "dlg:PT 0113", "canvas:timer 3"};
+    expect = {"canvas:PT 8005", "dlg:PT 8005", "canvas:ping",
+              "canvas:PT 0113", "dlg:PT 0113", "canvas:timer 3"};
     EXPECT_EQ(g_log, expect);
 
     // Keys go to the focus; the edit has no object of its own, so the dialog sees them first.
@@ -243,7 +247,8 @@ TEST_F(FrameworkTest, AMessagePostedFromAWorkerArrivesOnTheUiThread) {
 TEST_F(FrameworkTest, AModalDialogOpenedFromAMouseHandlerRunsAndReturns) {
     bool frameDeleted = false;
     auto* frame = new CTracedFrame(&frameDeleted);
-    ASSERT_TRUE(frame->Create(nullptr, u"Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(10, 10, 400, 300)));
+    ASSERT_TRUE(frame->Create(nullptr, u"Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                              CRect(10, 10, 400, 300)));
     CTestDlg dlg(frame);
     ASSERT_TRUE(dlg.Create(IDD_TEST, frame));
     INT_PTR result = 0;
@@ -358,7 +363,8 @@ TEST_F(FrameworkTest, ControlNotificationsAndTheSystemMenu) {
     ASSERT_TRUE(dlg.Create(IDD_TEST));
     dlg.SendDlgItemMessage(IDC_ENABLED, BM_CLICK);
     EXPECT_EQ(std::count(g_log.begin(), g_log.end(), "dlg:checkbox"), 1);
-    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_ENABLED), static_cast<UINT>(BST_UNCHECKED)); // it was checked by DDX
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_ENABLED),
+              static_cast<UINT>(BST_UNCHECKED)); // it was checked by DDX
 
     CMenu* sys = dlg.GetSystemMenu(FALSE);
     ASSERT_NE(sys, nullptr);
@@ -407,7 +413,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CPainted, CWnd)
-    ON_WM_PAINT()
+ON_WM_PAINT()
 END_MESSAGE_MAP()
 
 TEST_F(FrameworkTest, PaintAndClientDCsDrawIntoTheWindow) {

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -22,20 +22,23 @@ struct RcRun {
 class RcTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("rc_test_" + std::to_string(::getpid()) + "_" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() /
+               ("rc_test_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    void Write(const std::string& name, const std::string& text) { std::ofstream(dir_ / name, std::ios::binary) << text; }
+    void Write(const std::string& name, const std::string& text) {
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+    }
 
     RcRun Compile(const std::string& script) {
         Write("test.rc", script);
         const fs::path out = dir_ / "out.cpp";
         const fs::path err = dir_ / "err.txt";
-        const std::string cmd = std::string(MS_RC_PATH) + " '" + (dir_ / "test.rc").string() + "' '" + out.string() +
-                                "' mod 2> '" + err.string() + "'";
+        const std::string cmd = std::string(MS_RC_PATH) + " '" + (dir_ / "test.rc").string() +
+                                "' '" + out.string() + "' mod 2> '" + err.string() + "'";
         const int rc = std::system(cmd.c_str());
         RcRun r{WEXITSTATUS(rc), Slurp(err), fs::exists(out) ? Slurp(out) : std::string()};
         return r;
@@ -84,12 +87,17 @@ END
 )");
     ASSERT_EQ(r.status, 0) << r.output;
     // WS_CHILD | DS_SETFONT; WS_VISIBLE taken away from the control's defaults.
-    EXPECT_NE(r.generated.find("{100u, 0x40000040u, 0x0u, 0, 0, 50, 20, nullptr, nullptr, 0u, 9, 0, 0, u\"Arial\""), std::string::npos)
+    EXPECT_NE(
+        r.generated.find(
+            "{100u, 0x40000040u, 0x0u, 0, 0, 50, 20, nullptr, nullptr, 0u, 9, 0, 0, u\"Arial\""),
+        std::string::npos)
         << r.generated;
-    EXPECT_NE(r.generated.find("{u\"Static\", u\"\", 101u, 0x4000000eu, 0x200u, 1, 2, 3, 4}"), std::string::npos);
+    EXPECT_NE(r.generated.find("{u\"Static\", u\"\", 101u, 0x4000000eu, 0x200u, 1, 2, 3, 4}"),
+              std::string::npos);
     EXPECT_NE(r.generated.find("{u\"Static\", u\"#140\", 65535u, 0x5000000eu"), std::string::npos);
     // Levels close in order: C ends B's level and B ends A's; D ends the menu.
-    EXPECT_NE(r.generated.find("{7u, 0x10u, 0u, u\"A\"},\n    {7u, 0x90u, 0u, u\"B\"},\n    {7u, 0x80u, 11u, u\"C\"},\n    {7u, 0x80u, 12u, u\"D\"}"),
+    EXPECT_NE(r.generated.find("{7u, 0x10u, 0u, u\"A\"},\n    {7u, 0x90u, 0u, u\"B\"},\n    {7u, "
+                               "0x80u, 11u, u\"C\"},\n    {7u, 0x80u, 12u, u\"D\"}"),
               std::string::npos)
         << r.generated;
     EXPECT_NE(r.generated.find(".incbin"), std::string::npos);
@@ -104,7 +112,8 @@ TEST_F(RcTest, BadScriptsAreReportedWithFileAndLine) {
         const char* script;
         const char* message;
     } cases[] = {
-        {"1 DIALOG 0,0,1,1\nBEGIN\n  SLIDER 1, 2\nEND\n", "test.rc:3: unknown control statement SLIDER"},
+        {"1 DIALOG 0,0,1,1\nBEGIN\n  SLIDER 1, 2\nEND\n",
+         "test.rc:3: unknown control statement SLIDER"},
         {"5 BITMAP \"missing.bmp\"\n", "test.rc:1: cannot find missing.bmp"},
         {"STRINGTABLE\nBEGIN\n  1 \"a\"\n  1 \"b\"\nEND\n", "test.rc:4: string 1 defined twice"},
         {"STRINGTABLE\nBEGIN\n  UNKNOWN_ID \"a\"\nEND\n", "test.rc:3: unknown name UNKNOWN_ID"},

@@ -14,8 +14,8 @@
 
 #include <QApplication>
 #include <QMouseEvent>
-#include <QWheelEvent>
 #include <QThread>
+#include <QWheelEvent>
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
@@ -38,15 +38,18 @@ LRESULT RecordingProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     if (m == WM_PAINT) {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(h, &ps);
-        g_seen.push_back({h, m, 0, MAKELPARAM(static_cast<WORD>(ps.rcPaint.right), static_cast<WORD>(ps.rcPaint.bottom))});
+        g_seen.push_back({h, m, 0,
+                          MAKELPARAM(static_cast<WORD>(ps.rcPaint.right),
+                                     static_cast<WORD>(ps.rcPaint.bottom))});
         HBRUSH b = CreateSolidBrush(RGB(0, 200, 0));
         FillRect(dc, &ps.rcPaint, b);
         DeleteObject(b);
         EndPaint(h, &ps);
         return 0;
     }
-    if (m >= WM_USER || m == WM_TIMER || (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) || m == WM_DESTROY ||
-        m == WM_NCDESTROY || m == WM_CAPTURECHANGED || m == WM_MOUSELEAVE || m == WM_MOUSEWHEEL) {
+    if (m >= WM_USER || m == WM_TIMER || (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) ||
+        m == WM_DESTROY || m == WM_NCDESTROY || m == WM_CAPTURECHANGED || m == WM_MOUSELEAVE ||
+        m == WM_MOUSEWHEEL) {
         g_seen.push_back({h, m, wp, lp});
         g_lastThread = QThread::currentThreadId();
     }
@@ -102,7 +105,8 @@ protected:
         Pump();
     }
     HWND TopLevel(int x = 100, int y = 100, int w = 200, int h = 150) {
-        HWND hwnd = CreateWindowEx(0, u"TestCanvas", u"top", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr, nullptr, nullptr);
+        HWND hwnd = CreateWindowEx(0, u"TestCanvas", u"top", WS_POPUP | WS_VISIBLE, x, y, w, h,
+                                   nullptr, nullptr, nullptr, nullptr);
         made_.push_back(hwnd);
         return hwnd;
     }
@@ -144,7 +148,9 @@ TEST_F(WindowTest, ResourcesLoadByNumericId) {
     const QImage iconImage = ms::ImageOfIcon(icon);
     ASSERT_EQ(iconImage.size(), QSize(16, 16));
     EXPECT_EQ(QColor(iconImage.pixel(3, 3)), QColor(0, 128, 255));
-    EXPECT_EQ(LoadImage(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDI_TEST), IMAGE_ICON, 0, 0, 0) != nullptr, true);
+    EXPECT_EQ(LoadImage(GetModuleHandle(nullptr), MAKEINTRESOURCE(IDI_TEST), IMAGE_ICON, 0, 0, 0) !=
+                  nullptr,
+              true);
     EXPECT_EQ(LoadIcon(GetModuleHandle(nullptr), MAKEINTRESOURCE(9999)), nullptr);
 }
 
@@ -190,10 +196,8 @@ TEST_F(WindowTest, DialogControlsSitAtTheirPixelPositions) {
         int id;
         RECT expect;
     } cases[] = {
-        {IDC_VALUE, {75, 13, 165, 36}},
-        {IDC_ENABLED, {75, 42, 165, 58}},
-        {IDC_CANVAS, {11, 65, 191, 182}},
-        {IDOK, {215, 11, 290, 34}},
+        {IDC_VALUE, {75, 13, 165, 36}},   {IDC_ENABLED, {75, 42, 165, 58}},
+        {IDC_CANVAS, {11, 65, 191, 182}}, {IDOK, {215, 11, 290, 34}},
         {IDCANCEL, {215, 39, 290, 62}},
     };
     for (const Case& c : cases) {
@@ -314,7 +318,8 @@ TEST_F(WindowTest, CaptureAndClipCursorClampTheDeliveredMouse) {
     g_seen.clear();
     // Far outside the window and the clip: the captured window still gets it, clamped.
     const QPointF global(900, 20);
-    QMouseEvent move(QEvent::MouseMove, widget->mapFromGlobal(global), global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, widget->mapFromGlobal(global), global, Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(widget, &move);
     ASSERT_EQ(Count(WM_MOUSEMOVE), 1);
     const Seen& s = g_seen.back();
@@ -411,7 +416,8 @@ TEST_F(WindowTest, ModalSeamsAnswerAndRecord) {
 }
 
 TEST_F(WindowTest, GeometryStylesAndShowStates) {
-    HWND w = CreateWindowEx(0, u"TestCanvas", u"framed", WS_OVERLAPPEDWINDOW, 10, 20, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    HWND w = CreateWindowEx(0, u"TestCanvas", u"framed", WS_OVERLAPPEDWINDOW, 10, 20, 300, 200,
+                            nullptr, nullptr, nullptr, nullptr);
     made_.push_back(w);
     RECT wr, cr;
     GetWindowRect(w, &wr);
@@ -458,7 +464,8 @@ LRESULT CaptionProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     return RecordingProc(h, m, wp, lp);
 }
 
-void SendMouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton b, Qt::MouseButtons held) {
+void SendMouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton b,
+               Qt::MouseButtons held) {
     QMouseEvent e(type, local, w->mapToGlobal(local), b, held, Qt::NoModifier);
     QApplication::sendEvent(w, &e);
 }
@@ -473,7 +480,8 @@ TEST_F(WindowTest, MouseInputBecomesWindowsMessages) {
         return RegisterClass(&wc) != 0;
     }();
     ASSERT_TRUE(registered);
-    HWND w = CreateWindowEx(0, u"TestCaption", u"", WS_POPUP | WS_VISIBLE, 100, 100, 200, 150, nullptr, nullptr, nullptr, nullptr);
+    HWND w = CreateWindowEx(0, u"TestCaption", u"", WS_POPUP | WS_VISIBLE, 100, 100, 200, 150,
+                            nullptr, nullptr, nullptr, nullptr);
     made_.push_back(w);
     QWidget* widget = ms::WidgetOf(w);
 
@@ -495,8 +503,8 @@ TEST_F(WindowTest, MouseInputBecomesWindowsMessages) {
 
     // The wheel carries screen coordinates.
     g_seen.clear();
-    QWheelEvent wheel(QPointF(5, 5), widget->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(QPointF(5, 5), widget->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(widget, &wheel);
     ASSERT_EQ(Count(WM_MOUSEWHEEL), 1);
     EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(g_seen.back().wp), -120);
