@@ -342,6 +342,9 @@ bool CDibImage::ContourEdges() {
 bool CDibImage::Jitter(long radius) {
     if (!m_dib)
         return false;
+    // Offsets beyond the picture land outside it anyway.
+    radius = std::clamp(radius, -static_cast<long>(std::max(GetWidth(), GetHeight())),
+                        static_cast<long>(std::max(GetWidth(), GetHeight())));
     CDibImage copy(*this, true, true, true);
     if (!copy.IsValid()) {
         SetLastError(copy.GetLastErrorText());
@@ -375,6 +378,10 @@ bool CDibImage::Jitter(long radius) {
 
 long CDibImage::MakeGaussianKernel(float radius, float** kernel) {
     if (!kernel)
+        return 0;
+    *kernel = nullptr;
+    // A radius that is not a number, or one whose kernel could not be held, has no kernel.
+    if (!(std::fabs(radius) < 1e6f))
         return 0;
     const double sigma = std::fabs(radius) * 0.5 + 0.25;
     const long half = static_cast<long>(std::ceil(2 * sigma - 0.5));

@@ -301,6 +301,13 @@ RGBQUAD CDibImage::GetInterpolatedColor(float x, float y, long method, long over
                                         RGBQUAD* border) const {
     if (!m_dib)
         return border ? *border : RGBQUAD{255, 255, 255, 0};
+    // Coordinates beyond any picture (or not numbers) are outside; wrapping ones are brought
+    // near the picture first, so no conversion to an integer can overflow.
+    if (!(std::fabs(x) < 1e9f && std::fabs(y) < 1e9f)) {
+        if (overflow < 4 || overflow > 6 || !std::isfinite(x) || !std::isfinite(y))
+            return GetPixelColorWithBorder(-1, -1, overflow, border);
+        MapOutsideCoordinatesF(x, y, overflow);
+    }
     auto whole = [](float v) {
         long i = static_cast<long>(v);
         return v < 0 ? i - 1 : i;
@@ -446,7 +453,10 @@ void CDibImage::AddWeightedColor(RGBQUAD colour, float weight, float* red, float
 
 RGBQUAD CDibImage::GetAreaColor(float x, float y, float areaWidth, float areaHeight, long method,
                                 long overflow, RGBQUAD* border) const {
-    if (areaWidth <= 1 && areaHeight <= 1)
+    // Small areas are plain lookups; so are areas no picture could hold or that are not numbers
+    // (the lookup treats their centre).
+    if (!(areaWidth > 1 || areaHeight > 1) || !(areaWidth < 1e9f && areaHeight < 1e9f) ||
+        !(std::fabs(x) < 1e9f && std::fabs(y) < 1e9f))
         return GetInterpolatedColor(x, y, method, overflow, border);
     const CDibFloatRect area(x - areaWidth * 0.5f, y - areaHeight * 0.5f, x + areaWidth * 0.5f,
                              y + areaHeight * 0.5f);

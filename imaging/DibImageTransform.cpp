@@ -543,6 +543,8 @@ void RotatedSize(long w, long h, float angle, long& newWidth, long& newHeight) {
 bool CDibImage::Rotate(float degrees, CDibImage* out) {
     if (!m_dib)
         return false;
+    if (!std::isfinite(degrees))
+        return false;
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     const float angle = degrees * kPi / 180.0f;
     const float c = std::cos(angle), s = std::sin(angle);
@@ -582,6 +584,8 @@ bool CDibImage::Rotate(float degrees, CDibImage* out) {
 bool CDibImage::RotateWithOptions(float degrees, CDibImage* out, long interpolation, long overflow,
                                   RGBQUAD* replacement, bool exactRightAngles, bool keepSize) {
     if (!m_dib)
+        return false;
+    if (!std::isfinite(degrees))
         return false;
     if (exactRightAngles && !keepSize) {
         float turns = std::fmod(degrees, 360.0f);
@@ -634,7 +638,7 @@ bool CDibImage::RotateWithOptions(float degrees, CDibImage* out, long interpolat
 
 bool CDibImage::CropRotatedRect(long left, long top, long width, long height, float angle,
                                 CDibImage* out) {
-    if (!m_dib || width <= 0 || height <= 0)
+    if (!m_dib || width <= 0 || height <= 0 || !std::isfinite(angle))
         return false;
     if (std::fabs(angle) < 0.0002f)
         return ExtractRect(left, top, left + width, top + height, out);
@@ -949,7 +953,7 @@ bool CDibImage::FitIntoBox(long width, long height, RGBQUAD colour, CDibImage* o
 // ---- warps and shrinking
 
 bool CDibImage::WarpAroundCentre(long type, long radius, float factor) {
-    if (!m_dib || radius <= 0)
+    if (!m_dib || radius <= 0 || !std::isfinite(factor))
         return false;
     CDibImage source(*this, true, false, true);
     if (!source.IsValid()) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -141,6 +142,9 @@ TEST(DibImageAdjust, NeighbourhoodOperations) {
 
 TEST(DibImageAdjust, GaussianKernelAndBlur) {
     float* kernel = nullptr;
+    EXPECT_EQ(CDibImage::MakeGaussianKernel(std::nanf(""), &kernel), 0);
+    EXPECT_EQ(kernel, nullptr);
+    EXPECT_EQ(CDibImage::MakeGaussianKernel(1e30f, &kernel), 0);
     ASSERT_EQ(CDibImage::MakeGaussianKernel(0, &kernel), 1);
     EXPECT_FLOAT_EQ(kernel[0], 1.0f);
     std::free(kernel);

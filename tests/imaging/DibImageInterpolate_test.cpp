@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 // A 24-bit picture whose pixel (x, y) has red x * 10 and green y * 10.
@@ -60,6 +62,13 @@ TEST(DibImageInterpolate, OutsideThePicture) {
     }
     long x = 3, y = 2;
     EXPECT_TRUE(image.MapOutsideCoordinates(x, y, 4));
+
+    // Coordinates no picture reaches, or that are not numbers, are outside.
+    const float nan = std::nanf("");
+    EXPECT_EQ(image.GetInterpolatedColor(1e30f, 1, 16, 0, nullptr).rgbRed, 255);
+    EXPECT_EQ(image.GetInterpolatedColor(nan, 1, 1, 0, nullptr).rgbRed, 255);
+    EXPECT_EQ(image.GetInterpolatedColor(1, nan, 3, 1, nullptr).rgbRed, 255);
+    EXPECT_EQ(image.GetInterpolatedColor(-1e20f, 1, 2, 5, nullptr).rgbRed, 0); // repeat: column 0
 
     RGBQUAD c = image.GetInterpolatedColor(500, 500, 2, 1, nullptr);
     EXPECT_EQ(c.rgbRed, 255);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -309,7 +310,10 @@ TEST(DibImageTransform, Rotations) {
     ASSERT_TRUE(square.RotateQuarterRight(&right));
     EXPECT_EQ(Block(kept), Block(right));
 
+    EXPECT_FALSE(square.Rotate(std::nanf(""), &kept));
+    EXPECT_FALSE(square.RotateWithOptions(std::nanf(""), &kept));
     CDibImage crop;
+    EXPECT_FALSE(square.CropRotatedRect(1, 1, 2, 2, std::nanf(""), &crop));
     ASSERT_TRUE(square.CropRotatedRect(1, 1, 2, 2, 0.0f, &crop));
     EXPECT_EQ(crop.GetWidth(), 2u);
     ASSERT_TRUE(Numbered(20, 20).CropRotatedRect(5, 5, 6, 4, 0.3f, &crop));
