@@ -161,6 +161,11 @@ void KillAllTimers(HWND hwnd) {
     PreEnded().erase(hwnd);
 }
 
+void ClearQuit() {
+    g_quit = false;
+    g_quitCode = -1;
+}
+
 bool TimerAlive(HWND hwnd, UINT_PTR id) {
     return Timers().count({hwnd, id}) != 0;
 }

@@ -57,6 +57,7 @@ const std::vector<Shown>& ShownLog() {
 }
 
 void ResetSeams() {
+    wnd::ClearQuit();
     BoxAnswers().clear();
     DialogScripts().clear();
     Log().clear();

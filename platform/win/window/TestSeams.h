@@ -34,7 +34,7 @@ void AnswerDialog(UINT templateId, std::function<void(HWND dialog)> script);
 void PressInDialog(UINT templateId, int buttonId);
 
 const std::vector<Shown>& ShownLog();
-// Forgets scripts and records.
+// Forgets scripts, records and a WM_QUIT that arrived.
 void ResetSeams();
 
 } // namespace ms::test

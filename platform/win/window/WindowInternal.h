@@ -108,6 +108,9 @@ void BeginManualMove(HWND hwnd);
 DWORD MessageTime();
 void SetLastMessage(const MSG& m);
 
+// Forgets a WM_QUIT that arrived (tests start from a clean state).
+void ClearQuit();
+
 // Timers
 void KillAllTimers(HWND hwnd);
 void TimerDelivered(HWND hwnd, UINT_PTR id);

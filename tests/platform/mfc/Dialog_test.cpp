@@ -440,6 +440,57 @@ TEST_F(FrameworkTest, PaintAndClientDCsDrawIntoTheWindow) {
     EXPECT_EQ(child.m_hWnd, nullptr);
 }
 
+TEST_F(FrameworkTest, TheMainWindowGoingEndsTheApplicationAndItsModalLoops) {
+    CWinApp app(u"Quit");
+    bool deleted = false;
+    auto* frame = new CTracedFrame(&deleted);
+    ASSERT_TRUE(frame->Create(nullptr, u"Main", WS_OVERLAPPEDWINDOW, CRect(0, 0, 200, 100)));
+    app.m_pMainWnd = frame;
+    INT_PTR inner = 0;
+    ms::test::AnswerDialog(IDD_SMALL, [&](HWND) {
+        // Something closes the main window while a dialog runs: the dialog's loop ends
+        // with the application's.
+        frame->PostMessage(WM_CLOSE);
+        Pump();
+    });
+    CDialog small(IDD_SMALL, frame);
+    inner = small.DoModal();
+    Pump();
+    EXPECT_TRUE(deleted);
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    EXPECT_EQ(ms::QuitCode(), 0);
+    EXPECT_EQ(inner, IDCANCEL); // the owner's destruction took the dialog with it
+    EXPECT_FALSE(ms::test::ShownLog().back().leftOpen);
+    EXPECT_EQ(ms::RunMessageLoop(), 0); // returns at once after WM_QUIT
+    EXPECT_EQ(app.Run(), 0);
+}
+
+TEST_F(FrameworkTest, DataExchangeOfTextNumbersAndLengths) {
+    struct CNumbers : CDialog {
+        CNumbers() : CDialog(IDD_TEST) {}
+        double m_ratio = 2.5;
+        CString m_text = u"abc";
+        void DoDataExchange(CDataExchange* dx) override {
+            DDX_Text(dx, IDC_VALUE, m_ratio);
+            DDX_Text(dx, IDC_LABEL, m_text);
+            DDV_MaxChars(dx, m_text, 5);
+        }
+    } dlg;
+    ASSERT_TRUE(dlg.Create(IDD_TEST));
+    CString shown;
+    dlg.GetDlgItemText(IDC_VALUE, shown);
+    EXPECT_EQ(shown, u"2.5");
+    dlg.SetDlgItemText(IDC_VALUE, u"1e-3");
+    EXPECT_TRUE(dlg.UpdateData(TRUE));
+    EXPECT_DOUBLE_EQ(dlg.m_ratio, 0.001);
+    dlg.SetDlgItemText(IDC_LABEL, u"toolong");
+    ms::test::AnswerMessageBox(IDOK);
+    EXPECT_FALSE(dlg.UpdateData(TRUE));
+    EXPECT_EQ(ms::test::ShownLog().back().text, u"Please enter no more than 5 characters.");
+    EXPECT_EQ(dlg.m_text, u"toolong"); // the exchange ran up to the failing check
+    dlg.DestroyWindow();
+}
+
 TEST_F(FrameworkTest, AfxMessageBoxUsesTheApplicationName) {
     CWinApp app(u"Tessary");
     ms::test::AnswerMessageBox(IDRETRY);
