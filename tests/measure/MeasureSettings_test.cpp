@@ -3,6 +3,8 @@
 #include "platform/win/core/Profile.h"
 #include "platform/win/core/Registry.h"
 
+#include "tests/support/TempHome.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,26 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The registry store and the program folder live in a temporary folder, set before any
-// registry call of this process.
-struct TempHome {
-    TempHome() {
-        std::string tmpl = (fs::temp_directory_path() / "measure-settings-XXXXXX").string();
-        if (::mkdtemp(tmpl.data()) == nullptr)
-            std::abort();
-        dir = tmpl;
-        fs::create_directories(dir / "config");
-        fs::create_directories(dir / "bin");
-        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-        setenv("MS_PROGRAM_DIR", (dir / "bin").c_str(), 1);
-    }
-    ~TempHome() {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    fs::path dir;
-};
-const TempHome g_home;
+const mstest::TempHome g_home("measure-settings");
 
 const WCHAR* kFont = u"SOFTWARE\\varazizuziVe\\font";
 const WCHAR* kUnits = u"SOFTWARE\\varazizuziVe\\Units";
