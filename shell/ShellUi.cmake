@@ -1,0 +1,8 @@
+# shellui: the UI kit of both programs, window code over the framework. Included from
+# shell/CMakeLists.txt.
+add_library(shellui
+  ${CMAKE_CURRENT_LIST_DIR}/SkinMenu.cpp
+)
+target_include_directories(shellui PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(shellui PUBLIC shellkit platform_mfc Qt6::Widgets)
+ms_warnings(shellui)

@@ -1,0 +1,3 @@
+# Tests of the UI kit (shellui). Included from tests/shell/CMakeLists.txt.
+ms_test(SkinMenu_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/SkinMenu_test.cpp LIBS shellui)
+target_compile_definitions(SkinMenu_test PRIVATE MS_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
