@@ -9,18 +9,12 @@
 #include <vector>
 
 #include "imaging/DibImage.h"
+#include "imaging/DibClamp.h"
 
 namespace {
 
-BYTE ClampByte(long v) {
-    return static_cast<BYTE>(v < 0 ? 0 : (v > 255 ? 255 : v));
-}
-
-BYTE ClampByteF(float v) {
-    if (!(v > 0))
-        return 0;
-    return v >= 255 ? 255 : static_cast<BYTE>(v);
-}
+using dibimage::ClampByte;
+using dibimage::ClampByteF;
 
 // A random value in -0.5 .. 0.5 from the C library's generator (its range is RAND_MAX, which is
 // far above 32767 on this platform).

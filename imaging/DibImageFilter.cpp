@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "imaging/DibImage.h"
+#include "imaging/DibClamp.h"
 
 namespace {
 
-BYTE ClampByte(long long v) {
-    return static_cast<BYTE>(v < 0 ? 0 : (v > 255 ? 255 : v));
-}
+using dibimage::ClampByte;
+using dibimage::ClampByteF;
 
 // The middle of nine distinct values (a fixed network of 19 compare-exchanges).
 unsigned long long MedianOfNine(unsigned long long* p) {

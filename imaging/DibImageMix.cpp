@@ -7,20 +7,14 @@
 #include <vector>
 
 #include "imaging/DibImage.h"
+#include "imaging/DibClamp.h"
 
 namespace {
 
+using dibimage::ClampByte;
+using dibimage::ClampByteF;
+
 constexpr double kTwoPi = 6.283185307179586;
-
-BYTE ClampByte(long v) {
-    return static_cast<BYTE>(v < 0 ? 0 : (v > 255 ? 255 : v));
-}
-
-BYTE ClampByteD(double v) {
-    if (!(v > 0))
-        return 0;
-    return v >= 255 ? 255 : static_cast<BYTE>(v);
-}
 
 bool IsBlack(RGBQUAD c) {
     return c.rgbRed == 0 && c.rgbGreen == 0 && c.rgbBlue == 0;
@@ -320,7 +314,7 @@ bool CDibImage::FourierTransform2D(CDibImage* srcReal, CDibImage* srcImag, CDibI
                 else
                     v = (second ? i : r) + 128.0;
                 // Rounded: a zero that comes out as -1e-15 must not become -1.
-                row[x] = ClampByteD(std::floor(v + 0.5));
+                row[x] = ClampByteF(std::floor(v + 0.5));
             }
         }
         return dst->TransferFrom(out);

@@ -10,22 +10,16 @@
 #include <vector>
 
 #include "imaging/DibImage.h"
+#include "imaging/DibClamp.h"
 
 namespace {
+
+using dibimage::ClampByte;
+using dibimage::ClampByteF;
 
 constexpr float kPi = 3.14159265f;
 // Margin added to kernel sums before they are truncated (see ScaleTo's bicubic mode).
 constexpr float kSumMargin = 0.001f;
-
-BYTE ClampByte(long v) {
-    return static_cast<BYTE>(v < 0 ? 0 : (v > 255 ? 255 : v));
-}
-
-BYTE ClampByteF(float v) {
-    if (!(v > 0))
-        return 0;
-    return v >= 255 ? 255 : static_cast<BYTE>(v);
-}
 
 // Normalises a requested depth to one the image supports (as Create does).
 // Sizes beyond the header's signed 32-bit fields would wrap when handed to Create.
