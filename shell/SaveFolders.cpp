@@ -1,0 +1,67 @@
+#include "shell/SaveFolders.h"
+
+#include "platform/win/core/Files.h"
+#include "platform/win/core/Format.h"
+#include "platform/win/core/WString.h"
+
+WCHAR g_programDir[MAX_PATH];
+WCHAR g_calibIniPath[MAX_PATH];
+WCHAR g_saveBaseDir[MAX_PATH];
+WCHAR g_pictureDir[MAX_PATH];
+WCHAR g_videoDir[MAX_PATH];
+
+void InitProgramDir() {
+    WCHAR path[MAX_PATH * 2] = {};
+    GetModuleFileName(nullptr, path, MAX_PATH * 2 - 1);
+    // Cut the program's name: everything from the last separator on.
+    for (int i = static_cast<int>(wcslen(path)) - 1; i > 0; --i) {
+        const WCHAR c = path[i];
+        path[i] = 0;
+        if (c == u'/')
+            break;
+    }
+    ms::CopyBounded(g_programDir, MAX_PATH, path);
+    swprintf(g_calibIniPath, MAX_PATH, u"%s/CalibrationIni.ini", g_programDir);
+}
+
+int ReadFolderPaths() {
+    WCHAR file[MAX_PATH];
+    swprintf(file, MAX_PATH, u"%s/folderpath.dat", g_programDir);
+    if (GetFileAttributes(file) == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    HANDLE h =
+        CreateFile(file, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    WCHAR path[MAX_PATH] = {};
+    DWORD read = 0;
+    const BOOL ok = ReadFile(h, path, kFolderPathFileSize, &read, nullptr);
+    CloseHandle(h);
+    if (!ok)
+        return 0;
+    size_t len = 0;
+    while (len < MAX_PATH && path[len])
+        ++len;
+    if (len == 0 || len == MAX_PATH)
+        return 0;
+    ms::CopyBounded(g_saveBaseDir, MAX_PATH, path);
+    return 1;
+}
+
+void InitSaveFolders() {
+    if (ReadFolderPaths()) {
+        swprintf(g_videoDir, MAX_PATH, u"%s/Video", g_saveBaseDir);
+        swprintf(g_pictureDir, MAX_PATH, u"%s/Picture", g_saveBaseDir);
+        return;
+    }
+    const std::u16string documents = ms::DocumentsDir();
+    CreateDirectory(documents.c_str(), nullptr);
+    WCHAR base[MAX_PATH];
+    swprintf(base, MAX_PATH, u"%s/Tessary files", documents.c_str());
+    swprintf(g_videoDir, MAX_PATH, u"%s/Tessary files/Video", documents.c_str());
+    swprintf(g_pictureDir, MAX_PATH, u"%s/Tessary files/Picture", documents.c_str());
+    CreateDirectory(base, nullptr);
+    CreateDirectory(g_videoDir, nullptr);
+    CreateDirectory(g_pictureDir, nullptr);
+    ms::CopyBounded(g_saveBaseDir, MAX_PATH, base);
+}

@@ -1,0 +1,27 @@
+// Tessary's folders: the program folder, the calibration file beside it, and the folders that
+// pictures and videos are saved in ("Picture" and "Video" under a base folder named by
+// "folderpath.dat" beside the program, else "Tessary files" in the user's documents folder).
+#pragma once
+
+#include "platform/win/WinTypes.h"
+
+extern WCHAR g_programDir[MAX_PATH];   // folder of the program file, no trailing '/'
+extern WCHAR g_calibIniPath[MAX_PATH]; // <program folder>/CalibrationIni.ini
+extern WCHAR g_saveBaseDir[MAX_PATH];  // base of the save folders
+extern WCHAR g_pictureDir[MAX_PATH];   // <base>/Picture
+extern WCHAR g_videoDir[MAX_PATH];     // <base>/Video
+
+// "folderpath.dat": exactly the bytes of g_saveBaseDir, one UTF-16LE path with its terminating
+// zero, zero-filled to the end.
+inline constexpr DWORD kFolderPathFileSize = MAX_PATH * 2;
+
+// g_programDir from the program's path, and g_calibIniPath beside it.
+void InitProgramDir();
+// Reads "folderpath.dat" of the program folder into g_saveBaseDir. Nonzero when the file was
+// read and names a folder: a path that is empty or has no terminator within the 260 characters
+// is refused (0, g_saveBaseDir untouched), so that the default folders are used instead.
+int ReadFolderPaths();
+// The save folders: from "folderpath.dat" as they are (nothing is created), else the default
+// folders under the documents folder, created (base, video, picture) when missing. The file is
+// never written here.
+void InitSaveFolders();
