@@ -378,6 +378,19 @@ TEST(DibImagePNG, TransparentIndexIsWrittenAsEntryZeroAndTheImageKept) {
     EXPECT_EQ(image.GetKeyIndex(), 5);
 }
 
+// The important-colour count may be smaller than the indices the picture uses (a bitmap that
+// names few important colours): PLTE grows to cover them, or libpng would refuse the file.
+TEST(DibImagePNG, PaletteCoversEveryIndexUsed) {
+    CDibImage image(2, 1, 8);
+    image.SetPaletteColor(9, 90, 91, 92);
+    image.SetClrImportant(4);
+    image.SetPixelIndex(1, 0, 9);
+    Bytes file = EncodePng(image);
+    ASSERT_FALSE(file.empty()) << image.GetLastErrorText();
+    EXPECT_EQ(pngfix::ReadBack(file).paletteCount, 10);
+    ExpectSamePicture(image, file, false);
+}
+
 TEST(DibImagePNG, PaletteAlphaRoundTrip) {
     Spec s;
     s.width = 3;
