@@ -270,6 +270,9 @@ public:
 };
 [[noreturn]] void AfxThrowUserException();
 
+// A menu object owns the menu it is attached to (the destructor destroys it) and is found
+// again by FromHandle/FromHandlePermanent. A window hands WM_MEASUREITEM and WM_DRAWITEM of
+// owner-drawn menu items that it does not handle itself to the object of the item's menu.
 class CMenu {
 public:
     HMENU m_hMenu = nullptr;
@@ -277,7 +280,21 @@ public:
     virtual ~CMenu();
     CMenu(const CMenu&) = delete;
     CMenu& operator=(const CMenu&) = delete;
+    // The attached object of a menu when there is one, else a temporary one.
     static CMenu* FromHandle(HMENU menu);
+    static CMenu* FromHandlePermanent(HMENU menu);
+    virtual void DrawItem(LPDRAWITEMSTRUCT) {}
+    virtual void MeasureItem(LPMEASUREITEMSTRUCT) {}
+    // ::TrackPopupMenu with `wnd` as the owner.
+    BOOL TrackPopupMenu(UINT flags, int x, int y, CWnd* wnd, LPCRECT rect = nullptr);
+    BOOL GetMenuItemInfo(UINT item, LPMENUITEMINFO info, BOOL byPos = FALSE) {
+        return ::GetMenuItemInfo(m_hMenu, item, byPos, info);
+    }
+    BOOL SetMenuItemInfo(UINT item, LPCMENUITEMINFO info, BOOL byPos = FALSE) {
+        return ::SetMenuItemInfo(m_hMenu, item, byPos, info);
+    }
+    BOOL GetMenuInfo(LPMENUINFO info) const { return ::GetMenuInfo(m_hMenu, info); }
+    BOOL SetMenuInfo(LPCMENUINFO info) { return ::SetMenuInfo(m_hMenu, info); }
     HMENU GetSafeHmenu() const { return m_hMenu; }
     operator HMENU() const { return m_hMenu; }
     BOOL Attach(HMENU menu);

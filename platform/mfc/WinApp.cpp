@@ -125,9 +125,28 @@ int AfxMessageBox(UINT promptId, UINT type, UINT helpId) {
 
 // ---- CMenu ----
 
-CMenu::~CMenu() = default;
+namespace {
+std::unordered_map<HMENU, CMenu*>& PermanentMenus() {
+    static std::unordered_map<HMENU, CMenu*> m;
+    return m;
+}
+} // namespace
+
+CMenu::~CMenu() {
+    // Temporary objects never attached their handle: only an owner destroys its menu.
+    auto it = PermanentMenus().find(m_hMenu);
+    if (m_hMenu && it != PermanentMenus().end() && it->second == this)
+        DestroyMenu();
+}
+
+CMenu* CMenu::FromHandlePermanent(HMENU menu) {
+    auto it = PermanentMenus().find(menu);
+    return it == PermanentMenus().end() ? nullptr : it->second;
+}
 
 CMenu* CMenu::FromHandle(HMENU menu) {
+    if (CMenu* m = FromHandlePermanent(menu))
+        return m;
     return menu ? TemporaryFor<TempMenu>(menu) : nullptr;
 }
 
@@ -135,13 +154,21 @@ BOOL CMenu::Attach(HMENU menu) {
     if (m_hMenu || !menu)
         return FALSE;
     m_hMenu = menu;
+    PermanentMenus()[menu] = this;
     return TRUE;
 }
 
 HMENU CMenu::Detach() {
     HMENU h = m_hMenu;
+    auto it = PermanentMenus().find(h);
+    if (it != PermanentMenus().end() && it->second == this)
+        PermanentMenus().erase(it);
     m_hMenu = nullptr;
     return h;
+}
+
+BOOL CMenu::TrackPopupMenu(UINT flags, int x, int y, CWnd* wnd, LPCRECT rect) {
+    return ::TrackPopupMenu(m_hMenu, flags, x, y, 0, wnd ? wnd->m_hWnd : nullptr, rect);
 }
 
 BOOL CMenu::CreateMenu() {

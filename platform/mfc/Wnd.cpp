@@ -3,6 +3,7 @@
 #include "platform/mfc/AfxWin.h"
 
 #include "platform/win/window/Framework.h"
+#include "platform/win/window/Menu.h"
 
 #include <algorithm>
 #include <memory>
@@ -248,6 +249,8 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return r;
 }
 
+static BOOL RouteMenuItem(UINT msg, LPARAM lp);
+
 BOOL CWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
     LRESULT dummy = 0;
     if (!result)
@@ -263,6 +266,10 @@ BOOL CWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
             if (e->nMessage == msg && msg != WM_COMMAND && msg != WM_NOTIFY)
                 return e->pfn(this, msg, wp, lp, result);
         }
+    }
+    if (msg == WM_DRAWITEM || msg == WM_MEASUREITEM) {
+        *result = TRUE;
+        return RouteMenuItem(msg, lp);
     }
     return FALSE;
 }
@@ -626,13 +633,38 @@ void CWnd::OnVScroll(UINT, UINT, CScrollBar* bar) {
     Default();
 }
 
+// Owner-drawn menu items go to the menu object of their menu (a popup names its menu in
+// hwndItem when drawing; the window layer names the menu being measured).
+static BOOL RouteMenuItem(UINT msg, LPARAM lp) {
+    if (msg == WM_DRAWITEM) {
+        auto* dis = reinterpret_cast<LPDRAWITEMSTRUCT>(lp);
+        if (!dis || dis->CtlType != ODT_MENU)
+            return FALSE;
+        CMenu* m = CMenu::FromHandlePermanent(reinterpret_cast<HMENU>(dis->hwndItem));
+        if (m)
+            m->DrawItem(dis);
+        return m != nullptr;
+    }
+    auto* mis = reinterpret_cast<LPMEASUREITEMSTRUCT>(lp);
+    if (!mis || mis->CtlType != ODT_MENU)
+        return FALSE;
+    CMenu* m = CMenu::FromHandlePermanent(ms::MenuBeingMeasured());
+    if (m)
+        m->MeasureItem(mis);
+    return m != nullptr;
+}
+
 void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT dis) {
+    if (RouteMenuItem(WM_DRAWITEM, reinterpret_cast<LPARAM>(dis)))
+        return;
     if (dis && dis->hwndItem && ReflectLastMsg(dis->hwndItem))
         return;
     Default();
 }
 
-void CWnd::OnMeasureItem(int id, LPMEASUREITEMSTRUCT) {
+void CWnd::OnMeasureItem(int id, LPMEASUREITEMSTRUCT mis) {
+    if (RouteMenuItem(WM_MEASUREITEM, reinterpret_cast<LPARAM>(mis)))
+        return;
     if (id && ReflectLastMsg(::GetDlgItem(m_hWnd, id)))
         return;
     Default();

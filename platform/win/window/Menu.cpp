@@ -13,6 +13,7 @@ struct MenuObject {
     std::vector<MenuItemData> items;
     bool popup = false;
     HWND systemOf = nullptr;
+    MENUINFO info{}; // MIM_ fields set by SetMenuInfo
 };
 
 std::map<HMENU, std::unique_ptr<MenuObject>>& Menus() {
@@ -90,6 +91,11 @@ std::vector<MenuItemData>* MenuItemsOf(HMENU menu) {
 HWND SystemMenuOwner(HMENU menu) {
     MenuObject* m = Find(menu);
     return m ? m->systemOf : nullptr;
+}
+
+HBRUSH MenuBackground(HMENU menu) {
+    MenuObject* m = Find(menu);
+    return m && (m->info.fMask & MIM_BACKGROUND) ? m->info.hbrBack : nullptr;
 }
 
 namespace wnd {
@@ -287,5 +293,116 @@ BOOL SetMenu(HWND hwnd, HMENU menu) {
     if (!w || w->IsChild())
         return FALSE;
     w->menu = menu;
+    UpdateMenuBar(hwnd);
+    return TRUE;
+}
+
+namespace {
+constexpr UINT kTypeBits =
+    MFT_BITMAP | MFT_MENUBARBREAK | MFT_MENUBREAK | MFT_OWNERDRAW | MFT_RADIOCHECK | MFT_SEPARATOR |
+    MFT_RIGHTJUSTIFY;
+constexpr UINT kStateBits = MFS_GRAYED | MFS_CHECKED | MFS_HILITE | MFS_DEFAULT;
+} // namespace
+
+BOOL GetMenuItemInfo(HMENU menu, UINT item, BOOL byPosition, LPMENUITEMINFO info) {
+    MenuItemData* d = Item(menu, item, byPosition ? MF_BYPOSITION : MF_BYCOMMAND);
+    if (!d || !info)
+        return FALSE;
+    const UINT mask = info->fMask;
+    if (mask & (MIIM_FTYPE | MIIM_TYPE))
+        info->fType = d->flags & kTypeBits;
+    if (mask & MIIM_STATE)
+        info->fState = d->flags & kStateBits;
+    if (mask & MIIM_ID)
+        info->wID = static_cast<UINT>(d->id);
+    if (mask & MIIM_SUBMENU)
+        info->hSubMenu = (d->flags & MF_POPUP) ? d->sub : nullptr;
+    if (mask & MIIM_DATA)
+        info->dwItemData = d->data;
+    const bool wantsText =
+        (mask & MIIM_STRING) ||
+        ((mask & MIIM_TYPE) && !(d->flags & (MF_OWNERDRAW | MF_SEPARATOR | MF_BITMAP)));
+    if (wantsText) {
+        const UINT len = static_cast<UINT>(d->text.size());
+        if (info->dwTypeData && info->cch > 0) {
+            const UINT n = std::min(len, info->cch - 1);
+            std::copy_n(d->text.data(), n, info->dwTypeData);
+            info->dwTypeData[n] = 0;
+            info->cch = n;
+        } else {
+            info->cch = len;
+        }
+    }
+    return TRUE;
+}
+
+BOOL SetMenuItemInfo(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFO info) {
+    MenuItemData* d = Item(menu, item, byPosition ? MF_BYPOSITION : MF_BYCOMMAND);
+    if (!d || !info)
+        return FALSE;
+    const UINT mask = info->fMask;
+    if (mask & (MIIM_FTYPE | MIIM_TYPE))
+        d->flags = (d->flags & ~kTypeBits) | (info->fType & kTypeBits);
+    if (mask & MIIM_STATE)
+        d->flags = (d->flags & ~kStateBits) | (info->fState & kStateBits);
+    if (mask & MIIM_SUBMENU) {
+        d->sub = info->hSubMenu;
+        if (d->sub) {
+            d->flags |= MF_POPUP;
+            d->id = reinterpret_cast<UINT_PTR>(d->sub);
+        } else {
+            d->flags &= ~MF_POPUP;
+        }
+    }
+    if (mask & MIIM_ID)
+        d->id = info->wID;
+    if (mask & MIIM_DATA)
+        d->data = info->dwItemData;
+    const bool setsText = (mask & MIIM_STRING) ||
+                          ((mask & MIIM_TYPE) && !(info->fType & (MFT_OWNERDRAW | MFT_SEPARATOR |
+                                                                   MFT_BITMAP)));
+    if (setsText)
+        d->text = info->dwTypeData ? std::u16string(info->dwTypeData) : std::u16string();
+    return TRUE;
+}
+
+BOOL GetMenuInfo(HMENU menu, LPMENUINFO info) {
+    MenuObject* m = Find(menu);
+    if (!m || !info)
+        return FALSE;
+    const DWORD mask = info->fMask;
+    if (mask & MIM_BACKGROUND)
+        info->hbrBack = m->info.hbrBack;
+    if (mask & MIM_STYLE)
+        info->dwStyle = m->info.dwStyle;
+    if (mask & MIM_MAXHEIGHT)
+        info->cyMax = m->info.cyMax;
+    if (mask & MIM_HELPID)
+        info->dwContextHelpID = m->info.dwContextHelpID;
+    if (mask & MIM_MENUDATA)
+        info->dwMenuData = m->info.dwMenuData;
+    return TRUE;
+}
+
+BOOL SetMenuInfo(HMENU menu, LPCMENUINFO info) {
+    MenuObject* m = Find(menu);
+    if (!m || !info)
+        return FALSE;
+    const DWORD mask = info->fMask;
+    if (mask & MIM_BACKGROUND)
+        m->info.hbrBack = info->hbrBack;
+    if (mask & MIM_STYLE)
+        m->info.dwStyle = info->dwStyle;
+    if (mask & MIM_MAXHEIGHT)
+        m->info.cyMax = info->cyMax;
+    if (mask & MIM_HELPID)
+        m->info.dwContextHelpID = info->dwContextHelpID;
+    if (mask & MIM_MENUDATA)
+        m->info.dwMenuData = info->dwMenuData;
+    m->info.fMask |= mask & ~MIM_APPLYTOSUBMENUS;
+    if (mask & MIM_APPLYTOSUBMENUS)
+        for (const auto& d : m->items)
+            if (d.flags & MF_POPUP)
+                SetMenuInfo(d.sub, info);
     return TRUE;
 }

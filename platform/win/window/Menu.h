@@ -1,6 +1,6 @@
-// Menus as data: the items of an HMENU, for the code that shows them (popup menus and menu
-// bars come with the controls). A window's system menu is a menu like any other; its
-// commands reach the window as WM_SYSCOMMAND.
+// Menus as data: the items of an HMENU, for the code that shows them (MenuTrack.cpp: popup
+// menus and menu bars). A window's system menu is a menu like any other; its commands reach
+// the window as WM_SYSCOMMAND.
 #pragma once
 
 #include "platform/win/window/WinUser.h"
@@ -22,5 +22,12 @@ struct MenuItemData {
 std::vector<MenuItemData>* MenuItemsOf(HMENU menu);
 // The window whose system menu this is, or null.
 HWND SystemMenuOwner(HMENU menu);
+// The background brush given with SetMenuInfo (MIM_BACKGROUND), or null.
+HBRUSH MenuBackground(HMENU menu);
+// The menu whose item is being measured (WM_MEASUREITEM carries no menu handle), or null.
+HMENU MenuBeingMeasured();
+// Shows, refreshes or removes the menu bar strip of a top-level window after SetMenu (the
+// window keeps its size; its client area shrinks or grows).
+void UpdateMenuBar(HWND hwnd);
 
 } // namespace ms

@@ -56,11 +56,24 @@ const std::vector<Shown>& ShownLog() {
     return Log();
 }
 
+namespace {
+std::vector<std::function<void()>>& SeamResets() {
+    static std::vector<std::function<void()>> v;
+    return v;
+}
+} // namespace
+
+void AddSeamReset(std::function<void()> reset) {
+    SeamResets().push_back(std::move(reset));
+}
+
 void ResetSeams() {
     wnd::ClearQuit();
     BoxAnswers().clear();
     DialogScripts().clear();
     Log().clear();
+    for (const auto& reset : SeamResets())
+        reset();
 }
 
 } // namespace ms::test

@@ -44,7 +44,7 @@ void ScheduleScreenUpdate(HWND hwnd, const QRect& clientRect) {
     if (clientRect.isNull())
         w->widget->update();
     else
-        w->widget->update(clientRect.translated(inset, inset));
+        w->widget->update(clientRect.translated(inset, inset + w->menuBar));
 }
 
 } // namespace

@@ -113,6 +113,10 @@ DWORD GetSysColor(int index) {
         return RGB(0, 120, 215);
     case COLOR_HIGHLIGHTTEXT:
         return RGB(255, 255, 255);
+    case COLOR_MENU:
+        return RGB(240, 240, 240);
+    case COLOR_MENUTEXT:
+        return RGB(0, 0, 0);
     default:
         return RGB(192, 192, 192);
     }

@@ -6,6 +6,7 @@
 
 #include "platform/win/window/WinUser.h"
 
+#include <QImage>
 #include <functional>
 #include <string>
 #include <vector>
@@ -34,8 +35,40 @@ void AnswerDialog(UINT templateId, std::function<void(HWND dialog)> script);
 void PressInDialog(UINT templateId, int buttonId);
 
 const std::vector<Shown>& ShownLog();
-// Forgets scripts, records and a WM_QUIT that arrived.
+// Forgets scripts, records and a WM_QUIT that arrived (also those of the common dialogs and
+// services, which register their own forgetting with AddSeamReset).
 void ResetSeams();
+void AddSeamReset(std::function<void()> reset);
+
+// ---- Popup menus (TrackPopupMenu) ----
+// Without a script a popup on the headless platform (offscreen) is built, measured and drawn,
+// then dismissed (0), so that a test never hangs on one; on a real display it runs for the
+// operator.
+struct ShownMenuItem {
+    UINT id;    // command id (0 for separators and submenus)
+    UINT flags; // MF_ flags
+    std::u16string text;
+    RECT rect; // in the popup's client coordinates
+};
+struct ShownMenu {
+    HMENU menu = nullptr;
+    HWND owner = nullptr;
+    UINT flags = 0; // TPM_ flags
+    POINT at{};     // where it was asked to open
+    RECT placed{};  // where the popup stood on the screen
+    std::vector<ShownMenuItem> items;
+    QImage picture; // the popup as drawn (owner-drawn items through WM_DRAWITEM)
+    UINT result = 0; // the command chosen, 0 when dismissed
+};
+// The next popup is built, measured and drawn like a real one and then `command` is chosen as
+// if clicked (0: dismissed). A command that is not an enabled item of the menu or of its
+// submenus dismisses it.
+void ChoosePopupCommand(UINT command);
+// The next popup runs its real loop and receives these keys one after another (virtual keys:
+// VK_DOWN, VK_RETURN, VK_ESCAPE, 'A'..'Z' and '0'..'9' as typed characters); when they are used
+// up while it is still open, it is dismissed.
+void KeysToPopupMenu(std::vector<UINT> keys);
+const std::vector<ShownMenu>& ShownMenus();
 
 } // namespace ms::test
 

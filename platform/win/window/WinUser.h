@@ -879,7 +879,115 @@ HWND GetNextDlgTabItem(HWND dialog, HWND ctl, BOOL previous);
 int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 BOOL MessageBeep(UINT type);
 
-// ---- Menus (the data; popup tracking and menu bars come with the controls) ----
+// ---- Menus: data, popup tracking and menu bars (MenuTrack.cpp) ----
+#define WM_INITMENU 0x0116
+#define WM_MENUCHAR 0x0120
+#define WM_UNINITMENUPOPUP 0x0125
+#define WM_ENTERMENULOOP 0x0211
+#define WM_EXITMENULOOP 0x0212
+#define MNC_IGNORE 0
+#define MNC_CLOSE 1
+#define MNC_EXECUTE 2
+#define MNC_SELECT 3
+#define MF_HILITE 0x00000080L
+#define MF_DEFAULT 0x00001000L
+#define MF_RIGHTJUSTIFY 0x00004000L
+#define TPM_LEFTBUTTON 0x0000L
+#define TPM_RIGHTBUTTON 0x0002L
+#define TPM_LEFTALIGN 0x0000L
+#define TPM_CENTERALIGN 0x0004L
+#define TPM_RIGHTALIGN 0x0008L
+#define TPM_TOPALIGN 0x0000L
+#define TPM_VCENTERALIGN 0x0010L
+#define TPM_BOTTOMALIGN 0x0020L
+#define TPM_NONOTIFY 0x0080L
+#define TPM_RETURNCMD 0x0100L
+#define TPM_NOANIMATION 0x4000L
+#define MIIM_STATE 0x0001
+#define MIIM_ID 0x0002
+#define MIIM_SUBMENU 0x0004
+#define MIIM_CHECKMARKS 0x0008
+#define MIIM_TYPE 0x0010
+#define MIIM_DATA 0x0020
+#define MIIM_STRING 0x0040
+#define MIIM_BITMAP 0x0080
+#define MIIM_FTYPE 0x0100
+#define MFT_STRING MF_STRING
+#define MFT_BITMAP MF_BITMAP
+#define MFT_MENUBARBREAK MF_MENUBARBREAK
+#define MFT_MENUBREAK MF_MENUBREAK
+#define MFT_OWNERDRAW MF_OWNERDRAW
+#define MFT_RADIOCHECK 0x00000200L
+#define MFT_SEPARATOR MF_SEPARATOR
+#define MFT_RIGHTJUSTIFY MF_RIGHTJUSTIFY
+#define MFS_GRAYED 0x00000003L
+#define MFS_DISABLED MFS_GRAYED
+#define MFS_CHECKED MF_CHECKED
+#define MFS_HILITE MF_HILITE
+#define MFS_ENABLED MF_ENABLED
+#define MFS_UNCHECKED MF_UNCHECKED
+#define MFS_UNHILITE 0x00000000L
+#define MFS_DEFAULT MF_DEFAULT
+#define MIM_MAXHEIGHT 0x00000001
+#define MIM_BACKGROUND 0x00000002
+#define MIM_HELPID 0x00000004
+#define MIM_MENUDATA 0x00000008
+#define MIM_STYLE 0x00000010
+#define MIM_APPLYTOSUBMENUS 0x80000000
+#define COLOR_MENU 4
+#define COLOR_MENUTEXT 7
+
+// Owner-drawn items (menus and controls): WM_MEASUREITEM / WM_DRAWITEM
+#ifndef ODT_MENU
+#define ODT_MENU 1
+#define ODT_LISTBOX 2
+#define ODT_COMBOBOX 3
+#define ODT_BUTTON 4
+#define ODT_STATIC 5
+#define ODA_DRAWENTIRE 0x0001
+#define ODA_SELECT 0x0002
+#define ODA_FOCUS 0x0004
+#define ODS_SELECTED 0x0001
+#define ODS_GRAYED 0x0002
+#define ODS_DISABLED 0x0004
+#define ODS_CHECKED 0x0008
+#define ODS_FOCUS 0x0010
+#define ODS_DEFAULT 0x0020
+#define ODS_HOTLIGHT 0x0040
+#define ODS_INACTIVE 0x0080
+#define ODS_NOACCEL 0x0100
+#endif
+
+struct MENUITEMINFOW {
+    UINT cbSize;
+    UINT fMask;
+    UINT fType;  // MFT_
+    UINT fState; // MFS_
+    UINT wID;
+    HMENU hSubMenu;
+    HBITMAP hbmpChecked;
+    HBITMAP hbmpUnchecked;
+    ULONG_PTR dwItemData;
+    LPWSTR dwTypeData; // the text (MFT_STRING); for GetMenuItemInfo a buffer of cch characters
+    UINT cch;
+    HBITMAP hbmpItem;
+};
+using MENUITEMINFO = MENUITEMINFOW;
+using LPMENUITEMINFO = MENUITEMINFOW*;
+using LPCMENUITEMINFO = const MENUITEMINFOW*;
+
+struct MENUINFO {
+    DWORD cbSize;
+    DWORD fMask;
+    DWORD dwStyle;
+    UINT cyMax;
+    HBRUSH hbrBack;
+    DWORD dwContextHelpID;
+    ULONG_PTR dwMenuData;
+};
+using LPMENUINFO = MENUINFO*;
+using LPCMENUINFO = const MENUINFO*;
+
 HMENU CreateMenu();
 HMENU CreatePopupMenu();
 BOOL DestroyMenu(HMENU menu);
@@ -899,6 +1007,22 @@ BOOL IsMenu(HMENU menu);
 HMENU GetSystemMenu(HWND hwnd, BOOL revert);
 HMENU GetMenu(HWND hwnd);
 BOOL SetMenu(HWND hwnd, HMENU menu);
+BOOL GetMenuItemInfo(HMENU menu, UINT item, BOOL byPosition, LPMENUITEMINFO info);
+BOOL SetMenuItemInfo(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFO info);
+BOOL GetMenuInfo(HMENU menu, LPMENUINFO info);
+BOOL SetMenuInfo(HMENU menu, LPCMENUINFO info);
+// Shows the popup at (x, y) in screen coordinates and runs its modal loop until an item is
+// chosen or the popup is dismissed. WM_INITMENUPOPUP, WM_MEASUREITEM, WM_DRAWITEM and
+// WM_MENUCHAR go to `owner`. With TPM_RETURNCMD the chosen command is returned (0: none);
+// otherwise WM_COMMAND (WM_SYSCOMMAND for a system menu) is posted to `owner` and the
+// result is TRUE when a command was chosen. See TestSeams.h for tests.
+BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
+                    const RECT* ignored);
+BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPVOID params);
+// Closes the popup being tracked, as if dismissed.
+BOOL EndMenu();
+// Redraws the menu bar of a top-level window after its items changed.
+BOOL DrawMenuBar(HWND hwnd);
 
 // ---- Resources (numeric ids; see Resources.h) ----
 HINSTANCE GetModuleHandle(LPCWSTR name);

@@ -1,6 +1,7 @@
 // Window objects: the handle table, creation and destruction, tree, text, styles, geometry and
 // show states.
 #include "platform/win/window/Framework.h"
+#include "platform/win/window/Menu.h"
 #include "platform/win/window/Resources.h"
 #include "platform/win/window/WindowInternal.h"
 
@@ -160,7 +161,7 @@ QRect ClientScreenRect(const WindowObject& w) {
         return {};
     const int inset = w.ClientInset();
     const QSize size = w.ClientSize();
-    const QPoint origin = w.widget->mapToGlobal(QPoint(inset, inset));
+    const QPoint origin = w.widget->mapToGlobal(QPoint(inset, inset + w.menuBar));
     return QRect(origin, size);
 }
 
@@ -188,7 +189,7 @@ void NotifyGeometry(WindowObject& w) {
     if (w.IsChild()) {
         pos = w.widget->pos() + QPoint(w.ClientInset(), w.ClientInset());
         if (WindowObject* p = Lookup(w.parent))
-            pos -= QPoint(p->ClientInset(), p->ClientInset());
+            pos -= QPoint(p->ClientInset(), p->ClientInset() + p->menuBar);
     } else {
         pos = w.widget->geometry().topLeft();
     }
@@ -239,7 +240,7 @@ void SurfaceWidget::paintEvent(QPaintEvent* e) {
     }
     std::lock_guard lock(w->surface->Mutex());
     p.setClipRegion(e->region());
-    p.drawImage(QPoint(inset, inset), w->surface->Image());
+    p.drawImage(QPoint(inset, inset + w->menuBar), w->surface->Image());
 }
 
 void SurfaceWidget::resizeEvent(QResizeEvent*) {
@@ -296,7 +297,7 @@ QSize WindowObject::ClientSize() const {
         return {0, 0};
     const int inset = ClientInset();
     return QSize(std::max(widget->width() - 2 * inset, 0),
-                 std::max(widget->height() - 2 * inset, 0));
+                 std::max(widget->height() - 2 * inset - menuBar, 0));
 }
 
 Surface& WindowObject::EnsureSurface() {
@@ -513,6 +514,8 @@ HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
     if (!cls->factory)
         w.EnsureSurface();
     PlaceWidget(w, r);
+    if (!child && w.menu)
+        UpdateMenuBar(hwnd);
     if (!cls->factory)
         w.EnsureSurface().Resize(w.ClientSize().width(), w.ClientSize().height());
     if (style & WS_DISABLED) {

@@ -52,9 +52,12 @@ void PlaceWidget(WindowObject& w, QRect r) {
         return;
     if (w.IsChild()) {
         int pin = 0;
-        if (WindowObject* p = Lookup(w.parent))
+        int bar = 0;
+        if (WindowObject* p = Lookup(w.parent)) {
             pin = p->ClientInset();
-        w.widget->setGeometry(r.translated(pin, pin));
+            bar = p->menuBar;
+        }
+        w.widget->setGeometry(r.translated(pin, pin + bar));
     } else {
         const QMargins m = FrameOf(w.style, w.exStyle, false);
         w.widget->setGeometry(r.marginsRemoved(m));
@@ -87,7 +90,7 @@ QRect CurrentWindowRect(const WindowObject& w) {
     if (w.IsChild()) {
         QRect r = w.widget ? w.widget->geometry() : QRect();
         if (WindowObject* p = Lookup(w.parent))
-            r.translate(-p->ClientInset(), -p->ClientInset());
+            r.translate(-p->ClientInset(), -p->ClientInset() - p->menuBar);
         return r;
     }
     return WindowRectOf(w);

@@ -72,6 +72,7 @@ public:
     LONG_PTR dlgUser = 0;
     HMENU menu = nullptr;
     HMENU systemMenu = nullptr;
+    int menuBar = 0; // top-level windows: height of the menu bar strip above the client area
     HFONT font = nullptr;
     HICON iconBig = nullptr;
     HICON iconSmall = nullptr;
