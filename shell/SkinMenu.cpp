@@ -9,14 +9,10 @@
 
 namespace {
 
-// Records and menus alive now. Item data of a menu entry is only read as a record when it is
+// Records alive now. Item data of a menu entry is only read as a record when it is
 // one of these, so a foreign pointer (or a plain number) is never dereferenced.
 std::unordered_set<const CSkinMenuItem*>& LiveRecords() {
     static std::unordered_set<const CSkinMenuItem*> live;
-    return live;
-}
-std::vector<CSkinMenu*>& LiveMenus() {
-    static std::vector<CSkinMenu*> live;
     return live;
 }
 
@@ -124,6 +120,11 @@ HMENU FindMenuHolding(HMENU menu, UINT id) {
 }
 
 } // namespace
+
+HICON LoadMenuIcon(UINT id) {
+    return static_cast<HICON>(
+        ::LoadImage(AfxGetInstanceHandle(), MAKEINTRESOURCE(id), IMAGE_ICON, 16, 16, 0));
+}
 
 // ---- Records ----
 
@@ -262,11 +263,9 @@ CSkinMenu::CSkinMenu()
     ncm.cbSize = sizeof ncm;
     ::SystemParametersInfo(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
     m_menuFont.CreateFontIndirect(&ncm.lfMenuFont);
-    LiveMenus().push_back(this);
 }
 
 CSkinMenu::~CSkinMenu() {
-    std::erase(LiveMenus(), this);
     m_menuFont.DeleteObject();
     if (m_bkBitmap) {
         m_bkMemDC.DeleteDC();
@@ -282,12 +281,9 @@ CSkinMenu::~CSkinMenu() {
             for (const ms::MenuItemData& d : *items) {
                 if ((d.flags & MF_OWNERDRAW) && CSkinMenuItem::IsRecord(d.data))
                     records.push_back(reinterpret_cast<CSkinMenuItem*>(d.data));
-                if (d.flags & MF_POPUP) {
-                    auto it = std::find_if(m_subMenus.begin(), m_subMenus.end(),
-                                           [&](CSkinMenu* s) { return s->m_hMenu == d.sub; });
-                    if (it != m_subMenus.end())
-                        subs.push_back(*it);
-                }
+                if (d.flags & MF_POPUP)
+                    if (CSkinMenu* sub = FindSkinMenu(d.sub))
+                        subs.push_back(sub);
             }
         }
         for (CSkinMenuItem* r : records)
@@ -300,12 +296,7 @@ CSkinMenu::~CSkinMenu() {
 }
 
 CSkinMenu* CSkinMenu::FindSkinMenu(HMENU menu) {
-    if (!menu)
-        return nullptr;
-    for (CSkinMenu* m : LiveMenus())
-        if (m->m_hMenu == menu)
-            return m;
-    return nullptr;
+    return menu ? dynamic_cast<CSkinMenu*>(CMenu::FromHandlePermanent(menu)) : nullptr;
 }
 
 BOOL CSkinMenu::AddItem(UINT flags, CSkinMenuItem* item, const ACCEL* accel) {
@@ -359,7 +350,6 @@ BOOL CSkinMenu::AddPopup(UINT flags, CSkinMenu* subMenu, CSkinMenuItem* item) {
         delete subMenu;
         return FALSE;
     }
-    m_subMenus.push_back(subMenu);
     return ok;
 }
 

@@ -7,34 +7,20 @@
 // set the background and selection colours, AddItem(0 or MF_CHECKED, new CSkinMenuTextItem(id,
 // text, icon)) per entry (AddSeparator between sections, AddPopup for a submenu built the same
 // way), track it once with the owner window as the command target, and delete it when tracking
-// returns. The window that tracks it hands WM_MEASUREITEM and WM_DRAWITEM of menu items to
-// MeasureItem and DrawItem (CSkinMenu::FindSkinMenu finds the object of an HMENU).
+// returns. The framework hands the WM_MEASUREITEM and WM_DRAWITEM of its items, which reach
+// the tracking window, to MeasureItem and DrawItem.
 #pragma once
 
 #include "platform/mfc/AfxWin.h"
 
-#include <vector>
+// The colours every popup of both programs sets (Wavenor's Other-button popup has a background
+// of its own).
+inline constexpr COLORREF kPopupBackColor = RGB(236, 233, 216);
+inline constexpr COLORREF kPopupSelectColor = RGB(49, 106, 197);
 
-#ifndef ODT_MENU
-#define ODT_MENU 1
-#endif
-#ifndef ODS_SELECTED
-#define ODS_SELECTED 0x0001
-#define ODS_GRAYED 0x0002
-#define ODS_DISABLED 0x0004
-#define ODS_CHECKED 0x0008
-#define ODS_FOCUS 0x0010
-#define ODS_DEFAULT 0x0020
-#endif
-#ifndef MF_HILITE
-#define MF_HILITE 0x00000080L
-#endif
-#ifndef MNC_EXECUTE
-#define MNC_IGNORE 0
-#define MNC_CLOSE 1
-#define MNC_EXECUTE 2
-#define MNC_SELECT 3
-#endif
+// A 16 x 16 icon of the program's icon resources for a menu entry, or null when there is none.
+// The record that gets it owns it.
+HICON LoadMenuIcon(UINT id);
 
 // The record behind one owner-drawn entry, handed to the menu as the entry's item data.
 class CSkinMenuItem {
@@ -98,7 +84,7 @@ public:
     // destroys the menu handle.
     ~CSkinMenu() override;
 
-    // The live CSkinMenu whose handle is `menu`, or null (a plain menu, or none).
+    // The CSkinMenu attached to `menu`, or null (a plain menu, or none).
     static CSkinMenu* FindSkinMenu(HMENU menu);
 
     // Appends an owner-drawn entry for the record (which the menu takes over, also when the
@@ -121,8 +107,8 @@ public:
     // This menu or the first submenu (depth first) holding an entry with `id`; null if none.
     CMenu* FindMenuOfCommand(UINT id);
 
-    virtual void MeasureItem(LPMEASUREITEMSTRUCT mis);
-    virtual void DrawItem(LPDRAWITEMSTRUCT dis);
+    void MeasureItem(LPMEASUREITEMSTRUCT mis) override;
+    void DrawItem(LPDRAWITEMSTRUCT dis) override;
 
     COLORREF m_backColor;
     COLORREF m_selectColor;
@@ -162,5 +148,4 @@ private:
     int m_barBreak = 0;
     HBITMAP m_bkBitmap = nullptr; // owned
     CDC m_bkMemDC;
-    std::vector<CSkinMenu*> m_subMenus; // owned while their entries exist
 };
