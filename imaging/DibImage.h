@@ -562,6 +562,25 @@ protected:
     // to the picture; a quarter or half turn (turn 1 left, 2 half, 3 right); a split into
     // three 8-bit channel images of a colour space.
     void GetWorkArea(long& xmin, long& xmax, long& ymin, long& ymax) const;
+    // Calls visit(x, y) for every pixel of the work area that the selection contains, a row at a
+    // time, keeping the progress figure and stopping when asked to escape. False, without a
+    // visit, when the work area is empty.
+    template <class Visit>
+    bool ForEachSelectedPixel(Visit&& visit) {
+        long xmin, xmax, ymin, ymax;
+        GetWorkArea(xmin, xmax, ymin, ymax);
+        if (xmin >= xmax || ymin >= ymax)
+            return false;
+        for (long y = ymin; y < ymax; ++y) {
+            m_info.progress = 100 * (y - ymin) / (ymax - ymin);
+            if (m_info.escape)
+                break;
+            for (long x = xmin; x < xmax; ++x)
+                if (SelectionIsInsideUnchecked(x, y))
+                    visit(x, y);
+        }
+        return true;
+    }
     bool RotateByMapping(long newWidth, long newHeight, int turn, CDibImage* out);
     bool SplitChannels(long space, CDibImage* first, CDibImage* second, CDibImage* third);
     // Erode (0), dilate (1), range edges (2), contour edges (3) over a size x size window.

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "imaging/DibImage.h"
 #include "imaging/DibClamp.h"
+#include "imaging/DibImage.h"
 
 namespace {
 
@@ -42,16 +42,9 @@ bool CDibImage::OffsetChannels(long red, long green, long blue) {
         m_info.nearestValid = false;
         return true;
     }
-    long xmin, xmax, ymin, ymax;
-    GetWorkArea(xmin, xmax, ymin, ymax);
-    for (long y = ymin; y < ymax; ++y) {
-        m_info.progress = 100 * (y - ymin) / (ymax - ymin);
-        if (m_info.escape)
-            break;
-        for (long x = xmin; x < xmax; ++x)
-            if (SelectionIsInsideUnchecked(x, y))
-                SetPixelColorUnchecked(x, y, shift(GetPixelColorUnchecked(x, y, false)), false);
-    }
+    ForEachSelectedPixel([&](long x, long y) {
+        SetPixelColorUnchecked(x, y, shift(GetPixelColorUnchecked(x, y, false)), false);
+    });
     return true;
 }
 
@@ -103,28 +96,16 @@ bool CDibImage::ApplyLutChannels(const BYTE* red, const BYTE* green, const BYTE*
             ConvertToGray();
         return true;
     }
-    long xmin, xmax, ymin, ymax;
-    GetWorkArea(xmin, xmax, ymin, ymax);
-    if (xmin >= xmax || ymin >= ymax)
-        return false;
-    for (long y = ymin; y < ymax; ++y) {
-        m_info.progress = 100 * (y - ymin) / (ymax - ymin);
-        if (m_info.escape)
-            break;
-        for (long x = xmin; x < xmax; ++x) {
-            if (!SelectionIsInsideUnchecked(x, y))
-                continue;
-            BYTE* p = m_info.bits + static_cast<size_t>(y) * m_info.rowStride + 3 * x;
-            p[0] = blue[p[0]];
-            p[1] = green[p[1]];
-            p[2] = red[p[2]];
-            if (alpha && m_alpha) {
-                BYTE& a = m_alpha[x + y * static_cast<long>(GetWidth())];
-                a = alpha[a];
-            }
+    return ForEachSelectedPixel([&](long x, long y) {
+        BYTE* p = m_info.bits + static_cast<size_t>(y) * m_info.rowStride + 3 * x;
+        p[0] = blue[p[0]];
+        p[1] = green[p[1]];
+        p[2] = red[p[2]];
+        if (alpha && m_alpha) {
+            BYTE& a = m_alpha[x + y * static_cast<long>(GetWidth())];
+            a = alpha[a];
         }
-    }
-    return true;
+    });
 }
 
 bool CDibImage::Solarize(BYTE level, bool linkChannels) {
@@ -154,59 +135,34 @@ bool CDibImage::Solarize(BYTE level, bool linkChannels) {
         m_info.nearestValid = false;
         return true;
     }
-    long xmin, xmax, ymin, ymax;
-    GetWorkArea(xmin, xmax, ymin, ymax);
-    for (long y = ymin; y < ymax; ++y) {
-        m_info.progress = 100 * (y - ymin) / (ymax - ymin);
-        if (m_info.escape)
-            break;
-        for (long x = xmin; x < xmax; ++x)
-            if (SelectionIsInsideUnchecked(x, y))
-                SetPixelColorUnchecked(x, y, solarize(GetPixelColorUnchecked(x, y, false)), false);
-    }
+    ForEachSelectedPixel([&](long x, long y) {
+        SetPixelColorUnchecked(x, y, solarize(GetPixelColorUnchecked(x, y, false)), false);
+    });
     return true;
 }
 
 bool CDibImage::AddNoise(long level) {
     if (!m_dib)
         return false;
-    long xmin, xmax, ymin, ymax;
-    GetWorkArea(xmin, xmax, ymin, ymax);
-    for (long y = ymin; y < ymax; ++y) {
-        m_info.progress = 100 * (y - ymin) / (ymax - ymin);
-        if (m_info.escape)
-            break;
-        for (long x = xmin; x < xmax; ++x) {
-            if (!SelectionIsInsideUnchecked(x, y))
-                continue;
-            RGBQUAD c = GetPixelColorUnchecked(x, y, false);
-            c.rgbRed = ClampByte(c.rgbRed + static_cast<long>(RandomHalf() * level));
-            c.rgbGreen = ClampByte(c.rgbGreen + static_cast<long>(RandomHalf() * level));
-            c.rgbBlue = ClampByte(c.rgbBlue + static_cast<long>(RandomHalf() * level));
-            SetPixelColorUnchecked(x, y, c, false);
-        }
-    }
+    ForEachSelectedPixel([&](long x, long y) {
+        RGBQUAD c = GetPixelColorUnchecked(x, y, false);
+        c.rgbRed = ClampByte(c.rgbRed + static_cast<long>(RandomHalf() * level));
+        c.rgbGreen = ClampByte(c.rgbGreen + static_cast<long>(RandomHalf() * level));
+        c.rgbBlue = ClampByte(c.rgbBlue + static_cast<long>(RandomHalf() * level));
+        SetPixelColorUnchecked(x, y, c, false);
+    });
     return true;
 }
 
 bool CDibImage::ReduceRedEye(float strength) {
     if (!m_dib)
         return false;
-    long xmin, xmax, ymin, ymax;
-    GetWorkArea(xmin, xmax, ymin, ymax);
-    for (long y = ymin; y < ymax; ++y) {
-        m_info.progress = 100 * (y - ymin) / (ymax - ymin);
-        if (m_info.escape)
-            break;
-        for (long x = xmin; x < xmax; ++x) {
-            if (!SelectionIsInsideUnchecked(x, y))
-                continue;
-            RGBQUAD c = GetPixelColorUnchecked(x, y, false);
-            c.rgbRed =
-                ClampByteF((1 - strength) * c.rgbRed + strength * std::min(c.rgbGreen, c.rgbBlue));
-            SetPixelColorUnchecked(x, y, c, false);
-        }
-    }
+    ForEachSelectedPixel([&](long x, long y) {
+        RGBQUAD c = GetPixelColorUnchecked(x, y, false);
+        c.rgbRed =
+            ClampByteF((1 - strength) * c.rgbRed + strength * std::min(c.rgbGreen, c.rgbBlue));
+        SetPixelColorUnchecked(x, y, c, false);
+    });
     return true;
 }
 
@@ -220,20 +176,11 @@ bool CDibImage::PaintByGrayLevel(BYTE level, bool upper, RGBQUAD colour, bool se
         SetLastError(gray.GetLastErrorText());
         return false;
     }
-    long xmin, xmax, ymin, ymax;
-    GetWorkArea(xmin, xmax, ymin, ymax);
-    for (long y = ymin; y < ymax; ++y) {
-        m_info.progress = 100 * (y - ymin) / (ymax - ymin);
-        if (m_info.escape)
-            break;
-        for (long x = xmin; x < xmax; ++x) {
-            if (!SelectionIsInsideUnchecked(x, y))
-                continue;
-            const BYTE g = gray.GetPixelIndexUnchecked(x, y);
-            if (upper ? g >= level : g < level)
-                SetPixelColorUnchecked(x, y, colour, setAlpha);
-        }
-    }
+    ForEachSelectedPixel([&](long x, long y) {
+        const BYTE g = gray.GetPixelIndexUnchecked(x, y);
+        if (upper ? g >= level : g < level)
+            SetPixelColorUnchecked(x, y, colour, setAlpha);
+    });
     return true;
 }
 
@@ -267,53 +214,44 @@ bool CDibImage::NeighbourhoodOperation(long size, int kind) {
         SetLastError(copy.GetLastErrorText());
         return false;
     }
-    long xmin, xmax, ymin, ymax;
-    GetWorkArea(xmin, xmax, ymin, ymax);
-    for (long y = ymin; y < ymax; ++y) {
-        m_info.progress = 100 * (y - ymin) / (ymax - ymin);
-        if (m_info.escape)
-            break;
-        for (long x = xmin; x < xmax; ++x) {
-            if (!SelectionIsInsideUnchecked(x, y))
-                continue;
-            BYTE lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
-            const RGBQUAD centre = GetPixelColorUnchecked(x, y, false);
-            const BYTE* cc = reinterpret_cast<const BYTE*>(&centre);
-            long kept[3] = {0, 0, 0};
-            for (long dy = -k2; dy < kmax; ++dy)
-                for (long dx = -k2; dx < kmax; ++dx) {
-                    if (!IsInside(x + dx, y + dy))
-                        continue;
-                    const RGBQUAD n = GetPixelColorUnchecked(x + dx, y + dy, false);
-                    const BYTE* nc = reinterpret_cast<const BYTE*>(&n);
-                    for (int c = 0; c < 3; ++c) {
-                        lo[c] = std::min(lo[c], nc[c]);
-                        hi[c] = std::max(hi[c], nc[c]);
-                        kept[c] = std::max(kept[c], static_cast<long>(nc[c]) - cc[c]);
-                    }
-                }
-            RGBQUAD out;
-            BYTE* oc = reinterpret_cast<BYTE*>(&out);
-            for (int c = 0; c < 3; ++c) {
-                switch (kind) {
-                case 0:
-                    oc[c] = lo[c];
-                    break;
-                case 1:
-                    oc[c] = hi[c];
-                    break;
-                case 2:
-                    oc[c] = static_cast<BYTE>(255 - (hi[c] - lo[c]));
-                    break;
-                default:
-                    oc[c] = static_cast<BYTE>(255 - kept[c]);
-                    break;
+    ForEachSelectedPixel([&](long x, long y) {
+        BYTE lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
+        const RGBQUAD centre = GetPixelColorUnchecked(x, y, false);
+        const BYTE* cc = reinterpret_cast<const BYTE*>(&centre);
+        long kept[3] = {0, 0, 0};
+        for (long dy = -k2; dy < kmax; ++dy)
+            for (long dx = -k2; dx < kmax; ++dx) {
+                if (!IsInside(x + dx, y + dy))
+                    continue;
+                const RGBQUAD n = GetPixelColorUnchecked(x + dx, y + dy, false);
+                const BYTE* nc = reinterpret_cast<const BYTE*>(&n);
+                for (int c = 0; c < 3; ++c) {
+                    lo[c] = std::min(lo[c], nc[c]);
+                    hi[c] = std::max(hi[c], nc[c]);
+                    kept[c] = std::max(kept[c], static_cast<long>(nc[c]) - cc[c]);
                 }
             }
-            out.rgbReserved = 0;
-            copy.SetPixelColorUnchecked(x, y, out, false);
+        RGBQUAD out;
+        BYTE* oc = reinterpret_cast<BYTE*>(&out);
+        for (int c = 0; c < 3; ++c) {
+            switch (kind) {
+            case 0:
+                oc[c] = lo[c];
+                break;
+            case 1:
+                oc[c] = hi[c];
+                break;
+            case 2:
+                oc[c] = static_cast<BYTE>(255 - (hi[c] - lo[c]));
+                break;
+            default:
+                oc[c] = static_cast<BYTE>(255 - kept[c]);
+                break;
+            }
         }
-    }
+        out.rgbReserved = 0;
+        copy.SetPixelColorUnchecked(x, y, out, false);
+    });
     return TransferFrom(copy, true);
 }
 
@@ -344,27 +282,18 @@ bool CDibImage::Jitter(long radius) {
         SetLastError(copy.GetLastErrorText());
         return false;
     }
-    long xmin, xmax, ymin, ymax;
-    GetWorkArea(xmin, xmax, ymin, ymax);
-    for (long y = ymin; y < ymax; ++y) {
-        m_info.progress = 100 * (y - ymin) / (ymax - ymin);
-        if (m_info.escape)
-            break;
-        for (long x = xmin; x < xmax; ++x) {
-            if (!SelectionIsInsideUnchecked(x, y))
-                continue;
-            const long sx = x + static_cast<long>(RandomHalf() * 2 * radius);
-            const long sy = y + static_cast<long>(RandomHalf() * 2 * radius);
-            if (!IsInside(sx, sy))
-                continue;
-            if (HasPalette())
-                copy.SetPixelIndexUnchecked(x, y, GetPixelIndexUnchecked(sx, sy));
-            else
-                copy.SetPixelColorUnchecked(x, y, GetPixelColorUnchecked(sx, sy, false), false);
-            if (m_alpha)
-                copy.AlphaSetAt(x, y, AlphaGetAtUnchecked(sx, sy));
-        }
-    }
+    ForEachSelectedPixel([&](long x, long y) {
+        const long sx = x + static_cast<long>(RandomHalf() * 2 * radius);
+        const long sy = y + static_cast<long>(RandomHalf() * 2 * radius);
+        if (!IsInside(sx, sy))
+            return;
+        if (HasPalette())
+            copy.SetPixelIndexUnchecked(x, y, GetPixelIndexUnchecked(sx, sy));
+        else
+            copy.SetPixelColorUnchecked(x, y, GetPixelColorUnchecked(sx, sy, false), false);
+        if (m_alpha)
+            copy.AlphaSetAt(x, y, AlphaGetAtUnchecked(sx, sy));
+    });
     return TransferFrom(copy, true);
 }
 

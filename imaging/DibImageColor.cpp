@@ -350,35 +350,23 @@ bool CDibImage::Saturate(long gain, long space) {
         SetLastError("Saturate: wrong colorspace");
         return false;
     }
-    long xmin, xmax, ymin, ymax;
-    GetWorkArea(xmin, xmax, ymin, ymax);
-    if (xmin >= xmax || ymin >= ymax)
-        return false;
-    for (long y = ymin; y < ymax; ++y) {
-        m_info.progress = 100 * (y - ymin) / (ymax - ymin);
-        if (m_info.escape)
-            break;
-        for (long x = xmin; x < xmax; ++x) {
-            if (!SelectionIsInsideUnchecked(x, y))
-                continue;
-            RGBQUAD c = GetPixelColorUnchecked(x, y, false);
-            if (space == 1) {
-                RGBQUAD hsl = RgbToHsl(c);
-                hsl.rgbGreen = static_cast<BYTE>(std::clamp(hsl.rgbGreen + gain, 0L, 255L));
-                c = HslToRgb(hsl);
-            } else {
-                RGBQUAD yuv = RgbToYuv(c);
-                auto scale = [gain](BYTE v) {
-                    return ToByte((v - 128) * (100 + gain) * 0.01f + 128.5f);
-                };
-                yuv.rgbGreen = scale(yuv.rgbGreen);
-                yuv.rgbBlue = scale(yuv.rgbBlue);
-                c = YuvToRgb(yuv);
-            }
-            SetPixelColorUnchecked(x, y, c, false);
+    return ForEachSelectedPixel([&](long x, long y) {
+        RGBQUAD c = GetPixelColorUnchecked(x, y, false);
+        if (space == 1) {
+            RGBQUAD hsl = RgbToHsl(c);
+            hsl.rgbGreen = static_cast<BYTE>(std::clamp(hsl.rgbGreen + gain, 0L, 255L));
+            c = HslToRgb(hsl);
+        } else {
+            RGBQUAD yuv = RgbToYuv(c);
+            auto scale = [gain](BYTE v) {
+                return ToByte((v - 128) * (100 + gain) * 0.01f + 128.5f);
+            };
+            yuv.rgbGreen = scale(yuv.rgbGreen);
+            yuv.rgbBlue = scale(yuv.rgbBlue);
+            c = YuvToRgb(yuv);
         }
-    }
-    return true;
+        SetPixelColorUnchecked(x, y, c, false);
+    });
 }
 
 bool CDibImage::Colorize(BYTE hue, BYTE saturation, float blend) {
@@ -415,17 +403,9 @@ bool CDibImage::Colorize(BYTE hue, BYTE saturation, float blend) {
         m_info.nearestValid = false;
         return true;
     }
-    long xmin, xmax, ymin, ymax;
-    GetWorkArea(xmin, xmax, ymin, ymax);
-    for (long y = ymin; y < ymax; ++y) {
-        m_info.progress = 100 * (y - ymin) / (ymax - ymin);
-        if (m_info.escape)
-            break;
-        for (long x = xmin; x < xmax; ++x)
-            if (SelectionIsInsideUnchecked(x, y))
-                SetPixelColorUnchecked(x, y, recolour(GetPixelColorUnchecked(x, y, false), false),
-                                       false);
-    }
+    ForEachSelectedPixel([&](long x, long y) {
+        SetPixelColorUnchecked(x, y, recolour(GetPixelColorUnchecked(x, y, false), false), false);
+    });
     return true;
 }
 
