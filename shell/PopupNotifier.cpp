@@ -4,6 +4,7 @@ BEGIN_MESSAGE_MAP(CPopupNotifier, CFrameWnd)
 ON_WM_CREATE()
 ON_WM_SIZE()
 ON_WM_PAINT()
+ON_WM_ERASEBKGND()
 ON_WM_TIMER()
 ON_WM_MOUSEMOVE()
 ON_WM_MOUSEHOVER()
@@ -126,6 +127,15 @@ void CPopupNotifier::DrawNotice() {
 void CPopupNotifier::OnPaint() {
     CPaintDC dc(this);
     DrawNotice(&dc);
+}
+
+// A frame window's class paints the window colour behind it; the framework's plain window class
+// has no brush, so the notice paints it itself.
+BOOL CPopupNotifier::OnEraseBkgnd(CDC* dc) {
+    CRect r;
+    GetClientRect(&r);
+    dc->FillSolidRect(&r, ::GetSysColor(COLOR_WINDOW));
+    return TRUE;
 }
 
 void CPopupNotifier::OnSize(UINT type, int cx, int cy) {

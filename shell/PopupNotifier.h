@@ -40,6 +40,7 @@ protected:
     afx_msg int OnCreate(LPCREATESTRUCT cs);
     afx_msg void OnSize(UINT type, int cx, int cy);
     afx_msg void OnPaint();
+    afx_msg BOOL OnEraseBkgnd(CDC* dc);
     afx_msg void OnTimer(UINT_PTR id);
     afx_msg void OnMouseMove(UINT flags, CPoint pt);
     afx_msg void OnMouseHover(UINT flags, CPoint pt);

@@ -4,3 +4,10 @@ target_compile_definitions(SkinMenu_test PRIVATE MS_SOURCE_DIR="${CMAKE_SOURCE_D
 ms_test(PopupNotifier_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/PopupNotifier_test.cpp LIBS shellui)
 ms_test(LanguagePopup_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/LanguagePopup_test.cpp LIBS shellui)
 ms_resources(LanguagePopup_test ${CMAKE_CURRENT_LIST_DIR}/UiKitTest.rc INCLUDES ${CMAKE_SOURCE_DIR}/res)
+
+# Not a test: the UI kit as a program, for a look on a real display.
+add_executable(uikit_demo ${CMAKE_CURRENT_LIST_DIR}/UiKitDemo.cpp)
+target_link_libraries(uikit_demo PRIVATE shellui)
+ms_warnings(uikit_demo)
+set_target_properties(uikit_demo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+ms_resources(uikit_demo ${CMAKE_SOURCE_DIR}/res/art/tessary/art.rc INCLUDES ${CMAKE_SOURCE_DIR}/res)
