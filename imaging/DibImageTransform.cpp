@@ -9,8 +9,8 @@
 #include <cstring>
 #include <vector>
 
-#include "imaging/DibImage.h"
 #include "imaging/DibClamp.h"
+#include "imaging/DibImage.h"
 
 namespace {
 
@@ -785,6 +785,26 @@ bool CDibImage::DecreaseBpp(DWORD bpp, bool errorDiffusion, const RGBQUAD* palet
     return TransferFrom(tmp);
 }
 
+namespace {
+
+// The 1-bit black-and-white picture a gray one turns into: its size, attributes, selection and
+// alpha, with no key colour. False, with the reason left on source, when it cannot be made.
+bool CreateBlackAndWhite(CDibImage& source, CDibImage& out) {
+    out.CopyAttributes(source);
+    if (!out.Create(source.GetWidth(), source.GetHeight(), 1, source.GetType())) {
+        source.SetLastError(out.GetLastErrorText());
+        return false;
+    }
+    out.SetPaletteColor(0, 0, 0, 0);
+    out.SetPaletteColor(1, 255, 255, 255);
+    out.SetKeyIndex(-1);
+    out.SelectionCopy(source);
+    out.AlphaCopy(source);
+    return true;
+}
+
+} // namespace
+
 bool CDibImage::DitherToOneBit(long method) {
     if (!m_dib)
         return false;
@@ -793,16 +813,8 @@ bool CDibImage::DitherToOneBit(long method) {
     if (!ConvertToGray())
         return false;
     CDibImage tmp;
-    tmp.CopyAttributes(*this);
-    if (!tmp.Create(GetWidth(), GetHeight(), 1, GetType())) {
-        SetLastError(tmp.GetLastErrorText());
+    if (!CreateBlackAndWhite(*this, tmp))
         return false;
-    }
-    tmp.SetPaletteColor(0, 0, 0, 0);
-    tmp.SetPaletteColor(1, 255, 255, 255);
-    tmp.m_info.keyIndex = -1;
-    tmp.SelectionCopy(*this);
-    tmp.AlphaCopy(*this);
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     if (method == 1) {
         // Ordered dithering with the 4 x 4 Bayer matrix.
@@ -848,16 +860,8 @@ bool CDibImage::BinarizeToOneBit(BYTE level) {
     if (!ConvertToGray())
         return false;
     CDibImage tmp;
-    tmp.CopyAttributes(*this);
-    if (!tmp.Create(GetWidth(), GetHeight(), 1, GetType())) {
-        SetLastError(tmp.GetLastErrorText());
+    if (!CreateBlackAndWhite(*this, tmp))
         return false;
-    }
-    tmp.SetPaletteColor(0, 0, 0, 0);
-    tmp.SetPaletteColor(1, 255, 255, 255);
-    tmp.m_info.keyIndex = -1;
-    tmp.SelectionCopy(*this);
-    tmp.AlphaCopy(*this);
     for (long y = 0; y < static_cast<long>(GetHeight()); ++y)
         for (long x = 0; x < static_cast<long>(GetWidth()); ++x)
             tmp.SetPixelIndexUnchecked(x, y, GetPixelIndexUnchecked(x, y) > level ? 1 : 0);
