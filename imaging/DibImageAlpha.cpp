@@ -46,6 +46,35 @@ long Clamp(long v, long lo, long hi) {
     return v < lo ? lo : (v > hi ? hi : v);
 }
 
+void InvertPlane(BYTE* plane, size_t size) {
+    for (size_t i = 0; i < size; ++i)
+        plane[i] = static_cast<BYTE>(255 - plane[i]);
+}
+
+// Copies size bytes from another picture's plane, making this one first if there is none.
+bool CopyPlane(BYTE*& plane, const BYTE* from, size_t size) {
+    if (!plane) {
+        plane = static_cast<BYTE*>(std::malloc(size));
+        if (!plane)
+            return false;
+    }
+    std::memcpy(plane, from, size);
+    return true;
+}
+
+// Widens a selection box (bottom-up rows: bottom is the lowest row, top one past the highest)
+// to hold the pixel (x, y).
+void IncludeInBox(RECT& box, long x, long y) {
+    if (x < box.left)
+        box.left = static_cast<LONG>(x);
+    if (x + 1 > box.right)
+        box.right = static_cast<LONG>(x + 1);
+    if (y < box.bottom)
+        box.bottom = static_cast<LONG>(y);
+    if (y + 1 > box.top)
+        box.top = static_cast<LONG>(y + 1);
+}
+
 } // namespace
 
 // ---- alpha channel
@@ -70,22 +99,14 @@ void CDibImage::AlphaFill(BYTE level) {
 }
 
 void CDibImage::AlphaInvert() {
-    if (!m_alpha)
-        return;
-    size_t n = PlaneSize(*this);
-    for (size_t i = 0; i < n; ++i)
-        m_alpha[i] = static_cast<BYTE>(255 - m_alpha[i]);
+    if (m_alpha)
+        InvertPlane(m_alpha, PlaneSize(*this));
 }
 
 bool CDibImage::AlphaCopy(const CDibImage& from) {
-    if (!from.m_alpha || from.GetWidth() != GetWidth() || from.GetHeight() != GetHeight())
+    if (!from.m_alpha || from.GetWidth() != GetWidth() || from.GetHeight() != GetHeight() ||
+        !CopyPlane(m_alpha, from.m_alpha, PlaneSize(*this)))
         return false;
-    if (!m_alpha) {
-        m_alpha = static_cast<BYTE*>(std::malloc(PlaneSize(*this)));
-        if (!m_alpha)
-            return false;
-    }
-    std::memcpy(m_alpha, from.m_alpha, PlaneSize(*this));
     m_info.alphaMax = from.m_info.alphaMax;
     return true;
 }
@@ -299,15 +320,7 @@ bool CDibImage::SelectionSetPixel(long x, long y, BYTE level) {
     if (!IsInside(x, y))
         return false;
     m_selection[x + y * static_cast<long>(GetWidth())] = level;
-    RECT& box = m_info.selectionBox;
-    if (x < box.left)
-        box.left = static_cast<LONG>(x);
-    if (x + 1 > box.right)
-        box.right = static_cast<LONG>(x + 1);
-    if (y < box.bottom)
-        box.bottom = static_cast<LONG>(y);
-    if (y + 1 > box.top)
-        box.top = static_cast<LONG>(y + 1);
+    IncludeInBox(m_info.selectionBox, x, y);
     return true;
 }
 
@@ -469,22 +482,15 @@ bool CDibImage::SelectionFillPolygon(const POINT* points, long count, BYTE level
 bool CDibImage::SelectionInvertAll() {
     if (!m_selection)
         return false;
-    size_t n = PlaneSize(*this);
-    for (size_t i = 0; i < n; ++i)
-        m_selection[i] = static_cast<BYTE>(255 - m_selection[i]);
+    InvertPlane(m_selection, PlaneSize(*this));
     SelectionRebuildBox();
     return true;
 }
 
 bool CDibImage::SelectionCopy(const CDibImage& from) {
-    if (!from.m_selection || from.GetWidth() != GetWidth() || from.GetHeight() != GetHeight())
+    if (!from.m_selection || from.GetWidth() != GetWidth() || from.GetHeight() != GetHeight() ||
+        !CopyPlane(m_selection, from.m_selection, PlaneSize(*this)))
         return false;
-    if (!m_selection) {
-        m_selection = static_cast<BYTE*>(std::malloc(PlaneSize(*this)));
-        if (!m_selection)
-            return false;
-    }
-    std::memcpy(m_selection, from.m_selection, PlaneSize(*this));
     m_info.selectionBox = from.m_info.selectionBox;
     return true;
 }
@@ -511,20 +517,11 @@ void CDibImage::SelectionRebuildBox() {
     EmptySelectionBox();
     if (!m_selection)
         return;
-    RECT& box = m_info.selectionBox;
     long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     for (long y = 0; y < h; ++y)
         for (long x = 0; x < w; ++x)
-            if (m_selection[y * w + x]) {
-                if (x < box.left)
-                    box.left = static_cast<LONG>(x);
-                if (x + 1 > box.right)
-                    box.right = static_cast<LONG>(x + 1);
-                if (y < box.bottom)
-                    box.bottom = static_cast<LONG>(y);
-                if (y + 1 > box.top)
-                    box.top = static_cast<LONG>(y + 1);
-            }
+            if (m_selection[y * w + x])
+                IncludeInBox(m_info.selectionBox, x, y);
 }
 
 bool CDibImage::SelectionFlip() {
