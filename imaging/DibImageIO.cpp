@@ -35,6 +35,26 @@ template <class Codec> bool EncodeWith(CDibImage& image, CDibFile* file) {
     return false;
 }
 
+// Runs write(file) on a fresh memory file and hands its bytes to the caller, who frees them;
+// buffer must come in empty.
+template <class Write>
+bool EncodeToBuffer(CDibImage& image, BYTE*& buffer, long& size, Write&& write) {
+    if (buffer) {
+        image.SetLastError("the buffer must be empty");
+        return false;
+    }
+    CDibMemFile file;
+    if (!file.Open()) {
+        image.SetLastError("can't allocate memory");
+        return false;
+    }
+    if (!write(&file))
+        return false;
+    size = file.Size();
+    buffer = file.GetBuffer(true);
+    return true;
+}
+
 bool HasCodec(DWORD type) {
     switch (type) {
     case DIBIMAGE_TYPE_BMP:
@@ -206,20 +226,7 @@ bool CDibImage::Encode(CDibFile* file, DWORD type) {
 }
 
 bool CDibImage::Encode(BYTE*& buffer, long& size, DWORD type) {
-    if (buffer) {
-        SetLastError("the buffer must be empty");
-        return false;
-    }
-    CDibMemFile file;
-    if (!file.Open()) {
-        SetLastError("can't allocate memory");
-        return false;
-    }
-    if (!Encode(&file, type))
-        return false;
-    size = file.Size();
-    buffer = file.GetBuffer(true);
-    return true;
+    return EncodeToBuffer(*this, buffer, size, [&](CDibFile* file) { return Encode(file, type); });
 }
 
 bool CDibImage::Encode(CDibFile*, CDibImage**, int, DWORD) {
@@ -247,20 +254,8 @@ bool CDibImage::EncodeToRGBA(CDibFile* file, bool bottomUp) {
 }
 
 bool CDibImage::EncodeToRGBA(BYTE*& buffer, long& size, bool bottomUp) {
-    if (buffer) {
-        SetLastError("the buffer must be empty");
-        return false;
-    }
-    CDibMemFile file;
-    if (!file.Open()) {
-        SetLastError("can't allocate memory");
-        return false;
-    }
-    if (!EncodeToRGBA(&file, bottomUp))
-        return false;
-    size = file.Size();
-    buffer = file.GetBuffer(true);
-    return true;
+    return EncodeToBuffer(*this, buffer, size,
+                          [&](CDibFile* file) { return EncodeToRGBA(file, bottomUp); });
 }
 
 bool CDibImage::Decode(FILE* stream, DWORD type) {
