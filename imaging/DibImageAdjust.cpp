@@ -55,7 +55,7 @@ void GammaTable(float gamma, BYTE* table) {
     const double scale = std::pow(255.0, exponent) / 255.0;
     for (int i = 0; i < 256; ++i) {
         const double v = std::pow(static_cast<double>(i), exponent) / scale;
-        table[i] = v >= 255 ? 255 : (v > 0 ? static_cast<BYTE>(v) : 0);
+        table[i] = ClampByteF(v);
     }
 }
 

@@ -7,18 +7,15 @@
 #include <cmath>
 #include <cstring>
 
+#include "imaging/DibClamp.h"
 #include "imaging/DibImage.h"
 
 namespace {
 
-BYTE ToByte(float v) {
-    if (!(v > 0))
-        return 0;
-    return v >= 255 ? 255 : static_cast<BYTE>(v);
-}
+using dibimage::ClampByteF;
 
 RGBQUAD Triple(float first, float second, float third) {
-    return RGBQUAD{ToByte(third), ToByte(second), ToByte(first), 0};
+    return RGBQUAD{ClampByteF(third), ClampByteF(second), ClampByteF(first), 0};
 }
 
 RGBQUAD FromRgb(RGBQUAD c, long space) {
@@ -100,14 +97,14 @@ RGBQUAD CDibImage::HslToRgb(RGBQUAD c) {
     const float hue = c.rgbRed * 1.4117647f;
     const float s = c.rgbGreen / 255.0f, l = c.rgbBlue / 255.0f;
     if (s == 0) {
-        const BYTE v = ToByte(l * 255);
+        const BYTE v = ClampByteF(l * 255);
         return RGBQUAD{v, v, v, 0};
     }
     const float m2 = l <= 0.5f ? l * (1 + s) : l + s - l * s;
     const float m1 = 2 * l - m2;
-    return RGBQUAD{ToByte(HueToChannel(m1, m2, hue - 120) * 255),
-                   ToByte(HueToChannel(m1, m2, hue) * 255),
-                   ToByte(HueToChannel(m1, m2, hue + 120) * 255), 0};
+    return RGBQUAD{ClampByteF(HueToChannel(m1, m2, hue - 120) * 255),
+                   ClampByteF(HueToChannel(m1, m2, hue) * 255),
+                   ClampByteF(HueToChannel(m1, m2, hue + 120) * 255), 0};
 }
 
 RGBQUAD CDibImage::HslColorRefToRgb(COLORREF colour) {
@@ -122,8 +119,8 @@ RGBQUAD CDibImage::RgbToYuv(RGBQUAD c) {
 
 RGBQUAD CDibImage::YuvToRgb(RGBQUAD c) {
     const float y = c.rgbRed, u = c.rgbGreen - 128.0f, v = c.rgbBlue - 128.0f;
-    return RGBQUAD{ToByte(y + 1.77f * u), ToByte(y - 0.344f * u - 0.714f * v),
-                   ToByte(y + 1.403f * v), 0};
+    return RGBQUAD{ClampByteF(y + 1.77f * u), ClampByteF(y - 0.344f * u - 0.714f * v),
+                   ClampByteF(y + 1.403f * v), 0};
 }
 
 RGBQUAD CDibImage::RgbToYiq(RGBQUAD c) {
@@ -135,8 +132,8 @@ RGBQUAD CDibImage::RgbToYiq(RGBQUAD c) {
 
 RGBQUAD CDibImage::YiqToRgb(RGBQUAD c) {
     const float y = c.rgbRed, i = c.rgbGreen - 128.0f, q = c.rgbBlue - 128.0f;
-    return RGBQUAD{ToByte(y - 1.104f * i + 1.701f * q), ToByte(y - 0.273f * i - 0.647f * q),
-                   ToByte(y + 0.956f * i + 0.621f * q), 0};
+    return RGBQUAD{ClampByteF(y - 1.104f * i + 1.701f * q), ClampByteF(y - 0.273f * i - 0.647f * q),
+                   ClampByteF(y + 0.956f * i + 0.621f * q), 0};
 }
 
 RGBQUAD CDibImage::RgbToXyz(RGBQUAD c) {
@@ -148,9 +145,9 @@ RGBQUAD CDibImage::RgbToXyz(RGBQUAD c) {
 
 RGBQUAD CDibImage::XyzToRgb(RGBQUAD c) {
     const float x = c.rgbRed, y = c.rgbGreen, z = c.rgbBlue * 1.088751f;
-    return RGBQUAD{ToByte(0.055648f * x - 0.204043f * y + 1.057311f * z),
-                   ToByte(-0.969256f * x + 1.875992f * y + 0.041556f * z),
-                   ToByte(3.240479f * x - 1.53715f * y - 0.498535f * z), 0};
+    return RGBQUAD{ClampByteF(0.055648f * x - 0.204043f * y + 1.057311f * z),
+                   ClampByteF(-0.969256f * x + 1.875992f * y + 0.041556f * z),
+                   ClampByteF(3.240479f * x - 1.53715f * y - 0.498535f * z), 0};
 }
 
 // ---- channel images
@@ -280,7 +277,7 @@ bool CDibImage::CurvatureSmoothChannel(CDibImage* channel, float radius) {
             const float ixy = (above[x + 1] - below[x + 1] - above[x - 1] + below[x - 1]) * 0.25f;
             const float term = (ixx * (1 + iy * iy) - 2 * ix * iy * ixy + iyy * (1 + ix * ix)) /
                                (1 + ix * ix + iy * iy);
-            dst[x] = ToByte(row[x] + radius * term + 0.5f);
+            dst[x] = ClampByteF(row[x] + radius * term + 0.5f);
         }
     }
     return channel->TransferFrom(copy);
@@ -359,7 +356,7 @@ bool CDibImage::Saturate(long gain, long space) {
         } else {
             RGBQUAD yuv = RgbToYuv(c);
             auto scale = [gain](BYTE v) {
-                return ToByte((v - 128) * (100 + gain) * 0.01f + 128.5f);
+                return ClampByteF((v - 128) * (100 + gain) * 0.01f + 128.5f);
             };
             yuv.rgbGreen = scale(yuv.rgbGreen);
             yuv.rgbBlue = scale(yuv.rgbBlue);
@@ -386,9 +383,9 @@ bool CDibImage::Colorize(BYTE hue, BYTE saturation, float blend) {
         RGBQUAD fresh =
             HslToRgb(RGBQUAD{GrayLevel(old.rgbBlue, old.rgbGreen, old.rgbRed), saturation, hue, 0});
         if (floating)
-            return RGBQUAD{ToByte(fresh.rgbBlue * blend + old.rgbBlue * (1 - blend)),
-                           ToByte(fresh.rgbGreen * blend + old.rgbGreen * (1 - blend)),
-                           ToByte(fresh.rgbRed * blend + old.rgbRed * (1 - blend)), 0};
+            return RGBQUAD{ClampByteF(fresh.rgbBlue * blend + old.rgbBlue * (1 - blend)),
+                           ClampByteF(fresh.rgbGreen * blend + old.rgbGreen * (1 - blend)),
+                           ClampByteF(fresh.rgbRed * blend + old.rgbRed * (1 - blend)), 0};
         return RGBQUAD{static_cast<BYTE>((fresh.rgbBlue * b + old.rgbBlue * (256 - b)) >> 8),
                        static_cast<BYTE>((fresh.rgbGreen * b + old.rgbGreen * (256 - b)) >> 8),
                        static_cast<BYTE>((fresh.rgbRed * b + old.rgbRed * (256 - b)) >> 8), 0};
@@ -416,7 +413,7 @@ bool CDibImage::MakeHuePalette(float correction) {
     const DWORD n = GetNumColors();
     const long step = n > 1 ? 255 / static_cast<long>(n - 1) : 0;
     for (DWORD i = 0; i < n; ++i) {
-        const BYTE hue = ToByte(static_cast<float>(step * static_cast<long>(i)) * correction);
+        const BYTE hue = ClampByteF(static_cast<float>(step * static_cast<long>(i)) * correction);
         RGBQUAD c = HslToRgb(RGBQUAD{120, 240, hue, 0});
         c.rgbReserved = pal[i].rgbReserved;
         pal[i] = c;

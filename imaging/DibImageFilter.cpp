@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "imaging/DibImage.h"
 #include "imaging/DibClamp.h"
+#include "imaging/DibImage.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ bool CDibImage::Light(long brightness, long contrast) {
     for (int i = 0; i < 256; ++i) {
         const float v =
             static_cast<float>(i - 128) * factor + static_cast<float>(brightness + 128) + 0.5f;
-        table[i] = v <= 0 ? 0 : (v >= 255 ? 255 : static_cast<BYTE>(static_cast<long>(v)));
+        table[i] = ClampByteF(v);
     }
     return ApplyLut(table);
 }
