@@ -112,6 +112,24 @@ void JpegErrorExit(j_common_ptr cinfo) {
 // Warnings (a missing end of file) are not errors, and the programs have no console.
 void JpegOutputMessage(j_common_ptr) {}
 
+// The transfer buffer over file and the error manager that reports into the image's last-error
+// text; the caller still sets the trap. False, with the reason on the image, without a buffer.
+bool PrepareSession(CDibImage& image, CDibFile* file, JpegFileAdapter& adapter,
+                    JpegErrorManager& jerr) {
+    std::memset(&adapter, 0, sizeof(adapter));
+    adapter.file = file;
+    adapter.buffer = static_cast<JOCTET*>(std::malloc(kTransferSize));
+    if (!adapter.buffer) {
+        image.SetLastError("can't allocate memory");
+        return false;
+    }
+    jpeg_std_error(&jerr.pub);
+    jerr.pub.error_exit = JpegErrorExit;
+    jerr.pub.output_message = JpegOutputMessage;
+    jerr.errorText = image.GetLastErrorText();
+    return true;
+}
+
 // Dots per inch from a float quotient, truncated; anything unusable gives 0 (SetDpi makes 96).
 long ToDpi(double v) {
     return (v >= 1.0 && v < 1.0e7) ? static_cast<long>(v) : 0;
@@ -160,17 +178,9 @@ bool CDibImageJPG::Decode(CDibFile* file) {
     jpeg_decompress_struct cinfo;
     JpegErrorManager jerr;
     JpegFileAdapter adapter;
-    std::memset(&adapter, 0, sizeof(adapter));
-    adapter.file = file;
-    adapter.buffer = static_cast<JOCTET*>(std::malloc(kTransferSize));
-    if (!adapter.buffer) {
-        SetLastError("can't allocate memory");
+    if (!PrepareSession(*this, file, adapter, jerr))
         return false;
-    }
-    cinfo.err = jpeg_std_error(&jerr.pub);
-    jerr.pub.error_exit = JpegErrorExit;
-    jerr.pub.output_message = JpegOutputMessage;
-    jerr.errorText = GetLastErrorText();
+    cinfo.err = &jerr.pub;
     if (setjmp(jerr.trap)) {
         jpeg_destroy_decompress(&cinfo);
         std::free(adapter.buffer);
@@ -319,17 +329,9 @@ bool CDibImageJPG::Encode(CDibFile* file) {
     jpeg_compress_struct cinfo;
     JpegErrorManager jerr;
     JpegFileAdapter adapter;
-    std::memset(&adapter, 0, sizeof(adapter));
-    adapter.file = file;
-    adapter.buffer = static_cast<JOCTET*>(std::malloc(kTransferSize));
-    if (!adapter.buffer) {
-        SetLastError("can't allocate memory");
+    if (!PrepareSession(*this, file, adapter, jerr))
         return false;
-    }
-    cinfo.err = jpeg_std_error(&jerr.pub);
-    jerr.pub.error_exit = JpegErrorExit;
-    jerr.pub.output_message = JpegOutputMessage;
-    jerr.errorText = GetLastErrorText();
+    cinfo.err = &jerr.pub;
     if (setjmp(jerr.trap)) {
         jpeg_destroy_compress(&cinfo);
         std::free(adapter.buffer);
