@@ -958,62 +958,49 @@ bool CDibImage::WarpAroundCentre(long type, long radius, float factor) {
         SetLastError(source.GetLastErrorText());
         return false;
     }
-    long xmin = 0, xmax = static_cast<long>(GetWidth()), ymin = 0,
-         ymax = static_cast<long>(GetHeight());
-    if (m_selection) {
-        xmin = m_info.selectionBox.left;
-        xmax = m_info.selectionBox.right;
-        ymin = m_info.selectionBox.bottom;
-        ymax = m_info.selectionBox.top;
-    }
+    long xmin, xmax, ymin, ymax;
+    GetWorkArea(xmin, xmax, ymin, ymax);
     const float cx = (xmin + xmax) * 0.5f, cy = (ymin + ymax) * 0.5f;
     const float r0 = static_cast<float>(radius);
     unsigned seed = 1;
-    for (long y = ymin; y < ymax; ++y) {
-        m_info.progress = ymax > ymin ? 100 * (y - ymin) / (ymax - ymin) : 100;
-        if (m_info.escape)
+    ForEachSelectedPixel([&](long x, long y) {
+        // Pixel centres, so the pixel at the centre of an odd box stays where it is.
+        const float dx = x + 0.5f - cx, dy = y + 0.5f - cy;
+        const float r = std::sqrt(dx * dx + dy * dy);
+        if (r > r0)
+            return;
+        float angle = std::atan2(dy, dx);
+        float rs = r;
+        switch (type) {
+        case 0: // square law: the centre is magnified
+            rs = r * r / r0;
             break;
-        for (long x = xmin; x < xmax; ++x) {
-            if (!SelectionIsInsideUnchecked(x, y))
-                continue;
-            // Pixel centres, so the pixel at the centre of an odd box stays where it is.
-            const float dx = x + 0.5f - cx, dy = y + 0.5f - cy;
-            const float r = std::sqrt(dx * dx + dy * dy);
-            if (r > r0)
-                continue;
-            float angle = std::atan2(dy, dx);
-            float rs = r;
-            switch (type) {
-            case 0: // square law: the centre is magnified
-                rs = r * r / r0;
-                break;
-            case 1: // square root: the centre is shrunk
-                rs = std::sqrt(r * r0);
-                break;
-            case 2: // swirl: the turn grows toward the centre
-                angle += factor * (r0 - r) / r0;
-                break;
-            case 3: // polar: radius and angle trade places
-                rs = r0 * (angle + kPi) / (2 * kPi);
-                angle = 2 * kPi * r / r0 - kPi;
-                break;
-            default: // jitter within factor pixels
-                seed = seed * 1103515245u + 12345u;
-                rs = r + factor * ((static_cast<float>((seed >> 16) & 0x7FFF) / 32767.0f) - 0.5f);
-                break;
-            }
-            const long sx = static_cast<long>(std::floor(cx + rs * std::cos(angle)));
-            const long sy = static_cast<long>(std::floor(cy + rs * std::sin(angle)));
-            if (!source.IsInside(sx, sy))
-                continue;
-            if (HasPalette())
-                SetPixelIndexUnchecked(x, y, source.GetPixelIndexUnchecked(sx, sy));
-            else
-                SetPixelColorUnchecked(x, y, source.GetPixelColorUnchecked(sx, sy, false), false);
-            if (m_alpha)
-                m_alpha[x + y * static_cast<long>(GetWidth())] = source.AlphaGetAtUnchecked(sx, sy);
+        case 1: // square root: the centre is shrunk
+            rs = std::sqrt(r * r0);
+            break;
+        case 2: // swirl: the turn grows toward the centre
+            angle += factor * (r0 - r) / r0;
+            break;
+        case 3: // polar: radius and angle trade places
+            rs = r0 * (angle + kPi) / (2 * kPi);
+            angle = 2 * kPi * r / r0 - kPi;
+            break;
+        default: // jitter within factor pixels
+            seed = seed * 1103515245u + 12345u;
+            rs = r + factor * ((static_cast<float>((seed >> 16) & 0x7FFF) / 32767.0f) - 0.5f);
+            break;
         }
-    }
+        const long sx = static_cast<long>(std::floor(cx + rs * std::cos(angle)));
+        const long sy = static_cast<long>(std::floor(cy + rs * std::sin(angle)));
+        if (!source.IsInside(sx, sy))
+            return;
+        if (HasPalette())
+            SetPixelIndexUnchecked(x, y, source.GetPixelIndexUnchecked(sx, sy));
+        else
+            SetPixelColorUnchecked(x, y, source.GetPixelColorUnchecked(sx, sy, false), false);
+        if (m_alpha)
+            m_alpha[x + y * static_cast<long>(GetWidth())] = source.AlphaGetAtUnchecked(sx, sy);
+    });
     return true;
 }
 
@@ -1115,26 +1102,11 @@ bool CDibImage::ShearImage(float xGain, float yGain, long xPivot, long yPivot, b
         SetLastError(source.GetLastErrorText());
         return false;
     }
-    long xmin = 0, xmax = static_cast<long>(GetWidth()), ymin = 0,
-         ymax = static_cast<long>(GetHeight());
-    if (m_selection) {
-        xmin = m_info.selectionBox.left;
-        xmax = m_info.selectionBox.right;
-        ymin = m_info.selectionBox.bottom;
-        ymax = m_info.selectionBox.top;
-    }
-    for (long y = ymin; y < ymax; ++y) {
-        m_info.progress = ymax > ymin ? 100 * (y - ymin) / (ymax - ymin) : 100;
-        if (m_info.escape)
-            break;
-        for (long x = xmin; x < xmax; ++x) {
-            if (!SelectionIsInsideUnchecked(x, y))
-                continue;
-            const float sx = x + xGain * static_cast<float>(y - yPivot);
-            const float sy = y + yGain * static_cast<float>(x - xPivot);
-            RGBQUAD c = source.GetInterpolatedColor(sx, sy, interpolate ? 2 : 1, 2, nullptr);
-            SetPixelColorUnchecked(x, y, c, m_alpha != nullptr);
-        }
-    }
+    ForEachSelectedPixel([&](long x, long y) {
+        const float sx = x + xGain * static_cast<float>(y - yPivot);
+        const float sy = y + yGain * static_cast<float>(x - xPivot);
+        RGBQUAD c = source.GetInterpolatedColor(sx, sy, interpolate ? 2 : 1, 2, nullptr);
+        SetPixelColorUnchecked(x, y, c, m_alpha != nullptr);
+    });
     return true;
 }
