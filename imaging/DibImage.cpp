@@ -1,5 +1,6 @@
 #include "imaging/DibImage.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -8,6 +9,15 @@
 namespace {
 // The largest resolution whose pixels-per-metre value fits the header's 32-bit field.
 constexpr long kMaxDpi = 54000000;
+
+// A resolution as the image keeps it: 96 for none, at most kMaxDpi.
+long UsableDpi(long dpi) {
+    return dpi < 1 ? 96 : std::min(dpi, kMaxDpi);
+}
+
+LONG PelsPerMeter(long dpi) {
+    return static_cast<LONG>(std::floor(static_cast<double>(dpi) * 39.37007874015748 + 0.5));
+}
 } // namespace
 
 CDibImage::CDibImage(DWORD type) {
@@ -317,25 +327,15 @@ bool CDibImage::SetImageType(DWORD type) {
 }
 
 void CDibImage::SetDpiX(long dpi) {
-    if (dpi < 1)
-        dpi = 96;
-    if (dpi > kMaxDpi)
-        dpi = kMaxDpi;
-    m_info.dpiX = dpi;
-    m_header.biXPelsPerMeter =
-        static_cast<LONG>(std::floor(static_cast<double>(dpi) * 39.37007874015748 + 0.5));
+    m_info.dpiX = UsableDpi(dpi);
+    m_header.biXPelsPerMeter = PelsPerMeter(m_info.dpiX);
     if (m_dib)
         static_cast<BITMAPINFOHEADER*>(m_dib)->biXPelsPerMeter = m_header.biXPelsPerMeter;
 }
 
 void CDibImage::SetDpiY(long dpi) {
-    if (dpi < 1)
-        dpi = 96;
-    if (dpi > kMaxDpi)
-        dpi = kMaxDpi;
-    m_info.dpiY = dpi;
-    m_header.biYPelsPerMeter =
-        static_cast<LONG>(std::floor(static_cast<double>(dpi) * 39.37007874015748 + 0.5));
+    m_info.dpiY = UsableDpi(dpi);
+    m_header.biYPelsPerMeter = PelsPerMeter(m_info.dpiY);
     if (m_dib)
         static_cast<BITMAPINFOHEADER*>(m_dib)->biYPelsPerMeter = m_header.biYPelsPerMeter;
 }
