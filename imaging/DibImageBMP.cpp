@@ -27,24 +27,6 @@ DWORD ShiftBy(DWORD v, int n) {
     return -n < 32 ? v >> -n : 0;
 }
 
-// Flips the stored rows in place (a top-down file read as bottom-up).
-void FlipRows(CDibImage& image) {
-    DWORD h = image.GetHeight(), stride = image.GetRowStride();
-    BYTE* tmp = static_cast<BYTE*>(std::malloc(stride ? stride : 1));
-    if (!tmp)
-        return;
-    BYTE* bits = image.GetBits();
-    for (DWORD i = 0; i < h / 2; ++i) {
-        BYTE* a = bits + static_cast<size_t>(i) * stride;
-        BYTE* b = bits + static_cast<size_t>(h - 1 - i) * stride;
-        std::memcpy(tmp, a, stride);
-        std::memcpy(a, b, stride);
-        std::memcpy(b, tmp, stride);
-    }
-    std::free(tmp);
-    image.AlphaFlip();
-}
-
 } // namespace
 
 bool CDibImageBMP::ReadBitmapInfo(CDibFile* file, BITMAPINFOHEADER* header) {
@@ -291,7 +273,7 @@ bool CDibImageBMP::Decode(CDibFile* file) {
     }
 
     if (topDown)
-        FlipRows(*this);
+        Flip(false, true); // a top-down file read as bottom-up
     return true;
 }
 
