@@ -32,6 +32,20 @@ void Limit(int& l, int& t, int& r, int& b) {
         *v = std::clamp(*v, -(1 << 28), 1 << 28);
 }
 
+// A poly call's points, also added to its record's arguments after the count.
+std::vector<POINT> RecordedPath(Call& call, const POINT* pts, int count) {
+    std::vector<POINT> path(pts, pts + count);
+    if (call.dc->rec) {
+        std::lock_guard lock(call.dc->rec->m);
+        std::vector<long>& args = call.dc->rec->calls.back().args;
+        for (const POINT& p : path) {
+            args.push_back(p.x);
+            args.push_back(p.y);
+        }
+    }
+    return path;
+}
+
 double Norm(double a) {
     const double two = 2 * M_PI;
     a = std::fmod(a, two);
@@ -74,14 +88,7 @@ BOOL Polyline(HDC hdc, const POINT* pts, int count) {
     Call call(hdc, "Polyline", {count});
     if (!call || !pts || count < 2)
         return FALSE;
-    std::vector<POINT> path(pts, pts + count);
-    if (call.dc->rec) {
-        std::lock_guard lock(call.dc->rec->m);
-        for (const POINT& p : path) {
-            call.dc->rec->calls.back().args.push_back(p.x);
-            call.dc->rec->calls.back().args.push_back(p.y);
-        }
-    }
+    const std::vector<POINT> path = RecordedPath(call, pts, count);
     Canvas c = call.Pixels();
     if (c)
         Stroke(c, path, false);
@@ -92,14 +99,7 @@ BOOL Polygon(HDC hdc, const POINT* pts, int count) {
     Call call(hdc, "Polygon", {count});
     if (!call || !pts || count < 2)
         return FALSE;
-    std::vector<POINT> path(pts, pts + count);
-    if (call.dc->rec) {
-        std::lock_guard lock(call.dc->rec->m);
-        for (const POINT& p : path) {
-            call.dc->rec->calls.back().args.push_back(p.x);
-            call.dc->rec->calls.back().args.push_back(p.y);
-        }
-    }
+    const std::vector<POINT> path = RecordedPath(call, pts, count);
     Canvas c = call.Pixels();
     if (!c)
         return TRUE;
