@@ -17,8 +17,10 @@
 #include "platform/mfc/AfxTypes.h"
 #include "platform/win/core/CString.h"
 #include "platform/win/window/Framework.h"
+#include "platform/win/controls/CommCtrl.h"
 #include "platform/win/window/WinUser.h"
 
+#include <algorithm>
 #include <exception>
 
 class CWnd;
@@ -454,6 +456,44 @@ public:
     }
     BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
 
+    // Scroll bars of the window (SB_HORZ, SB_VERT) and fonts
+    int SetScrollInfo(int bar, LPSCROLLINFO info, BOOL redraw = TRUE) {
+        return ::SetScrollInfo(m_hWnd, bar, info, redraw);
+    }
+    BOOL GetScrollInfo(int bar, LPSCROLLINFO info, UINT mask = SIF_ALL) const {
+        info->cbSize = sizeof(SCROLLINFO);
+        info->fMask = mask;
+        return ::GetScrollInfo(m_hWnd, bar, info);
+    }
+    int SetScrollPos(int bar, int pos, BOOL redraw = TRUE) {
+        return ::SetScrollPos(m_hWnd, bar, pos, redraw);
+    }
+    int GetScrollPos(int bar) const { return ::GetScrollPos(m_hWnd, bar); }
+    void SetScrollRange(int bar, int minPos, int maxPos, BOOL redraw = TRUE) {
+        ::SetScrollRange(m_hWnd, bar, minPos, maxPos, redraw);
+    }
+    void GetScrollRange(int bar, int* minPos, int* maxPos) const {
+        ::GetScrollRange(m_hWnd, bar, minPos, maxPos);
+    }
+    int GetScrollLimit(int bar) const {
+        SCROLLINFO si{};
+        GetScrollInfo(bar, &si, SIF_RANGE | SIF_PAGE);
+        return si.nMax - std::max(static_cast<int>(si.nPage) - 1, 0);
+    }
+    void ShowScrollBar(UINT bar, BOOL show = TRUE) {
+        ::ShowScrollBar(m_hWnd, static_cast<int>(bar), show);
+    }
+    BOOL EnableScrollBar(int bar, UINT arrows = ESB_ENABLE_BOTH) {
+        return ::EnableScrollBar(m_hWnd, static_cast<UINT>(bar), arrows);
+    }
+    void SetFont(CFont* font, BOOL redraw = TRUE) {
+        SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font ? font->GetSafeHandle() : nullptr),
+                    redraw);
+    }
+    CFont* GetFont() const {
+        return CFont::FromHandle(reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
+    }
+
     // Icons, menus
     HICON SetIcon(HICON icon, BOOL big);
     HICON GetIcon(BOOL big) const;
@@ -536,7 +576,36 @@ protected:
 LRESULT AfxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 // Scroll bars come with the controls; handlers receive this type.
-class CScrollBar : public CWnd {};
+class CScrollBar : public CWnd {
+public:
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+        return CWnd::Create(u"ScrollBar", nullptr, style, rect, parent, id);
+    }
+    BOOL SetScrollInfo(LPSCROLLINFO info, BOOL redraw = TRUE) {
+        ::SetScrollInfo(m_hWnd, SB_CTL, info, redraw);
+        return TRUE;
+    }
+    BOOL GetScrollInfo(LPSCROLLINFO info, UINT mask = SIF_ALL) const {
+        info->cbSize = sizeof(SCROLLINFO);
+        info->fMask = mask;
+        return ::GetScrollInfo(m_hWnd, SB_CTL, info);
+    }
+    int SetScrollPos(int pos, BOOL redraw = TRUE) {
+        return ::SetScrollPos(m_hWnd, SB_CTL, pos, redraw);
+    }
+    int GetScrollPos() const { return ::GetScrollPos(m_hWnd, SB_CTL); }
+    void SetScrollRange(int minPos, int maxPos, BOOL redraw = TRUE) {
+        ::SetScrollRange(m_hWnd, SB_CTL, minPos, maxPos, redraw);
+    }
+    void GetScrollRange(int* minPos, int* maxPos) const {
+        ::GetScrollRange(m_hWnd, SB_CTL, minPos, maxPos);
+    }
+    int GetScrollLimit() const { return CWnd::GetScrollLimit(SB_CTL); }
+    void ShowScrollBar(BOOL show = TRUE) { ::ShowScrollBar(m_hWnd, SB_CTL, show); }
+    BOOL EnableScrollBar(UINT arrows = ESB_ENABLE_BOTH) {
+        return ::EnableScrollBar(m_hWnd, SB_CTL, arrows);
+    }
+};
 
 class CDialog : public CWnd {
 public:

@@ -296,8 +296,8 @@ QSize WindowObject::ClientSize() const {
     if (!widget)
         return {0, 0};
     const int inset = ClientInset();
-    return QSize(std::max(widget->width() - 2 * inset, 0),
-                 std::max(widget->height() - 2 * inset - menuBar, 0));
+    return QSize(std::max(widget->width() - 2 * inset - scrollBarRight, 0),
+                 std::max(widget->height() - 2 * inset - scrollBarBottom - menuBar, 0));
 }
 
 Surface& WindowObject::EnsureSurface() {
@@ -488,7 +488,10 @@ HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
         widget = cls->factory(w, parentWidget);
         if (!child && widget)
             widget->setWindowFlags(TopLevelFlags(style, exStyle, false));
-    } else {
+    }
+    // A factory that gives no widget makes a custom-painted window (owner-drawn controls).
+    if (!widget) {
+        w.native = false;
         widget = new SurfaceWidget(hwnd, parentWidget,
                                    child ? Qt::Widget : TopLevelFlags(style, exStyle, w.dialog));
     }
@@ -504,19 +507,22 @@ HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
         widget->setWindowTitle(QString::fromUtf16(w.text.c_str()));
 
     // Default geometry as Windows: CW_USEDEFAULT places a top-level window on its own.
-    QRect r(x, y, width, height);
-    if (!child && (x == CW_USEDEFAULT || width == CW_USEDEFAULT)) {
-        if (x == CW_USEDEFAULT)
-            r.moveTopLeft(QPoint(40, 40));
-        if (width == CW_USEDEFAULT)
-            r.setSize(QSize(640, 480));
+    // (The rectangle is made from the final values: CW_USEDEFAULT itself would overflow it.)
+    if (!child && x == CW_USEDEFAULT) {
+        x = 40;
+        y = 40;
     }
-    if (!cls->factory)
+    if (!child && width == CW_USEDEFAULT) {
+        width = 640;
+        height = 480;
+    }
+    const QRect r(x, y, width, height);
+    if (!w.native)
         w.EnsureSurface();
     PlaceWidget(w, r);
     if (!child && w.menu)
         UpdateMenuBar(hwnd);
-    if (!cls->factory)
+    if (!w.native)
         w.EnsureSurface().Resize(w.ClientSize().width(), w.ClientSize().height());
     if (style & WS_DISABLED) {
         if (child)

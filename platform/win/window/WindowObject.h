@@ -89,6 +89,10 @@ public:
     std::unique_ptr<Surface> surface;
     int defId = IDOK;         // dialogs: the default push button
     HWND lastFocus = nullptr; // dialogs: focus to give back on activation
+    // Room the window's own scroll bars take at the right and bottom of the client area
+    // (set by the controls library when it shows them).
+    int scrollBarRight = 0;
+    int scrollBarBottom = 0;
 
     bool IsChild() const { return (style & WS_CHILD) != 0; }
     // Offset of the client area inside the widget (borders of child windows).
