@@ -461,6 +461,16 @@ bool IsOtherRoot(HKEY key) {
     return key == HKEY_CLASSES_ROOT || key == HKEY_LOCAL_MACHINE;
 }
 
+// The handle a call works on: the roots this store does not hold answer otherRoot, a handle
+// that is not open ERROR_INVALID_HANDLE.
+LSTATUS Resolve(HKEY key, LSTATUS otherRoot, KeyHandle*& handle) {
+    handle = nullptr;
+    if (IsOtherRoot(key))
+        return otherRoot;
+    handle = HandleOf(key);
+    return handle ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
 // The full path of subKey under the key; components are split on '\', empty ones dropped.
 std::optional<std::u16string> Join(const KeyHandle& parent, LPCWSTR subKey) {
     std::u16string path = parent.path;
@@ -512,11 +522,9 @@ LSTATUS RegOpenKeyEx(HKEY key, LPCWSTR subKey, DWORD, REGSAM access, PHKEY resul
         return ERROR_INVALID_PARAMETER;
     *result = nullptr;
     std::lock_guard lock(g_mutex);
-    if (IsOtherRoot(key))
-        return ERROR_FILE_NOT_FOUND;
-    KeyHandle* parent = HandleOf(key);
-    if (!parent)
-        return ERROR_INVALID_HANDLE;
+    KeyHandle* parent;
+    if (LSTATUS r = Resolve(key, ERROR_FILE_NOT_FOUND, parent); r != ERROR_SUCCESS)
+        return r;
     auto path = Join(*parent, subKey);
     if (!path)
         return ERROR_INVALID_PARAMETER;
@@ -536,11 +544,9 @@ LSTATUS RegCreateKeyEx(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM ac
         return ERROR_INVALID_PARAMETER;
     *result = nullptr;
     std::lock_guard lock(g_mutex);
-    if (IsOtherRoot(key))
-        return ERROR_ACCESS_DENIED;
-    KeyHandle* parent = HandleOf(key);
-    if (!parent)
-        return ERROR_INVALID_HANDLE;
+    KeyHandle* parent;
+    if (LSTATUS r = Resolve(key, ERROR_ACCESS_DENIED, parent); r != ERROR_SUCCESS)
+        return r;
     auto path = Join(*parent, subKey);
     if (!path)
         return ERROR_INVALID_PARAMETER;
@@ -594,11 +600,9 @@ LSTATUS RegCloseKey(HKEY key) {
 
 LSTATUS RegQueryValueEx(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
     std::lock_guard lock(g_mutex);
-    if (IsOtherRoot(key))
-        return ERROR_FILE_NOT_FOUND;
-    KeyHandle* h = HandleOf(key);
-    if (!h)
-        return ERROR_INVALID_HANDLE;
+    KeyHandle* h;
+    if (LSTATUS r = Resolve(key, ERROR_FILE_NOT_FOUND, h); r != ERROR_SUCCESS)
+        return r;
     if (!(h->access & KEY_QUERY_VALUE))
         return ERROR_ACCESS_DENIED;
     if (data && !size)
@@ -631,11 +635,9 @@ LSTATUS RegQueryValueEx(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE da
 
 LSTATUS RegSetValueEx(HKEY key, LPCWSTR name, DWORD, DWORD type, const BYTE* data, DWORD size) {
     std::lock_guard lock(g_mutex);
-    if (IsOtherRoot(key))
-        return ERROR_ACCESS_DENIED;
-    KeyHandle* h = HandleOf(key);
-    if (!h)
-        return ERROR_INVALID_HANDLE;
+    KeyHandle* h;
+    if (LSTATUS r = Resolve(key, ERROR_ACCESS_DENIED, h); r != ERROR_SUCCESS)
+        return r;
     if (!(h->access & KEY_SET_VALUE) || h->path.empty())
         return ERROR_ACCESS_DENIED;
     if (!data && size)
@@ -659,9 +661,9 @@ LSTATUS RegSetValueEx(HKEY key, LPCWSTR name, DWORD, DWORD type, const BYTE* dat
 
 LSTATUS RegDeleteValue(HKEY key, LPCWSTR name) {
     std::lock_guard lock(g_mutex);
-    KeyHandle* h = IsOtherRoot(key) ? nullptr : HandleOf(key);
-    if (!h)
-        return IsOtherRoot(key) ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE;
+    KeyHandle* h;
+    if (LSTATUS r = Resolve(key, ERROR_ACCESS_DENIED, h); r != ERROR_SUCCESS)
+        return r;
     if (!(h->access & KEY_SET_VALUE))
         return ERROR_ACCESS_DENIED;
     return Modify([&](Store& store, bool& changed) -> LSTATUS {
@@ -679,9 +681,9 @@ LSTATUS RegDeleteValue(HKEY key, LPCWSTR name) {
 
 LSTATUS RegDeleteKey(HKEY key, LPCWSTR subKey) {
     std::lock_guard lock(g_mutex);
-    KeyHandle* h = IsOtherRoot(key) ? nullptr : HandleOf(key);
-    if (!h)
-        return IsOtherRoot(key) ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE;
+    KeyHandle* h;
+    if (LSTATUS r = Resolve(key, ERROR_ACCESS_DENIED, h); r != ERROR_SUCCESS)
+        return r;
     if (!subKey)
         return ERROR_INVALID_PARAMETER;
     auto path = Join(*h, subKey);
