@@ -55,6 +55,8 @@ CSkinMenu* BuildLanguagePopup(WORD langId, WORD subLangId) {
 }
 
 void ShowLanguagePopup(CWnd* owner, CWnd* button, CLanguageChoice& choice) {
+    if (!owner || !button)
+        return;
     CRect rect;
     button->GetWindowRect(&rect);
     choice.LoadLanguageIds();
