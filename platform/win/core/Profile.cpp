@@ -173,15 +173,6 @@ std::u16string_view Trim(std::u16string_view s) {
     return s;
 }
 
-bool SameName(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (ms::ToUpper(a[i]) != ms::ToUpper(b[i]))
-            return false;
-    return true;
-}
-
 // "[name]" (the rest of the line after ']' is ignored).
 std::optional<std::u16string_view> SectionName(std::u16string_view line) {
     line = Trim(line);
@@ -212,7 +203,7 @@ bool Entry(std::u16string_view line, std::u16string_view& key, std::u16string_vi
 std::optional<std::pair<size_t, size_t>> FindSection(const Text& t, std::u16string_view section) {
     for (size_t i = 0; i < t.lines.size(); ++i) {
         auto name = SectionName(t.lines[i]);
-        if (!name || !SameName(*name, section))
+        if (!name || !ms::SameNoCase(*name, section))
             continue;
         size_t end = i + 1;
         while (end < t.lines.size() && !SectionName(t.lines[end]))
@@ -228,7 +219,7 @@ std::optional<std::u16string> Lookup(const Text& t, LPCWSTR section, LPCWSTR key
         return std::nullopt;
     for (size_t i = range->first; i < range->second; ++i) {
         std::u16string_view k, v;
-        if (Entry(t.lines[i], k, v) && SameName(k, key))
+        if (Entry(t.lines[i], k, v) && ms::SameNoCase(k, key))
             return std::u16string(v);
     }
     return std::nullopt;
@@ -371,7 +362,7 @@ BOOL WritePrivateProfileString(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCW
     size_t lastEntry = range->first; // insert after the section's last non-blank line
     for (size_t i = range->first; i < range->second; ++i) {
         std::u16string_view k, v;
-        if (Entry(t.lines[i], k, v) && SameName(k, key)) {
+        if (Entry(t.lines[i], k, v) && ms::SameNoCase(k, key)) {
             if (value)
                 t.lines[i] = line;
             else

@@ -33,24 +33,16 @@ struct Store {
 
     Key* Find(std::u16string_view path) {
         for (auto& k : keys)
-            if (Same(k.path, path))
+            if (ms::SameNoCase(k.path, path))
                 return &k;
         return nullptr;
     }
     bool HasSubkeys(std::u16string_view path) const {
         for (const auto& k : keys)
             if (k.path.size() > path.size() && k.path[path.size()] == u'\\' &&
-                Same(std::u16string_view(k.path).substr(0, path.size()), path))
+                ms::SameNoCase(std::u16string_view(k.path).substr(0, path.size()), path))
                 return true;
         return false;
-    }
-    static bool Same(std::u16string_view a, std::u16string_view b) {
-        if (a.size() != b.size())
-            return false;
-        for (size_t i = 0; i < a.size(); ++i)
-            if (ms::ToUpper(a[i]) != ms::ToUpper(b[i]))
-                return false;
-        return true;
     }
 };
 
@@ -329,7 +321,7 @@ std::optional<Store> Parse(std::string_view text, int& badLine) {
             return std::nullopt;
         }
         for (const auto& other : current->values)
-            if (Store::Same(other.name, v.name))
+            if (ms::SameNoCase(other.name, v.name))
                 return std::nullopt;
         current->values.push_back(std::move(v));
     }
@@ -506,7 +498,7 @@ HKEY NewHandle(std::u16string path, REGSAM access) {
 Value* FindValue(Key& k, LPCWSTR name) {
     std::u16string_view n(name ? name : u"");
     for (auto& v : k.values)
-        if (Store::Same(v.name, n))
+        if (ms::SameNoCase(v.name, n))
             return &v;
     return nullptr;
 }

@@ -67,6 +67,15 @@ WCHAR ToUpper(WCHAR c) {
     return c;
 }
 
+bool SameNoCase(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (ToUpper(a[i]) != ToUpper(b[i]))
+            return false;
+    return true;
+}
+
 bool IsSpace(WCHAR c) {
     return c == u' ' || (c >= 0x09 && c <= 0x0D) || c == 0xA0 || c == 0x3000 || c == 0xFEFF;
 }

@@ -61,6 +61,8 @@ std::u16string FromUtf8(std::string_view s);
 
 WCHAR ToUpper(WCHAR c);
 WCHAR ToLower(WCHAR c);
+// Equal but for case, as names of profile sections, keys and registry values compare.
+bool SameNoCase(std::u16string_view a, std::u16string_view b);
 bool IsSpace(WCHAR c);
 
 } // namespace ms
