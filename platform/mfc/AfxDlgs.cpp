@@ -129,8 +129,7 @@ CString CFontDialog::GetFaceName() const {
 
 // ---- CPrintDialog ----
 
-CPrintDialog::CPrintDialog(BOOL printSetupOnly, DWORD flags, CWnd* parent)
-    : CCommonDialog(parent) {
+CPrintDialog::CPrintDialog(BOOL printSetupOnly, DWORD flags, CWnd* parent) : CCommonDialog(parent) {
     m_pd.lStructSize = sizeof m_pd;
     m_pd.Flags = flags | (printSetupOnly ? PD_PRINTSETUP : 0) | PD_RETURNDC;
     m_pd.nCopies = 1;

@@ -1,6 +1,6 @@
 // ShellExecute and WinExec over detached processes started from argument vectors.
-#include "platform/services/ServiceSeams.h"
 #include "platform/services/Shell.h"
+#include "platform/services/ServiceSeams.h"
 #include "platform/win/core/Files.h"
 #include "platform/win/core/WString.h"
 #include "platform/win/window/TestSeams.h"
@@ -66,7 +66,7 @@ bool IsUrl(const std::u16string& s) {
 }
 
 bool IsExecutableFile(const std::u16string& path) {
-    struct stat st{};
+    struct stat st {};
     const std::string p = ToUtf8(path);
     return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(p.c_str(), X_OK) == 0;
 }

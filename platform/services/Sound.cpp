@@ -1,7 +1,7 @@
 // PlaySound: the wave is checked and copied on the caller's thread, then one player thread
 // feeds it to ALSA. A new sound or PlaySound(NULL) stops the one playing at the next period.
-#include "platform/services/ServiceSeams.h"
 #include "platform/services/Sound.h"
+#include "platform/services/ServiceSeams.h"
 #include "platform/win/core/Files.h"
 #include "platform/win/core/WString.h"
 #include "platform/win/window/Resources.h"

@@ -80,7 +80,7 @@ struct CHOOSECOLORW {
     DWORD lStructSize;
     HWND hwndOwner;
     HWND hInstance;
-    COLORREF rgbResult;    // initial colour with CC_RGBINIT; the chosen colour out
+    COLORREF rgbResult;     // initial colour with CC_RGBINIT; the chosen colour out
     COLORREF* lpCustColors; // 16 custom colours, in and out (may be null)
     DWORD Flags;
     LPARAM lCustData;

@@ -271,7 +271,8 @@ BOOL RunFileDialog(LPOPENFILENAME ofn, bool save) {
         if (path.size() + 1 > ofn->nMaxFile) {
             g_lastError = FNERR_BUFFERTOOSMALL;
             if (ofn->nMaxFile >= 1)
-                ofn->lpstrFile[0] = static_cast<WCHAR>(std::min<std::size_t>(path.size() + 1, 0xFFFF));
+                ofn->lpstrFile[0] =
+                    static_cast<WCHAR>(std::min<std::size_t>(path.size() + 1, 0xFFFF));
             rec.ok = false;
             Record(std::move(rec));
             return FALSE;
@@ -336,8 +337,8 @@ bool RunQtFontDialog(QWidget* parent, const LOGFONTW& initial, bool effects, COL
     if (effects) {
         colorButton = new QPushButton(QStringLiteral("Colour..."), &dlg);
         auto paint = [colorButton, &chosen] {
-            colorButton->setStyleSheet(QStringLiteral("QPushButton { border-left: 16px solid %1; }")
-                                           .arg(chosen.name()));
+            colorButton->setStyleSheet(
+                QStringLiteral("QPushButton { border-left: 16px solid %1; }").arg(chosen.name()));
         };
         paint();
         QObject::connect(colorButton, &QPushButton::clicked, &dlg, [&dlg, &chosen, paint] {
@@ -476,9 +477,9 @@ BOOL ChooseFont(LPCHOOSEFONT cf) {
             cf->rgbColors = color & 0x00FFFFFF;
         const LONG h = chosen.lfHeight < 0 ? -chosen.lfHeight : chosen.lfHeight;
         cf->iPointSize = static_cast<INT>((h * 720 + 48) / 96);
-        cf->nFontType = static_cast<WORD>(SCREEN_FONTTYPE |
-                                          (chosen.lfWeight >= 700 ? BOLD_FONTTYPE : REGULAR_FONTTYPE) |
-                                          (chosen.lfItalic ? ITALIC_FONTTYPE : 0));
+        cf->nFontType = static_cast<WORD>(
+            SCREEN_FONTTYPE | (chosen.lfWeight >= 700 ? BOLD_FONTTYPE : REGULAR_FONTTYPE) |
+            (chosen.lfItalic ? ITALIC_FONTTYPE : 0));
     }
     rec.ok = ok;
     Record(std::move(rec));
@@ -522,9 +523,9 @@ PIDLIST_ABSOLUTE SHBrowseForFolder(LPBROWSEINFO bi) {
             folder = a->path;
     } else {
         QString start = root.empty() ? QDir::homePath() : Q(root);
-        folder = U(QFileDialog::getExistingDirectory(OwnerWidget(bi->hwndOwner), Q(rec.title), start,
-                                                     QFileDialog::DontUseNativeDialog |
-                                                         QFileDialog::ShowDirsOnly));
+        folder = U(QFileDialog::getExistingDirectory(
+            OwnerWidget(bi->hwndOwner), Q(rec.title), start,
+            QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly));
     }
     while (folder.size() > 1 && folder.back() == u'/')
         folder.pop_back();

@@ -22,8 +22,8 @@ struct CommonDialog {
     std::u16string initialName;
     std::u16string initialDir;
     std::u16string defaultExt;
-    COLORREF color = 0; // colour and font dialogs: the initial colour
-    LOGFONTW font{};    // font dialogs: the initial font (with CF_INITTOLOGFONTSTRUCT)
+    COLORREF color = 0;  // colour and font dialogs: the initial colour
+    LOGFONTW font{};     // font dialogs: the initial font (with CF_INITTOLOGFONTSTRUCT)
     bool ok = false;     // what the call returned
     std::u16string path; // file and folder dialogs: the path returned
 };
@@ -32,7 +32,7 @@ struct CommonDialog {
 // fields of the dialog's kind are used.
 struct CommonAnswer {
     bool ok = true;
-    std::u16string path;  // file: the name as typed (folder part optional); folder: the folder
+    std::u16string path;   // file: the name as typed (folder part optional); folder: the folder
     DWORD filterIndex = 0; // file dialogs: 1-based filter chosen; 0 keeps the initial one
     COLORREF color = 0;
     std::optional<LOGFONTW> font; // font dialogs: the chosen font (none: keep the initial one)

@@ -28,7 +28,7 @@ namespace ms {
 
 namespace {
 
-constexpr int kBorder = 3;    // frame and padding around a popup's items
+constexpr int kBorder = 3;     // frame and padding around a popup's items
 constexpr int kBarPadding = 8; // left and right of a menu bar item's text
 
 HMENU g_measuring = nullptr;
@@ -152,7 +152,7 @@ Tracker* g_tracker = nullptr;
 struct Entry {
     std::size_t index = 0;
     MenuItemData item;
-    QRect rect; // client coordinates of the popup
+    QRect rect;             // client coordinates of the popup
     bool barBefore = false; // MF_MENUBARBREAK: a line between this column and the previous
 };
 
@@ -198,8 +198,9 @@ public:
             int w = 0;
             int h = 0;
             if (e.item.flags & MF_OWNERDRAW) {
-                MEASUREITEMSTRUCT mis{ODT_MENU, 0, static_cast<UINT>(e.item.id), 0,
-                                      static_cast<UINT>(stdHeight), e.item.data};
+                MEASUREITEMSTRUCT mis{
+                    ODT_MENU,   0, static_cast<UINT>(e.item.id), 0, static_cast<UINT>(stdHeight),
+                    e.item.data};
                 HMENU saved = g_measuring;
                 g_measuring = menu_;
                 SendMessage(t_.owner, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis));
@@ -326,8 +327,7 @@ public:
         }
         // Owner-drawn items have no text of ours: the owner finds the item.
         const WPARAM wp = MAKEWPARAM(static_cast<WORD>(ch.unicode()), MF_POPUP);
-        const LRESULT r =
-            SendMessage(t_.owner, WM_MENUCHAR, wp, reinterpret_cast<LPARAM>(menu_));
+        const LRESULT r = SendMessage(t_.owner, WM_MENUCHAR, wp, reinterpret_cast<LPARAM>(menu_));
         const int pos = LOWORD(r);
         switch (HIWORD(r)) {
         case MNC_EXECUTE:
@@ -502,8 +502,8 @@ private:
             const int cy = r.center().y();
             QPen pen(fg, 2);
             p.setPen(pen);
-            p.drawPolyline(QPolygon({QPoint(cx - 4, cy), QPoint(cx - 1, cy + 3),
-                                     QPoint(cx + 4, cy - 3)}));
+            p.drawPolyline(
+                QPolygon({QPoint(cx - 4, cy), QPoint(cx - 1, cy + 3), QPoint(cx + 4, cy - 3)}));
             p.setPen(fg);
         }
         const auto [label, key] = SplitText(d.text);
@@ -920,10 +920,10 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const
                 QTimer::singleShot(0, &t.loop, [&t, vk] {
                     if (t.done || t.chain.empty())
                         return;
-                    PopupWidget* target = QApplication::activePopupWidget()
-                                              ? dynamic_cast<PopupWidget*>(
-                                                    QApplication::activePopupWidget())
-                                              : nullptr;
+                    PopupWidget* target =
+                        QApplication::activePopupWidget()
+                            ? dynamic_cast<PopupWidget*>(QApplication::activePopupWidget())
+                            : nullptr;
                     if (!target)
                         for (auto it = t.chain.rbegin(); it != t.chain.rend() && !target; ++it)
                             target = *it;

@@ -2,9 +2,9 @@
 // framework's routing of WM_MEASUREITEM / WM_DRAWITEM, tracked with a window as command
 // target, the command arriving in the window's message map; and the common dialogs' wrappers.
 #include "platform/mfc/AfxDlgs.h"
+#include "platform/win/core/WString.h"
 #include "platform/win/dialogs/DialogSeams.h"
 #include "platform/win/gdi/Gdi.h"
-#include "platform/win/core/WString.h"
 #include "platform/win/window/TestSeams.h"
 #include "platform/win/window/WindowObject.h"
 
@@ -59,7 +59,7 @@ public:
 };
 
 BEGIN_MESSAGE_MAP(Target, CWnd)
-    ON_COMMAND_RANGE(100, 199, OnRange)
+ON_COMMAND_RANGE(100, 199, OnRange)
 END_MESSAGE_MAP()
 
 void Pump() {

@@ -71,7 +71,7 @@ TEST_F(ServicesTest, PlaySoundFindsWavesRefusesOthersAndReturnsAtOnce) {
     const QString good = tmp_.filePath(QStringLiteral("good.wav"));
     const QString cut = tmp_.filePath(QStringLiteral("cut.wav"));
     const QString text = tmp_.filePath(QStringLiteral("text.wav"));
-    Write(good, Wave(8000)); // one second: SND_SYNC would wait for it on a real device
+    Write(good, Wave(8000));       // one second: SND_SYNC would wait for it on a real device
     Write(cut, Wave(10, 1000000)); // data chunk claims more than the file holds
     Write(text, QByteArray("not a wave at all"));
     QByteArray memory = Wave(4);
@@ -122,12 +122,20 @@ TEST_F(ServicesTest, ShellExecuteOpensWithTheDesktopHandlerOrStartsPrograms) {
         std::vector<std::u16string> argv; // empty: nothing started
     };
     const Case cases[] = {
-        {u"open", u"https://example.com/a b?x=1&y=2", nullptr, nullptr, 42,
+        {u"open",
+         u"https://example.com/a b?x=1&y=2",
+         nullptr,
+         nullptr,
+         42,
          {u"xdg-open", u"https://example.com/a b?x=1&y=2"}},
         {u"open", docPath, nullptr, nullptr, 42, {u"xdg-open", docPath}},
         {nullptr, dir, nullptr, nullptr, 42, {u"xdg-open", dir}},
         {u"open", u"report.doc", u"", dir.c_str(), 42, {u"xdg-open", docPath}},
-        {u"open", toolPath, u"-a \"two words\" ;rm", u"", 42,
+        {u"open",
+         toolPath,
+         u"-a \"two words\" ;rm",
+         u"",
+         42,
          {toolPath, u"-a", u"two words", u";rm"}},
         {u"open", dir + u"/missing.doc", nullptr, nullptr, SE_ERR_FNF, {}},
         {u"print", docPath, nullptr, nullptr, SE_ERR_NOASSOC, {}},

@@ -63,8 +63,10 @@ protected:
 };
 
 TEST_F(CommonDialogsTest, SavedNamesGetTheDefaultExtension) {
-    const std::u16string dxf = ms::FilterFromFramework(u"dxf Files(*.dxf)|*.dxf|DXF files(*.DXF)|*.DXF||");
-    const std::u16string pics = ms::FilterFromFramework(u"Bitmap Files(*.bmp)|*.bmp|All(*.*)|*.*||");
+    const std::u16string dxf =
+        ms::FilterFromFramework(u"dxf Files(*.dxf)|*.dxf|DXF files(*.DXF)|*.DXF||");
+    const std::u16string pics =
+        ms::FilterFromFramework(u"Bitmap Files(*.bmp)|*.bmp|All(*.*)|*.*||");
     struct Case {
         std::u16string filter;
         const WCHAR* defExt;
@@ -75,10 +77,10 @@ TEST_F(CommonDialogsTest, SavedNamesGetTheDefaultExtension) {
     };
     const Case cases[] = {
         {dxf, u"DXF", u"drawing", 0, u"drawing.dxf", 1},
-        {dxf, u"DXF", u"drawing", 2, u"drawing.DXF", 2},     // the chosen filter's extension
-        {pics, u".bmp", u"pic", 2, u"pic.bmp", 2},           // "*.*" names none: the default
-        {pics, u"bmp", u"pic.jpg", 1, u"pic.jpg", 1},        // an extension of its own stays
-        {u"", nullptr, u"plain", 0, u"plain", 1},            // no default extension asked for
+        {dxf, u"DXF", u"drawing", 2, u"drawing.DXF", 2}, // the chosen filter's extension
+        {pics, u".bmp", u"pic", 2, u"pic.bmp", 2},       // "*.*" names none: the default
+        {pics, u"bmp", u"pic.jpg", 1, u"pic.jpg", 1},    // an extension of its own stays
+        {u"", nullptr, u"plain", 0, u"plain", 1},        // no default extension asked for
     };
     for (const auto& c : cases) {
         OPENFILENAME o = Ofn(c.filter, c.defExt, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);

@@ -90,8 +90,8 @@ protected:
         g_drawn.clear();
         g_seen.clear();
         g_menuCharAnswer = 0;
-        owner_ = CreateWindowEx(0, u"MenuOwner", u"Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50,
-                                50, 320, 240, nullptr, nullptr, nullptr, nullptr);
+        owner_ = CreateWindowEx(0, u"MenuOwner", u"Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50,
+                                320, 240, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(owner_, nullptr);
         Pump();
         g_seen.clear();
@@ -117,7 +117,8 @@ protected:
 TEST_F(MenuTrackTest, OwnerDrawnPopupIsMeasuredDrawnAndReturnsTheChosenCommand) {
     HMENU menu = ColourMenu();
     ms::test::ChoosePopupCommand(102);
-    const BOOL r = TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RETURNCMD, 100, 120, 0, owner_, nullptr);
+    const BOOL r =
+        TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RETURNCMD, 100, 120, 0, owner_, nullptr);
     EXPECT_EQ(r, 102);
     EXPECT_EQ(g_measured, (std::vector<UINT>{101, 0, 102, 103}));
     ASSERT_EQ(g_drawn.size(), 4u);
@@ -197,17 +198,18 @@ TEST_F(MenuTrackTest, RealLoopFollowsKeysThroughSeparatorsAndSubmenus) {
     };
     const Case cases[] = {
         {{VK_DOWN, VK_RETURN}, 201},
-        {{VK_DOWN, VK_DOWN, VK_RETURN}, 0},                    // grayed: nothing, then dismissed
-        {{VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN}, 302},          // wraps to the submenu
-        {{'F', VK_DOWN, VK_LEFT, VK_ESCAPE, VK_RETURN}, 0},    // Esc closes the menu
-        {{'O'}, 201},                                          // mnemonic
-        {{'F', VK_RETURN}, 301},                               // mnemonic opens the submenu
+        {{VK_DOWN, VK_DOWN, VK_RETURN}, 0},                 // grayed: nothing, then dismissed
+        {{VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN}, 302},       // wraps to the submenu
+        {{'F', VK_DOWN, VK_LEFT, VK_ESCAPE, VK_RETURN}, 0}, // Esc closes the menu
+        {{'O'}, 201},                                       // mnemonic
+        {{'F', VK_RETURN}, 301},                            // mnemonic opens the submenu
     };
     for (const auto& c : cases) {
         g_seen.clear();
         ms::test::KeysToPopupMenu(c.keys);
-        EXPECT_EQ(static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD, 40, 40, 0, owner_, nullptr)),
-                  c.expected)
+        EXPECT_EQ(
+            static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD, 40, 40, 0, owner_, nullptr)),
+            c.expected)
             << "keys: " << c.keys.size() << " first " << c.keys[0];
     }
     // The submenu was announced with its position.
@@ -254,8 +256,7 @@ TEST_F(MenuTrackTest, BreaksAlignmentAndBackground) {
     EXPECT_GT(s.items[3].rect.left, s.items[2].rect.right); // room for the bar
     EXPECT_EQ(s.placed.right, 400);
     EXPECT_EQ(s.placed.bottom, 300);
-    EXPECT_EQ(s.picture.pixel(s.picture.width() - 5, s.picture.height() - 5),
-              qRgb(236, 233, 216));
+    EXPECT_EQ(s.picture.pixel(s.picture.width() - 5, s.picture.height() - 5), qRgb(236, 233, 216));
     DeleteObject(mi.hbrBack);
     DestroyMenu(menu);
 }
@@ -307,8 +308,13 @@ TEST_F(MenuTrackTest, ItemInformationRoundTrips) {
     EXPECT_EQ(GetMenuItemID(sub, 0), 22u);
     EXPECT_TRUE(GetMenuState(sub, 0, MF_BYPOSITION) & MF_CHECKED);
 
-    MENUINFO mi{sizeof mi, MIM_BACKGROUND | MIM_APPLYTOSUBMENUS, 0, 0,
-                reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), 0, 0};
+    MENUINFO mi{sizeof mi,
+                MIM_BACKGROUND | MIM_APPLYTOSUBMENUS,
+                0,
+                0,
+                reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)),
+                0,
+                0};
     ASSERT_TRUE(SetMenuInfo(menu, &mi));
     MENUINFO got{sizeof got, MIM_BACKGROUND, 0, 0, nullptr, 0, 0};
     ASSERT_TRUE(GetMenuInfo(sub, &got));
@@ -317,8 +323,8 @@ TEST_F(MenuTrackTest, ItemInformationRoundTrips) {
 }
 
 TEST_F(MenuTrackTest, MenuBarTakesRoomAboveTheClientArea) {
-    HWND child = CreateWindowEx(0, u"MenuOwner", u"", WS_CHILD | WS_VISIBLE, 10, 10, 50, 30,
-                                owner_, reinterpret_cast<HMENU>(7), nullptr, nullptr);
+    HWND child = CreateWindowEx(0, u"MenuOwner", u"", WS_CHILD | WS_VISIBLE, 10, 10, 50, 30, owner_,
+                                reinterpret_cast<HMENU>(7), nullptr, nullptr);
     RECT before{};
     GetClientRect(owner_, &before);
     RECT windowBefore{};
