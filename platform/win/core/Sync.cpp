@@ -150,6 +150,16 @@ std::string MutexFile(LPCWSTR name) {
     return ms::NativePath(ms::RuntimeDir()) + "/ms-mutex-" + safe + ".lock";
 }
 
+BOOL SetEventState(HANDLE event, bool signalled) {
+    auto e = ms::ObjectAs<EventObject>(event);
+    if (!e) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    e->Set(signalled);
+    return TRUE;
+}
+
 } // namespace
 
 HANDLE CreateEvent(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCWSTR) {
@@ -159,23 +169,11 @@ HANDLE CreateEvent(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, L
 }
 
 BOOL SetEvent(HANDLE event) {
-    auto e = ms::ObjectAs<EventObject>(event);
-    if (!e) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    e->Set(true);
-    return TRUE;
+    return SetEventState(event, true);
 }
 
 BOOL ResetEvent(HANDLE event) {
-    auto e = ms::ObjectAs<EventObject>(event);
-    if (!e) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    e->Set(false);
-    return TRUE;
+    return SetEventState(event, false);
 }
 
 HANDLE CreateMutex(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCWSTR name) {
