@@ -177,15 +177,10 @@ int CIniTextFile::WriteString(const WCHAR* section, const WCHAR* key, const WCHA
         return 0;
     const CString keyLine = CString(key) + u"=" + CString(value ? value : u"");
     const CString sectionLine = CString(u"[") + section + u"]";
-    if (m_lines.empty()) {
-        if (noCreate)
-            return 0;
-        m_lines.push_back(sectionLine);
-        m_lines.push_back(keyLine);
-        m_changed = true;
-        return 1;
-    }
     const int s = FindSectionLine(section, true);
+    // A missing key goes before the line that ends its section, else at the end of the file
+    // (under a new section line when the section is missing).
+    size_t at = m_lines.size();
     if (s >= 0) {
         for (size_t i = static_cast<size_t>(s) + 1; i < m_lines.size(); ++i) {
             const LineRole role = RoleOf(m_lines[i], key);
@@ -197,23 +192,18 @@ int CIniTextFile::WriteString(const WCHAR* section, const WCHAR* key, const WCHA
                 return 1;
             }
             if (role == LineRole::SectionEnd) {
-                if (noCreate)
-                    return 0;
-                m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(i), keyLine);
-                m_changed = true;
-                return 1;
+                at = i;
+                break;
             }
         }
-        if (noCreate)
-            return 0;
-        m_lines.push_back(keyLine);
-        m_changed = true;
-        return 1;
     }
     if (noCreate)
         return 0;
-    m_lines.push_back(sectionLine);
-    m_lines.push_back(keyLine);
+    if (s < 0) {
+        m_lines.push_back(sectionLine);
+        at = m_lines.size();
+    }
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), keyLine);
     m_changed = true;
     return 1;
 }
