@@ -174,35 +174,16 @@ CString NumberLabel(int number) {
 }
 
 int FontSizeFromHeight(int h) {
-    if (h < 1 || h > 96)
-        return 12;
-    if (h <= 13)
-        return 12;
-    if (h <= 15)
-        return 13;
-    if (h == 16)
-        return 14;
-    if (h <= 19)
-        return 16;
-    if (h <= 21)
-        return 18;
-    if (h <= 24)
-        return 20;
-    if (h <= 27)
-        return 22;
-    if (h <= 29)
-        return 24;
-    if (h <= 32)
-        return 26;
-    if (h <= 35)
-        return 28;
-    if (h <= 37)
-        return 30;
-    if (h <= 48)
-        return 36;
-    if (h <= 64)
-        return 48;
-    return 72;
+    // The tallest height of each step and the point size it gets.
+    static constexpr struct {
+        int maxHeight, size;
+    } kSteps[] = {{13, 12}, {15, 13}, {16, 14}, {19, 16}, {21, 18}, {24, 20}, {27, 22},
+                  {29, 24}, {32, 26}, {35, 28}, {37, 30}, {48, 36}, {64, 48}, {96, 72}};
+    if (h >= 1)
+        for (const auto& step : kSteps)
+            if (h <= step.maxHeight)
+                return step.size;
+    return 12;
 }
 
 int FontSizeFromHeight() {
