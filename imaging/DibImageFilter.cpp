@@ -76,17 +76,7 @@ bool CDibImage::ApplyLut(const BYTE* table) {
             }
             return true;
         }
-        const bool gray = IsGrayScale();
-        RGBQUAD* pal = GetPalette();
-        for (DWORD i = 0; i < GetNumColors(); ++i) {
-            pal[i].rgbRed = table[pal[i].rgbRed];
-            pal[i].rgbGreen = table[pal[i].rgbGreen];
-            pal[i].rgbBlue = table[pal[i].rgbBlue];
-        }
-        m_info.nearestValid = false;
-        if (gray)
-            ConvertToGray();
-        return true;
+        return ApplyLutChannels(table, table, table, nullptr); // maps the palette
     }
     if (!m_selection) {
         BYTE* p = m_info.bits;
