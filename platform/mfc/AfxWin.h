@@ -248,6 +248,25 @@ protected:                                                                      
 #define ON_NOTIFY_REFLECT(wNotifyCode, memberFxn)                                                  \
     {WM_REFLECT_BASE + WM_NOTIFY, static_cast<UINT>(wNotifyCode), 0, 0,                            \
      AFX_THUNK(self->memberFxn(reinterpret_cast<NMHDR*>(lParam), afxResult))},
+// A control's own colours (HBRUSH CtlColor(CDC*, UINT)) and scrolling (HScroll/VScroll(code,
+// pos)), reflected from its parent.
+#define AFX_CTLCOLOR_REFLECT_ENTRY(msg)                                                            \
+    {WM_REFLECT_BASE + (msg), 0, 0, 0,                                                             \
+     AFX_THUNK(*afxResult = reinterpret_cast<LRESULT>(                                             \
+                   self->CtlColor(CDC::FromHandle(reinterpret_cast<HDC>(wParam)),                  \
+                                  CWnd::CtlColorType(afxMsg - WM_REFLECT_BASE))))},
+#define ON_WM_CTLCOLOR_REFLECT()                                                                   \
+    AFX_CTLCOLOR_REFLECT_ENTRY(WM_CTLCOLORSTATIC)                                                  \
+    AFX_CTLCOLOR_REFLECT_ENTRY(WM_CTLCOLOREDIT)                                                    \
+    AFX_CTLCOLOR_REFLECT_ENTRY(WM_CTLCOLORBTN)                                                     \
+    AFX_CTLCOLOR_REFLECT_ENTRY(WM_CTLCOLORLISTBOX)                                                 \
+    AFX_CTLCOLOR_REFLECT_ENTRY(WM_CTLCOLORSCROLLBAR)
+#define ON_WM_HSCROLL_REFLECT()                                                                    \
+    {WM_REFLECT_BASE + WM_HSCROLL, 0, 0, 0,                                                        \
+     AFX_THUNK(self->HScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam))))},
+#define ON_WM_VSCROLL_REFLECT()                                                                    \
+    {WM_REFLECT_BASE + WM_VSCROLL, 0, 0, 0,                                                        \
+     AFX_THUNK(self->VScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam))))},
 
 // ---- Objects ----
 

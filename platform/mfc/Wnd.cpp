@@ -269,7 +269,21 @@ BOOL CWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
     }
     if (msg == WM_DRAWITEM || msg == WM_MEASUREITEM) {
         *result = TRUE;
-        return RouteMenuItem(msg, lp);
+        if (RouteMenuItem(msg, lp))
+            return TRUE;
+        // Owner-drawn controls draw (and measure) themselves: the message is reflected.
+        HWND item = msg == WM_DRAWITEM
+                        ? (lp ? reinterpret_cast<LPDRAWITEMSTRUCT>(lp)->hwndItem : nullptr)
+                        : ::GetDlgItem(m_hWnd, static_cast<int>(wp));
+        return item && ReflectLastMsg(item, result);
+    }
+    // Colour and scroll messages of a control go to its object when the parent's map has no
+    // entry for them, as the framework's default handlers do.
+    if ((msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) ||
+        ((msg == WM_HSCROLL || msg == WM_VSCROLL) && lp)) {
+        HWND child = reinterpret_cast<HWND>(lp);
+        if (child && child != m_hWnd && ReflectLastMsg(child, result))
+            return msg == WM_HSCROLL || msg == WM_VSCROLL || *result != 0;
     }
     return FALSE;
 }

@@ -200,7 +200,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* e) override {
-        ApplyCtlColors(this, QueryCtlColors(hwnd_, WM_CTLCOLORSTATIC));
+        // A group box takes the text colour; its inside stays the parent's, as on Windows.
+        CtlColors c = QueryCtlColors(hwnd_, WM_CTLCOLORSTATIC);
+        c.background.reset();
+        ApplyCtlColors(this, c);
         QGroupBox::paintEvent(e);
     }
 
