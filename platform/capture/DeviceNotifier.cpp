@@ -1,6 +1,7 @@
 #include "platform/capture/DeviceNotifier.h"
 
 #include "platform/capture/Backend.h"
+#include "platform/capture/PlainFd.h"
 #include "platform/capture/Poster.h"
 
 #include <atomic>
@@ -48,18 +49,6 @@ std::set<std::string> VideoNodes() {
     return names;
 }
 
-// A file descriptor owned for the scope.
-struct Fd {
-    int fd = -1;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd() {
-        if (fd >= 0)
-            close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-};
-
 class Watcher {
 public:
     Watcher() : m_wake(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
@@ -76,15 +65,14 @@ public:
 
 private:
     void Loop(std::stop_token st) {
-        Fd sock(socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_KOBJECT_UEVENT));
+        PlainFd sock(
+            socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_KOBJECT_UEVENT));
         if (sock.fd >= 0) {
             sockaddr_nl addr{};
             addr.nl_family = AF_NETLINK;
             addr.nl_groups = 1; // the kernel's own events
-            if (bind(sock.fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-                close(sock.fd);
-                sock.fd = -1;
-            }
+            if (bind(sock.fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
+                sock.Reset(-1);
         }
         std::set<std::string> nodes;
         if (sock.fd < 0)
@@ -134,7 +122,7 @@ private:
         }
     }
 
-    Fd m_wake;
+    PlainFd m_wake;
     std::jthread m_thread;
 };
 

@@ -2,6 +2,7 @@
 // libv4lconvert for the formats the own packed-YUV converter does not take (MJPEG...).
 #include "platform/capture/V4l2Camera.h"
 
+#include "platform/capture/PlainFd.h"
 #include "platform/capture/V4l2Mapping.h"
 
 #include <QLoggingCategory>
@@ -51,20 +52,6 @@ struct V4l2Fd {
     }
     V4l2Fd(const V4l2Fd&) = delete;
     V4l2Fd& operator=(const V4l2Fd&) = delete;
-};
-
-struct PlainFd {
-    int fd = -1;
-    PlainFd() = default;
-    explicit PlainFd(int f) : fd(f) {}
-    ~PlainFd() { Reset(-1); }
-    void Reset(int f) {
-        if (fd >= 0)
-            ::close(fd);
-        fd = f;
-    }
-    PlainFd(const PlainFd&) = delete;
-    PlainFd& operator=(const PlainFd&) = delete;
 };
 
 // One mapped capture buffer.
