@@ -10,17 +10,37 @@
 
 namespace {
 
+// The capture window's 640 x 480 memory bitmap, selected into a memory DC.
+struct WindowBitmap {
+    HDC mem = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateCompatibleBitmap(mem, 640, 480);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    WindowBitmap() = default;
+    WindowBitmap(const WindowBitmap&) = delete;
+    WindowBitmap& operator=(const WindowBitmap&) = delete;
+    ~WindowBitmap() {
+        SelectObject(mem, old);
+        DeleteObject(bmp);
+        DeleteDC(mem);
+    }
+};
+
+// The header of a bottom-up 24-bit frame of w x h pixels held in size bytes.
+BITMAPINFO FrameInfo(int w, int h, size_t size) {
+    BITMAPINFO bmi{};
+    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB,
+                     static_cast<DWORD>(size), 0, 0, 0, 0};
+    return bmi;
+}
+
 void StretchFrame(benchmark::State& state) {
     const int srcW = static_cast<int>(state.range(0)), srcH = static_cast<int>(state.range(1));
     std::vector<BYTE> frame(static_cast<size_t>(srcW) * srcH * 3);
     for (size_t i = 0; i < frame.size(); ++i)
         frame[i] = static_cast<BYTE>(i * 7);
-    BITMAPINFO bmi{};
-    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER),         srcW, srcH, 1, 24, BI_RGB,
-                     static_cast<DWORD>(frame.size()), 0,    0,    0, 0};
-    HDC mem = CreateCompatibleDC(nullptr);
-    HBITMAP bmp = CreateCompatibleBitmap(mem, 640, 480);
-    HGDIOBJ old = SelectObject(mem, bmp);
+    const BITMAPINFO bmi = FrameInfo(srcW, srcH, frame.size());
+    WindowBitmap window;
+    const HDC mem = window.mem;
     SetStretchBltMode(mem, COLORONCOLOR);
     for (auto _ : state) {
         benchmark::DoNotOptimize(StretchDIBits(mem, 0, 0, 640, 480, 0, 0, srcW, srcH, frame.data(),
@@ -28,20 +48,14 @@ void StretchFrame(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations());
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
 }
 
 // One frame of live drawing on top: a few shapes with their pens, as the frame painter does.
 void StretchAndDrawShapes(benchmark::State& state) {
     std::vector<BYTE> frame(static_cast<size_t>(1600) * 1200 * 3, 0x55);
-    BITMAPINFO bmi{};
-    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER),         1600, 1200, 1, 24, BI_RGB,
-                     static_cast<DWORD>(frame.size()), 0,    0,    0, 0};
-    HDC mem = CreateCompatibleDC(nullptr);
-    HBITMAP bmp = CreateCompatibleBitmap(mem, 640, 480);
-    HGDIOBJ old = SelectObject(mem, bmp);
+    const BITMAPINFO bmi = FrameInfo(1600, 1200, frame.size());
+    WindowBitmap window;
+    const HDC mem = window.mem;
     SetStretchBltMode(mem, COLORONCOLOR);
     for (auto _ : state) {
         StretchDIBits(mem, 0, 0, 640, 480, 0, 0, 1600, 1200, frame.data(), &bmi, DIB_RGB_COLORS,
@@ -58,9 +72,6 @@ void StretchAndDrawShapes(benchmark::State& state) {
         SelectObject(mem, oldPen);
         DeleteObject(pen);
     }
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
 }
 
 } // namespace
@@ -81,9 +92,8 @@ void LabelsWithFreshFonts(benchmark::State& state) {
         static QGuiApplication* app = new QGuiApplication(argc, argv);
         (void)app;
     }
-    HDC mem = CreateCompatibleDC(nullptr);
-    HBITMAP bmp = CreateCompatibleBitmap(mem, 640, 480);
-    HGDIOBJ old = SelectObject(mem, bmp);
+    WindowBitmap window;
+    const HDC mem = window.mem;
     SetBkMode(mem, TRANSPARENT);
     LOGFONTW lf{};
     lf.lfHeight = 14;
@@ -99,9 +109,6 @@ void LabelsWithFreshFonts(benchmark::State& state) {
             DeleteObject(f);
         }
     }
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
 }
 
 } // namespace
