@@ -32,7 +32,7 @@ ScrollBarWidget* WidgetOfBar(HWND bar) {
 // Keeps the bars of one window at its edges when it changes size.
 class BarLayout : public QObject {
 public:
-    explicit BarLayout(HWND owner) : owner_(owner) {}
+    BarLayout(HWND owner, QObject* parent) : QObject(parent), owner_(owner) {}
     bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
@@ -114,7 +114,7 @@ ScrollBarWidget* BarOf(HWND hwnd, int which, bool create) {
     bw->proc = OwnBarProc;
     b.bar[which] = bar;
     if (first)
-        w->widget->installEventFilter(new BarLayout(hwnd));
+        w->widget->installEventFilter(new BarLayout(hwnd, w->widget));
     return s;
 }
 

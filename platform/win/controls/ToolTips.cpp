@@ -1,17 +1,18 @@
 // Tooltips ("tooltips_class32"): a window that keeps a list of tools (a window, an id, a
 // rectangle, a text) and shows the text of the tool under the resting mouse as a native Qt
-// tooltip. Tools with TTF_SUBCLASS are watched directly (the tooltip observes their mouse
-// events without replacing their window procedures); other tools learn of the mouse through
-// TTM_RELAYEVENT. The tooltip window itself never shows.
+// tooltip. The windows of TTF_SUBCLASS tools get a window procedure in front of theirs that
+// shows the tooltips their mouse messages (installed once per window and kept for its life,
+// so that later subclassing by others stays intact); other tools learn of the mouse through
+// TTM_RELAYEVENT. While a tip is due or shown, a timer checks that the cursor is still over
+// the tool. The tooltip window itself never shows.
 #include "platform/win/controls/ControlsInternal.h"
 
 #include "platform/win/window/Resources.h"
 
-#include <QEvent>
-#include <QMouseEvent>
-#include <QPointer>
 #include <QTimer>
 #include <QToolTip>
+#include <algorithm>
+#include <map>
 #include <vector>
 
 namespace ms::ctl {
@@ -24,18 +25,19 @@ struct Tool {
     RECT rect{};
     std::u16string text;
     LPARAM param = 0;
-    QPointer<QWidget> watched;
 };
+
+class ToolTipWidget;
+void Hook(HWND tool, HWND tip);
+void Unhook(HWND tool, HWND tip);
 
 class ToolTipWidget : public QWidget, public ControlWidget {
 public:
     ToolTipWidget(HWND self, QWidget* parent) : QWidget(parent), self_(self) {
         timer_.setSingleShot(true);
         connect(&timer_, &QTimer::timeout, [this] { ShowPending(); });
-    }
-    ~ToolTipWidget() override {
-        for (Tool& t : tools_)
-            Unwatch(t);
+        poll_.setInterval(100);
+        connect(&poll_, &QTimer::timeout, [this] { CheckCursor(); });
     }
     // The tooltip window stays hidden: the tips are Qt's own tooltip windows.
     void setVisible(bool) override { QWidget::setVisible(false); }
@@ -46,60 +48,32 @@ public:
     bool active_ = true;
     POINT track_{};
 
-    void Watch(Tool& t) {
-        if (!(t.flags & TTF_SUBCLASS))
-            return;
-        t.watched = WidgetOf(t.hwnd);
-        if (t.watched) {
-            t.watched->setMouseTracking(true);
-            t.watched->installEventFilter(this);
-        }
-    }
-    void Unwatch(Tool& t) {
-        if (!t.watched)
-            return;
-        bool other = false;
-        for (const Tool& o : tools_)
-            if (&o != &t && o.watched == t.watched)
-                other = true;
-        if (!other)
-            t.watched->removeEventFilter(this);
-        t.watched = nullptr;
-    }
-    // The mouse rests at `pt` (client coordinates of `hwnd`).
+    // The mouse is at `pt` (client coordinates of `hwnd`).
     void Hover(HWND hwnd, POINT pt) {
-        const Tool* hit = nullptr;
-        for (const Tool& t : tools_) {
-            if (t.hwnd != hwnd && !((t.flags & TTF_IDISHWND) && reinterpret_cast<HWND>(t.id) == hwnd))
-                continue;
-            RECT r = t.rect;
-            if (t.flags & TTF_IDISHWND)
-                GetClientRect(hwnd, &r);
-            if (pt.x >= r.left && pt.x < r.right && pt.y >= r.top && pt.y < r.bottom) {
-                hit = &t;
-                break;
-            }
-        }
+        const Tool* hit = Hit(hwnd, pt);
         if (!hit || !active_) {
             Pop();
             return;
         }
         POINT screen = pt;
         ClientToScreen(hwnd, &screen);
-        const bool same = shown_ && pendingHwnd_ == hit->hwnd && pendingId_ == hit->id;
+        const bool same = pendingHwnd_ == hit->hwnd && pendingId_ == hit->id &&
+                          (shown_ || timer_.isActive());
         pendingHwnd_ = hit->hwnd;
         pendingId_ = hit->id;
         pendingPos_ = QPoint(screen.x, screen.y);
+        poll_.start();
         if (same)
             return;
-        if (QToolTip::isVisible() && shown_)
+        if (shown_)
             ShowPending(); // moving from tool to tool shows at once, as on Windows
         else
             timer_.start(initial_);
     }
     void Pop() {
         timer_.stop();
-        if (shown_)
+        poll_.stop();
+        if (shown_ && QToolTip::text() == shownText_)
             QToolTip::hideText();
         shown_ = false;
         pendingHwnd_ = nullptr;
@@ -108,36 +82,43 @@ public:
         if (shown_ && pendingHwnd_ == t.hwnd && pendingId_ == t.id)
             ShowPending();
     }
-
-protected:
-    bool eventFilter(QObject* o, QEvent* e) override {
-        auto* w = qobject_cast<QWidget*>(o);
-        const HWND h = w ? HandleOfWidget(w) : nullptr;
-        switch (e->type()) {
-        case QEvent::MouseMove: {
-            const QPoint p = static_cast<QMouseEvent*>(e)->position().toPoint();
-            Hover(h, POINT{p.x(), p.y()});
-            break;
-        }
-        case QEvent::Enter: {
-            const QPoint p = w->mapFromGlobal(QCursor::pos());
-            Hover(h, POINT{p.x(), p.y()});
-            break;
-        }
-        case QEvent::Leave:
-        case QEvent::MouseButtonPress:
-        case QEvent::Wheel:
-            Pop();
-            break;
-        case QEvent::ToolTip:
-            return true; // the widget's own tooltip would compete with ours
-        default:
-            break;
-        }
-        return QWidget::eventFilter(o, e);
+    bool Uses(HWND hwnd) const {
+        for (const Tool& t : tools_)
+            if (t.hwnd == hwnd && (t.flags & TTF_SUBCLASS))
+                return true;
+        return false;
     }
 
 private:
+    const Tool* Hit(HWND hwnd, POINT pt) const {
+        for (const Tool& t : tools_) {
+            const bool byHwnd = (t.flags & TTF_IDISHWND) && reinterpret_cast<HWND>(t.id) == hwnd;
+            if (t.hwnd != hwnd && !byHwnd)
+                continue;
+            RECT r = t.rect;
+            if (byHwnd)
+                GetClientRect(hwnd, &r);
+            if (pt.x >= r.left && pt.x < r.right && pt.y >= r.top && pt.y < r.bottom)
+                return &t;
+        }
+        return nullptr;
+    }
+    // Windows' tooltips watch the cursor with a timer; so does this one.
+    void CheckCursor() {
+        if (!IsWindow(pendingHwnd_)) {
+            Pop();
+            return;
+        }
+        POINT p;
+        GetCursorPos(&p);
+        if (WindowFromPoint(p) != pendingHwnd_) {
+            Pop();
+            return;
+        }
+        ScreenToClient(pendingHwnd_, &p);
+        if (!Hit(pendingHwnd_, p))
+            Pop();
+    }
     void ShowPending() {
         for (const Tool& t : tools_) {
             if (t.hwnd != pendingHwnd_ || t.id != pendingId_)
@@ -146,7 +127,8 @@ private:
                 Pop();
                 return;
             }
-            QToolTip::showText(pendingPos_ + QPoint(0, 20), Q(t.text), nullptr, QRect(),
+            shownText_ = Q(t.text);
+            QToolTip::showText(pendingPos_ + QPoint(0, 20), shownText_, nullptr, QRect(),
                                autopop_);
             shown_ = true;
             return;
@@ -154,11 +136,79 @@ private:
     }
     HWND self_;
     QTimer timer_;
+    QTimer poll_;
     bool shown_ = false;
+    QString shownText_;
     HWND pendingHwnd_ = nullptr;
     UINT_PTR pendingId_ = 0;
     QPoint pendingPos_;
 };
+
+ToolTipWidget* TipOf(HWND tip) {
+    WindowObject* w = FromHandle(tip);
+    return w ? dynamic_cast<ToolTipWidget*>(w->widget.data()) : nullptr;
+}
+
+// ---- The procedure in front of subclassed tools ----
+
+struct Hooked {
+    WNDPROC prev = nullptr;
+    std::vector<HWND> tips;
+};
+
+std::map<HWND, Hooked>& HookedWindows() {
+    static std::map<HWND, Hooked> m;
+    return m;
+}
+
+LRESULT ToolHookProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto it = HookedWindows().find(h);
+    if (it == HookedWindows().end())
+        return DefWindowProc(h, msg, wp, lp);
+    const WNDPROC prev = it->second.prev;
+    if ((msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) || msg == WM_MOUSELEAVE) {
+        const std::vector<HWND> tips = it->second.tips;
+        for (HWND tip : tips) {
+            ToolTipWidget* t = TipOf(tip);
+            if (!t)
+                continue;
+            if (msg == WM_MOUSEMOVE)
+                t->Hover(h, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+            else if (msg != WM_LBUTTONUP && msg != WM_RBUTTONUP && msg != WM_MBUTTONUP)
+                t->Pop();
+        }
+    }
+    const LRESULT r = CallWindowProc(prev, h, msg, wp, lp);
+    if (msg == WM_NCDESTROY)
+        HookedWindows().erase(h);
+    return r;
+}
+
+void Hook(HWND tool, HWND tip) {
+    if (!IsWindow(tool))
+        return;
+    auto it = HookedWindows().find(tool);
+    if (it == HookedWindows().end()) {
+        Hooked hk;
+        hk.prev = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtr(tool, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ToolHookProc)));
+        it = HookedWindows().emplace(tool, hk).first;
+        // Standard controls report a mouse that moves without a button only when asked.
+        if (QWidget* w = WidgetOf(tool))
+            w->setMouseTracking(true);
+    }
+    auto& tips = it->second.tips;
+    if (std::find(tips.begin(), tips.end(), tip) == tips.end())
+        tips.push_back(tip);
+}
+
+void Unhook(HWND tool, HWND tip) {
+    auto it = HookedWindows().find(tool);
+    if (it == HookedWindows().end())
+        return;
+    auto& tips = it->second.tips;
+    tips.erase(std::remove(tips.begin(), tips.end(), tip), tips.end());
+}
 
 std::u16string TextOf(const TOOLINFOW& ti) {
     if (!ti.lpszText || ti.lpszText == LPSTR_TEXTCALLBACKW)
@@ -204,7 +254,8 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         t.text = TextOf(*ti);
         t.param = HasParam(*ti) ? ti->lParam : 0;
         tt->tools_.push_back(t);
-        tt->Watch(tt->tools_.back());
+        if (t.flags & TTF_SUBCLASS)
+            Hook(t.hwnd, hwnd);
         return TRUE;
     }
     case TTM_DELTOOLW: {
@@ -212,10 +263,11 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         auto it = find(ti->hwnd, ti->uId);
         if (it != tt->tools_.end()) {
-            if (tt->tools_.size() == 1 || it->hwnd)
-                tt->Pop();
-            tt->Unwatch(*it);
+            tt->Pop();
+            const HWND tool = it->hwnd;
             tt->tools_.erase(it);
+            if (!tt->Uses(tool))
+                Unhook(tool, hwnd);
         }
         return 0;
     }
@@ -314,6 +366,8 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return -1;
     case WM_NCDESTROY:
         tt->Pop();
+        for (const Tool& t : tt->tools_)
+            Unhook(t.hwnd, hwnd);
         return DefWindowProc(hwnd, msg, wp, lp);
     default:
         return DefWindowProc(hwnd, msg, wp, lp);

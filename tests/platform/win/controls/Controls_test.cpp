@@ -18,7 +18,9 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QToolTip>
 #include <QValidator>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -30,6 +32,17 @@ namespace {
 void Pump() {
     for (int i = 0; i < 4; ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+// Processes events until `done` or a generous deadline (a hang guard, not a timing check).
+template <class F> bool PumpUntil(F done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
 }
 
 void SendMouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton b,
@@ -467,6 +480,33 @@ TEST_F(ControlsTest, ToolTipsAddDeleteAndCount) {
     DestroyWindow(Item(IDOK));
     Pump();
     EXPECT_EQ(SendMessage(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+}
+
+TEST_F(ControlsTest, ToolTipShowsOverASubclassedToolUntilAClick) {
+    HWND tip = ctltest::ToolTipOf(dlg_);
+    SendMessage(tip, TTM_SETDELAYTIME, TTDT_INITIAL, 0);
+    // The owner-drawn button is a surface the program paints: its mouse messages reach the
+    // tooltip through the procedure put in front of its own.
+    QWidget* owner = ms::WidgetOf(Item(IDC_OWNER));
+    SendMouse(owner, QEvent::MouseMove, QPoint(5, 5), Qt::NoButton, Qt::NoButton);
+    ASSERT_TRUE(PumpUntil([] { return QToolTip::isVisible(); }));
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("An owner-drawn button"));
+    TOOLINFOW ti{};
+    ti.cbSize = 44;
+    ti.hwnd = Item(IDC_OWNER);
+    ti.uId = IDC_OWNER;
+    ti.lpszText = const_cast<LPWSTR>(u"Renamed");
+    SendMessage(tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Renamed"));
+    SendMouse(owner, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
+    SendMouse(owner, QEvent::MouseButtonRelease, QPoint(5, 5), Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(PumpUntil([] { return !QToolTip::isVisible(); }));
+    EXPECT_EQ(NotesOf(WM_COMMAND, IDC_OWNER).size(), 1u); // the button still works
+    // A deactivated tooltip shows nothing.
+    SendMessage(tip, TTM_ACTIVATE, FALSE, 0);
+    SendMouse(owner, QEvent::MouseMove, QPoint(6, 6), Qt::NoButton, Qt::NoButton);
+    Pump();
+    EXPECT_FALSE(QToolTip::isVisible());
 }
 
 TEST_F(ControlsTest, CtlColorAndFonts) {
