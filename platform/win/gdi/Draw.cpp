@@ -121,10 +121,7 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     if (!c)
         return TRUE;
     Limit(left, top, right, bottom);
-    if (left > right)
-        std::swap(left, right);
-    if (top > bottom)
-        std::swap(top, bottom);
+    OrderBox(left, top, right, bottom);
     const bool pen = c.st.pen->style != PS_NULL;
     SpanSet fill;
     // With a null pen the filled area is one pixel smaller to the right and bottom.
@@ -152,10 +149,7 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
     const Pen& pen = *c.st.pen;
     SpanSet outline, fill;
     if (pen.style == PS_NULL) {
-        if (right < left)
-            std::swap(left, right);
-        if (bottom < top)
-            std::swap(top, bottom);
+        OrderBox(left, top, right, bottom);
         FillRows(EllipseBoxRows(left, top, right - 1, bottom - 1, Visible(c)), fill);
         FillWithBrush(c, fill);
         return TRUE;
@@ -197,10 +191,7 @@ BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int ySta
     const Pen& pen = *c.st.pen;
     if (pen.style == PS_NULL)
         return TRUE;
-    if (left > right)
-        std::swap(left, right);
-    if (top > bottom)
-        std::swap(top, bottom);
+    OrderBox(left, top, right, bottom);
     const double cx = (double(left) + right - 1) / 2.0, cy = (double(top) + bottom - 1) / 2.0;
     // Angles as seen on the screen: counterclockwise is positive, y grows downwards.
     auto angle = [&](double x, double y) { return std::atan2(-(y - cy), x - cx); };

@@ -109,10 +109,7 @@ std::vector<Row> EllipseRows(double cx, double cy, double a, double b, const QRe
 }
 
 std::vector<Row> EllipseBoxRows(int l, int t, int r, int b, const QRect& vis) {
-    if (l > r)
-        std::swap(l, r);
-    if (t > b)
-        std::swap(t, b);
+    OrderBox(l, t, r, b);
     // The box excludes its right and bottom edge: pixels l..r-1 and t..b-1. The semi-axes
     // reach the outer edges of those pixels, so the extreme pixels are always inside.
     const double cx = (double(l) + r - 1) / 2.0, cy = (double(t) + b - 1) / 2.0;
@@ -202,10 +199,7 @@ void EllipseOutline(int l, int t, int r, int b, int width, const QRect& vis, Spa
         Boundary(EllipseBoxRows(l, t, r, b, vis), out);
         return;
     }
-    if (l > r)
-        std::swap(l, r);
-    if (t > b)
-        std::swap(t, b);
+    OrderBox(l, t, r, b);
     const double cx = (double(l) + r - 1) / 2.0, cy = (double(t) + b - 1) / 2.0;
     const double a = (double(r) - l) / 2.0, bb = (double(b) - t) / 2.0, h = width / 2.0;
     const auto outer = EllipseRows(cx, cy, a + h - 0.5, bb + h - 0.5, vis);

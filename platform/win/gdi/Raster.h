@@ -4,6 +4,7 @@
 #include "platform/win/gdi/GdiPriv.h"
 
 #include <QPointF>
+#include <utility>
 #include <vector>
 
 namespace ms::gdi {
@@ -38,6 +39,13 @@ private:
 // far-away or huge coordinates cost no more than the pixels they can touch; coordinates are
 // clamped just outside vis before they are narrowed to int.
 int ClampToInt(double v, int lo, int hi);
+// Puts a box's corners in order: left <= right, top <= bottom.
+inline void OrderBox(int& l, int& t, int& r, int& b) {
+    if (l > r)
+        std::swap(l, r);
+    if (t > b)
+        std::swap(t, b);
+}
 // Pixel centres (integer coordinates) inside the polygon; left and top edges included.
 void PolygonSpans(const std::vector<QPointF>& pts, bool winding, const QRect& vis, SpanSet& out);
 // Interior of the ellipse in the pixel box [l, r) x [t, b), one interval per row.

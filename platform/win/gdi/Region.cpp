@@ -17,10 +17,7 @@ HRGN NewRegion(QRegion r) {
 }
 
 QRect Box(int left, int top, int right, int bottom) {
-    if (left > right)
-        std::swap(left, right);
-    if (top > bottom)
-        std::swap(top, bottom);
+    OrderBox(left, top, right, bottom);
     return QRect(left, top, right - left, bottom - top);
 }
 
