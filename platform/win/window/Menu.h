@@ -29,5 +29,8 @@ HMENU MenuBeingMeasured();
 // Shows, refreshes or removes the menu bar strip of a top-level window after SetMenu (the
 // window keeps its size; its client area shrinks or grows).
 void UpdateMenuBar(HWND hwnd);
+// Alt and a letter (WM_SYSCOMMAND SC_KEYMENU): opens the menu bar's popup whose mnemonic is
+// `ch` (or sends the command of such a plain item). False when the bar has none.
+bool OpenMenuBarByKey(HWND hwnd, WCHAR ch);
 
 } // namespace ms

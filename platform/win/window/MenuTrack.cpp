@@ -756,9 +756,13 @@ protected:
     }
 
     void mousePressEvent(QMouseEvent* e) override {
-        if (e->button() != Qt::LeftButton)
-            return;
-        const int i = ItemAt(e->position().toPoint());
+        if (e->button() == Qt::LeftButton)
+            OpenItem(ItemAt(e->position().toPoint()));
+    }
+
+public:
+    // Opens the popup of bar item `i` under it, or sends the command of a plain item.
+    void OpenItem(int i) {
         WindowObject* w = FromHandle(hwnd_);
         if (i < 0 || !w)
             return;
@@ -777,8 +781,11 @@ protected:
         }
         if (!self)
             return;
-        const QRect r = Layout()[static_cast<std::size_t>(i)];
-        const QPoint at = mapToGlobal(r.bottomLeft() + QPoint(0, 1));
+        const auto rects = Layout();
+        if (static_cast<std::size_t>(i) >= rects.size())
+            return;
+        const QPoint at =
+            mapToGlobal(rects[static_cast<std::size_t>(i)].bottomLeft() + QPoint(0, 1));
         hot_ = i;
         open_ = true;
         update();
@@ -789,6 +796,19 @@ protected:
         open_ = false;
         hot_ = -1;
         update();
+    }
+
+    // The bar item whose mnemonic is `ch`, or -1.
+    int ItemOfMnemonic(WCHAR ch) const {
+        WindowObject* w = FromHandle(hwnd_);
+        const auto* items = w ? MenuItemsOf(w->menu) : nullptr;
+        if (!items)
+            return -1;
+        const QChar up = QChar(ch).toUpper();
+        for (std::size_t i = 0; i < items->size(); ++i)
+            if (!IsSeparator((*items)[i]) && Mnemonic((*items)[i].text) == up)
+                return static_cast<int>(i);
+        return -1;
     }
 
 private:
@@ -811,6 +831,18 @@ std::map<HWND, QPointer<MenuBarWidget>>& Bars() {
 }
 
 } // namespace
+
+bool OpenMenuBarByKey(HWND hwnd, WCHAR ch) {
+    auto it = Bars().find(hwnd);
+    if (it == Bars().end() || !it->second || g_tracker)
+        return false;
+    QPointer<MenuBarWidget> bar = it->second;
+    const int i = bar->ItemOfMnemonic(ch);
+    if (i < 0)
+        return false;
+    bar->OpenItem(i);
+    return true;
+}
 
 void UpdateMenuBar(HWND hwnd) {
     WindowObject* w = FromHandle(hwnd);

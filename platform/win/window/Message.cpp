@@ -1,6 +1,7 @@
 // The message queue over Qt's event queue: sending, posting, the pump step with
 // pre-translation, default processing, timers, modal loops and WM_QUIT.
 #include "platform/win/window/Framework.h"
+#include "platform/win/window/Menu.h"
 #include "platform/win/window/WindowInternal.h"
 
 #include "platform/win/gdi/Gdi.h"
@@ -483,6 +484,9 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case SC_MOVE:
             StartMove(*w);
             break;
+        case SC_KEYMENU:
+            OpenMenuBarByKey(hwnd, static_cast<WCHAR>(lp));
+            break;
         default:
             break;
         }
@@ -571,6 +575,11 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SYSKEYDOWN:
         if (wp == VK_F4 && !w->IsChild())
             SendMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return 0;
+    case WM_SYSCHAR:
+        // Alt and a letter goes to the menu bar of the top-level window.
+        if (HWND top = GetAncestor(hwnd, GA_ROOT))
+            SendMessage(top, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wp));
         return 0;
     case WM_CANCELMODE:
         if (GetCapture() == hwnd)

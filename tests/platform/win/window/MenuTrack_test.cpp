@@ -370,6 +370,22 @@ TEST_F(MenuTrackTest, MenuBarTakesRoomAboveTheClientArea) {
     EXPECT_EQ(tl.x, 10);
     EXPECT_EQ(tl.y, 10);
 
+    // Alt and a letter opens the bar's popup under its item, or sends a plain item's command.
+    ms::test::ChoosePopupCommand(32776);
+    SendMessage(child, WM_SYSCHAR, 'f', 0);
+    Pump();
+    ASSERT_FALSE(ms::test::ShownMenus().empty());
+    EXPECT_EQ(ms::test::ShownMenus().back().menu, file);
+    EXPECT_EQ(ms::test::ShownMenus().back().at.y, originAfter.y);
+    SendMessage(owner_, WM_SYSCHAR, 'H', 0);
+    SendMessage(owner_, WM_SYSCHAR, 'q', 0); // no such mnemonic: nothing
+    Pump();
+    std::vector<WPARAM> commands;
+    for (const auto& m : Seen(WM_COMMAND))
+        commands.push_back(m.wParam);
+    EXPECT_EQ(commands, (std::vector<WPARAM>{32776, 32785}));
+    EXPECT_EQ(ms::test::ShownMenus().size(), 1u);
+
     // The strip shows the menu's background brush.
     const QImage strip = ms::WidgetOf(owner_)->grab().toImage();
     EXPECT_EQ(QColor(strip.pixel(strip.width() - 3, 3)).rgb(), qRgb(0xDC, 0xDC, 0xDC));
