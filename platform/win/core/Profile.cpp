@@ -395,15 +395,9 @@ BOOL GetPrivateProfileStruct(LPCWSTR section, LPCWSTR key, LPVOID data, UINT siz
         SetLastError(ERROR_INVALID_DATA);
         return FALSE;
     }
-    auto digit = [](char16_t h) {
-        return (h >= u'0' && h <= u'9')   ? h - u'0'
-               : (h >= u'A' && h <= u'F') ? h - u'A' + 10
-               : (h >= u'a' && h <= u'f') ? h - u'a' + 10
-                                          : -1;
-    };
     std::vector<unsigned char> bytes(size + 1);
     for (size_t i = 0; i <= size; ++i) {
-        int hi = digit((*found)[2 * i]), lo = digit((*found)[2 * i + 1]);
+        int hi = ms::HexDigit((*found)[2 * i]), lo = ms::HexDigit((*found)[2 * i + 1]);
         if (hi < 0 || lo < 0) {
             SetLastError(ERROR_INVALID_DATA);
             return FALSE;

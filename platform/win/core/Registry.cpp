@@ -133,16 +133,10 @@ std::u16string HexBytes(const std::string& bytes) {
 std::optional<std::string> ParseHexBytes(std::u16string_view s) {
     std::string out;
     size_t i = 0;
-    auto digit = [](char16_t h) {
-        return (h >= u'0' && h <= u'9')   ? h - u'0'
-               : (h >= u'A' && h <= u'F') ? h - u'A' + 10
-               : (h >= u'a' && h <= u'f') ? h - u'a' + 10
-                                          : -1;
-    };
     while (i < s.size()) {
-        if (i + 1 >= s.size() || digit(s[i]) < 0 || digit(s[i + 1]) < 0)
+        if (i + 1 >= s.size() || ms::HexDigit(s[i]) < 0 || ms::HexDigit(s[i + 1]) < 0)
             return std::nullopt;
-        out += static_cast<char>(digit(s[i]) * 16 + digit(s[i + 1]));
+        out += static_cast<char>(ms::HexDigit(s[i]) * 16 + ms::HexDigit(s[i + 1]));
         i += 2;
         if (i < s.size() && s[i++] != u',')
             return std::nullopt;

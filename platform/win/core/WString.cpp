@@ -76,6 +76,16 @@ bool SameNoCase(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
+int HexDigit(WCHAR c) {
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    return -1;
+}
+
 bool IsSpace(WCHAR c) {
     return c == u' ' || (c >= 0x09 && c <= 0x0D) || c == 0xA0 || c == 0x3000 || c == 0xFEFF;
 }

@@ -64,5 +64,7 @@ WCHAR ToLower(WCHAR c);
 // Equal but for case, as names of profile sections, keys and registry values compare.
 bool SameNoCase(std::u16string_view a, std::u16string_view b);
 bool IsSpace(WCHAR c);
+// The value of a hex digit (either case), -1 for any other character.
+int HexDigit(WCHAR c);
 
 } // namespace ms
