@@ -4,6 +4,9 @@ target_compile_definitions(SkinMenu_test PRIVATE MS_SOURCE_DIR="${CMAKE_SOURCE_D
 ms_test(PopupNotifier_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/PopupNotifier_test.cpp LIBS shellui)
 ms_test(LanguagePopup_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/LanguagePopup_test.cpp LIBS shellui)
 ms_resources(LanguagePopup_test ${CMAKE_CURRENT_LIST_DIR}/UiKitTest.rc INCLUDES ${CMAKE_SOURCE_DIR}/res)
+ms_test(ToggleBitmapButton_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/ToggleBitmapButton_test.cpp LIBS shellui)
+ms_resources(ToggleBitmapButton_test ${CMAKE_CURRENT_LIST_DIR}/UiKitTest.rc INCLUDES ${CMAKE_SOURCE_DIR}/res)
+ms_test(HyperlinkStatic_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/HyperlinkStatic_test.cpp LIBS shellui)
 
 # Not a test: the UI kit as a program, for a look on a real display.
 add_executable(uikit_demo ${CMAKE_CURRENT_LIST_DIR}/UiKitDemo.cpp)
