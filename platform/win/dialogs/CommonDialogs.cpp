@@ -14,6 +14,8 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <cmath>
@@ -309,6 +311,10 @@ LOGFONTW LogFontOf(const QFont& f, const LOGFONTW& base) {
     lf.lfItalic = f.italic() ? 1 : 0;
     lf.lfUnderline = f.underline() ? 1 : 0;
     lf.lfStrikeOut = f.strikeOut() ? 1 : 0;
+    // The face the caller named stays when the operator kept its stand-in ("Arial" is shown
+    // as "Liberation Sans"), so stored settings keep their names.
+    if (MapFontFace(base.lfFaceName) == f.family())
+        return lf;
     std::memset(lf.lfFaceName, 0, sizeof lf.lfFaceName);
     CopyBounded(lf.lfFaceName, std::size(lf.lfFaceName), U(f.family()).c_str());
     return lf;
@@ -337,8 +343,9 @@ bool RunQtFontDialog(QWidget* parent, const LOGFONTW& initial, bool effects, COL
     if (effects) {
         colorButton = new QPushButton(QStringLiteral("Colour..."), &dlg);
         auto paint = [colorButton, &chosen] {
-            colorButton->setStyleSheet(
-                QStringLiteral("QPushButton { border-left: 16px solid %1; }").arg(chosen.name()));
+            QPixmap swatch(16, 16);
+            swatch.fill(chosen);
+            colorButton->setIcon(QIcon(swatch));
         };
         paint();
         QObject::connect(colorButton, &QPushButton::clicked, &dlg, [&dlg, &chosen, paint] {

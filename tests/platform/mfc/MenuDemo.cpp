@@ -1,8 +1,11 @@
 // Menus on a real display, to look at them:
 //   DISPLAY=:99 [MENU_DEMO=bar] build/tests/menu_demo
 // A window with a menu bar and an owner-drawn popup with a submenu open; with MENU_DEMO=bar
-// the bar's File menu is open instead, as a click opens it. It ends by itself after 5 s.
+// the bar's File menu is open instead, as a click opens it; MENU_DEMO=font and MENU_DEMO=file
+// show the font and the save dialog. It ends by itself after 5 s.
+#include "platform/mfc/AfxDlgs.h"
 #include "platform/mfc/AfxWin.h"
+#include "platform/win/core/WString.h"
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/window/WindowObject.h"
 
@@ -153,7 +156,24 @@ public:
         const bool barMode = mode == QLatin1String("bar");
         const int seconds = 5;
         HWND hwnd = frame->m_hWnd;
-        QTimer::singleShot(300, [hwnd, barMode] {
+        QTimer::singleShot(300, [hwnd, barMode, mode] {
+            if (mode == QLatin1String("font")) {
+                LOGFONTW lf{};
+                lf.lfHeight = -14;
+                lf.lfWeight = 400;
+                ms::CopyBounded(lf.lfFaceName, 32, u"Arial");
+                CFontDialog font(&lf, CF_SCREENFONTS | CF_EFFECTS, nullptr, CWnd::FromHandle(hwnd));
+                font.m_cf.rgbColors = RGB(255, 0, 0);
+                font.DoModal();
+                return;
+            }
+            if (mode == QLatin1String("file")) {
+                CFileDialog save(FALSE, u"bmp", u"photo", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                                 u"bmp Files(*.bmp)|*.bmp|jpg Files(*.jpg)|*.jpg||",
+                                 CWnd::FromHandle(hwnd));
+                save.DoModal();
+                return;
+            }
             if (barMode) {
                 QWidget* top = ms::WidgetOf(hwnd);
                 QWidget* strip = top ? top->childAt(12, 6) : nullptr;
@@ -196,6 +216,8 @@ public:
         });
         QTimer::singleShot(seconds * 1000, [hwnd] {
             ::EndMenu();
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
             ::PostMessage(hwnd, WM_CLOSE, 0, 0);
         });
         return TRUE;
