@@ -27,9 +27,13 @@ MenuObject* Find(HMENU h) {
 }
 
 HMENU NewMenu(bool popup) {
+    // Handles are never reused, so that a call with the handle of a destroyed menu (or an
+    // object still attached to one) cannot reach a newer menu.
+    static ULONG_PTR next = 0x4D000000;
+    next += 0x10;
     auto obj = std::make_unique<MenuObject>();
     obj->popup = popup;
-    HMENU h = reinterpret_cast<HMENU>(obj.get());
+    HMENU h = reinterpret_cast<HMENU>(next);
     Menus()[h] = std::move(obj);
     return h;
 }

@@ -180,6 +180,11 @@ TEST_F(MenuTrackTest, DisabledAbsentOrNoChoiceSendsNothing) {
     EXPECT_FALSE(TrackPopupMenu(menu, 0, 10, 10, 0, nullptr, nullptr));
     DestroyMenu(menu);
     EXPECT_FALSE(TrackPopupMenu(menu, 0, 10, 10, 0, owner_, nullptr));
+    // A destroyed menu's handle never names a newer menu.
+    HMENU again = CreatePopupMenu();
+    EXPECT_NE(again, menu);
+    EXPECT_FALSE(IsMenu(menu));
+    DestroyMenu(again);
 }
 
 TEST_F(MenuTrackTest, RealLoopFollowsKeysThroughSeparatorsAndSubmenus) {
