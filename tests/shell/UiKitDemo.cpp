@@ -1,8 +1,10 @@
 // Not a test: the UI kit on a real display, for a look. Opens the language popup with the
 // mouse over an entry, then a popup with a checked, a grey and a default entry, a separator and
 // a submenu, then the slide-up notifier; each stays a few seconds, then the program ends.
+#include "shell/HyperlinkStatic.h"
 #include "shell/LanguagePopup.h"
 #include "shell/PopupNotifier.h"
+#include "shell/ToggleBitmapButton.h"
 
 #include "platform/win/window/WindowObject.h"
 
@@ -12,7 +14,19 @@
 
 namespace {
 
-class CDemoWnd : public CWnd {};
+class CDemoWnd : public CWnd {
+protected:
+    afx_msg BOOL OnEraseBkgnd(CDC* dc) {
+        CRect r;
+        GetClientRect(&r);
+        dc->FillSolidRect(&r, ::GetSysColor(COLOR_3DFACE));
+        return TRUE;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CDemoWnd, CWnd)
+ON_WM_ERASEBKGND()
+END_MESSAGE_MAP()
 
 void HoverAfter(int ms, QPoint at) {
     QTimer::singleShot(ms, [at] { QCursor::setPos(at); });
@@ -27,9 +41,27 @@ int main(int argc, char** argv) {
     auto* owner = new CDemoWnd;
     owner->CreateEx(0, nullptr, u"UI kit", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 560, 420,
                     nullptr, nullptr);
-    CWnd button;
-    button.Create(nullptr, u"", WS_CHILD | WS_VISIBLE, CRect(20, 330, 120, 360), owner, 1293);
+    CButton button;
+    button.Create(u"Language", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, CRect(20, 330, 120, 360),
+                  owner, 1293);
     CLanguageChoice choice;
+
+    // Two tool buttons, the second one down; a link underlined for good.
+    for (int i = 0; i < 2; ++i)
+        CreateWindowEx(0, u"Button", u"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 20 + 50 * i, 20, 40,
+                       40, owner->m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(1005 + i)),
+                       nullptr, nullptr);
+    CToggleBitmapButton camera, record;
+    camera.Attach(1005, owner, 150, 350, 0);
+    record.Attach(1006, owner, 151, 351, 0);
+    record.SetPressed();
+    CreateWindowEx(0, u"Static", u"www.dorvex.example", WS_CHILD | WS_VISIBLE | SS_LEFT, 20, 80,
+                   200, 16, owner->m_hWnd, reinterpret_cast<HMENU>(394), nullptr, nullptr);
+    CHyperlinkStatic link;
+    link.SubclassWindow(::GetDlgItem(owner->m_hWnd, 394));
+    link.SetUrl(u"https://www.dorvex.example");
+    link.SetUnderline(1);
+    owner->Invalidate();
 
     QTimer::singleShot(500, [&] {
         CRect r;
