@@ -3,10 +3,12 @@
 // gradient of the side bar.
 #include "shell/SkinMenu.h"
 
+#include "platform/win/gdi/GdiQt.h"
 #include "platform/win/gdi/RecordingDC.h"
 #include "platform/win/window/Menu.h"
 #include "platform/win/window/WindowObject.h"
 
+#include <QImage>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <set>
@@ -250,6 +252,40 @@ TEST_F(SkinMenuTest, BreaksKeyNamesAndMnemonics) {
     EXPECT_EQ(menu->OnMenuChar('s', 0, menu), MAKELRESULT(1, MNC_EXECUTE));
     EXPECT_EQ(menu->OnMenuChar('O', 0, menu), MAKELRESULT(0, MNC_SELECT));
     EXPECT_EQ(menu->OnMenuChar('q', 0, menu), 0);
+}
+
+TEST_F(SkinMenuTest, SideBarOpensANewColumnAndBackgroundBitmapLiesUnderUnselectedRows) {
+    auto* bar = new CSkinMenuItem;
+    bar->m_text = u"Tessary";
+    ASSERT_TRUE(menu->AddSideBar(bar));
+    ASSERT_TRUE(menu->AddItem(0, new CSkinMenuTextItem(1, u"One", nullptr)));
+    const auto& items = *ms::MenuItemsOf(menu->m_hMenu);
+    EXPECT_EQ(items[0].flags & (MF_OWNERDRAW | MF_SEPARATOR), UINT(MF_OWNERDRAW | MF_SEPARATOR));
+    EXPECT_TRUE(items[1].flags & MF_MENUBREAK);
+    const MEASUREITEMSTRUCT mis = Measure(items[0].data);
+    EXPECT_EQ(static_cast<int>(mis.itemWidth), 16 + 1 - GetSystemMetrics(SM_CXMENUCHECK));
+    EXPECT_EQ(mis.itemHeight, 0u);
+
+    // The side bar runs over the whole clip box, from the start colour at the bottom.
+    HDC dc = Draw(0, 0, 16, 300);
+    EXPECT_EQ(GetPixel(dc, 8, 299), RGB(0, 0, 192));
+    EXPECT_EQ(GetPixel(dc, 8, 0), RGB(0, 0, 0));
+    EXPECT_THAT(ms::ToString(ms::TakeRecordedCalls(dc)), HasSubstr("\"Tessary\""));
+    DeleteDC(dc);
+
+    QImage picture(160, 20, QImage::Format_RGB32);
+    picture.fill(QColor(1, 2, 3));
+    menu->SetBackgroundBitmap(ms::CreateBitmapFromQImage(picture));
+    dc = Draw(1, 0);
+    EXPECT_EQ(GetPixel(dc, 150, 1), RGB(1, 2, 3));
+    DeleteDC(dc);
+    dc = Draw(1, ODS_SELECTED);
+    EXPECT_EQ(GetPixel(dc, 150, 1), kSelect);
+    DeleteDC(dc);
+    menu->SetBackgroundBitmap(nullptr);
+    dc = Draw(1, 0);
+    EXPECT_EQ(GetPixel(dc, 150, 1), kBack);
+    DeleteDC(dc);
 }
 
 TEST(SkinMenuGradient, RunsFromTheStartColourAtTheBottomToTheEndColourAtTheTop) {
