@@ -34,8 +34,7 @@ BOOL CBitmapButton::LoadBitmaps(UINT normal, UINT selected, UINT focus, UINT dis
     return LoadBitmaps(IdName(normal), IdName(selected), IdName(focus), IdName(disabled));
 }
 
-BOOL CBitmapButton::LoadBitmaps(LPCWSTR normal, LPCWSTR selected, LPCWSTR focus,
-                                LPCWSTR disabled) {
+BOOL CBitmapButton::LoadBitmaps(LPCWSTR normal, LPCWSTR selected, LPCWSTR focus, LPCWSTR disabled) {
     const BOOL ok = LoadInto(m_bitmap, normal);
     LoadInto(m_bitmapSel, selected);
     LoadInto(m_bitmapFocus, focus);
@@ -109,8 +108,8 @@ LONG CTabCtrl::InsertItem(int item, LPCWSTR text) {
 
 BOOL CToolTipCtrl::Create(CWnd* parent, DWORD style) {
     return CreateEx(WS_EX_TOPMOST, TOOLTIPS_CLASS, nullptr, WS_POPUP | style, CW_USEDEFAULT,
-                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                    parent ? parent->m_hWnd : nullptr, nullptr);
+                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent ? parent->m_hWnd : nullptr,
+                    nullptr);
 }
 
 namespace {

@@ -35,9 +35,7 @@ public:
     UINT GetState() const { return static_cast<UINT>(SendMessage(BM_GETSTATE)); }
     void SetState(BOOL highlight) { SendMessage(BM_SETSTATE, highlight ? 1 : 0); }
     UINT GetButtonStyle() const { return GetStyle() & 0xFFFFu; }
-    void SetButtonStyle(UINT style, BOOL redraw = TRUE) {
-        SendMessage(BM_SETSTYLE, style, redraw);
-    }
+    void SetButtonStyle(UINT style, BOOL redraw = TRUE) { SendMessage(BM_SETSTYLE, style, redraw); }
     // Owner-drawn buttons paint here (the parent's WM_DRAWITEM, reflected).
     virtual void DrawItem(LPDRAWITEMSTRUCT dis) { (void)dis; }
     BOOL OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
@@ -119,9 +117,7 @@ public:
     void ShowDropDown(BOOL show = TRUE) { SendMessage(CB_SHOWDROPDOWN, show); }
 
 private:
-    int Msg(UINT m, WPARAM wp, LPARAM lp) const {
-        return static_cast<int>(SendMessage(m, wp, lp));
-    }
+    int Msg(UINT m, WPARAM wp, LPARAM lp) const { return static_cast<int>(SendMessage(m, wp, lp)); }
 };
 
 class CListBox : public CWnd {
@@ -154,9 +150,7 @@ public:
     }
 
 private:
-    int Msg(UINT m, WPARAM wp, LPARAM lp) const {
-        return static_cast<int>(SendMessage(m, wp, lp));
-    }
+    int Msg(UINT m, WPARAM wp, LPARAM lp) const { return static_cast<int>(SendMessage(m, wp, lp)); }
 };
 
 class CSliderCtrl : public CWnd {
@@ -168,8 +162,12 @@ public:
         SendMessage(TBM_SETRANGEMIN, FALSE, minPos);
         SendMessage(TBM_SETRANGEMAX, redraw, maxPos);
     }
-    void SetRangeMin(int minPos, BOOL redraw = FALSE) { SendMessage(TBM_SETRANGEMIN, redraw, minPos); }
-    void SetRangeMax(int maxPos, BOOL redraw = FALSE) { SendMessage(TBM_SETRANGEMAX, redraw, maxPos); }
+    void SetRangeMin(int minPos, BOOL redraw = FALSE) {
+        SendMessage(TBM_SETRANGEMIN, redraw, minPos);
+    }
+    void SetRangeMax(int maxPos, BOOL redraw = FALSE) {
+        SendMessage(TBM_SETRANGEMAX, redraw, maxPos);
+    }
     int GetRangeMin() const { return static_cast<int>(SendMessage(TBM_GETRANGEMIN)); }
     int GetRangeMax() const { return static_cast<int>(SendMessage(TBM_GETRANGEMAX)); }
     void GetRange(int& minPos, int& maxPos) const {

@@ -50,7 +50,10 @@ public:
     int Set(const SCROLLINFO& si, bool redraw);
     void Get(SCROLLINFO& si) const;
     void EnableArrows(UINT arrows);
-    bool HasRange() const { return info_.nMax > info_.nMin && (info_.nPage == 0 || info_.nMax - info_.nMin >= static_cast<int>(info_.nPage)); }
+    bool HasRange() const {
+        return info_.nMax > info_.nMin &&
+               (info_.nPage == 0 || info_.nMax - info_.nMin >= static_cast<int>(info_.nPage));
+    }
     const SCROLLINFO& Info() const { return info_; }
 
 protected:

@@ -1293,7 +1293,8 @@ LRESULT TabProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (!item || index < 0)
             return -1;
         const QString text = (item->mask & TCIF_TEXT) ? Q(item->pszText) : QString();
-        return t->Insert(std::min(index, count), text, (item->mask & TCIF_PARAM) ? item->lParam : 0);
+        return t->Insert(std::min(index, count), text,
+                         (item->mask & TCIF_PARAM) ? item->lParam : 0);
     }
     case TCM_DELETEITEM:
         if (index < 0 || index >= count)

@@ -104,8 +104,8 @@ ScrollBarWidget* BarOf(HWND hwnd, int which, bool create) {
     const bool first = !b.bar[0] && !b.bar[1];
     MakingWindowBar() = true;
     HWND bar = CreateWindowEx(0, u"ScrollBar", nullptr,
-                              WS_CHILD | (which == SB_VERT ? SBS_VERT : SBS_HORZ), 0, 0, 0, 0,
-                              hwnd, nullptr, nullptr, nullptr);
+                              WS_CHILD | (which == SB_VERT ? SBS_VERT : SBS_HORZ), 0, 0, 0, 0, hwnd,
+                              nullptr, nullptr, nullptr);
     MakingWindowBar() = false;
     WindowObject* bw = FromHandle(bar);
     auto* s = bw ? dynamic_cast<ScrollBarWidget*>(bw->widget.data()) : nullptr;

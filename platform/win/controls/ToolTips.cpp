@@ -57,8 +57,8 @@ public:
         }
         POINT screen = pt;
         ClientToScreen(hwnd, &screen);
-        const bool same = pendingHwnd_ == hit->hwnd && pendingId_ == hit->id &&
-                          (shown_ || timer_.isActive());
+        const bool same =
+            pendingHwnd_ == hit->hwnd && pendingId_ == hit->id && (shown_ || timer_.isActive());
         pendingHwnd_ = hit->hwnd;
         pendingId_ = hit->id;
         pendingPos_ = QPoint(screen.x, screen.y);
@@ -128,8 +128,7 @@ private:
                 return;
             }
             shownText_ = Q(t.text);
-            QToolTip::showText(pendingPos_ + QPoint(0, 20), shownText_, nullptr, QRect(),
-                               autopop_);
+            QToolTip::showText(pendingPos_ + QPoint(0, 20), shownText_, nullptr, QRect(), autopop_);
             shown_ = true;
             return;
         }

@@ -105,7 +105,8 @@ Probe FindProbe(HBITMAP a, HBITMAP b) {
         for (int x = 0; x < ia.width(); ++x)
             if (ia.pixel(x, y) != ib.pixel(x, y)) {
                 const QRgb ca = ia.pixel(x, y), cb = ib.pixel(x, y);
-                p = {x, y, RGB(qRed(ca), qGreen(ca), qBlue(ca)), RGB(qRed(cb), qGreen(cb), qBlue(cb))};
+                p = {x, y, RGB(qRed(ca), qGreen(ca), qBlue(ca)),
+                     RGB(qRed(cb), qGreen(cb), qBlue(cb))};
                 break;
             }
     return p;

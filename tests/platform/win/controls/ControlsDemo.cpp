@@ -5,6 +5,6 @@
 #include "ControlsResource.h"
 
 int main() {
-    return static_cast<int>(
-        DialogBoxParam(nullptr, MAKEINTRESOURCE(IDD_CONTROLS), nullptr, ctltest::ControlsDlgProc, 0));
+    return static_cast<int>(DialogBoxParam(nullptr, MAKEINTRESOURCE(IDD_CONTROLS), nullptr,
+                                           ctltest::ControlsDlgProc, 0));
 }

@@ -18,8 +18,10 @@ constexpr int kVisible = 6;
 WNDPROC g_stripBase = nullptr;
 
 void UpdateStripBar(HWND strip) {
-    SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0,
-                  kItems <= kVisible ? kVisible - 1 : kItems - 1, kVisible, g_first, 0};
+    SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL,
+                  0,          kItems <= kVisible ? kVisible - 1 : kItems - 1,
+                  kVisible,   g_first,
+                  0};
     SetScrollInfo(strip, SB_HORZ, &si, TRUE);
 }
 
@@ -51,8 +53,8 @@ LRESULT StripProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_HSCROLL: {
-        Log().push_back({msg, 0, LOWORD(wp), static_cast<SHORT>(HIWORD(wp)),
-                         reinterpret_cast<HWND>(lp)});
+        Log().push_back(
+            {msg, 0, LOWORD(wp), static_cast<SHORT>(HIWORD(wp)), reinterpret_cast<HWND>(lp)});
         int v = g_first;
         switch (LOWORD(wp)) {
         case SB_LINELEFT:
@@ -111,9 +113,11 @@ void Init(HWND dlg) {
     SendDlgItemMessage(dlg, IDC_WIDTH_SPIN, UDM_SETRANGE32, 1, 3);
     SendDlgItemMessage(dlg, IDC_WIDTH_SPIN, UDM_SETPOS32, 0, 2);
     HWND combo = GetDlgItem(dlg, IDC_DEVICE);
-    int i = static_cast<int>(SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"USB Camera")));
+    int i = static_cast<int>(
+        SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"USB Camera")));
     SendMessage(combo, CB_SETITEMDATA, static_cast<WPARAM>(i), 7);
-    i = static_cast<int>(SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"Test Source")));
+    i = static_cast<int>(
+        SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"Test Source")));
     SendMessage(combo, CB_SETITEMDATA, static_cast<WPARAM>(i), 9);
     SendMessage(combo, CB_SETCURSEL, 0, 0);
     HWND tabs = GetDlgItem(dlg, IDC_TABS);
@@ -209,7 +213,9 @@ INT_PTR ControlsDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
                          static_cast<int>(dis->itemState), dis->hwndItem});
         const bool down = (dis->itemState & ODS_SELECTED) != 0;
         const bool off = (dis->itemState & ODS_DISABLED) != 0;
-        HBRUSH b = CreateSolidBrush(off ? RGB(170, 170, 170) : down ? RGB(30, 90, 160) : RGB(52, 120, 210));
+        HBRUSH b = CreateSolidBrush(off    ? RGB(170, 170, 170)
+                                    : down ? RGB(30, 90, 160)
+                                           : RGB(52, 120, 210));
         FillRect(dis->hDC, &dis->rcItem, b);
         DeleteObject(b);
         SetBkMode(dis->hDC, TRANSPARENT);

@@ -9,11 +9,11 @@
 namespace ctltest {
 
 struct Note {
-    UINT msg;   // WM_COMMAND, WM_NOTIFY, WM_HSCROLL, WM_VSCROLL, WM_DRAWITEM
-    int id;     // the control's id (0: a window's own scroll bar)
-    UINT code;  // notification or SB_ code
-    int pos;    // SB_THUMB* position, or the item state of WM_DRAWITEM
-    HWND from;  // lParam of scroll messages, hwndFrom of notifications
+    UINT msg;  // WM_COMMAND, WM_NOTIFY, WM_HSCROLL, WM_VSCROLL, WM_DRAWITEM
+    int id;    // the control's id (0: a window's own scroll bar)
+    UINT code; // notification or SB_ code
+    int pos;   // SB_THUMB* position, or the item state of WM_DRAWITEM
+    HWND from; // lParam of scroll messages, hwndFrom of notifications
 };
 
 std::vector<Note>& Log();

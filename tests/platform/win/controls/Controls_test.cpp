@@ -240,6 +240,16 @@ TEST_F(ControlsTest, EditsNotifyChangesAlsoWhenTheProgramSetsTheText) {
     SendDlgItemMessage(dlg_, IDC_WIDTH, EM_LIMITTEXT, 2, 0);
     EXPECT_EQ(e->maxLength(), 2);
     EXPECT_TRUE(Widget<QLineEdit>(IDC_SLIDER_VALUE)->isReadOnly());
+    // Leaving the field tells the parent (where the display lets the dialog take the focus).
+    SetFocus(Item(IDC_WIDTH));
+    if (GetFocus() == Item(IDC_WIDTH)) {
+        Log().clear();
+        SetFocus(Item(IDC_NOTES));
+        bool left = false;
+        for (const auto& n : NotesOf(WM_COMMAND, IDC_WIDTH))
+            left |= n.code == EN_KILLFOCUS;
+        EXPECT_TRUE(left);
+    }
     // Multi-line: Windows line ends in and out.
     SetDlgItemText(dlg_, IDC_NOTES, u"a\r\nb");
     EXPECT_EQ(Widget<QPlainTextEdit>(IDC_NOTES)->toPlainText(), QStringLiteral("a\nb"));
@@ -415,6 +425,15 @@ TEST_F(ControlsTest, WindowScrollBarTakesRoomAndNotifiesTheWindow) {
     ShowScrollBar(strip, SB_HORZ, TRUE);
     EnableScrollBar(strip, SB_HORZ, ESB_DISABLE_BOTH);
     EXPECT_FALSE(bar->isEnabled());
+    // The bar follows the window when the program resizes it, as the file lists are.
+    RECT pr = wr;
+    MapWindowPoints(nullptr, dlg_, reinterpret_cast<POINT*>(&pr), 2);
+    MoveWindow(strip, pr.left, pr.top, 300, 120, TRUE);
+    GetClientRect(strip, &cr);
+    EXPECT_EQ(cr.right, 300 - 2 * border);
+    EXPECT_EQ(cr.bottom, 120 - 2 * border - GetSystemMetrics(SM_CYHSCROLL));
+    EXPECT_EQ(bar->geometry(),
+              QRect(border, border + cr.bottom, cr.right, GetSystemMetrics(SM_CYHSCROLL)));
     // A window that never had a bar answers an empty range.
     int lo = -1, hi = -1;
     EXPECT_TRUE(GetScrollRange(dlg_, SB_VERT, &lo, &hi));
