@@ -67,7 +67,6 @@ CtlColors QueryCtlColors(HWND control, UINT msg) {
     auto brush = reinterpret_cast<HBRUSH>(
         SendMessage(parent, msg, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
     const COLORREF text = GetTextColor(dc);
-    const bool transparentText = GetBkMode(dc) == TRANSPARENT;
     DeleteDC(dc);
     auto toQ = [](COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); };
     if (text != defText)
@@ -84,30 +83,37 @@ CtlColors QueryCtlColors(HWND control, UINT msg) {
         out.transparent = true;
     else
         out.background = toQ(lb.lbColor);
-    (void)transparentText;
     return out;
 }
 
 void ApplyCtlColors(QWidget* widget, const CtlColors& c) {
-    QPalette pal = widget->palette();
-    const QPalette base = widget->style()->standardPalette();
-    const QColor text = c.text ? *c.text : base.color(QPalette::WindowText);
-    bool changed = false;
-    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) {
-        if (pal.color(role) != text) {
-            pal.setColor(role, text);
-            changed = true;
-        }
-    }
+    // The colours applied last, so that an unchanged answer changes nothing and the native
+    // palette (with its greyed text of disabled controls) comes back when the parent stops
+    // asking for colours.
+    const char* key = "ms.ctlcolors";
     const bool fill = c.background.has_value();
-    if (fill && pal.color(QPalette::Window) != *c.background) {
-        pal.setColor(QPalette::Window, *c.background);
-        changed = true;
-    }
-    if (changed)
-        widget->setPalette(pal);
     if (widget->autoFillBackground() != fill)
         widget->setAutoFillBackground(fill);
+    if (!c.text && !c.background) {
+        if (widget->property(key).isValid()) {
+            widget->setPalette(QPalette());
+            widget->setProperty(key, QVariant());
+        }
+        return;
+    }
+    const QString id = (c.text ? c.text->name() : QString()) + u'/' +
+                       (c.background ? c.background->name() : QString());
+    if (widget->property(key).toString() == id)
+        return;
+    QPalette pal = widget->parentWidget() ? widget->parentWidget()->palette() : QPalette();
+    if (c.text)
+        for (auto group : {QPalette::Active, QPalette::Inactive})
+            for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+                pal.setColor(group, role, *c.text);
+    if (c.background)
+        pal.setColor(QPalette::Window, *c.background);
+    widget->setPalette(pal);
+    widget->setProperty(key, id);
 }
 
 namespace {
@@ -936,7 +942,6 @@ public:
         connect(this, &QAbstractSlider::sliderReleased, [this] {
             Flush();
             Scroll(TB_THUMBPOSITION, value());
-            released_ = true;
         });
     }
 
@@ -948,19 +953,20 @@ protected:
         if (change == SliderValueChange)
             Flush();
     }
-    void mousePressEvent(QMouseEvent* e) override {
-        released_ = false;
-        QSlider::mousePressEvent(e);
-    }
     void mouseReleaseEvent(QMouseEvent* e) override {
         QSlider::mouseReleaseEvent(e);
         Flush();
         Scroll(TB_ENDTRACK, 0);
         SendNotify(hwnd_, NM_RELEASEDCAPTURE);
     }
+    void keyPressEvent(QKeyEvent* e) override {
+        keying_ = true;
+        QSlider::keyPressEvent(e);
+    }
     void keyReleaseEvent(QKeyEvent* e) override {
         QSlider::keyReleaseEvent(e);
-        if (pending_ >= 0) {
+        if (keying_) {
+            keying_ = false;
             Flush();
             Scroll(TB_ENDTRACK, 0);
         }
@@ -993,7 +999,7 @@ private:
     }
     HWND hwnd_;
     int pending_ = -1;
-    bool released_ = false;
+    bool keying_ = false;
 };
 
 LRESULT TrackbarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -161,6 +162,18 @@ TEST_F(ControlsTest, TrackbarKeysAndRange) {
     ASSERT_EQ(n.size(), 1u);
     EXPECT_EQ(n[0].code, static_cast<UINT>(TB_LINEUP));
     EXPECT_EQ(SendMessage(h, TBM_GETPOS, 0, 0), 49); // the parent sees the new position
+    // A key steps it and ends the track when it comes up.
+    Log().clear();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(Widget<QSlider>(IDC_SLIDER), &press);
+    QApplication::sendEvent(Widget<QSlider>(IDC_SLIDER), &release);
+    Pump();
+    n = NotesOf(WM_HSCROLL, IDC_SLIDER);
+    ASSERT_EQ(n.size(), 2u);
+    EXPECT_EQ(n[0].code, static_cast<UINT>(TB_LINEDOWN));
+    EXPECT_EQ(n[1].code, static_cast<UINT>(TB_ENDTRACK));
+    EXPECT_EQ(SendMessage(h, TBM_GETPOS, 0, 0), 50);
     // A vertical trackbar (hidden by its template) reports with WM_VSCROLL.
     EXPECT_FALSE(IsWindowVisible(Item(IDC_VSLIDER)));
     Widget<QSlider>(IDC_VSLIDER)->triggerAction(QAbstractSlider::SliderSingleStepAdd);
@@ -539,6 +552,12 @@ TEST_F(ControlsTest, CtlColorAndFonts) {
     label->repaint();
     EXPECT_EQ(label->palette().color(QPalette::WindowText),
               label->style()->standardPalette().color(QPalette::WindowText));
+
+    // A disabled control keeps its greyed text.
+    EnableWindow(Item(IDC_BRIGHT_LABEL), FALSE);
+    label->repaint();
+    EXPECT_NE(label->palette().color(QPalette::Disabled, QPalette::WindowText),
+              label->palette().color(QPalette::Active, QPalette::WindowText));
 
     LOGFONTW lf{};
     lf.lfHeight = -20;
