@@ -933,7 +933,10 @@ public:
                 pending_ = TB_BOTTOM;
                 break;
             case SliderMove:
-                pending_ = TB_THUMBTRACK;
+                // The wheel moves without a held thumb: a line step, as on Windows.
+                pending_ = isSliderDown()               ? TB_THUMBTRACK
+                           : sliderPosition() > value() ? TB_LINEDOWN
+                                                        : TB_LINEUP;
                 break;
             default:
                 break;
@@ -1401,6 +1404,8 @@ bool& MakingWindowBar() {
 ScrollBarWidget::ScrollBarWidget(HWND self, Qt::Orientation o, bool windowBar, QWidget* parent)
     : QScrollBar(o, parent), self_(self), windowBar_(windowBar) {
     setFocusPolicy(windowBar ? Qt::NoFocus : Qt::TabFocus);
+    // Its menu would move the thumb without the program's consent.
+    setContextMenuPolicy(Qt::NoContextMenu);
     Sync();
     connect(this, &QAbstractSlider::actionTriggered, [this](int action) {
         if (syncing_)
@@ -1425,6 +1430,11 @@ ScrollBarWidget::ScrollBarWidget(HWND self, Qt::Orientation o, bool windowBar, Q
             Notify(SB_BOTTOM, 0);
             break;
         case SliderMove:
+            if (!isSliderDown()) {
+                // The wheel: a line step; the program moves the thumb.
+                Notify(sliderPosition() > info_.nPos ? SB_LINEDOWN : SB_LINEUP, 0);
+                break;
+            }
             dragging_ = true;
             info_.nTrackPos = sliderPosition();
             Notify(SB_THUMBTRACK, info_.nTrackPos);

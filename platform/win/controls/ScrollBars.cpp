@@ -96,11 +96,13 @@ ScrollBarWidget* BarOf(HWND hwnd, int which, bool create) {
     WindowObject* w = FromHandle(hwnd);
     if (!w || w->native || !w->widget || (which != SB_HORZ && which != SB_VERT))
         return nullptr;
+    if (!create) {
+        auto it = Bars().find(hwnd);
+        return it == Bars().end() ? nullptr : WidgetOfBar(it->second.bar[which]);
+    }
     WindowBars& b = Bars()[hwnd];
     if (ScrollBarWidget* s = WidgetOfBar(b.bar[which]))
         return s;
-    if (!create)
-        return nullptr;
     const bool first = !b.bar[0] && !b.bar[1];
     MakingWindowBar() = true;
     HWND bar = CreateWindowEx(0, u"ScrollBar", nullptr,

@@ -27,6 +27,11 @@ struct Tool {
     LPARAM param = 0;
 };
 
+// The window whose mouse a subclassing tool watches: the id names it with TTF_IDISHWND.
+HWND Watched(const Tool& t) {
+    return (t.flags & TTF_IDISHWND) ? reinterpret_cast<HWND>(t.id) : t.hwnd;
+}
+
 class ToolTipWidget;
 void Hook(HWND tool, HWND tip);
 void Unhook(HWND tool, HWND tip);
@@ -84,7 +89,7 @@ public:
     }
     bool Uses(HWND hwnd) const {
         for (const Tool& t : tools_)
-            if (t.hwnd == hwnd && (t.flags & TTF_SUBCLASS))
+            if (Watched(t) == hwnd && (t.flags & TTF_SUBCLASS))
                 return true;
         return false;
     }
@@ -254,7 +259,7 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         t.param = HasParam(*ti) ? ti->lParam : 0;
         tt->tools_.push_back(t);
         if (t.flags & TTF_SUBCLASS)
-            Hook(t.hwnd, hwnd);
+            Hook(Watched(t), hwnd);
         return TRUE;
     }
     case TTM_DELTOOLW: {
@@ -263,7 +268,7 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         auto it = find(ti->hwnd, ti->uId);
         if (it != tt->tools_.end()) {
             tt->Pop();
-            const HWND tool = it->hwnd;
+            const HWND tool = Watched(*it);
             tt->tools_.erase(it);
             if (!tt->Uses(tool))
                 Unhook(tool, hwnd);
@@ -343,7 +348,7 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             // Subclassed tools are already watched.
             bool subclassed = false;
             for (const Tool& t : tt->tools_)
-                if (t.hwnd == m->hwnd && (t.flags & TTF_SUBCLASS))
+                if (Watched(t) == m->hwnd && (t.flags & TTF_SUBCLASS))
                     subclassed = true;
             if (!subclassed)
                 tt->Hover(m->hwnd, POINT{GET_X_LPARAM(m->lParam), GET_Y_LPARAM(m->lParam)});
@@ -366,7 +371,7 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCDESTROY:
         tt->Pop();
         for (const Tool& t : tt->tools_)
-            Unhook(t.hwnd, hwnd);
+            Unhook(Watched(t), hwnd);
         return DefWindowProc(hwnd, msg, wp, lp);
     default:
         return DefWindowProc(hwnd, msg, wp, lp);

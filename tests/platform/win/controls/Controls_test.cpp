@@ -471,6 +471,14 @@ TEST_F(ControlsTest, ScrollBarControlKeepsTheWindowsState) {
     ASSERT_EQ(n.size(), 1u);
     EXPECT_EQ(n[0].code, static_cast<UINT>(SB_PAGERIGHT));
     EXPECT_EQ(bar->value(), 0); // until the program moves it
+    // The wheel steps by lines.
+    Log().clear();
+    bar->triggerAction(QAbstractSlider::SliderMove);
+    bar->setSliderPosition(3);
+    n = NotesOf(WM_HSCROLL, IDC_HSCROLL);
+    ASSERT_FALSE(n.empty());
+    EXPECT_EQ(n.back().code, static_cast<UINT>(SB_LINERIGHT));
+    EXPECT_EQ(bar->value(), 0);
     // Dragging the thumb: SB_THUMBTRACK while it moves, then SB_THUMBPOSITION and the end.
     Log().clear();
     bar->setSliderDown(true);
