@@ -298,11 +298,6 @@ void PostQuitMessage(int exitCode) {
     PostMessage(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0);
 }
 
-DWORD GetCurrentThreadId() {
-    return static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(QThread::currentThreadId()) &
-                              0xffffffffu);
-}
-
 UINT RegisterWindowMessage(LPCWSTR name) {
     static std::map<std::u16string, UINT> names;
     if (!name)
