@@ -1,0 +1,221 @@
+// The main window's frame: painting from the skin, dragging by the title strip, the minimise,
+// full-screen and close buttons, the full-screen layout and its way back, and the strip's
+// picture and video modes.
+#include "shell/MicroscopeDlg.h"
+
+#include "platform/win/core/WString.h"
+#include "platform/win/gdi/Gdi.h"
+#include "res/TessaryResource.h"
+
+int g_fullScreen = 0;
+int g_minimized = 0;
+int g_listShowsPictures = 1;
+
+namespace {
+
+// Buttons that never show in the normal layout.
+bool NeverShown(int id) {
+    const int i = SkinButtonIndex(id);
+    return i >= 0 && !kSkinButtons[i].shown;
+}
+
+constexpr int kLayoutControls[] = {
+    IDC_SCALE,      IDC_CALIBRATED,       IDC_FRAME_MEASURE, IDC_FRAME_CALIBRATION,
+    IDC_FRAME_AUTO, IDC_FRAME_COMPARISON, IDC_SCALE_LABEL,   IDC_ZOOM_FIELD};
+
+} // namespace
+
+void CMicroscopeDlg::OnSysCommand(UINT id, LPARAM lp) {
+    switch (id & 0xFFF0) {
+    case ID_ABOUT_SYSMENU:
+        OnAbout();
+        return;
+    case SC_MINIMIZE:
+        // Minimising the full-screen window keeps the normal window's place for the way back.
+        if (!g_fullScreen) {
+            g_minimized = 1;
+            GetWindowRect(&m_restoreRect);
+        }
+        CDialog::OnSysCommand(id, lp);
+        return;
+    case SC_MAXIMIZE:
+        if (g_fullScreen)
+            return;
+        g_minimized = 0;
+        GetWindowRect(&m_restoreRect);
+        SetFullScreenLayout();
+        return;
+    case SC_RESTORE:
+        // A minimised window comes back in the layout it had; the normal layout returns only
+        // when the full-screen layout is on, however often the window was minimised on the way.
+        if (IsIconic()) {
+            CDialog::OnSysCommand(id, lp);
+            return;
+        }
+        if (g_fullScreen)
+            SetNormalLayout();
+        return;
+    default:
+        CDialog::OnSysCommand(id, lp);
+        return;
+    }
+}
+
+void CMicroscopeDlg::OnPaint() {
+    CPaintDC dc(this);
+    if (IsIconic()) {
+        RECT rc;
+        GetClientRect(&rc);
+        const int x = (rc.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
+        const int y = (rc.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+        DrawIcon(dc.m_hDC, x, y, m_hIcon);
+        return;
+    }
+    const RECT& r = dc.m_ps.rcPaint;
+    if (m_skinDC)
+        BitBlt(dc.m_hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, m_skinDC, r.left, r.top,
+               SRCCOPY);
+}
+
+HCURSOR CMicroscopeDlg::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(m_hIcon);
+}
+
+LRESULT CMicroscopeDlg::OnNcHitTest(CPoint pt) {
+    RECT strip{0, 0, 700, 46};
+    ClientToScreen(&strip);
+    const LRESULT hit = CDialog::OnNcHitTest(pt);
+    if (!g_fullScreen && hit == HTCLIENT && CRect(strip).PtInRect(pt))
+        return HTCAPTION;
+    return hit;
+}
+
+void CMicroscopeDlg::OnMinButton() {
+    PostMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+}
+
+void CMicroscopeDlg::OnMaxButton() {
+    PostMessage(WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+}
+
+void CMicroscopeDlg::OnCloseButton() {
+    PostMessage(WM_CLOSE, 0, 0);
+}
+
+HBRUSH CMicroscopeDlg::OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor) {
+    const int id = wnd ? wnd->GetDlgCtrlID() : 0;
+    if (id == IDC_PREVIEW) {
+        dc->SetTextColor(RGB(0, 255, 0));
+        dc->SetBkColor(RGB(22, 24, 27));
+        return m_previewBrush;
+    }
+    if (ctlColor == CTLCOLOR_STATIC &&
+        (id == IDC_FRAME_MEASURE || id == IDC_FRAME_CALIBRATION || id == IDC_FRAME_AUTO ||
+         id == IDC_FRAME_COMPARISON || id == IDC_SCALE_LABEL)) {
+        dc->SetBkColor(RGB(200, 200, 200));
+        return m_grayBrush;
+    }
+    return CDialog::OnCtlColor(dc, wnd, ctlColor);
+}
+
+void CMicroscopeDlg::ShowOtherControls(int show) {
+    for (int id : kLayoutControls)
+        if (CWnd* c = GetDlgItem(id))
+            c->ShowWindow(show);
+    if (CWnd* strip = GetDlgItem(IDC_THUMBNAILS))
+        strip->ShowWindow(show);
+}
+
+void CMicroscopeDlg::SetFullScreenLayout() {
+    for (const ButtonEntry& entry : m_buttons)
+        ::ShowWindow(entry.hwnd, SW_HIDE);
+    ShowOtherControls(SW_HIDE);
+
+    // The extended style stays: the full-screen window does not become topmost, so that the
+    // dialogs of the program and of the desktop can still come above it.
+    SetWindowLong(m_hWnd, GWL_STYLE,
+                  static_cast<LONG>(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER));
+    ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                   GetSystemMetrics(SM_CYSCREEN), SWP_FRAMECHANGED);
+    if (CWnd* preview = GetDlgItem(IDC_PREVIEW)) {
+        RECT client;
+        GetClientRect(&client);
+        preview->MoveWindow(0, 0, client.right, client.bottom);
+        preview->ShowWindow(SW_SHOW);
+    }
+    FitVideoRenderer(FALSE);
+    g_fullScreen = 1;
+    ShowPreviewTexts();
+    RefreshToolTips();
+    Invalidate(TRUE);
+}
+
+void CMicroscopeDlg::SetNormalLayout() {
+    ShowWindow(SW_HIDE);
+    SetWindowLong(m_hWnd, GWL_STYLE, static_cast<LONG>(m_style));
+    SetWindowLong(m_hWnd, GWL_EXSTYLE, static_cast<LONG>(m_exStyle));
+    SetWindowText(m_windowText);
+    ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, m_restoreRect.left, m_restoreRect.top,
+                   m_normalRect.right - m_normalRect.left, m_normalRect.bottom - m_normalRect.top,
+                   SWP_SHOWWINDOW | SWP_FRAMECHANGED);
+    if (CWnd* preview = GetDlgItem(IDC_PREVIEW))
+        preview->SetWindowPos(nullptr, 98, 49, 640, 480, SWP_NOZORDER | SWP_FRAMECHANGED);
+    ShowButtonsOfNormalLayout();
+    ShowOtherControls(SW_SHOW);
+    CToggleBitmapButton* previewButton = ToggleButton(1014);
+    CToggleBitmapButton* recordButton = ToggleButton(1006);
+    FitVideoRenderer((previewButton && previewButton->IsPressed()) ||
+                     (recordButton && recordButton->IsPressed()) || !g_listShowsPictures);
+    ::SetActiveWindow(m_hWnd);
+    g_fullScreen = 0;
+    ShowPreviewTexts();
+    // Each button's screen rectangle follows the window back to its place.
+    for (ButtonEntry& entry : m_buttons)
+        ::GetWindowRect(entry.hwnd, &entry.rect);
+    InitToolTips();
+    Invalidate(TRUE);
+}
+
+void CMicroscopeDlg::ShowButtonsOfNormalLayout() {
+    for (const ButtonEntry& entry : m_buttons)
+        ::ShowWindow(entry.hwnd, NeverShown(entry.id) ? SW_HIDE : SW_SHOW);
+}
+
+void CMicroscopeDlg::FitVideoRenderer(BOOL fit) {
+    HWND preview = ::GetDlgItem(m_hWnd, IDC_PREVIEW);
+    HWND renderer = FindWindowEx(preview, nullptr, u"VideoRenderer", u"ActiveMovie Window");
+    if (!renderer)
+        return;
+    RECT rc;
+    ::GetClientRect(preview, &rc);
+    if (fit) {
+        ::SetWindowPos(renderer, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                       SWP_NOZORDER | SWP_SHOWWINDOW);
+    } else {
+        ::SetWindowPos(renderer, nullptr, rc.left, rc.top, 0, 0, SWP_NOZORDER | SWP_HIDEWINDOW);
+        ::InvalidateRect(preview, &rc, TRUE);
+    }
+}
+
+void CMicroscopeDlg::SetListMode(int mode) {
+    if (g_listShowsPictures == mode)
+        return;
+    g_listShowsPictures = mode;
+    if (m_skinDC) {
+        HBITMAP strip = ::LoadBitmap(g_hInstance,
+                                     MAKEINTRESOURCE(mode ? IDB_STRIP_PICTURES : IDB_STRIP_VIDEOS));
+        if (strip) {
+            BITMAP bm{};
+            GetObjectW(strip, sizeof bm, &bm);
+            HDC temp = CreateCompatibleDC(m_skinDC);
+            HGDIOBJ old = SelectObject(temp, strip);
+            BitBlt(m_skinDC, 97, 530, bm.bmWidth, bm.bmHeight, temp, 0, 0, SRCCOPY);
+            SelectObject(temp, old);
+            DeleteDC(temp);
+            DeleteObject(strip);
+        }
+    }
+    RECT stripRect{97, 530, 97 + 642, 530 + 115};
+    InvalidateRect(&stripRect, FALSE);
+    InitToolTips();
+}

@@ -1,0 +1,524 @@
+// The main window: construction, start-up, skin layout, tooltips, texts and the device states.
+// The frame and layouts are in MainLayout.cpp, the About box and help in AboutDlg.cpp.
+#include "shell/MicroscopeDlg.h"
+
+#include "shell/CalibratePromptDlg.h"
+#include "shell/LangText.h"
+#include "shell/LanguagePopup.h"
+#include "shell/RegistrySettings.h"
+#include "shell/SaveFolders.h"
+
+#include "measure/MeasureSettings.h"
+#include "platform/win/controls/CommCtrl.h"
+#include "platform/win/core/Files.h"
+#include "platform/win/core/Format.h"
+#include "platform/win/core/Locale.h"
+#include "platform/win/core/WString.h"
+#include "platform/win/gdi/Gdi.h"
+#include "res/TessaryResource.h"
+
+#include <cstddef>
+#include <string>
+
+HINSTANCE g_hInstance = nullptr;
+WCHAR g_windowTitle[128];
+WCHAR g_statusText[128];
+WCHAR g_escHintText[64];
+HFONT g_overlayFont = nullptr;
+HFONT g_counterFont = nullptr;
+
+int IsNumericText(CString text) {
+    for (int i = 0; i < text.GetLength(); ++i) {
+        const WCHAR c = text[i];
+        if (!((c >= u'0' && c <= u'9') || c == u'.'))
+            return 0;
+    }
+    return 1;
+}
+
+namespace {
+
+// The tooltip structure without its trailing parameter, as the tooltip registrations pass it.
+constexpr UINT kToolInfoSize = offsetof(TOOLINFOW, lParam);
+
+struct ControlPlace {
+    int id, x, y, cx, cy;
+};
+constexpr ControlPlace kControlPlaces[] = {
+    {IDC_FRAME_MEASURE, 744, 56, 111, 175},    {IDC_FRAME_AUTO, 744, 232, 111, 100},
+    {IDC_FRAME_COMPARISON, 743, 333, 112, 60}, {IDC_FRAME_CALIBRATION, 743, 442, 112, 88},
+    {IDC_SCALE_LABEL, 747, 465, 52, 20},       {IDC_SCALE, 800, 462, 52, 24},
+    {IDC_CALIBRATED, 750, 495, 52, 24},        {IDC_ZOOM_FIELD, 738, 530, 120, 120},
+};
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CMicroscopeDlg, CDialog)
+ON_WM_SYSCOMMAND()
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_WM_CLOSE()
+ON_COMMAND(ID_ABOUT_BOX, OnAbout)
+ON_COMMAND(ID_HELP_FILE, OnHelpFile)
+ON_MESSAGE(WM_APP_CALIB_PROMPT, OnCalibratePrompt)
+ON_COMMAND_RANGE(1301, 1313, OnLanguageCommand)
+ON_COMMAND_RANGE(1351, 1353, OnLanguageCommand)
+ON_COMMAND_RANGE(1359, 1359, OnLanguageCommand)
+ON_WM_NCHITTEST()
+ON_BN_CLICKED(1175, OnMinButton)
+ON_BN_CLICKED(1177, OnCloseButton)
+ON_BN_CLICKED(1176, OnMaxButton)
+ON_BN_CLICKED(1293, OnLanguageMenu)
+ON_BN_CLICKED(1199, OnAboutMenu)
+ON_WM_CTLCOLOR()
+ON_COMMAND(ID_UPDATE_WEB, OnUpdateWeb)
+ON_WM_HELPINFO()
+ON_WM_DEVICECHANGE()
+ON_WM_POWERBROADCAST()
+END_MESSAGE_MAP()
+
+CMicroscopeDlg::CMicroscopeDlg(CWnd* parent) : CDialog(IDD_MAIN, parent) {
+    m_hIcon = ::LoadIcon(g_hInstance, MAKEINTRESOURCE(IDI_TESSARY));
+    InitializeCriticalSection(&m_deviceLock);
+    g_overlayFont = CreateStockBasedFont(10, 20, ANSI_FIXED_FONT);
+    g_counterFont = CreateStockBasedFont(8, 12, DEFAULT_GUI_FONT);
+    m_grayBrush = CreateSolidBrush(RGB(200, 200, 200));
+    m_previewBrush = CreateSolidBrush(RGB(22, 24, 27));
+    int toggle = 0, bitmap = 0;
+    for (int i = 0; i < kSkinButtonCount; ++i)
+        m_buttonObjects[i] = kSkinButtons[i].kind == SkinButtonKind::Toggle
+                                 ? static_cast<CWnd*>(&m_toggleButtons[toggle++])
+                                 : static_cast<CWnd*>(&m_bitmapButtons[bitmap++]);
+    m_language.onTextsChanged = [this] { LoadLangTexts(); };
+}
+
+CMicroscopeDlg::~CMicroscopeDlg() {
+    ReleaseResources();
+    if (m_grayBrush)
+        DeleteObject(m_grayBrush);
+    if (m_previewBrush)
+        DeleteObject(m_previewBrush);
+    DeleteCriticalSection(&m_deviceLock);
+}
+
+HFONT CMicroscopeDlg::CreateStockBasedFont(int width, int height, int stockObject) {
+    LOGFONTW lf{};
+    GetObjectW(GetStockObject(stockObject), sizeof lf, &lf);
+    lf.lfHeight = height;
+    lf.lfWidth = width;
+    lf.lfWeight = 400;
+    lf.lfItalic = 0;
+    return CreateFontIndirectW(&lf);
+}
+
+void CMicroscopeDlg::DoDataExchange(CDataExchange* dx) {
+    CDialog::DoDataExchange(dx);
+    DDX_Text(dx, IDC_SCALE, m_scaleText);
+    DDV_MaxChars(dx, m_scaleText, 5);
+}
+
+BOOL CMicroscopeDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    if (CMenu* sysMenu = GetSystemMenu(FALSE)) {
+        CString about;
+        about.LoadString(IDS_ABOUTBOX);
+        if (!about.IsEmpty()) {
+            sysMenu->AppendMenu(MF_SEPARATOR);
+            sysMenu->AppendMenu(MF_STRING, ID_ABOUT_SYSMENU, about.GetString());
+        }
+    }
+
+    m_selectedPath[0] = 0;
+    InitProgramDir();
+    InitSaveFolders();
+
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    // Looked up before any language file is chosen: the title is always the built-in one.
+    GetLangText(u"MsgTitle", g_windowTitle, 128, u"Tessary");
+    SetWindowText(g_windowTitle);
+
+    LoadImageFormat();
+    ReadFontSize();
+    ReadMeasureFont();
+    LoadSnapEnable();
+    m_measureFont = g_measureFont;
+
+    CreateDefaultSettings();
+
+    m_language.LoadLanguageIds();
+    m_language.ChooseStartupLanguage();
+
+    SetupSkin();
+    CenterWindow();
+    StartDevice();
+    InitToolTips();
+
+    ReadUnitSettings();
+    ReadMeasureTextColor();
+    m_measureTextColor = g_measureTextColor & 0xFFFFFF;
+    ReadLineColor();
+    m_lineColor = g_lineColor & 0xFFFFFF;
+    ReadLineWidth();
+    ReadLineType();
+
+    if (!m_waitCursor) {
+        WCHAR path[MAX_PATH];
+        swprintf(path, MAX_PATH, u"%s/hourglas.ani", g_programDir);
+        m_waitCursor = LoadCursorFromFile(path);
+    }
+    m_previewCursor = ::LoadCursor(g_hInstance, MAKEINTRESOURCE(IDC_PREVIEW_CURSOR));
+
+    SetDlgItemText(IDC_SCALE, u"100");
+    SetTimer(TIMER_STARTUP_PROMPT, 100);
+    return TRUE;
+}
+
+int CMicroscopeDlg::SetupSkin() {
+    m_style = GetStyle();
+    m_exStyle = GetExStyle();
+
+    m_skinBitmap = ::LoadBitmap(g_hInstance, MAKEINTRESOURCE(IDB_SKIN));
+    HDC windowDC = ::GetDC(m_hWnd);
+    m_skinDC = CreateCompatibleDC(windowDC);
+    ::ReleaseDC(m_hWnd, windowDC);
+    m_skinOldBitmap = static_cast<HBITMAP>(SelectObject(m_skinDC, m_skinBitmap));
+
+    BITMAP bm{};
+    GetObjectW(m_skinBitmap, sizeof bm, &bm);
+    RECT frame{0, 0, bm.bmWidth, bm.bmHeight};
+    AdjustWindowRectEx(&frame, m_style, FALSE, m_exStyle);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                   (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOREDRAW);
+    GetWindowRect(&m_normalRect);
+    m_exStyle = GetExStyle();
+
+    if (CWnd* preview = GetDlgItem(IDC_PREVIEW))
+        preview->MoveWindow(98, 49, 640, 480);
+    if (CWnd* strip = GetDlgItem(IDC_THUMBNAILS))
+        strip->MoveWindow(97, 530, 642, 115);
+
+    for (int i = 0; i < kSkinButtonCount; ++i) {
+        const SkinButtonSpec& spec = kSkinButtons[i];
+        if (spec.kind == SkinButtonKind::Toggle) {
+            static_cast<CToggleBitmapButton*>(m_buttonObjects[i])
+                ->Attach(static_cast<UINT>(spec.id), this, spec.normalBitmap, spec.pressedBitmap,
+                         0);
+        } else {
+            auto* button = static_cast<CBitmapButton*>(m_buttonObjects[i]);
+            if (button->SubclassDlgItem(static_cast<UINT>(spec.id), this)) {
+                button->LoadBitmaps(spec.normalBitmap, spec.pressedBitmap);
+                button->SizeToContent();
+            }
+        }
+        if (m_buttonObjects[i]->m_hWnd)
+            ::SetWindowPos(m_buttonObjects[i]->m_hWnd, nullptr, spec.x, spec.y, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (CToggleBitmapButton* b = ToggleButton(1006))
+        b->ClearPressed();
+    if (CToggleBitmapButton* b = ToggleButton(kSnapshotSwitchId)) {
+        if (g_snapEnable != 1)
+            b->SetPressed();
+        else
+            b->ClearPressed();
+    }
+    if (CToggleBitmapButton* b = ToggleButton(1201))
+        b->ClearPressed();
+    if (CToggleBitmapButton* b = ToggleButton(1202))
+        b->SetPressed();
+    for (int id :
+         {1179, 1180, 1181, 1182, 1183, 1184, 1185, 1186, 1187, 1188, 1189, 1190, 1191, 1205})
+        if (CToggleBitmapButton* b = ToggleButton(id))
+            b->ClearPressed();
+
+    for (const ControlPlace& p : kControlPlaces)
+        if (CWnd* c = GetDlgItem(p.id))
+            c->MoveWindow(p.x, p.y, p.cx, p.cy);
+
+    for (int i = 0; i < kSkinButtonCount; ++i)
+        m_buttons[i].id = kSkinButtons[i].id;
+    LoadLangTexts();
+    for (ButtonEntry& entry : m_buttons) {
+        entry.hwnd = ::GetDlgItem(m_hWnd, entry.id);
+        ::GetWindowRect(entry.hwnd, &entry.rect);
+        // The faces are known only now: paint them anew.
+        ::InvalidateRect(entry.hwnd, nullptr, FALSE);
+    }
+    CreateToolTipCtrl();
+    return 1;
+}
+
+CToggleBitmapButton* CMicroscopeDlg::ToggleButton(int id) {
+    const int i = SkinButtonIndex(id);
+    if (i < 0 || kSkinButtons[i].kind != SkinButtonKind::Toggle)
+        return nullptr;
+    return static_cast<CToggleBitmapButton*>(m_buttonObjects[i]);
+}
+
+// ---- Tooltips ----
+
+void CMicroscopeDlg::CreateToolTipCtrl() {
+    // A tooltip places and sizes itself when it shows: it is created empty at the origin.
+    m_toolTip = CreateWindowEx(WS_EX_TOPMOST, TOOLTIPS_CLASS, nullptr,
+                               WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, m_hWnd, nullptr,
+                               g_hInstance, nullptr);
+    if (!m_toolTip)
+        return;
+    ::SetWindowPos(m_toolTip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SendMessage(m_toolTip, TTM_SETDELAYTIME, TTDT_AUTOMATIC, 100);
+}
+
+void CMicroscopeDlg::AddToolTip(HWND button, int id, LPCWSTR text) {
+    TOOLINFOW ti{};
+    ti.cbSize = kToolInfoSize;
+    ti.uFlags = TTF_SUBCLASS;
+    ti.hwnd = button;
+    ti.uId = static_cast<UINT_PTR>(id);
+    ::GetClientRect(button, &ti.rect);
+    ti.hinst = g_hInstance;
+    ti.lpszText = const_cast<LPWSTR>(text);
+    ::SendMessage(m_toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void CMicroscopeDlg::RemoveToolTip(HWND button, int id) {
+    if (!::IsWindow(m_toolTip))
+        return;
+    TOOLINFOW ti{};
+    ti.cbSize = kToolInfoSize;
+    ti.hwnd = button;
+    ti.uId = static_cast<UINT_PTR>(id);
+    ::SendMessage(m_toolTip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void CMicroscopeDlg::RefreshToolTips() {
+    for (const ButtonEntry& entry : m_buttons)
+        RemoveToolTip(entry.hwnd, entry.id);
+    if (g_fullScreen || !::IsWindow(m_toolTip))
+        return;
+    for (ButtonEntry& entry : m_buttons)
+        AddToolTip(entry.hwnd, entry.id, entry.tip);
+}
+
+// ---- Texts ----
+
+void CMicroscopeDlg::LoadLangTexts() {
+    for (int i = 0; i < kSkinButtonCount; ++i) {
+        const SkinButtonSpec& spec = kSkinButtons[i];
+        if (spec.id == kSnapshotSwitchId) {
+            CToggleBitmapButton* sw = ToggleButton(spec.id);
+            if (sw && sw->IsPressed()) {
+                GetLangText(kSwitchDisableKey, m_buttons[i].tip, 128, kSwitchDisableDefault);
+                continue;
+            }
+        }
+        GetLangText(spec.tipKey, m_buttons[i].tip, 128, spec.tipDefault);
+    }
+    for (const LangTextItem& item : kFrameCaptions) {
+        WCHAR text[32];
+        GetLangText(item.key, text, 32, item.defaultText);
+        SetDlgItemText(item.controlId, text);
+    }
+    RefreshToolTips();
+}
+
+// ---- Input hook ----
+
+BOOL CMicroscopeDlg::PreTranslateMessage(MSG* msg) {
+    if (msg->message == WM_LBUTTONDOWN || msg->message == WM_LBUTTONUP ||
+        msg->message == WM_MOUSEMOVE) {
+        for (const ButtonEntry& entry : m_buttons) {
+            if (CRect(entry.rect).PtInRect(msg->pt)) {
+                if (m_toolTip)
+                    ::SendMessage(m_toolTip, TTM_TRACKPOSITION, 0,
+                                  MAKELPARAM(msg->pt.x, msg->pt.y));
+                break;
+            }
+        }
+    }
+    switch (msg->message) {
+    case WM_TIMER:
+        if (msg->wParam == TIMER_STARTUP_PROMPT && msg->hwnd == m_hWnd)
+            OnStartupPromptTimer();
+        else if (msg->wParam == TIMER_RECONNECT && msg->hwnd == m_hWnd) {
+            KillTimer(TIMER_RECONNECT);
+            ReconnectDevice();
+        }
+        break;
+    case WM_KEYDOWN:
+        if (msg->wParam == VK_ESCAPE) {
+            if (g_fullScreen)
+                PostMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+            return TRUE;
+        }
+        if (msg->wParam == VK_RETURN)
+            return TRUE;
+        break;
+    default:
+        break;
+    }
+    return CDialog::PreTranslateMessage(msg);
+}
+
+void CMicroscopeDlg::OnStartupPromptTimer() {
+    KillTimer(TIMER_STARTUP_PROMPT);
+    LoadShowCalibPrompt();
+    if (g_showCalibPrompt == 1)
+        PostMessage(WM_APP_CALIB_PROMPT, 0, 0);
+}
+
+LRESULT CMicroscopeDlg::OnCalibratePrompt(WPARAM, LPARAM) {
+    CCalibratePromptDlg dlg;
+    dlg.DoModal();
+    return 0;
+}
+
+void CMicroscopeDlg::OnLanguageCommand(UINT id) {
+    m_language.OnLanguageCommand(id);
+}
+
+void CMicroscopeDlg::OnLanguageMenu() {
+    ShowLanguagePopup(this, GetDlgItem(1293), m_language);
+}
+
+// ---- Device ----
+
+int CMicroscopeDlg::StartDevice() {
+    m_accelF2 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F2));
+    m_accelF3 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F3));
+    m_accelF4 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F4));
+    m_accelF10 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F10));
+    m_accelF11 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F11));
+    m_accelF12 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F12));
+
+    WCHAR stale[MAX_PATH];
+    swprintf(stale, MAX_PATH, u"%s/test.avi", g_videoDir);
+    DeleteFile(stale);
+
+    GetLangText(u"EscRestore", g_escHintText, 64, u"ESC Restore");
+    m_windowText[0] = 0;
+    GetWindowText(m_windowText, 128);
+
+    // The capture graph binds here once the capture subsystem exists; without it no device
+    // can run, which is the unconnected state.
+    StopCapture();
+    DisableDeviceButtons();
+    GetLangText(u"ConnectMsg", g_statusText, 128, u"Please connect Dorvex Digital Microscope");
+    m_connected = 0;
+    ShowPreviewTexts();
+    return 0;
+}
+
+void CMicroscopeDlg::ShowPreviewTexts() {
+    HWND preview = ::GetDlgItem(m_hWnd, IDC_PREVIEW);
+    if (!preview)
+        return;
+    if (g_overlayFont)
+        ::SendMessage(preview, WM_SETFONT, reinterpret_cast<WPARAM>(g_overlayFont), TRUE);
+    std::u16string text = g_statusText;
+    if (g_fullScreen && !text.empty()) {
+        text += u"\n\n";
+        text += g_escHintText;
+    }
+    ::SetWindowText(preview, text.c_str());
+}
+
+int CMicroscopeDlg::ReconnectDevice() {
+    if (m_released)
+        return 0;
+    EnterCriticalSection(&m_deviceLock);
+    StopCapture();
+    DisableDeviceButtons();
+    GetLangText(u"ConnectMsg", g_statusText, 128, u"Please connect Dorvex Digital Microscope");
+    ShowPreviewTexts();
+    if (CWnd* preview = GetDlgItem(IDC_PREVIEW))
+        preview->Invalidate(TRUE);
+    Invalidate(FALSE);
+    LeaveCriticalSection(&m_deviceLock);
+    m_connected = 0;
+    return 0;
+}
+
+void CMicroscopeDlg::StopCapture() {}
+
+void CMicroscopeDlg::EnableDeviceButtons() {
+    if (CToggleBitmapButton* preview = ToggleButton(1014)) {
+        preview->EnableWindow(TRUE);
+        preview->SetPressed();
+    }
+    for (int i = 0; i < kSkinButtonCount; ++i) {
+        const int id = kSkinButtons[i].id;
+        if (id == 1014 || id == 1177 || !m_buttonObjects[i]->m_hWnd)
+            continue;
+        m_buttonObjects[i]->EnableWindow(kSkinButtons[i].enabledAfterStart);
+    }
+}
+
+void CMicroscopeDlg::DisableDeviceButtons() {
+    for (int i = 0; i < kSkinButtonCount; ++i)
+        if (kSkinButtons[i].id != 1177)
+            ::EnableWindow(::GetDlgItem(m_hWnd, kSkinButtons[i].id), FALSE);
+}
+
+BOOL CMicroscopeDlg::OnDeviceChange(UINT event, DWORD_PTR) {
+    if (m_released)
+        return 0;
+    if (event == DBT_DEVNODES_CHANGED)
+        SetTimer(TIMER_RECONNECT, 1000);
+    else if (event == DBT_DEVICEARRIVAL || event == DBT_DEVICEREMOVECOMPLETE)
+        ReconnectDevice();
+    return 0;
+}
+
+UINT CMicroscopeDlg::OnPowerBroadcast(UINT event, LPARAM) {
+    if (!m_released &&
+        (event == 6 || event == PBT_APMRESUMESUSPEND || event == PBT_APMRESUMEAUTOMATIC)) {
+        StopCapture();
+        ReconnectDevice();
+    }
+    return 0;
+}
+
+void CMicroscopeDlg::OnClose() {
+    ReleaseResources();
+    CDialog::OnClose();
+}
+
+int CMicroscopeDlg::ReleaseResources() {
+    if (m_released)
+        return 1;
+    m_released = true;
+    if (m_hWnd) {
+        KillTimer(TIMER_STARTUP_PROMPT);
+        KillTimer(TIMER_RECONNECT);
+    }
+    StopCapture();
+    if (m_skinDC) {
+        SelectObject(m_skinDC, m_skinOldBitmap);
+        DeleteDC(m_skinDC);
+        m_skinDC = nullptr;
+    }
+    if (m_skinBitmap) {
+        DeleteObject(m_skinBitmap);
+        m_skinBitmap = nullptr;
+    }
+    if (g_overlayFont) {
+        DeleteObject(g_overlayFont);
+        g_overlayFont = nullptr;
+    }
+    if (g_counterFont) {
+        DeleteObject(g_counterFont);
+        g_counterFont = nullptr;
+    }
+    for (HACCEL* accel :
+         {&m_accelF2, &m_accelF3, &m_accelF4, &m_accelF10, &m_accelF11, &m_accelF12}) {
+        if (*accel)
+            DestroyAcceleratorTable(*accel);
+        *accel = nullptr;
+    }
+    return 1;
+}

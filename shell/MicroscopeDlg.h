@@ -1,0 +1,164 @@
+// The main window of Tessary: a modal dialog without a system caption, drawn as a skin (the
+// background bitmap with its title strip), with the live preview in the middle, the thumbnail
+// strip under it and 46 bitmap buttons left and right of the preview, each with a tooltip.
+//
+// This file holds the construction and start-up (folders, settings, language, skin, tooltips,
+// start-up timer), the window frame and its two layouts (normal and full screen), the About
+// box, help and support commands, and the calibration reminder. The capture device and the
+// thumbnail strip bind to the preview 1000 and the list 1002 once their subsystems exist;
+// until then the device start finds no device.
+#pragma once
+
+#include "shell/Language.h"
+#include "shell/SkinButtons.h"
+
+#include "platform/mfc/AfxCmn.h"
+#include "platform/mfc/AfxWin.h"
+#include "platform/win/core/Sync.h"
+#include "shell/ToggleBitmapButton.h"
+
+// Private window messages of the main window.
+#define WM_APP_STILL_CAPTURED (WM_APP + 1)
+#define WM_APP_GRAPH_EVENT (WM_APP + 3)
+#define WM_APP_DEVICE_CHANGED (WM_APP + 5)
+#define WM_APP_CALIB_PROMPT (WM_APP + 7)
+
+// Timers of the main window.
+#define TIMER_RECONNECT 1001
+#define TIMER_RECORD 1002
+#define TIMER_STARTUP_PROMPT 1006
+
+extern HINSTANCE g_hInstance;
+extern WCHAR g_windowTitle[128]; // the window title, also the caption of the strip's messages
+extern WCHAR g_statusText[128];  // the connect prompt drawn on the preview while no device runs
+extern WCHAR g_escHintText[64];  // the hint drawn on the preview in full screen
+extern HFONT g_overlayFont;      // status text and full-screen hint
+extern HFONT g_counterFont;      // recording counter and scale legends
+extern int g_fullScreen;         // 1 while the full-screen layout is on
+extern int g_minimized;          // 1 after the window was minimised from the normal layout
+extern int g_listShowsPictures;  // 1 when the strip shows pictures, 0 for videos
+
+// 1 when every character is a digit or '.', also for an empty text.
+int IsNumericText(CString text);
+
+class CMicroscopeDlg : public CDialog {
+public:
+    explicit CMicroscopeDlg(CWnd* parent = nullptr);
+    ~CMicroscopeDlg() override;
+
+    // One entry per skinned button, in table order; the tooltip keeps a pointer to `tip`.
+    struct ButtonEntry {
+        HWND hwnd = nullptr;
+        int id = 0;
+        RECT rect{}; // window rectangle in screen coordinates, taken by the skin layout
+        WCHAR tip[128]{};
+    };
+
+    BOOL OnInitDialog() override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    int SetupSkin();
+    static HFONT CreateStockBasedFont(int width, int height, int stockObject);
+
+    // Tooltips of the 46 buttons.
+    void CreateToolTipCtrl();
+    void AddToolTip(HWND button, int id, LPCWSTR text);
+    void RemoveToolTip(HWND button, int id);
+    void RefreshToolTips();
+    void InitToolTips() { RefreshToolTips(); }
+
+    // Language: the tooltip texts and the captions of the frames, then the tooltips.
+    void LoadLangTexts();
+    void SetLanguage(WORD primary, WORD subLanguage) {
+        m_language.SetLanguage(primary, subLanguage);
+    }
+
+    // Device start and its states (no capture subsystem yet: no device is found).
+    int StartDevice();
+    int ReconnectDevice();
+    void StopCapture();
+    void EnableDeviceButtons();
+    void DisableDeviceButtons();
+    int ReleaseResources();
+
+    // Window frame and layouts.
+    void SetFullScreenLayout();
+    void SetNormalLayout();
+    void FitVideoRenderer(BOOL fit);
+    void SetListMode(int mode);
+
+    // For the commands that need a button's object.
+    CToggleBitmapButton* ToggleButton(int id);
+    const ButtonEntry* Buttons() const { return m_buttons; }
+    HWND ToolTipWindow() const { return m_toolTip; }
+    LPCWSTR HelpPath() const { return m_language.m_helpPath; }
+    int IsConnected() const { return m_connected; }
+
+    CString m_scaleText; // edit 1147, at most 5 characters
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+
+    afx_msg void OnSysCommand(UINT id, LPARAM lp);
+    afx_msg void OnPaint();
+    afx_msg HCURSOR OnQueryDragIcon();
+    afx_msg LRESULT OnNcHitTest(CPoint pt);
+    afx_msg void OnClose();
+    afx_msg void OnMinButton();
+    afx_msg void OnMaxButton();
+    afx_msg void OnCloseButton();
+    afx_msg HBRUSH OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor);
+    afx_msg BOOL OnDeviceChange(UINT event, DWORD_PTR data);
+    afx_msg UINT OnPowerBroadcast(UINT event, LPARAM data);
+
+    // About box, help and support page.
+    afx_msg void OnAboutMenu();
+    afx_msg void OnHelpFile();
+    afx_msg BOOL OnHelpInfo(HELPINFO* info);
+    afx_msg void OnUpdateWeb();
+    afx_msg void OnAbout();
+    afx_msg LRESULT OnCalibratePrompt(WPARAM wp, LPARAM lp);
+
+    afx_msg void OnLanguageMenu();
+    afx_msg void OnLanguageCommand(UINT id);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void OnStartupPromptTimer();
+    void ShowButtonsOfNormalLayout();
+    void ShowOtherControls(int show);
+    // The preview's texts (the connect prompt, in full screen with the way back) while the
+    // preview is a plain control that no capture window draws on.
+    void ShowPreviewTexts();
+
+    HICON m_hIcon = nullptr;
+    HDC m_skinDC = nullptr;
+    HBITMAP m_skinBitmap = nullptr;
+    HBITMAP m_skinOldBitmap = nullptr;
+    CToggleBitmapButton m_toggleButtons[19];
+    CBitmapButton m_bitmapButtons[27];
+    CWnd* m_buttonObjects[kSkinButtonCount] = {}; // in table order, into the two arrays above
+    RECT m_normalRect{};
+    WCHAR m_windowText[128]{};
+    WCHAR m_selectedPath[MAX_PATH]{};
+    DWORD m_style = 0;
+    DWORD m_exStyle = 0;
+    ButtonEntry m_buttons[kSkinButtonCount];
+    HWND m_toolTip = nullptr;
+    CRITICAL_SECTION m_deviceLock;
+    int m_connected = 0;
+    HACCEL m_accelF2 = nullptr, m_accelF3 = nullptr, m_accelF4 = nullptr;
+    HACCEL m_accelF10 = nullptr, m_accelF11 = nullptr, m_accelF12 = nullptr;
+    CLanguageChoice m_language; // m_langId, m_subLangId and the help path
+    COLORREF m_lineColor = 0;
+    COLORREF m_measureTextColor = 0;
+    LOGFONTW m_measureFont{};
+    HBRUSH m_grayBrush = nullptr;
+    HBRUSH m_previewBrush = nullptr;
+    HCURSOR m_waitCursor = nullptr;
+    HCURSOR m_previewCursor = nullptr;
+    RECT m_restoreRect{};
+    int m_cursorMode = 0, m_inPreview = 0, m_outPreview = 0;
+    bool m_released = false;
+};

@@ -1,0 +1,489 @@
+// Tessary's main window, driven headless: start-up in an empty home (folders, registry
+// defaults, language from LANG), the skin layout (client 868 x 650, centred, the 46 buttons at
+// their places with their visibility, enabled state and tooltip), no device (every button but
+// Close disabled, the connect prompt), full screen and back with Esc (also after minimising),
+// the calibration prompt and its "sys_date" switch, the language switch, help and About.
+#include "shell/AboutDlg.h"
+#include "shell/LangText.h"
+#include "shell/MicroscopeDlg.h"
+#include "shell/RegistrySettings.h"
+#include "shell/SaveFolders.h"
+
+#include "platform/services/ServiceSeams.h"
+#include "platform/win/controls/CommCtrl.h"
+#include "platform/win/core/Registry.h"
+#include "platform/win/core/WString.h"
+#include "platform/win/gdi/Gdi.h"
+#include "platform/win/gdi/GdiQt.h"
+#include "platform/win/gdi/Surface.h"
+#include "platform/win/window/TestSeams.h"
+#include "platform/win/window/WindowObject.h"
+#include "res/TessaryResource.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Pump() {
+    for (int i = 0; i < 6; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+// Waits for a condition that the event loop brings about; a generous bound keeps a broken
+// build from hanging.
+template <class F> bool PumpUntil(F done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+std::u16string Text(HWND hwnd) {
+    WCHAR buf[256] = {};
+    GetWindowText(hwnd, buf, 256);
+    return buf;
+}
+
+RECT ClientRectOf(HWND dialog, HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    POINT tl{r.left, r.top}, br{r.right, r.bottom};
+    ScreenToClient(dialog, &tl);
+    ScreenToClient(dialog, &br);
+    return RECT{tl.x, tl.y, br.x, br.y};
+}
+
+SIZE BitmapSize(UINT id) {
+    HBITMAP bmp = LoadBitmap(nullptr, MAKEINTRESOURCE(id));
+    BITMAP bm{};
+    GetObjectW(bmp, sizeof bm, &bm);
+    DeleteObject(bmp);
+    return SIZE{bm.bmWidth, bm.bmHeight};
+}
+
+DWORD ReadDword(LPCWSTR subKey, LPCWSTR name, DWORD missing = 0xDEADBEEF) {
+    HKEY key = nullptr;
+    if (RegOpenKeyEx(HKEY_CURRENT_USER, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return missing;
+    DWORD value = missing, type = 0, size = sizeof value;
+    RegQueryValueEx(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+    return value;
+}
+
+constexpr LPCWSTR kLanguageKey = u"SOFTWARE\\varazizuziVe\\LanguageID";
+
+int ToolCount(HWND tip) {
+    return static_cast<int>(SendMessage(tip, TTM_GETTOOLCOUNT, 0, 0));
+}
+
+// Whether the tooltip has a tool for the button.
+bool HasTool(HWND tip, HWND button, int id) {
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof ti;
+    ti.hwnd = button;
+    ti.uId = static_cast<UINT_PTR>(id);
+    return SendMessage(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&ti)) != 0;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ms::EnsureApplication();
+        ms::test::ResetSeams();
+        g_hInstance = GetModuleHandle(nullptr);
+        home_ = fs::path(std::getenv("HOME"));
+        program_ = home_ / ("bin-" + std::to_string(++counter_));
+        fs::create_directories(program_);
+        setenv("MS_PROGRAM_DIR", program_.c_str(), 1);
+        // A first start each time, also when the cases share one process.
+        for (LPCWSTR key : {u"SOFTWARE\\varazizuziVe\\font", u"SOFTWARE\\varazizuziVe\\LanguageID",
+                            u"SOFTWARE\\varazizuziVe\\Units", u"SOFTWARE\\varazizuziVe"})
+            RegDeleteKey(HKEY_CURRENT_USER, key);
+        g_langFilePath[0] = 0;
+        g_fullScreen = 0;
+        g_minimized = 0;
+        g_listShowsPictures = 1;
+        g_showCalibPrompt = 1;
+    }
+    void TearDown() override {
+        if (dlg_ && dlg_->m_hWnd)
+            dlg_->DestroyWindow();
+        dlg_.reset();
+        Pump();
+        ms::test::ResetSeams();
+    }
+    void WriteLanguageFile(const char* name, const std::string& entries) {
+        std::ofstream(program_ / name) << "\xEF\xBB\xBF[Rontage]\n" << entries;
+    }
+    // The main window, modeless so that the test can look at it. Its calibration reminder
+    // shows 100 ms after start-up; unless the test answers it itself, it is closed with Cancel.
+    HWND Open(bool answerPrompt = true) {
+        if (answerPrompt)
+            ms::test::PressInDialog(IDD_CALIBRATE_PROMPT, IDCANCEL);
+        dlg_ = std::make_unique<CMicroscopeDlg>();
+        EXPECT_TRUE(dlg_->Create(IDD_MAIN));
+        Pump();
+        return dlg_->m_hWnd;
+    }
+    HWND Item(int id) const { return GetDlgItem(dlg_->m_hWnd, id); }
+    // The tooltip text of a button: its entry's text, which the tooltip was given, or
+    // "<none>" when the tooltip has no tool for it.
+    std::u16string ToolText(int id) const {
+        const int i = SkinButtonIndex(id);
+        if (i < 0 || !HasTool(dlg_->ToolTipWindow(), Item(id), id))
+            return u"<none>";
+        return dlg_->Buttons()[i].tip;
+    }
+    void PressKey(WPARAM vk) {
+        PostMessage(dlg_->m_hWnd, WM_KEYDOWN, vk, 0);
+        Pump();
+    }
+
+    fs::path home_, program_;
+    std::unique_ptr<CMicroscopeDlg> dlg_;
+    static inline int counter_ = 0;
+};
+
+TEST_F(MainWindowTest, FirstStartInAnEmptyHome) {
+    setenv("LANG", "de_DE.UTF-8", 1);
+    WriteLanguageFile("German1252.ini", "MsgTitle=Mikroskop\nTipLine=Linie messen\n");
+    HWND hwnd = Open();
+    ASSERT_TRUE(hwnd);
+    const fs::path base = home_ / "Documents" / "Tessary files";
+    EXPECT_TRUE(fs::is_directory(base / "Picture"));
+    EXPECT_TRUE(fs::is_directory(base / "Video"));
+    // Registry defaults, and the system's language stored as the choice.
+    EXPECT_EQ(ReadDword(kLanguageKey, u"sys_date"), 1u);
+    EXPECT_EQ(ReadDword(kLanguageKey, u"ImageFormat"), 2u);
+    EXPECT_EQ(ReadDword(u"SOFTWARE\\varazizuziVe\\font", u"fontsize"), 16u);
+    EXPECT_EQ(ReadDword(kLanguageKey, u"LanID"), 7u);
+    EXPECT_EQ(ms::ToUtf8(g_langFilePath), (program_ / "German1252.ini").string());
+    // The title is the built-in one whatever the language file says.
+    EXPECT_EQ(Text(hwnd), u"Tessary");
+    EXPECT_EQ(ToolText(1179), u"Linie messen");
+    EXPECT_EQ(Text(Item(IDC_SCALE)), u"100");
+    EXPECT_EQ(SendMessage(Item(IDC_SCALE), EM_GETLIMITTEXT, 0, 0), 5);
+    unsetenv("LANG");
+}
+
+TEST_F(MainWindowTest, ClientAreaIsTheSkinAndTheWindowIsCentred) {
+    HWND hwnd = Open();
+    RECT client, window;
+    GetClientRect(hwnd, &client);
+    GetWindowRect(hwnd, &window);
+    EXPECT_EQ(client.right - client.left, 868);
+    EXPECT_EQ(client.bottom - client.top, 650);
+    const int w = window.right - window.left, h = window.bottom - window.top;
+    // Centred, and kept on a screen smaller than the window.
+    EXPECT_EQ(window.left, std::max(0, (GetSystemMetrics(SM_CXSCREEN) - w) / 2));
+    EXPECT_EQ(window.top, std::max(0, (GetSystemMetrics(SM_CYSCREEN) - h) / 2));
+    const RECT preview = ClientRectOf(hwnd, Item(IDC_PREVIEW));
+    EXPECT_EQ(preview.left, 98);
+    EXPECT_EQ(preview.top, 49);
+    EXPECT_EQ(preview.right - preview.left, 640);
+    EXPECT_EQ(preview.bottom - preview.top, 480);
+    const RECT strip = ClientRectOf(hwnd, Item(IDC_THUMBNAILS));
+    EXPECT_EQ(strip.left, 97);
+    EXPECT_EQ(strip.top, 530);
+    EXPECT_EQ(strip.right - strip.left, 642);
+}
+
+TEST_F(MainWindowTest, EachButtonAtItsPlaceWithoutADevice) {
+    HWND hwnd = Open();
+    HWND tip = dlg_->ToolTipWindow();
+    ASSERT_TRUE(tip);
+    EXPECT_EQ(ToolCount(tip), kSkinButtonCount);
+    for (const SkinButtonSpec& spec : kSkinButtons) {
+        SCOPED_TRACE(spec.id);
+        HWND button = Item(spec.id);
+        ASSERT_TRUE(button);
+        const RECT r = ClientRectOf(hwnd, button);
+        const SIZE size = BitmapSize(spec.normalBitmap);
+        EXPECT_EQ(r.left, spec.x);
+        EXPECT_EQ(r.top, spec.y);
+        EXPECT_EQ(r.right - r.left, size.cx);
+        EXPECT_EQ(r.bottom - r.top, size.cy);
+        EXPECT_EQ(IsWindowVisible(button) != 0, spec.shown);
+        // No device: every button but Close is disabled.
+        EXPECT_EQ(IsWindowEnabled(button) != 0, spec.id == 1177);
+        std::u16string expected = spec.tipDefault;
+        // The profile reader drops a default's trailing blanks, as Windows does
+        // ("Auto Circle-Arc ").
+        while (!expected.empty() && expected.back() == u' ')
+            expected.pop_back();
+        if (spec.id == kSnapshotSwitchId)
+            expected = kSwitchDisableDefault; // pressed while "IsEnableSnap" is not 1
+        EXPECT_EQ(ToolText(spec.id), expected);
+    }
+    EXPECT_EQ(std::u16string(g_statusText), u"Please connect Dorvex Digital Microscope");
+    EXPECT_EQ(dlg_->IsConnected(), 0);
+
+    // A device start enables what the table says and presses Preview.
+    dlg_->EnableDeviceButtons();
+    for (const SkinButtonSpec& spec : kSkinButtons) {
+        SCOPED_TRACE(spec.id);
+        EXPECT_EQ(IsWindowEnabled(Item(spec.id)) != 0, spec.enabledAfterStart);
+    }
+    EXPECT_TRUE(dlg_->ToggleButton(1014)->IsPressed());
+}
+
+TEST_F(MainWindowTest, ButtonsShowTheirPictures) {
+    HWND hwnd = Open();
+    dlg_->EnableDeviceButtons();
+    for (int id : {1177, 1005, 1179, 1202}) {
+        SCOPED_TRACE(id);
+        HWND button = Item(id);
+        const SkinButtonSpec& spec = kSkinButtons[SkinButtonIndex(id)];
+        // Toggle buttons show the pressed picture while their flag is set (Picture folder).
+        const UINT shown = id == 1202 ? spec.pressedBitmap : spec.normalBitmap;
+        HBITMAP bmp = LoadBitmap(nullptr, MAKEINTRESOURCE(shown));
+        const QImage expected = ms::ImageOfBitmap(bmp).convertToFormat(QImage::Format_RGB32);
+        DeleteObject(bmp);
+        ms::WindowObject* w = ms::FromHandle(button);
+        ASSERT_TRUE(w && w->surface);
+        std::lock_guard lock(w->surface->Mutex());
+        const QImage& actual = w->surface->Image();
+        ASSERT_EQ(actual.size(), expected.size());
+        const QPoint centre(expected.width() / 2, expected.height() / 2);
+        EXPECT_EQ(actual.pixel(centre), expected.pixel(centre));
+        EXPECT_EQ(actual.pixel(2, 2), expected.pixel(2, 2));
+    }
+    (void)hwnd;
+}
+
+TEST_F(MainWindowTest, LanguageTextsFollowTheLanguageCommands) {
+    WriteLanguageFile("German1252.ini",
+                      "TipArc=Bogen\nConnectMsg=Bitte Mikroskop anschliessen\nTipMeasure=Messen\n");
+    HWND hwnd = Open();
+    HWND tip = dlg_->ToolTipWindow();
+    EXPECT_EQ(ToolText(1205), u"Arc Measurement");
+    EXPECT_EQ(ToolText(1207), u"Auto Circle-Arc");
+    SendMessage(hwnd, WM_COMMAND, 1305, 0);
+    // One key for two buttons: a file that defines it gives both the same text.
+    EXPECT_EQ(ToolText(1205), u"Bogen");
+    EXPECT_EQ(ToolText(1207), u"Bogen");
+    EXPECT_EQ(Text(Item(IDC_FRAME_MEASURE)), u"Messen");
+    EXPECT_EQ(Text(Item(IDC_FRAME_AUTO)), u"Auto Measure");
+    EXPECT_EQ(Text(hwnd), u"Tessary");
+    EXPECT_EQ(ReadDword(kLanguageKey, u"LanID"), 7u);
+    EXPECT_EQ(ToolCount(tip), kSkinButtonCount);
+}
+
+TEST_F(MainWindowTest, FullScreenHidesEverythingAndEscRestores) {
+    HWND hwnd = Open();
+    HWND tip = dlg_->ToolTipWindow();
+    RECT before;
+    GetWindowRect(hwnd, &before);
+    dlg_->EnableDeviceButtons();
+
+    SendMessage(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    Pump();
+    EXPECT_EQ(g_fullScreen, 1);
+    for (const SkinButtonSpec& spec : kSkinButtons)
+        EXPECT_FALSE(IsWindowVisible(Item(spec.id))) << spec.id;
+    for (int id :
+         {IDC_SCALE, IDC_CALIBRATED, IDC_FRAME_MEASURE, IDC_FRAME_CALIBRATION, IDC_FRAME_AUTO,
+          IDC_FRAME_COMPARISON, IDC_SCALE_LABEL, IDC_ZOOM_FIELD, IDC_THUMBNAILS})
+        EXPECT_FALSE(IsWindowVisible(Item(id))) << id;
+    EXPECT_EQ(ToolCount(tip), 0);
+    RECT window, client, preview;
+    GetWindowRect(hwnd, &window);
+    EXPECT_EQ(window.left, 0);
+    EXPECT_EQ(window.top, 0);
+    EXPECT_EQ(window.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(window.bottom, GetSystemMetrics(SM_CYSCREEN));
+    GetClientRect(hwnd, &client);
+    GetClientRect(Item(IDC_PREVIEW), &preview);
+    EXPECT_EQ(preview.right, client.right);
+    EXPECT_EQ(preview.bottom, client.bottom);
+    EXPECT_TRUE(IsWindowVisible(Item(IDC_PREVIEW)));
+
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(g_fullScreen, 0);
+    GetWindowRect(hwnd, &window);
+    EXPECT_EQ(CRect(window), CRect(before));
+    for (const SkinButtonSpec& spec : kSkinButtons) {
+        EXPECT_EQ(IsWindowVisible(Item(spec.id)) != 0, spec.shown) << spec.id;
+        EXPECT_EQ(IsWindowEnabled(Item(spec.id)) != 0, spec.enabledAfterStart) << spec.id;
+    }
+    EXPECT_TRUE(IsWindowVisible(Item(IDC_THUMBNAILS)));
+    EXPECT_EQ(ToolCount(tip), kSkinButtonCount);
+    const RECT p = ClientRectOf(hwnd, Item(IDC_PREVIEW));
+    EXPECT_EQ(p.left, 98);
+    EXPECT_EQ(p.right - p.left, 640);
+}
+
+TEST_F(MainWindowTest, MinimiseAndRestoreInFullScreenThenEscGivesTheNormalWindow) {
+    HWND hwnd = Open();
+    RECT before;
+    GetWindowRect(hwnd, &before);
+    SendMessage(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    SendMessage(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    Pump();
+    EXPECT_TRUE(IsIconic(hwnd));
+    SendMessage(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    Pump();
+    EXPECT_FALSE(IsIconic(hwnd));
+    EXPECT_EQ(g_fullScreen, 1) << "a restore keeps the layout the window had";
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(g_fullScreen, 0);
+    RECT window;
+    GetWindowRect(hwnd, &window);
+    EXPECT_EQ(CRect(window), CRect(before));
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_TRUE(IsWindowVisible(Item(1176)));
+    EXPECT_EQ(ToolCount(dlg_->ToolTipWindow()), kSkinButtonCount);
+}
+
+TEST_F(MainWindowTest, MinimiseAndRestoreKeepTheNormalLayoutAndEscAndEnterDoNothing) {
+    HWND hwnd = Open();
+    RECT before;
+    GetWindowRect(hwnd, &before);
+    PressKey(VK_ESCAPE);
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(IsWindow(hwnd));
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    SendMessage(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    Pump();
+    SendMessage(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    Pump();
+    EXPECT_EQ(g_fullScreen, 0);
+    RECT window;
+    GetWindowRect(hwnd, &window);
+    EXPECT_EQ(CRect(window), CRect(before));
+    EXPECT_TRUE(IsWindowVisible(Item(1005)));
+}
+
+TEST_F(MainWindowTest, TitleStripDragsTheWindowButNotLeftOfTheButtons) {
+    HWND hwnd = Open();
+    auto hit = [&](int x, int y) {
+        POINT p{x, y};
+        ClientToScreen(hwnd, &p);
+        return SendMessage(hwnd, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y));
+    };
+    EXPECT_EQ(hit(10, 10), HTCAPTION);
+    EXPECT_EQ(hit(699, 45), HTCAPTION);
+    EXPECT_EQ(hit(700, 10), HTCLIENT);
+    EXPECT_EQ(hit(10, 46), HTCLIENT);
+}
+
+TEST_F(MainWindowTest, StripModesRedrawTheSkinBehindTheStrip) {
+    Open();
+    dlg_->SetListMode(0);
+    EXPECT_EQ(g_listShowsPictures, 0);
+    dlg_->SetListMode(1);
+    EXPECT_EQ(g_listShowsPictures, 1);
+    EXPECT_EQ(ToolCount(dlg_->ToolTipWindow()), kSkinButtonCount);
+}
+
+TEST_F(MainWindowTest, CalibrationPromptUntickedOkStoresZero) {
+    bool shown = false;
+    ms::test::AnswerDialog(IDD_CALIBRATE_PROMPT, [&](HWND prompt) {
+        shown = true;
+        EXPECT_EQ(IsDlgButtonChecked(prompt, IDC_PROMPT_AGAIN), static_cast<UINT>(BST_CHECKED));
+        EXPECT_EQ(Text(GetDlgItem(prompt, IDC_PROMPT_TEXT)),
+                  u"Please calibrate before measurement");
+        EXPECT_EQ(Text(GetDlgItem(prompt, IDC_PROMPT_AGAIN)), u"Pop-up window next time.");
+        EXPECT_EQ(Text(prompt), u"Prompt");
+        CheckDlgButton(prompt, IDC_PROMPT_AGAIN, BST_UNCHECKED);
+        SendMessage(prompt, WM_COMMAND, IDOK, 0);
+    });
+    Open(false);
+    ASSERT_TRUE(PumpUntil([&] { return shown; }));
+    Pump();
+    EXPECT_EQ(g_showCalibPrompt, 0);
+    EXPECT_EQ(ReadDword(kLanguageKey, u"sys_date"), 0u);
+
+    // The next start shows no reminder: its start-up timer reads "sys_date" again and posts
+    // nothing.
+    dlg_->DestroyWindow();
+    ms::test::ResetSeams();
+    g_showCalibPrompt = 1;
+    Open();
+    ASSERT_TRUE(PumpUntil([&] { return g_showCalibPrompt == 0; }));
+    Pump();
+    for (const auto& s : ms::test::ShownLog())
+        EXPECT_NE(s.templateId, static_cast<UINT>(IDD_CALIBRATE_PROMPT));
+}
+
+TEST_F(MainWindowTest, CalibrationPromptCancelChangesNothing) {
+    bool shown = false;
+    ms::test::AnswerDialog(IDD_CALIBRATE_PROMPT, [&](HWND prompt) {
+        shown = true;
+        CheckDlgButton(prompt, IDC_PROMPT_AGAIN, BST_UNCHECKED);
+        SendMessage(prompt, WM_COMMAND, IDCANCEL, 0);
+    });
+    Open(false);
+    ASSERT_TRUE(PumpUntil([&] { return shown; }));
+    EXPECT_EQ(g_showCalibPrompt, 1);
+    EXPECT_EQ(ReadDword(kLanguageKey, u"sys_date"), 1u);
+}
+
+TEST_F(MainWindowTest, AboutBoxTexts) {
+    WriteLanguageFile("English1252.ini", "AboutVeltrax2=Tessary Pro\n");
+    HWND hwnd = Open();
+    SendMessage(hwnd, WM_COMMAND, 1301, 0);
+    std::u16string caption, name, version, ok;
+    ms::test::AnswerDialog(IDD_ABOUTBOX, [&](HWND about) {
+        caption = Text(about);
+        name = Text(GetDlgItem(about, IDC_ABOUT_NAME));
+        version = Text(GetDlgItem(about, IDC_ABOUT_VERSION));
+        ok = Text(GetDlgItem(about, IDOK));
+        SendMessage(about, WM_COMMAND, IDOK, 0);
+    });
+    SendMessage(hwnd, WM_COMMAND, ID_ABOUT_BOX, 0);
+    EXPECT_EQ(caption, u"About Tessary");
+    EXPECT_EQ(name, u"Tessary Pro");
+    EXPECT_EQ(version, u"Version 2.00.0002.01");
+    EXPECT_EQ(ok, u"OK");
+}
+
+TEST_F(MainWindowTest, HelpPageFollowsTheLanguageAndSupportOpensTheWebPage) {
+    std::ofstream(program_ / "Tessary-EN.html") << "<html></html>";
+    std::ofstream(program_ / "Tessary-CN.html") << "<html></html>";
+    HWND hwnd = Open();
+    auto lastOpened = [] {
+        const auto& launches = ms::test::Launches();
+        return launches.empty() ? std::string() : ms::ToUtf8(launches.back().argv.back());
+    };
+    SendMessage(hwnd, WM_COMMAND, 1302, 0);
+    EXPECT_EQ(ms::ToUtf8(dlg_->HelpPath()), (program_ / "Tessary-CN.CHM").string());
+    SendMessage(hwnd, WM_COMMAND, ID_HELP_FILE, 0);
+    EXPECT_EQ(lastOpened(), (program_ / "Tessary-CN.html").string());
+    SendMessage(hwnd, WM_COMMAND, 1351, 0);
+    EXPECT_EQ(ms::ToUtf8(dlg_->HelpPath()), (program_ / "Tessary-EN.CHM").string());
+    HELPINFO info{};
+    info.cbSize = sizeof info;
+    EXPECT_EQ(SendMessage(hwnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&info)), TRUE);
+    EXPECT_EQ(lastOpened(), (program_ / "Tessary-EN.html").string());
+    SendMessage(hwnd, WM_COMMAND, ID_UPDATE_WEB, 0);
+    EXPECT_EQ(lastOpened(), ms::ToUtf8(kSupportPageAddress));
+}
+
+TEST_F(MainWindowTest, CloseTwiceAndDeviceEventsAfterCloseAreHarmless) {
+    HWND hwnd = Open();
+    EXPECT_EQ(dlg_->ReleaseResources(), 1);
+    EXPECT_EQ(dlg_->ReleaseResources(), 1);
+    SendMessage(hwnd, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+    InvalidateRect(hwnd, nullptr, TRUE);
+    UpdateWindow(hwnd);
+    Pump();
+    EXPECT_TRUE(IsWindow(hwnd));
+}
+
+} // namespace

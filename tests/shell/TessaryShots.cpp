@@ -1,0 +1,52 @@
+// Not a test: Tessary's main window with one command given after start-up, for a look at the
+// layouts on a real display while no device runs (every button but Close is disabled then).
+//   tessary_shots fullscreen | about | prompt | german | videos
+#include "shell/MicroscopeDlg.h"
+
+#include "platform/win/controls/CommCtrl.h"
+#include "res/TessaryResource.h"
+
+#include <cstring>
+
+namespace {
+
+const char* g_mode = "";
+
+class CShotsDlg : public CMicroscopeDlg {
+public:
+    BOOL OnInitDialog() override {
+        CMicroscopeDlg::OnInitDialog();
+        if (std::strcmp(g_mode, "fullscreen") == 0)
+            PostMessage(WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+        else if (std::strcmp(g_mode, "about") == 0)
+            PostMessage(WM_COMMAND, ID_ABOUT_BOX, 0);
+        else if (std::strcmp(g_mode, "german") == 0)
+            PostMessage(WM_COMMAND, 1305, 0);
+        else if (std::strcmp(g_mode, "videos") == 0)
+            SetListMode(0);
+        if (std::strcmp(g_mode, "prompt") != 0)
+            KillTimer(TIMER_STARTUP_PROMPT);
+        return TRUE;
+    }
+};
+
+class CShotsApp : public CWinApp {
+public:
+    BOOL InitInstance() override {
+        g_hInstance = m_hInstance;
+        InitCommonControls();
+        CShotsDlg dlg;
+        m_pMainWnd = &dlg;
+        dlg.DoModal();
+        m_pMainWnd = nullptr;
+        return FALSE;
+    }
+} theApp;
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1)
+        g_mode = argv[1];
+    return AfxWinMain(argc, argv);
+}
