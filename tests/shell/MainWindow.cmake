@@ -2,18 +2,15 @@
 # tests/shell/CMakeLists.txt.
 ms_test(SaveFolders_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/SaveFolders_test.cpp LIBS shellmain)
 
-get_property(_mainwin_ready GLOBAL PROPERTY MS_MAINWIN_READY)
-if(_mainwin_ready)
-  ms_test(MicroscopeDlg_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg_test.cpp LIBS shellmain)
-  ms_resources(MicroscopeDlg_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
-  ms_test(MicroscopeApp_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MicroscopeApp_test.cpp LIBS shellmain)
-  ms_resources(MicroscopeApp_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
-  add_dependencies(MicroscopeApp_test Tessary)
+ms_test(MicroscopeDlg_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg_test.cpp LIBS shellmain)
+ms_resources(MicroscopeDlg_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
+ms_test(MicroscopeApp_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MicroscopeApp_test.cpp LIBS shellmain)
+ms_resources(MicroscopeApp_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
+add_dependencies(MicroscopeApp_test Tessary)
 
-  # Not a test: the main window with one command given after start-up, for screenshots.
-  add_executable(tessary_shots ${CMAKE_CURRENT_LIST_DIR}/TessaryShots.cpp)
-  target_link_libraries(tessary_shots PRIVATE shellmain platform_mfc_main)
-  ms_resources(tessary_shots ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
-  ms_warnings(tessary_shots)
-  set_target_properties(tessary_shots PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${MS_PROGRAM_DIR})
-endif()
+# Not a test: the main window with one command given after start-up, for screenshots.
+add_executable(tessary_shots ${CMAKE_CURRENT_LIST_DIR}/TessaryShots.cpp)
+target_link_libraries(tessary_shots PRIVATE shellmain platform_mfc_main)
+ms_resources(tessary_shots ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
+ms_warnings(tessary_shots)
+set_target_properties(tessary_shots PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${MS_PROGRAM_DIR})
