@@ -282,6 +282,16 @@ TEST_F(MainWindowTest, LanguageTextsFollowTheLanguageCommands) {
     EXPECT_EQ(Text(hwnd), u"Tessary");
     EXPECT_EQ(ReadDword(kLanguageKey, u"LanID"), 7u);
     EXPECT_EQ(ToolCount(tip), kSkinButtonCount);
+
+    // The Language button's popup sends the same commands.
+    ms::test::ChoosePopupCommand(1301);
+    SendMessage(hwnd, WM_COMMAND, MAKEWPARAM(1293, BN_CLICKED),
+                reinterpret_cast<LPARAM>(Item(1293)));
+    Pump();
+    ASSERT_EQ(ms::test::ShownMenus().size(), 1u);
+    EXPECT_EQ(ms::test::ShownMenus().back().result, 1301u);
+    EXPECT_EQ(ReadDword(kLanguageKey, u"LanID"), 9u);
+    EXPECT_EQ(ToolText(1205), u"Arc Measurement");
 }
 
 TEST_F(MainWindowTest, FullScreenHidesEverythingAndEscRestores) {
@@ -451,6 +461,31 @@ TEST_F(MainWindowTest, AboutBoxTexts) {
     EXPECT_EQ(name, u"Tessary Pro");
     EXPECT_EQ(version, u"Version 2.00.0002.01");
     EXPECT_EQ(ok, u"OK");
+}
+
+TEST_F(MainWindowTest, AboutButtonPopupOpensTheAboutBox) {
+    HWND hwnd = Open();
+    bool aboutShown = false;
+    ms::test::AnswerDialog(IDD_ABOUTBOX, [&](HWND about) {
+        aboutShown = true;
+        SendMessage(about, WM_COMMAND, IDOK, 0);
+    });
+    ms::test::ChoosePopupCommand(ID_ABOUT_BOX);
+    SendMessage(hwnd, WM_COMMAND, MAKEWPARAM(1199, BN_CLICKED),
+                reinterpret_cast<LPARAM>(Item(1199)));
+    Pump();
+    ASSERT_EQ(ms::test::ShownMenus().size(), 1u);
+    const ms::test::ShownMenu& menu = ms::test::ShownMenus().back();
+    ASSERT_EQ(menu.items.size(), 3u);
+    EXPECT_EQ(menu.items[0].id, static_cast<UINT>(ID_HELP_FILE));
+    EXPECT_EQ(menu.items[1].id, static_cast<UINT>(ID_UPDATE_WEB));
+    EXPECT_EQ(menu.items[2].id, static_cast<UINT>(ID_ABOUT_BOX));
+    // Left edge at the button's, top 4 pixels above its bottom.
+    RECT button;
+    GetWindowRect(Item(1199), &button);
+    EXPECT_EQ(menu.at.x, button.left);
+    EXPECT_EQ(menu.at.y, button.bottom - 4);
+    EXPECT_TRUE(aboutShown);
 }
 
 TEST_F(MainWindowTest, HelpPageFollowsTheLanguageAndSupportOpensTheWebPage) {
