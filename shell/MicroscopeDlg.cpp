@@ -323,6 +323,13 @@ void CMicroscopeDlg::LoadLangTexts() {
         GetLangText(item.key, text, 32, item.defaultText);
         SetDlgItemText(item.controlId, text);
     }
+    // The texts on the preview follow a language change too, not only the next device start.
+    if (g_escHintText[0])
+        GetLangText(u"EscRestore", g_escHintText, 64, u"ESC Restore");
+    if (g_statusText[0] && !m_connected) {
+        GetLangText(u"ConnectMsg", g_statusText, 128, u"Please connect Dorvex Digital Microscope");
+        ShowPreviewTexts();
+    }
     RefreshToolTips();
 }
 

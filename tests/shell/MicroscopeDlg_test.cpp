@@ -280,6 +280,7 @@ TEST_F(MainWindowTest, LanguageTextsFollowTheLanguageCommands) {
     EXPECT_EQ(Text(Item(IDC_FRAME_MEASURE)), u"Messen");
     EXPECT_EQ(Text(Item(IDC_FRAME_AUTO)), u"Auto Measure");
     EXPECT_EQ(Text(hwnd), u"Tessary");
+    EXPECT_EQ(Text(Item(IDC_PREVIEW)), u"Bitte Mikroskop anschliessen");
     EXPECT_EQ(ReadDword(kLanguageKey, u"LanID"), 7u);
     EXPECT_EQ(ToolCount(tip), kSkinButtonCount);
 
@@ -292,6 +293,7 @@ TEST_F(MainWindowTest, LanguageTextsFollowTheLanguageCommands) {
     EXPECT_EQ(ms::test::ShownMenus().back().result, 1301u);
     EXPECT_EQ(ReadDword(kLanguageKey, u"LanID"), 9u);
     EXPECT_EQ(ToolText(1205), u"Arc Measurement");
+    EXPECT_EQ(Text(Item(IDC_PREVIEW)), u"Please connect Dorvex Digital Microscope");
 }
 
 TEST_F(MainWindowTest, FullScreenHidesEverythingAndEscRestores) {
