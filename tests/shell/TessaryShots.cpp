@@ -1,6 +1,6 @@
 // Not a test: Tessary's main window with one command given after start-up, for a look at the
 // layouts on a real display while no device runs (every button but Close is disabled then).
-//   tessary_shots fullscreen | about | prompt | german | videos
+//   tessary_shots fullscreen | about | prompt | german | videos | tip
 #include "shell/MicroscopeDlg.h"
 
 #include "platform/win/controls/CommCtrl.h"
@@ -24,10 +24,26 @@ public:
             PostMessage(WM_COMMAND, 1305, 0);
         else if (std::strcmp(g_mode, "videos") == 0)
             SetListMode(0);
+        else if (std::strcmp(g_mode, "tip") == 0)
+            SetTimer(kTipTimer, 3500);
         if (std::strcmp(g_mode, "prompt") != 0)
             KillTimer(TIMER_STARTUP_PROMPT);
         return TRUE;
     }
+    BOOL PreTranslateMessage(MSG* msg) override {
+        // The pointer rests on the Close button, the one button that works without a device.
+        if (msg->message == WM_TIMER && msg->wParam == kTipTimer && msg->hwnd == m_hWnd) {
+            KillTimer(kTipTimer);
+            RECT r;
+            ::GetWindowRect(::GetDlgItem(m_hWnd, 1177), &r);
+            SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+            return TRUE;
+        }
+        return CMicroscopeDlg::PreTranslateMessage(msg);
+    }
+
+private:
+    static constexpr UINT_PTR kTipTimer = 77;
 };
 
 class CShotsApp : public CWinApp {
