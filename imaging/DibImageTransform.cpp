@@ -37,6 +37,19 @@ DWORD SupportedBpp(DWORD bpp) {
     return 24;
 }
 
+// The empty picture a change of depth of source fills: bpp bits per pixel, source's size,
+// attributes, selection and alpha. False, with the reason left on source, when it cannot be made.
+bool CreateDepthTarget(CDibImage& source, CDibImage& out, DWORD bpp) {
+    out.CopyAttributes(source);
+    if (!out.Create(source.GetWidth(), source.GetHeight(), bpp, source.GetType())) {
+        source.SetLastError(out.GetLastErrorText());
+        return false;
+    }
+    out.SelectionCopy(source);
+    out.AlphaCopy(source);
+    return true;
+}
+
 } // namespace
 
 // ---- gray conversion
@@ -47,14 +60,9 @@ bool CDibImage::ConvertToGray() {
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     if (GetBpp() == 24) {
         CDibImage gray;
-        gray.CopyAttributes(*this);
-        if (!gray.Create(GetWidth(), GetHeight(), 8, GetType())) {
-            SetLastError(gray.GetLastErrorText());
+        if (!CreateDepthTarget(*this, gray, 8))
             return false;
-        }
         gray.SetGrayPalette();
-        gray.SelectionCopy(*this);
-        gray.AlphaCopy(*this);
         for (long y = 0; y < h; ++y) {
             const BYTE* src = GetBits(static_cast<DWORD>(y));
             BYTE* dst = gray.GetBits(static_cast<DWORD>(y));
@@ -85,14 +93,9 @@ bool CDibImage::ConvertToGray() {
     }
 
     CDibImage gray;
-    gray.CopyAttributes(*this);
-    if (!gray.Create(GetWidth(), GetHeight(), 8, GetType())) {
-        SetLastError(gray.GetLastErrorText());
+    if (!CreateDepthTarget(*this, gray, 8))
         return false;
-    }
     gray.SetGrayPalette();
-    gray.SelectionCopy(*this);
-    gray.AlphaCopy(*this);
     for (long y = 0; y < h; ++y) {
         BYTE* dst = gray.GetBits(static_cast<DWORD>(y));
         for (long x = 0; x < w; ++x)
@@ -682,14 +685,9 @@ bool CDibImage::IncreaseBpp(DWORD bpp) {
     if (bpp < GetBpp())
         return false;
     CDibImage tmp;
-    tmp.CopyAttributes(*this);
-    if (!tmp.Create(GetWidth(), GetHeight(), bpp, GetType())) {
-        SetLastError(tmp.GetLastErrorText());
+    if (!CreateDepthTarget(*this, tmp, bpp))
         return false;
-    }
     tmp.SetPalette(GetPalette(), GetNumColors());
-    tmp.SelectionCopy(*this);
-    tmp.AlphaCopy(*this);
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     for (long y = 0; y < h; ++y)
         for (long x = 0; x < w; ++x) {
@@ -718,19 +716,14 @@ bool CDibImage::DecreaseBpp(DWORD bpp, bool errorDiffusion, const RGBQUAD* palet
         (colours == 0 || (m_header.biClrImportant != 0 && m_header.biClrImportant < colours)))
         return true;
     CDibImage tmp;
-    tmp.CopyAttributes(*this);
-    if (!tmp.Create(GetWidth(), GetHeight(), bpp, GetType())) {
-        SetLastError(tmp.GetLastErrorText());
+    if (!CreateDepthTarget(*this, tmp, bpp))
         return false;
-    }
     if (palette)
         tmp.SetPalette(palette, colours ? colours : tmp.GetNumColors());
     else
         tmp.SetStandardPalette();
     if (colours)
         tmp.SetClrImportant(colours);
-    tmp.SelectionCopy(*this);
-    tmp.AlphaCopy(*this);
     tmp.m_info.keyIndex = -1;
 
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
@@ -790,16 +783,11 @@ namespace {
 // The 1-bit black-and-white picture a gray one turns into: its size, attributes, selection and
 // alpha, with no key colour. False, with the reason left on source, when it cannot be made.
 bool CreateBlackAndWhite(CDibImage& source, CDibImage& out) {
-    out.CopyAttributes(source);
-    if (!out.Create(source.GetWidth(), source.GetHeight(), 1, source.GetType())) {
-        source.SetLastError(out.GetLastErrorText());
+    if (!CreateDepthTarget(source, out, 1))
         return false;
-    }
     out.SetPaletteColor(0, 0, 0, 0);
     out.SetPaletteColor(1, 255, 255, 255);
     out.SetKeyIndex(-1);
-    out.SelectionCopy(source);
-    out.AlphaCopy(source);
     return true;
 }
 
