@@ -164,11 +164,7 @@ void CDibImage::Copy(const CDibImage& src, bool copyPixels, bool copySelection, 
     }
     if (!Destroy())
         return;
-    m_info = src.m_info;
-    m_info.sharedOwner = nullptr;
-    m_info.parent = nullptr;
-    m_info.bits = nullptr;
-    m_info.layerCount = 0;
+    CopyAttributes(src); // the picture is empty now, so the attributes are taken
     m_header = src.m_header;
     if (!src.m_dib)
         return;
