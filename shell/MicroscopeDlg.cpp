@@ -212,20 +212,20 @@ int CMicroscopeDlg::SetupSkin() {
         strip->MoveWindow(97, 530, 642, 115);
 
     for (int i = 0; i < kSkinButtonCount; ++i) {
-        const SkinButtonSpec& spec = kSkinButtons[i];
-        if (spec.kind == SkinButtonKind::Toggle) {
+        const SkinButtonSpec& entry = kSkinButtons[i];
+        if (entry.kind == SkinButtonKind::Toggle) {
             static_cast<CToggleBitmapButton*>(m_buttonObjects[i])
-                ->Attach(static_cast<UINT>(spec.id), this, spec.normalBitmap, spec.pressedBitmap,
+                ->Attach(static_cast<UINT>(entry.id), this, entry.normalBitmap, entry.pressedBitmap,
                          0);
         } else {
             auto* button = static_cast<CBitmapButton*>(m_buttonObjects[i]);
-            if (button->SubclassDlgItem(static_cast<UINT>(spec.id), this)) {
-                button->LoadBitmaps(spec.normalBitmap, spec.pressedBitmap);
+            if (button->SubclassDlgItem(static_cast<UINT>(entry.id), this)) {
+                button->LoadBitmaps(entry.normalBitmap, entry.pressedBitmap);
                 button->SizeToContent();
             }
         }
         if (m_buttonObjects[i]->m_hWnd)
-            ::SetWindowPos(m_buttonObjects[i]->m_hWnd, nullptr, spec.x, spec.y, 0, 0,
+            ::SetWindowPos(m_buttonObjects[i]->m_hWnd, nullptr, entry.x, entry.y, 0, 0,
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (CToggleBitmapButton* b = ToggleButton(1006))
@@ -317,15 +317,15 @@ void CMicroscopeDlg::RefreshToolTips() {
 
 void CMicroscopeDlg::LoadLangTexts() {
     for (int i = 0; i < kSkinButtonCount; ++i) {
-        const SkinButtonSpec& spec = kSkinButtons[i];
-        if (spec.id == kSnapshotSwitchId) {
-            CToggleBitmapButton* sw = ToggleButton(spec.id);
+        const SkinButtonSpec& entry = kSkinButtons[i];
+        if (entry.id == kSnapshotSwitchId) {
+            CToggleBitmapButton* sw = ToggleButton(entry.id);
             if (sw && sw->IsPressed()) {
                 GetLangText(kSwitchDisableKey, m_buttons[i].tip, 128, kSwitchDisableDefault);
                 continue;
             }
         }
-        GetLangText(spec.tipKey, m_buttons[i].tip, 128, spec.tipDefault);
+        GetLangText(entry.tipKey, m_buttons[i].tip, 128, entry.tipDefault);
     }
     for (const LangTextItem& item : kFrameCaptions) {
         WCHAR text[32];

@@ -158,7 +158,7 @@ inline std::vector<Bytes> ReadRgba(const Bytes& bytes) {
     return rows;
 }
 
-// Rows of pseudo-random samples for a picture of the spec's layout (same seed, same rows).
+// Rows of pseudo-random samples for a picture of the given layout (same seed, same rows).
 inline std::vector<Bytes> NoiseRows(const Spec& s, unsigned seed) {
     int channels = s.colourType == PNG_COLOR_TYPE_GRAY || s.colourType == PNG_COLOR_TYPE_PALETTE ? 1
                    : s.colourType == PNG_COLOR_TYPE_GRAY_ALPHA                                   ? 2

@@ -107,9 +107,9 @@ LangFile Load(const std::filesystem::path& path) {
 }
 
 std::vector<std::string> Specifiers(const std::string& s) {
-    static const std::regex spec(R"(%[-+ 0#]*(\*|\d+)?(\.(\*|\d+))?(l|ll|h|I64)?[a-zA-Z%]|\\n)");
+    static const std::regex specifier(R"(%[-+ 0#]*(\*|\d+)?(\.(\*|\d+))?(l|ll|h|I64)?[a-zA-Z%]|\\n)");
     std::vector<std::string> out;
-    for (auto it = std::sregex_iterator(s.begin(), s.end(), spec); it != std::sregex_iterator();
+    for (auto it = std::sregex_iterator(s.begin(), s.end(), specifier); it != std::sregex_iterator();
          ++it)
         out.push_back(it->str());
     return out;

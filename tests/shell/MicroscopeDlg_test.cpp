@@ -208,36 +208,36 @@ TEST_F(MainWindowTest, EachButtonAtItsPlaceWithoutADevice) {
     HWND tip = dlg_->ToolTipWindow();
     ASSERT_TRUE(tip);
     EXPECT_EQ(ToolCount(tip), kSkinButtonCount);
-    for (const SkinButtonSpec& spec : kSkinButtons) {
-        SCOPED_TRACE(spec.id);
-        HWND button = Item(spec.id);
+    for (const SkinButtonSpec& entry : kSkinButtons) {
+        SCOPED_TRACE(entry.id);
+        HWND button = Item(entry.id);
         ASSERT_TRUE(button);
         const RECT r = ClientRectOf(hwnd, button);
-        const SIZE size = BitmapSize(spec.normalBitmap);
-        EXPECT_EQ(r.left, spec.x);
-        EXPECT_EQ(r.top, spec.y);
+        const SIZE size = BitmapSize(entry.normalBitmap);
+        EXPECT_EQ(r.left, entry.x);
+        EXPECT_EQ(r.top, entry.y);
         EXPECT_EQ(r.right - r.left, size.cx);
         EXPECT_EQ(r.bottom - r.top, size.cy);
-        EXPECT_EQ(IsWindowVisible(button) != 0, spec.shown);
+        EXPECT_EQ(IsWindowVisible(button) != 0, entry.shown);
         // No device: every button but Close is disabled.
-        EXPECT_EQ(IsWindowEnabled(button) != 0, spec.id == 1177);
-        std::u16string expected = spec.tipDefault;
+        EXPECT_EQ(IsWindowEnabled(button) != 0, entry.id == 1177);
+        std::u16string expected = entry.tipDefault;
         // The profile reader drops a default's trailing blanks, as Windows does
         // ("Auto Circle-Arc ").
         while (!expected.empty() && expected.back() == u' ')
             expected.pop_back();
-        if (spec.id == kSnapshotSwitchId)
+        if (entry.id == kSnapshotSwitchId)
             expected = kSwitchDisableDefault; // pressed while "IsEnableSnap" is not 1
-        EXPECT_EQ(ToolText(spec.id), expected);
+        EXPECT_EQ(ToolText(entry.id), expected);
     }
     EXPECT_EQ(std::u16string(g_statusText), u"Please connect Dorvex Digital Microscope");
     EXPECT_EQ(dlg_->IsConnected(), 0);
 
     // A device start enables what the table says and presses Preview.
     dlg_->EnableDeviceButtons();
-    for (const SkinButtonSpec& spec : kSkinButtons) {
-        SCOPED_TRACE(spec.id);
-        EXPECT_EQ(IsWindowEnabled(Item(spec.id)) != 0, spec.enabledAfterStart);
+    for (const SkinButtonSpec& entry : kSkinButtons) {
+        SCOPED_TRACE(entry.id);
+        EXPECT_EQ(IsWindowEnabled(Item(entry.id)) != 0, entry.enabledAfterStart);
     }
     EXPECT_TRUE(dlg_->ToggleButton(1014)->IsPressed());
 }
@@ -248,9 +248,9 @@ TEST_F(MainWindowTest, ButtonsShowTheirPictures) {
     for (int id : {1177, 1005, 1179, 1202}) {
         SCOPED_TRACE(id);
         HWND button = Item(id);
-        const SkinButtonSpec& spec = kSkinButtons[SkinButtonIndex(id)];
+        const SkinButtonSpec& entry = kSkinButtons[SkinButtonIndex(id)];
         // Toggle buttons show the pressed picture while their flag is set (Picture folder).
-        const UINT shown = id == 1202 ? spec.pressedBitmap : spec.normalBitmap;
+        const UINT shown = id == 1202 ? entry.pressedBitmap : entry.normalBitmap;
         HBITMAP bmp = LoadBitmap(nullptr, MAKEINTRESOURCE(shown));
         const QImage expected = ms::ImageOfBitmap(bmp).convertToFormat(QImage::Format_RGB32);
         DeleteObject(bmp);
@@ -306,8 +306,8 @@ TEST_F(MainWindowTest, FullScreenHidesEverythingAndEscRestores) {
     SendMessage(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     Pump();
     EXPECT_EQ(g_fullScreen, 1);
-    for (const SkinButtonSpec& spec : kSkinButtons)
-        EXPECT_FALSE(IsWindowVisible(Item(spec.id))) << spec.id;
+    for (const SkinButtonSpec& entry : kSkinButtons)
+        EXPECT_FALSE(IsWindowVisible(Item(entry.id))) << entry.id;
     for (int id :
          {IDC_SCALE, IDC_CALIBRATED, IDC_FRAME_MEASURE, IDC_FRAME_CALIBRATION, IDC_FRAME_AUTO,
           IDC_FRAME_COMPARISON, IDC_SCALE_LABEL, IDC_ZOOM_FIELD, IDC_THUMBNAILS})
@@ -329,9 +329,9 @@ TEST_F(MainWindowTest, FullScreenHidesEverythingAndEscRestores) {
     EXPECT_EQ(g_fullScreen, 0);
     GetWindowRect(hwnd, &window);
     EXPECT_EQ(CRect(window), CRect(before));
-    for (const SkinButtonSpec& spec : kSkinButtons) {
-        EXPECT_EQ(IsWindowVisible(Item(spec.id)) != 0, spec.shown) << spec.id;
-        EXPECT_EQ(IsWindowEnabled(Item(spec.id)) != 0, spec.enabledAfterStart) << spec.id;
+    for (const SkinButtonSpec& entry : kSkinButtons) {
+        EXPECT_EQ(IsWindowVisible(Item(entry.id)) != 0, entry.shown) << entry.id;
+        EXPECT_EQ(IsWindowEnabled(Item(entry.id)) != 0, entry.enabledAfterStart) << entry.id;
     }
     EXPECT_TRUE(IsWindowVisible(Item(IDC_THUMBNAILS)));
     EXPECT_EQ(ToolCount(tip), kSkinButtonCount);
