@@ -23,11 +23,6 @@ int MemDC::Count(COLORREF c, QRect* box) const {
 
 } // namespace gdi_test
 
-// Fontconfig keeps a few caches for the life of the process; they are not ours to free.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
-
 namespace {
 
 // Fonts need a GUI application (offscreen in tests).
