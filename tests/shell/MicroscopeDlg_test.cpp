@@ -201,6 +201,26 @@ TEST_F(MainWindowTest, ClientAreaIsTheSkinAndTheWindowIsCentred) {
     EXPECT_EQ(strip.left, 97);
     EXPECT_EQ(strip.top, 530);
     EXPECT_EQ(strip.right - strip.left, 642);
+    EXPECT_EQ(strip.bottom - strip.top, 115);
+    // The frames, the scale label and fields, and the zoom field beside the preview.
+    struct Place {
+        int id, x, y, cx, cy;
+    };
+    constexpr Place kPlaces[] = {
+        {IDC_FRAME_MEASURE, 744, 56, 111, 175},    {IDC_FRAME_AUTO, 744, 232, 111, 100},
+        {IDC_FRAME_COMPARISON, 743, 333, 112, 60}, {IDC_FRAME_CALIBRATION, 743, 442, 112, 88},
+        {IDC_SCALE_LABEL, 747, 465, 52, 20},       {IDC_SCALE, 800, 462, 52, 24},
+        {IDC_CALIBRATED, 750, 495, 52, 24},        {IDC_ZOOM_FIELD, 738, 530, 120, 120},
+    };
+    for (const Place& p : kPlaces) {
+        SCOPED_TRACE(p.id);
+        const RECT r = ClientRectOf(hwnd, Item(p.id));
+        EXPECT_EQ(r.left, p.x);
+        EXPECT_EQ(r.top, p.y);
+        EXPECT_EQ(r.right - r.left, p.cx);
+        EXPECT_EQ(r.bottom - r.top, p.cy);
+        EXPECT_TRUE(IsWindowVisible(Item(p.id)));
+    }
 }
 
 TEST_F(MainWindowTest, EachButtonAtItsPlaceWithoutADevice) {
