@@ -163,8 +163,17 @@ void KillAllTimers(HWND hwnd) {
 }
 
 void ClearQuit() {
+    const bool quitArrived = g_quit;
     g_quit = false;
     g_quitCode = -1;
+    // WM_QUIT also told Qt to quit, and from then on Qt runs no event loop at all (every
+    // later modal loop would return at once). Only the application's exec forgets that, so
+    // run it once and leave it at once.
+    auto* app = QCoreApplication::instance();
+    if (quitArrived && app && Frames().empty()) {
+        QTimer::singleShot(0, app, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+    }
 }
 
 bool TimerAlive(HWND hwnd, UINT_PTR id) {

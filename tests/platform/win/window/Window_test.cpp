@@ -415,6 +415,22 @@ TEST_F(WindowTest, ModalSeamsAnswerAndRecord) {
     EXPECT_EQ(log[3].caption, u"Error");
 }
 
+TEST_F(WindowTest, AForgottenQuitLetsModalLoopsRunAgain) {
+    HWND owner = TopLevel();
+    PostQuitMessage(3);
+    Pump();
+    EXPECT_EQ(ms::QuitCode(), 3);
+    // After WM_QUIT a modal loop ends at once, as on Windows.
+    EXPECT_EQ(DialogBoxParam(nullptr, MAKEINTRESOURCE(IDD_SMALL), owner, nullptr, 0), -1);
+    // Once the seams forget the quit, the next test's dialogs run their loops again.
+    ms::test::ResetSeams();
+    EXPECT_EQ(ms::QuitCode(), -1);
+    ms::test::AnswerDialog(IDD_SMALL, [](HWND dlg) { EndDialog(dlg, 42); });
+    EXPECT_EQ(DialogBoxParam(nullptr, MAKEINTRESOURCE(IDD_SMALL), owner, nullptr, 0), 42);
+    ASSERT_FALSE(ms::test::ShownLog().empty());
+    EXPECT_FALSE(ms::test::ShownLog().back().leftOpen);
+}
+
 TEST_F(WindowTest, GeometryStylesAndShowStates) {
     HWND w = CreateWindowEx(0, u"TestCanvas", u"framed", WS_OVERLAPPEDWINDOW, 10, 20, 300, 200,
                             nullptr, nullptr, nullptr, nullptr);
