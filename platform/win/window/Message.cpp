@@ -411,6 +411,9 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc) {
 }
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id) {
+    // Timers belong to the user-interface thread, as they are set there only.
+    if (!OnUiThread())
+        return FALSE;
     auto it = Timers().find({hwnd, id});
     if (it == Timers().end())
         return FALSE;

@@ -294,6 +294,18 @@ TEST_F(WindowTest, TimersFireRestartAndStop) {
             EXPECT_EQ(s.wp, 7u);
         }
     }
+    // Another thread can neither set nor kill the window's timers.
+    BOOL killedElsewhere = TRUE;
+    UINT_PTR setElsewhere = 1;
+    std::thread worker([&] {
+        killedElsewhere = KillTimer(w, 7);
+        setElsewhere = SetTimer(w, 9, 10, nullptr);
+    });
+    worker.join();
+    EXPECT_FALSE(killedElsewhere);
+    EXPECT_EQ(setElsewhere, 0u);
+    g_seen.clear();
+    ASSERT_TRUE(PumpUntil([] { return Count(WM_TIMER) >= 1; }));
     // Re-setting the same id restarts it (one timer, not two).
     SetTimer(w, 7, 10000, nullptr);
     EXPECT_TRUE(KillTimer(w, 7));
