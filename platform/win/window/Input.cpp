@@ -31,6 +31,8 @@ Qt::MouseButtons g_buttons;
 bool g_keyDown[256] = {};
 HCURSOR g_cursor = nullptr;
 int g_showCount = 0;
+// Set while a key already turned into messages is handed to its native control.
+bool g_keyToControl = false;
 
 struct Tracking {
     DWORD flags = 0;
@@ -322,7 +324,7 @@ bool HandleWheel(HWND recv, QWheelEvent* we) {
     return !(pass && w && w->native && target == recv);
 }
 
-bool HandleKey(HWND recv, QKeyEvent* ke) {
+bool HandleKey(QWidget* receiver, HWND recv, QKeyEvent* ke) {
     g_mods = ke->modifiers();
     const bool down = ke->type() == QEvent::KeyPress;
     const UINT vk = VkOf(ke->key(), ke->modifiers());
@@ -370,7 +372,18 @@ bool HandleKey(HWND recv, QKeyEvent* ke) {
         }
     }
     WindowObject* w = FromHandle(target);
-    return !(pass && w && w->native);
+    if (!(pass && w && w->native))
+        return true;
+    // The control gets the key. A key it ignores Qt offers to each parent widget in turn, and
+    // each offer would be one more keyboard message: hand it to the control here, with the
+    // filter stepping aside, and end Qt's own delivery.
+    QPointer<QWidget> guard(receiver);
+    g_keyToControl = true;
+    if (guard)
+        QCoreApplication::sendEvent(receiver, ke);
+    g_keyToControl = false;
+    ke->accept();
+    return true;
 }
 
 } // namespace
@@ -413,9 +426,9 @@ bool Dispatcher::eventFilter(QObject* watched, QEvent* e) {
         return HandleWheel(recv, static_cast<QWheelEvent*>(e));
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-        if (static_cast<QKeyEvent*>(e)->key() == 0)
+        if (static_cast<QKeyEvent*>(e)->key() == 0 || g_keyToControl)
             return false;
-        return HandleKey(recv, static_cast<QKeyEvent*>(e));
+        return HandleKey(widget, recv, static_cast<QKeyEvent*>(e));
     case QEvent::Leave: {
         if (WidgetOf(recv) != widget)
             return false;

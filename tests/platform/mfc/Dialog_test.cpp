@@ -234,6 +234,98 @@ TEST_F(FrameworkTest, QueuedMessagesPassPreTranslationInOrderAndTrueSwallows) {
     EXPECT_EQ(dlg.m_hWnd, nullptr);
 }
 
+// A main dialog that does its input work in pre-translation: hot-key tables translated for
+// every message, Esc and Enter swallowed, a one-shot reconnect timer taken there.
+class CHookDlg : public CDialog {
+public:
+    CHookDlg() : CDialog(IDD_TEST) {}
+    HACCEL m_f2 = nullptr, m_f10 = nullptr;
+    std::vector<WPARAM> hits;
+    std::vector<UINT> commands;
+    int reconnects = 0;
+    Qt::HANDLE pingThread = nullptr;
+
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        m_f2 = ::LoadAccelerators(AfxGetInstanceHandle(), MAKEINTRESOURCE(IDR_ACCEL));
+        m_f10 = ::LoadAccelerators(AfxGetInstanceHandle(), MAKEINTRESOURCE(IDR_ACCEL_F10));
+        return TRUE;
+    }
+    BOOL PreTranslateMessage(MSG* m) override {
+        if (::TranslateAccelerator(m_hWnd, m_f2, m))
+            hits.push_back(m->wParam);
+        if (::TranslateAccelerator(m_hWnd, m_f10, m))
+            hits.push_back(m->wParam);
+        if (m->message == WM_TIMER && m->hwnd == m_hWnd && m->wParam == 1001) {
+            KillTimer(1001);
+            ++reconnects;
+        }
+        if (m->message == WM_KEYDOWN && (m->wParam == VK_ESCAPE || m->wParam == VK_RETURN))
+            return TRUE;
+        return CDialog::PreTranslateMessage(m);
+    }
+    BOOL OnCommand(WPARAM wp, LPARAM lp) override {
+        if (LOWORD(wp) == ID_HOTKEY || LOWORD(wp) == ID_HOTKEY_F10)
+            commands.push_back(LOWORD(wp));
+        return CDialog::OnCommand(wp, lp);
+    }
+
+protected:
+    afx_msg LRESULT OnPing(WPARAM, LPARAM) {
+        pingThread = QThread::currentThreadId();
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CHookDlg, CDialog)
+ON_MESSAGE(WM_PING, OnPing)
+END_MESSAGE_MAP()
+
+TEST_F(FrameworkTest, AModalMainDialogTakesHotKeysTimersAndPostsInItsPreTranslation) {
+    CHookDlg dlg;
+    bool openAfterKeys = false;
+    std::u16string editText;
+    ms::test::AnswerDialog(IDD_TEST, [&](HWND h) {
+        HWND edit = ::GetDlgItem(h, IDC_VALUE);
+        ::SetDlgItemText(h, IDC_VALUE, u"");
+        ::SetFocus(edit);
+        // F2 arrives as WM_KEYDOWN, F10 as WM_SYSKEYDOWN; both tables hit with the focus in
+        // a control, and the swallowed Esc and Enter neither end the dialog nor type.
+        Key(edit, Qt::Key_F2);
+        Key(edit, Qt::Key_F10);
+        Key(edit, Qt::Key_Escape, QStringLiteral("\x1b"));
+        Key(edit, Qt::Key_Return, QStringLiteral("\r"));
+        openAfterKeys = ::IsWindow(h) && ms::InModalLoop(h);
+        WCHAR buf[16];
+        ::GetDlgItemText(h, IDC_VALUE, buf, 16);
+        editText = buf;
+        // A timer restarted again and again expires once.
+        for (int i = 0; i < 3; ++i)
+            dlg.SetTimer(1001, 10);
+        PumpUntil([&] { return dlg.reconnects >= 1; });
+        Pump();
+        // While a dialog opened from here runs, the owner's timer still reaches the owner's
+        // pre-translation, and so does a message posted from another thread.
+        ms::test::AnswerDialog(IDD_SMALL, [&](HWND) {
+            dlg.SetTimer(1001, 10);
+            std::thread worker([&] { ::PostMessage(h, WM_PING, 0, 0); });
+            worker.join();
+            PumpUntil([&] { return dlg.reconnects >= 2 && dlg.pingThread; });
+        });
+        CDialog small(IDD_SMALL, &dlg);
+        small.DoModal();
+        dlg.EndDialog(77);
+    });
+    EXPECT_EQ(dlg.DoModal(), 77);
+    EXPECT_TRUE(openAfterKeys);
+    EXPECT_EQ(editText, u"");
+    EXPECT_EQ(dlg.hits, (std::vector<WPARAM>{VK_F2, VK_F10}));
+    EXPECT_EQ(dlg.commands, (std::vector<UINT>{ID_HOTKEY, ID_HOTKEY_F10}));
+    EXPECT_EQ(dlg.reconnects, 2);
+    EXPECT_EQ(dlg.pingThread, QThread::currentThreadId());
+}
+
 TEST_F(FrameworkTest, AMessagePostedFromAWorkerArrivesOnTheUiThread) {
     CTestDlg dlg;
     ASSERT_TRUE(dlg.Create(IDD_TEST));
