@@ -31,8 +31,22 @@ Qt::MouseButtons g_buttons;
 bool g_keyDown[256] = {};
 HCURSOR g_cursor = nullptr;
 int g_showCount = 0;
-// Set while a key already turned into messages is handed to its native control.
-bool g_keyToControl = false;
+// Set while input already turned into messages is handed to its native control.
+bool g_inputToControl = false;
+
+// Hands a Qt input event that became messages to the native control it was meant for, and
+// ends Qt's own delivery. Qt offers an event the control ignores (a click on a static, a key
+// an edit has no use for) to each parent widget in turn, and each offer would otherwise be
+// one more message for the parent window.
+bool GiveToControl(QWidget* receiver, QInputEvent* e) {
+    QPointer<QWidget> guard(receiver);
+    g_inputToControl = true;
+    if (guard)
+        QCoreApplication::sendEvent(receiver, e);
+    g_inputToControl = false;
+    e->accept();
+    return true;
+}
 
 struct Tracking {
     DWORD flags = 0;
@@ -302,7 +316,9 @@ bool HandleMouse(QWidget* receiver, HWND recv, QMouseEvent* me) {
     if (pass && sameWidget &&
         (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick))
         g_pressedNative = target;
-    return !(pass && sameWidget);
+    if (!(pass && sameWidget))
+        return true;
+    return GiveToControl(receiver, me);
 }
 
 bool HandleWheel(HWND recv, QWheelEvent* we) {
@@ -374,16 +390,7 @@ bool HandleKey(QWidget* receiver, HWND recv, QKeyEvent* ke) {
     WindowObject* w = FromHandle(target);
     if (!(pass && w && w->native))
         return true;
-    // The control gets the key. A key it ignores Qt offers to each parent widget in turn, and
-    // each offer would be one more keyboard message: hand it to the control here, with the
-    // filter stepping aside, and end Qt's own delivery.
-    QPointer<QWidget> guard(receiver);
-    g_keyToControl = true;
-    if (guard)
-        QCoreApplication::sendEvent(receiver, ke);
-    g_keyToControl = false;
-    ke->accept();
-    return true;
+    return GiveToControl(receiver, ke);
 }
 
 } // namespace
@@ -419,14 +426,14 @@ bool Dispatcher::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
         // Qt offers a mouse event to each parent widget in turn; take it once.
-        if (WidgetOf(recv) != widget && !FromHandle(recv)->native)
+        if (g_inputToControl || (WidgetOf(recv) != widget && !FromHandle(recv)->native))
             return false;
         return HandleMouse(widget, recv, static_cast<QMouseEvent*>(e));
     case QEvent::Wheel:
         return HandleWheel(recv, static_cast<QWheelEvent*>(e));
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-        if (static_cast<QKeyEvent*>(e)->key() == 0 || g_keyToControl)
+        if (static_cast<QKeyEvent*>(e)->key() == 0 || g_inputToControl)
             return false;
         return HandleKey(widget, recv, static_cast<QKeyEvent*>(e));
     case QEvent::Leave: {

@@ -597,3 +597,23 @@ TEST_F(FrameworkTest, AfxMessageBoxUsesTheApplicationName) {
 }
 
 } // namespace
+
+TEST_F(FrameworkTest, AClickOnAControlThatIgnoresItIsOneMessage) {
+    // Qt offers a click that a control ignores (a notifying static, as a zoom field is) to
+    // each parent widget too; the dialog's pre-translation must still see one press and one
+    // release, or a handler that counts clicks counts twice.
+    CTestDlg dlg;
+    ASSERT_TRUE(dlg.Create(IDD_TEST));
+    HWND zoom = ::CreateWindowEx(0, u"STATIC", u"Zoom", WS_CHILD | WS_VISIBLE | SS_NOTIFY, 10,
+                                 100, 60, 20, dlg.m_hWnd, reinterpret_cast<HMENU>(1358), nullptr,
+                                 nullptr);
+    ASSERT_NE(zoom, nullptr);
+    HWND edit = ::GetDlgItem(dlg.m_hWnd, IDC_VALUE);
+    for (HWND target : {zoom, edit}) {
+        g_log.clear();
+        Click(target);
+        const std::vector<std::string> expect = {"dlg:PT 0201", "dlg:PT 0202"};
+        EXPECT_EQ(g_log, expect);
+    }
+    dlg.DestroyWindow();
+}
