@@ -3,6 +3,9 @@
 // validation, the system menu. Input is fed as Qt events, as the real platform sends it.
 #include "tests/platform/win/window/TestResource.h"
 
+#include "platform/capture/DeviceNotifier.h"
+#include "platform/capture/Poster.h"
+#include "platform/capture/SyntheticCamera.h"
 #include "platform/mfc/AfxWin.h"
 #include "platform/win/gdi/Surface.h"
 #include "platform/win/window/TestSeams.h"
@@ -616,4 +619,64 @@ TEST_F(FrameworkTest, AClickOnAControlThatIgnoresItIsOneMessage) {
         EXPECT_EQ(g_log, expect);
     }
     dlg.DestroyWindow();
+}
+
+// What the main dialog relies on: the capture layer's device and power notices, posted from
+// whatever thread notices them, arrive through the framework's message map in order.
+class CDeviceDlg : public CDialog {
+public:
+    CDeviceDlg() : CDialog(IDD_TEST) {}
+    std::vector<std::pair<UINT, UINT>> seen; // message, event
+    std::vector<DWORD> headerTypes;
+
+protected:
+    afx_msg BOOL OnDeviceChange(UINT event, DWORD_PTR data) {
+        seen.emplace_back(WM_DEVICECHANGE, event);
+        if (data)
+            headerTypes.push_back(reinterpret_cast<const DEV_BROADCAST_HDR*>(data)->dbch_devicetype);
+        return 0;
+    }
+    afx_msg UINT OnPowerBroadcast(UINT event, LPARAM) {
+        seen.emplace_back(WM_POWERBROADCAST, event);
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CDeviceDlg, CDialog)
+ON_WM_DEVICECHANGE()
+ON_WM_POWERBROADCAST()
+END_MESSAGE_MAP()
+
+TEST_F(FrameworkTest, DeviceAndPowerNoticesFromAnotherThreadReachTheMessageMap) {
+    using ms::capture::SyntheticCamera;
+    ms::capture::UseSyntheticCamera(true);
+    ms::capture::SetPostMessage(
+        [](HWND h, UINT m, WPARAM w, LPARAM l) { return ::PostMessage(h, m, w, l) != FALSE; });
+    CDeviceDlg dlg;
+    ASSERT_TRUE(dlg.Create(IDD_TEST));
+    ms::capture::StartDeviceNotifications(dlg.m_hWnd);
+    std::thread plug([] {
+        ms::capture::SyntheticDevice cam;
+        cam.id = "hotplug";
+        SyntheticCamera::Instance().Plug(cam);
+        SyntheticCamera::Instance().Unplug("hotplug");
+        SyntheticCamera::Instance().SimulateResume();
+    });
+    plug.join();
+    ASSERT_TRUE(PumpUntil([&] { return dlg.seen.size() >= 5; }));
+    const std::vector<std::pair<UINT, UINT>> expect = {
+        {WM_DEVICECHANGE, DBT_DEVICEARRIVAL},       {WM_DEVICECHANGE, DBT_DEVNODES_CHANGED},
+        {WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE}, {WM_DEVICECHANGE, DBT_DEVNODES_CHANGED},
+        {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC}};
+    EXPECT_EQ(dlg.seen, expect);
+    EXPECT_EQ(dlg.headerTypes,
+              (std::vector<DWORD>{DBT_DEVTYP_DEVICEINTERFACE, DBT_DEVTYP_DEVICEINTERFACE}));
+    // Once the window is gone, a notice is refused rather than delivered to a dead handle.
+    HWND gone = dlg.m_hWnd;
+    dlg.DestroyWindow();
+    EXPECT_FALSE(ms::capture::PostToWindow(gone, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0));
+    ms::capture::StopDeviceNotifications();
+    ms::capture::SetPostMessage({});
+    SyntheticCamera::Instance().ResetToDefault();
 }
