@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QThread>
 #include <QTimer>
 #include <QWheelEvent>
 #include <map>
@@ -31,8 +32,18 @@ Qt::MouseButtons g_buttons;
 bool g_keyDown[256] = {};
 HCURSOR g_cursor = nullptr;
 int g_showCount = 0;
-// Set while input already turned into messages is handed to its native control.
-bool g_inputToControl = false;
+// Set while input already turned into messages is handed to its native control, for the
+// event loop level it happens on: a modal loop that the control's handler opens meanwhile
+// runs one level deeper and has its own input turned into messages as usual.
+struct ControlDelivery {
+    bool active = false;
+    int loopLevel = 0;
+};
+ControlDelivery g_toControl;
+
+bool DeliveringToControl() {
+    return g_toControl.active && QThread::currentThread()->loopLevel() == g_toControl.loopLevel;
+}
 
 // Hands a Qt input event that became messages to the native control it was meant for, and
 // ends Qt's own delivery. Qt offers an event the control ignores (a click on a static, a key
@@ -40,10 +51,11 @@ bool g_inputToControl = false;
 // one more message for the parent window.
 bool GiveToControl(QWidget* receiver, QInputEvent* e) {
     QPointer<QWidget> guard(receiver);
-    g_inputToControl = true;
+    const ControlDelivery outer = g_toControl;
+    g_toControl = ControlDelivery{true, QThread::currentThread()->loopLevel()};
     if (guard)
         QCoreApplication::sendEvent(receiver, e);
-    g_inputToControl = false;
+    g_toControl = outer;
     e->accept();
     return true;
 }
@@ -426,14 +438,14 @@ bool Dispatcher::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
         // Qt offers a mouse event to each parent widget in turn; take it once.
-        if (g_inputToControl || (WidgetOf(recv) != widget && !FromHandle(recv)->native))
+        if (DeliveringToControl() || (WidgetOf(recv) != widget && !FromHandle(recv)->native))
             return false;
         return HandleMouse(widget, recv, static_cast<QMouseEvent*>(e));
     case QEvent::Wheel:
         return HandleWheel(recv, static_cast<QWheelEvent*>(e));
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-        if (static_cast<QKeyEvent*>(e)->key() == 0 || g_inputToControl)
+        if (static_cast<QKeyEvent*>(e)->key() == 0 || DeliveringToControl())
             return false;
         return HandleKey(widget, recv, static_cast<QKeyEvent*>(e));
     case QEvent::Leave: {

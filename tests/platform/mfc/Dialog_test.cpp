@@ -680,3 +680,35 @@ TEST_F(FrameworkTest, DeviceAndPowerNoticesFromAnotherThreadReachTheMessageMap) 
     ms::capture::SetPostMessage({});
     SyntheticCamera::Instance().ResetToDefault();
 }
+
+class CClickDlg : public CDialog {
+public:
+    CClickDlg() : CDialog(IDD_TEST) {}
+    INT_PTR inner = 0;
+
+protected:
+    afx_msg void OnEnabledClicked() {
+        CDialog small(IDD_SMALL, this);
+        inner = small.DoModal();
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CClickDlg, CDialog)
+ON_BN_CLICKED(IDC_ENABLED, OnEnabledClicked)
+END_MESSAGE_MAP()
+
+TEST_F(FrameworkTest, AModalDialogOpenedByAControlsClickTakesItsOwnInput) {
+    // The click reaches the check box through Qt, and its handler opens a modal dialog while
+    // that click is still being delivered: the dialog's keys must still become messages.
+    CClickDlg dlg;
+    ASSERT_TRUE(dlg.Create(IDD_TEST));
+    ms::test::AnswerDialog(IDD_SMALL, [](HWND small) {
+        Key(::GetDlgItem(small, IDCANCEL), Qt::Key_Escape, QStringLiteral("\x1b"));
+    });
+    Click(::GetDlgItem(dlg.m_hWnd, IDC_ENABLED));
+    EXPECT_EQ(dlg.inner, IDCANCEL);
+    ASSERT_EQ(ms::test::ShownLog().size(), 1u);
+    EXPECT_FALSE(ms::test::ShownLog()[0].leftOpen); // Esc ended it, not the seam
+    dlg.DestroyWindow();
+}
