@@ -389,8 +389,6 @@ void RegisterBuiltins() {
     dlg.background = reinterpret_cast<HBRUSH>(static_cast<ULONG_PTR>(COLOR_3DFACE + 1));
     std::lock_guard lock(TableMutex());
     T().classes.emplace(u"#32770", dlg);
-    // Classes registered before this point (by the controls library) stay.
-    RegisterStandardControls([](const WindowClass& c) { T().classes.emplace(Lower(c.name), c); });
 }
 } // namespace
 } // namespace wnd

@@ -122,8 +122,6 @@ void DestroySystemMenu(WindowObject& w);
 // Icons and cursors
 void ApplyCursor(HCURSOR cursor);
 
-void RegisterStandardControls(std::function<void(const WindowClass&)> addIfAbsent);
-
 // Default dialog procedure of the dialog class.
 LRESULT DialogClassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // Runs the creation hook set for the next window, if any.
