@@ -557,6 +557,10 @@ public:
 protected:
     void InitDefaults(DWORD type);
     void EmptySelectionBox();
+    // The empty picture a change of size fills: width x height at bpp bits, with this
+    // picture's attributes and palette and no selection box. False, with the reason left on
+    // this picture, when it cannot be made.
+    bool CreateResizedTarget(CDibImage& out, long width, long height, DWORD bpp);
     bool ChannelToGrayImage(const BYTE* channel, CDibImage* dest) const;
     // Helpers of the transforms and filters: the selection box (or the whole picture) clipped
     // to the picture; a quarter or half turn (turn 1 left, 2 half, 3 right); a split into

@@ -52,6 +52,18 @@ bool CreateDepthTarget(CDibImage& source, CDibImage& out, DWORD bpp) {
 
 } // namespace
 
+bool CDibImage::CreateResizedTarget(CDibImage& out, long width, long height, DWORD bpp) {
+    out.CopyAttributes(*this);
+    if (!out.Create(static_cast<DWORD>(width), static_cast<DWORD>(height), bpp, GetType())) {
+        SetLastError(out.GetLastErrorText());
+        return false;
+    }
+    out.SetPalette(GetPalette(), GetNumColors());
+    // The selection stays behind; its box must not describe the old size.
+    out.EmptySelectionBox();
+    return true;
+}
+
 // ---- gray conversion
 
 bool CDibImage::ConvertToGray() {
@@ -228,15 +240,8 @@ bool CDibImage::ScaleTo(long newWidth, long newHeight, int mode, CDibImage* out)
     const float yScale = static_cast<float>(h) / static_cast<float>(newHeight);
 
     CDibImage tmp;
-    tmp.CopyAttributes(*this);
-    if (!tmp.Create(static_cast<DWORD>(newWidth), static_cast<DWORD>(newHeight), GetBpp(),
-                    GetType())) {
-        SetLastError(tmp.GetLastErrorText());
+    if (!CreateResizedTarget(tmp, newWidth, newHeight, GetBpp()))
         return false;
-    }
-    tmp.SetPalette(GetPalette(), GetNumColors());
-    // The selection stays behind; its box must not describe the old size.
-    tmp.EmptySelectionBox();
     // On a gray ramp the nearest entry of a gray colour is its own level.
     const bool grayRamp = GetBpp() == 8 && IsGrayScale();
     auto store = [&](long x, long y, RGBQUAD c) {
@@ -467,14 +472,8 @@ bool CDibImage::RotateByMapping(long newWidth, long newHeight, int turn, CDibIma
         return false;
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     CDibImage tmp;
-    tmp.CopyAttributes(*this);
-    if (!tmp.Create(static_cast<DWORD>(newWidth), static_cast<DWORD>(newHeight), GetBpp(),
-                    GetType())) {
-        SetLastError(tmp.GetLastErrorText());
+    if (!CreateResizedTarget(tmp, newWidth, newHeight, GetBpp()))
         return false;
-    }
-    tmp.SetPalette(GetPalette(), GetNumColors());
-    tmp.EmptySelectionBox();
     if (m_alpha)
         tmp.AlphaCreate();
     if (m_selection)
@@ -548,13 +547,8 @@ bool CDibImage::Rotate(float degrees, CDibImage* out) {
     long nw, nh;
     RotatedSize(w, h, angle, nw, nh);
     CDibImage tmp;
-    tmp.CopyAttributes(*this);
-    if (!tmp.Create(static_cast<DWORD>(nw), static_cast<DWORD>(nh), GetBpp(), GetType())) {
-        SetLastError(tmp.GetLastErrorText());
+    if (!CreateResizedTarget(tmp, nw, nh, GetBpp()))
         return false;
-    }
-    tmp.SetPalette(GetPalette(), GetNumColors());
-    tmp.EmptySelectionBox();
     if (m_alpha)
         tmp.AlphaCreate();
     for (long y = 0; y < nh; ++y) {
@@ -607,13 +601,8 @@ bool CDibImage::RotateWithOptions(float degrees, CDibImage* out, long interpolat
     if (!keepSize)
         RotatedSize(w, h, angle, nw, nh);
     CDibImage tmp;
-    tmp.CopyAttributes(*this);
-    if (!tmp.Create(static_cast<DWORD>(nw), static_cast<DWORD>(nh), GetBpp(), GetType())) {
-        SetLastError(tmp.GetLastErrorText());
+    if (!CreateResizedTarget(tmp, nw, nh, GetBpp()))
         return false;
-    }
-    tmp.SetPalette(GetPalette(), GetNumColors());
-    tmp.EmptySelectionBox();
     const bool alpha = m_alpha || overflow == 3;
     if (alpha)
         tmp.AlphaCreate();
@@ -873,13 +862,8 @@ bool CDibImage::PadByMargins(long left, long bottom, long right, long top, RGBQU
         return false;
     }
     CDibImage tmp;
-    tmp.CopyAttributes(*this);
-    if (!tmp.Create(static_cast<DWORD>(nw), static_cast<DWORD>(nh), GetBpp(), GetType())) {
-        SetLastError(tmp.GetLastErrorText());
+    if (!CreateResizedTarget(tmp, nw, nh, GetBpp()))
         return false;
-    }
-    tmp.SetPalette(GetPalette(), GetNumColors());
-    tmp.EmptySelectionBox();
     if (HasPalette()) {
         const BYTE index = tmp.GetNearestIndex(colour);
         for (long y = 0; y < nh; ++y)
@@ -1002,13 +986,8 @@ bool CDibImage::QIShrink(long newWidth, long newHeight, CDibImage* out, bool toT
     }
     const DWORD bpp = (HasPalette() && !toTrueColour) ? GetBpp() : 24;
     CDibImage tmp;
-    tmp.CopyAttributes(*this);
-    if (!tmp.Create(static_cast<DWORD>(newWidth), static_cast<DWORD>(newHeight), bpp, GetType())) {
-        SetLastError(tmp.GetLastErrorText());
+    if (!CreateResizedTarget(tmp, newWidth, newHeight, bpp))
         return false;
-    }
-    tmp.SetPalette(GetPalette(), GetNumColors());
-    tmp.EmptySelectionBox();
     if (bpp == 24)
         tmp.m_info.keyIndex = -1;
     const bool alpha = m_alpha && tmp.AlphaCreate();
@@ -1056,14 +1035,8 @@ bool CDibImage::ResampleWithKernels(long newWidth, long newHeight, long interpol
     const float xScale = static_cast<float>(w) / newWidth,
                 yScale = static_cast<float>(h) / newHeight;
     CDibImage tmp;
-    tmp.CopyAttributes(*this);
-    if (!tmp.Create(static_cast<DWORD>(newWidth), static_cast<DWORD>(newHeight), GetBpp(),
-                    GetType())) {
-        SetLastError(tmp.GetLastErrorText());
+    if (!CreateResizedTarget(tmp, newWidth, newHeight, GetBpp()))
         return false;
-    }
-    tmp.SetPalette(GetPalette(), GetNumColors());
-    tmp.EmptySelectionBox();
     const bool alpha = m_alpha && tmp.AlphaCreate();
     const bool average = !noAveraging && (xScale > 1 || yScale > 1);
     for (long y = 0; y < newHeight; ++y) {
