@@ -55,24 +55,6 @@ struct NMCUSTOMDRAW {
 };
 using LPNMCUSTOMDRAW = NMCUSTOMDRAW*;
 
-// ---- Owner-drawn controls (also in WinUser.h with the menus) ----
-#ifndef ODT_MENU
-#define ODT_MENU 1
-#define ODT_LISTBOX 2
-#define ODT_COMBOBOX 3
-#define ODT_BUTTON 4
-#define ODT_STATIC 5
-#define ODA_DRAWENTIRE 0x0001
-#define ODA_SELECT 0x0002
-#define ODA_FOCUS 0x0004
-#define ODS_SELECTED 0x0001
-#define ODS_GRAYED 0x0002
-#define ODS_DISABLED 0x0004
-#define ODS_CHECKED 0x0008
-#define ODS_FOCUS 0x0010
-#define ODS_DEFAULT 0x0020
-#endif
-
 // ---- Buttons (beyond WinUser.h) ----
 BOOL CheckRadioButton(HWND dialog, int firstId, int lastId, int checkId);
 

@@ -939,7 +939,6 @@ BOOL MessageBeep(UINT type);
 #define COLOR_MENUTEXT 7
 
 // Owner-drawn items (menus and controls): WM_MEASUREITEM / WM_DRAWITEM
-#ifndef ODT_MENU
 #define ODT_MENU 1
 #define ODT_LISTBOX 2
 #define ODT_COMBOBOX 3
@@ -957,7 +956,6 @@ BOOL MessageBeep(UINT type);
 #define ODS_HOTLIGHT 0x0040
 #define ODS_INACTIVE 0x0080
 #define ODS_NOACCEL 0x0100
-#endif
 
 struct MENUITEMINFOW {
     UINT cbSize;
