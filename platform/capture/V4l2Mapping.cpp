@@ -50,6 +50,27 @@ std::uint32_t PixelFormatOfFourCC(DWORD fourcc) {
     }
 }
 
+bool NeedsVideoDecoder(std::uint32_t pf) {
+    switch (pf) {
+    case V4L2_PIX_FMT_H264:
+    case V4L2_PIX_FMT_H264_NO_SC:
+    case V4L2_PIX_FMT_H264_MVC:
+    case V4L2_PIX_FMT_HEVC:
+    case V4L2_PIX_FMT_MPEG:
+    case V4L2_PIX_FMT_MPEG1:
+    case V4L2_PIX_FMT_MPEG2:
+    case V4L2_PIX_FMT_MPEG4:
+    case V4L2_PIX_FMT_XVID:
+    case V4L2_PIX_FMT_VC1_ANNEX_G:
+    case V4L2_PIX_FMT_VC1_ANNEX_L:
+    case V4L2_PIX_FMT_VP8:
+    case V4L2_PIX_FMT_VP9:
+        return true;
+    default:
+        return false;
+    }
+}
+
 std::uint32_t ControlOfProperty(long property) {
     switch (property) {
     case VideoProcAmp_Brightness:
@@ -161,7 +182,8 @@ std::vector<VideoNode> ScanVideoNodes(const std::string& sysRoot) {
         n.name = ReadLine(it->path() / "name");
         n.devicePath = RealPath(it->path() / "device");
         // The USB device is the nearest ancestor of the interface that tells its ids.
-        for (fs::path p = n.devicePath; !n.devicePath.empty() && p.has_relative_path(); p = p.parent_path()) {
+        for (fs::path p = n.devicePath; !n.devicePath.empty() && p.has_relative_path();
+             p = p.parent_path()) {
             if (fs::exists(p / "idVendor", ec)) {
                 if (ReadHex(p / "idVendor", n.vendor) && ReadHex(p / "idProduct", n.product)) {
                     ReadHex(p / "bcdDevice", n.revision);
@@ -174,7 +196,8 @@ std::vector<VideoNode> ScanVideoNodes(const std::string& sysRoot) {
         }
         nodes.push_back(std::move(n));
     }
-    std::sort(nodes.begin(), nodes.end(), [](const VideoNode& a, const VideoNode& b) { return a.number < b.number; });
+    std::sort(nodes.begin(), nodes.end(),
+              [](const VideoNode& a, const VideoNode& b) { return a.number < b.number; });
     return nodes;
 }
 
@@ -185,6 +208,9 @@ std::vector<DeviceEntry> ListVideoDevices(const std::string& sysRoot, const std:
         std::string node = devRoot + "/video" + std::to_string(n.number);
         auto p = probe(node);
         if (!p || !(p->deviceCaps & V4L2_CAP_VIDEO_CAPTURE))
+            continue;
+        if (!p->pixelFormats.empty() &&
+            std::all_of(p->pixelFormats.begin(), p->pixelFormats.end(), NeedsVideoDecoder))
             continue;
         DeviceEntry e;
         std::string card = p->card.empty() ? n.name : p->card;
@@ -276,7 +302,8 @@ void ConvertPackedYuvToBgrBottomUp(const BYTE* src, long srcStride, LONG width, 
         LONG x = 0;
         for (; x + 1 < width; x += 2, s += 4, d += 6) {
             const int c0 = kYuv.y[s[y0]], c1 = kYuv.y[s[y1]];
-            const int rr = kYuv.rv[s[v0]], gg = kYuv.gu[s[u0]] + kYuv.gv[s[v0]], bb = kYuv.bu[s[u0]];
+            const int rr = kYuv.rv[s[v0]], gg = kYuv.gu[s[u0]] + kYuv.gv[s[v0]],
+                      bb = kYuv.bu[s[u0]];
             d[0] = cl[(c0 + bb) >> 8];
             d[1] = cl[(c0 + gg) >> 8];
             d[2] = cl[(c0 + rr) >> 8];

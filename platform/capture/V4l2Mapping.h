@@ -31,10 +31,10 @@ ProcAmpRange MapControlRange(const v4l2_queryctrl& q, bool hasAuto);
 
 // A video node as sysfs tells it.
 struct VideoNode {
-    int number = -1;       // N of videoN
-    std::string name;      // sysfs "name" (the card name)
+    int number = -1;        // N of videoN
+    std::string name;       // sysfs "name" (the card name)
     std::string devicePath; // real path of the node's device (the USB interface), may be empty
-    std::string usbPath;   // real path of the USB device that carries idVendor, or empty
+    std::string usbPath;    // real path of the USB device that carries idVendor, or empty
     WORD vendor = 0, product = 0, revision = 0;
 };
 // The videoN entries under <sysRoot>/class/video4linux, by node number.
@@ -45,10 +45,16 @@ struct NodeProbe {
     std::uint32_t deviceCaps = 0;
     std::string card;
     std::string busInfo;
+    std::vector<std::uint32_t> pixelFormats; // of a video-capture node (VIDIOC_ENUM_FMT)
 };
+// True for streams that need a video decoder (H.264, HEVC, MPEG, VP8/9): neither the own
+// converters nor libv4lconvert take them.
+bool NeedsVideoDecoder(std::uint32_t pixelFormat);
 using ProbeFn = std::function<std::optional<NodeProbe>(const std::string& devNode)>;
 // The video-capture devices in node order: nodes without the video-capture capability
-// (metadata nodes) and nodes that cannot be probed are left out. key = "<devRoot>/videoN".
+// (metadata nodes), nodes whose every format needs a video decoder (a camera's second, H.264
+// node, which shares the first node's card and bus and so its identity) and nodes that cannot
+// be probed are left out. key = "<devRoot>/videoN".
 std::vector<DeviceEntry> ListVideoDevices(const std::string& sysRoot, const std::string& devRoot,
                                           const ProbeFn& probe);
 
