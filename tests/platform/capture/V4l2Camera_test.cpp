@@ -290,3 +290,284 @@ TEST(V4l2ProfilesTest, EveryProfileEnumerates) {
     }
     EXPECT_EQ(seen.size(), expected.size());
 }
+
+namespace {
+// Sets the format, streams until a few frames came, and checks their size and picture.
+void StreamAndLook(Rig& rig, DeviceSession& s, DWORD fourcc, LONG w, LONG h) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    ASSERT_EQ(s.SetFormat({fourcc, w, h, 0}), S_OK);
+    auto f = s.CurrentFormat();
+    EXPECT_EQ(f.fourcc, fourcc);
+    EXPECT_EQ(f.width, w);
+    EXPECT_EQ(f.height, h);
+    auto sink = std::make_shared<Sink>();
+    ASSERT_EQ(s.Start(sink), S_OK);
+    EXPECT_TRUE(sink->WaitFrames(3));
+    s.Stop();
+    EXPECT_EQ(sink->width, w);
+    EXPECT_EQ(sink->height, h);
+    EXPECT_EQ(sink->length, Rgb24Stride(w) * h);
+    EXPECT_TRUE(IsRed(sink->topLeft))
+        << sink->topLeft[0] << "," << sink->topLeft[1] << "," << sink->topLeft[2];
+    EXPECT_TRUE(IsWhite(sink->topRight));
+    EXPECT_TRUE(IsBlack(sink->bottom));
+    EXPECT_TRUE(sink->Events().empty());
+    EXPECT_EQ(s.DroppedFrames(), 0);
+    EXPECT_TRUE(rig.device->Misuses().empty());
+}
+} // namespace
+
+// Large sizes that exist only as Motion-JPEG come as frames of that size, decoded into
+// upright BGR; YUYV at the large sizes of a raw-only microscope as well. MJPEG buffers have the
+// driver's own size (614989 bytes for 640 x 480), not width x height x 2.
+TEST(V4l2StreamTest, FramesComeInEveryFormatAtTheSizesTheCameraOffers) {
+    struct Case {
+        const char* profile;
+        DWORD fourcc;
+        LONG w, h;
+    } cases[] = {
+        {"uvc-8mp-microscope-mjpeg-fast-yuyv-slow", kMjpg, 3840, 2160},
+        {"uvc-8mp-microscope-mjpeg-fast-yuyv-slow", kYuy2, 1280, 720},
+        {"uvc-720p-mjpeg-small-yuyv-signed-controls", kMjpg, 1280, 720},
+        {"uvc-720p-mjpeg-small-yuyv-signed-controls", kMjpg, 640, 480},
+        {"uvc-1080p-mjpeg-h264-four-nodes", kMjpg, 1920, 1080},
+        {"uvc-stepwise-intervals#A", kMjpg, 320, 240},
+        {"uvc-2mp-handheld-microscope-yuyv-only", kYuy2, 1600, 1200},
+        {"uvc-5mp-microscope-mjpeg-yuyv", kMjpg, 2592, 1944},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.profile);
+        Rig rig(Profile(c.profile));
+        auto s = rig.Open();
+        ASSERT_TRUE(s);
+        StreamAndLook(rig, *s, c.fourcc, c.w, c.h);
+    }
+}
+
+// A size the camera does not have is refused and the camera keeps delivering the size it had,
+// which is what the format and the frames report; a driver that answers S_FMT with another
+// size never makes the source read a frame as the size it asked for.
+TEST(V4l2StreamTest, ASizeTheCameraAnswersWithAnotherIsNotTakenForTheAskedOne) {
+    Rig rig(Profile("uvc-8mp-microscope-mjpeg-fast-yuyv-slow"));
+    auto s = rig.Open();
+    ASSERT_TRUE(s);
+    ASSERT_EQ(s->SetFormat({kYuy2, 640, 480, 0}), S_OK);
+    // The small family's default size; this camera's nearest is 1280 x 960.
+    EXPECT_EQ(s->SetFormat({kYuy2, 1280, 1024, 0}), VFW_E_INVALIDMEDIATYPE);
+    auto f = s->CurrentFormat();
+    EXPECT_EQ(f.width, 640);
+    EXPECT_EQ(f.height, 480);
+    auto sink = std::make_shared<Sink>();
+    ASSERT_EQ(s->Start(sink), S_OK);
+    EXPECT_TRUE(sink->WaitFrames(3));
+    s->Stop();
+    EXPECT_EQ(sink->width, 640);
+    EXPECT_EQ(sink->height, 480);
+}
+
+// Bad frames are dropped and counted and the stream goes on; a passing EIO and a bytesused
+// beyond the buffer's end neither end the stream nor read past the buffer (ASan).
+TEST(V4l2StreamTest, BadFramesAreDroppedAndCountedAndTheStreamGoesOn) {
+    struct Case {
+        const char* profile;
+        DWORD fourcc;
+        Fault fault;
+        long dropped;
+    } cases[] = {
+        {"uvc-720p-mjpeg-small-yuyv-signed-controls", kMjpg, Fault::Corrupt, 1},
+        {"uvc-720p-mjpeg-small-yuyv-signed-controls", kMjpg, Fault::Short, 1},
+        {"uvc-720p-mjpeg-small-yuyv-signed-controls", kMjpg, Fault::OtherJpegSize, 1},
+        {"uvc-720p-mjpeg-small-yuyv-signed-controls", kMjpg, Fault::ErrorFlag, 1},
+        {"uvc-720p-mjpeg-small-yuyv-signed-controls", kMjpg, Fault::Oversized, 0},
+        {"uvc-720p-mjpeg-small-yuyv-signed-controls", kMjpg, Fault::Eio, 0},
+        {"uvc-720p-mjpeg-small-yuyv-signed-controls", kYuy2, Fault::Short, 1},
+        {"uvc-720p-mjpeg-small-yuyv-signed-controls", kYuy2, Fault::Corrupt, 1},
+        {"uvc-720p-mjpeg-small-yuyv-signed-controls", kYuy2, Fault::Oversized, 0},
+        {"uvc-720p-mjpeg-small-yuyv-signed-controls", kYuy2, Fault::Eio, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.fourcc == kMjpg ? "MJPG " : "YUY2 ") +
+                     std::to_string(static_cast<int>(c.fault)));
+        Rig rig(Profile(c.profile));
+        auto s = rig.Open();
+        ASSERT_TRUE(s);
+        ASSERT_EQ(s->SetFormat({c.fourcc, 640, 480, 0}), S_OK);
+        auto sink = std::make_shared<Sink>();
+        ASSERT_EQ(s->Start(sink), S_OK);
+        ASSERT_TRUE(sink->WaitFrames(2));
+        int before = rig.device->FramesDelivered();
+        rig.device->InjectNextFrame(c.fault);
+        // The faulty frame passed and good ones follow.
+        for (int i = 0; i < 500 && rig.device->FramesDelivered() < before + 3; ++i)
+            std::this_thread::sleep_for(2ms);
+        int seen = sink->Frames();
+        EXPECT_TRUE(sink->WaitFrames(seen + 2));
+        EXPECT_TRUE(s->Streaming());
+        s->Stop();
+        EXPECT_EQ(s->DroppedFrames(), c.dropped);
+        EXPECT_TRUE(sink->Events().empty());
+        EXPECT_TRUE(IsRed(sink->topLeft));
+        EXPECT_TRUE(rig.device->Misuses().empty());
+    }
+}
+
+// A camera that stops sending (DQBUF never ready) keeps the stream waiting without an event;
+// the user-interface thread is never held: Stop and the picture controls answer at once.
+TEST(V4l2StreamTest, AStalledCameraBlocksNeitherStopNorTheControls) {
+    Rig rig(Profile("uvc-720p-mjpeg-small-yuyv-signed-controls"));
+    auto s = rig.Open();
+    ASSERT_TRUE(s);
+    auto sink = std::make_shared<Sink>();
+    ASSERT_EQ(s->Start(sink), S_OK);
+    ASSERT_TRUE(sink->WaitFrames(2));
+    rig.device->Stall(2600ms); // longer than the streaming thread's poll time-out
+    std::this_thread::sleep_for(100ms);
+    int stalled = sink->Frames();
+    auto t0 = std::chrono::steady_clock::now();
+    long value = 0, flags = 0;
+    EXPECT_EQ(s->Get(VideoProcAmp_Brightness, value, flags), S_OK);
+    EXPECT_EQ(s->Set(VideoProcAmp_Brightness, 5, VideoProcAmp_Flags_Manual), S_OK);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 200ms);
+    EXPECT_TRUE(sink->WaitFrames(stalled + 2, 5s)) << "the stream goes on after the stall";
+    EXPECT_TRUE(sink->Events().empty());
+    rig.device->Stall(10s);
+    std::this_thread::sleep_for(50ms);
+    t0 = std::chrono::steady_clock::now();
+    s->Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 500ms);
+    EXPECT_FALSE(s->Streaming());
+}
+
+// Another program streaming the camera: the driver refuses the format (EBUSY) and the buffers,
+// and the source says so instead of pretending.
+TEST(V4l2StreamTest, ACameraBusyElsewhereRefusesFormatAndStart) {
+    Rig rig(Profile("uvc-720p-mjpeg-small-yuyv-signed-controls"));
+    auto first = rig.Open();
+    auto second = rig.Open();
+    ASSERT_TRUE(first && second);
+    auto sink = std::make_shared<Sink>();
+    ASSERT_EQ(first->Start(sink), S_OK);
+    EXPECT_EQ(second->SetFormat({kYuy2, 320, 240, 0}), VFW_E_NOT_STOPPED);
+    EXPECT_EQ(first->SetFormat({kYuy2, 320, 240, 0}), VFW_E_NOT_STOPPED);
+    auto other = std::make_shared<Sink>();
+    EXPECT_TRUE(FAILED(second->Start(other)));
+    EXPECT_FALSE(second->Streaming());
+    EXPECT_TRUE(sink->WaitFrames(3));
+    first->Stop();
+    EXPECT_EQ(second->SetFormat({kYuy2, 320, 240, 0}), S_OK);
+    EXPECT_TRUE(rig.device->Misuses().empty());
+}
+
+// Automatic companions and odd ranges, as the picture controls meet them.
+TEST(V4l2ControlsTest, AutoCompanionsStepsAndDefaultsBehaveOnRealRanges) {
+    {
+        Rig rig(Profile("uvc-720p-mjpeg-small-yuyv-signed-controls"));
+        auto s = rig.Open();
+        ASSERT_TRUE(s);
+        long value = 0, flags = 0;
+        ASSERT_EQ(s->Get(VideoProcAmp_WhiteBalance, value, flags), S_OK);
+        EXPECT_EQ(value, 4600);
+        EXPECT_EQ(flags, VideoProcAmp_Flags_Auto);
+        // Manual: the automatic white balance goes off first, so the temperature (inactive
+        // while it is on, EACCES) can be written.
+        EXPECT_EQ(s->Set(VideoProcAmp_WhiteBalance, 5000, VideoProcAmp_Flags_Manual), S_OK);
+        EXPECT_EQ(rig.device->ControlValue(V4L2_CID_AUTO_WHITE_BALANCE), 0);
+        EXPECT_EQ(rig.device->ControlValue(V4L2_CID_WHITE_BALANCE_TEMPERATURE), 5000);
+        ASSERT_EQ(s->Get(VideoProcAmp_WhiteBalance, value, flags), S_OK);
+        EXPECT_EQ(flags, VideoProcAmp_Flags_Manual);
+        EXPECT_EQ(s->Set(VideoProcAmp_WhiteBalance, 3000, VideoProcAmp_Flags_Auto), S_OK);
+        EXPECT_EQ(rig.device->ControlValue(V4L2_CID_AUTO_WHITE_BALANCE), 1);
+        EXPECT_EQ(rig.device->ControlValue(V4L2_CID_WHITE_BALANCE_TEMPERATURE), 5000);
+        // Default with the Auto flag on a property without an automatic companion: by hand.
+        EXPECT_EQ(s->Set(VideoProcAmp_Brightness, -64, VideoProcAmp_Flags_Auto), S_OK);
+        EXPECT_EQ(rig.device->ControlValue(V4L2_CID_BRIGHTNESS), -64);
+        EXPECT_EQ(s->Set(VideoProcAmp_Brightness, 65, VideoProcAmp_Flags_Manual), E_INVALIDARG);
+        EXPECT_EQ(s->Set(VideoProcAmp_ColorEnable, 1, VideoProcAmp_Flags_Manual),
+                  E_PROP_ID_UNSUPPORTED);
+    }
+    {
+        // An automatic white balance that cannot be switched off: the refused write of the
+        // inactive temperature is a failure, not a success.
+        auto p = Profile("uvc-720p-mjpeg-small-yuyv-signed-controls");
+        for (auto& c : p.controls)
+            if (c.id == V4L2_CID_AUTO_WHITE_BALANCE)
+                c.flags.push_back("read-only");
+        Rig rig(p);
+        auto s = rig.Open();
+        ASSERT_TRUE(s);
+        EXPECT_EQ(s->Set(VideoProcAmp_WhiteBalance, 5000, VideoProcAmp_Flags_Manual), E_FAIL);
+        EXPECT_EQ(rig.device->ControlValue(V4L2_CID_WHITE_BALANCE_TEMPERATURE), 4600);
+    }
+    {
+        // Defaults outside the range: Default applies the clamped default.
+        Rig rig(Profile("uvc-control-anomalies#G"));
+        auto s = rig.Open();
+        ASSERT_TRUE(s);
+        ProcAmpRange r;
+        ASSERT_EQ(s->GetRange(VideoProcAmp_Contrast, r), S_OK);
+        EXPECT_EQ(s->Set(VideoProcAmp_Contrast, r.def, VideoProcAmp_Flags_Auto), S_OK);
+        EXPECT_EQ(rig.device->ControlValue(V4L2_CID_CONTRAST), 255);
+    }
+    {
+        // max below min: the one value GetRange reports can be set.
+        Rig rig(Profile("uvc-control-anomalies#D"));
+        auto s = rig.Open();
+        ASSERT_TRUE(s);
+        EXPECT_EQ(s->Set(VideoProcAmp_Brightness, 0, VideoProcAmp_Flags_Manual), S_OK);
+        EXPECT_EQ(s->Set(VideoProcAmp_Brightness, 1, VideoProcAmp_Flags_Manual), E_INVALIDARG);
+    }
+    {
+        // A disabled control (its query failed in the driver) is not offered; the controls
+        // after it still are (each is asked by id, not by walking the list).
+        Rig rig(Profile("uvc-control-anomalies#A"));
+        auto s = rig.Open();
+        ASSERT_TRUE(s);
+        ProcAmpRange r;
+        long value = 0, flags = 0;
+        EXPECT_EQ(s->GetRange(VideoProcAmp_Sharpness, r), E_PROP_ID_UNSUPPORTED);
+        EXPECT_EQ(s->Get(VideoProcAmp_Sharpness, value, flags), E_PROP_ID_UNSUPPORTED);
+        EXPECT_EQ(s->Set(VideoProcAmp_Sharpness, 0, VideoProcAmp_Flags_Manual),
+                  E_PROP_ID_UNSUPPORTED);
+        EXPECT_EQ(s->GetRange(VideoProcAmp_Gamma, r), S_OK);
+    }
+}
+
+// Unplugging mid-stream, a hundred times: the stream ends with one device-lost event, nothing
+// hangs, the node leaves the device list and comes back with the same identity, and every
+// descriptor and mapping is given back.
+TEST(V4l2UnplugTest, AHundredUnplugsMidStreamEndCleanly) {
+    Rig rig(Profile("uvc-720p-mjpeg-small-yuyv-signed-controls"));
+    auto list = rig.source->ListDevices();
+    ASSERT_EQ(list.size(), 1u);
+    const DeviceEntry entry = list[0];
+    for (int cycle = 0; cycle < 100; ++cycle) {
+        SCOPED_TRACE(cycle);
+        auto s = rig.source->Open(entry);
+        ASSERT_TRUE(s);
+        ASSERT_EQ(s->SetFormat({cycle % 2 ? kYuy2 : kMjpg, 640, 480, 0}), S_OK);
+        auto sink = std::make_shared<Sink>();
+        ASSERT_EQ(s->Start(sink), S_OK);
+        ASSERT_TRUE(sink->WaitFrames(2));
+        rig.device->Unplug();
+        ASSERT_TRUE(sink->WaitEvent(5s));
+        for (int i = 0; i < 100 && s->Streaming(); ++i)
+            std::this_thread::sleep_for(1ms);
+        EXPECT_FALSE(s->Streaming());
+        EXPECT_TRUE(rig.source->ListDevices().empty());
+        EXPECT_EQ(rig.source->Open(entry), nullptr);
+        long value = 0, flags = 0;
+        EXPECT_EQ(s->Get(VideoProcAmp_Brightness, value, flags), E_PROP_ID_UNSUPPORTED);
+        EXPECT_EQ(s->SetFormat({kYuy2, 320, 240, 0}), VFW_E_NOT_STOPPED);
+        s->Stop();
+        s->Stop();
+        s.reset();
+        EXPECT_EQ(sink->Events(), std::vector<long>{EC_DEVICE_LOST});
+        EXPECT_EQ(rig.device->OpenDescriptors(), 0);
+        EXPECT_EQ(rig.device->MappedBuffers(), 0);
+        rig.device->Replug();
+        list = rig.source->ListDevices();
+        ASSERT_EQ(list.size(), 1u);
+        EXPECT_EQ(list[0].displayName, entry.displayName);
+    }
+    EXPECT_TRUE(rig.device->Misuses().empty());
+}
