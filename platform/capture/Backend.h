@@ -15,10 +15,10 @@ namespace ms::capture {
 
 // One frame-size capability of one pixel format.
 struct FrameCaps {
-    DWORD fourcc = 0; // biCompression of the format; BI_RGB for 24-bit RGB
-    SIZE minSize{};   // equal to maxSize for a single size
+    DWORD fourcc = 0;           // biCompression of the format; BI_RGB for 24-bit RGB
+    SIZE minSize{};             // equal to maxSize for a single size
     SIZE maxSize{};
-    int stepX = 0, stepY = 0;        // granularity between min and max (0 for a single size)
+    int stepX = 0, stepY = 0;   // granularity between min and max (0 for a single size)
     std::vector<LONGLONG> intervals; // frame durations (100 ns) the size offers, shortest first
 };
 
@@ -82,11 +82,11 @@ public:
 
 // One listed device.
 struct DeviceEntry {
-    std::u16string displayName; // identity: equal for the same device across enumerations
+    std::u16string displayName;  // identity: equal for the same device across enumerations
     std::u16string friendlyName;
     bool friendlyNameReadable = true;
-    std::u16string hardwareIds; // REG_MULTI_SZ: ids separated by NUL, ending in two NULs
-    std::string key;            // the source's own handle (node path, synthetic id)
+    std::u16string hardwareIds;  // REG_MULTI_SZ: ids separated by NUL, ending in two NULs
+    std::string key;             // the source's own handle (node path, synthetic id)
 };
 
 class Backend {
@@ -110,16 +110,14 @@ bool SyntheticCameraInUse();
 // 24 for RGB and compressed formats; biSizeImage by that depth (RGB rows padded to 4 bytes).
 VIDEOINFOHEADER MakeVideoInfo(const StreamFormat& format);
 AM_MEDIA_TYPE MakeMediaType(const StreamFormat& format);
-std::vector<std::pair<AM_MEDIA_TYPE, VIDEO_STREAM_CONFIG_CAPS>>
-MakeCapabilities(const std::vector<FrameCaps>& caps);
+std::vector<std::pair<AM_MEDIA_TYPE, VIDEO_STREAM_CONFIG_CAPS>> MakeCapabilities(
+    const std::vector<FrameCaps>& caps);
 // The caps entry that offers exactly this fourcc and size, or null.
 const FrameCaps* FindCaps(const std::vector<FrameCaps>& caps, DWORD fourcc, LONG w, LONG h);
 // The listed interval nearest to wanted (wanted 0: the shortest), 0 when none is listed.
 LONGLONG NearestInterval(const FrameCaps& caps, LONGLONG wanted);
 // Bytes of one 24-bit bottom-up frame with rows padded to 4 bytes.
-inline long Rgb24Stride(LONG width) {
-    return ((width * 3) + 3) & ~3L;
-}
+inline long Rgb24Stride(LONG width) { return ((width * 3) + 3) & ~3L; }
 // "USB\VID_xxxx&PID_yyyy&REV_zzzz" NUL "USB\VID_xxxx&PID_yyyy" NUL NUL
 std::u16string UsbHardwareIds(WORD vendor, WORD product, WORD revision);
 

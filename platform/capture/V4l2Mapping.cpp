@@ -182,8 +182,7 @@ std::vector<VideoNode> ScanVideoNodes(const std::string& sysRoot) {
         n.name = ReadLine(it->path() / "name");
         n.devicePath = RealPath(it->path() / "device");
         // The USB device is the nearest ancestor of the interface that tells its ids.
-        for (fs::path p = n.devicePath; !n.devicePath.empty() && p.has_relative_path();
-             p = p.parent_path()) {
+        for (fs::path p = n.devicePath; !n.devicePath.empty() && p.has_relative_path(); p = p.parent_path()) {
             if (fs::exists(p / "idVendor", ec)) {
                 if (ReadHex(p / "idVendor", n.vendor) && ReadHex(p / "idProduct", n.product)) {
                     ReadHex(p / "bcdDevice", n.revision);
@@ -196,8 +195,7 @@ std::vector<VideoNode> ScanVideoNodes(const std::string& sysRoot) {
         }
         nodes.push_back(std::move(n));
     }
-    std::sort(nodes.begin(), nodes.end(),
-              [](const VideoNode& a, const VideoNode& b) { return a.number < b.number; });
+    std::sort(nodes.begin(), nodes.end(), [](const VideoNode& a, const VideoNode& b) { return a.number < b.number; });
     return nodes;
 }
 
@@ -302,8 +300,7 @@ void ConvertPackedYuvToBgrBottomUp(const BYTE* src, long srcStride, LONG width, 
         LONG x = 0;
         for (; x + 1 < width; x += 2, s += 4, d += 6) {
             const int c0 = kYuv.y[s[y0]], c1 = kYuv.y[s[y1]];
-            const int rr = kYuv.rv[s[v0]], gg = kYuv.gu[s[u0]] + kYuv.gv[s[v0]],
-                      bb = kYuv.bu[s[u0]];
+            const int rr = kYuv.rv[s[v0]], gg = kYuv.gu[s[u0]] + kYuv.gv[s[v0]], bb = kYuv.bu[s[u0]];
             d[0] = cl[(c0 + bb) >> 8];
             d[1] = cl[(c0 + gg) >> 8];
             d[2] = cl[(c0 + rr) >> 8];

@@ -31,10 +31,10 @@ ProcAmpRange MapControlRange(const v4l2_queryctrl& q, bool hasAuto);
 
 // A video node as sysfs tells it.
 struct VideoNode {
-    int number = -1;        // N of videoN
-    std::string name;       // sysfs "name" (the card name)
+    int number = -1;       // N of videoN
+    std::string name;      // sysfs "name" (the card name)
     std::string devicePath; // real path of the node's device (the USB interface), may be empty
-    std::string usbPath;    // real path of the USB device that carries idVendor, or empty
+    std::string usbPath;   // real path of the USB device that carries idVendor, or empty
     WORD vendor = 0, product = 0, revision = 0;
 };
 // The videoN entries under <sysRoot>/class/video4linux, by node number.
