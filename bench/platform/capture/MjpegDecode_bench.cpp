@@ -5,6 +5,7 @@
 // the benchmark writes the frame there.
 #include "platform/capture/Backend.h"
 #include "platform/capture/MjpegDecoder.h"
+#include "tests/support/MjpegFrame.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -20,26 +21,8 @@ constexpr LONG kWidth = 1600, kHeight = 1200;
 // A picture with detail (gradients and a fine texture), so that the entropy-coded data has a
 // size like a camera's frame rather than a flat test card.
 std::vector<unsigned char> Frame() {
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &out, &size);
-    c.image_width = kWidth;
-    c.image_height = kHeight;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 85, TRUE);
-    c.comp_info[0].h_samp_factor = 2;
-    c.comp_info[0].v_samp_factor = 1;
-    jpeg_start_compress(&c, TRUE);
-    std::vector<unsigned char> row(static_cast<size_t>(kWidth) * 3);
     unsigned seed = 1;
-    while (c.next_scanline < static_cast<JDIMENSION>(kHeight)) {
-        unsigned y = c.next_scanline;
+    auto jpeg = ms_test::EncodeMjpegFrame(kWidth, kHeight, 85, [&](unsigned y, unsigned char* row) {
         for (unsigned x = 0; x < static_cast<unsigned>(kWidth); ++x) {
             seed = seed * 1103515245u + 12345u;
             int noise = static_cast<int>((seed >> 16) & 15);
@@ -47,13 +30,7 @@ std::vector<unsigned char> Frame() {
             row[x * 3 + 1] = static_cast<unsigned char>((y * 255 / kHeight + noise) & 0xff);
             row[x * 3 + 2] = static_cast<unsigned char>(((x ^ y) & 0x3f) * 3 + noise);
         }
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::vector<unsigned char> jpeg(out, out + size);
-    free(out);
+    });
     if (const char* path = std::getenv("MS_MJPEG_BENCH_FRAME")) {
         if (FILE* f = std::fopen(path, "wb")) {
             std::fwrite(jpeg.data(), 1, jpeg.size(), f);

@@ -1,12 +1,13 @@
 #include "FakeV4l2Device.h"
 
+#include "tests/support/MjpegFrame.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <jpeglib.h>
 #include <sys/eventfd.h>
 #include <sys/mman.h>
 #include <thread>
@@ -42,35 +43,12 @@ void PatternRgb(std::uint32_t x, std::uint32_t y, std::uint32_t w, std::uint32_t
     }
 }
 
-// A Motion-JPEG frame as cameras send it: baseline, 4:2:2, standard Huffman tables left out.
+// A Motion-JPEG frame as cameras send it: the standard Huffman tables are left out.
 std::vector<unsigned char> EncodeJpeg(std::uint32_t w, std::uint32_t h) {
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &out, &size);
-    c.image_width = w;
-    c.image_height = h;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 80, TRUE);
-    c.comp_info[0].h_samp_factor = 2;
-    c.comp_info[0].v_samp_factor = 1;
-    jpeg_start_compress(&c, TRUE);
-    std::vector<unsigned char> row(static_cast<size_t>(w) * 3);
-    while (c.next_scanline < h) {
+    auto jpeg = ms_test::EncodeMjpegFrame(w, h, 80, [&](unsigned y, unsigned char* rgb) {
         for (std::uint32_t x = 0; x < w; ++x)
-            PatternRgb(x, c.next_scanline, w, h, &row[x * 3]);
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::vector<unsigned char> jpeg(out, out + size);
-    free(out);
+            PatternRgb(x, y, w, h, rgb + x * 3);
+    });
     // Drop the DHT segments before the scan.
     std::vector<unsigned char> strip(jpeg.begin(), jpeg.begin() + 2);
     size_t i = 2;

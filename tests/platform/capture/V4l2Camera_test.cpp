@@ -571,3 +571,31 @@ TEST(V4l2UnplugTest, AHundredUnplugsMidStreamEndCleanly) {
     }
     EXPECT_TRUE(rig.device->Misuses().empty());
 }
+
+// The frame rate asked with a format becomes the nearest the size offers, as the camera reports
+// it back; a size with one stepwise interval of step 0 has that one rate.
+TEST(V4l2StreamTest, FrameRatesAreTheNearestTheSizeOffers) {
+    struct Case {
+        const char* profile;
+        DWORD fourcc;
+        LONG w, h;
+        LONGLONG asked, got;
+    } cases[] = {
+        {"uvc-720p-mjpeg-small-yuyv-signed-controls", kMjpg, 640, 480, 666666, 666666},
+        {"uvc-720p-mjpeg-small-yuyv-signed-controls", kMjpg, 640, 480, 450000, 400000},
+        {"uvc-8mp-microscope-mjpeg-fast-yuyv-slow", kYuy2, 1280, 720, 2000000, 2000000},
+        {"uvc-8mp-microscope-mjpeg-fast-yuyv-slow", kYuy2, 1280, 720, 333333, 1000000},
+        {"uvc-stepwise-intervals#A", kMjpg, 640, 480, 400000, 333333},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.profile) + " " + std::to_string(c.asked));
+        Rig rig(Profile(c.profile));
+        auto s = rig.Open();
+        ASSERT_TRUE(s);
+        const auto all = s->Capabilities();
+        const FrameCaps* caps = FindCaps(all, c.fourcc, c.w, c.h);
+        ASSERT_NE(caps, nullptr);
+        ASSERT_EQ(s->SetFormat({c.fourcc, c.w, c.h, NearestInterval(*caps, c.asked)}), S_OK);
+        EXPECT_EQ(s->CurrentFormat().interval, c.got);
+    }
+}
