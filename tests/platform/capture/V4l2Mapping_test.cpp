@@ -2,13 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <linux/input-event-codes.h>
 #include <linux/videodev2.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace ms::capture;
@@ -207,6 +209,47 @@ TEST(V4l2ConvertTest, PackedYuvBecomesBgrWithTheRowsFlipped) {
     ConvertPackedYuvToBgrBottomUp(odd, 4, 1, 1, one, 4, false);
     EXPECT_EQ(one[0], 255);
     EXPECT_EQ(one[3], 0);
+}
+
+// BT.601 limited range in 8.8 fixed point, one pixel, written out plainly.
+void ExpectedBgr(int Y, int U, int V, BYTE* out) {
+    auto clamp = [](int v) { return static_cast<BYTE>(std::clamp(v, 0, 255)); };
+    const int c = 298 * (Y - 16) + 128, d = U - 128, e = V - 128;
+    out[0] = clamp((c + 516 * d) >> 8);
+    out[1] = clamp((c - 100 * d - 208 * e) >> 8);
+    out[2] = clamp((c + 409 * e) >> 8);
+}
+
+TEST(V4l2ConvertTest, EveryWidthAndEveryChromaPairConvertsByTheFormula) {
+    // Row r carries U = r; pair p carries V = p; the lumas run through all levels. Widths around
+    // the 32-pixel steps of the fast path check its tail; the source stride has slack.
+    const LONG kHeight = 256;
+    for (LONG width : {1L, 2L, 31L, 32L, 33L, 63L, 64L, 67L, 512L}) {
+        for (bool uyvy : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "width " << width << (uyvy ? " UYVY" : " YUYV"));
+            const long srcStride = 2 * ((width + 1) / 2) * 2 + 8, dstStride = Rgb24Stride(width);
+            std::vector<BYTE> src(static_cast<size_t>(srcStride) * kHeight, 0xEE);
+            std::vector<BYTE> expected(static_cast<size_t>(dstStride) * kHeight, 0xAB);
+            for (LONG r = 0; r < kHeight; ++r)
+                for (LONG x = 0; x < width; ++x) {
+                    const int p = static_cast<int>(x / 2), U = static_cast<int>(r), V = p % 256;
+                    const int Y = x % 2 ? (p * 7 + U * 3 + 128) & 255 : (p + U) & 255;
+                    BYTE* s = src.data() + r * srcStride + 2 * x;
+                    s[uyvy ? 1 : 0] = static_cast<BYTE>(Y);
+                    s[uyvy ? 0 : 1] = static_cast<BYTE>(x % 2 ? V : U);
+                    if (x % 2 == 0) // the pair's V, there even after an odd width's last pixel
+                        s[uyvy ? 2 : 3] = static_cast<BYTE>(V);
+                    ExpectedBgr(Y, U, V, expected.data() + (kHeight - 1 - r) * dstStride + 3 * x);
+                }
+            std::vector<BYTE> bgr(expected.size(), 0xAB);
+            ConvertPackedYuvToBgrBottomUp(src.data(), srcStride, width, kHeight, bgr.data(),
+                                          dstStride, uyvy);
+            const auto diff = std::mismatch(bgr.begin(), bgr.end(), expected.begin());
+            EXPECT_TRUE(diff.first == bgr.end())
+                << "first difference at byte " << (diff.first - bgr.begin()) << ": "
+                << int(*diff.first) << " instead of " << int(*diff.second);
+        }
+    }
 }
 
 TEST(V4l2ConvertTest, FlipRowsPutsTheTopRowLast) {
