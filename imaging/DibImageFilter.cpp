@@ -1,12 +1,17 @@
 // Brightness, convolution, median and threshold operations.
 //
 // The neighbourhood operations work on the selection box when the picture has a selection, else
-// on the whole picture, and change only the pixels the selection contains; they read this image
-// and write a working copy that replaces it at the end.
+// on the whole picture, and change only the pixels the selection contains. The filter and the
+// median write gray and 24-bit pictures in place, the others into a working copy that replaces
+// the picture at the end; either way every pixel is computed from the picture as it was.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <vector>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 #include "imaging/DibClamp.h"
 #include "imaging/DibImage.h"
@@ -16,17 +21,274 @@ namespace {
 using dibimage::ClampByte;
 using dibimage::ClampByteF;
 
-// The middle of nine distinct values (a fixed network of 19 compare-exchanges).
-unsigned long long MedianOfNine(unsigned long long* p) {
-    auto sort = [p](int a, int b) {
+#if defined(__x86_64__) || defined(__i386__)
+#define DIBIMAGE_AVX2 1
+bool HasAvx2() {
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return has;
+}
+#endif
+
+// ---- working in place
+//
+// The filter and the median write a gray or 24-bit picture that owns its pixels alone in place.
+// A picture that shares another's pixels, holds layers or is one takes the working copy that
+// replaces it at the end, as the other depths do.
+bool WorksInPlace(const CDibImage& image) {
+    return !image.IsShared() && !image.GetParentImage() && image.GetInfo().layerCount == 0;
+}
+
+// Writing row by row, the operation still reads rows it has written, as they were. Before row y
+// is written it is saved here; rows from the first written one up to y are then read from the
+// saved copies, all others from the picture (those before were never written, those after not
+// yet). The few rows the window reaches back are all the memory this needs, where a working
+// copy of the whole picture costs its size in fresh pages on every call.
+class SavedRows {
+public:
+    // reach: how many rows before the written one the window reads; 0 saves nothing.
+    SavedRows(const BYTE* bits, size_t stride, long first, long reach)
+        : m_bits(bits), m_stride(stride), m_first(first),
+          m_keep(reach > 0 ? static_cast<size_t>(reach) + 1 : 0), m_rows(m_keep * stride) {}
+
+    void Save(long y) {
+        if (m_keep) {
+            std::memcpy(m_rows.data() + Slot(y), m_bits + static_cast<size_t>(y) * m_stride,
+                        m_stride);
+            m_last = y;
+        }
+    }
+    const BYTE* Row(long r) const {
+        if (m_keep && r >= m_first && r <= m_last)
+            return m_rows.data() + Slot(r);
+        return m_bits + static_cast<size_t>(r) * m_stride;
+    }
+
+private:
+    size_t Slot(long r) const { return static_cast<size_t>(r - m_first) % m_keep * m_stride; }
+
+    const BYTE* m_bits;
+    size_t m_stride;
+    long m_first;
+    long m_last = -1;
+    size_t m_keep;
+    std::vector<BYTE> m_rows;
+};
+
+// ---- convolution rows
+//
+// Where the whole kernel lies on the picture every output byte is the same sum of weighted
+// source bytes at fixed distances, so a row is computed byte by byte along its length, the
+// channels of a colour picture side by side. The vector path sums in 32 bits and divides in
+// single precision, which truncates to the same quotient as the integer division as long as
+// sums and divisor stay below 2^24 (the quotient's rounding error is then less than its
+// distance to the next integer); kernels beyond that take the pixel path.
+
+// The kernel as the row path sees it: its nonzero weights and, per weight, the first source
+// byte that weight multiplies for the row at hand.
+struct RowKernel {
+    std::vector<int> weights;
+    std::vector<long> dy, dx; // the weight's place relative to the pixel
+    std::vector<const BYTE*> sources;
+    long divisor = 0; // 0: no division
+    long offset = 0;
+};
+
+constexpr long kFloatExact = 1L << 24;
+
+// Whether sums and divisor fit the row path; fills the weights if so.
+bool MakeRowKernel(const long* kernel, long size, long divisor, long offset, long long total,
+                   RowKernel& rk) {
+    long long absolute = 0;
+    for (long i = 0; i < size * size; ++i) {
+        if (kernel[i] < -kFloatExact || kernel[i] > kFloatExact)
+            return false;
+        absolute += kernel[i] < 0 ? -kernel[i] : kernel[i];
+    }
+    // A kernel whose weights cancel out is applied undivided, as at the borders.
+    rk.divisor = total == 0 ? 0 : divisor;
+    if (255 * absolute >= kFloatExact || rk.divisor <= -kFloatExact || rk.divisor >= kFloatExact)
+        return false;
+    rk.offset = offset;
+    const long k2 = size / 2;
+    for (long i = 0; i < size * size; ++i)
+        if (kernel[i] != 0) {
+            rk.weights.push_back(static_cast<int>(kernel[i]));
+            rk.dy.push_back(i / size - k2);
+            rk.dx.push_back(i % size - k2);
+        }
+    rk.sources.resize(rk.weights.size());
+    return true;
+}
+
+BYTE RowKernelByte(const RowKernel& rk, size_t i) {
+    long long sum = 0;
+    for (size_t t = 0; t < rk.weights.size(); ++t)
+        sum += static_cast<long long>(rk.weights[t]) * rk.sources[t][i];
+    return ClampByte((rk.divisor ? sum / rk.divisor : sum) + rk.offset);
+}
+
+#ifdef DIBIMAGE_AVX2
+// Bytes [0, n) in steps of 32; returns how many it did.
+__attribute__((target("avx2"))) size_t RowKernelAvx2(const RowKernel& rk, size_t n, BYTE* out) {
+    const __m256 divisor = _mm256_set1_ps(static_cast<float>(rk.divisor));
+    // Beyond +-2^25 the offset saturates every result alike.
+    const __m256i offset = _mm256_set1_epi32(
+        static_cast<int>(std::clamp(rk.offset, -2 * kFloatExact, 2 * kFloatExact)));
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    const size_t taps = rk.weights.size();
+    size_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+        __m256i acc[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(),
+                          _mm256_setzero_si256()};
+        for (size_t t = 0; t < taps; ++t) {
+            const __m256i k = _mm256_set1_epi32(rk.weights[t]);
+            const BYTE* s = rk.sources[t] + i;
+            for (int q = 0; q < 4; ++q) {
+                const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + 8 * q));
+                acc[q] =
+                    _mm256_add_epi32(acc[q], _mm256_mullo_epi32(k, _mm256_cvtepu8_epi32(bytes)));
+            }
+        }
+        for (auto& a : acc) {
+            if (rk.divisor)
+                a = _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(a), divisor));
+            a = _mm256_add_epi32(a, offset);
+        }
+        // Saturating packs are the clamp to 0..255; the permutation undoes their lane order.
+        const __m256i packed = _mm256_packus_epi16(_mm256_packs_epi32(acc[0], acc[1]),
+                                                   _mm256_packs_epi32(acc[2], acc[3]));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                            _mm256_permutevar8x32_epi32(packed, order));
+    }
+    return i;
+}
+#endif
+
+// The n bytes of one row from the sources set in rk.
+void RowKernelRow(const RowKernel& rk, size_t n, BYTE* out) {
+    size_t i = 0;
+#ifdef DIBIMAGE_AVX2
+    if (HasAvx2())
+        i = RowKernelAvx2(rk, n, out);
+#endif
+    for (; i < n; ++i)
+        out[i] = RowKernelByte(rk, i);
+}
+
+// ---- median rows
+//
+// A full 3 x 3 neighbourhood's nine gray levels, each with its place n = 3 (dx + 1) + dy + 1
+// below it as a 12-bit key: the keys are distinct, the fifth smallest is the median, and equal
+// grays rank by their place. A fixed network of 19 compare-exchanges finds it: after them the
+// middle entry holds the median.
+constexpr int kMedianOfNine[19][2] = {{1, 2}, {4, 5}, {7, 8}, {0, 1}, {3, 4}, {6, 7}, {1, 2},
+                                      {4, 5}, {7, 8}, {0, 3}, {5, 8}, {4, 7}, {3, 6}, {1, 4},
+                                      {2, 5}, {4, 7}, {4, 2}, {6, 4}, {4, 2}};
+
+BYTE MedianPlace(const BYTE* grays, long w, long y, long x) {
+    unsigned p[9];
+    for (int n = 0; n < 9; ++n)
+        p[n] = static_cast<unsigned>(grays[(y + n % 3 - 1) * w + x + n / 3 - 1]) << 4 | n;
+    for (auto [a, b] : kMedianOfNine)
         if (p[a] > p[b])
             std::swap(p[a], p[b]);
-    };
-    sort(1, 2), sort(4, 5), sort(7, 8), sort(0, 1), sort(3, 4), sort(6, 7);
-    sort(1, 2), sort(4, 5), sort(7, 8), sort(0, 3), sort(5, 8), sort(4, 7);
-    sort(3, 6), sort(1, 4), sort(2, 5), sort(4, 7), sort(4, 2), sort(6, 4);
-    sort(4, 2);
-    return p[4];
+    return static_cast<BYTE>(p[4] & 15);
+}
+
+#ifdef DIBIMAGE_AVX2
+// Places for x in [x0, x1) in steps of 16, the last step overlapping the one before; returns
+// the first x it did not do (x0 when the stretch is shorter than a step).
+__attribute__((target("avx2"))) long MedianPlacesAvx2(const BYTE* grays, long w, long y, long x0,
+                                                      long x1, BYTE* places) {
+    if (x1 - x0 < 16)
+        return x0;
+    for (long x = x0;; x = std::min(x + 16, x1 - 16)) {
+        __m256i p[9];
+        for (int n = 0; n < 9; ++n) {
+            const BYTE* g = grays + (y + n % 3 - 1) * w + x + n / 3 - 1;
+            const __m256i level =
+                _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(g)));
+            p[n] = _mm256_or_si256(_mm256_slli_epi16(level, 4),
+                                   _mm256_set1_epi16(static_cast<short>(n)));
+        }
+#pragma GCC unroll 19
+        for (auto [a, b] : kMedianOfNine) {
+            const __m256i low = _mm256_min_epu16(p[a], p[b]);
+            p[b] = _mm256_max_epu16(p[a], p[b]);
+            p[a] = low;
+        }
+        const __m256i n = _mm256_and_si256(p[4], _mm256_set1_epi16(15));
+        const __m128i bytes =
+            _mm_packus_epi16(_mm256_castsi256_si128(n), _mm256_extracti128_si256(n, 1));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(places + (x - x0)), bytes);
+        if (x + 16 == x1)
+            return x1;
+    }
+}
+#endif
+
+// The median's place for every x in [x0, x1) of row y; the neighbourhoods lie on the picture.
+void MedianPlaces(const BYTE* grays, long w, long y, long x0, long x1, BYTE* places) {
+    long x = x0;
+#ifdef DIBIMAGE_AVX2
+    if (HasAvx2())
+        x = MedianPlacesAvx2(grays, w, y, x0, x1, places);
+#endif
+    for (; x < x1; ++x)
+        places[x - x0] = MedianPlace(grays, w, y, x);
+}
+
+#ifdef DIBIMAGE_AVX2
+// Gray levels of 24-bit pixels 32 at a time; returns how many it did. Each load reads eight
+// bytes past the pixels it converts, so the last three pixels of the row are left over.
+__attribute__((target("avx2"))) long GrayRowAvx2(const BYTE* p, long n, BYTE* g) {
+    // Four pixels per lane: blue and green as a pair of 16-bit words, red alone.
+    // clang-format off
+    alignas(32) static constexpr signed char kBlueGreen[32] = {
+        0, -1, 1, -1, 3, -1, 4, -1, 6, -1, 7, -1, 9, -1, 10, -1,
+        0, -1, 1, -1, 3, -1, 4, -1, 6, -1, 7, -1, 9, -1, 10, -1};
+    alignas(32) static constexpr signed char kRed[32] = {
+        2, -1, -1, -1, 5, -1, -1, -1, 8, -1, -1, -1, 11, -1, -1, -1,
+        2, -1, -1, -1, 5, -1, -1, -1, 8, -1, -1, -1, 11, -1, -1, -1};
+    // clang-format on
+    const __m256i blueGreen = _mm256_load_si256(reinterpret_cast<const __m256i*>(kBlueGreen));
+    const __m256i red = _mm256_load_si256(reinterpret_cast<const __m256i*>(kRed));
+    const __m256i blueGreenWeights = _mm256_set1_epi32(117 | 601 << 16);
+    const __m256i redWeight = _mm256_set1_epi32(306);
+    const __m256i spread = _mm256_setr_epi32(0, 1, 2, 3, 3, 4, 5, 6); // bytes 12.. to lane 1
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    long x = 0;
+    for (; x + 35 <= n; x += 32) {
+        __m256i level[4];
+        for (int q = 0; q < 4; ++q) {
+            const __m256i bytes = _mm256_permutevar8x32_epi32(
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 3 * (x + 8 * q))), spread);
+            const __m256i sum = _mm256_add_epi32(
+                _mm256_madd_epi16(_mm256_shuffle_epi8(bytes, blueGreen), blueGreenWeights),
+                _mm256_madd_epi16(_mm256_shuffle_epi8(bytes, red), redWeight));
+            level[q] = _mm256_srli_epi32(sum, 10);
+        }
+        const __m256i packed = _mm256_packus_epi16(_mm256_packs_epi32(level[0], level[1]),
+                                                   _mm256_packs_epi32(level[2], level[3]));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(g + x),
+                            _mm256_permutevar8x32_epi32(packed, order));
+    }
+    return x;
+}
+#endif
+
+// Gray levels of a row of 24-bit pixels.
+void GrayRow(const BYTE* p, long n, BYTE* g) {
+    long x = 0;
+#ifdef DIBIMAGE_AVX2
+    if (HasAvx2())
+        x = GrayRowAvx2(p, n, g);
+#endif
+    for (; x < n; ++x)
+        g[x] = CDibImage::GrayLevel(p[3 * x], p[3 * x + 1], p[3 * x + 2]);
 }
 
 } // namespace
@@ -105,11 +367,18 @@ bool CDibImage::Filter(const long* kernel, long size, long divisor, long offset)
     if (!m_dib || !kernel || size < 1)
         return false;
     const long k2 = size / 2, kmax = size - k2;
-    CDibImage copy(*this, true, true, true);
-    if (!copy.IsValid()) {
-        SetLastError(copy.GetLastErrorText());
-        return false;
+    const bool gray = GetBpp() == 8 && IsGrayScale();
+    const bool trueColour = GetBpp() == 24;
+    const bool inPlace = (gray || trueColour) && WorksInPlace(*this);
+    std::optional<CDibImage> copy;
+    if (!inPlace) {
+        copy.emplace(*this, true, true, true);
+        if (!copy->IsValid()) {
+            SetLastError(copy->GetLastErrorText());
+            return false;
+        }
     }
+    CDibImage& target = inPlace ? *this : *copy;
     long long total = 0;
     for (long i = 0; i < size * size; ++i)
         total += kernel[i];
@@ -117,9 +386,8 @@ bool CDibImage::Filter(const long* kernel, long size, long divisor, long offset)
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     long xmin, xmax, ymin, ymax;
     GetWorkArea(xmin, xmax, ymin, ymax);
-    const bool gray = GetBpp() == 8 && IsGrayScale();
-    const bool trueColour = GetBpp() == 24;
     const DWORD stride = GetRowStride();
+    SavedRows source(m_info.bits, stride, ymin, inPlace ? std::min(k2, ymax - ymin) : 0);
 
     auto result = [&](long long sum, long long used) -> BYTE {
         long long v;
@@ -132,46 +400,81 @@ bool CDibImage::Filter(const long* kernel, long size, long divisor, long offset)
         return ClampByte(v);
     };
 
+    // One pixel, with the part of the kernel that lies on the picture.
+    auto filterPixel = [&](long x, long y) {
+        if (!SelectionIsInsideUnchecked(x, y))
+            return;
+        const long dyLow = std::max(-k2, -y), dyHigh = std::min(kmax - 1, h - 1 - y);
+        const long dxLow = std::max(-k2, -x), dxHigh = std::min(kmax - 1, w - 1 - x);
+        long long r = 0, g = 0, b = 0, used = 0;
+        for (long dy = dyLow; dy <= dyHigh; ++dy) {
+            const long* weights = kernel + (dy + k2) * size + k2;
+            const BYTE* row = source.Row(y + dy);
+            for (long dx = dxLow; dx <= dxHigh; ++dx) {
+                const long k = weights[dx];
+                used += k;
+                if (gray) {
+                    b += static_cast<long long>(k) * row[x + dx];
+                } else if (trueColour) {
+                    const BYTE* p = row + 3 * (x + dx);
+                    b += static_cast<long long>(k) * p[0];
+                    g += static_cast<long long>(k) * p[1];
+                    r += static_cast<long long>(k) * p[2];
+                } else {
+                    RGBQUAD c = GetPixelColorUnchecked(x + dx, y + dy, false);
+                    b += static_cast<long long>(k) * c.rgbBlue;
+                    g += static_cast<long long>(k) * c.rgbGreen;
+                    r += static_cast<long long>(k) * c.rgbRed;
+                }
+            }
+        }
+        if (gray) {
+            target.m_info.bits[static_cast<size_t>(y) * stride + x] = result(b, used);
+        } else {
+            RGBQUAD c{result(b, used), result(g, used), result(r, used), 0};
+            target.SetPixelColorUnchecked(x, y, c, false);
+        }
+    };
+
+    // Inside [inX0, inX1) x [inY0, inY1) the whole kernel lies on the picture: those stretches
+    // of a row are computed a row at a time.
+    const long inX0 = std::max(xmin, k2), inX1 = std::min(xmax, w - kmax + 1);
+    const long inY0 = k2, inY1 = h - kmax + 1;
+    RowKernel rk;
+    const bool byRows = (gray || trueColour) && inX0 < inX1 &&
+                        MakeRowKernel(kernel, size, divisor, offset, total, rk);
+    const long bytesPerPixel = trueColour ? 3 : 1;
+    std::vector<BYTE> out(byRows ? static_cast<size_t>((inX1 - inX0) * bytesPerPixel) : 0);
+
     for (long y = ymin; y < ymax; ++y) {
         m_info.progress = 100 * (y - ymin) / (ymax - ymin);
         if (m_info.escape)
             break;
-        const long dyLow = std::max(-k2, -y), dyHigh = std::min(kmax - 1, h - 1 - y);
-        for (long x = xmin; x < xmax; ++x) {
-            if (!SelectionIsInsideUnchecked(x, y))
-                continue;
-            const long dxLow = std::max(-k2, -x), dxHigh = std::min(kmax - 1, w - 1 - x);
-            long long r = 0, g = 0, b = 0, used = 0;
-            for (long dy = dyLow; dy <= dyHigh; ++dy) {
-                const long* weights = kernel + (dy + k2) * size + k2;
-                const BYTE* row = m_info.bits + static_cast<size_t>(y + dy) * stride;
-                for (long dx = dxLow; dx <= dxHigh; ++dx) {
-                    const long k = weights[dx];
-                    used += k;
-                    if (gray) {
-                        b += static_cast<long long>(k) * row[x + dx];
-                    } else if (trueColour) {
-                        const BYTE* p = row + 3 * (x + dx);
-                        b += static_cast<long long>(k) * p[0];
-                        g += static_cast<long long>(k) * p[1];
-                        r += static_cast<long long>(k) * p[2];
-                    } else {
-                        RGBQUAD c = GetPixelColorUnchecked(x + dx, y + dy, false);
-                        b += static_cast<long long>(k) * c.rgbBlue;
-                        g += static_cast<long long>(k) * c.rgbGreen;
-                        r += static_cast<long long>(k) * c.rgbRed;
-                    }
-                }
-            }
-            if (gray) {
-                copy.m_info.bits[static_cast<size_t>(y) * stride + x] = result(b, used);
-            } else {
-                RGBQUAD c{result(b, used), result(g, used), result(r, used), 0};
-                copy.SetPixelColorUnchecked(x, y, c, false);
-            }
+        source.Save(y);
+        if (!byRows || y < inY0 || y >= inY1) {
+            for (long x = xmin; x < xmax; ++x)
+                filterPixel(x, y);
+            continue;
         }
+        for (long x = xmin; x < inX0; ++x)
+            filterPixel(x, y);
+        for (size_t t = 0; t < rk.weights.size(); ++t)
+            rk.sources[t] = source.Row(y + rk.dy[t]) + (inX0 + rk.dx[t]) * bytesPerPixel;
+        RowKernelRow(rk, out.size(), out.data());
+        BYTE* row = target.m_info.bits + static_cast<size_t>(y) * stride + inX0 * bytesPerPixel;
+        if (!m_selection) {
+            std::memcpy(row, out.data(), out.size());
+        } else {
+            for (long x = inX0; x < inX1; ++x)
+                if (SelectionIsInsideUnchecked(x, y))
+                    std::memcpy(row + (x - inX0) * bytesPerPixel,
+                                out.data() + (x - inX0) * bytesPerPixel,
+                                static_cast<size_t>(bytesPerPixel));
+        }
+        for (long x = inX1; x < xmax; ++x)
+            filterPixel(x, y);
     }
-    return TransferFrom(copy, true);
+    return inPlace || TransferFrom(*copy, true);
 }
 
 bool CDibImage::Median(long size) {
@@ -181,20 +484,24 @@ bool CDibImage::Median(long size) {
     // A window reaching past every border sees the whole picture; a larger one sees no more.
     size = std::min(size, 2 * static_cast<long>(std::max(GetWidth(), GetHeight())) + 1);
     const long k2 = size / 2, kmax = size - k2;
-    CDibImage copy(*this, true, true, true);
-    if (!copy.IsValid()) {
-        SetLastError(copy.GetLastErrorText());
-        return false;
+    const bool trueColour = GetBpp() == 24;
+    const bool inPlace = trueColour && WorksInPlace(*this);
+    std::optional<CDibImage> copy;
+    if (!inPlace) {
+        copy.emplace(*this, true, true, true);
+        if (!copy->IsValid()) {
+            SetLastError(copy->GetLastErrorText());
+            return false;
+        }
     }
+    CDibImage& target = inPlace ? *this : *copy;
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     // Every pixel's gray level once, instead of once per neighbourhood it belongs to.
     std::vector<BYTE> grays(static_cast<size_t>(w) * static_cast<size_t>(h));
     for (long y = 0; y < h; ++y) {
         BYTE* g = grays.data() + static_cast<size_t>(y) * w;
-        if (GetBpp() == 24) {
-            const BYTE* p = GetBits(static_cast<DWORD>(y));
-            for (long x = 0; x < w; ++x, p += 3)
-                g[x] = GrayLevel(p[0], p[1], p[2]);
+        if (trueColour) {
+            GrayRow(GetBits(static_cast<DWORD>(y)), w, g);
         } else {
             for (long x = 0; x < w; ++x) {
                 RGBQUAD c = GetPixelColorUnchecked(x, y, false);
@@ -207,56 +514,81 @@ bool CDibImage::Median(long size) {
     const size_t area = static_cast<size_t>(size) * static_cast<size_t>(size);
     std::vector<unsigned long long> keys(area);
     std::vector<size_t> where(area);
+    std::vector<BYTE> places(static_cast<size_t>(w));
 
     long xmin, xmax, ymin, ymax;
     GetWorkArea(xmin, xmax, ymin, ymax);
+    SavedRows source(m_info.bits, m_info.rowStride, ymin, inPlace ? std::min(k2, ymax - ymin) : 0);
+
+    // The median of any neighbourhood, the part of it on the picture, by insertion sort.
+    auto anyMedian = [&](long x, long y, long& cx, long& cy) {
+        const long dyLow = std::max(-k2, -y), dyHigh = std::min(kmax - 1, h - 1 - y);
+        const long dxLow = std::max(-k2, -x), dxHigh = std::min(kmax - 1, w - 1 - x);
+        size_t n = 0;
+        for (long dx = dxLow; dx <= dxHigh; ++dx)
+            for (long dy = dyLow; dy <= dyHigh; ++dy) {
+                const size_t at = static_cast<size_t>(y + dy) * w + (x + dx);
+                const unsigned long long key =
+                    (static_cast<unsigned long long>(grays[at]) << 32) | n;
+                where[n] = at;
+                size_t i = n++;
+                while (i > 0 && keys[i - 1] > key) {
+                    keys[i] = keys[i - 1];
+                    --i;
+                }
+                keys[i] = key;
+            }
+        const size_t chosen = where[keys[n / 2] & 0xFFFFFFFFull];
+        cx = static_cast<long>(chosen % w);
+        cy = static_cast<long>(chosen / w);
+    };
+    auto take = [&](long x, long y, long cx, long cy) {
+        if (trueColour)
+            std::memcpy(target.m_info.bits + static_cast<size_t>(y) * m_info.rowStride + 3 * x,
+                        source.Row(cy) + 3 * cx, 3);
+        else
+            target.SetPixelColorUnchecked(x, y, GetPixelColorUnchecked(cx, cy, true), false);
+    };
+    auto anyPixels = [&](long x0, long x1, long y) {
+        for (long x = x0; x < x1; ++x)
+            if (SelectionIsInsideUnchecked(x, y)) {
+                long cx, cy;
+                anyMedian(x, y, cx, cy);
+                take(x, y, cx, cy);
+            }
+    };
+
     for (long y = ymin; y < ymax; ++y) {
         m_info.progress = 100 * (y - ymin) / (ymax - ymin);
         if (m_info.escape)
             break;
-        const long dyLow = std::max(-k2, -y), dyHigh = std::min(kmax - 1, h - 1 - y);
-        for (long x = xmin; x < xmax; ++x) {
-            if (!SelectionIsInsideUnchecked(x, y))
-                continue;
-            const long dxLow = std::max(-k2, -x), dxHigh = std::min(kmax - 1, w - 1 - x);
-            size_t chosen;
-            if (size == 3 && dxLow == -1 && dxHigh == 1 && dyLow == -1 && dyHigh == 1) {
-                // A full 3 x 3 window: the fifth of nine distinct keys by a selection network.
-                unsigned long long p[9];
-                size_t n = 0;
-                for (long dx = -1; dx <= 1; ++dx)
-                    for (long dy = -1; dy <= 1; ++dy, ++n) {
-                        where[n] = static_cast<size_t>(y + dy) * w + (x + dx);
-                        p[n] = (static_cast<unsigned long long>(grays[where[n]]) << 32) | n;
-                    }
-                chosen = where[MedianOfNine(p) & 0xFFFFFFFFull];
-            } else {
-                size_t n = 0;
-                for (long dx = dxLow; dx <= dxHigh; ++dx)
-                    for (long dy = dyLow; dy <= dyHigh; ++dy) {
-                        const size_t at = static_cast<size_t>(y + dy) * w + (x + dx);
-                        const unsigned long long key =
-                            (static_cast<unsigned long long>(grays[at]) << 32) | n;
-                        where[n] = at;
-                        size_t i = n++;
-                        while (i > 0 && keys[i - 1] > key) {
-                            keys[i] = keys[i - 1];
-                            --i;
-                        }
-                        keys[i] = key;
-                    }
-                chosen = where[keys[n / 2] & 0xFFFFFFFFull];
-            }
-            const long cx = static_cast<long>(chosen % w), cy = static_cast<long>(chosen / w);
-            if (GetBpp() == 24)
-                std::memcpy(copy.m_info.bits + static_cast<size_t>(y) * copy.m_info.rowStride +
-                                3 * x,
-                            m_info.bits + static_cast<size_t>(cy) * m_info.rowStride + 3 * cx, 3);
-            else
-                copy.SetPixelColorUnchecked(x, y, GetPixelColorUnchecked(cx, cy, true), false);
+        source.Save(y);
+        if (size != 3 || y < 1 || y + 1 >= h) {
+            anyPixels(xmin, xmax, y);
+            continue;
         }
+        // Full 3 x 3 neighbourhoods, [x0, x1), by the selection network.
+        const long x0 = std::max(xmin, 1L), x1 = std::max(x0, std::min(xmax, w - 1));
+        anyPixels(xmin, x0, y);
+        MedianPlaces(grays.data(), w, y, x0, x1, places.data());
+        const BYTE* place = places.data() - x0;
+        if (trueColour) {
+            // Where each place's colour starts, for x = 0.
+            const BYTE* from[9];
+            for (long n = 0; n < 9; ++n)
+                from[n] = source.Row(y + n % 3 - 1) + 3 * (n / 3 - 1);
+            BYTE* out = target.m_info.bits + static_cast<size_t>(y) * m_info.rowStride;
+            for (long x = x0; x < x1; ++x)
+                if (SelectionIsInsideUnchecked(x, y))
+                    std::memcpy(out + 3 * x, from[place[x]] + 3 * x, 3);
+        } else {
+            for (long x = x0; x < x1; ++x)
+                if (SelectionIsInsideUnchecked(x, y))
+                    take(x, y, x + place[x] / 3 - 1, y + place[x] % 3 - 1);
+        }
+        anyPixels(x1, xmax, y);
     }
-    return TransferFrom(copy, true);
+    return inPlace || TransferFrom(*copy, true);
 }
 
 long CDibImage::OptimalThreshold(long method, RECT* box, CDibImage* contrastMask) {

@@ -77,6 +77,117 @@ TEST(DibImageFilter, TrueColourFilterAndSelection) {
     EXPECT_EQ(copy.GetPixelColor(2, 2).rgbBlue, 90);
 }
 
+namespace {
+
+// Noise pixels: 24-bit, or indices under a gray palette (bpp 8).
+CDibImage Noise(long w, long h, WORD bpp, unsigned seed) {
+    CDibImage image(static_cast<DWORD>(w), static_cast<DWORD>(h), bpp, 0);
+    if (bpp == 8)
+        image.SetGrayPalette();
+    const long rowBytes = w * bpp / 8;
+    for (long y = 0; y < h; ++y)
+        for (long i = 0; i < rowBytes; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            image.GetBits(static_cast<DWORD>(y))[i] = static_cast<BYTE>(seed >> 16);
+        }
+    return image;
+}
+
+// Selects a scattered half of the pixels in a box away from the borders.
+void SelectScattered(CDibImage& image) {
+    ASSERT_TRUE(image.SelectionCreate());
+    const long w = static_cast<long>(image.GetWidth()), h = static_cast<long>(image.GetHeight());
+    for (long y = 2; y < h - 1; ++y)
+        for (long x = 3; x < w - 2; ++x)
+            if ((x * 7 + y * 3) % 5 < 3) {
+                ASSERT_TRUE(image.SelectionSetPixel(x, y, 255));
+            }
+}
+
+// The filter written out pixel by pixel from the picture as it was: the part of the kernel on
+// the picture, rescaled by its share of the weights where that is not the whole kernel.
+std::vector<BYTE> FilterReference(const CDibImage& image, const long* kernel, long size,
+                                  long divisor, long offset) {
+    const long w = static_cast<long>(image.GetWidth()), h = static_cast<long>(image.GetHeight());
+    const long channels = image.GetBpp() / 8, k2 = size / 2;
+    long long total = 0;
+    for (long i = 0; i < size * size; ++i)
+        total += kernel[i];
+    RECT box;
+    image.SelectionGetBox(box);
+    const bool selection = image.SelectionIsValid();
+    std::vector<BYTE> out;
+    for (long y = 0; y < h; ++y)
+        for (long x = 0; x < w; ++x)
+            for (long c = 0; c < channels; ++c) {
+                const BYTE* at = image.GetBits(static_cast<DWORD>(y)) + x * channels + c;
+                const bool inBox = !selection || (x >= box.left && x < box.right &&
+                                                  y >= box.bottom && y < box.top);
+                if (!inBox || !image.SelectionIsInside(x, y)) {
+                    out.push_back(*at);
+                    continue;
+                }
+                long long sum = 0, used = 0;
+                for (long ky = 0; ky < size; ++ky)
+                    for (long kx = 0; kx < size; ++kx) {
+                        const long sx = x + kx - k2, sy = y + ky - k2;
+                        if (sx < 0 || sy < 0 || sx >= w || sy >= h)
+                            continue;
+                        const long k = kernel[ky * size + kx];
+                        used += k;
+                        sum += k * image.GetBits(static_cast<DWORD>(sy))[sx * channels + c];
+                    }
+                long long v = divisor == 0 || used == 0 ? sum + offset
+                              : used == total           ? sum / divisor + offset
+                                                        : sum * total / (used * divisor) + offset;
+                out.push_back(static_cast<BYTE>(std::clamp(v, 0LL, 255LL)));
+            }
+    return out;
+}
+
+std::vector<BYTE> PixelBytes(const CDibImage& image) {
+    std::vector<BYTE> out;
+    const size_t rowBytes = image.GetWidth() * image.GetBpp() / 8;
+    for (DWORD y = 0; y < image.GetHeight(); ++y)
+        out.insert(out.end(), image.GetBits(y), image.GetBits(y) + rowBytes);
+    return out;
+}
+
+} // namespace
+
+TEST(DibImageFilter, FilterMatchesThePixelByPixelDefinition) {
+    // Wide enough for several steps of the row path and a tail; kernels with negative weights,
+    // weights that cancel out (applied undivided), a negative divisor, none, even and 5 x 5
+    // sizes, offsets that saturate, and weights too large for the row path.
+    const long sharpen[9] = {0, -1, 0, -1, 5, -1, 0, -1, 0};
+    const long edges[9] = {1, 1, 1, 1, -8, 1, 1, 1, 1};
+    const long centre[9] = {0, 0, 0, 0, 2, 0, 0, 0, 0};
+    const long heavy[9] = {0, 0, 0, 0, 70000, 0, 0, 0, 1};
+    const long even[16] = {1, 2, 1, 0, 2, 4, 2, 0, 1, 2, 1, 0, 0, 0, 0, 1};
+    long wide[25];
+    for (long i = 0; i < 25; ++i)
+        wide[i] = (i * 5) % 7 - 2;
+    struct Case {
+        const long* kernel;
+        long size, divisor, offset;
+    } cases[] = {{kOnes, 3, 9, 0},        {sharpen, 3, 1, 0},         {edges, 3, 9, 128},
+                 {centre, 3, 0, 5},       {wide, 5, -7, 3},           {even, 4, 16, 0},
+                 {kOnes, 3, 9, 1L << 30}, {kOnes, 3, 9, -(1L << 30)}, {heavy, 3, 70001, 0}};
+    for (WORD bpp : {WORD(24), WORD(8)})
+        for (bool selected : {false, true})
+            for (const Case& c : cases) {
+                SCOPED_TRACE(testing::Message() << bpp << " bit, kernel " << (&c - cases)
+                                                << (selected ? ", selection" : ""));
+                CDibImage image = Noise(45, 12, bpp, 99);
+                if (selected)
+                    SelectScattered(image);
+                const std::vector<BYTE> expected =
+                    FilterReference(image, c.kernel, c.size, c.divisor, c.offset);
+                ASSERT_TRUE(image.Filter(c.kernel, c.size, c.divisor, c.offset));
+                EXPECT_EQ(PixelBytes(image), expected);
+            }
+}
+
 TEST(DibImageFilter, MedianOfThree) {
     CDibImage image = Gray(kNine);
     ASSERT_TRUE(image.Median(3));
@@ -86,40 +197,52 @@ TEST(DibImageFilter, MedianOfThree) {
 TEST(DibImageFilter, MedianMatchesAStableSortOfEachNeighbourhood) {
     // Six distinct colours of only two gray levels (0 and 29), so that ties are everywhere; the
     // reference sorts each neighbourhood (dx outer, dy inner) stably by gray and takes entry
-    // n / 2.
+    // n / 2. Besides, gray noise. Widths short and long for the row path, with and without a
+    // selection.
     const RGBQUAD colours[6] = {{255, 0, 0, 0}, {0, 0, 98, 0}, {0, 50, 0, 0},
                                 {0, 0, 0, 0},   {8, 0, 0, 0},  {0, 0, 3, 0}};
     for (int i = 0; i < 6; ++i)
         ASSERT_EQ(CDibImage::GrayLevel(colours[i].rgbBlue, colours[i].rgbGreen, colours[i].rgbRed),
                   i < 3 ? 29 : 0);
-    const long w = 13, h = 9;
-    CDibImage image(w, h, 24, 0);
-    unsigned seed = 7;
-    for (long y = 0; y < h; ++y)
-        for (long x = 0; x < w; ++x) {
-            seed = seed * 1103515245u + 12345u;
-            image.SetPixelColor(x, y, colours[(seed >> 16) % 6]);
-        }
-    for (long size : {2L, 3L, 4L}) {
-        CDibImage result(image);
-        ASSERT_TRUE(result.Median(size));
-        const long k2 = size / 2, kmax = size - k2;
-        for (long y = 0; y < h; ++y)
-            for (long x = 0; x < w; ++x) {
-                std::vector<RGBQUAD> list;
-                for (long dx = -k2; dx < kmax; ++dx)
-                    for (long dy = -k2; dy < kmax; ++dy)
-                        if (image.IsInside(x + dx, y + dy))
-                            list.push_back(image.GetPixelColor(x + dx, y + dy));
-                std::stable_sort(list.begin(), list.end(), [](RGBQUAD a, RGBQUAD b) {
-                    return CDibImage::CompareColorsByGray(&a, &b) < 0;
-                });
-                const RGBQUAD want = list[list.size() / 2], got = result.GetPixelColor(x, y);
-                EXPECT_TRUE(want.rgbRed == got.rgbRed && want.rgbGreen == got.rgbGreen &&
-                            want.rgbBlue == got.rgbBlue)
-                    << size << ": " << x << "," << y;
+    const long h = 9;
+    for (long w : {13L, 45L})
+        for (WORD bpp : {WORD(24), WORD(8)})
+            for (bool selected : {false, true}) {
+                CDibImage image = Noise(w, h, bpp, 7);
+                unsigned seed = 7;
+                for (long y = 0; y < h && bpp == 24; ++y)
+                    for (long x = 0; x < w; ++x) {
+                        seed = seed * 1103515245u + 12345u;
+                        image.SetPixelColor(x, y, colours[(seed >> 16) % 6]);
+                    }
+                if (selected)
+                    SelectScattered(image);
+                for (long size : {2L, 3L, 4L}) {
+                    CDibImage result(image);
+                    ASSERT_TRUE(result.Median(size));
+                    const long k2 = size / 2, kmax = size - k2;
+                    for (long y = 0; y < h; ++y)
+                        for (long x = 0; x < w; ++x) {
+                            std::vector<RGBQUAD> list;
+                            for (long dx = -k2; dx < kmax; ++dx)
+                                for (long dy = -k2; dy < kmax; ++dy)
+                                    if (image.IsInside(x + dx, y + dy))
+                                        list.push_back(image.GetPixelColor(x + dx, y + dy));
+                            std::stable_sort(list.begin(), list.end(), [](RGBQUAD a, RGBQUAD b) {
+                                return CDibImage::CompareColorsByGray(&a, &b) < 0;
+                            });
+                            const RGBQUAD want = image.SelectionIsInside(x, y)
+                                                     ? list[list.size() / 2]
+                                                     : image.GetPixelColor(x, y);
+                            const RGBQUAD got = result.GetPixelColor(x, y);
+                            EXPECT_TRUE(want.rgbRed == got.rgbRed &&
+                                        want.rgbGreen == got.rgbGreen &&
+                                        want.rgbBlue == got.rgbBlue)
+                                << w << " wide, " << bpp << " bit, " << size
+                                << (selected ? " selected" : "") << ": " << x << "," << y;
+                        }
+                }
             }
-    }
 }
 
 TEST(DibImageFilter, MedianWindowLargerThanThePicture) {
