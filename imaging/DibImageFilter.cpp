@@ -11,34 +11,35 @@
 #include <vector>
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+#define DIBIMAGE_AVX2 1
 #endif
 
 #include "imaging/DibClamp.h"
 #include "imaging/DibImage.h"
+#include "platform/win/core/Processor.h"
 
 namespace {
 
 using dibimage::ClampByte;
 using dibimage::ClampByteF;
 
-#if defined(__x86_64__) || defined(__i386__)
-#define DIBIMAGE_AVX2 1
-bool HasAvx2() {
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return has;
-}
-#endif
-
 // ---- working in place
 //
-// The filter and the median write a gray or 24-bit picture that owns its pixels alone in place.
-// A picture that shares another's pixels, holds layers or is one takes the working copy that
-// replaces it at the end, as the other depths do.
-bool WorksInPlace(const CDibImage& image) {
-    return !image.IsShared() && !image.GetParentImage() && image.GetInfo().layerCount == 0;
+// The filter and the median write the picture in place where its depth allows (depthInPlace)
+// and it owns its pixels alone. A picture that shares another's pixels, holds layers or is one
+// takes a working copy that replaces it at the end, as the other depths do. Returns the picture
+// to write, image itself or the copy made in copy; null when the copy cannot be made (image
+// then tells why).
+CDibImage* WorkingTarget(CDibImage& image, bool depthInPlace, std::optional<CDibImage>& copy) {
+    if (depthInPlace && !image.IsShared() && !image.GetParentImage() &&
+        image.GetInfo().layerCount == 0)
+        return &image;
+    copy.emplace(image, true, true, true);
+    if (!copy->IsValid()) {
+        image.SetLastError(copy->GetLastErrorText());
+        return nullptr;
+    }
+    return &*copy;
 }
 
 // Writing row by row, the operation still reads rows it has written, as they were. Before row y
@@ -76,6 +77,18 @@ private:
     size_t m_keep;
     std::vector<BYTE> m_rows;
 };
+
+// Runs the vector path, where the processor has it, over the start of [first, last) (it returns
+// where it stopped) and the portable path on each index it left.
+// Elsewhere than on x86 the vector paths are stubs that are never called.
+template <class Index, class Vector, class Each>
+void VectorThenEach(Index first, Index last, Vector vector, Each each) {
+    Index i = first;
+    if (IsProcessorFeaturePresent(PF_AVX2_INSTRUCTIONS_AVAILABLE))
+        i = vector();
+    for (; i < last; ++i)
+        each(i);
+}
 
 // ---- convolution rows
 //
@@ -131,13 +144,22 @@ BYTE RowKernelByte(const RowKernel& rk, size_t i) {
 }
 
 #ifdef DIBIMAGE_AVX2
+// Stores four vectors of eight 32-bit values as 32 bytes in the same order, clamped to 0..255:
+// the saturating packs are the clamp, the permutation undoes their lane order.
+__attribute__((target("avx2"))) inline void StoreClamped(const __m256i (&v)[4], BYTE* out) {
+    const __m256i packed =
+        _mm256_packus_epi16(_mm256_packs_epi32(v[0], v[1]), _mm256_packs_epi32(v[2], v[3]));
+    _mm256_storeu_si256(
+        reinterpret_cast<__m256i*>(out),
+        _mm256_permutevar8x32_epi32(packed, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7)));
+}
+
 // Bytes [0, n) in steps of 32; returns how many it did.
 __attribute__((target("avx2"))) size_t RowKernelAvx2(const RowKernel& rk, size_t n, BYTE* out) {
     const __m256 divisor = _mm256_set1_ps(static_cast<float>(rk.divisor));
     // Beyond +-2^25 the offset saturates every result alike.
     const __m256i offset = _mm256_set1_epi32(
         static_cast<int>(std::clamp(rk.offset, -2 * kFloatExact, 2 * kFloatExact)));
-    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
     const size_t taps = rk.weights.size();
     size_t i = 0;
     for (; i + 32 <= n; i += 32) {
@@ -157,25 +179,21 @@ __attribute__((target("avx2"))) size_t RowKernelAvx2(const RowKernel& rk, size_t
                 a = _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(a), divisor));
             a = _mm256_add_epi32(a, offset);
         }
-        // Saturating packs are the clamp to 0..255; the permutation undoes their lane order.
-        const __m256i packed = _mm256_packus_epi16(_mm256_packs_epi32(acc[0], acc[1]),
-                                                   _mm256_packs_epi32(acc[2], acc[3]));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
-                            _mm256_permutevar8x32_epi32(packed, order));
+        StoreClamped(acc, out + i);
     }
     return i;
+}
+#else
+size_t RowKernelAvx2(const RowKernel&, size_t, BYTE*) {
+    return 0;
 }
 #endif
 
 // The n bytes of one row from the sources set in rk.
 void RowKernelRow(const RowKernel& rk, size_t n, BYTE* out) {
-    size_t i = 0;
-#ifdef DIBIMAGE_AVX2
-    if (HasAvx2())
-        i = RowKernelAvx2(rk, n, out);
-#endif
-    for (; i < n; ++i)
-        out[i] = RowKernelByte(rk, i);
+    VectorThenEach(
+        size_t{0}, n, [&] { return RowKernelAvx2(rk, n, out); },
+        [&](size_t i) { out[i] = RowKernelByte(rk, i); });
 }
 
 // ---- median rows
@@ -228,17 +246,17 @@ __attribute__((target("avx2"))) long MedianPlacesAvx2(const BYTE* grays, long w,
             return x1;
     }
 }
+#else
+long MedianPlacesAvx2(const BYTE*, long, long, long x0, long, BYTE*) {
+    return x0;
+}
 #endif
 
 // The median's place for every x in [x0, x1) of row y; the neighbourhoods lie on the picture.
 void MedianPlaces(const BYTE* grays, long w, long y, long x0, long x1, BYTE* places) {
-    long x = x0;
-#ifdef DIBIMAGE_AVX2
-    if (HasAvx2())
-        x = MedianPlacesAvx2(grays, w, y, x0, x1, places);
-#endif
-    for (; x < x1; ++x)
-        places[x - x0] = MedianPlace(grays, w, y, x);
+    VectorThenEach(
+        x0, x1, [&] { return MedianPlacesAvx2(grays, w, y, x0, x1, places); },
+        [&](long x) { places[x - x0] = MedianPlace(grays, w, y, x); });
 }
 
 #ifdef DIBIMAGE_AVX2
@@ -259,7 +277,6 @@ __attribute__((target("avx2"))) long GrayRowAvx2(const BYTE* p, long n, BYTE* g)
     const __m256i blueGreenWeights = _mm256_set1_epi32(117 | 601 << 16);
     const __m256i redWeight = _mm256_set1_epi32(306);
     const __m256i spread = _mm256_setr_epi32(0, 1, 2, 3, 3, 4, 5, 6); // bytes 12.. to lane 1
-    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
     long x = 0;
     for (; x + 35 <= n; x += 32) {
         __m256i level[4];
@@ -271,24 +288,21 @@ __attribute__((target("avx2"))) long GrayRowAvx2(const BYTE* p, long n, BYTE* g)
                 _mm256_madd_epi16(_mm256_shuffle_epi8(bytes, red), redWeight));
             level[q] = _mm256_srli_epi32(sum, 10);
         }
-        const __m256i packed = _mm256_packus_epi16(_mm256_packs_epi32(level[0], level[1]),
-                                                   _mm256_packs_epi32(level[2], level[3]));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(g + x),
-                            _mm256_permutevar8x32_epi32(packed, order));
+        StoreClamped(level, g + x);
     }
     return x;
+}
+#else
+long GrayRowAvx2(const BYTE*, long, BYTE*) {
+    return 0;
 }
 #endif
 
 // Gray levels of a row of 24-bit pixels.
 void GrayRow(const BYTE* p, long n, BYTE* g) {
-    long x = 0;
-#ifdef DIBIMAGE_AVX2
-    if (HasAvx2())
-        x = GrayRowAvx2(p, n, g);
-#endif
-    for (; x < n; ++x)
-        g[x] = CDibImage::GrayLevel(p[3 * x], p[3 * x + 1], p[3 * x + 2]);
+    VectorThenEach(
+        0L, n, [&] { return GrayRowAvx2(p, n, g); },
+        [&](long x) { g[x] = CDibImage::GrayLevel(p[3 * x], p[3 * x + 1], p[3 * x + 2]); });
 }
 
 } // namespace
@@ -369,16 +383,12 @@ bool CDibImage::Filter(const long* kernel, long size, long divisor, long offset)
     const long k2 = size / 2, kmax = size - k2;
     const bool gray = GetBpp() == 8 && IsGrayScale();
     const bool trueColour = GetBpp() == 24;
-    const bool inPlace = (gray || trueColour) && WorksInPlace(*this);
     std::optional<CDibImage> copy;
-    if (!inPlace) {
-        copy.emplace(*this, true, true, true);
-        if (!copy->IsValid()) {
-            SetLastError(copy->GetLastErrorText());
-            return false;
-        }
-    }
-    CDibImage& target = inPlace ? *this : *copy;
+    CDibImage* const working = WorkingTarget(*this, gray || trueColour, copy);
+    if (!working)
+        return false;
+    CDibImage& target = *working;
+    const bool inPlace = working == this;
     long long total = 0;
     for (long i = 0; i < size * size; ++i)
         total += kernel[i];
@@ -485,16 +495,12 @@ bool CDibImage::Median(long size) {
     size = std::min(size, 2 * static_cast<long>(std::max(GetWidth(), GetHeight())) + 1);
     const long k2 = size / 2, kmax = size - k2;
     const bool trueColour = GetBpp() == 24;
-    const bool inPlace = trueColour && WorksInPlace(*this);
     std::optional<CDibImage> copy;
-    if (!inPlace) {
-        copy.emplace(*this, true, true, true);
-        if (!copy->IsValid()) {
-            SetLastError(copy->GetLastErrorText());
-            return false;
-        }
-    }
-    CDibImage& target = inPlace ? *this : *copy;
+    CDibImage* const working = WorkingTarget(*this, trueColour, copy);
+    if (!working)
+        return false;
+    CDibImage& target = *working;
+    const bool inPlace = working == this;
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     // Every pixel's gray level once, instead of once per neighbourhood it belongs to.
     std::vector<BYTE> grays(static_cast<size_t>(w) * static_cast<size_t>(h));

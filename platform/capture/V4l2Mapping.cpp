@@ -1,4 +1,5 @@
 #include "platform/capture/V4l2Mapping.h"
+#include "platform/win/core/Processor.h"
 
 #include <algorithm>
 #include <climits>
@@ -7,6 +8,7 @@
 #include <fstream>
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+#define MS_YUV_AVX2 1
 #endif
 #include <linux/input-event-codes.h>
 #include <linux/videodev2.h>
@@ -315,8 +317,7 @@ void ConvertYuvRowTail(const BYTE* s, BYTE* d, LONG x, LONG width, bool uyvy) {
     }
 }
 
-#if defined(__x86_64__) || defined(__i386__)
-#define MS_YUV_AVX2 1
+#ifdef MS_YUV_AVX2
 // The same arithmetic in 16-bit lanes, 32 pixels a step. With y = Y - 16, u = U - 128,
 // v = V - 128, each sum splits into a multiple of 256 and a rest that fits 16 bits:
 //   298y + 409v + 128        = 256(y + v)  + (42y + 153v + 128)
@@ -392,20 +393,13 @@ __attribute__((target("avx2"))) LONG ConvertYuvRowAvx2(const BYTE* s, BYTE* d, L
     return x;
 }
 
-bool HasAvx2() {
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return has;
-}
 #endif
 } // namespace
 
 void ConvertPackedYuvToBgrBottomUp(const BYTE* src, long srcStride, LONG width, LONG height,
                                    BYTE* dst, long dstStride, bool uyvy) {
 #ifdef MS_YUV_AVX2
-    const bool vector = HasAvx2();
+    const bool vector = IsProcessorFeaturePresent(PF_AVX2_INSTRUCTIONS_AVAILABLE);
 #endif
     for (LONG row = 0; row < height; ++row) {
         const BYTE* s = src + static_cast<size_t>(row) * srcStride;
