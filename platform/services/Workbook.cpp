@@ -1,0 +1,362 @@
+#include "platform/services/Workbook.h"
+
+#include "platform/services/Zip.h"
+#include "platform/win/core/Files.h"
+#include "platform/win/core/WString.h"
+
+#include <expat.h>
+#include <xlsxwriter.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ms::xlsx {
+
+int Sheet::UsedRows() const {
+    for (int r = int(rows.size()); r > 0; --r)
+        for (const auto& v : rows[size_t(r - 1)])
+            if (!v.empty())
+                return r;
+    return 0;
+}
+
+int Sheet::UsedColumns() const {
+    int used = 0;
+    for (const auto& row : rows)
+        for (int c = int(row.size()); c > used; --c)
+            if (!row[size_t(c - 1)].empty()) {
+                used = c;
+                break;
+            }
+    return used;
+}
+
+const std::u16string& Sheet::Cell(int row, int column) const {
+    static const std::u16string empty;
+    if (row < 0 || size_t(row) >= rows.size() || column < 0 ||
+        size_t(column) >= rows[size_t(row)].size())
+        return empty;
+    return rows[size_t(row)][size_t(column)];
+}
+
+void Sheet::SetCell(int row, int column, std::u16string value) {
+    if (row < 0 || row >= kMaxRows || column < 0 || column >= kMaxColumns)
+        return;
+    if (size_t(row) >= rows.size())
+        rows.resize(size_t(row) + 1);
+    auto& r = rows[size_t(row)];
+    if (size_t(column) >= r.size())
+        r.resize(size_t(column) + 1);
+    r[size_t(column)] = std::move(value);
+}
+
+Sheet* Workbook::Find(std::u16string_view name) {
+    for (auto& s : sheets)
+        if (SameNoCase(s.name, name))
+            return &s;
+    return nullptr;
+}
+
+// ---- Reading ----
+
+namespace {
+
+// An expat parse with namespaces resolved: handlers see local names (the part after the
+// namespace) and attributes as "namespace|local" pairs.
+class XmlParse {
+public:
+    using Start = std::function<void(std::string_view local, const char** attrs)>;
+    using End = std::function<void(std::string_view local)>;
+    using Text = std::function<void(std::string_view text)>;
+
+    static bool Run(const std::string& xml, Start start, End end, Text text) {
+        XmlParse p{std::move(start), std::move(end), std::move(text)};
+        XML_Parser parser = XML_ParserCreateNS(nullptr, '|');
+        if (!parser)
+            return false;
+        XML_SetUserData(parser, &p);
+        XML_SetElementHandler(parser, &XmlParse::OnStart, &XmlParse::OnEnd);
+        XML_SetCharacterDataHandler(parser, &XmlParse::OnText);
+        bool ok = XML_Parse(parser, xml.data(), int(xml.size()), 1) == XML_STATUS_OK;
+        XML_ParserFree(parser);
+        return ok;
+    }
+    static std::string_view Local(const char* name) {
+        const char* bar = std::strrchr(name, '|');
+        return bar ? bar + 1 : name;
+    }
+    // The attribute whose local name is `local` and whose namespace ends with `nsSuffix`
+    // ("" for an attribute without namespace).
+    static const char* Attr(const char** attrs, std::string_view local,
+                            std::string_view nsSuffix = {}) {
+        for (int i = 0; attrs[i]; i += 2) {
+            std::string_view full = attrs[i];
+            size_t bar = full.rfind('|');
+            std::string_view ns = bar == std::string_view::npos ? "" : full.substr(0, bar);
+            std::string_view name = bar == std::string_view::npos ? full : full.substr(bar + 1);
+            if (name != local)
+                continue;
+            if (nsSuffix.empty() ? ns.empty()
+                                 : ns.size() >= nsSuffix.size() &&
+                                       ns.substr(ns.size() - nsSuffix.size()) == nsSuffix)
+                return attrs[i + 1];
+        }
+        return nullptr;
+    }
+
+private:
+    XmlParse(Start s, End e, Text t)
+        : start_(std::move(s)), end_(std::move(e)), text_(std::move(t)) {}
+    static void OnStart(void* self, const char* name, const char** attrs) {
+        static_cast<XmlParse*>(self)->start_(Local(name), attrs);
+    }
+    static void OnEnd(void* self, const char* name) {
+        static_cast<XmlParse*>(self)->end_(Local(name));
+    }
+    static void OnText(void* self, const char* s, int len) {
+        static_cast<XmlParse*>(self)->text_(std::string_view(s, size_t(len)));
+    }
+    Start start_;
+    End end_;
+    Text text_;
+};
+
+// "AB12" -> column 27 (0-based) and row 11 (0-based); false when it is no cell reference.
+bool ParseReference(const char* ref, int& row, int& column) {
+    long col = 0, r = 0;
+    const char* p = ref;
+    for (; *p >= 'A' && *p <= 'Z'; ++p) {
+        col = col * 26 + (*p - 'A' + 1);
+        if (col > 16384)
+            return false;
+    }
+    if (p == ref)
+        return false;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        r = r * 10 + (*p - '0');
+        if (r > 1048576)
+            return false;
+    }
+    if (*p || r == 0)
+        return false;
+    row = int(r - 1);
+    column = int(col - 1);
+    return true;
+}
+
+std::string PartPath(const std::string& target) {
+    if (!target.empty() && target[0] == '/')
+        return target.substr(1);
+    return "xl/" + target;
+}
+
+bool ReadSheet(const std::string& xml, const std::vector<std::u16string>& shared, Sheet& sheet) {
+    int row = -1, column = -1;
+    std::string type, value, inlineText;
+    bool inValue = false, inInline = false, inCell = false;
+    return XmlParse::Run(
+        xml,
+        [&](std::string_view local, const char** attrs) {
+            if (local == "row") {
+                const char* r = XmlParse::Attr(attrs, "r");
+                row = r ? std::atoi(r) - 1 : row + 1;
+                column = -1;
+            } else if (local == "c") {
+                inCell = true;
+                const char* ref = XmlParse::Attr(attrs, "r");
+                int refRow = row, refColumn = column + 1;
+                if (ref && !ParseReference(ref, refRow, refColumn))
+                    refColumn = column + 1;
+                row = refRow;
+                column = refColumn;
+                const char* t = XmlParse::Attr(attrs, "t");
+                type = t ? t : "n";
+                value.clear();
+                inlineText.clear();
+            } else if (inCell && local == "v") {
+                inValue = true;
+            } else if (inCell && local == "is") {
+                inInline = true;
+            }
+        },
+        [&](std::string_view local) {
+            if (local == "v") {
+                inValue = false;
+            } else if (local == "is") {
+                inInline = false;
+            } else if (local == "c") {
+                inCell = false;
+                std::u16string text;
+                if (type == "s") {
+                    char* end = nullptr;
+                    unsigned long index = std::strtoul(value.c_str(), &end, 10);
+                    if (end != value.c_str() && index < shared.size())
+                        text = shared[index];
+                } else if (type == "inlineStr") {
+                    text = FromUtf8(inlineText);
+                } else if (type == "b") {
+                    text = value == "1" ? u"TRUE" : u"FALSE";
+                } else {
+                    text = FromUtf8(value);
+                }
+                if (!text.empty())
+                    sheet.SetCell(row, column, std::move(text));
+            }
+        },
+        [&](std::string_view s) {
+            if (inValue)
+                value.append(s);
+            else if (inInline)
+                inlineText.append(s);
+        });
+}
+
+} // namespace
+
+std::optional<Workbook> Read(const std::u16string& path, std::u16string& error) {
+    std::string file = NativePath(path);
+    auto fail = [&](const char16_t* why) -> std::optional<Workbook> {
+        error = why;
+        return std::nullopt;
+    };
+    auto workbookXml = ReadZipEntry(file, "xl/workbook.xml");
+    if (!workbookXml)
+        return fail(u"The file is not a workbook that can be read.");
+
+    struct SheetRef {
+        std::u16string name;
+        std::string id;
+    };
+    std::vector<SheetRef> refs;
+    bool ok = XmlParse::Run(
+        *workbookXml,
+        [&](std::string_view local, const char** attrs) {
+            if (local != "sheet")
+                return;
+            const char* name = XmlParse::Attr(attrs, "name");
+            const char* id = XmlParse::Attr(attrs, "id", "relationships");
+            if (name && id)
+                refs.push_back({FromUtf8(name), id});
+        },
+        [](std::string_view) {}, [](std::string_view) {});
+    if (!ok)
+        return fail(u"The workbook is damaged.");
+
+    std::map<std::string, std::string> targets;
+    if (auto rels = ReadZipEntry(file, "xl/_rels/workbook.xml.rels")) {
+        XmlParse::Run(
+            *rels,
+            [&](std::string_view local, const char** attrs) {
+                const char* id = XmlParse::Attr(attrs, "Id");
+                const char* target = XmlParse::Attr(attrs, "Target");
+                if (local == "Relationship" && id && target)
+                    targets[id] = target;
+            },
+            [](std::string_view) {}, [](std::string_view) {});
+    }
+
+    std::vector<std::u16string> shared;
+    if (auto sst = ReadZipEntry(file, "xl/sharedStrings.xml")) {
+        std::string current;
+        bool inItem = false, inText = false;
+        int phonetic = 0;
+        ok = XmlParse::Run(
+            *sst,
+            [&](std::string_view local, const char**) {
+                if (local == "si") {
+                    inItem = true;
+                    current.clear();
+                } else if (local == "rPh") {
+                    ++phonetic;
+                } else if (local == "t" && inItem && !phonetic) {
+                    inText = true;
+                }
+            },
+            [&](std::string_view local) {
+                if (local == "si") {
+                    inItem = false;
+                    shared.push_back(FromUtf8(current));
+                } else if (local == "rPh") {
+                    --phonetic;
+                } else if (local == "t") {
+                    inText = false;
+                }
+            },
+            [&](std::string_view s) {
+                if (inText)
+                    current.append(s);
+            });
+        if (!ok)
+            return fail(u"The workbook is damaged.");
+    }
+
+    Workbook book;
+    for (const auto& ref : refs) {
+        auto target = targets.find(ref.id);
+        if (target == targets.end())
+            return fail(u"The workbook is damaged.");
+        auto xml = ReadZipEntry(file, PartPath(target->second));
+        Sheet sheet;
+        sheet.name = ref.name;
+        if (!xml || !ReadSheet(*xml, shared, sheet))
+            return fail(u"The workbook is damaged.");
+        book.sheets.push_back(std::move(sheet));
+    }
+    return book;
+}
+
+// ---- Writing ----
+
+bool Write(const Workbook& book, const std::u16string& path, std::u16string& error) {
+    std::string target = NativePath(path);
+    std::string temp = target + ".XXXXXX";
+    int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        error = u"The workbook cannot be written: " + FromUtf8(std::strerror(errno));
+        return false;
+    }
+    fchmod(fd, 0644);
+    close(fd);
+    auto fail = [&](std::u16string why) {
+        unlink(temp.c_str());
+        error = std::move(why);
+        return false;
+    };
+
+    lxw_workbook* wb = workbook_new(temp.c_str());
+    if (!wb)
+        return fail(u"The workbook cannot be written.");
+    for (const auto& sheet : book.sheets) {
+        lxw_worksheet* ws = workbook_add_worksheet(wb, ToUtf8(sheet.name).c_str());
+        if (!ws) {
+            workbook_close(wb);
+            return fail(u"The sheet name \"" + sheet.name + u"\" cannot be used.");
+        }
+        for (size_t r = 0; r < sheet.rows.size(); ++r) {
+            for (size_t c = 0; c < sheet.rows[r].size(); ++c) {
+                const auto& v = sheet.rows[r][c];
+                if (v.empty())
+                    continue;
+                lxw_error e = worksheet_write_string(ws, lxw_row_t(r), lxw_col_t(c),
+                                                     ToUtf8(v).c_str(), nullptr);
+                if (e != LXW_NO_ERROR) {
+                    workbook_close(wb);
+                    return fail(u"The workbook cannot be written: " + FromUtf8(lxw_strerror(e)));
+                }
+            }
+        }
+    }
+    lxw_error closed = workbook_close(wb);
+    if (closed != LXW_NO_ERROR)
+        return fail(u"The workbook cannot be written: " + FromUtf8(lxw_strerror(closed)));
+    if (std::rename(temp.c_str(), target.c_str()) != 0)
+        return fail(u"The workbook cannot be written: " + FromUtf8(std::strerror(errno)));
+    return true;
+}
+
+} // namespace ms::xlsx

@@ -1,0 +1,41 @@
+// Workbooks of the spreadsheet data-access stand-in: sheets of text cells, written as OOXML
+// (libxlsxwriter) and read back from OOXML packages (libzip, expat). Only cell values are kept:
+// a workbook read and written again keeps its sheets, their order and every value (as text),
+// not formats, formulas or pictures. Workbooks come from outside: reading is bounded to the
+// columns A to IV and rows 1 to 65,536, and a damaged package is refused, never half read.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ms::xlsx {
+
+constexpr int kMaxRows = 65536;
+constexpr int kMaxColumns = 256;
+
+struct Sheet {
+    std::u16string name;
+    std::vector<std::vector<std::u16string>> rows; // rows[r][c], 0-based; rows may be short
+
+    // The number of rows up to the last one holding a value.
+    int UsedRows() const;
+    // The number of columns up to the last one holding a value in any row.
+    int UsedColumns() const;
+    const std::u16string& Cell(int row, int column) const;
+    void SetCell(int row, int column, std::u16string value);
+};
+
+struct Workbook {
+    std::vector<Sheet> sheets;
+    // The sheet of that name, compared without regard to case; null when none.
+    Sheet* Find(std::u16string_view name);
+};
+
+// The workbook at `path`, or nothing with the reason in `error`.
+std::optional<Workbook> Read(const std::u16string& path, std::u16string& error);
+// Writes the workbook to a temporary file beside `path` and renames it over `path` when
+// complete, so a failure leaves the old file as it was. False with the reason in `error`.
+bool Write(const Workbook& book, const std::u16string& path, std::u16string& error);
+
+} // namespace ms::xlsx
