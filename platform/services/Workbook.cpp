@@ -7,6 +7,7 @@
 #include <expat.h>
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -164,7 +165,8 @@ bool ReadSheet(const std::string& xml, const std::vector<std::u16string>& shared
         [&](std::string_view local, const char** attrs) {
             if (local == "row") {
                 const char* r = XmlParse::Attr(attrs, "r");
-                row = r ? std::atoi(r) - 1 : row + 1;
+                long number = r ? std::strtol(r, nullptr, 10) : row + 2;
+                row = int(std::clamp(number, 0L, 1048577L)) - 1; // out of range: ignored
                 column = -1;
             } else if (local == "c") {
                 inCell = true;

@@ -1,0 +1,96 @@
+// Workbooks from outside: what the reader takes from a package (shared, inline, boolean and
+// number cells, rich text without its phonetic runs), what it ignores (cells beyond IV65536,
+// string indexes that do not exist) and what it refuses (a damaged package).
+#include "platform/services/Workbook.h"
+#include "platform/services/Zip.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* kWorkbook =
+    R"(<workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" )"
+    R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)"
+    R"(<sheets><sheet name="Data" sheetId="1" r:id="rId1"/></sheets></workbook>)";
+const char* kRels =
+    R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+    R"(<Relationship Id="rId1" Target="worksheets/sheet1.xml" Type="x"/></Relationships>)";
+const char* kShared =
+    R"(<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
+    R"(<si><t>plain</t></si><si><r><t>ri</t></r><r><t>ch</t></r><rPh><t>x</t></rPh></si></sst>)";
+const char* kSheet =
+    R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>)"
+    R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="C1" t="s"><v>1</v></c></row>)"
+    R"(<row r="2"><c r="A2" t="inlineStr"><is><t>a &amp; b</t></is></c><c r="B2" t="b"><v>1</v></c>)"
+    R"(<c r="C2"><v>1.5</v></c><c r="D2" t="s"><v>99</v></c></row>)"
+    R"(<row r="99999999999"><c r="ZZZZ1"><v>7</v></c></row>)"
+    R"(<row r="70000"><c r="A70000"><v>8</v></c></row></sheetData></worksheet>)";
+
+std::u16string Write(const QTemporaryDir& dir, const char* name,
+                     std::vector<ms::ZipEntry> entries) {
+    QString path = dir.path() + "/" + name;
+    auto bytes = ms::BuildZip(entries);
+    EXPECT_TRUE(bytes.has_value());
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes->data(), qint64(bytes->size()));
+    return path.toStdU16String();
+}
+
+TEST(Workbook, ReadsTheValuesItCanPlaceAndIgnoresTheRest) {
+    QTemporaryDir dir;
+    std::u16string path = Write(dir, "in.xlsx",
+                                {{"xl/workbook.xml", kWorkbook},
+                                 {"xl/_rels/workbook.xml.rels", kRels},
+                                 {"xl/sharedStrings.xml", kShared},
+                                 {"xl/worksheets/sheet1.xml", kSheet}});
+    std::u16string error;
+    auto book = ms::xlsx::Read(path, error);
+    ASSERT_TRUE(book.has_value());
+    ASSERT_EQ(book->sheets.size(), 1u);
+    const ms::xlsx::Sheet& s = book->sheets[0];
+    EXPECT_EQ(s.name, u"Data");
+    EXPECT_EQ(s.UsedRows(), 2);
+    EXPECT_EQ(s.UsedColumns(), 3);
+    EXPECT_EQ(s.Cell(0, 0), u"plain");
+    EXPECT_EQ(s.Cell(0, 1), u"");
+    EXPECT_EQ(s.Cell(0, 2), u"rich");
+    EXPECT_EQ(s.Cell(1, 0), u"a & b");
+    EXPECT_EQ(s.Cell(1, 1), u"TRUE");
+    EXPECT_EQ(s.Cell(1, 2), u"1.5");
+    EXPECT_EQ(s.Cell(1, 3), u"") << "a shared string that does not exist";
+
+    // What we write we read back.
+    std::u16string copy = (dir.path() + "/copy.xlsx").toStdU16String();
+    ASSERT_TRUE(ms::xlsx::Write(*book, copy, error));
+    auto again = ms::xlsx::Read(copy, error);
+    ASSERT_TRUE(again.has_value());
+    EXPECT_EQ(again->sheets[0].rows, s.rows);
+}
+
+TEST(Workbook, ADamagedPackageIsRefusedWhole) {
+    QTemporaryDir dir;
+    struct Case {
+        const char* name;
+        std::vector<ms::ZipEntry> entries;
+    };
+    const Case cases[] = {
+        {"nothing.xlsx", {{"other.xml", "<a/>"}}},
+        {"badxml.xlsx", {{"xl/workbook.xml", "<workbook><sheets>"}}},
+        {"nosheet.xlsx", {{"xl/workbook.xml", kWorkbook}, {"xl/_rels/workbook.xml.rels", kRels}}},
+        {"norels.xlsx", {{"xl/workbook.xml", kWorkbook}}},
+        {"badsheet.xlsx",
+         {{"xl/workbook.xml", kWorkbook},
+          {"xl/_rels/workbook.xml.rels", kRels},
+          {"xl/worksheets/sheet1.xml", "<worksheet><sheetData><row>"}}},
+    };
+    for (const auto& c : cases) {
+        std::u16string error;
+        EXPECT_FALSE(ms::xlsx::Read(Write(dir, c.name, c.entries), error).has_value()) << c.name;
+        EXPECT_FALSE(error.empty()) << c.name;
+    }
+}
+
+} // namespace
