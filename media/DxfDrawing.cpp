@@ -68,32 +68,29 @@ int CDxfDrawing::Destroy() {
     return result;
 }
 
-int CDxfDrawing::SetLayer(LPCWSTR name) {
+template <typename Record> DWORD CDxfDrawing::FindByName(DWORD type, LPCWSTR name) {
     if (!m_usable || !name)
         return 0;
-    DXF_LAYER record{};
+    Record record{};
     ms::CopyBounded(record.name, DXF_NAME_CHARS + 1, name);
-    if (!m_drwFindTableType(m_drawing, DXF_TAB_LAYER, DXF_FIND_BY_NAME, &record))
+    return m_drwFindTableType(m_drawing, type, DXF_FIND_BY_NAME, &record) ? record.handle : 0;
+}
+
+int CDxfDrawing::SetLayer(LPCWSTR name) {
+    DWORD handle = FindByName<DXF_LAYER>(DXF_TAB_LAYER, name);
+    if (!handle)
         return 0;
-    m_layer = record.handle;
+    m_layer = handle;
     m_entity.layer = m_layer;
     SetLineType(nullptr);
     return 1;
 }
 
 int CDxfDrawing::SetLineType(LPCWSTR name) {
-    if (!name) {
-        m_lineType = 0;
-        m_entity.lineType = 0;
-        return 1;
-    }
-    if (!m_usable)
+    DWORD handle = name ? FindByName<DXF_LTYPE>(DXF_TAB_LTYPE, name) : 0;
+    if (name && !handle)
         return 0;
-    DXF_LTYPE record{};
-    ms::CopyBounded(record.name, DXF_NAME_CHARS + 1, name);
-    if (!m_drwFindTableType(m_drawing, DXF_TAB_LTYPE, DXF_FIND_BY_NAME, &record))
-        return 0;
-    m_lineType = record.handle;
+    m_lineType = handle;
     m_entity.lineType = m_lineType;
     return 1;
 }

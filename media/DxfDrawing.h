@@ -46,6 +46,9 @@ public:
     const DXF_ENTITYHEADER& EntityHeader() const { return m_entity; }
 
 private:
+    // The handle of the table entry of that name, 0 when there is none.
+    template <typename Record> DWORD FindByName(DWORD type, LPCWSTR name);
+
     HMODULE m_library = nullptr;
     HDXF m_drawing = 0;
     bool m_usable = false;

@@ -6,7 +6,6 @@ namespace {
 void Warn(const char16_t* text) {
     AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
 }
-const char16_t kNoSelection[] = u"Select为空，字体设置失败!";
 } // namespace
 
 CWordAutomation::~CWordAutomation() {
@@ -60,13 +59,19 @@ void CWordAutomation::TypeText(CString text) {
     m_selection->TypeText(text.Str());
 }
 
-void CWordAutomation::SetFont(CString face, float size, LONG color, LONG highlight) {
+bool CWordAutomation::TakePlaceholderFont() {
     if (!m_selection) {
-        Warn(kNoSelection);
-        return;
+        Warn(u"Select为空，字体设置失败!");
+        return false;
     }
     m_selection->SetText(u"F");
     m_font = m_selection->GetFont();
+    return true;
+}
+
+void CWordAutomation::SetFont(CString face, float size, LONG color, LONG highlight) {
+    if (!TakePlaceholderFont())
+        return;
     m_font->SetSize(size);
     m_font->SetName(face.Str());
     m_font->SetColor(color);
@@ -75,12 +80,8 @@ void CWordAutomation::SetFont(CString face, float size, LONG color, LONG highlig
 }
 
 void CWordAutomation::SetFontStyle(LONG bold, LONG italic, LONG underline) {
-    if (!m_selection) {
-        Warn(kNoSelection);
+    if (!TakePlaceholderFont())
         return;
-    }
-    m_selection->SetText(u"F");
-    m_font = m_selection->GetFont();
     m_font->SetBold(bold);
     m_font->SetItalic(italic);
     m_font->SetUnderline(underline);

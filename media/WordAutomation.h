@@ -41,6 +41,10 @@ public:
     std::shared_ptr<ms::word::Selection> m_selection;
 
 private:
+    // Sets the selection's text to the placeholder "F" and takes its font into m_font; false
+    // (with the message) without a selection.
+    bool TakePlaceholderFont();
+
     std::shared_ptr<ms::word::Application> m_app;
     std::shared_ptr<ms::word::Documents> m_documents;
     std::shared_ptr<ms::word::DocumentObject> m_document;

@@ -1,6 +1,8 @@
-// libDxfIO.so: the DXF library behind DxfIO.h. Self-contained (the C++ library and POSIX
-// only), so that a program loads it without anything else of ours.
+// libDxfIO.so: the DXF library behind DxfIO.h. Self-contained (the C++ library, POSIX and our
+// UTF-16 text helpers compiled in), so that a program loads it without anything else of ours.
 #include "platform/services/DxfIO.h"
+
+#include "platform/win/core/WString.h"
 
 #include <charconv>
 #include <cmath>
@@ -68,19 +70,6 @@ std::u16string Bounded(const WCHAR* s, size_t cap) {
     return std::u16string(s, n);
 }
 
-char16_t Fold(char16_t c) {
-    return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
-}
-
-bool SameName(const std::u16string& a, const std::u16string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Fold(a[i]) != Fold(b[i]))
-            return false;
-    return true;
-}
-
 // Table names of DXF: not empty, no control characters and none of <>/\":;?*|=`
 bool ValidName(const std::u16string& name) {
     if (name.empty())
@@ -93,7 +82,7 @@ bool ValidName(const std::u16string& name) {
 
 TableEntry* FindByName(std::vector<TableEntry>& table, const std::u16string& name) {
     for (auto& e : table)
-        if (SameName(e.name, name))
+        if (ms::SameNoCase(e.name, name))
             return &e;
     return nullptr;
 }
@@ -248,30 +237,29 @@ std::string Serialise(Drawing& d) {
 
     w.Pair(0, "SECTION");
     w.Pair(2, "TABLES");
-    w.Pair(0, "TABLE");
-    w.Pair(2, "LTYPE");
-    w.Pair(70, int(lineTypes.size()));
-    for (const auto& lt : lineTypes) {
-        w.Pair(0, "LTYPE");
-        w.Text(2, lt.name);
-        w.Pair(70, 0);
+    // A table: its entries with their names and flags, then what each kind adds.
+    auto table = [&](const char* type, const std::vector<TableEntry>& entries, auto&& each) {
+        w.Pair(0, "TABLE");
+        w.Pair(2, type);
+        w.Pair(70, int(entries.size()));
+        for (const auto& e : entries) {
+            w.Pair(0, type);
+            w.Text(2, e.name);
+            w.Pair(70, 0);
+            each(e);
+        }
+        w.Pair(0, "ENDTAB");
+    };
+    table("LTYPE", lineTypes, [&](const TableEntry& lt) {
         w.Text(3, lt.description);
         w.Pair(72, 65);
         w.Pair(73, 0);
         w.Real(40, 0.0);
-    }
-    w.Pair(0, "ENDTAB");
-    w.Pair(0, "TABLE");
-    w.Pair(2, "LAYER");
-    w.Pair(70, int(layers.size()));
-    for (const auto& layer : layers) {
-        w.Pair(0, "LAYER");
-        w.Text(2, layer.name);
-        w.Pair(70, 0);
+    });
+    table("LAYER", layers, [&](const TableEntry& layer) {
         w.Pair(62, layer.color >= 1 && layer.color <= 255 ? layer.color : 7);
         w.Text(6, LineTypeName(d, layer.lineType));
-    }
-    w.Pair(0, "ENDTAB");
+    });
     w.Pair(0, "ENDSEC");
 
     w.Pair(0, "SECTION");
@@ -324,33 +312,6 @@ std::string Serialise(Drawing& d) {
     w.Pair(0, "ENDSEC");
     w.Pair(0, "EOF");
     return w.Result();
-}
-
-std::string Utf8(const WCHAR* s) {
-    std::string r;
-    for (size_t i = 0; s[i]; ++i) {
-        char32_t c = s[i];
-        if (c >= 0xD800 && c < 0xDC00 && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-            ++i;
-        }
-        if (c < 0x80) {
-            r += char(c);
-        } else if (c < 0x800) {
-            r += char(0xC0 | (c >> 6));
-            r += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            r += char(0xE0 | (c >> 12));
-            r += char(0x80 | ((c >> 6) & 0x3F));
-            r += char(0x80 | (c & 0x3F));
-        } else {
-            r += char(0xF0 | (c >> 18));
-            r += char(0x80 | ((c >> 12) & 0x3F));
-            r += char(0x80 | ((c >> 6) & 0x3F));
-            r += char(0x80 | (c & 0x3F));
-        }
-    }
-    return r;
 }
 
 // A temporary file beside the target, renamed over it once complete: a failed save leaves an
@@ -528,7 +489,7 @@ DXF_EXPORT BOOL drwSaveDataToFile(HDXF drawing, DWORD, LPCWSTR path, DWORD) {
             return FALSE;
         bytes = Serialise(*d);
     }
-    return WriteAtomic(Utf8(path), bytes) ? TRUE : FALSE;
+    return WriteAtomic(ms::ToUtf8(path), bytes) ? TRUE : FALSE;
 }
 
 DXF_EXPORT BOOL drwLoadDataFromFile(HDXF, DWORD, DWORD, LPCWSTR) {

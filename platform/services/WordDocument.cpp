@@ -68,26 +68,31 @@ unsigned Rgb(LONG color) { // 0x00BBGGRR -> 0xRRGGBB
 
 // ---- OOXML ----
 
-const char* UnderlineName(LONG u) {
+// Underline kinds as OOXML and RTF name them; any other kind is a single underline.
+struct UnderlineNames {
+    const char* ooxml;
+    const char* rtf;
+};
+UnderlineNames Underline(LONG u) {
     switch (u) {
     case 2:
-        return "words";
+        return {"words", "\\ulw"};
     case 3:
-        return "double";
+        return {"double", "\\uldb"};
     case 4:
-        return "dotted";
+        return {"dotted", "\\uld"};
     case 6:
-        return "thick";
+        return {"thick", "\\ulth"};
     case 7:
-        return "dash";
+        return {"dash", "\\uldash"};
     case 9:
-        return "dotDash";
+        return {"dotDash", "\\uldashd"};
     case 10:
-        return "dotDotDash";
+        return {"dotDotDash", "\\uldashdd"};
     case 11:
-        return "wave";
+        return {"wave", "\\ulwave"};
     default:
-        return "single";
+        return {"single", "\\ul"};
     }
 }
 
@@ -160,7 +165,7 @@ std::string RunProperties(const CharFormat& f) {
     if (const Highlight* h = HighlightOf(f.highlight))
         p += std::string("<w:highlight w:val=\"") + h->name + "\"/>";
     if (f.underline)
-        p += std::string("<w:u w:val=\"") + UnderlineName(f.underline) + "\"/>";
+        p += std::string("<w:u w:val=\"") + Underline(f.underline).ooxml + "\"/>";
     return p + "</w:rPr>";
 }
 
@@ -239,29 +244,6 @@ std::string RtfText(std::u16string_view s) {
         }
     }
     return out;
-}
-
-const char* RtfUnderline(LONG u) {
-    switch (u) {
-    case 2:
-        return "\\ulw";
-    case 3:
-        return "\\uldb";
-    case 4:
-        return "\\uld";
-    case 6:
-        return "\\ulth";
-    case 7:
-        return "\\uldash";
-    case 9:
-        return "\\uldashd";
-    case 10:
-        return "\\uldashdd";
-    case 11:
-        return "\\ulwave";
-    default:
-        return "\\ul";
-    }
 }
 
 const char* RtfAlign(LONG a) {
@@ -351,7 +333,7 @@ std::string ToRtf(const Document& doc) {
             if (f.italic)
                 props += "\\i";
             if (f.underline)
-                props += RtfUnderline(f.underline);
+                props += Underline(f.underline).rtf;
             body += props + " ";
             if (r.picture >= 0 && size_t(r.picture) < doc.pictures.size()) {
                 const Picture& pic = doc.pictures[size_t(r.picture)];
