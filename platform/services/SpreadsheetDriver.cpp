@@ -304,7 +304,7 @@ void SpreadsheetConnection::Execute(const std::u16string& sql) {
             if (!sheet) {
                 if (!ValidSheetName(t.sheet))
                     Fail(u"'" + t.sheet + u"' is not a valid sheet name.");
-                book_.sheets.push_back(xlsx::Sheet{t.sheet, {}});
+                book_.sheets.push_back(xlsx::Sheet{t.sheet, {}, {}});
                 sheet = &book_.sheets.back();
             }
             for (size_t c = 0; c < names.size(); ++c)

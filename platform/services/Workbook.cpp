@@ -150,10 +150,121 @@ bool ParseReference(const char* ref, int& row, int& column) {
     return true;
 }
 
-std::string PartPath(const std::string& target) {
+// A relationship's target, relative to the folder of the part that names it, as a path inside
+// the package ("xl/worksheets" + "../drawings/drawing1.xml" -> "xl/drawings/drawing1.xml").
+std::string Resolve(const std::string& folder, const std::string& target) {
     if (!target.empty() && target[0] == '/')
         return target.substr(1);
-    return "xl/" + target;
+    std::vector<std::string> parts;
+    auto push = [&](const std::string& path) {
+        size_t start = 0;
+        while (start <= path.size()) {
+            size_t slash = path.find('/', start);
+            std::string part =
+                path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+            if (part == "..") {
+                if (!parts.empty())
+                    parts.pop_back();
+            } else if (!part.empty() && part != ".") {
+                parts.push_back(part);
+            }
+            if (slash == std::string::npos)
+                break;
+            start = slash + 1;
+        }
+    };
+    push(folder);
+    push(target);
+    std::string out;
+    for (const auto& p : parts)
+        out += (out.empty() ? "" : "/") + p;
+    return out;
+}
+
+std::string Folder(const std::string& part) {
+    size_t slash = part.rfind('/');
+    return slash == std::string::npos ? std::string() : part.substr(0, slash);
+}
+
+std::string RelsOf(const std::string& part) {
+    return Folder(part) + "/_rels/" + part.substr(part.rfind('/') + 1) + ".rels";
+}
+
+// Id -> Target of a part's relationships, and the ids whose type ends with `typeSuffix`.
+std::map<std::string, std::string> Relationships(const std::string& file, const std::string& part,
+                                                 std::vector<std::string>* ofType = nullptr,
+                                                 std::string_view typeSuffix = {}) {
+    std::map<std::string, std::string> targets;
+    if (auto rels = ReadZipEntry(file, RelsOf(part))) {
+        XmlParse::Run(
+            *rels,
+            [&](std::string_view local, const char** attrs) {
+                const char* id = XmlParse::Attr(attrs, "Id");
+                const char* target = XmlParse::Attr(attrs, "Target");
+                const char* type = XmlParse::Attr(attrs, "Type");
+                if (local != "Relationship" || !id || !target)
+                    return;
+                targets[id] = target;
+                std::string_view t = type ? type : "";
+                if (ofType && t.size() >= typeSuffix.size() &&
+                    t.substr(t.size() - typeSuffix.size()) == typeSuffix)
+                    ofType->push_back(id);
+            },
+            [](std::string_view) {}, [](std::string_view) {});
+    }
+    return targets;
+}
+
+// The pictures of a sheet's drawings, at the cells of their top-left anchors.
+void ReadPictures(const std::string& file, const std::string& sheetPart, Sheet& sheet) {
+    std::vector<std::string> drawingIds;
+    auto sheetRels = Relationships(file, sheetPart, &drawingIds, "/drawing");
+    for (const auto& id : drawingIds) {
+        std::string drawingPart = Resolve(Folder(sheetPart), sheetRels[id]);
+        auto xml = ReadZipEntry(file, drawingPart);
+        if (!xml)
+            continue;
+        auto media = Relationships(file, drawingPart);
+        int row = 0, column = 0;
+        bool inFrom = false;
+        std::string* field = nullptr;
+        std::string colText, rowText;
+        XmlParse::Run(
+            *xml,
+            [&](std::string_view local, const char** attrs) {
+                if (local == "from") {
+                    inFrom = true;
+                    colText.clear();
+                    rowText.clear();
+                } else if (inFrom && local == "col") {
+                    field = &colText;
+                } else if (inFrom && local == "row") {
+                    field = &rowText;
+                } else if (local == "blip") {
+                    const char* embed = XmlParse::Attr(attrs, "embed", "relationships");
+                    auto target = embed ? media.find(embed) : media.end();
+                    if (target == media.end())
+                        return;
+                    auto data = ReadZipEntry(file, Resolve(Folder(drawingPart), target->second));
+                    if (data)
+                        sheet.pictures.push_back({row, column, std::move(*data)});
+                }
+            },
+            [&](std::string_view local) {
+                if (local == "from") {
+                    inFrom = false;
+                    column = int(std::clamp(std::strtol(colText.c_str(), nullptr, 10), 0L,
+                                            long(kMaxColumns - 1)));
+                    row = int(std::clamp(std::strtol(rowText.c_str(), nullptr, 10), 0L,
+                                         long(kMaxRows - 1)));
+                }
+                field = nullptr;
+            },
+            [&](std::string_view s) {
+                if (field)
+                    field->append(s);
+            });
+    }
 }
 
 bool ReadSheet(const std::string& xml, const std::vector<std::u16string>& shared, Sheet& sheet) {
@@ -249,18 +360,7 @@ std::optional<Workbook> Read(const std::u16string& path, std::u16string& error) 
     if (!ok)
         return fail(u"The workbook is damaged.");
 
-    std::map<std::string, std::string> targets;
-    if (auto rels = ReadZipEntry(file, "xl/_rels/workbook.xml.rels")) {
-        XmlParse::Run(
-            *rels,
-            [&](std::string_view local, const char** attrs) {
-                const char* id = XmlParse::Attr(attrs, "Id");
-                const char* target = XmlParse::Attr(attrs, "Target");
-                if (local == "Relationship" && id && target)
-                    targets[id] = target;
-            },
-            [](std::string_view) {}, [](std::string_view) {});
-    }
+    std::map<std::string, std::string> targets = Relationships(file, "xl/workbook.xml");
 
     std::vector<std::u16string> shared;
     if (auto sst = ReadZipEntry(file, "xl/sharedStrings.xml")) {
@@ -302,11 +402,13 @@ std::optional<Workbook> Read(const std::u16string& path, std::u16string& error) 
         auto target = targets.find(ref.id);
         if (target == targets.end())
             return fail(u"The workbook is damaged.");
-        auto xml = ReadZipEntry(file, PartPath(target->second));
+        std::string part = Resolve("xl", target->second);
+        auto xml = ReadZipEntry(file, part);
         Sheet sheet;
         sheet.name = ref.name;
         if (!xml || !ReadSheet(*xml, shared, sheet))
             return fail(u"The workbook is damaged.");
+        ReadPictures(file, part, sheet);
         book.sheets.push_back(std::move(sheet));
     }
     return book;
@@ -350,6 +452,15 @@ bool Write(const Workbook& book, const std::u16string& path, std::u16string& err
                     workbook_close(wb);
                     return fail(u"The workbook cannot be written: " + FromUtf8(lxw_strerror(e)));
                 }
+            }
+        }
+        for (const auto& pic : sheet.pictures) {
+            lxw_error e = worksheet_insert_image_buffer(
+                ws, lxw_row_t(pic.row), lxw_col_t(pic.column),
+                reinterpret_cast<const unsigned char*>(pic.data.data()), pic.data.size());
+            if (e != LXW_NO_ERROR) {
+                workbook_close(wb);
+                return fail(u"The picture cannot be written: " + FromUtf8(lxw_strerror(e)));
             }
         }
     }

@@ -1,8 +1,9 @@
-// Workbooks of the spreadsheet data-access stand-in: sheets of text cells, written as OOXML
-// (libxlsxwriter) and read back from OOXML packages (libzip, expat). Only cell values are kept:
-// a workbook read and written again keeps its sheets, their order and every value (as text),
-// not formats, formulas or pictures. Workbooks come from outside: reading is bounded to the
-// columns A to IV and rows 1 to 65,536, and a damaged package is refused, never half read.
+// Workbooks of the spreadsheet stand-ins (data access and automation): sheets of text cells
+// and pictures, written as OOXML (libxlsxwriter) and read back from OOXML packages (libzip,
+// expat). A workbook read and written again keeps its sheets, their order, every value (as
+// text) and every picture at its top-left cell, not formats or formulas. Workbooks come from
+// outside: reading is bounded to the columns A to IV and rows 1 to 65,536, and a damaged package is
+// refused, never half read.
 #pragma once
 
 #include <optional>
@@ -14,9 +15,17 @@ namespace ms::xlsx {
 constexpr int kMaxRows = 65536;
 constexpr int kMaxColumns = 256;
 
+// A picture placed with its top-left corner at a cell, at its own size.
+struct SheetPicture {
+    int row = 0; // 0-based
+    int column = 0;
+    std::string data; // the picture file's bytes (PNG or JPEG)
+};
+
 struct Sheet {
     std::u16string name;
     std::vector<std::vector<std::u16string>> rows; // rows[r][c], 0-based; rows may be short
+    std::vector<SheetPicture> pictures;
 
     // The number of rows up to the last one holding a value.
     int UsedRows() const;

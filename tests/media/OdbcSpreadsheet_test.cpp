@@ -6,7 +6,9 @@
 #include "platform/services/Workbook.h"
 #include "platform/services/Zip.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <string>
@@ -201,6 +203,29 @@ TEST_F(OdbcSpreadsheetTest, AFailedCommitLeavesTheOldWorkbookAsItWas) {
     CString error;
     EXPECT_FALSE(Export(Path("missing/t.csv"), {u"a"}, {{u"1"}}, &error));
     EXPECT_EQ(error, u"Error writing file\n");
+}
+
+TEST_F(OdbcSpreadsheetTest, RewritingTheSheetKeepsItsPicture) {
+    QString xls = Path("pic.xls");
+    QImage img(8, 6, QImage::Format_RGB32);
+    img.fill(Qt::green);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(img.save(&buffer, "PNG"));
+    ms::xlsx::Workbook book;
+    book.sheets.push_back({u"ExportData", {{u"a"}, {u"1"}}, {{0, 0, png.toStdString()}}});
+    std::u16string error;
+    ASSERT_TRUE(ms::xlsx::Write(book, U(xls), error));
+
+    ASSERT_TRUE(Export(xls, {u"a"}, {{u"2"}}));
+    auto back = ms::xlsx::Read(U(xls), error);
+    ASSERT_TRUE(back.has_value());
+    ms::xlsx::Sheet* sheet = back->Find(u"ExportData");
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->rows, (std::vector<std::vector<std::u16string>>{{u"a"}, {u"1"}, {u"2"}}));
+    ASSERT_EQ(sheet->pictures.size(), 1u);
+    EXPECT_EQ(sheet->pictures[0].data, png.toStdString());
 }
 
 TEST_F(OdbcSpreadsheetTest, AFileThatIsNoWorkbookCannotBeOpened) {
