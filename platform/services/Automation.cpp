@@ -2,6 +2,9 @@
 
 #include "platform/win/window/TestSeams.h"
 
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
 #include <mutex>
 #include <set>
 
@@ -30,4 +33,16 @@ void ms::test::FailNextAutomationCreate(const std::u16string& progId) {
         });
     }
     g_failing.insert(progId);
+}
+
+ms::EmbeddedPicture ms::LoadPictureFile(const std::u16string& fileName) {
+    QImage image = QImageReader(QString::fromStdU16String(fileName)).read();
+    if (image.isNull())
+        throw AutomationError("The file is not a picture or cannot be read.");
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        throw AutomationError("The picture cannot be embedded.");
+    return {std::string(png.constData(), size_t(png.size())), image.width(), image.height()};
 }

@@ -16,6 +16,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A picture file (any format Qt reads: BMP, JPEG, PNG...) PNG-encoded, as the applications
+// embed it, with its size in pixels. Throws AutomationError when it is no readable picture.
+struct EmbeddedPicture {
+    std::string png;
+    int width = 0;
+    int height = 0;
+};
+EmbeddedPicture LoadPictureFile(const std::u16string& fileName);
+
 // Whether the application of that programmatic identifier may be created now (false once
 // after ms::test::FailNextAutomationCreate).
 bool AutomationCreateAllowed(const std::u16string& progId);

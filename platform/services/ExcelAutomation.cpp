@@ -2,10 +2,6 @@
 
 #include "platform/win/core/WString.h"
 
-#include <QBuffer>
-#include <QImage>
-#include <QImageReader>
-
 namespace ms::excel {
 
 namespace {
@@ -72,16 +68,11 @@ void Pictures::Cut() {
 
 std::shared_ptr<Picture> Pictures::Insert(const std::u16string& fileName) {
     xlsx::Sheet& sheet = sheet_->Model();
-    QImage image = QImageReader(QString::fromStdU16String(fileName)).read();
-    Require(!image.isNull(), "The file is not a picture or cannot be read.");
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    Require(image.save(&buffer, "PNG"), "The picture cannot be inserted.");
+    std::string png = LoadPictureFile(fileName).png;
     const WorkbookObject& book = *sheet_->book_;
     bool active = book.active_ == sheet_->index_;
-    sheet.pictures.push_back({active ? book.selectedRow_ : 0, active ? book.selectedColumn_ : 0,
-                              std::string(png.constData(), size_t(png.size()))});
+    sheet.pictures.push_back(
+        {active ? book.selectedRow_ : 0, active ? book.selectedColumn_ : 0, std::move(png)});
     return std::make_shared<Picture>();
 }
 

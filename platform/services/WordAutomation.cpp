@@ -3,10 +3,6 @@
 #include "platform/win/core/Files.h"
 #include "platform/win/core/WString.h"
 
-#include <QBuffer>
-#include <QImage>
-#include <QImageReader>
-
 namespace ms::word {
 
 namespace {
@@ -103,17 +99,8 @@ std::shared_ptr<InlineShape> InlineShapes::AddPicture(const std::u16string& file
                                                       SHORT linkToFile, SHORT saveWithDocument) {
     Document& m = selection_->Model();
     Require(linkToFile == 0 && saveWithDocument != 0, "Linked pictures are not supported.");
-    QImageReader reader(QString::fromStdU16String(fileName));
-    QImage image = reader.read();
-    Require(!image.isNull(), "The file is not a picture or cannot be read.");
-    Picture pic;
-    pic.width = image.width();
-    pic.height = image.height();
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    Require(image.save(&buffer, "PNG"), "The picture cannot be embedded.");
-    pic.png.assign(png.constData(), size_t(png.size()));
+    EmbeddedPicture loaded = LoadPictureFile(fileName);
+    Picture pic{std::move(loaded.png), loaded.width, loaded.height};
     selection_->DropSelection();
     m.pictures.push_back(std::move(pic));
     int index = int(m.pictures.size() - 1);
