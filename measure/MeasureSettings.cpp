@@ -16,6 +16,8 @@ COLORREF g_measureTextColor = 0x000000;
 COLORREF g_textColor = 0x0000FF;
 LOGFONTW g_measureFont{};
 LOGFONTW g_textFont{};
+int g_detectRange = 20;
+double g_actualDistance = 0.0;
 
 namespace {
 

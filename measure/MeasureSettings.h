@@ -20,6 +20,13 @@ extern COLORREF g_textColor;        // colour of text annotations
 extern LOGFONTW g_measureFont;      // font of measurement labels
 extern LOGFONTW g_textFont;         // font of text annotations
 
+// Not stored: they last while the program runs.
+// Half size in pixels of the square the automatic circle, arc and line tools search for an
+// edge around a click; 20 at start, changed only by the pen and unit setting dialog.
+extern int g_detectRange;
+// The real length typed in the calibration or Length-Line dialog, in the current unit.
+extern double g_actualDistance;
+
 // "unit" (REG_SZ, terminated within 12 characters) and "decimal" (2 to 5).
 void ReadUnitSettings();
 void ReadLineColor();        // "LineColor"
