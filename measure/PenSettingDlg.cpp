@@ -7,6 +7,7 @@
 #include "platform/win/core/WString.h"
 #include "res/TessaryResource.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -64,8 +65,11 @@ ON_BN_CLICKED(IDC_PEN_FONT, OnFont)
 ON_CONTROL_RANGE(BN_CLICKED, IDC_UNIT_MM, IDC_UNIT_MIL, OnUnit)
 ON_CONTROL_RANGE(BN_CLICKED, IDC_DECIMAL_2, IDC_DECIMAL_5, OnDecimals)
 ON_CBN_SELCHANGE(IDC_PEN_RANGE, OnRangeChange)
-ON_WM_PAINT()
 ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+BEGIN_MESSAGE_MAP(CPenSettingDlg::CPreview, CWnd)
+ON_WM_PAINT()
 END_MESSAGE_MAP()
 
 BOOL CPenSettingDlg::OnInitDialog() {
@@ -130,6 +134,7 @@ BOOL CPenSettingDlg::OnInitDialog() {
     const int decimals = g_decimalPlaces >= 2 && g_decimalPlaces <= 5 ? g_decimalPlaces : 5;
     CheckDlgButton(kDecimalRadios[decimals - 2], BST_CHECKED);
 
+    CreatePreview();
     ShowPage(0);
 
     // Every opening shows 20; the range itself changes only when the operator picks one.
@@ -146,8 +151,25 @@ void CPenSettingDlg::ShowPage(int page) {
     for (int id : kUnitControls)
         if (CWnd* w = GetDlgItem(id))
             w->ShowWindow(page == 0 ? SW_HIDE : SW_SHOW);
+    if (m_preview.m_hWnd)
+        m_preview.ShowWindow(page == 0 ? SW_SHOW : SW_HIDE);
     m_penPageShown = page == 0 ? 1 : 0;
     Invalidate();
+}
+
+void CPenSettingDlg::CreatePreview() {
+    // The inside of the frame, below its title; the line keeps its place in the frame.
+    CRect frame;
+    GetDlgItem(IDC_PEN_PREVIEW)->GetWindowRect(&frame);
+    ScreenToClient(&frame);
+    CRect inside(frame.left + 2, frame.top + 16, frame.right - 2, frame.bottom - 2);
+    m_preview.m_owner = this;
+    m_preview.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, inside, this, 0xFFFF);
+}
+
+void CPenSettingDlg::RepaintPreview() {
+    if (m_preview.m_hWnd)
+        m_preview.Invalidate();
 }
 
 void CPenSettingDlg::OnTabChange(NMHDR*, LRESULT* result) {
@@ -162,12 +184,12 @@ void CPenSettingDlg::OnStyle(UINT id) {
         m_penWidth = 1;
         SetDlgItemInt(IDC_PEN_WIDTH, 1);
     }
-    Invalidate();
+    RepaintPreview();
 }
 
 void CPenSettingDlg::OnWidthChange() {
     m_penWidth = static_cast<int>(GetDlgItemInt(IDC_PEN_WIDTH, nullptr, TRUE));
-    Invalidate();
+    RepaintPreview();
 }
 
 void CPenSettingDlg::OnColor() {
@@ -176,7 +198,7 @@ void CPenSettingDlg::OnColor() {
         return;
     m_lineColor = dlg.GetColor();
     WriteLineColor(m_lineColor);
-    Invalidate();
+    RepaintPreview();
 }
 
 void CPenSettingDlg::OnFont() {
@@ -217,15 +239,19 @@ void CPenSettingDlg::OnRangeChange() {
     g_detectRange = DetectRangeForIndex(m_rangeCombo.GetCurSel());
 }
 
-void CPenSettingDlg::OnPaint() {
+void CPenSettingDlg::CPreview::OnPaint() {
     CPaintDC dc(this);
-    if (!m_penPageShown)
+    CRect r;
+    GetClientRect(&r);
+    dc.FillSolidRect(&r, ::GetSysColor(COLOR_BTNFACE));
+    if (!m_owner || !m_owner->m_penPageShown)
         return;
-    // The width is checked on OK only: painting must never raise the range message.
+    // The width is checked on OK only: painting must never raise the range message. A line
+    // through the middle of the frame, 10 pixels inside its left and right edges.
     CRect frame;
-    GetDlgItem(IDC_PEN_PREVIEW)->GetWindowRect(&frame);
+    m_owner->GetDlgItem(IDC_PEN_PREVIEW)->GetWindowRect(&frame);
     ScreenToClient(&frame);
-    CPen pen(m_penStyle, m_penWidth, m_lineColor);
+    CPen pen(m_owner->m_penStyle, std::max(m_owner->m_penWidth, 0), m_owner->m_lineColor);
     CPen* old = dc.SelectObject(&pen);
     const int y = frame.top + (frame.bottom - frame.top) / 2;
     dc.MoveTo(frame.left + 10, y);

@@ -42,12 +42,26 @@ protected:
     afx_msg void OnUnit(UINT id);
     afx_msg void OnDecimals(UINT id);
     afx_msg void OnRangeChange();
-    afx_msg void OnPaint();
     afx_msg void OnDestroy();
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The line of the preview. Drawn in a child window over the inside of the preview frame:
+    // the tab control's page would hide anything drawn on the dialog itself.
+    class CPreview : public CWnd {
+    public:
+        CPenSettingDlg* m_owner = nullptr;
+
+    protected:
+        afx_msg void OnPaint();
+        DECLARE_MESSAGE_MAP()
+    };
+
     void ShowPage(int page);
+    void CreatePreview();
+    void RepaintPreview();
+
+    CPreview m_preview;
 
     CSpinButtonCtrl m_widthSpin;
     CComboBox m_rangeCombo;

@@ -185,6 +185,33 @@ TEST_F(PenSettingTest, TheRangeComboSetsTheDetectRangeAndEveryOpeningShowsTwenty
     EXPECT_EQ(DetectRangeForIndex(-1), 20);
 }
 
+// The colour of the preview's middle row at `x` pixels from the frame's left edge.
+COLORREF PreviewPixel(HWND dlg, int x) {
+    HWND preview = GetDlgItem(dlg, 0xFFFF);
+    UpdateWindow(preview);
+    RECT frame, inside;
+    GetWindowRect(GetDlgItem(dlg, IDC_PEN_PREVIEW), &frame);
+    GetWindowRect(preview, &inside);
+    HDC dc = GetDC(preview);
+    const COLORREF c =
+        GetPixel(dc, frame.left + x - inside.left, (frame.top + frame.bottom) / 2 - inside.top);
+    ReleaseDC(preview, dc);
+    return c;
+}
+
+TEST_F(PenSettingTest, ThePreviewDrawsTheLineInItsColour) {
+    CPenSettingDlg dlg;
+    ms::test::AnswerColorDialog(RGB(0, 128, 0));
+    ms::test::AnswerDialog(IDD_PEN_SETTING, [&](HWND h) {
+        EXPECT_EQ(PreviewPixel(h, 40), RGB(255, 0, 0));
+        EXPECT_NE(PreviewPixel(h, 8), RGB(255, 0, 0)); // 10 pixels inside the frame
+        Press(h, IDC_PEN_COLOR);
+        EXPECT_EQ(PreviewPixel(h, 40), RGB(0, 128, 0));
+        Press(h, IDCANCEL);
+    });
+    dlg.DoModal();
+}
+
 TEST_F(PenSettingTest, TheColourIsStoredAtOnceAndTheFontOnlyOnOk) {
     const std::filesystem::path fontFile = program_ / "Measurefont.ini";
     const LOGFONTW chosen = Font(-22, u"DejaVu Sans");
