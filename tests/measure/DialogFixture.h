@@ -77,6 +77,13 @@ inline std::vector<BYTE> Raw(const WCHAR* path, const WCHAR* name, DWORD* type =
         *type = t;
     return bytes;
 }
+inline LOGFONTW Font(int height, const char16_t* face) {
+    LOGFONTW f{};
+    f.lfHeight = height;
+    f.lfWeight = 400;
+    ms::CopyBounded(f.lfFaceName, LF_FACESIZE, face);
+    return f;
+}
 inline std::vector<BYTE> Dword(DWORD v) {
     return {BYTE(v), BYTE(v >> 8), BYTE(v >> 16), BYTE(v >> 24)};
 }

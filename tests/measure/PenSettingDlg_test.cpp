@@ -36,14 +36,6 @@ std::vector<BYTE> UnitBytes(const char* unit) {
     return bytes;
 }
 
-LOGFONTW Font(int height, const char16_t* face) {
-    LOGFONTW f{};
-    f.lfHeight = height;
-    f.lfWeight = 700;
-    ms::CopyBounded(f.lfFaceName, LF_FACESIZE, face);
-    return f;
-}
-
 TEST_F(PenSettingTest, UnitAndDecimalRadiosAreStoredAtOnceAndStayAfterCancel) {
     struct Unit {
         int radio;

@@ -17,14 +17,6 @@ using namespace mstest;
 
 using TextDialogTest = mstest::MeasureDialogTest;
 
-LOGFONTW Font(int height, const char16_t* face) {
-    LOGFONTW f{};
-    f.lfHeight = height;
-    f.lfWeight = 400;
-    ms::CopyBounded(f.lfFaceName, LF_FACESIZE, face);
-    return f;
-}
-
 void PressEnterIn(HWND edit) {
     QWidget* widget = ms::WidgetOf(edit);
     SetFocus(edit);

@@ -28,9 +28,7 @@ TEST_F(WifiTextDialogTest, UsesItsOwnIdsAndSettings) {
             g_textColor = RGB(10, 20, 30);
         },
         [&] { calls.push_back(std::filesystem::exists(fontFile) ? "save after font" : "save"); });
-    LOGFONTW chosen{};
-    chosen.lfHeight = -18;
-    ms::CopyBounded(chosen.lfFaceName, LF_FACESIZE, u"DejaVu Sans");
+    const LOGFONTW chosen = Font(-18, u"DejaVu Sans");
     ms::test::AnswerFontDialog(chosen, RGB(200, 0, 0));
 
     CTextDlg dlg(variant, nullptr);
