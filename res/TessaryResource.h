@@ -50,6 +50,7 @@
 #define ID_ABOUT_BOX 1241
 
 // Measurement dialogs
+#define IDD_MEASURE_CANVAS 186
 #define IDD_CALIBRATION 229
 #define IDD_PEN_SETTING 243
 #define IDD_TEXT 246

@@ -1,0 +1,273 @@
+#include "measure/MeasureCanvas.h"
+
+#include "measure/MeasureSettings.h"
+#include "shell/LangText.h"
+
+#include "imaging/DibImage.h"
+#include "platform/win/core/Files.h"
+#include "platform/win/core/WString.h"
+#include "res/TessaryResource.h"
+
+WCHAR g_fileMagnificationText[32] = {};
+
+namespace {
+constexpr COLORREF kBackground = 0x808080;
+} // namespace
+
+CMeasureCanvas::CMeasureCanvas(CWnd* parent) : CDialog(IDD_MEASURE_CANVAS, parent) {
+    ReadFontSize();
+    ReadMeasureFont();
+    m_measureFont = g_measureFont;
+}
+
+CMeasureCanvas::~CMeasureCanvas() = default;
+
+BEGIN_MESSAGE_MAP(CMeasureCanvas, CDialog)
+ON_WM_HSCROLL()
+ON_WM_VSCROLL()
+ON_WM_ERASEBKGND()
+ON_WM_SETCURSOR()
+ON_WM_PAINT()
+ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+BOOL CMeasureCanvas::OnInitDialog() {
+    CDialog::OnInitDialog();
+    WCHAR failure[128];
+    GetLangText(u"OpenFileFail", failure, 128, u"Can not Open file");
+
+    if (!m_image) {
+        if (const DWORD type = PictureTypeOfPath(m_path)) {
+            m_image = std::make_unique<CDibImage>(m_path.GetString(), type);
+            if (!m_image->IsValid()) {
+                m_image.reset();
+                AfxMessageBox(failure, MB_OK);
+                return FALSE;
+            }
+        }
+    }
+    if (m_image && m_viewMode == CANVAS_VIEW_FULL_SIZE) {
+        m_scrollX = 0;
+        m_scrollY = 0;
+        SetScrollPos(SB_HORZ, 0, TRUE);
+        SetScrollPos(SB_VERT, 0, TRUE);
+        SetScrollRanges();
+    }
+
+    const PictureName name = ParsePictureName(m_path);
+    m_fileTitle = name.title;
+    m_titleToX = name.stamp;
+    std::fill(std::begin(g_fileMagnificationText), std::end(g_fileMagnificationText), 0);
+    ms::CopyBounded(g_fileMagnificationText, 32, name.magnification.GetString());
+
+    CClientDC client(this);
+    m_memDC.CreateCompatibleDC(&client);
+    m_pBitmap = std::make_unique<CBitmap>();
+    if (m_image) {
+        m_imageWidth = static_cast<int>(m_image->GetWidth());
+        m_imageHeight = static_cast<int>(m_image->GetHeight());
+        const FixedView view = FixedViewOf(m_imageWidth, m_imageHeight);
+        m_viewWidth = view.width;
+        m_viewHeight = view.height;
+        double scale = 1.0;
+        if (m_viewMode == CANVAS_VIEW_FIXED) {
+            m_pBitmap->CreateCompatibleBitmap(&client, view.width, view.height);
+            scale = view.scale;
+        } else {
+            m_pBitmap->CreateCompatibleBitmap(&client, m_imageWidth, m_imageHeight);
+        }
+        m_memDC.SelectObject(m_pBitmap.get());
+        m_scaleX = scale;
+        m_scaleY = scale;
+    }
+
+    ReadUnitSettings();
+    ReadMeasureTextColor();
+    m_labelColor = g_measureTextColor & 0x00FFFFFF;
+    ReadLineColor();
+    m_lineColor = g_lineColor & 0x00FFFFFF;
+    ReadLineWidth();
+    ReadLineType();
+    m_unitScale = UnitScale();
+
+    if (!m_waitCursor)
+        m_waitCursor = LoadCursorFromFile((ms::ProgramDir() + u"/hourglas.ani").c_str());
+    return TRUE;
+}
+
+BOOL CMeasureCanvas::PreTranslateMessage(MSG* msg) {
+    // Only Esc as a key: a mouse message whose wParam happens to be 27 goes on.
+    const bool key =
+        msg->message == WM_KEYDOWN || msg->message == WM_KEYUP || msg->message == WM_CHAR;
+    if (key && msg->wParam == VK_ESCAPE)
+        return TRUE;
+    return CDialog::PreTranslateMessage(msg);
+}
+
+int CMeasureCanvas::SetTool(MeasureTool tool, ToolMode mode) {
+    m_tool = tool;
+    m_toolMode = mode;
+    return tool;
+}
+
+void CMeasureCanvas::SetToolFlag(int flag) {
+    m_toolFlag = flag;
+    DeselectAll();
+}
+
+void CMeasureCanvas::AddText(const CString& text) {
+    m_text = text;
+    DeselectAll();
+    if (m_text.IsEmpty()) {
+        WCHAR message[64];
+        GetLangText(u"InputText", message, 64, u"Please input text!");
+        AfxMessageBox(message, MB_OK);
+        return;
+    }
+    auto record = std::make_unique<CMeasureRecord>();
+    record->m_kind = CANVAS_KIND_TEXT;
+    record->m_selected = 0;
+    record->m_labels.push_back(m_text);
+    record->m_textColor = m_textColor;
+    record->m_textFont = m_textFont;
+    // Where the text is drawn, and the scroll position it was added at.
+    record->m_points.push_back(POINT{m_textPos.x + m_scrollX, m_textPos.y + m_scrollY});
+    record->m_points.push_back(POINT{m_scrollX, m_scrollY});
+    m_currentRecord = record.get();
+    m_shapes.Add(std::move(record));
+}
+
+void CMeasureCanvas::DeselectAll() {
+    for (const auto& shape : m_shapes)
+        shape->m_selected = 0;
+    m_selectedFirst = -1;
+    m_selectedSecond = -1;
+    if (m_hWnd)
+        Invalidate(FALSE);
+}
+
+void CMeasureCanvas::DeleteSelected() {
+    WCHAR question[128];
+    GetLangText(u"SureDelete", question, 128, u"Are you sure to delete?");
+    bool anySelected = false;
+    for (int i = m_shapes.GetSize() - 1; i >= 0; --i) {
+        CMeasureRecord* shape = m_shapes.GetAt(i);
+        if (!shape->m_selected)
+            continue;
+        anySelected = true;
+        if (AfxMessageBox(question, MB_YESNO) == IDYES) {
+            if (m_currentRecord == shape)
+                m_currentRecord = nullptr;
+            m_shapes.RemoveAt(i);
+        }
+    }
+    if (!anySelected) {
+        WCHAR message[128];
+        GetLangText(u"SelectImage", message, 128, u"Please select a metafile");
+        AfxMessageBox(message, MB_OK);
+    }
+    m_selectedFirst = -1;
+    m_selectedSecond = -1;
+    Invalidate(FALSE);
+}
+
+void CMeasureCanvas::SetScrollRanges() {
+    CRect client;
+    GetClientRect(&client);
+    const ScrollRange ranges[] = {CanvasScrollRange(m_imageWidth, client.Width()),
+                                  CanvasScrollRange(m_imageHeight, client.Height())};
+    for (int bar : {SB_HORZ, SB_VERT}) {
+        const ScrollRange& r = ranges[bar == SB_HORZ ? 0 : 1];
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_RANGE | SIF_PAGE;
+        si.nMin = r.min;
+        si.nMax = r.max;
+        si.nPage = r.page;
+        SetScrollInfo(bar, &si, TRUE);
+    }
+}
+
+void CMeasureCanvas::Scroll(int bar, UINT code) {
+    int& position = bar == SB_HORZ ? m_scrollX : m_scrollY;
+    position = GetScrollPos(bar);
+    SCROLLINFO si{};
+    GetScrollInfo(bar, &si, SIF_ALL);
+    CRect client;
+    GetClientRect(&client);
+    const int lineStep = GetSystemMetrics(bar == SB_HORZ ? SM_CXVSCROLL : SM_CYHSCROLL);
+    const int clientSize = bar == SB_HORZ ? client.Width() : client.Height();
+    position = CanvasScrollPosition(position, code, ScrollRange{si.nMin, si.nMax, si.nPage},
+                                    si.nTrackPos, lineStep, clientSize);
+    SetScrollPos(bar, position, TRUE);
+    Invalidate(FALSE);
+}
+
+void CMeasureCanvas::OnHScroll(UINT code, UINT pos, CScrollBar* bar) {
+    Scroll(SB_HORZ, code);
+    CDialog::OnHScroll(code, pos, bar);
+}
+
+void CMeasureCanvas::OnVScroll(UINT code, UINT pos, CScrollBar* bar) {
+    Scroll(SB_VERT, code);
+    CDialog::OnVScroll(code, pos, bar);
+}
+
+BOOL CMeasureCanvas::OnEraseBkgnd(CDC* dc) {
+    CRect clip;
+    dc->GetClipBox(&clip);
+    CBrush grey(kBackground);
+    CBrush* old = dc->SelectObject(&grey);
+    dc->PatBlt(clip.left, clip.top, clip.Width(), clip.Height(), PATCOPY);
+    dc->SelectObject(old);
+    return TRUE;
+}
+
+BOOL CMeasureCanvas::OnSetCursor(CWnd*, UINT, UINT) {
+    ::SetCursor(::LoadCursor(AfxGetResourceHandle(), MAKEINTRESOURCE(IDC_PREVIEW_CURSOR)));
+    return TRUE;
+}
+
+void CMeasureCanvas::OnPaint() {
+    CPaintDC dc(this);
+    if (!m_image || !m_memDC.GetSafeHdc() || !m_pBitmap->GetSafeHandle())
+        return;
+    // Composed off screen and copied in one transfer.
+    if (m_viewMode == CANVAS_VIEW_FIXED) {
+        m_image->StretchToDC(m_memDC, 0, 0, m_viewWidth, m_viewHeight, SRCCOPY);
+        dc.BitBlt(0, 0, m_viewWidth, m_viewHeight, &m_memDC, 0, 0, SRCCOPY);
+    } else {
+        m_image->StretchToDC(m_memDC, 0, 0, m_imageWidth, m_imageHeight, SRCCOPY);
+        CRect client;
+        GetClientRect(&client);
+        dc.BitBlt(0, 0, client.Width(), client.Height(), &m_memDC, m_scrollX, m_scrollY, SRCCOPY);
+    }
+}
+
+void CMeasureCanvas::CopyClientToBitmap() {
+    CClientDC dc(this);
+    CRect parent;
+    if (CWnd* p = GetParent())
+        p->GetClientRect(&parent);
+    m_lensBitmap.DeleteObject();
+    m_lensBitmap.CreateCompatibleBitmap(&dc, parent.Width(), parent.Height());
+    CDC memory;
+    memory.CreateCompatibleDC(&dc);
+    CBitmap* old = memory.SelectObject(&m_lensBitmap);
+    memory.BitBlt(0, 0, parent.Width(), parent.Height(), &dc, 0, 0, SRCCOPY);
+    memory.SelectObject(old);
+}
+
+void CMeasureCanvas::Redraw(BOOL erase) {
+    Invalidate(erase);
+    UpdateWindow();
+}
+
+void CMeasureCanvas::OnDestroy() {
+    CDialog::OnDestroy();
+    m_currentRecord = nullptr;
+    m_shapes.DeleteAll();
+    m_image.reset();
+    m_memDC.DeleteDC();
+    m_pBitmap.reset();
+}

@@ -1,0 +1,121 @@
+// The canvas of a photo-measure window: a child dialog that loads one saved picture (BMP or
+// JPEG), shows it in the fixed 640-pixel view or at full size with scroll bars, keeps the
+// window's shapes and the state of its measurement tool, and offers the operations the
+// window's buttons call (tool, text, deselect, delete, calibration mode).
+//
+// Coordinates: client pixels; canvas coordinates (client plus the scroll position), in which
+// every kept point is stored; picture pixels (canvas coordinates times m_scaleX, m_scaleY).
+//
+// Each canvas owns its shapes and its view mode, so closing, reverting or maximising one
+// photo-measure window never touches another's.
+#pragma once
+
+#include "measure/CanvasView.h"
+#include "measure/MagnifierDlg.h"
+#include "measure/MeasureRecords.h"
+
+#include "platform/mfc/AfxWin.h"
+
+#include <memory>
+
+class CDibImage;
+
+// The magnification text parsed from the name of the picture opened last (at most 31
+// characters); the photo-measure window shows it in its magnification field.
+extern WCHAR g_fileMagnificationText[32];
+
+// How a canvas shows its picture: the photo-measure window's normal size, or maximised.
+enum CanvasViewMode {
+    CANVAS_VIEW_FIXED = 1,     // scaled into the fixed view 640 pixels wide
+    CANVAS_VIEW_FULL_SIZE = 2, // at full size with scroll bars
+};
+
+class CMeasureCanvas : public CDialog, public CMagnifierSource {
+public:
+    explicit CMeasureCanvas(CWnd* parent = nullptr);
+    ~CMeasureCanvas() override;
+
+    BOOL OnInitDialog() override;
+    // Esc (as a key) never reaches the dialog, so it never closes the canvas.
+    BOOL PreTranslateMessage(MSG* msg) override;
+    void OnOK() override {}
+    void OnCancel() override {}
+
+    // Tool state; nothing is redrawn and no click flag is cleared.
+    int SetTool(MeasureTool tool, ToolMode mode);
+    void SetToolFlag(int flag);
+    void SetCalibrationMode(int flag) { m_calibrationMode = flag; }
+    // A text annotation at the last text-tool click; an empty text is refused with
+    // "InputText". The caller repaints.
+    void AddText(const CString& text);
+    void DeselectAll();
+    // Asks "SureDelete" for each selected shape, from the last to the first; "SelectImage"
+    // when none is selected.
+    void DeleteSelected();
+    BOOL HasShapes() const { return !m_shapes.IsEmpty(); }
+    void SetScrollRanges();
+    // Copies what the canvas shows, the parent's client size, into m_lensBitmap.
+    void CopyClientToBitmap();
+    void Redraw(BOOL erase);
+    // False after a failed load: such a canvas paints nothing and ignores the mouse.
+    bool HasPicture() const { return m_image != nullptr; }
+
+    // CMagnifierSource
+    int LensSize() const override { return m_lensSize; }
+    int LensZoom() const override { return m_lensZoom; }
+    POINT LensPoint() const override { return m_lensPoint; }
+    CBitmap* LensBitmap() override { return &m_lensBitmap; }
+
+    // Set by the photo-measure window before Create.
+    CString m_path;
+    MeasureTool m_tool = TOOL_NONE;
+    CanvasViewMode m_viewMode = CANVAS_VIEW_FIXED;
+
+    CMeasureRecordList m_shapes; // the window's finished shapes; the list owns them
+    std::unique_ptr<CDibImage> m_image;
+    int m_scrollX = 0;
+    int m_scrollY = 0;
+    int m_selectedFirst = -1;
+    int m_selectedSecond = -1;
+    int m_calibrationMode = 0;
+    double m_scaleX = 2.0;
+    double m_scaleY = 2.0;
+    CPoint m_textPos{0, 0}; // client position of the last text-tool click
+    CString m_text;
+    CString m_fileTitle;
+    CString m_titleToX;
+    double m_zoom = 1.0;
+    int m_imageWidth = 0;
+    int m_imageHeight = 0;
+    int m_viewWidth = 640;
+    int m_viewHeight = 480;
+    int m_toolFlag = 0;
+    ToolMode m_toolMode = static_cast<ToolMode>(-1);
+    COLORREF m_lineColor = 0x0000FF;
+    COLORREF m_labelColor = 0x0000FF;
+    LOGFONTW m_measureFont{};
+    COLORREF m_textColor = 0x0000FF;
+    LOGFONTW m_textFont{};
+    CMeasureRecord* m_currentRecord = nullptr; // borrowed from m_shapes
+    double m_unitScale = 1.0;
+    int m_lensZoom = 20;
+    int m_lensSize = 100;
+    POINT m_lensPoint{0, 0};
+    CBitmap m_lensBitmap;
+    HCURSOR m_waitCursor = nullptr;
+
+protected:
+    afx_msg void OnHScroll(UINT code, UINT pos, CScrollBar* bar);
+    afx_msg void OnVScroll(UINT code, UINT pos, CScrollBar* bar);
+    afx_msg BOOL OnEraseBkgnd(CDC* dc);
+    afx_msg BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
+    afx_msg void OnPaint();
+    afx_msg void OnDestroy();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void Scroll(int bar, UINT code);
+
+    CDC m_memDC;
+    std::unique_ptr<CBitmap> m_pBitmap;
+};
