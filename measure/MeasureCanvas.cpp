@@ -1,6 +1,7 @@
 #include "measure/MeasureCanvas.h"
 
 #include "measure/MeasureSettings.h"
+#include "measure/ShapeDrawing.h"
 #include "shell/LangText.h"
 
 #include "imaging/DibImage.h"
@@ -233,15 +234,49 @@ void CMeasureCanvas::OnPaint() {
     if (!m_image || !m_memDC.GetSafeHdc() || !m_pBitmap->GetSafeHandle())
         return;
     // Composed off screen and copied in one transfer.
-    if (m_viewMode == CANVAS_VIEW_FIXED) {
-        m_image->StretchToDC(m_memDC, 0, 0, m_viewWidth, m_viewHeight, SRCCOPY);
-        dc.BitBlt(0, 0, m_viewWidth, m_viewHeight, &m_memDC, 0, 0, SRCCOPY);
-    } else {
-        m_image->StretchToDC(m_memDC, 0, 0, m_imageWidth, m_imageHeight, SRCCOPY);
-        CRect client;
-        GetClientRect(&client);
-        dc.BitBlt(0, 0, client.Width(), client.Height(), &m_memDC, m_scrollX, m_scrollY, SRCCOPY);
-    }
+    const bool fixed = m_viewMode == CANVAS_VIEW_FIXED;
+    const int width = fixed ? m_viewWidth : m_imageWidth;
+    const int height = fixed ? m_viewHeight : m_imageHeight;
+    m_image->StretchToDC(m_memDC, -m_scrollX, -m_scrollY, width, height, SRCCOPY);
+    const ShapeMapping screen{false, m_scrollX, m_scrollY, 1.0, 1.0};
+    for (const auto& shape : m_shapes)
+        DrawMeasureRecord(m_memDC, *shape, screen, g_decimalPlaces, g_unitName);
+
+    CRect client;
+    GetClientRect(&client);
+    LOGFONTW stampFont = DefaultLabelFont();
+    stampFont.lfCharSet = 1;
+    CFont font;
+    font.CreateFontIndirect(&stampFont);
+    CFont* oldFont = m_memDC.SelectObject(&font);
+    m_memDC.SetTextColor(0xFFFFFF);
+    m_memDC.SetBkMode(TRANSPARENT);
+    m_memDC.TextOut(2, client.Height() - 14, m_titleToX);
+    m_memDC.SelectObject(oldFont);
+
+    dc.BitBlt(0, 0, width, height, &m_memDC, 0, 0, SRCCOPY);
+}
+
+int CMeasureCanvas::SaveWithShapes(const CString& path) {
+    const DWORD type = PictureTypeOfPath(path);
+    if (!m_image || type == 0 || m_imageWidth <= 0 || m_imageHeight <= 0)
+        return 0;
+    CClientDC client(this);
+    CDC memory;
+    memory.CreateCompatibleDC(&client);
+    CBitmap bitmap;
+    if (!bitmap.CreateCompatibleBitmap(&client, m_imageWidth, m_imageHeight))
+        return 0;
+    CBitmap* old = memory.SelectObject(&bitmap);
+    m_image->StretchToDC(memory, 0, 0, m_imageWidth, m_imageHeight, SRCCOPY);
+    const ShapeMapping file{true, 0, 0, m_scaleX, m_scaleY};
+    for (const auto& shape : m_shapes)
+        DrawMeasureRecord(memory, *shape, file, g_decimalPlaces, g_unitName);
+    memory.SelectObject(old);
+    CDibImage rendered(DIBIMAGE_TYPE_UNKNOWN);
+    if (!rendered.CreateFromBitmap(static_cast<HBITMAP>(bitmap.GetSafeHandle())))
+        return 0;
+    return rendered.SaveToFile(path.GetString(), type) ? 1 : 0;
 }
 
 void CMeasureCanvas::CopyClientToBitmap() {

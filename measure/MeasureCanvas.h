@@ -57,6 +57,10 @@ public:
     // Copies what the canvas shows, the parent's client size, into m_lensBitmap.
     void CopyClientToBitmap();
     void Redraw(BOOL erase);
+    // Writes the picture with every shape burnt in, at the picture's resolution, as BMP or
+    // JPEG by the path's last three letters (case-blind); nonzero when the file was written,
+    // 0 without a picture, for another ending (nothing written) or when the save failed.
+    int SaveWithShapes(const CString& path);
     // False after a failed load: such a canvas paints nothing and ignores the mouse.
     bool HasPicture() const { return m_image != nullptr; }
 
