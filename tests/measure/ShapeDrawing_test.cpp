@@ -9,10 +9,12 @@
 
 #include "imaging/DibImage.h"
 #include "platform/mfc/AfxGdi.h"
+#include "platform/win/gdi/RecordingDC.h"
 #include "res/TessaryResource.h"
 
 #include <cmath>
 #include <filesystem>
+#include <gmock/gmock.h>
 
 namespace {
 
@@ -69,6 +71,74 @@ TEST(ShapeDrawing, RecordsWithTooFewPointsOrLabelsAreNotReadPast) {
         }
     }
     dc.SelectObject(old);
+}
+
+// What drawing `record` calls, as text.
+std::string Drawn(const CMeasureRecord& record, const ShapeMapping& mapping) {
+    HDC dc = ms::CreateRecordingDC(400, 400);
+    DrawMeasureRecord(dc, record, mapping, 3, u"mm");
+    const std::string calls = ms::ToString(ms::TakeRecordedCalls(dc));
+    DeleteDC(dc);
+    return calls;
+}
+
+TEST(ShapeDrawing, AContinuousLineShowsTheTotalOfItsNumericLabels) {
+    using testing::HasSubstr;
+    using testing::Not;
+    auto line = Record(TOOL_CONTINUOUS_LINE, {{10, 10}, {50, 10}, {30, 20}, {90, 10}, {70, 20}});
+    line->m_fontSize = 12;
+    line->m_labels = {CString(u"12.345mm"), CString(u"1.000mm")};
+    const ShapeMapping screen{false, 3, 4, 1.0, 1.0};
+    const std::string drawn = Drawn(*line, screen);
+    EXPECT_THAT(drawn, HasSubstr("TextOut(27,16,\"12.345mm\")"));
+    EXPECT_THAT(drawn, HasSubstr("TextOut(67,28,\"T:13.345mm\")"));
+    line->m_labels = {CString(u"about"), CString(u"none")};
+    EXPECT_THAT(Drawn(*line, screen), Not(HasSubstr("T:")));
+    // With an even count the last point is no label point, and no total is written.
+    line->m_labels = {CString(u"12.345mm"), CString(u"1.000mm")};
+    line->m_points.pop_back();
+    EXPECT_THAT(Drawn(*line, screen), Not(HasSubstr("T:")));
+}
+
+TEST(ShapeDrawing, CirclesAndTheirLabelsOnTheScreenAndInTheFile) {
+    using testing::HasSubstr;
+    using testing::Not;
+    const ShapeMapping screen{false, 0, 0, 1.0, 1.0};
+    const ShapeMapping file{true, 0, 0, 2.0, 2.0};
+    // Centre 10.9 pixels from the second point: radius 10.
+    auto three = Record(TOOL_THREE_POINT_CIRCLE, {{100, 100}, {109, 106}, {0, 0}, {0, 0}, {0, 0}});
+    EXPECT_THAT(Drawn(*three, screen), HasSubstr("Ellipse(90,90,110,110)"));
+    // In the file the radius is measured in picture pixels: 21.8 -> 21.
+    EXPECT_THAT(Drawn(*three, file), HasSubstr("Ellipse(179,179,221,221)"));
+
+    auto automatic = Record(TOOL_AUTO_CIRCLE, {{100, 100}, {140, 100}});
+    automatic->m_radius = 10.5;
+    automatic->m_labels = {CString(u"D:0.210mm")};
+    const std::string onScreen = Drawn(*automatic, screen);
+    EXPECT_THAT(onScreen, HasSubstr("Ellipse(89,89,111,111)"));
+    EXPECT_THAT(onScreen, HasSubstr("TextOut(140,100,\"D:0.210mm\")"));
+    // The file shows a radius to the right and the label at the centre.
+    const std::string inFile = Drawn(*automatic, file);
+    EXPECT_THAT(inFile, HasSubstr("Ellipse(178,178,222,222)"));
+    EXPECT_THAT(inFile, HasSubstr("LineTo(222,200)"));
+    EXPECT_THAT(inFile, HasSubstr("TextOut(200,200,\"D:0.210mm\")"));
+}
+
+TEST(ShapeDrawing, SelectedShapesAreMagentaOnTheScreenAndRedInTheFile) {
+    using testing::HasSubstr;
+    const ShapeMapping screen{false, 0, 0, 1.0, 1.0};
+    const ShapeMapping file{true, 0, 0, 2.0, 2.0};
+    auto text = Record(CANVAS_KIND_TEXT, {{10, 10}, {0, 0}}, 1);
+    text->m_labels = {CString(u"Crack")};
+    text->m_textColor = RGB(0, 0, 255);
+    EXPECT_THAT(Drawn(*text, screen), HasSubstr("SetTextColor(16711935)")); // 0xFF00FF
+    EXPECT_THAT(Drawn(*text, file), HasSubstr("SetTextColor(255)"));        // 0x0000FF
+    auto line = Record(CANVAS_KIND_LINE, std::vector<POINT>(7, POINT{5, 5}), 1);
+    line->m_labels = {CString(u"L:1mm")};
+    line->m_labelColor = RGB(0, 0, 200);
+    const std::string drawn = Drawn(*line, screen);
+    EXPECT_THAT(drawn, HasSubstr("SelectObject(1,0,1,16711935)")); // pen: solid, magenta
+    EXPECT_THAT(drawn, HasSubstr("SetTextColor(13107200)"));       // label keeps its colour
 }
 
 class SaveWithShapesTest : public MeasureDialogTest {
