@@ -20,7 +20,9 @@
 #include "platform/win/window/WindowObject.h"
 #include "res/TessaryResource.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -524,9 +526,14 @@ TEST_F(MainWindowTest, HelpPageFollowsTheLanguageAndSupportOpensTheWebPage) {
     EXPECT_EQ(lastOpened(), (program_ / "Tessary-CN.html").string());
     SendMessage(hwnd, WM_COMMAND, 1351, 0);
     EXPECT_EQ(ms::ToUtf8(dlg_->HelpPath()), (program_ / "Tessary-EN.CHM").string());
-    HELPINFO info{};
-    info.cbSize = sizeof info;
-    EXPECT_EQ(SendMessage(hwnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&info)), TRUE);
+    // F1 on a button of the window: the help request climbs to the window's help handler.
+    const std::size_t before = ms::test::Launches().size();
+    QWidget* button = ms::WidgetOf(Item(1177));
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(button, &down);
+    QKeyEvent up(QEvent::KeyRelease, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(button, &up);
+    EXPECT_EQ(ms::test::Launches().size(), before + 1);
     EXPECT_EQ(lastOpened(), (program_ / "Tessary-EN.html").string());
     SendMessage(hwnd, WM_COMMAND, ID_UPDATE_WEB, 0);
     EXPECT_EQ(lastOpened(), ms::ToUtf8(kSupportPageAddress));

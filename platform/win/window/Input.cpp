@@ -352,6 +352,16 @@ bool HandleWheel(HWND recv, QWheelEvent* we) {
     return !(pass && w && w->native && target == recv);
 }
 
+void SendHelp(HWND target) {
+    HELPINFO info{};
+    info.cbSize = sizeof info;
+    info.iContextType = HELPINFO_WINDOW;
+    info.iCtrlId = GetDlgCtrlID(target);
+    info.hItemHandle = target;
+    GetCursorPos(&info.MousePos);
+    SendMessage(target, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 bool HandleKey(QWidget* receiver, HWND recv, QKeyEvent* ke) {
     g_mods = ke->modifiers();
     const bool down = ke->type() == QEvent::KeyPress;
@@ -388,6 +398,11 @@ bool HandleKey(QWidget* receiver, HWND recv, QKeyEvent* ke) {
         pass = ctx.passToQt;
         translated = ctx.translated;
     }
+    // F1 asks for help whatever the window did with the key: the focused window gets
+    // WM_HELP, and each window that leaves it to DefWindowProc hands it on.
+    if (down && vk == VK_F1 && !ke->isAutoRepeat() &&
+        !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && IsWindow(target))
+        SendHelp(target);
     const QString text = ke->text();
     if (down && (translated || !vk) && !text.isEmpty() && IsWindow(target)) {
         for (QChar c : text) {

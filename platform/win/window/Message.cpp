@@ -549,6 +549,11 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (w->IsChild() && w->parent)
             return SendMessage(w->parent, msg, wp, lp);
         return 0;
+    case WM_HELP:
+        // Unanswered help goes to the parent of a child, or the owner of a pop-up.
+        if (HWND next = w->IsChild() ? w->parent : w->owner)
+            return SendMessage(next, msg, wp, lp);
+        return 0;
     case WM_SETFONT:
         w->font = reinterpret_cast<HFONT>(wp);
         if (w->native && w->widget && w->font)

@@ -684,6 +684,8 @@ struct HELPINFO {
     POINT MousePos;
 };
 using LPHELPINFO = HELPINFO*;
+#define HELPINFO_WINDOW 0x0001
+#define HELPINFO_MENUITEM 0x0002
 
 struct DRAWITEMSTRUCT {
     UINT CtlType;

@@ -13,6 +13,7 @@
 #include "platform/win/window/WindowObject.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QThread>
 #include <QWheelEvent>
@@ -49,7 +50,7 @@ LRESULT RecordingProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     }
     if (m >= WM_USER || m == WM_TIMER || (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) ||
         m == WM_DESTROY || m == WM_NCDESTROY || m == WM_CAPTURECHANGED || m == WM_MOUSELEAVE ||
-        m == WM_MOUSEWHEEL) {
+        m == WM_MOUSEWHEEL || m == WM_HELP) {
         g_seen.push_back({h, m, wp, lp});
         g_lastThread = QThread::currentThreadId();
     }
@@ -480,6 +481,72 @@ TEST_F(WindowTest, GeometryStylesAndShowStates) {
     EXPECT_FALSE(IsWindowEnabled(w));
     HMENU sys = GetSystemMenu(w, FALSE);
     EXPECT_EQ(sys, nullptr); // no WS_SYSMENU any more
+}
+
+// Records the help requests the dialog sees and answers them only when told to.
+struct HelpSeen {
+    HWND item;
+    int ctrlId;
+    int contextType;
+};
+std::vector<HelpSeen> g_dialogHelp;
+bool g_dialogAnswersHelp = false;
+
+INT_PTR HelpDialogProc(HWND, UINT m, WPARAM, LPARAM lp) {
+    if (m != WM_HELP)
+        return FALSE;
+    const auto* info = reinterpret_cast<const HELPINFO*>(lp);
+    g_dialogHelp.push_back(
+        {static_cast<HWND>(info->hItemHandle), info->iCtrlId, info->iContextType});
+    return g_dialogAnswersHelp;
+}
+
+void PressKey(HWND target, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QWidget* widget = ms::WidgetOf(target);
+    QKeyEvent down(QEvent::KeyPress, key, mods);
+    QApplication::sendEvent(widget, &down);
+    QKeyEvent up(QEvent::KeyRelease, key, mods);
+    QApplication::sendEvent(widget, &up);
+}
+
+TEST_F(WindowTest, F1AsksTheFocusedWindowForHelpAndUnansweredHelpGoesUp) {
+    HWND owner = TopLevel();
+    HWND dlg = CreateDialogParam(nullptr, MAKEINTRESOURCE(IDD_TEST), owner, HelpDialogProc, 0);
+    ASSERT_NE(dlg, nullptr);
+    made_.push_back(dlg);
+    HWND edit = GetDlgItem(dlg, IDC_VALUE);
+    HWND canvas = GetDlgItem(dlg, IDC_CANVAS);
+    g_dialogHelp.clear();
+    g_dialogAnswersHelp = false;
+
+    // From a standard control through the dialog, which leaves it, to the dialog's owner.
+    SetFocus(edit);
+    PressKey(edit, Qt::Key_F1);
+    ASSERT_EQ(g_dialogHelp.size(), 1u);
+    EXPECT_EQ(g_dialogHelp[0].item, edit);
+    EXPECT_EQ(g_dialogHelp[0].ctrlId, IDC_VALUE);
+    EXPECT_EQ(g_dialogHelp[0].contextType, HELPINFO_WINDOW);
+    ASSERT_EQ(Count(WM_HELP), 1);
+    EXPECT_EQ(g_seen.back().hwnd, owner);
+
+    // A custom child sees it first; a dialog that answers keeps it from its owner.
+    g_seen.clear();
+    g_dialogHelp.clear();
+    g_dialogAnswersHelp = true;
+    SetFocus(canvas);
+    PressKey(canvas, Qt::Key_F1);
+    ASSERT_EQ(Count(WM_HELP), 1);
+    EXPECT_EQ(g_seen[0].hwnd, canvas);
+    ASSERT_EQ(g_dialogHelp.size(), 1u);
+    EXPECT_EQ(g_dialogHelp[0].item, canvas);
+    EXPECT_EQ(g_dialogHelp[0].ctrlId, IDC_CANVAS);
+
+    // Other keys, and F1 with Ctrl or Alt, ask for nothing.
+    g_dialogHelp.clear();
+    PressKey(canvas, Qt::Key_F2);
+    PressKey(canvas, Qt::Key_F1, Qt::ControlModifier);
+    PressKey(canvas, Qt::Key_F1, Qt::AltModifier);
+    EXPECT_TRUE(g_dialogHelp.empty());
 }
 
 LRESULT CaptionProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
