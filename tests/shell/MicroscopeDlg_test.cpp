@@ -22,7 +22,10 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -316,6 +319,43 @@ TEST_F(MainWindowTest, LanguageTextsFollowTheLanguageCommands) {
     EXPECT_EQ(ReadDword(kLanguageKey, u"LanID"), 9u);
     EXPECT_EQ(ToolText(1205), u"Arc Measurement");
     EXPECT_EQ(Text(Item(IDC_PREVIEW)), u"Please connect Dorvex Digital Microscope");
+}
+
+// Every language file's captions of the measuring panel fit their controls with the window's
+// font: a caption cut short ("Automatic meas") leaves the operator guessing.
+TEST_F(MainWindowTest, EveryLanguageFitsThePanelCaptions) {
+    HWND hwnd = Open();
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(MS_LANG_DIR))
+        if (entry.path().extension() == ".ini")
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    ASSERT_EQ(files.size(), 24u);
+    for (const fs::path& file : files) {
+        const std::u16string path = ms::FromUtf8(file.string());
+        std::copy_n(path.c_str(), path.size() + 1, g_langFilePath);
+        dlg_->LoadLangTexts();
+        for (const LangTextItem& item : kFrameCaptions) {
+            QWidget* w = ms::WidgetOf(Item(item.controlId));
+            ASSERT_NE(w, nullptr);
+            // A group box's title takes the style's label rectangle; a label's text its hint.
+            int needed = w->sizeHint().width();
+            if (auto* box = qobject_cast<QGroupBox*>(w)) {
+                QStyleOptionGroupBox opt;
+                opt.initFrom(box);
+                opt.text = box->title();
+                opt.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+                needed =
+                    box->style()
+                        ->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, box)
+                        .right() +
+                    1;
+            }
+            EXPECT_LE(needed, w->width())
+                << file.filename() << " " << ms::ToUtf8(Text(Item(item.controlId)));
+        }
+    }
+    EXPECT_TRUE(IsWindow(hwnd));
 }
 
 TEST_F(MainWindowTest, FullScreenHidesEverythingAndEscRestores) {

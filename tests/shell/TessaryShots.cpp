@@ -1,21 +1,27 @@
 // Not a test: Tessary's main window with one command given after start-up, for a look at the
 // layouts on a real display while no device runs (every button but Close is disabled then).
-//   tessary_shots fullscreen | about | prompt | german | videos | tip
+//   tessary_shots fullscreen | about | prompt | german | videos | tip | languages [language]
+// A language command id (1301 English ... 1359 Persian) as the second argument switches the
+// language first; "languages" opens the language popup.
 #include "shell/MicroscopeDlg.h"
 
 #include "platform/win/controls/CommCtrl.h"
 #include "res/TessaryResource.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
 
 const char* g_mode = "";
+UINT g_language = 0;
 
 class CShotsDlg : public CMicroscopeDlg {
 public:
     BOOL OnInitDialog() override {
         CMicroscopeDlg::OnInitDialog();
+        if (g_language)
+            PostMessage(WM_COMMAND, g_language, 0);
         if (std::strcmp(g_mode, "fullscreen") == 0)
             PostMessage(WM_SYSCOMMAND, SC_MAXIMIZE, 0);
         else if (std::strcmp(g_mode, "about") == 0)
@@ -24,6 +30,8 @@ public:
             PostMessage(WM_COMMAND, 1305, 0);
         else if (std::strcmp(g_mode, "videos") == 0)
             SetListMode(0);
+        else if (std::strcmp(g_mode, "languages") == 0)
+            SetTimer(kPopupTimer, 500);
         else if (std::strcmp(g_mode, "tip") == 0)
             SetTimer(kTipTimer, 3500);
         if (std::strcmp(g_mode, "prompt") != 0)
@@ -39,11 +47,18 @@ public:
             SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
             return TRUE;
         }
+        if (msg->message == WM_TIMER && msg->wParam == kPopupTimer && msg->hwnd == m_hWnd) {
+            KillTimer(kPopupTimer);
+            // The popup's button is disabled without a device, so open the popup directly.
+            OnLanguageMenu();
+            return TRUE;
+        }
         return CMicroscopeDlg::PreTranslateMessage(msg);
     }
 
 private:
     static constexpr UINT_PTR kTipTimer = 77;
+    static constexpr UINT_PTR kPopupTimer = 78;
 };
 
 class CShotsApp : public CWinApp {
@@ -64,5 +79,7 @@ public:
 int main(int argc, char** argv) {
     if (argc > 1)
         g_mode = argv[1];
+    if (argc > 2)
+        g_language = static_cast<UINT>(std::atoi(argv[2]));
     return AfxWinMain(argc, argv);
 }
