@@ -18,6 +18,8 @@
 #include <QWindow>
 #include <algorithm>
 #include <clocale>
+#include <string>
+#include <unistd.h>
 #include <unordered_map>
 
 namespace ms {
@@ -335,9 +337,17 @@ QWidget* WidgetOf(HWND hwnd) {
 
 void EnsureApplication() {
     if (!QCoreApplication::instance()) {
+        // Named as the running program: the desktop groups and pins its windows by that name
+        // (their WM_CLASS).
+        static std::string name = [] {
+            char buf[4096];
+            const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+            const std::string path(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+            const std::string base = path.substr(path.find_last_of('/') + 1);
+            return base.empty() ? std::string("microscope") : base;
+        }();
         static int argc = 1;
-        static char name[] = "microscope";
-        static char* argv[] = {name, nullptr};
+        static char* argv[] = {name.data(), nullptr};
         static QApplication* app = new QApplication(argc, argv);
         (void)app;
     }

@@ -60,7 +60,16 @@ void PlaceWidget(WindowObject& w, QRect r) {
         w.widget->setGeometry(r.translated(pin, pin + bar));
     } else {
         const QMargins m = FrameOf(w.style, w.exStyle, false);
-        w.widget->setGeometry(r.marginsRemoved(m));
+        const QRect client = r.marginsRemoved(m);
+        // Without a sizing border only the program sizes the window: a window manager then
+        // offers neither resizing nor maximising it.
+        if (w.style & WS_THICKFRAME) {
+            w.widget->setMinimumSize(0, 0);
+            w.widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        } else {
+            w.widget->setFixedSize(client.size());
+        }
+        w.widget->setGeometry(client);
     }
 }
 

@@ -114,6 +114,11 @@ protected:
     std::vector<HWND> made_;
 };
 
+TEST_F(WindowTest, TheApplicationIsNamedAsTheProgram) {
+    // The desktop groups the windows by this name.
+    EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("Window_test"));
+}
+
 TEST_F(WindowTest, ResourcesLoadByNumericId) {
     WCHAR buf[64];
     EXPECT_EQ(LoadString(nullptr, IDS_HELLO, buf, 64), 23);
@@ -448,6 +453,9 @@ TEST_F(WindowTest, GeometryStylesAndShowStates) {
     HWND w = CreateWindowEx(0, u"TestCanvas", u"framed", WS_OVERLAPPEDWINDOW, 10, 20, 300, 200,
                             nullptr, nullptr, nullptr, nullptr);
     made_.push_back(w);
+    // A sizing border lets the window manager resize the window; without one it may not.
+    QWidget* widget = ms::WidgetOf(w);
+    EXPECT_NE(widget->minimumSize(), widget->maximumSize());
     RECT wr, cr;
     GetWindowRect(w, &wr);
     GetClientRect(w, &cr);
@@ -477,6 +485,11 @@ TEST_F(WindowTest, GeometryStylesAndShowStates) {
     GetClientRect(w, &cr);
     EXPECT_EQ(wr.right - wr.left, 640);
     EXPECT_EQ(cr.right, 638);
+    EXPECT_EQ(widget->minimumSize(), QSize(638, 478));
+    EXPECT_EQ(widget->maximumSize(), QSize(638, 478));
+    SetWindowPos(w, nullptr, 0, 0, 320, 240, SWP_NOZORDER);
+    GetClientRect(w, &cr);
+    EXPECT_EQ(cr.right, 318);
     EnableWindow(w, FALSE);
     EXPECT_FALSE(IsWindowEnabled(w));
     HMENU sys = GetSystemMenu(w, FALSE);
