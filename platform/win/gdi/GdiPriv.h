@@ -134,7 +134,7 @@ struct Dc : Object {
     Dc() : Object(Kind::Dc) {}
     bool memory = false;
     bool screen = false;
-    Surface* surface = nullptr; // borrowed; fixed for the DC's life
+    std::shared_ptr<Surface> surface; // kept alive by the DC; fixed for the DC's life
     DcState st;
     std::vector<DcState> saved;
     std::shared_ptr<Recorder> rec;
@@ -154,7 +154,12 @@ void Unregister(const void* handle);
 std::shared_ptr<Object> Stock(int index);
 // The brush for a handle, including the (HBRUSH)(COLOR_x + 1) form; null when invalid.
 std::shared_ptr<Brush> BrushOf(HBRUSH brush);
-std::shared_ptr<Recorder> SurfaceRecorder(Surface* surface);
+std::shared_ptr<Recorder> SurfaceRecorder(const Surface* surface);
+// A new DC (a memory DC, the screen's, or one drawing into the surface).
+HDC NewDc(bool memory, bool screen, std::shared_ptr<Surface> surface);
+// Drops the surface's recorder and, with dcs, every DC drawing into it (their handles become
+// invalid). Callers hold TableMutex().
+void ForgetSurface(const Surface* surface, bool dcs);
 // The system colour of an index (see ms::SetSysColorFunction).
 COLORREF SysColor(int index);
 // NULLREGION, SIMPLEREGION (one rectangle) or COMPLEXREGION.

@@ -21,7 +21,7 @@ struct Table {
     std::array<std::shared_ptr<Object>, 18> stock{};
     std::shared_ptr<Bitmap> defaultBitmap;
     std::array<std::shared_ptr<Brush>, 32> sysBrushes{};
-    std::map<Surface*, std::shared_ptr<Recorder>> surfaceRecorders;
+    std::map<const Surface*, std::shared_ptr<Recorder>> surfaceRecorders;
 };
 
 Table& T() {
@@ -117,18 +117,6 @@ DcState DefaultState(bool memory) {
     return st;
 }
 
-HDC NewDc(bool memory, bool screen, Surface* surface) {
-    std::lock_guard lock(TableMutex());
-    auto dc = std::make_shared<Dc>();
-    dc->memory = memory;
-    dc->screen = screen;
-    dc->surface = surface;
-    dc->st = DefaultState(memory);
-    if (surface)
-        dc->rec = SurfaceRecorder(surface);
-    return static_cast<HDC>(RegisterLocked(dc));
-}
-
 // Runs f(dc) under the table lock; returns fallback for an invalid DC.
 template <class F, class R> R WithDc(HDC hdc, R fallback, F f) {
     std::lock_guard lock(TableMutex());
@@ -148,7 +136,7 @@ QRect DeviceRect(const Dc& dc) {
     if (dc.screen)
         return QRect(QPoint(0, 0), ScreenSize());
     if (dc.surface)
-        return dc.surface->Image().rect();
+        return QRect(QPoint(0, 0), dc.surface->Size());
     if (dc.memory && dc.st.bitmap)
         return QRect(0, 0, dc.st.bitmap->img.width(), dc.st.bitmap->img.height());
     return QRect();
@@ -256,6 +244,32 @@ void Unregister(const void* handle) {
     T().objects.erase(reinterpret_cast<std::uintptr_t>(handle));
 }
 
+HDC NewDc(bool memory, bool screen, std::shared_ptr<Surface> surface) {
+    std::lock_guard lock(TableMutex());
+    auto dc = std::make_shared<Dc>();
+    dc->memory = memory;
+    dc->screen = screen;
+    dc->st = DefaultState(memory);
+    if (surface)
+        dc->rec = SurfaceRecorder(surface.get());
+    dc->surface = std::move(surface);
+    return static_cast<HDC>(RegisterLocked(dc));
+}
+
+void ForgetSurface(const Surface* surface, bool dcs) {
+    Table& t = T();
+    t.surfaceRecorders.erase(surface);
+    if (!dcs)
+        return;
+    for (auto it = t.objects.begin(); it != t.objects.end();) {
+        const auto& o = it->second;
+        if (o->kind == Kind::Dc && static_cast<const Dc&>(*o).surface.get() == surface)
+            it = t.objects.erase(it);
+        else
+            ++it;
+    }
+}
+
 std::shared_ptr<Object> Stock(int index) {
     if (index < 0 || index >= 18)
         return nullptr;
@@ -277,7 +291,7 @@ std::shared_ptr<Brush> BrushOf(HBRUSH brush) {
     return LookupAs<Brush>(brush, Kind::Brush);
 }
 
-std::shared_ptr<Recorder> SurfaceRecorder(Surface* surface) {
+std::shared_ptr<Recorder> SurfaceRecorder(const Surface* surface) {
     auto& map = T().surfaceRecorders;
     auto it = map.find(surface);
     return it == map.end() ? nullptr : it->second;
@@ -375,11 +389,11 @@ Call::Call(HDC hdc, const char* name, std::initializer_list<long> args, HDC src,
         keep_ = LookupAs<Dc>(hdc, Kind::Dc);
         if (!keep_)
             return;
-        surfaces[0] = keep_->surface;
+        surfaces[0] = keep_->surface.get();
         if (src) {
             keepSrc_ = LookupAs<Dc>(src, Kind::Dc);
             if (keepSrc_)
-                surfaces[1] = keepSrc_->surface;
+                surfaces[1] = keepSrc_->surface.get();
         }
     }
     if (surfaces[1] == surfaces[0])
@@ -465,39 +479,6 @@ Canvas Call::Pixels() {
 using namespace ms::gdi;
 
 namespace ms {
-
-Surface::Surface(int width, int height) {
-    Resize(width, height);
-}
-
-Surface::~Surface() {
-    std::lock_guard lock(TableMutex());
-    T().surfaceRecorders.erase(this);
-}
-
-void Surface::Resize(int width, int height) {
-    std::lock_guard lock(mutex_);
-    width = std::max(width, 0);
-    height = std::max(height, 0);
-    if (image_.width() == width && image_.height() == height && !image_.isNull())
-        return;
-    QImage next(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
-    next.fill(0xFF000000u);
-    if (width == 0 || height == 0)
-        next = QImage(0, 0, QImage::Format_RGB32);
-    const int w = std::min(width, image_.width()), h = std::min(height, image_.height());
-    for (int y = 0; y < h; ++y)
-        std::memcpy(next.scanLine(y), image_.constScanLine(y), static_cast<size_t>(w) * 4);
-    image_ = std::move(next);
-}
-
-HDC CreateSurfaceDC(Surface& surface) {
-    return NewDc(false, false, &surface);
-}
-
-void DeleteSurfaceDC(HDC hdc) {
-    DeleteDC(hdc);
-}
 
 HDC CreateScreenDC() {
     return NewDc(false, true, nullptr);

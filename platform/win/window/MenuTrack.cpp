@@ -236,23 +236,23 @@ public:
         closeColumn(entries_.size());
         const int width = x + std::max(colWidth, 40) + kBorder;
         resize(width, maxBottom + kBorder);
-        surface_.Resize(width, maxBottom + kBorder);
+        surface_->Resize(width, maxBottom + kBorder);
     }
 
     // Draws every item into the surface; owner-drawn ones through WM_DRAWITEM.
     void Render(UINT action = ODA_DRAWENTIRE) {
         const COLORREF bg = BrushColor(MenuBackground(menu_), GetSysColor(COLOR_MENU));
         {
-            std::lock_guard lock(surface_.Mutex());
-            QPainter p(&surface_.Image());
-            p.fillRect(surface_.Image().rect(), ToQColor(bg));
+            std::lock_guard lock(surface_->Mutex());
+            QPainter p(&surface_->Image());
+            p.fillRect(surface_->Image().rect(), ToQColor(bg));
             p.setPen(QColor(128, 128, 128));
-            p.drawRect(surface_.Image().rect().adjusted(0, 0, -1, -1));
+            p.drawRect(surface_->Image().rect().adjusted(0, 0, -1, -1));
         }
         for (std::size_t i = 0; i < entries_.size(); ++i)
             RenderItem(i, action);
-        std::lock_guard lock(surface_.Mutex());
-        picture_ = surface_.Image().copy();
+        std::lock_guard lock(surface_->Mutex());
+        picture_ = surface_->Image().copy();
         update();
     }
 
@@ -448,8 +448,8 @@ private:
         const bool hot = static_cast<int>(i) == hot_;
         const QRect r = e.rect;
         if (e.barBefore) {
-            std::lock_guard lock(surface_.Mutex());
-            QPainter p(&surface_.Image());
+            std::lock_guard lock(surface_->Mutex());
+            QPainter p(&surface_->Image());
             p.setPen(QColor(160, 160, 160));
             p.drawLine(r.left() - 3, kBorder, r.left() - 3, height() - kBorder - 1);
             p.setPen(QColor(255, 255, 255));
@@ -475,8 +475,8 @@ private:
                 DrawArrow(r, hot ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_MENUTEXT));
             return;
         }
-        std::lock_guard lock(surface_.Mutex());
-        QPainter p(&surface_.Image());
+        std::lock_guard lock(surface_->Mutex());
+        QPainter p(&surface_->Image());
         if (IsSeparator(d)) {
             const int y = r.top() + r.height() / 2;
             p.setPen(QColor(160, 160, 160));
@@ -517,8 +517,8 @@ private:
     }
 
     void DrawArrow(const QRect& r, COLORREF c) {
-        std::lock_guard lock(surface_.Mutex());
-        QPainter p(&surface_.Image());
+        std::lock_guard lock(surface_->Mutex());
+        QPainter p(&surface_->Image());
         const int x = r.right() - 10;
         const int y = r.center().y();
         p.setPen(Qt::NoPen);
@@ -531,7 +531,7 @@ private:
     PopupWidget* parentPopup_;
     std::vector<Entry> entries_;
     int hot_ = -1;
-    Surface surface_;
+    std::shared_ptr<Surface> surface_ = std::make_shared<Surface>();
     QImage picture_;
     friend struct Tracker;
 };

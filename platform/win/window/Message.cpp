@@ -196,6 +196,7 @@ void SetPreTranslateHook(PreTranslateHook hook) {
 
 INT_PTR RunModalLoop(HWND hwnd) {
     using namespace wnd;
+    AssertUiThread();
     auto pre = PreEnded().find(hwnd);
     if (pre != PreEnded().end()) {
         INT_PTR r = pre->second;
@@ -388,8 +389,10 @@ LONG GetMessageTime() {
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc) {
     if (hwnd && !FromHandle(hwnd))
         return 0;
-    if (!OnUiThread())
+    if (!OnUiThread()) {
+        AssertUiThread();
         return 0;
+    }
     if (!hwnd)
         id = ++g_nextThreadTimer;
     auto& rec = Timers()[{hwnd, id}];
@@ -412,8 +415,10 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc) {
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id) {
     // Timers belong to the user-interface thread, as they are set there only.
-    if (!OnUiThread())
+    if (!OnUiThread()) {
+        AssertUiThread();
         return FALSE;
+    }
     auto it = Timers().find({hwnd, id});
     if (it == Timers().end())
         return FALSE;
@@ -459,6 +464,7 @@ LRESULT DefaultText(WindowObject& w, UINT msg, WPARAM wp, LPARAM lp) {
 } // namespace
 
 LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    AssertUiThread();
     if (InputContext* ctx = CurrentInput(); ctx && ctx->hwnd == hwnd && ctx->message == msg)
         ctx->passToQt = true;
     WindowObject* w = Lookup(hwnd);

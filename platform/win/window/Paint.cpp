@@ -1,7 +1,10 @@
 // Painting: update regions, WM_PAINT into the window's surface, DCs on surfaces.
 // WM_PAINT runs from the widget's paint event (when Qt paints) or from UpdateWindow; either
-// way it draws into the surface, and the widget copies the surface to the screen. GetDC works
-// from any thread: ReleaseDC then queues the copy to the screen on the UI thread.
+// way it draws into the surface, and the widget copies the surface's last finished frame to
+// the screen. GetDC, ReleaseDC and InvalidateRect also serve other threads (see WinUser.h):
+// a DC holds its window's surface for the whole frame, and ReleaseDC queues one screen update
+// to the UI thread.
+#include "platform/win/window/TestSeams.h"
 #include "platform/win/window/WindowInternal.h"
 
 #include "platform/win/gdi/Gdi.h"
@@ -9,17 +12,21 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <QPixmap>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 
 namespace ms::wnd {
 
 namespace {
 
+// A DC handed out by GetDC or BeginPaint: its window and the surface it holds for a frame.
 struct DcRec {
     HWND hwnd = nullptr;
-    bool paint = false;
+    std::shared_ptr<Surface> surface;
+    bool paint = false; // BeginPaint's
 };
 
 std::mutex& DcMutex() {
@@ -47,6 +54,30 @@ void ScheduleScreenUpdate(HWND hwnd, const QRect& clientRect) {
         w->widget->update(clientRect.translated(inset, inset + w->menuBar));
 }
 
+// The surface of a live custom window, read under the handle table's lock (any thread).
+std::shared_ptr<Surface> SurfaceOf(HWND hwnd) {
+    std::lock_guard table(TableMutex());
+    WindowObject* w = Lookup(hwnd);
+    if (!w || w->native)
+        return nullptr;
+    return w->surface;
+}
+
+void Remember(HDC dc, HWND hwnd, std::shared_ptr<Surface> surface, bool paint) {
+    std::lock_guard lock(DcMutex());
+    Dcs()[dc] = DcRec{hwnd, std::move(surface), paint};
+}
+
+std::optional<DcRec> Forget(HDC dc) {
+    std::lock_guard lock(DcMutex());
+    auto it = Dcs().find(dc);
+    if (it == Dcs().end())
+        return std::nullopt;
+    DcRec rec = std::move(it->second);
+    Dcs().erase(it);
+    return rec;
+}
+
 } // namespace
 
 void PaintPending(WindowObject& w) {
@@ -63,10 +94,45 @@ void PaintPending(WindowObject& w) {
 
 } // namespace ms::wnd
 
+namespace ms::test {
+
+QImage PresentedPicture(HWND hwnd) {
+    std::shared_ptr<Surface> s = wnd::SurfaceOf(hwnd);
+    return s ? s->Presented() : QImage();
+}
+
+QImage SurfacePicture(HWND hwnd) {
+    std::shared_ptr<Surface> s = wnd::SurfaceOf(hwnd);
+    if (!s)
+        return QImage();
+    std::lock_guard lock(s->Mutex());
+    return s->Image().copy();
+}
+
+QImage GrabWindow(HWND hwnd) {
+    QWidget* w = WidgetOf(hwnd);
+    return w ? w->grab().toImage() : QImage();
+}
+
+} // namespace ms::test
+
 using namespace ms;
 using namespace ms::wnd;
 
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
+    if (!OnUiThread()) {
+        // The update region belongs to the UI thread: the request waits in its queue.
+        if (!QCoreApplication::instance() || !IsWindow(hwnd))
+            return FALSE;
+        std::optional<RECT> r;
+        if (rect)
+            r = *rect;
+        QMetaObject::invokeMethod(
+            &Dispatcher::Instance(),
+            [hwnd, r, erase] { InvalidateRect(hwnd, r ? &*r : nullptr, erase); },
+            Qt::QueuedConnection);
+        return TRUE;
+    }
     WindowObject* w = FromHandle(hwnd);
     if (!w)
         return FALSE;
@@ -153,18 +219,20 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
     *ps = PAINTSTRUCT{};
     if (w->native)
         return nullptr;
-    Surface& surface = w->EnsureSurface();
+    w->EnsureSurface();
+    std::shared_ptr<Surface> surface = w->surface;
     const QRegion region = w->update;
     const bool erase = w->eraseNeeded;
     w->update = QRegion();
     w->eraseNeeded = false;
+    // Waits while another thread draws a frame into the window, so the two never mix.
+    surface->BeginFrame();
     HDC dc = CreateSurfaceDC(surface);
-    if (!dc)
+    if (!dc) {
+        surface->EndFrame();
         return nullptr;
-    {
-        std::lock_guard lock(DcMutex());
-        Dcs()[dc] = DcRec{hwnd, true};
     }
+    Remember(dc, hwnd, surface, true);
     const QRect box = region.boundingRect();
     ps->hdc = dc;
     ps->rcPaint = RECT{box.left(), box.top(), box.left() + box.width(), box.top() + box.height()};
@@ -189,37 +257,29 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
     return dc;
 }
 
-BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps) {
+BOOL EndPaint(HWND, const PAINTSTRUCT* ps) {
     if (!ps || !ps->hdc)
         return TRUE;
-    {
-        std::lock_guard lock(DcMutex());
-        Dcs().erase(ps->hdc);
+    if (std::optional<DcRec> rec = Forget(ps->hdc)) {
+        DeleteSurfaceDC(ps->hdc);
+        rec->surface->EndFrame();
     }
-    DeleteSurfaceDC(ps->hdc);
-    (void)hwnd;
     return TRUE;
 }
 
 HDC GetDC(HWND hwnd) {
     if (!hwnd)
         return CreateScreenDC();
-    HDC dc = nullptr;
-    {
-        std::lock_guard table(TableMutex());
-        WindowObject* w = Lookup(hwnd);
-        if (!w || w->native)
-            return nullptr;
-        // The surface exists from creation for every custom window, so another thread never
-        // creates it; it lives until the window dies.
-        if (!w->surface)
-            return nullptr;
-        dc = CreateSurfaceDC(*w->surface);
+    std::shared_ptr<Surface> surface = SurfaceOf(hwnd);
+    if (!surface)
+        return nullptr;
+    surface->BeginFrame();
+    HDC dc = CreateSurfaceDC(surface);
+    if (!dc) {
+        surface->EndFrame(); // the window died meanwhile
+        return nullptr;
     }
-    if (dc) {
-        std::lock_guard lock(DcMutex());
-        Dcs()[dc] = DcRec{hwnd, false};
-    }
+    Remember(dc, hwnd, std::move(surface), false);
     return dc;
 }
 
@@ -230,33 +290,34 @@ HDC GetWindowDC(HWND hwnd) {
 int ReleaseDC(HWND hwnd, HDC dc) {
     if (!dc)
         return 0;
-    DcRec rec;
-    {
-        std::lock_guard lock(DcMutex());
-        auto it = Dcs().find(dc);
-        if (it == Dcs().end()) {
-            // The screen DC and DCs we never handed out.
-            if (!hwnd)
-                DeleteDC(dc);
-            return hwnd ? 0 : 1;
-        }
-        rec = it->second;
-        Dcs().erase(it);
+    std::optional<DcRec> rec = Forget(dc);
+    if (!rec) {
+        // The screen DC and DCs we never handed out.
+        if (!hwnd)
+            DeleteDC(dc);
+        return hwnd ? 0 : 1;
     }
-    DeleteSurfaceDC(dc);
-    // What was drawn goes to the screen on the UI thread.
-    if (auto* app = QCoreApplication::instance()) {
-        HWND target = rec.hwnd;
+    // Fails harmlessly when the window died: closing its surface invalidated the DC.
+    const BOOL released = DeleteDC(dc);
+    std::shared_ptr<Surface> surface = std::move(rec->surface);
+    surface->EndFrame();
+    // The finished frame goes to the screen on the UI thread: one update queued at a time.
+    auto* app = QCoreApplication::instance();
+    if (released && app && surface->RequestRepaint()) {
+        HWND target = rec->hwnd;
+        std::weak_ptr<Surface> weak = surface;
         QMetaObject::invokeMethod(
             app,
-            [target] {
+            [target, weak] {
+                if (auto s = weak.lock())
+                    s->RepaintDone();
                 if (IsWindow(target))
                     if (QWidget* w = WidgetOf(target))
                         w->update();
             },
             Qt::QueuedConnection);
     }
-    return 1;
+    return released ? 1 : 0;
 }
 
 HWND WindowFromDC(HDC dc) {

@@ -35,6 +35,17 @@ void AnswerDialog(UINT templateId, std::function<void(HWND dialog)> script);
 void PressInDialog(UINT templateId, int buttonId);
 
 const std::vector<Shown>& ShownLog();
+
+// A window's pixels: what the screen shows (the last finished frame) and what is being drawn.
+// Null images for a window without a surface.
+QImage PresentedPicture(HWND hwnd);
+QImage SurfacePicture(HWND hwnd);
+// Runs the window's paint event as the screen would and returns what it drew.
+QImage GrabWindow(HWND hwnd);
+
+// Debug builds: a call that must run on the UI thread and ran on another one reports its name
+// here instead of stopping the program (empty function: stop again).
+void OnThreadContractBroken(std::function<void(const char* call)> handler);
 // Forgets scripts, records and a WM_QUIT that arrived (also those of the common dialogs and
 // services, which register their own forgetting with AddSeamReset).
 void ResetSeams();
@@ -57,7 +68,7 @@ struct ShownMenu {
     POINT at{};     // where it was asked to open
     RECT placed{};  // where the popup stood on the screen
     std::vector<ShownMenuItem> items;
-    QImage picture; // the popup as drawn (owner-drawn items through WM_DRAWITEM)
+    QImage picture;  // the popup as drawn (owner-drawn items through WM_DRAWITEM)
     UINT result = 0; // the command chosen, 0 when dismissed
 };
 // The next popup is built, measured and drawn like a real one and then `command` is chosen as

@@ -1,8 +1,20 @@
 // Windows, messages, input, dialogs and resources under the Win32 names the system's code
 // uses, over Qt 6 Widgets. Every HWND names one of our window objects (see WindowObject.h);
 // handles are never reused, so a call on a destroyed window fails instead of crashing.
-// Calls are for the user-interface thread, except PostMessage, PostThreadMessage, IsWindow and
-// SendMessage (which marshals to the user-interface thread and waits).
+//
+// Threads: calls are for the user-interface thread, except these, which are safe from any
+// thread (the capture thread paints the live view with them):
+//   PostMessage, PostThreadMessage, PostQuitMessage, IsWindow;
+//   SendMessage, which runs the window procedure on the UI thread and waits for it;
+//   GetDC and ReleaseDC on one thread, and every GDI call on that DC in between (Gdi.h): the
+//     DC holds the window's surface for the whole frame, so a WM_PAINT waits for the frame
+//     and the screen shows it only once ReleaseDC finished it; never SendMessage while
+//     holding such a DC, as the UI thread may be waiting for the frame;
+//   GetClientRect, answered from the size of the window's surface;
+//   InvalidateRect, queued to the UI thread (the update region is the UI thread's).
+// A DC of a window that was destroyed meanwhile stays safe: every call on it fails and draws
+// nothing. Debug builds stop the program when another call reaches a window object, a timer
+// or the modal loops from another thread (ms::test::OnThreadContractBroken catches it).
 #pragma once
 
 #include "platform/win/WinTypes.h"

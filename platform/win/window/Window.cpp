@@ -18,6 +18,8 @@
 #include <QWindow>
 #include <algorithm>
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <unistd.h>
 #include <unordered_map>
@@ -120,6 +122,38 @@ bool OnUiThread() {
     return app && QThread::currentThread() == app->thread();
 }
 
+namespace {
+std::mutex& ContractMutex() {
+    static std::mutex m;
+    return m;
+}
+std::function<void(const char*)>& ContractHandler() {
+    static std::function<void(const char*)> handler;
+    return handler;
+}
+} // namespace
+
+void AssertUiThread(const std::source_location& caller) {
+#ifdef NDEBUG
+    (void)caller;
+#else
+    if (!QCoreApplication::instance() || OnUiThread())
+        return;
+    std::function<void(const char*)> handler;
+    {
+        std::lock_guard lock(ContractMutex());
+        handler = ContractHandler();
+    }
+    if (handler) {
+        handler(caller.function_name());
+        return;
+    }
+    std::fprintf(stderr, "window layer: %s called off the UI thread (see WinUser.h)\n",
+                 caller.function_name());
+    std::abort();
+#endif
+}
+
 bool Headless() {
     static const bool headless = QGuiApplication::platformName() == QLatin1String("offscreen") ||
                                  QGuiApplication::platformName() == QLatin1String("minimal");
@@ -182,11 +216,8 @@ void NotifyGeometry(WindowObject& w) {
     if (!w.widget || w.destroying)
         return;
     const QSize size = w.ClientSize();
-    if (w.surface && (w.surface->Image().width() != size.width() ||
-                      w.surface->Image().height() != size.height())) {
-        std::lock_guard lock(w.surface->Mutex());
+    if (w.surface && w.surface->Size() != size)
         w.surface->Resize(std::max(size.width(), 0), std::max(size.height(), 0));
-    }
     QPoint pos;
     if (w.IsChild()) {
         pos = w.widget->pos() + QPoint(w.ClientInset(), w.ClientInset());
@@ -240,9 +271,11 @@ void SurfaceWidget::paintEvent(QPaintEvent* e) {
         if (sunken && inset > 1)
             p.fillRect(rect().adjusted(1, 1, -1, -1), QColor(105, 105, 105));
     }
-    std::lock_guard lock(w->surface->Mutex());
+    // The last finished frame: a frame another thread is drawing shows when it ends.
+    w->surface->PresentIfIdle();
+    const QImage shown = w->surface->Presented();
     p.setClipRegion(e->region());
-    p.drawImage(QPoint(inset, inset + w->menuBar), w->surface->Image());
+    p.drawImage(QPoint(inset, inset + w->menuBar), shown);
 }
 
 void SurfaceWidget::resizeEvent(QResizeEvent*) {
@@ -305,12 +338,15 @@ QSize WindowObject::ClientSize() const {
 Surface& WindowObject::EnsureSurface() {
     if (!surface) {
         const QSize s = ClientSize();
-        surface = std::make_unique<Surface>(s.width(), s.height());
+        auto made = std::make_shared<Surface>(s.width(), s.height());
+        std::lock_guard lock(wnd::TableMutex());
+        surface = std::move(made);
     }
     return *surface;
 }
 
-WindowObject* FromHandle(HWND hwnd) {
+WindowObject* FromHandle(HWND hwnd, const std::source_location& caller) {
+    wnd::AssertUiThread(caller);
     WindowObject* w = wnd::Lookup(hwnd);
     return w && !w->destroying ? w : nullptr;
 }
@@ -402,6 +438,13 @@ void RegisterBuiltins() {
 }
 } // namespace
 } // namespace wnd
+
+namespace test {
+void OnThreadContractBroken(std::function<void(const char* call)> handler) {
+    std::lock_guard lock(wnd::ContractMutex());
+    wnd::ContractHandler() = std::move(handler);
+}
+} // namespace test
 
 } // namespace ms
 
@@ -637,9 +680,9 @@ void FinishDestroy(HWND hwnd) {
         obj->widget->hide();
         obj->widget->deleteLater();
     }
-    if (obj->surface) {
-        std::lock_guard lock(obj->surface->Mutex());
-    }
+    // A DC another thread still holds keeps the pixels alive; closing makes it fail.
+    if (obj->surface)
+        obj->surface->Close();
 }
 } // namespace
 
@@ -672,6 +715,7 @@ BOOL IsChild(HWND parent, HWND hwnd) {
 }
 
 HWND GetParent(HWND hwnd) {
+    AssertUiThread();
     WindowObject* w = Lookup(hwnd);
     if (!w)
         return nullptr;
@@ -828,6 +872,7 @@ void StyleBitsChanged(WindowObject& w, DWORD old) {
 } // namespace
 
 LONG_PTR GetWindowLongPtr(HWND hwnd, int index) {
+    AssertUiThread();
     WindowObject* w = Lookup(hwnd);
     if (!w)
         return 0;

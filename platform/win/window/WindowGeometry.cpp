@@ -4,6 +4,8 @@
 #include "platform/win/window/Framework.h"
 #include "platform/win/window/WindowInternal.h"
 
+#include "platform/win/gdi/Surface.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
@@ -325,6 +327,17 @@ BOOL GetWindowRect(HWND hwnd, LPRECT rect) {
 }
 
 BOOL GetClientRect(HWND hwnd, LPRECT rect) {
+    if (!OnUiThread()) {
+        // Another thread (the capture thread sizing its frame) reads the surface, which
+        // follows the client size, instead of the widget.
+        std::lock_guard table(TableMutex());
+        WindowObject* w = Lookup(hwnd);
+        if (!w || !rect || !w->surface)
+            return FALSE;
+        const QSize s = w->surface->Size();
+        *rect = RECT{0, 0, s.width(), s.height()};
+        return TRUE;
+    }
     WindowObject* w = FromHandle(hwnd);
     if (!w || !rect)
         return FALSE;

@@ -20,6 +20,9 @@ std::vector<HWND> ChildrenOf(HWND hwnd); // child windows in z-order, top first
 std::vector<HWND> OwnedBy(HWND hwnd);
 std::vector<HWND> ChildrenOfAll(HWND hwnd); // including those being destroyed
 bool OnUiThread();
+// Debug builds: stops the program (or tells the test's handler) when `call` runs off the UI
+// thread while a UI thread exists. Release builds: nothing.
+void AssertUiThread(const std::source_location& caller = std::source_location::current());
 // The headless platform (no raising, grabbing or moving the real cursor there).
 bool Headless();
 

@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <source_location>
 #include <string>
 
 namespace ms {
@@ -86,7 +87,9 @@ public:
     RECT restoreRect{}; // client rectangle in screen (top-level) or parent coordinates
     QRegion update;     // invalid part of the client area
     bool eraseNeeded = false;
-    std::unique_ptr<Surface> surface;
+    // Shared with the DCs drawing into it; set on the UI thread under the handle table's lock,
+    // so another thread reads it under that lock (GetDC, GetClientRect).
+    std::shared_ptr<Surface> surface;
     int defId = IDOK;         // dialogs: the default push button
     HWND lastFocus = nullptr; // dialogs: focus to give back on activation
     // Room the window's own scroll bars take at the right and bottom of the client area
@@ -103,8 +106,10 @@ public:
     Surface& EnsureSurface();
 };
 
-// The window object of a live handle, or null.
-WindowObject* FromHandle(HWND hwnd);
+// The window object of a live handle, or null. UI thread only: debug builds stop a call from
+// another thread (see WinUser.h for the calls that serve any thread).
+WindowObject* FromHandle(HWND hwnd,
+                         const std::source_location& caller = std::source_location::current());
 // The window whose widget is `w` or its nearest ancestor, or null.
 HWND HandleOfWidget(const QWidget* w);
 QWidget* WidgetOf(HWND hwnd);

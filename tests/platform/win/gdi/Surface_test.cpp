@@ -13,8 +13,9 @@ using namespace gdi_test;
 namespace {
 
 TEST(GdiSurface, ResizeKeepsWhatFits) {
-    ms::Surface s(4, 4);
-    HDC dc = ms::CreateSurfaceDC(s);
+    auto surface = std::make_shared<ms::Surface>(4, 4);
+    ms::Surface& s = *surface;
+    HDC dc = ms::CreateSurfaceDC(surface);
     RECT r{0, 0, 4, 4};
     FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     s.Resize(6, 2);
@@ -30,9 +31,10 @@ TEST(GdiSurface, ResizeKeepsWhatFits) {
 }
 
 TEST(GdiSurface, DcsOnARecordingSurfaceRecord) {
-    ms::Surface s(10, 10);
+    auto surface = std::make_shared<ms::Surface>(10, 10);
+    ms::Surface& s = *surface;
     ms::StartRecording(s);
-    HDC dc = ms::CreateSurfaceDC(s);
+    HDC dc = ms::CreateSurfaceDC(surface);
     Rectangle(dc, 1, 2, 3, 4);
     ms::DeleteSurfaceDC(dc);
     EXPECT_EQ(ms::ToString(ms::TakeRecordedCalls(s)), "Rectangle(1,2,3,4)\n");
@@ -42,7 +44,8 @@ TEST(GdiSurface, DcsOnARecordingSurfaceRecord) {
 // blits the result into the window's surface, while the UI thread paints the same window and
 // copies its surface to the screen under the surface lock. Run under the sanitizers.
 TEST(GdiSurface, CaptureThreadDrawsWhileTheUiThreadPaints) {
-    ms::Surface surface(64, 48);
+    auto shared = std::make_shared<ms::Surface>(64, 48);
+    ms::Surface& surface = *shared;
     HDC screen = ms::CreateScreenDC();
     HDC mem = CreateCompatibleDC(screen);
     HBITMAP bmp = CreateCompatibleBitmap(screen, 64, 48);
@@ -63,7 +66,7 @@ TEST(GdiSurface, CaptureThreadDrawsWhileTheUiThreadPaints) {
             LineTo(mem, 63, 10);
             SelectObject(mem, old);
             DeleteObject(pen);
-            HDC wdc = ms::CreateSurfaceDC(surface);
+            HDC wdc = ms::CreateSurfaceDC(shared);
             BitBlt(wdc, 0, 0, 64, 48, mem, 0, 0, SRCCOPY);
             SetBkMode(wdc, TRANSPARENT);
             TextOut(wdc, 2, 30, u"5Seconds", 8);
@@ -72,7 +75,7 @@ TEST(GdiSurface, CaptureThreadDrawsWhileTheUiThreadPaints) {
         }
     });
     for (int i = 0; i < 200 || frames < 20; ++i) {
-        HDC pdc = ms::CreateSurfaceDC(surface);
+        HDC pdc = ms::CreateSurfaceDC(shared);
         HRGN upd = CreateRectRgn(0, 0, 32, 48);
         SelectClipRgn(pdc, upd);
         DeleteObject(upd);
@@ -86,14 +89,14 @@ TEST(GdiSurface, CaptureThreadDrawsWhileTheUiThreadPaints) {
         if (i % 50 == 0) {
             // The UI thread recreates nothing here, but reads the memory DC the capture
             // thread draws into, as the paint handler does.
-            HDC wdc = ms::CreateSurfaceDC(surface);
+            HDC wdc = ms::CreateSurfaceDC(shared);
             BitBlt(wdc, 32, 0, 32, 48, mem, 32, 0, SRCCOPY);
             ms::DeleteSurfaceDC(wdc);
         }
     }
     stop = true;
     capture.join();
-    HDC check = ms::CreateSurfaceDC(surface);
+    HDC check = ms::CreateSurfaceDC(shared);
     EXPECT_EQ(GetPixel(check, 50, 10), RGB(255, 0, 0));
     EXPECT_EQ(GetPixel(check, 60, 25), RGB(0x40, 0x40, 0x40));
     ms::DeleteSurfaceDC(check);

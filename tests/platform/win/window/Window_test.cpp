@@ -300,16 +300,23 @@ TEST_F(WindowTest, TimersFireRestartAndStop) {
             EXPECT_EQ(s.wp, 7u);
         }
     }
-    // Another thread can neither set nor kill the window's timers.
+    // Another thread can neither set nor kill the window's timers; debug builds report it.
     BOOL killedElsewhere = TRUE;
     UINT_PTR setElsewhere = 1;
+    std::string broken;
+    ms::test::OnThreadContractBroken([&](const char* call) { broken += std::string(call) + ";"; });
     std::thread worker([&] {
         killedElsewhere = KillTimer(w, 7);
         setElsewhere = SetTimer(w, 9, 10, nullptr);
     });
     worker.join();
+    ms::test::OnThreadContractBroken(nullptr);
     EXPECT_FALSE(killedElsewhere);
     EXPECT_EQ(setElsewhere, 0u);
+#ifndef NDEBUG
+    EXPECT_NE(broken.find("KillTimer"), std::string::npos) << broken;
+    EXPECT_NE(broken.find("SetTimer"), std::string::npos) << broken;
+#endif
     g_seen.clear();
     ASSERT_TRUE(PumpUntil([] { return Count(WM_TIMER) >= 1; }));
     // Re-setting the same id restarts it (one timer, not two).
