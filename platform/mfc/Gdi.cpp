@@ -1,36 +1,23 @@
-// The framework's drawing objects: temporaries for handles, and the calls that need more
-// than one GDI call.
+// The framework's drawing objects: temporaries for handles (TempObjects.h), and the calls that
+// need more than one GDI call.
 #include "platform/mfc/AfxWin.h"
-
-#include <array>
-#include <memory>
+#include "platform/mfc/TempObjects.h"
 
 namespace {
 
-// Temporary wrappers for handles the caller does not own: a small ring per type, reused,
-// as the framework frees its temporaries when the loop is idle. They never delete a handle.
-template <class Obj, class Handle, class Get, class Set>
-Obj* Temporary(Handle h, Get get, Set set) {
-    static std::array<std::unique_ptr<Obj>, 32> ring;
-    static std::size_t next = 0;
-    for (auto& o : ring)
-        if (o && get(*o) == h)
-            return o.get();
-    auto& slot = ring[next];
-    next = (next + 1) % ring.size();
-    if (slot)
-        set(*slot, Handle{});
-    slot = std::make_unique<Obj>();
-    set(*slot, h);
-    return slot.get();
-}
+struct AttachObject {
+    void operator()(CGdiObject& o, HGDIOBJ h) const { o.m_hObject = h; }
+};
 
 template <class Obj> Obj* TempObject(HGDIOBJ h) {
     if (!h)
         return nullptr;
-    return Temporary<Obj>(
-        h, [](const Obj& o) { return o.m_hObject; }, [](Obj& o, HGDIOBJ v) { o.m_hObject = v; });
+    return ms::mfc::Temporary<Obj>(h, AttachObject{});
 }
+
+struct AttachDc {
+    void operator()(CDC& o, HDC h) const { o.m_hDC = h; }
+};
 
 } // namespace
 
@@ -81,8 +68,7 @@ CDC::~CDC() {
 CDC* CDC::FromHandle(HDC hdc) {
     if (!hdc)
         return nullptr;
-    return Temporary<CDC>(
-        hdc, [](const CDC& o) { return o.m_hDC; }, [](CDC& o, HDC v) { o.m_hDC = v; });
+    return ms::mfc::Temporary<CDC>(hdc, AttachDc{});
 }
 
 BOOL CDC::Attach(HDC hdc) {

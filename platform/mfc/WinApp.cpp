@@ -1,5 +1,6 @@
 // CWinApp, the framework's main, message boxes, and the small handle wrappers CDC and CMenu.
 #include "platform/mfc/AfxWin.h"
+#include "platform/mfc/TempObjects.h"
 
 #include "platform/win/window/WindowObject.h"
 
@@ -11,27 +12,11 @@ namespace {
 
 CWinApp* g_app = nullptr;
 
-// Temporary wrapper objects for handles without an owner object: a small ring, reused, as
-// the framework frees its temporaries when the loop is idle.
-template <class Obj, class Handle> Obj* TemporaryFor(Handle h) {
-    static std::array<std::unique_ptr<Obj>, 32> ring;
-    static std::size_t next = 0;
-    for (auto& o : ring)
-        if (o && o->HandleValue() == h)
-            return o.get();
-    auto& slot = ring[next];
-    next = (next + 1) % ring.size();
-    if (slot)
-        slot->Release();
-    slot = std::make_unique<Obj>();
-    slot->Set(h);
-    return slot.get();
-}
+struct TempMenu : CMenu {};
 
-struct TempMenu : CMenu {
-    HMENU HandleValue() const { return m_hMenu; }
-    void Set(HMENU h) { m_hMenu = h; }
-    void Release() { m_hMenu = nullptr; }
+// A temporary never owns its menu: it lets go of the handle before it dies.
+struct AttachMenu {
+    void operator()(TempMenu& m, HMENU h) const { m.m_hMenu = h; }
 };
 
 } // namespace
@@ -147,7 +132,7 @@ CMenu* CMenu::FromHandlePermanent(HMENU menu) {
 CMenu* CMenu::FromHandle(HMENU menu) {
     if (CMenu* m = FromHandlePermanent(menu))
         return m;
-    return menu ? TemporaryFor<TempMenu>(menu) : nullptr;
+    return menu ? ms::mfc::Temporary<TempMenu>(menu, AttachMenu{}) : nullptr;
 }
 
 BOOL CMenu::Attach(HMENU menu) {

@@ -31,6 +31,12 @@ bool ModalEndPending(HWND hwnd);
 // The window that runs the innermost modal loop, or null.
 HWND CurrentModalWindow();
 
+// Runs `handler` at a thread's quiet points: on the UI thread each time its event loop is
+// about to wait while no window procedure runs; on another thread each time it released its
+// last DC from GetDC (the end of a frame it painted). The handler runs on that thread and
+// must only touch that thread's own state. Handlers stay for the program's life.
+void AddIdleHandler(std::function<void()> handler);
+
 // The exit code given to PostQuitMessage once WM_QUIT arrived; -1 before.
 int QuitCode();
 // Runs the application's event loop until WM_QUIT; returns its exit code.

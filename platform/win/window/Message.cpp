@@ -7,6 +7,7 @@
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/gdi/GdiQt.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QEventLoop>
 #include <QThread>
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <chrono>
 #include <map>
+#include <mutex>
 #include <unordered_map>
 
 namespace ms::wnd {
@@ -56,7 +58,48 @@ std::map<std::pair<HWND, UINT_PTR>, TimerRec>& Timers() {
 
 UINT_PTR g_nextThreadTimer = 0x7000;
 
+// Window procedures running on this thread (the UI thread is idle only outside all of them).
+thread_local int t_procDepth = 0;
+
+struct ProcScope {
+    ProcScope() { ++t_procDepth; }
+    ~ProcScope() { --t_procDepth; }
+    ProcScope(const ProcScope&) = delete;
+    ProcScope& operator=(const ProcScope&) = delete;
+};
+
+std::mutex g_idleMutex;
+std::vector<std::function<void()>>& IdleHandlers() {
+    static std::vector<std::function<void()>> handlers;
+    return handlers;
+}
+
 } // namespace
+
+void InstallIdleHook() {
+    static bool done = false;
+    auto* app = QCoreApplication::instance();
+    if (done || !app)
+        return;
+    auto* events = QAbstractEventDispatcher::instance(app->thread());
+    if (!events)
+        return;
+    done = true;
+    QObject::connect(events, &QAbstractEventDispatcher::aboutToBlock, &Dispatcher::Instance(), [] {
+        if (t_procDepth == 0)
+            RunIdleHandlers();
+    });
+}
+
+void RunIdleHandlers() {
+    std::vector<std::function<void()>> handlers;
+    {
+        std::lock_guard lock(g_idleMutex);
+        handlers = IdleHandlers();
+    }
+    for (auto& h : handlers)
+        h();
+}
 
 Dispatcher& Dispatcher::Instance() {
     static Dispatcher* d = [] {
@@ -190,6 +233,11 @@ void TimerDelivered(HWND hwnd, UINT_PTR id) {
 
 namespace ms {
 
+void AddIdleHandler(std::function<void()> handler) {
+    std::lock_guard lock(wnd::g_idleMutex);
+    wnd::IdleHandlers().push_back(std::move(handler));
+}
+
 void SetPreTranslateHook(PreTranslateHook hook) {
     wnd::PreTranslate() = hook;
 }
@@ -283,6 +331,7 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     WindowObject* w = Lookup(hwnd);
     if (!w || !w->proc)
         return 0;
+    ProcScope scope;
     return w->proc(hwnd, msg, wp, lp);
 }
 
@@ -360,6 +409,7 @@ LRESULT DispatchMessage(const MSG* msg) {
         return 0;
     if (msg->message == WM_TIMER && msg->lParam) {
         auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
+        ProcScope scope;
         proc(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
         return 0;
     }

@@ -54,6 +54,9 @@ void ScheduleScreenUpdate(HWND hwnd, const QRect& clientRect) {
         w->widget->update(clientRect.translated(inset, inset + w->menuBar));
 }
 
+// DCs from GetDC this thread holds: another thread's frame ends when it reaches zero.
+thread_local int t_openDcs = 0;
+
 // The surface of a live custom window, read under the handle table's lock (any thread).
 std::shared_ptr<Surface> SurfaceOf(HWND hwnd) {
     std::lock_guard table(TableMutex());
@@ -280,6 +283,7 @@ HDC GetDC(HWND hwnd) {
         return nullptr;
     }
     Remember(dc, hwnd, std::move(surface), false);
+    ++t_openDcs;
     return dc;
 }
 
@@ -301,6 +305,8 @@ int ReleaseDC(HWND hwnd, HDC dc) {
     const BOOL released = DeleteDC(dc);
     std::shared_ptr<Surface> surface = std::move(rec->surface);
     surface->EndFrame();
+    if (!rec->paint && --t_openDcs == 0 && !OnUiThread())
+        RunIdleHandlers(); // the end of a frame another thread painted
     // The finished frame goes to the screen on the UI thread: one update queued at a time.
     auto* app = QCoreApplication::instance();
     if (released && app && surface->RequestRepaint()) {

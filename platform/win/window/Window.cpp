@@ -391,6 +391,7 @@ void EnsureApplication() {
         app->setQuitOnLastWindowClosed(false);
     std::setlocale(LC_NUMERIC, "C");
     wnd::InstallInputFilter();
+    wnd::InstallIdleHook();
     static const bool loader = [] {
         res::InstallStringLoader();
         return true;

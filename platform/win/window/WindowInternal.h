@@ -111,6 +111,11 @@ void BeginManualMove(HWND hwnd);
 DWORD MessageTime();
 void SetLastMessage(const MSG& m);
 
+// Quiet points (see ms::AddIdleHandler): the UI thread's idle hook, installed with the
+// application, and the run of the handlers on the calling thread.
+void InstallIdleHook();
+void RunIdleHandlers();
+
 // Forgets a WM_QUIT that arrived (tests start from a clean state).
 void ClearQuit();
 

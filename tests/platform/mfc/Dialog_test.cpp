@@ -7,6 +7,7 @@
 #include "platform/capture/Poster.h"
 #include "platform/capture/SyntheticCamera.h"
 #include "platform/mfc/AfxWin.h"
+#include "platform/mfc/TempObjects.h"
 #include "platform/win/gdi/Surface.h"
 #include "platform/win/window/TestSeams.h"
 #include "platform/win/window/WindowObject.h"
@@ -535,6 +536,67 @@ TEST_F(FrameworkTest, PaintAndClientDCsDrawIntoTheWindow) {
     EXPECT_EQ(child.m_hWnd, nullptr);
 }
 
+// A handler saves the old pen, draws 40 shapes each with its own pen and restores the old pen:
+// every old pen the framework handed back stays valid until the handler returned and the loop
+// went idle, and then the temporaries are gone.
+class CManyPens : public CWnd {
+public:
+    int valid = 0;
+    std::size_t tempsInHandler = 0;
+
+protected:
+    afx_msg LRESULT OnPing(WPARAM, LPARAM) {
+        CClientDC dc(this);
+        CPen pens[40];
+        std::vector<std::pair<CPen*, HGDIOBJ>> olds; // what came back, what it must hold
+        HGDIOBJ expected = ::GetStockObject(BLACK_PEN);
+        for (int i = 0; i < 40; ++i) {
+            pens[i].CreatePen(PS_SOLID, 1, RGB(i * 6, 0, 0));
+            olds.emplace_back(dc.SelectObject(&pens[i]), expected);
+            expected = pens[i].m_hObject;
+            dc.Rectangle(i, i, i + 10, i + 10);
+        }
+        for (const auto& [old, handle] : olds)
+            valid += old && old->m_hObject == handle;
+        dc.SelectObject(olds.front().first);
+        tempsInHandler = ms::mfc::TemporaryCount();
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CManyPens, CWnd)
+ON_MESSAGE(WM_PING, OnPing)
+END_MESSAGE_MAP()
+
+TEST_F(FrameworkTest, TemporariesOfAHandlerLiveUntilTheLoopIsIdle) {
+    CManyPens w;
+    ASSERT_TRUE(
+        w.CreateEx(0, nullptr, u"Pens", WS_POPUP | WS_VISIBLE, CRect(0, 0, 80, 80), nullptr, 0));
+    w.PostMessage(WM_PING);
+    ASSERT_TRUE(PumpUntil([&] { return w.tempsInHandler != 0; }));
+    EXPECT_EQ(w.valid, 40);
+    EXPECT_GE(w.tempsInHandler, 40u);
+    ASSERT_TRUE(PumpUntil([] { return ms::mfc::TemporaryCount() == 0; }));
+    // Another thread's temporaries are its own, freed at the end of its frame.
+    std::size_t duringFrame = 0, afterFrame = 1;
+    const HWND hwnd = w.m_hWnd;
+    std::thread painter([&] {
+        HDC hdc = ::GetDC(hwnd);
+        CDC* dc = CDC::FromHandle(hdc);
+        CPen pen(PS_SOLID, 1, RGB(1, 2, 3));
+        CPen* old = dc->SelectObject(&pen);
+        dc->SelectObject(old);
+        duringFrame = ms::mfc::TemporaryCount();
+        ::ReleaseDC(hwnd, hdc);
+        afterFrame = ms::mfc::TemporaryCount();
+    });
+    painter.join();
+    EXPECT_GE(duringFrame, 2u);
+    EXPECT_EQ(afterFrame, 0u);
+    w.DestroyWindow();
+}
+
 TEST_F(FrameworkTest, TheMainWindowGoingEndsTheApplicationAndItsModalLoops) {
     CWinApp app(u"Quit");
     bool deleted = false;
@@ -607,9 +669,9 @@ TEST_F(FrameworkTest, AClickOnAControlThatIgnoresItIsOneMessage) {
     // release, or a handler that counts clicks counts twice.
     CTestDlg dlg;
     ASSERT_TRUE(dlg.Create(IDD_TEST));
-    HWND zoom = ::CreateWindowEx(0, u"STATIC", u"Zoom", WS_CHILD | WS_VISIBLE | SS_NOTIFY, 10,
-                                 100, 60, 20, dlg.m_hWnd, reinterpret_cast<HMENU>(1358), nullptr,
-                                 nullptr);
+    HWND zoom =
+        ::CreateWindowEx(0, u"STATIC", u"Zoom", WS_CHILD | WS_VISIBLE | SS_NOTIFY, 10, 100, 60, 20,
+                         dlg.m_hWnd, reinterpret_cast<HMENU>(1358), nullptr, nullptr);
     ASSERT_NE(zoom, nullptr);
     HWND edit = ::GetDlgItem(dlg.m_hWnd, IDC_VALUE);
     for (HWND target : {zoom, edit}) {
@@ -633,7 +695,8 @@ protected:
     afx_msg BOOL OnDeviceChange(UINT event, DWORD_PTR data) {
         seen.emplace_back(WM_DEVICECHANGE, event);
         if (data)
-            headerTypes.push_back(reinterpret_cast<const DEV_BROADCAST_HDR*>(data)->dbch_devicetype);
+            headerTypes.push_back(
+                reinterpret_cast<const DEV_BROADCAST_HDR*>(data)->dbch_devicetype);
         return 0;
     }
     afx_msg UINT OnPowerBroadcast(UINT event, LPARAM) {
@@ -665,10 +728,11 @@ TEST_F(FrameworkTest, DeviceAndPowerNoticesFromAnotherThreadReachTheMessageMap) 
     });
     plug.join();
     ASSERT_TRUE(PumpUntil([&] { return dlg.seen.size() >= 5; }));
-    const std::vector<std::pair<UINT, UINT>> expect = {
-        {WM_DEVICECHANGE, DBT_DEVICEARRIVAL},       {WM_DEVICECHANGE, DBT_DEVNODES_CHANGED},
-        {WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE}, {WM_DEVICECHANGE, DBT_DEVNODES_CHANGED},
-        {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC}};
+    const std::vector<std::pair<UINT, UINT>> expect = {{WM_DEVICECHANGE, DBT_DEVICEARRIVAL},
+                                                       {WM_DEVICECHANGE, DBT_DEVNODES_CHANGED},
+                                                       {WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE},
+                                                       {WM_DEVICECHANGE, DBT_DEVNODES_CHANGED},
+                                                       {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC}};
     EXPECT_EQ(dlg.seen, expect);
     EXPECT_EQ(dlg.headerTypes,
               (std::vector<DWORD>{DBT_DEVTYP_DEVICEINTERFACE, DBT_DEVTYP_DEVICEINTERFACE}));
