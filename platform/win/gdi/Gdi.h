@@ -219,8 +219,8 @@
 #define DI_NORMAL 0x0003
 #define DI_DEFAULTSIZE 0x0008
 
-// System colours (DrawEdge, and FillRect's (HBRUSH)(COLOR_x + 1) form; GetSysColor itself
-// belongs to the window layer, which may route them here with ms::SetSysColorFunction)
+// System colours (DrawEdge, FillRect's (HBRUSH)(COLOR_x + 1) form and the window layer's
+// GetSysColor read one table, see GdiQt.h)
 #define COLOR_SCROLLBAR 0
 #define COLOR_BACKGROUND 1
 #define COLOR_ACTIVECAPTION 2

@@ -160,8 +160,10 @@ HDC NewDc(bool memory, bool screen, std::shared_ptr<Surface> surface);
 // Drops the surface's recorder and, with dcs, every DC drawing into it (their handles become
 // invalid). Callers hold TableMutex().
 void ForgetSurface(const Surface* surface, bool dcs);
-// The system colour of an index (see ms::SetSysColorFunction).
+// The system colour of an index (SysColors.cpp); 0 for an unknown index.
 COLORREF SysColor(int index);
+// The stock brush of a system colour (table lock held); null for an unknown index.
+std::shared_ptr<Brush> SysBrush(int index);
 // NULLREGION, SIMPLEREGION (one rectangle) or COMPLEXREGION.
 int RegionComplexity(const QRegion& r);
 

@@ -29,9 +29,10 @@ QString MapFontFace(std::u16string_view face);
 QFont QFontFromLogFont(const LOGFONTW& lf);
 QFont QFontOfHandle(HFONT font);
 
-// The system colours DrawEdge and (HBRUSH)(COLOR_x + 1) brushes use; by default a classic
-// light scheme. The window layer passes its GetSysColor so both agree.
-void SetSysColorFunction(COLORREF (*sysColor)(int index));
+// The system colours (the one table GetSysColor answers from) and their brushes: stock
+// objects that DeleteObject leaves alone, null for an unknown index.
+COLORREF SystemColor(int index);
+HBRUSH SysColorBrush(int index);
 
 // HORZRES/VERTRES: the primary screen's size when a GUI application exists, else this size
 // (also a test's way to pin it). Default 1280 x 1024.

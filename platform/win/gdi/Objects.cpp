@@ -5,7 +5,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <map>
 #include <unordered_map>
@@ -142,63 +141,6 @@ QRect DeviceRect(const Dc& dc) {
     return QRect();
 }
 
-// A light scheme close to the classic Windows one: owner-drawn menus and edges look as their
-// artwork expects.
-COLORREF DefaultSysColor(int index) {
-    switch (index) {
-    case COLOR_SCROLLBAR:
-        return RGB(200, 200, 200);
-    case COLOR_BACKGROUND:
-        return RGB(0, 78, 152);
-    case COLOR_ACTIVECAPTION:
-        return RGB(0, 84, 227);
-    case COLOR_INACTIVECAPTION:
-        return RGB(122, 150, 223);
-    case COLOR_MENU:
-        return RGB(255, 255, 255);
-    case COLOR_WINDOW:
-        return RGB(255, 255, 255);
-    case COLOR_WINDOWFRAME:
-        return 0;
-    case COLOR_MENUTEXT:
-    case COLOR_WINDOWTEXT:
-    case COLOR_BTNTEXT:
-    case COLOR_INFOTEXT:
-        return 0;
-    case COLOR_CAPTIONTEXT:
-    case COLOR_HIGHLIGHTTEXT:
-        return RGB(255, 255, 255);
-    case COLOR_ACTIVEBORDER:
-    case COLOR_INACTIVEBORDER:
-    case COLOR_BTNFACE:
-        return RGB(236, 233, 216);
-    case COLOR_APPWORKSPACE:
-        return RGB(128, 128, 128);
-    case COLOR_HIGHLIGHT:
-        return RGB(49, 106, 197);
-    case COLOR_BTNSHADOW:
-        return RGB(172, 168, 153);
-    case COLOR_GRAYTEXT:
-        return RGB(172, 168, 153);
-    case COLOR_INACTIVECAPTIONTEXT:
-        return RGB(216, 228, 248);
-    case COLOR_BTNHIGHLIGHT:
-        return RGB(255, 255, 255);
-    case COLOR_3DDKSHADOW:
-        return RGB(113, 111, 100);
-    case COLOR_3DLIGHT:
-        return RGB(241, 239, 226);
-    case COLOR_INFOBK:
-        return RGB(255, 255, 225);
-    case COLOR_HOTLIGHT:
-        return RGB(0, 0, 128);
-    default:
-        return 0;
-    }
-}
-
-std::atomic<COLORREF (*)(int)> sysColorFn{&DefaultSysColor};
-
 int screenW = 1280, screenH = 1024;
 bool screenPinned = false;
 
@@ -223,10 +165,6 @@ int RegionComplexity(const QRegion& r) {
         area += static_cast<long long>(rc.width()) * rc.height();
     const QRect b = r.boundingRect();
     return area == static_cast<long long>(b.width()) * b.height() ? SIMPLEREGION : COMPLEXREGION;
-}
-
-COLORREF SysColor(int index) {
-    return sysColorFn.load()(index);
 }
 
 void* Register(const std::shared_ptr<Object>& obj) {
@@ -277,17 +215,23 @@ std::shared_ptr<Object> Stock(int index) {
     return T().stock[static_cast<size_t>(index)];
 }
 
+std::shared_ptr<Brush> SysBrush(int index) {
+    if (index < 0 || index >= 31)
+        return nullptr;
+    Table& t = T();
+    auto& b = t.sysBrushes[static_cast<size_t>(index)];
+    if (!b) {
+        b = MakeBrush(BS_SOLID, SysColor(index));
+        b->stock = true;
+        RegisterLocked(b);
+    }
+    return b;
+}
+
 std::shared_ptr<Brush> BrushOf(HBRUSH brush) {
     auto v = reinterpret_cast<std::uintptr_t>(brush);
-    if (v >= 1 && v <= 31) {
-        Table& t = T();
-        auto& b = t.sysBrushes[v];
-        if (!b) {
-            b = MakeBrush(BS_SOLID, SysColor(static_cast<int>(v - 1)));
-            b->stock = true;
-        }
-        return b;
-    }
+    if (v >= 1 && v <= 31)
+        return SysBrush(static_cast<int>(v - 1));
     return LookupAs<Brush>(brush, Kind::Brush);
 }
 
@@ -484,10 +428,14 @@ HDC CreateScreenDC() {
     return NewDc(false, true, nullptr);
 }
 
-void SetSysColorFunction(COLORREF (*sysColor)(int index)) {
-    sysColorFn = sysColor ? sysColor : &DefaultSysColor;
+COLORREF SystemColor(int index) {
+    return SysColor(index);
+}
+
+HBRUSH SysColorBrush(int index) {
     std::lock_guard lock(TableMutex());
-    T().sysBrushes = {}; // made again in the new colours
+    auto b = SysBrush(index);
+    return b ? static_cast<HBRUSH>(b->handle) : nullptr;
 }
 
 void SetScreenSize(int width, int height) {

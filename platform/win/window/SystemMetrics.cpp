@@ -1,13 +1,14 @@
 // System metrics, work area and system colours: the screen's own size where there is a
-// screen, otherwise, and for every other metric, the fixed numbers of a classic 96-dpi desktop.
+// screen, otherwise, and for every other metric, the fixed numbers of a classic 96-dpi desktop;
+// the colours come from the GDI layer's one table.
 #include "platform/win/window/WinUser.h"
 
 #include "platform/win/gdi/Gdi.h"
+#include "platform/win/gdi/GdiQt.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
-#include <unordered_map>
 
 int GetSystemMetrics(int index) {
     QScreen* screen = QGuiApplication::primaryScreen();
@@ -95,39 +96,9 @@ BOOL SystemParametersInfo(UINT action, UINT, PVOID pvParam, UINT) {
 }
 
 DWORD GetSysColor(int index) {
-    switch (index) {
-    case COLOR_WINDOW:
-        return RGB(255, 255, 255);
-    case COLOR_WINDOWTEXT:
-    case COLOR_BTNTEXT:
-        return RGB(0, 0, 0);
-    case COLOR_BTNFACE:
-        return RGB(240, 240, 240);
-    case COLOR_BTNSHADOW:
-        return RGB(160, 160, 160);
-    case COLOR_GRAYTEXT:
-        return RGB(109, 109, 109);
-    case COLOR_BTNHIGHLIGHT:
-        return RGB(255, 255, 255);
-    case COLOR_HIGHLIGHT:
-        return RGB(0, 120, 215);
-    case COLOR_HIGHLIGHTTEXT:
-        return RGB(255, 255, 255);
-    case COLOR_MENU:
-        return RGB(240, 240, 240);
-    case COLOR_MENUTEXT:
-        return RGB(0, 0, 0);
-    default:
-        return RGB(192, 192, 192);
-    }
+    return ms::SystemColor(index);
 }
 
 HBRUSH GetSysColorBrush(int index) {
-    static std::unordered_map<int, HBRUSH> brushes;
-    auto it = brushes.find(index);
-    if (it != brushes.end())
-        return it->second;
-    HBRUSH b = CreateSolidBrush(GetSysColor(index));
-    brushes[index] = b;
-    return b;
+    return ms::SysColorBrush(index);
 }

@@ -247,23 +247,17 @@ TEST(GdiDraw, FarAwayCoordinatesAreClippedNotWalked) {
     SUCCEED();
 }
 
-COLORREF TestSysColor(int index) {
-    return index == COLOR_BTNSHADOW ? RGB(1, 2, 3) : RGB(4, 5, 6);
-}
-
-// Edges and (HBRUSH)(COLOR_x + 1) brushes use the system colours the window layer hands in.
+// Edges and (HBRUSH)(COLOR_x + 1) brushes use the one table of system colours.
 TEST(GdiDraw, EtchedEdgeAndSystemBrushesUseTheSystemColours) {
-    ms::SetSysColorFunction(&TestSysColor);
     MemDC dc(20, 10);
     RECT r{0, 4, 20, 10};
     FillRect(dc, &r, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
-    EXPECT_EQ(dc.At(5, 9), RGB(4, 5, 6));
+    EXPECT_EQ(dc.At(5, 9), ms::SystemColor(COLOR_WINDOW));
     FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
     DrawEdge(dc, &r, EDGE_ETCHED, BF_TOP);
-    EXPECT_EQ(dc.At(5, 4), RGB(1, 2, 3));
-    EXPECT_EQ(dc.At(5, 5), RGB(4, 5, 6));
+    EXPECT_EQ(dc.At(5, 4), ms::SystemColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(dc.At(5, 5), ms::SystemColor(COLOR_BTNHIGHLIGHT));
     EXPECT_EQ(dc.At(5, 6), RGB(128, 128, 128));
-    ms::SetSysColorFunction(nullptr);
 }
 
 } // namespace

@@ -407,6 +407,29 @@ TEST_F(WindowTest, PaintingAndDrawingOutsidePaintReachTheSurface) {
     EXPECT_EQ(QColor(obj->surface->Image().pixel(10, 10)), QColor(0, 200, 0));
 }
 
+// A dialog's background (its class brush, COLOR_3DFACE + 1) and its controls' backgrounds
+// (GetSysColorBrush, GetSysColor) are the same colours: one table answers all of them.
+TEST_F(WindowTest, SystemColoursComeFromOneTable) {
+    HDC mem = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateCompatibleBitmap(mem, 4, 4);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    const RECT r{0, 0, 4, 4};
+    for (int index : {COLOR_3DFACE, COLOR_WINDOW, COLOR_MENU, COLOR_HIGHLIGHT, COLOR_BTNSHADOW,
+                      COLOR_GRAYTEXT, COLOR_INFOBK}) {
+        const COLORREF c = GetSysColor(index);
+        FillRect(mem, &r, reinterpret_cast<HBRUSH>(static_cast<ULONG_PTR>(index + 1)));
+        EXPECT_EQ(GetPixel(mem, 1, 1), c) << index;
+        HBRUSH stock = GetSysColorBrush(index);
+        EXPECT_EQ(stock, GetSysColorBrush(index)) << index;
+        EXPECT_TRUE(DeleteObject(stock)); // a stock object: still there afterwards
+        FillRect(mem, &r, GetSysColorBrush(index));
+        EXPECT_EQ(GetPixel(mem, 2, 2), c) << index;
+    }
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+}
+
 TEST_F(WindowTest, ModalSeamsAnswerAndRecord) {
     HWND owner = TopLevel();
     bool ownerEnabledDuring = true;
