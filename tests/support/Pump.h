@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTimer>
 #include <chrono>
 
 namespace ms::test {
@@ -22,6 +23,14 @@ bool PumpUntil(F done, std::chrono::milliseconds limit = std::chrono::seconds(10
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
+}
+
+// Runs a real event loop for `ms`: unlike processEvents, it waits for events, so the loop goes
+// idle as an application's does (quiet-point handlers run).
+inline void RunIdleLoop(int ms = 30) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 } // namespace ms::test
