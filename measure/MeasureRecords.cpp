@@ -1,9 +1,5 @@
 #include "measure/MeasureRecords.h"
 
-CMeasureRecordList g_liveShapes;
-CMeasureRecordList g_undoneShapes;
-CPolylineRecordList g_livePolylines;
-CDraftShape g_draftShape;
 std::vector<CPointRecord> g_edgePoints;
 int g_circleLabelCount = 0;
 int g_squareLabelCount = 0;
@@ -14,6 +10,12 @@ std::mutex& LiveListsMutex() {
     static std::mutex m;
     return m;
 }
+
+// The live lists, guarded by LiveListsMutex().
+CMeasureRecordList g_liveShapes;
+CMeasureRecordList g_undoneShapes;
+CPolylineRecordList g_livePolylines;
+CDraftShape g_draftShape;
 
 } // namespace
 
@@ -39,6 +41,19 @@ std::array<POINT, 3> CoordinateAngleGuidePoints(int x, int y) {
 LiveListsLock::LiveListsLock() : m_lock(LiveListsMutex()) {}
 
 LiveListsLock::~LiveListsLock() = default;
+
+CMeasureRecordList& LiveListsLock::Shapes() const {
+    return g_liveShapes;
+}
+CMeasureRecordList& LiveListsLock::Undone() const {
+    return g_undoneShapes;
+}
+CPolylineRecordList& LiveListsLock::Polylines() const {
+    return g_livePolylines;
+}
+CDraftShape& LiveListsLock::Draft() const {
+    return g_draftShape;
+}
 
 void DeleteAllLiveShapes() {
     LiveListsLock lock;

@@ -204,12 +204,6 @@ private:
 using CMeasureRecordList = CRecordList<CMeasureRecord>;
 using CPolylineRecordList = CRecordList<CPolylineRecord>;
 
-// The live lists: guarded by LiveListsLock.
-extern CMeasureRecordList g_liveShapes;     // finished live shapes
-extern CMeasureRecordList g_undoneShapes;   // taken back by undo, in that order
-extern CPolylineRecordList g_livePolylines; // guide shapes
-extern CDraftShape g_draftShape;            // the live shape being drawn
-
 // Edge points of the automatic line, circle and arc fits (UI thread only).
 extern std::vector<CPointRecord> g_edgePoints;
 
@@ -218,7 +212,8 @@ extern std::vector<CPointRecord> g_edgePoints;
 extern int g_circleLabelCount;
 extern int g_squareLabelCount;
 
-// Holds the one lock of the live lists for its lifetime.
+// Holds the one lock of the live lists for its lifetime; the lists are reached only through
+// it (g_liveShapes, g_undoneShapes, g_livePolylines and g_draftShape are its own).
 class LiveListsLock {
 public:
     LiveListsLock();
@@ -226,15 +221,15 @@ public:
     LiveListsLock(const LiveListsLock&) = delete;
     LiveListsLock& operator=(const LiveListsLock&) = delete;
 
-    CMeasureRecordList& Shapes() const { return g_liveShapes; }
-    CMeasureRecordList& Undone() const { return g_undoneShapes; }
-    CPolylineRecordList& Polylines() const { return g_livePolylines; }
-    CDraftShape& Draft() const { return g_draftShape; }
+    CMeasureRecordList& Shapes() const;     // finished live shapes
+    CMeasureRecordList& Undone() const;     // taken back by undo, in that order
+    CPolylineRecordList& Polylines() const; // guide shapes
+    CDraftShape& Draft() const;             // the live shape being drawn
 
 private:
     std::unique_lock<std::mutex> m_lock;
 };
 
-// Deletes every record of g_livePolylines, g_undoneShapes and g_liveShapes and empties the
-// points and labels of g_draftShape, under the lock.
+// Deletes every record of the guide shapes, the undone and the finished live shapes and empties
+// the points and labels of the draft, under the lock.
 void DeleteAllLiveShapes();

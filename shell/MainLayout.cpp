@@ -7,7 +7,6 @@
 #include "platform/win/gdi/Gdi.h"
 #include "res/TessaryResource.h"
 
-int g_fullScreen = 0;
 int g_minimized = 0;
 int g_listShowsPictures = 1;
 
@@ -32,14 +31,14 @@ void CMicroscopeDlg::OnSysCommand(UINT id, LPARAM lp) {
         return;
     case SC_MINIMIZE:
         // Minimising the full-screen window keeps the normal window's place for the way back.
-        if (!g_fullScreen) {
+        if (!FullScreen()) {
             g_minimized = 1;
             GetWindowRect(&m_restoreRect);
         }
         CDialog::OnSysCommand(id, lp);
         return;
     case SC_MAXIMIZE:
-        if (g_fullScreen)
+        if (FullScreen())
             return;
         g_minimized = 0;
         GetWindowRect(&m_restoreRect);
@@ -52,7 +51,7 @@ void CMicroscopeDlg::OnSysCommand(UINT id, LPARAM lp) {
             CDialog::OnSysCommand(id, lp);
             return;
         }
-        if (g_fullScreen)
+        if (FullScreen())
             SetNormalLayout();
         return;
     default:
@@ -85,7 +84,7 @@ LRESULT CMicroscopeDlg::OnNcHitTest(CPoint pt) {
     RECT strip{0, 0, 700, 46};
     ClientToScreen(&strip);
     const LRESULT hit = CDialog::OnNcHitTest(pt);
-    if (!g_fullScreen && hit == HTCLIENT && CRect(strip).PtInRect(pt))
+    if (!FullScreen() && hit == HTCLIENT && CRect(strip).PtInRect(pt))
         return HTCAPTION;
     return hit;
 }
@@ -144,7 +143,7 @@ void CMicroscopeDlg::SetFullScreenLayout() {
         preview->ShowWindow(SW_SHOW);
     }
     FitVideoRenderer(FALSE);
-    g_fullScreen = 1;
+    g_liveView.Change([](LiveViewSnapshot& s) { s.fullScreen = 1; });
     ShowPreviewTexts();
     RefreshToolTips();
     Invalidate(TRUE);
@@ -167,7 +166,7 @@ void CMicroscopeDlg::SetNormalLayout() {
     FitVideoRenderer((previewButton && previewButton->IsPressed()) ||
                      (recordButton && recordButton->IsPressed()) || !g_listShowsPictures);
     ::SetActiveWindow(m_hWnd);
-    g_fullScreen = 0;
+    g_liveView.Change([](LiveViewSnapshot& s) { s.fullScreen = 0; });
     ShowPreviewTexts();
     // Each button's screen rectangle follows the window back to its place.
     for (ButtonEntry& entry : m_buttons)

@@ -19,13 +19,11 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 HINSTANCE g_hInstance = nullptr;
 WCHAR g_windowTitle[128];
-WCHAR g_statusText[128];
-WCHAR g_escHintText[64];
-HFONT g_overlayFont = nullptr;
-HFONT g_counterFont = nullptr;
+CLiveViewState g_liveView;
 
 int IsNumericText(CString text) {
     for (int i = 0; i < text.GetLength(); ++i) {
@@ -37,6 +35,24 @@ int IsNumericText(CString text) {
 }
 
 namespace {
+
+// A UI text of at most capacity - 1 characters.
+std::u16string LangString(LPCWSTR key, int capacity, LPCWSTR defaultText) {
+    std::u16string text(static_cast<size_t>(capacity), u'\0');
+    text.resize(static_cast<size_t>(GetLangText(key, text.data(), capacity, defaultText)));
+    return text;
+}
+
+void LoadStatusText() {
+    std::u16string text =
+        LangString(u"ConnectMsg", 128, u"Please connect Dorvex Digital Microscope");
+    g_liveView.Change([&](LiveViewSnapshot& s) { s.statusText = std::move(text); });
+}
+
+void LoadEscHintText() {
+    std::u16string text = LangString(u"EscRestore", 64, u"ESC Restore");
+    g_liveView.Change([&](LiveViewSnapshot& s) { s.escHintText = std::move(text); });
+}
 
 // The tooltip structure without its trailing parameter, as the tooltip registrations pass it.
 constexpr UINT kToolInfoSize = offsetof(TOOLINFOW, lParam);
@@ -89,8 +105,12 @@ END_MESSAGE_MAP()
 CMicroscopeDlg::CMicroscopeDlg(CWnd* parent) : CDialog(IDD_MAIN, parent) {
     m_hIcon = ::LoadIcon(g_hInstance, MAKEINTRESOURCE(IDI_TESSARY));
     InitializeCriticalSection(&m_deviceLock);
-    g_overlayFont = CreateStockBasedFont(10, 20, ANSI_FIXED_FONT);
-    g_counterFont = CreateStockBasedFont(8, 12, DEFAULT_GUI_FONT);
+    HFONT overlay = CreateStockBasedFont(10, 20, ANSI_FIXED_FONT);
+    HFONT counter = CreateStockBasedFont(8, 12, DEFAULT_GUI_FONT);
+    g_liveView.Change([&](LiveViewSnapshot& s) {
+        s.overlayFont = overlay;
+        s.counterFont = counter;
+    });
     m_grayBrush = CreateSolidBrush(RGB(200, 200, 200));
     m_previewBrush = CreateSolidBrush(RGB(22, 24, 27));
     int toggle = 0, bitmap = 0;
@@ -307,7 +327,7 @@ void CMicroscopeDlg::RemoveToolTip(HWND button, int id) {
 void CMicroscopeDlg::RefreshToolTips() {
     for (const ButtonEntry& entry : m_buttons)
         RemoveToolTip(entry.hwnd, entry.id);
-    if (g_fullScreen || !::IsWindow(m_toolTip))
+    if (FullScreen() || !::IsWindow(m_toolTip))
         return;
     for (ButtonEntry& entry : m_buttons)
         AddToolTip(entry.hwnd, entry.id, entry.tip);
@@ -333,10 +353,11 @@ void CMicroscopeDlg::LoadLangTexts() {
         SetDlgItemText(item.controlId, text);
     }
     // The texts on the preview follow a language change too, not only the next device start.
-    if (g_escHintText[0])
-        GetLangText(u"EscRestore", g_escHintText, 64, u"ESC Restore");
-    if (g_statusText[0] && !m_connected) {
-        GetLangText(u"ConnectMsg", g_statusText, 128, u"Please connect Dorvex Digital Microscope");
+    const LiveViewSnapshot shown = g_liveView.Snapshot();
+    if (!shown.escHintText.empty())
+        LoadEscHintText();
+    if (!shown.statusText.empty() && !m_connected) {
+        LoadStatusText();
         ShowPreviewTexts();
     }
     RefreshToolTips();
@@ -367,7 +388,7 @@ BOOL CMicroscopeDlg::PreTranslateMessage(MSG* msg) {
         break;
     case WM_KEYDOWN:
         if (msg->wParam == VK_ESCAPE) {
-            if (g_fullScreen)
+            if (FullScreen())
                 PostMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
             return TRUE;
         }
@@ -415,7 +436,7 @@ int CMicroscopeDlg::StartDevice() {
     swprintf(stale, MAX_PATH, u"%s/test.avi", g_videoDir);
     DeleteFile(stale);
 
-    GetLangText(u"EscRestore", g_escHintText, 64, u"ESC Restore");
+    LoadEscHintText();
     m_windowText[0] = 0;
     GetWindowText(m_windowText, 128);
 
@@ -423,7 +444,7 @@ int CMicroscopeDlg::StartDevice() {
     // can run, which is the unconnected state.
     StopCapture();
     DisableDeviceButtons();
-    GetLangText(u"ConnectMsg", g_statusText, 128, u"Please connect Dorvex Digital Microscope");
+    LoadStatusText();
     m_connected = 0;
     ShowPreviewTexts();
     return 0;
@@ -433,12 +454,13 @@ void CMicroscopeDlg::ShowPreviewTexts() {
     HWND preview = ::GetDlgItem(m_hWnd, IDC_PREVIEW);
     if (!preview)
         return;
-    if (g_overlayFont)
-        ::SendMessage(preview, WM_SETFONT, reinterpret_cast<WPARAM>(g_overlayFont), TRUE);
-    std::u16string text = g_statusText;
-    if (g_fullScreen && !text.empty()) {
+    const LiveViewSnapshot shown = g_liveView.Snapshot();
+    if (shown.overlayFont)
+        ::SendMessage(preview, WM_SETFONT, reinterpret_cast<WPARAM>(shown.overlayFont), TRUE);
+    std::u16string text = shown.statusText;
+    if (shown.fullScreen && !text.empty()) {
         text += u"\n\n";
-        text += g_escHintText;
+        text += shown.escHintText;
     }
     ::SetWindowText(preview, text.c_str());
 }
@@ -449,7 +471,7 @@ int CMicroscopeDlg::ReconnectDevice() {
     EnterCriticalSection(&m_deviceLock);
     StopCapture();
     DisableDeviceButtons();
-    GetLangText(u"ConnectMsg", g_statusText, 128, u"Please connect Dorvex Digital Microscope");
+    LoadStatusText();
     ShowPreviewTexts();
     if (CWnd* preview = GetDlgItem(IDC_PREVIEW))
         preview->Invalidate(TRUE);
@@ -522,14 +544,15 @@ int CMicroscopeDlg::ReleaseResources() {
         DeleteObject(m_skinBitmap);
         m_skinBitmap = nullptr;
     }
-    if (g_overlayFont) {
-        DeleteObject(g_overlayFont);
-        g_overlayFont = nullptr;
-    }
-    if (g_counterFont) {
-        DeleteObject(g_counterFont);
-        g_counterFont = nullptr;
-    }
+    // The capture stopped above: no painter uses the fonts any more.
+    HFONT fonts[2] = {};
+    g_liveView.Change([&](LiveViewSnapshot& s) {
+        fonts[0] = std::exchange(s.overlayFont, nullptr);
+        fonts[1] = std::exchange(s.counterFont, nullptr);
+    });
+    for (HFONT font : fonts)
+        if (font)
+            DeleteObject(font);
     for (HACCEL* accel :
          {&m_accelF2, &m_accelF3, &m_accelF4, &m_accelF10, &m_accelF11, &m_accelF12}) {
         if (*accel)

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "shell/Language.h"
+#include "shell/LiveViewState.h"
 #include "shell/SkinButtons.h"
 
 #include "platform/mfc/AfxCmn.h"
@@ -30,13 +31,12 @@
 
 extern HINSTANCE g_hInstance;
 extern WCHAR g_windowTitle[128]; // the window title, also the caption of the strip's messages
-extern WCHAR g_statusText[128];  // the connect prompt drawn on the preview while no device runs
-extern WCHAR g_escHintText[64];  // the hint drawn on the preview in full screen
-extern HFONT g_overlayFont;      // status text and full-screen hint
-extern HFONT g_counterFont;      // recording counter and scale legends
-extern int g_fullScreen;         // 1 while the full-screen layout is on
-extern int g_minimized;          // 1 after the window was minimised from the normal layout
-extern int g_listShowsPictures;  // 1 when the strip shows pictures, 0 for videos
+// 1 while the full-screen layout is on (kept in the live view's state, which the painter reads).
+inline int FullScreen() {
+    return g_liveView.Snapshot().fullScreen;
+}
+extern int g_minimized;         // 1 after the window was minimised from the normal layout
+extern int g_listShowsPictures; // 1 when the strip shows pictures, 0 for videos
 
 // 1 when every character is a digit or '.', also for an empty text.
 int IsNumericText(CString text);

@@ -1,6 +1,7 @@
 // How the capture layer reaches windows without linking the window layer: the program sets
 // the window layer's PostMessage once; tests set a recorder. Without a poster nothing is sent
-// and PostToWindow answers false, as PostMessage does for a window that does not exist.
+// and PostToWindow answers false, as PostMessage does for a window that does not exist; the
+// first message lost that way is logged ("ms.capture.poster"), as it is a wiring fault.
 #pragma once
 
 #include "platform/win/WinTypes.h"

@@ -88,9 +88,9 @@ TEST(MeasureRecords, DeleteAllLiveShapesEmptiesListsAndDraft) {
     }
     DeleteAllLiveShapes();
     LiveListsLock lock;
-    EXPECT_TRUE(g_liveShapes.IsEmpty() && g_undoneShapes.IsEmpty() && g_livePolylines.IsEmpty());
-    EXPECT_TRUE(g_draftShape.m_points.empty() && g_draftShape.m_labels.empty());
-    EXPECT_EQ(g_draftShape.m_kind, LIVE_LINE);
+    EXPECT_TRUE(lock.Shapes().IsEmpty() && lock.Undone().IsEmpty() && lock.Polylines().IsEmpty());
+    EXPECT_TRUE(lock.Draft().m_points.empty() && lock.Draft().m_labels.empty());
+    EXPECT_EQ(lock.Draft().m_kind, LIVE_LINE);
 }
 
 // A drawing thread reads the lists while this thread adds and deletes; under the sanitizers

@@ -27,6 +27,7 @@
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -35,6 +36,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -120,7 +122,7 @@ protected:
                             u"SOFTWARE\\varazizuziVe\\Units", u"SOFTWARE\\varazizuziVe"})
             RegDeleteKey(HKEY_CURRENT_USER, key);
         g_langFilePath[0] = 0;
-        g_fullScreen = 0;
+        g_liveView.Change([](LiveViewSnapshot& s) { s.fullScreen = 0; });
         g_minimized = 0;
         g_listShowsPictures = 1;
         g_showCalibPrompt = 1;
@@ -255,7 +257,7 @@ TEST_F(MainWindowTest, EachButtonAtItsPlaceWithoutADevice) {
             expected = kSwitchDisableDefault; // pressed while "IsEnableSnap" is not 1
         EXPECT_EQ(ToolText(entry.id), expected);
     }
-    EXPECT_EQ(std::u16string(g_statusText), u"Please connect Dorvex Digital Microscope");
+    EXPECT_EQ(g_liveView.Snapshot().statusText, u"Please connect Dorvex Digital Microscope");
     EXPECT_EQ(dlg_->IsConnected(), 0);
 
     // A device start enables what the table says and presses Preview.
@@ -358,6 +360,36 @@ TEST_F(MainWindowTest, EveryLanguageFitsThePanelCaptions) {
     EXPECT_TRUE(IsWindow(hwnd));
 }
 
+// The live view's painter reads the window's texts, fonts and layout on the capture thread:
+// one snapshot per frame, whole, while the UI thread switches layouts and languages.
+TEST_F(MainWindowTest, PainterReadsWholeSnapshotsWhileTheWindowChanges) {
+    HWND hwnd = Open();
+    std::atomic<bool> stop{false};
+    std::atomic<int> frames{0}, broken{0};
+    std::thread painter([&] {
+        while (!stop) {
+            const LiveViewSnapshot s = g_liveView.Snapshot();
+            if (s.statusText.empty() || !s.overlayFont || !s.counterFont ||
+                (s.fullScreen && s.escHintText.empty()))
+                ++broken;
+            ++frames;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    for (int i = 0; i < 4; ++i) {
+        SendMessage(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+        Pump();
+        SendMessage(hwnd, WM_COMMAND, i % 2 ? 1301 : 1302, 0);
+        SendMessage(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+        Pump();
+    }
+    stop = true;
+    painter.join();
+    EXPECT_GT(frames.load(), 0);
+    EXPECT_EQ(broken.load(), 0);
+    EXPECT_EQ(g_liveView.Snapshot().fullScreen, 0);
+}
+
 TEST_F(MainWindowTest, FullScreenHidesEverythingAndEscRestores) {
     HWND hwnd = Open();
     HWND tip = dlg_->ToolTipWindow();
@@ -367,7 +399,7 @@ TEST_F(MainWindowTest, FullScreenHidesEverythingAndEscRestores) {
 
     SendMessage(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     Pump();
-    EXPECT_EQ(g_fullScreen, 1);
+    EXPECT_EQ(FullScreen(), 1);
     for (const SkinButtonSpec& entry : kSkinButtons)
         EXPECT_FALSE(IsWindowVisible(Item(entry.id))) << entry.id;
     for (int id :
@@ -388,7 +420,7 @@ TEST_F(MainWindowTest, FullScreenHidesEverythingAndEscRestores) {
     EXPECT_TRUE(IsWindowVisible(Item(IDC_PREVIEW)));
 
     PressKey(VK_ESCAPE);
-    EXPECT_EQ(g_fullScreen, 0);
+    EXPECT_EQ(FullScreen(), 0);
     GetWindowRect(hwnd, &window);
     EXPECT_EQ(CRect(window), CRect(before));
     for (const SkinButtonSpec& entry : kSkinButtons) {
@@ -413,9 +445,9 @@ TEST_F(MainWindowTest, MinimiseAndRestoreInFullScreenThenEscGivesTheNormalWindow
     SendMessage(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
     Pump();
     EXPECT_FALSE(IsIconic(hwnd));
-    EXPECT_EQ(g_fullScreen, 1) << "a restore keeps the layout the window had";
+    EXPECT_EQ(FullScreen(), 1) << "a restore keeps the layout the window had";
     PressKey(VK_ESCAPE);
-    EXPECT_EQ(g_fullScreen, 0);
+    EXPECT_EQ(FullScreen(), 0);
     RECT window;
     GetWindowRect(hwnd, &window);
     EXPECT_EQ(CRect(window), CRect(before));
@@ -436,7 +468,7 @@ TEST_F(MainWindowTest, MinimiseAndRestoreKeepTheNormalLayoutAndEscAndEnterDoNoth
     Pump();
     SendMessage(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
     Pump();
-    EXPECT_EQ(g_fullScreen, 0);
+    EXPECT_EQ(FullScreen(), 0);
     RECT window;
     GetWindowRect(hwnd, &window);
     EXPECT_EQ(CRect(window), CRect(before));

@@ -1,5 +1,6 @@
 #include "CaptureTestSupport.h"
 
+#include <QtGlobal>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -82,8 +83,12 @@ TEST_F(GraphTest, SetFormatTakesOfferedSizesOnlyAndOnlyWhileStopped) {
     struct Case {
         LONG w, h;
         HRESULT expected;
-    } cases[] = {{640, 480, S_OK}, {1280, 960, S_OK}, {1280, 1024, VFW_E_INVALIDMEDIATYPE},
-                 {1600, 1199, VFW_E_INVALIDMEDIATYPE}, {0, 0, VFW_E_INVALIDMEDIATYPE}, {1600, 1200, S_OK}};
+    } cases[] = {{640, 480, S_OK},
+                 {1280, 960, S_OK},
+                 {1280, 1024, VFW_E_INVALIDMEDIATYPE},
+                 {1600, 1199, VFW_E_INVALIDMEDIATYPE},
+                 {0, 0, VFW_E_INVALIDMEDIATYPE},
+                 {1600, 1200, S_OK}};
     for (const auto& c : cases) {
         AM_MEDIA_TYPE want = mt;
         want.vih.bmiHeader.biWidth = c.w;
@@ -224,7 +229,8 @@ TEST_F(GraphTest, DeviceWithoutStillPinHasOneOutputSoTheStillPathFails) {
     desc.hasStillPin = false;
     auto g = Bind(desc);
     std::shared_ptr<IPin> still;
-    EXPECT_TRUE(FAILED(g.builder->FindPin(g.filter, PINDIR_OUTPUT, &PIN_CATEGORY_STILL, nullptr, FALSE, 0, &still)));
+    EXPECT_TRUE(FAILED(g.builder->FindPin(g.filter, PINDIR_OUTPUT, &PIN_CATEGORY_STILL, nullptr,
+                                          FALSE, 0, &still)));
     EXPECT_TRUE(FAILED(g.Configure(&frames, &stills)));
     EXPECT_FALSE(g.stillGrabber);
 }
@@ -290,10 +296,12 @@ TEST_F(GraphTest, PictureControlsReportRangesAndTakeValuesWithinThem) {
 
     EXPECT_EQ(amp->Set(VideoProcAmp_Brightness, 20, VideoProcAmp_Flags_Manual), S_OK);
     EXPECT_EQ(amp->Set(VideoProcAmp_Brightness, 65, VideoProcAmp_Flags_Manual), E_INVALIDARG);
-    EXPECT_EQ(amp->Set(VideoProcAmp_ColorEnable, 1, VideoProcAmp_Flags_Manual), E_PROP_ID_UNSUPPORTED);
+    EXPECT_EQ(amp->Set(VideoProcAmp_ColorEnable, 1, VideoProcAmp_Flags_Manual),
+              E_PROP_ID_UNSUPPORTED);
     // Auto on a property without an automatic control sets the value by hand.
     EXPECT_EQ(amp->Set(VideoProcAmp_Contrast, 50, VideoProcAmp_Flags_Auto), S_OK);
-    ASSERT_TRUE(SyntheticCamera::Instance().ControlValue("cam", VideoProcAmp_Brightness, &value, &flags));
+    ASSERT_TRUE(
+        SyntheticCamera::Instance().ControlValue("cam", VideoProcAmp_Brightness, &value, &flags));
     EXPECT_EQ(value, 20);
     ASSERT_EQ(amp->Get(VideoProcAmp_Contrast, &value, &flags), S_OK);
     EXPECT_EQ(flags, VideoProcAmp_Flags_Manual);
@@ -338,9 +346,12 @@ int CountRoutes(const std::shared_ptr<IPin>& input) {
 TEST_F(GraphTest, CrossbarsExistOnlyOnDevicesThatHaveThem) {
     auto plain = Bind(Device("cam"));
     std::shared_ptr<IAMCrossbar> xbar;
-    EXPECT_EQ(plain.builder->FindCrossbar(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, plain.filter, &xbar), E_NOINTERFACE);
+    EXPECT_EQ(
+        plain.builder->FindCrossbar(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, plain.filter, &xbar),
+        E_NOINTERFACE);
     std::shared_ptr<IAMVfwCaptureDialogs> dialogs;
-    EXPECT_EQ(plain.builder->FindVfwCaptureDialogs(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, plain.filter, &dialogs),
+    EXPECT_EQ(plain.builder->FindVfwCaptureDialogs(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video,
+                                                   plain.filter, &dialogs),
               E_NOINTERFACE);
 
     // Two crossbars: the outer one has two video inputs (and an audio one), the inner one takes
@@ -350,11 +361,15 @@ TEST_F(GraphTest, CrossbarsExistOnlyOnDevicesThatHaveThem) {
     desc.crossbars = {
         {{PhysConn_Video_VideoDecoder, PhysConn_Video_SVideo}, {PhysConn_Video_VideoDecoder}, 0},
         {{PhysConn_Video_Tuner, PhysConn_Video_Composite, PhysConn_Audio_Tuner},
-         {PhysConn_Video_VideoDecoder, PhysConn_Audio_AudioDecoder}, 0},
+         {PhysConn_Video_VideoDecoder, PhysConn_Audio_AudioDecoder},
+         0},
     };
     auto g = Bind(desc);
-    EXPECT_EQ(g.builder->FindVfwCaptureDialogs(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, g.filter, &dialogs), S_OK);
-    ASSERT_EQ(g.builder->FindCrossbar(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, g.filter, &xbar), S_OK);
+    EXPECT_EQ(g.builder->FindVfwCaptureDialogs(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, g.filter,
+                                               &dialogs),
+              S_OK);
+    ASSERT_EQ(g.builder->FindCrossbar(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, g.filter, &xbar),
+              S_OK);
     long related, type;
     ASSERT_EQ(xbar->get_CrossbarPinInfo(FALSE, 0, &related, &type), S_OK);
     EXPECT_EQ(type, PhysConn_Video_VideoDecoder);
@@ -363,7 +378,8 @@ TEST_F(GraphTest, CrossbarsExistOnlyOnDevicesThatHaveThem) {
     std::shared_ptr<IPin> analog;
     for (const auto& p : g.filter->EnumPins()) {
         GUID cat;
-        if (p->Direction() == PINDIR_INPUT && SUCCEEDED(p->QueryPinCategory(&cat)) && cat == PIN_CATEGORY_ANALOGVIDEOIN)
+        if (p->Direction() == PINDIR_INPUT && SUCCEEDED(p->QueryPinCategory(&cat)) &&
+            cat == PIN_CATEGORY_ANALOGVIDEOIN)
             analog = p;
     }
     ASSERT_TRUE(analog);
@@ -453,6 +469,23 @@ TEST(MediaEventTest, EachEventPostsOnceAndAnUndrainedQueueStaysBounded) {
     ASSERT_EQ(events.GetEvent(&code, &p1, &p2, 0), S_OK);
     EXPECT_EQ(p1, 44) << "301 queued, the 45 oldest dropped";
     ms::capture::SetPostMessage({});
+}
+
+// Without a receiver the capture layer's messages are lost: it says so once, not per frame.
+TEST(PosterTest, MessagesWithoutAReceiverAreLoggedOnce) {
+    static int warnings = 0;
+    ms::capture::SetPostMessage({});
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& ctx, const QString&) {
+            if (type == QtWarningMsg && ctx.category &&
+                std::strcmp(ctx.category, "ms.capture.poster") == 0)
+                ++warnings;
+        });
+    const HWND someWindow = reinterpret_cast<HWND>(0x10000);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(ms::capture::PostToWindow(someWindow, 0x8001u + static_cast<UINT>(i), 0, 0));
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(warnings, 1);
 }
 
 TEST(FormatMappingTest, VideoInfoSizesFollowTheDepthOfTheFormat) {
