@@ -3,6 +3,8 @@
 add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/AboutDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CalibratePromptDlg.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainCapture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainHelp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg.cpp

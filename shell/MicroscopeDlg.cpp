@@ -1,5 +1,7 @@
-// The main window: construction, start-up, skin layout, tooltips, texts and the device states.
-// The frame and layouts are in MainLayout.cpp, the About box and help in AboutDlg.cpp.
+// The main window: construction, start-up, skin layout, tooltips, texts, input and closing.
+// Its other features have their own files: the frame and layouts in MainLayout.cpp, the
+// device and capture commands in MainCapture.cpp, the About popup, help and support commands
+// in MainHelp.cpp.
 #include "shell/MicroscopeDlg.h"
 
 #include "shell/CalibratePromptDlg.h"
@@ -43,16 +45,20 @@ std::u16string LangString(LPCWSTR key, int capacity, LPCWSTR defaultText) {
     return text;
 }
 
-void LoadStatusText() {
+} // namespace
+
+void CMicroscopeDlg::LoadStatusText() {
     std::u16string text =
         LangString(u"ConnectMsg", 128, u"Please connect Dorvex Digital Microscope");
     g_liveView.Change([&](LiveViewSnapshot& s) { s.statusText = std::move(text); });
 }
 
-void LoadEscHintText() {
+void CMicroscopeDlg::LoadEscHintText() {
     std::u16string text = LangString(u"EscRestore", 64, u"ESC Restore");
     g_liveView.Change([&](LiveViewSnapshot& s) { s.escHintText = std::move(text); });
 }
+
+namespace {
 
 // The tooltip structure without its trailing parameter, as the tooltip registrations pass it.
 constexpr UINT kToolInfoSize = offsetof(TOOLINFOW, lParam);
@@ -420,105 +426,6 @@ void CMicroscopeDlg::OnLanguageCommand(UINT id) {
 
 void CMicroscopeDlg::OnLanguageMenu() {
     ShowLanguagePopup(this, GetDlgItem(1293), m_language);
-}
-
-// ---- Device ----
-
-int CMicroscopeDlg::StartDevice() {
-    m_accelF2 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F2));
-    m_accelF3 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F3));
-    m_accelF4 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F4));
-    m_accelF10 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F10));
-    m_accelF11 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F11));
-    m_accelF12 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F12));
-
-    WCHAR stale[MAX_PATH];
-    swprintf(stale, MAX_PATH, u"%s/test.avi", g_videoDir);
-    DeleteFile(stale);
-
-    LoadEscHintText();
-    m_windowText[0] = 0;
-    GetWindowText(m_windowText, 128);
-
-    // The capture graph binds here once the capture subsystem exists; without it no device
-    // can run, which is the unconnected state.
-    StopCapture();
-    DisableDeviceButtons();
-    LoadStatusText();
-    m_connected = 0;
-    ShowPreviewTexts();
-    return 0;
-}
-
-void CMicroscopeDlg::ShowPreviewTexts() {
-    HWND preview = ::GetDlgItem(m_hWnd, IDC_PREVIEW);
-    if (!preview)
-        return;
-    const LiveViewSnapshot shown = g_liveView.Snapshot();
-    if (shown.overlayFont)
-        ::SendMessage(preview, WM_SETFONT, reinterpret_cast<WPARAM>(shown.overlayFont), TRUE);
-    std::u16string text = shown.statusText;
-    if (shown.fullScreen && !text.empty()) {
-        text += u"\n\n";
-        text += shown.escHintText;
-    }
-    ::SetWindowText(preview, text.c_str());
-}
-
-int CMicroscopeDlg::ReconnectDevice() {
-    if (m_released)
-        return 0;
-    EnterCriticalSection(&m_deviceLock);
-    StopCapture();
-    DisableDeviceButtons();
-    LoadStatusText();
-    ShowPreviewTexts();
-    if (CWnd* preview = GetDlgItem(IDC_PREVIEW))
-        preview->Invalidate(TRUE);
-    Invalidate(FALSE);
-    LeaveCriticalSection(&m_deviceLock);
-    m_connected = 0;
-    return 0;
-}
-
-void CMicroscopeDlg::StopCapture() {}
-
-void CMicroscopeDlg::EnableDeviceButtons() {
-    if (CToggleBitmapButton* preview = ToggleButton(1014)) {
-        preview->EnableWindow(TRUE);
-        preview->SetPressed();
-    }
-    for (int i = 0; i < kSkinButtonCount; ++i) {
-        const int id = kSkinButtons[i].id;
-        if (id == 1014 || id == 1177 || !m_buttonObjects[i]->m_hWnd)
-            continue;
-        m_buttonObjects[i]->EnableWindow(kSkinButtons[i].enabledAfterStart);
-    }
-}
-
-void CMicroscopeDlg::DisableDeviceButtons() {
-    for (int i = 0; i < kSkinButtonCount; ++i)
-        if (kSkinButtons[i].id != 1177)
-            ::EnableWindow(::GetDlgItem(m_hWnd, kSkinButtons[i].id), FALSE);
-}
-
-BOOL CMicroscopeDlg::OnDeviceChange(UINT event, DWORD_PTR) {
-    if (m_released)
-        return 0;
-    if (event == DBT_DEVNODES_CHANGED)
-        SetTimer(TIMER_RECONNECT, 1000);
-    else if (event == DBT_DEVICEARRIVAL || event == DBT_DEVICEREMOVECOMPLETE)
-        ReconnectDevice();
-    return 0;
-}
-
-UINT CMicroscopeDlg::OnPowerBroadcast(UINT event, LPARAM) {
-    if (!m_released &&
-        (event == 6 || event == PBT_APMRESUMESUSPEND || event == PBT_APMRESUMEAUTOMATIC)) {
-        StopCapture();
-        ReconnectDevice();
-    }
-    return 0;
 }
 
 void CMicroscopeDlg::OnClose() {

@@ -2,11 +2,12 @@
 // background bitmap with its title strip), with the live preview in the middle, the thumbnail
 // strip under it and 46 bitmap buttons left and right of the preview, each with a tooltip.
 //
-// This file holds the construction and start-up (folders, settings, language, skin, tooltips,
-// start-up timer), the window frame and its two layouts (normal and full screen), the About
-// box, help and support commands, and the calibration reminder. The capture device and the
-// thumbnail strip bind to the preview 1000 and the list 1002 once their subsystems exist;
-// until then the device start finds no device.
+// One header; the code is in files by feature: MicroscopeDlg.cpp (construction and start-up:
+// folders, settings, language, skin, tooltips, start-up timer, the calibration reminder,
+// closing), MainLayout.cpp (the window frame and its two layouts, normal and full screen),
+// MainCapture.cpp (device and capture commands), MainHelp.cpp (About popup, help, support).
+// The capture device and the thumbnail strip bind to the preview 1000 and the list 1002 once
+// their subsystems exist; until then the device start finds no device.
 #pragma once
 
 #include "shell/Language.h"
@@ -131,6 +132,9 @@ private:
     // The preview's texts (the connect prompt, in full screen with the way back) while the
     // preview is a plain control that no capture window draws on.
     void ShowPreviewTexts();
+    // The connect prompt and the full-screen hint in the current language, into g_liveView.
+    static void LoadStatusText();
+    static void LoadEscHintText();
 
     HICON m_hIcon = nullptr;
     HDC m_skinDC = nullptr;
