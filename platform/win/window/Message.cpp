@@ -15,6 +15,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <chrono>
+#include <future>
 #include <map>
 #include <mutex>
 #include <unordered_map>
@@ -317,16 +318,27 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (!OnUiThread()) {
         if (!QCoreApplication::instance() || !IsWindow(hwnd))
             return 0;
-        LRESULT r = 0;
+        // The window procedure runs on the UI thread; this thread waits for its answer. The
+        // promise (not Qt's blocking connection) makes the hand-over of the answer and of
+        // whatever the procedure wrote through lp visible to the thread checker too. A call
+        // the UI thread drops unrun (the application going away) answers 0.
+        auto answer = std::make_shared<std::promise<LRESULT>>();
+        std::future<LRESULT> result = answer->get_future();
         QMetaObject::invokeMethod(
             &Dispatcher::Instance(),
-            [&] {
+            [answer, hwnd, msg, wp, lp] {
                 ++t_inSend;
-                r = SendMessage(hwnd, msg, wp, lp);
+                const LRESULT r = SendMessage(hwnd, msg, wp, lp);
                 --t_inSend;
+                answer->set_value(r);
             },
-            Qt::BlockingQueuedConnection);
-        return r;
+            Qt::QueuedConnection);
+        answer.reset();
+        try {
+            return result.get();
+        } catch (const std::future_error&) {
+            return 0;
+        }
     }
     WindowObject* w = Lookup(hwnd);
     if (!w || !w->proc)

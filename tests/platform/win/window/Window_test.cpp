@@ -270,7 +270,7 @@ TEST_F(WindowTest, DestroyedHandlesAreDeadAndOrderIsAsWindows) {
 TEST_F(WindowTest, MessagesFromAWorkerReachTheUiThread) {
     HWND w = TopLevel();
     const Qt::HANDLE ui = QThread::currentThreadId();
-    LRESULT sent = 0;
+    std::atomic<LRESULT> sent{0};
     std::thread worker([&] {
         PostMessage(w, WM_USER + 1, 11, 22);
         sent = SendMessage(w, WM_USER + 7, 0, 0); // marshalled; waits for the UI thread
@@ -278,7 +278,7 @@ TEST_F(WindowTest, MessagesFromAWorkerReachTheUiThread) {
     ASSERT_TRUE(PumpUntil([&] { return sent != 0; }));
     worker.join();
     Pump();
-    EXPECT_EQ(sent, 4242);
+    EXPECT_EQ(sent.load(), 4242);
     ASSERT_EQ(Count(WM_USER + 1), 1);
     EXPECT_EQ(g_lastThread, ui);
     // Posted messages keep their order.
