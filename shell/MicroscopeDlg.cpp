@@ -238,7 +238,7 @@ int CMicroscopeDlg::SetupSkin() {
         strip->MoveWindow(97, 530, 642, 115);
 
     for (int i = 0; i < kSkinButtonCount; ++i) {
-        const SkinButtonSpec& entry = kSkinButtons[i];
+        const SkinButtonRow& entry = kSkinButtons[i];
         if (entry.kind == SkinButtonKind::Toggle) {
             static_cast<CToggleBitmapButton*>(m_buttonObjects[i])
                 ->Attach(static_cast<UINT>(entry.id), this, entry.normalBitmap, entry.pressedBitmap,
@@ -343,7 +343,7 @@ void CMicroscopeDlg::RefreshToolTips() {
 
 void CMicroscopeDlg::LoadLangTexts() {
     for (int i = 0; i < kSkinButtonCount; ++i) {
-        const SkinButtonSpec& entry = kSkinButtons[i];
+        const SkinButtonRow& entry = kSkinButtons[i];
         if (entry.id == kSnapshotSwitchId) {
             CToggleBitmapButton* sw = ToggleButton(entry.id);
             if (sw && sw->IsPressed()) {

@@ -10,7 +10,7 @@
 
 enum class SkinButtonKind { Toggle, Bitmap };
 
-struct SkinButtonSpec {
+struct SkinButtonRow {
     int id;
     SkinButtonKind kind;
     UINT normalBitmap;
@@ -30,7 +30,7 @@ inline constexpr int kSnapshotSwitchId = 1204;
 inline constexpr LPCWSTR kSwitchDisableKey = u"TipSwitchDisable";
 inline constexpr LPCWSTR kSwitchDisableDefault = u"Snapshot Disable";
 
-inline constexpr SkinButtonSpec kSkinButtons[kSkinButtonCount] = {
+inline constexpr SkinButtonRow kSkinButtons[kSkinButtonCount] = {
     {1014, SkinButtonKind::Toggle, 155, 355, 1, 1, false, true, u"TipPreview", u"Preview"},
     {1005, SkinButtonKind::Bitmap, 150, 350, 29, 78, true, true, u"TipCamera", u"Camera  F2"},
     {1006, SkinButtonKind::Toggle, 151, 351, 29, 125, true, true, u"TipVideo",

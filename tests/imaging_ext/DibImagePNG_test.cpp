@@ -10,7 +10,7 @@
 #include "tests/imaging_ext/PngFixtures.h"
 
 using pngfix::Bytes;
-using pngfix::Spec;
+using pngfix::PngPicture;
 
 namespace {
 
@@ -85,7 +85,7 @@ TEST(DibImagePNG, DecodesEveryLayoutAsLibpngShowsIt) {
     for (const Layout& layout : kLayouts) {
         for (bool interlaced : {false, true}) {
             SCOPED_TRACE(std::string(layout.name) + (interlaced ? " interlaced" : ""));
-            Spec s;
+            PngPicture s;
             s.width = 13;
             s.height = 11;
             s.bitDepth = layout.bitDepth;
@@ -108,7 +108,7 @@ TEST(DibImagePNG, DecodesEveryLayoutAsLibpngShowsIt) {
 }
 
 TEST(DibImagePNG, TwoBitGreyBecomesFourBitsWithItsFourGreys) {
-    Spec s;
+    PngPicture s;
     s.width = 4;
     s.bitDepth = 2;
     s.rows = {{0x1B}}; // values 0, 1, 2, 3
@@ -128,7 +128,7 @@ TEST(DibImagePNG, TwoBitGreyBecomesFourBitsWithItsFourGreys) {
 }
 
 TEST(DibImagePNG, SixteenBitRgbKeepsTheHighBytes) {
-    Spec s;
+    PngPicture s;
     s.width = 2;
     s.bitDepth = 16;
     s.colourType = PNG_COLOR_TYPE_RGB;
@@ -152,7 +152,7 @@ TEST(DibImagePNG, ResolutionFromPhys) {
         {std::make_pair(0u, PNG_RESOLUTION_METER), 96},
     };
     for (const Case& c : cases) {
-        Spec s;
+        PngPicture s;
         s.rows = {{7}};
         s.phys = c.phys;
         CDibImage image = DecodeBytes(pngfix::Write(s));
@@ -165,7 +165,7 @@ TEST(DibImagePNG, ResolutionFromPhys) {
 TEST(DibImagePNG, TransparencyOfEachColourType) {
     {
         SCOPED_TRACE("palette, one entry: index 0 whatever its alpha");
-        Spec s;
+        PngPicture s;
         s.colourType = PNG_COLOR_TYPE_PALETTE;
         s.palette = Ramp(4, 60);
         s.transAlpha = {200};
@@ -178,7 +178,7 @@ TEST(DibImagePNG, TransparencyOfEachColourType) {
     }
     {
         SCOPED_TRACE("palette, several entries: alpha in the palette, the rest opaque");
-        Spec s;
+        PngPicture s;
         s.colourType = PNG_COLOR_TYPE_PALETTE;
         s.palette = Ramp(4, 60);
         s.transAlpha = {0, 128};
@@ -194,7 +194,7 @@ TEST(DibImagePNG, TransparencyOfEachColourType) {
     }
     {
         SCOPED_TRACE("grey 16-bit: the high byte is the transparent index");
-        Spec s;
+        PngPicture s;
         s.bitDepth = 16;
         s.rows = {{0x40, 0x00}};
         png_color_16 t{};
@@ -206,7 +206,7 @@ TEST(DibImagePNG, TransparencyOfEachColourType) {
     }
     {
         SCOPED_TRACE("RGB: the key colour");
-        Spec s;
+        PngPicture s;
         s.colourType = PNG_COLOR_TYPE_RGB;
         s.rows = {{1, 2, 3}};
         png_color_16 t{};
@@ -257,7 +257,7 @@ TEST(DibImagePNG, RgbaRoundTripKeepsAlphaAsColourTypeSix) {
 }
 
 TEST(DibImagePNG, InterlacedRoundTrip) {
-    Spec s;
+    PngPicture s;
     s.width = 9;
     s.height = 7;
     s.colourType = PNG_COLOR_TYPE_RGB;
@@ -392,7 +392,7 @@ TEST(DibImagePNG, PaletteCoversEveryIndexUsed) {
 }
 
 TEST(DibImagePNG, PaletteAlphaRoundTrip) {
-    Spec s;
+    PngPicture s;
     s.width = 3;
     s.colourType = PNG_COLOR_TYPE_PALETTE;
     s.bitDepth = 8;
@@ -427,7 +427,7 @@ TEST(DibImagePNG, KeyColourOfRgb) {
 }
 
 TEST(DibImagePNG, HeaderOnlyAndCancelled) {
-    Spec s;
+    PngPicture s;
     s.width = 6;
     s.height = 4;
     s.rows = pngfix::NoiseRows(s, 1);
@@ -448,7 +448,7 @@ TEST(DibImagePNG, HeaderOnlyAndCancelled) {
 }
 
 TEST(DibImagePNG, BrokenFilesFailWithATextAndNothingElse) {
-    Spec s;
+    PngPicture s;
     s.width = 20;
     s.height = 20;
     s.colourType = PNG_COLOR_TYPE_RGB;

@@ -16,7 +16,8 @@ namespace pngfix {
 
 using Bytes = std::vector<BYTE>;
 
-struct Spec {
+// What a test PNG file holds: its size, depth, colour type and rows, and its optional chunks.
+struct PngPicture {
     png_uint_32 width = 1;
     png_uint_32 height = 1;
     int bitDepth = 8;
@@ -40,7 +41,7 @@ inline void Append(png_structp png, png_bytep data, size_t length) {
     out->insert(out->end(), data, data + length);
 }
 
-inline Bytes Write(const Spec& s) {
+inline Bytes Write(const PngPicture& s) {
     Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Abort, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -159,7 +160,7 @@ inline std::vector<Bytes> ReadRgba(const Bytes& bytes) {
 }
 
 // Rows of pseudo-random samples for a picture of the given layout (same seed, same rows).
-inline std::vector<Bytes> NoiseRows(const Spec& s, unsigned seed) {
+inline std::vector<Bytes> NoiseRows(const PngPicture& s, unsigned seed) {
     int channels = s.colourType == PNG_COLOR_TYPE_GRAY || s.colourType == PNG_COLOR_TYPE_PALETTE ? 1
                    : s.colourType == PNG_COLOR_TYPE_GRAY_ALPHA                                   ? 2
                    : s.colourType == PNG_COLOR_TYPE_RGB                                          ? 3

@@ -235,7 +235,7 @@ TEST_F(MainWindowTest, EachButtonAtItsPlaceWithoutADevice) {
     HWND tip = dlg_->ToolTipWindow();
     ASSERT_TRUE(tip);
     EXPECT_EQ(ToolCount(tip), kSkinButtonCount);
-    for (const SkinButtonSpec& entry : kSkinButtons) {
+    for (const SkinButtonRow& entry : kSkinButtons) {
         SCOPED_TRACE(entry.id);
         HWND button = Item(entry.id);
         ASSERT_TRUE(button);
@@ -262,7 +262,7 @@ TEST_F(MainWindowTest, EachButtonAtItsPlaceWithoutADevice) {
 
     // A device start enables what the table says and presses Preview.
     dlg_->EnableDeviceButtons();
-    for (const SkinButtonSpec& entry : kSkinButtons) {
+    for (const SkinButtonRow& entry : kSkinButtons) {
         SCOPED_TRACE(entry.id);
         EXPECT_EQ(IsWindowEnabled(Item(entry.id)) != 0, entry.enabledAfterStart);
     }
@@ -275,7 +275,7 @@ TEST_F(MainWindowTest, ButtonsShowTheirPictures) {
     for (int id : {1177, 1005, 1179, 1202}) {
         SCOPED_TRACE(id);
         HWND button = Item(id);
-        const SkinButtonSpec& entry = kSkinButtons[SkinButtonIndex(id)];
+        const SkinButtonRow& entry = kSkinButtons[SkinButtonIndex(id)];
         // Toggle buttons show the pressed picture while their flag is set (Picture folder).
         const UINT shown = id == 1202 ? entry.pressedBitmap : entry.normalBitmap;
         HBITMAP bmp = LoadBitmap(nullptr, MAKEINTRESOURCE(shown));
@@ -400,7 +400,7 @@ TEST_F(MainWindowTest, FullScreenHidesEverythingAndEscRestores) {
     SendMessage(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     Pump();
     EXPECT_EQ(FullScreen(), 1);
-    for (const SkinButtonSpec& entry : kSkinButtons)
+    for (const SkinButtonRow& entry : kSkinButtons)
         EXPECT_FALSE(IsWindowVisible(Item(entry.id))) << entry.id;
     for (int id :
          {IDC_SCALE, IDC_CALIBRATED, IDC_FRAME_MEASURE, IDC_FRAME_CALIBRATION, IDC_FRAME_AUTO,
@@ -423,7 +423,7 @@ TEST_F(MainWindowTest, FullScreenHidesEverythingAndEscRestores) {
     EXPECT_EQ(FullScreen(), 0);
     GetWindowRect(hwnd, &window);
     EXPECT_EQ(CRect(window), CRect(before));
-    for (const SkinButtonSpec& entry : kSkinButtons) {
+    for (const SkinButtonRow& entry : kSkinButtons) {
         EXPECT_EQ(IsWindowVisible(Item(entry.id)) != 0, entry.shown) << entry.id;
         EXPECT_EQ(IsWindowEnabled(Item(entry.id)) != 0, entry.enabledAfterStart) << entry.id;
     }

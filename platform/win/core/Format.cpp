@@ -13,7 +13,8 @@ locale_t CLocale() {
     return c;
 }
 
-struct Spec {
+// One conversion of a format string (%-08.3ls): its flags, width, precision and length.
+struct Conversion {
     bool left = false;
     std::string flags; // the printf flags as written, passed on to snprintf for numbers
     int width = -1;
@@ -23,7 +24,7 @@ struct Spec {
     bool narrow = false; // h: %c/%s mean char
 };
 
-void Pad(std::u16string& out, std::u16string_view body, const Spec& sp) {
+void Pad(std::u16string& out, std::u16string_view body, const Conversion& sp) {
     size_t w = sp.width > 0 ? static_cast<size_t>(sp.width) : 0;
     size_t fill = body.size() < w ? w - body.size() : 0;
     if (!sp.left)
@@ -35,7 +36,7 @@ void Pad(std::u16string& out, std::u16string_view body, const Spec& sp) {
 
 // Numbers: the C library formats the ASCII text, in the "C" locale.
 template <typename T>
-void Number(std::u16string& out, const Spec& sp, const char* len, char conv, T v) {
+void Number(std::u16string& out, const Conversion& sp, const char* len, char conv, T v) {
     std::string f(1, '%');
     f += sp.flags;
     if (sp.width >= 0)
@@ -61,19 +62,19 @@ void Number(std::u16string& out, const Spec& sp, const char* len, char conv, T v
         out += static_cast<char16_t>(static_cast<unsigned char>(text[i]));
 }
 
-void Convert(std::u16string& out, Spec& sp, WCHAR conv, va_list* ap) {
+void Convert(std::u16string& out, Conversion& sp, WCHAR conv, va_list* ap) {
     switch (conv) {
     case u'd':
     case u'i':
         switch (sp.len) {
-        case Spec::Ll:
-        case Spec::Ptr:
+        case Conversion::Ll:
+        case Conversion::Ptr:
             Number(out, sp, "ll", 'd', static_cast<long long>(va_arg(*ap, long long)));
             break;
-        case Spec::H:
+        case Conversion::H:
             Number(out, sp, "", 'd', static_cast<int>(static_cast<short>(va_arg(*ap, int))));
             break;
-        case Spec::Hh:
+        case Conversion::Hh:
             Number(out, sp, "", 'd', static_cast<int>(static_cast<signed char>(va_arg(*ap, int))));
             break;
         default:
@@ -86,15 +87,15 @@ void Convert(std::u16string& out, Spec& sp, WCHAR conv, va_list* ap) {
     case u'X': {
         char c = static_cast<char>(conv);
         switch (sp.len) {
-        case Spec::Ll:
-        case Spec::Ptr:
+        case Conversion::Ll:
+        case Conversion::Ptr:
             Number(out, sp, "ll", c, va_arg(*ap, unsigned long long));
             break;
-        case Spec::H:
+        case Conversion::H:
             Number(out, sp, "", c,
                    static_cast<unsigned>(static_cast<unsigned short>(va_arg(*ap, unsigned))));
             break;
-        case Spec::Hh:
+        case Conversion::Hh:
             Number(out, sp, "", c,
                    static_cast<unsigned>(static_cast<unsigned char>(va_arg(*ap, unsigned))));
             break;
@@ -111,14 +112,14 @@ void Convert(std::u16string& out, Spec& sp, WCHAR conv, va_list* ap) {
     case u'G':
     case u'a':
     case u'A':
-        if (sp.len == Spec::LongDouble)
+        if (sp.len == Conversion::LongDouble)
             Number(out, sp, "L", static_cast<char>(conv), va_arg(*ap, long double));
         else
             Number(out, sp, "", static_cast<char>(conv), va_arg(*ap, double));
         return;
     case u'p': {
         // Windows prints a pointer as upper-case hex digits, zero-filled to its full width.
-        Spec p = sp;
+        Conversion p = sp;
         p.flags = sp.left ? "-0" : "0";
         p.precision = -1;
         if (p.width < 0)
@@ -198,7 +199,7 @@ std::u16string FormatV(const WCHAR* fmt, va_list args) {
             ++p;
             continue;
         }
-        Spec sp;
+        Conversion sp;
         for (;; ++p) {
             if (*p == u'-')
                 sp.left = true;
@@ -237,37 +238,37 @@ std::u16string FormatV(const WCHAR* fmt, va_list args) {
         }
         if (*p == u'h') {
             sp.narrow = true;
-            sp.len = Spec::H;
+            sp.len = Conversion::H;
             if (*++p == u'h') {
-                sp.len = Spec::Hh;
+                sp.len = Conversion::Hh;
                 ++p;
             }
         } else if (*p == u'l') {
             sp.wide = true;
             if (*++p == u'l') {
-                sp.len = Spec::Ll;
+                sp.len = Conversion::Ll;
                 ++p;
             }
         } else if (*p == u'w') {
             sp.wide = true;
             ++p;
         } else if (*p == u'L') {
-            sp.len = Spec::LongDouble;
+            sp.len = Conversion::LongDouble;
             ++p;
         } else if (*p == u'q' || *p == u'j') {
-            sp.len = Spec::Ll;
+            sp.len = Conversion::Ll;
             ++p;
         } else if (*p == u'z' || *p == u't') {
-            sp.len = Spec::Ptr;
+            sp.len = Conversion::Ptr;
             ++p;
         } else if (*p == u'I') {
             if (p[1] == u'6' && p[2] == u'4') {
-                sp.len = Spec::Ll;
+                sp.len = Conversion::Ll;
                 p += 3;
             } else if (p[1] == u'3' && p[2] == u'2') {
                 p += 3;
             } else {
-                sp.len = Spec::Ptr;
+                sp.len = Conversion::Ptr;
                 ++p;
             }
         }
