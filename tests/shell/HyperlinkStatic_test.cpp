@@ -7,21 +7,15 @@
 #include "platform/win/window/TestSeams.h"
 #include "platform/win/window/WindowObject.h"
 
+#include "tests/support/Pump.h"
+
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 namespace {
 
 using Args = std::vector<std::u16string>;
-
-template <class F> bool PumpUntil(F done) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
+using ms::test::PumpUntil;
 
 class HyperlinkTest : public ::testing::Test {
 protected:

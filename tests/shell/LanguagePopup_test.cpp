@@ -10,12 +10,16 @@
 #include "platform/win/window/TestSeams.h"
 #include "platform/win/window/WindowObject.h"
 
+#include "tests/support/Pump.h"
+
 #include <QCoreApplication>
 #include <QImage>
 #include <gtest/gtest.h>
 #include <vector>
 
 namespace {
+
+using ms::test::Pump;
 
 class COwner : public CWnd {
 public:
@@ -26,11 +30,6 @@ public:
         return CWnd::WindowProc(msg, wp, lp);
     }
 };
-
-void Pump() {
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
 
 TEST(LanguagePopup, MarksOneEntryCurrentByTheStoredIds) {
     struct Case {

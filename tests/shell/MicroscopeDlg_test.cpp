@@ -20,6 +20,8 @@
 #include "platform/win/window/WindowObject.h"
 #include "res/TessaryResource.h"
 
+#include "tests/support/Pump.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -42,21 +44,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Pump() {
-    for (int i = 0; i < 6; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
+using ms::test::PumpUntil;
 
-// Waits for a condition that the event loop brings about; a generous bound keeps a broken
-// build from hanging.
-template <class F> bool PumpUntil(F done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
+// The main window needs a few more rounds than the shared default.
+void Pump() {
+    ms::test::Pump(6);
 }
 
 std::u16string Text(HWND hwnd) {

@@ -8,6 +8,8 @@
 #include "platform/win/gdi/GdiQt.h"
 #include "platform/win/window/WindowObject.h"
 
+#include "tests/support/Pump.h"
+
 #include <QApplication>
 #include <QScrollBar>
 #include <gtest/gtest.h>
@@ -15,10 +17,7 @@
 
 namespace {
 
-void Pump() {
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
+using ms::test::Pump;
 
 struct Scroll {
     UINT code;

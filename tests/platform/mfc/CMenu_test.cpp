@@ -8,11 +8,15 @@
 #include "platform/win/window/TestSeams.h"
 #include "platform/win/window/WindowObject.h"
 
+#include "tests/support/Pump.h"
+
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 #include <vector>
 
 namespace {
+
+using ms::test::Pump;
 
 struct Record {
     UINT id;
@@ -61,11 +65,6 @@ public:
 BEGIN_MESSAGE_MAP(Target, CWnd)
 ON_COMMAND_RANGE(100, 199, OnRange)
 END_MESSAGE_MAP()
-
-void Pump() {
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents();
-}
 
 class FrameworkMenuTest : public ::testing::Test {
 protected:

@@ -26,6 +26,9 @@
 
 namespace {
 
+using ms::test::Pump;
+using ms::test::PumpUntil;
+
 std::vector<std::string> g_log;
 
 void Log(const std::string& who, UINT msg = 0) {
@@ -35,21 +38,6 @@ void Log(const std::string& who, UINT msg = 0) {
     else
         std::snprintf(buf, sizeof buf, "%s", who.c_str());
     g_log.emplace_back(buf);
-}
-
-void Pump() {
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-template <class F> bool PumpUntil(F done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
 }
 
 QPoint Local(HWND hwnd, POINT client) {

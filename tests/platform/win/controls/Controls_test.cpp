@@ -8,6 +8,9 @@
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/window/WindowObject.h"
 
+#include "tests/support/Mouse.h"
+#include "tests/support/Pump.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
@@ -30,27 +33,9 @@ using ctltest::NotesOf;
 
 namespace {
 
-void Pump() {
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-// Processes events until `done` or a generous deadline (a hang guard, not a timing check).
-template <class F> bool PumpUntil(F done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-void SendMouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton b,
-               Qt::MouseButtons held) {
-    QMouseEvent e(type, QPointF(local), QPointF(w->mapToGlobal(local)), b, held, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
+using ms::test::Pump;
+using ms::test::PumpUntil;
+using ms::test::SendMouse;
 
 void Click(QWidget* w, QPoint local) {
     SendMouse(w, QEvent::MouseButtonPress, local, Qt::LeftButton, Qt::LeftButton);

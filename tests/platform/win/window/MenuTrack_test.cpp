@@ -6,12 +6,16 @@
 #include "platform/win/window/TestSeams.h"
 #include "platform/win/window/WindowObject.h"
 
+#include "tests/support/Pump.h"
+
 #include <QApplication>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <vector>
 
 namespace {
+
+using ms::test::Pump;
 
 struct Drawn {
     UINT id;
@@ -58,11 +62,6 @@ LRESULT OwnerProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
         break;
     }
     return DefWindowProc(h, m, wp, lp);
-}
-
-void Pump() {
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 std::vector<MSG> Seen(UINT msg) {

@@ -12,6 +12,9 @@
 #include "platform/win/window/TestSeams.h"
 #include "platform/win/window/WindowObject.h"
 
+#include "tests/support/Mouse.h"
+#include "tests/support/Pump.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -25,6 +28,10 @@
 #include <vector>
 
 namespace {
+
+using ms::test::Pump;
+using ms::test::PumpUntil;
+using ms::test::SendMouse;
 
 struct Seen {
     HWND hwnd;
@@ -57,22 +64,6 @@ LRESULT RecordingProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     if (m == WM_USER + 7)
         return 4242;
     return DefWindowProc(h, m, wp, lp);
-}
-
-void Pump(int rounds = 4) {
-    for (int i = 0; i < rounds; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-// Processes events until `done` or a generous deadline (a hang guard, not a timing check).
-template <class F> bool PumpUntil(F done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
 }
 
 int Count(UINT msg) {
@@ -600,12 +591,6 @@ LRESULT CaptionProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
             return HTCAPTION; // a skinned title strip
     }
     return RecordingProc(h, m, wp, lp);
-}
-
-void SendMouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton b,
-               Qt::MouseButtons held) {
-    QMouseEvent e(type, local, w->mapToGlobal(local), b, held, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
 }
 
 TEST_F(WindowTest, MouseInputBecomesWindowsMessages) {
