@@ -12,6 +12,8 @@
 #include "platform/win/window/TestSeams.h"
 #include "platform/win/window/WindowObject.h"
 
+#include "tests/support/Pump.h"
+
 #include <QCoreApplication>
 #include <cstdlib>
 #include <filesystem>
@@ -24,10 +26,7 @@ namespace mstest {
 inline constexpr const WCHAR* kFontKey = u"SOFTWARE\\varazizuziVe\\font";
 inline constexpr const WCHAR* kUnitsKey = u"SOFTWARE\\varazizuziVe\\Units";
 
-inline void Pump() {
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
+using ms::test::Pump;
 inline void Type(HWND dlg, int id, const char16_t* text) {
     SetDlgItemText(dlg, id, text);
 }

@@ -1,6 +1,7 @@
 // The live view's per-frame blit: a 1600 x 1200 bottom-up 24-bit frame stretched with
 // COLORONCOLOR into the 640 x 480 memory bitmap of the capture window. Target: 3 ms or less
 // per frame on one core.
+#include "bench/platform/gdi/Overlays.h"
 #include "platform/win/gdi/Gdi.h"
 
 #include <QGuiApplication>
@@ -61,15 +62,7 @@ void StretchAndDrawShapes(benchmark::State& state) {
         StretchDIBits(mem, 0, 0, 640, 480, 0, 0, 1600, 1200, frame.data(), &bmi, DIB_RGB_COLORS,
                       SRCCOPY);
         HPEN pen = CreatePen(PS_SOLID, 2, RGB(255, 0, 0));
-        HGDIOBJ oldPen = SelectObject(mem, pen);
-        HGDIOBJ oldBrush = SelectObject(mem, GetStockObject(NULL_BRUSH));
-        for (int i = 0; i < 10; ++i) {
-            MoveToEx(mem, 20 + i * 50, 40, nullptr);
-            LineTo(mem, 300 + i * 20, 400);
-            Ellipse(mem, 100 + i * 30, 100, 300 + i * 30, 300);
-        }
-        SelectObject(mem, oldBrush);
-        SelectObject(mem, oldPen);
+        DrawOverlayShapes(mem, pen, 10);
         DeleteObject(pen);
     }
 }

@@ -2,6 +2,7 @@
 // bottom-up 24-bit frame stretched into the 640 x 480 memory bitmap, the measuring overlays
 // drawn over it, the bitmap copied into the capture window through GetDC and the status text
 // written on top before ReleaseDC hands the frame to the screen.
+#include "bench/platform/gdi/Overlays.h"
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/window/WinUser.h"
 
@@ -43,15 +44,7 @@ void LiveViewFrame(benchmark::State& state) {
     for (auto _ : state) {
         StretchDIBits(mem, 0, 0, 640, 480, 0, 0, 1600, 1200, frame.data(), &bmi, DIB_RGB_COLORS,
                       SRCCOPY);
-        HGDIOBJ oldPen = SelectObject(mem, pen);
-        HGDIOBJ oldBrush = SelectObject(mem, GetStockObject(NULL_BRUSH));
-        for (int i = 0; i < 5; ++i) {
-            MoveToEx(mem, 20 + i * 50, 40, nullptr);
-            LineTo(mem, 300 + i * 20, 400);
-            Ellipse(mem, 100 + i * 30, 100, 300 + i * 30, 300);
-        }
-        SelectObject(mem, oldBrush);
-        SelectObject(mem, oldPen);
+        DrawOverlayShapes(mem, pen, 5);
         HDC dc = GetDC(window);
         BitBlt(dc, 0, 0, 640, 480, mem, 0, 0, SRCCOPY);
         HGDIOBJ oldFont = SelectObject(dc, font);
