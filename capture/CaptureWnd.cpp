@@ -1,0 +1,592 @@
+#include "capture/CaptureWnd.h"
+
+#include "capture/Pins.h"
+
+#include "shell/RegistrySettings.h"
+
+#include "platform/win/core/Files.h"
+#include "platform/win/core/WString.h"
+
+#include <QLoggingCategory>
+
+#include <algorithm>
+#include <cstring>
+
+Q_LOGGING_CATEGORY(lcCapture, "ms.capture")
+
+CCaptureWnd g_captureWnd;
+
+namespace {
+std::u16string BoundedText(const WCHAR* text, size_t cap) {
+    size_t n = 0;
+    while (n < cap && text[n])
+        ++n;
+    return std::u16string(text, n);
+}
+} // namespace
+
+BEGIN_MESSAGE_MAP(CCaptureWnd, CWnd)
+ON_WM_CREATE()
+ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+CCaptureWnd::CCaptureWnd() = default;
+
+CCaptureWnd::~CCaptureWnd() {
+    ReleaseGraph();
+}
+
+int CCaptureWnd::OnCreate(LPCREATESTRUCT cs) {
+    return CWnd::OnCreate(cs) == -1 ? -1 : 0;
+}
+
+void CCaptureWnd::OnPaint() {
+    // Until frames are painted into the window, the preview control draws itself (the
+    // connect prompt while no device runs).
+    Default();
+}
+
+void CCaptureWnd::SetWindows(HWND notifyWindow, HWND rendererOwner) {
+    m_notifyWindow = notifyWindow;
+    m_rendererOwner = rendererOwner;
+    m_deviceCount = 0;
+}
+
+// ---- Devices ----
+
+HRESULT CCaptureWnd::CreateDeviceEnumerator() {
+    return ICreateDevEnum::Create(&m_deviceEnumerator);
+}
+
+int CCaptureWnd::EnumerateDevices() {
+    if (!m_deviceEnumerator)
+        return 0;
+    std::vector<std::shared_ptr<IMoniker>> monikers;
+    if (m_deviceEnumerator->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &monikers) !=
+        S_OK)
+        return 0;
+
+    CaptureDeviceInfo scratch[kMaxCaptureDevices];
+    int count = 0;
+    for (auto& moniker : monikers) {
+        if (count == kMaxCaptureDevices)
+            break; // a 26th device is not listed
+        std::u16string display;
+        if (!moniker || FAILED(moniker->GetDisplayName(&display)))
+            continue;
+        CaptureDeviceInfo& entry = scratch[count++];
+        ms::CopyBounded(entry.displayName, kDeviceTextLength, display);
+        std::u16string friendly;
+        if (SUCCEEDED(moniker->ReadFriendlyName(&friendly)))
+            ms::CopyBounded(entry.friendlyName, kDeviceTextLength, friendly);
+        entry.moniker = moniker;
+    }
+    m_deviceCount = count;
+
+    // Carry the current device over by identity.
+    bool carried = false;
+    for (CaptureDeviceInfo& old : m_devices) {
+        if (old.active == 1 && old.moniker && !carried) {
+            for (int i = 0; i < count; ++i) {
+                if (scratch[i].moniker->IsEqual(old.moniker.get()) == S_OK) {
+                    scratch[i].moniker = old.moniker;
+                    scratch[i].active = 1;
+                    std::memcpy(scratch[i].displayName, old.displayName, sizeof old.displayName);
+                    std::memcpy(scratch[i].friendlyName, old.friendlyName, sizeof old.friendlyName);
+                    carried = true;
+                    break;
+                }
+            }
+        }
+        old.active = 0;
+    }
+    m_currentDevice = nullptr;
+    for (int i = 0; i < kMaxCaptureDevices; ++i) {
+        m_devices[i] = std::move(scratch[i]);
+        if (m_devices[i].active == 1)
+            m_currentDevice = &m_devices[i];
+    }
+    if (carried)
+        return 1;
+    for (CaptureDeviceInfo& entry : m_devices) {
+        if (entry.moniker) {
+            SetDeviceIdText(entry);
+            entry.active = 1;
+            m_currentDevice = &entry;
+            return 1;
+        }
+    }
+    ClearDeviceIdText();
+    return 0;
+}
+
+void CCaptureWnd::SetDeviceIdText(const CaptureDeviceInfo& entry) {
+    ClearDeviceIdText();
+    if (entry.moniker)
+        ms::CopyBounded(m_deviceIdText, kDeviceTextLength,
+                        DeviceIdOfHardwareIds(entry.moniker->HardwareIds()));
+}
+
+void CCaptureWnd::ClearDeviceIdText() {
+    std::fill(std::begin(m_deviceIdText), std::end(m_deviceIdText), u'\0');
+}
+
+int CCaptureWnd::IsDevicePresent() {
+    if (!m_deviceIdText[0])
+        return 0;
+    const std::u16string id = u"USB\\" + BoundedText(m_deviceIdText, kDeviceTextLength);
+    if (FindPresentImagingDevice(id.c_str()))
+        return 1;
+    ClearDeviceIdText();
+    return 0;
+}
+
+int CCaptureWnd::SelectDevice(int index) {
+    if (index < 0 || index >= kMaxCaptureDevices)
+        return 0;
+    CaptureDeviceInfo& entry = m_devices[index];
+    if (!entry.moniker || &entry == m_currentDevice)
+        return 0;
+    Stop();
+    TearDownGraph();
+    ReleaseGraph();
+    if (m_currentDevice)
+        m_currentDevice->active = 0;
+    entry.active = 1;
+    m_currentDevice = &entry;
+    SetDeviceIdText(entry);
+    const int running = BuildGraph() && ConfigureFormat() && Run();
+    // The preview would otherwise keep the old device's last picture.
+    if (::IsWindow(m_hWnd))
+        Invalidate(FALSE);
+    return running;
+}
+
+// ---- Graph ----
+
+int CCaptureWnd::BuildGraph() {
+    if (!m_builder)
+        m_builder = std::make_shared<ICaptureGraphBuilder2>();
+    if (!m_graph)
+        m_graph = std::make_shared<IGraphBuilder>();
+
+    m_captureFilter.reset();
+    if (m_currentDevice && m_currentDevice->moniker) {
+        std::u16string friendly;
+        if (SUCCEEDED(m_currentDevice->moniker->ReadFriendlyName(&friendly)))
+            ms::CopyBounded(m_currentDevice->friendlyName, kDeviceTextLength, friendly);
+        m_currentDevice->moniker->BindToFilter(&m_captureFilter);
+    }
+    if (!m_captureFilter) {
+        qCDebug(lcCapture) << "capture: the current device cannot be bound";
+        ReleaseGraph();
+        return 0;
+    }
+    if (FAILED(m_builder->SetFiltergraph(m_graph)) ||
+        FAILED(m_graph->AddFilter(m_captureFilter, nullptr))) {
+        ReleaseGraph();
+        return 0;
+    }
+
+    if (FAILED(m_builder->FindStreamConfig(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, m_captureFilter,
+                                           &m_streamConfig)))
+        m_builder->FindStreamConfig(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Interleaved, m_captureFilter,
+                                    &m_streamConfig);
+    if (FAILED(m_builder->FindCrossbar(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, m_captureFilter,
+                                       &m_crossbar)))
+        m_builder->FindCrossbar(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Interleaved, m_captureFilter,
+                                &m_crossbar);
+
+    if (SUCCEEDED(m_builder->FindVfwCaptureDialogs(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video,
+                                                   m_captureFilter, &m_vfwDialogs))) {
+        for (const auto& pin : m_captureFilter->EnumPins()) {
+            GUID category;
+            if (pin->Direction() != PINDIR_INPUT || FAILED(pin->QueryPinCategory(&category)) ||
+                !(category == PIN_CATEGORY_ANALOGVIDEOIN))
+                continue;
+            m_crossbarRouter = std::make_unique<CCrossbarRouter>(pin);
+            LONG routes = 0;
+            m_crossbarRouter->GetInputCount(&routes);
+            m_crossbarRouteCount = routes;
+            break;
+        }
+    }
+
+    m_hasStillPin = 0;
+    std::shared_ptr<IPin> still;
+    if (SUCCEEDED(m_builder->FindPin(m_captureFilter, PINDIR_OUTPUT, &PIN_CATEGORY_STILL, nullptr,
+                                     FALSE, 0, &still)))
+        m_hasStillPin = 1;
+    return 1;
+}
+
+int CCaptureWnd::Run() {
+    if (m_running == 1)
+        return 1;
+    if (m_formatConfigured == 0 || !m_graph)
+        return 0;
+    if (FAILED(m_graph->Run())) {
+        // A graph the device refuses to run is not running: the caller shows its no-device
+        // state instead of a preview that never gets a frame.
+        qCDebug(lcCapture) << "capture: the device refused to run";
+        m_graph->Stop();
+        return 0;
+    }
+    m_running = 1;
+    return 1;
+}
+
+int CCaptureWnd::Stop() {
+    m_running = 0;
+    if (!m_graph)
+        return 1;
+    return SUCCEEDED(m_graph->Stop()) ? 1 : 0;
+}
+
+int CCaptureWnd::Restart() {
+    Stop();
+    ConfigureFormat();
+    Run();
+    // The renderer windows stay parked hidden in every layout, the full screen included.
+    if (m_stillVideoWindow)
+        m_stillVideoWindow->put_Visible(0);
+    return 0;
+}
+
+int CCaptureWnd::TearDownGraph() {
+    if (m_captureFilter && m_graph)
+        RemoveDownstream(m_captureFilter);
+    m_formatConfigured = 0;
+    return 1;
+}
+
+void CCaptureWnd::RemoveDownstream(const std::shared_ptr<IBaseFilter>& filter) {
+    for (const auto& pin : filter->EnumPins()) {
+        std::shared_ptr<IPin> peer;
+        if (FAILED(pin->ConnectedTo(&peer)) || peer->Direction() != PINDIR_INPUT)
+            continue;
+        std::shared_ptr<IBaseFilter> downstream = peer->Filter();
+        if (!downstream)
+            continue;
+        RemoveDownstream(downstream);
+        m_graph->Disconnect(peer);
+        m_graph->Disconnect(pin);
+        m_graph->RemoveFilter(downstream);
+    }
+}
+
+void CCaptureWnd::ReleaseVideoWindows() {
+    for (auto* window : {&m_stillVideoWindow, &m_frameVideoWindow}) {
+        if (*window) {
+            (*window)->put_Visible(0);
+            (*window)->put_Owner(nullptr);
+            window->reset();
+        }
+    }
+}
+
+void CCaptureWnd::ReleaseGraph() {
+    ReleaseVideoWindows();
+    if (m_graphEvents) {
+        m_graphEvents->SetNotifyWindow(nullptr, 0, 0);
+        m_graphEvents.reset();
+    }
+    if (m_graph)
+        m_graph->Stop(); // no callback runs once this returns
+    m_running = 0;
+    m_formatConfigured = 0;
+    m_graph.reset();
+    m_stillGrabber.reset();
+    m_frameGrabber.reset();
+    m_builder.reset();
+    m_captureFilter.reset();
+    m_streamConfig.reset();
+    m_crossbar.reset();
+    m_vfwDialogs.reset();
+    m_crossbarRouter.reset();
+    m_crossbarRouteCount = 0;
+    m_hasStillPin = 0;
+    FreeFrameBuffer();
+}
+
+int CCaptureWnd::SetSnapshotEnabled(int on) {
+    g_snapEnable = on;
+    const int wasRunning = m_running;
+    Stop();
+    TearDownGraph();
+    ConfigureFormat();
+    if (wasRunning)
+        Run();
+    return 0;
+}
+
+void CCaptureWnd::HandleGraphEvent() {
+    if (!m_graphEvents)
+        return;
+    long code = 0;
+    LONG_PTR p1 = 0, p2 = 0;
+    if (SUCCEEDED(m_graphEvents->GetEvent(&code, &p1, &p2, 0)))
+        m_graphEvents->FreeEventParams(code, p1, p2);
+}
+
+HRESULT CCaptureWnd::QueryVideoProcAmp(std::shared_ptr<IAMVideoProcAmp>* procAmp) {
+    if (!procAmp)
+        return E_POINTER;
+    procAmp->reset();
+    if (!m_captureFilter || !m_builder)
+        return S_FALSE;
+    return m_builder->FindVideoProcAmp(m_captureFilter, procAmp);
+}
+
+// ---- Format ----
+
+std::u16string CCaptureWnd::FormatConfigPath() {
+    return ms::ProgramDir() + u"/" + kCapConfigName;
+}
+
+int CCaptureWnd::ConfigureFormat() {
+    if (m_formatConfigured == 1)
+        return 1;
+    if (m_running == 1 || !m_captureFilter)
+        return 0;
+
+    if (m_streamConfig) {
+        int count = 0, size = 0;
+        if (SUCCEEDED(m_streamConfig->GetNumberOfCapabilities(&count, &size))) {
+            for (int i = 0; i < count; ++i) {
+                AM_MEDIA_TYPE mt;
+                VIDEO_STREAM_CONFIG_CAPS caps;
+                if (m_streamConfig->GetStreamCaps(i, &mt, &caps) != S_OK)
+                    continue;
+                if (!(mt.subtype == MEDIASUBTYPE_YUY2) && !(mt.subtype == MEDIASUBTYPE_UYVY))
+                    continue;
+                if (caps.MinOutputSize.cx == 1600 && caps.MaxOutputSize.cy == 1200) {
+                    g_has1600x1200 = 1;
+                    break;
+                }
+                g_has1600x1200 = 0;
+            }
+        }
+        AM_MEDIA_TYPE mt;
+        if (SUCCEEDED(m_streamConfig->GetFormat(&mt)) && mt.formattype == FORMAT_VideoInfo) {
+            m_format = mt.vih;
+            if (LoadFormatConfig()) {
+                mt.vih = m_format;
+                g_captureWidth = m_format.bmiHeader.biWidth;
+                g_captureHeight = m_format.bmiHeader.biHeight;
+            } else {
+                FillDefaultFormat(&mt.vih);
+            }
+            if (FAILED(m_streamConfig->SetFormat(&mt))) {
+                FillDefaultFormat(&mt.vih);
+                m_streamConfig->SetFormat(&mt);
+            }
+            FreeMediaType(mt);
+        }
+    }
+
+    // The frame path is built for every device: on Linux every camera's frames arrive on its
+    // capture pin, with or without a still pin, and without the path there is no live view.
+    // The snapshot path needs the still pin, which the frame path leaves free; a device
+    // without one has no snapshot button to listen to.
+    if (FAILED(BuildStillPath()))
+        return 0;
+    if (g_snapEnable == 1 && m_hasStillPin == 1 && FAILED(BuildSnapshotPath()))
+        return 0;
+    m_formatConfigured = 1;
+    return 1;
+}
+
+void CCaptureWnd::FillDefaultFormat(VIDEOINFOHEADER* format) {
+    if (!format)
+        return;
+    const CaptureSize& size = CaptureSizeOf(g_has1600x1200, kDefaultSizeIndex);
+    format->bmiHeader.biWidth = size.width;
+    format->bmiHeader.biHeight = size.height;
+    g_captureWidth = size.width;
+    g_captureHeight = size.height;
+    format->bmiHeader.biSizeImage = FrameBytesOf(size.width, size.height, 16);
+    const int fps = FramesPerSecondOf(m_format.AvgTimePerFrame);
+    format->dwBitRate = BitRateOf(fps, format->bmiHeader.biSizeImage);
+    m_format = *format;
+}
+
+HRESULT CCaptureWnd::SetResolution(int width, int height) {
+    g_captureWidth = width;
+    g_captureHeight = height;
+    if (!m_streamConfig)
+        return 0;
+    const int wasRunning = m_running;
+    Stop();
+    TearDownGraph();
+
+    AM_MEDIA_TYPE mt;
+    HRESULT result = m_streamConfig->GetFormat(&mt);
+    if (SUCCEEDED(result)) {
+        if (mt.formattype == FORMAT_VideoInfo) {
+            m_format = mt.vih;
+            BITMAPINFOHEADER& b = m_format.bmiHeader;
+            b.biWidth = width;
+            b.biHeight = height;
+            b.biSizeImage = FrameBytesOf(width, height, b.biBitCount);
+            m_format.dwBitRate =
+                BitRateOf(FramesPerSecondOf(m_format.AvgTimePerFrame), b.biSizeImage);
+            mt.vih = m_format;
+            SaveFormatConfig();
+            result = m_streamConfig->SetFormat(&mt);
+        }
+        FreeMediaType(mt);
+    }
+
+    ConfigureFormat();
+    if (wasRunning)
+        Run();
+    return result;
+}
+
+void CCaptureWnd::SaveFormatConfig() {
+    const auto bytes = EncodeCapConfig(m_format);
+    if (!ms::WriteFileAtomic(
+            FormatConfigPath(),
+            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
+        qCDebug(lcCapture) << "capture: CapConfig.dat cannot be written";
+}
+
+int CCaptureWnd::LoadFormatConfig() {
+    HANDLE h = CreateFile(FormatConfigPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    std::array<BYTE, kCapConfigSize> bytes{};
+    DWORD read = 0;
+    const BOOL ok = ReadFile(h, bytes.data(), kCapConfigSize, &read, nullptr);
+    CloseHandle(h);
+    if (!ok || read != kCapConfigSize)
+        return 0;
+    m_format = DecodeCapConfig(bytes);
+    return 1;
+}
+
+HRESULT CCaptureWnd::SetFrameRate(int framesPerSecond) {
+    if (!m_streamConfig || framesPerSecond <= 0)
+        return E_INVALIDARG;
+    AM_MEDIA_TYPE mt;
+    HRESULT hr = m_streamConfig->GetFormat(&mt);
+    if (FAILED(hr))
+        return hr;
+    mt.vih.AvgTimePerFrame = 10000000 / framesPerSecond;
+    mt.vih.dwBitRate = BitRateOf(framesPerSecond, mt.vih.bmiHeader.biSizeImage);
+    hr = m_stillGrabber ? m_stillGrabber->SetMediaType(&mt) : E_POINTER;
+    FreeMediaType(mt);
+    return hr;
+}
+
+// ---- Grabber paths ----
+
+HRESULT CCaptureWnd::AddStillGrabber(const std::shared_ptr<IBaseFilter>& captureFilter) {
+    return AddGrabber(captureFilter, m_frameGrabber, u"StillGrabber", &g_frameGrabberCallback,
+                      true);
+}
+
+HRESULT CCaptureWnd::AddSampleGrabber(const std::shared_ptr<IBaseFilter>& captureFilter) {
+    return AddGrabber(captureFilter, m_stillGrabber, u"SampleGrabber", &g_stillGrabberCallback,
+                      false);
+}
+
+HRESULT CCaptureWnd::AddGrabber(const std::shared_ptr<IBaseFilter>& captureFilter,
+                                std::shared_ptr<ISampleGrabber>& grabber, const WCHAR* name,
+                                ISampleGrabberCB* callback, bool frameGrabber) {
+    if (!captureFilter || !m_graph)
+        return -1;
+    if (!grabber)
+        grabber = ISampleGrabber::Create(); // a rebuild reuses the grabber
+    // A grabber whose setup failed leaves the graph, so that the next configuration starts
+    // from a clean graph with a new one.
+    auto drop = [&](HRESULT hr) {
+        m_graph->RemoveFilter(grabber); // fails harmlessly when it was not added
+        grabber.reset();
+        return hr;
+    };
+
+    AM_MEDIA_TYPE mt;
+    if (m_streamConfig && SUCCEEDED(m_streamConfig->GetFormat(&mt))) {
+        if (frameGrabber) {
+            g_frameGrabberCallback.m_frameWidth = mt.vih.bmiHeader.biWidth;
+            g_frameGrabberCallback.m_frameHeight = mt.vih.bmiHeader.biHeight;
+            g_captureWidth = mt.vih.bmiHeader.biWidth;
+            g_captureHeight = mt.vih.bmiHeader.biHeight;
+            g_frameGrabberCallback.m_rendererOwner = m_rendererOwner;
+            g_frameGrabberCallback.m_notifyWindow = m_notifyWindow;
+        }
+        const HRESULT hr = grabber->SetMediaType(&mt);
+        FreeMediaType(mt);
+        if (FAILED(hr))
+            return drop(hr);
+    }
+
+    AM_MEDIA_TYPE rgb;
+    rgb.majortype = MEDIATYPE_Video;
+    rgb.subtype = MEDIASUBTYPE_RGB24;
+    HRESULT hr = grabber->SetMediaType(&rgb);
+    if (SUCCEEDED(hr))
+        hr = m_graph->AddFilter(grabber, name);
+    if (FAILED(hr))
+        return drop(hr);
+
+    bool attempted = false, connected = false;
+    HRESULT last = S_OK;
+    for (int i = 0; i < 4 && !connected; ++i) {
+        std::shared_ptr<IPin> out = GetOutPin(captureFilter, i);
+        std::shared_ptr<IPin> in = GetInPin(grabber, 0);
+        if (!out || !in)
+            continue;
+        attempted = true;
+        last = m_graph->Connect(out, in);
+        connected = last == S_OK;
+    }
+    if (attempted && !connected)
+        return drop(FAILED(last) ? last : E_FAIL);
+
+    hr = m_graph->Render(GetOutPin(grabber, 0));
+    if (FAILED(hr))
+        return drop(hr);
+
+    grabber->SetBufferSamples(FALSE);
+    grabber->SetOneShot(frameGrabber ? TRUE : FALSE);
+    grabber->SetCallback(callback, 1);
+    return 0;
+}
+
+void CCaptureWnd::ParkVideoWindow(const std::shared_ptr<IVideoWindow>& window) {
+    window->put_Owner(m_rendererOwner);
+    window->put_WindowStyle(WS_CHILD);
+    window->SetWindowPosition(0, 0, 0, 0);
+    window->put_Visible(0);
+}
+
+HRESULT CCaptureWnd::BuildStillPath() {
+    HRESULT hr = AddStillGrabber(m_captureFilter);
+    if (FAILED(hr))
+        return hr;
+    m_frameVideoWindow = m_graph->QueryVideoWindow();
+    if (!m_frameVideoWindow)
+        return E_NOINTERFACE;
+    ParkVideoWindow(m_frameVideoWindow);
+    m_graphEvents = m_graph->QueryMediaEventEx();
+    if (m_graphEvents)
+        hr = m_graphEvents->SetNotifyWindow(m_notifyWindow, WM_APP_GRAPH_EVENT, 0);
+    return hr;
+}
+
+HRESULT CCaptureWnd::BuildSnapshotPath() {
+    if (m_running)
+        return 1;
+    HRESULT hr = AddSampleGrabber(m_captureFilter);
+    if (FAILED(hr))
+        return hr;
+    m_stillVideoWindow = m_graph->QueryVideoWindow();
+    if (!m_stillVideoWindow)
+        return E_NOINTERFACE;
+    ParkVideoWindow(m_stillVideoWindow);
+    return 0;
+}

@@ -1,0 +1,139 @@
+// The live-video window of Tessary and the owner of its capture graph: one object,
+// g_captureWnd, bound to the main window's preview control and alive for the whole process.
+//
+// The graph never shows video through a renderer window: each branch ends in a sample grabber
+// whose callback receives the frames, and the renderer windows the branches bring are parked
+// hidden and zero-sized under the thumbnail strip. States of the graph: none, built (the
+// capture filter added), configured (format set, grabber paths connected), running. Changes
+// of size and of the snapshot switch go through stop, teardown, configure and run again (run
+// only when it ran before); a change of device releases the whole graph and builds it anew.
+//
+// Every member runs on the user-interface thread; the streaming thread reaches the window only
+// through the frame callback. Results are 1 for success and 0 for failure unless an HRESULT is
+// named. Nothing here shows a message: the main window shows its no-device state instead.
+#pragma once
+
+#include "capture/CaptureDevices.h"
+#include "capture/CaptureFormat.h"
+#include "capture/CrossbarRouter.h"
+#include "capture/GrabberCallbacks.h"
+
+#include "platform/capture/Capture.h"
+#include "platform/mfc/AfxWin.h"
+
+#include <memory>
+#include <string>
+
+class CCaptureWnd : public CWnd {
+public:
+    CCaptureWnd();
+    ~CCaptureWnd() override;
+
+    // The main window, which receives the graph events and the still hand-over, and the
+    // thumbnail strip's window (null when there is none), owner of the parked renderers.
+    void SetWindows(HWND notifyWindow, HWND rendererOwner);
+
+    HRESULT CreateDeviceEnumerator();
+    // 1 when a device is current afterwards. The current device stays current while it is
+    // listed, under its new position; otherwise the first listed device becomes current. When
+    // no device can be listed the table stays as it was.
+    int EnumerateDevices();
+    CaptureDeviceInfo* GetDeviceTable() { return m_devices; }
+    int DeviceCount() const { return m_deviceCount; }
+    const CaptureDeviceInfo* CurrentDevice() const { return m_currentDevice; }
+    const WCHAR* DeviceIdText() const { return m_deviceIdText; }
+    // 1 while the current device is plugged in; a device found missing clears the id text.
+    int IsDevicePresent();
+
+    int BuildGraph();
+    int ConfigureFormat();
+    int Run();
+    int Stop();
+    // Stops and runs the configured graph again; 0.
+    int Restart();
+    int TearDownGraph();
+    void ReleaseGraph();
+    // Switches to table entry `index`: releases the graph, builds, configures and runs it for
+    // the new device and repaints the preview. Nothing happens for an empty entry or for the
+    // current device. 1 when the new device runs.
+    int SelectDevice(int index);
+    // Sets g_snapEnable and rebuilds the grabber paths; 0.
+    int SetSnapshotEnabled(int on);
+    void HandleGraphEvent();
+    // 1 (S_FALSE) when there is no capture filter, else the result of the query.
+    HRESULT QueryVideoProcAmp(std::shared_ptr<IAMVideoProcAmp>* procAmp);
+
+    // The capture format.
+    // The result of the format read or write; 0 on success and when there is no stream config.
+    HRESULT SetResolution(int width, int height);
+    void FillDefaultFormat(VIDEOINFOHEADER* format);
+    void SaveFormatConfig();
+    int LoadFormatConfig();
+    HRESULT SetFrameRate(int framesPerSecond);
+    const VIDEOINFOHEADER& CurrentFormat() const { return m_format; }
+    // "CapConfig.dat" in the program folder.
+    static std::u16string FormatConfigPath();
+
+    // The grabber paths (HRESULTs): the frame path "StillGrabber" and the path of the
+    // device's snapshot button "SampleGrabber".
+    HRESULT BuildStillPath();
+    HRESULT BuildSnapshotPath();
+    HRESULT AddStillGrabber(const std::shared_ptr<IBaseFilter>& captureFilter);
+    HRESULT AddSampleGrabber(const std::shared_ptr<IBaseFilter>& captureFilter);
+
+    // State, for the windows that show it and for tests.
+    int IsConfigured() const { return m_formatConfigured; }
+    int IsRunning() const { return m_running; }
+    int HasStillPin() const { return m_hasStillPin; }
+    int CrossbarRouteCount() const { return m_crossbarRouteCount; }
+    const CCrossbarRouter* CrossbarRouter() const { return m_crossbarRouter.get(); }
+    const std::shared_ptr<IGraphBuilder>& Graph() const { return m_graph; }
+    const std::shared_ptr<IBaseFilter>& Filter() const { return m_captureFilter; }
+
+    double m_liveScale = 0.02963; // length scale of the live picture (g_liveScale)
+    double m_liveZoom = 21.0;     // magnification of the live picture (g_liveZoom)
+    double m_zoom = 1.0, m_savedZoom = 1.0;
+    double m_stretchX = 1.0, m_stretchY = 1.0;
+
+protected:
+    afx_msg int OnCreate(LPCREATESTRUCT cs);
+    afx_msg void OnPaint();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    HRESULT AddGrabber(const std::shared_ptr<IBaseFilter>& captureFilter,
+                       std::shared_ptr<ISampleGrabber>& grabber, const WCHAR* name,
+                       ISampleGrabberCB* callback, bool frameGrabber);
+    void ParkVideoWindow(const std::shared_ptr<IVideoWindow>& window);
+    void ReleaseVideoWindows();
+    void RemoveDownstream(const std::shared_ptr<IBaseFilter>& filter);
+    void SetDeviceIdText(const CaptureDeviceInfo& entry);
+    void ClearDeviceIdText();
+
+    std::shared_ptr<IAMVfwCaptureDialogs> m_vfwDialogs;
+    std::shared_ptr<IAMStreamConfig> m_streamConfig;
+    std::shared_ptr<IAMCrossbar> m_crossbar;
+    std::shared_ptr<IBaseFilter> m_captureFilter;
+    std::shared_ptr<IGraphBuilder> m_graph;
+    std::shared_ptr<ICaptureGraphBuilder2> m_builder;
+    std::shared_ptr<IVideoWindow> m_stillVideoWindow;
+    std::shared_ptr<IMediaEventEx> m_graphEvents;
+    std::shared_ptr<IVideoWindow> m_frameVideoWindow;
+    std::shared_ptr<ISampleGrabber> m_stillGrabber; // "SampleGrabber"
+    std::shared_ptr<ISampleGrabber> m_frameGrabber; // "StillGrabber"
+    std::shared_ptr<ICreateDevEnum> m_deviceEnumerator;
+    VIDEOINFOHEADER m_format{};
+    int m_deviceCount = 0;
+    CaptureDeviceInfo m_devices[kMaxCaptureDevices];
+    CaptureDeviceInfo* m_currentDevice = nullptr;
+    std::unique_ptr<CCrossbarRouter> m_crossbarRouter;
+    int m_crossbarRouteCount = 0;
+    HWND m_notifyWindow = nullptr;
+    HWND m_rendererOwner = nullptr;
+    WCHAR m_deviceIdText[kDeviceTextLength]{};
+    int m_formatConfigured = 0;
+    int m_running = 0;
+    int m_hasStillPin = 0;
+};
+
+extern CCaptureWnd g_captureWnd;

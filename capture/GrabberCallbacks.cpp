@@ -1,0 +1,106 @@
+#include "capture/GrabberCallbacks.h"
+
+#include "platform/capture/Poster.h"
+
+#include <cstdlib>
+#include <cstring>
+
+CStillGrabberCallback g_stillGrabberCallback;
+CFrameGrabberCallback g_frameGrabberCallback;
+
+std::mutex g_frameLock;
+BITMAPINFOHEADER g_frameInfo{};
+RECT g_frameRect{};
+BYTE* g_frameBuffer = nullptr;
+int g_frameBufferCapacity = 0;
+double g_frameSampleTime = 0;
+std::atomic<int> g_snapshotRequest{0};
+std::atomic<int> g_snapshotSource{0};
+
+namespace {
+HRESULT AnswerQuery(ISampleGrabberCB* self, REFIID iid, void** out) {
+    if (!out)
+        return E_POINTER;
+    if (iid == IID_ISampleGrabberCB || iid == IID_IUnknown) {
+        *out = self;
+        return S_OK;
+    }
+    return E_NOINTERFACE;
+}
+} // namespace
+
+HRESULT CStillGrabberCallback::QueryInterface(REFIID iid, void** out) {
+    return AnswerQuery(this, iid, out);
+}
+
+HRESULT CStillGrabberCallback::SampleCB(double, IMediaSample* sample) {
+    BYTE* bits = nullptr;
+    if (sample)
+        sample->GetPointer(&bits);
+    return 0;
+}
+
+HRESULT CStillGrabberCallback::BufferCB(double, BYTE*, long) {
+    g_snapshotSource = 1;
+    g_snapshotRequest = 1;
+    return 0;
+}
+
+HRESULT CFrameGrabberCallback::QueryInterface(REFIID iid, void** out) {
+    return AnswerQuery(this, iid, out);
+}
+
+HRESULT CFrameGrabberCallback::SampleCB(double, IMediaSample* sample) {
+    BYTE* bits = nullptr;
+    if (sample)
+        sample->GetPointer(&bits);
+    return 0;
+}
+
+HRESULT CFrameGrabberCallback::BufferCB(double sampleTime, BYTE* buffer, long length) {
+    const bool handOver = g_snapshotRequest.load() == 1;
+    {
+        std::lock_guard lock(g_frameLock);
+        g_frameInfo = BITMAPINFOHEADER{};
+        g_frameInfo.biSize = sizeof(BITMAPINFOHEADER);
+        g_frameInfo.biWidth = m_frameWidth;
+        g_frameInfo.biHeight = m_frameHeight;
+        g_frameInfo.biPlanes = 1;
+        g_frameInfo.biBitCount = 24;
+        g_frameInfo.biCompression = BI_RGB;
+        g_frameInfo.biSizeImage =
+            static_cast<DWORD>(m_frameWidth) * static_cast<DWORD>(m_frameHeight) * 3u;
+        g_frameRect = RECT{0, 0, m_frameWidth, m_frameHeight};
+        if (!handOver && buffer && length > 0) {
+            GrowFrameBuffer(static_cast<int>(length));
+            g_frameSampleTime = sampleTime;
+            if (g_frameBuffer && g_frameBufferCapacity >= length)
+                std::memcpy(g_frameBuffer, buffer, static_cast<size_t>(length));
+        }
+    }
+    if (handOver) {
+        // The picture the main window saves is the frame copied before this one.
+        const WPARAM source = static_cast<WPARAM>(g_snapshotSource.load());
+        ms::capture::PostToWindow(m_notifyWindow, WM_APP_STILL_CAPTURED, source, 0);
+        g_snapshotSource = 0;
+        g_snapshotRequest = 0;
+    }
+    return 0;
+}
+
+void GrowFrameBuffer(int size) {
+    if (size <= 0)
+        return;
+    if (g_frameBuffer && size <= g_frameBufferCapacity)
+        return;
+    std::free(g_frameBuffer);
+    g_frameBuffer = static_cast<BYTE*>(std::malloc(static_cast<size_t>(size)));
+    g_frameBufferCapacity = g_frameBuffer ? size : 0;
+}
+
+void FreeFrameBuffer() {
+    std::lock_guard lock(g_frameLock);
+    std::free(g_frameBuffer);
+    g_frameBuffer = nullptr;
+    g_frameBufferCapacity = 0;
+}

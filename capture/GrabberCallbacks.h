@@ -1,0 +1,65 @@
+// The two sample-grabber callbacks and the frame state they hand to the user-interface thread.
+//
+// The frame grabber ("StillGrabber") sees every frame of the running graph on the streaming
+// thread: it publishes the frame's header, keeps a copy of the frame and, when a still was
+// requested, posts WM_APP_STILL_CAPTURED instead of copying that frame. The still grabber
+// ("SampleGrabber") sees the frames of the device's snapshot button and only raises the still
+// request. Neither object counts references: both live for the whole process.
+//
+// g_frameLock guards the header, the rectangle, the buffer, its capacity and the sample time
+// together, so a reader never sees a header that does not match its bits or a buffer that is
+// being enlarged. Nobody holds it while stopping the graph (the stop waits for the callback).
+#pragma once
+
+#include "platform/capture/Graph.h"
+#include "platform/win/window/WinUser.h"
+
+#include <atomic>
+#include <mutex>
+
+#define WM_APP_STILL_CAPTURED (WM_APP + 1)
+#define WM_APP_GRAPH_EVENT (WM_APP + 3)
+
+class CStillGrabberCallback : public ISampleGrabberCB {
+public:
+    HRESULT QueryInterface(REFIID iid, void** out) override;
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; }
+    HRESULT SampleCB(double sampleTime, IMediaSample* sample) override;
+    HRESULT BufferCB(double sampleTime, BYTE* buffer, long length) override;
+};
+
+class CFrameGrabberCallback : public ISampleGrabberCB {
+public:
+    HRESULT QueryInterface(REFIID iid, void** out) override;
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; }
+    HRESULT SampleCB(double sampleTime, IMediaSample* sample) override;
+    HRESULT BufferCB(double sampleTime, BYTE* buffer, long length) override;
+
+    // Set by the capture window while the graph is stopped, read by the streaming thread.
+    HWND m_rendererOwner = nullptr; // the thumbnail strip's window; stored only
+    HWND m_notifyWindow = nullptr;  // receives WM_APP_STILL_CAPTURED
+    int m_frameWidth = 0;
+    int m_frameHeight = 0;
+};
+
+extern CStillGrabberCallback g_stillGrabberCallback;
+extern CFrameGrabberCallback g_frameGrabberCallback;
+
+extern std::mutex g_frameLock;
+extern BITMAPINFOHEADER g_frameInfo; // header of the last frame (24 bits, BI_RGB)
+extern RECT g_frameRect;             // {0, 0, width, height} of the last frame
+extern BYTE* g_frameBuffer;          // the last frame that was not a still hand-over, or null
+extern int g_frameBufferCapacity;    // bytes allocated for g_frameBuffer
+extern double g_frameSampleTime;     // sample time of the copied frame
+
+// 1: hand the next frame to the main window. A requester writes the source first.
+extern std::atomic<int> g_snapshotRequest;
+// 1 when the device's snapshot button raised the request, 0 for every other requester.
+extern std::atomic<int> g_snapshotSource;
+
+// Makes g_frameBuffer at least `size` bytes; never shrinks it. Call with g_frameLock held.
+void GrowFrameBuffer(int size);
+// Frees the frame copy (the graph is stopped). Takes g_frameLock.
+void FreeFrameBuffer();
