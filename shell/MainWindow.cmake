@@ -8,10 +8,11 @@ add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/MainLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlgCapture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SaveFolders.cpp
 )
 target_include_directories(shellmain PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(shellmain PUBLIC shellui shellkit measurecore platform_controls
+target_link_libraries(shellmain PUBLIC capturegraph shellui shellkit measurecore platform_controls
   platform_services platform_mfc)
 ms_warnings(shellmain)
 

@@ -100,6 +100,7 @@ ON_BN_CLICKED(1175, OnMinButton)
 ON_BN_CLICKED(1177, OnCloseButton)
 ON_BN_CLICKED(1176, OnMaxButton)
 ON_BN_CLICKED(1293, OnLanguageMenu)
+ON_BN_CLICKED(kSnapshotSwitchId, OnSnapshotSwitch)
 ON_BN_CLICKED(1199, OnAboutMenu)
 ON_WM_CTLCOLOR()
 ON_COMMAND(ID_UPDATE_WEB, OnUpdateWeb)
@@ -232,8 +233,7 @@ int CMicroscopeDlg::SetupSkin() {
     GetWindowRect(&m_normalRect);
     m_exStyle = GetExStyle();
 
-    if (CWnd* preview = GetDlgItem(IDC_PREVIEW))
-        preview->MoveWindow(98, 49, 640, 480);
+    BindCaptureWindow();
     if (CWnd* strip = GetDlgItem(IDC_THUMBNAILS))
         strip->MoveWindow(97, 530, 642, 115);
 

@@ -5,14 +5,17 @@
 // One header; the code is in files by feature: MicroscopeDlg.cpp (construction and start-up:
 // folders, settings, language, skin, tooltips, start-up timer, the calibration reminder,
 // closing), MainLayout.cpp (the window frame and its two layouts, normal and full screen),
-// MainCapture.cpp (device and capture commands), MainHelp.cpp (About popup, help, support).
-// The capture device and the thumbnail strip bind to the preview 1000 and the list 1002 once
-// their subsystems exist; until then the device start finds no device.
+// MainCapture.cpp (device and capture commands, the capture window bound to the preview 1000,
+// the snapshot switch), MainHelp.cpp (About popup, help, support). The thumbnail strip binds
+// to the list 1002 once its subsystem exists; until the device start is built it finds no
+// device.
 #pragma once
 
 #include "shell/Language.h"
 #include "shell/LiveViewState.h"
 #include "shell/SkinButtons.h"
+
+#include "capture/GrabberCallbacks.h"
 
 #include "platform/mfc/AfxCmn.h"
 #include "platform/mfc/AfxWin.h"
@@ -20,8 +23,6 @@
 #include "shell/ToggleBitmapButton.h"
 
 // Private window messages of the main window.
-#define WM_APP_STILL_CAPTURED (WM_APP + 1)
-#define WM_APP_GRAPH_EVENT (WM_APP + 3)
 #define WM_APP_DEVICE_CHANGED (WM_APP + 5)
 #define WM_APP_CALIB_PROMPT (WM_APP + 7)
 
@@ -82,6 +83,9 @@ public:
     void DisableDeviceButtons();
     int ReleaseResources();
 
+    // Subclasses the preview 1000 with the capture window and places it.
+    void BindCaptureWindow();
+
     // Window frame and layouts.
     void SetFullScreenLayout();
     void SetNormalLayout();
@@ -121,6 +125,7 @@ protected:
     afx_msg LRESULT OnCalibratePrompt(WPARAM wp, LPARAM lp);
 
     afx_msg void OnLanguageMenu();
+    afx_msg void OnSnapshotSwitch();
     afx_msg void OnLanguageCommand(UINT id);
 
     DECLARE_MESSAGE_MAP()

@@ -3,6 +3,7 @@
 // their places with their visibility, enabled state and tooltip), no device (every button but
 // Close disabled, the connect prompt), full screen and back with Esc (also after minimising),
 // the calibration prompt and its "sys_date" switch, the language switch, help and About.
+#include "capture/CaptureWnd.h"
 #include "shell/AboutDlg.h"
 #include "shell/LangText.h"
 #include "shell/MicroscopeDlg.h"
@@ -612,6 +613,38 @@ TEST_F(MainWindowTest, CloseTwiceAndDeviceEventsAfterCloseAreHarmless) {
     UpdateWindow(hwnd);
     Pump();
     EXPECT_TRUE(IsWindow(hwnd));
+}
+
+TEST_F(MainWindowTest, PreviewIsTheCaptureWindowAndTheSnapshotSwitchTogglesTheDeviceButton) {
+    HWND hwnd = Open();
+    EXPECT_EQ(g_captureWnd.m_hWnd, Item(IDC_PREVIEW));
+    EXPECT_EQ(CWnd::FromHandlePermanent(Item(IDC_PREVIEW)), &g_captureWnd);
+    // The preview keeps its own look while no frame is painted: the connect prompt.
+    EXPECT_EQ(Text(Item(IDC_PREVIEW)), u"Please connect Dorvex Digital Microscope");
+
+    // Pressed at start: the device's snapshot button is off.
+    CToggleBitmapButton* sw = dlg_->ToggleButton(kSnapshotSwitchId);
+    ASSERT_TRUE(sw);
+    ASSERT_TRUE(sw->IsPressed());
+    const int i = SkinButtonIndex(kSnapshotSwitchId);
+    EXPECT_EQ(std::u16string(dlg_->Buttons()[i].tip), u"Snapshot Disable");
+    const WPARAM click = MAKEWPARAM(kSnapshotSwitchId, BN_CLICKED);
+    SendMessage(hwnd, WM_COMMAND, click, reinterpret_cast<LPARAM>(Item(kSnapshotSwitchId)));
+    EXPECT_FALSE(sw->IsPressed());
+    EXPECT_EQ(g_snapEnable, 1);
+    EXPECT_EQ(ReadDword(kLanguageKey, u"IsEnableSnap"), 1u);
+    EXPECT_EQ(std::u16string(dlg_->Buttons()[i].tip), u"Snapshot Enable");
+    SendMessage(hwnd, WM_COMMAND, click, reinterpret_cast<LPARAM>(Item(kSnapshotSwitchId)));
+    EXPECT_TRUE(sw->IsPressed());
+    EXPECT_EQ(g_snapEnable, 0);
+    EXPECT_EQ(ReadDword(kLanguageKey, u"IsEnableSnap"), 0u);
+    EXPECT_EQ(std::u16string(dlg_->Buttons()[i].tip), u"Snapshot Disable");
+
+    // The capture window lets go of the control with the main window, and binds to the next.
+    dlg_->DestroyWindow();
+    EXPECT_FALSE(g_captureWnd.m_hWnd);
+    Open();
+    EXPECT_EQ(g_captureWnd.m_hWnd, Item(IDC_PREVIEW));
 }
 
 } // namespace
