@@ -1,19 +1,8 @@
 #include "capture/CaptureDevices.h"
 
+#include "platform/win/core/WString.h"
+
 namespace {
-char16_t Lower(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
-}
-
-bool EqualNoCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    return true;
-}
-
 // Calls fn for each id of the list until it answers true.
 template <typename Fn> bool AnyId(std::u16string_view multiSz, Fn fn) {
     size_t pos = 0;
@@ -35,7 +24,7 @@ std::u16string DeviceIdOfHardwareIds(std::u16string_view multiSz) {
     constexpr std::u16string_view kPrefix = u"USB\\";
     std::u16string found;
     AnyId(multiSz, [&](std::u16string_view id) {
-        if (id.size() <= kPrefix.size() || !EqualNoCase(id.substr(0, kPrefix.size()), kPrefix))
+        if (id.size() <= kPrefix.size() || !ms::SameNoCase(id.substr(0, kPrefix.size()), kPrefix))
             return false;
         id.remove_prefix(kPrefix.size());
         // "VID_xxxx&PID_yyyy&REV_zzzz": the revision is not part of the device's identity.
@@ -48,7 +37,8 @@ std::u16string DeviceIdOfHardwareIds(std::u16string_view multiSz) {
 }
 
 int HardwareIdListHolds(std::u16string_view multiSz, std::u16string_view id) {
-    return AnyId(multiSz, [&](std::u16string_view candidate) { return EqualNoCase(candidate, id); })
+    return AnyId(multiSz,
+                 [&](std::u16string_view candidate) { return ms::SameNoCase(candidate, id); })
                ? 1
                : 0;
 }

@@ -17,23 +17,17 @@ double g_frameSampleTime = 0;
 std::atomic<int> g_snapshotRequest{0};
 std::atomic<int> g_snapshotSource{0};
 
-namespace {
-HRESULT AnswerQuery(ISampleGrabberCB* self, REFIID iid, void** out) {
+HRESULT CGrabberCallback::QueryInterface(REFIID iid, void** out) {
     if (!out)
         return E_POINTER;
     if (iid == IID_ISampleGrabberCB || iid == IID_IUnknown) {
-        *out = self;
+        *out = static_cast<ISampleGrabberCB*>(this);
         return S_OK;
     }
     return E_NOINTERFACE;
 }
-} // namespace
 
-HRESULT CStillGrabberCallback::QueryInterface(REFIID iid, void** out) {
-    return AnswerQuery(this, iid, out);
-}
-
-HRESULT CStillGrabberCallback::SampleCB(double, IMediaSample* sample) {
+HRESULT CGrabberCallback::SampleCB(double, IMediaSample* sample) {
     BYTE* bits = nullptr;
     if (sample)
         sample->GetPointer(&bits);
@@ -43,17 +37,6 @@ HRESULT CStillGrabberCallback::SampleCB(double, IMediaSample* sample) {
 HRESULT CStillGrabberCallback::BufferCB(double, BYTE*, long) {
     g_snapshotSource = 1;
     g_snapshotRequest = 1;
-    return 0;
-}
-
-HRESULT CFrameGrabberCallback::QueryInterface(REFIID iid, void** out) {
-    return AnswerQuery(this, iid, out);
-}
-
-HRESULT CFrameGrabberCallback::SampleCB(double, IMediaSample* sample) {
-    BYTE* bits = nullptr;
-    if (sample)
-        sample->GetPointer(&bits);
     return 0;
 }
 

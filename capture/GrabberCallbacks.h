@@ -20,21 +20,26 @@
 #define WM_APP_STILL_CAPTURED (WM_APP + 1)
 #define WM_APP_GRAPH_EVENT (WM_APP + 3)
 
-class CStillGrabberCallback : public ISampleGrabberCB {
+// What both callbacks answer alike: the two interfaces, no reference counting, and SampleCB,
+// which the grabbers do not call (they are registered for BufferCB).
+class CGrabberCallback : public ISampleGrabberCB {
 public:
     HRESULT QueryInterface(REFIID iid, void** out) override;
     ULONG AddRef() override { return 2; }
     ULONG Release() override { return 1; }
     HRESULT SampleCB(double sampleTime, IMediaSample* sample) override;
+
+protected:
+    ~CGrabberCallback() = default;
+};
+
+class CStillGrabberCallback : public CGrabberCallback {
+public:
     HRESULT BufferCB(double sampleTime, BYTE* buffer, long length) override;
 };
 
-class CFrameGrabberCallback : public ISampleGrabberCB {
+class CFrameGrabberCallback : public CGrabberCallback {
 public:
-    HRESULT QueryInterface(REFIID iid, void** out) override;
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
-    HRESULT SampleCB(double sampleTime, IMediaSample* sample) override;
     HRESULT BufferCB(double sampleTime, BYTE* buffer, long length) override;
 
     // Set by the capture window while the graph is stopped, read by the streaming thread.

@@ -486,4 +486,22 @@ TEST_F(CaptureWndTest, CrossbarRoutesAreCountedOnlyWithVfwDialogs) {
     }
 }
 
+TEST(GrabberCallbacks, AnswerTheirTwoInterfacesOnly) {
+    for (ISampleGrabberCB* cb : {static_cast<ISampleGrabberCB*>(&g_frameGrabberCallback),
+                                 static_cast<ISampleGrabberCB*>(&g_stillGrabberCallback)}) {
+        void* out = nullptr;
+        EXPECT_EQ(cb->QueryInterface(IID_ISampleGrabberCB, &out), S_OK);
+        EXPECT_EQ(out, cb);
+        out = nullptr;
+        EXPECT_EQ(cb->QueryInterface(IID_IUnknown, &out), S_OK);
+        EXPECT_EQ(out, cb);
+        int untouched = 0;
+        out = &untouched;
+        EXPECT_EQ(cb->QueryInterface(MEDIATYPE_Video, &out), E_NOINTERFACE);
+        EXPECT_EQ(out, &untouched);
+        EXPECT_EQ(cb->AddRef(), 2u);
+        EXPECT_EQ(cb->Release(), 1u);
+    }
+}
+
 } // namespace
