@@ -455,6 +455,53 @@ TEST_F(CaptureWndTest, SnapshotSwitchRebuildsAndRunsOnlyWhenItRan) {
     EXPECT_FALSE(findGrabber(u"SampleGrabber"));
 }
 
+TEST_F(CaptureWndTest, AStillRequestHandsOverTheNextFrameWithoutCopyingIt) {
+    SyntheticCamera::Instance().SetDevices({Device("cam", ms::capture::SmallSizeFamily())});
+    ASSERT_EQ(Start(wnd_), 1);
+    auto copied = [] {
+        std::lock_guard lock(g_frameLock);
+        return ms::capture::SyntheticFrameNumber(g_frameBuffer, g_frameInfo.biWidth,
+                                                 g_frameInfo.biHeight);
+    };
+    // Frames F1 to F5 are numbered 0 to 4; the request comes before F3.
+    std::vector<unsigned> seen;
+    for (int frame = 1; frame <= 5; ++frame) {
+        if (frame == 3) {
+            g_snapshotSource = 0;
+            g_snapshotRequest = 1;
+        }
+        ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+        seen.push_back(copied());
+        EXPECT_EQ(Posted(WM_APP_STILL_CAPTURED, 0), frame >= 3 ? 1u : 0u) << frame;
+    }
+    EXPECT_EQ(seen, (std::vector<unsigned>{0, 1, 1, 3, 4}));
+    std::lock_guard lock(g_frameLock);
+    EXPECT_EQ(g_frameInfo.biSizeImage, 1280u * 1024u * 3u);
+    EXPECT_EQ(g_frameRect.right, 1280);
+    EXPECT_EQ(g_frameRect.bottom, 1024);
+}
+
+TEST(FrameBuffer, GrowsForALargerFrameAndIsReusedForASmallerOne) {
+    FreeFrameBuffer();
+    {
+        std::lock_guard lock(g_frameLock);
+        GrowFrameBuffer(100);
+        EXPECT_EQ(g_frameBufferCapacity, 100);
+        BYTE* first = g_frameBuffer;
+        ASSERT_TRUE(first);
+        GrowFrameBuffer(60);
+        EXPECT_EQ(g_frameBuffer, first);
+        EXPECT_EQ(g_frameBufferCapacity, 100);
+        GrowFrameBuffer(400);
+        EXPECT_EQ(g_frameBufferCapacity, 400);
+        g_frameBuffer[399] = 1; // the whole new size is there
+    }
+    FreeFrameBuffer();
+    std::lock_guard lock(g_frameLock);
+    EXPECT_FALSE(g_frameBuffer);
+    EXPECT_EQ(g_frameBufferCapacity, 0);
+}
+
 TEST_F(CaptureWndTest, GraphEventsReachTheMainWindowOneAtATime) {
     SyntheticCamera::Instance().SetDevices({Device("cam")});
     ASSERT_EQ(Start(wnd_), 1);
