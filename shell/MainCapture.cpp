@@ -1,8 +1,13 @@
 // The main window's device and capture commands: the device start, reconnecting, the device
-// buttons' states, device and power notices, and the texts on the preview while no device runs.
+// buttons' states, device and power notices, the texts on the preview while no device runs,
+// the capture window's binding to the preview and the snapshot switch 1204, which decides
+// whether the device's own snapshot button takes pictures.
 #include "shell/MicroscopeDlg.h"
 
+#include "shell/RegistrySettings.h"
 #include "shell/SaveFolders.h"
+
+#include "capture/CaptureWnd.h"
 
 #include "platform/win/core/Files.h"
 #include "platform/win/core/Format.h"
@@ -108,4 +113,30 @@ UINT CMicroscopeDlg::OnPowerBroadcast(UINT event, LPARAM) {
         ReconnectDevice();
     }
     return 0;
+}
+
+// ---- Capture window ----
+
+void CMicroscopeDlg::BindCaptureWindow() {
+    // The capture window outlives every main window: bound once, it stays with its control.
+    if (!g_captureWnd.m_hWnd)
+        g_captureWnd.SubclassDlgItem(IDC_PREVIEW, this);
+    if (CWnd* preview = GetDlgItem(IDC_PREVIEW))
+        preview->MoveWindow(98, 49, 640, 480);
+}
+
+void CMicroscopeDlg::OnSnapshotSwitch() {
+    CToggleBitmapButton* button = ToggleButton(kSnapshotSwitchId);
+    if (!button)
+        return;
+    // A pressed switch means that the device's snapshot button is off.
+    const int on = button->IsPressed() ? 1 : 0;
+    if (on)
+        button->ClearPressed();
+    else
+        button->SetPressed();
+    g_captureWnd.SetSnapshotEnabled(on);
+    g_snapEnable = on;
+    SaveSnapEnable();
+    LoadLangTexts();
 }

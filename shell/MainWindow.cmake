@@ -8,7 +8,6 @@ add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/MainLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlgCapture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SaveFolders.cpp
 )
 target_include_directories(shellmain PUBLIC ${CMAKE_SOURCE_DIR})
