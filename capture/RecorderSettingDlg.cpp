@@ -1,7 +1,7 @@
 #include "capture/RecorderSettingDlg.h"
 
 #include "capture/CaptureFormat.h"
-#include "shell/LangText.h"
+#include "capture/DialogTexts.h"
 
 #include "res/TessaryResource.h"
 
@@ -28,11 +28,7 @@ void CRecorderSettingDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CRecorderSettingDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    struct Text {
-        LPCWSTR key, defaultText;
-        int id; // 0: the caption
-    };
-    static const Text texts[] = {
+    static const DialogText texts[] = {
         {u"RecorderSetting", u"Recorder Setting", 0},
         {u"FrameRate", u"Frame rate", IDC_RS_FRAME_RATE_LABEL},
         {u"TimerLimit", u"Time limit", IDC_RS_TIME_LIMIT_ON},
@@ -41,14 +37,7 @@ BOOL CRecorderSettingDlg::OnInitDialog() {
         {u"OK", u"OK", IDOK},
         {u"Cancel", u"Cancel", IDCANCEL},
     };
-    WCHAR text[256];
-    for (const Text& t : texts) {
-        GetLangText(t.key, text, 256, t.defaultText);
-        if (t.id)
-            SetDlgItemText(t.id, text);
-        else
-            SetWindowText(text);
-    }
+    SetDialogTexts(m_hWnd, texts);
     CheckDlgButton(IDC_RS_COMPRESS, g_recordCompress == 1 ? BST_CHECKED : BST_UNCHECKED);
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_RS_TIME_LIMIT), m_timeLimitOn ? TRUE : FALSE);
 

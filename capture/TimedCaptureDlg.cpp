@@ -1,5 +1,6 @@
 #include "capture/TimedCaptureDlg.h"
 
+#include "capture/DialogTexts.h"
 #include "shell/LangText.h"
 
 #include "platform/win/core/Format.h"
@@ -71,25 +72,27 @@ CTimedCaptureDlg::~CTimedCaptureDlg() {
 
 void CTimedCaptureDlg::DoDataExchange(CDataExchange* dx) {
     CDialog::DoDataExchange(dx);
-    DDX_Text(dx, IDC_TC_INTERVAL_SECONDS, m_intervalSeconds);
-    DDV_MinMaxInt(dx, m_intervalSeconds, 3, 60);
-    DDX_Text(dx, IDC_TC_INTERVAL_MINUTES, m_intervalMinutes);
-    DDV_MinMaxInt(dx, m_intervalMinutes, 0, 999);
-    DDX_Text(dx, IDC_TC_FRAMES, m_frameCount);
-    DDV_MinMaxInt(dx, m_frameCount, 1, 200);
-    DDX_Text(dx, IDC_TC_DAY, m_startDay);
-    DDV_MinMaxInt(dx, m_startDay, 1, 31);
-    // A clock shows 0-23 and 0-59: 24 or 60 would name a second that never comes.
-    DDX_Text(dx, IDC_TC_HOUR, m_startHour);
-    DDV_MinMaxInt(dx, m_startHour, 0, 23);
-    DDX_Text(dx, IDC_TC_MINUTE, m_startMinute);
-    DDV_MinMaxInt(dx, m_startMinute, 0, 59);
-    DDX_Text(dx, IDC_TC_MONTH, m_startMonth);
-    DDV_MinMaxInt(dx, m_startMonth, 1, 12);
-    DDX_Text(dx, IDC_TC_SECOND, m_startSecond);
-    DDV_MinMaxInt(dx, m_startSecond, 0, 59);
-    DDX_Text(dx, IDC_TC_YEAR, m_startYear);
-    DDV_MinMaxInt(dx, m_startYear, 2008, 2032);
+    // In this order: the exchange stops at the first value out of range. A clock shows hours
+    // 0-23 and minutes and seconds 0-59; 24 or 60 would name a second that never comes.
+    static const struct {
+        int id;
+        int CTimedCaptureDlg::*member;
+        int minValue, maxValue;
+    } fields[] = {
+        {IDC_TC_INTERVAL_SECONDS, &CTimedCaptureDlg::m_intervalSeconds, 3, 60},
+        {IDC_TC_INTERVAL_MINUTES, &CTimedCaptureDlg::m_intervalMinutes, 0, 999},
+        {IDC_TC_FRAMES, &CTimedCaptureDlg::m_frameCount, 1, 200},
+        {IDC_TC_DAY, &CTimedCaptureDlg::m_startDay, 1, 31},
+        {IDC_TC_HOUR, &CTimedCaptureDlg::m_startHour, 0, 23},
+        {IDC_TC_MINUTE, &CTimedCaptureDlg::m_startMinute, 0, 59},
+        {IDC_TC_MONTH, &CTimedCaptureDlg::m_startMonth, 1, 12},
+        {IDC_TC_SECOND, &CTimedCaptureDlg::m_startSecond, 0, 59},
+        {IDC_TC_YEAR, &CTimedCaptureDlg::m_startYear, 2008, 2032},
+    };
+    for (const auto& f : fields) {
+        DDX_Text(dx, f.id, this->*f.member);
+        DDV_MinMaxInt(dx, this->*f.member, f.minValue, f.maxValue);
+    }
 }
 
 BOOL CTimedCaptureDlg::OnInitDialog() {
@@ -111,11 +114,7 @@ BOOL CTimedCaptureDlg::OnInitDialog() {
 }
 
 void CTimedCaptureDlg::LoadTexts() {
-    struct Text {
-        LPCWSTR key, defaultText;
-        int id; // 0: the caption
-    };
-    static const Text texts[] = {
+    static const DialogText texts[] = {
         {u"CaptureSetting", u"Capture Setting", 0},
         {u"StartTime", u"Start Time", IDC_TC_START_LABEL},
         {u"Interval", u"Interval", IDC_TC_INTERVAL_LABEL},
@@ -127,14 +126,7 @@ void CTimedCaptureDlg::LoadTexts() {
         {u"Cancel", u"Cancel", IDCANCEL},
         {u"FileSize", u"File Size", IDC_TC_FILE_SIZE_LABEL},
     };
-    WCHAR text[256];
-    for (const Text& t : texts) {
-        GetLangText(t.key, text, 256, t.defaultText);
-        if (t.id)
-            SetDlgItemText(t.id, text);
-        else
-            SetWindowText(text);
-    }
+    SetDialogTexts(m_hWnd, texts);
 }
 
 void CTimedCaptureDlg::UpdateSizeEstimate() {
