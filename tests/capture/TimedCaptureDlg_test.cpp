@@ -244,6 +244,24 @@ TEST_F(TimedCaptureTest, StopAndCancelDuringTheWaitRequestNothing) {
     }
 }
 
+// A start second that passes unseen (the machine slept, the clock was set forward) still
+// starts the series at once instead of leaving it waiting for ever.
+TEST_F(TimedCaptureTest, StartSecondSkippedOverStillStarts) {
+    CTimedCaptureDlg dlg(TessaryTimedCapture(), owner_);
+    ms::test::AnswerDialog(IDD_TIMED_CAPTURE, [&](HWND d) {
+        SetDlgItemText(d, IDC_TC_SECOND, u"1");
+        Press(d, IDC_TC_START);
+        Settle();
+        EXPECT_TRUE(g_requests.empty());
+        ms::AdvanceTestClock(5000);
+        EXPECT_TRUE(PumpUntil([] { return g_requests.size() == 1; }));
+        Press(d, IDCANCEL);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    ASSERT_EQ(g_requests.size(), 1u);
+    EXPECT_EQ(g_requests[0].message, static_cast<UINT>(WM_APP_TIMED_SNAPSHOT));
+}
+
 TEST_F(TimedCaptureTest, SizeEstimateShowsWholeMegabytesAndHundredths) {
     EXPECT_EQ(FormatSizeEstimate(384), u"   3.84");
     EXPECT_EQ(FormatSizeEstimate(5), u"   0.05");
