@@ -380,9 +380,14 @@ void CVideoSettingDlg::OnChangePath() {
         return;
     WCHAR path[MAX_PATH] = {};
     if (SHGetPathFromIDList(folder, path)) {
+        WCHAR previous[MAX_PATH];
+        ms::CopyBounded(previous, MAX_PATH, g_saveBaseDir);
         ms::CopyBounded(g_saveBaseDir, MAX_PATH, path);
+        // A folder that cannot be stored is not taken: pictures would otherwise go on into the
+        // old folders while the new one is shown.
+        if (!SaveFolderPath())
+            ms::CopyBounded(g_saveBaseDir, MAX_PATH, previous);
         SetDlgItemText(IDC_VS_SAVE_PATH, g_saveBaseDir);
-        SaveFolderPath();
     }
     ILFree(folder);
 }

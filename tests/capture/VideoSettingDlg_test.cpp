@@ -376,4 +376,24 @@ TEST_F(VideoSettingTest, ACancelledFolderBrowseKeepsTheSaveFolder) {
     EXPECT_FALSE(fs::exists(g_home.dir / "bin" / "folderpath.dat"));
 }
 
+// When "folderpath.dat" cannot be written the chosen folder is not taken at all, instead of
+// being shown while pictures go on into the old folders.
+TEST_F(VideoSettingTest, AFolderThatCannotBeStoredIsNotTaken) {
+    ASSERT_EQ(Start({Device("cam")}), 1);
+    const fs::path chosen = g_home.dir / "unstored";
+    fs::create_directories(chosen);
+    fs::create_directories(g_home.dir / "bin" / "folderpath.dat"); // a folder: no file there
+    ms::CopyBounded(g_saveBaseDir, MAX_PATH, u"/old/base");
+    ms::CopyBounded(g_pictureDir, MAX_PATH, u"/old/base/Picture");
+    ms::test::AnswerFolderDialog(ms::FromUtf8(chosen.string()));
+    RunDialog([&](CVideoSettingDlg&, HWND h) {
+        Click(h, IDC_VS_BROWSE);
+        EXPECT_EQ(Text(h, IDC_VS_SAVE_PATH), u"/old/base");
+    });
+    fs::remove(g_home.dir / "bin" / "folderpath.dat");
+    EXPECT_EQ(ms::ToUtf8(g_saveBaseDir), "/old/base");
+    EXPECT_EQ(ms::ToUtf8(g_pictureDir), "/old/base/Picture");
+    EXPECT_FALSE(fs::exists(chosen / "Picture"));
+}
+
 } // namespace
