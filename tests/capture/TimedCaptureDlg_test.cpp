@@ -3,6 +3,7 @@
 // field ranges, Stop and Cancel during the wait, and the size estimate.
 #include "capture/TimedCaptureDlg.h"
 #include "capture/TimedSnapshot.h"
+#include "tests/support/Pump.h"
 
 #include "capture/GrabberCallbacks.h"
 #include "measure/Units.h"
@@ -37,16 +38,6 @@ LRESULT OwnerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg >= WM_APP)
         g_requests.push_back({msg, GetTickCount64()});
     return DefWindowProc(hwnd, msg, wp, lp);
-}
-
-template <class F> bool PumpUntil(F done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
 }
 
 // Lets the worker poll the clock a few times, for checks that something does not happen.
@@ -145,17 +136,17 @@ TEST_F(TimedCaptureTest, SeriesRequestsEachPictureOneIntervalApartAndClosesItsel
                     ms::AdvanceTestClock(1);
                 }
                 elapsed = c.due[i];
-                ASSERT_TRUE(PumpUntil([&] { return g_requests.size() == i + 1; }));
+                ASSERT_TRUE(ms::test::PumpUntil([&] { return g_requests.size() == i + 1; }));
                 EXPECT_EQ(g_requests[i].message, c.profile.requestMessage);
                 EXPECT_EQ(g_requests[i].tick - Since(), c.due[i]);
-                ASSERT_TRUE(PumpUntil(
+                ASSERT_TRUE(ms::test::PumpUntil(
                     [&] { return Text(d, IDC_TC_COMPLETED) == std::u16string(1, u'1' + i); }));
             }
             ms::AdvanceTestClock(static_cast<DWORD>(c.due[1] - c.due[0] - 1));
             Settle();
             EXPECT_EQ(dlg.IsRunning(), 1); // the last interval is waited too
             ms::AdvanceTestClock(1);
-            closedByItself = PumpUntil([&] { return dlg.IsRunning() == 0; });
+            closedByItself = ms::test::PumpUntil([&] { return dlg.IsRunning() == 0; });
         });
         EXPECT_EQ(dlg.DoModal(), IDCANCEL);
         EXPECT_TRUE(closedByItself);
@@ -254,7 +245,7 @@ TEST_F(TimedCaptureTest, StartSecondSkippedOverStillStarts) {
         Settle();
         EXPECT_TRUE(g_requests.empty());
         ms::AdvanceTestClock(5000);
-        EXPECT_TRUE(PumpUntil([] { return g_requests.size() == 1; }));
+        EXPECT_TRUE(ms::test::PumpUntil([] { return g_requests.size() == 1; }));
         Press(d, IDCANCEL);
     });
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);

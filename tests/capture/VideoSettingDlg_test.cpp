@@ -2,6 +2,7 @@
 // seam: the picture-control rows, the spin bars and Default against the device's values, the
 // device and resolution lists, the refresh on a device notice and the save-folder choice.
 #include "capture/VideoSettingDlg.h"
+#include "tests/support/Pump.h"
 
 #include "shell/MicroscopeDlg.h"
 #include "shell/SaveFolders.h"
@@ -77,16 +78,6 @@ void Choose(HWND dlg, int comboId, int item) {
 void Click(HWND dlg, int id) {
     ::SendMessage(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                   reinterpret_cast<LPARAM>(::GetDlgItem(dlg, id)));
-}
-
-template <class F> bool PumpUntil(F done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
 }
 
 class VideoSettingTest : public ::testing::Test {
@@ -296,7 +287,8 @@ TEST_F(VideoSettingTest, ADeviceNoticeRefreshesTheRows) {
     RunDialog([&](CVideoSettingDlg&, HWND h) {
         SetOnDevice(VideoProcAmp_Saturation, 20);
         ::PostMessage(h, WM_APP_DEVICE_CHANGED, 0, 0);
-        EXPECT_TRUE(PumpUntil([&] { return Text(h, IDC_VS_SATURATION_VALUE) == u" 20"; }));
+        EXPECT_TRUE(
+            ms::test::PumpUntil([&] { return Text(h, IDC_VS_SATURATION_VALUE) == u" 20"; }));
         EXPECT_EQ(Send(h, IDC_VS_SATURATION_SLIDER, TBM_GETPOS), 20);
     });
 }
