@@ -119,6 +119,7 @@
 #define IDC_MAG_ZOOM_FRAME 392
 #define IDC_MAG_SIZE_FRAME 393
 #define IDC_MAG_100 1240
+
 // Timed capture (shared with Wavenor, which keeps the same ids)
 #define IDD_TIMED_CAPTURE 145
 #define IDC_TC_START 1015
@@ -151,6 +152,7 @@
 #define IDC_RS_TIME_LIMIT 1106
 #define IDC_RS_RESOLUTION 1232
 #define IDC_RS_COMPRESS 1270
+
 // Video Setting dialog
 #define IDD_VIDEO_SETTING 154
 #define IDC_VS_DEFAULT 1079
