@@ -195,3 +195,7 @@
 #define IDC_VS_SHARPNESS_SPIN 1089
 #define IDC_VS_GAMMA_SPIN 1090
 #define IDC_VS_HUE_SPIN 1091
+
+// The e-mail progress strip.
+#define IDD_SEND_MAIL 1282
+#define IDC_SEND_MAIL_TEXT 1107
