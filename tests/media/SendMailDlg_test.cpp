@@ -10,10 +10,9 @@
 #include "platform/win/window/TestSeams.h"
 #include "platform/win/window/WindowObject.h"
 #include "res/TessaryResource.h"
+#include "tests/support/Pump.h"
 
 #include <QColor>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QImage>
 #include <filesystem>
 #include <fstream>
@@ -62,11 +61,8 @@ protected:
             WCHAR text[100]{};
             GetDlgItemText(h, IDC_SEND_MAIL_TEXT, text, 100);
             waitingText_ = text;
-            QElapsedTimer clock;
-            clock.start();
-            while (IsWindow(h) && MessageBoxes().empty() && clock.elapsed() < 5000)
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            QCoreApplication::processEvents();
+            ms::test::PumpUntil([&] { return !IsWindow(h) || !MessageBoxes().empty(); });
+            ms::test::Pump();
         });
         dlg.DoModal();
     }
