@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -111,6 +112,36 @@ int CreateTempBeside(const std::string& path, std::string& tempName, mode_t mode
     return -1;
 }
 
+// Removes the temporary files that CreateTempBeside made for `path` in processes that no
+// longer run: a process killed while writing never removes its own. A file of a running
+// process (this one included) may be in the middle of a write and stays.
+void RemoveStaleTemps(const std::string& path) {
+    const std::string dir = Dirname(path);
+    const size_t slash = path.rfind('/');
+    const std::string prefix =
+        (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp-";
+    DIR* d = ::opendir(dir.c_str());
+    if (!d)
+        return;
+    while (struct dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        // "<pid>-<n>", digits only.
+        const std::string rest = name.substr(prefix.size());
+        const size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string::npos || dash > 9 || dash + 1 == rest.size() ||
+            rest.find_first_not_of("0123456789-") != std::string::npos ||
+            rest.find('-', dash + 1) != std::string::npos)
+            continue;
+        const pid_t pid = static_cast<pid_t>(std::stol(rest.substr(0, dash)));
+        if (pid <= 0 || pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH)
+            continue;
+        ::unlink((dir + "/" + name).c_str());
+    }
+    ::closedir(d);
+}
+
 } // namespace
 
 std::string ms::NativePath(std::u16string_view path) {
@@ -167,30 +198,66 @@ std::u16string ms::DocumentsDir() {
     return Trimmed(home + "/Documents");
 }
 
-bool ms::WriteFileAtomic(std::u16string_view path, std::string_view bytes) {
-    const std::string p = NativePath(path);
-    std::string temp;
+ms::ReplacingFile::ReplacingFile(std::u16string_view path) : path_(NativePath(path)) {
     struct stat st;
-    mode_t mode = ::stat(p.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0666;
-    int fd = CreateTempBeside(p, temp, mode);
+    mode_t mode = ::stat(path_.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0666;
+    int fd = CreateTempBeside(path_, temp_, mode);
     if (fd < 0) {
-        SetErrorForPath(errno, p);
-        return false;
+        SetErrorForPath(errno, path_);
+        return;
     }
-    bool ok = WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    stream_ = ::fdopen(fd, "wb");
+    if (!stream_) {
+        ms::SetLastErrorFromErrno(errno);
+        ::close(fd);
+        ::unlink(temp_.c_str());
+    }
+}
+
+ms::ReplacingFile::~ReplacingFile() {
+    if (!stream_)
+        return;
+    std::fclose(stream_);
+    ::unlink(temp_.c_str());
+}
+
+bool ms::ReplacingFile::Commit() {
+    if (!stream_)
+        return false;
+    FILE* stream = stream_;
+    stream_ = nullptr;
+    // A write that failed earlier left its errno (most likely still current) and the flag.
+    bool ok = !std::ferror(stream);
     int err = ok ? 0 : errno;
-    if (::close(fd) != 0 && ok) {
+    if (ok && (std::fflush(stream) != 0 || ::fsync(::fileno(stream)) != 0)) {
+        ok = false;
+        err = errno;
+    }
+    if (std::fclose(stream) != 0 && ok) {
         ok = false;
         err = errno;
     }
     if (ok) {
-        if (::rename(temp.c_str(), p.c_str()) == 0)
+        if (::rename(temp_.c_str(), path_.c_str()) == 0) {
+            RemoveStaleTemps(path_);
             return true;
+        }
         err = errno;
     }
-    ::unlink(temp.c_str());
+    ::unlink(temp_.c_str());
     SetLastErrorFromErrno(err ? err : EIO);
     return false;
+}
+
+bool ms::WriteFileAtomic(std::u16string_view path, std::string_view bytes) {
+    ReplacingFile file(path);
+    if (!file.Stream())
+        return false;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file.Stream()) != bytes.size()) {
+        SetLastErrorFromErrno(errno ? errno : EIO);
+        return false;
+    }
+    return file.Commit();
 }
 
 std::optional<std::string> ms::ReadFileBytes(std::u16string_view path, size_t maxBytes) {
@@ -537,6 +604,7 @@ BOOL CopyFile(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
                          : ::rename(temp.c_str(), dst.c_str()) == 0) {
             if (failIfExists)
                 ::unlink(temp.c_str());
+            RemoveStaleTemps(dst);
             return TRUE;
         }
         err = errno;

@@ -2,13 +2,14 @@
 // GetLastError codes. Paths are UTF-16 with '/' as separator. Differs from Windows: share
 // modes are not enforced; FindFirstFile matches '*' and '?' case-insensitively without 8.3
 // short names and returns its entries sorted by name (case-insensitive), the same on every
-// machine; CopyFile and WriteFileAtomic replace the target atomically, so a failed copy never
-// leaves half a file.
+// machine; CopyFile, ReplacingFile and WriteFileAtomic replace the target atomically, so a
+// failed copy never leaves half a file.
 #pragma once
 
 #include "platform/win/WinTypes.h"
 #include "platform/win/core/Handle.h"
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -93,8 +94,32 @@ std::u16string ConfigDir();
 std::u16string RuntimeDir();
 
 std::string NativePath(std::u16string_view path); // UTF-8 for the POSIX calls
-// Writes a temporary file beside `path`, flushes it and renames it over `path`. False (and
-// the old file untouched) on any failure; GetLastError tells why.
+
+// A file that replaces `path` only once it is complete: written under a temporary name beside
+// it ("<name>.tmp-<pid>-<n>") and renamed over it by Commit, keeping the old file's
+// permissions. Destroyed without a successful Commit, it removes the temporary file and `path`
+// stays as it was, byte for byte. A commit also removes the temporary files that processes no
+// longer running (killed while writing) left beside `path`.
+class ReplacingFile {
+public:
+    explicit ReplacingFile(std::u16string_view path);
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    // Where to write; NULL when the temporary file could not be made (GetLastError tells why).
+    FILE* Stream() const { return stream_; }
+    // Flushes the stream to the disk and renames the file over `path`. False (GetLastError
+    // tells why, ERROR_DISK_FULL for a full disk) when a write failed or the rename did.
+    bool Commit();
+
+private:
+    std::string path_, temp_;
+    FILE* stream_ = nullptr;
+};
+
+// Writes `bytes` through a ReplacingFile. False (and the old file untouched) on any failure;
+// GetLastError tells why.
 bool WriteFileAtomic(std::u16string_view path, std::string_view bytes);
 // The whole file, or nothing when it cannot be read or is larger than maxBytes.
 std::optional<std::string> ReadFileBytes(std::u16string_view path, size_t maxBytes = 64u << 20);

@@ -2,9 +2,13 @@
 
 #include "platform/win/core/WString.h"
 
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -132,6 +136,44 @@ TEST_F(FilesTest, CopyDeleteAttributesFolders) {
     EXPECT_TRUE(GetFileAttributes(sub.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_FALSE(DeleteFile(sub.c_str()));
     EXPECT_TRUE(RemoveDirectory(sub.c_str()));
+}
+
+// A process killed while writing leaves its temporary file; the next write beside the same
+// file removes it, but not the file of a process that still runs, nor another file's.
+TEST_F(FilesTest, TemporaryFilesOfKilledWritersAreRemoved) {
+    const std::u16string target = P(u"registry.txt");
+    Touch(u"registry.txt", "old");
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ms::ReplacingFile file(target);
+        std::fputs("half", file.Stream());
+        std::fflush(file.Stream());
+        (void)!::write(ready[1], "w", 1);
+        ::pause(); // killed here, in the middle of the write
+        ::_exit(1);
+    }
+    char c;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    const std::u16string dead = ms::FromUtf8(std::to_string(child));
+    ASSERT_EQ(List(u"registry.txt.tmp-*"), List(u"registry.txt.tmp-" + dead + u"-*"));
+    ASSERT_EQ(List(u"registry.txt.tmp-*").size(), 1u);
+    EXPECT_EQ(*ms::ReadFileBytes(target), "old");
+
+    const std::u16string running = ms::FromUtf8(std::to_string(::getppid()));
+    Touch(u"registry.txt.tmp-" + running + u"-7");
+    Touch(u"other.txt.tmp-" + dead + u"-0");
+    Touch(u"registry.txt.tmp-" + dead + u"-x");
+    Touch(u"registry.txt", "new");
+    Names kept{u"other.txt.tmp-" + dead + u"-0", u"registry.txt.tmp-" + dead + u"-x",
+               u"registry.txt.tmp-" + running + u"-7"};
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(List(u"*.tmp-*"), kept);
+    EXPECT_EQ(*ms::ReadFileBytes(target), "new");
 }
 
 TEST_F(FilesTest, ProgramFolderAndCurrentDirectory) {
