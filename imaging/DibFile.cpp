@@ -48,10 +48,6 @@ FILE* DibOpenFile(const WCHAR* path, const char* mode) {
     return std::fopen(Utf16ToUtf8(path).c_str(), mode);
 }
 
-bool DibRemoveFile(const WCHAR* path) {
-    return path && std::remove(Utf16ToUtf8(path).c_str()) == 0;
-}
-
 // ---- CDibIOFile
 
 CDibIOFile::~CDibIOFile() {

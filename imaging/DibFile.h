@@ -37,8 +37,6 @@ public:
 
 // Opens a file named by a UTF-16 path with an fopen mode ("rb", "wb"); NULL on failure.
 FILE* DibOpenFile(const WCHAR* path, const char* mode);
-// Removes a file named by a UTF-16 path; true when it is gone.
-bool DibRemoveFile(const WCHAR* path);
 
 // A stream over a C standard stream. A stream handed in by the caller is never closed here.
 class CDibIOFile : public CDibFile {

@@ -8,6 +8,7 @@
 #include "imaging/DibImage.h"
 #include "imaging/DibImageBMP.h"
 #include "imaging/DibImageJPG.h"
+#include "platform/win/core/Files.h"
 #ifdef DIBIMAGE_PNG_CODEC
 #include "imaging_ext/DibImagePNG.h"
 #endif
@@ -183,25 +184,25 @@ bool CDibImage::SaveToFile(const WCHAR* path, DWORD type) {
         SetLastError("JPEG can save only RGB or GreyScale images");
         return false;
     }
-    FILE* fp = DibOpenFile(path, "wb");
-    if (!fp) {
+    // The picture is written beside the target and renamed over it only when complete: a
+    // full disk or a failed encode leaves an existing picture as it was, and nothing may take
+    // a partial picture for a saved file.
+    if (!path) {
         SetLastError("can't open the file for writing");
         return false;
     }
-    bool ok = Encode(fp, type);
-    if (ok && (std::fflush(fp) != 0 || std::ferror(fp))) {
+    ms::ReplacingFile file(path);
+    if (!file.Stream()) {
+        SetLastError("can't open the file for writing");
+        return false;
+    }
+    if (!Encode(file.Stream(), type))
+        return false;
+    if (!file.Commit()) {
         SetLastError("write error");
-        ok = false;
+        return false;
     }
-    if (std::fclose(fp) != 0 && ok) {
-        SetLastError("write error");
-        ok = false;
-    }
-    if (!ok) {
-        // A partial picture is worse than none: nothing may take it for a saved file.
-        DibRemoveFile(path);
-    }
-    return ok;
+    return true;
 }
 
 bool CDibImage::Encode(FILE* stream, DWORD type) {

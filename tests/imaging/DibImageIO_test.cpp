@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 
 #include "imaging/DibImage.h"
 #include "tests/imaging/ImagingFixtures.h"
@@ -66,27 +67,37 @@ TEST(DibImageSave, RefusedSaveLeavesTheFileIntact) {
     EXPECT_EQ(file.Read(), old);
 }
 
-// A full disk: the file-size limit makes writes fail part-way.
-TEST(DibImageSave, FailedWriteReportsAndRemovesThePartialFile) {
+// A full disk: the file-size limit makes writes fail part-way. An existing picture survives
+// byte for byte, a new one is not made, and no temporary file stays behind.
+TEST(DibImageSave, FailedWriteKeepsTheOldPicture) {
     struct rlimit old;
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = old;
     small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
 
     CDibImage image(200, 200, 24, 0);
-    FillColour(image, 1, 2, 3);
+    for (long y = 0; y < 200; ++y) // noise, so that the JPEG is large too
+        for (long x = 0; x < 200; ++x)
+            image.SetPixelColor(x, y, RGB((x * 37 + y * 11) & 255, (x * y) & 255, (x ^ y) & 255));
+    const Bytes previous = SmallJpeg();
     for (DWORD type : {DIBIMAGE_TYPE_BMP, DIBIMAGE_TYPE_JPG}) {
-        TempPath file("full.img");
-        for (long y = 0; y < 200; ++y) // noise, so that the JPEG is large too
-            for (long x = 0; x < 200; ++x)
-                image.SetPixelColor(x, y,
-                                    RGB((x * 37 + y * 11) & 255, (x * y) & 255, (x ^ y) & 255));
-        EXPECT_FALSE(image.SaveToFile(file.Path(), type)) << type;
-        EXPECT_FALSE(file.Exists()) << type;
+        for (bool existed : {true, false}) {
+            TempPath file("full.img");
+            if (existed)
+                file.Write(previous);
+            ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+            EXPECT_FALSE(image.SaveToFile(file.Path(), type)) << type;
+            setrlimit(RLIMIT_FSIZE, &old);
+            EXPECT_EQ(file.Exists(), existed) << type;
+            if (existed) {
+                EXPECT_EQ(file.Read(), previous) << type;
+            }
+            const auto dir = std::filesystem::path(file.Path8()).parent_path();
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), existed ? 1 : 0)
+                << type;
+        }
     }
-    setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
 }
 
