@@ -429,10 +429,10 @@ bool ExifInfo::ProcessDirectory(unsigned dirOffset, const BYTE* tiff, unsigned t
             r.brightness = ToFloat(ReadNumber(value, format));
             break;
         case 0x0201:
-            m_thumbOffset = static_cast<unsigned long>(ToInt(ReadNumber(value, format)));
+            m_thumbOffset = ToInt(ReadNumber(value, format));
             break;
         case 0x0202:
-            m_thumbSize = static_cast<unsigned long>(ToInt(ReadNumber(value, format)));
+            m_thumbSize = ToInt(ReadNumber(value, format));
             break;
         default:
             break;
@@ -463,8 +463,9 @@ bool ExifInfo::ProcessDirectory(unsigned dirOffset, const BYTE* tiff, unsigned t
         }
     }
 
-    if (m_thumbOffset && m_thumbSize &&
-        static_cast<unsigned long long>(m_thumbOffset) + m_thumbSize <= tiffLength) {
+    // Checked in signed 64-bit arithmetic before anything becomes a pointer or a size: a
+    // negative offset or length is a bad thumbnail, dropped without the rest of the record.
+    if (m_thumbOffset > 0 && m_thumbSize > 0 && m_thumbOffset + m_thumbSize <= tiffLength) {
         r.thumbnail = tiff + m_thumbOffset;
         r.thumbnailSize = static_cast<unsigned>(m_thumbSize);
     }

@@ -93,8 +93,9 @@ public:
         bool m_ownsRecord;
         int m_directoriesWalked;
         bool m_commentDone;
-        unsigned long m_thumbOffset;
-        unsigned long m_thumbSize;
+        // As the tags hold them: signed, so that a negative value is seen before it is used.
+        long long m_thumbOffset;
+        long long m_thumbSize;
     };
 
     CDibImageJPG();

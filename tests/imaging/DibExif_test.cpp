@@ -136,11 +136,27 @@ TEST(DibExif, ThumbnailStaysInsideTheBlock) {
     }
     EXPECT_EQ(record.thumbnail, nullptr); // gone with the reader
 
-    Bytes beyond = TiffBlock(le, {{0x0201, 4, 1, U32(le, 8)}, {0x0202, 4, 1, U32(le, 5000)}});
-    CDibExifData r2{};
-    ExifInfo exif(&r2);
-    Read(exif, InsertAfterSoi(PlainJpeg(), ExifSegment(beyond)));
-    EXPECT_EQ(r2.thumbnail, nullptr);
+    // Offsets and lengths that point outside the block, also as signed values (format 9) that
+    // wrap when taken unsigned: the thumbnail is dropped, the rest of the record kept.
+    const Bytes make = {'A', 'c', 'm', 'e', 0};
+    struct Case {
+        const char* name;
+        ExifTag offset, length;
+    } cases[] = {
+        {"beyond", {0x0201, 4, 1, U32(le, 8)}, {0x0202, 4, 1, U32(le, 5000)}},
+        {"negative length", {0x0201, 4, 1, U32(le, 8)}, {0x0202, 9, 1, U32(le, 0xFFFFFFFCu)}},
+        {"negative offset", {0x0201, 9, 1, U32(le, 0xFFFFFFF8u)}, {0x0202, 4, 1, U32(le, 20)}},
+    };
+    for (const Case& c : cases) {
+        Bytes tiff = TiffBlock(le, {{0x010F, 2, 5, make}, c.offset, c.length});
+        CDibExifData r2{};
+        ExifInfo exif(&r2);
+        Read(exif, InsertAfterSoi(PlainJpeg(), ExifSegment(tiff)));
+        EXPECT_EQ(r2.thumbnail, nullptr) << c.name;
+        EXPECT_EQ(r2.thumbnailSize, 0u) << c.name;
+        EXPECT_TRUE(r2.isExif) << c.name;
+        EXPECT_STREQ(r2.cameraMake, "Acme") << c.name;
+    }
 }
 
 TEST(DibExif, EncoderPutsTheBlockBack) {
