@@ -3,6 +3,7 @@
 #include "platform/win/core/Files.h"
 #include "platform/win/core/WString.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -21,7 +22,16 @@ struct Value {
     std::u16string name;
     DWORD type = REG_NONE;
     std::string bytes;
+    // Zero bytes after `bytes`: the padding a REG_SZ's declared size asks for beyond its text.
+    // Kept as a count, so that what a value costs is what the file spells out.
+    size_t zeros = 0;
+
+    size_t Size() const { return bytes.size() + zeros; }
 };
+
+// The most that the values of one file may hold together (the padding of REG_SZ values
+// included); a file that declares more is damaged. The file itself is read up to this size.
+constexpr size_t kMaxStoreBytes = 16u << 20;
 
 struct Key {
     std::u16string path; // components joined by '\', as first created
@@ -147,8 +157,8 @@ std::optional<std::string> ParseHexBytes(std::u16string_view s) {
 }
 
 // A REG_SZ is written as its text plus its byte size: the bytes are the text's UTF-16LE units,
-// a terminator, then cut or zero-padded to the size. Any byte string round-trips: one trailing
-// zero unit is the terminator, the rest is text.
+// then cut or zero-padded to the size (the padding holds the terminator). Any byte string
+// round-trips: the text is the bytes' units up to the last nonzero one.
 std::u16string SzText(const std::string& bytes) {
     std::u16string units;
     for (size_t i = 0; i < bytes.size(); i += 2) {
@@ -156,18 +166,21 @@ std::u16string SzText(const std::string& bytes) {
         unsigned hi = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
         units += static_cast<char16_t>(lo | (hi << 8));
     }
-    if (!units.empty() && units.back() == 0)
+    while (!units.empty() && units.back() == 0)
         units.pop_back();
     return units;
 }
 
+// The bytes of `text` cut to `size`; the rest of the size is zero padding, left to the caller.
 std::string SzBytes(const std::u16string& text, size_t size) {
     std::string bytes;
     for (char16_t c : text) {
+        if (bytes.size() >= size)
+            break;
         bytes += static_cast<char>(c & 0xFF);
         bytes += static_cast<char>(c >> 8);
     }
-    bytes.resize(size, '\0');
+    bytes.resize(std::min(bytes.size(), size));
     return bytes;
 }
 
@@ -191,7 +204,7 @@ std::string Serialize(const Store& store) {
                 std::snprintf(buf, sizeof buf, "dword:%08x", d);
                 out += ms::FromUtf8(buf);
             } else if (v.type == REG_SZ) {
-                out += u"sz(" + ms::FromUtf8(std::to_string(v.bytes.size())) + u"):";
+                out += u"sz(" + ms::FromUtf8(std::to_string(v.Size())) + u"):";
                 Quote(out, SzText(v.bytes));
             } else if (v.type == REG_BINARY) {
                 out += u"hex:" + HexBytes(v.bytes);
@@ -238,7 +251,7 @@ std::optional<Store> Parse(std::string_view text, int& badLine) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") // an editor may have added a byte-order mark
         text.remove_prefix(3);
     std::u16string all = ms::FromUtf8(text);
-    size_t start = 0;
+    size_t start = 0, total = 0;
     badLine = 0;
     while (start < all.size()) {
         ++badLine;
@@ -291,10 +304,11 @@ std::optional<Store> Parse(std::string_view text, int& badLine) {
             auto size = ParseNumber(rest.substr(3, close - 3), 10);
             size_t q = close + 2;
             auto text = Unquote(rest, q);
-            if (!size || !text || q != rest.size() || *size > (16u << 20))
+            if (!size || !text || q != rest.size() || *size > kMaxStoreBytes)
                 return std::nullopt;
             v.type = REG_SZ;
             v.bytes = SzBytes(*text, *size);
+            v.zeros = *size - v.bytes.size();
         } else if (rest.substr(0, 4) == u"hex:") {
             auto bytes = ParseHexBytes(rest.substr(4));
             if (!bytes)
@@ -317,6 +331,9 @@ std::optional<Store> Parse(std::string_view text, int& badLine) {
         for (const auto& other : current->values)
             if (ms::SameNoCase(other.name, v.name))
                 return std::nullopt;
+        total += v.Size();
+        if (total > kMaxStoreBytes)
+            return std::nullopt;
         current->values.push_back(std::move(v));
     }
     return store;
@@ -350,7 +367,7 @@ void SetAside(const std::string& path, int line) {
 // Reads the store. A damaged (or absurdly large) file is moved aside and reads as empty; a
 // file that exists but cannot be read now gives nothing, so that no write replaces it.
 std::optional<Store> Read(const std::string& path) {
-    auto bytes = ms::ReadFileBytes(ms::FromUtf8(path), 16u << 20);
+    auto bytes = ms::ReadFileBytes(ms::FromUtf8(path), kMaxStoreBytes);
     if (!bytes) {
         struct stat st;
         if (::stat(path.c_str(), &st) != 0)
@@ -400,7 +417,7 @@ private:
 // sees either the old or the new file. A damaged file is set aside under the lock.
 Store ReadForQuery() {
     const std::string path = StorePath();
-    auto bytes = ms::ReadFileBytes(ms::FromUtf8(path), 16u << 20);
+    auto bytes = ms::ReadFileBytes(ms::FromUtf8(path), kMaxStoreBytes);
     int line = 0;
     if (bytes)
         if (auto store = Parse(*bytes, line))
@@ -604,7 +621,7 @@ LSTATUS RegQueryValueEx(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE da
         return ERROR_FILE_NOT_FOUND;
     if (type)
         *type = v->type;
-    DWORD needed = static_cast<DWORD>(v->bytes.size());
+    DWORD needed = static_cast<DWORD>(v->Size());
     if (!data) {
         if (size)
             *size = needed;
@@ -614,7 +631,7 @@ LSTATUS RegQueryValueEx(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE da
         *size = needed;
         return ERROR_MORE_DATA;
     }
-    std::copy(v->bytes.begin(), v->bytes.end(), data);
+    std::fill(std::copy(v->bytes.begin(), v->bytes.end(), data), data + needed, 0);
     *size = needed;
     return ERROR_SUCCESS;
 }
@@ -639,6 +656,7 @@ LSTATUS RegSetValueEx(HKEY key, LPCWSTR name, DWORD, DWORD type, const BYTE* dat
         } else {
             v->type = type;
             v->bytes = bytes;
+            v->zeros = 0;
         }
         changed = true;
         return ERROR_SUCCESS;

@@ -265,3 +265,42 @@ TEST_F(RegistryTest, HandEditedFileWithByteOrderMarkAndCrLfIsRead) {
     EXPECT_EQ(v, 8080u);
     RegCloseKey(k);
 }
+
+// A REG_SZ's declared size beyond its text is zero padding: it costs nothing until a caller
+// reads it, and is written back as the size, not spelled out. Values declaring more than the
+// store may hold in total make the file damaged, however small the file is.
+TEST_F(RegistryTest, DeclaredSizesCostWhatTheFileHolds) {
+    ASSERT_EQ(::system(("mkdir -p " + dir_ + "/microscope").c_str()), 0);
+    ASSERT_TRUE(ms::WriteFileAtomic(ms::RegistryFile(), "[SOFTWARE\\w]\n\"unit\"=sz(40):\"mm\"\n"
+                                                        "\"big\"=sz(15000000):\"x\"\n"));
+    HKEY k;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"SOFTWARE\\w", 0, KEY_ALL_ACCESS, &k),
+              ERROR_SUCCESS);
+    BYTE buf[64];
+    std::memset(buf, 0x55, sizeof buf);
+    DWORD type = 0, size = sizeof buf;
+    ASSERT_EQ(RegQueryValueEx(k, u"unit", nullptr, &type, buf, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 40u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), 40),
+              std::string("m\0m", 3) + std::string(37, '\0'));
+    EXPECT_EQ(buf[40], 0x55);
+    size = sizeof buf;
+    EXPECT_EQ(RegQueryValueEx(k, u"big", nullptr, &type, buf, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 15000000u);
+    EXPECT_EQ(SetDword(k, u"decimal", 3), ERROR_SUCCESS);
+    RegCloseKey(k);
+    const std::string text = FileText();
+    EXPECT_LT(text.size(), 1000u);
+    EXPECT_NE(text.find("\"big\"=sz(15000000):\"x\"\n"), std::string::npos) << text.substr(0, 300);
+
+    // Sixty values of 15 MB each in a file of about 1.5 KB.
+    std::string hostile = "[SOFTWARE\\h]\n";
+    for (int i = 0; i < 60; ++i)
+        hostile += "\"v" + std::to_string(i) + "\"=sz(15000000):\"\"\n";
+    ASSERT_TRUE(ms::WriteFileAtomic(ms::RegistryFile(), hostile));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"SOFTWARE\\h", 0, KEY_READ, &k),
+              ERROR_FILE_NOT_FOUND);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(FileText(), ""); // set aside as damaged
+}
