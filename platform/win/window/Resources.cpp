@@ -155,6 +155,30 @@ std::span<const unsigned char> FindByName(std::u16string_view type, LPCWSTR name
     return res::FindFile(type, n);
 }
 
+// Qt's PNG reader allocates a chunk's buffer from the chunk's length field before it reads the
+// chunk, without a limit: a 300-byte file could claim gigabytes for one text chunk. PNG data
+// (a picture used as an icon, or an icon's PNG-compressed image) goes to Qt only when every
+// chunk lies within the data up to the end chunk and no chunk but the image data is larger
+// than our own PNG codec accepts. Other data is not PNG's and passes.
+bool PngChunksFit(std::span<const unsigned char> b) {
+    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    constexpr std::uint32_t kMaxChunk = 8000000;
+    if (b.size() < 8 || std::memcmp(b.data(), kSignature, 8) != 0)
+        return true;
+    std::size_t pos = 8;
+    while (b.size() - pos >= 12) {
+        const std::uint32_t length = (static_cast<std::uint32_t>(b[pos]) << 24) |
+                                     (b[pos + 1] << 16) | (b[pos + 2] << 8) | b[pos + 3];
+        const unsigned char* type = b.data() + pos + 4;
+        if (length > b.size() - pos - 12 || (length > kMaxChunk && std::memcmp(type, "IDAT", 4)))
+            return false;
+        if (std::memcmp(type, "IEND", 4) == 0)
+            return true;
+        pos += 12 + length;
+    }
+    return false;
+}
+
 QImage DecodeImage(std::span<const unsigned char> bytes, const char* format = nullptr) {
     if (bytes.empty())
         return {};
@@ -172,6 +196,13 @@ bool DecodeIconFile(std::span<const unsigned char> b, QImage& image, QPoint& hot
     const unsigned count = word(4);
     if (word(0) != 0 || (type != 1 && type != 2) || count == 0 || b.size() < 6 + 16ull * count)
         return false;
+    // An entry's image may be PNG data: it is checked as far as the file holds it.
+    for (unsigned i = 0; i < count; ++i) {
+        const std::size_t e = 6 + 16ull * i;
+        const std::size_t offset = word(e + 12) | (static_cast<std::size_t>(word(e + 14)) << 16);
+        if (offset < b.size() && !PngChunksFit(b.subspan(offset)))
+            return false;
+    }
     isCursor = type == 2;
     hotspot =
         isCursor ? QPoint(static_cast<int>(word(6 + 4)), static_cast<int>(word(6 + 6))) : QPoint();
@@ -237,7 +268,13 @@ HICON IconFromBytes(std::span<const unsigned char> bytes, bool wantCursor) {
     QPoint hotspot;
     bool isCursor = false;
     if (!DecodeIconFile(bytes, image, hotspot, isCursor)) {
-        image = DecodeImage(bytes); // a plain picture used as an icon
+        // A plain picture used as an icon: PNG whose chunks fit, or BMP. Nothing else goes
+        // to Qt's readers, not even an icon file that failed above.
+        const bool png = bytes.size() >= 8 && std::memcmp(bytes.data(), "\x89PNG", 4) == 0;
+        const bool bmp = bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
+        if (!(png ? PngChunksFit(bytes) : bmp))
+            return nullptr;
+        image = DecodeImage(bytes, png ? "PNG" : "BMP");
         if (image.isNull())
             return nullptr;
     }
