@@ -199,8 +199,10 @@ bool Entry(std::u16string_view line, std::u16string_view& key, std::u16string_vi
     return true;
 }
 
-// Index range [first, end) of the section's entries, or nothing.
+// Index range [first, end) of the section's entries, or nothing. The name is trimmed as the
+// file's names are.
 std::optional<std::pair<size_t, size_t>> FindSection(const Text& t, std::u16string_view section) {
+    section = Trim(section);
     for (size_t i = 0; i < t.lines.size(); ++i) {
         auto name = SectionName(t.lines[i]);
         if (!name || !ms::SameNoCase(*name, section))
@@ -219,7 +221,7 @@ std::optional<std::u16string> Lookup(const Text& t, LPCWSTR section, LPCWSTR key
         return std::nullopt;
     for (size_t i = range->first; i < range->second; ++i) {
         std::u16string_view k, v;
-        if (Entry(t.lines[i], k, v) && ms::SameNoCase(k, key))
+        if (Entry(t.lines[i], k, v) && ms::SameNoCase(k, Trim(key)))
             return std::u16string(v);
     }
     return std::nullopt;
@@ -343,6 +345,7 @@ BOOL WritePrivateProfileString(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCW
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
+    // Names are trimmed as the file's are, or a write would add a copy that is never found.
     auto range = FindSection(t, section);
     if (!key) {
         if (!range)
@@ -351,18 +354,19 @@ BOOL WritePrivateProfileString(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCW
                       t.lines.begin() + static_cast<long>(range->second));
         return Save(file, t) ? TRUE : FALSE;
     }
-    std::u16string line = std::u16string(key) + u"=" + (value ? value : u"");
+    const std::u16string_view name = Trim(key);
+    std::u16string line = std::u16string(name) + u"=" + (value ? value : u"");
     if (!range) {
         if (!value)
             return TRUE;
-        t.lines.push_back(u"[" + std::u16string(section) + u"]");
+        t.lines.push_back(u"[" + std::u16string(Trim(section)) + u"]");
         t.lines.push_back(line);
         return Save(file, t) ? TRUE : FALSE;
     }
     size_t lastEntry = range->first; // insert after the section's last non-blank line
     for (size_t i = range->first; i < range->second; ++i) {
         std::u16string_view k, v;
-        if (Entry(t.lines[i], k, v) && ms::SameNoCase(k, key)) {
+        if (Entry(t.lines[i], k, v) && ms::SameNoCase(k, name)) {
             if (value)
                 t.lines[i] = line;
             else

@@ -128,6 +128,19 @@ TEST_F(ProfileTest, WritesKeepTheRestOfTheFile) {
     EXPECT_EQ(Bytes(), before);
 }
 
+// Names with blanks around them are the names without: a write replaces the one entry
+// instead of adding a copy that no read finds.
+TEST_F(ProfileTest, BlanksAroundNamesAreTrimmedOnBothSides) {
+    for (const char* value : {"1", "2", "3"})
+        EXPECT_TRUE(WritePrivateProfileString(u" Unit\t", u"\tunit  ", ms::FromUtf8(value).c_str(),
+                                              file_.c_str()));
+    EXPECT_EQ(Bytes(), "[Unit]\r\nunit=3\r\n");
+    EXPECT_EQ(Get(u"  unit ", u" UNIT\t"), u"3");
+    EXPECT_EQ(GetPrivateProfileInt(u"Unit ", u" unit", 0, file_.c_str()), 3u);
+    EXPECT_TRUE(WritePrivateProfileString(u"Unit", u" unit ", nullptr, file_.c_str()));
+    EXPECT_EQ(Bytes(), "[Unit]\r\n");
+}
+
 // The font of the text tool is kept as a struct: 92 bytes, 184 hex digits, then the checksum.
 TEST_F(ProfileTest, StructEncodingOfLogfont) {
     LOGFONTW lf{};
