@@ -4,6 +4,8 @@
 #include "platform/win/core/Format.h"
 #include "platform/win/core/WString.h"
 
+#include <string>
+
 WCHAR g_programDir[MAX_PATH];
 WCHAR g_calibIniPath[MAX_PATH];
 WCHAR g_saveBaseDir[MAX_PATH];
@@ -42,7 +44,10 @@ int ReadFolderPaths() {
     size_t len = 0;
     while (len < MAX_PATH && path[len])
         ++len;
-    if (len == 0 || len == MAX_PATH)
+    // The subfolders must fit whole, with room for the separator before a file name: cut to
+    // MAX_PATH, a long base would lose "/Picture" and save pictures into the base itself.
+    const size_t subfolderRoom = std::char_traits<char16_t>::length(u"/Picture/");
+    if (len == 0 || len + subfolderRoom >= MAX_PATH)
         return 0;
     ms::CopyBounded(g_saveBaseDir, MAX_PATH, path);
     return 1;

@@ -18,8 +18,9 @@ inline constexpr DWORD kFolderPathFileSize = MAX_PATH * 2;
 // g_programDir from the program's path, and g_calibIniPath beside it.
 void InitProgramDir();
 // Reads "folderpath.dat" of the program folder into g_saveBaseDir. Nonzero when the file was
-// read and names a folder: a path that is empty or has no terminator within the 260 characters
-// is refused (0, g_saveBaseDir untouched), so that the default folders are used instead.
+// read and names a folder: a path that is empty, has no terminator within the 260 characters,
+// or is too long for its subfolders to fit (more than 250 characters) is refused (0,
+// g_saveBaseDir untouched), so that the default folders are used instead.
 int ReadFolderPaths();
 // The save folders: from "folderpath.dat" as they are (nothing is created), else the default
 // folders under the documents folder, created (base, video, picture) when missing. The file is

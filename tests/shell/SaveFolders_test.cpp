@@ -1,6 +1,6 @@
 // The program folder and the save folders: "folderpath.dat" of 520 bytes naming a folder is
-// used as it is; a missing, empty or unterminated one gives the default folders under the
-// documents folder, which are created.
+// used as it is; a missing, empty, unterminated or too long one gives the default folders
+// under the documents folder, which are created.
 #include "shell/SaveFolders.h"
 
 #include "platform/win/core/WString.h"
@@ -71,6 +71,14 @@ TEST_F(SaveFoldersTest, FolderPathFileNamesTheBaseAndNothingIsCreated) {
     EXPECT_EQ(Utf8(g_videoDir), (shots / "Video").string());
     EXPECT_FALSE(fs::exists(shots));
     EXPECT_FALSE(fs::exists(home_ / "Documents" / "Tessary files"));
+
+    // The longest base whose subfolders fit.
+    const std::u16string longest = u"/" + std::u16string(249, u'p');
+    WriteFolderPath(longest);
+    InitSaveFolders();
+    EXPECT_EQ(g_saveBaseDir, longest);
+    EXPECT_EQ(g_pictureDir, longest + u"/Picture");
+    EXPECT_EQ(g_videoDir, longest + u"/Video");
 }
 
 TEST_F(SaveFoldersTest, UnusableFolderPathFilesGiveTheDefaultFolders) {
@@ -82,6 +90,8 @@ TEST_F(SaveFoldersTest, UnusableFolderPathFilesGiveTheDefaultFolders) {
     const Case cases[] = {
         {"260 characters without terminator", u"/tmp/x", false},
         {"an empty path", u"", true},
+        {"251 characters: no room for a file in Picture", u"/" + std::u16string(250, u'p'), true},
+        {"259 characters: Picture would be the base", u"/" + std::u16string(258, u'p'), true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
