@@ -43,6 +43,8 @@ int ReadAll(const std::string& path, std::string& out) {
     return 1;
 }
 
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+
 bool Contains(const CString& line, const WCHAR* what) {
     return line.Find(what) >= 0;
 }
@@ -108,14 +110,15 @@ int CIniTextFile::LoadFile(const WCHAR* path, bool missingIsEmpty) {
     const int r = ReadAll(PathBytes(path), bytes);
     if (r < 0 || (r == 0 && !missingIsEmpty))
         return 0;
-    size_t start = 0;
+    // An editor may have added a UTF-8 byte-order mark; it is kept for the write.
+    m_byteOrderMark = bytes.compare(0, 3, kByteOrderMark) == 0;
+    size_t start = m_byteOrderMark ? 3 : 0;
     while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        const size_t next = end == std::string::npos ? bytes.size() : end + 1;
+        size_t end = bytes.find_first_of("\r\n", start);
         if (end == std::string::npos)
             end = bytes.size();
-        if (end > start && bytes[end - 1] == '\r')
-            --end;
+        const size_t next =
+            end + (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n' ? 2 : 1);
         std::u16string line;
         line.reserve(end - start);
         for (size_t i = start; i < end; ++i)
@@ -213,7 +216,7 @@ int CIniTextFile::WriteString(const WCHAR* section, const WCHAR* key, const WCHA
 bool CIniTextFile::Flush() {
     if (!m_loaded || !m_changed)
         return true;
-    std::string bytes;
+    std::string bytes = m_byteOrderMark ? kByteOrderMark : "";
     for (const CString& line : m_lines) {
         for (WCHAR c : line.Str())
             bytes.push_back(c <= 0xFF ? static_cast<char>(c) : '?');

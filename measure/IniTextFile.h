@@ -2,8 +2,9 @@
 // file that both programs share.
 //
 // The file is plain 8-bit text: each byte is one character (bytes other than ASCII survive
-// a read and write unchanged). Lines are read without their line end (LF, or CR LF: a trailing
-// CR is stripped) and written back each followed by CR LF. The lines are written back when the
+// a read and write unchanged). A leading UTF-8 byte-order mark is no part of the first line
+// and is written back as it was. Lines are read without their line end (CR LF, LF or CR) and
+// written back each followed by CR LF. The lines are written back when the
 // object is destroyed (or on Flush), and only when a line changed; the write replaces the
 // file atomically, so a crash or a full disk never leaves half a file.
 #pragma once
@@ -60,6 +61,7 @@ private:
     int m_loaded = 0;
     CString m_path;
     bool m_changed = false;
+    bool m_byteOrderMark = false;
 };
 
 // The calibration file "CalibrationIni.ini": one section per calibrated magnification, named

@@ -133,6 +133,32 @@ TEST_F(IniTextFileTest, CalibrationFileIsCreatedWhenStored) {
     EXPECT_EQ(Read(), "[200]\r\n200=190.0\r\n[50]\r\n50=48.3\r\n");
 }
 
+// A file saved by an editor that adds a byte-order mark, or with other line ends: every
+// section is found, a store replaces the value instead of appending a second section, and
+// the file is written with CR LF (the mark kept).
+TEST_F(IniTextFileTest, ByteOrderMarkAndAnyLineEnds) {
+    struct Case {
+        const char* name;
+        std::string before, after;
+    } cases[] = {
+        {"mark, CR LF", "\xEF\xBB\xBF[200]\r\n200=187.5\r\n[50]\r\n50=48.3\r\n",
+         "\xEF\xBB\xBF[200]\r\n200=190.0\r\n[50]\r\n50=48.3\r\n"},
+        {"CR only", "[200]\r200=187.5\r[50]\r50=48.3\r",
+         "[200]\r\n200=190.0\r\n[50]\r\n50=48.3\r\n"},
+        {"mixed", "[200]\n200=187.5\r[50]\r\n50=48.3", "[200]\r\n200=190.0\r\n[50]\r\n50=48.3\r\n"},
+    };
+    for (const Case& c : cases) {
+        Write(c.before);
+        CString v;
+        EXPECT_TRUE(ReadCalibration(m_wpath, u"200", v)) << c.name;
+        EXPECT_EQ(v, u"187.5") << c.name;
+        EXPECT_TRUE(ReadCalibration(m_wpath, u"50", v)) << c.name;
+        EXPECT_EQ(v, u"48.3") << c.name;
+        ASSERT_TRUE(StoreCalibration(m_wpath, u"200", 190.0)) << c.name;
+        EXPECT_EQ(Read(), c.after) << c.name;
+    }
+}
+
 // Hand-edited or damaged files are read and written without a fault.
 TEST_F(IniTextFileTest, ArbitraryBytesAreHandled) {
     std::mt19937 rng(12345);
