@@ -22,7 +22,7 @@ const BITMAPINFO* InfoOf(const CDibImage& image) {
 // reachable through Bits(). Everything is released with the object.
 class DibCanvas {
 public:
-    DibCanvas(HDC reference, int width, int height) : width_(width), height_(height) {
+    DibCanvas(HDC reference, int width, int height) : width_(width) {
         BITMAPINFO bmi{};
         bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
         bmi.bmiHeader.biWidth = width;
@@ -55,7 +55,7 @@ public:
     size_t Stride() const { return (static_cast<size_t>(width_) * 3 + 3) / 4 * 4; }
 
 private:
-    int width_, height_;
+    int width_;
     HDC dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ old_ = nullptr;

@@ -12,6 +12,7 @@
 
 class CStatic : public CWnd {
 public:
+    using CWnd::Create;
     BOOL Create(LPCWSTR text, DWORD style, const RECT& rect, CWnd* parent,
                 UINT id = static_cast<UINT>(0xFFFF)) {
         return CWnd::Create(u"Static", text, style, rect, parent, id);
@@ -27,6 +28,7 @@ public:
 
 class CButton : public CWnd {
 public:
+    using CWnd::Create;
     BOOL Create(LPCWSTR text, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
         return CWnd::Create(u"Button", text, style, rect, parent, id);
     }
@@ -59,6 +61,7 @@ public:
 
 class CEdit : public CWnd {
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
         return CWnd::Create(u"Edit", nullptr, style, rect, parent, id);
     }
@@ -88,6 +91,7 @@ public:
 
 class CComboBox : public CWnd {
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
         return CWnd::Create(u"ComboBox", nullptr, style, rect, parent, id);
     }
@@ -122,6 +126,7 @@ private:
 
 class CListBox : public CWnd {
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
         return CWnd::Create(u"ListBox", nullptr, style, rect, parent, id);
     }
@@ -155,6 +160,7 @@ private:
 
 class CSliderCtrl : public CWnd {
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
         return CWnd::Create(TRACKBAR_CLASS, nullptr, style, rect, parent, id);
     }
@@ -185,6 +191,7 @@ public:
 
 class CSpinButtonCtrl : public CWnd {
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
         return CWnd::Create(UPDOWN_CLASS, nullptr, style, rect, parent, id);
     }
@@ -211,6 +218,7 @@ public:
 
 class CTabCtrl : public CWnd {
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
         return CWnd::Create(WC_TABCONTROL, nullptr, style, rect, parent, id);
     }
@@ -241,6 +249,7 @@ public:
 // The list view as the programs use it: a window they subclass and paint themselves.
 class CListCtrl : public CWnd {
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
         return CWnd::Create(WC_LISTVIEW, nullptr, style, rect, parent, id);
     }
@@ -255,6 +264,7 @@ public:
 
 class CToolTipCtrl : public CWnd {
 public:
+    using CWnd::Create;
     // A topmost pop-up tooltip window owned by `parent`.
     BOOL Create(CWnd* parent, DWORD style = 0);
     BOOL AddTool(CWnd* wnd, LPCWSTR text, LPCRECT rect = nullptr, UINT_PTR id = 0);

@@ -15,9 +15,9 @@
 
 #include "platform/mfc/AfxGdi.h"
 #include "platform/mfc/AfxTypes.h"
+#include "platform/win/controls/CommCtrl.h"
 #include "platform/win/core/CString.h"
 #include "platform/win/window/Framework.h"
-#include "platform/win/controls/CommCtrl.h"
 #include "platform/win/window/WinUser.h"
 
 #include <algorithm>
@@ -597,6 +597,7 @@ LRESULT AfxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // Scroll bars come with the controls; handlers receive this type.
 class CScrollBar : public CWnd {
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
         return CWnd::Create(u"ScrollBar", nullptr, style, rect, parent, id);
     }
@@ -661,6 +662,7 @@ protected:
 
 class CFrameWnd : public CWnd {
 public:
+    using CWnd::Create;
     CFrameWnd();
     static const RECT rectDefault;
     BOOL Create(LPCWSTR className, LPCWSTR title, DWORD style = WS_OVERLAPPEDWINDOW,

@@ -38,7 +38,7 @@ void Unhook(HWND tool, HWND tip);
 
 class ToolTipWidget : public QWidget, public ControlWidget {
 public:
-    ToolTipWidget(HWND self, QWidget* parent) : QWidget(parent), self_(self) {
+    explicit ToolTipWidget(QWidget* parent) : QWidget(parent) {
         timer_.setSingleShot(true);
         connect(&timer_, &QTimer::timeout, [this] { ShowPending(); });
         poll_.setInterval(100);
@@ -138,7 +138,6 @@ private:
             return;
         }
     }
-    HWND self_;
     QTimer timer_;
     QTimer poll_;
     bool shown_ = false;
@@ -381,8 +380,8 @@ LRESULT ToolTipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 } // namespace
 
 void RegisterToolTips() {
-    RegisterControlClass(TOOLTIPS_CLASS, ToolTipProc, [](WindowObject& w, QWidget* p) -> QWidget* {
-        return new ToolTipWidget(w.handle, p);
+    RegisterControlClass(TOOLTIPS_CLASS, ToolTipProc, [](WindowObject&, QWidget* p) -> QWidget* {
+        return new ToolTipWidget(p);
     });
 }
 

@@ -549,7 +549,7 @@
 #define ICON_SMALL 0
 #define ICON_BIG 1
 
-constexpr bool IS_INTRESOURCE(const WCHAR* p) {
+inline bool IS_INTRESOURCE(const WCHAR* p) {
     return (reinterpret_cast<ULONG_PTR>(p) >> 16) == 0;
 }
 #define MAKEINTRESOURCE(i) (reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
