@@ -3,6 +3,7 @@
 #include "platform/win/core/Files.h"
 #include "platform/win/core/Profile.h"
 #include "platform/win/core/WString.h"
+#include "tests/support/FuzzScratch.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,8 +11,7 @@
 #include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::u16string file =
-        ms::FromUtf8("/tmp/ms-fuzz-profile-" + std::to_string(::getpid()) + ".ini");
+    static const std::u16string file = ms::FromUtf8(mstest::FuzzScratch("profile", ".ini"));
     ms::WriteFileAtomic(file, std::string_view(reinterpret_cast<const char*>(data), size));
     ms::SetProfileCodePage(file.c_str(), size % 2 ? 936 : 0);
     WCHAR buf[64];

@@ -3,21 +3,28 @@
 #include "platform/win/core/Files.h"
 #include "platform/win/core/Registry.h"
 #include "platform/win/core/WString.h"
+#include "tests/support/FuzzScratch.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <glob.h>
 #include <string>
 #include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string dir = [] {
-        std::string d = "/tmp/ms-fuzz-registry-" + std::to_string(::getpid());
+        std::string d = mstest::FuzzScratch("registry");
         ::setenv("XDG_CONFIG_HOME", d.c_str(), 1);
         std::system(("mkdir -p " + d + "/microscope").c_str());
         return d;
     }();
-    std::system(("rm -f " + dir + "/microscope/registry.txt.damaged-*").c_str());
+    // A damaged file is set aside under a new name each time: the copies go at once.
+    glob_t aside{};
+    if (::glob((dir + "/microscope/registry.txt.damaged-*").c_str(), 0, nullptr, &aside) == 0)
+        for (size_t i = 0; i < aside.gl_pathc; ++i)
+            ::unlink(aside.gl_pathv[i]);
+    ::globfree(&aside);
     ms::WriteFileAtomic(ms::RegistryFile(),
                         std::string_view(reinterpret_cast<const char*>(data), size));
     HKEY k;

@@ -5,6 +5,7 @@
 #include "platform/win/core/WString.h"
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/window/WinUser.h"
+#include "tests/support/FuzzScratch.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,8 +13,7 @@
 #include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::u16string file =
-        ms::FromUtf8("/tmp/ms-fuzz-icon-" + std::to_string(::getpid()) + ".cur");
+    static const std::u16string file = ms::FromUtf8(mstest::FuzzScratch("icon", ".cur"));
     ms::WriteFileAtomic(file, std::string_view(reinterpret_cast<const char*>(data), size));
     if (HCURSOR cursor = LoadCursorFromFile(file.c_str()))
         DestroyCursor(cursor);
