@@ -133,7 +133,7 @@ std::function<void(const char*)>& ContractHandler() {
 }
 } // namespace
 
-void AssertUiThread(const std::source_location& caller) {
+void AssertUiThread(const char* caller) {
 #ifdef NDEBUG
     (void)caller;
 #else
@@ -145,11 +145,10 @@ void AssertUiThread(const std::source_location& caller) {
         handler = ContractHandler();
     }
     if (handler) {
-        handler(caller.function_name());
+        handler(caller);
         return;
     }
-    std::fprintf(stderr, "window layer: %s called off the UI thread (see WinUser.h)\n",
-                 caller.function_name());
+    std::fprintf(stderr, "window layer: %s called off the UI thread (see WinUser.h)\n", caller);
     std::abort();
 #endif
 }
@@ -345,7 +344,7 @@ Surface& WindowObject::EnsureSurface() {
     return *surface;
 }
 
-WindowObject* FromHandle(HWND hwnd, const std::source_location& caller) {
+WindowObject* FromHandle(HWND hwnd, const char* caller) {
     wnd::AssertUiThread(caller);
     WindowObject* w = wnd::Lookup(hwnd);
     return w && !w->destroying ? w : nullptr;

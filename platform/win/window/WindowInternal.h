@@ -22,7 +22,9 @@ std::vector<HWND> ChildrenOfAll(HWND hwnd); // including those being destroyed
 bool OnUiThread();
 // Debug builds: stops the program (or tells the test's handler) when `call` runs off the UI
 // thread while a UI thread exists. Release builds: nothing.
-void AssertUiThread(const std::source_location& caller = std::source_location::current());
+// `caller` is the calling function's name, filled in where the call is written (clang 14 has
+// no std::source_location; both compilers have the builtin).
+void AssertUiThread(const char* caller = __builtin_FUNCTION());
 // The headless platform (no raising, grabbing or moving the real cursor there).
 bool Headless();
 

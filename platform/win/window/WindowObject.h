@@ -14,7 +14,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <source_location>
 #include <string>
 
 namespace ms {
@@ -108,8 +107,7 @@ public:
 
 // The window object of a live handle, or null. UI thread only: debug builds stop a call from
 // another thread (see WinUser.h for the calls that serve any thread).
-WindowObject* FromHandle(HWND hwnd,
-                         const std::source_location& caller = std::source_location::current());
+WindowObject* FromHandle(HWND hwnd, const char* caller = __builtin_FUNCTION());
 // The window whose widget is `w` or its nearest ancestor, or null.
 HWND HandleOfWidget(const QWidget* w);
 QWidget* WidgetOf(HWND hwnd);
