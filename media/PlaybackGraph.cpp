@@ -1,0 +1,264 @@
+#include "media/PlaybackGraph.h"
+
+#include "platform/capture/CaptureTypes.h"
+#include "platform/win/gdi/Gdi.h"
+#include "platform/win/window/WinUser.h"
+
+#include <QLoggingCategory>
+#include <QString>
+#include <chrono>
+#include <cmath>
+#include <opencv2/imgproc.hpp>
+#include <opencv2/videoio.hpp>
+#include <vector>
+
+Q_LOGGING_CATEGORY(lcPlayback, "ms.media.playback")
+
+CPlaybackGraph::CPlaybackGraph() = default;
+CPlaybackGraph::~CPlaybackGraph() {
+    Release();
+}
+
+bool CPlaybackGraph::Create() {
+    if (m_created)
+        return false;
+    m_created = true;
+    m_state = State::Stopped;
+    return true;
+}
+
+void CPlaybackGraph::StopWorker() {
+    if (!m_thread.joinable())
+        return;
+    m_thread.request_stop();
+    m_wake.notify_all();
+    m_thread.join();
+    m_thread = std::jthread();
+}
+
+void CPlaybackGraph::Release() {
+    StopWorker();
+    if (m_dc)
+        ReleaseDC(m_display, m_dc);
+    std::lock_guard lock(m_lock);
+    m_reader.reset();
+    m_dc = nullptr;
+    m_display = m_notify = nullptr;
+    m_frames = m_next = 0;
+    m_fps = 0;
+    m_created = false;
+    m_state = State::Stopped;
+}
+
+// The last frame that can be read: the header's count is believed only once its last frame
+// reads, else the readable end is found by halving.
+static long ReadableFrames(cv::VideoCapture& reader, long claimed) {
+    cv::Mat m;
+    auto readable = [&](long i) {
+        return reader.set(cv::CAP_PROP_POS_FRAMES, static_cast<double>(i)) && reader.read(m) &&
+               !m.empty();
+    };
+    if (claimed <= 0 || readable(claimed - 1))
+        return std::max(claimed, 0L);
+    long lo = 0, hi = claimed - 1; // lo: frames known readable; hi: first known unreadable
+    if (!readable(0))
+        return 0;
+    lo = 1;
+    while (lo < hi) {
+        long mid = lo + (hi - lo) / 2;
+        if (readable(mid))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+bool CPlaybackGraph::RenderFile(LPCWSTR path) {
+    if (!m_created)
+        return false;
+    StopWorker();
+    auto reader = std::make_unique<cv::VideoCapture>();
+    std::string file = path ? QString::fromUtf16(path).toStdString() : std::string();
+    if (!reader->open(file, cv::CAP_ANY) || !reader->isOpened())
+        return false;
+    double fps = reader->get(cv::CAP_PROP_FPS);
+    long claimed = std::lround(reader->get(cv::CAP_PROP_FRAME_COUNT));
+    if (!(fps > 0))
+        return false;
+    long frames = ReadableFrames(*reader, claimed);
+    if (frames < claimed)
+        qCWarning(lcPlayback) << "playback:" << file.c_str() << "holds" << frames << "of" << claimed
+                              << "frames";
+    if (frames == 0)
+        return false;
+    reader->set(cv::CAP_PROP_POS_FRAMES, 0);
+    std::lock_guard lock(m_lock);
+    m_reader = std::move(reader);
+    m_fps = fps;
+    m_frames = frames;
+    m_next = 0;
+    ++m_seeks;
+    m_state = State::Stopped;
+    return true;
+}
+
+bool CPlaybackGraph::SetDisplayWindow(HWND hwnd) {
+    if (!m_created)
+        return false;
+    StopWorker(); // the worker may hold the old DC
+    if (m_dc)
+        ReleaseDC(m_display, m_dc);
+    RECT rc{};
+    HDC dc = hwnd && GetClientRect(hwnd, &rc) ? GetDC(hwnd) : nullptr;
+    {
+        std::lock_guard lock(m_lock);
+        m_display = dc ? hwnd : nullptr;
+        m_dc = dc;
+        m_dcWidth = rc.right - rc.left;
+        m_dcHeight = rc.bottom - rc.top;
+    }
+    if (m_state == State::Running)
+        m_thread = std::jthread([this](std::stop_token st) { Loop(st); });
+    return hwnd == nullptr || dc != nullptr;
+}
+
+bool CPlaybackGraph::SetNotifyWindow(HWND hwnd) {
+    if (!m_created)
+        return false;
+    std::lock_guard lock(m_lock);
+    m_notify = hwnd;
+    return true;
+}
+
+bool CPlaybackGraph::Run() {
+    if (!m_created || !m_reader)
+        return false;
+    if (m_state == State::Running)
+        return true;
+    StopWorker();
+    m_state = State::Running;
+    {
+        std::lock_guard lock(m_lock);
+        ++m_seeks; // the clock starts from here
+    }
+    m_thread = std::jthread([this](std::stop_token st) { Loop(st); });
+    return true;
+}
+
+bool CPlaybackGraph::Pause() {
+    if (!m_created || !m_reader)
+        return false;
+    if (m_state == State::Paused)
+        return true;
+    StopWorker();
+    m_state = State::Paused;
+    return true;
+}
+
+bool CPlaybackGraph::Stop() {
+    if (!m_created || !m_reader)
+        return false;
+    if (m_state == State::Stopped)
+        return true;
+    StopWorker();
+    m_state = State::Stopped;
+    return true;
+}
+
+bool CPlaybackGraph::IsRunning() const {
+    return m_created && m_reader && m_state == State::Running;
+}
+bool CPlaybackGraph::IsPaused() const {
+    return m_created && m_reader && m_state == State::Paused;
+}
+bool CPlaybackGraph::IsStopped() const {
+    return m_created && m_reader && m_state == State::Stopped;
+}
+
+bool CPlaybackGraph::GetPosition(double* seconds) const {
+    std::lock_guard lock(m_lock);
+    if (!m_reader)
+        return false;
+    *seconds = static_cast<double>(m_next) / m_fps;
+    return true;
+}
+
+bool CPlaybackGraph::GetDuration(double* seconds) const {
+    std::lock_guard lock(m_lock);
+    if (!m_reader)
+        return false;
+    *seconds = static_cast<double>(m_frames) / m_fps;
+    return true;
+}
+
+bool CPlaybackGraph::SetPosition(double seconds) {
+    std::lock_guard lock(m_lock);
+    if (!m_reader)
+        return false;
+    // Never past what the file holds: a seek there lands on its end.
+    long frame = std::clamp<long>(std::lround(seconds * m_fps), 0, m_frames);
+    m_next = frame;
+    ++m_seeks;
+    m_wake.notify_all();
+    return true;
+}
+
+long CPlaybackGraph::FramesPainted() const {
+    std::lock_guard lock(m_lock);
+    return m_painted;
+}
+
+void CPlaybackGraph::Paint(const void* bgr, int w, int h, int step) {
+    if (!m_dc)
+        return;
+    // A bottom-up 24-bit DIB with rows padded to four bytes.
+    int stride = (w * 3 + 3) & ~3;
+    std::vector<BYTE> dib(static_cast<size_t>(stride) * h);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(dib.data() + static_cast<size_t>(h - 1 - y) * stride,
+                    static_cast<const BYTE*>(bgr) + static_cast<size_t>(y) * step,
+                    static_cast<size_t>(w) * 3);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    StretchDIBits(m_dc, 0, 0, m_dcWidth, m_dcHeight, 0, 0, w, h, dib.data(), &bi, DIB_RGB_COLORS,
+                  SRCCOPY);
+    ++m_painted;
+}
+
+void CPlaybackGraph::Loop(std::stop_token st) {
+    using Clock = std::chrono::steady_clock;
+    long seeks = -1;
+    long startFrame = 0;
+    Clock::time_point start;
+    cv::Mat frame;
+    std::unique_lock lock(m_lock);
+    while (!st.stop_requested()) {
+        if (seeks != m_seeks) {
+            seeks = m_seeks;
+            startFrame = m_next;
+            start = Clock::now();
+            if (!m_reader->set(cv::CAP_PROP_POS_FRAMES, static_cast<double>(m_next)))
+                m_next = m_frames;
+        }
+        if (m_next >= m_frames || !m_reader->read(frame) || frame.empty()) {
+            if (m_next < m_frames)
+                qCWarning(lcPlayback) << "playback: frame" << m_next << "unreadable, ending";
+            m_next = m_frames;
+            if (m_notify)
+                PostMessage(m_notify, WM_USER_PLAYBACK_EVENT, EC_COMPLETE, 0);
+            break;
+        }
+        Paint(frame.data, frame.cols, frame.rows, static_cast<int>(frame.step));
+        ++m_next;
+        // The next frame is due at its own time from where playback (or the last seek) began.
+        auto due = start + std::chrono::duration_cast<Clock::duration>(
+                               std::chrono::duration<double>((m_next - startFrame) / m_fps));
+        m_wake.wait_until(lock, st, due, [&] { return seeks != m_seeks; });
+    }
+}

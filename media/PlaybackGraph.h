@@ -1,0 +1,68 @@
+// Plays one recording (Motion-JPEG or uncompressed AVI) into a window on a worker thread.
+// The control calls (Create, RenderFile, SetDisplayWindow, Run, Pause, Stop, SetPosition,
+// Release) are for the user-interface thread; the worker only paints and posts events. Graph
+// events reach the notify window as WM_USER_PLAYBACK_EVENT with the event code in wParam.
+// A file shorter than its header says plays the frames it holds: the duration is what can be
+// read, and a read that fails early ends playback like the end of the file.
+#pragma once
+
+#include "platform/win/WinTypes.h"
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <stop_token>
+#include <string>
+#include <thread>
+
+#define WM_USER_PLAYBACK_EVENT (0x0400 + 20)
+
+namespace cv {
+class VideoCapture;
+}
+
+class CPlaybackGraph {
+public:
+    CPlaybackGraph();
+    virtual ~CPlaybackGraph();
+    CPlaybackGraph(const CPlaybackGraph&) = delete;
+    CPlaybackGraph& operator=(const CPlaybackGraph&) = delete;
+
+    virtual bool Create();
+    virtual void Release();
+    bool RenderFile(LPCWSTR path);
+    bool SetDisplayWindow(HWND hwnd);
+    bool SetNotifyWindow(HWND hwnd);
+    bool Run();
+    bool Pause();
+    bool Stop();
+    bool IsRunning() const;
+    bool IsPaused() const;
+    bool IsStopped() const;
+    bool GetPosition(double* seconds) const;
+    bool GetDuration(double* seconds) const;
+    bool SetPosition(double seconds);
+    long FramesPainted() const;
+
+private:
+    enum class State { Stopped, Paused, Running };
+    void StopWorker();
+    void Loop(std::stop_token st);
+    void Paint(const void* bgr, int w, int h, int step);
+
+    bool m_created = false;
+    State m_state = State::Stopped;
+    mutable std::mutex m_lock; // guards everything below the worker touches
+    std::unique_ptr<cv::VideoCapture> m_reader;
+    double m_fps = 0;
+    long m_frames = 0; // frames that can really be read
+    long m_next = 0;   // the frame the worker shows next
+    long m_seeks = 0;  // bumped by every seek so the worker restarts its clock
+    long m_painted = 0;
+    HWND m_notify = nullptr;
+    HWND m_display = nullptr;
+    HDC m_dc = nullptr;
+    int m_dcWidth = 0, m_dcHeight = 0;
+    std::condition_variable_any m_wake;
+    std::jthread m_thread;
+};

@@ -1,0 +1,132 @@
+#include "media/PlaybackGraph.h"
+
+#include "platform/capture/CaptureTypes.h"
+#include "platform/win/window/WinUser.h"
+#include "platform/win/window/WindowObject.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <opencv2/videoio.hpp>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::vector<WPARAM> g_events;
+
+LRESULT EventProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_USER_PLAYBACK_EVENT)
+        g_events.push_back(wp);
+    return DefWindowProc(hwnd, msg, wp, lp);
+}
+
+// 40.0 s at 4 frames a second, small so that it is quick to write and read.
+void WriteRecording(const std::string& path) {
+    cv::VideoWriter w(path, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), 4.0, cv::Size(32, 24));
+    ASSERT_TRUE(w.isOpened());
+    for (int i = 0; i < 160; ++i)
+        w.write(cv::Mat(24, 32, CV_8UC3, cv::Scalar(i, 255 - i, 80)));
+}
+
+class PlaybackGraphTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ms::EnsureApplication();
+        static bool registered = [] {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = EventProc;
+            wc.lpszClassName = u"PlaybackHost";
+            return RegisterClass(&wc) != 0;
+        }();
+        ASSERT_TRUE(registered);
+        g_events.clear();
+        host_ = CreateWindowEx(0, u"PlaybackHost", u"host", WS_POPUP | WS_VISIBLE, 0, 0, 64, 48,
+                               nullptr, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(host_);
+        path_ = dir_.filePath("rec.avi").toStdString();
+        WriteRecording(path_);
+    }
+    void TearDown() override {
+        graph_.Release();
+        DestroyWindow(host_);
+    }
+    bool Open() {
+        std::u16string p = QString::fromStdString(path_).toStdU16String();
+        return graph_.Create() && graph_.RenderFile(p.c_str()) && graph_.SetDisplayWindow(host_) &&
+               graph_.SetNotifyWindow(host_);
+    }
+    // Pumps messages until the end-of-file event came or the time is up.
+    bool WaitForEnd(std::chrono::seconds limit) {
+        auto until = std::chrono::steady_clock::now() + limit;
+        MSG m;
+        while (std::chrono::steady_clock::now() < until) {
+            while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessage(&m);
+            QCoreApplication::processEvents();
+            if (!g_events.empty())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+    QTemporaryDir dir_;
+    std::string path_;
+    HWND host_ = nullptr;
+    CPlaybackGraph graph_;
+};
+
+TEST_F(PlaybackGraphTest, DurationSeekAndEndOfFile) {
+    ASSERT_TRUE(Open());
+    EXPECT_FALSE(graph_.Create()); // a graph exists already
+    double d = 0, pos = -1;
+    ASSERT_TRUE(graph_.GetDuration(&d));
+    EXPECT_DOUBLE_EQ(d, 40.0);
+    ASSERT_TRUE(graph_.SetPosition(20.0));
+    ASSERT_TRUE(graph_.GetPosition(&pos));
+    EXPECT_DOUBLE_EQ(pos, 20.0);
+    ASSERT_TRUE(graph_.SetPosition(99.0)); // never past the end
+    ASSERT_TRUE(graph_.GetPosition(&pos));
+    EXPECT_DOUBLE_EQ(pos, 40.0);
+
+    ASSERT_TRUE(graph_.SetPosition(39.0));
+    ASSERT_TRUE(graph_.Run());
+    EXPECT_TRUE(graph_.IsRunning());
+    ASSERT_TRUE(WaitForEnd(std::chrono::seconds(10)));
+    EXPECT_EQ(g_events, std::vector<WPARAM>{EC_COMPLETE});
+    EXPECT_EQ(graph_.FramesPainted(), 4);
+    // What the player does at the end: back to the start, paused.
+    EXPECT_TRUE(graph_.SetPosition(0));
+    EXPECT_TRUE(graph_.Pause());
+    EXPECT_TRUE(graph_.Pause());
+    EXPECT_TRUE(graph_.IsPaused());
+    ASSERT_TRUE(graph_.GetPosition(&pos));
+    EXPECT_DOUBLE_EQ(pos, 0.0);
+
+    graph_.Release();
+    EXPECT_FALSE(graph_.Run());
+    EXPECT_FALSE(graph_.GetDuration(&d));
+    EXPECT_TRUE(graph_.Create());
+}
+
+TEST_F(PlaybackGraphTest, FileCutInHalfPlaysWhatItHoldsAndEnds) {
+    std::filesystem::resize_file(path_, std::filesystem::file_size(path_) / 2);
+    ASSERT_TRUE(Open());
+    double d = 0, pos = 0;
+    ASSERT_TRUE(graph_.GetDuration(&d));
+    EXPECT_GT(d, 10.0);
+    EXPECT_LT(d, 30.0);
+    ASSERT_TRUE(graph_.SetPosition(40.0));
+    ASSERT_TRUE(graph_.GetPosition(&pos));
+    EXPECT_DOUBLE_EQ(pos, d);
+    ASSERT_TRUE(graph_.SetPosition(d - 1.0));
+    ASSERT_TRUE(graph_.Run());
+    ASSERT_TRUE(WaitForEnd(std::chrono::seconds(10)));
+    EXPECT_EQ(g_events, std::vector<WPARAM>{EC_COMPLETE});
+    EXPECT_EQ(graph_.FramesPainted(), 4);
+}
+
+} // namespace
