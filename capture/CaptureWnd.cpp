@@ -5,7 +5,9 @@
 #include "shell/RegistrySettings.h"
 
 #include "platform/win/core/Files.h"
+#include "platform/win/core/Format.h"
 #include "platform/win/core/WString.h"
+#include "platform/win/gdi/Gdi.h"
 
 #include <QLoggingCategory>
 
@@ -15,6 +17,7 @@
 Q_LOGGING_CATEGORY(lcCapture, "ms.capture")
 
 CCaptureWnd g_captureWnd;
+std::atomic<int> g_recordSeconds{0};
 
 namespace {
 std::u16string BoundedText(const WCHAR* text, size_t cap) {
@@ -40,10 +43,202 @@ int CCaptureWnd::OnCreate(LPCREATESTRUCT cs) {
     return CWnd::OnCreate(cs) == -1 ? -1 : 0;
 }
 
+LRESULT CCaptureWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_DESTROY || msg == WM_CLOSE || msg == WM_NCDESTROY)
+        DeleteMemoryDC();
+    return CWnd::WindowProc(msg, wp, lp);
+}
+
 void CCaptureWnd::OnPaint() {
-    // Until frames are painted into the window, the preview control draws itself (the
-    // connect prompt while no device runs).
-    Default();
+    if (!m_memDC)
+        CreateMemoryDC();
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(m_hWnd, &ps);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    {
+        std::lock_guard lock(m_paintLock);
+        if (m_memDC)
+            ::BitBlt(dc, 0, 0, client.right, client.bottom, m_memDC, 0, 0, SRCCOPY);
+    }
+    const CLiveViewState* state = m_liveView.load();
+    const LiveViewSnapshot shown = state ? state->Snapshot() : LiveViewSnapshot{};
+    DrawStatusText(dc, client, shown);
+    DrawRestoreHint(dc, client, shown);
+    ::EndPaint(m_hWnd, &ps);
+}
+
+// ---- Live view ----
+
+int CCaptureWnd::CreateMemoryDC() {
+    HDC windowDC = ::GetDC(m_hWnd);
+    if (!windowDC)
+        return 0;
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    {
+        std::lock_guard lock(m_paintLock);
+        if (m_memDC) {
+            ::SelectObject(m_memDC, m_oldBitmap);
+            ::DeleteObject(m_memBitmap);
+            ::DeleteDC(m_memDC);
+        }
+        m_memDC = ::CreateCompatibleDC(windowDC);
+        m_memBitmap = ::CreateCompatibleBitmap(windowDC, client.right, client.bottom);
+        m_oldBitmap = static_cast<HBITMAP>(::SelectObject(m_memDC, m_memBitmap));
+        m_paintWindow = m_hWnd;
+    }
+    ::ReleaseDC(m_hWnd, windowDC);
+    return 1;
+}
+
+void CCaptureWnd::DeleteMemoryDC() {
+    std::lock_guard lock(m_paintLock);
+    if (m_memBitmap && m_memDC) {
+        ::SelectObject(m_memDC, m_oldBitmap);
+        ::DeleteObject(m_memBitmap);
+        m_memBitmap = nullptr;
+    }
+    if (m_memDC) {
+        ::DeleteDC(m_memDC);
+        m_memDC = nullptr;
+    }
+    m_paintWindow = nullptr;
+}
+
+void CCaptureWnd::ClearMemoryDC() {
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    std::lock_guard lock(m_paintLock);
+    if (!m_memDC)
+        return;
+    HBRUSH black = ::CreateSolidBrush(RGB(0, 0, 0));
+    HGDIOBJ old = ::SelectObject(m_memDC, black);
+    ::PatBlt(m_memDC, 0, 0, client.right, client.bottom, PATCOPY);
+    ::SelectObject(m_memDC, old);
+    ::DeleteObject(black);
+}
+
+void CCaptureWnd::EnterFullScreen() {
+    CreateMemoryDC();
+    Invalidate(FALSE);
+}
+
+void CCaptureWnd::LeaveFullScreen() {
+    CreateMemoryDC();
+    ClearMemoryDC();
+    {
+        std::lock_guard lock(m_paintLock);
+        if (m_memDC)
+            ::SetStretchBltMode(m_memDC, COLORONCOLOR);
+    }
+    Invalidate(TRUE);
+}
+
+int CCaptureWnd::PaintFrame(const BYTE* bits, long length, int width, int height) {
+    if (!bits || width <= 0 || height <= 0)
+        return 0;
+    // A frame shorter than its size says is dropped, never read past its end.
+    const long long needed = static_cast<long long>(ms::capture::Rgb24Stride(width)) * height;
+    if (length < needed)
+        return 0;
+    HWND target;
+    {
+        std::lock_guard lock(m_paintLock);
+        if (!m_memDC)
+            return 0;
+        target = m_paintWindow;
+    }
+    // The window's surface first, then the memory bitmap: the order the UI thread takes them.
+    HDC windowDC = ::GetDC(target);
+    if (!windowDC)
+        return 0;
+    const CLiveViewState* state = m_liveView.load();
+    const LiveViewSnapshot shown = state ? state->Snapshot() : LiveViewSnapshot{};
+    RECT client{};
+    ::GetClientRect(target, &client);
+    int painted = 0;
+    {
+        std::lock_guard lock(m_paintLock);
+        if (m_memDC) {
+            BITMAPINFO info{};
+            BITMAPINFOHEADER& h = info.bmiHeader;
+            h.biSize = sizeof(BITMAPINFOHEADER);
+            h.biWidth = width;
+            h.biHeight = height;
+            h.biPlanes = 1;
+            h.biBitCount = 24;
+            h.biCompression = BI_RGB;
+            h.biSizeImage = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 3u;
+            ::SetStretchBltMode(m_memDC, COLORONCOLOR);
+            // A 1280 x 1024 frame keeps its 5:4 shape: 640 x 512 in the 640 x 480 preview,
+            // its lowest rows below the window.
+            const int extra = width == 1280 && height == 1024 ? 32 : 0;
+            ::StretchDIBits(m_memDC, 0, 0, client.right, client.bottom + extra, 0, 0, width, height,
+                            bits, &info, DIB_RGB_COLORS, SRCCOPY);
+            ::BitBlt(windowDC, 0, 0, client.right, client.bottom, m_memDC, 0, 0, SRCCOPY);
+            painted = 1;
+        }
+    }
+    if (painted) {
+        DrawStatusText(windowDC, client, shown);
+        DrawRestoreHint(windowDC, client, shown);
+        DrawCounter(windowDC, client, shown);
+    }
+    ::ReleaseDC(target, windowDC);
+    return painted;
+}
+
+namespace {
+// Draws one status text in its colour and font with a transparent background, at the place
+// `place` gives for the text's size, and puts back what it changed.
+template <class Place>
+void DrawOverlayText(HDC dc, const std::u16string& text, COLORREF color, HFONT font, Place place) {
+    if (text.empty())
+        return;
+    HGDIOBJ oldFont = font ? ::SelectObject(dc, font) : nullptr;
+    const COLORREF oldColor = ::SetTextColor(dc, color);
+    const int oldMode = ::SetBkMode(dc, TRANSPARENT);
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    const POINT at = place(size);
+    ::TextOutW(dc, at.x, at.y, text.c_str(), static_cast<int>(text.size()));
+    ::SetBkMode(dc, oldMode);
+    ::SetTextColor(dc, oldColor);
+    if (oldFont)
+        ::SelectObject(dc, oldFont);
+}
+
+// Right-aligned 4 pixels from the edge when the text fits, else at the left.
+int RightAligned(const RECT& client, const SIZE& size) {
+    return size.cx + 4 < client.right ? client.right - size.cx - 4 : 0;
+}
+} // namespace
+
+void CCaptureWnd::DrawStatusText(HDC dc, const RECT& client, const LiveViewSnapshot& shown) {
+    DrawOverlayText(dc, shown.statusText, RGB(0, 255, 0), shown.overlayFont, [&](SIZE size) {
+        return POINT{size.cx < client.right ? (client.right - size.cx) / 2 : 0,
+                     (client.bottom - size.cy) / 2};
+    });
+}
+
+void CCaptureWnd::DrawRestoreHint(HDC dc, const RECT& client, const LiveViewSnapshot& shown) {
+    if (!shown.fullScreen)
+        return;
+    DrawOverlayText(dc, shown.escHintText, RGB(255, 0, 0), shown.overlayFont, [&](SIZE size) {
+        return POINT{RightAligned(client, size), 2};
+    });
+}
+
+void CCaptureWnd::DrawCounter(HDC dc, const RECT& client, const LiveViewSnapshot& shown) {
+    const int seconds = g_recordSeconds.load();
+    if (seconds <= 0)
+        return;
+    WCHAR text[32];
+    swprintf(text, 32, u"%d%s", seconds, u"Seconds");
+    DrawOverlayText(dc, text, RGB(255, 0, 0), shown.counterFont, [&](SIZE size) {
+        return POINT{RightAligned(client, size), client.bottom - 12};
+    });
 }
 
 void CCaptureWnd::SetWindows(HWND notifyWindow, HWND rendererOwner) {
@@ -286,6 +481,7 @@ void CCaptureWnd::ReleaseVideoWindows() {
 }
 
 void CCaptureWnd::ReleaseGraph() {
+    DeleteMemoryDC();
     ReleaseVideoWindows();
     if (m_graphEvents) {
         m_graphEvents->SetNotifyWindow(nullptr, 0, 0);
@@ -517,6 +713,7 @@ HRESULT CCaptureWnd::AddGrabber(const std::shared_ptr<IBaseFilter>& captureFilte
             g_captureHeight = mt.vih.bmiHeader.biHeight;
             g_frameGrabberCallback.m_rendererOwner = m_rendererOwner;
             g_frameGrabberCallback.m_notifyWindow = m_notifyWindow;
+            g_frameGrabberCallback.m_painter = this;
         }
         const HRESULT hr = grabber->SetMediaType(&mt);
         FreeMediaType(mt);

@@ -18,11 +18,18 @@
 #include "capture/CrossbarRouter.h"
 #include "capture/GrabberCallbacks.h"
 
+#include "shell/LiveViewState.h"
+
 #include "platform/capture/Capture.h"
 #include "platform/mfc/AfxWin.h"
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
+
+// Seconds counted in the running AVI recording, 0 outside one; drawn on the live view.
+extern std::atomic<int> g_recordSeconds;
 
 class CCaptureWnd : public CWnd {
 public:
@@ -95,7 +102,27 @@ public:
     double m_zoom = 1.0, m_savedZoom = 1.0;
     double m_stretchX = 1.0, m_stretchY = 1.0;
 
+    // Live view painting. The memory bitmap holds each frame with what is drawn over it; the
+    // window gets it in one blit, the status texts on top. PaintFrame runs on the streaming
+    // thread; the memory bitmap's creation, deletion and the paint handler run on the UI
+    // thread. m_paintLock keeps them apart and is always taken after the window's surface
+    // (GetDC or BeginPaint first), so the two threads never wait on each other crosswise.
+    // 0 when there is no memory bitmap yet, no frame, or a buffer shorter than its size says.
+    int PaintFrame(const BYTE* bits, long length, int width, int height);
+    int CreateMemoryDC();
+    void DeleteMemoryDC();
+    void ClearMemoryDC();
+    void EnterFullScreen();
+    void LeaveFullScreen();
+    void DrawStatusText(HDC dc, const RECT& client, const LiveViewSnapshot& shown);
+    void DrawRestoreHint(HDC dc, const RECT& client, const LiveViewSnapshot& shown);
+    void DrawCounter(HDC dc, const RECT& client, const LiveViewSnapshot& shown);
+    // The main window's state that the painter draws from (texts, fonts, full screen); borrowed,
+    // it must outlive the capture window's painting. Null: nothing but the picture is drawn.
+    void SetLiveView(const CLiveViewState* state) { m_liveView = state; }
+
 protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     afx_msg int OnCreate(LPCREATESTRUCT cs);
     afx_msg void OnPaint();
     DECLARE_MESSAGE_MAP()
@@ -134,6 +161,13 @@ private:
     int m_formatConfigured = 0;
     int m_running = 0;
     int m_hasStillPin = 0;
+
+    std::mutex m_paintLock; // the memory DC, its bitmaps and the window it paints
+    HDC m_memDC = nullptr;
+    HBITMAP m_memBitmap = nullptr;
+    HBITMAP m_oldBitmap = nullptr;
+    HWND m_paintWindow = nullptr; // the window the memory DC was made for
+    std::atomic<const CLiveViewState*> m_liveView{nullptr};
 };
 
 extern CCaptureWnd g_captureWnd;

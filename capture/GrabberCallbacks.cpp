@@ -1,5 +1,7 @@
 #include "capture/GrabberCallbacks.h"
 
+#include "capture/CaptureWnd.h"
+
 #include "platform/capture/Poster.h"
 
 #include <cstdlib>
@@ -68,6 +70,8 @@ HRESULT CFrameGrabberCallback::BufferCB(double sampleTime, BYTE* buffer, long le
         g_snapshotSource = 0;
         g_snapshotRequest = 0;
     }
+    if (m_painter)
+        m_painter->PaintFrame(buffer, length, m_frameWidth, m_frameHeight);
     return 0;
 }
 

@@ -33,6 +33,8 @@ protected:
     ~CGrabberCallback() = default;
 };
 
+class CCaptureWnd;
+
 class CStillGrabberCallback : public CGrabberCallback {
 public:
     HRESULT BufferCB(double sampleTime, BYTE* buffer, long length) override;
@@ -47,6 +49,7 @@ public:
     HWND m_notifyWindow = nullptr;  // receives WM_APP_STILL_CAPTURED
     int m_frameWidth = 0;
     int m_frameHeight = 0;
+    CCaptureWnd* m_painter = nullptr; // the capture window that built the path
 };
 
 extern CStillGrabberCallback g_stillGrabberCallback;

@@ -121,6 +121,7 @@ void CMicroscopeDlg::BindCaptureWindow() {
     // The capture window outlives every main window: bound once, it stays with its control.
     if (!g_captureWnd.m_hWnd)
         g_captureWnd.SubclassDlgItem(IDC_PREVIEW, this);
+    g_captureWnd.SetLiveView(&g_liveView);
     if (CWnd* preview = GetDlgItem(IDC_PREVIEW))
         preview->MoveWindow(98, 49, 640, 480);
 }
