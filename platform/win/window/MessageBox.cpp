@@ -1,6 +1,7 @@
 // Message boxes over QMessageBox, MessageBeep, and the test seams for message boxes and
 // modal dialogs.
 #include "platform/win/window/Framework.h"
+#include "platform/win/window/SystemIcons.h"
 #include "platform/win/window/TestSeams.h"
 #include "platform/win/window/WindowInternal.h"
 
@@ -145,22 +146,7 @@ int ShowQtBox(HWND owner, const QString& text, const QString& caption, UINT type
         box.setParent(ow, box.windowFlags());
     box.setWindowTitle(caption);
     box.setText(text);
-    switch (type & MB_ICONMASK) {
-    case MB_ICONHAND:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    case MB_ICONQUESTION:
-        box.setIcon(QMessageBox::Question);
-        break;
-    case MB_ICONEXCLAMATION:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case MB_ICONASTERISK:
-        box.setIcon(QMessageBox::Information);
-        break;
-    default:
-        break;
-    }
+    SetMessageBoxIcon(box, type);
     struct B {
         QMessageBox::StandardButton qt;
         int id;

@@ -1,6 +1,7 @@
 // The resource table and the Win32 loaders: strings, accelerators, menus, bitmaps, icons and
 // cursors (also from ".cur" and ".ani" files), and the cursor shown on screen.
 #include "platform/win/window/Resources.h"
+#include "platform/win/window/SystemIcons.h"
 #include "platform/win/window/WindowInternal.h"
 
 #include "platform/win/core/CString.h"
@@ -483,15 +484,8 @@ HBITMAP LoadBitmap(HINSTANCE, LPCWSTR name) {
 }
 
 HICON LoadIcon(HINSTANCE inst, LPCWSTR name) {
-    if (!inst && IS_INTRESOURCE(name)) {
-        // System icons: the application icon stands in for all of them.
-        static HICON app = [] {
-            QImage img(32, 32, QImage::Format_ARGB32);
-            img.fill(QColor(70, 110, 170));
-            return CreateIconFromQImage(img, true, 0, 0);
-        }();
-        return app;
-    }
+    if (!inst && IS_INTRESOURCE(name))
+        return SystemIcon(reinterpret_cast<ULONG_PTR>(name));
     return IconFromBytes(FindByName(u"ICON", name), false);
 }
 
@@ -532,6 +526,8 @@ HANDLE LoadImage(HINSTANCE inst, LPCWSTR name, UINT type, int cx, int cy, UINT f
     case IMAGE_BITMAP:
         return LoadBitmap(inst, name);
     case IMAGE_ICON:
+        if (!inst && IS_INTRESOURCE(name))
+            return SystemIcon(reinterpret_cast<ULONG_PTR>(name), cx > 0 ? cx : 32);
         return LoadIcon(inst, name);
     case IMAGE_CURSOR:
         return LoadCursor(inst, name);

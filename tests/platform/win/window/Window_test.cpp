@@ -9,6 +9,7 @@
 #include "platform/win/window/Framework.h"
 #include "platform/win/window/Menu.h"
 #include "platform/win/window/Resources.h"
+#include "platform/win/window/SystemIcons.h"
 #include "platform/win/window/TestSeams.h"
 #include "platform/win/window/WindowObject.h"
 
@@ -17,6 +18,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QThread>
 #include <QWheelEvent>
@@ -149,6 +151,45 @@ TEST_F(WindowTest, ResourcesLoadByNumericId) {
                   nullptr,
               true);
     EXPECT_EQ(LoadIcon(GetModuleHandle(nullptr), MAKEINTRESOURCE(9999)), nullptr);
+}
+
+TEST_F(WindowTest, SystemIconsAreOurOwnAndDistinct) {
+    // Each system id, and its alias, gives one shared 32 x 32 icon of its own picture.
+    const struct {
+        LPCWSTR id, alias;
+    } ids[] = {{IDI_APPLICATION, IDI_APPLICATION},
+               {IDI_HAND, IDI_ERROR},
+               {IDI_QUESTION, IDI_QUESTION},
+               {IDI_EXCLAMATION, IDI_WARNING},
+               {IDI_ASTERISK, IDI_INFORMATION}};
+    std::vector<QImage> seen;
+    for (const auto& c : ids) {
+        HICON icon = LoadIcon(nullptr, c.id);
+        ASSERT_NE(icon, nullptr);
+        EXPECT_EQ(LoadIcon(nullptr, c.alias), icon);
+        const QImage img = ms::ImageOfIcon(icon);
+        ASSERT_EQ(img.size(), QSize(32, 32));
+        // Drawn, not a filled square: the corners are see-through, the middle is not.
+        EXPECT_EQ(qAlpha(img.pixel(0, 31)), 0);
+        EXPECT_GT(qAlpha(img.pixel(16, 20)), 200);
+        for (const QImage& other : seen)
+            EXPECT_NE(img, other);
+        seen.push_back(img);
+        HANDLE small = LoadImage(nullptr, c.id, IMAGE_ICON, 16, 16, 0);
+        ASSERT_NE(small, nullptr);
+        EXPECT_EQ(ms::ImageOfIcon(static_cast<HICON>(small)).size(), QSize(16, 16));
+    }
+    EXPECT_EQ(LoadIcon(nullptr, MAKEINTRESOURCE(32600)), nullptr);
+
+    // A warning message box shows our warning picture; no icon flag, no icon.
+    QMessageBox box;
+    ms::SetMessageBoxIcon(box, MB_OK | MB_ICONWARNING);
+    EXPECT_EQ(
+        box.iconPixmap().toImage().convertToFormat(QImage::Format_ARGB32),
+        ms::ImageOfIcon(LoadIcon(nullptr, IDI_WARNING)).convertToFormat(QImage::Format_ARGB32));
+    QMessageBox plain;
+    ms::SetMessageBoxIcon(plain, MB_OK);
+    EXPECT_TRUE(plain.iconPixmap().isNull());
 }
 
 TEST_F(WindowTest, AcceleratorsAndMenusFromTheScript) {
