@@ -6,8 +6,10 @@
 
 #include <QLoggingCategory>
 #include <QString>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
 #include <vector>
@@ -146,24 +148,22 @@ bool CPlaybackGraph::Run() {
     return true;
 }
 
-bool CPlaybackGraph::Pause() {
+// Pause and Stop both end the worker and keep the position; they differ only in the state.
+bool CPlaybackGraph::Halt(State to) {
     if (!m_created || !m_reader)
         return false;
-    if (m_state == State::Paused)
+    if (m_state == to)
         return true;
     StopWorker();
-    m_state = State::Paused;
+    m_state = to;
     return true;
 }
 
+bool CPlaybackGraph::Pause() {
+    return Halt(State::Paused);
+}
 bool CPlaybackGraph::Stop() {
-    if (!m_created || !m_reader)
-        return false;
-    if (m_state == State::Stopped)
-        return true;
-    StopWorker();
-    m_state = State::Stopped;
-    return true;
+    return Halt(State::Stopped);
 }
 
 bool CPlaybackGraph::IsRunning() const {

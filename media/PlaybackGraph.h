@@ -47,6 +47,7 @@ public:
 private:
     enum class State { Stopped, Paused, Running };
     void StopWorker();
+    bool Halt(State to);
     void Loop(std::stop_token st);
     void Paint(const void* bgr, int w, int h, int step);
 
