@@ -83,6 +83,11 @@ public:
     void DisableDeviceButtons();
     int ReleaseResources();
 
+    // Composes the last copied frame with the live measurements and overlays into a picture:
+    // mode 0 a snapshot in the picture folder, 1 the export picture, 2 a recording's
+    // thumbnail beside its AVI file. UI thread.
+    int SaveSnapshot(double sampleTime, BYTE* bits, DWORD byteSize, int mode);
+
     // Subclasses the preview 1000 with the capture window and places it.
     void BindCaptureWindow();
 
