@@ -1,6 +1,6 @@
 // Menus as data: the items of an HMENU, for the code that shows them (MenuTrack.cpp: popup
-// menus and menu bars). A window's system menu is a menu like any other; its commands reach
-// the window as WM_SYSCOMMAND.
+// menus; MenuBar.cpp: menu bars). A window's system menu is a menu like any other; its commands
+// reach the window as WM_SYSCOMMAND.
 #pragma once
 
 #include "platform/win/window/WinUser.h"
@@ -26,6 +26,8 @@ HWND SystemMenuOwner(HMENU menu);
 HBRUSH MenuBackground(HMENU menu);
 // The menu whose item is being measured (WM_MEASUREITEM carries no menu handle), or null.
 HMENU MenuBeingMeasured();
+// True while a TrackPopupMenu loop runs.
+bool PopupMenuTracking();
 // Shows, refreshes or removes the menu bar strip of a top-level window after SetMenu (the
 // window keeps its size; its client area shrinks or grows).
 void UpdateMenuBar(HWND hwnd);
