@@ -75,6 +75,8 @@ bool& MakingWindowBar();
 
 // The "Button" class's procedure for owner-drawn buttons (surfaces).
 LRESULT OwnerDrawButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+// The "Static" class's procedure for owner-drawn statics (surfaces).
+LRESULT OwnerDrawStaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 void RegisterNativeControls();
 void RegisterCustomControls();

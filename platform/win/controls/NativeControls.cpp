@@ -406,6 +406,8 @@ private:
 
 LRESULT StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     WindowObject* w = FromHandle(hwnd);
+    if (w && !w->native)
+        return OwnerDrawStaticProc(hwnd, msg, wp, lp);
     auto* label = w ? dynamic_cast<QLabel*>(w->widget.data()) : nullptr;
     switch (msg) {
     case WM_NCHITTEST:
@@ -1524,6 +1526,8 @@ void ScrollBarWidget::Sync() {
 void RegisterNativeControls() {
     RegisterControlClass(u"Button", ButtonProc, MakeButton);
     RegisterControlClass(u"Static", StaticProc, [](WindowObject& w, QWidget* parent) -> QWidget* {
+        if ((w.style & SS_TYPEMASK) == SS_OWNERDRAW)
+            return nullptr; // a surface, painted by its owner or a subclass
         return new StaticLabel(w, parent);
     });
     RegisterControlClass(u"Edit", EditProc, MakeEdit, CS_DBLCLKS);
