@@ -18,6 +18,8 @@ int g_frameBufferCapacity = 0;
 double g_frameSampleTime = 0;
 std::atomic<int> g_snapshotRequest{0};
 std::atomic<int> g_snapshotSource{0};
+std::atomic<int> g_snapshotPending{0};
+std::atomic<int> g_recording{0};
 
 HRESULT CGrabberCallback::QueryInterface(REFIID iid, void** out) {
     if (!out)

@@ -19,6 +19,13 @@ struct LiveViewSnapshot {
     int fullScreen = 0;          // 1 while the full-screen layout is on
     double imageScaleX = 1.0;    // preview to picture coordinates
     double imageScaleY = 1.0;
+
+    // The overlays the operator switches from the preview's popup, drawn on the live picture
+    // and into snapshots; all off at start.
+    int showCrossLine = 0;
+    int showScaleBar = 0;
+    int showCircleOverlay = 0;
+    int showDateTime = 0;
 };
 
 class CLiveViewState {

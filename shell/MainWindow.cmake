@@ -4,9 +4,12 @@ add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/AboutDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CalibratePromptDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainCapture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainDevice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainHelp.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainInput.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainSnapshot.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainZoom.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SaveFolders.cpp
@@ -15,6 +18,9 @@ target_include_directories(shellmain PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(shellmain PUBLIC capturegraph shellui shellkit measurecore platform_controls
   platform_services platform_mfc)
 ms_warnings(shellmain)
+# The device start tells the open Video Setting dialog about reconnections (a cycle of static
+# libraries, which the linker resolves by repeating them).
+target_link_libraries(shellmain PUBLIC videosetting)
 
 # The program: the application object, the resources, and beside it the language files, the
 # help pages and the wait cursor.

@@ -5,10 +5,11 @@
 // One header; the code is in files by feature: MicroscopeDlg.cpp (construction and start-up:
 // folders, settings, language, skin, tooltips, start-up timer, the calibration reminder,
 // closing), MainLayout.cpp (the window frame and its two layouts, normal and full screen),
-// MainCapture.cpp (device and capture commands, the capture window bound to the preview 1000,
-// the snapshot switch), MainHelp.cpp (About popup, help, support). The thumbnail strip binds
-// to the list 1002 once its subsystem exists; until the device start is built it finds no
-// device.
+// MainCapture.cpp (capture commands, the capture window bound to the preview 1000, the
+// snapshot switch), MainHelp.cpp (About popup, help, support), MainDevice.cpp (device start,
+// reconnection, shut-down), MainInput.cpp (the input hook: hot keys, timers, mouse, popups,
+// private messages; overlay and format commands), MainZoom.cpp (the magnification). The
+// thumbnail strip binds to the list 1002 once its subsystem exists.
 #pragma once
 
 #include "shell/Language.h"
@@ -30,6 +31,24 @@
 #define TIMER_RECONNECT 1001
 #define TIMER_RECORD 1002
 #define TIMER_STARTUP_PROMPT 1006
+
+// Posted to the main window after a calibration: on a saved picture (the photo-measure
+// window) and on the live picture (the live measuring).
+#define WM_APP_SYNC_CALIBRATION (WM_APP + 12)
+#define WM_APP_LIVE_CALIBRATED (WM_APP + 13)
+
+// The magnifier's level, 1 to 6 (3 at start); the zoom field's clicks change it.
+extern int g_zoomLevel;
+// The magnification text of the last still, for its file name: empty unless it was a number.
+extern WCHAR g_zoomText[24];
+// The magnification last read from the main window's fields.
+extern double g_zoomScale;
+// The result of the last calibration, written before the calibration message is posted, and
+// the photo-measure window's magnification text at that calibration.
+extern double g_calibratedZoom;
+extern WCHAR g_calibMagnificationText[48];
+
+class CSkinMenu;
 
 extern HINSTANCE g_hInstance;
 extern WCHAR g_windowTitle[128]; // the window title, also the caption of the strip's messages
@@ -82,6 +101,26 @@ public:
     void EnableDeviceButtons();
     void DisableDeviceButtons();
     int ReleaseResources();
+    int IsReleased() const { return m_released ? 1 : 0; }
+
+    // The two right-click popups, built for one tracking; the caller deletes them. The
+    // preview's: cancel, the four overlays and the snapshot format; the strip's: the file
+    // actions on its selected item.
+    static CSkinMenu* BuildPreviewPopup();
+    static CSkinMenu* BuildStripPopup();
+    void ShowPreviewPopup(POINT at);
+    void ShowStripPopup(POINT at);
+
+    // The magnification: 1 and m_zoomRate set when one of the two fields holds a number above
+    // 0 (the calibrated field first), else the operator is asked for one and 0.
+    int ReadZoomScale();
+    // The live length scale and magnification of the scale bar and circle template, from
+    // m_zoomRate.
+    void ApplyZoomScale();
+    // The text of the magnification field when it is a number (digits and points, at most
+    // capacity - 1 characters), else empty: only such a text names files and calibrations.
+    CString MagnificationText(int capacity);
+    double ZoomRate() const { return m_zoomRate; }
 
     // Composes the last copied frame with the live measurements and overlays into a picture:
     // mode 0 a snapshot in the picture folder, 1 the export picture, 2 a recording's
@@ -133,6 +172,15 @@ protected:
     afx_msg void OnSnapshotSwitch();
     afx_msg void OnLanguageCommand(UINT id);
 
+    // Overlay and snapshot format commands of the preview popup, and the graph's events.
+    afx_msg void OnCrossLine();
+    afx_msg void OnScaleBar();
+    afx_msg void OnCircleOverlay();
+    afx_msg void OnTimeStamp();
+    afx_msg void OnFormatBmp();
+    afx_msg void OnFormatJpg();
+    afx_msg LRESULT OnGraphNotify(WPARAM wp, LPARAM lp);
+
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -145,6 +193,21 @@ private:
     // The connect prompt and the full-screen hint in the current language, into g_liveView.
     static void LoadStatusText();
     static void LoadEscHintText();
+
+    // Device start: enumerate, build, configure and run; `formatFailed` tells whether the
+    // format step was the one that failed.
+    int RunStartChain(bool* formatFailed);
+    void EnterUnconnectedState();
+
+    // Pieces of the input hook.
+    void TranslateHotKeys(MSG* msg);
+    void OnHookTimer(UINT_PTR id);
+    void TrackPreviewCursor(const POINT& pt);
+    void OnStillCaptured(WPARAM source);
+    void OnSyncCalibration();
+    void OnLiveCalibrated();
+    // Switches one overlay that needs the magnification (scale bar, circle template).
+    void ToggleScaledOverlay(int LiveViewSnapshot::*flag);
 
     HICON m_hIcon = nullptr;
     HDC m_skinDC = nullptr;
@@ -175,4 +238,6 @@ private:
     RECT m_restoreRect{};
     int m_cursorMode = 0, m_inPreview = 0, m_outPreview = 0;
     bool m_released = false;
+    double m_zoomRate = 1.0;  // the magnification last read
+    double m_liveScale = 0.0; // the live length scale last applied
 };

@@ -15,3 +15,9 @@ target_link_libraries(tessary_shots PRIVATE shellmain platform_mfc_main)
 ms_resources(tessary_shots ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
 ms_warnings(tessary_shots)
 set_target_properties(tessary_shots PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${MS_PROGRAM_DIR})
+
+# The main window's device start and input hook over the synthetic camera.
+foreach(t MainDevice_test MainInput_test)
+  ms_test(${t} SOURCES ${CMAKE_CURRENT_LIST_DIR}/${t}.cpp LIBS shellmain)
+  ms_resources(${t} ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
+endforeach()

@@ -10,6 +10,7 @@
 #include "shell/RegistrySettings.h"
 #include "shell/SaveFolders.h"
 
+#include "platform/capture/SyntheticCamera.h"
 #include "platform/services/ServiceSeams.h"
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/core/Registry.h"
@@ -119,6 +120,9 @@ protected:
         g_minimized = 0;
         g_listShowsPictures = 1;
         g_showCalibPrompt = 1;
+        // No device unless a test plugs one in.
+        ms::capture::UseSyntheticCamera(true);
+        ms::capture::SyntheticCamera::Instance().SetDevices({});
     }
     void TearDown() override {
         if (dlg_ && dlg_->m_hWnd)
@@ -126,6 +130,7 @@ protected:
         dlg_.reset();
         Pump();
         ms::test::ResetSeams();
+        ms::capture::SyntheticCamera::Instance().ResetToDefault();
     }
     void WriteLanguageFile(const char* name, const std::string& entries) {
         std::ofstream(program_ / name) << "\xEF\xBB\xBF[Rontage]\n" << entries;
