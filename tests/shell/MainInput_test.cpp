@@ -17,8 +17,8 @@
 
 namespace {
 
-using mstest::SteppedCamera;
 using ms::capture::SyntheticCamera;
+using mstest::SteppedCamera;
 
 // The main window with the Camera button's command counted: F2 must reach it once per press.
 class CCountingDlg : public CMicroscopeDlg {
@@ -72,7 +72,8 @@ TEST_F(MainInputTest, FunctionKeysAskForTheirFamilysSizesAndF2TakesOnePicture) {
         SyntheticCamera::Instance().SetDevices({SteppedCamera("cam", c.family)});
         Open<CCountingDlg>();
         ASSERT_EQ(dlg_->IsConnected(), 1);
-        for (const auto& [vk, size] : {std::pair{VK_F10, c.f10}, {VK_F11, c.f11}, {VK_F12, c.f12}}) {
+        for (const auto& [vk, size] :
+             {std::pair{VK_F10, c.f10}, {VK_F11, c.f11}, {VK_F12, c.f12}}) {
             Key(vk);
             EXPECT_EQ(CapturedWidth(), size.cx);
             EXPECT_EQ(CapturedHeight(), size.cy);
@@ -187,9 +188,9 @@ TEST_F(MainInputTest, PopupsListTheirEntriesAndTheFormatIsTicked) {
     EXPECT_EQ(ms::test::ShownMenus().back().items.front().id, 1273u);
     EXPECT_EQ(g_imageFormat, 1);
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"SOFTWARE\\varazizuziVe\\LanguageID", 0, KEY_READ,
-                           &key),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegOpenKeyEx(HKEY_CURRENT_USER, u"SOFTWARE\\varazizuziVe\\LanguageID", 0, KEY_READ, &key),
+        ERROR_SUCCESS);
     DWORD value = 0, type = 0, size = sizeof value;
     RegQueryValueEx(key, u"ImageFormat", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     RegCloseKey(key);
