@@ -104,6 +104,9 @@ void CMicroscopeDlg::ShowPreviewTexts() {
         text += shown.escHintText;
     }
     ::SetWindowText(preview, text.c_str());
+    // The capture window draws the texts when it paints: a new text needs a paint also when no
+    // frame comes.
+    ::InvalidateRect(preview, nullptr, FALSE);
 }
 
 // ---- Reconnection ----

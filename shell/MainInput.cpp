@@ -27,6 +27,7 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <vector>
 
 int g_zoomLevel = 3;
@@ -89,6 +90,17 @@ template <size_t N> void AddEntries(CSkinMenu* menu, const PopupEntry (&entries)
         else
             menu->AddItem(0, TextItem(e.id, e.key, e.defaultText, e.icon));
     }
+}
+
+// The result of the last calibration in the calibrated field ("%.1f"); false, and the field
+// left alone, for a result that is no number.
+bool ShowCalibratedZoom(HWND dialog) {
+    if (!std::isfinite(g_calibratedZoom))
+        return false;
+    WCHAR text[32];
+    swprintf(text, 32, u"%.1f", g_calibratedZoom);
+    ::SetDlgItemText(dialog, IDC_CALIBRATED, text);
+    return true;
 }
 
 // Whether the screen point lies in the window's rectangle (false for no window).
@@ -238,27 +250,17 @@ void CMicroscopeDlg::OnStillCaptured(WPARAM source) {
 }
 
 void CMicroscopeDlg::OnSyncCalibration() {
-    WCHAR magnification[48];
-    ms::CopyBounded(magnification, 48,
-                    std::u16string_view(g_calibMagnificationText,
-                                        std::find(std::begin(g_calibMagnificationText),
-                                                  std::end(g_calibMagnificationText), u'\0') -
-                                            std::begin(g_calibMagnificationText)));
-    if (magnification[0] && IsNumericText(CString(magnification)))
-        SetDlgItemText(IDC_SCALE, magnification);
-    if (std::isfinite(g_calibratedZoom)) {
-        WCHAR calibrated[32];
-        swprintf(calibrated, 32, u"%.1f", g_calibratedZoom);
-        SetDlgItemText(IDC_CALIBRATED, calibrated);
-    }
+    // The photo-measure window's text, which need not end within its buffer.
+    const WCHAR* begin = g_calibMagnificationText;
+    const std::u16string magnification(begin, std::find(begin, begin + 48, u'\0'));
+    if (!magnification.empty() && IsNumericText(CString(magnification.c_str())))
+        SetDlgItemText(IDC_SCALE, magnification.c_str());
+    ShowCalibratedZoom(m_hWnd);
 }
 
 void CMicroscopeDlg::OnLiveCalibrated() {
-    if (!std::isfinite(g_calibratedZoom))
+    if (!ShowCalibratedZoom(m_hWnd))
         return;
-    WCHAR calibrated[32];
-    swprintf(calibrated, 32, u"%.1f", g_calibratedZoom);
-    SetDlgItemText(IDC_CALIBRATED, calibrated);
     const int haveZoom = ReadZoomScale();
     // Only a number names a calibration entry.
     const CString magnification = MagnificationText(32);

@@ -99,6 +99,24 @@ TEST_F(MainDeviceTest, StartRunsTheDeviceAndRemovesAStaleRecording) {
     EXPECT_EQ(counter_.seen.size(), 0u) << "a start is no reconnection";
 }
 
+// Without a device no frame repaints the preview: the prompt is repainted when its language
+// changes.
+TEST_F(MainDeviceTest, ThePromptOnThePreviewFollowsTheLanguage) {
+    std::ofstream(program_ / "German1252.ini")
+        << "\xEF\xBB\xBF[Rontage]\nConnectMsg=Bitte Mikroskop anschliessen\n";
+    HWND hwnd = Open();
+    ExpectUnconnected();
+    auto shown = [&] {
+        Pump();
+        return ms::test::PresentedPicture(Item(IDC_PREVIEW));
+    };
+    const QImage english = shown();
+    ASSERT_FALSE(english.isNull());
+    SendMessage(hwnd, WM_COMMAND, 1305, 0);
+    EXPECT_EQ(g_liveView.Snapshot().statusText, u"Bitte Mikroskop anschliessen");
+    EXPECT_NE(shown(), english);
+}
+
 TEST_F(MainDeviceTest, AFormatRefusedAtStartIsTriedOnceMoreAfter100Ms) {
     auto cam = SteppedCamera();
     cam.failConnect = true;
