@@ -12,6 +12,7 @@
 
 #include "tests/support/Mouse.h"
 
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -146,6 +147,14 @@ TEST_F(MainInputTest, CalibrationMessagesFillTheFieldsAndTheCalibrationFile) {
     // A magnification that is no number names no entry.
     SetDlgItemText(hwnd, IDC_SCALE, u"[x]");
     g_calibratedZoom = 99.0;
+    PostMessage(hwnd, WM_APP_LIVE_CALIBRATED, 0, 0);
+    Pump();
+    EXPECT_EQ(mstest::WindowText(Item(IDC_CALIBRATED)), u"99.0");
+    EXPECT_EQ(ReadAll(ini), "[200]\r\n200=213.5\r\n");
+
+    // A result that is no number reaches neither the field nor the file.
+    SetDlgItemText(hwnd, IDC_SCALE, u"300");
+    g_calibratedZoom = std::nan("");
     PostMessage(hwnd, WM_APP_LIVE_CALIBRATED, 0, 0);
     Pump();
     EXPECT_EQ(mstest::WindowText(Item(IDC_CALIBRATED)), u"99.0");
