@@ -15,6 +15,7 @@
 
 #include "capture/CaptureFormat.h"
 #include "capture/CaptureWnd.h"
+#include "imaging/DibImage.h"
 #include "measure/IniTextFile.h"
 
 #include "platform/services/Sound.h"
@@ -269,6 +270,37 @@ void CMicroscopeDlg::OnLiveCalibrated() {
     const LiveViewSnapshot shown = g_liveView.Snapshot();
     if ((shown.showScaleBar || shown.showCircleOverlay) && haveZoom)
         ApplyZoomScale();
+}
+
+// ---- The strip's items ----
+
+int CMicroscopeDlg::OpenStripItem(const WCHAR* path) {
+    if (!path)
+        return 0;
+    ms::CopyBounded(m_selectedPath, MAX_PATH, path);
+    if (!g_listShowsPictures)
+        return PostMessage(WM_APP_PLAY_VIDEO, 0, 0) ? 1 : 0;
+    const std::u16string name(m_selectedPath);
+    const size_t dot = name.rfind(u'.');
+    const std::u16string ext = dot == std::u16string::npos ? u"" : name.substr(dot + 1);
+    DWORD type = DIBIMAGE_TYPE_UNKNOWN;
+    if (ext == u"bmp" || ext == u"BMP")
+        type = DIBIMAGE_TYPE_BMP;
+    else if (ext == u"jpg" || ext == u"JPG")
+        type = DIBIMAGE_TYPE_JPG;
+    else
+        return 0;
+    // The photo-measure window takes only pictures of the capture sizes.
+    CDibImage picture;
+    if (!picture.LoadFromFile(m_selectedPath, type))
+        return 0;
+    const DWORD w = picture.GetWidth(), h = picture.GetHeight();
+    const bool captureSize = (w == 1280 && h == 1024) || (w == 640 && h == 480) ||
+                             (w == 320 && h == 240) || (w == 1280 && h == 960) ||
+                             (w == 1600 && h == 1200);
+    if (!captureSize)
+        return 0;
+    return PostMessage(WM_APP_OPEN_PICTURE, 0, 0) ? 1 : 0;
 }
 
 // ---- Popups ----

@@ -21,6 +21,8 @@ ms_warnings(shellmain)
 # The device start tells the open Video Setting dialog about reconnections (a cycle of static
 # libraries, which the linker resolves by repeating them).
 target_link_libraries(shellmain PUBLIC videosetting)
+# The strip's double click loads the picture to look at its size.
+target_link_libraries(shellmain PUBLIC imaging_tessary)
 
 # The program: the application object, the resources, and beside it the language files, the
 # help pages and the wait cursor.

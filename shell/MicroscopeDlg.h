@@ -36,6 +36,10 @@
 // window) and on the live picture (the live measuring).
 #define WM_APP_SYNC_CALIBRATION (WM_APP + 12)
 #define WM_APP_LIVE_CALIBRATED (WM_APP + 13)
+// Posted to the main window to open the selected strip item: a picture in the photo-measure
+// window, a recording in the player.
+#define WM_APP_OPEN_PICTURE (WM_APP + 10)
+#define WM_APP_PLAY_VIDEO (WM_APP + 11)
 
 // The magnifier's level, 1 to 6 (3 at start); the zoom field's clicks change it.
 extern int g_zoomLevel;
@@ -110,6 +114,12 @@ public:
     static CSkinMenu* BuildStripPopup();
     void ShowPreviewPopup(POINT at);
     void ShowStripPopup(POINT at);
+    // A double click on the strip's item at `path`: the path becomes the selected one; a
+    // picture ("bmp", "BMP", "jpg" or "JPG") of one of the capture sizes is opened, any other
+    // picture nothing; in the videos mode the recording is played. 1 when something was asked
+    // for (the message is posted).
+    int OpenStripItem(const WCHAR* path);
+    const WCHAR* SelectedPath() const { return m_selectedPath; }
 
     // The magnification: 1 and m_zoomRate set when one of the two fields holds a number above
     // 0 (the calibrated field first), else the operator is asked for one and 0.

@@ -6,6 +6,7 @@
 #include "shell/RegistrySettings.h"
 #include "shell/SkinMenu.h"
 
+#include "imaging/DibImage.h"
 #include "measure/Units.h"
 #include "platform/services/ServiceSeams.h"
 #include "platform/win/window/WindowObject.h"
@@ -167,6 +168,69 @@ TEST_F(MainInputTest, CalibrationMessagesFillTheFieldsAndTheCalibrationFile) {
     Pump();
     EXPECT_EQ(mstest::WindowText(Item(IDC_SCALE)), u"50");
     EXPECT_EQ(mstest::WindowText(Item(IDC_CALIBRATED)), u"48.0");
+}
+
+// A message map that records the two open requests of the strip.
+class COpenRequestDlg : public CMicroscopeDlg {
+public:
+    std::vector<UINT> requests;
+
+protected:
+    afx_msg LRESULT OnOpen(WPARAM, LPARAM) {
+        requests.push_back(WM_APP_OPEN_PICTURE);
+        return 0;
+    }
+    afx_msg LRESULT OnPlay(WPARAM, LPARAM) {
+        requests.push_back(WM_APP_PLAY_VIDEO);
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(COpenRequestDlg, CMicroscopeDlg)
+ON_MESSAGE(WM_APP_OPEN_PICTURE, OnOpen)
+ON_MESSAGE(WM_APP_PLAY_VIDEO, OnPlay)
+END_MESSAGE_MAP()
+
+TEST_F(MainInputTest, DoubleClickedStripItemsOpenOnlyCaptureSizedPictures) {
+    auto picture = [&](const char* name, DWORD w, DWORD h, DWORD type) {
+        CDibImage image;
+        image.Create(w, h, 24);
+        const auto path = program_ / name;
+        EXPECT_TRUE(image.SaveToFile(ms::FromUtf8(path.string()).c_str(), type));
+        return ms::FromUtf8(path.string());
+    };
+    const struct {
+        std::u16string path;
+        bool opens;
+    } cases[] = {
+        {picture("a.jpg", 640, 480, DIBIMAGE_TYPE_JPG), true},
+        {picture("b.JPG", 1600, 1200, DIBIMAGE_TYPE_JPG), true},
+        {picture("c.bmp", 1280, 1024, DIBIMAGE_TYPE_BMP), true},
+        {picture("d.jpg", 800, 600, DIBIMAGE_TYPE_JPG), false},
+        {picture("e.Jpg", 640, 480, DIBIMAGE_TYPE_JPG), false},
+        {picture("f.png", 640, 480, DIBIMAGE_TYPE_BMP), false},
+        {ms::FromUtf8((program_ / "gone.jpg").string()), false},
+    };
+    Open<COpenRequestDlg>();
+    auto* dlg = static_cast<COpenRequestDlg*>(dlg_.get());
+    g_listShowsPictures = 1;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ms::ToUtf8(c.path));
+        dlg->requests.clear();
+        EXPECT_EQ(dlg->OpenStripItem(c.path.c_str()), c.opens ? 1 : 0);
+        Pump();
+        EXPECT_EQ(dlg->requests,
+                  c.opens ? std::vector<UINT>{WM_APP_OPEN_PICTURE} : std::vector<UINT>{});
+        EXPECT_EQ(std::u16string(dlg->SelectedPath()), c.path);
+    }
+    // In the videos mode the item is a recording to play.
+    g_listShowsPictures = 0;
+    dlg->requests.clear();
+    EXPECT_EQ(dlg->OpenStripItem(u"/videos/x.avi.bmp"), 1);
+    Pump();
+    EXPECT_EQ(dlg->requests, std::vector<UINT>{WM_APP_PLAY_VIDEO});
+    g_listShowsPictures = 1;
 }
 
 TEST_F(MainInputTest, PopupsListTheirEntriesAndTheFormatIsTicked) {
