@@ -107,6 +107,17 @@ ON_COMMAND(ID_UPDATE_WEB, OnUpdateWeb)
 ON_WM_HELPINFO()
 ON_WM_DEVICECHANGE()
 ON_WM_POWERBROADCAST()
+// Thumbnail strip: tabs, file commands and hand-overs (MainFiles.cpp).
+ON_BN_CLICKED(1201, OnShowPictures)
+ON_BN_CLICKED(1202, OnShowVideos)
+ON_COMMAND(1234, OnFileOpen)
+ON_COMMAND(1235, OnFileSaveAs)
+ON_COMMAND(1300, OnFileSaveAll)
+ON_COMMAND(1236, OnFileDelete)
+ON_COMMAND(410, OnFileDeleteAll)
+ON_COMMAND(1274, OnSendMail)
+ON_MESSAGE(WM_APP_OPEN_PICTURE, OnOpenPicture)
+ON_MESSAGE(WM_APP_PLAY_VIDEO, OnPlayVideo)
 END_MESSAGE_MAP()
 
 CMicroscopeDlg::CMicroscopeDlg(CWnd* parent) : CDialog(IDD_MAIN, parent) {
@@ -236,6 +247,7 @@ int CMicroscopeDlg::SetupSkin() {
     BindCaptureWindow();
     if (CWnd* strip = GetDlgItem(IDC_THUMBNAILS))
         strip->MoveWindow(97, 530, 642, 115);
+    BindThumbnailStrip();
 
     for (int i = 0; i < kSkinButtonCount; ++i) {
         const SkinButtonRow& entry = kSkinButtons[i];
@@ -383,6 +395,7 @@ BOOL CMicroscopeDlg::PreTranslateMessage(MSG* msg) {
             }
         }
     }
+    OnStripMouse(*msg);
     switch (msg->message) {
     case WM_TIMER:
         if (msg->wParam == TIMER_STARTUP_PROMPT && msg->hwnd == m_hWnd)
@@ -442,6 +455,7 @@ int CMicroscopeDlg::ReleaseResources() {
         KillTimer(TIMER_RECONNECT);
     }
     StopCapture();
+    ReleaseThumbnailStrip();
     if (m_skinDC) {
         SelectObject(m_skinDC, m_skinOldBitmap);
         DeleteDC(m_skinDC);

@@ -6,9 +6,9 @@
 // folders, settings, language, skin, tooltips, start-up timer, the calibration reminder,
 // closing), MainLayout.cpp (the window frame and its two layouts, normal and full screen),
 // MainCapture.cpp (device and capture commands, the capture window bound to the preview 1000,
-// the snapshot switch), MainHelp.cpp (About popup, help, support). The thumbnail strip binds
-// to the list 1002 once its subsystem exists; until the device start is built it finds no
-// device.
+// the snapshot switch), MainHelp.cpp (About popup, help, support), MainFiles.cpp (the
+// thumbnail strip on the list 1002 and its file commands). Until the device start is built it
+// finds no device.
 #pragma once
 
 #include "shell/Language.h"
@@ -25,6 +25,8 @@
 // Private window messages of the main window.
 #define WM_APP_DEVICE_CHANGED (WM_APP + 5)
 #define WM_APP_CALIB_PROMPT (WM_APP + 7)
+#define WM_APP_OPEN_PICTURE (WM_APP + 10)
+#define WM_APP_PLAY_VIDEO (WM_APP + 11)
 
 // Timers of the main window.
 #define TIMER_RECONNECT 1001
@@ -106,6 +108,19 @@ public:
 
     CString m_scaleText; // edit 1147, at most 5 characters
 
+    // Thumbnail strip and its file commands (MainFiles.cpp). The strip is built over the list
+    // 1002 once the save folders are known, and deleted at shut-down.
+    void BindThumbnailStrip();
+    void ReleaseThumbnailStrip();
+    // The strip's part of the input hook: a left press inside the strip selects, a double
+    // click selects and opens, a right press selects and shows the file popup.
+    void OnStripMouse(const MSG& msg);
+    void ShowStripPopup(POINT screen);
+    // "Open..." on m_selectedPath: a recording plays, a picture of a size the photo-measure
+    // window takes opens there (both through a posted message).
+    void OpenStripItem();
+    LPCWSTR SelectedPath() const { return m_selectedPath; }
+
 protected:
     void DoDataExchange(CDataExchange* dx) override;
 
@@ -132,6 +147,21 @@ protected:
     afx_msg void OnLanguageMenu();
     afx_msg void OnSnapshotSwitch();
     afx_msg void OnLanguageCommand(UINT id);
+
+    // Strip tabs, file commands and hand-overs (MainFiles.cpp).
+    afx_msg void OnShowPictures();
+    afx_msg void OnShowVideos();
+    afx_msg void OnFileOpen();
+    afx_msg void OnFileSaveAs();
+    afx_msg void OnFileSaveAll();
+    afx_msg void OnFileDelete();
+    afx_msg void OnFileDeleteAll();
+    afx_msg void OnSendMail();
+    afx_msg LRESULT OnOpenPicture(WPARAM wp, LPARAM lp);
+    afx_msg LRESULT OnPlayVideo(WPARAM wp, LPARAM lp);
+    // Where a picture goes to the photo-measure window and a recording to the video player.
+    virtual void OpenPhotoMeasureWindow(LPCWSTR picturePath);
+    virtual void RunVideoPlayer(LPCWSTR videoPath);
 
     DECLARE_MESSAGE_MAP()
 
