@@ -116,8 +116,10 @@ void CMicroscopeDlg::OnShowPictures() {
     if (CToggleBitmapButton* b = ToggleButton(1202))
         b->SetPressed();
     SetListMode(1);
-    if (g_thumbnailView)
+    if (g_thumbnailView) {
         g_thumbnailView->UpdateScrollBar();
+        g_thumbnailView->DrawThumbnails(); // from the first visible item the bar settled on
+    }
 }
 
 void CMicroscopeDlg::OnShowVideos() {
@@ -126,8 +128,10 @@ void CMicroscopeDlg::OnShowVideos() {
     if (CToggleBitmapButton* b = ToggleButton(1201))
         b->SetPressed();
     SetListMode(0);
-    if (g_thumbnailView)
+    if (g_thumbnailView) {
         g_thumbnailView->UpdateScrollBar();
+        g_thumbnailView->DrawThumbnails(); // from the first visible item the bar settled on
+    }
 }
 
 // ---- File commands

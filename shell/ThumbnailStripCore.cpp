@@ -306,13 +306,17 @@ void Reduce(const CDibImage& image, int minWidth, int minHeight, ThumbPicture& o
     bh.biSizeImage = static_cast<DWORD>(out.bits.size());
 }
 
-// The largest JPEG scaling denominator (8, 4, 2 or 1) that keeps the picture over the slot.
+// The largest JPEG scaling denominator (8, 4, 2 or 1) that keeps the picture over the slot;
+// 0 when even an eighth of the picture is too large for a thumbnail (a header that claims
+// tens of thousands of pixels each way).
 BYTE JpegScaleFor(const std::u16string& path, int minWidth, int minHeight) {
     CDibImage probe(DIBIMAGE_TYPE_JPG);
     probe.SetEscape(-1); // dimensions only
     if (!probe.LoadFromFile(path.c_str(), DIBIMAGE_TYPE_JPG))
         return 1;
     const long w = static_cast<long>(probe.GetWidth()), h = static_cast<long>(probe.GetHeight());
+    if (static_cast<long long>(w / 8) * (h / 8) > 16ll * 1024 * 1024)
+        return 0;
     for (BYTE d : {8, 4, 2})
         if (w / d >= minWidth && h / d >= minHeight)
             return d;
@@ -337,7 +341,10 @@ ThumbStatus DecodeThumbnail(std::u16string_view pathView, int minWidth, int minH
 
     CDibImage image(jpeg ? DIBIMAGE_TYPE_JPG : DIBIMAGE_TYPE_BMP);
     if (jpeg) {
-        image.SetJpegScale(JpegScaleFor(path, minWidth, minHeight));
+        const BYTE scale = JpegScaleFor(path, minWidth, minHeight);
+        if (!scale)
+            return ThumbStatus::NotDrawable;
+        image.SetJpegScale(scale);
     } else if (!BmpRowsFitFile(native)) {
         return ThumbStatus::NotDrawable;
     }
