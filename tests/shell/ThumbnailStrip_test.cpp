@@ -409,9 +409,10 @@ TEST_F(StripTest, SaveAsConvertsByExtensionAndRefusesThePictureFolder) {
     EXPECT_EQ(strip.List(1).Count(), 2);
 }
 
-TEST_F(StripTest, DeleteAllInTheVideoFolderRemovesOnlyListedRecordings) {
+TEST_F(StripTest, VideosPlaySaveAndDeleteThroughTheirRecordings) {
     Video("a.avi", ColourOf(0));
     Video("b.avi", ColourOf(1));
+    Video("c.avi", ColourOf(2));
     WriteBytes(videos_ / "notes.txt", "keep me");
     WriteBytes(videos_ / "lone.avi", "RIFF without picture");
     Pictures(10);
@@ -430,6 +431,21 @@ TEST_F(StripTest, DeleteAllInTheVideoFolderRemovesOnlyListedRecordings) {
     ASSERT_EQ(dlg_->played.size(), 1u);
     EXPECT_EQ(dlg_->played[0], U(videos_ / "a.avi"));
 
+    // Save as copies the recording under the name chosen (".avi" added).
+    ms::test::AnswerFileDialog(U(other_ / "clip"));
+    Command(1235);
+    EXPECT_EQ(ms::test::ShownCommonDialogs().back().initialName, u"a.avi");
+    EXPECT_EQ(fs::file_size(other_ / "clip.avi"), fs::file_size(videos_ / "a.avi"));
+
+    // Delete takes the recording with its picture.
+    Click(WM_LBUTTONDOWN, g_thumbnailView->Geometry().slotRects[2].left + 5, 20);
+    ms::test::AnswerMessageBox(IDYES);
+    Command(1236);
+    EXPECT_FALSE(fs::exists(videos_ / "c.avi"));
+    EXPECT_FALSE(fs::exists(videos_ / "c.avi.bmp"));
+    EXPECT_EQ(strip.List(0).Count(), 2);
+
+    Click(WM_LBUTTONDOWN, 20, 20);
     ms::test::AnswerMessageBox(IDYES);
     Command(410);
     EXPECT_FALSE(fs::exists(videos_ / "a.avi"));
