@@ -6,6 +6,7 @@ add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/MainCapture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainHelp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainLayout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainRecord.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainSnapshot.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg.cpp
