@@ -206,7 +206,9 @@ TEST_F(MainRecordTest, CancelWritesNothingAndReturnsToTheFullSize) {
         EXPECT_EQ(Width(), 640);
         Press(d, IDCANCEL);
     });
-    dlg_->OnRecord();
+    // The AVI button itself.
+    ASSERT_TRUE(IsWindowEnabled(GetDlgItem(dlg_->m_hWnd, 1006)));
+    Press(dlg_->m_hWnd, 1006);
     EXPECT_EQ(g_recording.load(), 0);
     EXPECT_EQ(RecordSounds(), 1);
     EXPECT_FALSE(RecordTimerRan());
@@ -244,6 +246,18 @@ TEST_F(MainRecordTest, PreviewDuringARecordingClosesTheFileAndStopsTheCounter) {
     EXPECT_EQ(ms::test::ShownLog().size(), shown);
     EXPECT_EQ(g_recordSeconds.load(), 0);
     EXPECT_EQ(dlg_->EndRecording(), 0);
+}
+
+// Closing the window finishes a running recording: the file is complete and plays.
+TEST_F(MainRecordTest, ClosingTheWindowFinishesARunningRecording) {
+    AnswerRecorderOk(0);
+    dlg_->OnRecord();
+    ASSERT_EQ(g_recording.load(), 1);
+    PushFrames(7);
+    SendMessage(dlg_->m_hWnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(g_recording.load(), 0);
+    EXPECT_EQ(IsAviWriterOpen(), 0);
+    EXPECT_EQ(Read(videoDir_ / "20260307090501.avi").frames, 7);
 }
 
 TEST_F(MainRecordTest, AVideoFileThatCannotBeCreatedStartsNoRecording) {
