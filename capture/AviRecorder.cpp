@@ -23,7 +23,7 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcRecord, "ms.capture.record")
 
-std::mutex g_aviLock;                       // the writer and the upright frame
+std::mutex g_aviLock;                         // the writer and the upright frame
 std::unique_ptr<cv::VideoWriter> g_aviWriter; // null when no writer is open
 cv::Mat g_uprightFrame;                       // reused for every frame
 
@@ -34,8 +34,8 @@ std::unique_ptr<cv::VideoWriter> CreateWriter(const std::string& path, bool comp
     const int fourcc = compress ? cv::VideoWriter::fourcc('M', 'J', 'P', 'G') : 0;
     for (int api : {cv::CAP_FFMPEG, compress ? cv::CAP_OPENCV_MJPEG : cv::CAP_FFMPEG}) {
         try {
-            auto writer = std::make_unique<cv::VideoWriter>(path, api, fourcc,
-                                                            kAviFramesPerSecond, size, true);
+            auto writer = std::make_unique<cv::VideoWriter>(path, api, fourcc, kAviFramesPerSecond,
+                                                            size, true);
             if (writer->isOpened())
                 return writer;
         } catch (const cv::Exception& e) {

@@ -26,8 +26,7 @@ std::vector<BYTE> Frame() {
 
 void BM_WriteAviFrame640x480(benchmark::State& state) {
     g_recordCompress = static_cast<int>(state.range(0));
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / "ms-avi-bench.avi";
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "ms-avi-bench.avi";
     swprintf(g_aviPath, MAX_PATH, u"%s", ms::FromUtf8(path.string()).c_str());
     if (!OpenAviWriter()) {
         state.SkipWithError("no writer");
@@ -41,7 +40,11 @@ void BM_WriteAviFrame640x480(benchmark::State& state) {
     std::filesystem::remove(path);
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_WriteAviFrame640x480)->Arg(1)->Arg(0)->ArgName("compress")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteAviFrame640x480)
+    ->Arg(1)
+    ->Arg(0)
+    ->ArgName("compress")
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 
