@@ -1,6 +1,7 @@
 // The AVI writer fed by the frame callback of a running synthetic camera: frames read back
-// upright at 640x480 in both formats, frames of another size or too short skipped, a writer
-// that cannot be created, and the writer opened and closed while frames stream.
+// upright at 640x480 in both formats (the frame of a still hand-over included), frames of
+// another size or too short skipped, a writer that cannot be created, and the writer opened
+// and closed while frames stream.
 #include "capture/AviRecorder.h"
 #include "capture/CaptureWnd.h"
 #include "capture/RecorderSettingDlg.h"
@@ -132,8 +133,15 @@ TEST_F(AviRecorderTest, FramesOfTheRunningGraphReadBackUprightInBothFormats) {
         ASSERT_EQ(OpenAviWriter(), 1);
         g_recordFrameCount = 0;
         g_recording = 1;
-        for (int i = 0; i < 20; ++i)
+        for (int i = 0; i < 20; ++i) {
+            // A still requested meanwhile: its frame goes into the video all the same.
+            if (i == 10) {
+                g_snapshotSource = 0;
+                g_snapshotRequest = 1;
+            }
             ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+        }
+        EXPECT_EQ(g_snapshotRequest.load(), 0);
         capture_.Stop();
         g_recording = 0;
         WCHAR thumbnail[MAX_PATH];
