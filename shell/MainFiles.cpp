@@ -10,9 +10,11 @@
 #include "shell/ThumbnailStrip.h"
 
 #include "imaging/DibImage.h"
+#include "media/AviPlayerDlg.h"
 #include "media/SendMailDlg.h"
 #include "platform/mfc/AfxDlgs.h"
 #include "platform/win/core/Files.h"
+#include "platform/win/core/WString.h"
 #include "res/TessaryResource.h"
 
 #include <string>
@@ -255,11 +257,14 @@ LRESULT CMicroscopeDlg::OnPlayVideo(WPARAM, LPARAM) {
     return 0;
 }
 
-// The photo-measure window and the video player are not part of the program yet: the picture
-// and the recording are checked and handed over here, and nothing shows them.
+// The photo-measure window is not part of the program yet: the picture is checked and handed
+// over here, and nothing shows it.
 void CMicroscopeDlg::OpenPhotoMeasureWindow(LPCWSTR) {}
 
-void CMicroscopeDlg::RunVideoPlayer(LPCWSTR) {
-    // What the player does when it closes: the device comes back after the capture stopped.
-    SetTimer(TIMER_RECONNECT, 100, nullptr);
+// The player runs modally; its close button asks for the capture to be started again.
+void CMicroscopeDlg::RunVideoPlayer(LPCWSTR videoPath) {
+    CAviPlayerDlg player;
+    ms::CopyBounded(player.m_filePath, MAX_PATH, videoPath);
+    player.SetMainWindow(m_hWnd);
+    player.DoModal();
 }

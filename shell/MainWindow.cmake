@@ -7,6 +7,7 @@ add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/MainFiles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainHelp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainLayout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainRecord.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainSnapshot.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg.cpp
@@ -18,8 +19,8 @@ target_include_directories(shellmain PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(shellmain PUBLIC capturegraph shellui shellkit measurecore platform_controls
   platform_services platform_mfc)
 # The thumbnail strip decodes its pictures with the image library; its E-Mail command opens the
-# mail strip.
-target_link_libraries(shellmain PUBLIC mediamail imaging_tessary)
+# mail strip and its Play the video player.
+target_link_libraries(shellmain PUBLIC mediamail mediaplayer imaging_tessary)
 ms_warnings(shellmain)
 
 # The program: the application object, the resources, and beside it the language files, the

@@ -101,6 +101,7 @@ ON_BN_CLICKED(1177, OnCloseButton)
 ON_BN_CLICKED(1176, OnMaxButton)
 ON_BN_CLICKED(1293, OnLanguageMenu)
 ON_BN_CLICKED(kSnapshotSwitchId, OnSnapshotSwitch)
+ON_BN_CLICKED(1006, OnRecord)
 ON_BN_CLICKED(1199, OnAboutMenu)
 ON_WM_CTLCOLOR()
 ON_COMMAND(ID_UPDATE_WEB, OnUpdateWeb)
@@ -454,6 +455,8 @@ int CMicroscopeDlg::ReleaseResources() {
         KillTimer(TIMER_STARTUP_PROMPT);
         KillTimer(TIMER_RECONNECT);
     }
+    // A recording that still runs is finished (graph stopped, file closed) before the capture goes.
+    EndRecording();
     StopCapture();
     ReleaseThumbnailStrip();
     if (m_skinDC) {

@@ -121,6 +121,29 @@ public:
     void OpenStripItem();
     LPCWSTR SelectedPath() const { return m_selectedPath; }
 
+    // ---- Recording (MainRecord.cpp) ----
+    // The AVI command (button 1006): starts a recording after the Recorder Setting dialog or
+    // stops the running one. Every press plays the record sound.
+    afx_msg void OnRecord();
+    // TIMER_RECORD's tick: a second counts only when at least 15 frames went into the video
+    // since the last counted one.
+    void OnRecordTimerTick();
+    // One counted second; at the length limit the recording stops.
+    void OnRecordTimer();
+    // Ends a running recording where the capture is not run again at once (the Preview
+    // command, shut-down): stops the graph, closes and lists the file, releases the record
+    // button, stops the timer and clears the counter. 1 when a recording ran.
+    int EndRecording();
+    int RecordLimit() const { return m_recordLimit; }
+    // The first-frame picture of the last recording handed to the strip's video list.
+    LPCWSTR LastListedVideo() const { return m_listedVideo; }
+
+private:
+    void CloseRecording();
+    void ListVideo(LPCWSTR thumbnail);
+    int m_recordLimit = 0; // counted seconds; 0 between recordings
+    WCHAR m_listedVideo[MAX_PATH]{};
+
 protected:
     void DoDataExchange(CDataExchange* dx) override;
 

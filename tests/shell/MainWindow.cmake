@@ -17,3 +17,6 @@ target_link_libraries(tessary_shots PRIVATE shellmain platform_mfc_main)
 ms_resources(tessary_shots ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
 ms_warnings(tessary_shots)
 set_target_properties(tessary_shots PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${MS_PROGRAM_DIR})
+
+ms_test(MainRecord_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainRecord_test.cpp LIBS shellmain ${OpenCV_LIBS})
+ms_resources(MainRecord_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
