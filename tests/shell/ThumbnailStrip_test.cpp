@@ -6,6 +6,7 @@
 #include "shell/ThumbnailStrip.h"
 
 #include "imaging/DibImage.h"
+#include "media/AviPlayerDlg.h"
 #include "platform/services/ServiceSeams.h"
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/core/WString.h"
@@ -22,6 +23,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
+#include <opencv2/videoio.hpp>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -198,10 +200,15 @@ TEST(ThumbnailDecode, CacheDecodesOnceUntilTheFileChanges) {
 class CStripTestDlg : public CMicroscopeDlg {
 public:
     std::vector<std::u16string> opened, played;
+    bool realPlayer = false;
 
 protected:
     void OpenPhotoMeasureWindow(LPCWSTR path) override { opened.emplace_back(path); }
-    void RunVideoPlayer(LPCWSTR path) override { played.emplace_back(path); }
+    void RunVideoPlayer(LPCWSTR path) override {
+        played.emplace_back(path);
+        if (realPlayer)
+            CMicroscopeDlg::RunVideoPlayer(path);
+    }
 };
 
 class StripTest : public ::testing::Test {
@@ -457,6 +464,31 @@ TEST_F(StripTest, VideosPlaySaveAndDeleteThroughTheirRecordings) {
     EXPECT_EQ(strip.List(0).Count(), 0);
     EXPECT_EQ(Scroll().nMax, 5);
     EXPECT_EQ(strip.List(1).Count(), 10) << "the pictures are another list";
+}
+
+TEST_F(StripTest, PlayRunsThePlayerOnTheRecording) {
+    const fs::path avi = videos_ / "20260307090501.avi";
+    {
+        cv::VideoWriter w(avi.string(), cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), 4.0,
+                          cv::Size(32, 24));
+        ASSERT_TRUE(w.isOpened());
+        for (int i = 0; i < 8; ++i)
+            w.write(cv::Mat(24, 32, CV_8UC3, cv::Scalar(i, 200, 80)));
+    }
+    WritePicture(videos_ / "20260307090501.avi.bmp", 640, 480, ColourOf(2), DIBIMAGE_TYPE_BMP);
+    Open();
+    dlg_->realPlayer = true;
+    dlg_->SendMessage(WM_COMMAND, MAKEWPARAM(1202, BN_CLICKED), 0);
+    std::u16string playing;
+    ms::test::AnswerDialog(IDD_AVI_PLAYER, [&](HWND h) {
+        if (auto* player = dynamic_cast<CAviPlayerDlg*>(CWnd::FromHandlePermanent(h)))
+            playing = player->m_filePath;
+        SendMessage(h, WM_COMMAND, IDC_PLAYER_CLOSE, 0);
+    });
+    Click(WM_LBUTTONDBLCLK, 20, 20);
+    ms::test::Pump();
+    ASSERT_EQ(dlg_->played.size(), 1u);
+    EXPECT_EQ(playing, U(avi));
 }
 
 TEST_F(StripTest, SaveAllMovesWhatWasCopiedAndNothingElse) {
