@@ -16,6 +16,9 @@ target_include_directories(shellmain PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(shellmain PUBLIC capturegraph shellui shellkit measurecore platform_controls
   platform_services platform_mfc)
 ms_warnings(shellmain)
+# The exports of the live measurements (spreadsheet, word-processor report, DXF drawing).
+target_sources(shellmain PRIVATE ${CMAKE_CURRENT_LIST_DIR}/MainExport.cpp)
+target_link_libraries(shellmain PUBLIC measureexport)
 
 # The program: the application object, the resources, and beside it the language files, the
 # help pages and the wait cursor.

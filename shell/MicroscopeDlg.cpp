@@ -108,6 +108,10 @@ ON_COMMAND(ID_UPDATE_WEB, OnUpdateWeb)
 ON_WM_HELPINFO()
 ON_WM_DEVICECHANGE()
 ON_WM_POWERBROADCAST()
+// Exports of the live measurements.
+ON_BN_CLICKED(1009, OnExportExcel)
+ON_BN_CLICKED(1008, OnExportWord)
+ON_BN_CLICKED(1326, OnExportDxf)
 END_MESSAGE_MAP()
 
 CMicroscopeDlg::CMicroscopeDlg(CWnd* parent) : CDialog(IDD_MAIN, parent) {

@@ -16,6 +16,7 @@
 #include "shell/SkinButtons.h"
 
 #include "capture/GrabberCallbacks.h"
+#include "media/DxfDrawing.h"
 
 #include "platform/mfc/AfxCmn.h"
 #include "platform/mfc/AfxWin.h"
@@ -198,4 +199,23 @@ private:
     RECT m_restoreRect{};
     int m_cursorMode = 0, m_inPreview = 0, m_outPreview = 0;
     bool m_released = false;
+
+    // Exports of the live measurements (MainExport.cpp): buttons Excel 1009, Word 1008 and
+    // CAD 1326.
+public:
+    int CursorMode() const { return m_cursorMode; }
+    CDxfDrawing m_dxf;       // holds a drawing only during a DXF export
+    double m_zoomRate = 1.0; // the magnification as last read from the magnification edits
+
+protected:
+    afx_msg void OnExportExcel();
+    afx_msg void OnExportWord();
+    afx_msg void OnExportDxf();
+
+private:
+    // The busy state of an export: the wait cursor and cursor mode 1 until the command ends.
+    void BeginExportBusy();
+    void EndExportBusy();
+    // The picture of the live view with its measurements, through SaveSnapshot's export mode.
+    bool RenderExportPicture(const CString& path);
 };

@@ -18,3 +18,11 @@ set_target_properties(tessary_shots PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${MS_PRO
 
 ms_test(MainRecord_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainRecord_test.cpp LIBS shellmain ${OpenCV_LIBS})
 ms_resources(MainRecord_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
+# The export buttons of the main window, with the DXF library copied into the test's program
+# folder and its drawings read with ezdxf.
+ms_test(MainExport_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainExport_test.cpp LIBS shellmain)
+ms_resources(MainExport_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
+target_compile_definitions(MainExport_test PRIVATE
+  MS_DXF_LIBRARY="$<TARGET_FILE:DxfIO>"
+  MS_DXF_CHECK="${CMAKE_SOURCE_DIR}/tests/media/dxf_check.py")
+add_dependencies(MainExport_test DxfIO)
