@@ -199,19 +199,21 @@ bool RenderPicture(const ExportPictureJob& picture, const ExportMessage& show) {
 // The spreadsheet application's part: open the written workbook, select worksheet 1, put the
 // picture at A1, save, close and quit. False (after its message) when the picture did not
 // reach the workbook.
-bool PlacePicture(const std::u16string& file, const ExportPictureJob& picture,
+bool PlacePicture(const std::u16string& file, ShapeSource source, const ExportPictureJob& picture,
                   const ExportMessage& show) {
     using namespace ms::excel;
     std::shared_ptr<Application> app = Application::Create();
     if (!app) {
-        show(u"Could not start Excel111.");
+        show(source == ShapeSource::Live ? u"Could not start Excel111."
+                                         : u"Could not start Excel.");
         return false;
     }
     try {
         app->SetDisplayAlerts(false);
         app->SetUserControl(false);
     } catch (const ms::AutomationError&) {
-        show(u"Could not start Excel222.");
+        show(source == ShapeSource::Live ? u"Could not start Excel222."
+                                         : u"Could not start Excel.");
         return false;
     }
 
@@ -566,7 +568,7 @@ bool ExportToSpreadsheet(const CString& path, const std::vector<CMeasureRecord>&
     if (!WriteTable(file.Path(), records, source, show))
         return false;
     const std::u16string ext = LowerExtension(path.Str());
-    if ((ext == u"xls" || ext == u"xlsx") && !PlacePicture(file.Path(), picture, show))
+    if ((ext == u"xls" || ext == u"xlsx") && !PlacePicture(file.Path(), source, picture, show))
         return false;
     if (!file.Commit()) {
         show(u"Could not write " + path + u".");
