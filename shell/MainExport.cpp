@@ -11,6 +11,7 @@
 #include "platform/mfc/AfxDlgs.h"
 
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -23,6 +24,18 @@ CString AskSavePath(LPCWSTR defaultExt, LPCWSTR filter) {
     CFileDialog dialog(FALSE, defaultExt, u"", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, filter);
     return dialog.DoModal() == IDOK ? dialog.GetPathName() : CString();
 }
+
+// Runs `end` when the command leaves its scope, whichever way it leaves.
+template <class F> class AtExit {
+public:
+    explicit AtExit(F end) : end_(std::move(end)) {}
+    ~AtExit() { end_(); }
+    AtExit(const AtExit&) = delete;
+    AtExit& operator=(const AtExit&) = delete;
+
+private:
+    F end_;
+};
 
 } // namespace
 
@@ -56,10 +69,10 @@ void CMicroscopeDlg::OnExportExcel() {
     if (path.IsEmpty())
         return;
     BeginExportBusy();
+    const AtExit busy([this] { EndExportBusy(); });
     const ExportPictureJob picture{CString(g_programDir) + u"/10000.bmp",
                                    [this](const CString& p) { return RenderExportPicture(p); }};
     ExportToSpreadsheet(path, CopyLiveShapes(), ShapeSource::Live, picture, ShowStop);
-    EndExportBusy();
 }
 
 void CMicroscopeDlg::OnExportWord() {
@@ -67,10 +80,10 @@ void CMicroscopeDlg::OnExportWord() {
     if (path.IsEmpty())
         return;
     BeginExportBusy();
+    const AtExit busy([this] { EndExportBusy(); });
     const ExportPictureJob picture{CString(g_programDir) + u"/10000.bmp",
                                    [this](const CString& p) { return RenderExportPicture(p); }};
     ExportToWord(path, CopyLiveShapes(), picture, ShowStop);
-    EndExportBusy();
 }
 
 void CMicroscopeDlg::OnExportDxf() {
@@ -78,6 +91,7 @@ void CMicroscopeDlg::OnExportDxf() {
     if (path.IsEmpty())
         return;
     BeginExportBusy();
+    const AtExit busy([this] { EndExportBusy(); });
     // The live points are preview coordinates: the capture height over the preview's factor is
     // the height that puts the picture's bottom row at Y = 0.
     const double scaleY = g_liveView.Snapshot().imageScaleY;
@@ -89,5 +103,4 @@ void CMicroscopeDlg::OnExportDxf() {
         ExportToDxf(m_dxf, WithDxfExtension(path), CopyLiveShapes(), ShapeSource::Live, space);
     if (result != DxfResult::Saved)
         MessageBox(DxfResultText(result), u"Error", MB_OK | MB_ICONSTOP);
-    EndExportBusy();
 }
