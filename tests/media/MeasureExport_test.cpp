@@ -524,6 +524,7 @@ TEST_F(ExportTest, DxfIsRefusedWithoutALibraryOrAMagnification) {
                   DxfResult::Saved);
         EXPECT_EQ(ExportToDxf(dxf, CString(U(path)), records, ShapeSource::Live, LiveSpace()),
                   DxfResult::Saved);
+        ReadWithEzdxf(path);
         QFile::remove(path);
         EXPECT_EQ(ExportToDxf(dxf, CString(U(dir.path() + "/no/such/out.dxf")), records,
                               ShapeSource::Live, LiveSpace()),
