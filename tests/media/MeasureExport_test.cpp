@@ -185,7 +185,8 @@ TEST(SpreadsheetRows, ContinualLineTotalAddsTheSegmentsOfAnOddNumberOfPoints) {
               u"T:4.000mm");
 }
 
-// The live shapes of the issue: a line, a text, a continual line of five points, a rectangle.
+// Live shapes of every sort the table treats alike: a line, a text, a continual line of five
+// points, a rectangle.
 std::vector<CMeasureRecord> LiveShapes() {
     return {Record(1, {{0, 0}, {10, 0}}, {u"L:1.250mm"}), Record(16, {{5, 5}}, {u"hello"}),
             Record(4, Points(5), {u"1.5mm", u"2.5mm"}),
