@@ -112,6 +112,10 @@ ON_WM_POWERBROADCAST()
 ON_BN_CLICKED(1009, OnExportExcel)
 ON_BN_CLICKED(1008, OnExportWord)
 ON_BN_CLICKED(1326, OnExportDxf)
+ON_BN_CLICKED(1014, OnPreview)
+ON_BN_CLICKED(1005, OnCamera)
+ON_BN_CLICKED(1007, OnTimedCapture)
+ON_BN_CLICKED(1016, OnVideoSetting)
 END_MESSAGE_MAP()
 
 CMicroscopeDlg::CMicroscopeDlg(CWnd* parent) : CDialog(IDD_MAIN, parent) {

@@ -23,6 +23,12 @@
 #include "platform/win/core/Sync.h"
 #include "shell/ToggleBitmapButton.h"
 
+#include "imaging/DibImage.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
 // Private window messages of the main window.
 #define WM_APP_DEVICE_CHANGED (WM_APP + 5)
 #define WM_APP_CALIB_PROMPT (WM_APP + 7)
@@ -43,6 +49,14 @@ extern int g_listShowsPictures; // 1 when the strip shows pictures, 0 for videos
 
 // 1 when every character is a digit or '.', also for an empty text.
 int IsNumericText(CString text);
+
+// The road of a still picture (MainSnapshot.cpp).
+extern WCHAR g_lastSnapshotPath[MAX_PATH]; // the snapshot name built by the last composition
+extern WCHAR g_zoomText[24];               // magnification text of edit 1147 at the last still
+// 1 while live measuring waits for a frozen frame: the next still is kept, not saved.
+extern std::atomic<int> g_freezeRequest;
+// 1: a still plays the shutter sound. Set by the Camera command, cleared by a freeze request.
+extern std::atomic<int> g_snapshotPending;
 
 class CMicroscopeDlg : public CDialog {
 public:
@@ -86,7 +100,11 @@ public:
 
     // Composes the last copied frame with the live measurements and overlays into a picture:
     // mode 0 a snapshot in the picture folder, 1 the export picture, 2 a recording's
-    // thumbnail beside its AVI file. UI thread.
+    // thumbnail beside its AVI file; any other mode composes and saves nothing. `bits` holds
+    // the rows g_frameInfo describes (g_frameBuffer itself is read under g_frameLock). While
+    // g_freezeRequest is 1 the frame becomes m_frozenImage instead and the result is 0.
+    // 1 when the picture was written (or, for another mode, composed); 0 when there is no
+    // frame or the file could not be written. UI thread.
     int SaveSnapshot(double sampleTime, BYTE* bits, DWORD byteSize, int mode);
 
     // Subclasses the preview 1000 with the capture window and places it.
@@ -106,6 +124,21 @@ public:
     int IsConnected() const { return m_connected; }
 
     CString m_scaleText; // edit 1147, at most 5 characters
+
+    // The road of a still picture (MainSnapshot.cpp) and the capture commands (MainCapture.cpp).
+    // Composes the last copied frame, read under g_frameLock; as SaveSnapshot above.
+    int SaveSnapshot(int mode);
+    // The still hand-over (WM_APP_STILL_CAPTURED, wParam `source`): a snapshot of the last
+    // copied frame with the magnification of edit 1147 in its name; a written picture is listed
+    // and makes the shutter sound (while a Camera command asked for it), and the graph restarts
+    // after a still of the device's button (source 1) or during a recording.
+    void OnStillCaptured(WPARAM source);
+    // The cross line, scale bar and circle template whose switches are on, in picture pixels.
+    void DrawScaleBar(CDC* dc);
+    // The frozen still of live measuring, owned here; null when none.
+    std::unique_ptr<CDibImage> m_frozenImage;
+    // Lists g_lastSnapshotPath in the thumbnail strip; set by the strip, empty without one.
+    std::function<void()> m_listSnapshot;
 
     // ---- Recording (MainRecord.cpp) ----
     // The AVI command (button 1006): starts a recording after the Recorder Setting dialog or
@@ -156,6 +189,12 @@ protected:
     afx_msg void OnLanguageMenu();
     afx_msg void OnSnapshotSwitch();
     afx_msg void OnLanguageCommand(UINT id);
+
+    // The capture bar: Preview 1014, Camera 1005 (F2), Clock 1007, Setting 1016.
+    afx_msg void OnPreview();
+    afx_msg void OnCamera();
+    afx_msg void OnTimedCapture();
+    afx_msg void OnVideoSetting();
 
     DECLARE_MESSAGE_MAP()
 
