@@ -83,8 +83,7 @@ bool BuildSnapshotName(WCHAR* out, size_t capacity, const WCHAR* folder, const S
         withMagnification
             ? ms::Format(u"%s/%s%4d%s%02d%s%02d%s%02d%02d%02d%s%s%s%04lld%s", folder, u"Still_",
                          time.wYear, u"-", time.wMonth, u"-", time.wDay, u"_", time.wHour,
-                         time.wMinute, time.wSecond, u"_", magnification, u"X_N", number,
-                         extension)
+                         time.wMinute, time.wSecond, u"_", magnification, u"X_N", number, extension)
             : ms::Format(u"%s/%s%4d%s%02d%s%02d%s%02d%02d%02d%s%04lld%s", folder, u"Still_",
                          time.wYear, u"-", time.wMonth, u"-", time.wDay, u"_", time.wHour,
                          time.wMinute, time.wSecond, u"_N", number, extension);

@@ -153,8 +153,8 @@ double OverlaySizeFactor(int width, int height) {
         int width, height;
         double factor;
     };
-    static constexpr Row kRows[] = {{320, 240, 0.5},   {640, 480, 1.0},    {1280, 960, 2.0},
-                                    {1280, 1024, 2.0}, {1600, 1200, 2.5},  {2048, 1536, 3.2},
+    static constexpr Row kRows[] = {{320, 240, 0.5},   {640, 480, 1.0},   {1280, 960, 2.0},
+                                    {1280, 1024, 2.0}, {1600, 1200, 2.5}, {2048, 1536, 3.2},
                                     {2592, 1944, 4.05}};
     for (const Row& row : kRows)
         if (row.width == width && row.height == height)

@@ -26,3 +26,9 @@ target_compile_definitions(MainExport_test PRIVATE
   MS_DXF_LIBRARY="$<TARGET_FILE:DxfIO>"
   MS_DXF_CHECK="${CMAKE_SOURCE_DIR}/tests/media/dxf_check.py")
 add_dependencies(MainExport_test DxfIO)
+# The road of a still picture: names and numbers, the overlays, and the compositor with the
+# capture commands over the synthetic camera.
+ms_test(SnapshotNames_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/SnapshotNames_test.cpp LIBS shellmain)
+ms_test(SnapshotOverlays_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/SnapshotOverlays_test.cpp LIBS shellmain)
+ms_test(SnapshotRoad_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/SnapshotRoad_test.cpp LIBS shellmain)
+ms_resources(SnapshotRoad_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
