@@ -159,6 +159,11 @@ protected:
         std::vector<BYTE> expected = CopiedFrame();
         Command(command);
         EXPECT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+        Deliver();
+        return expected;
+    }
+    // The hand-overs posted so far reach the main window.
+    void Deliver() {
         std::vector<WPARAM> stills;
         {
             std::lock_guard lock(mutex_);
@@ -167,7 +172,6 @@ protected:
         for (WPARAM source : stills)
             dlg_->OnStillCaptured(source);
         handedOver_ += static_cast<int>(stills.size());
-        return expected;
     }
 
     std::unique_ptr<CMicroscopeDlg> dlg_;
@@ -340,17 +344,49 @@ TEST_F(SnapshotRoadTest, ExportRecordingThumbnailFreezeAndComposeOnlyModes) {
     EXPECT_EQ(ShutterSounds(), 0);
 }
 
-TEST_F(SnapshotRoadTest, PreviewStopsAndRunsTheGraph) {
+TEST_F(SnapshotRoadTest, PreviewStopsRunsAndEndsARecording) {
     CToggleBitmapButton* preview = dlg_->ToggleButton(1014);
+    CToggleBitmapButton* record = dlg_->ToggleButton(1006);
     Command(1014);
     EXPECT_FALSE(preview->IsPressed());
     EXPECT_EQ(g_captureWnd.IsRunning(), 0);
     Command(1014);
     EXPECT_TRUE(preview->IsPressed());
     EXPECT_EQ(g_captureWnd.IsRunning(), 1);
-    TakePicture();
+
+    // Two Camera presses within one frame interval give one picture.
+    for (int step = 0; step < 3; ++step) {
+        ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+        if (step == 0) {
+            Command(1005);
+            Command(1005);
+        }
+    }
+    Deliver();
     EXPECT_EQ(handedOver_, 1);
     EXPECT_EQ(listed_.size(), 1u);
+
+    // Camera during a recording takes a picture; Preview then ends the recording.
+    preview->ClearPressed();
+    record->SetPressed();
+    g_recording = 1;
+    TakePicture();
+    EXPECT_EQ(listed_.size(), 2u);
+    EXPECT_EQ(g_captureWnd.IsRunning(), 1); // runs on after the restart
+    Command(1014);
+    EXPECT_EQ(g_recording.load(), 0);
+    EXPECT_FALSE(record->IsPressed());
+    EXPECT_TRUE(preview->IsPressed());
+    EXPECT_EQ(g_captureWnd.IsRunning(), 1);
+
+    // A graph that refuses to run leaves the preview released, so Camera says so.
+    Command(1014);
+    SyntheticCamera::Instance().SetFailures("cam", false, false, true);
+    Command(1014);
+    EXPECT_EQ(g_captureWnd.IsRunning(), 0);
+    EXPECT_FALSE(preview->IsPressed());
+    Command(1005);
+    EXPECT_EQ(CountShown(u"Please return to the preview state"), 1);
 }
 
 } // namespace
