@@ -214,6 +214,11 @@ void CMicroscopeDlg::OnTimedCapture() {
     dialog.DoModal();
 }
 
+LRESULT CMicroscopeDlg::OnTimedSnapshot(WPARAM, LPARAM) {
+    RequestTimedSnapshot();
+    return 0;
+}
+
 void CMicroscopeDlg::OnVideoSetting() {
     CVideoSettingDlg dialog;
     dialog.DoModal();

@@ -195,6 +195,8 @@ protected:
     afx_msg void OnCamera();
     afx_msg void OnTimedCapture();
     afx_msg void OnVideoSetting();
+    // A still asked for by the timed capture's worker.
+    afx_msg LRESULT OnTimedSnapshot(WPARAM, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 

@@ -5,6 +5,7 @@
 // an unwritable picture folder give.
 #include "capture/CaptureWnd.h"
 #include "capture/GrabberCallbacks.h"
+#include "capture/TimedSnapshot.h"
 #include "shell/MicroscopeDlg.h"
 #include "shell/RecordingSeam.h"
 #include "shell/RegistrySettings.h"
@@ -341,6 +342,28 @@ TEST_F(SnapshotRoadTest, ExportRecordingThumbnailFreezeAndComposeOnlyModes) {
     EXPECT_EQ(std::memcmp(dlg_->m_frozenImage->GetBits(), frame.data(), frame.size()), 0);
     EXPECT_EQ(Names(pictures_).size(), 1u);
     EXPECT_TRUE(listed_.empty());
+    EXPECT_EQ(ShutterSounds(), 0);
+}
+
+TEST_F(SnapshotRoadTest, ClockOpensTheTimedCaptureWhoseRequestsTakeStills) {
+    ms::test::PressInDialog(IDD_TIMED_CAPTURE, IDCANCEL);
+    Command(1007);
+    ms::test::PressInDialog(IDD_VIDEO_SETTING, IDCANCEL);
+    Command(1016);
+    std::vector<UINT> dialogs;
+    for (const auto& shown : ms::test::ShownLog())
+        if (shown.kind == ms::test::Shown::Dialog)
+            dialogs.push_back(shown.templateId);
+    EXPECT_EQ(dialogs, (std::vector<UINT>{IDD_TIMED_CAPTURE, IDD_VIDEO_SETTING}));
+
+    // The worker's request takes a still as Camera does, but makes no sound of its own.
+    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+    PostMessage(dlg_->m_hWnd, WM_APP_TIMED_SNAPSHOT, 0, 0);
+    ASSERT_TRUE(ms::test::PumpUntil([] { return g_snapshotRequest.load() == 1; }));
+    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+    Deliver();
+    EXPECT_EQ(handedOver_, 1);
+    EXPECT_EQ(listed_.size(), 1u);
     EXPECT_EQ(ShutterSounds(), 0);
 }
 
