@@ -6,9 +6,10 @@
 // folders, settings, language, skin, tooltips, start-up timer, the calibration reminder,
 // closing), MainLayout.cpp (the window frame and its two layouts, normal and full screen),
 // MainCapture.cpp (device and capture commands, the capture window bound to the preview 1000,
-// the snapshot switch), MainHelp.cpp (About popup, help, support). The thumbnail strip binds
-// to the list 1002 once its subsystem exists; until the device start is built it finds no
-// device.
+// the snapshot switch, Preview, Camera, Clock and Setting), MainSnapshot.cpp (the snapshot
+// compositor and the still hand-over), MainHelp.cpp (About popup, help, support). The thumbnail
+// strip binds to the list 1002 once its subsystem exists; until the device start is built it finds
+// no device.
 #pragma once
 
 #include "shell/Language.h"
