@@ -6,7 +6,7 @@
 #include "shell/MicroscopeDlg.h"
 
 #include "shell/LangText.h"
-#include "shell/RecordingSeam.h"
+#include "capture/AviRecorder.h"
 #include "shell/RegistrySettings.h"
 #include "shell/SaveFolders.h"
 
@@ -174,13 +174,7 @@ void CMicroscopeDlg::OnPreview() {
         InitToolTips();
         return;
     }
-    if (g_recording.load() == 1) {
-        g_captureWnd.Stop();
-        g_recording = 0;
-        CloseAviWriter();
-        if (CToggleBitmapButton* record = ToggleButton(kRecordButton))
-            record->ClearPressed();
-    }
+    EndRecording(); // a running recording ends with its file closed and listed
     // A graph that refuses to run leaves the preview released: the Camera command then says
     // so instead of waiting for a frame that never comes.
     if (g_captureWnd.Run() && preview)

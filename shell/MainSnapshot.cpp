@@ -4,7 +4,7 @@
 // recording's first-frame picture; and the still hand-over that runs it for each still.
 #include "shell/MicroscopeDlg.h"
 
-#include "shell/RecordingSeam.h"
+#include "capture/AviRecorder.h"
 #include "shell/RegistrySettings.h"
 #include "shell/SaveFolders.h"
 #include "shell/SnapshotNames.h"

@@ -11,7 +11,6 @@ add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SaveFolders.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/RecordingSeam.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnapshotNames.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnapshotOverlays.cpp
 )

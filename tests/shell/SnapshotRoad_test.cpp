@@ -7,7 +7,7 @@
 #include "capture/GrabberCallbacks.h"
 #include "capture/TimedSnapshot.h"
 #include "shell/MicroscopeDlg.h"
-#include "shell/RecordingSeam.h"
+#include "capture/AviRecorder.h"
 #include "shell/RegistrySettings.h"
 #include "shell/SaveFolders.h"
 #include "shell/SnapshotOverlays.h"
