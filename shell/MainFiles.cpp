@@ -67,6 +67,11 @@ void CMicroscopeDlg::BindThumbnailStrip() {
     strip->ModifyStyle(0, WS_BORDER, SWP_FRAMECHANGED);
     strip->MoveWindow(97, 530, 642, 115);
     strip->UpdateScrollBar();
+    // Each written snapshot joins the strip as its newest, current picture.
+    m_listSnapshot = [] {
+        if (g_thumbnailView)
+            g_thumbnailView->AddLastSnapshot(g_lastSnapshotPath);
+    };
 }
 
 void CMicroscopeDlg::ReleaseThumbnailStrip() {

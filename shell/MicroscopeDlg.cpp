@@ -10,6 +10,7 @@
 #include "shell/RegistrySettings.h"
 #include "shell/SaveFolders.h"
 
+#include "capture/TimedSnapshot.h"
 #include "measure/MeasureSettings.h"
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/core/Files.h"
@@ -119,6 +120,15 @@ ON_COMMAND(410, OnFileDeleteAll)
 ON_COMMAND(1274, OnSendMail)
 ON_MESSAGE(WM_APP_OPEN_PICTURE, OnOpenPicture)
 ON_MESSAGE(WM_APP_PLAY_VIDEO, OnPlayVideo)
+// Exports of the live measurements.
+ON_BN_CLICKED(1009, OnExportExcel)
+ON_BN_CLICKED(1008, OnExportWord)
+ON_BN_CLICKED(1326, OnExportDxf)
+ON_BN_CLICKED(1014, OnPreview)
+ON_BN_CLICKED(1005, OnCamera)
+ON_BN_CLICKED(1007, OnTimedCapture)
+ON_BN_CLICKED(1016, OnVideoSetting)
+ON_MESSAGE(WM_APP_TIMED_SNAPSHOT, OnTimedSnapshot)
 END_MESSAGE_MAP()
 
 CMicroscopeDlg::CMicroscopeDlg(CWnd* parent) : CDialog(IDD_MAIN, parent) {

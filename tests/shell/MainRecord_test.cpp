@@ -187,8 +187,7 @@ TEST_F(MainRecordTest, ATwoSecondRecordingStopsItselfAfterTwoCountedSeconds) {
     EXPECT_NEAR(r.bottomGreen, 142, 12);
 }
 
-// Needs the snapshot compositor, which writes the first-frame picture; enable it with it.
-TEST_F(MainRecordTest, DISABLED_TheFirstFramePictureLiesBesideTheRecording) {
+TEST_F(MainRecordTest, TheFirstFramePictureLiesBesideTheRecording) {
     PushFrames(2);
     AnswerRecorderOk(2);
     dlg_->OnRecord();
