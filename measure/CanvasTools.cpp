@@ -117,6 +117,16 @@ void CMeasureCanvas::ReleaseInput() {
     ::ClipCursor(nullptr);
 }
 
+// Lengths are measured in the pixels of the fixed view, where calibrations are made: the
+// full-size view converts its pixels into those first, so one feature reads one length in
+// both views.
+double CMeasureCanvas::ViewPixels(double canvasPixels) const {
+    if (m_viewMode == CANVAS_VIEW_FIXED || m_imageWidth <= 0)
+        return canvasPixels;
+    const double scale = FixedViewOf(m_imageWidth, m_imageHeight).scale;
+    return scale > 0.0 ? canvasPixels / scale : canvasPixels;
+}
+
 POINT CMeasureCanvas::ToPicture(POINT c) const {
     const int x = Round((c.x + m_scrollX) * m_scaleX);
     const int y = Round((c.y + m_scrollY) * m_scaleY);
@@ -406,8 +416,8 @@ bool CMeasureCanvas::BuildShape() {
     const bool measure = m_toolMode == TOOL_MODE_MEASURE;
     auto label = [&](const CString& text) { return measure ? text : CString(); };
     auto length = [&](double pixels) {
-        return label(
-            MeasureLabel(LabelKind::Length, LengthFromPixels(pixels, m_unitScale, m_zoom)));
+        return label(MeasureLabel(LabelKind::Length,
+                                  LengthFromPixels(ViewPixels(pixels), m_unitScale, m_zoom)));
     };
     const POINT last = Canvas(k.back()); // the label's place until it is placed
     std::unique_ptr<CMeasureRecord> r;
@@ -445,9 +455,12 @@ bool CMeasureCanvas::BuildShape() {
         r->m_fontSize = FontSizeFromHeight();
         r->m_points = {Canvas(k[0]), Canvas(k[1]), last};
         r->m_labels = {
-            label(MeasureLabel(LabelKind::Area, AreaFromPixels(dx * dy, m_unitScale, m_zoom))),
-            label(MeasureLabel(LabelKind::Width, LengthFromPixels(dx, m_unitScale, m_zoom))),
-            label(MeasureLabel(LabelKind::Height, LengthFromPixels(dy, m_unitScale, m_zoom)))};
+            label(MeasureLabel(LabelKind::Area, AreaFromPixels(ViewPixels(dx) * ViewPixels(dy),
+                                                               m_unitScale, m_zoom))),
+            label(MeasureLabel(LabelKind::Width,
+                               LengthFromPixels(ViewPixels(dx), m_unitScale, m_zoom))),
+            label(MeasureLabel(LabelKind::Height,
+                               LengthFromPixels(ViewPixels(dy), m_unitScale, m_zoom)))};
         break;
     }
     case TOOL_THREE_POINT_CIRCLE: {
@@ -457,8 +470,9 @@ bool CMeasureCanvas::BuildShape() {
         r = NewRecord(TOOL_THREE_POINT_CIRCLE);
         r->m_fontSize = FontSizeFromHeight();
         r->m_points = {Canvas(centre), Canvas(k[1]), Canvas(k[0]), Canvas(k[2]), last};
-        r->m_labels.push_back(label(MeasureLabel(
-            LabelKind::Diameter, DiameterFromRadius(Distance(centre, k[0]), m_unitScale, m_zoom))));
+        r->m_labels.push_back(label(
+            MeasureLabel(LabelKind::Diameter, DiameterFromRadius(ViewPixels(Distance(centre, k[0])),
+                                                                 m_unitScale, m_zoom))));
         break;
     }
     case TOOL_ARC: {
@@ -475,10 +489,11 @@ bool CMeasureCanvas::BuildShape() {
         r->m_fontSize = FontSizeFromHeight();
         r->m_points = {Canvas(k[0]), Canvas(k[1]), Canvas(k[2]), last, Canvas(centre)};
         r->m_labels = {
-            label(MeasureLabel(LabelKind::Radius, LengthFromPixels(radius, m_unitScale, m_zoom))),
+            label(MeasureLabel(LabelKind::Radius,
+                               LengthFromPixels(ViewPixels(radius), m_unitScale, m_zoom))),
             label(ArcAngleLabel(angle)),
-            label(MeasureLabel(LabelKind::Arc,
-                               ArcLengthFromAngle(angle, radius, m_unitScale, m_zoom)))};
+            label(MeasureLabel(LabelKind::Arc, ArcLengthFromAngle(angle, ViewPixels(radius),
+                                                                  m_unitScale, m_zoom)))};
         break;
     }
     case TOOL_ANGLE: {
@@ -522,8 +537,9 @@ void CMeasureCanvas::ContinuousLineClick(CPoint c) {
         m_polyPoints.back() = p;
         m_polyLabelNext = false;
     } else {
-        m_polyLabels.push_back(MeasureLabel(
-            LabelKind::Segment, LengthFromPixels(Distance(c, m_startPoint), m_unitScale, m_zoom)));
+        m_polyLabels.push_back(
+            MeasureLabel(LabelKind::Segment, LengthFromPixels(ViewPixels(Distance(c, m_startPoint)),
+                                                              m_unitScale, m_zoom)));
         m_polyPoints.push_back(p); // the vertex
         m_polyPoints.push_back(p); // where its segment's label goes
         m_startPoint = c;
@@ -543,8 +559,9 @@ void CMeasureCanvas::TwoCirclesClick(CPoint c) {
         return CircleCentre(a.x, a.y, b.x, b.y, p.x, p.y, centre);
     };
     auto diameter = [&](POINT centre, POINT rim) {
-        return MeasureLabel(LabelKind::Diameter,
-                            DiameterFromRadius(Distance(centre, rim), m_unitScale, m_zoom));
+        return MeasureLabel(
+            LabelKind::Diameter,
+            DiameterFromRadius(ViewPixels(Distance(centre, rim)), m_unitScale, m_zoom));
     };
     POINT centre{};
     switch (n) {
@@ -567,8 +584,9 @@ void CMeasureCanvas::TwoCirclesClick(CPoint c) {
         const POINT first = m_polyPoints[3];
         m_polyPoints.insert(m_polyPoints.end(), {p, centre, p, p});
         m_polyLabels.push_back(diameter(centre, m_polyPoints[5]));
-        m_polyLabels.push_back(MeasureLabel(
-            LabelKind::Length, LengthFromPixels(Distance(centre, first), m_unitScale, m_zoom)));
+        m_polyLabels.push_back(
+            MeasureLabel(LabelKind::Length, LengthFromPixels(ViewPixels(Distance(centre, first)),
+                                                             m_unitScale, m_zoom)));
         m_polyFollow = 9;
         break;
     }
@@ -627,8 +645,8 @@ bool CMeasureCanvas::FinishAutoFit(CPoint c) {
         r->m_points = {POINT{static_cast<LONG>(m_scrollX + cx), static_cast<LONG>(m_scrollY + cy)},
                        Canvas(c)};
         r->m_radius = radius;
-        r->m_labels.push_back(
-            MeasureLabel(LabelKind::Diameter, DiameterFromRadius(radius, m_unitScale, m_zoom)));
+        r->m_labels.push_back(MeasureLabel(
+            LabelKind::Diameter, DiameterFromRadius(ViewPixels(radius), m_unitScale, m_zoom)));
         break;
     }
     case TOOL_AUTO_LINE_LENGTH2: {
@@ -638,8 +656,8 @@ bool CMeasureCanvas::FinishAutoFit(CPoint c) {
         const POINT a{Round(x1 + m_scrollX), Round(y1 + m_scrollY)};
         const POINT b{Round(x2 + m_scrollX), Round(y2 + m_scrollY)};
         r->m_points = {a, b, b};
-        r->m_labels.push_back(
-            MeasureLabel(LabelKind::Length, LengthFromPixels(Distance(a, b), m_unitScale, m_zoom)));
+        r->m_labels.push_back(MeasureLabel(
+            LabelKind::Length, LengthFromPixels(ViewPixels(Distance(a, b)), m_unitScale, m_zoom)));
         break;
     }
     case TOOL_AUTO_ARC: {
@@ -667,10 +685,11 @@ bool CMeasureCanvas::FinishAutoFit(CPoint c) {
         if (orientation == 0)
             angle = 360.0 - angle;
         r->m_points = {Canvas(a), Canvas(m), Canvas(b), Canvas(centre), Canvas(centre)};
-        r->m_labels = {
-            MeasureLabel(LabelKind::Radius, LengthFromPixels(radius, m_unitScale, m_zoom)),
-            ArcAngleLabel(angle),
-            MeasureLabel(LabelKind::Arc, ArcLengthFromAngle(angle, fitted, m_unitScale, m_zoom))};
+        r->m_labels = {MeasureLabel(LabelKind::Radius,
+                                    LengthFromPixels(ViewPixels(radius), m_unitScale, m_zoom)),
+                       ArcAngleLabel(angle),
+                       MeasureLabel(LabelKind::Arc, ArcLengthFromAngle(angle, ViewPixels(fitted),
+                                                                       m_unitScale, m_zoom))};
         break;
     }
     default:
@@ -740,8 +759,8 @@ bool CMeasureCanvas::FinishSections() {
             r->m_labels.push_back(CString());
             calibrationPixels = d;
         } else {
-            r->m_labels.push_back(
-                MeasureLabel(LabelKind::Length, LengthFromPixels(d, m_unitScale, m_zoom)));
+            r->m_labels.push_back(MeasureLabel(
+                LabelKind::Length, LengthFromPixels(ViewPixels(d), m_unitScale, m_zoom)));
         }
     }
     CMeasureRecord* listed = List(std::move(r), true);
@@ -762,7 +781,7 @@ void CMeasureCanvas::RunCalibration(CMeasureRecord* record, double pixels) {
     const INT_PTR answer = dialog.DoModal();
     EnableWindow(TRUE);
     m_calibrationMode = 0;
-    const double measured = LengthFromPixels(pixels, m_unitScale, m_zoom);
+    const double measured = LengthFromPixels(ViewPixels(pixels), m_unitScale, m_zoom);
     if (answer == IDOK && g_actualDistance > 0.0) {
         const double zoom = measured / g_actualDistance * g_zoomScale;
         if (std::isfinite(zoom) && zoom > 0.0) {
@@ -776,8 +795,8 @@ void CMeasureCanvas::RunCalibration(CMeasureRecord* record, double pixels) {
         }
     }
     if (IsListed(record) && !record->m_labels.empty())
-        record->m_labels[0] =
-            MeasureLabel(LabelKind::Length, LengthFromPixels(pixels, m_unitScale, g_zoomScale));
+        record->m_labels[0] = MeasureLabel(
+            LabelKind::Length, LengthFromPixels(ViewPixels(pixels), m_unitScale, g_zoomScale));
     // The label click follows.
     HoldInput();
     Invalidate(FALSE);

@@ -202,6 +202,7 @@ private:
     void HoldInput();
     void ReleaseInput();
     POINT Canvas(POINT c) const { return POINT{c.x + m_scrollX, c.y + m_scrollY}; }
+    double ViewPixels(double canvasPixels) const;
     POINT ToPicture(POINT c) const;
     POINT FromPicture(POINT p) const;
 

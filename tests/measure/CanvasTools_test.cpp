@@ -55,10 +55,11 @@ protected:
         MeasureDialogTest::TearDown();
     }
     // A white picture; `edgeFrom` > 0 paints every column from there on black.
-    CMeasureCanvas& Open(int edgeFrom = 0) {
-        CDibImage image(640, 480, 24);
-        for (long y = 0; y < 480; ++y)
-            for (long x = 0; x < 640; ++x) {
+    CMeasureCanvas& Open(int edgeFrom = 0, int width = 640, int height = 480,
+                         CanvasViewMode mode = CANVAS_VIEW_FIXED) {
+        CDibImage image(DWORD(width), DWORD(height), 24);
+        for (long y = 0; y < height; ++y)
+            for (long x = 0; x < width; ++x) {
                 const BYTE v = edgeFrom > 0 && x >= edgeFrom ? 0 : 255;
                 image.SetPixelColor(x, y, RGBQUAD{v, v, v, 0});
             }
@@ -66,6 +67,7 @@ protected:
         EXPECT_TRUE(image.SaveToFile(path.c_str(), DIBIMAGE_TYPE_BMP));
         canvas_ = std::make_unique<CMeasureCanvas>(&host_);
         canvas_->m_path = path.c_str();
+        canvas_->m_viewMode = mode;
         EXPECT_TRUE(canvas_->Create(IDD_MEASURE_CANVAS, &host_));
         canvas_->MoveWindow(0, 0, 700, 520);
         canvas_->ShowWindow(SW_SHOW);
@@ -79,6 +81,7 @@ protected:
             Press(p.x, p.y);
     }
     void Move(int x, int y) { canvas_->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
+    void Up(int x, int y) { canvas_->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(x, y)); }
     void Right(int x, int y) { canvas_->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y)); }
     void Double(int x, int y) {
         canvas_->SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
@@ -163,6 +166,15 @@ TEST_F(CanvasToolsTest, TheManualToolsMakeTheirRecordsAndLabels) {
     EXPECT_EQ(line, expected);
     // The three-point circle keeps its centre first.
     EXPECT_EQ(c.m_shapes.GetAt(5)->m_points[0], (POINT{300, 240}));
+
+    // The label follows the cursor until the click places it.
+    Tool(TOOL_LINE);
+    Presses({{10, 300}, {110, 300}});
+    Move(50, 350);
+    EXPECT_EQ(Last()->m_points[6], (POINT{50, 350}));
+    Press(60, 360);
+    EXPECT_EQ(Last()->m_points[6], (POINT{60, 360}));
+    EXPECT_EQ(Last()->m_points[7], (POINT{50, 350}));
 
     // Another unit shows the same rectangle in it.
     ms::CopyBounded(g_unitName, 12, u"cm");
@@ -329,6 +341,56 @@ TEST_F(CanvasToolsTest, AnAutomaticLineSnapsToAnEdge) {
         EXPECT_NEAR(angle->m_points[size_t(i)].x, 320, 1) << i;
     const std::u16string degrees = Labels(angle)[0];
     EXPECT_TRUE(degrees == u"0.00°" || degrees == u"180.00°") << ms::ToUtf8(degrees);
+}
+
+TEST_F(CanvasToolsTest, TheFullSizeViewMeasuresInThePixelsOfTheFixedView) {
+    CMeasureCanvas& c = Open(0, 1280, 1024, CANVAS_VIEW_FULL_SIZE);
+    ASSERT_DOUBLE_EQ(c.m_scaleX, 1.0);
+    Tool(TOOL_LINE);
+    Presses({{100, 100}, {300, 100}, {200, 130}}); // 200 picture pixels, 100 in the fixed view
+    EXPECT_EQ(Labels(Last()), std::vector<std::u16string>{u"L:63.830mm"});
+}
+
+TEST_F(CanvasToolsTest, EdgeSectionAndMagnifierLens) {
+    CMeasureCanvas& c = Open(320);
+    Tool(TOOL_EDGE_PORTION, TOOL_MODE_PAINT);
+    Press(300, 100);
+    EXPECT_TRUE(Holding());
+    Move(340, 200);
+    Up(340, 200);
+    EXPECT_TRUE(Released());
+    int red = 0;
+    for (long y = 0; y < 480; ++y)
+        for (long x = 0; x < 640; ++x) {
+            const RGBQUAD q = c.m_image->GetPixelColor(x, y);
+            if (q.rgbRed == 255 && q.rgbGreen == 0 && q.rgbBlue == 0) {
+                ++red;
+                EXPECT_NEAR(x, 320, 2);
+            }
+        }
+    EXPECT_GT(red, 50);
+    EXPECT_TRUE(MessageBoxes().empty());
+    Press(650, 100); // outside the picture: no section
+    Up(650, 100);
+    EXPECT_EQ(MessageBoxes(), std::vector<std::u16string>{u"Please select section first"});
+
+    Tool(TOOL_MAGNIFIER, TOOL_MODE_PAINT);
+    c.m_lensSize = 100;
+    Press(200, 200);
+    ASSERT_EQ(c.m_lensActive, 1);
+    CRect lens;
+    c.m_lens->GetWindowRect(&lens);
+    c.ScreenToClient(&lens);
+    EXPECT_EQ(lens, CRect(150, 150, 250, 250));
+    Move(300, 260);
+    c.m_lens->GetWindowRect(&lens);
+    c.ScreenToClient(&lens);
+    EXPECT_EQ(lens, CRect(250, 210, 350, 310));
+    EXPECT_EQ(c.m_lensPoint.x, 250);
+    Right(300, 260);
+    EXPECT_EQ(c.m_lensActive, 0);
+    EXPECT_EQ(c.m_lens, nullptr);
+    EXPECT_TRUE(Released());
 }
 
 TEST(CanvasShapeRules, SelectClicksAtTheBandEdges) {
