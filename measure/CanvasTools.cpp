@@ -179,6 +179,8 @@ bool CMeasureCanvas::IsListed(const CMeasureRecord* record) const {
 int CMeasureCanvas::SetTool(MeasureTool tool, ToolMode mode) {
     if (ShapeInProgress() && (tool != m_tool || mode != m_toolMode))
         EndShape(false);
+    if (m_lensActive && tool != TOOL_MAGNIFIER)
+        CloseLens();
     m_tool = tool;
     m_toolMode = mode;
     return tool;
@@ -879,6 +881,9 @@ void CMeasureCanvas::CloseLens() {
 void CMeasureCanvas::BeginMoveSelected() {
     WCHAR message[32];
     GetLangText(u"SelectImage", message, 32, u"Please select a metafile");
+    // The move takes the clicks from here on: a shape in progress ends first.
+    if (ShapeInProgress())
+        EndShape(false);
     int index = -1;
     const MoveRule* rule = nullptr;
     if (m_toolFlag != 0) {

@@ -261,7 +261,7 @@ void CMeasureCanvas::OnPaint() {
     CRect painted(dc.m_ps.rcPaint);
     CRect covered;
     covered.IntersectRect(&client, &painted);
-    if (covered == client) {
+    if (covered == static_cast<const RECT&>(client)) {
         m_bandShown = false;
         m_outlineShown = false;
     }

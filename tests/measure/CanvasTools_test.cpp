@@ -98,7 +98,7 @@ protected:
         GetClipCursor(&clip);
         CRect area = canvas_->PictureArea();
         canvas_->ClientToScreen(&area);
-        return ::GetCapture() == canvas_->m_hWnd && CRect(clip) == area;
+        return ::GetCapture() == canvas_->m_hWnd && CRect(clip) == static_cast<const RECT&>(area);
     }
     bool Released() {
         RECT clip{};
@@ -381,15 +381,20 @@ TEST_F(CanvasToolsTest, EdgeSectionAndMagnifierLens) {
     CRect lens;
     c.m_lens->GetWindowRect(&lens);
     c.ScreenToClient(&lens);
-    EXPECT_EQ(lens, CRect(150, 150, 250, 250));
+    EXPECT_EQ(lens, (RECT{150, 150, 250, 250}));
     Move(300, 260);
     c.m_lens->GetWindowRect(&lens);
     c.ScreenToClient(&lens);
-    EXPECT_EQ(lens, CRect(250, 210, 350, 310));
+    EXPECT_EQ(lens, (RECT{250, 210, 350, 310}));
     EXPECT_EQ(c.m_lensPoint.x, 250);
     Right(300, 260);
     EXPECT_EQ(c.m_lensActive, 0);
     EXPECT_EQ(c.m_lens, nullptr);
+    EXPECT_TRUE(Released());
+    // Another tool closes a lens that is still shown.
+    Press(100, 100);
+    Tool(TOOL_SELECT, TOOL_MODE_IDLE);
+    EXPECT_EQ(c.m_lensActive, 0);
     EXPECT_TRUE(Released());
 }
 
