@@ -54,13 +54,13 @@ protected:
         g_has1600x1200 = 1;
         MeasureDialogTest::TearDown();
     }
-    // A white picture; `edgeFrom` > 0 paints every column from there on black.
+    // A white picture; `edgeFrom` > 0 paints the columns from there to `edgeTo` black.
     CMeasureCanvas& Open(int edgeFrom = 0, int width = 640, int height = 480,
-                         CanvasViewMode mode = CANVAS_VIEW_FIXED) {
+                         CanvasViewMode mode = CANVAS_VIEW_FIXED, int edgeTo = 1 << 20) {
         CDibImage image(DWORD(width), DWORD(height), 24);
         for (long y = 0; y < height; ++y)
             for (long x = 0; x < width; ++x) {
-                const BYTE v = edgeFrom > 0 && x >= edgeFrom ? 0 : 255;
+                const BYTE v = edgeFrom > 0 && x >= edgeFrom && x < edgeTo ? 0 : 255;
                 image.SetPixelColor(x, y, RGBQUAD{v, v, v, 0});
             }
         const std::u16string path = ms::FromUtf8((program_ / "p.bmp").string());
@@ -341,6 +341,32 @@ TEST_F(CanvasToolsTest, AnAutomaticLineSnapsToAnEdge) {
         EXPECT_NEAR(angle->m_points[size_t(i)].x, 320, 1) << i;
     const std::u16string degrees = Labels(angle)[0];
     EXPECT_TRUE(degrees == u"0.00°" || degrees == u"180.00°") << ms::ToUtf8(degrees);
+}
+
+TEST_F(CanvasToolsTest, LineSpacingBetweenFoundEdgesOrBetweenTheSections) {
+    Open(300, 640, 480, CANVAS_VIEW_FIXED, 350); // a band 50 pixels wide
+    Tool(TOOL_AUTO_LINE_SPACING);
+    // Two sections dragged along the band's edges: the perpendicular between the lines.
+    Presses({{300, 100}, {300, 200}, {350, 100}, {350, 200}, {400, 300}});
+    const CMeasureRecord* r = Last();
+    ASSERT_EQ(r->m_kind, TOOL_AUTO_LINE_SPACING);
+    ASSERT_EQ(r->m_points.size(), 8u);
+    EXPECT_NEAR(r->m_points[0].x, 300, 1);
+    EXPECT_NEAR(r->m_points[1].x, 350, 1);
+    EXPECT_EQ(r->m_points[0].y, r->m_points[1].y);
+    EXPECT_EQ(r->m_points[6], (POINT{400, 300}));
+    const double mm = std::stod(ms::ToUtf8(Labels(r)[0]).substr(2));
+    EXPECT_NEAR(mm, 50 * 0.6383, 0.65);
+
+    // No edge in the first section: the distance between the sections' centres.
+    Presses({{100, 100}, {100, 200}, {350, 100}, {350, 200}, {400, 300}});
+    EXPECT_EQ(Last()->m_points[0], (POINT{100, 150}));
+    EXPECT_NEAR(Last()->m_points[1].x, 350, 1);
+
+    // The automatic angle without edges measures between the two drags.
+    Tool(TOOL_AUTO_ANGLE);
+    Presses({{30, 30}, {130, 130}, {30, 400}, {130, 300}, {200, 200}});
+    EXPECT_EQ(Labels(Last()), std::vector<std::u16string>{u"90.00°"});
 }
 
 TEST_F(CanvasToolsTest, TheFullSizeViewMeasuresInThePixelsOfTheFixedView) {
