@@ -424,6 +424,76 @@ TEST_F(CanvasToolsTest, EdgeSectionAndMagnifierLens) {
     EXPECT_TRUE(Released());
 }
 
+// Random presses, moves, releases, double and right clicks over every tool: nothing reads
+// out of bounds, no label shows a value that is not a number, and a tool change lets the
+// mouse go.
+TEST_F(CanvasToolsTest, RandomInputOverEveryToolStaysSound) {
+    CMeasureCanvas& c = Open(320);
+    const MeasureTool tools[] = {TOOL_LINE,
+                                 TOOL_DOT_LINE,
+                                 TOOL_PARALLEL_LINE,
+                                 TOOL_RECTANGLE,
+                                 TOOL_ANGLE,
+                                 TOOL_CONTINUOUS_LINE,
+                                 TOOL_THREE_POINT_CIRCLE,
+                                 TOOL_ARC,
+                                 TOOL_TWO_CIRCLES,
+                                 TOOL_FOUR_POINT_ANGLE,
+                                 TOOL_CIRCLE_LABEL,
+                                 TOOL_SELECT,
+                                 TOOL_AUTO_LINE_SPACING,
+                                 TOOL_AUTO_ANGLE,
+                                 TOOL_AUTO_CIRCLE,
+                                 TOOL_AUTO_ARC,
+                                 TOOL_AUTO_LINE_LENGTH2,
+                                 TOOL_EDGE_PORTION,
+                                 TOOL_MAGNIFIER,
+                                 TOOL_TEXT};
+    unsigned seed = 12345;
+    auto next = [&](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    for (int round = 0; round < 60; ++round) {
+        const MeasureTool tool = tools[next(std::size(tools))];
+        Tool(tool, next(2) ? TOOL_MODE_MEASURE : TOOL_MODE_PAINT);
+        c.SetToolFlag(int(next(2)));
+        for (int i = 0; i < 25; ++i) {
+            // Few distinct places, so that points coincide and line up often.
+            const int x = int(next(5)) * 150 - 10, y = int(next(5)) * 110 - 10;
+            switch (next(8)) {
+            case 0:
+                Right(x, y);
+                break;
+            case 1:
+                Double(x, y);
+                break;
+            case 2:
+                Move(x, y);
+                break;
+            case 3:
+                Up(x, y);
+                break;
+            case 4:
+                c.BeginMoveSelected();
+                break;
+            default:
+                Press(x, y);
+            }
+        }
+    }
+    Tool(TOOL_NONE, TOOL_MODE_IDLE);
+    Right(0, 0);
+    EXPECT_TRUE(Released());
+    for (const auto& shape : c.m_shapes)
+        for (const CString& label : shape->m_labels) {
+            const std::string text = ms::ToUtf8(label.GetString());
+            EXPECT_EQ(text.find("nan"), std::string::npos) << text;
+            EXPECT_EQ(text.find("inf"), std::string::npos) << text;
+        }
+    EXPECT_GT(c.m_shapes.GetSize(), 10);
+}
+
 TEST(CanvasShapeRules, SelectClicksAtTheBandEdges) {
     CMeasureRecord rect;
     rect.m_kind = CANVAS_KIND_RECTANGLE;

@@ -23,6 +23,7 @@ right() { at "$1" "$2"; xdotool click 3; sleep 0.2; }
 shot() { sleep 0.3; import -window root -crop 640x480+0+0 "$out/$1.png"; }
 
 tool line;      click 20 20; click 220 20; at 150 45; shot label-follows; click 120 45
+# (the disc is centred at (450, 219) with a radius of 80, the band spans x 120 to 170)
 tool dot;       click 20 60; click 220 60; click 150 110; click 160 100
 tool parallel;  click 250 20; click 250 110; click 260 60
 tool rect;      click 20 130; click 100 200; click 30 205
@@ -40,10 +41,10 @@ tool freehand;  click 180 420; for x in 200 220 240 260 280; do at $x $((420 + (
 tool rect;      click 400 400; at 600 460; shot rubber-band; right 600 460
 shot manual-tools
 
-tool autocircle; click 450 178; click 532 262; click 450 344; click 370 258; right 560 170
-                 at 565 160; click 565 160
+tool autocircle; click 450 134; click 534 219; click 450 304; click 366 219; right 560 300
+                 at 565 310; click 565 310
 tool autoline;   click 116 100; click 118 200; click 115 300; right 60 250; click 60 250
-tool autoarc;    click 393 203; click 450 180; click 507 203; right 460 130; click 460 130
+tool autoarc;    click 393 160; click 450 136; click 507 160; right 470 110; click 470 110
 tool spacing;    click 120 380; click 120 460; click 170 380; click 170 460; click 190 420
 tool edge;       at 350 150; xdotool mousedown 1; sleep 0.1; at 450 240; at 560 380
                  shot edge-drag; xdotool mouseup 1; sleep 0.3
@@ -51,6 +52,6 @@ shot automatic-tools
 
 tool select;     click 120 20; shot selected
 tool move;       sleep 0.3; at 300 430; at 320 440; shot moving; click 320 440; shot moved
-tool magnifier;  click 450 180; at 455 190; shot lens; right 455 190; shot lens-closed
+tool magnifier;  click 520 180; at 525 185; shot lens; right 455 190; shot lens-closed
 kill $app
 cat "$home/log"
