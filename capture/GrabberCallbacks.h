@@ -70,8 +70,6 @@ extern std::atomic<int> g_snapshotSource;
 // 1: a saved still plays the shutter sound (the take-picture command sets it, the freeze of
 // the live tools clears it).
 extern std::atomic<int> g_snapshotPending;
-// 1 while an AVI recording runs.
-extern std::atomic<int> g_recording;
 
 // Makes g_frameBuffer at least `size` bytes; never shrinks it. Call with g_frameLock held.
 void GrowFrameBuffer(int size);

@@ -118,6 +118,8 @@ int CMicroscopeDlg::ReconnectDevice() {
     // The open Video Setting dialog lists the devices anew.
     if (g_videoSettingWnd && ::IsWindow(g_videoSettingWnd))
         ::PostMessage(g_videoSettingWnd, WM_APP_DEVICE_CHANGED, 0, 0);
+    // A recording ends with its file closed and listed before the graph goes.
+    EndRecording();
     StopCapture();
     bool formatFailed = false;
     const int running = RunStartChain(&formatFailed);
@@ -219,8 +221,11 @@ int CMicroscopeDlg::ReleaseResources() {
         KillTimer(TIMER_RECORD);
     }
     ms::capture::StopDeviceNotifications();
+    // A recording that still runs is finished (graph stopped, file closed) before the capture goes.
+    EndRecording();
     // The frame callback no longer runs after this.
     StopCapture();
+    ReleaseThumbnailStrip();
     if (m_skinDC) {
         SelectObject(m_skinDC, m_skinOldBitmap);
         DeleteDC(m_skinDC);

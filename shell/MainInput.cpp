@@ -32,7 +32,6 @@
 #include <vector>
 
 int g_zoomLevel = 3;
-WCHAR g_zoomText[24];
 
 namespace {
 
@@ -128,6 +127,7 @@ BOOL CMicroscopeDlg::PreTranslateMessage(MSG* msg) {
     }
     if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
         TranslateHotKeys(msg);
+    OnStripMouse(*msg);
 
     switch (message) {
     case WM_TIMER:
@@ -195,6 +195,8 @@ void CMicroscopeDlg::OnHookTimer(UINT_PTR id) {
         ReconnectDevice();
     } else if (id == TIMER_STARTUP_PROMPT) {
         OnStartupPromptTimer();
+    } else if (id == TIMER_RECORD) {
+        OnRecordTimerTick();
     }
 }
 
@@ -216,39 +218,6 @@ void CMicroscopeDlg::TrackPreviewCursor(const POINT& pt) {
 }
 
 // ---- Private messages ----
-
-void CMicroscopeDlg::OnStillCaptured(WPARAM source) {
-    // A hand-over still queued when the window shut down has no graph and no frame left.
-    if (m_released)
-        return;
-    ms::CopyBounded(g_zoomText, 24, MagnificationText(24).GetString());
-
-    // The frame copied before the still, taken out under the lock in one piece: the streaming
-    // thread goes on copying frames (and may enlarge the buffer) while the picture is composed.
-    std::vector<BYTE> frame;
-    double sampleTime = 0;
-    DWORD imageSize = 0;
-    {
-        std::lock_guard lock(g_frameLock);
-        if (g_frameBuffer && g_frameBufferCapacity > 0) {
-            const long long needed =
-                static_cast<long long>(ms::capture::Rgb24Stride(g_frameInfo.biWidth)) *
-                std::abs(static_cast<long long>(g_frameInfo.biHeight));
-            const size_t bytes =
-                static_cast<size_t>(std::clamp<long long>(needed, 0, g_frameBufferCapacity));
-            frame.assign(g_frameBuffer, g_frameBuffer + bytes);
-            sampleTime = g_frameSampleTime;
-            imageSize = std::min<DWORD>(g_frameInfo.biSizeImage, static_cast<DWORD>(bytes));
-        }
-    }
-    // A still that produced no picture is not listed, restarts nothing and makes no sound.
-    if (!SaveSnapshot(sampleTime, frame.empty() ? nullptr : frame.data(), imageSize, 0))
-        return;
-    if (g_recording.load() || source)
-        g_captureWnd.Restart();
-    if (g_snapshotPending.load() == 1)
-        PlaySound(MAKEINTRESOURCE(kShutterSound), g_hInstance, SND_RESOURCE | SND_ASYNC);
-}
 
 void CMicroscopeDlg::OnSyncCalibration() {
     // The photo-measure window's text, which need not end within its buffer.
@@ -277,7 +246,8 @@ void CMicroscopeDlg::OnLiveCalibrated() {
 int CMicroscopeDlg::OpenStripItem(const WCHAR* path) {
     if (!path)
         return 0;
-    ms::CopyBounded(m_selectedPath, MAX_PATH, path);
+    if (path != m_selectedPath)
+        ms::CopyBounded(m_selectedPath, MAX_PATH, path);
     if (!g_listShowsPictures)
         return PostMessage(WM_APP_PLAY_VIDEO, 0, 0) ? 1 : 0;
     const std::u16string name(m_selectedPath);

@@ -14,10 +14,6 @@
 #include <cmath>
 #include <vector>
 
-double g_zoomScale = 0.0;
-double g_calibratedZoom = 0.0;
-WCHAR g_calibMagnificationText[48];
-
 namespace {
 
 // A field's number; 0 for a text that is no number, not above 0 or not finite, so that no

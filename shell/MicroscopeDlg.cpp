@@ -10,6 +10,7 @@
 #include "shell/RegistrySettings.h"
 #include "shell/SaveFolders.h"
 
+#include "capture/TimedSnapshot.h"
 #include "measure/MeasureSettings.h"
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/core/Files.h"
@@ -101,6 +102,7 @@ ON_BN_CLICKED(1177, OnCloseButton)
 ON_BN_CLICKED(1176, OnMaxButton)
 ON_BN_CLICKED(1293, OnLanguageMenu)
 ON_BN_CLICKED(kSnapshotSwitchId, OnSnapshotSwitch)
+ON_BN_CLICKED(1006, OnRecord)
 ON_BN_CLICKED(1199, OnAboutMenu)
 ON_WM_CTLCOLOR()
 ON_COMMAND(ID_UPDATE_WEB, OnUpdateWeb)
@@ -115,6 +117,26 @@ ON_COMMAND(395, OnTimeStamp)
 ON_COMMAND(1314, OnFormatBmp)
 ON_COMMAND(1315, OnFormatJpg)
 ON_MESSAGE(WM_APP_GRAPH_EVENT, OnGraphNotify)
+// Thumbnail strip: tabs, file commands and hand-overs (MainFiles.cpp).
+ON_BN_CLICKED(1201, OnShowPictures)
+ON_BN_CLICKED(1202, OnShowVideos)
+ON_COMMAND(1234, OnFileOpen)
+ON_COMMAND(1235, OnFileSaveAs)
+ON_COMMAND(1300, OnFileSaveAll)
+ON_COMMAND(1236, OnFileDelete)
+ON_COMMAND(410, OnFileDeleteAll)
+ON_COMMAND(1274, OnSendMail)
+ON_MESSAGE(WM_APP_OPEN_PICTURE, OnOpenPicture)
+ON_MESSAGE(WM_APP_PLAY_VIDEO, OnPlayVideo)
+// Exports of the live measurements.
+ON_BN_CLICKED(1009, OnExportExcel)
+ON_BN_CLICKED(1008, OnExportWord)
+ON_BN_CLICKED(1326, OnExportDxf)
+ON_BN_CLICKED(1014, OnPreview)
+ON_BN_CLICKED(1005, OnCamera)
+ON_BN_CLICKED(1007, OnTimedCapture)
+ON_BN_CLICKED(1016, OnVideoSetting)
+ON_MESSAGE(WM_APP_TIMED_SNAPSHOT, OnTimedSnapshot)
 END_MESSAGE_MAP()
 
 CMicroscopeDlg::CMicroscopeDlg(CWnd* parent) : CDialog(IDD_MAIN, parent) {
@@ -244,6 +266,7 @@ int CMicroscopeDlg::SetupSkin() {
     BindCaptureWindow();
     if (CWnd* strip = GetDlgItem(IDC_THUMBNAILS))
         strip->MoveWindow(97, 530, 642, 115);
+    BindThumbnailStrip();
 
     for (int i = 0; i < kSkinButtonCount; ++i) {
         const SkinButtonRow& entry = kSkinButtons[i];

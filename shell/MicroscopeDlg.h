@@ -6,10 +6,13 @@
 // folders, settings, language, skin, tooltips, start-up timer, the calibration reminder,
 // closing), MainLayout.cpp (the window frame and its two layouts, normal and full screen),
 // MainCapture.cpp (capture commands, the capture window bound to the preview 1000, the
-// snapshot switch), MainHelp.cpp (About popup, help, support), MainDevice.cpp (device start,
+// snapshot switch, Preview, Camera, Clock and Setting), MainDevice.cpp (device start,
 // reconnection, shut-down), MainInput.cpp (the input hook: hot keys, timers, mouse, popups,
-// private messages; overlay and format commands), MainZoom.cpp (the magnification). The
-// thumbnail strip binds to the list 1002 once its subsystem exists.
+// private messages; overlay and format commands), MainZoom.cpp (the magnification),
+// MainSnapshot.cpp (the snapshot compositor and the still hand-over), MainRecord.cpp (the AVI
+// recording), MainExport.cpp (the exports of the live measurements), MainHelp.cpp (About
+// popup, help, support), MainFiles.cpp (the thumbnail strip on the list 1002 and its file
+// commands).
 #pragma once
 
 #include "shell/Language.h"
@@ -17,15 +20,25 @@
 #include "shell/SkinButtons.h"
 
 #include "capture/GrabberCallbacks.h"
+#include "measure/Units.h"
+#include "media/DxfDrawing.h"
 
 #include "platform/mfc/AfxCmn.h"
 #include "platform/mfc/AfxWin.h"
 #include "platform/win/core/Sync.h"
 #include "shell/ToggleBitmapButton.h"
 
+#include "imaging/DibImage.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
 // Private window messages of the main window.
 #define WM_APP_DEVICE_CHANGED (WM_APP + 5)
 #define WM_APP_CALIB_PROMPT (WM_APP + 7)
+#define WM_APP_OPEN_PICTURE (WM_APP + 10)
+#define WM_APP_PLAY_VIDEO (WM_APP + 11)
 
 // Timers of the main window.
 #define TIMER_RECONNECT 1001
@@ -36,21 +49,11 @@
 // window) and on the live picture (the live measuring).
 #define WM_APP_SYNC_CALIBRATION (WM_APP + 12)
 #define WM_APP_LIVE_CALIBRATED (WM_APP + 13)
-// Posted to the main window to open the selected strip item: a picture in the photo-measure
-// window, a recording in the player.
-#define WM_APP_OPEN_PICTURE (WM_APP + 10)
-#define WM_APP_PLAY_VIDEO (WM_APP + 11)
 
 // The magnifier's level, 1 to 6 (3 at start); the zoom field's clicks change it.
 extern int g_zoomLevel;
 // The magnification text of the last still, for its file name: empty unless it was a number.
 extern WCHAR g_zoomText[24];
-// The magnification last read from the main window's fields.
-extern double g_zoomScale;
-// The result of the last calibration, written before the calibration message is posted, and
-// the photo-measure window's magnification text at that calibration.
-extern double g_calibratedZoom;
-extern WCHAR g_calibMagnificationText[48];
 
 class CSkinMenu;
 
@@ -65,6 +68,11 @@ extern int g_listShowsPictures; // 1 when the strip shows pictures, 0 for videos
 
 // 1 when every character is a digit or '.', also for an empty text.
 int IsNumericText(CString text);
+
+// The road of a still picture (MainSnapshot.cpp).
+extern WCHAR g_lastSnapshotPath[MAX_PATH]; // the snapshot name built by the last composition
+// 1 while live measuring waits for a frozen frame: the next still is kept, not saved.
+extern std::atomic<int> g_freezeRequest;
 
 class CMicroscopeDlg : public CDialog {
 public:
@@ -134,7 +142,11 @@ public:
 
     // Composes the last copied frame with the live measurements and overlays into a picture:
     // mode 0 a snapshot in the picture folder, 1 the export picture, 2 a recording's
-    // thumbnail beside its AVI file. UI thread.
+    // thumbnail beside its AVI file; any other mode composes and saves nothing. `bits` holds
+    // the rows g_frameInfo describes (g_frameBuffer itself is read under g_frameLock). While
+    // g_freezeRequest is 1 the frame becomes m_frozenImage instead and the result is 0.
+    // 1 when the picture was written (or, for another mode, composed); 0 when there is no
+    // frame or the file could not be written. UI thread.
     int SaveSnapshot(double sampleTime, BYTE* bits, DWORD byteSize, int mode);
 
     // Subclasses the preview 1000 with the capture window and places it.
@@ -154,6 +166,51 @@ public:
     int IsConnected() const { return m_connected; }
 
     CString m_scaleText; // edit 1147, at most 5 characters
+
+    // Thumbnail strip and its file commands (MainFiles.cpp). The strip is built over the list
+    // 1002 once the save folders are known, and deleted at shut-down.
+    void BindThumbnailStrip();
+    void ReleaseThumbnailStrip();
+    // The strip's part of the input hook: a left press inside the strip selects, a double
+    // click selects and opens, a right press selects and shows the file popup.
+    void OnStripMouse(const MSG& msg);
+    // The road of a still picture (MainSnapshot.cpp) and the capture commands (MainCapture.cpp).
+    // Composes the last copied frame, read under g_frameLock; as SaveSnapshot above.
+    int SaveSnapshot(int mode);
+    // The still hand-over (WM_APP_STILL_CAPTURED, wParam `source`): a snapshot of the last
+    // copied frame with the magnification of edit 1147 in its name; a written picture is listed
+    // and makes the shutter sound (while a Camera command asked for it), and the graph restarts
+    // after a still of the device's button (source 1) or during a recording.
+    void OnStillCaptured(WPARAM source);
+    // The cross line, scale bar and circle template whose switches are on, in picture pixels.
+    void DrawScaleBar(CDC* dc);
+    // The frozen still of live measuring, owned here; null when none.
+    std::unique_ptr<CDibImage> m_frozenImage;
+    // Lists g_lastSnapshotPath in the thumbnail strip; set when the strip is bound.
+    std::function<void()> m_listSnapshot;
+
+    // ---- Recording (MainRecord.cpp) ----
+    // The AVI command (button 1006): starts a recording after the Recorder Setting dialog or
+    // stops the running one. Every press plays the record sound.
+    afx_msg void OnRecord();
+    // TIMER_RECORD's tick: a second counts only when at least 15 frames went into the video
+    // since the last counted one.
+    void OnRecordTimerTick();
+    // One counted second; at the length limit the recording stops.
+    void OnRecordTimer();
+    // Ends a running recording where the capture is not run again at once (the Preview
+    // command, shut-down): stops the graph, closes and lists the file, releases the record
+    // button, stops the timer and clears the counter. 1 when a recording ran.
+    int EndRecording();
+    int RecordLimit() const { return m_recordLimit; }
+    // The first-frame picture of the last recording handed to the strip's video list.
+    LPCWSTR LastListedVideo() const { return m_listedVideo; }
+
+private:
+    void CloseRecording();
+    void ListVideo(LPCWSTR thumbnail);
+    int m_recordLimit = 0; // counted seconds; 0 between recordings
+    WCHAR m_listedVideo[MAX_PATH]{};
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -190,6 +247,27 @@ protected:
     afx_msg void OnFormatBmp();
     afx_msg void OnFormatJpg();
     afx_msg LRESULT OnGraphNotify(WPARAM wp, LPARAM lp);
+    // Strip tabs, file commands and hand-overs (MainFiles.cpp).
+    afx_msg void OnShowPictures();
+    afx_msg void OnShowVideos();
+    afx_msg void OnFileOpen();
+    afx_msg void OnFileSaveAs();
+    afx_msg void OnFileSaveAll();
+    afx_msg void OnFileDelete();
+    afx_msg void OnFileDeleteAll();
+    afx_msg void OnSendMail();
+    afx_msg LRESULT OnOpenPicture(WPARAM wp, LPARAM lp);
+    afx_msg LRESULT OnPlayVideo(WPARAM wp, LPARAM lp);
+    // Where a picture goes to the photo-measure window and a recording to the video player.
+    virtual void OpenPhotoMeasureWindow(LPCWSTR picturePath);
+    virtual void RunVideoPlayer(LPCWSTR videoPath);
+    // The capture bar: Preview 1014, Camera 1005 (F2), Clock 1007, Setting 1016.
+    afx_msg void OnPreview();
+    afx_msg void OnCamera();
+    afx_msg void OnTimedCapture();
+    afx_msg void OnVideoSetting();
+    // A still asked for by the timed capture's worker.
+    afx_msg LRESULT OnTimedSnapshot(WPARAM, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 
@@ -213,7 +291,6 @@ private:
     void TranslateHotKeys(MSG* msg);
     void OnHookTimer(UINT_PTR id);
     void TrackPreviewCursor(const POINT& pt);
-    void OnStillCaptured(WPARAM source);
     void OnSyncCalibration();
     void OnLiveCalibrated();
     // Switches one overlay that needs the magnification (scale bar, circle template).
@@ -248,6 +325,24 @@ private:
     RECT m_restoreRect{};
     int m_cursorMode = 0, m_inPreview = 0, m_outPreview = 0;
     bool m_released = false;
-    double m_zoomRate = 1.0;  // the magnification last read
     double m_liveScale = 0.0; // the live length scale last applied
+
+    // Exports of the live measurements (MainExport.cpp): buttons Excel 1009, Word 1008 and
+    // CAD 1326.
+public:
+    int CursorMode() const { return m_cursorMode; }
+    CDxfDrawing m_dxf;       // holds a drawing only during a DXF export
+    double m_zoomRate = 1.0; // the magnification as last read from the magnification edits
+
+protected:
+    afx_msg void OnExportExcel();
+    afx_msg void OnExportWord();
+    afx_msg void OnExportDxf();
+
+private:
+    // The busy state of an export: the wait cursor and cursor mode 1 until the command ends.
+    void BeginExportBusy();
+    void EndExportBusy();
+    // The picture of the live view with its measurements, through SaveSnapshot's export mode.
+    bool RenderExportPicture(const CString& path);
 };

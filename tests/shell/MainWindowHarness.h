@@ -7,6 +7,7 @@
 #include "capture/VideoSettingDlg.h"
 #include "shell/LangText.h"
 #include "shell/MicroscopeDlg.h"
+#include "capture/AviRecorder.h"
 #include "shell/SaveFolders.h"
 
 #include "platform/capture/SyntheticCamera.h"
