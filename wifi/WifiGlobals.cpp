@@ -1,5 +1,7 @@
 #include "wifi/WifiGlobals.h"
 
+#include "measure/Units.h"
+
 #include "platform/win/core/Files.h"
 #include "platform/win/core/Format.h"
 #include "platform/win/core/WString.h"
@@ -50,6 +52,13 @@ bool IsWritableFolder(const std::u16string& dir) {
 }
 
 } // namespace
+
+void ResetWifiGlobals() {
+    g_captureWidth = 0;
+    g_captureHeight = 0;
+    g_previewState = 1;
+    g_zoomScale = 1.0;
+}
 
 void InitWifiFolders() {
     std::u16string base = ms::ProgramDir();

@@ -34,6 +34,10 @@ extern double g_calibrationZoom; // magnification a calibration is made under
 extern double g_calibratedZoom;  // result of the last calibration, 0 until the first
 extern BYTE g_stillCalibrating;  // 1 while the calibration tool runs
 
+// The shared state as Wavenor starts: the measurement core's capture size (Tessary's globals
+// start with its camera's size) is unknown until the stream tells it.
+void ResetWifiGlobals();
+
 // Sets g_programDir and the folders under it and creates "Favorite", "Favorite/Video" and
 // "Favorite/Picture" (existing folders are used as they are).
 void InitWifiFolders();

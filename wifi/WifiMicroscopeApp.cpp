@@ -15,6 +15,7 @@ BOOL CWifiMicroscopeApp::InitInstance() {
     INITCOMMONCONTROLSEX icc{8, 0xFF};
     InitCommonControlsEx(&icc);
     ResetWifiSettings();
+    ResetWifiGlobals();
 
     CWifiMicroscopeDlg dlg;
     m_pMainWnd = &dlg;

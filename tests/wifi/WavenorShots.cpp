@@ -35,6 +35,7 @@ public:
         INITCOMMONCONTROLSEX icc{8, 0xFF};
         InitCommonControlsEx(&icc);
         ResetWifiSettings();
+        ResetWifiGlobals();
         CShotsDlg dlg;
         m_pMainWnd = &dlg;
         dlg.DoModal();

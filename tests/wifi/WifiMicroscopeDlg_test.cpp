@@ -107,7 +107,7 @@ protected:
         ResetWifiSettings();
         g_langFilePath[0] = 0;
         g_listShowsPictures = 1;
-        g_captureWidth = g_captureHeight = 0;
+        ResetWifiGlobals();
         g_stillCalibrating = 0;
         g_stillViewMode = 1;
         unsetenv("LC_ALL");
@@ -220,6 +220,12 @@ TEST_F(WifiMainWindowTest, WithoutALanguageFileEveryTextIsTheBuiltInEnglish) {
               u"Tips: Click [Preview] again when slow live video or black screen.");
     // No video size until the stream has told it.
     EXPECT_EQ(Text(Item(IDC_VIDEO_SIZE)), u"");
+    g_captureWidth = 640;
+    dlg_->UpdateStatusTexts();
+    EXPECT_EQ(Text(Item(IDC_VIDEO_SIZE)), u"");
+    g_captureHeight = 480;
+    dlg_->UpdateStatusTexts();
+    EXPECT_EQ(Text(Item(IDC_VIDEO_SIZE)), u"640X480");
 }
 
 TEST_F(WifiMainWindowTest, LayoutOfTheWindowAndItsControls) {
