@@ -417,6 +417,13 @@ TEST_F(WifiMainWindowTest, MagnificationLooksUpItsCalibrationAndStoresNewOnes) {
     EXPECT_EQ(Text(Item(IDC_CALIB_VALUE)), u"");
     EXPECT_TRUE(dlg_->ReadZoomScale());
     EXPECT_DOUBLE_EQ(g_zoomScale, 60.0);
+    // A text that is no number finds nothing (and could never name a section of its own).
+    SetWindowText(Item(IDC_MAGNIFICATION), u"60.0");
+    Pump();
+    EXPECT_EQ(Text(Item(IDC_CALIB_VALUE)), u"55.5");
+    SetWindowText(Item(IDC_MAGNIFICATION), u"6]0=");
+    Pump();
+    EXPECT_EQ(Text(Item(IDC_CALIB_VALUE)), u"");
     // An emptied magnification keeps the calibration shown; nothing usable is refused.
     SetWindowText(Item(IDC_MAGNIFICATION), u"");
     Pump();

@@ -2,6 +2,7 @@
 // defaults, reading back with its range checks, saving all eight values, the language table
 // and the system's language, and the camera address from the environment.
 #include "wifi/CameraLink.h"
+#include "wifi/WifiGlobals.h"
 #include "wifi/WifiLanguage.h"
 #include "wifi/WifiSettings.h"
 
@@ -17,6 +18,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -236,6 +238,32 @@ TEST(WifiLanguageTest, PortugueseAndTurkishStoreSubLanguageZero) {
         EXPECT_EQ(row->storedSubLanguage, 0);
     }
     EXPECT_EQ(FindWifiLanguageCommand(1180), nullptr);
+}
+
+TEST(WifiFoldersTest, FavoriteLiesBesideTheProgramOrInTheUsersDataFolder) {
+    InitWifiFolders();
+    const std::u16string program = ms::ProgramDir();
+    EXPECT_EQ(std::u16string(g_programDir), program);
+    EXPECT_EQ(std::u16string(g_calibIniPath), program + u"/CalibrationIni.ini");
+    for (const WCHAR* dir : {g_favoriteDir, g_pictureDir, g_videoDir})
+        EXPECT_TRUE(std::filesystem::is_directory(ms::ToUtf8(dir))) << ms::ToUtf8(dir);
+    EXPECT_EQ(std::u16string(g_pictureDir), program + u"/Favorite/Picture");
+
+    // A program folder that cannot take files: everything goes to the data folder instead.
+    const std::string saved = ms::ToUtf8(program);
+    const std::filesystem::path data = g_home.dir / "data";
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    setenv("MS_PROGRAM_DIR", (g_home.dir / "no-such-folder").c_str(), 1);
+    InitWifiFolders();
+    EXPECT_EQ(ms::ToUtf8(g_programDir), (data / "Wavenor").string());
+    EXPECT_TRUE(std::filesystem::is_directory(data / "Wavenor" / "Favorite" / "Video"));
+    EXPECT_EQ(ms::ToUtf8(g_calibIniPath), (data / "Wavenor" / "CalibrationIni.ini").string());
+    // The language files still come from the program's own folder.
+    SetWifiLanguage(7, 0);
+    EXPECT_EQ(ms::ToUtf8(g_langFilePath),
+              (g_home.dir / "no-such-folder" / "German1252.ini").string());
+    setenv("MS_PROGRAM_DIR", saved.c_str(), 1);
+    unsetenv("XDG_DATA_HOME");
 }
 
 TEST(CameraLinkTest, DefaultsAndTheEnvironment) {
