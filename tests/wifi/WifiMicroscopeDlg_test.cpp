@@ -30,6 +30,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -92,6 +93,16 @@ bool HasTool(HWND tip, HWND button, int id) {
     return SendMessage(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&ti)) != 0;
 }
 
+// The main window with a record of the commands that reach it.
+class CRecordingDlg : public CWifiMicroscopeDlg {
+public:
+    BOOL OnCommand(WPARAM wp, LPARAM lp) override {
+        commands.push_back(LOWORD(wp));
+        return CWifiMicroscopeDlg::OnCommand(wp, lp);
+    }
+    std::vector<UINT> commands;
+};
+
 class WifiMainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -126,7 +137,7 @@ protected:
         std::ofstream(program_ / name) << "\xEF\xBB\xBF[Rontage]\n" << entries;
     }
     HWND Open() {
-        dlg_ = std::make_unique<CWifiMicroscopeDlg>();
+        dlg_ = std::make_unique<CRecordingDlg>();
         EXPECT_TRUE(dlg_->Create(IDD_WAVENOR_MAIN));
         Pump();
         return dlg_->m_hWnd;
@@ -152,7 +163,7 @@ protected:
     }
 
     fs::path home_, program_;
-    std::unique_ptr<CWifiMicroscopeDlg> dlg_;
+    std::unique_ptr<CRecordingDlg> dlg_;
     static inline int counter_ = 0;
 };
 
@@ -286,10 +297,13 @@ TEST_F(WifiMainWindowTest, BeforePreviewOnlyPreviewSaveAndTheTabsWork) {
                            row.id == IDC_PICTURE_TAB || row.id == IDC_VIDEO_TAB;
         EXPECT_EQ(IsWindowEnabled(Item(row.id)) != 0, works);
     }
-    // F2 reaches no picture without a stream; Esc and Enter never close the window.
-    PressKey(VK_F2);
-    PressKey(VK_ESCAPE);
-    PressKey(VK_RETURN);
+    // The hot keys give their commands; F2 takes no picture without a stream; Esc and Enter
+    // never close the window.
+    dlg_->commands.clear();
+    for (WPARAM key : {VK_F2, VK_F3, VK_F4, VK_F11, VK_F12, VK_ESCAPE, VK_RETURN})
+        PressKey(key);
+    EXPECT_EQ(dlg_->commands, (std::vector<UINT>{IDC_CAMERA, IDC_AVI, IDC_AVI, ID_RESOLUTION_640,
+                                                 ID_RESOLUTION_1280}));
     EXPECT_TRUE(IsWindow(hwnd));
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_EQ(FilesIn(program_ / "Favorite" / "Picture"), 0);
