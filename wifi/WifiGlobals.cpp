@@ -25,9 +25,7 @@ RECT g_listClientRect{};
 std::vector<RECT> g_listSlotRects;
 CFileListView* g_fileListView = nullptr;
 
-double g_zoomScale = 1.0;
 double g_calibrationZoom = 0.0;
-double g_calibratedZoom = 0.0;
 BYTE g_stillCalibrating = 0;
 
 namespace {

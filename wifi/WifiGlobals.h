@@ -3,6 +3,9 @@
 // All of it belongs to the UI thread.
 #pragma once
 
+// g_zoomScale (the magnification in every label formula) and g_calibratedZoom (the last
+// calibration's result) are the measurement core's.
+#include "measure/Units.h"
 #include "platform/win/WinTypes.h"
 
 #include <vector>
@@ -29,9 +32,7 @@ extern RECT g_listClientRect;
 extern std::vector<RECT> g_listSlotRects; // g_listSlotCount rectangles, filled by the file list
 extern CFileListView* g_fileListView;
 
-extern double g_zoomScale;       // magnification in every label formula; 1.0 at start
 extern double g_calibrationZoom; // magnification a calibration is made under
-extern double g_calibratedZoom;  // result of the last calibration, 0 until the first
 extern BYTE g_stillCalibrating;  // 1 while the calibration tool runs
 
 // The shared state as Wavenor starts: the measurement core's capture size (Tessary's globals
