@@ -9,6 +9,7 @@
 #include <QString>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ms::ctl {
 
@@ -27,6 +28,11 @@ inline std::u16string U(const QString& s) {
 // control's parent; returns the parent's answer.
 LRESULT SendNotify(HWND control, UINT code, NMHDR* hdr);
 LRESULT SendNotify(HWND control, UINT code);
+
+// Children of a window in template (creation) order.
+std::vector<HWND> InOrder(HWND parent);
+// The window's style, 0 for no window.
+DWORD StyleOf(HWND h);
 
 // What the parent's WM_CTLCOLOR* answer asks of a control: a text colour and a background
 // (none: the native look stays; transparent: the parent shows through).
@@ -79,6 +85,15 @@ LRESULT OwnerDrawButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT OwnerDrawStaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 void RegisterNativeControls();
+// Each family of the standard controls registers its classes (RegisterNativeControls calls them).
+void RegisterButtons();
+void RegisterStatics();
+void RegisterEdits();
+void RegisterListBoxes();
+void RegisterTrackbars();
+void RegisterUpDowns();
+void RegisterTabs();
+void RegisterScrollBarControls();
 void RegisterCustomControls();
 void RegisterToolTips();
 
