@@ -17,9 +17,7 @@
 #include "platform/win/core/WString.h"
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/gdi/GdiQt.h"
-#include "platform/win/gdi/Surface.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 #include "res/TessaryResource.h"
 
 #include "tests/support/Pump.h"
@@ -38,7 +36,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -279,10 +276,7 @@ TEST_F(MainWindowTest, ButtonsShowTheirPictures) {
         HBITMAP bmp = LoadBitmap(nullptr, MAKEINTRESOURCE(shown));
         const QImage expected = ms::ImageOfBitmap(bmp).convertToFormat(QImage::Format_RGB32);
         DeleteObject(bmp);
-        ms::WindowObject* w = ms::FromHandle(button);
-        ASSERT_TRUE(w && w->surface);
-        std::lock_guard lock(w->surface->Mutex());
-        const QImage& actual = w->surface->Image();
+        const QImage actual = ms::test::SurfacePicture(button);
         ASSERT_EQ(actual.size(), expected.size());
         const QPoint centre(expected.width() / 2, expected.height() / 2);
         EXPECT_EQ(actual.pixel(centre), expected.pixel(centre));

@@ -1,6 +1,6 @@
 // Buttons over Qt widgets: push and default buttons, check boxes, radio buttons with
 // Windows-style groups and group boxes. Owner-drawn buttons are surfaces (CustomControls.cpp).
-#include "platform/win/controls/ControlsInternal.h"
+#include "controls/ControlsInternal.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

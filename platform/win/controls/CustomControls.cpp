@@ -2,7 +2,7 @@
 // parent paints them on WM_DRAWITEM), owner-drawn statics (SS_OWNERDRAW, likewise, unless a
 // subclass paints them itself, as the live view does) and the list view, which the programs subclass and paint
 // themselves (its scroll bars are the window's own, see ScrollBars.cpp).
-#include "platform/win/controls/ControlsInternal.h"
+#include "controls/ControlsInternal.h"
 
 #include "platform/win/gdi/Gdi.h"
 

@@ -1,6 +1,6 @@
 // Edits over Qt's line and plain-text editors: single-line (with ES_NUMBER and ES_PASSWORD)
 // and multi-line, with Windows' "\r\n" line ends, selections and the text limit.
-#include "platform/win/controls/ControlsInternal.h"
+#include "controls/ControlsInternal.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

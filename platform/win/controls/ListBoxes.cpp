@@ -1,6 +1,6 @@
 // Combo boxes and list boxes over Qt's combo box and list widget: items with their data,
 // sorted insertion, selection and the parent's notifications.
-#include "platform/win/controls/ControlsInternal.h"
+#include "controls/ControlsInternal.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -3,10 +3,10 @@
 // (single and multi-line), combo boxes, list boxes, trackbars, up-down controls and tabs.
 // They keep the native look unless the parent's WM_CTLCOLOR answer asks for other colours.
 // Each family has its own file; here is what they share, and their registration.
-#include "platform/win/controls/ControlsInternal.h"
+#include "controls/ControlsInternal.h"
 
 #include "platform/win/gdi/Gdi.h"
-#include "platform/win/window/WindowInternal.h"
+#include "window/WindowInternal.h"
 
 #include <QPalette>
 #include <QVariant>

@@ -1,6 +1,6 @@
 // The scroll bar widget behind scroll-bar controls and windows' own bars (ScrollBars.cpp),
 // and the "ScrollBar" control class.
-#include "platform/win/controls/ControlsInternal.h"
+#include "controls/ControlsInternal.h"
 
 #include <QMouseEvent>
 #include <algorithm>

@@ -1,6 +1,6 @@
 // Statics over a Qt label: text, pictures from resources or STM_SETIMAGE, frames, lines and
 // solid rectangles.
-#include "platform/win/controls/ControlsInternal.h"
+#include "controls/ControlsInternal.h"
 
 #include "platform/win/gdi/GdiQt.h"
 #include "platform/win/window/Resources.h"

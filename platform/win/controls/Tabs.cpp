@@ -1,6 +1,6 @@
 // Tab controls over a Qt tab widget with empty pages: the program shows and hides each
 // page's controls itself.
-#include "platform/win/controls/ControlsInternal.h"
+#include "controls/ControlsInternal.h"
 
 #include "platform/win/core/WString.h"
 

@@ -1,6 +1,6 @@
 // Trackbars over a Qt slider: the user's steps reach the parent as WM_HSCROLL/WM_VSCROLL
 // once the position has changed, and every repaint as NM_CUSTOMDRAW.
-#include "platform/win/controls/ControlsInternal.h"
+#include "controls/ControlsInternal.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

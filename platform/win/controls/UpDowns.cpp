@@ -1,6 +1,6 @@
 // Up-down controls: two arrow buttons with a range, a position and a buddy window that can
 // show the position as its text.
-#include "platform/win/controls/ControlsInternal.h"
+#include "controls/ControlsInternal.h"
 
 #include "platform/win/core/Format.h"
 

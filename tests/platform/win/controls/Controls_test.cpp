@@ -7,7 +7,6 @@
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 
 #include "tests/support/Mouse.h"
 #include "tests/support/Pump.h"

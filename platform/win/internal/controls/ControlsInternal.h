@@ -1,8 +1,11 @@
 // Shared between the controls library's source files.
 #pragma once
+#ifndef MS_PLATFORM_INTERNAL
+#error "internal to the platform layer; tests use platform/win/window/TestSeams.h"
+#endif
 
 #include "platform/win/controls/CommCtrl.h"
-#include "platform/win/window/WindowObject.h"
+#include "window/WindowObject.h"
 
 #include <QColor>
 #include <QScrollBar>
