@@ -5,7 +5,7 @@
 #include "tests/shell/MainWindowHarness.h"
 
 #include "platform/win/gdi/Gdi.h"
-#include "platform/win/window/WindowObject.h"
+#include "platform/win/window/TestSeams.h"
 
 #include <QImage>
 #include <atomic>

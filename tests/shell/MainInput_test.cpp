@@ -9,7 +9,7 @@
 #include "imaging/DibImage.h"
 #include "measure/Units.h"
 #include "platform/services/ServiceSeams.h"
-#include "platform/win/window/WindowObject.h"
+#include "platform/win/window/TestSeams.h"
 
 #include "tests/support/Mouse.h"
 

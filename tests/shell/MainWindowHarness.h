@@ -13,7 +13,6 @@
 #include "platform/capture/SyntheticCamera.h"
 #include "platform/win/core/Registry.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 #include "res/TessaryResource.h"
 
 #include "tests/support/Pump.h"

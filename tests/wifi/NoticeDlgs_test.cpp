@@ -3,7 +3,6 @@
 #include "wifi/NoticeDlgs.h"
 
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 #include "res/WavenorResource.h"
 
 #include <gtest/gtest.h>

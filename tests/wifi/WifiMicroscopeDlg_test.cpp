@@ -19,7 +19,6 @@
 #include "platform/win/core/WString.h"
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 #include "res/WavenorResource.h"
 
 #include "tests/support/Pump.h"
