@@ -3,6 +3,7 @@
 // All, E-Mail, and the hand-over of a picture to the photo-measure window and of a recording
 // to the video player.
 #include "shell/MicroscopeDlg.h"
+#include "measure/PhotoMeasureDlg.h"
 
 #include "shell/LangText.h"
 #include "shell/SaveFolders.h"
@@ -203,9 +204,11 @@ LRESULT CMicroscopeDlg::OnPlayVideo(WPARAM, LPARAM) {
     return 0;
 }
 
-// The photo-measure window is not part of the program yet: the picture is checked and handed
-// over here, and nothing shows it.
-void CMicroscopeDlg::OpenPhotoMeasureWindow(LPCWSTR) {}
+// One window per picture, beside the main window; it deletes itself when closed, so no pointer
+// is kept.
+void CMicroscopeDlg::OpenPhotoMeasureWindow(LPCWSTR picturePath) {
+    CPhotoMeasureDlg::Open(CString(picturePath), this, m_hWnd);
+}
 
 // The player runs modally; its close button asks for the capture to be started again.
 void CMicroscopeDlg::RunVideoPlayer(LPCWSTR videoPath) {

@@ -50,3 +50,5 @@ foreach(files IN ITEMS language_files help_files art_files)
     add_dependencies(Tessary ${files})
   endif()
 endforeach()
+# Opening a picture from the strip shows it in a photo-measure window.
+target_link_libraries(shellmain PUBLIC measurewindow)
