@@ -500,9 +500,10 @@ void CPhotoMeasureDlg::MaximisedLayout(int w, int h) {
 void CPhotoMeasureDlg::NormalLayout() {
     DestroyCanvas();
     const UINT place = SWP_NOZORDER | SWP_NOREDRAW;
-    ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_PHOTO_MAGNIFICATION), nullptr, 590, 30, 40, 23, place);
+    // The fields stand where they stood on opening, clear of the calibration button.
+    ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_PHOTO_MAGNIFICATION), nullptr, 595, 30, 40, 23, place);
     ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_PHOTO_CALIBRATED), nullptr, 495, 30, 50, 23, place);
-    ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_PHOTO_TOOL_NAME), nullptr, 412, 30, 80, 23, place);
+    ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_PHOTO_TOOL_NAME), nullptr, 422, 30, 70, 23, place);
     ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_PHOTO_FRAME), nullptr, 0, kFrameTop, 640,
                    IsLargePicture() ? 512 : 480, SWP_NOZORDER | SWP_FRAMECHANGED);
     m_minButton.SetWindowPos(nullptr, 544, 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
