@@ -410,6 +410,9 @@ void CPhotoMeasureDlg::ExportToExcel() {
                        u"xls Files(*.xls)|*.xls||", nullptr);
     if (dialog.DoModal() != IDOK || !m_canvas)
         return;
+    // The export shows the busy cursor; the platform's one when "hourglas.ani" is missing.
+    if (!m_canvas->m_waitCursor)
+        m_canvas->m_waitCursor = m_waitCursor;
     m_canvas->ExportToSpreadsheet(dialog.GetPathName());
 }
 

@@ -106,7 +106,8 @@ protected:
 };
 
 TEST_F(PhotoMeasureTest, EachCaptureSizeOpensWithItsLayoutMagnificationAndCalibration) {
-    WriteCalibration("[200]\r\n200=187.5\r\n");
+    // Lookups never rewrite the file (its LF line ends stay).
+    WriteCalibration("[200]\n200=187.5\n");
     const struct {
         int width, height;
         CSize window, canvas;
@@ -130,6 +131,7 @@ TEST_F(PhotoMeasureTest, EachCaptureSizeOpensWithItsLayoutMagnificationAndCalibr
             large = &w;
     }
     EXPECT_TRUE(MessageBoxes().empty());
+    EXPECT_EQ(ReadAll(program_ / "CalibrationIni.ini"), "[200]\n200=187.5\n");
 
     // The measure command takes the calibrated magnification.
     ASSERT_NE(large, nullptr);
@@ -285,12 +287,51 @@ TEST_F(PhotoMeasureTest, TheCornerRestoresAMaximisedWindowOncePerVisit) {
     Pump();
     EXPECT_FALSE(w.IsZoomed());
     EXPECT_EQ(w.WindowState(), 1);
-    // Esc and Enter never close it.
+    // Esc and Enter never close it; a message that is no key goes on even with 27 in wParam.
     for (WPARAM key : {WPARAM(VK_ESCAPE), WPARAM(VK_RETURN)}) {
         MSG msg{w.m_hWnd, WM_KEYDOWN, key, 0, 0, {0, 0}};
         EXPECT_TRUE(w.PreTranslateMessage(&msg));
     }
+    MSG timer{w.m_hWnd, WM_TIMER, 27, 0, 0, {0, 0}};
+    MSG same = timer;
+    EXPECT_EQ(w.PreTranslateMessage(&timer), w.CDialog::PreTranslateMessage(&same));
     EXPECT_TRUE(MessageBoxes().empty());
+
+    // Minimising and restoring the normal window keeps its canvas and shapes.
+    CMeasureCanvas* canvas = w.Canvas();
+    AddShape(w, u"kept");
+    w.SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    Pump();
+    EXPECT_EQ(w.GetStyle() & WS_MAXIMIZEBOX, 0u);
+    w.SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+    Pump();
+    EXPECT_NE(w.GetStyle() & WS_MAXIMIZEBOX, 0u);
+    EXPECT_EQ(w.Canvas(), canvas);
+    EXPECT_TRUE(w.Canvas()->HasShapes());
+    EXPECT_TRUE(MessageBoxes().empty());
+}
+
+TEST_F(PhotoMeasureTest, TextMagnifierAndPenButtonsSetTheirToolsWhateverTheDialogsAnswer) {
+    CPhotoMeasureDlg& w = Open(Picture("buttons.bmp", 640, 480));
+    ASSERT_NE(w.Canvas(), nullptr);
+    ms::test::PressInDialog(IDD_TEXT, IDCANCEL);
+    Press(w.m_hWnd, IDC_PHOTO_TEXT);
+    EXPECT_EQ(w.Canvas()->m_tool, TOOL_TEXT);
+    EXPECT_FALSE(w.Canvas()->HasShapes());
+
+    ms::test::PressInDialog(IDD_MAGNIFIER, IDOK);
+    Press(w.m_hWnd, IDC_PHOTO_MAGNIFIER);
+    EXPECT_EQ(w.Canvas()->m_tool, TOOL_MAGNIFIER);
+    EXPECT_EQ(Text(w.m_hWnd, IDC_PHOTO_TOOL_NAME), u"Magnifier");
+
+    ms::test::PressInDialog(IDD_PEN_SETTING, IDCANCEL);
+    Press(w.m_hWnd, IDC_PHOTO_PEN);
+    EXPECT_EQ(w.Canvas()->m_tool, TOOL_NONE);
+    EXPECT_EQ(Text(w.m_hWnd, IDC_PHOTO_TOOL_NAME), u"");
+
+    Press(w.m_hWnd, IDC_PHOTO_SELECT);
+    EXPECT_EQ(w.Canvas()->m_tool, TOOL_SELECT);
+    EXPECT_EQ(w.Canvas()->m_toolMode, TOOL_MODE_IDLE);
 }
 
 TEST_F(PhotoMeasureTest, SaveAsWritesThePictureWithItsShapesAndThenMaximiseAsksNothing) {
