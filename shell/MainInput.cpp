@@ -146,6 +146,7 @@ BOOL CMicroscopeDlg::PreTranslateMessage(MSG* msg) {
     case WM_MOUSEMOVE:
         if (m_cursorMode != 1)
             TrackPreviewCursor(msg->pt);
+        OnLiveMouseMove(msg->pt);
         break;
     case WM_LBUTTONDOWN:
         if (PointInWindow(::GetDlgItem(m_hWnd, IDC_ZOOM_FIELD), msg->pt) && g_zoomLevel < 6)
