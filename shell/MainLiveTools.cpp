@@ -28,9 +28,7 @@ namespace {
 constexpr int kToolToggleButtons[] = {1179, 1180, 1181, 1182, 1183, 1184, 1185,
                                       1186, 1187, 1188, 1190, 1191, 1189, 1205};
 
-// The preview's place in the window's client area and its size in preview pixels.
-constexpr int kPreviewLeft = 98;
-constexpr int kPreviewTop = 49;
+// The preview's size in preview pixels (its place is read from the window itself).
 constexpr int kPreviewWidth = 640;
 constexpr int kPreviewHeight = 480;
 
@@ -65,9 +63,10 @@ void CMicroscopeDlg::ResetDrawingState() {
     m_live.m_liveTool = 0;
     EraseRubberBand();
     // A shape in progress held the mouse and confined the cursor; a dropped shape must not.
-    if (m_hWnd && ::GetCapture() == m_hWnd)
+    const bool captured = m_hWnd && ::GetCapture() == m_hWnd;
+    if (captured)
         ::ReleaseCapture();
-    if (m_live.m_mouseHeld) {
+    if (captured || m_live.m_mouseHeld) {
         ::ClipCursor(nullptr);
         m_live.m_mouseHeld = 0;
     }

@@ -380,6 +380,14 @@ TEST_F(MainLiveToolsTest, TheMouseMovesThePointOfTheToolsStep) {
         EXPECT_EQ(lock.Draft().m_points[0].x, 10);
     }
 
+    // A real move over the preview reaches the handler through the window's input hook.
+    QWidget* preview = ms::WidgetOf(Item(IDC_PREVIEW));
+    ASSERT_TRUE(preview);
+    ms::test::SendMouse(preview, QEvent::MouseMove, QPoint(220, 230), Qt::NoButton, Qt::NoButton);
+    Pump();
+    EXPECT_EQ(g_previewCursor.x, 220);
+    EXPECT_EQ(g_previewCursor.y, 230);
+
     // The continual line runs its rubber line to the mouse.
     Command(1182);
     dlg_->m_live.steps.m_continualStep1 = 1;
@@ -453,6 +461,7 @@ TEST_F(MainLiveToolsTest, CommandsWhileFramesStream) {
     Fields(u"100", u"");
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     int round = 0;
+    bool froze = false;
     while (std::chrono::steady_clock::now() < end) {
         ++round;
         auto shape = std::make_unique<CMeasureRecord>();
@@ -474,9 +483,11 @@ TEST_F(MainLiveToolsTest, CommandsWhileFramesStream) {
         if (round % 50 == 0)
             Command(409);
         ms::test::Pump(2);
+        froze = froze || dlg_->m_frozenImage != nullptr;
     }
     Command(409);
     EXPECT_GT(round, 10);
+    EXPECT_TRUE(froze); // the tools' still requests were served by the streaming camera
     EXPECT_EQ(LiveNames(), u"");
 }
 
