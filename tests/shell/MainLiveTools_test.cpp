@@ -492,3 +492,117 @@ TEST_F(MainLiveToolsTest, CommandsWhileFramesStream) {
 }
 
 } // namespace
+
+namespace {
+
+// Which draft point a move moves, or the rubber line, for each tool and its steps.
+TEST(LiveToolsFollow, EachToolMovesThePointOfItsStep) {
+    struct Row {
+        int tool;
+        void (*steps)(LiveToolSteps&);
+        int moved;   // index of the point at the mouse, -1 none
+        int rubber;  // 1 when the rubber line runs, 2 when it is the automatic tools'
+        bool cursor; // m_cursorPt takes the mouse
+    };
+    const Row rows[] = {
+        {LIVE_LINE, [](LiveToolSteps& s) { s.m_lineStep1 = 1; }, 1, 0, false},
+        {LIVE_LINE, [](LiveToolSteps& s) { s.m_lineStep1 = s.m_lineStep2 = 1; }, 2, 0, false},
+        {LIVE_LINE, [](LiveToolSteps&) {}, -1, 0, false},
+        {LIVE_DOT_LINE, [](LiveToolSteps& s) { s.m_dotLineStep1 = s.m_dotLineStep2 = 1; }, -1, 0,
+         false},
+        {LIVE_DOT_LINE,
+         [](LiveToolSteps& s) { s.m_dotLineStep1 = s.m_dotLineStep2 = s.m_dotLineStep3 = 1; }, 3, 0,
+         false},
+        {LIVE_PARALLEL_LINE, [](LiveToolSteps& s) { s.m_parallelStep1 = s.m_parallelStep2 = 1; }, 2,
+         0, true},
+        {LIVE_CONTINUAL_LINE, [](LiveToolSteps& s) { s.m_continualStep1 = 1; }, -1, 1, false},
+        {LIVE_CONTINUAL_LINE, [](LiveToolSteps& s) { s.m_continualStep1 = s.m_continualStep2 = 1; },
+         4, 0, false},
+        {LIVE_THREE_POINT_CIRCLE, [](LiveToolSteps& s) { s.m_threePointCircleStep3 = 1; }, 3, 0,
+         false},
+        {LIVE_TWO_CIRCLES, [](LiveToolSteps& s) { s.m_twoCirclesStep1 = s.m_twoCirclesStep6 = 1; },
+         3, 0, false},
+        {LIVE_ANGLE, [](LiveToolSteps& s) { s.m_angleStep1 = 1; }, -1, 1, false},
+        {LIVE_FOUR_POINT_ANGLE,
+         [](LiveToolSteps& s) { s.m_fourPointAngleStep1 = s.m_fourPointAngleStep3 = 1; }, 4, 0,
+         false},
+        {LIVE_AUTO_DISTANCE, [](LiveToolSteps& s) { s.m_autoDistanceStep1 = 1; }, -1, 2, false},
+        {LIVE_AUTO_ANGLE, [](LiveToolSteps& s) { s.m_autoAngleStep1 = s.m_autoAngleStep3 = 1; }, 4,
+         0, true},
+        {LIVE_AUTO_CIRCLE, [](LiveToolSteps& s) { s.m_autoCircleStep1 = 1; }, 1, 0, true},
+        {LIVE_AUTO_ARC, [](LiveToolSteps& s) { s.m_autoArcStep1 = 1; }, 3, 0, true},
+        {LIVE_ARC, [](LiveToolSteps& s) { s.m_liveArcStep1 = s.m_liveArcStep2 = 1; }, 2, 0, false},
+    };
+    const POINT p{77, 66};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.tool);
+        LiveToolState state;
+        state.m_liveTool = row.tool;
+        row.steps(state.steps);
+        CDraftShape draft;
+        draft.m_kind = row.tool;
+        draft.m_points.assign(5, POINT{1, 1});
+        g_rubberActive = 0;
+        g_rubberAuto = 0;
+        const int changed = FollowMouse(state, p, draft);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(draft.m_points[i].x, i == row.moved ? 77 : 1) << i;
+        EXPECT_EQ(g_rubberActive.load(), row.rubber ? 1 : 0);
+        EXPECT_EQ(g_rubberAuto.load(), row.rubber == 2 ? 1 : 0);
+        if (row.rubber)
+            EXPECT_EQ(g_rubberPoint.load().y, 66);
+        EXPECT_EQ(state.m_cursorPt.x, row.cursor ? 77 : 0);
+        EXPECT_EQ(changed, row.moved >= 0 || row.rubber ? 1 : 0);
+    }
+    g_rubberActive = 0;
+    g_rubberAuto = 0;
+
+    // The ruler's draft gets its two points first; a point the draft lacks is left alone.
+    LiveToolState ruler;
+    ruler.m_liveTool = LIVE_RULER;
+    ruler.steps.m_rulerStep1 = 1;
+    CDraftShape empty;
+    EXPECT_EQ(FollowMouse(ruler, p, empty), 1);
+    ASSERT_EQ(empty.m_points.size(), 2u);
+    EXPECT_EQ(empty.m_points[1].x, 77);
+    LiveToolState line;
+    line.m_liveTool = LIVE_LINE;
+    line.steps.m_lineStep1 = 1;
+    CDraftShape none;
+    EXPECT_EQ(FollowMouse(line, p, none), 0);
+}
+
+TEST_F(MainLiveToolsTest, CoordinateAngleAndToleranceCircleComeFromTheirDialogs) {
+    Open();
+    ms::test::AnswerDialog(IDD_COORDINATE, [](HWND h) {
+        SetDlgItemText(h, IDC_COORD_X, u"500");
+        SetDlgItemText(h, IDC_COORD_Y, u"100");
+        SendMessage(h, WM_COMMAND, IDOK, 0);
+    });
+    Command(1141);
+    EXPECT_EQ(dlg_->m_live.m_liveTool, LIVE_COORDINATE_ANGLE);
+    EXPECT_EQ(dlg_->m_live.m_guidePresent, 1);
+    EXPECT_TRUE(IsWindowEnabled(dlg_->m_hWnd));
+    {
+        LiveListsLock lock;
+        ASSERT_EQ(lock.Polylines().GetSize(), 1);
+        const auto& pts = lock.Polylines().GetAt(0)->m_points;
+        ASSERT_EQ(pts.size(), 3u);
+        EXPECT_EQ(pts[0].x, 500);
+        EXPECT_EQ(pts[1].y, 0);
+        EXPECT_EQ(pts[2].x, 640);
+    }
+    // Cancel adds nothing and leaves no tool; without a magnification the tolerance circle
+    // asks for one and opens no dialog.
+    ms::test::PressInDialog(IDD_COORDINATE, IDCANCEL);
+    Command(1141);
+    EXPECT_EQ(dlg_->m_live.m_liveTool, 0);
+    ms::test::ResetSeams();
+    Fields(u"", u"");
+    Command(1139);
+    EXPECT_EQ(MessageTexts(), std::vector{kEnterRate});
+    LiveListsLock lock;
+    EXPECT_EQ(lock.Polylines().GetSize(), 1);
+}
+
+} // namespace
