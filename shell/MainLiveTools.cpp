@@ -484,3 +484,15 @@ void CMicroscopeDlg::EraseRubberBand() {
         InvertOutlines(::GetDlgItem(m_hWnd, IDC_PREVIEW), m_live.m_liveLineColor, {&m_rubberDrawn});
     m_rubberDrawn.clear();
 }
+
+void CMicroscopeDlg::OnDrawItem(int id, LPDRAWITEMSTRUCT dis) {
+    if (!dis || dis->CtlID != IDC_ZOOM_FIELD) {
+        CDialog::OnDrawItem(id, dis);
+        return;
+    }
+    const RECT& r = dis->rcItem;
+    if (m_magnifier.m_drawDC)
+        BitBlt(dis->hDC, 0, 0, r.right, r.bottom, m_magnifier.m_drawDC, 0, 0, SRCCOPY);
+    else
+        FillRect(dis->hDC, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+}

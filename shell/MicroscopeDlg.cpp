@@ -172,6 +172,7 @@ ON_COMMAND(1354, OnLineCalibration)
 ON_COMMAND(1355, OnAutoCalibration)
 ON_BN_CLICKED(1198, OnMeasureSetting)
 ON_EN_CHANGE(IDC_SCALE, OnScaleChange)
+ON_WM_DRAWITEM()
 END_MESSAGE_MAP()
 
 CMicroscopeDlg::CMicroscopeDlg(CWnd* parent) : CDialog(IDD_MAIN, parent) {

@@ -408,6 +408,8 @@ protected:
     afx_msg void OnMeasureSetting();
     // The typed magnification changed: the calibrated field from the calibration file.
     afx_msg void OnScaleChange();
+    // The magnifier's repaint: its last picture, black before the first.
+    afx_msg void OnDrawItem(int id, LPDRAWITEMSTRUCT dis);
 
 private:
     void ChooseToggleTool(int button, int tool);

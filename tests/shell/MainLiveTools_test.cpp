@@ -436,6 +436,11 @@ TEST_F(MainLiveToolsTest, MagnifierShowsTheStillAroundTheCursorAndFollowsItsSize
         for (int x = 0; x < shown.width() && !red; ++x)
             red = shown.pixelColor(x, y) == QColor(255, 0, 0);
     EXPECT_TRUE(red); // the cursor's pixel, enlarged
+    // Painted again (uncovered, say), the magnifier shows the same picture.
+    const QImage repainted = ms::test::GrabWindow(lens);
+    ASSERT_FALSE(repainted.isNull());
+    EXPECT_EQ(repainted.convertToFormat(QImage::Format_RGB32),
+              shown.convertToFormat(QImage::Format_RGB32));
 
     // A resized magnifier gets a surface of its new size.
     RECT r{};
