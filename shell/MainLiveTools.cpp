@@ -73,6 +73,10 @@ void CMicroscopeDlg::ResetDrawingState() {
 }
 
 void CMicroscopeDlg::RequestFreeze() {
+    // Without a device no frame would serve the request, and the first still after a
+    // reconnection would be taken for it instead of being saved.
+    if (!m_connected)
+        return;
     // The source before the request: the frame callback reads it once it sees the request.
     g_freezeRequest = 1;
     g_snapshotSource = 0;

@@ -225,7 +225,9 @@ TEST_F(MainLiveToolsTest, TypedMagnificationShowsItsCalibration) {
 }
 
 TEST_F(MainLiveToolsTest, ToggleToolsPressOneButtonAndAFailedCheckLeavesNone) {
+    SyntheticCamera::Instance().SetDevices({mstest::SteppedCamera()});
     Open();
+    ASSERT_EQ(dlg_->IsConnected(), 1);
     Fields(u"100", u"");
     g_circleLabelCount = 4;
     Command(1179);
@@ -269,6 +271,16 @@ TEST_F(MainLiveToolsTest, ToggleToolsPressOneButtonAndAFailedCheckLeavesNone) {
     EXPECT_EQ(dlg_->m_live.m_liveTool, LIVE_CIRCLE_LABEL);
     EXPECT_EQ(g_circleLabelCount, 2);
     EXPECT_EQ(g_squareLabelCount, 0);
+}
+
+TEST_F(MainLiveToolsTest, WithoutADeviceAToolAsksForNoStill) {
+    Open();
+    ASSERT_EQ(dlg_->IsConnected(), 0);
+    Fields(u"100", u"");
+    Command(1206);
+    EXPECT_EQ(dlg_->m_live.m_liveTool, LIVE_AUTO_CIRCLE);
+    EXPECT_EQ(g_freezeRequest.load(), 0);
+    EXPECT_EQ(g_snapshotRequest.load(), 0);
 }
 
 TEST_F(MainLiveToolsTest, ASecondToolDropsTheHalfDrawnShapeAndFreesTheMouse) {
