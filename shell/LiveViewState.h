@@ -19,6 +19,18 @@ struct LiveViewSnapshot {
     int fullScreen = 0;          // 1 while the full-screen layout is on
     double imageScaleX = 1.0;    // preview to picture coordinates
     double imageScaleY = 1.0;
+
+    // What the live view draws over the frame and with which scale and unit.
+    double previewScaleX = 1.0; // preview to the capture window's client: 1.0 but in full screen
+    double previewScaleY = 1.0;
+    int showDateTime = 0; // overlay switches, off when the program starts
+    int showCrossLine = 0;
+    int showScaleBar = 0;
+    int showCircleOverlay = 0;
+    double liveScale = 0.02963;      // preview pixels per unit of length (scale bar, rings)
+    double liveZoom = 21.0;          // the magnification last applied
+    std::u16string unitName = u"mm"; // g_unitName and g_decimalPlaces as last published
+    int decimalPlaces = 3;
 };
 
 class CLiveViewState {

@@ -3,6 +3,8 @@
 // picture and video modes.
 #include "shell/MicroscopeDlg.h"
 
+#include "measure/Units.h"
+
 #include "platform/win/core/WString.h"
 #include "platform/win/gdi/Gdi.h"
 #include "res/TessaryResource.h"
@@ -143,7 +145,16 @@ void CMicroscopeDlg::SetFullScreenLayout() {
         preview->ShowWindow(SW_SHOW);
     }
     FitVideoRenderer(FALSE);
-    g_liveView.Change([](LiveViewSnapshot& s) { s.fullScreen = 1; });
+    // Preview coordinates run over 640 x 480, or 640 x 512 for a 1280 x 1024 capture; the
+    // live view scales the frame and the shapes over it alike to the screen.
+    const double previewRows = g_captureWidth == 1280 && g_captureHeight == 1024 ? 512.0 : 480.0;
+    const double scaleX = GetSystemMetrics(SM_CXSCREEN) / 640.0;
+    const double scaleY = GetSystemMetrics(SM_CYSCREEN) / previewRows;
+    g_liveView.Change([&](LiveViewSnapshot& s) {
+        s.fullScreen = 1;
+        s.previewScaleX = scaleX;
+        s.previewScaleY = scaleY;
+    });
     ShowPreviewTexts();
     RefreshToolTips();
     Invalidate(TRUE);
@@ -166,7 +177,11 @@ void CMicroscopeDlg::SetNormalLayout() {
     FitVideoRenderer((previewButton && previewButton->IsPressed()) ||
                      (recordButton && recordButton->IsPressed()) || !g_listShowsPictures);
     ::SetActiveWindow(m_hWnd);
-    g_liveView.Change([](LiveViewSnapshot& s) { s.fullScreen = 0; });
+    g_liveView.Change([](LiveViewSnapshot& s) {
+        s.fullScreen = 0;
+        s.previewScaleX = 1.0;
+        s.previewScaleY = 1.0;
+    });
     ShowPreviewTexts();
     // Each button's screen rectangle follows the window back to its place.
     for (ButtonEntry& entry : m_buttons)

@@ -10,6 +10,8 @@
 #include "shell/RegistrySettings.h"
 #include "shell/SaveFolders.h"
 
+#include "capture/LiveShapes.h"
+
 #include "measure/MeasureSettings.h"
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/core/Files.h"
@@ -193,6 +195,8 @@ BOOL CMicroscopeDlg::OnInitDialog() {
     InitToolTips();
 
     ReadUnitSettings();
+    // The live view's labels and scale bar in the unit just read.
+    g_liveView.Change(CopyMeasureUnits);
     ReadMeasureTextColor();
     m_measureTextColor = g_measureTextColor & 0xFFFFFF;
     ReadLineColor();
