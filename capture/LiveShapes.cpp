@@ -779,13 +779,15 @@ double LengthLineValue(int pixels, const LiveDrawContext& context) {
         return 0.0;
     const double v = pixels * LiveUnitPerPixel(context.unit.c_str()) * LengthLineFactor(context) *
                      10.0 / context.liveZoom;
-    // Hundredths: an exact tenth stays, any other value rounds half up on its third decimal.
+    return RoundLengthLineValue(v);
+}
+
+double RoundLengthLineValue(double v) {
     const double a = std::trunc(v * 100.0);
     const double b = std::trunc(v * 1000.0);
     if (std::fmod(a, 10.0) == 0.0)
         return a / 100.0;
-    const double tenths = std::trunc(b / 10.0);
-    return tenths / 100.0 + (std::fmod(b, 10.0) >= 5.0 ? 0.01 : 0.0);
+    return std::trunc(b / 10.0) / 100.0 + (std::fmod(b, 10.0) >= 5.0 ? 0.01 : 0.0);
 }
 
 void CopyMeasureUnits(LiveViewSnapshot& state) {

@@ -63,6 +63,8 @@ double LiveUnitPerPixel(); // of g_unitName
 // The value a Length-Line of `pixels` preview pixels shows, rounded to hundredths (a third
 // decimal of 5 or more rounds up). 0 when the magnification is not above 0.
 double LengthLineValue(int pixels, const LiveDrawContext& context);
+// That rounding: an exact tenth stays, any other value to hundredths by its third decimal.
+double RoundLengthLineValue(double v);
 
 // The unit and precision of the labels, from g_unitName and g_decimalPlaces into the main
 // window's state that the painter reads; the UI thread calls it whenever it changes them.
