@@ -569,6 +569,11 @@ TEST_F(LiveShapesWindowTest, ShapesChangeOnTheUiThreadWhileFramesArriveAt30Fps) 
         std::this_thread::sleep_for(std::chrono::milliseconds(3));
     }
     wnd_.Stop();
+    {
+        // Frames kept coming: the sample time counts frames at 30 per second.
+        std::lock_guard lock(g_frameLock);
+        EXPECT_GT(g_frameSampleTime, 5.0);
+    }
     // The painter drew the lasting line into the last frame.
     EXPECT_EQ(Rgb(Picture(), 300, 400), 0x00FF00u);
 }
