@@ -185,16 +185,17 @@ int CCaptureWnd::PaintFrame(const BYTE* bits, long length, int width, int height
             return 0;
         target = m_paintWindow;
     }
+    // The main window's state and the live lists are copied before the window's surface is
+    // taken: the UI thread waits only for the copies, and this thread never waits for one of
+    // their locks while it holds the surface that a WM_PAINT of the UI thread waits for.
+    const CLiveViewState* state = m_liveView.load();
+    const LiveViewSnapshot shown = state ? state->Snapshot() : LiveViewSnapshot{};
+    const LiveListsCopy lists = CopyLiveLists();
+    const LiveDrawContext context = LiveContextOf(shown, width, height);
     // The window's surface first, then the memory bitmap: the order the UI thread takes them.
     HDC windowDC = ::GetDC(target);
     if (!windowDC)
         return 0;
-    const CLiveViewState* state = m_liveView.load();
-    const LiveViewSnapshot shown = state ? state->Snapshot() : LiveViewSnapshot{};
-    // The lists are copied before the memory bitmap is locked: the UI thread waits only for
-    // the copy, and the two locks are never held together.
-    const LiveListsCopy lists = CopyLiveLists();
-    const LiveDrawContext context = LiveContextOf(shown, width, height);
     RECT client{};
     ::GetClientRect(target, &client);
     int painted = 0;
