@@ -798,16 +798,16 @@ void CopyMeasureUnits(LiveViewSnapshot& state) {
     state.decimalPlaces = g_decimalPlaces;
 }
 
+// The lists are copied first and drawn without the lock, so that the capture thread's next
+// frame does not wait for a large picture's drawing.
 void DrawShapesOnPicture(HDC dc, double scaleX, double scaleY) {
     const LiveDrawContext context = PictureContext(scaleX, scaleY);
-    LiveListsLock lock;
-    for (const auto& shape : lock.Shapes())
-        DrawLiveRecord(dc, *shape, context);
+    const LiveListsCopy lists = CopyLiveLists();
+    for (const CMeasureRecord& shape : lists.shapes)
+        DrawLiveRecord(dc, shape, context);
 }
 
 void DrawGuidesOnPicture(HDC dc, double scaleX, double scaleY) {
-    const LiveDrawContext context = PictureContext(scaleX, scaleY);
-    LiveListsLock lock;
-    for (const auto& guide : lock.Polylines())
-        DrawGuideShape(dc, *guide, context);
+    const LiveListsCopy lists = CopyLiveLists();
+    DrawGuideShapes(dc, lists.guides, PictureContext(scaleX, scaleY));
 }
