@@ -97,6 +97,11 @@ public:
     const std::shared_ptr<IGraphBuilder>& Graph() const { return m_graph; }
     const std::shared_ptr<IBaseFilter>& Filter() const { return m_captureFilter; }
 
+    // The length scale and magnification of the live picture (g_liveScale, g_liveZoom), UI
+    // thread; the live view's painter draws from their copy in the main window's
+    // LiveViewSnapshot (PublishLiveOverlays).
+    double m_liveScale = 0.02963;
+    double m_liveZoom = 21.0;
     double m_zoom = 1.0, m_savedZoom = 1.0;
     double m_stretchX = 1.0, m_stretchY = 1.0;
 

@@ -1,5 +1,6 @@
 #include "capture/GrabberCallbacks.h"
 
+#include "capture/AviRecorder.h"
 #include "capture/CaptureWnd.h"
 
 #include "platform/capture/Poster.h"
@@ -70,6 +71,10 @@ HRESULT CFrameGrabberCallback::BufferCB(double sampleTime, BYTE* buffer, long le
         g_snapshotSource = 0;
         g_snapshotRequest = 0;
     }
+    // While a recording runs every frame goes to the writer, the handed-over one too. Only
+    // frames that went into the video are counted, so the counter follows its length.
+    if (g_recording.load() != 0 && WriteAviFrame(length, buffer, m_frameWidth, m_frameHeight))
+        g_recordFrameCount.fetch_add(1);
     if (m_painter)
         m_painter->PaintFrame(buffer, length, m_frameWidth, m_frameHeight);
     return 0;

@@ -1,15 +1,15 @@
 // The dialog shown before a recording starts. While it is open the capture runs at 640x480,
 // the size recordings are made at; Cancel returns the capture to the family's largest size,
 // OK leaves it at 640x480 and hands the time limit to the record command (m_timeLimitOn and
-// m_timeLimit). It also holds the switch that makes the AVI writer ask for a video codec.
+// m_timeLimit). It also holds the switch that makes the AVI writer compress.
 #pragma once
 
 #include "capture/CaptureWnd.h"
 
 #include "platform/mfc/AfxWin.h"
 
-// 1: the AVI writer lets the operator choose a codec when a recording opens. Lives for the
-// process, never stored; written and read on the user-interface thread.
+// 1: recordings are written as Motion-JPEG, 0: uncompressed. Lives for the process, never
+// stored; written and read on the user-interface thread.
 extern int g_recordCompress;
 
 class CRecorderSettingDlg : public CDialog {

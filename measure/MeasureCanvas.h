@@ -13,6 +13,7 @@
 #include "measure/CanvasView.h"
 #include "measure/MagnifierDlg.h"
 #include "measure/MeasureRecords.h"
+#include "media/DxfDrawing.h"
 
 #include "platform/mfc/AfxWin.h"
 
@@ -122,4 +123,17 @@ private:
 
     CDC m_memDC;
     std::unique_ptr<CBitmap> m_pBitmap;
+
+    // Exports of the canvas's shapes, called by the photo-measure window with the path the
+    // operator chose. Both show their failures in message boxes of the canvas and leave the
+    // canvas's tool cursor current.
+public:
+    // The sheet "ExportData" with one row per shape and the picture with its shapes at A1.
+    // True when the file was written.
+    bool ExportToSpreadsheet(const CString& path);
+    // The shapes as a DXF drawing in the measurement unit, on the layer "Layer2", y up with the
+    // picture's bottom row at Y = 0. True when the file was written.
+    bool ExportDxf(const CString& path);
+
+    CDxfDrawing m_dxf; // loads the DXF library with the canvas; holds a drawing only in ExportDxf
 };

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
 #include <vector>
@@ -40,11 +41,8 @@ void CPlaybackGraph::StopWorker() {
 
 void CPlaybackGraph::Release() {
     StopWorker();
-    if (m_dc)
-        ReleaseDC(m_display, m_dc);
     std::lock_guard lock(m_lock);
     m_reader.reset();
-    m_dc = nullptr;
     m_display = m_notify = nullptr;
     m_frames = m_next = 0;
     m_fps = 0;
@@ -82,6 +80,11 @@ bool CPlaybackGraph::RenderFile(LPCWSTR path) {
     StopWorker();
     auto reader = std::make_unique<cv::VideoCapture>();
     std::string file = path ? QString::fromUtf16(path).toStdString() : std::string();
+    // A file that is not there is refused here: the reader would otherwise try every backend
+    // it has on it, streaming frameworks included, which is slow and never succeeds.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec))
+        return false;
     if (!reader->open(file, cv::CAP_ANY) || !reader->isOpened())
         return false;
     double fps = reader->get(cv::CAP_PROP_FPS);
@@ -108,21 +111,13 @@ bool CPlaybackGraph::RenderFile(LPCWSTR path) {
 bool CPlaybackGraph::SetDisplayWindow(HWND hwnd) {
     if (!m_created)
         return false;
-    StopWorker(); // the worker may hold the old DC
-    if (m_dc)
-        ReleaseDC(m_display, m_dc);
     RECT rc{};
-    HDC dc = hwnd && GetClientRect(hwnd, &rc) ? GetDC(hwnd) : nullptr;
-    {
-        std::lock_guard lock(m_lock);
-        m_display = dc ? hwnd : nullptr;
-        m_dc = dc;
-        m_dcWidth = rc.right - rc.left;
-        m_dcHeight = rc.bottom - rc.top;
-    }
-    if (m_state == State::Running)
-        m_thread = std::jthread([this](std::stop_token st) { Loop(st); });
-    return hwnd == nullptr || dc != nullptr;
+    const bool usable = hwnd && GetClientRect(hwnd, &rc);
+    std::lock_guard lock(m_lock);
+    m_display = usable ? hwnd : nullptr;
+    m_displayWidth = rc.right - rc.left;
+    m_displayHeight = rc.bottom - rc.top;
+    return hwnd == nullptr || usable;
 }
 
 bool CPlaybackGraph::SetNotifyWindow(HWND hwnd) {
@@ -156,6 +151,11 @@ bool CPlaybackGraph::Halt(State to) {
         return true;
     StopWorker();
     m_state = to;
+    if (to == State::Paused) {
+        // A paused player shows where it stands (the first frame after opening).
+        std::lock_guard lock(m_lock);
+        ShowCurrentFrame();
+    }
     return true;
 }
 
@@ -200,8 +200,21 @@ bool CPlaybackGraph::SetPosition(double seconds) {
     long frame = std::clamp<long>(std::lround(seconds * m_fps), 0, m_frames);
     m_next = frame;
     ++m_seeks;
+    if (m_state == State::Paused)
+        ShowCurrentFrame(); // a seek while paused shows the frame it lands on
     m_wake.notify_all();
     return true;
+}
+
+void CPlaybackGraph::ShowCurrentFrame() {
+    if (!m_reader || m_frames == 0)
+        return;
+    const long shown = std::min(m_next, m_frames - 1);
+    cv::Mat frame;
+    if (m_reader->set(cv::CAP_PROP_POS_FRAMES, static_cast<double>(shown)) &&
+        m_reader->read(frame) && !frame.empty())
+        Paint(frame.data, frame.cols, frame.rows, static_cast<int>(frame.step));
+    ++m_seeks; // the worker seeks again before it reads on
 }
 
 long CPlaybackGraph::FramesPainted() const {
@@ -210,7 +223,7 @@ long CPlaybackGraph::FramesPainted() const {
 }
 
 void CPlaybackGraph::Paint(const void* bgr, int w, int h, int step) {
-    if (!m_dc)
+    if (!m_display)
         return;
     // A bottom-up 24-bit DIB with rows padded to four bytes.
     int stride = (w * 3 + 3) & ~3;
@@ -226,8 +239,13 @@ void CPlaybackGraph::Paint(const void* bgr, int w, int h, int step) {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 24;
     bi.bmiHeader.biCompression = BI_RGB;
-    StretchDIBits(m_dc, 0, 0, m_dcWidth, m_dcHeight, 0, 0, w, h, dib.data(), &bi, DIB_RGB_COLORS,
-                  SRCCOPY);
+    // One DC per frame: the window shows a frame when its DC is released.
+    HDC dc = GetDC(m_display);
+    if (!dc)
+        return;
+    StretchDIBits(dc, 0, 0, m_displayWidth, m_displayHeight, 0, 0, w, h, dib.data(), &bi,
+                  DIB_RGB_COLORS, SRCCOPY);
+    ReleaseDC(m_display, dc);
     ++m_painted;
 }
 

@@ -50,6 +50,9 @@ private:
     bool Halt(State to);
     void Loop(std::stop_token st);
     void Paint(const void* bgr, int w, int h, int step);
+    // Paints the frame at the position (the last one at the end); the lock is held and the
+    // worker is not running.
+    void ShowCurrentFrame();
 
     bool m_created = false;
     State m_state = State::Stopped;
@@ -62,8 +65,7 @@ private:
     long m_painted = 0;
     HWND m_notify = nullptr;
     HWND m_display = nullptr;
-    HDC m_dc = nullptr;
-    int m_dcWidth = 0, m_dcHeight = 0;
+    int m_displayWidth = 0, m_displayHeight = 0;
     std::condition_variable_any m_wake;
     std::jthread m_thread;
 };

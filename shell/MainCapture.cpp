@@ -1,13 +1,18 @@
 // The main window's device and capture commands: the device start, reconnecting, the device
 // buttons' states, device and power notices, the texts on the preview while no device runs,
 // the capture window's binding to the preview and the snapshot switch 1204, which decides
-// whether the device's own snapshot button takes pictures.
+// whether the device's own snapshot button takes pictures; and the capture bar: Preview,
+// Camera, Clock and Setting.
 #include "shell/MicroscopeDlg.h"
 
+#include "shell/LangText.h"
+#include "capture/AviRecorder.h"
 #include "shell/RegistrySettings.h"
 #include "shell/SaveFolders.h"
 
 #include "capture/CaptureWnd.h"
+#include "capture/TimedSnapshot.h"
+#include "capture/VideoSettingDlg.h"
 
 #include "platform/win/core/Files.h"
 #include "platform/win/core/Format.h"
@@ -140,4 +145,75 @@ void CMicroscopeDlg::OnSnapshotSwitch() {
     g_snapEnable = on;
     SaveSnapEnable();
     LoadLangTexts();
+}
+
+// ---- Capture bar ----
+//
+// The pressed states of the preview button 1014 and the record button 1006 are the capture
+// state: previewing, recording (the preview button then released), or stopped.
+
+namespace {
+
+constexpr int kPreviewButton = 1014;
+constexpr int kRecordButton = 1006;
+
+void ShowCaptureHint(LPCWSTR defaultText) {
+    WCHAR text[256] = {};
+    GetLangText(u"BrowseToCamera", text, 256, defaultText);
+    AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+}
+
+} // namespace
+
+void CMicroscopeDlg::OnPreview() {
+    CToggleBitmapButton* preview = ToggleButton(kPreviewButton);
+    if (preview && preview->IsPressed()) {
+        preview->ClearPressed();
+        g_captureWnd.Stop();
+        FitVideoRenderer(FALSE);
+        InitToolTips();
+        return;
+    }
+    EndRecording(); // a running recording ends with its file closed and listed
+    // A graph that refuses to run leaves the preview released: the Camera command then says
+    // so instead of waiting for a frame that never comes.
+    if (g_captureWnd.Run() && preview)
+        preview->SetPressed();
+    if (!FullScreen())
+        FitVideoRenderer(TRUE);
+    InitToolTips();
+}
+
+void CMicroscopeDlg::OnCamera() {
+    CToggleBitmapButton* preview = ToggleButton(kPreviewButton);
+    CToggleBitmapButton* record = ToggleButton(kRecordButton);
+    if (!(record && record->IsPressed()) && !(preview && preview->IsPressed())) {
+        ShowCaptureHint(u"Please return to the preview state");
+        return;
+    }
+    // The source first: the callback reads it once it sees the request.
+    g_snapshotSource = 0;
+    g_snapshotRequest = 1;
+    g_snapshotPending = 1;
+}
+
+void CMicroscopeDlg::OnTimedCapture() {
+    CTimedCaptureDlg dialog(TessaryTimedCapture(), m_hWnd);
+    CToggleBitmapButton* preview = ToggleButton(kPreviewButton);
+    CToggleBitmapButton* record = ToggleButton(kRecordButton);
+    if (!(record && record->IsPressed()) && !(preview && preview->IsPressed())) {
+        ShowCaptureHint(u"Please select a picture or video");
+        return;
+    }
+    dialog.DoModal();
+}
+
+LRESULT CMicroscopeDlg::OnTimedSnapshot(WPARAM, LPARAM) {
+    RequestTimedSnapshot();
+    return 0;
+}
+
+void CMicroscopeDlg::OnVideoSetting() {
+    CVideoSettingDlg dialog;
+    dialog.DoModal();
 }

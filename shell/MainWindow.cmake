@@ -6,15 +6,24 @@ add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/MainCapture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainHelp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainLayout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainRecord.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainSnapshot.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SaveFolders.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SnapshotNames.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SnapshotOverlays.cpp
 )
 target_include_directories(shellmain PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(shellmain PUBLIC capturegraph shellui shellkit measurecore platform_controls
   platform_services platform_mfc)
 ms_warnings(shellmain)
+# The exports of the live measurements (spreadsheet, word-processor report, DXF drawing).
+target_sources(shellmain PRIVATE ${CMAKE_CURRENT_LIST_DIR}/MainExport.cpp)
+target_link_libraries(shellmain PUBLIC measureexport)
+# The snapshot compositor saves through the image library; the Setting command opens the Video
+# Setting dialog, whose library needs this one in turn (static libraries may link both ways).
+target_link_libraries(shellmain PUBLIC imaging_tessary_dc videosetting)
 
 # The program: the application object, the resources, and beside it the language files, the
 # help pages and the wait cursor.

@@ -11,6 +11,7 @@
 #include "shell/SaveFolders.h"
 
 #include "capture/LiveShapes.h"
+#include "capture/TimedSnapshot.h"
 
 #include "measure/MeasureSettings.h"
 #include "platform/win/controls/CommCtrl.h"
@@ -103,12 +104,22 @@ ON_BN_CLICKED(1177, OnCloseButton)
 ON_BN_CLICKED(1176, OnMaxButton)
 ON_BN_CLICKED(1293, OnLanguageMenu)
 ON_BN_CLICKED(kSnapshotSwitchId, OnSnapshotSwitch)
+ON_BN_CLICKED(1006, OnRecord)
 ON_BN_CLICKED(1199, OnAboutMenu)
 ON_WM_CTLCOLOR()
 ON_COMMAND(ID_UPDATE_WEB, OnUpdateWeb)
 ON_WM_HELPINFO()
 ON_WM_DEVICECHANGE()
 ON_WM_POWERBROADCAST()
+// Exports of the live measurements.
+ON_BN_CLICKED(1009, OnExportExcel)
+ON_BN_CLICKED(1008, OnExportWord)
+ON_BN_CLICKED(1326, OnExportDxf)
+ON_BN_CLICKED(1014, OnPreview)
+ON_BN_CLICKED(1005, OnCamera)
+ON_BN_CLICKED(1007, OnTimedCapture)
+ON_BN_CLICKED(1016, OnVideoSetting)
+ON_MESSAGE(WM_APP_TIMED_SNAPSHOT, OnTimedSnapshot)
 END_MESSAGE_MAP()
 
 CMicroscopeDlg::CMicroscopeDlg(CWnd* parent) : CDialog(IDD_MAIN, parent) {
@@ -445,6 +456,8 @@ int CMicroscopeDlg::ReleaseResources() {
         KillTimer(TIMER_STARTUP_PROMPT);
         KillTimer(TIMER_RECONNECT);
     }
+    // A recording that still runs is finished (graph stopped, file closed) before the capture goes.
+    EndRecording();
     StopCapture();
     if (m_skinDC) {
         SelectObject(m_skinDC, m_skinOldBitmap);

@@ -6,9 +6,10 @@
 // folders, settings, language, skin, tooltips, start-up timer, the calibration reminder,
 // closing), MainLayout.cpp (the window frame and its two layouts, normal and full screen),
 // MainCapture.cpp (device and capture commands, the capture window bound to the preview 1000,
-// the snapshot switch), MainHelp.cpp (About popup, help, support). The thumbnail strip binds
-// to the list 1002 once its subsystem exists; until the device start is built it finds no
-// device.
+// the snapshot switch, Preview, Camera, Clock and Setting), MainSnapshot.cpp (the snapshot
+// compositor and the still hand-over), MainHelp.cpp (About popup, help, support). The thumbnail
+// strip binds to the list 1002 once its subsystem exists; until the device start is built it finds
+// no device.
 #pragma once
 
 #include "shell/Language.h"
@@ -16,11 +17,18 @@
 #include "shell/SkinButtons.h"
 
 #include "capture/GrabberCallbacks.h"
+#include "media/DxfDrawing.h"
 
 #include "platform/mfc/AfxCmn.h"
 #include "platform/mfc/AfxWin.h"
 #include "platform/win/core/Sync.h"
 #include "shell/ToggleBitmapButton.h"
+
+#include "imaging/DibImage.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
 
 // Private window messages of the main window.
 #define WM_APP_DEVICE_CHANGED (WM_APP + 5)
@@ -42,6 +50,14 @@ extern int g_listShowsPictures; // 1 when the strip shows pictures, 0 for videos
 
 // 1 when every character is a digit or '.', also for an empty text.
 int IsNumericText(CString text);
+
+// The road of a still picture (MainSnapshot.cpp).
+extern WCHAR g_lastSnapshotPath[MAX_PATH]; // the snapshot name built by the last composition
+extern WCHAR g_zoomText[24];               // magnification text of edit 1147 at the last still
+// 1 while live measuring waits for a frozen frame: the next still is kept, not saved.
+extern std::atomic<int> g_freezeRequest;
+// 1: a still plays the shutter sound. Set by the Camera command, cleared by a freeze request.
+extern std::atomic<int> g_snapshotPending;
 
 class CMicroscopeDlg : public CDialog {
 public:
@@ -85,7 +101,11 @@ public:
 
     // Composes the last copied frame with the live measurements and overlays into a picture:
     // mode 0 a snapshot in the picture folder, 1 the export picture, 2 a recording's
-    // thumbnail beside its AVI file. UI thread.
+    // thumbnail beside its AVI file; any other mode composes and saves nothing. `bits` holds
+    // the rows g_frameInfo describes (g_frameBuffer itself is read under g_frameLock). While
+    // g_freezeRequest is 1 the frame becomes m_frozenImage instead and the result is 0.
+    // 1 when the picture was written (or, for another mode, composed); 0 when there is no
+    // frame or the file could not be written. UI thread.
     int SaveSnapshot(double sampleTime, BYTE* bits, DWORD byteSize, int mode);
 
     // Subclasses the preview 1000 with the capture window and places it.
@@ -105,6 +125,44 @@ public:
     int IsConnected() const { return m_connected; }
 
     CString m_scaleText; // edit 1147, at most 5 characters
+
+    // The road of a still picture (MainSnapshot.cpp) and the capture commands (MainCapture.cpp).
+    // Composes the last copied frame, read under g_frameLock; as SaveSnapshot above.
+    int SaveSnapshot(int mode);
+    // The still hand-over (WM_APP_STILL_CAPTURED, wParam `source`): a snapshot of the last
+    // copied frame with the magnification of edit 1147 in its name; a written picture is listed
+    // and makes the shutter sound (while a Camera command asked for it), and the graph restarts
+    // after a still of the device's button (source 1) or during a recording.
+    void OnStillCaptured(WPARAM source);
+    // The cross line, scale bar and circle template whose switches are on, in picture pixels.
+    void DrawScaleBar(CDC* dc);
+    // The frozen still of live measuring, owned here; null when none.
+    std::unique_ptr<CDibImage> m_frozenImage;
+    // Lists g_lastSnapshotPath in the thumbnail strip; set by the strip, empty without one.
+    std::function<void()> m_listSnapshot;
+
+    // ---- Recording (MainRecord.cpp) ----
+    // The AVI command (button 1006): starts a recording after the Recorder Setting dialog or
+    // stops the running one. Every press plays the record sound.
+    afx_msg void OnRecord();
+    // TIMER_RECORD's tick: a second counts only when at least 15 frames went into the video
+    // since the last counted one.
+    void OnRecordTimerTick();
+    // One counted second; at the length limit the recording stops.
+    void OnRecordTimer();
+    // Ends a running recording where the capture is not run again at once (the Preview
+    // command, shut-down): stops the graph, closes and lists the file, releases the record
+    // button, stops the timer and clears the counter. 1 when a recording ran.
+    int EndRecording();
+    int RecordLimit() const { return m_recordLimit; }
+    // The first-frame picture of the last recording handed to the strip's video list.
+    LPCWSTR LastListedVideo() const { return m_listedVideo; }
+
+private:
+    void CloseRecording();
+    void ListVideo(LPCWSTR thumbnail);
+    int m_recordLimit = 0; // counted seconds; 0 between recordings
+    WCHAR m_listedVideo[MAX_PATH]{};
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -132,6 +190,14 @@ protected:
     afx_msg void OnLanguageMenu();
     afx_msg void OnSnapshotSwitch();
     afx_msg void OnLanguageCommand(UINT id);
+
+    // The capture bar: Preview 1014, Camera 1005 (F2), Clock 1007, Setting 1016.
+    afx_msg void OnPreview();
+    afx_msg void OnCamera();
+    afx_msg void OnTimedCapture();
+    afx_msg void OnVideoSetting();
+    // A still asked for by the timed capture's worker.
+    afx_msg LRESULT OnTimedSnapshot(WPARAM, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 
@@ -175,4 +241,23 @@ private:
     RECT m_restoreRect{};
     int m_cursorMode = 0, m_inPreview = 0, m_outPreview = 0;
     bool m_released = false;
+
+    // Exports of the live measurements (MainExport.cpp): buttons Excel 1009, Word 1008 and
+    // CAD 1326.
+public:
+    int CursorMode() const { return m_cursorMode; }
+    CDxfDrawing m_dxf;       // holds a drawing only during a DXF export
+    double m_zoomRate = 1.0; // the magnification as last read from the magnification edits
+
+protected:
+    afx_msg void OnExportExcel();
+    afx_msg void OnExportWord();
+    afx_msg void OnExportDxf();
+
+private:
+    // The busy state of an export: the wait cursor and cursor mode 1 until the command ends.
+    void BeginExportBusy();
+    void EndExportBusy();
+    // The picture of the live view with its measurements, through SaveSnapshot's export mode.
+    bool RenderExportPicture(const CString& path);
 };

@@ -1,6 +1,7 @@
 // CWnd: handle maps, creation and subclassing, the window procedure with message maps,
 // command routing, reflection, the pre-translation walk and the default handlers.
 #include "platform/mfc/AfxWin.h"
+#include "platform/mfc/TempObjects.h"
 
 #include "platform/win/window/Framework.h"
 #include "platform/win/window/Menu.h"
@@ -119,10 +120,20 @@ CWnd* CWnd::FromHandle(HWND hwnd) {
     return raw;
 }
 
+namespace {
+struct AttachScrollBar {
+    void operator()(CScrollBar& bar, HWND hwnd) const { bar.m_hWnd = hwnd; }
+};
+} // namespace
+
 CScrollBar* CWnd::ScrollBarFromHandle(HWND hwnd) {
     if (!hwnd)
         return nullptr;
-    return static_cast<CScrollBar*>(FromHandle(hwnd));
+    // Trackbars and spin bars send scroll messages too; their objects are no CScrollBar, so
+    // such a sender gets a temporary scroll-bar wrapper instead of a pointer of the wrong type.
+    if (auto* bar = dynamic_cast<CScrollBar*>(FromHandlePermanent(hwnd)))
+        return bar;
+    return ms::mfc::Temporary<CScrollBar>(hwnd, AttachScrollBar{});
 }
 
 LPCWSTR CWnd::AfxWndClass() {

@@ -15,3 +15,20 @@ target_link_libraries(tessary_shots PRIVATE shellmain platform_mfc_main)
 ms_resources(tessary_shots ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
 ms_warnings(tessary_shots)
 set_target_properties(tessary_shots PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${MS_PROGRAM_DIR})
+
+ms_test(MainRecord_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainRecord_test.cpp LIBS shellmain ${OpenCV_LIBS})
+ms_resources(MainRecord_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
+# The export buttons of the main window, with the DXF library copied into the test's program
+# folder and its drawings read with ezdxf.
+ms_test(MainExport_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainExport_test.cpp LIBS shellmain)
+ms_resources(MainExport_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
+target_compile_definitions(MainExport_test PRIVATE
+  MS_DXF_LIBRARY="$<TARGET_FILE:DxfIO>"
+  MS_DXF_CHECK="${CMAKE_SOURCE_DIR}/tests/media/dxf_check.py")
+add_dependencies(MainExport_test DxfIO)
+# The road of a still picture: names and numbers, the overlays, and the compositor with the
+# capture commands over the synthetic camera.
+ms_test(SnapshotNames_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/SnapshotNames_test.cpp LIBS shellmain)
+ms_test(SnapshotOverlays_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/SnapshotOverlays_test.cpp LIBS shellmain)
+ms_test(SnapshotRoad_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/SnapshotRoad_test.cpp LIBS shellmain)
+ms_resources(SnapshotRoad_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)

@@ -1,0 +1,40 @@
+// The AVI writer of a recording: 640x480 frames at 15 frames per second, Motion-JPEG when the
+// Recorder Setting's "Compress" is ticked, uncompressed otherwise.
+//
+// The writer is opened on the user-interface thread before g_recording becomes 1, fed by the
+// frame callback on the streaming thread, and closed after the capture graph has stopped and
+// g_recording is 0 again. g_aviLock keeps the three apart all the same, so a frame that is
+// being written when someone closes early finishes first, and a frame never reaches a writer
+// that is gone. Frames come as the capture delivers them (bottom-up 24-bit rows, blue-green-
+// red) and are turned upright for the writer.
+#pragma once
+
+#include "platform/win/WinTypes.h"
+
+#include <atomic>
+
+constexpr int kAviWidth = 640;
+constexpr int kAviHeight = 480;
+constexpr double kAviFramesPerSecond = 15.0;
+
+// 1 while a recording runs; the frame callback hands frames to the writer only then.
+extern std::atomic<int> g_recording;
+// Frames written since the record timer last counted a second.
+extern std::atomic<int> g_recordFrameCount;
+// The current recording: "<video folder>/YYYYMMDDhhmmss.avi". User-interface thread only.
+extern WCHAR g_aviPath[MAX_PATH];
+
+// Opens the writer on g_aviPath (replacing a file of that name). 1 when it is open, 0 when the
+// file cannot be created; then no writer exists and no frame is written.
+int OpenAviWriter();
+// Writes one frame of `width` x `height` from `rows` (`length` bytes, bottom-up 24-bit rows,
+// each padded to 4 bytes). 1 when written; 0 without a writer, for a frame of another size
+// than the writer's and for a buffer shorter than its size says (never read past its end).
+// Streaming thread.
+int WriteAviFrame(long length, const BYTE* rows, int width, int height);
+// Closes the writer (nothing happens without one) and gives the path of the recording's
+// first-frame picture, "<g_aviPath>.bmp", in `thumbnail` (MAX_PATH characters; may be null).
+// 1 when a writer was closed.
+int CloseAviWriter(WCHAR* thumbnail);
+// 1 while a writer is open.
+int IsAviWriterOpen();

@@ -1,0 +1,367 @@
+#include "media/AviPlayerDlg.h"
+
+#include "shell/LangText.h"
+
+#include "platform/win/controls/CommCtrl.h"
+#include "res/TessaryResource.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kWidth = 607;
+constexpr int kHeight = 538;
+constexpr double kStepSeconds = 2.0;
+
+// One skinned button of the tool bar: where it sits, its bitmaps and its tooltip.
+struct PlayerButton {
+    int id;
+    int x, y;
+    UINT normal, pressed;
+    LPCWSTR tipKey, tipDefault;
+};
+
+// In the tooltips' order.
+const PlayerButton kButtons[8] = {
+    {IDC_PLAYER_FIRST, 204, 502, 361, 161, u"TipFirst", u"First"},
+    {IDC_PLAYER_BACK, 236, 502, 363, 163, u"TipReward", u"Backward"},
+    {IDC_PLAYER_STOP, 268, 502, 366, 166, u"TipStop", u"Stop"},
+    {IDC_PLAYER_PLAY, 300, 502, 358, 359, u"TipPlay", u"Play"},
+    {IDC_PLAYER_PAUSE, 250, 502, 367, 167, u"TipPause", u"Pause"},
+    {IDC_PLAYER_FORWARD, 332, 502, 362, 162, u"TipForward", u"Forward"},
+    {IDC_PLAYER_LAST, 364, 502, 364, 164, u"TipLast", u"Last"},
+    {IDC_PLAYER_CLOSE, 557, 7, 268, 269, u"TipClose", u"Close"},
+};
+
+// The video area is a plain window whose surface keeps the last frame the graph painted: it
+// erases and paints nothing itself, so a repaint while paused leaves the picture standing (a
+// native static would cover the graph's frames with its own drawing).
+LRESULT VideoAreaProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        ::BeginPaint(hwnd, &ps);
+        ::EndPaint(hwnd, &ps);
+        return 0;
+    }
+    default:
+        return ::DefWindowProc(hwnd, msg, wp, lp);
+    }
+}
+
+void RegisterVideoArea() {
+    static const bool registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = VideoAreaProc;
+        wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
+        wc.lpszClassName = kPlayerVideoClass;
+        return ::RegisterClass(&wc) != 0;
+    }();
+    (void)registered;
+}
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CAviPlayerDlg, CDialog)
+ON_BN_CLICKED(IDC_PLAYER_PLAY, OnPlay)
+ON_BN_CLICKED(IDC_PLAYER_PAUSE, OnPause)
+ON_BN_CLICKED(IDC_PLAYER_STOP, OnStop)
+ON_BN_CLICKED(IDC_PLAYER_OPEN, OnOpen)
+ON_BN_CLICKED(IDC_PLAYER_FIRST, OnFirst)
+ON_BN_CLICKED(IDC_PLAYER_BACK, OnBack)
+ON_BN_CLICKED(IDC_PLAYER_FORWARD, OnForward)
+ON_BN_CLICKED(IDC_PLAYER_LAST, OnLast)
+ON_BN_CLICKED(IDC_PLAYER_CLOSE, OnCloseButton)
+ON_WM_TIMER()
+ON_WM_HSCROLL()
+ON_MESSAGE(WM_USER_PLAYBACK_EVENT, OnPlaybackEvent)
+ON_WM_PAINT()
+ON_WM_ERASEBKGND()
+ON_WM_NCHITTEST()
+END_MESSAGE_MAP()
+
+CAviPlayerDlg::CAviPlayerDlg() : CDialog(IDD_AVI_PLAYER, nullptr) {
+    RegisterVideoArea();
+}
+
+CAviPlayerDlg::~CAviPlayerDlg() {
+    CloseGraph();
+}
+
+void CAviPlayerDlg::DoDataExchange(CDataExchange* dx) {
+    CDialog::DoDataExchange(dx);
+    DDX_Control(dx, IDC_PLAYER_SLIDER, m_slider);
+    DDX_Control(dx, IDC_PLAYER_VIDEO, m_video);
+}
+
+BOOL CAviPlayerDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_video.ModifyStyle(0, WS_CLIPCHILDREN);
+    m_slider.SetRange(0, 1000, TRUE);
+    m_slider.SetPos(0);
+    SetupToolbar();
+    CenterWindow();
+    RefreshToolTips();
+    OpenFile();
+    return TRUE;
+}
+
+void CAviPlayerDlg::SetupToolbar() {
+    GetLangText(u"VideoPlayer", m_title, 30, u"Player");
+    SetWindowText(m_title);
+    ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, GetSystemMetrics(SM_CXSCREEN) / 4,
+                 GetSystemMetrics(SM_CYSCREEN) / 6, kWidth, kHeight, SWP_NOREDRAW);
+    m_video.SetWindowPos(nullptr, 4, 38, 597, 449, SWP_NOZORDER | SWP_FRAMECHANGED);
+    CToggleBitmapButton* buttons[8] = {&m_first, &m_back,    &m_stop, &m_play,
+                                       &m_pause, &m_forward, &m_last, &m_close};
+    for (int i = 0; i < 8; ++i) {
+        const PlayerButton& b = kButtons[i];
+        buttons[i]->Attach(static_cast<UINT>(b.id), this, b.normal, b.pressed, 0);
+        buttons[i]->SetWindowPos(nullptr, b.x, b.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        TipEntry& tip = m_tips[i];
+        GetLangText(b.tipKey, tip.text, 64, b.tipDefault);
+        tip.id = b.id;
+        tip.hwnd = buttons[i]->GetSafeHwnd();
+        if (tip.hwnd)
+            ::GetWindowRect(tip.hwnd, &tip.rect);
+    }
+    CreateToolTipCtrl();
+}
+
+void CAviPlayerDlg::CreateToolTipCtrl() {
+    m_toolTip = CreateWindowEx(WS_EX_TOPMOST, TOOLTIPS_CLASS, nullptr,
+                               WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, m_hWnd, nullptr,
+                               nullptr, nullptr);
+    if (!m_toolTip)
+        return;
+    ::SetWindowPos(m_toolTip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SendMessage(m_toolTip, TTM_SETDELAYTIME, TTDT_AUTOMATIC, 100);
+}
+
+void CAviPlayerDlg::RefreshToolTips() {
+    if (!::IsWindow(m_toolTip))
+        return;
+    for (TipEntry& tip : m_tips) {
+        if (!tip.hwnd)
+            continue;
+        TOOLINFOW ti{};
+        ti.cbSize = sizeof(TOOLINFOW);
+        ti.hwnd = tip.hwnd;
+        ti.uId = static_cast<UINT_PTR>(tip.id);
+        ::SendMessage(m_toolTip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+        ti.uFlags = TTF_SUBCLASS;
+        ::GetClientRect(tip.hwnd, &ti.rect);
+        ti.lpszText = tip.text;
+        ::SendMessage(m_toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+}
+
+BOOL CAviPlayerDlg::PreTranslateMessage(MSG* msg) {
+    if ((msg->message == WM_MOUSEMOVE || msg->message == WM_LBUTTONDOWN ||
+         msg->message == WM_LBUTTONUP) &&
+        m_toolTip) {
+        for (const TipEntry& tip : m_tips) {
+            if (CRect(tip.rect).PtInRect(msg->pt)) {
+                ::SendMessage(m_toolTip, TTM_TRACKPOSITION, 0, MAKELPARAM(msg->pt.x, msg->pt.y));
+                break;
+            }
+        }
+    }
+    // The player closes only through its close button.
+    if (msg->message == WM_KEYDOWN && (msg->wParam == VK_ESCAPE || msg->wParam == VK_RETURN))
+        return TRUE;
+    return CDialog::PreTranslateMessage(msg);
+}
+
+// ---- The graph ----
+
+void CAviPlayerDlg::OpenFile() {
+    CloseGraph();
+    m_graph = std::make_unique<CPlaybackGraph>();
+    if (!m_graph->Create())
+        return; // the object stays; every handler finds nothing to play
+    m_graph->RenderFile(m_filePath);
+    m_graph->SetDisplayWindow(m_video.GetSafeHwnd());
+    m_graph->SetNotifyWindow(m_hWnd);
+    m_graph->Pause(); // the first frame shows and waits for Play
+}
+
+void CAviPlayerDlg::CloseGraph() {
+    if (!m_graph)
+        return;
+    m_graph->Stop();
+    m_graph->SetNotifyWindow(nullptr);
+    m_graph->Release();
+    m_graph.reset();
+}
+
+double CAviPlayerDlg::Position() const {
+    double seconds = 0.0;
+    if (!m_graph || !m_graph->GetPosition(&seconds))
+        return 0.0;
+    return seconds;
+}
+
+double CAviPlayerDlg::Duration() const {
+    double seconds = 0.0;
+    if (!m_graph || !m_graph->GetDuration(&seconds) || seconds <= 0.0)
+        return 1.0;
+    return seconds;
+}
+
+void CAviPlayerDlg::SeekTo(double seconds) {
+    if (!m_graph)
+        return;
+    m_graph->SetPosition(std::clamp(seconds, 0.0, Duration()));
+}
+
+void CAviPlayerDlg::StartPositionTimer() {
+    if (!m_timer)
+        m_timer = SetTimer(TIMER_PLAYER_POSITION, 100, nullptr);
+}
+
+// ---- Commands ----
+
+void CAviPlayerDlg::OnPlay() {
+    if (!m_graph)
+        return;
+    m_graph->Run();
+    StartPositionTimer();
+}
+
+void CAviPlayerDlg::OnPause() {
+    if (!m_graph)
+        return;
+    m_graph->Pause();
+    StartPositionTimer();
+}
+
+void CAviPlayerDlg::OnStop() {
+    if (!m_graph)
+        return;
+    m_graph->SetPosition(0.0);
+    m_graph->Stop();
+    if (m_timer) {
+        KillTimer(m_timer);
+        m_timer = 0;
+    }
+}
+
+void CAviPlayerDlg::OnOpen() {
+    OpenFile();
+}
+
+void CAviPlayerDlg::OnFirst() {
+    SeekTo(0.0);
+}
+
+void CAviPlayerDlg::OnBack() {
+    if (m_graph)
+        SeekTo(Position() - kStepSeconds);
+}
+
+void CAviPlayerDlg::OnForward() {
+    if (m_graph)
+        SeekTo(Position() + kStepSeconds);
+}
+
+void CAviPlayerDlg::OnLast() {
+    if (m_graph)
+        SeekTo(Duration());
+}
+
+void CAviPlayerDlg::OnCloseButton() {
+    if (m_mainWindow)
+        ::SetTimer(m_mainWindow, kRestartCaptureTimer, 100, nullptr);
+    PostMessage(WM_CLOSE);
+}
+
+BOOL CAviPlayerDlg::DestroyWindow() {
+    CloseGraph();
+    if (m_timer) {
+        KillTimer(m_timer);
+        m_timer = 0;
+    }
+    return CDialog::DestroyWindow();
+}
+
+// ---- Position ----
+
+void CAviPlayerDlg::OnTimer(UINT_PTR id) {
+    if (id == m_timer && m_timer && m_graph) {
+        const int value = static_cast<int>(Position() * 1000.0 / Duration());
+        if (m_slider.GetPos() != value) {
+            m_slider.SetPos(value);
+            m_slider.Invalidate(TRUE);
+        }
+    }
+    CDialog::OnTimer(id);
+}
+
+void CAviPlayerDlg::OnHScroll(UINT code, UINT pos, CScrollBar* bar) {
+    if (bar && bar->GetSafeHwnd() == m_slider.GetSafeHwnd()) {
+        if (m_graph)
+            m_graph->SetPosition(m_slider.GetPos() * Duration() * 0.001);
+        return;
+    }
+    CDialog::OnHScroll(code, pos, bar);
+}
+
+LRESULT CAviPlayerDlg::OnPlaybackEvent(WPARAM code, LPARAM) {
+    if (!m_graph)
+        return 0;
+    // Each event arrives as its own message, its code in wParam.
+    switch (code) {
+    case 1: // complete: stand paused at the beginning
+        OnPause();
+        m_graph->SetPosition(0.0);
+        break;
+    case 2: // user abort
+    case 3: // error abort
+        OnStop();
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+// ---- Look ----
+
+void CAviPlayerDlg::OnPaint() {
+    CPaintDC dc(this);
+    CFont font;
+    font.Attach(::CreateFontW(20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                              OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
+                              VARIABLE_PITCH | FF_MODERN, u"Arial Unicode MS"));
+    CFont* old = dc.SelectObject(&font);
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextColor(RGB(0, 0, 0));
+    CRect client;
+    GetClientRect(&client);
+    const int length = static_cast<int>(std::char_traits<char16_t>::length(m_title));
+    const CSize size = dc.GetTextExtent(m_title, length);
+    dc.TextOut((client.Width() - size.cx) / 2, 6, m_title, length);
+    dc.SelectObject(old);
+}
+
+BOOL CAviPlayerDlg::OnEraseBkgnd(CDC* dc) {
+    CRect box;
+    dc->GetClipBox(&box);
+    CBrush grey(RGB(200, 200, 200));
+    CBrush* old = dc->SelectObject(&grey);
+    dc->PatBlt(box.left, box.top, box.Width(), box.Height(), PATCOPY);
+    dc->SelectObject(old);
+    return TRUE;
+}
+
+LRESULT CAviPlayerDlg::OnNcHitTest(CPoint pt) {
+    const LRESULT hit = CDialog::OnNcHitTest(pt);
+    CRect strip(0, 0, 518, 28);
+    ClientToScreen(&strip);
+    if (hit == HTCLIENT && strip.PtInRect(pt))
+        return HTCAPTION;
+    return hit;
+}

@@ -1,0 +1,161 @@
+// The main window's AVI recording: the record command of button 1006, the one-second record
+// timer that counts the recorded seconds and stops the recording at its length limit, and the
+// end of a recording by the Preview command or at shut-down.
+//
+// The writer is opened here on the user-interface thread before g_recording becomes 1, and
+// closed only after the capture graph has stopped (Stop returns when no frame callback runs
+// any more) and g_recording is 0 again.
+#include "shell/MicroscopeDlg.h"
+
+#include "shell/LangText.h"
+#include "shell/SaveFolders.h"
+
+#include "capture/AviRecorder.h"
+#include "capture/CaptureWnd.h"
+#include "capture/RecorderSettingDlg.h"
+
+#include "platform/services/Sound.h"
+#include "platform/win/core/Format.h"
+#include "platform/win/core/Time.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int kRecordSound = 180; // wave resource: a recording starts or stops
+constexpr int kRecordButton = 1006;
+constexpr int kPreviewButton = 1014;
+// A second of video at the writer's 15 frames per second.
+constexpr int kFramesPerCountedSecond = 15;
+
+// Returns the capture to the family's largest size, as after every recording.
+void RestoreFullSize() {
+    if (g_has1600x1200 == 1)
+        g_captureWnd.SetResolution(1600, 1200);
+    else
+        g_captureWnd.SetResolution(1280, 1024);
+}
+
+} // namespace
+
+void CMicroscopeDlg::OnRecord() {
+    PlaySound(MAKEINTRESOURCE(kRecordSound), g_hInstance, SND_RESOURCE | SND_ASYNC);
+    KillTimer(TIMER_RECORD);
+    m_recordLimit = 0;
+    g_recordSeconds = 0;
+
+    if (g_recording.load() == 1) {
+        g_captureWnd.Stop();
+        CloseRecording();
+        if (CToggleBitmapButton* record = ToggleButton(kRecordButton))
+            record->ClearPressed();
+        if (CToggleBitmapButton* preview = ToggleButton(kPreviewButton))
+            preview->SetPressed();
+        g_captureWnd.Run();
+        RestoreFullSize();
+        Invalidate(FALSE);
+        InitToolTips();
+        return;
+    }
+
+    // Its initialisation switches the capture to 640x480, the size recordings are made at;
+    // its Cancel returns to the full size.
+    CRecorderSettingDlg dlg;
+    if (dlg.DoModal() != IDOK)
+        return;
+
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    swprintf(g_aviPath, MAX_PATH, u"%s/%4d%02d%02d%02d%02d%02d%s", g_videoDir, now.wYear,
+             now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, u".avi");
+
+    // Without a file there is no recording: no counter, no picture, no entry in the strip.
+    if (!OpenAviWriter()) {
+        RestoreFullSize();
+        WCHAR text[256];
+        GetLangText(u"RecordFileFail", text, 256, u"The video file could not be created.");
+        CString message;
+        message.Format(u"%s\n%s", text, g_aviPath);
+        MessageBox(message.GetString(), nullptr, MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
+
+    // The first-frame picture comes from the last frame copied before the recording, taken
+    // whole under the frame lock so that the streaming thread cannot replace it meanwhile.
+    std::vector<BYTE> frame;
+    double sampleTime = 0;
+    {
+        std::lock_guard lock(g_frameLock);
+        const size_t size = g_frameInfo.biSizeImage;
+        if (g_frameBuffer && size > 0 && size <= static_cast<size_t>(g_frameBufferCapacity)) {
+            frame.assign(g_frameBuffer, g_frameBuffer + size);
+            sampleTime = g_frameSampleTime;
+        }
+    }
+    SaveSnapshot(sampleTime, frame.empty() ? nullptr : frame.data(),
+                 static_cast<DWORD>(frame.size()), 2);
+
+    m_recordLimit = dlg.m_timeLimitOn ? dlg.m_timeLimit : 0x7FFFFFFF;
+    SetTimer(TIMER_RECORD, 1000);
+    g_captureWnd.Stop();
+    g_captureWnd.Run();
+    if (CToggleBitmapButton* record = ToggleButton(kRecordButton))
+        record->SetPressed();
+    if (CToggleBitmapButton* preview = ToggleButton(kPreviewButton))
+        preview->ClearPressed();
+    // Frames counted before this recording do not belong to its seconds.
+    g_recordFrameCount = 0;
+    g_recording = 1;
+    InitToolTips();
+}
+
+void CMicroscopeDlg::OnRecordTimerTick() {
+    int frames = g_recordFrameCount.load();
+    do {
+        if (frames < kFramesPerCountedSecond)
+            return;
+    } while (!g_recordFrameCount.compare_exchange_weak(frames, 0));
+    OnRecordTimer();
+}
+
+void CMicroscopeDlg::OnRecordTimer() {
+    // A tick that arrives after the recording ended counts nothing and starts nothing.
+    if (g_recording.load() != 1) {
+        KillTimer(TIMER_RECORD);
+        return;
+    }
+    const int seconds = g_recordSeconds.fetch_add(1) + 1;
+    if (m_recordLimit > 0 && seconds >= m_recordLimit) {
+        KillTimer(TIMER_RECORD);
+        OnRecord();
+    }
+}
+
+int CMicroscopeDlg::EndRecording() {
+    if (g_recording.load() != 1)
+        return 0;
+    g_captureWnd.Stop();
+    CloseRecording();
+    if (m_hWnd) {
+        KillTimer(TIMER_RECORD);
+        if (CToggleBitmapButton* record = ToggleButton(kRecordButton); record && record->m_hWnd)
+            record->ClearPressed();
+    }
+    m_recordLimit = 0;
+    g_recordSeconds = 0;
+    return 1;
+}
+
+void CMicroscopeDlg::CloseRecording() {
+    g_recording = 0;
+    WCHAR thumbnail[MAX_PATH];
+    if (CloseAviWriter(thumbnail))
+        ListVideo(thumbnail);
+}
+
+void CMicroscopeDlg::ListVideo(LPCWSTR thumbnail) {
+    // The strip lists a video by its first-frame picture; until the strip is bound the last
+    // one is kept here.
+    swprintf(m_listedVideo, MAX_PATH, u"%s", thumbnail);
+}

@@ -1,0 +1,95 @@
+#include "shell/SnapshotNames.h"
+
+#include "shell/MicroscopeDlg.h" // IsNumericText
+
+#include "platform/win/core/Files.h"
+#include "platform/win/core/Format.h"
+
+#include <string>
+
+namespace {
+
+// Keeps the next number (highest + 1) far from overflowing.
+constexpr long long kNumberCap = 999'999'999'999'999'999LL;
+
+// Leading digits as the runtime's decimal conversion reads them: blanks, an optional sign,
+// then digits; 0 when there are none.
+long long LeadingNumber(std::u16string_view text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        negative = text[i++] == u'-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
+        value = value >= kNumberCap / 10 ? kNumberCap : value * 10 + (text[i] - u'0');
+    if (value > kNumberCap)
+        value = kNumberCap;
+    return negative ? -value : value;
+}
+
+} // namespace
+
+long long SnapshotNumberOfName(const WCHAR* fileName) {
+    if (!fileName)
+        return -1;
+    const std::u16string_view name(fileName);
+    const size_t n = name.rfind(u'N');
+    if (n == std::u16string_view::npos)
+        return -1;
+    // The text behind the "N", as much as a 64-character buffer holds.
+    std::u16string_view tail = name.substr(n + 1, 63);
+    // Cut at the last "." that is not the first character; without one only the first
+    // character stays (the first character is never taken for the extension's dot).
+    const size_t dot = tail.rfind(u'.');
+    if (dot != std::u16string_view::npos && dot >= 1)
+        tail = tail.substr(0, dot);
+    else if (tail.size() > 1)
+        tail = tail.substr(0, 1);
+    return LeadingNumber(tail);
+}
+
+SnapshotScan ScanSnapshotNumbers(const WCHAR* folder, int imageFormat) {
+    SnapshotScan scan;
+    const std::u16string pattern =
+        ms::Format(imageFormat == 1 ? u"%s/*.bmp" : u"%s/*.jpg", folder ? folder : u"");
+    WIN32_FIND_DATA found{};
+    HANDLE find = FindFirstFile(pattern.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return scan;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            ++scan.folders;
+            continue;
+        }
+        const long long number = SnapshotNumberOfName(found.cFileName);
+        if (number > scan.highest)
+            scan.highest = number;
+    } while (FindNextFile(find, &found));
+    FindClose(find);
+    return scan;
+}
+
+bool BuildSnapshotName(WCHAR* out, size_t capacity, const WCHAR* folder, const SYSTEMTIME& time,
+                       const WCHAR* magnification, long long number, int imageFormat) {
+    if (!out || capacity == 0)
+        return false;
+    out[0] = 0;
+    const WCHAR* extension = imageFormat == 1 ? u".bmp" : u".jpg";
+    const bool withMagnification =
+        magnification && magnification[0] && IsNumericText(CString(magnification));
+    const std::u16string name =
+        withMagnification
+            ? ms::Format(u"%s/%s%4d%s%02d%s%02d%s%02d%02d%02d%s%s%s%04lld%s", folder, u"Still_",
+                         time.wYear, u"-", time.wMonth, u"-", time.wDay, u"_", time.wHour,
+                         time.wMinute, time.wSecond, u"_", magnification, u"X_N", number, extension)
+            : ms::Format(u"%s/%s%4d%s%02d%s%02d%s%02d%02d%02d%s%04lld%s", folder, u"Still_",
+                         time.wYear, u"-", time.wMonth, u"-", time.wDay, u"_", time.wHour,
+                         time.wMinute, time.wSecond, u"_N", number, extension);
+    if (name.size() >= capacity)
+        return false;
+    name.copy(out, name.size());
+    out[name.size()] = 0;
+    return true;
+}

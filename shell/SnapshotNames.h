@@ -1,0 +1,33 @@
+// Names of the pictures the snapshot compositor writes, and the sequence number that makes
+// each snapshot's name new: "Still_" with the date, the time, the magnification when one is
+// entered and "_N" with the number, which runs on across days, magnifications and deletions
+// because it always exceeds every number among the pictures of the same format.
+// No window is needed here: the main window shows what the scan reports.
+#pragma once
+
+#include "platform/win/WinTypes.h"
+
+#include <cstddef>
+
+// The number behind the last capital "N" of a file name: the text behind it (at most 63
+// characters are looked at) loses its extension, from the last "." on, and its leading digits
+// count, 0 when there are none ("Nature.jpg" gives 0). -1 when the name holds no capital "N".
+// Numbers are capped far below the 64-bit limit, so the next number always exists.
+long long SnapshotNumberOfName(const WCHAR* fileName);
+
+struct SnapshotScan {
+    long long highest = 0; // the highest number found, 0 for none
+    int folders = 0;       // entries matching the pattern that are folders (not counted)
+};
+
+// Looks at the pictures of the snapshot format in `folder`: "*.bmp" when imageFormat is 1,
+// else "*.jpg" (case-insensitive).
+SnapshotScan ScanSnapshotNumbers(const WCHAR* folder, int imageFormat);
+
+// "<folder>/Still_YYYY-MM-DD_hhmmss_N####.jpg", with a magnification text M
+// "<folder>/Still_YYYY-MM-DD_hhmmss_MX_N####.jpg", ".bmp" when imageFormat is 1. The number
+// has at least four digits. The magnification goes in only when it is not empty and
+// IsNumericText accepts it, so a typed text never puts a '/' or other stray character into
+// the name. False when the name does not fit into `capacity` characters (nothing is cut).
+bool BuildSnapshotName(WCHAR* out, size_t capacity, const WCHAR* folder, const SYSTEMTIME& time,
+                       const WCHAR* magnification, long long number, int imageFormat);

@@ -1,0 +1,225 @@
+// The AVI writer fed by the frame callback of a running synthetic camera: frames read back
+// upright at 640x480 in both formats (the frame of a still hand-over included), frames of
+// another size or too short skipped, a writer that cannot be created, and the writer opened
+// and closed while frames stream.
+#include "capture/AviRecorder.h"
+#include "capture/CaptureWnd.h"
+#include "capture/RecorderSettingDlg.h"
+
+#include "tests/support/TempHome.h"
+
+#include "platform/win/core/Format.h"
+#include "platform/win/core/WString.h"
+#include "platform/win/window/WindowObject.h"
+
+#include <gtest/gtest.h>
+#include <opencv2/core.hpp>
+#include <opencv2/videoio.hpp>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const mstest::TempHome g_home("avi-recorder");
+
+using ms::capture::SyntheticCamera;
+using ms::capture::SyntheticDevice;
+
+struct ReadBack {
+    int frames = 0;
+    int width = 0, height = 0;
+    std::string fourcc;
+    cv::Vec3d topLeft, bottomLeft; // mean BGR of a corner block of the first frame
+};
+
+cv::Vec3d BlockMean(const cv::Mat& m, int x, int y) {
+    const cv::Scalar s = cv::mean(m(cv::Rect(x, y, 8, 8)));
+    return {s[0], s[1], s[2]};
+}
+
+ReadBack Read(const fs::path& path) {
+    ReadBack r;
+    cv::VideoCapture in(path.string(), cv::CAP_FFMPEG);
+    if (!in.isOpened())
+        return r;
+    const int code = static_cast<int>(in.get(cv::CAP_PROP_FOURCC));
+    for (int i = 0; i < 4; ++i)
+        r.fourcc += static_cast<char>((code >> (8 * i)) & 0xFF);
+    cv::Mat m;
+    while (in.read(m)) {
+        if (r.frames++ == 0) {
+            r.width = m.cols;
+            r.height = m.rows;
+            // Clear of the frame number in the top-left pixel and of the digits below it.
+            r.topLeft = BlockMean(m, 4, 4);
+            r.bottomLeft = BlockMean(m, 4, m.rows - 12);
+        }
+    }
+    return r;
+}
+
+// The synthetic picture's background: blue 64 at the left edge, green 48 at the top and about
+// 144 at the bottom, red 40.
+void ExpectUpright(const ReadBack& r) {
+    constexpr double kTolerance = 12;
+    EXPECT_NEAR(r.topLeft[0], 64, kTolerance);
+    EXPECT_NEAR(r.topLeft[1], 50, kTolerance);
+    EXPECT_NEAR(r.topLeft[2], 40, kTolerance);
+    EXPECT_NEAR(r.bottomLeft[0], 64, kTolerance);
+    EXPECT_NEAR(r.bottomLeft[1], 142, kTolerance);
+    EXPECT_NEAR(r.bottomLeft[2], 40, kTolerance);
+}
+
+class AviRecorderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ms::EnsureApplication();
+        ms::capture::UseSyntheticCamera(true);
+        ms::capture::SetPostMessage([](HWND, UINT, WPARAM, LPARAM) { return true; });
+        g_recordCompress = 0;
+        g_recording = 0;
+        g_recordFrameCount = 0;
+        dir_ = g_home.dir / ("videos-" + std::to_string(++counter_));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        g_recording = 0;
+        CloseAviWriter(nullptr);
+        capture_.ReleaseGraph();
+        ms::capture::SetPostMessage({});
+        SyntheticCamera::Instance().ResetToDefault();
+    }
+    // One 640x480 camera that streams at `framesPerSecond` (0: pushed frames only).
+    void Start(double framesPerSecond = 0) {
+        SyntheticDevice d;
+        d.id = "cam";
+        d.sizes = ms::capture::LargeSizeFamily();
+        d.framesPerSecond = framesPerSecond;
+        SyntheticCamera::Instance().SetDevices({d});
+        capture_.SetWindows(nullptr, nullptr);
+        ASSERT_EQ(capture_.CreateDeviceEnumerator(), S_OK);
+        ASSERT_TRUE(capture_.EnumerateDevices() && capture_.BuildGraph() &&
+                    capture_.ConfigureFormat());
+        ASSERT_EQ(capture_.SetResolution(640, 480), 0);
+        ASSERT_TRUE(capture_.Run());
+    }
+    fs::path SetPath(const char* name) {
+        const fs::path path = dir_ / name;
+        swprintf(g_aviPath, MAX_PATH, u"%s", ms::FromUtf8(path.string()).c_str());
+        return path;
+    }
+
+    CCaptureWnd capture_;
+    fs::path dir_;
+    static inline int counter_ = 0;
+};
+
+TEST_F(AviRecorderTest, FramesOfTheRunningGraphReadBackUprightInBothFormats) {
+    Start();
+    const struct {
+        int compress;
+        const char* fourcc;
+    } cases[] = {{0, "I420"}, {1, "MJPG"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.compress);
+        g_recordCompress = c.compress;
+        const fs::path path = SetPath(c.compress ? "mjpeg.avi" : "raw.avi");
+        ASSERT_EQ(OpenAviWriter(), 1);
+        g_recordFrameCount = 0;
+        g_recording = 1;
+        for (int i = 0; i < 20; ++i) {
+            // A still requested meanwhile: its frame goes into the video all the same.
+            if (i == 10) {
+                g_snapshotSource = 0;
+                g_snapshotRequest = 1;
+            }
+            ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+        }
+        EXPECT_EQ(g_snapshotRequest.load(), 0);
+        capture_.Stop();
+        g_recording = 0;
+        WCHAR thumbnail[MAX_PATH];
+        EXPECT_EQ(CloseAviWriter(thumbnail), 1);
+        EXPECT_EQ(ms::ToUtf8(thumbnail), path.string() + ".bmp");
+        EXPECT_EQ(g_recordFrameCount.load(), 20);
+
+        const ReadBack r = Read(path);
+        EXPECT_EQ(r.frames, 20);
+        EXPECT_EQ(r.width, 640);
+        EXPECT_EQ(r.height, 480);
+        EXPECT_EQ(r.fourcc, c.fourcc);
+        ExpectUpright(r);
+        ASSERT_TRUE(capture_.Run());
+    }
+}
+
+// Only frames of the writer's size that hold all their rows are written, and none without a
+// writer. The short buffer is exactly as long as given, so reading past it would be caught.
+TEST_F(AviRecorderTest, FramesOfAnotherSizeOrShortBuffersAreSkipped) {
+    const long full = ms::capture::Rgb24Stride(640) * 480;
+    std::vector<BYTE> frame(static_cast<size_t>(full), 0x80);
+    std::vector<BYTE> shortFrame(static_cast<size_t>(full - 1), 0x80);
+    std::vector<BYTE> small(static_cast<size_t>(ms::capture::Rgb24Stride(320) * 240), 0x80);
+
+    EXPECT_EQ(WriteAviFrame(full, frame.data(), 640, 480), 0); // no writer yet
+    const fs::path path = SetPath("sizes.avi");
+    ASSERT_EQ(OpenAviWriter(), 1);
+    const struct {
+        const std::vector<BYTE>* bits;
+        long length;
+        int width, height;
+        int written;
+    } cases[] = {
+        {&frame, full, 640, 480, 1},
+        {&small, static_cast<long>(small.size()), 320, 240, 0},
+        {&frame, full, 1280, 960, 0}, // a size change that the buffer does not follow
+        {&shortFrame, full - 1, 640, 480, 0},
+        {nullptr, full, 640, 480, 0},
+        {&frame, full, 640, 480, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WriteAviFrame(c.length, c.bits ? c.bits->data() : nullptr, c.width, c.height),
+                  c.written)
+            << c.width << "x" << c.height << " " << c.length;
+    EXPECT_EQ(CloseAviWriter(nullptr), 1);
+    EXPECT_EQ(Read(path).frames, 2);
+    EXPECT_EQ(WriteAviFrame(full, frame.data(), 640, 480), 0); // closed
+}
+
+TEST_F(AviRecorderTest, AWriterThatCannotBeCreatedWritesNothing) {
+    const fs::path path = SetPath("missing-folder/x.avi");
+    EXPECT_EQ(OpenAviWriter(), 0);
+    EXPECT_EQ(IsAviWriterOpen(), 0);
+    std::vector<BYTE> frame(static_cast<size_t>(ms::capture::Rgb24Stride(640) * 480));
+    EXPECT_EQ(WriteAviFrame(static_cast<long>(frame.size()), frame.data(), 640, 480), 0);
+    WCHAR thumbnail[MAX_PATH];
+    EXPECT_EQ(CloseAviWriter(thumbnail), 0);
+    EXPECT_FALSE(fs::exists(path));
+}
+
+// The streaming thread writes at 60 frames per second while the user-interface thread opens
+// and closes writers and switches the recording flag, also without stopping the graph first.
+TEST_F(AviRecorderTest, WritersOpenAndCloseWhileFramesStream) {
+    Start(60);
+    for (int round = 0; round < 6; ++round) {
+        SetPath(round % 2 ? "a.avi" : "b.avi");
+        g_recordCompress = round % 2;
+        ASSERT_EQ(OpenAviWriter(), 1);
+        g_recording = 1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        if (round % 3 == 0)
+            g_recording = 0;
+        EXPECT_EQ(CloseAviWriter(nullptr), 1);
+        g_recording = 0;
+    }
+    capture_.Stop();
+    EXPECT_GT(g_recordFrameCount.load(), 0);
+}
+
+} // namespace

@@ -1,0 +1,119 @@
+// Snapshot names: the sequence number behind the last capital "N", the scan of the picture
+// folder by format, and the "Still_" name with its date, time, magnification and number.
+#include "shell/SnapshotNames.h"
+
+#include "platform/win/core/WString.h"
+#include "tests/support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const mstest::TempHome g_home("snapshot-names");
+
+std::u16string U16(const fs::path& p) {
+    const std::string s = p.string();
+    return std::u16string(s.begin(), s.end());
+}
+
+std::string Narrow(std::u16string_view text) {
+    return std::string(text.begin(), text.end());
+}
+
+void Touch(const fs::path& p) {
+    std::ofstream(p) << "x";
+}
+
+SYSTEMTIME Clock() {
+    SYSTEMTIME t{};
+    t.wYear = 2026;
+    t.wMonth = 3;
+    t.wDay = 7;
+    t.wHour = 9;
+    t.wMinute = 5;
+    t.wSecond = 1;
+    return t;
+}
+
+std::u16string Name(const WCHAR* magnification, long long number, int format,
+                    const WCHAR* folder = u"/p") {
+    WCHAR out[MAX_PATH];
+    EXPECT_TRUE(BuildSnapshotName(out, MAX_PATH, folder, Clock(), magnification, number, format));
+    return out;
+}
+
+TEST(SnapshotNames, TheNumberIsTheTextBehindTheLastCapitalN) {
+    const struct {
+        const WCHAR* name;
+        long long number;
+    } cases[] = {
+        {u"Still_2024-01-01_100000_N0009.jpg", 9},
+        {u"Still_2024-01-02_090000_25X_N0010.jpg", 10},
+        {u"Still_2024-01-01_100000_N12.jpg", 12},
+        {u"Still_x_N9999.jpg", 9999},
+        {u"Nature.jpg", 0},          // "ature" has no digits
+        {u"scan12.jpg", -1},         // no capital N: not one of ours
+        {u"Still_N5_N7.jpg", 7},     // the last N counts
+        {u"Still_N3.backup.jpg", 3}, // only the last extension goes
+        {u"N.jpg", 0},               // the first character is never the extension's dot
+        {u"Still_N00012345678901234567890123.jpg", 999'999'999'999'999'999LL}, // capped
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SnapshotNumberOfName(c.name), c.number) << Narrow(c.name);
+    // A text behind the N longer than the 63 characters looked at is cut, never overrun; with
+    // its extension cut off, only its first character is left to count.
+    const std::u16string longName = u"N1" + std::u16string(200, u'0') + u".jpg";
+    EXPECT_EQ(SnapshotNumberOfName(longName.c_str()), 1);
+}
+
+TEST(SnapshotNames, OnlyPicturesOfTheSnapshotFormatCountAndFoldersAreReported) {
+    const fs::path dir = g_home.dir / "scan";
+    fs::create_directories(dir / "old.jpg");
+    Touch(dir / "Still_2024-01-01_100000_N0009.jpg");
+    Touch(dir / "Still_2024-01-02_090000_25X_N0010.jpg");
+    Touch(dir / "Nature.jpg");
+    Touch(dir / "Still_2024-01-03_090000_N0042.JPG"); // the search ignores case, as Windows
+    Touch(dir / "Still_2024-01-03_090000_N0077.png");
+    const std::u16string folder = U16(dir);
+
+    const SnapshotScan jpeg = ScanSnapshotNumbers(folder.c_str(), 2);
+    EXPECT_EQ(jpeg.highest, 42);
+    EXPECT_EQ(jpeg.folders, 1);
+    const SnapshotScan bmp = ScanSnapshotNumbers(folder.c_str(), 1);
+    EXPECT_EQ(bmp.highest, 0);
+    EXPECT_EQ(bmp.folders, 0);
+    const SnapshotScan missing = ScanSnapshotNumbers(U16(dir / "none").c_str(), 2);
+    EXPECT_EQ(missing.highest, 0);
+
+    // A lone 9999 is followed by 10000, printed in full.
+    const fs::path lone = g_home.dir / "lone";
+    fs::create_directories(lone);
+    Touch(lone / "Still_x_N9999.jpg");
+    const long long next = ScanSnapshotNumbers(U16(lone).c_str(), 2).highest + 1;
+    EXPECT_EQ(Name(u"", next, 2), u"/p/Still_2026-03-07_090501_N10000.jpg");
+}
+
+TEST(SnapshotNames, TheMagnificationGoesInOnlyWhenItIsANumber) {
+    EXPECT_EQ(Name(u"25", 11, 2), u"/p/Still_2026-03-07_090501_25X_N0011.jpg");
+    EXPECT_EQ(Name(u"12.5", 3, 1), u"/p/Still_2026-03-07_090501_12.5X_N0003.bmp");
+    EXPECT_EQ(Name(u"", 1, 2), u"/p/Still_2026-03-07_090501_N0001.jpg");
+    EXPECT_EQ(Name(nullptr, 1, 1), u"/p/Still_2026-03-07_090501_N0001.bmp");
+    for (const WCHAR* typed : {u"1/2", u"../x", u"25 ", u"abc", u"-5"})
+        EXPECT_EQ(Name(typed, 7, 2), u"/p/Still_2026-03-07_090501_N0007.jpg");
+}
+
+TEST(SnapshotNames, ANameThatDoesNotFitIsRefusedWhole) {
+    const std::u16string folder(223, u'a'); // 257 characters without the magnification
+    WCHAR out[MAX_PATH];
+    EXPECT_FALSE(BuildSnapshotName(out, MAX_PATH, folder.c_str(), Clock(), u"25", 1, 2));
+    EXPECT_EQ(out[0], 0);
+    EXPECT_TRUE(BuildSnapshotName(out, MAX_PATH, folder.c_str(), Clock(), u"", 1, 2));
+}
+
+} // namespace

@@ -1,0 +1,415 @@
+// The road of a still picture through the main window, over the synthetic camera at 640 x 480
+// and a clock fixed at 2026-03-07 09:05:01: the Camera command requests a still, the frame
+// callback hands the next frame over, and the hand-over composes the frame copied before it
+// into a numbered "Still_" picture; the compositor's other modes; what a stopped preview and
+// an unwritable picture folder give.
+#include "capture/CaptureWnd.h"
+#include "capture/GrabberCallbacks.h"
+#include "capture/TimedSnapshot.h"
+#include "shell/MicroscopeDlg.h"
+#include "capture/AviRecorder.h"
+#include "shell/RegistrySettings.h"
+#include "shell/SaveFolders.h"
+#include "shell/SnapshotOverlays.h"
+
+#include "imaging/DibImage.h"
+#include "platform/capture/Poster.h"
+#include "platform/services/ServiceSeams.h"
+#include "platform/win/core/Time.h"
+#include "platform/win/core/WString.h"
+#include "platform/win/window/TestSeams.h"
+#include "platform/win/window/WindowObject.h"
+#include "res/TessaryResource.h"
+#include "tests/support/Pump.h"
+#include "tests/support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <set>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const mstest::TempHome g_home("snapshot-road");
+
+using ms::capture::SyntheticCamera;
+
+std::string Narrow(std::u16string_view text) {
+    return std::string(text.begin(), text.end());
+}
+
+std::u16string U16(const fs::path& p) {
+    const std::string s = p.string();
+    return std::u16string(s.begin(), s.end());
+}
+
+std::set<std::string> Names(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+int CountShown(const std::u16string& text) {
+    const auto& log = ms::test::ShownLog();
+    return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const auto& s) {
+        return s.kind == ms::test::Shown::MessageBox && s.text == text;
+    }));
+}
+
+int ShutterSounds() {
+    const auto& played = ms::test::PlayedSounds();
+    return static_cast<int>(std::count_if(played.begin(), played.end(),
+                                          [](const auto& p) { return p.name == u"#181"; }));
+}
+
+class SnapshotRoadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ms::EnsureApplication();
+        ms::test::ResetSeams();
+        g_hInstance = GetModuleHandle(nullptr);
+        ms::test::PressInDialog(IDD_CALIBRATE_PROMPT, IDCANCEL);
+        dlg_ = std::make_unique<CMicroscopeDlg>();
+        ASSERT_TRUE(dlg_->Create(IDD_MAIN));
+        ms::test::Pump(6);
+
+        pictures_ = g_home.dir / ("pictures-" + std::to_string(++counter_));
+        fs::create_directories(pictures_);
+        SetPictureFolder(pictures_);
+        g_imageFormat = 2;
+        SYSTEMTIME now{};
+        now.wYear = 2026;
+        now.wMonth = 3;
+        now.wDay = 7;
+        now.wDayOfWeek = 6;
+        now.wHour = 9;
+        now.wMinute = 5;
+        now.wSecond = 1;
+        ms::SetTestClock(now);
+
+        ms::capture::UseSyntheticCamera(true);
+        ms::capture::SyntheticDevice device;
+        device.id = "cam";
+        device.sizes = ms::capture::SmallSizeFamily();
+        device.framesPerSecond = 0; // frames only when the test pushes them
+        SyntheticCamera::Instance().SetDevices({device});
+        ms::capture::SetPostMessage([this](HWND h, UINT m, WPARAM w, LPARAM) {
+            std::lock_guard lock(mutex_);
+            if (h == dlg_->m_hWnd && m == WM_APP_STILL_CAPTURED)
+                stills_.push_back(w);
+            return true;
+        });
+        g_captureWnd.SetWindows(dlg_->m_hWnd, nullptr);
+        ASSERT_EQ(g_captureWnd.CreateDeviceEnumerator(), S_OK);
+        ASSERT_TRUE(g_captureWnd.EnumerateDevices() && g_captureWnd.BuildGraph() &&
+                    g_captureWnd.ConfigureFormat() && g_captureWnd.Run());
+        g_captureWnd.SetResolution(640, 480);
+        ASSERT_EQ(g_captureWnd.IsRunning(), 1);
+        ASSERT_EQ(g_captureWidth, 640);
+        dlg_->ToggleButton(1014)->SetPressed();
+        SetDlgItemText(dlg_->m_hWnd, IDC_SCALE, u"");
+        dlg_->m_listSnapshot = [this] { listed_.push_back(Narrow(g_lastSnapshotPath)); };
+    }
+    void TearDown() override {
+        g_captureWnd.ReleaseGraph();
+        ms::capture::SetPostMessage({});
+        SyntheticCamera::Instance().ResetToDefault();
+        if (dlg_ && dlg_->m_hWnd)
+            dlg_->DestroyWindow();
+        dlg_.reset();
+        ms::test::Pump(6);
+        FreeFrameBuffer();
+        ms::ClearTestClock();
+        g_snapshotRequest = 0;
+        g_snapshotPending = 0;
+        g_freezeRequest = 0;
+        g_showCrossLine = g_showScaleBar = g_showCircleOverlay = 0;
+        g_aviPath[0] = 0;
+        std::error_code ec;
+        fs::permissions(pictures_, fs::perms::owner_all, ec);
+        ms::test::ResetSeams();
+    }
+
+    void SetPictureFolder(const fs::path& dir) {
+        lstrcpyn(g_pictureDir, U16(dir).c_str(), MAX_PATH);
+    }
+    void Command(int id) {
+        SendMessage(dlg_->m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(GetDlgItem(dlg_->m_hWnd, id)));
+    }
+    // The rows of the frame copied last.
+    std::vector<BYTE> CopiedFrame() {
+        std::lock_guard lock(g_frameLock);
+        return std::vector<BYTE>(g_frameBuffer, g_frameBuffer + g_frameInfo.biSizeImage);
+    }
+    // Camera between two frames; every hand-over posted reaches the main window as its input
+    // hook passes it on. Returns the rows of the frame the picture must hold.
+    std::vector<BYTE> TakePicture(int command = 1005) {
+        EXPECT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+        std::vector<BYTE> expected = CopiedFrame();
+        Command(command);
+        EXPECT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+        Deliver();
+        return expected;
+    }
+    // The hand-overs posted so far reach the main window.
+    void Deliver() {
+        std::vector<WPARAM> stills;
+        {
+            std::lock_guard lock(mutex_);
+            stills.swap(stills_);
+        }
+        for (WPARAM source : stills)
+            dlg_->OnStillCaptured(source);
+        handedOver_ += static_cast<int>(stills.size());
+    }
+
+    std::unique_ptr<CMicroscopeDlg> dlg_;
+    fs::path pictures_;
+    std::mutex mutex_;
+    std::vector<WPARAM> stills_;
+    std::vector<std::string> listed_;
+    int handedOver_ = 0;
+    static inline int counter_ = 0;
+};
+
+TEST_F(SnapshotRoadTest, CameraWritesTheNextNumberedJpegHoldingTheFrame) {
+    fs::create_directories(pictures_ / "old.jpg");
+    for (const char* name : {"Still_2024-01-01_100000_N0009.jpg",
+                             "Still_2024-01-02_090000_25X_N0010.jpg", "Nature.jpg"})
+        std::ofstream(pictures_ / name) << "x";
+    SetDlgItemText(dlg_->m_hWnd, IDC_SCALE, u"25");
+
+    const std::vector<BYTE> frame = TakePicture();
+    ASSERT_EQ(handedOver_, 1);
+    const std::string name = "Still_2026-03-07_090501_25X_N0011.jpg";
+    ASSERT_TRUE(fs::exists(pictures_ / name));
+    EXPECT_EQ(listed_, std::vector<std::string>{(pictures_ / name).string()});
+    EXPECT_EQ(ShutterSounds(), 1);
+    EXPECT_EQ(CountShown(u"Picture Error"), 1); // the folder "old.jpg", once per snapshot
+
+    CDibImage picture(U16(pictures_ / name).c_str(), DIBIMAGE_TYPE_JPG);
+    ASSERT_TRUE(picture.IsValid());
+    ASSERT_EQ(picture.GetWidth(), 640u);
+    ASSERT_EQ(picture.GetHeight(), 480u);
+    // JPEG of quality 90: every channel stays close to the frame's.
+    long long difference = 0;
+    const BYTE* rows = picture.GetBits();
+    for (size_t i = 0; i < frame.size(); ++i)
+        difference += std::abs(int(rows[i]) - int(frame[i]));
+    EXPECT_LT(difference / static_cast<long long>(frame.size()), 4);
+
+    // The next one runs on from 11, also with another magnification.
+    SetDlgItemText(dlg_->m_hWnd, IDC_SCALE, u"");
+    TakePicture();
+    EXPECT_TRUE(fs::exists(pictures_ / "Still_2026-03-07_090501_N0012.jpg"));
+    EXPECT_EQ(ShutterSounds(), 2);
+}
+
+TEST_F(SnapshotRoadTest, BmpSnapshotsNumberAmongTheBmpFilesAndHoldTheFrameExactly) {
+    std::ofstream(pictures_ / "Still_2024-01-01_100000_N0009.jpg") << "x";
+    g_imageFormat = 1;
+    const std::vector<BYTE> first = TakePicture();
+    TakePicture();
+    EXPECT_EQ(Names(pictures_), (std::set<std::string>{"Still_2024-01-01_100000_N0009.jpg",
+                                                       "Still_2026-03-07_090501_N0001.bmp",
+                                                       "Still_2026-03-07_090501_N0002.bmp"}));
+    EXPECT_EQ(fs::file_size(pictures_ / "Still_2026-03-07_090501_N0001.bmp"), 921654u);
+    CDibImage picture(U16(pictures_ / "Still_2026-03-07_090501_N0001.bmp").c_str(),
+                      DIBIMAGE_TYPE_BMP);
+    ASSERT_TRUE(picture.IsValid());
+    ASSERT_EQ(first.size(), 640u * 480u * 3u);
+    // The frame copied before the hand-over, not the handed-over frame itself.
+    EXPECT_EQ(std::memcmp(picture.GetBits(), first.data(), first.size()), 0);
+}
+
+TEST_F(SnapshotRoadTest, TheScaleBarIsBurntInWhereTheRulerBelongs) {
+    g_imageFormat = 1;
+    g_showScaleBar = 1;
+    g_captureWnd.m_liveScale = 25;
+    g_captureWnd.m_liveZoom = 20;
+    const std::vector<BYTE> frame = TakePicture();
+    CDibImage picture(U16(pictures_ / "Still_2026-03-07_090501_N0001.bmp").c_str(),
+                      DIBIMAGE_TYPE_BMP);
+    ASSERT_TRUE(picture.IsValid());
+    // Rows of the picture are stored bottom-up: the screen row y is row 479 - y.
+    auto red = [&](int x, int y) {
+        const RGBQUAD c = picture.GetPixelColor(x, 479 - y, false);
+        return c.rgbRed == 255 && c.rgbGreen == 0 && c.rgbBlue == 0;
+    };
+    auto asFrame = [&](int x, int y) {
+        const RGBQUAD c = picture.GetPixelColor(x, 479 - y, false);
+        const BYTE* f = &frame[static_cast<size_t>(479 - y) * 1920 + static_cast<size_t>(x) * 3];
+        return c.rgbBlue == f[0] && c.rgbGreen == f[1] && c.rgbRed == f[2];
+    };
+    for (int x : {0, 100, 319, 321, 639})
+        EXPECT_TRUE(red(x, 240)) << x;
+    for (int y : {0, 120, 479})
+        EXPECT_TRUE(red(320, y)) << y;
+    // Ticks every 6 pixels from the centre, from 6 above the line to 5 below it.
+    for (int x : {326, 332, 314, 308, 320 + 6 * 40}) {
+        EXPECT_TRUE(red(x, 234)) << x;
+        EXPECT_TRUE(red(x, 245)) << x;
+        EXPECT_TRUE(asFrame(x, 247)) << x;
+    }
+    for (int x : {329, 335, 305})
+        EXPECT_TRUE(asFrame(x, 234)) << x;
+    EXPECT_TRUE(asFrame(5, 5));
+}
+
+TEST_F(SnapshotRoadTest, CameraWithThePreviewStoppedSaysSoAndTakesNothing) {
+    dlg_->ToggleButton(1014)->ClearPressed();
+    TakePicture();
+    EXPECT_EQ(handedOver_, 0);
+    EXPECT_EQ(g_snapshotRequest.load(), 0);
+    EXPECT_EQ(CountShown(u"Please return to the preview state"), 1);
+    EXPECT_TRUE(Names(pictures_).empty());
+    EXPECT_EQ(ShutterSounds(), 0);
+
+    // The timed capture says so too, with its own English text under the same key.
+    Command(1007);
+    EXPECT_EQ(CountShown(u"Please select a picture or video"), 1);
+    for (const auto& shown : ms::test::ShownLog())
+        EXPECT_NE(shown.templateId, static_cast<UINT>(IDD_TIMED_CAPTURE));
+}
+
+TEST_F(SnapshotRoadTest, ASnapshotThatCannotBeWrittenIsNeitherListedNorHeard) {
+    // A read-only folder; for root, whom permissions do not stop, a folder below a file.
+    fs::path folder = pictures_ / "locked";
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    if (geteuid() == 0) {
+        std::ofstream(pictures_ / "file") << "x";
+        folder = pictures_ / "file" / "Picture";
+    }
+    SetPictureFolder(folder);
+    g_imageFormat = 1;
+    TakePicture();
+    EXPECT_EQ(handedOver_, 1);
+    EXPECT_TRUE(listed_.empty());
+    EXPECT_EQ(ShutterSounds(), 0);
+    EXPECT_FALSE(fs::exists(g_lastSnapshotPath[0] ? Narrow(g_lastSnapshotPath) : "/"));
+    if (fs::is_directory(folder)) {
+        EXPECT_TRUE(Names(folder).empty());
+    }
+    const auto& log = ms::test::ShownLog();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back().text.rfind(u"Picture Error\n", 0), 0u);
+    EXPECT_EQ(dlg_->SaveSnapshot(0), 0);
+}
+
+TEST_F(SnapshotRoadTest, ExportRecordingThumbnailFreezeAndComposeOnlyModes) {
+    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+    const fs::path program = Narrow(g_programDir);
+
+    g_snapshotRequest = 1; // a still request pending while an export composes is dropped
+    EXPECT_EQ(dlg_->SaveSnapshot(1), 1);
+    EXPECT_EQ(g_snapshotRequest.load(), 0);
+    EXPECT_EQ(fs::file_size(program / "10000.bmp"), 921654u);
+    fs::resize_file(program / "10000.bmp", 10);
+    EXPECT_EQ(dlg_->SaveSnapshot(1), 1); // overwritten on every call
+    EXPECT_EQ(fs::file_size(program / "10000.bmp"), 921654u);
+
+    const std::string avi = (pictures_ / "20260307090501.avi").string();
+    lstrcpyn(g_aviPath, U16(avi).c_str(), MAX_PATH);
+    EXPECT_EQ(dlg_->SaveSnapshot(2), 1);
+    EXPECT_EQ(fs::file_size(avi + ".bmp"), 921654u);
+
+    EXPECT_EQ(dlg_->SaveSnapshot(3), 1);
+    EXPECT_EQ(Narrow(g_lastSnapshotPath),
+              (pictures_ / "Still_2026-03-07_090501_N0001.jpg").string());
+    EXPECT_EQ(Names(pictures_), std::set<std::string>{"20260307090501.avi.bmp"});
+
+    // Live measuring asked for a frozen frame: the still is kept, not saved, and makes no sound.
+    g_freezeRequest = 1;
+    g_snapshotPending = 0;
+    const std::vector<BYTE> frame = CopiedFrame();
+    dlg_->OnStillCaptured(0);
+    EXPECT_EQ(g_freezeRequest.load(), 0);
+    ASSERT_TRUE(dlg_->m_frozenImage && dlg_->m_frozenImage->IsValid());
+    EXPECT_EQ(dlg_->m_frozenImage->GetWidth(), 640u);
+    EXPECT_EQ(std::memcmp(dlg_->m_frozenImage->GetBits(), frame.data(), frame.size()), 0);
+    EXPECT_EQ(Names(pictures_).size(), 1u);
+    EXPECT_TRUE(listed_.empty());
+    EXPECT_EQ(ShutterSounds(), 0);
+}
+
+TEST_F(SnapshotRoadTest, ClockOpensTheTimedCaptureWhoseRequestsTakeStills) {
+    ms::test::PressInDialog(IDD_TIMED_CAPTURE, IDCANCEL);
+    Command(1007);
+    ms::test::PressInDialog(IDD_VIDEO_SETTING, IDCANCEL);
+    Command(1016);
+    std::vector<UINT> dialogs;
+    for (const auto& shown : ms::test::ShownLog())
+        if (shown.kind == ms::test::Shown::Dialog)
+            dialogs.push_back(shown.templateId);
+    EXPECT_EQ(dialogs, (std::vector<UINT>{IDD_TIMED_CAPTURE, IDD_VIDEO_SETTING}));
+
+    // The worker's request takes a still as Camera does, but makes no sound of its own.
+    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+    PostMessage(dlg_->m_hWnd, WM_APP_TIMED_SNAPSHOT, 0, 0);
+    ASSERT_TRUE(ms::test::PumpUntil([] { return g_snapshotRequest.load() == 1; }));
+    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+    Deliver();
+    EXPECT_EQ(handedOver_, 1);
+    EXPECT_EQ(listed_.size(), 1u);
+    EXPECT_EQ(ShutterSounds(), 0);
+}
+
+TEST_F(SnapshotRoadTest, PreviewStopsRunsAndEndsARecording) {
+    CToggleBitmapButton* preview = dlg_->ToggleButton(1014);
+    CToggleBitmapButton* record = dlg_->ToggleButton(1006);
+    Command(1014);
+    EXPECT_FALSE(preview->IsPressed());
+    EXPECT_EQ(g_captureWnd.IsRunning(), 0);
+    Command(1014);
+    EXPECT_TRUE(preview->IsPressed());
+    EXPECT_EQ(g_captureWnd.IsRunning(), 1);
+
+    // Two Camera presses within one frame interval give one picture.
+    for (int step = 0; step < 3; ++step) {
+        ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+        if (step == 0) {
+            Command(1005);
+            Command(1005);
+        }
+    }
+    Deliver();
+    EXPECT_EQ(handedOver_, 1);
+    EXPECT_EQ(listed_.size(), 1u);
+
+    // Camera during a recording takes a picture; Preview then ends the recording.
+    preview->ClearPressed();
+    record->SetPressed();
+    g_recording = 1;
+    TakePicture();
+    EXPECT_EQ(listed_.size(), 2u);
+    EXPECT_EQ(g_captureWnd.IsRunning(), 1); // runs on after the restart
+    Command(1014);
+    EXPECT_EQ(g_recording.load(), 0);
+    EXPECT_FALSE(record->IsPressed());
+    EXPECT_TRUE(preview->IsPressed());
+    EXPECT_EQ(g_captureWnd.IsRunning(), 1);
+
+    // A graph that refuses to run leaves the preview released, so Camera says so.
+    Command(1014);
+    SyntheticCamera::Instance().SetFailures("cam", false, false, true);
+    Command(1014);
+    EXPECT_EQ(g_captureWnd.IsRunning(), 0);
+    EXPECT_FALSE(preview->IsPressed());
+    Command(1005);
+    EXPECT_EQ(CountShown(u"Please return to the preview state"), 1);
+}
+
+} // namespace
