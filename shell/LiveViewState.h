@@ -51,3 +51,12 @@ private:
 };
 
 extern CLiveViewState g_liveView;
+
+// The date-time stamp's switch of the preview's popup menu (the other overlay switches are
+// the snapshot's, SnapshotOverlays.h); UI thread, off at start.
+extern int g_showDateTime;
+
+// Copies what the live view draws from the UI thread's own variables into g_liveView: the
+// four overlay switches, g_captureWnd's live scale and magnification, the unit and the
+// precision. The main window calls it after it changed any of them; the next frame shows it.
+void PublishLiveOverlays();

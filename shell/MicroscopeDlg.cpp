@@ -10,7 +10,6 @@
 #include "shell/RegistrySettings.h"
 #include "shell/SaveFolders.h"
 
-#include "capture/LiveShapes.h"
 #include "capture/TimedSnapshot.h"
 
 #include "measure/MeasureSettings.h"
@@ -207,7 +206,7 @@ BOOL CMicroscopeDlg::OnInitDialog() {
 
     ReadUnitSettings();
     // The live view's labels and scale bar in the unit just read.
-    g_liveView.Change(CopyMeasureUnits);
+    PublishLiveOverlays();
     ReadMeasureTextColor();
     m_measureTextColor = g_measureTextColor & 0xFFFFFF;
     ReadLineColor();
