@@ -5,8 +5,9 @@
 #include "capture/TimedCaptureDlg.h"
 
 // Posted by the timed-capture worker to the main window, wParam and lParam 0; the main window
-// answers it with RequestTimedSnapshot.
-#define WM_APP_TIMED_SNAPSHOT (WM_APP + 11)
+// answers it with RequestTimedSnapshot. Above the main window's own private messages
+// (WM_APP + 1 to WM_APP + 13), so no handler of theirs takes it.
+#define WM_APP_TIMED_SNAPSHOT (WM_APP + 14)
 
 // Asks the frame callback to hand the next frame over as a still, as the Camera button does.
 void RequestTimedSnapshot();

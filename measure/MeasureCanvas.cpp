@@ -30,6 +30,11 @@ ON_WM_ERASEBKGND()
 ON_WM_SETCURSOR()
 ON_WM_PAINT()
 ON_WM_DESTROY()
+ON_WM_LBUTTONDOWN()
+ON_WM_LBUTTONUP()
+ON_WM_LBUTTONDBLCLK()
+ON_WM_RBUTTONDOWN()
+ON_WM_MOUSEMOVE()
 END_MESSAGE_MAP()
 
 BOOL CMeasureCanvas::OnInitDialog() {
@@ -105,12 +110,6 @@ BOOL CMeasureCanvas::PreTranslateMessage(MSG* msg) {
     return CDialog::PreTranslateMessage(msg);
 }
 
-int CMeasureCanvas::SetTool(MeasureTool tool, ToolMode mode) {
-    m_tool = tool;
-    m_toolMode = mode;
-    return tool;
-}
-
 void CMeasureCanvas::SetToolFlag(int flag) {
     m_toolFlag = flag;
     DeselectAll();
@@ -159,6 +158,8 @@ void CMeasureCanvas::DeleteSelected() {
         if (AfxMessageBox(question, MB_YESNO) == IDYES) {
             if (m_currentRecord == shape)
                 m_currentRecord = nullptr;
+            if (m_pending == shape)
+                m_pending = nullptr;
             m_shapes.RemoveAt(i);
         }
     }
@@ -241,6 +242,7 @@ void CMeasureCanvas::OnPaint() {
     const ShapeMapping screen{false, m_scrollX, m_scrollY, 1.0, 1.0};
     for (const auto& shape : m_shapes)
         DrawMeasureRecord(m_memDC, *shape, screen, g_decimalPlaces, g_unitName);
+    DrawShapeInProgress(m_memDC);
 
     CRect client;
     GetClientRect(&client);
@@ -255,6 +257,14 @@ void CMeasureCanvas::OnPaint() {
     m_memDC.SelectObject(oldFont);
 
     dc.BitBlt(0, 0, width, height, &m_memDC, 0, 0, SRCCOPY);
+    // A repaint of the whole view wipes what was drawn inverted into the window.
+    CRect painted(dc.m_ps.rcPaint);
+    CRect covered;
+    covered.IntersectRect(&client, &painted);
+    if (covered == static_cast<const RECT&>(client)) {
+        m_bandShown = false;
+        m_outlineShown = false;
+    }
 }
 
 int CMeasureCanvas::SaveWithShapes(const CString& path) {
@@ -299,6 +309,11 @@ void CMeasureCanvas::Redraw(BOOL erase) {
 }
 
 void CMeasureCanvas::OnDestroy() {
+    if (m_lens)
+        CloseLens();
+    EndShape(false);
+    m_moving = 0;
+    m_movingRecord = nullptr;
     CDialog::OnDestroy();
     m_currentRecord = nullptr;
     m_shapes.DeleteAll();

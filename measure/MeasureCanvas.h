@@ -18,8 +18,14 @@
 #include "platform/mfc/AfxWin.h"
 
 #include <memory>
+#include <vector>
 
 class CDibImage;
+struct MoveRule;
+
+// Posted (both parameters 0) to the canvas's parent, the photo-measure window, after a
+// confirmed calibration on the canvas; g_calibratedZoom then holds the result.
+#define WM_APP_PICTURE_CALIBRATED (WM_APP + 6)
 
 // The magnification text parsed from the name of the picture opened last (at most 31
 // characters); the photo-measure window shows it in its magnification field.
@@ -42,7 +48,9 @@ public:
     void OnOK() override {}
     void OnCancel() override {}
 
-    // Tool state; nothing is redrawn and no click flag is cleared.
+    // Chooses the tool. A shape in progress ends first, as far as it got: a listed shape stays
+    // (with its label where the cursor left it), collected points are dropped, and the mouse
+    // capture and the cursor confinement are released.
     int SetTool(MeasureTool tool, ToolMode mode);
     void SetToolFlag(int flag);
     void SetCalibrationMode(int flag) { m_calibrationMode = flag; }
@@ -64,6 +72,19 @@ public:
     int SaveWithShapes(const CString& path);
     // False after a failed load: such a canvas paints nothing and ignores the mouse.
     bool HasPicture() const { return m_image != nullptr; }
+
+    // Moving a selected shape (the window's Move command): the cursor is put on the shape, an
+    // inverted outline follows it, the next left click drops the shape there and the right
+    // button leaves it in place. "SelectImage" when nothing is selected; a kind that cannot
+    // be moved is ignored.
+    void BeginMoveSelected();
+    // Ends the shape in progress (see SetTool); with `removeListed` a shape listed by it and
+    // still waiting for its label is removed as well.
+    void EndShape(bool removeListed);
+    bool ShapeInProgress() const { return m_shapeTool != TOOL_NONE; }
+    // The part of the client area that shows the picture: clicks start tools only there and
+    // the cursor is kept there while a tool collects points.
+    CRect PictureArea() const;
 
     // CMagnifierSource
     int LensSize() const override { return m_lensSize; }
@@ -109,7 +130,45 @@ public:
     CBitmap m_lensBitmap;
     HCURSOR m_waitCursor = nullptr;
 
+    // ---- The tools' state (CanvasTools.cpp, CanvasFeedback.cpp) ----
+    // The tool whose shape is in progress (TOOL_NONE: none) and its clicks so far, client
+    // points; the section tools keep their four corner clicks here.
+    MeasureTool m_shapeTool = TOOL_NONE;
+    std::vector<CPoint> m_clicks;
+    // The shape is listed and its label follows the cursor until the next click places it.
+    bool m_labelPending = false;
+    CMeasureRecord* m_pending = nullptr; // borrowed from m_shapes; checked before each use
+    // Continuous line (measure: vertices and label anchors) and two circles, canvas points.
+    std::vector<POINT> m_polyPoints;
+    std::vector<CString> m_polyLabels;
+    int m_polyState = 0;          // 1 continuous line, 2 two circles, 0 neither
+    bool m_polyLabelNext = false; // continuous line: the next click places a segment's label
+    int m_polyFollow = -1;        // two circles: the entry that follows the cursor
+    // The free-hand line of the paint mode, listed when its second click ends it.
+    std::unique_ptr<CMeasureRecord> m_freehand;
+    // Edge points of the automatic circle, arc and line, client points.
+    std::vector<POINT> m_fitPoints;
+    CPoint m_startPoint{0, 0}; // anchor of the rubber band: the last fixed point
+    CString m_label1, m_label2, m_label3;
+
+    // Moving.
+    int m_moving = 0;
+    int m_movingIndex = -1;
+    CMeasureRecord* m_movingRecord = nullptr; // must still be m_shapes[m_movingIndex]
+    const MoveRule* m_moveRule = nullptr;
+    std::vector<POINT> m_moveHandles; // the moved shape's points, client coordinates
+
+    // The magnifier lens.
+    std::unique_ptr<CMagnifierLens> m_lens;
+    int m_lensActive = 0;
+    int m_lensState = 0;
+
 protected:
+    afx_msg void OnLButtonDown(UINT flags, CPoint point);
+    afx_msg void OnLButtonUp(UINT flags, CPoint point);
+    afx_msg void OnLButtonDblClk(UINT flags, CPoint point);
+    afx_msg void OnRButtonDown(UINT flags, CPoint point);
+    afx_msg void OnMouseMove(UINT flags, CPoint point);
     afx_msg void OnHScroll(UINT code, UINT pos, CScrollBar* bar);
     afx_msg void OnVScroll(UINT code, UINT pos, CScrollBar* bar);
     afx_msg BOOL OnEraseBkgnd(CDC* dc);
@@ -120,6 +179,42 @@ protected:
 
 private:
     void Scroll(int bar, UINT code);
+
+    // CanvasTools.cpp: the clicks.
+    void StartShape(CPoint c);
+    void ContinueShape(CPoint c);
+    bool TakeClick(CPoint c); // false: the click is refused and forgotten
+    bool BuildShape();
+    void PlaceLabel(CPoint c);
+    void ContinuousLineClick(CPoint c);
+    void TwoCirclesClick(CPoint c);
+    void AddEdgePoint(CPoint c);
+    bool FinishAutoFit(CPoint c);
+    bool FinishSections();
+    void SelectAt(CPoint c);
+    void OpenLens(CPoint c);
+    void CloseLens();
+    void DropMove(CPoint c);
+    void RunCalibration(CMeasureRecord* record, double pixels);
+    std::unique_ptr<CMeasureRecord> NewRecord(int kind) const;
+    CMeasureRecord* List(std::unique_ptr<CMeasureRecord> record, bool labelFollows);
+    bool IsListed(const CMeasureRecord* record) const;
+    void HoldInput();
+    void ReleaseInput();
+    POINT Canvas(POINT c) const { return POINT{c.x + m_scrollX, c.y + m_scrollY}; }
+    double ViewPixels(double canvasPixels) const;
+    POINT ToPicture(POINT c) const;
+    POINT FromPicture(POINT p) const;
+
+    // CanvasFeedback.cpp: what the mouse shows between clicks.
+    void DrawRubberBand(CDC& dc, CPoint c);
+    void FollowLabel(CPoint c);
+    void InvalidateLabel(POINT anchor, const CMeasureRecord& record, int margin);
+    void DrawShapeInProgress(CDC& dc);
+
+    bool m_bandShown = false;    // a rubber band stands at m_bandPoint
+    CPoint m_bandPoint{0, 0};
+    bool m_outlineShown = false; // the moving outline stands at m_moveHandles
 
     CDC m_memDC;
     std::unique_ptr<CBitmap> m_pBitmap;

@@ -14,6 +14,10 @@ int g_has1600x1200 = 1;
 int g_captureWidth = 1600;
 int g_captureHeight = 1200;
 
+double g_zoomScale = 1.0;
+double g_calibratedZoom = 0.0;
+WCHAR g_calibMagnificationText[48] = {};
+
 namespace {
 
 bool Same(const WCHAR* a, const WCHAR* b) {

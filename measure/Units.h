@@ -18,6 +18,13 @@ extern int g_has1600x1200; // 1: the device offers 1600x1200 (large family)
 extern int g_captureWidth;
 extern int g_captureHeight;
 
+// The magnification that divides every pixel length (set by the last magnification check or
+// calibration), the result of the last calibration, and the magnification text of the
+// photo-measure window at its last confirmed calibration (for the main window). UI thread.
+extern double g_zoomScale;
+extern double g_calibratedZoom;
+extern WCHAR g_calibMagnificationText[48];
+
 // Length of one micrometre in the unit (compared exactly, case-sensitive).
 double UnitPerMicron(const WCHAR* unit);
 double UnitPerMicron(); // of g_unitName

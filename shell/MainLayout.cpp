@@ -2,6 +2,7 @@
 // full-screen and close buttons, the full-screen layout and its way back, and the strip's
 // picture and video modes.
 #include "shell/MicroscopeDlg.h"
+#include "shell/ThumbnailStrip.h"
 
 #include "measure/Units.h"
 
@@ -231,5 +232,7 @@ void CMicroscopeDlg::SetListMode(int mode) {
     }
     RECT stripRect{97, 530, 97 + 642, 530 + 115};
     InvalidateRect(&stripRect, FALSE);
+    if (g_thumbnailView)
+        g_thumbnailView->DrawThumbnails();
     InitToolTips();
 }

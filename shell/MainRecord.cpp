@@ -9,6 +9,7 @@
 
 #include "shell/LangText.h"
 #include "shell/SaveFolders.h"
+#include "shell/ThumbnailStrip.h"
 
 #include "capture/AviRecorder.h"
 #include "capture/CaptureWnd.h"
@@ -155,7 +156,8 @@ void CMicroscopeDlg::CloseRecording() {
 }
 
 void CMicroscopeDlg::ListVideo(LPCWSTR thumbnail) {
-    // The strip lists a video by its first-frame picture; until the strip is bound the last
-    // one is kept here.
+    // The strip lists a video by its first-frame picture; the last one is also kept here.
     swprintf(m_listedVideo, MAX_PATH, u"%s", thumbnail);
+    if (g_thumbnailView)
+        g_thumbnailView->AddVideo(thumbnail);
 }

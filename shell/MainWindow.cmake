@@ -5,6 +5,7 @@ add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/CalibratePromptDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LiveViewState.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainCapture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainFiles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainHelp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainRecord.cpp
@@ -12,12 +13,17 @@ add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SaveFolders.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ThumbnailStrip.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ThumbnailStripCore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnapshotNames.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnapshotOverlays.cpp
 )
 target_include_directories(shellmain PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(shellmain PUBLIC capturegraph shellui shellkit measurecore platform_controls
   platform_services platform_mfc)
+# The thumbnail strip decodes its pictures with the image library; its E-Mail command opens the
+# mail strip and its Play the video player.
+target_link_libraries(shellmain PUBLIC mediamail mediaplayer imaging_tessary)
 ms_warnings(shellmain)
 # The exports of the live measurements (spreadsheet, word-processor report, DXF drawing).
 target_sources(shellmain PRIVATE ${CMAKE_CURRENT_LIST_DIR}/MainExport.cpp)

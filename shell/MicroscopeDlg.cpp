@@ -110,6 +110,17 @@ ON_COMMAND(ID_UPDATE_WEB, OnUpdateWeb)
 ON_WM_HELPINFO()
 ON_WM_DEVICECHANGE()
 ON_WM_POWERBROADCAST()
+// Thumbnail strip: tabs, file commands and hand-overs (MainFiles.cpp).
+ON_BN_CLICKED(1201, OnShowPictures)
+ON_BN_CLICKED(1202, OnShowVideos)
+ON_COMMAND(1234, OnFileOpen)
+ON_COMMAND(1235, OnFileSaveAs)
+ON_COMMAND(1300, OnFileSaveAll)
+ON_COMMAND(1236, OnFileDelete)
+ON_COMMAND(410, OnFileDeleteAll)
+ON_COMMAND(1274, OnSendMail)
+ON_MESSAGE(WM_APP_OPEN_PICTURE, OnOpenPicture)
+ON_MESSAGE(WM_APP_PLAY_VIDEO, OnPlayVideo)
 // Exports of the live measurements.
 ON_BN_CLICKED(1009, OnExportExcel)
 ON_BN_CLICKED(1008, OnExportWord)
@@ -250,6 +261,7 @@ int CMicroscopeDlg::SetupSkin() {
     BindCaptureWindow();
     if (CWnd* strip = GetDlgItem(IDC_THUMBNAILS))
         strip->MoveWindow(97, 530, 642, 115);
+    BindThumbnailStrip();
 
     for (int i = 0; i < kSkinButtonCount; ++i) {
         const SkinButtonRow& entry = kSkinButtons[i];
@@ -397,6 +409,7 @@ BOOL CMicroscopeDlg::PreTranslateMessage(MSG* msg) {
             }
         }
     }
+    OnStripMouse(*msg);
     switch (msg->message) {
     case WM_TIMER:
         if (msg->wParam == TIMER_STARTUP_PROMPT && msg->hwnd == m_hWnd)
@@ -458,6 +471,7 @@ int CMicroscopeDlg::ReleaseResources() {
     // A recording that still runs is finished (graph stopped, file closed) before the capture goes.
     EndRecording();
     StopCapture();
+    ReleaseThumbnailStrip();
     if (m_skinDC) {
         SelectObject(m_skinDC, m_skinOldBitmap);
         DeleteDC(m_skinDC);

@@ -7,9 +7,9 @@
 // closing), MainLayout.cpp (the window frame and its two layouts, normal and full screen),
 // MainCapture.cpp (device and capture commands, the capture window bound to the preview 1000,
 // the snapshot switch, Preview, Camera, Clock and Setting), MainSnapshot.cpp (the snapshot
-// compositor and the still hand-over), MainHelp.cpp (About popup, help, support). The thumbnail
-// strip binds to the list 1002 once its subsystem exists; until the device start is built it finds
-// no device.
+// compositor and the still hand-over), MainRecord.cpp (the AVI recording), MainExport.cpp (the
+// exports of the live measurements), MainHelp.cpp (About popup, help, support), MainFiles.cpp
+// (the thumbnail strip on the list 1002 and its file commands).
 #pragma once
 
 #include "shell/Language.h"
@@ -33,6 +33,8 @@
 // Private window messages of the main window.
 #define WM_APP_DEVICE_CHANGED (WM_APP + 5)
 #define WM_APP_CALIB_PROMPT (WM_APP + 7)
+#define WM_APP_OPEN_PICTURE (WM_APP + 10)
+#define WM_APP_PLAY_VIDEO (WM_APP + 11)
 
 // Timers of the main window.
 #define TIMER_RECONNECT 1001
@@ -126,6 +128,18 @@ public:
 
     CString m_scaleText; // edit 1147, at most 5 characters
 
+    // Thumbnail strip and its file commands (MainFiles.cpp). The strip is built over the list
+    // 1002 once the save folders are known, and deleted at shut-down.
+    void BindThumbnailStrip();
+    void ReleaseThumbnailStrip();
+    // The strip's part of the input hook: a left press inside the strip selects, a double
+    // click selects and opens, a right press selects and shows the file popup.
+    void OnStripMouse(const MSG& msg);
+    void ShowStripPopup(POINT screen);
+    // "Open..." on m_selectedPath: a recording plays, a picture of a size the photo-measure
+    // window takes opens there (both through a posted message).
+    void OpenStripItem();
+    LPCWSTR SelectedPath() const { return m_selectedPath; }
     // The road of a still picture (MainSnapshot.cpp) and the capture commands (MainCapture.cpp).
     // Composes the last copied frame, read under g_frameLock; as SaveSnapshot above.
     int SaveSnapshot(int mode);
@@ -138,7 +152,7 @@ public:
     void DrawScaleBar(CDC* dc);
     // The frozen still of live measuring, owned here; null when none.
     std::unique_ptr<CDibImage> m_frozenImage;
-    // Lists g_lastSnapshotPath in the thumbnail strip; set by the strip, empty without one.
+    // Lists g_lastSnapshotPath in the thumbnail strip; set when the strip is bound.
     std::function<void()> m_listSnapshot;
 
     // ---- Recording (MainRecord.cpp) ----
@@ -191,6 +205,20 @@ protected:
     afx_msg void OnSnapshotSwitch();
     afx_msg void OnLanguageCommand(UINT id);
 
+    // Strip tabs, file commands and hand-overs (MainFiles.cpp).
+    afx_msg void OnShowPictures();
+    afx_msg void OnShowVideos();
+    afx_msg void OnFileOpen();
+    afx_msg void OnFileSaveAs();
+    afx_msg void OnFileSaveAll();
+    afx_msg void OnFileDelete();
+    afx_msg void OnFileDeleteAll();
+    afx_msg void OnSendMail();
+    afx_msg LRESULT OnOpenPicture(WPARAM wp, LPARAM lp);
+    afx_msg LRESULT OnPlayVideo(WPARAM wp, LPARAM lp);
+    // Where a picture goes to the photo-measure window and a recording to the video player.
+    virtual void OpenPhotoMeasureWindow(LPCWSTR picturePath);
+    virtual void RunVideoPlayer(LPCWSTR videoPath);
     // The capture bar: Preview 1014, Camera 1005 (F2), Clock 1007, Setting 1016.
     afx_msg void OnPreview();
     afx_msg void OnCamera();

@@ -6,6 +6,9 @@ ms_test(LiveViewState_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/LiveViewState_test.
 ms_test(MicroscopeDlg_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg_test.cpp LIBS shellmain)
 ms_resources(MicroscopeDlg_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
 target_compile_definitions(MicroscopeDlg_test PRIVATE MS_LANG_DIR="${CMAKE_SOURCE_DIR}/res/lang")
+ms_test(ThumbnailStrip_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/ThumbnailStrip_test.cpp LIBS shellmain
+        ${OpenCV_LIBS})
+ms_resources(ThumbnailStrip_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
 ms_test(MicroscopeApp_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MicroscopeApp_test.cpp LIBS shellmain)
 ms_resources(MicroscopeApp_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
 add_dependencies(MicroscopeApp_test Tessary)

@@ -1,9 +1,12 @@
 // Not a test: Tessary's main window with one command given after start-up, for a look at the
 // layouts on a real display while no device runs (every button but Close is disabled then).
-//   tessary_shots fullscreen | about | prompt | german | videos | tip | languages [language]
+//   tessary_shots fullscreen | about | prompt | german | videos | tip | languages | pictures
+//                 [language]
+// "pictures" and "videos" show the thumbnail strip's list with its second item selected.
 // A language command id (1301 English ... 1359 Persian) as the second argument switches the
 // language first; "languages" opens the language popup.
 #include "shell/MicroscopeDlg.h"
+#include "shell/ThumbnailStrip.h"
 
 #include "platform/win/controls/CommCtrl.h"
 #include "res/TessaryResource.h"
@@ -29,11 +32,14 @@ public:
         else if (std::strcmp(g_mode, "german") == 0)
             PostMessage(WM_COMMAND, 1305, 0);
         else if (std::strcmp(g_mode, "videos") == 0)
-            SetListMode(0);
+            PostMessage(WM_COMMAND, MAKEWPARAM(1202, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(::GetDlgItem(m_hWnd, 1202)));
         else if (std::strcmp(g_mode, "languages") == 0)
             SetTimer(kPopupTimer, 500);
         else if (std::strcmp(g_mode, "tip") == 0)
             SetTimer(kTipTimer, 3500);
+        if (std::strcmp(g_mode, "videos") == 0 || std::strcmp(g_mode, "pictures") == 0)
+            SetTimer(kSelectTimer, 500);
         if (std::strcmp(g_mode, "prompt") != 0)
             KillTimer(TIMER_STARTUP_PROMPT);
         return TRUE;
@@ -45,6 +51,16 @@ public:
             RECT r;
             ::GetWindowRect(::GetDlgItem(m_hWnd, 1177), &r);
             SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+            return TRUE;
+        }
+        if (msg->message == WM_TIMER && msg->wParam == kSelectTimer && msg->hwnd == m_hWnd) {
+            KillTimer(kSelectTimer);
+            if (g_thumbnailView) {
+                const RECT& slot = g_thumbnailView->Geometry().slotRects[1];
+                POINT p{slot.left + 10, slot.top + 10};
+                ::ClientToScreen(g_thumbnailView->m_hWnd, &p);
+                g_thumbnailView->SelectAt(static_cast<UINT>(p.x), static_cast<UINT>(p.y));
+            }
             return TRUE;
         }
         if (msg->message == WM_TIMER && msg->wParam == kPopupTimer && msg->hwnd == m_hWnd) {
@@ -59,6 +75,7 @@ public:
 private:
     static constexpr UINT_PTR kTipTimer = 77;
     static constexpr UINT_PTR kPopupTimer = 78;
+    static constexpr UINT_PTR kSelectTimer = 79;
 };
 
 class CShotsApp : public CWinApp {
