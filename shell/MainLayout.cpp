@@ -4,6 +4,7 @@
 #include "shell/MicroscopeDlg.h"
 #include "shell/ThumbnailStrip.h"
 
+#include "capture/CaptureWnd.h"
 #include "measure/Units.h"
 
 #include "platform/win/core/WString.h"
@@ -139,23 +140,26 @@ void CMicroscopeDlg::SetFullScreenLayout() {
                   static_cast<LONG>(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER));
     ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, GetSystemMetrics(SM_CXSCREEN),
                    GetSystemMetrics(SM_CYSCREEN), SWP_FRAMECHANGED);
+    RECT client{};
+    GetClientRect(&client);
     if (CWnd* preview = GetDlgItem(IDC_PREVIEW)) {
-        RECT client;
-        GetClientRect(&client);
         preview->MoveWindow(0, 0, client.right, client.bottom);
         preview->ShowWindow(SW_SHOW);
     }
     FitVideoRenderer(FALSE);
     // Preview coordinates run over 640 x 480, or 640 x 512 for a 1280 x 1024 capture; the
-    // live view scales the frame and the shapes over it alike to the screen.
+    // live view scales the frame and the shapes over it alike to the preview's new size.
     const double previewRows = g_captureWidth == 1280 && g_captureHeight == 1024 ? 512.0 : 480.0;
-    const double scaleX = GetSystemMetrics(SM_CXSCREEN) / 640.0;
-    const double scaleY = GetSystemMetrics(SM_CYSCREEN) / previewRows;
+    const double scaleX = client.right / 640.0;
+    const double scaleY = client.bottom / previewRows;
     g_liveView.Change([&](LiveViewSnapshot& s) {
         s.fullScreen = 1;
         s.previewScaleX = scaleX;
         s.previewScaleY = scaleY;
     });
+    // The live view's memory bitmap takes the preview's new size.
+    if (g_captureWnd.m_hWnd)
+        g_captureWnd.EnterFullScreen();
     ShowPreviewTexts();
     RefreshToolTips();
     Invalidate(TRUE);
@@ -183,6 +187,8 @@ void CMicroscopeDlg::SetNormalLayout() {
         s.previewScaleX = 1.0;
         s.previewScaleY = 1.0;
     });
+    if (g_captureWnd.m_hWnd)
+        g_captureWnd.LeaveFullScreen();
     ShowPreviewTexts();
     // Each button's screen rectangle follows the window back to its place.
     for (ButtonEntry& entry : m_buttons)
