@@ -17,8 +17,9 @@
 
 namespace {
 
+// Toward zero; a value no pixel coordinate can hold (or NaN) becomes 0 rather than undefined.
 int Trunc(double v) {
-    return static_cast<int>(v);
+    return v > -1e9 && v < 1e9 ? static_cast<int>(v) : 0;
 }
 
 double Distance(POINT a, POINT b) {
@@ -411,10 +412,10 @@ void DrawLiveFigure(HDC dc, const ShapePainter& p, const LiveDrawContext& contex
         const POINT p1 = r.m_points[1];
         const double radius = Trunc(Distance(p0, p1)) / 2;
         const double sx = m.scaleX, sy = m.scaleY;
-        p.Circle(Trunc((p0.x + p1.x) * sx * 0.5 - radius * sx),
-                 Trunc((p0.y + p1.y) * sy * 0.5 - radius * sy),
-                 Trunc(((p0.x + p1.x) * 0.5 + radius) * sx),
-                 Trunc(((p0.y + p1.y) * 0.5 + radius) * sy));
+        const double xs = static_cast<double>(p0.x) + p1.x;
+        const double ys = static_cast<double>(p0.y) + p1.y;
+        p.Circle(Trunc(xs * sx * 0.5 - radius * sx), Trunc(ys * sy * 0.5 - radius * sy),
+                 Trunc((xs * 0.5 + radius) * sx), Trunc((ys * 0.5 + radius) * sy));
         p.Segment(0, 1);
         break;
     }
