@@ -19,6 +19,7 @@ int g_frameBufferCapacity = 0;
 double g_frameSampleTime = 0;
 std::atomic<int> g_snapshotRequest{0};
 std::atomic<int> g_snapshotSource{0};
+std::atomic<int> g_snapshotPending{0};
 
 HRESULT CGrabberCallback::QueryInterface(REFIID iid, void** out) {
     if (!out)

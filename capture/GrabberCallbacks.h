@@ -67,6 +67,10 @@ extern std::atomic<int> g_snapshotRequest;
 // 1 when the device's snapshot button raised the request, 0 for every other requester.
 extern std::atomic<int> g_snapshotSource;
 
+// 1: a saved still plays the shutter sound (the take-picture command sets it, the freeze of
+// the live tools clears it).
+extern std::atomic<int> g_snapshotPending;
+
 // Makes g_frameBuffer at least `size` bytes; never shrinks it. Call with g_frameLock held.
 void GrowFrameBuffer(int size);
 // Frees the frame copy (the graph is stopped). Takes g_frameLock.

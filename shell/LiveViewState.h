@@ -20,13 +20,16 @@ struct LiveViewSnapshot {
     double imageScaleX = 1.0;    // preview to picture coordinates
     double imageScaleY = 1.0;
 
-    // What the live view draws over the frame and with which scale and unit.
-    double previewScaleX = 1.0; // preview to the capture window's client: 1.0 but in full screen
-    double previewScaleY = 1.0;
-    int showDateTime = 0; // overlay switches, off when the program starts
+    // The overlays the operator switches from the preview's popup, drawn on the live picture
+    // and into snapshots; all off at start.
     int showCrossLine = 0;
     int showScaleBar = 0;
     int showCircleOverlay = 0;
+    int showDateTime = 0;
+
+    // The scale and unit the live view draws with (PublishLiveScale).
+    double previewScaleX = 1.0; // preview to the capture window's client: 1.0 but in full screen
+    double previewScaleY = 1.0;
     double liveScale = 0.02963;      // preview pixels per unit of length (scale bar, rings)
     double liveZoom = 21.0;          // the magnification last applied
     std::u16string unitName = u"mm"; // g_unitName and g_decimalPlaces as last published
@@ -52,11 +55,7 @@ private:
 
 extern CLiveViewState g_liveView;
 
-// The date-time stamp's switch of the preview's popup menu (the other overlay switches are
-// the snapshot's, SnapshotOverlays.h); UI thread, off at start.
-extern int g_showDateTime;
-
-// Copies what the live view draws from the UI thread's own variables into g_liveView: the
-// four overlay switches, g_captureWnd's live scale and magnification, the unit and the
-// precision. The main window calls it after it changed any of them; the next frame shows it.
-void PublishLiveOverlays();
+// Copies the UI thread's own values that the live view draws with into g_liveView:
+// g_captureWnd's live scale and magnification, the unit and the precision. The main window
+// calls it after it changed any of them; the next frame shows them.
+void PublishLiveScale();

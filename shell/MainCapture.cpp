@@ -1,8 +1,7 @@
-// The main window's device and capture commands: the device start, reconnecting, the device
-// buttons' states, device and power notices, the texts on the preview while no device runs,
-// the capture window's binding to the preview and the snapshot switch 1204, which decides
-// whether the device's own snapshot button takes pictures; and the capture bar: Preview,
-// Camera, Clock and Setting.
+// The main window's capture commands: the capture window's binding to the preview, the
+// snapshot switch 1204, which decides whether the device's own snapshot button takes pictures,
+// and the capture bar: Preview, Camera, Clock and Setting. The device start and its states are
+// in MainDevice.cpp.
 #include "shell/MicroscopeDlg.h"
 
 #include "shell/LangText.h"
@@ -20,105 +19,6 @@
 #include "res/TessaryResource.h"
 
 #include <string>
-
-// ---- Device ----
-
-int CMicroscopeDlg::StartDevice() {
-    m_accelF2 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F2));
-    m_accelF3 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F3));
-    m_accelF4 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F4));
-    m_accelF10 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F10));
-    m_accelF11 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F11));
-    m_accelF12 = LoadAccelerators(g_hInstance, MAKEINTRESOURCE(IDR_ACCEL_F12));
-
-    WCHAR stale[MAX_PATH];
-    swprintf(stale, MAX_PATH, u"%s/test.avi", g_videoDir);
-    DeleteFile(stale);
-
-    LoadEscHintText();
-    m_windowText[0] = 0;
-    GetWindowText(m_windowText, 128);
-
-    // The capture graph binds here once the capture subsystem exists; without it no device
-    // can run, which is the unconnected state.
-    StopCapture();
-    DisableDeviceButtons();
-    LoadStatusText();
-    m_connected = 0;
-    ShowPreviewTexts();
-    return 0;
-}
-
-void CMicroscopeDlg::ShowPreviewTexts() {
-    HWND preview = ::GetDlgItem(m_hWnd, IDC_PREVIEW);
-    if (!preview)
-        return;
-    const LiveViewSnapshot shown = g_liveView.Snapshot();
-    if (shown.overlayFont)
-        ::SendMessage(preview, WM_SETFONT, reinterpret_cast<WPARAM>(shown.overlayFont), TRUE);
-    std::u16string text = shown.statusText;
-    if (shown.fullScreen && !text.empty()) {
-        text += u"\n\n";
-        text += shown.escHintText;
-    }
-    ::SetWindowText(preview, text.c_str());
-}
-
-int CMicroscopeDlg::ReconnectDevice() {
-    if (m_released)
-        return 0;
-    EnterCriticalSection(&m_deviceLock);
-    StopCapture();
-    DisableDeviceButtons();
-    LoadStatusText();
-    ShowPreviewTexts();
-    if (CWnd* preview = GetDlgItem(IDC_PREVIEW))
-        preview->Invalidate(TRUE);
-    Invalidate(FALSE);
-    LeaveCriticalSection(&m_deviceLock);
-    m_connected = 0;
-    return 0;
-}
-
-void CMicroscopeDlg::StopCapture() {}
-
-void CMicroscopeDlg::EnableDeviceButtons() {
-    if (CToggleBitmapButton* preview = ToggleButton(1014)) {
-        preview->EnableWindow(TRUE);
-        preview->SetPressed();
-    }
-    for (int i = 0; i < kSkinButtonCount; ++i) {
-        const int id = kSkinButtons[i].id;
-        if (id == 1014 || id == 1177 || !m_buttonObjects[i]->m_hWnd)
-            continue;
-        m_buttonObjects[i]->EnableWindow(kSkinButtons[i].enabledAfterStart);
-    }
-}
-
-void CMicroscopeDlg::DisableDeviceButtons() {
-    for (int i = 0; i < kSkinButtonCount; ++i)
-        if (kSkinButtons[i].id != 1177)
-            ::EnableWindow(::GetDlgItem(m_hWnd, kSkinButtons[i].id), FALSE);
-}
-
-BOOL CMicroscopeDlg::OnDeviceChange(UINT event, DWORD_PTR) {
-    if (m_released)
-        return 0;
-    if (event == DBT_DEVNODES_CHANGED)
-        SetTimer(TIMER_RECONNECT, 1000);
-    else if (event == DBT_DEVICEARRIVAL || event == DBT_DEVICEREMOVECOMPLETE)
-        ReconnectDevice();
-    return 0;
-}
-
-UINT CMicroscopeDlg::OnPowerBroadcast(UINT event, LPARAM) {
-    if (!m_released &&
-        (event == 6 || event == PBT_APMRESUMESUSPEND || event == PBT_APMRESUMEAUTOMATIC)) {
-        StopCapture();
-        ReconnectDevice();
-    }
-    return 0;
-}
 
 // ---- Capture window ----
 

@@ -29,27 +29,6 @@ std::u16string SelectFileText() {
     return text;
 }
 
-// The picture sizes the photo-measure window opens.
-bool OpensInPhotoMeasure(DWORD w, DWORD h) {
-    constexpr DWORD kSizes[][2] = {{1280, 1024}, {640, 480}, {320, 240}, {1280, 960}, {1600, 1200}};
-    for (const auto& s : kSizes)
-        if (w == s[0] && h == s[1])
-            return true;
-    return false;
-}
-
-struct StripCommand {
-    UINT id;
-    LPCWSTR key;
-    LPCWSTR defaultText;
-};
-// The popup in its order; id 0 is a separator.
-constexpr StripCommand kStripPopup[] = {
-    {1234, u"Open", u"Open..."},        {0, nullptr, nullptr}, {1235, u"Save", u"Save as..."},
-    {1300, u"SaveAll", u"Save All"},    {0, nullptr, nullptr}, {1236, u"Delete", u"Delete"},
-    {410, u"DeleteAll", u"Delete All"}, {0, nullptr, nullptr}, {1274, u"Email", u"E-Mail"},
-};
-
 } // namespace
 
 // ---- The strip
@@ -93,28 +72,10 @@ void CMicroscopeDlg::OnStripMouse(const MSG& msg) {
         return;
     if (msg.message == WM_LBUTTONDBLCLK) {
         g_thumbnailView->GetSelectedPath(m_selectedPath);
-        OpenStripItem();
+        OpenStripItem(m_selectedPath);
     } else if (msg.message == WM_RBUTTONDOWN) {
         ShowStripPopup(msg.pt);
     }
-}
-
-void CMicroscopeDlg::ShowStripPopup(POINT screen) {
-    auto* menu = new CSkinMenu;
-    menu->CreatePopupMenu();
-    menu->m_backColor = kPopupBackColor;
-    menu->m_selectColor = kPopupSelectColor;
-    for (const StripCommand& c : kStripPopup) {
-        if (!c.id) {
-            menu->AddSeparator();
-            continue;
-        }
-        WCHAR text[64];
-        GetLangText(c.key, text, 64, c.defaultText);
-        menu->AddItem(0, new CSkinMenuTextItem(c.id, text, nullptr));
-    }
-    menu->TrackPopupMenu(TPM_LEFTALIGN, screen.x, screen.y, this);
-    delete menu;
 }
 
 void CMicroscopeDlg::OnShowPictures() {
@@ -143,32 +104,12 @@ void CMicroscopeDlg::OnShowVideos() {
 
 // ---- File commands
 
-void CMicroscopeDlg::OpenStripItem() {
-    if (!g_listShowsPictures) {
-        PostMessage(WM_APP_PLAY_VIDEO, 0, 0);
-        return;
-    }
-    const std::u16string path = m_selectedPath;
-    const size_t dot = path.rfind(u'.');
-    const std::u16string ext = dot == std::u16string::npos ? u"" : path.substr(dot + 1);
-    DWORD type = 0;
-    if (ext == u"bmp" || ext == u"BMP")
-        type = DIBIMAGE_TYPE_BMP;
-    else if (ext == u"jpg" || ext == u"JPG")
-        type = DIBIMAGE_TYPE_JPG;
-    else
-        return;
-    CDibImage image(m_selectedPath, type);
-    if (image.IsValid() && OpensInPhotoMeasure(image.GetWidth(), image.GetHeight()))
-        PostMessage(WM_APP_OPEN_PICTURE, 0, 0);
-}
-
 void CMicroscopeDlg::OnFileOpen() {
     if (!g_thumbnailView || !g_thumbnailView->GetSelectedPath(m_selectedPath)) {
         MessageBox(SelectFileText().c_str(), nullptr, MB_ICONEXCLAMATION);
         return;
     }
-    OpenStripItem();
+    OpenStripItem(m_selectedPath);
 }
 
 void CMicroscopeDlg::OnFileSaveAs() {

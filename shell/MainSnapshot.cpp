@@ -31,7 +31,6 @@
 WCHAR g_lastSnapshotPath[MAX_PATH] = {};
 WCHAR g_zoomText[24] = {};
 std::atomic<int> g_freezeRequest{0};
-std::atomic<int> g_snapshotPending{0};
 
 namespace {
 
@@ -197,8 +196,10 @@ int CMicroscopeDlg::SaveSnapshot(double, BYTE* bits, DWORD byteSize, int mode) {
 }
 
 void CMicroscopeDlg::OnStillCaptured(WPARAM source) {
-    g_zoomText[0] = 0;
-    GetDlgItemText(IDC_SCALE, g_zoomText, static_cast<int>(std::size(g_zoomText)));
+    // A hand-over still queued when the window shut down has no graph and no frame left.
+    if (m_released)
+        return;
+    ms::CopyBounded(g_zoomText, 24, MagnificationText(24).GetString());
     const int saved = SaveSnapshot(0);
     if (saved) {
         if (m_listSnapshot)

@@ -5,11 +5,14 @@ add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/CalibratePromptDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LiveViewState.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainCapture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainDevice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainFiles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainHelp.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainInput.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainRecord.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainSnapshot.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainZoom.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SaveFolders.cpp
@@ -25,6 +28,11 @@ target_link_libraries(shellmain PUBLIC capturegraph shellui shellkit measurecore
 # mail strip and its Play the video player.
 target_link_libraries(shellmain PUBLIC mediamail mediaplayer imaging_tessary)
 ms_warnings(shellmain)
+# The device start tells the open Video Setting dialog about reconnections (a cycle of static
+# libraries, which the linker resolves by repeating them).
+target_link_libraries(shellmain PUBLIC videosetting)
+# The strip's double click loads the picture to look at its size.
+target_link_libraries(shellmain PUBLIC imaging_tessary)
 # The exports of the live measurements (spreadsheet, word-processor report, DXF drawing).
 target_sources(shellmain PRIVATE ${CMAKE_CURRENT_LIST_DIR}/MainExport.cpp)
 target_link_libraries(shellmain PUBLIC measureexport)

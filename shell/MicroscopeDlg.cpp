@@ -1,7 +1,7 @@
-// The main window: construction, start-up, skin layout, tooltips, texts, input and closing.
-// Its other features have their own files: the frame and layouts in MainLayout.cpp, the
-// device and capture commands in MainCapture.cpp, the About popup, help and support commands
-// in MainHelp.cpp.
+// The main window: construction, start-up, skin layout, tooltips and texts. Its other
+// features have their own files: the frame and layouts in MainLayout.cpp, the capture
+// commands in MainCapture.cpp, the About popup, help and support commands in MainHelp.cpp, the
+// device and shut-down in MainDevice.cpp, the input hook in MainInput.cpp.
 #include "shell/MicroscopeDlg.h"
 
 #include "shell/CalibratePromptDlg.h"
@@ -110,6 +110,14 @@ ON_COMMAND(ID_UPDATE_WEB, OnUpdateWeb)
 ON_WM_HELPINFO()
 ON_WM_DEVICECHANGE()
 ON_WM_POWERBROADCAST()
+// The preview popup's overlay and format commands, the capture graph's events.
+ON_COMMAND(1243, OnCrossLine)
+ON_COMMAND(1244, OnScaleBar)
+ON_COMMAND(1245, OnCircleOverlay)
+ON_COMMAND(395, OnTimeStamp)
+ON_COMMAND(1314, OnFormatBmp)
+ON_COMMAND(1315, OnFormatJpg)
+ON_MESSAGE(WM_APP_GRAPH_EVENT, OnGraphNotify)
 // Thumbnail strip: tabs, file commands and hand-overs (MainFiles.cpp).
 ON_BN_CLICKED(1201, OnShowPictures)
 ON_BN_CLICKED(1202, OnShowVideos)
@@ -217,7 +225,7 @@ BOOL CMicroscopeDlg::OnInitDialog() {
 
     ReadUnitSettings();
     // The live view's labels and scale bar in the unit just read.
-    PublishLiveOverlays();
+    PublishLiveScale();
     ReadMeasureTextColor();
     m_measureTextColor = g_measureTextColor & 0xFFFFFF;
     ReadLineColor();
@@ -395,45 +403,6 @@ void CMicroscopeDlg::LoadLangTexts() {
     RefreshToolTips();
 }
 
-// ---- Input hook ----
-
-BOOL CMicroscopeDlg::PreTranslateMessage(MSG* msg) {
-    if (msg->message == WM_LBUTTONDOWN || msg->message == WM_LBUTTONUP ||
-        msg->message == WM_MOUSEMOVE) {
-        for (const ButtonEntry& entry : m_buttons) {
-            if (CRect(entry.rect).PtInRect(msg->pt)) {
-                if (m_toolTip)
-                    ::SendMessage(m_toolTip, TTM_TRACKPOSITION, 0,
-                                  MAKELPARAM(msg->pt.x, msg->pt.y));
-                break;
-            }
-        }
-    }
-    OnStripMouse(*msg);
-    switch (msg->message) {
-    case WM_TIMER:
-        if (msg->wParam == TIMER_STARTUP_PROMPT && msg->hwnd == m_hWnd)
-            OnStartupPromptTimer();
-        else if (msg->wParam == TIMER_RECONNECT && msg->hwnd == m_hWnd) {
-            KillTimer(TIMER_RECONNECT);
-            ReconnectDevice();
-        }
-        break;
-    case WM_KEYDOWN:
-        if (msg->wParam == VK_ESCAPE) {
-            if (FullScreen())
-                PostMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
-            return TRUE;
-        }
-        if (msg->wParam == VK_RETURN)
-            return TRUE;
-        break;
-    default:
-        break;
-    }
-    return CDialog::PreTranslateMessage(msg);
-}
-
 void CMicroscopeDlg::OnStartupPromptTimer() {
     KillTimer(TIMER_STARTUP_PROMPT);
     LoadShowCalibPrompt();
@@ -453,48 +422,4 @@ void CMicroscopeDlg::OnLanguageCommand(UINT id) {
 
 void CMicroscopeDlg::OnLanguageMenu() {
     ShowLanguagePopup(this, GetDlgItem(1293), m_language);
-}
-
-void CMicroscopeDlg::OnClose() {
-    ReleaseResources();
-    CDialog::OnClose();
-}
-
-int CMicroscopeDlg::ReleaseResources() {
-    if (m_released)
-        return 1;
-    m_released = true;
-    if (m_hWnd) {
-        KillTimer(TIMER_STARTUP_PROMPT);
-        KillTimer(TIMER_RECONNECT);
-    }
-    // A recording that still runs is finished (graph stopped, file closed) before the capture goes.
-    EndRecording();
-    StopCapture();
-    ReleaseThumbnailStrip();
-    if (m_skinDC) {
-        SelectObject(m_skinDC, m_skinOldBitmap);
-        DeleteDC(m_skinDC);
-        m_skinDC = nullptr;
-    }
-    if (m_skinBitmap) {
-        DeleteObject(m_skinBitmap);
-        m_skinBitmap = nullptr;
-    }
-    // The capture stopped above: no painter uses the fonts any more.
-    HFONT fonts[2] = {};
-    g_liveView.Change([&](LiveViewSnapshot& s) {
-        fonts[0] = std::exchange(s.overlayFont, nullptr);
-        fonts[1] = std::exchange(s.counterFont, nullptr);
-    });
-    for (HFONT font : fonts)
-        if (font)
-            DeleteObject(font);
-    for (HACCEL* accel :
-         {&m_accelF2, &m_accelF3, &m_accelF4, &m_accelF10, &m_accelF11, &m_accelF12}) {
-        if (*accel)
-            DestroyAcceleratorTable(*accel);
-        *accel = nullptr;
-    }
-    return 1;
 }

@@ -5,11 +5,14 @@
 // One header; the code is in files by feature: MicroscopeDlg.cpp (construction and start-up:
 // folders, settings, language, skin, tooltips, start-up timer, the calibration reminder,
 // closing), MainLayout.cpp (the window frame and its two layouts, normal and full screen),
-// MainCapture.cpp (device and capture commands, the capture window bound to the preview 1000,
-// the snapshot switch, Preview, Camera, Clock and Setting), MainSnapshot.cpp (the snapshot
-// compositor and the still hand-over), MainRecord.cpp (the AVI recording), MainExport.cpp (the
-// exports of the live measurements), MainHelp.cpp (About popup, help, support), MainFiles.cpp
-// (the thumbnail strip on the list 1002 and its file commands).
+// MainCapture.cpp (capture commands, the capture window bound to the preview 1000, the
+// snapshot switch, Preview, Camera, Clock and Setting), MainDevice.cpp (device start,
+// reconnection, shut-down), MainInput.cpp (the input hook: hot keys, timers, mouse, popups,
+// private messages; overlay and format commands), MainZoom.cpp (the magnification),
+// MainSnapshot.cpp (the snapshot compositor and the still hand-over), MainRecord.cpp (the AVI
+// recording), MainExport.cpp (the exports of the live measurements), MainHelp.cpp (About
+// popup, help, support), MainFiles.cpp (the thumbnail strip on the list 1002 and its file
+// commands).
 #pragma once
 
 #include "shell/Language.h"
@@ -17,6 +20,7 @@
 #include "shell/SkinButtons.h"
 
 #include "capture/GrabberCallbacks.h"
+#include "measure/Units.h"
 #include "media/DxfDrawing.h"
 
 #include "platform/mfc/AfxCmn.h"
@@ -41,6 +45,18 @@
 #define TIMER_RECORD 1002
 #define TIMER_STARTUP_PROMPT 1006
 
+// Posted to the main window after a calibration: on a saved picture (the photo-measure
+// window) and on the live picture (the live measuring).
+#define WM_APP_SYNC_CALIBRATION (WM_APP + 12)
+#define WM_APP_LIVE_CALIBRATED (WM_APP + 13)
+
+// The magnifier's level, 1 to 6 (3 at start); the zoom field's clicks change it.
+extern int g_zoomLevel;
+// The magnification text of the last still, for its file name: empty unless it was a number.
+extern WCHAR g_zoomText[24];
+
+class CSkinMenu;
+
 extern HINSTANCE g_hInstance;
 extern WCHAR g_windowTitle[128]; // the window title, also the caption of the strip's messages
 // 1 while the full-screen layout is on (kept in the live view's state, which the painter reads).
@@ -55,11 +71,8 @@ int IsNumericText(CString text);
 
 // The road of a still picture (MainSnapshot.cpp).
 extern WCHAR g_lastSnapshotPath[MAX_PATH]; // the snapshot name built by the last composition
-extern WCHAR g_zoomText[24];               // magnification text of edit 1147 at the last still
 // 1 while live measuring waits for a frozen frame: the next still is kept, not saved.
 extern std::atomic<int> g_freezeRequest;
-// 1: a still plays the shutter sound. Set by the Camera command, cleared by a freeze request.
-extern std::atomic<int> g_snapshotPending;
 
 class CMicroscopeDlg : public CDialog {
 public:
@@ -100,6 +113,32 @@ public:
     void EnableDeviceButtons();
     void DisableDeviceButtons();
     int ReleaseResources();
+    int IsReleased() const { return m_released ? 1 : 0; }
+
+    // The two right-click popups, built for one tracking; the caller deletes them. The
+    // preview's: cancel, the four overlays and the snapshot format; the strip's: the file
+    // actions on its selected item.
+    static CSkinMenu* BuildPreviewPopup();
+    static CSkinMenu* BuildStripPopup();
+    void ShowPreviewPopup(POINT at);
+    void ShowStripPopup(POINT at);
+    // A double click on the strip's item at `path`: the path becomes the selected one; a
+    // picture ("bmp", "BMP", "jpg" or "JPG") of one of the capture sizes is opened, any other
+    // picture nothing; in the videos mode the recording is played. 1 when something was asked
+    // for (the message is posted).
+    int OpenStripItem(const WCHAR* path);
+    const WCHAR* SelectedPath() const { return m_selectedPath; }
+
+    // The magnification: 1 and m_zoomRate set when one of the two fields holds a number above
+    // 0 (the calibrated field first), else the operator is asked for one and 0.
+    int ReadZoomScale();
+    // The live length scale and magnification of the scale bar and circle template, from
+    // m_zoomRate.
+    void ApplyZoomScale();
+    // The text of the magnification field when it is a number (digits and points, at most
+    // capacity - 1 characters), else empty: only such a text names files and calibrations.
+    CString MagnificationText(int capacity);
+    double ZoomRate() const { return m_zoomRate; }
 
     // Composes the last copied frame with the live measurements and overlays into a picture:
     // mode 0 a snapshot in the picture folder, 1 the export picture, 2 a recording's
@@ -135,11 +174,6 @@ public:
     // The strip's part of the input hook: a left press inside the strip selects, a double
     // click selects and opens, a right press selects and shows the file popup.
     void OnStripMouse(const MSG& msg);
-    void ShowStripPopup(POINT screen);
-    // "Open..." on m_selectedPath: a recording plays, a picture of a size the photo-measure
-    // window takes opens there (both through a posted message).
-    void OpenStripItem();
-    LPCWSTR SelectedPath() const { return m_selectedPath; }
     // The road of a still picture (MainSnapshot.cpp) and the capture commands (MainCapture.cpp).
     // Composes the last copied frame, read under g_frameLock; as SaveSnapshot above.
     int SaveSnapshot(int mode);
@@ -205,6 +239,14 @@ protected:
     afx_msg void OnSnapshotSwitch();
     afx_msg void OnLanguageCommand(UINT id);
 
+    // Overlay and snapshot format commands of the preview popup, and the graph's events.
+    afx_msg void OnCrossLine();
+    afx_msg void OnScaleBar();
+    afx_msg void OnCircleOverlay();
+    afx_msg void OnTimeStamp();
+    afx_msg void OnFormatBmp();
+    afx_msg void OnFormatJpg();
+    afx_msg LRESULT OnGraphNotify(WPARAM wp, LPARAM lp);
     // Strip tabs, file commands and hand-overs (MainFiles.cpp).
     afx_msg void OnShowPictures();
     afx_msg void OnShowVideos();
@@ -240,6 +282,20 @@ private:
     static void LoadStatusText();
     static void LoadEscHintText();
 
+    // Device start: enumerate, build, configure and run; `formatFailed` tells whether the
+    // format step was the one that failed.
+    int RunStartChain(bool* formatFailed);
+    void EnterUnconnectedState();
+
+    // Pieces of the input hook.
+    void TranslateHotKeys(MSG* msg);
+    void OnHookTimer(UINT_PTR id);
+    void TrackPreviewCursor(const POINT& pt);
+    void OnSyncCalibration();
+    void OnLiveCalibrated();
+    // Switches one overlay that needs the magnification (scale bar, circle template).
+    void ToggleScaledOverlay(int LiveViewSnapshot::*flag);
+
     HICON m_hIcon = nullptr;
     HDC m_skinDC = nullptr;
     HBITMAP m_skinBitmap = nullptr;
@@ -269,6 +325,7 @@ private:
     RECT m_restoreRect{};
     int m_cursorMode = 0, m_inPreview = 0, m_outPreview = 0;
     bool m_released = false;
+    double m_liveScale = 0.0; // the live length scale last applied
 
     // Exports of the live measurements (MainExport.cpp): buttons Excel 1009, Word 1008 and
     // CAD 1326.

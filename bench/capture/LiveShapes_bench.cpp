@@ -6,7 +6,7 @@
 #include "capture/CaptureWnd.h"
 #include "capture/LiveShapes.h"
 
-#include "platform/win/window/WindowObject.h"
+#include "platform/win/window/Application.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>

@@ -11,7 +11,7 @@
 
 #include "measure/Units.h"
 #include "platform/win/core/WString.h"
-#include "platform/win/window/WindowObject.h"
+#include "platform/win/window/TestSeams.h"
 
 #include <cstdlib>
 #include <filesystem>

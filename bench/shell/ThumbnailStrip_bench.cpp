@@ -10,7 +10,7 @@
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/core/WString.h"
 #include "platform/win/window/WinUser.h"
-#include "platform/win/window/WindowObject.h"
+#include "platform/win/window/TestSeams.h"
 
 #include <QByteArray>
 #include <benchmark/benchmark.h>

@@ -69,6 +69,8 @@ public:
     // Frames the device delivered that could not be turned into a frame (corrupt, cut short)
     // and were dropped while the stream went on, since the session was opened.
     virtual long DroppedFrames() const { return 0; }
+    // True while the capture pin connects to nothing (a test source's failure injection).
+    virtual bool RefusesConnections() const { return false; }
 
     virtual bool HasStillPin() const = 0;
     virtual bool HasVfwDialogs() const { return false; }

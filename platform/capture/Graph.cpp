@@ -521,6 +521,8 @@ HRESULT IGraphBuilder::Connect(const std::shared_ptr<IPin>& out, const std::shar
         if (!AcceptsVideo(type))
             return VFW_E_INVALIDMEDIATYPE;
         auto session = std::static_pointer_cast<CaptureFilter>(outFilter)->Session();
+        if (session->RefusesConnections())
+            return VFW_E_CANNOT_CONNECT;
         ms::capture::StreamFormat f = session->CurrentFormat();
         {
             std::lock_guard lock(grabber->m_mutex);

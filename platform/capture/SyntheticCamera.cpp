@@ -225,6 +225,10 @@ public:
         return m_dev->streaming.lock().get() == this;
     }
     bool HasStillPin() const override { return m_dev->desc.hasStillPin; }
+    bool RefusesConnections() const override {
+        std::lock_guard lock(m_dev->mutex);
+        return m_dev->desc.failConnect;
+    }
     bool HasVfwDialogs() const override { return m_dev->desc.vfwDialogs; }
     bool HasProcAmp() const override { return m_dev->desc.hasProcAmp; }
 
@@ -387,6 +391,7 @@ public:
     void Stop() override { m_s->Stop(); }
     bool Streaming() const override { return m_s->Streaming(); }
     bool HasStillPin() const override { return m_s->HasStillPin(); }
+    bool RefusesConnections() const override { return m_s->RefusesConnections(); }
     bool HasVfwDialogs() const override { return m_s->HasVfwDialogs(); }
     bool HasProcAmp() const override { return m_s->HasProcAmp(); }
     HRESULT GetRange(long p, ProcAmpRange& r) override { return m_s->GetRange(p, r); }
@@ -520,6 +525,15 @@ bool SyntheticCamera::SetFailures(const std::string& id, bool bind, bool setForm
     d->desc.failBind = bind;
     d->desc.failSetFormat = setFormat;
     d->desc.failRun = run;
+    return true;
+}
+
+bool SyntheticCamera::SetConnectFailure(const std::string& id, bool fail) {
+    auto d = m_impl->Find(id);
+    if (!d)
+        return false;
+    std::lock_guard lock(d->mutex);
+    d->desc.failConnect = fail;
     return true;
 }
 

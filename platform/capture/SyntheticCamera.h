@@ -51,6 +51,7 @@ struct SyntheticDevice {
     bool failBind = false;
     bool failSetFormat = false;
     bool failRun = false;
+    bool failConnect = false; // nothing connects to the capture pin: the format step fails
 
     // Brightness, contrast, hue, saturation, sharpness, gamma, white balance and gain.
     static std::vector<SyntheticControl> DefaultControls();
@@ -72,6 +73,7 @@ public:
     bool Unplug(const std::string& id);
     // Changes the failure injection of a listed device.
     bool SetFailures(const std::string& id, bool bind, bool setFormat, bool run);
+    bool SetConnectFailure(const std::string& id, bool fail);
 
     // Delivers one frame of a streaming device; returns once the frame's callbacks have run.
     // False when the device is not streaming.

@@ -2,7 +2,7 @@
 #include "platform/mfc/AfxWin.h"
 #include "platform/mfc/TempObjects.h"
 
-#include "platform/win/window/WindowObject.h"
+#include "window/WindowObject.h"
 
 #include <array>
 #include <memory>

@@ -10,7 +10,7 @@
 
 #include "platform/win/core/Format.h"
 #include "platform/win/core/WString.h"
-#include "platform/win/window/WindowObject.h"
+#include "platform/win/window/TestSeams.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/core.hpp>

@@ -16,7 +16,6 @@
 #include "platform/win/core/WString.h"
 #include "platform/win/gdi/RecordingDC.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 
 #include <QCoreApplication>
 #include <gmock/gmock.h>

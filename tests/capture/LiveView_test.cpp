@@ -7,7 +7,6 @@
 #include "tests/support/TempHome.h"
 
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

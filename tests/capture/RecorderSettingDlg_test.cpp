@@ -6,7 +6,6 @@
 #include "tests/support/TempHome.h"
 
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 #include "res/TessaryResource.h"
 
 #include <gtest/gtest.h>

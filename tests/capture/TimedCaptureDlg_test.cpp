@@ -11,7 +11,6 @@
 
 #include "platform/win/core/Time.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 #include "res/TessaryResource.h"
 
 #include <QCoreApplication>

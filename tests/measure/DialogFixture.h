@@ -10,7 +10,6 @@
 #include "platform/win/core/WString.h"
 #include "platform/win/dialogs/DialogSeams.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 
 #include "tests/support/Pump.h"
 

@@ -7,7 +7,6 @@
 #include "platform/win/core/WString.h"
 #include "platform/win/window/TestSeams.h"
 #include "platform/win/window/WinUser.h"
-#include "platform/win/window/WindowObject.h"
 #include "res/TessaryResource.h"
 #include "tests/support/Pump.h"
 

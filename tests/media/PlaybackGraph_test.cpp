@@ -1,8 +1,8 @@
 #include "media/PlaybackGraph.h"
 
 #include "platform/capture/CaptureTypes.h"
+#include "platform/win/window/TestSeams.h"
 #include "platform/win/window/WinUser.h"
-#include "platform/win/window/WindowObject.h"
 
 #include <QCoreApplication>
 #include <QDir>

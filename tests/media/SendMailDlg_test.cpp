@@ -8,7 +8,6 @@
 #include "platform/services/ServiceSeams.h"
 #include "platform/win/core/WString.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 #include "res/TessaryResource.h"
 #include "tests/support/Pump.h"
 

@@ -5,7 +5,6 @@
 
 #include "platform/services/ServiceSeams.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 
 #include "tests/support/Pump.h"
 

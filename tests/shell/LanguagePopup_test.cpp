@@ -8,7 +8,6 @@
 
 #include "platform/win/window/Menu.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 
 #include "tests/support/Pump.h"
 

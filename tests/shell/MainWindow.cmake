@@ -20,6 +20,11 @@ ms_resources(tessary_shots ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
 ms_warnings(tessary_shots)
 set_target_properties(tessary_shots PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${MS_PROGRAM_DIR})
 
+# The main window's device start and input hook over the synthetic camera.
+foreach(t MainDevice_test MainInput_test)
+  ms_test(${t} SOURCES ${CMAKE_CURRENT_LIST_DIR}/${t}.cpp LIBS shellmain)
+  ms_resources(${t} ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
+endforeach()
 ms_test(MainRecord_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainRecord_test.cpp LIBS shellmain ${OpenCV_LIBS})
 ms_resources(MainRecord_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
 # The export buttons of the main window, with the DXF library copied into the test's program

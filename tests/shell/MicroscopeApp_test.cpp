@@ -5,7 +5,6 @@
 
 #include "platform/win/core/Sync.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 #include "res/TessaryResource.h"
 
 #include <QCoreApplication>

@@ -10,15 +10,14 @@
 #include "shell/RegistrySettings.h"
 #include "shell/SaveFolders.h"
 
+#include "platform/capture/SyntheticCamera.h"
 #include "platform/services/ServiceSeams.h"
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/core/Registry.h"
 #include "platform/win/core/WString.h"
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/gdi/GdiQt.h"
-#include "platform/win/gdi/Surface.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 #include "res/TessaryResource.h"
 
 #include "tests/support/Pump.h"
@@ -37,7 +36,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -119,6 +117,9 @@ protected:
         g_minimized = 0;
         g_listShowsPictures = 1;
         g_showCalibPrompt = 1;
+        // No device unless a test plugs one in.
+        ms::capture::UseSyntheticCamera(true);
+        ms::capture::SyntheticCamera::Instance().SetDevices({});
     }
     void TearDown() override {
         if (dlg_ && dlg_->m_hWnd)
@@ -126,6 +127,7 @@ protected:
         dlg_.reset();
         Pump();
         ms::test::ResetSeams();
+        ms::capture::SyntheticCamera::Instance().ResetToDefault();
     }
     void WriteLanguageFile(const char* name, const std::string& entries) {
         std::ofstream(program_ / name) << "\xEF\xBB\xBF[Rontage]\n" << entries;
@@ -274,10 +276,7 @@ TEST_F(MainWindowTest, ButtonsShowTheirPictures) {
         HBITMAP bmp = LoadBitmap(nullptr, MAKEINTRESOURCE(shown));
         const QImage expected = ms::ImageOfBitmap(bmp).convertToFormat(QImage::Format_RGB32);
         DeleteObject(bmp);
-        ms::WindowObject* w = ms::FromHandle(button);
-        ASSERT_TRUE(w && w->surface);
-        std::lock_guard lock(w->surface->Mutex());
-        const QImage& actual = w->surface->Image();
+        const QImage actual = ms::test::SurfacePicture(button);
         ASSERT_EQ(actual.size(), expected.size());
         const QPoint centre(expected.width() / 2, expected.height() / 2);
         EXPECT_EQ(actual.pixel(centre), expected.pixel(centre));

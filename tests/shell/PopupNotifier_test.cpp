@@ -2,8 +2,7 @@
 // height, and the slide driven step by step through its timers until it deletes itself.
 #include "shell/PopupNotifier.h"
 
-#include "platform/win/window/WindowInternal.h"
-#include "platform/win/window/WindowObject.h"
+#include "platform/win/window/TestSeams.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -61,7 +60,7 @@ TEST(PopupNotifier, SlidesUpWaitsSlidesDownAndDeletesItself) {
     const HWND hwnd = n->m_hWnd;
     ASSERT_TRUE(IsWindow(hwnd));
     EXPECT_EQ(GetWindowLong(hwnd, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
-    EXPECT_TRUE(ms::wnd::TimerAlive(hwnd, CPopupNotifier::kTimerRise));
+    EXPECT_TRUE(ms::test::TimerAlive(hwnd, CPopupNotifier::kTimerRise));
 
     auto step = [&](UINT_PTR id) { SendMessage(hwnd, WM_TIMER, id, 0); };
     auto rectNow = [&] {
@@ -77,18 +76,18 @@ TEST(PopupNotifier, SlidesUpWaitsSlidesDownAndDeletesItself) {
         EXPECT_TRUE(GetWindowLong(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
     }
     step(CPopupNotifier::kTimerRise); // past the full height: the display time starts
-    EXPECT_FALSE(ms::wnd::TimerAlive(hwnd, CPopupNotifier::kTimerRise));
-    EXPECT_TRUE(ms::wnd::TimerAlive(hwnd, CPopupNotifier::kTimerShown));
+    EXPECT_FALSE(ms::test::TimerAlive(hwnd, CPopupNotifier::kTimerRise));
+    EXPECT_TRUE(ms::test::TimerAlive(hwnd, CPopupNotifier::kTimerShown));
     EXPECT_TRUE(rectNow() == CPopupNotifier::Placement(edge, work, 150, H, H));
 
     // Hovering stops neither the display time nor the slide.
     SendMessage(hwnd, WM_MOUSEHOVER, 0, MAKELPARAM(2, 2));
     SendMessage(hwnd, WM_MOUSELEAVE, 0, 0);
-    EXPECT_TRUE(ms::wnd::TimerAlive(hwnd, CPopupNotifier::kTimerShown));
+    EXPECT_TRUE(ms::test::TimerAlive(hwnd, CPopupNotifier::kTimerShown));
 
     step(CPopupNotifier::kTimerShown);
-    EXPECT_FALSE(ms::wnd::TimerAlive(hwnd, CPopupNotifier::kTimerShown));
-    EXPECT_TRUE(ms::wnd::TimerAlive(hwnd, CPopupNotifier::kTimerFall));
+    EXPECT_FALSE(ms::test::TimerAlive(hwnd, CPopupNotifier::kTimerShown));
+    EXPECT_TRUE(ms::test::TimerAlive(hwnd, CPopupNotifier::kTimerFall));
     for (int h = H; h >= 1; --h) {
         step(CPopupNotifier::kTimerFall);
         EXPECT_TRUE(rectNow() == CPopupNotifier::Placement(edge, work, 150, H, h)) << h;

@@ -4,7 +4,7 @@
 #include "shell/SnapshotOverlays.h"
 
 #include "platform/win/gdi/Gdi.h"
-#include "platform/win/window/WindowObject.h"
+#include "platform/win/window/TestSeams.h"
 
 #include <gtest/gtest.h>
 

@@ -18,7 +18,6 @@
 #include "platform/win/core/Time.h"
 #include "platform/win/core/WString.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 #include "res/TessaryResource.h"
 #include "tests/support/Pump.h"
 #include "tests/support/TempHome.h"

@@ -12,7 +12,6 @@
 #include "platform/win/core/WString.h"
 #include "platform/win/dialogs/DialogSeams.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 #include "res/TessaryResource.h"
 
 #include "tests/support/Mouse.h"

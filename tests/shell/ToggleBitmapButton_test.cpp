@@ -6,7 +6,7 @@
 #include "platform/win/gdi/GdiQt.h"
 #include "platform/win/gdi/RecordingDC.h"
 #include "platform/win/window/Resources.h"
-#include "platform/win/window/WindowObject.h"
+#include "platform/win/window/TestSeams.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "shell/PopupNotifier.h"
 #include "shell/ToggleBitmapButton.h"
 
-#include "platform/win/window/WindowObject.h"
+#include "platform/win/window/TestSeams.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,7 +1,8 @@
 // Controls that are surfaces painted by the program: owner-drawn buttons (BS_OWNERDRAW, the
-// parent paints them on WM_DRAWITEM) and the list view, which the programs subclass and paint
+// parent paints them on WM_DRAWITEM), owner-drawn statics (SS_OWNERDRAW, likewise, unless a
+// subclass paints them itself, as the live view does) and the list view, which the programs subclass and paint
 // themselves (its scroll bars are the window's own, see ScrollBars.cpp).
-#include "platform/win/controls/ControlsInternal.h"
+#include "controls/ControlsInternal.h"
 
 #include "platform/win/gdi/Gdi.h"
 
@@ -138,6 +139,43 @@ LRESULT OwnerDrawButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCDESTROY:
         States().erase(hwnd);
         return DefWindowProc(hwnd, msg, wp, lp);
+    default:
+        return DefWindowProc(hwnd, msg, wp, lp);
+    }
+}
+
+LRESULT OwnerDrawStaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    WindowObject* w = FromHandle(hwnd);
+    if (!w)
+        return 0;
+    switch (msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        DRAWITEMSTRUCT dis{};
+        dis.CtlType = ODT_STATIC;
+        dis.CtlID = static_cast<UINT>(w->id);
+        dis.itemAction = ODA_DRAWENTIRE;
+        if (!IsWindowEnabled(hwnd))
+            dis.itemState |= ODS_DISABLED;
+        dis.hwndItem = hwnd;
+        dis.hDC = dc;
+        GetClientRect(hwnd, &dis.rcItem);
+        if (IsWindow(w->parent))
+            SendMessage(w->parent, WM_DRAWITEM, static_cast<WPARAM>(w->id),
+                        reinterpret_cast<LPARAM>(&dis));
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1; // the owner paints every pixel
+    case WM_NCHITTEST:
+        // As every static: without SS_NOTIFY the mouse goes through to the parent.
+        if (!(w->style & SS_NOTIFY))
+            return HTTRANSPARENT;
+        return DefWindowProc(hwnd, msg, wp, lp);
+    case WM_GETDLGCODE:
+        return DLGC_STATIC;
     default:
         return DefWindowProc(hwnd, msg, wp, lp);
     }

@@ -1,5 +1,5 @@
 // Registration of the control classes and the common-control initialisation calls.
-#include "platform/win/controls/ControlsInternal.h"
+#include "controls/ControlsInternal.h"
 
 #include <mutex>
 

@@ -3,9 +3,9 @@
 // at the bottom or right edge outside the client area, which shrinks by its size, and it
 // notifies the window itself with lParam 0. A bar shows when its range holds more than a
 // page (or always, disabled, with SIF_DISABLENOSCROLL); ShowScrollBar overrides that.
-#include "platform/win/controls/ControlsInternal.h"
+#include "controls/ControlsInternal.h"
 
-#include "platform/win/window/WindowInternal.h"
+#include "window/WindowInternal.h"
 
 #include <QEvent>
 #include <QObject>

@@ -5,7 +5,7 @@
 // so that later subclassing by others stays intact); other tools learn of the mouse through
 // TTM_RELAYEVENT. While a tip is due or shown, a timer checks that the cursor is still over
 // the tool. The tooltip window itself never shows.
-#include "platform/win/controls/ControlsInternal.h"
+#include "controls/ControlsInternal.h"
 
 #include "platform/win/window/Resources.h"
 

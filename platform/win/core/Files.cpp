@@ -167,6 +167,14 @@ std::u16string ms::ConfigDir() {
     return Trimmed(HomeDir() + "/.config");
 }
 
+// Where a program keeps the files it cannot keep beside itself.
+std::u16string ms::DataDir() {
+    const char* env = std::getenv("XDG_DATA_HOME");
+    if (env && env[0] == '/')
+        return Trimmed(env);
+    return Trimmed(HomeDir() + "/.local/share");
+}
+
 std::u16string ms::RuntimeDir() {
     const char* env = std::getenv("XDG_RUNTIME_DIR");
     if (env && env[0] == '/')

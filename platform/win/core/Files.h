@@ -90,6 +90,8 @@ std::u16string ProgramDir();
 std::u16string DocumentsDir();
 // $XDG_CONFIG_HOME when absolute, else $HOME/.config.
 std::u16string ConfigDir();
+// $XDG_DATA_HOME when absolute, else $HOME/.local/share.
+std::u16string DataDir();
 // $XDG_RUNTIME_DIR when set, else a per-user folder under /tmp.
 std::u16string RuntimeDir();
 

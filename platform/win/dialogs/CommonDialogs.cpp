@@ -7,7 +7,7 @@
 #include "platform/win/dialogs/ShlObj.h"
 #include "platform/win/gdi/GdiQt.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
+#include "window/WindowObject.h"
 
 #include <QColorDialog>
 #include <QDialogButtonBox>

@@ -1,5 +1,5 @@
 // Bitmaps, DIB conversion and blits.
-#include "platform/win/gdi/GdiPriv.h"
+#include "gdi/GdiPriv.h"
 #include "platform/win/gdi/GdiQt.h"
 
 #include <QPainter>

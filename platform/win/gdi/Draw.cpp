@@ -1,5 +1,5 @@
 // Lines, shapes and rectangles.
-#include "platform/win/gdi/Raster.h"
+#include "gdi/Raster.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // Icons and cursors: an image with alpha and a hot spot.
-#include "platform/win/gdi/GdiPriv.h"
+#include "gdi/GdiPriv.h"
 #include "platform/win/gdi/GdiQt.h"
 
 #include <QPainter>

@@ -1,5 +1,5 @@
 // Handle table, stock objects, DCs and their attributes, pens, brushes, GetObject.
-#include "platform/win/gdi/GdiPriv.h"
+#include "gdi/GdiPriv.h"
 #include "platform/win/gdi/GdiQt.h"
 
 #include <QGuiApplication>

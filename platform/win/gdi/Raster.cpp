@@ -1,4 +1,4 @@
-#include "platform/win/gdi/Raster.h"
+#include "gdi/Raster.h"
 
 #include <algorithm>
 #include <climits>

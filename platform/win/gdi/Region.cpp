@@ -1,6 +1,6 @@
 // Regions: rectangle sets in device pixels. A polygon region holds the pixels whose centres
 // lie inside the polygon, left and top edges included (a 10 x 10 square holds 100 pixels).
-#include "platform/win/gdi/Raster.h"
+#include "gdi/Raster.h"
 
 using namespace ms::gdi;
 

@@ -1,7 +1,7 @@
 // Window surfaces: their pixels, frames and presentation, and the DCs that draw into them.
 #include "platform/win/gdi/Surface.h"
 
-#include "platform/win/gdi/GdiPriv.h"
+#include "gdi/GdiPriv.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 // (HBRUSH)(COLOR_x + 1) brushes of window classes all read it, so a dialog's background and
 // its controls' backgrounds are the same grey. A light scheme close to the classic Windows
 // one: owner-drawn menus and edges look as their artwork expects.
-#include "platform/win/gdi/GdiPriv.h"
+#include "gdi/GdiPriv.h"
 
 namespace ms::gdi {
 

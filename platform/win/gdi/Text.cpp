@@ -1,5 +1,5 @@
 // Fonts and text: LOGFONTW to QFont through one face table, TextOut, DrawText, metrics.
-#include "platform/win/gdi/GdiPriv.h"
+#include "gdi/GdiPriv.h"
 #include "platform/win/gdi/GdiQt.h"
 
 #include <QFontMetrics>

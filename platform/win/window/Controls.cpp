@@ -1,6 +1,6 @@
 // What every control shares with the window layer: notifying the parent. The standard
 // controls themselves (buttons, statics, edits and the rest) are the controls library's.
-#include "platform/win/window/WindowInternal.h"
+#include "window/WindowInternal.h"
 
 namespace ms {
 

@@ -3,7 +3,7 @@
 #include "platform/win/window/Framework.h"
 #include "platform/win/window/Resources.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowInternal.h"
+#include "window/WindowInternal.h"
 
 #include "platform/win/gdi/Gdi.h"
 
@@ -236,8 +236,12 @@ HWND CreateDialogFromTemplate(const res::DialogTemplate& tpl, HWND parent, DLGPR
         if (outer)
             outer(h);
     });
+    // A top-level dialog whose template names a menu gets it as its menu bar, as on Windows.
+    HMENU menu = !child && tpl.menu ? LoadMenu(nullptr, MAKEINTRESOURCE(tpl.menu)) : nullptr;
     HWND dlg = CreateWindowEx(exStyle, cls, tpl.caption ? tpl.caption : u"", style, x, y, width,
-                              height, parent, nullptr, nullptr, nullptr);
+                              height, parent, menu, nullptr, nullptr);
+    if (!dlg && menu)
+        DestroyMenu(menu);
     if (!dlg)
         return nullptr;
     if (WindowObject* w = Lookup(dlg)) {

@@ -1,7 +1,7 @@
 // Mouse and keyboard input: Qt events become MSGs in one application-wide filter; mouse
 // capture, cursor clipping, the cursor position, the cursor shape, focus and key state.
 #include "platform/win/window/Framework.h"
-#include "platform/win/window/WindowInternal.h"
+#include "window/WindowInternal.h"
 
 #include "platform/win/gdi/GdiQt.h"
 

@@ -1,6 +1,6 @@
 // Menu handles and their items.
 #include "platform/win/window/Menu.h"
-#include "platform/win/window/WindowInternal.h"
+#include "window/WindowInternal.h"
 
 #include <map>
 #include <memory>

@@ -3,8 +3,8 @@
 // TrackPopupMenu, and Alt with a mnemonic opens them from the keyboard.
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/window/Menu.h"
-#include "platform/win/window/MenuLook.h"
-#include "platform/win/window/WindowInternal.h"
+#include "window/MenuLook.h"
+#include "window/WindowInternal.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>

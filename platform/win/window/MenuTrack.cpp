@@ -7,9 +7,9 @@
 #include "platform/win/gdi/GdiQt.h"
 #include "platform/win/gdi/Surface.h"
 #include "platform/win/window/Menu.h"
-#include "platform/win/window/MenuLook.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowInternal.h"
+#include "window/MenuLook.h"
+#include "window/WindowInternal.h"
 
 #include <QApplication>
 #include <QEventLoop>

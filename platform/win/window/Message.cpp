@@ -2,7 +2,8 @@
 // pre-translation, default processing, timers, modal loops and WM_QUIT.
 #include "platform/win/window/Framework.h"
 #include "platform/win/window/Menu.h"
-#include "platform/win/window/WindowInternal.h"
+#include "platform/win/window/TestSeams.h"
+#include "window/WindowInternal.h"
 
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/gdi/GdiQt.h"
@@ -231,6 +232,14 @@ void TimerDelivered(HWND hwnd, UINT_PTR id) {
 }
 
 } // namespace ms::wnd
+
+namespace ms::test {
+
+bool TimerAlive(HWND hwnd, UINT_PTR id) {
+    return wnd::TimerAlive(hwnd, id);
+}
+
+} // namespace ms::test
 
 namespace ms {
 

@@ -1,9 +1,9 @@
 // Message boxes over QMessageBox, MessageBeep, and the test seams for message boxes and
 // modal dialogs.
 #include "platform/win/window/Framework.h"
-#include "platform/win/window/SystemIcons.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowInternal.h"
+#include "window/SystemIcons.h"
+#include "window/WindowInternal.h"
 
 #include <QApplication>
 #include <QMessageBox>

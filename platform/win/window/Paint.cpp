@@ -5,7 +5,7 @@
 // a DC holds its window's surface for the whole frame, and ReleaseDC queues one screen update
 // to the UI thread.
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowInternal.h"
+#include "window/WindowInternal.h"
 
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/gdi/Surface.h"

@@ -1,8 +1,8 @@
 // The resource table and the Win32 loaders: strings, accelerators, menus, bitmaps, icons and
 // cursors (also from ".cur" and ".ani" files), and the cursor shown on screen.
 #include "platform/win/window/Resources.h"
-#include "platform/win/window/SystemIcons.h"
-#include "platform/win/window/WindowInternal.h"
+#include "window/SystemIcons.h"
+#include "window/WindowInternal.h"
 
 #include "platform/win/core/CString.h"
 #include "platform/win/gdi/Gdi.h"

@@ -1,4 +1,4 @@
-#include "platform/win/window/SystemIcons.h"
+#include "window/SystemIcons.h"
 
 #include "platform/win/gdi/GdiQt.h"
 

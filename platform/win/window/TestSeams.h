@@ -1,9 +1,12 @@
 // Test seams of the window layer: scripted answers for message boxes and modal dialogs, and
-// a record of each one shown. Without a script a message box on the headless platform
-// (offscreen) answers with its default button, so that a test never hangs on one; a modal
-// dialog without a script runs its loop as usual.
+// a record of each one shown; a window's pixels and timers. Tests outside the platform reach
+// the window layer through this header, as its internals are not on their include path.
+// Without a script a message box on the headless platform (offscreen) answers with its default
+// button, so that a test never hangs on one; a modal dialog without a script runs its loop as
+// usual.
 #pragma once
 
+#include "platform/win/window/Application.h"
 #include "platform/win/window/WinUser.h"
 
 #include <QImage>
@@ -42,6 +45,9 @@ QImage PresentedPicture(HWND hwnd);
 QImage SurfacePicture(HWND hwnd);
 // Runs the window's paint event as the screen would and returns what it drew.
 QImage GrabWindow(HWND hwnd);
+
+// Whether the window's timer `id` runs (set by SetTimer, not yet killed).
+bool TimerAlive(HWND hwnd, UINT_PTR id);
 
 // Debug builds: a call that must run on the UI thread and ran on another one reports its name
 // here instead of stopping the program (empty function: stop again).

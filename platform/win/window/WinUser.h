@@ -1,6 +1,7 @@
 // Windows, messages, input, dialogs and resources under the Win32 names the system's code
-// uses, over Qt 6 Widgets. Every HWND names one of our window objects (see WindowObject.h);
-// handles are never reused, so a call on a destroyed window fails instead of crashing.
+// uses, over Qt 6 Widgets. Every HWND names one of our window objects (WindowObject.h, internal
+// to the platform); handles are never reused, so a call on a destroyed window fails instead of
+// crashing.
 //
 // Threads: calls are for the user-interface thread, except these, which are safe from any
 // thread (the capture thread paints the live view with them):

@@ -3,7 +3,7 @@
 #include "platform/win/window/Framework.h"
 #include "platform/win/window/Menu.h"
 #include "platform/win/window/Resources.h"
-#include "platform/win/window/WindowInternal.h"
+#include "window/WindowInternal.h"
 
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/gdi/GdiQt.h"

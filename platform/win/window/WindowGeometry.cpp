@@ -2,7 +2,7 @@
 // their client area (the widget) and report a frame of fixed size by style, so that the
 // numbers are the same with or without a window manager.
 #include "platform/win/window/Framework.h"
-#include "platform/win/window/WindowInternal.h"
+#include "window/WindowInternal.h"
 
 #include "platform/win/gdi/Surface.h"
 

@@ -6,7 +6,7 @@
 #include "platform/mfc/AfxCmn.h"
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/gdi/GdiQt.h"
-#include "platform/win/window/WindowObject.h"
+#include "platform/win/window/TestSeams.h"
 
 #include "tests/support/Pump.h"
 

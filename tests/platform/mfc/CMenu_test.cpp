@@ -6,7 +6,6 @@
 #include "platform/win/dialogs/DialogSeams.h"
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 
 #include "tests/support/Pump.h"
 

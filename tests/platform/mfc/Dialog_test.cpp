@@ -10,7 +10,10 @@
 #include "platform/mfc/TempObjects.h"
 #include "platform/win/gdi/Surface.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
+
+// The window layer's internals, which this test checks.
+#include "window/WindowObject.h"
+
 #include "tests/support/Pump.h"
 
 #include <QApplication>

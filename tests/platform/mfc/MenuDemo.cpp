@@ -7,7 +7,7 @@
 #include "platform/mfc/AfxWin.h"
 #include "platform/win/core/WString.h"
 #include "platform/win/gdi/Gdi.h"
-#include "platform/win/window/WindowObject.h"
+#include "platform/win/window/TestSeams.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -7,7 +7,6 @@
 #include "platform/services/Sound.h"
 #include "platform/win/core/WString.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -6,7 +6,7 @@
 
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/gdi/Gdi.h"
-#include "platform/win/window/WindowObject.h"
+#include "platform/win/window/TestSeams.h"
 
 #include "tests/support/Mouse.h"
 #include "tests/support/Pump.h"
@@ -574,6 +574,24 @@ TEST_F(ControlsTest, StaticNotifiesClicksOnlyWithSsNotify) {
     SendMessage(Item(IDC_BRIGHT_LABEL), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
     EXPECT_TRUE(NotesOf(WM_COMMAND, IDC_BRIGHT_LABEL).empty());
     EXPECT_EQ(SendMessage(Item(IDC_BRIGHT_LABEL), WM_NCHITTEST, 0, 0), HTTRANSPARENT);
+}
+
+// An owner-drawn static is a surface that its parent paints on WM_DRAWITEM (or a subclass that
+// takes WM_PAINT itself), keeping the static's mouse transparency.
+TEST_F(ControlsTest, OwnerDrawnStaticIsPaintedByItsParent) {
+    constexpr int kId = 4321;
+    HWND s = CreateWindowEx(0, u"Static", u"prompt", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 5, 5,
+                            60, 40, dlg_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kId)),
+                            nullptr, nullptr);
+    ASSERT_TRUE(s);
+    InvalidateRect(s, nullptr, TRUE);
+    UpdateWindow(s);
+    auto d = NotesOf(WM_DRAWITEM, kId);
+    ASSERT_FALSE(d.empty());
+    EXPECT_EQ(d.back().code, static_cast<UINT>(ODT_STATIC));
+    EXPECT_EQ(ms::test::SurfacePicture(s).size(), QSize(60, 40));
+    EXPECT_EQ(TextOf(s), u"prompt");
+    EXPECT_EQ(SendMessage(s, WM_NCHITTEST, 0, 0), HTTRANSPARENT);
 }
 
 } // namespace

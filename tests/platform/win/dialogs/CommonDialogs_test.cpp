@@ -5,7 +5,6 @@
 #include "platform/win/dialogs/DialogSeams.h"
 #include "platform/win/dialogs/ShlObj.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -4,7 +4,6 @@
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/window/Menu.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
 
 #include "tests/support/Pump.h"
 

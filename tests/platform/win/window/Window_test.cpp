@@ -9,9 +9,11 @@
 #include "platform/win/window/Framework.h"
 #include "platform/win/window/Menu.h"
 #include "platform/win/window/Resources.h"
-#include "platform/win/window/SystemIcons.h"
 #include "platform/win/window/TestSeams.h"
-#include "platform/win/window/WindowObject.h"
+
+// The window layer's internals, which this test checks.
+#include "window/SystemIcons.h"
+#include "window/WindowObject.h"
 
 #include "tests/support/Mouse.h"
 #include "tests/support/Pump.h"

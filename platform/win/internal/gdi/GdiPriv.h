@@ -6,6 +6,9 @@
 // the table lock and locks the bitmaps it draws into, so a long blit on the capture thread
 // does not stall the UI thread's other drawing.
 #pragma once
+#ifndef MS_PLATFORM_INTERNAL
+#error "internal to the platform layer; tests use platform/win/window/TestSeams.h"
+#endif
 
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/gdi/RecordingDC.h"

@@ -1,7 +1,10 @@
 // Pixel rasterisation with GDI's rules, over spans of a Canvas. Internal to platform/win/gdi.
 #pragma once
+#ifndef MS_PLATFORM_INTERNAL
+#error "internal to the platform layer; tests use platform/win/window/TestSeams.h"
+#endif
 
-#include "platform/win/gdi/GdiPriv.h"
+#include "gdi/GdiPriv.h"
 
 #include <QPointF>
 #include <utility>

@@ -5,7 +5,11 @@
 // ms::RegisterControlClass and supplies a Qt widget of its own; its input reaches Qt only
 // when the window procedure hands it to DefWindowProc, as on Windows.
 #pragma once
+#ifndef MS_PLATFORM_INTERNAL
+#error "internal to the platform layer; tests use platform/win/window/TestSeams.h"
+#endif
 
+#include "platform/win/window/Application.h"
 #include "platform/win/window/WinUser.h"
 
 #include <QPointer>
@@ -110,11 +114,6 @@ public:
 WindowObject* FromHandle(HWND hwnd, const char* caller = __builtin_FUNCTION());
 // The window whose widget is `w` or its nearest ancestor, or null.
 HWND HandleOfWidget(const QWidget* w);
-QWidget* WidgetOf(HWND hwnd);
-
-// Creates the QApplication when none exists (tests, the framework's main) and sets the
-// numeric locale to "C". Safe to call repeatedly.
-void EnsureApplication();
 
 // Sends a control notification (WM_COMMAND with code) from a control to its parent.
 void NotifyParent(HWND control, UINT code);

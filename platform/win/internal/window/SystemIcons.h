@@ -2,6 +2,9 @@
 // desktop of a bare Linux system has no full-colour dialog icons, and Qt's fallbacks look
 // foreign next to the programs' own artwork.
 #pragma once
+#ifndef MS_PLATFORM_INTERNAL
+#error "internal to the platform layer; tests use platform/win/window/TestSeams.h"
+#endif
 
 #include "platform/win/window/WinUser.h"
 

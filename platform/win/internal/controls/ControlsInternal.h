@@ -1,14 +1,18 @@
 // Shared between the controls library's source files.
 #pragma once
+#ifndef MS_PLATFORM_INTERNAL
+#error "internal to the platform layer; tests use platform/win/window/TestSeams.h"
+#endif
 
 #include "platform/win/controls/CommCtrl.h"
-#include "platform/win/window/WindowObject.h"
+#include "window/WindowObject.h"
 
 #include <QColor>
 #include <QScrollBar>
 #include <QString>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ms::ctl {
 
@@ -27,6 +31,11 @@ inline std::u16string U(const QString& s) {
 // control's parent; returns the parent's answer.
 LRESULT SendNotify(HWND control, UINT code, NMHDR* hdr);
 LRESULT SendNotify(HWND control, UINT code);
+
+// Children of a window in template (creation) order.
+std::vector<HWND> InOrder(HWND parent);
+// The window's style, 0 for no window.
+DWORD StyleOf(HWND h);
 
 // What the parent's WM_CTLCOLOR* answer asks of a control: a text colour and a background
 // (none: the native look stays; transparent: the parent shows through).
@@ -75,8 +84,19 @@ bool& MakingWindowBar();
 
 // The "Button" class's procedure for owner-drawn buttons (surfaces).
 LRESULT OwnerDrawButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+// The "Static" class's procedure for owner-drawn statics (surfaces).
+LRESULT OwnerDrawStaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 void RegisterNativeControls();
+// Each family of the standard controls registers its classes (RegisterNativeControls calls them).
+void RegisterButtons();
+void RegisterStatics();
+void RegisterEdits();
+void RegisterListBoxes();
+void RegisterTrackbars();
+void RegisterUpDowns();
+void RegisterTabs();
+void RegisterScrollBarControls();
 void RegisterCustomControls();
 void RegisterToolTips();
 

@@ -1,6 +1,9 @@
 // What popup menus and menu bars draw alike: colours, the menu font, a text's label, key
 // name and mnemonic, and the kinds of item. Internal to the window layer.
 #pragma once
+#ifndef MS_PLATFORM_INTERNAL
+#error "internal to the platform layer; tests use platform/win/window/TestSeams.h"
+#endif
 
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/gdi/GdiQt.h"

@@ -1,7 +1,10 @@
 // Shared between the window layer's source files; not for use outside platform/win/window.
 #pragma once
+#ifndef MS_PLATFORM_INTERNAL
+#error "internal to the platform layer; tests use platform/win/window/TestSeams.h"
+#endif
 
-#include "platform/win/window/WindowObject.h"
+#include "window/WindowObject.h"
 
 #include <QEvent>
 #include <QObject>

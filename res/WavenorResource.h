@@ -1,0 +1,101 @@
+// Resource ids of Wavenor: dialogs, menus, hot-key tables, strings, controls and commands.
+// The pictures keep the numbers that tools/artwork gives them (res/art/wavenor/art.rc).
+#pragma once
+
+#define IDS_ABOUTBOX 101
+#define IDD_WAVENOR_MAIN 102
+#define IDI_WAVENOR 128
+#define IDR_MAIN_MENU 183
+#define IDR_LIST_MENU 357
+#define IDD_NOTICE 331
+#define IDD_CONFIRM 332
+#define IDI_MENU_ITEM 249
+
+// The system menu's About entry.
+#define ID_ABOUT_SYSMENU 16
+
+// Hot-key tables, one key each.
+#define IDR_ACCEL_F2 347
+#define IDR_ACCEL_F3 348
+#define IDR_ACCEL_F4 349
+#define IDR_ACCEL_F11 350
+#define IDR_ACCEL_F12 351
+
+// Main window: the video area, the file list, the status lines.
+#define IDC_VIDEO 1000
+#define IDC_FILE_LIST 1002
+#define IDC_STILL_PLACEHOLDER 1143
+#define IDC_SEPARATOR 32782
+#define IDC_RECORD_COUNTER 32788
+#define IDC_VIDEO_SIZE 32793
+#define IDC_TIPS 1206
+#define IDC_CALIB_VALUE 1205
+#define IDC_MAGNIFICATION 1112
+
+// Main window: capture buttons.
+#define IDC_PREVIEW 1014
+#define IDC_CAMERA 1005
+#define IDC_AVI 1006
+#define IDC_CLOCK 1007
+#define IDC_SETTING 1016
+#define IDC_EMAIL 1009
+#define IDC_SAVE 1008
+
+// Main window: effect buttons.
+#define IDC_MIRROR 1185
+#define IDC_FLIP 1186
+#define IDC_NEGATIVE 1187
+#define IDC_BINARY 1188
+#define IDC_RED 1189
+#define IDC_GREEN 1190
+#define IDC_BLUE 1191
+
+// Main window: tool buttons, Calibration and Other.
+#define IDC_TOOL_LINE 1120
+#define IDC_TOOL_CONTINUOUS 1192
+#define IDC_TOOL_POINT_LINE 1193
+#define IDC_TOOL_POLYGON 1194
+#define IDC_TOOL_RADIUS_CIRCLE 1195
+#define IDC_TOOL_DIAMETER_CIRCLE 1196
+#define IDC_TOOL_THREE_POINT_CIRCLE 1197
+#define IDC_TOOL_ARC 1200
+#define IDC_TOOL_ANGLE 1199
+#define IDC_TOOL_FOUR_POINT_ANGLE 1180
+#define IDC_CALIBRATION 1198
+#define IDC_OTHER 1182
+
+// Main window: the tabs of the file list.
+#define IDC_PICTURE_TAB 1184
+#define IDC_VIDEO_TAB 1183
+
+// Menu commands (the capture commands share the buttons' ids).
+#define ID_FILE_OPEN 32776
+#define ID_FILE_SAVE_AS 32777
+#define ID_FILE_DELETE 32778
+#define ID_FILE_EMAIL 32787
+#define ID_FILE_DELETE_ALL 32792
+#define ID_FILE_FAVORITE 32828
+#define ID_RESOLUTION_640 32811
+#define ID_RESOLUTION_1280 1172
+#define ID_MEASURE_SETTING 32791
+#define ID_START_SNAPSHOT 32829
+#define ID_HELP_MANUAL 32785
+#define ID_HELP_ABOUT 32786
+#define ID_UNDO 1201
+#define ID_REDO 1202
+#define ID_DELETE_MEASUREMENTS 1203
+
+// Language commands.
+#define ID_LANG_ENGLISH 1173
+#define ID_LANG_CHINESE_SIMPLIFIED 1174
+#define ID_LANG_RUSSIAN 1175
+#define ID_LANG_JAPANESE 1176
+#define ID_LANG_KOREAN 1177
+#define ID_LANG_GERMAN 1178
+#define ID_LANG_CHINESE_TRADITIONAL 1179
+#define ID_LANG_PORTUGUESE 32826
+#define ID_LANG_TURKISH 32827
+
+// Confirmation and notice dialogs: their message statics.
+#define IDC_CONFIRM_TEXT 332
+#define IDC_NOTICE_TEXT 331

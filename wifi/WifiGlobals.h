@@ -1,0 +1,44 @@
+// Process-wide state of Wavenor that its windows share: its folders, the main window, the
+// preview state, the file list's slot geometry and the magnification of the measuring tools.
+// All of it belongs to the UI thread.
+#pragma once
+
+// g_zoomScale (the magnification in every label formula) and g_calibratedZoom (the last
+// calibration's result) are the measurement core's.
+#include "measure/Units.h"
+#include "platform/win/WinTypes.h"
+
+#include <vector>
+
+class CFileListView;
+
+extern HINSTANCE g_hInstance;
+// The folder Wavenor keeps its own files in ("CalibrationIni.ini", "Favorite", the frozen
+// frame): the program folder, or Wavenor's folder under the XDG data home when the program
+// folder is not writable. No trailing '/'.
+extern WCHAR g_programDir[MAX_PATH];
+extern WCHAR g_favoriteDir[MAX_PATH];  // <g_programDir>/Favorite
+extern WCHAR g_pictureDir[MAX_PATH];   // <g_programDir>/Favorite/Picture
+extern WCHAR g_videoDir[MAX_PATH];     // <g_programDir>/Favorite/Video
+extern WCHAR g_calibIniPath[MAX_PATH]; // <g_programDir>/CalibrationIni.ini
+extern WCHAR g_statusText[128];        // the text on the video area
+
+extern HWND g_mainWnd;
+extern int g_previewState;      // 1 no stream yet, 2 live, 3 frozen frame shown
+extern int g_stillViewMode;     // 1 fitted, 2 actual size
+extern int g_listShowsPictures; // 1 pictures, 0 videos
+extern int g_listSlotCount;     // slots of the file list, always even
+extern RECT g_listClientRect;
+extern std::vector<RECT> g_listSlotRects; // g_listSlotCount rectangles, filled by the file list
+extern CFileListView* g_fileListView;
+
+extern double g_calibrationZoom; // magnification a calibration is made under
+extern BYTE g_stillCalibrating;  // 1 while the calibration tool runs
+
+// The shared state as Wavenor starts: the measurement core's capture size (Tessary's globals
+// start with its camera's size) is unknown until the stream tells it.
+void ResetWifiGlobals();
+
+// Sets g_programDir and the folders under it and creates "Favorite", "Favorite/Video" and
+// "Favorite/Picture" (existing folders are used as they are).
+void InitWifiFolders();

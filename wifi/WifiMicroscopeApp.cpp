@@ -1,0 +1,25 @@
+#include "wifi/WifiMicroscopeApp.h"
+
+#include "wifi/WifiGlobals.h"
+#include "wifi/WifiMicroscopeDlg.h"
+#include "wifi/WifiSettings.h"
+
+#include "platform/win/controls/CommCtrl.h"
+
+CWifiMicroscopeApp::CWifiMicroscopeApp() : CWinApp(nullptr) {}
+
+BOOL CWifiMicroscopeApp::InitInstance() {
+    // COM and the framework's control containment have nothing to set up here; the dialog
+    // colours (0xCFCFCF with black text) are the main window's own.
+    g_hInstance = m_hInstance;
+    INITCOMMONCONTROLSEX icc{8, 0xFF};
+    InitCommonControlsEx(&icc);
+    ResetWifiSettings();
+    ResetWifiGlobals();
+
+    CWifiMicroscopeDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
+    return FALSE;
+}

@@ -1,0 +1,157 @@
+// The main window of Wavenor: a modal dialog of 835 x 610 pixels with a menu bar, a strip of
+// capture buttons, the effect and measuring-tool buttons, the magnification and calibration
+// edits, the video area, the file list with its two tabs and three status lines.
+//
+// One header; the code is in files by feature: WifiMicroscopeDlg.cpp (construction,
+// start-up, input hook, timers, enable sets, magnification and calibration, closing),
+// WifiMainLayout.cpp (layout, resizing, painting, colours, list tabs), WifiMainMenus.cpp
+// (menus, texts, tooltips, language commands). The live stream, the file list and the
+// commands behind most buttons come with their own features.
+#pragma once
+
+#include "shell/ToggleBitmapButton.h"
+
+#include "platform/mfc/AfxCmn.h"
+#include "platform/mfc/AfxWin.h"
+
+// Private window messages of Wavenor.
+#define WM_APP_TAKE_PICTURE (WM_APP + 1)
+#define WM_APP_SHOW_PICTURE (WM_APP + 3)
+#define WM_APP_SHOW_VIDEO (WM_APP + 4)
+#define WM_APP_STORE_CALIBRATION (WM_APP + 5)
+#define WM_APP_REDRAW_STILL (WM_APP + 6)
+#define WM_APP_CANVAS_CALIBRATED (WM_APP + 7)
+// Messages of the sibling snapshot program.
+#define WM_SNAPSHOT_TAKE_PICTURE 4004
+#define WM_SNAPSHOT_CLOSE 4005
+
+// Timers of Wavenor.
+#define TIMER_RECORD_TICK 368
+#define TIMER_MAIL_START 369
+#define TIMER_STREAM_RESTART 370
+#define TIMER_FIRST_FRAME 371
+#define TIMER_VLC_POSITION 10000
+
+class CWifiMicroscopeDlg : public CDialog {
+public:
+    explicit CWifiMicroscopeDlg(CWnd* parent = nullptr);
+    ~CWifiMicroscopeDlg() override;
+
+    // One record per button with a tooltip, in the tooltip table's order.
+    struct ButtonTip {
+        HWND hwnd = nullptr;
+        int id = 0;
+        RECT rect{}; // the button's window rectangle in screen coordinates, taken at start-up
+        WCHAR tip[128]{};
+    };
+    static constexpr int kButtonTipCount = 25;
+
+    BOOL OnInitDialog() override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    // ---- Layout (WifiMainLayout.cpp) ----
+    void LayoutControls();
+    // The video size line and the tips line at the bottom of the client area.
+    void UpdateStatusTexts();
+    void SetListMode(int mode); // 1 pictures, 0 videos
+
+    // ---- Enable sets ----
+    void EnableCaptureButtons();
+    void DisableCaptureButtons();
+    void EnableToolButtons();
+    void DisableToolButtons();
+    void ResetEffectButtons();
+    void ResetToolButtons();
+
+    // ---- Menus, texts and tooltips (WifiMainMenus.cpp) ----
+    void BuildMenus();
+    void LoadLangTexts();
+    void LoadFileMenuTexts();
+    void RefreshToolTips();
+    void CreateToolTipCtrl();
+    void AddToolTip(HWND button, int id, LPCWSTR text);
+    void RemoveToolTip(HWND button, int id);
+    void SetLanguage(WORD language, WORD subLanguage);
+
+    // The language commands, one per row of kWifiLanguageCommands.
+    void OnLangEnglish() { OnLanguageCommand(1173); }
+    void OnLangChineseSimplified() { OnLanguageCommand(1174); }
+    void OnLangRussian() { OnLanguageCommand(1175); }
+    void OnLangJapanese() { OnLanguageCommand(1176); }
+    void OnLangKorean() { OnLanguageCommand(1177); }
+    void OnLangGerman() { OnLanguageCommand(1178); }
+    void OnLangChineseTraditional() { OnLanguageCommand(1179); }
+    void OnLangPortuguese() { OnLanguageCommand(32826); }
+    void OnLangTurkish() { OnLanguageCommand(32827); }
+
+    // ---- Magnification and calibration ----
+    // The magnification for the measuring tools from the calibration edit 1205, or from the
+    // magnification edit 1112 (always while calibrating); into g_zoomScale and
+    // g_calibrationZoom. FALSE when neither holds a number above 0.
+    BOOL ReadZoomScale();
+
+    // ---- Live view (its own feature; entry points only) ----
+    void StartLiveView();
+    void StopLiveView();
+    void OnRecordTick();
+
+    // For the features that work on the buttons and menus, and for tests.
+    CToggleBitmapButton* ToggleButton(int id);
+    CBitmapButton* BitmapButton(int id);
+    const ButtonTip* ButtonTips() const { return m_buttons; }
+    HWND ToolTipWindow() const { return m_toolTip; }
+    HMENU MenuBar() const { return m_menuBar.m_hMenu; }
+    HMENU ListMenu() const { return m_listMenu; }
+    HBRUSH MenuBrush() const { return m_menuBrush; }
+
+    CString m_magnification; // edit 1112, at most 5 characters
+    WCHAR m_selectedPath[MAX_PATH]{};
+    WCHAR m_videoPath[MAX_PATH]{};
+    CString m_exeFolder;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+
+    afx_msg void OnSysCommand(UINT id, LPARAM lp);
+    afx_msg void OnSize(UINT type, int cx, int cy);
+    afx_msg void OnClose();
+    afx_msg void OnPaint();
+    afx_msg BOOL OnEraseBkgnd(CDC* dc);
+    afx_msg HCURSOR OnQueryDragIcon();
+    afx_msg HBRUSH OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor);
+    afx_msg void OnPictureTab();
+    afx_msg void OnVideoTab();
+    afx_msg void OnMagnificationChange();
+    afx_msg void OnLanguageCommand(UINT id);
+    afx_msg void OnAbout();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void AttachButtons();
+    void RelayOut(bool maximized);
+    void PlaceList(int height);
+    void StoreCalibration();
+    void SetMenuTexts(HMENU bar, bool afterLanguageChange);
+    void LoadToolTipTexts(bool afterLanguageChange);
+    void ReleaseResources();
+
+    HICON m_hIcon = nullptr;
+    CBitmapButton m_bitmapButtons[8];
+    CToggleBitmapButton m_toggleButtons[20];
+    ButtonTip m_buttons[kButtonTipCount];
+    HWND m_toolTip = nullptr;
+
+    CMenu m_menuBar;
+    HMENU m_fileMenu = nullptr, m_settingMenu = nullptr, m_captureMenu = nullptr,
+          m_helpMenu = nullptr;
+    CMenu m_listMenuOwner; // menu 357; m_listMenu is its popup 0
+    HMENU m_listMenu = nullptr;
+    HBRUSH m_menuBrush = nullptr;
+
+    HACCEL m_accel[5] = {};
+    BYTE m_playing = 0;
+    int m_sizeFrom = 1, m_sizeTo = 1;
+    HBRUSH m_videoBrush = nullptr;
+    HBRUSH m_dialogBrush = nullptr;
+    bool m_released = false;
+};
