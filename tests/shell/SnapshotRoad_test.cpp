@@ -349,9 +349,11 @@ TEST_F(SnapshotRoadTest, ClockOpensTheTimedCaptureWhoseRequestsTakeStills) {
     Command(1007);
     ms::test::PressInDialog(IDD_VIDEO_SETTING, IDCANCEL);
     Command(1016);
+    // The calibration reminder may come up on its start-up timer first when the build is slow
+    // (ThreadSanitizer); it is neither command's.
     std::vector<UINT> dialogs;
     for (const auto& shown : ms::test::ShownLog())
-        if (shown.kind == ms::test::Shown::Dialog)
+        if (shown.kind == ms::test::Shown::Dialog && shown.templateId != IDD_CALIBRATE_PROMPT)
             dialogs.push_back(shown.templateId);
     EXPECT_EQ(dialogs, (std::vector<UINT>{IDD_TIMED_CAPTURE, IDD_VIDEO_SETTING}));
 
