@@ -3,6 +3,7 @@
 add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/AboutDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CalibratePromptDlg.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LiveViewState.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainCapture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainDevice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainFiles.cpp

@@ -4,6 +4,7 @@
 #include "shell/MicroscopeDlg.h"
 
 #include "shell/LangText.h"
+#include "shell/LiveViewState.h"
 
 #include "capture/CaptureWnd.h"
 #include "measure/IniTextFile.h"
@@ -48,6 +49,7 @@ void CMicroscopeDlg::ApplyZoomScale() {
     m_liveScale = m_zoomRate / (UnitScale() * 10);
     g_captureWnd.m_liveScale = m_liveScale;
     g_captureWnd.m_liveZoom = m_zoomRate;
+    PublishLiveScale();
 }
 
 CString CMicroscopeDlg::MagnificationText(int capacity) {

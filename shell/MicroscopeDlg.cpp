@@ -11,6 +11,7 @@
 #include "shell/SaveFolders.h"
 
 #include "capture/TimedSnapshot.h"
+
 #include "measure/MeasureSettings.h"
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/core/Files.h"
@@ -259,6 +260,8 @@ BOOL CMicroscopeDlg::OnInitDialog() {
     InitToolTips();
 
     ReadUnitSettings();
+    // The live view's labels and scale bar in the unit just read.
+    PublishLiveScale();
     ReadMeasureTextColor();
     m_measureTextColor = g_measureTextColor & 0xFFFFFF;
     ReadLineColor();
