@@ -568,6 +568,20 @@ TEST_F(LiveShapesWindowTest, ShapesChangeOnTheUiThreadWhileFramesArriveAt30Fps) 
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(3));
     }
+    // A quiet end: only the lasting line stays, so the last frames show it uncovered.
+    {
+        LiveListsLock lock;
+        while (lock.Shapes().GetSize() > 1)
+            lock.Shapes().RemoveLast();
+        lock.Draft().m_points.clear();
+        while (lock.Polylines().GetSize() > 0)
+            lock.Polylines().RemoveAt(0);
+    }
+    g_rubberActive = 0;
+    state_.Change([](LiveViewSnapshot& s) {
+        s.showScaleBar = s.showCircleOverlay = s.showDateTime = 0;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
     wnd_.Stop();
     {
         // Frames kept coming (the sample time counts them at 30 per second); a loaded machine
