@@ -1,6 +1,9 @@
 #include "capture/CaptureWnd.h"
 
+#include "capture/LiveShapes.h"
 #include "capture/Pins.h"
+
+#include "measure/Units.h"
 
 #include "shell/RegistrySettings.h"
 
@@ -20,6 +23,32 @@ CCaptureWnd g_captureWnd;
 std::atomic<int> g_recordSeconds{0};
 
 namespace {
+// The drawing context of one frame: the main window's scale and units, and the frame's size
+// as the capture size.
+LiveDrawContext LiveContextOf(const LiveViewSnapshot& shown, int width, int height) {
+    LiveDrawContext context;
+    context.scaleX = shown.previewScaleX;
+    context.scaleY = shown.previewScaleY;
+    context.unit = shown.unitName;
+    context.decimals = shown.decimalPlaces;
+    context.liveZoom = shown.liveZoom;
+    context.has1600x1200 = g_has1600x1200;
+    context.captureWidth = width;
+    context.captureHeight = height;
+    return context;
+}
+
+// The client rows a frame is stretched over. A 1280 x 1024 frame keeps its 5:4 shape: its
+// preview runs over 640 x 512, so it is drawn 512 preview rows high at the preview's scale,
+// as the shapes over it are (in the 640 x 480 preview its lowest 32 rows lie below the
+// window; in full screen, where the scale is the screen height / 512, it fills the screen).
+int FrameRowsShown(const RECT& client, const LiveViewSnapshot& shown, int width, int height) {
+    if (width != 1280 || height != 1024)
+        return client.bottom;
+    const double rows = 512 * shown.previewScaleY;
+    return rows >= 1.0 && rows < 65536.0 ? static_cast<int>(rows) : client.bottom + 32;
+}
+
 std::u16string BoundedText(const WCHAR* text, size_t cap) {
     size_t n = 0;
     while (n < cap && text[n])
@@ -63,6 +92,13 @@ void CCaptureWnd::OnPaint() {
     }
     const CLiveViewState* state = m_liveView.load();
     const LiveViewSnapshot shown = state ? state->Snapshot() : LiveViewSnapshot{};
+    // The overlays and guides as they are now, also while no frame arrives.
+    DrawDateTime(dc, client, shown);
+    DrawCrossLine(dc, client, shown);
+    DrawScaleBar(dc, client, shown);
+    DrawCircleTemplate(dc, client, shown);
+    DrawGuideShapes(dc, CopyLiveLists().guides,
+                    LiveContextOf(shown, g_captureWidth, g_captureHeight));
     DrawStatusText(dc, client, shown);
     DrawRestoreHint(dc, client, shown);
     ::EndPaint(m_hWnd, &ps);
@@ -149,12 +185,17 @@ int CCaptureWnd::PaintFrame(const BYTE* bits, long length, int width, int height
             return 0;
         target = m_paintWindow;
     }
+    // The main window's state and the live lists are copied before the window's surface is
+    // taken: the UI thread waits only for the copies, and this thread never waits for one of
+    // their locks while it holds the surface that a WM_PAINT of the UI thread waits for.
+    const CLiveViewState* state = m_liveView.load();
+    const LiveViewSnapshot shown = state ? state->Snapshot() : LiveViewSnapshot{};
+    const LiveListsCopy lists = CopyLiveLists();
+    const LiveDrawContext context = LiveContextOf(shown, width, height);
     // The window's surface first, then the memory bitmap: the order the UI thread takes them.
     HDC windowDC = ::GetDC(target);
     if (!windowDC)
         return 0;
-    const CLiveViewState* state = m_liveView.load();
-    const LiveViewSnapshot shown = state ? state->Snapshot() : LiveViewSnapshot{};
     RECT client{};
     ::GetClientRect(target, &client);
     int painted = 0;
@@ -171,11 +212,17 @@ int CCaptureWnd::PaintFrame(const BYTE* bits, long length, int width, int height
             h.biCompression = BI_RGB;
             h.biSizeImage = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 3u;
             ::SetStretchBltMode(m_memDC, COLORONCOLOR);
-            // A 1280 x 1024 frame keeps its 5:4 shape: 640 x 512 in the 640 x 480 preview,
-            // its lowest rows below the window.
-            const int extra = width == 1280 && height == 1024 ? 32 : 0;
-            ::StretchDIBits(m_memDC, 0, 0, client.right, client.bottom + extra, 0, 0, width, height,
-                            bits, &info, DIB_RGB_COLORS, SRCCOPY);
+            ::StretchDIBits(m_memDC, 0, 0, client.right,
+                            FrameRowsShown(client, shown, width, height), 0, 0, width, height, bits,
+                            &info, DIB_RGB_COLORS, SRCCOPY);
+            // Everything over the frame goes into the memory bitmap before the blit, so that
+            // no frame shows without its measurements and overlays.
+            DrawLiveShapes(m_memDC, lists, context);
+            DrawDateTime(m_memDC, client, shown);
+            DrawCrossLine(m_memDC, client, shown);
+            DrawScaleBar(m_memDC, client, shown);
+            DrawCircleTemplate(m_memDC, client, shown);
+            DrawGuideShapes(m_memDC, lists.guides, context);
             ::BitBlt(windowDC, 0, 0, client.right, client.bottom, m_memDC, 0, 0, SRCCOPY);
             painted = 1;
         }

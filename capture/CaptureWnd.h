@@ -97,8 +97,11 @@ public:
     const std::shared_ptr<IGraphBuilder>& Graph() const { return m_graph; }
     const std::shared_ptr<IBaseFilter>& Filter() const { return m_captureFilter; }
 
-    double m_liveScale = 0.02963; // length scale of the live picture (g_liveScale)
-    double m_liveZoom = 21.0;     // magnification of the live picture (g_liveZoom)
+    // The length scale and magnification of the live picture (g_liveScale, g_liveZoom), UI
+    // thread; the live view's painter draws from their copy in the main window's
+    // LiveViewSnapshot (PublishLiveOverlays).
+    double m_liveScale = 0.02963;
+    double m_liveZoom = 21.0;
     double m_zoom = 1.0, m_savedZoom = 1.0;
     double m_stretchX = 1.0, m_stretchY = 1.0;
 
@@ -120,6 +123,15 @@ public:
     // The main window's state that the painter draws from (texts, fonts, full screen); borrowed,
     // it must outlive the capture window's painting. Null: nothing but the picture is drawn.
     void SetLiveView(const CLiveViewState* state) { m_liveView = state; }
+    const CLiveViewState* LiveView() const { return m_liveView.load(); }
+
+    // The overlays over the live picture, in the order the painter draws them; each draws
+    // nothing while its switch is off. `client` is the capture window's client rectangle.
+    // Pens, brushes, fonts, colours and modes are put back.
+    static void DrawDateTime(HDC dc, const RECT& client, const LiveViewSnapshot& shown);
+    static void DrawCrossLine(HDC dc, const RECT& client, const LiveViewSnapshot& shown);
+    static void DrawScaleBar(HDC dc, const RECT& client, const LiveViewSnapshot& shown);
+    static void DrawCircleTemplate(HDC dc, const RECT& client, const LiveViewSnapshot& shown);
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -3,6 +3,9 @@
 std::vector<CPointRecord> g_edgePoints;
 int g_circleLabelCount = 0;
 int g_squareLabelCount = 0;
+std::atomic<int> g_rubberActive{0};
+std::atomic<int> g_rubberAuto{0};
+std::atomic<POINT> g_rubberPoint{POINT{0, 0}};
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "platform/win/core/CString.h"
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -211,6 +212,13 @@ extern std::vector<CPointRecord> g_edgePoints;
 // takes its counter plus one and stores it. UI thread only.
 extern int g_circleLabelCount;
 extern int g_squareLabelCount;
+
+// The rubber line of the live multi-point tools, from the draft's last point to the cursor:
+// written by the live mouse handlers on the UI thread, read by the live painter on the capture
+// thread (a value read during its change affects one frame at most).
+extern std::atomic<int> g_rubberActive;  // 1 while the rubber line runs
+extern std::atomic<int> g_rubberAuto;    // 1 while it is the automatic distance or angle's
+extern std::atomic<POINT> g_rubberPoint; // its end: the cursor, preview pixels
 
 // Holds the one lock of the live lists for its lifetime; the lists are reached only through
 // it (g_liveShapes, g_undoneShapes, g_livePolylines and g_draftShape are its own).

@@ -6,17 +6,9 @@
 #pragma once
 
 #include "measure/MeasureRecords.h"
+#include "measure/ShapePainter.h"
 
 #include "platform/win/WinTypes.h"
-
-struct ShapeMapping {
-    bool toFile = false; // false: the screen, points less the scroll position
-    int scrollX = 0;
-    int scrollY = 0;
-    double scaleX = 1.0; // file: picture pixels per canvas pixel
-    double scaleY = 1.0;
-    POINT Map(POINT p) const;
-};
 
 // The number of points a record of `kind` needs to be drawn; 0 for kinds that draw nothing.
 size_t PointsOfKind(int kind, bool toFile);

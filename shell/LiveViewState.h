@@ -26,6 +26,14 @@ struct LiveViewSnapshot {
     int showScaleBar = 0;
     int showCircleOverlay = 0;
     int showDateTime = 0;
+
+    // The scale and unit the live view draws with (PublishLiveScale).
+    double previewScaleX = 1.0; // preview to the capture window's client: 1.0 but in full screen
+    double previewScaleY = 1.0;
+    double liveScale = 0.02963;      // preview pixels per unit of length (scale bar, rings)
+    double liveZoom = 21.0;          // the magnification last applied
+    std::u16string unitName = u"mm"; // g_unitName and g_decimalPlaces as last published
+    int decimalPlaces = 3;
 };
 
 class CLiveViewState {
@@ -46,3 +54,8 @@ private:
 };
 
 extern CLiveViewState g_liveView;
+
+// Copies the UI thread's own values that the live view draws with into g_liveView:
+// g_captureWnd's live scale and magnification, the unit and the precision. The main window
+// calls it after it changed any of them; the next frame shows them.
+void PublishLiveScale();

@@ -250,6 +250,9 @@ int CMicroscopeDlg::ReleaseResources() {
             DestroyAcceleratorTable(*accel);
         *accel = nullptr;
     }
+    // The live measurements and the magnifier's surface go with the window.
+    DeleteAllShapes();
+    FreeDrawingDC();
     m_connected = 0;
     return 1;
 }

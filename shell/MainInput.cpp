@@ -146,6 +146,9 @@ BOOL CMicroscopeDlg::PreTranslateMessage(MSG* msg) {
     case WM_MOUSEMOVE:
         if (m_cursorMode != 1)
             TrackPreviewCursor(msg->pt);
+        // Only the window's own moves: another window over the preview moves no shape.
+        if (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd))
+            OnLiveMouseMove(msg->pt);
         break;
     case WM_LBUTTONDOWN:
         if (PointInWindow(::GetDlgItem(m_hWnd, IDC_ZOOM_FIELD), msg->pt) && g_zoomLevel < 6)

@@ -4,6 +4,9 @@
 #include "shell/MicroscopeDlg.h"
 #include "shell/ThumbnailStrip.h"
 
+#include "capture/CaptureWnd.h"
+#include "measure/Units.h"
+
 #include "platform/win/core/WString.h"
 #include "platform/win/gdi/Gdi.h"
 #include "res/TessaryResource.h"
@@ -137,14 +140,26 @@ void CMicroscopeDlg::SetFullScreenLayout() {
                   static_cast<LONG>(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER));
     ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, GetSystemMetrics(SM_CXSCREEN),
                    GetSystemMetrics(SM_CYSCREEN), SWP_FRAMECHANGED);
+    RECT client{};
+    GetClientRect(&client);
     if (CWnd* preview = GetDlgItem(IDC_PREVIEW)) {
-        RECT client;
-        GetClientRect(&client);
         preview->MoveWindow(0, 0, client.right, client.bottom);
         preview->ShowWindow(SW_SHOW);
     }
     FitVideoRenderer(FALSE);
-    g_liveView.Change([](LiveViewSnapshot& s) { s.fullScreen = 1; });
+    // Preview coordinates run over 640 x 480, or 640 x 512 for a 1280 x 1024 capture; the
+    // live view scales the frame and the shapes over it alike to the preview's new size.
+    const double previewRows = g_captureWidth == 1280 && g_captureHeight == 1024 ? 512.0 : 480.0;
+    const double scaleX = client.right / 640.0;
+    const double scaleY = client.bottom / previewRows;
+    g_liveView.Change([&](LiveViewSnapshot& s) {
+        s.fullScreen = 1;
+        s.previewScaleX = scaleX;
+        s.previewScaleY = scaleY;
+    });
+    // The live view's memory bitmap takes the preview's new size.
+    if (g_captureWnd.m_hWnd)
+        g_captureWnd.EnterFullScreen();
     ShowPreviewTexts();
     RefreshToolTips();
     Invalidate(TRUE);
@@ -167,7 +182,13 @@ void CMicroscopeDlg::SetNormalLayout() {
     FitVideoRenderer((previewButton && previewButton->IsPressed()) ||
                      (recordButton && recordButton->IsPressed()) || !g_listShowsPictures);
     ::SetActiveWindow(m_hWnd);
-    g_liveView.Change([](LiveViewSnapshot& s) { s.fullScreen = 0; });
+    g_liveView.Change([](LiveViewSnapshot& s) {
+        s.fullScreen = 0;
+        s.previewScaleX = 1.0;
+        s.previewScaleY = 1.0;
+    });
+    if (g_captureWnd.m_hWnd)
+        g_captureWnd.LeaveFullScreen();
     ShowPreviewTexts();
     // Each button's screen rectangle follows the window back to its place.
     for (ButtonEntry& entry : m_buttons)

@@ -218,9 +218,11 @@ void CMicroscopeDlg::DrawScaleBar(CDC* dc) {
     SnapshotOverlays overlays;
     overlays.width = g_captureWidth;
     overlays.height = g_captureHeight;
-    overlays.crossLine = g_showCrossLine;
-    overlays.scaleBar = g_showScaleBar;
-    overlays.circleTemplate = g_showCircleOverlay;
+    // The switches the preview's popup toggles, as the live view draws them.
+    const LiveViewSnapshot shown = g_liveView.Snapshot();
+    overlays.crossLine = shown.showCrossLine;
+    overlays.scaleBar = shown.showScaleBar;
+    overlays.circleTemplate = shown.showCircleOverlay;
     // The scale the live view's overlays were last given, so the picture shows their ruler.
     overlays.liveScale = g_captureWnd.m_liveScale;
     overlays.zoomRate = g_captureWnd.m_liveZoom;

@@ -3,12 +3,15 @@
 add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/AboutDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CalibratePromptDlg.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LiveViewState.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainCapture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainDevice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainFiles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainHelp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainInput.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainLayout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainLiveTools.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LiveTools.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainRecord.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainSnapshot.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainZoom.cpp
@@ -38,6 +41,8 @@ target_link_libraries(shellmain PUBLIC measureexport)
 # The snapshot compositor saves through the image library; the Setting command opens the Video
 # Setting dialog, whose library needs this one in turn (static libraries may link both ways).
 target_link_libraries(shellmain PUBLIC imaging_tessary_dc videosetting)
+# The live measuring commands open the Text, Coordinate, Circle tolerance and Setting dialogs.
+target_link_libraries(shellmain PUBLIC measuredlg)
 
 # The program: the application object, the resources, and beside it the language files, the
 # help pages and the wait cursor.

@@ -4,9 +4,12 @@
 #include "shell/MicroscopeDlg.h"
 
 #include "shell/LangText.h"
+#include "shell/LiveViewState.h"
 
 #include "capture/CaptureWnd.h"
+#include "measure/IniTextFile.h"
 #include "measure/Units.h"
+#include "shell/SaveFolders.h"
 
 #include "platform/win/core/WString.h"
 #include "res/TessaryResource.h"
@@ -16,19 +19,19 @@
 
 namespace {
 
-// A field's number; 0 for a text that is no number, not above 0 or not finite, so that no
-// division by it and no infinite scale follows.
+// A field's magnification: 0 for a text that is no number, not above 0 or not finite.
 double FieldNumber(HWND dialog, int id) {
     WCHAR text[64] = {};
     ::GetDlgItemText(dialog, id, text, 64);
-    const double value = _wtof(text);
-    return std::isfinite(value) && value > 0 ? value : 0.0;
+    return MagnificationFromText(text);
 }
 
 } // namespace
 
 int CMicroscopeDlg::ReadZoomScale() {
-    double zoom = FieldNumber(m_hWnd, IDC_CALIBRATED);
+    // The calibrated magnification counts before the typed one, except while a calibration
+    // command runs: that measures against the typed, nominal magnification.
+    double zoom = m_live.m_scaleFromEdit ? 0.0 : FieldNumber(m_hWnd, IDC_CALIBRATED);
     if (zoom == 0)
         zoom = FieldNumber(m_hWnd, IDC_SCALE);
     if (zoom == 0) {
@@ -46,6 +49,7 @@ void CMicroscopeDlg::ApplyZoomScale() {
     m_liveScale = m_zoomRate / (UnitScale() * 10);
     g_captureWnd.m_liveScale = m_liveScale;
     g_captureWnd.m_liveZoom = m_zoomRate;
+    PublishLiveScale();
 }
 
 CString CMicroscopeDlg::MagnificationText(int capacity) {
@@ -57,4 +61,22 @@ CString CMicroscopeDlg::MagnificationText(int capacity) {
     if (result.IsEmpty() || !IsNumericText(result))
         return CString();
     return result;
+}
+
+void CMicroscopeDlg::OnScaleChange() {
+    // The calibration of the typed magnification, looked up by its text as typed; an empty
+    // field leaves the calibrated one as it is.
+    WCHAR typed[64] = {};
+    ::GetDlgItemText(m_hWnd, IDC_SCALE, typed, 64);
+    if (typed[0]) {
+        CString value;
+        if (ReadCalibration(g_calibIniPath, typed, value) && !value.IsEmpty())
+            ::SetDlgItemText(m_hWnd, IDC_CALIBRATED, value.GetString());
+        else
+            ::SetDlgItemText(m_hWnd, IDC_CALIBRATED, u"");
+    }
+    // The scale bar and the circle template follow the new magnification at once.
+    const LiveViewSnapshot shown = g_liveView.Snapshot();
+    if ((shown.showScaleBar || shown.showCircleOverlay) && ReadZoomScale())
+        ApplyZoomScale();
 }

@@ -11,6 +11,7 @@
 #include "shell/SaveFolders.h"
 
 #include "capture/TimedSnapshot.h"
+
 #include "measure/MeasureSettings.h"
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/core/Files.h"
@@ -137,6 +138,42 @@ ON_BN_CLICKED(1005, OnCamera)
 ON_BN_CLICKED(1007, OnTimedCapture)
 ON_BN_CLICKED(1016, OnVideoSetting)
 ON_MESSAGE(WM_APP_TIMED_SNAPSHOT, OnTimedSnapshot)
+// Live measuring: the tool buttons, undo, redo, delete all, calibration, settings, the
+// typed magnification.
+ON_BN_CLICKED(1179, OnLineTool)
+ON_BN_CLICKED(1180, OnDotLineTool)
+ON_BN_CLICKED(1181, OnParallelLineTool)
+ON_BN_CLICKED(1182, OnContinualLineTool)
+ON_BN_CLICKED(1183, OnRectangleTool)
+ON_BN_CLICKED(1184, OnPolygonTool)
+ON_BN_CLICKED(1185, OnEllipseTool)
+ON_BN_CLICKED(1186, OnRadiusCircleTool)
+ON_BN_CLICKED(1187, OnDiameterCircleTool)
+ON_BN_CLICKED(1188, OnThreePointCircleTool)
+ON_BN_CLICKED(1189, OnTwoCirclesTool)
+ON_BN_CLICKED(1190, OnAngleTool)
+ON_BN_CLICKED(1191, OnFourPointAngleTool)
+ON_BN_CLICKED(1205, OnArcTool)
+ON_BN_CLICKED(1192, OnCircleLabelTool)
+ON_BN_CLICKED(1193, OnSquareLabelTool)
+ON_BN_CLICKED(1194, OnTextTool)
+ON_BN_CLICKED(1212, OnRulerTool)
+ON_BN_CLICKED(1141, OnCoordinateAngle)
+ON_BN_CLICKED(1139, OnToleranceCircle)
+ON_BN_CLICKED(1206, OnAutoCircleTool)
+ON_BN_CLICKED(1349, OnAutoLineTool)
+ON_BN_CLICKED(1207, OnAutoArcTool)
+ON_BN_CLICKED(1357, OnAutoDistanceTool)
+ON_BN_CLICKED(1356, OnAutoAngleTool)
+ON_BN_CLICKED(1195, OnUndoShape)
+ON_BN_CLICKED(1196, OnRedoShape)
+ON_BN_CLICKED(409, OnDeleteAllShapes)
+ON_BN_CLICKED(1197, OnCalibrate)
+ON_COMMAND(1354, OnLineCalibration)
+ON_COMMAND(1355, OnAutoCalibration)
+ON_BN_CLICKED(1198, OnMeasureSetting)
+ON_EN_CHANGE(IDC_SCALE, OnScaleChange)
+ON_WM_DRAWITEM()
 END_MESSAGE_MAP()
 
 CMicroscopeDlg::CMicroscopeDlg(CWnd* parent) : CDialog(IDD_MAIN, parent) {
@@ -223,10 +260,16 @@ BOOL CMicroscopeDlg::OnInitDialog() {
     InitToolTips();
 
     ReadUnitSettings();
+    // The live view's labels and scale bar in the unit just read.
+    PublishLiveScale();
     ReadMeasureTextColor();
     m_measureTextColor = g_measureTextColor & 0xFFFFFF;
     ReadLineColor();
     m_lineColor = g_lineColor & 0xFFFFFF;
+    // New live shapes start with the stored look.
+    m_live.m_liveLineColor = m_lineColor;
+    m_live.m_liveLabelColor = m_measureTextColor;
+    m_live.m_liveLabelFont = m_measureFont;
     ReadLineWidth();
     ReadLineType();
 

@@ -17,6 +17,7 @@
 
 #include "shell/Language.h"
 #include "shell/LiveViewState.h"
+#include "shell/LiveTools.h"
 #include "shell/SkinButtons.h"
 
 #include "capture/GrabberCallbacks.h"
@@ -33,6 +34,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 // Private window messages of the main window.
 #define WM_APP_DEVICE_CHANGED (WM_APP + 5)
@@ -345,4 +347,78 @@ private:
     void EndExportBusy();
     // The picture of the live view with its measurements, through SaveSnapshot's export mode.
     bool RenderExportPicture(const CString& path);
+
+    // ---- Live measuring tools (MainLiveTools.cpp) ----
+public:
+    LiveToolState m_live; // the live tool, its clicks, colours, fonts and guide dragging
+    // Releases every pressed measuring toggle button; no tool afterwards.
+    void ResetToolButtons();
+    // Clears every step flag, the rubber line and the tool, and releases the mouse capture and
+    // the cursor confinement of a shape in progress. The draft and the lists stay.
+    void ResetDrawingState();
+    // Asks the capture side to turn the next frame into m_frozenImage.
+    void RequestFreeze();
+    // Destroys every live shape, undone shape and guide, empties the draft and drops the still.
+    void DeleteAllShapes();
+    // Adds a text shape at m_cursorPt, which the mouse then carries until the next click;
+    // an empty text is refused with a message.
+    void AddLiveText(CString text);
+    // m_live's frame pixels per preview pixel, from the capture size.
+    void UpdateImageScale();
+    // The mouse at screen point `screen`, over the window or one of its children: the
+    // magnifier, the point of the shape in progress that follows the mouse, a carried text, a
+    // dragged guide. Called by the input hook for every mouse move.
+    void OnLiveMouseMove(POINT screen);
+    // The magnifier's surface, made at its first update.
+    CLiveMagnifierSurface m_magnifier;
+    void FreeDrawingDC() { m_magnifier.Free(); }
+
+protected:
+    afx_msg void OnLineTool();
+    afx_msg void OnDotLineTool();
+    afx_msg void OnParallelLineTool();
+    afx_msg void OnContinualLineTool();
+    afx_msg void OnRectangleTool();
+    afx_msg void OnPolygonTool();
+    afx_msg void OnEllipseTool();
+    afx_msg void OnRadiusCircleTool();
+    afx_msg void OnDiameterCircleTool();
+    afx_msg void OnThreePointCircleTool();
+    afx_msg void OnTwoCirclesTool();
+    afx_msg void OnAngleTool();
+    afx_msg void OnFourPointAngleTool();
+    afx_msg void OnArcTool();
+    afx_msg void OnCircleLabelTool();
+    afx_msg void OnSquareLabelTool();
+    afx_msg void OnTextTool();
+    afx_msg void OnRulerTool();
+    afx_msg void OnCoordinateAngle();
+    afx_msg void OnToleranceCircle();
+    afx_msg void OnAutoCircleTool();
+    afx_msg void OnAutoLineTool();
+    afx_msg void OnAutoArcTool();
+    afx_msg void OnAutoDistanceTool();
+    afx_msg void OnAutoAngleTool();
+    afx_msg void OnUndoShape();
+    afx_msg void OnRedoShape();
+    afx_msg void OnDeleteAllShapes();
+    afx_msg void OnCalibrate();
+    afx_msg void OnLineCalibration();
+    afx_msg void OnAutoCalibration();
+    afx_msg void OnMeasureSetting();
+    // The typed magnification changed: the calibrated field from the calibration file.
+    afx_msg void OnScaleChange();
+    // The magnifier's repaint: its last picture, black before the first.
+    afx_msg void OnDrawItem(int id, LPDRAWITEMSTRUCT dis);
+
+private:
+    void ChooseToggleTool(int button, int tool);
+    void ChooseOtherTool(int tool, bool checkZoom, bool freeze, bool emptyDraft);
+    void StartCalibration(int button, int tool, bool resetCounters);
+    // The draft takes the current pen, colours and the tool's kind.
+    void SetDraft(int tool, bool withTextColor = true);
+    void DrawRubberBand();
+    void EraseRubberBand();
+    std::vector<POINT> m_rubberDrawn; // what the UI thread drew into the preview, for erasing
 };
+

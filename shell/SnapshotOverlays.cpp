@@ -5,10 +5,6 @@
 
 #include <string>
 
-int g_showCrossLine = 0;
-int g_showScaleBar = 0;
-int g_showCircleOverlay = 0;
-
 namespace {
 
 constexpr COLORREF kRed = RGB(255, 0, 0);

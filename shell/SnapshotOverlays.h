@@ -7,12 +7,6 @@
 
 #include "platform/win/WinTypes.h"
 
-// The preview's overlay switches, toggled by the preview's popup commands; an overlay is drawn
-// only while its switch is exactly 1. All start off.
-extern int g_showCrossLine;
-extern int g_showScaleBar;
-extern int g_showCircleOverlay;
-
 struct SnapshotOverlays {
     int width = 0, height = 0; // the picture; its centre is (width / 2, height / 2)
     int crossLine = 0, scaleBar = 0, circleTemplate = 0;

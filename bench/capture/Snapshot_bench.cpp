@@ -39,7 +39,9 @@ struct Setup {
         lstrcpyn(g_programDir, folder.c_str(), MAX_PATH);
         g_captureWidth = kWidth;
         g_captureHeight = kHeight;
-        g_showCrossLine = g_showScaleBar = g_showCircleOverlay = 1;
+        g_liveView.Change([](LiveViewSnapshot& s) {
+            s.showCrossLine = s.showScaleBar = s.showCircleOverlay = 1;
+        });
         std::lock_guard lock(g_frameLock);
         g_frameInfo = BITMAPINFOHEADER{};
         g_frameInfo.biSize = sizeof(BITMAPINFOHEADER);

@@ -155,8 +155,11 @@ TEST_F(MainInputTest, CalibrationMessagesFillTheFieldsAndTheCalibrationFile) {
     EXPECT_EQ(mstest::WindowText(Item(IDC_CALIBRATED)), u"99.0");
     EXPECT_EQ(ReadAll(ini), "[200]\r\n200=213.5\r\n");
 
-    // A result that is no number reaches neither the field nor the file.
+    // A result that is no number reaches neither the field nor the file (typing 300, which
+    // has no calibration, emptied the field; the result leaves it so).
     SetDlgItemText(hwnd, IDC_SCALE, u"300");
+    EXPECT_EQ(mstest::WindowText(Item(IDC_CALIBRATED)), u"");
+    SetDlgItemText(hwnd, IDC_CALIBRATED, u"99.0");
     g_calibratedZoom = std::nan("");
     PostMessage(hwnd, WM_APP_LIVE_CALIBRATED, 0, 0);
     Pump();

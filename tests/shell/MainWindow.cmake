@@ -1,6 +1,7 @@
 # Tests of Tessary's application object and main window (shellmain). Included from
 # tests/shell/CMakeLists.txt.
 ms_test(SaveFolders_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/SaveFolders_test.cpp LIBS shellmain)
+ms_test(LiveViewState_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/LiveViewState_test.cpp LIBS shellmain)
 
 ms_test(MicroscopeDlg_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg_test.cpp LIBS shellmain)
 ms_resources(MicroscopeDlg_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
@@ -40,3 +41,6 @@ ms_test(SnapshotNames_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/SnapshotNames_test.
 ms_test(SnapshotOverlays_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/SnapshotOverlays_test.cpp LIBS shellmain)
 ms_test(SnapshotRoad_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/SnapshotRoad_test.cpp LIBS shellmain)
 ms_resources(SnapshotRoad_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
+# The live measuring commands and state of the main window.
+ms_test(MainLiveTools_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainLiveTools_test.cpp LIBS shellmain)
+ms_resources(MainLiveTools_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)

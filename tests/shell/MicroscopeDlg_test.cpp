@@ -426,6 +426,23 @@ TEST_F(MainWindowTest, FullScreenHidesEverythingAndEscRestores) {
     EXPECT_EQ(p.right - p.left, 640);
 }
 
+TEST_F(MainWindowTest, FullScreenScalesTheLiveViewToThePreviewAndBack) {
+    HWND hwnd = Open();
+    SendMessage(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    Pump();
+    ASSERT_EQ(FullScreen(), 1);
+    RECT preview;
+    GetClientRect(Item(IDC_PREVIEW), &preview);
+    const double rows = g_captureWidth == 1280 && g_captureHeight == 1024 ? 512.0 : 480.0;
+    LiveViewSnapshot shown = g_liveView.Snapshot();
+    EXPECT_DOUBLE_EQ(shown.previewScaleX, preview.right / 640.0);
+    EXPECT_DOUBLE_EQ(shown.previewScaleY, preview.bottom / rows);
+    PressKey(VK_ESCAPE);
+    shown = g_liveView.Snapshot();
+    EXPECT_EQ(shown.previewScaleX, 1.0);
+    EXPECT_EQ(shown.previewScaleY, 1.0);
+}
+
 TEST_F(MainWindowTest, MinimiseAndRestoreInFullScreenThenEscGivesTheNormalWindow) {
     HWND hwnd = Open();
     RECT before;

@@ -133,7 +133,9 @@ protected:
         g_snapshotRequest = 0;
         g_snapshotPending = 0;
         g_freezeRequest = 0;
-        g_showCrossLine = g_showScaleBar = g_showCircleOverlay = 0;
+        g_liveView.Change([](LiveViewSnapshot& s) {
+            s.showCrossLine = s.showScaleBar = s.showCircleOverlay = 0;
+        });
         g_aviPath[0] = 0;
         std::error_code ec;
         fs::permissions(pictures_, fs::perms::owner_all, ec);
@@ -235,7 +237,7 @@ TEST_F(SnapshotRoadTest, BmpSnapshotsNumberAmongTheBmpFilesAndHoldTheFrameExactl
 
 TEST_F(SnapshotRoadTest, TheScaleBarIsBurntInWhereTheRulerBelongs) {
     g_imageFormat = 1;
-    g_showScaleBar = 1;
+    g_liveView.Change([](LiveViewSnapshot& s) { s.showScaleBar = 1; });
     g_captureWnd.m_liveScale = 25;
     g_captureWnd.m_liveZoom = 20;
     const std::vector<BYTE> frame = TakePicture();
@@ -349,9 +351,11 @@ TEST_F(SnapshotRoadTest, ClockOpensTheTimedCaptureWhoseRequestsTakeStills) {
     Command(1007);
     ms::test::PressInDialog(IDD_VIDEO_SETTING, IDCANCEL);
     Command(1016);
+    // The calibration reminder may come up on its start-up timer first when the build is slow
+    // (ThreadSanitizer); it is neither command's.
     std::vector<UINT> dialogs;
     for (const auto& shown : ms::test::ShownLog())
-        if (shown.kind == ms::test::Shown::Dialog)
+        if (shown.kind == ms::test::Shown::Dialog && shown.templateId != IDD_CALIBRATE_PROMPT)
             dialogs.push_back(shown.templateId);
     EXPECT_EQ(dialogs, (std::vector<UINT>{IDD_TIMED_CAPTURE, IDD_VIDEO_SETTING}));
 

@@ -1,0 +1,105 @@
+#include "measure/ShapePainter.h"
+
+#include "platform/win/core/CString.h"
+#include "platform/win/core/WString.h"
+#include "platform/win/gdi/Gdi.h"
+
+namespace {
+
+int Trunc(double v) {
+    return static_cast<int>(v);
+}
+
+} // namespace
+
+POINT ShapeMapping::Map(POINT p) const {
+    if (toFile)
+        return POINT{Trunc(p.x * scaleX), Trunc(p.y * scaleY)};
+    return POINT{p.x - scrollX, p.y - scrollY};
+}
+
+ScopedGdiObject::ScopedGdiObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_object(object) {
+    m_old = SelectObject(dc, object);
+}
+
+ScopedGdiObject::~ScopedGdiObject() {
+    SelectObject(m_dc, m_old);
+    DeleteObject(m_object);
+}
+
+void ShapePainter::Line(POINT a, POINT b) const {
+    MoveToEx(dc_, a.x, a.y, nullptr);
+    LineTo(dc_, b.x, b.y);
+}
+
+void ShapePainter::Hollow() const {
+    SelectObject(dc_, GetStockObject(NULL_BRUSH));
+}
+
+void ShapePainter::Circle(int left, int top, int right, int bottom) const {
+    Hollow();
+    Ellipse(dc_, left, top, right, bottom);
+}
+
+void ShapePainter::Write(POINT at, const CString& line) const {
+    LOGFONTW font = r_.m_labelFont;
+    ScopedGdiObject f(dc_, CreateFontIndirectW(&font));
+    SetTextColor(dc_, r_.m_labelColor);
+    SetBkMode(dc_, TRANSPARENT);
+    TextOutW(dc_, at.x, at.y, line.GetString(), line.GetLength());
+}
+
+void ShapePainter::Labels(POINT anchor, size_t first, size_t count) const {
+    if (first >= r_.m_labels.size() || count == 0)
+        return;
+    LOGFONTW font = r_.m_labelFont;
+    ScopedGdiObject f(dc_, CreateFontIndirectW(&font));
+    SetTextColor(dc_, r_.m_labelColor);
+    SetBkMode(dc_, TRANSPARENT);
+    for (size_t k = 0; k < count && first + k < r_.m_labels.size(); ++k) {
+        const CString& line = r_.m_labels[first + k];
+        TextOutW(dc_, anchor.x, anchor.y + static_cast<int>(k) * r_.m_fontSize, line.GetString(),
+                 line.GetLength());
+    }
+}
+
+void ShapePainter::LabelAt(size_t anchor, size_t lines) const {
+    if (anchor < r_.m_points.size())
+        Labels(P(anchor), 0, lines);
+}
+
+void ShapePainter::ContinuousLineLabels(int decimals, const WCHAR* unit) const {
+    const size_t n = r_.m_points.size();
+    double total = 0.0;
+    for (size_t k = 0; 2 * k + 2 < n && k < r_.m_labels.size(); ++k) {
+        Labels(P(2 * k + 2), k, 1);
+        total += wcstod(r_.m_labels[k].GetString(), nullptr);
+    }
+    if (n % 2 == 1 && total != 0.0) {
+        CString text;
+        text.Format(u"T:%.*f%s", decimals, total, unit);
+        const POINT last = P(n - 1);
+        Write(POINT{last.x, last.y + r_.m_fontSize}, text);
+    }
+}
+
+void ShapePainter::NumberLabel() const {
+    if (r_.m_labels.empty() || r_.m_points.empty())
+        return;
+    const POINT c = P(0);
+    RECT box{c.x - 10, c.y - 10, c.x + 10, c.y + 10};
+    SetTextColor(dc_, r_.m_labelColor);
+    SetBkMode(dc_, TRANSPARENT);
+    DrawTextW(dc_, r_.m_labels[0].GetString(), r_.m_labels[0].GetLength(), &box, DT_CENTER);
+}
+
+void DrawTextAnnotation(HDC dc, const CMeasureRecord& r, const ShapeMapping& m, COLORREF colour) {
+    if (r.m_labels.empty() || r.m_points.empty())
+        return;
+    LOGFONTW font = r.m_textFont;
+    ScopedGdiObject f(dc, CreateFontIndirectW(&font));
+    SetTextColor(dc, colour);
+    SetBkMode(dc, TRANSPARENT);
+    const POINT p = m.Map(r.m_points[0]);
+    TextOutW(dc, p.x, p.y, r.m_labels[0].GetString(), r.m_labels[0].GetLength());
+}

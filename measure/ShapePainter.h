@@ -1,0 +1,70 @@
+// The drawing steps that the photo-measure canvas and the live view share: a record's points
+// mapped into the target, its outlines with its own pen, its label lines in its label font and
+// colour, the continuous line's total, the number of a circle or square label and a text
+// annotation. Both views draw from these, so a label or a total looks the same on the canvas,
+// on the live picture and in every saved picture.
+#pragma once
+
+#include "measure/MeasureRecords.h"
+
+#include "platform/win/WinTypes.h"
+
+// Where a record's points land: on the canvas's screen the point less the scroll position;
+// in a file or on the live view the point times the scale, truncated toward zero.
+struct ShapeMapping {
+    bool toFile = false; // false: the screen, points less the scroll position
+    int scrollX = 0;
+    int scrollY = 0;
+    double scaleX = 1.0; // file: picture pixels per canvas pixel
+    double scaleY = 1.0;
+    POINT Map(POINT p) const;
+};
+
+// Selects a GDI object for the lifetime of the scope, then puts the previous one back and
+// deletes its own.
+class ScopedGdiObject {
+public:
+    ScopedGdiObject(HDC dc, HGDIOBJ object);
+    ~ScopedGdiObject();
+    ScopedGdiObject(const ScopedGdiObject&) = delete;
+    ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_object;
+    HGDIOBJ m_old;
+};
+
+// Draws the parts of one record. Borrows the DC, the record and the mapping; reads only the
+// points and label lines the record holds when a caller checks the counts it names.
+class ShapePainter {
+public:
+    ShapePainter(HDC dc, const CMeasureRecord& r, const ShapeMapping& m) : dc_(dc), r_(r), m_(m) {}
+
+    POINT P(size_t i) const { return m_.Map(r_.m_points[i]); }
+    void Segment(size_t a, size_t b) const { Line(P(a), P(b)); }
+    void Line(POINT a, POINT b) const;
+    // The null brush, so that the next figure is an outline; it stays selected.
+    void Hollow() const;
+    void Circle(int left, int top, int right, int bottom) const;
+    // One line in the label font and colour, its left-top corner at `at`.
+    void Write(POINT at, const CString& line) const;
+    // Label lines first .. first + count - 1 (those the record holds) at the anchor, one
+    // m_fontSize apart, in one label font made for them.
+    void Labels(POINT anchor, size_t first, size_t count) const;
+    void LabelAt(size_t anchor, size_t lines = 1) const;
+    // The segment labels of a continuous line at p2, p4, ... and, when its last point is such
+    // a label point and the numbers the labels start with do not add up to 0, their total
+    // ("T:") one line below the last point.
+    void ContinuousLineLabels(int decimals, const WCHAR* unit) const;
+    // The number of a circle or square label, centred in the 20-pixel box around p0 in the
+    // label colour and the DC's font.
+    void NumberLabel() const;
+
+    HDC dc_;
+    const CMeasureRecord& r_;
+    const ShapeMapping& m_;
+};
+
+// A text annotation: label line 0 at p0 in the record's text font and the given colour.
+void DrawTextAnnotation(HDC dc, const CMeasureRecord& r, const ShapeMapping& m, COLORREF colour);

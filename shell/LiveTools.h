@@ -1,0 +1,152 @@
+// The live measuring state of the main window, kept as one object: the tool chosen, which
+// clicks of it have been taken, the colours, fonts and label texts of new live shapes, the
+// guide dragging state, and the scales from the preview to the frame. The main window owns one
+// (CMicroscopeDlg::m_live); its tool commands, click and mouse handlers read and change it on
+// the UI thread only.
+//
+// Also here: what the commands do to the live lists (undo, redo, finishing a shape, the guide
+// records made from the input dialogs), as functions over LiveListsLock that take the lock for
+// the change alone, so that no lock is ever held across a dialog; and the magnifier's memory
+// surface.
+#pragma once
+
+#include "measure/MeasureRecords.h"
+
+#include "platform/win/WinTypes.h"
+#include "platform/win/core/CString.h"
+
+#include <memory>
+
+// Which clicks of each live tool have been taken (0: not yet). The click handlers set them, the
+// mouse-move handler reads them, and resetting the drawing state clears them all at once.
+struct LiveToolSteps {
+    int m_lineStep1 = 0, m_lineStep2 = 0;
+    int m_dotLineStep1 = 0, m_dotLineStep2 = 0, m_dotLineStep3 = 0;
+    int m_parallelStep1 = 0, m_parallelStep2 = 0;
+    int m_continualStep1 = 0, m_continualStep2 = 0, m_continualStep3 = 0;
+    int m_rectangleStep1 = 0, m_rectangleStep2 = 0;
+    int m_polygonStep1 = 0, m_polygonStep2 = 0;
+    int m_liveArcStep1 = 0, m_liveArcStep2 = 0, m_liveArcStep3 = 0;
+    int m_ellipseStep1 = 0, m_ellipseStep2 = 0;
+    int m_radiusCircleStep1 = 0, m_radiusCircleStep2 = 0;
+    int m_diameterCircleStep1 = 0, m_diameterCircleStep2 = 0;
+    int m_threePointCircleStep1 = 0, m_threePointCircleStep2 = 0, m_threePointCircleStep3 = 0;
+    int m_angleStep1 = 0, m_angleStep2 = 0, m_angleStep3 = 0;
+    int m_fourPointAngleStep1 = 0, m_fourPointAngleStep2 = 0, m_fourPointAngleStep3 = 0;
+    int m_autoDistanceStep1 = 0, m_autoDistanceStep2 = 0, m_autoDistanceStep3 = 0;
+    int m_autoAngleStep1 = 0, m_autoAngleStep2 = 0, m_autoAngleStep3 = 0;
+    int m_twoCirclesStep1 = 0, m_twoCirclesStep2 = 0, m_twoCirclesStep3 = 0;
+    int m_twoCirclesStep4 = 0, m_twoCirclesStep5 = 0, m_twoCirclesStep6 = 0;
+    int m_twoCirclesStep7 = 0, m_twoCirclesStep8 = 0, m_twoCirclesStep9 = 0;
+    int m_autoCircleStep1 = 0, m_autoCircleStep2 = 0;
+    int m_autoArcStep1 = 0, m_autoArcStep2 = 0;
+    int m_autoLineStep1 = 0, m_autoLineStep2 = 0;
+    int m_rulerStep1 = 0, m_rulerStep2 = 0;
+};
+
+struct LiveToolState {
+    LiveToolSteps steps;
+    int m_guideDragging = 0; // 1 while a guide of the live guides is dragged
+    int m_liveTool = 0;      // LiveTool; 0 none
+    // 1 while the parallel line or the automatic distance was chosen to calibrate.
+    int m_calibrationMode = 0;
+    POINT m_cursorPt{};    // last preview position of a label or handle that follows the mouse
+    double m_xScale = 1.0; // frame pixels per preview pixel
+    double m_yScale = 1.0;
+    COLORREF m_liveLineColor = 0x0000FF;  // line colour of new live shapes
+    COLORREF m_liveLabelColor = 0x0000FF; // label colour of new live shapes
+    COLORREF m_liveTextColor = 0x0000FF;  // colour of the text tool's texts
+    LOGFONTW m_liveLabelFont{};
+    LOGFONTW m_liveTextFont{};
+    CString m_labelText, m_labelText2, m_labelText3; // label lines being formatted
+    CString m_liveText; // the newest text; while set and last in the list, the mouse carries it
+    // 1 while a calibration command checks the magnification: the typed one counts then.
+    int m_scaleFromEdit = 0;
+    int m_guideGrip1 = 0, m_guideGrip2 = 0, m_guideGrip3 = 0;
+    int m_guidePresent = 0; // guides can be dragged only while 1
+    int m_guideIndex = 0;   // the dragged guide's index in the live guides
+    // 1 while the mouse is captured and the cursor confined for a shape in progress.
+    int m_mouseHeld = 0;
+};
+
+// Frame pixels per preview pixel for a capture size: 2.0 for 1280 x 960 and 1280 x 1024, 1.0
+// for 640 x 480, 0.5 for 320 x 240, 2.5 for every other size (1600 wide among them).
+double ImageScaleForCaptureSize(int width, int height);
+
+// The magnification a field's text gives: 0 for a text that is no number, not above 0 or not
+// finite, so that no division by it follows.
+double MagnificationFromText(const WCHAR* text);
+
+// The last mouse position inside the preview, preview pixels; kept while the mouse is outside,
+// so the magnifier keeps showing that place. UI thread.
+extern POINT g_previewCursor;
+
+// What a mouse move at preview point p does to the shape in progress, by the tool and its
+// step flags: moves one point of the draft to p (a point the draft does not have is left
+// alone), or runs the rubber line from the draft's last point to p; the tools that place a
+// label or handle also remember p in m_cursorPt. 1 when the draft or the rubber line changed.
+// The caller holds the lock of the draft.
+int FollowMouse(LiveToolState& state, POINT p, CDraftShape& draft);
+// Drags the guide that state.m_guideIndex names by the grips held; 1 when it moved. The caller
+// holds the lock of the guides.
+int DragGuide(const LiveToolState& state, POINT p, CPolylineRecordList& guides);
+
+// ---- The live lists, each change under its own short lock ----
+
+// Appends a finished shape. A new shape empties the redo list: redo only ever brings back what
+// undo took, so it never has to remove a shape.
+void FinishLiveShape(std::unique_ptr<CMeasureRecord> shape);
+// Moves the newest finished shape to the redo list and drops the newest guide (guides are not
+// kept for redo); 1 when anything changed.
+int UndoLiveShape();
+// Moves the newest undone shape back to the end of the finished shapes; 1 when there was one.
+int RedoLiveShape();
+// Appends a guide and returns its index.
+int AddLiveGuide(std::unique_ptr<CPolylineRecord> guide);
+
+// The look every new live record or guide takes from the current settings.
+struct LivePen {
+    int width = 1;
+    int style = 0;
+    COLORREF lineColor = 0x0000FF;
+    COLORREF labelColor = 0x0000FF;
+};
+// The coordinate-angle guide with its corner at (x, y) of the preview.
+std::unique_ptr<CPolylineRecord> MakeCoordinateAngleGuide(int x, int y, const LivePen& pen);
+// The tolerance circles at the preview's centre: radius and tolerances in the current unit,
+// converted with s = unitScale x 10 / zoom units per pixel, each rounded by adding 0.5. Null
+// when the scale gives no finite pixel size (a magnification not above 0).
+std::unique_ptr<CPolylineRecord> MakeToleranceGuide(double radius, double plus, double minus,
+                                                    double unitScale, double zoom,
+                                                    const LivePen& pen);
+
+// ---- The magnifier's memory surface ----
+
+// A memory DC with a bitmap of the magnifier's size, kept between mouse moves and made anew
+// when the magnifier's size changes. UI thread.
+class CLiveMagnifierSurface {
+public:
+    CLiveMagnifierSurface() = default;
+    CLiveMagnifierSurface(const CLiveMagnifierSurface&) = delete;
+    CLiveMagnifierSurface& operator=(const CLiveMagnifierSurface&) = delete;
+    ~CLiveMagnifierSurface() { Free(); }
+
+    // Makes the DC and bitmap compatible with `reference` for the rectangle's size; 1.
+    int Create(HDC reference, const RECT& rect);
+    // Puts the first bitmap back, deletes the bitmap and the DC; safe when nothing was made.
+    void Free();
+    // The DC for the rectangle's size, made (again) when there is none or its size differs.
+    HDC Ensure(HDC reference, const RECT& rect);
+
+    HDC m_drawDC = nullptr;
+    HBITMAP m_drawBitmap = nullptr;
+    HGDIOBJ m_drawOldBitmap = nullptr;
+    SIZE m_size{};
+};
+
+// Paints the binarised window of `image` around the frame pixel `center` into the magnifier's
+// client DC: the window is the client size divided by `zoomLevel` frame pixels, enlarged
+// through `surface`. Does nothing for a zoom level below 1 or an empty client.
+class CDibImage;
+void PaintMagnifier(HDC target, const RECT& client, CDibImage& image, POINT center, int zoomLevel,
+                    CLiveMagnifierSurface& surface);

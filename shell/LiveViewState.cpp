@@ -1,0 +1,14 @@
+#include "shell/LiveViewState.h"
+
+#include "capture/CaptureWnd.h"
+#include "capture/LiveShapes.h"
+
+void PublishLiveScale() {
+    const double scale = g_captureWnd.m_liveScale;
+    const double zoom = g_captureWnd.m_liveZoom;
+    g_liveView.Change([&](LiveViewSnapshot& s) {
+        s.liveScale = scale;
+        s.liveZoom = zoom;
+        CopyMeasureUnits(s);
+    });
+}
