@@ -238,6 +238,24 @@ TEST_F(MainInputTest, DoubleClickedStripItemsOpenOnlyCaptureSizedPictures) {
     g_listShowsPictures = 1;
 }
 
+// The whole road of a picture of the strip: the opened item shows in a photo-measure window.
+TEST_F(MainInputTest, AnOpenedPictureShowsInAPhotoMeasureWindow) {
+    CDibImage image;
+    image.Create(1600, 1200, 24);
+    const auto path = program_ / "Still_2026-03-07_090501_100X_N0001.jpg";
+    ASSERT_TRUE(image.SaveToFile(ms::FromUtf8(path.string()).c_str(), DIBIMAGE_TYPE_JPG));
+    HWND main = Open();
+    g_listShowsPictures = 1;
+    ASSERT_EQ(dlg_->OpenStripItem(ms::FromUtf8(path.string()).c_str()), 1);
+    HWND window = nullptr;
+    ASSERT_TRUE(ms::test::PumpUntil([&] {
+        window = FindWindow(nullptr, u"Image Process");
+        return window && window != main && IsWindowVisible(window);
+    }));
+    SendMessage(window, WM_CLOSE, 0, 0);
+    ms::test::Pump();
+}
+
 TEST_F(MainInputTest, PopupsListTheirEntriesAndTheFormatIsTicked) {
     for (int format : {1, 2}) {
         g_imageFormat = format;
