@@ -1,4 +1,5 @@
 #include "measure/PhotoMeasureDlg.h"
+#include "shell/ButtonTips.h"
 
 #include "measure/IniTextFile.h"
 #include "measure/Units.h"
@@ -18,7 +19,6 @@ namespace {
 
 constexpr int kFrameTop = 60;
 constexpr COLORREF kBackground = 0xC8C8C8;
-constexpr UINT kToolInfoSize = offsetof(TOOLINFOW, lParam);
 
 struct ButtonPlace {
     int id;
@@ -221,15 +221,7 @@ void CPhotoMeasureDlg::CreateButtons() {
 }
 
 void CPhotoMeasureDlg::CreateToolTip() {
-    m_toolTipWnd = CreateWindowEx(WS_EX_TOPMOST, TOOLTIPS_CLASS, nullptr,
-                                  WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
-                                  AfxGetInstanceHandle(), nullptr);
-    if (!m_toolTipWnd)
-        return;
-    ::SetWindowPos(m_toolTipWnd, HWND_TOPMOST, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ::SendMessage(m_toolTipWnd, TTM_SETDELAYTIME, TTDT_AUTOMATIC, 100);
+    m_toolTipWnd = ms::ui::CreateButtonTips(m_hWnd);
 }
 
 void CPhotoMeasureDlg::RegisterButtonTips() {
@@ -240,27 +232,11 @@ void CPhotoMeasureDlg::RegisterButtonTips() {
 }
 
 void CPhotoMeasureDlg::AddButtonTip(HWND button, int id, LPCWSTR text) {
-    if (!::IsWindow(m_toolTipWnd) || !button)
-        return;
-    TOOLINFOW ti{};
-    ti.cbSize = kToolInfoSize;
-    ti.uFlags = TTF_SUBCLASS;
-    ti.hwnd = button;
-    ti.uId = static_cast<UINT_PTR>(id);
-    ::GetClientRect(button, &ti.rect);
-    ti.hinst = AfxGetInstanceHandle();
-    ti.lpszText = const_cast<LPWSTR>(text);
-    ::SendMessage(m_toolTipWnd, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    ms::ui::AddButtonTip(m_toolTipWnd, button, id, text);
 }
 
 void CPhotoMeasureDlg::RemoveButtonTip(HWND button, int id) {
-    if (!::IsWindow(m_toolTipWnd))
-        return;
-    TOOLINFOW ti{};
-    ti.cbSize = kToolInfoSize;
-    ti.hwnd = button;
-    ti.uId = static_cast<UINT_PTR>(id);
-    ::SendMessage(m_toolTipWnd, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    ms::ui::RemoveButtonTip(m_toolTipWnd, button, id);
 }
 
 // ---- The canvas ----

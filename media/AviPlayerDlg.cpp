@@ -1,4 +1,5 @@
 #include "media/AviPlayerDlg.h"
+#include "shell/ButtonTips.h"
 
 #include "shell/LangText.h"
 
@@ -131,30 +132,15 @@ void CAviPlayerDlg::SetupToolbar() {
 }
 
 void CAviPlayerDlg::CreateToolTipCtrl() {
-    m_toolTip = CreateWindowEx(WS_EX_TOPMOST, TOOLTIPS_CLASS, nullptr,
-                               WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, m_hWnd, nullptr,
-                               nullptr, nullptr);
-    if (!m_toolTip)
-        return;
-    ::SetWindowPos(m_toolTip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ::SendMessage(m_toolTip, TTM_SETDELAYTIME, TTDT_AUTOMATIC, 100);
+    m_toolTip = ms::ui::CreateButtonTips(m_hWnd);
 }
 
 void CAviPlayerDlg::RefreshToolTips() {
-    if (!::IsWindow(m_toolTip))
-        return;
     for (TipEntry& tip : m_tips) {
         if (!tip.hwnd)
             continue;
-        TOOLINFOW ti{};
-        ti.cbSize = sizeof(TOOLINFOW);
-        ti.hwnd = tip.hwnd;
-        ti.uId = static_cast<UINT_PTR>(tip.id);
-        ::SendMessage(m_toolTip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-        ti.uFlags = TTF_SUBCLASS;
-        ::GetClientRect(tip.hwnd, &ti.rect);
-        ti.lpszText = tip.text;
-        ::SendMessage(m_toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+        ms::ui::RemoveButtonTip(m_toolTip, tip.hwnd, tip.id);
+        ms::ui::AddButtonTip(m_toolTip, tip.hwnd, tip.id, tip.text);
     }
 }
 

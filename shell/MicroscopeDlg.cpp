@@ -3,6 +3,7 @@
 // commands in MainCapture.cpp, the About popup, help and support commands in MainHelp.cpp, the
 // device and shut-down in MainDevice.cpp, the input hook in MainInput.cpp.
 #include "shell/MicroscopeDlg.h"
+#include "shell/ButtonTips.h"
 
 #include "shell/CalibratePromptDlg.h"
 #include "shell/LangText.h"
@@ -63,7 +64,6 @@ void CMicroscopeDlg::LoadEscHintText() {
 namespace {
 
 // The tooltip structure without its trailing parameter, as the tooltip registrations pass it.
-constexpr UINT kToolInfoSize = offsetof(TOOLINFOW, lParam);
 
 struct ControlPlace {
     int id, x, y, cx, cy;
@@ -372,36 +372,15 @@ CToggleBitmapButton* CMicroscopeDlg::ToggleButton(int id) {
 // ---- Tooltips ----
 
 void CMicroscopeDlg::CreateToolTipCtrl() {
-    // A tooltip places and sizes itself when it shows: it is created empty at the origin.
-    m_toolTip = CreateWindowEx(WS_EX_TOPMOST, TOOLTIPS_CLASS, nullptr,
-                               WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, m_hWnd, nullptr,
-                               g_hInstance, nullptr);
-    if (!m_toolTip)
-        return;
-    ::SetWindowPos(m_toolTip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ::SendMessage(m_toolTip, TTM_SETDELAYTIME, TTDT_AUTOMATIC, 100);
+    m_toolTip = ms::ui::CreateButtonTips(m_hWnd);
 }
 
 void CMicroscopeDlg::AddToolTip(HWND button, int id, LPCWSTR text) {
-    TOOLINFOW ti{};
-    ti.cbSize = kToolInfoSize;
-    ti.uFlags = TTF_SUBCLASS;
-    ti.hwnd = button;
-    ti.uId = static_cast<UINT_PTR>(id);
-    ::GetClientRect(button, &ti.rect);
-    ti.hinst = g_hInstance;
-    ti.lpszText = const_cast<LPWSTR>(text);
-    ::SendMessage(m_toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    ms::ui::AddButtonTip(m_toolTip, button, id, text);
 }
 
 void CMicroscopeDlg::RemoveToolTip(HWND button, int id) {
-    if (!::IsWindow(m_toolTip))
-        return;
-    TOOLINFOW ti{};
-    ti.cbSize = kToolInfoSize;
-    ti.hwnd = button;
-    ti.uId = static_cast<UINT_PTR>(id);
-    ::SendMessage(m_toolTip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    ms::ui::RemoveButtonTip(m_toolTip, button, id);
 }
 
 void CMicroscopeDlg::RefreshToolTips() {

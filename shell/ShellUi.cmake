@@ -1,6 +1,7 @@
 # shellui: the UI kit of both programs, window code over the framework. Included from
 # shell/CMakeLists.txt.
 add_library(shellui
+  ${CMAKE_CURRENT_LIST_DIR}/ButtonTips.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HyperlinkStatic.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LanguagePopup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PopupNotifier.cpp

@@ -2,6 +2,7 @@
 // with every text from the language file, the 25 tooltip texts and their registration, and
 // the language commands that reload them all.
 #include "wifi/WifiButtons.h"
+#include "shell/ButtonTips.h"
 #include "wifi/WifiGlobals.h"
 #include "wifi/WifiLanguage.h"
 #include "wifi/WifiMicroscopeDlg.h"
@@ -18,7 +19,6 @@
 namespace {
 
 // The tooltip structure without its trailing parameter, as the registrations pass it.
-constexpr UINT kToolInfoSize = offsetof(TOOLINFOW, lParam);
 
 // One menu text: the item by position in its popup (or by command), its key and default.
 struct MenuText {
@@ -182,37 +182,15 @@ void CWifiMicroscopeDlg::LoadLangTexts() {
 // ---- Tooltips ----
 
 void CWifiMicroscopeDlg::CreateToolTipCtrl() {
-    m_toolTip = CreateWindowEx(WS_EX_TOPMOST, TOOLTIPS_CLASS, nullptr,
-                               WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, m_hWnd, nullptr,
-                               g_hInstance, nullptr);
-    if (!m_toolTip)
-        return;
-    ::SetWindowPos(m_toolTip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ::SendMessage(m_toolTip, TTM_SETDELAYTIME, TTDT_AUTOMATIC, 100);
+    m_toolTip = ms::ui::CreateButtonTips(m_hWnd);
 }
 
 void CWifiMicroscopeDlg::AddToolTip(HWND button, int id, LPCWSTR text) {
-    if (!::IsWindow(m_toolTip))
-        return;
-    TOOLINFOW ti{};
-    ti.cbSize = kToolInfoSize;
-    ti.uFlags = TTF_SUBCLASS;
-    ti.hwnd = button;
-    ti.uId = static_cast<UINT_PTR>(id);
-    ::GetClientRect(button, &ti.rect);
-    ti.hinst = g_hInstance;
-    ti.lpszText = const_cast<LPWSTR>(text);
-    ::SendMessage(m_toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    ms::ui::AddButtonTip(m_toolTip, button, id, text);
 }
 
 void CWifiMicroscopeDlg::RemoveToolTip(HWND button, int id) {
-    if (!::IsWindow(m_toolTip))
-        return;
-    TOOLINFOW ti{};
-    ti.cbSize = kToolInfoSize;
-    ti.hwnd = button;
-    ti.uId = static_cast<UINT_PTR>(id);
-    ::SendMessage(m_toolTip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    ms::ui::RemoveButtonTip(m_toolTip, button, id);
 }
 
 void CWifiMicroscopeDlg::RefreshToolTips() {
