@@ -15,28 +15,9 @@ constexpr const WCHAR* kFontKey = u"SOFTWARE\\varazizuziVe\\font";
 constexpr const WCHAR* kLanguageKey = u"SOFTWARE\\varazizuziVe\\LanguageID";
 constexpr const WCHAR* kUnitsKey = u"SOFTWARE\\varazizuziVe\\Units";
 
-// An existing subkey opened for reading and writing, closed with the scope.
-class OpenKey {
-public:
-    explicit OpenKey(const WCHAR* path) {
-        if (RegOpenKeyEx(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_WRITE, &m_key) != ERROR_SUCCESS)
-            m_key = nullptr;
-    }
-    ~OpenKey() {
-        if (m_key)
-            RegCloseKey(m_key);
-    }
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    HKEY get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
-
 // A REG_DWORD of exactly 4 bytes, else false.
 bool ReadDword(const WCHAR* path, const WCHAR* name, DWORD& out) {
-    OpenKey key(path);
+    ms::OpenRegistryKey key(path);
     if (!key.get())
         return false;
     DWORD type = 0, value = 0, size = sizeof value;
@@ -62,7 +43,7 @@ void SetDword(HKEY key, const WCHAR* name, DWORD value) {
 }
 
 void WriteDword(const WCHAR* path, const WCHAR* name, DWORD value) {
-    OpenKey key(path);
+    ms::OpenRegistryKey key(path);
     if (key.get())
         SetDword(key.get(), name, value);
 }
@@ -107,7 +88,7 @@ void LoadLanguageIds(WORD& langId, WORD& subLangId) {
 }
 
 void SaveLanguageIds(WORD primary, WORD subLanguage) {
-    OpenKey key(kLanguageKey);
+    ms::OpenRegistryKey key(kLanguageKey);
     if (!key.get())
         return;
     SetDword(key.get(), u"LanID", primary);
@@ -116,7 +97,7 @@ void SaveLanguageIds(WORD primary, WORD subLanguage) {
 
 void CreateDefaultSettings() {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        OpenKey root(kRootKey);
+        ms::OpenRegistryKey root(kRootKey);
         if (root.get())
             return;
     }

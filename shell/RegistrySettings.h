@@ -9,7 +9,29 @@
 // range-checked: one out of range leaves the variable unchanged.
 #pragma once
 
-#include "platform/win/WinTypes.h"
+#include "platform/win/core/Registry.h"
+
+namespace ms {
+// An existing subkey of HKEY_CURRENT_USER opened for reading and writing, closed with the
+// scope; get() is null when it could not be opened (a missing key is never created here).
+class OpenRegistryKey {
+public:
+    explicit OpenRegistryKey(const WCHAR* path) {
+        if (RegOpenKeyEx(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_WRITE, &m_key) != ERROR_SUCCESS)
+            m_key = nullptr;
+    }
+    ~OpenRegistryKey() {
+        if (m_key)
+            RegCloseKey(m_key);
+    }
+    OpenRegistryKey(const OpenRegistryKey&) = delete;
+    OpenRegistryKey& operator=(const OpenRegistryKey&) = delete;
+    HKEY get() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+} // namespace ms
 
 extern int g_imageFormat;     // file format of snapshots: 1 BMP, 2 JPEG; 2 at start
 extern int g_snapEnable;      // 1 = the device's snapshot button takes pictures; 0 at start

@@ -1,6 +1,7 @@
 #include "wifi/WifiSettings.h"
 
 #include "measure/MeasureSettings.h"
+#include "shell/RegistrySettings.h"
 #include "measure/Units.h"
 
 #include "platform/win/core/Registry.h"
@@ -15,24 +16,6 @@ namespace {
 
 // "units" is stored as the first six characters of the unit, terminator included.
 constexpr int kUnitChars = 6;
-
-class OpenKey {
-public:
-    explicit OpenKey(const WCHAR* path) {
-        if (RegOpenKeyEx(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_WRITE, &m_key) != ERROR_SUCCESS)
-            m_key = nullptr;
-    }
-    ~OpenKey() {
-        if (m_key)
-            RegCloseKey(m_key);
-    }
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    HKEY get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
 
 bool QueryDword(HKEY key, const WCHAR* name, DWORD& out) {
     DWORD type = 0, value = 0, size = sizeof value;
@@ -102,7 +85,7 @@ void ResetWifiSettings() {
 
 void CreateDefaultWifiSettings() {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        OpenKey root(kWifiRootKey);
+        ms::OpenRegistryKey root(kWifiRootKey);
         if (root.get())
             return;
     }
@@ -124,7 +107,7 @@ void CreateDefaultWifiSettings() {
 }
 
 void LoadWifiSettings() {
-    OpenKey key(kWifiSettingsKey);
+    ms::OpenRegistryKey key(kWifiSettingsKey);
     if (!key.get())
         return;
     QueryUnit(key.get());
@@ -138,7 +121,7 @@ void LoadWifiSettings() {
 }
 
 void SaveWifiSettings() {
-    OpenKey key(kWifiSettingsKey);
+    ms::OpenRegistryKey key(kWifiSettingsKey);
     if (!key.get())
         return;
     WCHAR unit[kUnitChars] = {};
