@@ -9,6 +9,7 @@
 #include "platform/win/window/WinUser.h"
 #include "res/TessaryResource.h"
 #include "tests/support/Pump.h"
+#include "tests/media/Recording.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -26,14 +27,6 @@ LRESULT MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     return DefWindowProc(hwnd, msg, wp, lp);
-}
-
-// 40.0 s at 4 frames a second, small so that it is quick to write and read.
-void WriteRecording(const std::string& path) {
-    cv::VideoWriter w(path, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), 4.0, cv::Size(32, 24));
-    ASSERT_TRUE(w.isOpened());
-    for (int i = 0; i < 160; ++i)
-        w.write(cv::Mat(24, 32, CV_8UC3, cv::Scalar(i, 255 - i, 80)));
 }
 
 class AviPlayerTest : public ::testing::Test {

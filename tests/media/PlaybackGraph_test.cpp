@@ -3,6 +3,7 @@
 #include "platform/capture/CaptureTypes.h"
 #include "platform/win/window/TestSeams.h"
 #include "platform/win/window/WinUser.h"
+#include "tests/media/Recording.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,14 +23,6 @@ LRESULT EventProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_USER_PLAYBACK_EVENT)
         g_events.push_back(wp);
     return DefWindowProc(hwnd, msg, wp, lp);
-}
-
-// 40.0 s at 4 frames a second, small so that it is quick to write and read.
-void WriteRecording(const std::string& path) {
-    cv::VideoWriter w(path, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), 4.0, cv::Size(32, 24));
-    ASSERT_TRUE(w.isOpened());
-    for (int i = 0; i < 160; ++i)
-        w.write(cv::Mat(24, 32, CV_8UC3, cv::Scalar(i, 255 - i, 80)));
 }
 
 class PlaybackGraphTest : public ::testing::Test {
