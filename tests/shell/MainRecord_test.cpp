@@ -102,6 +102,10 @@ protected:
         dlg_ = std::make_unique<CMicroscopeDlg>();
         ASSERT_TRUE(dlg_->Create(IDD_MAIN));
         ms::test::Pump(6);
+        // A device notice from setting up the camera arms the reconnect timer; its reconnect
+        // would rebuild the graph in the middle of a slow test, so it runs first.
+        ASSERT_TRUE(ms::test::PumpUntil(
+            [&] { return !ms::test::TimerAlive(dlg_->m_hWnd, TIMER_RECONNECT); }));
         // The device start binds the capture once it finds devices; until then the test runs
         // the capture window itself, as the device start would.
         if (!g_captureWnd.IsRunning()) {

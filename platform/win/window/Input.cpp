@@ -423,6 +423,7 @@ bool HandleKey(QWidget* receiver, HWND recv, QKeyEvent* ke) {
 } // namespace
 
 bool Dispatcher::eventFilter(QObject* watched, QEvent* e) {
+    ReceivePostedEvents();
     const QEvent::Type type = e->type();
     switch (type) {
     case QEvent::MouseButtonPress:
@@ -615,7 +616,7 @@ BOOL SetCursorPos(int x, int y) {
     HWND target = g_capture ? g_capture : HandleOfWidget(QApplication::widgetAt(p));
     if (target && AcceptsInput(target)) {
         MSG m{target, WM_MOUSEMOVE, KeyState(), ClientLParam(target, p), 0, {p.x(), p.y()}};
-        QCoreApplication::postEvent(&Dispatcher::Instance(), new PostedMessageEvent(m));
+        PostToDispatcher(m);
     }
     return TRUE;
 }

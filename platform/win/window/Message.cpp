@@ -156,6 +156,7 @@ void RunQueuedMessage(MSG& msg) {
 }
 
 bool Dispatcher::event(QEvent* e) {
+    ReceivePostedEvents();
     if (e->type() == kPostedMessageEvent) {
         MSG m = static_cast<PostedMessageEvent*>(e)->msg;
         if (!m.hwnd && m.message == WM_QUIT) {
@@ -366,7 +367,7 @@ BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (hwnd && !IsWindow(hwnd))
         return FALSE;
     MSG m{hwnd, msg, wp, lp, 0, {0, 0}};
-    QCoreApplication::postEvent(&Dispatcher::Instance(), new PostedMessageEvent(m));
+    PostToDispatcher(m);
     return TRUE;
 }
 

@@ -6,9 +6,11 @@
 
 #include "window/WindowObject.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
 #include <QWidget>
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <vector>
@@ -84,6 +86,21 @@ public:
     explicit PostedMessageEvent(const MSG& m) : QEvent(kPostedMessageEvent), msg(m) {}
     MSG msg;
 };
+
+// A message posted from another thread reaches the UI thread through Qt's event queue, whose
+// lock the thread checker cannot see. Posting publishes the event through this counter
+// (release) and the UI thread reads it (acquire) before it looks at any event, so the
+// hand-over is one the checker sees too; it costs one atomic operation on each side.
+inline std::atomic<unsigned> g_postedEvents{0};
+// Queues `m` for the UI thread's dispatcher. Any thread.
+inline void PostToDispatcher(const MSG& m) {
+    auto* e = new PostedMessageEvent(m);
+    g_postedEvents.fetch_add(1, std::memory_order_release);
+    QCoreApplication::postEvent(&Dispatcher::Instance(), e);
+}
+inline void ReceivePostedEvents() {
+    (void)g_postedEvents.load(std::memory_order_acquire);
+}
 
 // One queued message: pre-translation, then translation and dispatch. The Qt event behind an
 // input message reaches Qt only when DefWindowProc was reached for it (see InputContext).
