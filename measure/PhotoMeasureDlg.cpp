@@ -1,5 +1,6 @@
 #include "measure/PhotoMeasureDlg.h"
 #include "shell/ButtonTips.h"
+#include "shell/WindowTitle.h"
 
 #include "measure/IniTextFile.h"
 #include "measure/Units.h"
@@ -527,19 +528,9 @@ BOOL CPhotoMeasureDlg::OnEraseBkgnd(CDC* dc) {
 
 void CPhotoMeasureDlg::OnPaint() {
     CPaintDC dc(this);
-    CFont font;
-    font.Attach(::CreateFontW(20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                              OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY, 0x32,
-                              u"Arial Unicode MS"));
-    CFont* old = dc.SelectObject(&font);
-    dc.SetBkMode(TRANSPARENT);
-    dc.SetTextColor(RGB(0, 0, 0));
     CRect client;
     GetClientRect(&client);
-    const int length = static_cast<int>(std::char_traits<char16_t>::length(m_title));
-    const CSize size = dc.GetTextExtent(m_title, length);
-    dc.TextOut((client.Width() - size.cx) / 2, client.top + 2, m_title, length);
-    dc.SelectObject(old);
+    ms::ui::DrawWindowTitle(dc.GetSafeHdc(), client, m_title, client.top + 2);
 }
 
 // ---- Closing ----

@@ -1,5 +1,6 @@
 #include "media/AviPlayerDlg.h"
 #include "shell/ButtonTips.h"
+#include "shell/WindowTitle.h"
 
 #include "shell/LangText.h"
 
@@ -318,19 +319,9 @@ LRESULT CAviPlayerDlg::OnPlaybackEvent(WPARAM code, LPARAM) {
 
 void CAviPlayerDlg::OnPaint() {
     CPaintDC dc(this);
-    CFont font;
-    font.Attach(::CreateFontW(20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                              OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
-                              VARIABLE_PITCH | FF_MODERN, u"Arial Unicode MS"));
-    CFont* old = dc.SelectObject(&font);
-    dc.SetBkMode(TRANSPARENT);
-    dc.SetTextColor(RGB(0, 0, 0));
     CRect client;
     GetClientRect(&client);
-    const int length = static_cast<int>(std::char_traits<char16_t>::length(m_title));
-    const CSize size = dc.GetTextExtent(m_title, length);
-    dc.TextOut((client.Width() - size.cx) / 2, 6, m_title, length);
-    dc.SelectObject(old);
+    ms::ui::DrawWindowTitle(dc.GetSafeHdc(), client, m_title, 6);
 }
 
 BOOL CAviPlayerDlg::OnEraseBkgnd(CDC* dc) {

@@ -64,15 +64,18 @@ bool CMicroscopeDlg::RenderExportPicture(const CString&) {
     return SaveSnapshot(sampleTime, bits, bytes, 1) != 0;
 }
 
+ExportPictureJob CMicroscopeDlg::ExportPicture() {
+    return {CString(g_programDir) + u"/10000.bmp",
+            [this](const CString& p) { return RenderExportPicture(p); }};
+}
+
 void CMicroscopeDlg::OnExportExcel() {
     const CString path = AskSavePath(u"xls", u"xls Files(*.xls)|*.xls|xlsx Files(*.xlsx)|*.xlsx||");
     if (path.IsEmpty())
         return;
     BeginExportBusy();
     const AtExit busy([this] { EndExportBusy(); });
-    const ExportPictureJob picture{CString(g_programDir) + u"/10000.bmp",
-                                   [this](const CString& p) { return RenderExportPicture(p); }};
-    ExportToSpreadsheet(path, CopyLiveShapes(), ShapeSource::Live, picture, ShowStop);
+    ExportToSpreadsheet(path, CopyLiveShapes(), ShapeSource::Live, ExportPicture(), ShowStop);
 }
 
 void CMicroscopeDlg::OnExportWord() {
@@ -81,9 +84,7 @@ void CMicroscopeDlg::OnExportWord() {
         return;
     BeginExportBusy();
     const AtExit busy([this] { EndExportBusy(); });
-    const ExportPictureJob picture{CString(g_programDir) + u"/10000.bmp",
-                                   [this](const CString& p) { return RenderExportPicture(p); }};
-    ExportToWord(path, CopyLiveShapes(), picture, ShowStop);
+    ExportToWord(path, CopyLiveShapes(), ExportPicture(), ShowStop);
 }
 
 void CMicroscopeDlg::OnExportDxf() {

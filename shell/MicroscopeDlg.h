@@ -58,6 +58,7 @@ extern int g_zoomLevel;
 extern WCHAR g_zoomText[24];
 
 class CSkinMenu;
+struct ExportPictureJob;
 
 extern HINSTANCE g_hInstance;
 extern WCHAR g_windowTitle[128]; // the window title, also the caption of the strip's messages
@@ -347,6 +348,9 @@ private:
     void EndExportBusy();
     // The picture of the live view with its measurements, through SaveSnapshot's export mode.
     bool RenderExportPicture(const CString& path);
+    // The picture job of the spreadsheet and the report: "10000.bmp" in the program folder,
+    // made by RenderExportPicture.
+    ExportPictureJob ExportPicture();
 
     // ---- Live measuring tools (MainLiveTools.cpp) ----
 public:

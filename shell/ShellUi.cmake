@@ -7,6 +7,7 @@ add_library(shellui
   ${CMAKE_CURRENT_LIST_DIR}/PopupNotifier.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SkinMenu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ToggleBitmapButton.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WindowTitle.cpp
 )
 target_include_directories(shellui PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(shellui PUBLIC shellkit platform_mfc platform_services Qt6::Widgets)

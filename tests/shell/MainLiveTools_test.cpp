@@ -573,8 +573,9 @@ TEST(LiveToolsFollow, EachToolMovesThePointOfItsStep) {
             EXPECT_EQ(draft.m_points[i].x, i == row.moved ? 77 : 1) << i;
         EXPECT_EQ(g_rubberActive.load(), row.rubber ? 1 : 0);
         EXPECT_EQ(g_rubberAuto.load(), row.rubber == 2 ? 1 : 0);
-        if (row.rubber)
+        if (row.rubber) {
             EXPECT_EQ(g_rubberPoint.load().y, 66);
+        }
         EXPECT_EQ(state.m_cursorPt.x, row.cursor ? 77 : 0);
         EXPECT_EQ(changed, row.moved >= 0 || row.rubber ? 1 : 0);
     }

@@ -1,7 +1,7 @@
 // Controls that are surfaces painted by the program: owner-drawn buttons (BS_OWNERDRAW, the
 // parent paints them on WM_DRAWITEM), owner-drawn statics (SS_OWNERDRAW, likewise, unless a
-// subclass paints them itself, as the live view does) and the list view, which the programs subclass and paint
-// themselves (its scroll bars are the window's own, see ScrollBars.cpp).
+// subclass paints them itself, as the live view does) and the list view, which the programs
+// subclass and paint themselves (its scroll bars are the window's own, see ScrollBars.cpp).
 #include "controls/ControlsInternal.h"
 
 #include "platform/win/gdi/Gdi.h"
@@ -34,6 +34,27 @@ void SetPressed(HWND hwnd, bool pressed) {
     }
 }
 
+// Paints an owner-drawn control: its parent gets WM_DRAWITEM with the whole client area and
+// `state`; the control itself draws nothing.
+void PaintByOwner(HWND hwnd, const WindowObject& w, UINT type, UINT state) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    DRAWITEMSTRUCT dis{};
+    dis.CtlType = type;
+    dis.CtlID = static_cast<UINT>(w.id);
+    dis.itemAction = ODA_DRAWENTIRE;
+    dis.itemState = state;
+    if (!IsWindowEnabled(hwnd))
+        dis.itemState |= ODS_DISABLED;
+    dis.hwndItem = hwnd;
+    dis.hDC = dc;
+    GetClientRect(hwnd, &dis.rcItem);
+    if (IsWindow(w.parent))
+        SendMessage(w.parent, WM_DRAWITEM, static_cast<WPARAM>(w.id),
+                    reinterpret_cast<LPARAM>(&dis));
+    EndPaint(hwnd, &ps);
+}
+
 } // namespace
 
 LRESULT OwnerDrawButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -42,26 +63,12 @@ LRESULT OwnerDrawButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     switch (msg) {
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        DRAWITEMSTRUCT dis{};
-        dis.CtlType = ODT_BUTTON;
-        dis.CtlID = static_cast<UINT>(w->id);
-        dis.itemAction = ODA_DRAWENTIRE;
-        const ButtonState& s = States()[hwnd];
-        if (s.pressed)
-            dis.itemState |= ODS_SELECTED;
+        UINT state = 0;
+        if (States()[hwnd].pressed)
+            state |= ODS_SELECTED;
         if (GetFocus() == hwnd)
-            dis.itemState |= ODS_FOCUS;
-        if (!IsWindowEnabled(hwnd))
-            dis.itemState |= ODS_DISABLED;
-        dis.hwndItem = hwnd;
-        dis.hDC = dc;
-        GetClientRect(hwnd, &dis.rcItem);
-        if (IsWindow(w->parent))
-            SendMessage(w->parent, WM_DRAWITEM, static_cast<WPARAM>(w->id),
-                        reinterpret_cast<LPARAM>(&dis));
-        EndPaint(hwnd, &ps);
+            state |= ODS_FOCUS;
+        PaintByOwner(hwnd, *w, ODT_BUTTON, state);
         return 0;
     }
     case WM_ERASEBKGND:
@@ -149,24 +156,9 @@ LRESULT OwnerDrawStaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (!w)
         return 0;
     switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        DRAWITEMSTRUCT dis{};
-        dis.CtlType = ODT_STATIC;
-        dis.CtlID = static_cast<UINT>(w->id);
-        dis.itemAction = ODA_DRAWENTIRE;
-        if (!IsWindowEnabled(hwnd))
-            dis.itemState |= ODS_DISABLED;
-        dis.hwndItem = hwnd;
-        dis.hDC = dc;
-        GetClientRect(hwnd, &dis.rcItem);
-        if (IsWindow(w->parent))
-            SendMessage(w->parent, WM_DRAWITEM, static_cast<WPARAM>(w->id),
-                        reinterpret_cast<LPARAM>(&dis));
-        EndPaint(hwnd, &ps);
+    case WM_PAINT:
+        PaintByOwner(hwnd, *w, ODT_STATIC, 0);
         return 0;
-    }
     case WM_ERASEBKGND:
         return 1; // the owner paints every pixel
     case WM_NCHITTEST:
