@@ -1,12 +1,19 @@
 #include "shell/LiveTools.h"
 
 #include "imaging/DibImage.h"
+#include "measure/CanvasShapeRules.h"
+#include "measure/Geometry.h"
+#include "measure/Units.h"
 
 #include "platform/win/core/WString.h"
 
 #include "platform/win/gdi/Gdi.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <initializer_list>
 #include <vector>
 
 POINT g_previewCursor{50, 50};
@@ -196,7 +203,188 @@ int DragGuide(const LiveToolState& st, POINT p, CPolylineRecordList& guides) {
     return moved;
 }
 
-void FinishLiveShape(std::unique_ptr<CMeasureRecord> shape) {
+namespace {
+
+// Whether p lies in the polygon, filled by the winding rule.
+bool InPolygon(std::initializer_list<POINT> corners, POINT p) {
+    HRGN region = CreatePolygonRgn(corners.begin(), static_cast<int>(corners.size()), WINDING);
+    if (!region)
+        return false;
+    const bool inside = PtInRegion(region, p.x, p.y) != 0;
+    DeleteObject(region);
+    return inside;
+}
+
+int GrabLengthLine(const CPolylineRecord& g, POINT p, LiveToolState& st) {
+    if (g.m_points.size() < 2)
+        return 0;
+    const LONG x0 = g.m_points[0].x, y0 = g.m_points[0].y;
+    const LONG x1 = g.m_points[1].x, y1 = g.m_points[1].y;
+    bool body, end;
+    if (!g.m_vertical) {
+        body = InPolygon(
+            {{x0, y0}, {x0, y0 - 36}, {x0 - 18, y0}, {x0 - 18, y0 + 36}, {x1, y1 + 36}, {x1, y1}},
+            p);
+        end = InPolygon(
+            {{x1, y1 + 36}, {x1 + 36, y1 + 36}, {x1 + 36, y1}, {x1 + 18, y1}, {x1, y1 - 36}}, p);
+    } else {
+        body = InPolygon(
+            {{x0, y0}, {x0 + 36, y0}, {x0, y0 - 18}, {x0 - 36, y0 - 18}, {x1 - 36, y1}, {x1, y1}},
+            p);
+        end = InPolygon(
+            {{x1 - 36, y1}, {x1 - 36, y1 + 36}, {x1, y1 + 36}, {x1, y1 + 18}, {x1 + 36, y1}}, p);
+    }
+    if (body)
+        st.m_guideGrip2 = 1; // the whole guide moves
+    if (end)
+        st.m_guideGrip1 = 1; // its end moves along its axis
+    return body || end ? 1 : 0;
+}
+
+int GrabCoordinateAngle(const CPolylineRecord& g, POINT p, LiveToolState& st) {
+    if (g.m_points.size() < 3)
+        return 0;
+    const LONG x0 = g.m_points[0].x, y0 = g.m_points[0].y;
+    const LONG x1 = g.m_points[1].x, y1 = g.m_points[1].y;
+    const LONG x2 = g.m_points[2].x, y2 = g.m_points[2].y;
+    if (InPolygon({{x0 - 10, y0 - 10}, {x0 - 10, y0 + 10}, {x0 + 10, y0 + 10}, {x0 + 10, y0 - 10}},
+                  p)) {
+        st.m_guideGrip1 = st.m_guideGrip2 = 0;
+        st.m_guideGrip3 = 1; // the corner: the whole guide moves
+        return 1;
+    }
+    // Each arm's band lies along its longer extent (the differences are signed).
+    const bool arm1 = x0 - x1 > y0 - y1
+                          ? InPolygon({{x1, y1 - 6}, {x1, y1 + 6}, {x0, y0 + 6}, {x0, y0 - 6}}, p)
+                          : InPolygon({{x1 - 6, y1}, {x1 + 6, y1}, {x0 + 6, y0}, {x0 - 6, y0}}, p);
+    if (arm1) {
+        st.m_guideGrip3 = st.m_guideGrip2 = 0;
+        st.m_guideGrip1 = 1;
+    }
+    const bool arm2 = x2 - x0 > y2 - y0
+                          ? InPolygon({{x0, y0 - 6}, {x0, y0 + 6}, {x2, y2 + 6}, {x2, y2 - 6}}, p)
+                          : InPolygon({{x0 - 6, y0}, {x0 + 6, y0}, {x2 + 6, y2}, {x2 - 6, y2}}, p);
+    if (arm2) {
+        st.m_guideGrip3 = st.m_guideGrip1 = 0;
+        st.m_guideGrip2 = 1;
+    }
+    return arm1 || arm2 ? 1 : 0;
+}
+
+} // namespace
+
+int GrabGuide(const CPolylineRecord& guide, POINT p, LiveToolState& st) {
+    switch (guide.m_kind) {
+    case GUIDE_LENGTH_LINE:
+        return GrabLengthLine(guide, p, st);
+    case GUIDE_COORDINATE_ANGLE:
+        return GrabCoordinateAngle(guide, p, st);
+    case GUIDE_TOLERANCE_CIRCLE: {
+        if (guide.m_points.empty())
+            return 0;
+        const double dx = double(p.x) - guide.m_points[0].x;
+        const double dy = double(p.y) - guide.m_points[0].y;
+        const double d = std::trunc(std::sqrt(dx * dx + dy * dy));
+        if (d < double(guide.m_radiusPixels) - std::max(guide.m_plusPixels, guide.m_minusPixels)) {
+            st.m_guideGrip2 = 1; // the centre moves
+            return 1;
+        }
+        return 0;
+    }
+    default:
+        return 0;
+    }
+}
+
+bool CircleCentreOfPresses(POINT a, POINT b, POINT c, double& cx, double& cy) {
+    // Points equidistant from a and b: 2(b - a).q = |b|^2 - |a|^2; likewise for a and c.
+    const double a1 = 2.0 * (double(b.x) - a.x), b1 = 2.0 * (double(b.y) - a.y);
+    const double c1 = double(b.x) * b.x - double(a.x) * a.x + double(b.y) * b.y - double(a.y) * a.y;
+    const double a2 = 2.0 * (double(c.x) - a.x), b2 = 2.0 * (double(c.y) - a.y);
+    const double c2 = double(c.x) * c.x - double(a.x) * a.x + double(c.y) * c.y - double(a.y) * a.y;
+    const double det = a1 * b2 - a2 * b1;
+    if (det == 0.0)
+        return false;
+    cx = (c1 * b2 - c2 * b1) / det;
+    cy = (a1 * c2 - a2 * c1) / det;
+    return true;
+}
+
+namespace {
+
+// Adds 0.5 and truncates; false when the value is no preview coordinate an int holds.
+bool RoundedPixel(double v, LONG& out) {
+    if (!std::isfinite(v) || std::fabs(v) > 1e7)
+        return false;
+    out = static_cast<LONG>(v + 0.5);
+    return true;
+}
+
+} // namespace
+
+bool FitAutoCircle(const std::vector<POINT>& edge, double S, double m, FittedShape& out) {
+    double cx = 0, cy = 0, r = 0;
+    POINT c{};
+    LONG radius = 0;
+    if (!FitCircle(edge.data(), static_cast<int>(edge.size()), cx, cy, r) ||
+        !RoundedPixel(cx, c.x) || !RoundedPixel(cy, c.y) || !RoundedPixel(r, radius))
+        return false;
+    out.points = {c, c};
+    out.labels = {MeasureLabel(LabelKind::Diameter, DiameterFromRadius(r, S, m))};
+    out.radius = static_cast<int>(radius);
+    return true;
+}
+
+bool FitAutoArc(const std::vector<POINT>& edge, double S, double m, FittedShape& out) {
+    double cx = 0, cy = 0, r = 0;
+    LONG radius = 0;
+    if (edge.size() < 3 || !FitCircle(edge.data(), static_cast<int>(edge.size()), cx, cy, r) ||
+        !RoundedPixel(r, radius))
+        return false;
+    // The middle point: the inner point nearest to the fitted circle (the first of equals).
+    size_t middle = 1;
+    double best = INFINITY;
+    for (size_t i = 1; i + 1 < edge.size(); ++i) {
+        const double deviation = std::fabs(std::hypot(edge[i].x - cx, edge[i].y - cy) - r);
+        if (deviation < best) {
+            best = deviation;
+            middle = i;
+        }
+    }
+    const POINT a = edge.front(), mid = edge[middle], b = edge.back();
+    POINT q{};
+    double circleRadius = 0.0;
+    int orientation = 0;
+    if (!CircleThroughPoints(a.x, a.y, mid.x, mid.y, b.x, b.y, q, circleRadius, orientation))
+        return false;
+    double angle = RayAngle(a.x, a.y, q.x, q.y, b.x, b.y);
+    if (orientation == 0)
+        angle = 360.0 - angle;
+    out.points = {a, mid, b, q};
+    out.labels = {MeasureLabel(LabelKind::Radius, LengthFromPixels(circleRadius, S, m)),
+                  ArcAngleLabel(angle),
+                  MeasureLabel(LabelKind::Arc, ArcLengthFromAngle(angle, r, S, m))};
+    out.radius = static_cast<int>(radius);
+    return true;
+}
+
+bool FitAutoLine(const std::vector<POINT>& edge, double S, double m, FittedShape& out) {
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    POINT e1{}, e2{};
+    if (!FitLineEnds(edge, x1, y1, x2, y2) || !RoundedPixel(x1, e1.x) || !RoundedPixel(y1, e1.y) ||
+        !RoundedPixel(x2, e2.x) || !RoundedPixel(y2, e2.y))
+        return false;
+    if (e2.x < e1.x || (e2.x == e1.x && e2.y < e1.y))
+        std::swap(e1, e2);
+    const double dx = double(e2.x) - e1.x, dy = double(e2.y) - e1.y;
+    out.points = {e1, e2, e2};
+    out.labels = {
+        MeasureLabel(LabelKind::Length, LengthFromPixels(std::sqrt(dx * dx + dy * dy), S, m))};
+    out.radius = 0;
+    return true;
+}
+
+void FinishLiveShape(std::unique_ptr<CMeasureRecord> shape, bool emptyDraft) {
     if (!shape)
         return;
     // Taken out under the lock, destroyed after it: the painter never waits on a destructor.
@@ -204,6 +392,10 @@ void FinishLiveShape(std::unique_ptr<CMeasureRecord> shape) {
     {
         LiveListsLock lock;
         lock.Shapes().Add(std::move(shape));
+        if (emptyDraft) {
+            lock.Draft().m_points.clear();
+            lock.Draft().m_labels.clear();
+        }
         while (!lock.Undone().IsEmpty())
             dropped.push_back(lock.Undone().RemoveLast());
     }
@@ -268,6 +460,17 @@ std::unique_ptr<CPolylineRecord> MakeCoordinateAngleGuide(int x, int y, const Li
     auto guide = NewGuide(GUIDE_COORDINATE_ANGLE, pen);
     const auto points = CoordinateAngleGuidePoints(x, y);
     guide->m_points.assign(points.begin(), points.end());
+    return guide;
+}
+
+std::unique_ptr<CPolylineRecord> MakeLengthLineGuide(POINT c1, POINT c2, int pixels,
+                                                     const LivePen& pen) {
+    auto guide = NewGuide(GUIDE_LENGTH_LINE, pen);
+    const bool horizontal =
+        std::llabs(std::int64_t(c2.x) - c1.x) > std::llabs(std::int64_t(c2.y) - c1.y);
+    guide->m_vertical = horizontal ? 0 : 1;
+    const int length = std::clamp(pixels, -1000000, 1000000);
+    guide->m_points = {c1, horizontal ? POINT{c1.x + length, c1.y} : POINT{c1.x, c1.y + length}};
     return guide;
 }
 

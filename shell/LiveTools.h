@@ -16,6 +16,7 @@
 #include "platform/win/core/CString.h"
 
 #include <memory>
+#include <vector>
 
 // Which clicks of each live tool have been taken (0: not yet). The click handlers set them, the
 // mouse-move handler reads them, and resetting the drawing state clears them all at once.
@@ -67,6 +68,13 @@ struct LiveToolState {
     int m_guideIndex = 0;   // the dragged guide's index in the live guides
     // 1 while the mouse is captured and the cursor confined for a shape in progress.
     int m_mouseHeld = 0;
+    // The presses of the shape in progress, in order, and what the click handler keeps
+    // between them: the continual line's segment start, the two circles' first centre and the
+    // result points of the automatic distance and angle. Nobody else reads them.
+    POINT m_click[9]{};
+    POINT m_segmentStart{};
+    POINT m_firstCentre{};
+    POINT m_autoPoint[4]{};
 };
 
 // Frame pixels per preview pixel for a capture size: 2.0 for 1280 x 960 and 1280 x 1024, 1.0
@@ -91,11 +99,42 @@ int FollowMouse(LiveToolState& state, POINT p, CDraftShape& draft);
 // holds the lock of the guides.
 int DragGuide(const LiveToolState& state, POINT p, CPolylineRecordList& guides);
 
+// Grabbing a guide at preview point p: sets the grip flags of the part of the guide that p
+// hits (the body, end, corner or arm of a Length-Line or coordinate angle, the inside of a
+// tolerance circle) and returns 1; 0 and no change when p misses it.
+int GrabGuide(const CPolylineRecord& guide, POINT p, LiveToolState& state);
+
+// The centre of the circle through three presses, where the perpendicular bisectors of a-b and
+// a-c meet (either may be vertical or horizontal). False, outputs untouched, for presses on one
+// straight line.
+bool CircleCentreOfPresses(POINT a, POINT b, POINT c, double& cx, double& cy);
+
+// An automatic shape fitted to collected edge points: its points (the last is where its label
+// goes, which then follows the mouse), its label lines and the rounded radius of a circle or
+// arc fit. S is the unit scale, m the magnification.
+struct FittedShape {
+    std::vector<POINT> points;
+    std::vector<CString> labels;
+    int radius = 0;
+};
+// The least-squares circle: [centre, centre], "D:". False for fewer than three points or
+// points that give no circle a pixel can hold.
+bool FitAutoCircle(const std::vector<POINT>& edge, double S, double m, FittedShape& out);
+// The arc: the fitted circle chooses the middle point (the inner point nearest to it), the
+// circle through the first, middle and last point gives the centre, radius and angle:
+// [first, middle, last, centre], "R:", "Angle:", "Arc:" (the arc over the fitted radius).
+bool FitAutoArc(const std::vector<POINT>& edge, double S, double m, FittedShape& out);
+// The straight line across the points: its ends are the outermost projections of the points
+// on the fitted direction, the left one (the upper one of a vertical line) first:
+// [E1, E2, E2], "L:". False when the points give no direction.
+bool FitAutoLine(const std::vector<POINT>& edge, double S, double m, FittedShape& out);
+
 // ---- The live lists, each change under its own short lock ----
 
-// Appends a finished shape. A new shape empties the redo list: redo only ever brings back what
+// Appends a finished shape, and empties the draft in the same step when asked (so that no frame
+// shows the shape twice). A new shape empties the redo list: redo only ever brings back what
 // undo took, so it never has to remove a shape.
-void FinishLiveShape(std::unique_ptr<CMeasureRecord> shape);
+void FinishLiveShape(std::unique_ptr<CMeasureRecord> shape, bool emptyDraft = false);
 // Moves the newest finished shape to the redo list and drops the newest guide (guides are not
 // kept for redo); 1 when anything changed.
 int UndoLiveShape();
@@ -113,6 +152,10 @@ struct LivePen {
 };
 // The coordinate-angle guide with its corner at (x, y) of the preview.
 std::unique_ptr<CPolylineRecord> MakeCoordinateAngleGuide(int x, int y, const LivePen& pen);
+// The Length-Line guide of the ruler: from c1, `pixels` long to the right when the drag to c2
+// was wider than high, else downwards.
+std::unique_ptr<CPolylineRecord> MakeLengthLineGuide(POINT c1, POINT c2, int pixels,
+                                                     const LivePen& pen);
 // The tolerance circles at the preview's centre: radius and tolerances in the current unit,
 // converted with s = unitScale x 10 / zoom units per pixel, each rounded by adding 0.5. Null
 // when the scale gives no finite pixel size (a magnification not above 0).

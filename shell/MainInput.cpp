@@ -157,8 +157,13 @@ BOOL CMicroscopeDlg::PreTranslateMessage(MSG* msg) {
     case WM_RBUTTONDOWN:
         if (PointInWindow(::GetDlgItem(m_hWnd, IDC_ZOOM_FIELD), msg->pt) && g_zoomLevel > 1)
             --g_zoomLevel;
-        if (PointInWindow(::GetDlgItem(m_hWnd, IDC_PREVIEW), msg->pt))
-            ShowPreviewPopup(msg->pt);
+        if (PointInWindow(::GetDlgItem(m_hWnd, IDC_PREVIEW), msg->pt)) {
+            // While an automatic tool collects edge points the right button fits its shape.
+            if (AutoShapeInProgress())
+                FinishAutoShape();
+            else
+                ShowPreviewPopup(msg->pt);
+        }
         break;
     case WM_APP_STILL_CAPTURED:
         if (msg->hwnd == m_hWnd)

@@ -130,6 +130,8 @@ void CMicroscopeDlg::ShowOtherControls(int show) {
 }
 
 void CMicroscopeDlg::SetFullScreenLayout() {
+    // No measuring in full screen: a shape in progress and its tool are dropped.
+    OnCancelShape();
     for (const ButtonEntry& entry : m_buttons)
         ::ShowWindow(entry.hwnd, SW_HIDE);
     ShowOtherControls(SW_HIDE);

@@ -11,6 +11,7 @@ add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/MainInput.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainLiveTools.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainLiveClicks.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LiveTools.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainRecord.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainSnapshot.cpp

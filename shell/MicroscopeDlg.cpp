@@ -174,6 +174,13 @@ ON_COMMAND(1355, OnAutoCalibration)
 ON_BN_CLICKED(1198, OnMeasureSetting)
 ON_EN_CHANGE(IDC_SCALE, OnScaleChange)
 ON_WM_DRAWITEM()
+// Measuring clicks on the live picture, the preview's cursor and the popup's Cancel.
+ON_WM_LBUTTONDOWN()
+ON_WM_LBUTTONDBLCLK()
+ON_WM_LBUTTONUP()
+ON_WM_RBUTTONDOWN()
+ON_WM_SETCURSOR()
+ON_COMMAND(1273, OnCancelShape)
 END_MESSAGE_MAP()
 
 CMicroscopeDlg::CMicroscopeDlg(CWnd* parent) : CDialog(IDD_MAIN, parent) {

@@ -12,12 +12,13 @@
 // MainSnapshot.cpp (the snapshot compositor and the still hand-over), MainRecord.cpp (the AVI
 // recording), MainExport.cpp (the exports of the live measurements), MainHelp.cpp (About
 // popup, help, support), MainFiles.cpp (the thumbnail strip on the list 1002 and its file
-// commands).
+// commands), MainLiveTools.cpp (the live measuring commands and the mouse moving a shape in
+// progress), MainLiveClicks.cpp (the measuring clicks on the live picture).
 #pragma once
 
 #include "shell/Language.h"
-#include "shell/LiveViewState.h"
 #include "shell/LiveTools.h"
+#include "shell/LiveViewState.h"
 #include "shell/SkinButtons.h"
 
 #include "capture/GrabberCallbacks.h"
@@ -415,7 +416,65 @@ protected:
     // The magnifier's repaint: its last picture, black before the first.
     afx_msg void OnDrawItem(int id, LPDRAWITEMSTRUCT dis);
 
+    // ---- Live measuring clicks (MainLiveClicks.cpp) ----
+public:
+    // The right button's end of an automatic circle, arc or line whose edge points are
+    // collected: the fitted shape and its labels go into the draft, and the next press places
+    // the label. A fit that gives no shape leaves the points as they were.
+    void FinishAutoShape();
+    // 1 while any step flag of the automatic circle, arc or line is set.
+    int AutoShapeInProgress() const;
+    // The number of pixels inside the polygon, filled by the alternate rule.
+    static double PolygonAreaPixels(const std::vector<POINT>& points);
+
+protected:
+    // Presses on the live picture start, continue and complete the shapes of the live tool.
+    afx_msg void OnLButtonDown(UINT flags, CPoint point);
+    // Completes the continual line and closes the polygon.
+    afx_msg void OnLButtonDblClk(UINT flags, CPoint point);
+    // Ends a guide's dragging.
+    afx_msg void OnLButtonUp(UINT flags, CPoint point);
+    afx_msg void OnRButtonDown(UINT flags, CPoint point);
+    // The preview's cursor while the mouse is over the preview.
+    afx_msg BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
+    // Drops the shape in progress and the tool (the preview popup's "Cancel").
+    afx_msg void OnCancelShape();
+
 private:
+    void GrabGuideAt(POINT p);
+    bool FirstPress(POINT p, CPoint point);
+    void LaterPress(POINT p);
+    void TwoPointPress(int tool, POINT p);
+    void DotLinePress(POINT p);
+    void ContinualPress(POINT p);
+    void PolygonPress(POINT p);
+    void ArcPress(POINT p);
+    void ThreePointCirclePress(POINT p);
+    void TwoCirclesPress(POINT p);
+    void AnglePress(POINT p);
+    void FourPointAnglePress(POINT p);
+    void AutoLabelPress(int tool);
+    void AutoEdgePress(POINT p);
+    void AutoSectionsPress(int tool, POINT p);
+    void RulerPress(POINT p);
+    void LabelPress(int tool, POINT p);
+    // Asks for the real length of a measured distance V (unit scale x 10 x pixels) and
+    // calibrates the magnification with it; the label text follows the result. False when
+    // the operator cancelled.
+    bool CalibrateLiveDistance(double V);
+    // A new record of the live tool's look.
+    std::unique_ptr<CMeasureRecord> NewLiveRecord(int kind, bool stepFromFont) const;
+    // Lists the record, empties the draft and frees the mouse.
+    void CompleteLiveShape(std::unique_ptr<CMeasureRecord> record);
+    // Drops the shape in progress (steps, draft, mouse); the tool stays when asked.
+    void DropShapeInProgress(bool keepTool);
+    // The mouse captured and the cursor kept in the preview while a shape is drawn.
+    void HoldMouse();
+    void ReleaseMouse();
+    // Preview point to frame pixel and back, each rounded; frame pixels clamped to the frame.
+    POINT ToFrame(POINT p) const;
+    POINT ToPreview(POINT q) const;
+
     void ChooseToggleTool(int button, int tool);
     void ChooseOtherTool(int tool, bool checkZoom, bool freeze, bool emptyDraft);
     void StartCalibration(int button, int tool, bool resetCounters);
@@ -425,4 +484,3 @@ private:
     void EraseRubberBand();
     std::vector<POINT> m_rubberDrawn; // what the UI thread drew into the preview, for erasing
 };
-

@@ -44,3 +44,5 @@ ms_resources(SnapshotRoad_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
 # The live measuring commands and state of the main window.
 ms_test(MainLiveTools_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainLiveTools_test.cpp LIBS shellmain)
 ms_resources(MainLiveTools_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
+ms_test(MainLiveClicks_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainLiveClicks_test.cpp LIBS shellmain)
+ms_resources(MainLiveClicks_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)

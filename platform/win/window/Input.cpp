@@ -287,6 +287,12 @@ bool HandleMouse(QWidget* receiver, HWND recv, QMouseEvent* me) {
         }
         if (!IsWindow(target) || !AcceptsInput(target))
             return true;
+        // Whether a second press is a double click is the class of the window that takes it.
+        if (type == QEvent::MouseButtonDblClick) {
+            WindowObject* taker = FromHandle(target);
+            const bool takerDbl = taker && taker->cls && (taker->cls->style & CS_DBLCLKS);
+            msg = static_cast<UINT>(takerDbl ? base + 2 : base);
+        }
         if (hit != HTCLIENT && hit != HTNOWHERE && hit != HTTRANSPARENT) {
             // Non-client input: only the left button's press and double click mean something.
             if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) {
