@@ -151,6 +151,7 @@ std::unique_ptr<CMeasureRecord> CMicroscopeDlg::NewLiveRecord(int kind, bool ste
 }
 
 void CMicroscopeDlg::CompleteLiveShape(std::unique_ptr<CMeasureRecord> record) {
+    EraseRubberBand();
     FinishLiveShape(std::move(record), true);
     ReleaseMouse();
 }
@@ -1041,13 +1042,19 @@ double CMicroscopeDlg::PolygonAreaPixels(const std::vector<POINT>& points) {
     HRGN region = CreatePolygonRgn(points.data(), static_cast<int>(points.size()), ALTERNATE);
     if (!region)
         return 0.0;
-    RECT box{};
-    GetRgnBox(region, &box);
+    // The region's rectangles do not overlap and hold exactly its pixels: their areas add up to
+    // the count of the pixels inside, without testing each pixel of the bounding box.
     double count = 0.0;
-    for (LONG y = box.top; y < box.bottom; ++y)
-        for (LONG x = box.left; x < box.right; ++x)
-            if (PtInRegion(region, x, y))
-                count += 1.0;
+    std::vector<char> buffer(GetRegionData(region, 0, nullptr));
+    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+    if (buffer.size() >= sizeof(RGNDATAHEADER) &&
+        GetRegionData(region, static_cast<DWORD>(buffer.size()), data) == buffer.size()) {
+        for (DWORD i = 0; i < data->rdh.nCount; ++i) {
+            RECT r;
+            std::memcpy(&r, data->Buffer + i * sizeof(RECT), sizeof r);
+            count += double(r.right - r.left) * double(r.bottom - r.top);
+        }
+    }
     DeleteObject(region);
     return count;
 }

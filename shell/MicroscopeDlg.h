@@ -424,7 +424,8 @@ public:
     void FinishAutoShape();
     // 1 while any step flag of the automatic circle, arc or line is set.
     int AutoShapeInProgress() const;
-    // The number of pixels inside the polygon, filled by the alternate rule.
+    // The number of pixels inside the polygon, filled by the alternate rule (those of its
+    // region).
     static double PolygonAreaPixels(const std::vector<POINT>& points);
 
 protected:

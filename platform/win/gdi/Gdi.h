@@ -445,3 +445,21 @@ BOOL PtInRegion(HRGN rgn, int x, int y);
 int GetRgnBox(HRGN rgn, LPRECT rect);
 int OffsetRgn(HRGN rgn, int dx, int dy);
 BOOL EqualRgn(HRGN a, HRGN b);
+// The rectangles a region is made of: they do not overlap, and together they hold exactly the
+// pixels PtInRegion finds inside.
+struct RGNDATAHEADER {
+    DWORD dwSize;
+    DWORD iType;
+    DWORD nCount;
+    DWORD nRgnSize;
+    RECT rcBound;
+};
+struct RGNDATA {
+    RGNDATAHEADER rdh;
+    char Buffer[1]; // nCount RECTs
+};
+using LPRGNDATA = RGNDATA*;
+#define RDH_RECTANGLES 1
+// With no buffer or one too small, the size needed in bytes; else the size written (0 for no
+// region).
+DWORD GetRegionData(HRGN rgn, DWORD count, LPRGNDATA data);

@@ -2,6 +2,8 @@
 // lie inside the polygon, left and top edges included (a 10 x 10 square holds 100 pixels).
 #include "gdi/Raster.h"
 
+#include <cstring>
+
 using namespace ms::gdi;
 
 namespace {
@@ -81,6 +83,32 @@ BOOL PtInRegion(HRGN rgn, int x, int y) {
     std::lock_guard lock(TableMutex());
     auto r = LookupAs<Region>(rgn, Kind::Region);
     return r && r->rgn.contains(QPoint(x, y)) ? TRUE : FALSE;
+}
+
+DWORD GetRegionData(HRGN rgn, DWORD count, LPRGNDATA data) {
+    std::lock_guard lock(TableMutex());
+    auto r = LookupAs<Region>(rgn, Kind::Region);
+    if (!r)
+        return 0;
+    const int rects = r->rgn.rectCount();
+    const DWORD needed =
+        static_cast<DWORD>(sizeof(RGNDATAHEADER) + sizeof(RECT) * static_cast<size_t>(rects));
+    if (!data || count < needed)
+        return needed;
+    const QRect b = r->rgn.boundingRect();
+    data->rdh.dwSize = sizeof(RGNDATAHEADER);
+    data->rdh.iType = RDH_RECTANGLES;
+    data->rdh.nCount = static_cast<DWORD>(rects);
+    data->rdh.nRgnSize = static_cast<DWORD>(sizeof(RECT) * static_cast<size_t>(rects));
+    data->rdh.rcBound = r->rgn.isEmpty() ? RECT{0, 0, 0, 0}
+                                         : RECT{b.left(), b.top(), b.right() + 1, b.bottom() + 1};
+    char* out = reinterpret_cast<char*>(data) + sizeof(RGNDATAHEADER);
+    for (const QRect& q : r->rgn) {
+        const RECT rect{q.left(), q.top(), q.right() + 1, q.bottom() + 1};
+        std::memcpy(out, &rect, sizeof rect);
+        out += sizeof rect;
+    }
+    return needed;
 }
 
 int GetRgnBox(HRGN rgn, LPRECT rect) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <vector>
+
 using namespace gdi_test;
 
 namespace {
@@ -51,6 +54,23 @@ TEST(GdiRegion, FillModesDifferInsideAStar) {
     EXPECT_TRUE(PtInRegion(wind, 50, 50));
     EXPECT_TRUE(PtInRegion(alt, 50, 10));
     EXPECT_GT(PixelsIn(wind), PixelsIn(alt));
+    // The region's rectangles hold exactly the pixels found inside it, one by one.
+    for (HRGN rgn : {alt, wind}) {
+        const DWORD size = GetRegionData(rgn, 0, nullptr);
+        ASSERT_GT(size, sizeof(RGNDATAHEADER));
+        std::vector<char> buffer(size);
+        auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+        EXPECT_EQ(GetRegionData(rgn, size - 1, data), size); // too small: nothing written
+        ASSERT_EQ(GetRegionData(rgn, size, data), size);
+        EXPECT_EQ(data->rdh.nCount, (size - sizeof(RGNDATAHEADER)) / sizeof(RECT));
+        long long pixels = 0;
+        for (DWORD i = 0; i < data->rdh.nCount; ++i) {
+            RECT r;
+            std::memcpy(&r, data->Buffer + i * sizeof(RECT), sizeof r);
+            pixels += static_cast<long long>(r.right - r.left) * (r.bottom - r.top);
+        }
+        EXPECT_EQ(pixels, PixelsIn(rgn));
+    }
     EXPECT_EQ(CreatePolygonRgn(star, 5, 7), nullptr);
     DeleteObject(alt);
     DeleteObject(wind);
