@@ -519,25 +519,6 @@ void DrawLiveLabels(const ShapePainter& p, const LiveDrawContext& context) {
 
 // ---- Guide shapes ----
 
-constexpr double kPreviewPixelMm = 0.02963;
-
-// The Length-Line's factor from preview pixels to the capture format's pixels at
-// magnification 1.
-double LengthLineFactor(const LiveDrawContext& c) {
-    if (c.has1600x1200 == 1) {
-        if (c.captureWidth == 1600 && c.captureHeight == 1200)
-            return 2.5;
-        if (c.captureWidth == 1280 && c.captureHeight == 960)
-            return 2.0;
-        return 1.0;
-    }
-    if (c.captureWidth == 1280 && c.captureHeight == 1024)
-        return 2.0;
-    if (c.captureWidth == 640 && c.captureHeight == 480)
-        return 1.0;
-    return 0.5;
-}
-
 // The label font of the Length-Line and the coordinate angle: 14-pixel Arial, running
 // downward (escapement 2700) for a vertical Length-Line.
 HFONT CreateGuideFont(bool downward) {
@@ -760,27 +741,13 @@ void DrawGuideShapes(HDC hdc, const std::vector<CPolylineRecord>& guides,
         DrawGuideShape(hdc, guide, context);
 }
 
-double LiveUnitPerPixel(const WCHAR* unit) {
-    const std::u16string_view u = unit ? unit : u"";
-    if (u == std::u16string_view(u"inch"))
-        return kPreviewPixelMm / 25.4;
-    if (u == std::u16string_view(u"mil"))
-        return kPreviewPixelMm / 0.0254;
-    if (u == std::u16string_view(u"cm"))
-        return kPreviewPixelMm / 10.0;
-    return kPreviewPixelMm;
-}
-
-double LiveUnitPerPixel() {
-    return LiveUnitPerPixel(g_unitName);
-}
-
 double LengthLineValue(int pixels, const LiveDrawContext& context) {
     if (!(context.liveZoom > 0.0))
         return 0.0;
-    const double v = pixels * LiveUnitPerPixel(context.unit.c_str()) * LengthLineFactor(context) *
-                     10.0 / context.liveZoom;
-    return RoundLengthLineValue(v);
+    // The scale every live measurement uses, so that a ruler made for a typed length shows it.
+    const double s = UnitScale(context.unit.c_str(), context.has1600x1200, context.captureWidth,
+                               context.captureHeight);
+    return RoundLengthLineValue(LengthFromPixels(pixels, s, context.liveZoom));
 }
 
 double RoundLengthLineValue(double v) {

@@ -57,11 +57,9 @@ void DrawGuideShapes(HDC hdc, const std::vector<CPolylineRecord>& guides,
                      const LiveDrawContext& context);
 void DrawGuideShape(HDC hdc, const CPolylineRecord& guide, const LiveDrawContext& context);
 
-// The length of one preview pixel at magnification 1 in `unit` (0.02963 mm in each unit).
-double LiveUnitPerPixel(const WCHAR* unit);
-double LiveUnitPerPixel(); // of g_unitName
-// The value a Length-Line of `pixels` preview pixels shows, rounded to hundredths (a third
-// decimal of 5 or more rounds up). 0 when the magnification is not above 0.
+// The value a Length-Line of `pixels` preview pixels shows in the unit scale of the live
+// measurements (the ruler's), rounded to hundredths (a third decimal of 5 or more rounds up).
+// 0 when the magnification is not above 0.
 double LengthLineValue(int pixels, const LiveDrawContext& context);
 // That rounding: an exact tenth stays, any other value to hundredths by its third decimal.
 double RoundLengthLineValue(double v);

@@ -790,6 +790,9 @@ void CMicroscopeDlg::RulerPress(POINT p) {
         const LivePen pen{g_lineWidth, g_lineType, m_live.m_liveLineColor, m_live.m_liveLabelColor};
         AddLiveGuide(MakeLengthLineGuide(m_live.m_click[0], p,
                                          PixelsFromLength(g_actualDistance, S, m), pen));
+        // The guide's label reads its length at the magnification it was made with.
+        g_captureWnd.m_liveZoom = m;
+        PublishLiveScale();
     }
     {
         LiveListsLock lock;

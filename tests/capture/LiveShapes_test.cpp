@@ -240,26 +240,25 @@ TEST(LiveGuides, ALengthLineDrawsItsBracketAndItsRoundedLength) {
                                  "LineTo(336,100)\nLineTo(318,100)\nLineTo(300,64)\n"
                                  "LineTo(300,100)\nLineTo(100,100)\n" +
                                  Segment({300, 100}, {300, 136})));
-    EXPECT_THAT(drawn, HasSubstr("TextOut(100,116,\"L:5.930mm\")"));
-    EXPECT_NEAR(LengthLineValue(200, context), 5.93, 1e-9);
+    // 200 pixels of 0.0638 mm at magnification 10: 12.766, shown 12.77 as every live length.
+    EXPECT_THAT(drawn, HasSubstr("TextOut(100,116,\"L:12.770mm\")"));
+    EXPECT_NEAR(LengthLineValue(200, context), 12.77, 1e-9);
 
     // Exact tenths stay; other values go to hundredths by their third decimal.
     EXPECT_NEAR(RoundLengthLineValue(1.2049), 1.20, 1e-9);
     EXPECT_NEAR(RoundLengthLineValue(1.2151), 1.22, 1e-9);
     EXPECT_NEAR(RoundLengthLineValue(1.2141), 1.21, 1e-9);
 
-    // The capture format's factor and the unit.
+    // The unit scale of the capture format and the unit.
     const struct {
         int has1600, width, height;
         const char16_t* unit;
         int pixels;
         double value;
-    } formats[] = {{1, 1600, 1200, u"mm", 100, 7.40}, // 7.4075
-                   {1, 1280, 960, u"mm", 200, 11.85}, // 11.852
-                   {1, 640, 480, u"mm", 200, 5.93},   {0, 1280, 1024, u"mm", 200, 11.85},
-                   {0, 320, 240, u"mm", 200, 2.96},    // 2.963
-                   {0, 640, 480, u"cm", 200, 0.59},    // 0.5926
-                   {0, 640, 480, u"inch", 300, 0.35}}; // 0.34996
+    } formats[] = {{1, 1600, 1200, u"mm", 100, 8.00}, {1, 1280, 960, u"mm", 200, 12.77},
+                   {1, 640, 480, u"mm", 200, 16.00},  {0, 1280, 1024, u"mm", 200, 12.77},
+                   {0, 640, 480, u"cm", 200, 1.28},    // 1.2766
+                   {0, 640, 480, u"inch", 300, 0.75}}; // 0.7545
     for (const auto& f : formats) {
         LiveDrawContext c = context;
         c.has1600x1200 = f.has1600;
@@ -268,7 +267,6 @@ TEST(LiveGuides, ALengthLineDrawsItsBracketAndItsRoundedLength) {
         c.unit = f.unit;
         EXPECT_NEAR(LengthLineValue(f.pixels, c), f.value, 1e-9) << f.width << "x" << f.height;
     }
-    EXPECT_NEAR(LiveUnitPerPixel(u"mil"), 1.1665354330708662, 1e-12);
 
     // Without a magnification the outline stands alone: no infinite or NaN value.
     context.liveZoom = 0.0;
@@ -578,9 +576,8 @@ TEST_F(LiveShapesWindowTest, ShapesChangeOnTheUiThreadWhileFramesArriveAt30Fps) 
             lock.Polylines().RemoveAt(0);
     }
     g_rubberActive = 0;
-    state_.Change([](LiveViewSnapshot& s) {
-        s.showScaleBar = s.showCircleOverlay = s.showDateTime = 0;
-    });
+    state_.Change(
+        [](LiveViewSnapshot& s) { s.showScaleBar = s.showCircleOverlay = s.showDateTime = 0; });
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     wnd_.Stop();
     {

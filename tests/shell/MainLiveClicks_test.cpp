@@ -606,6 +606,7 @@ TEST_F(MainLiveClicksTest, RulerMakesAGuideOfTheTypedLengthAndACancelledOneNone)
         EXPECT_TRUE(lock.Draft().m_points.empty());
     }
     EXPECT_EQ(dlg_->m_live.m_guidePresent, 1);
+    EXPECT_EQ(g_captureWnd.m_liveZoom, 10.0); // its label reads the typed 1 mm
     EXPECT_EQ(dlg_->m_live.m_liveTool, 0);
     EXPECT_FALSE(MouseHeld());
     EXPECT_TRUE(IsWindowEnabled(hwnd_));

@@ -504,9 +504,9 @@ TEST_F(MainLiveToolsTest, CommandsWhileFramesStream) {
     }
     // The tools' still requests are served by the streaming camera; a slow build (the thread
     // checker's) may not have served one within the rounds' short pumps, so one more tool
-    // waits for its still.
+    // waits for its still (the automatic circle: a toggle tool might be switched off instead).
     if (!froze) {
-        Command(1179);
+        Command(1206);
         froze = ms::test::PumpUntil([&] { return dlg_->m_frozenImage != nullptr; });
     }
     Command(409);
