@@ -702,6 +702,38 @@ TEST_F(MainLiveClicksTest, PressesWhileFramesStream) {
     EXPECT_FALSE(MouseHeld());
 }
 
+// The automatic distance calibrates too, and the magnification it finds is the one every later
+// length uses: no factor of the capture size is applied on top.
+TEST_F(MainLiveClicksTest, AutomaticDistanceCalibrationKeepsTheCalibratedMagnification) {
+    SetDlgItemText(hwnd_, IDC_SCALE, u"10");
+    ms::test::AnswerDialog(IDD_CALIBRATION, [](HWND h) {
+        SetDlgItemText(h, IDC_CALIB_DISTANCE, u"1");
+        SendMessage(h, WM_COMMAND, IDOK, 0);
+    });
+    SendMessage(hwnd_, WM_COMMAND, 1355, 0);
+    ASSERT_EQ(dlg_->m_live.m_liveTool, LIVE_AUTO_DISTANCE);
+    ASSERT_EQ(dlg_->m_live.m_calibrationMode, 1);
+    for (POINT p : {POINT{60, 100}, POINT{140, 100}, POINT{50, 300}, POINT{150, 300}})
+        Press(p.x, p.y);
+    // No still: the middles of the presses, 200 pixels apart.
+    EXPECT_NEAR(g_zoomScale, 127.659574468, 1e-6);
+    EXPECT_EQ(DraftLabels(), Labels{u"L:1.000mm"});
+    Press(300, 200);
+    ASSERT_EQ(Shapes().size(), 1u);
+    EXPECT_EQ(Shapes()[0].labels, Labels{u"L:1.000mm"});
+}
+
+// A double click before the continual line's first label is placed does not end it.
+TEST_F(MainLiveClicksTest, ContinualLineEndsOnlyAfterALabelIsPlaced) {
+    Command(1182);
+    Press(100, 100);
+    Press(200, 100);
+    DoubleClick(200, 100);
+    EXPECT_TRUE(Shapes().empty());
+    EXPECT_EQ(dlg_->m_live.steps.m_continualStep1, 1);
+    EXPECT_TRUE(MouseHeld());
+}
+
 TEST_F(MainLiveClicksTest, PreviewCursorOverThePreview) {
     HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
     Mouse(QEvent::MouseMove, 200, 200, Qt::NoButton);
