@@ -22,12 +22,6 @@ int Trunc(double v) {
     return v > -1e9 && v < 1e9 ? static_cast<int>(v) : 0;
 }
 
-double Distance(POINT a, POINT b) {
-    const double dx = static_cast<double>(a.x) - b.x;
-    const double dy = static_cast<double>(a.y) - b.y;
-    return std::sqrt(dx * dx + dy * dy);
-}
-
 void Line(HDC dc, POINT a, POINT b) {
     MoveToEx(dc, a.x, a.y, nullptr);
     LineTo(dc, b.x, b.y);

@@ -14,11 +14,6 @@ namespace {
 constexpr int kBand = 3; // half width of a segment's band
 constexpr int kRing = 3; // a ring is hit within this many whole pixels of its radius
 
-double Distance(POINT a, POINT b) {
-    const double dx = double(a.x) - b.x, dy = double(a.y) - b.y;
-    return std::sqrt(dx * dx + dy * dy);
-}
-
 bool OnRing(POINT centre, int radius, POINT p) {
     return std::abs(static_cast<int>(Distance(centre, p)) - radius) < kRing;
 }

@@ -28,11 +28,6 @@ int Round(double v) {
     return static_cast<int>(v + 0.5);
 }
 
-double Distance(POINT a, POINT b) {
-    const double dx = double(a.x) - b.x, dy = double(a.y) - b.y;
-    return std::sqrt(dx * dx + dy * dy);
-}
-
 bool Same(POINT a, POINT b) {
     return a.x == b.x && a.y == b.y;
 }
@@ -484,9 +479,7 @@ bool CMeasureCanvas::BuildShape() {
         if (!CircleThroughPoints(k[0].x, k[0].y, k[1].x, k[1].y, k[2].x, k[2].y, centre, radius,
                                  orientation))
             return false;
-        double angle = RayAngle(k[0].x, k[0].y, centre.x, centre.y, k[2].x, k[2].y);
-        if (orientation == 0)
-            angle = 360.0 - angle;
+        const double angle = ArcAngle(k[0], centre, k[2], orientation);
         r = NewRecord(TOOL_ARC);
         r->m_fontSize = FontSizeFromHeight();
         r->m_points = {Canvas(k[0]), Canvas(k[1]), Canvas(k[2]), last, Canvas(centre)};
@@ -666,26 +659,18 @@ bool CMeasureCanvas::FinishAutoFit(CPoint c) {
         double cx = 0, cy = 0, fitted = 0;
         if (!FitCircle(f.data(), int(f.size()), cx, cy, fitted))
             return true;
-        // The middle point: the interior point that lies closest to the fitted circle.
-        size_t middle = 0;
-        double best = fitted;
-        for (size_t i = 1; i + 1 < f.size(); ++i) {
-            const double deviation = std::fabs(std::hypot(f[i].x - cx, f[i].y - cy) - fitted);
-            if (deviation < best) {
-                best = deviation;
-                middle = i;
-            }
-        }
+        // The middle point: the interior point that lies closest to the fitted circle, taken only
+        // within the fitted radius of it.
+        double deviation = fitted;
+        const size_t middle = NearestToCircle(f.data(), f.size(), cx, cy, fitted, &deviation);
         POINT centre{};
         double radius = 0.0;
         int orientation = 0;
         const POINT a = f.front(), m = f[middle], b = f.back();
-        if (middle == 0 ||
+        if (middle == 0 || !(deviation < fitted) ||
             !CircleThroughPoints(a.x, a.y, m.x, m.y, b.x, b.y, centre, radius, orientation))
             return true;
-        double angle = RayAngle(a.x, a.y, centre.x, centre.y, b.x, b.y);
-        if (orientation == 0)
-            angle = 360.0 - angle;
+        const double angle = ArcAngle(a, centre, b, orientation);
         r->m_points = {Canvas(a), Canvas(m), Canvas(b), Canvas(centre), Canvas(centre)};
         r->m_labels = {MeasureLabel(LabelKind::Radius,
                                     LengthFromPixels(ViewPixels(radius), m_unitScale, m_zoom)),

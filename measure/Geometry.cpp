@@ -270,3 +270,29 @@ double RayAngle(int x1, int y1, int vx, int vy, int x2, int y2) {
         d += kTwoPi;
     return d * kDegreesPerRadian;
 }
+
+double Distance(POINT a, POINT b) {
+    const double dx = double(a.x) - b.x, dy = double(a.y) - b.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+double ArcAngle(POINT a, POINT centre, POINT b, int orientation) {
+    const double angle = RayAngle(a.x, a.y, centre.x, centre.y, b.x, b.y);
+    return orientation == 0 ? 360.0 - angle : angle;
+}
+
+size_t NearestToCircle(const POINT* points, size_t count, double cx, double cy, double r,
+                       double* deviation) {
+    size_t nearest = 0;
+    double best = INFINITY;
+    for (size_t i = 1; i + 1 < count; ++i) {
+        const double d = std::fabs(std::hypot(points[i].x - cx, points[i].y - cy) - r);
+        if (d < best) {
+            best = d;
+            nearest = i;
+        }
+    }
+    if (nearest && deviation)
+        *deviation = best;
+    return nearest;
+}

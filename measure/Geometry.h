@@ -9,6 +9,11 @@
 
 #include "platform/win/WinTypes.h"
 
+#include <cstddef>
+
+// The straight distance of two points, in double precision.
+double Distance(POINT a, POINT b);
+
 // The points at distance d on both sides of the line's ends, on the perpendiculars through
 // them: a1/a2 at (x1, y1), b1/b2 at (x2, y2). a1 and b1 lie on one side, a2 and b2 on the other.
 void OffsetPerpendicular(int x1, int y1, int x2, int y2, POINT& a1, POINT& a2, POINT& b1, POINT& b2,
@@ -49,3 +54,13 @@ double AngleBetweenLines(int x1, int y1, int x2, int y2, int x3, int y3, int x4,
 // Counter-clockwise angle on the screen, in degrees, from the ray vertex->(x1, y1) to the ray
 // vertex->(x2, y2); greater than 0 and at most 360 (equal directions give 360).
 double RayAngle(int x1, int y1, int vx, int vy, int x2, int y2);
+
+// The angle in degrees that the arc from a to b about `centre` spans, for the orientation flag
+// of CircleThroughPoints (1: a, middle, b run counter-clockwise on the screen).
+double ArcAngle(POINT a, POINT centre, POINT b, int orientation);
+
+// Among the inner points (all but the first and the last), the one whose distance from the
+// centre differs least from r (the first of equals), and that difference. Returns 0 and leaves
+// the deviation alone when there is no inner point.
+size_t NearestToCircle(const POINT* points, size_t count, double cx, double cy, double r,
+                       double* deviation);

@@ -1,6 +1,7 @@
 #include "measure/ShapeDrawing.h"
 
 #include "measure/ArcDraw.h"
+#include "measure/Geometry.h"
 
 #include "platform/win/core/CString.h"
 #include "platform/win/core/WString.h"
@@ -15,12 +16,6 @@ constexpr COLORREF kSelectedFile = 0x0000FF;
 
 int Trunc(double v) {
     return static_cast<int>(v);
-}
-
-double Distance(POINT a, POINT b) {
-    const double dx = static_cast<double>(a.x - b.x);
-    const double dy = static_cast<double>(a.y - b.y);
-    return std::sqrt(dx * dx + dy * dy);
 }
 
 // The canvas's own figures: the small boxes at the points, and circles whose radius is

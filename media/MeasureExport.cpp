@@ -1,5 +1,6 @@
 #include "media/MeasureExport.h"
 
+#include "measure/Geometry.h"
 #include "measure/Units.h"
 #include "media/DxfDrawing.h"
 #include "media/OdbcSpreadsheet.h"
@@ -296,11 +297,6 @@ void PerpendicularFoot(const POINT& p0, const POINT& p1, const POINT& p2, double
         fx = (p2.x + k * (p2.y - p0.y) + k * k * p0.x) / (k * k + 1.0);
         fy = p2.y + (p2.x - fx) / k;
     }
-}
-
-double Distance(const POINT& a, const POINT& b) {
-    const double dx = double(b.x) - double(a.x), dy = double(b.y) - double(a.y);
-    return std::sqrt(dx * dx + dy * dy);
 }
 
 // What one record becomes in the drawing, in pixel coordinates of its space.

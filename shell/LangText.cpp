@@ -1,11 +1,20 @@
 #include "shell/LangText.h"
 
+#include "platform/win/core/Files.h"
 #include "platform/win/core/Profile.h"
 #include "platform/win/core/WString.h"
 
+#include <string>
 #include <string_view>
 
 WCHAR g_langFilePath[MAX_PATH] = {};
+
+void ProgramFilePath(WCHAR (&target)[MAX_PATH], LPCWSTR fileName) {
+    std::u16string path = ms::ProgramDir();
+    path += u'/';
+    path += fileName;
+    ms::CopyBounded(target, MAX_PATH, path);
+}
 
 UINT LanguageFileCodePage(LPCWSTR path) {
     std::u16string_view name = path ? std::u16string_view(path) : std::u16string_view();

@@ -8,6 +8,10 @@
 // every lookup yields its default.
 extern WCHAR g_langFilePath[MAX_PATH];
 
+// The path of the file `fileName` in the program folder (a language or help file) into
+// `target`, cut to its size and always terminated.
+void ProgramFilePath(WCHAR (&target)[MAX_PATH], LPCWSTR fileName);
+
 // Copies the text of `key` from the current language file, or `defaultText` when the file, the
 // section or the key is missing, into `buffer`, cut to `capacity` - 1 characters and always
 // terminated. A key present with an empty text gives an empty text. Returns the number of

@@ -3,9 +3,7 @@
 #include "shell/LangText.h"
 #include "shell/RegistrySettings.h"
 
-#include "platform/win/core/Files.h"
 #include "platform/win/core/Locale.h"
-#include "platform/win/core/WString.h"
 
 #include <string>
 
@@ -26,13 +24,6 @@ constexpr LanguageFile kLanguageFiles[] = {
     {25, u"Russian1251.ini"},   {29, u"Swedish1252.ini"},    {30, u"Thai874.ini"},
     {31, u"Turkish1254.ini"},   {42, u"Vietnamese1258.ini"}, {58, u"Persian874.ini"},
 };
-
-void SetPath(WCHAR (&target)[MAX_PATH], LPCWSTR fileName) {
-    std::u16string path = ms::ProgramDir();
-    path += u'/';
-    path += fileName;
-    ms::CopyBounded(target, MAX_PATH, path);
-}
 
 } // namespace
 
@@ -55,8 +46,8 @@ void CLanguageChoice::LoadLanguageIds() {
 
 void CLanguageChoice::SetLanguage(WORD primary, WORD subLanguage) {
     SaveLanguageIds(primary, subLanguage);
-    SetPath(g_langFilePath, LanguageFileName(primary, subLanguage));
-    SetPath(m_helpPath, HelpFileName(primary, subLanguage));
+    ProgramFilePath(g_langFilePath, LanguageFileName(primary, subLanguage));
+    ProgramFilePath(m_helpPath, HelpFileName(primary, subLanguage));
 }
 
 void CLanguageChoice::ChooseStartupLanguage() {

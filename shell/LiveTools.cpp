@@ -341,25 +341,15 @@ bool FitAutoArc(const std::vector<POINT>& edge, double S, double m, FittedShape&
     if (edge.size() < 3 || !FitCircle(edge.data(), static_cast<int>(edge.size()), cx, cy, r) ||
         !RoundedPixel(r, radius))
         return false;
-    // The middle point: the inner point nearest to the fitted circle (the first of equals).
-    size_t middle = 1;
-    double best = INFINITY;
-    for (size_t i = 1; i + 1 < edge.size(); ++i) {
-        const double deviation = std::fabs(std::hypot(edge[i].x - cx, edge[i].y - cy) - r);
-        if (deviation < best) {
-            best = deviation;
-            middle = i;
-        }
-    }
+    // The middle point: the inner point nearest to the fitted circle, however far it lies.
+    const size_t middle = NearestToCircle(edge.data(), edge.size(), cx, cy, r, nullptr);
     const POINT a = edge.front(), mid = edge[middle], b = edge.back();
     POINT q{};
     double circleRadius = 0.0;
     int orientation = 0;
     if (!CircleThroughPoints(a.x, a.y, mid.x, mid.y, b.x, b.y, q, circleRadius, orientation))
         return false;
-    double angle = RayAngle(a.x, a.y, q.x, q.y, b.x, b.y);
-    if (orientation == 0)
-        angle = 360.0 - angle;
+    const double angle = ArcAngle(a, q, b, orientation);
     out.points = {a, mid, b, q};
     out.labels = {MeasureLabel(LabelKind::Radius, LengthFromPixels(circleRadius, S, m)),
                   ArcAngleLabel(angle),
@@ -382,6 +372,12 @@ bool FitAutoLine(const std::vector<POINT>& edge, double S, double m, FittedShape
         MeasureLabel(LabelKind::Length, LengthFromPixels(std::sqrt(dx * dx + dy * dy), S, m))};
     out.radius = 0;
     return true;
+}
+
+void EmptyLiveDraft() {
+    LiveListsLock lock;
+    lock.Draft().m_points.clear();
+    lock.Draft().m_labels.clear();
 }
 
 void FinishLiveShape(std::unique_ptr<CMeasureRecord> shape, bool emptyDraft) {

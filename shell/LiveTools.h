@@ -43,6 +43,8 @@ struct LiveToolSteps {
     int m_autoArcStep1 = 0, m_autoArcStep2 = 0;
     int m_autoLineStep1 = 0, m_autoLineStep2 = 0;
     int m_rulerStep1 = 0, m_rulerStep2 = 0;
+
+    bool operator==(const LiveToolSteps&) const = default;
 };
 
 struct LiveToolState {
@@ -131,6 +133,8 @@ bool FitAutoLine(const std::vector<POINT>& edge, double S, double m, FittedShape
 
 // ---- The live lists, each change under its own short lock ----
 
+// Empties the points and labels of the shape being drawn.
+void EmptyLiveDraft();
 // Appends a finished shape, and empties the draft in the same step when asked (so that no frame
 // shows the shape twice). A new shape empties the redo list: redo only ever brings back what
 // undo took, so it never has to remove a shape.

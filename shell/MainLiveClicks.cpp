@@ -24,9 +24,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <cstring>
-#include <functional>
 #include <utility>
 #include <vector>
 
@@ -39,12 +37,6 @@ constexpr int kGuideCursor = 386;
 
 bool InPicture(POINT p) {
     return p.x >= 1 && p.x <= 640 && p.y >= 1 && p.y <= 480;
-}
-
-// The distance of two points: the integer differences squared and added, then the root.
-double Distance(POINT a, POINT b) {
-    const std::int64_t dx = std::int64_t(b.x) - a.x, dy = std::int64_t(b.y) - a.y;
-    return std::sqrt(double(dx * dx + dy * dy));
 }
 
 POINT Middle(POINT a, POINT b) {
@@ -60,35 +52,28 @@ std::vector<POINT> DraftPoints() {
     return lock.Draft().m_points;
 }
 
-size_t DraftSize() {
-    LiveListsLock lock;
-    return lock.Draft().m_points.size();
-}
-
 void SetDraftShape(std::vector<POINT> points, std::vector<CString> labels) {
     LiveListsLock lock;
     lock.Draft().m_points = std::move(points);
     lock.Draft().m_labels = std::move(labels);
 }
 
-void AppendToDraft(std::initializer_list<POINT> points,
-                   std::initializer_list<CString> labels = {}) {
+// Appends to the draft; the number of its points afterwards.
+size_t AppendToDraft(std::initializer_list<POINT> points,
+                     std::initializer_list<CString> labels = {}) {
     LiveListsLock lock;
     CDraftShape& d = lock.Draft();
     d.m_points.insert(d.m_points.end(), points);
     d.m_labels.insert(d.m_labels.end(), labels);
+    return d.m_points.size();
 }
 
 // Moves the draft's point `fromEnd` places before its last one; nothing when it has none.
-void MoveDraftPoint(size_t fromEnd, POINT p, bool fromStart = false) {
+void MoveDraftPoint(size_t fromEnd, POINT p) {
     LiveListsLock lock;
     std::vector<POINT>& pts = lock.Draft().m_points;
-    if (fromStart) {
-        if (fromEnd < pts.size())
-            pts[fromEnd] = p;
-    } else if (fromEnd < pts.size()) {
+    if (fromEnd < pts.size())
         pts[pts.size() - 1 - fromEnd] = p;
-    }
 }
 
 CString Length(double pixels, double S, double m) {
@@ -118,21 +103,19 @@ void CMicroscopeDlg::HoldMouse() {
 }
 
 void CMicroscopeDlg::ReleaseMouse() {
-    if (m_hWnd && ::GetCapture() == m_hWnd)
+    const bool captured = m_hWnd && ::GetCapture() == m_hWnd;
+    if (captured)
         ::ReleaseCapture();
-    ::ClipCursor(nullptr);
-    m_live.m_mouseHeld = 0;
+    if (captured || m_live.m_mouseHeld) {
+        ::ClipCursor(nullptr);
+        m_live.m_mouseHeld = 0;
+    }
 }
 
 void CMicroscopeDlg::DropShapeInProgress(bool keepTool) {
     const int tool = m_live.m_liveTool;
     ResetDrawingState();
-    {
-        LiveListsLock lock;
-        lock.Draft().m_points.clear();
-        lock.Draft().m_labels.clear();
-    }
-    ReleaseMouse();
+    EmptyLiveDraft();
     if (keepTool)
         m_live.m_liveTool = tool;
 }
@@ -213,8 +196,7 @@ void CMicroscopeDlg::GrabGuideAt(POINT p) {
     m_live.m_guideDragging = 1;
     // The press is the guide's: a shape in progress ends here instead of taking it as its next
     // point, and releases the mouse it held (its tool is given up below).
-    const LiveToolSteps none{};
-    if (m_live.m_mouseHeld || std::memcmp(&m_live.steps, &none, sizeof none) != 0)
+    if (m_live.m_mouseHeld || m_live.steps != LiveToolSteps{})
         DropShapeInProgress(false);
     ResetToolButtons();
 }
@@ -239,10 +221,11 @@ bool CMicroscopeDlg::FirstPress(POINT p, CPoint point) {
     // Tools that take two presses, then two more: the second pair starts with a first press
     // that keeps the two points already drawn.
     const auto startPair = [&](int& step1) {
-        const size_t held = DraftSize();
+        size_t held = 0;
         {
             LiveListsLock lock;
-            if (lock.Draft().m_points.size() != 2) {
+            held = lock.Draft().m_points.size();
+            if (held != 2) {
                 lock.Draft().m_points.clear();
                 lock.Draft().m_labels.clear();
             }
@@ -465,11 +448,8 @@ void CMicroscopeDlg::TwoPointPress(int tool, POINT p) {
         draft.m_labels = labels;
     }
     *steps.second = 1;
-    if (calibrate && CalibrateLiveDistance(d * S * 10.0)) {
-        LiveListsLock lock;
-        if (!lock.Draft().m_labels.empty())
-            lock.Draft().m_labels[0] = m_live.m_labelText;
-    }
+    if (calibrate)
+        CalibrateLiveDistance(d * S * 10.0);
 }
 
 void CMicroscopeDlg::DotLinePress(POINT p) {
@@ -477,7 +457,7 @@ void CMicroscopeDlg::DotLinePress(POINT p) {
     const POINT c1 = m_live.m_click[0];
     if (!s.m_dotLineStep2) {
         m_live.m_click[1] = p;
-        MoveDraftPoint(1, p, true);
+        MoveDraftPoint(0, p); // the second point of [c1, c1]
         s.m_dotLineStep2 = 1;
     } else if (!s.m_dotLineStep3) {
         // The distance from the third press to the line through the first two.
@@ -551,9 +531,7 @@ void CMicroscopeDlg::ArcPress(POINT p) {
         // Three presses on one straight line give no arc: the press is refused.
         if (!CircleThroughPoints(c1.x, c1.y, c2.x, c2.y, c3.x, c3.y, centre, r, orientation))
             return;
-        double a = RayAngle(c1.x, c1.y, centre.x, centre.y, c3.x, c3.y);
-        if (orientation == 0)
-            a = 360.0 - a;
+        const double a = ArcAngle(c1, centre, c3, orientation);
         const double S = UnitScale(), m = m_zoomRate;
         m_live.m_labelText = MeasureLabel(LabelKind::Radius, LengthFromPixels(r, S, m));
         m_live.m_labelText2 = ArcAngleLabel(a);
@@ -739,9 +717,8 @@ void CMicroscopeDlg::LabelPress(int tool, POINT p) {
 
 // ---- Calibration and the ruler ----
 
-bool CMicroscopeDlg::CalibrateLiveDistance(double V) {
+void CMicroscopeDlg::CalibrateLiveDistance(double V) {
     const double m = m_zoomRate;
-    m_live.m_labelText = LengthAt(V, m);
     // The dialog needs the mouse: the shape's capture and confinement pause while it is open.
     const bool held = m_live.m_mouseHeld != 0;
     ReleaseMouse();
@@ -758,15 +735,20 @@ bool CMicroscopeDlg::CalibrateLiveDistance(double V) {
     }
     m_live.m_calibrationMode = 0;
     EnableWindow(TRUE);
-    m_live.m_labelText = LengthAt(V, g_zoomScale);
     if (!ok) {
         // A cancelled calibration adds nothing: the line drawn for it goes.
         DropShapeInProgress(true);
-        return false;
+        return;
+    }
+    // The shape goes on, labelled with its length under the new magnification.
+    m_live.m_labelText = LengthAt(V, g_zoomScale);
+    {
+        LiveListsLock lock;
+        if (!lock.Draft().m_labels.empty())
+            lock.Draft().m_labels[0] = m_live.m_labelText;
     }
     if (held)
         HoldMouse();
-    return true;
 }
 
 void CMicroscopeDlg::RulerPress(POINT p) {
@@ -783,7 +765,7 @@ void CMicroscopeDlg::RulerPress(POINT p) {
     CLengthLineDlg dlg(this);
     const bool ok = dlg.DoModal() == IDOK;
     EnableWindow(TRUE);
-    SetDraftShape({}, {});
+    EmptyLiveDraft();
     m_live.steps.m_rulerStep1 = m_live.steps.m_rulerStep2 = 0;
     // A cancelled ruler adds no guide.
     if (ok) {
@@ -813,8 +795,7 @@ void CMicroscopeDlg::AutoEdgePress(POINT p) {
         m_frozenImage && m_frozenImage->FindEdgePointNear(q.x, q.y, g_captureWidth, g_captureHeight,
                                                           &edge, g_detectRange);
     const POINT point = ToPreview(found ? edge : q);
-    AppendToDraft({point});
-    const size_t n = DraftSize();
+    const size_t n = AppendToDraft({point});
     LiveToolSteps& s = m_live.steps;
     switch (m_live.m_liveTool) {
     case LIVE_AUTO_CIRCLE:
@@ -905,26 +886,22 @@ void CMicroscopeDlg::AutoLabelPress(int tool) {
     CompleteLiveShape(std::move(record));
 }
 
-namespace {
-
-// A straight edge in the section between two presses, in frame pixels; false when the section
-// fits no rule, there is no still or no edge is found.
-bool EdgeInSection(CDibImage* still, POINT a, POINT b, const std::function<POINT(POINT)>& toFrame,
-                   POINT& e1, POINT& e2) {
+bool CMicroscopeDlg::EdgeInSection(POINT a, POINT b, POINT& e1, POINT& e2) const {
     RECT box{};
     int orientation = 0;
-    if (!still || !LineSectionBox(a, b, box, orientation))
+    if (!m_frozenImage || !LineSectionBox(a, b, box, orientation))
         return false;
-    const POINT from = toFrame(POINT{box.left, box.top});
-    const POINT to = toFrame(POINT{box.right, box.bottom});
-    return still->DetectLineInSection(from.x, from.y, to.x, to.y, orientation, &e1, &e2) &&
+    const POINT from = ToFrame(POINT{box.left, box.top});
+    const POINT to = ToFrame(POINT{box.right, box.bottom});
+    return m_frozenImage->DetectLineInSection(from.x, from.y, to.x, to.y, orientation, &e1, &e2) &&
            (e1.x != e2.x || e1.y != e2.y);
 }
 
-// The foot of the perpendicular from p on the line through a and b, rounded.
+namespace {
+
+// The foot of the perpendicular from p on the line through a and b (a vertical one included),
+// rounded.
 POINT FootOnLine(POINT a, POINT b, POINT p) {
-    if (a.x == b.x)
-        return POINT{a.x, p.y};
     const double dx = double(b.x) - a.x, dy = double(b.y) - a.y;
     const double t = ((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy);
     return POINT{Rounded(a.x + t * dx), Rounded(a.y + t * dy)};
@@ -964,10 +941,9 @@ void CMicroscopeDlg::AutoSectionsPress(int tool, POINT p) {
     }
     step3 = 1;
     c[3] = p;
-    const auto toFrame = [this](POINT q) { return ToFrame(q); };
     POINT e[2][2]{};
-    const bool found = EdgeInSection(m_frozenImage.get(), c[0], c[1], toFrame, e[0][0], e[0][1]) &&
-                       EdgeInSection(m_frozenImage.get(), c[2], c[3], toFrame, e[1][0], e[1][1]);
+    const bool found =
+        EdgeInSection(c[0], c[1], e[0][0], e[0][1]) && EdgeInSection(c[2], c[3], e[1][0], e[1][1]);
     const double S = UnitScale(), m = m_zoomRate;
     if (distance) {
         if (found) {
@@ -983,11 +959,8 @@ void CMicroscopeDlg::AutoSectionsPress(int tool, POINT p) {
         m_live.m_labelText = Length(pixels, S, m);
         const bool calibrate = m_live.m_calibrationMode == 1;
         SetDraftShape({P[0], P[1], P[1]}, {calibrate ? CString() : m_live.m_labelText});
-        if (calibrate && CalibrateLiveDistance(pixels * S * 10.0)) {
-            LiveListsLock lock;
-            if (!lock.Draft().m_labels.empty())
-                lock.Draft().m_labels[0] = m_live.m_labelText;
-        }
+        if (calibrate)
+            CalibrateLiveDistance(pixels * S * 10.0);
         return;
     }
     for (int i = 0; i < 4; ++i)
@@ -1082,18 +1055,13 @@ BOOL CMicroscopeDlg::OnSetCursor(CWnd* wnd, UINT hitTest, UINT message) {
 }
 
 void CMicroscopeDlg::OnCancelShape() {
-    ResetDrawingState();
-    {
-        LiveListsLock lock;
-        lock.Draft().m_points.clear();
-        lock.Draft().m_labels.clear();
-    }
+    ResetDrawingState(); // also frees the mouse the shape held
+    EmptyLiveDraft();
     ResetToolButtons();
     m_live.m_liveTool = 0;
     // A calibration in progress ends with its shape; the next parallel line only measures.
     m_live.m_calibrationMode = 0;
     g_circleLabelCount = 0;
     g_squareLabelCount = 0;
-    ReleaseMouse();
     Invalidate(FALSE);
 }

@@ -37,12 +37,6 @@ void ResetLabelCounters() {
     g_squareLabelCount = 0;
 }
 
-void EmptyDraft() {
-    LiveListsLock lock;
-    lock.Draft().m_points.clear();
-    lock.Draft().m_labels.clear();
-}
-
 } // namespace
 
 // ---- State ----
@@ -63,13 +57,7 @@ void CMicroscopeDlg::ResetDrawingState() {
     m_live.m_liveTool = 0;
     EraseRubberBand();
     // A shape in progress held the mouse and confined the cursor; a dropped shape must not.
-    const bool captured = m_hWnd && ::GetCapture() == m_hWnd;
-    if (captured)
-        ::ReleaseCapture();
-    if (captured || m_live.m_mouseHeld) {
-        ::ClipCursor(nullptr);
-        m_live.m_mouseHeld = 0;
-    }
+    ReleaseMouse();
 }
 
 void CMicroscopeDlg::RequestFreeze() {
@@ -135,7 +123,7 @@ void CMicroscopeDlg::ChooseToggleTool(int button, int tool) {
     SetDraft(tool);
     RequestFreeze();
     if (tool == LIVE_FOUR_POINT_ANGLE || tool == LIVE_ARC)
-        EmptyDraft();
+        EmptyLiveDraft();
     ResetLabelCounters();
 }
 
@@ -197,7 +185,7 @@ void CMicroscopeDlg::ChooseOtherTool(int tool, bool checkZoom, bool freeze, bool
     if (freeze)
         RequestFreeze();
     if (emptyDraft)
-        EmptyDraft();
+        EmptyLiveDraft();
     switch (tool) {
     case LIVE_CIRCLE_LABEL:
         g_squareLabelCount = 0;
@@ -359,7 +347,7 @@ void CMicroscopeDlg::StartCalibration(int button, int tool, bool resetCounters) 
     m_live.m_liveTool = tool;
     SetDraft(tool);
     RequestFreeze();
-    EmptyDraft();
+    EmptyLiveDraft();
     if (resetCounters)
         ResetLabelCounters();
 }

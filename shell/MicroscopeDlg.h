@@ -457,12 +457,15 @@ private:
     void AutoLabelPress(int tool);
     void AutoEdgePress(POINT p);
     void AutoSectionsPress(int tool, POINT p);
+    // A straight edge of the still in the section between two presses, in frame pixels; false
+    // when the section fits no rule, there is no still or no edge is found.
+    bool EdgeInSection(POINT a, POINT b, POINT& e1, POINT& e2) const;
     void RulerPress(POINT p);
     void LabelPress(int tool, POINT p);
     // Asks for the real length of a measured distance V (unit scale x 10 x pixels) and
-    // calibrates the magnification with it; the label text follows the result. False when
-    // the operator cancelled.
-    bool CalibrateLiveDistance(double V);
+    // calibrates the magnification with it; the draft's label then reads V under the new
+    // magnification. Cancelled, the shape in progress is dropped.
+    void CalibrateLiveDistance(double V);
     // A new record of the live tool's look.
     std::unique_ptr<CMeasureRecord> NewLiveRecord(int kind, bool stepFromFont) const;
     // Lists the record, empties the draft and frees the mouse.

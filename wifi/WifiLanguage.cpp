@@ -4,9 +4,7 @@
 
 #include "shell/LangText.h"
 
-#include "platform/win/core/Files.h"
 #include "platform/win/core/Locale.h"
-#include "platform/win/core/WString.h"
 
 #include <string>
 
@@ -31,13 +29,6 @@ constexpr LanguageFile kLanguageFiles[] = {
     {42, u"Vietnamese1258.ini"},
 };
 
-void SetPath(WCHAR (&target)[MAX_PATH], LPCWSTR fileName) {
-    std::u16string path = ms::ProgramDir();
-    path += u'/';
-    path += fileName;
-    ms::CopyBounded(target, MAX_PATH, path);
-}
-
 } // namespace
 
 LPCWSTR WifiLanguageFileName(WORD language, WORD subLanguage) {
@@ -56,9 +47,9 @@ LPCWSTR WifiHelpFileName(WORD language) {
 }
 
 void SetWifiLanguage(WORD language, WORD subLanguage) {
-    SetPath(g_snapshotExePath, u"SNAPSHOT.exe");
-    SetPath(g_langFilePath, WifiLanguageFileName(language, subLanguage));
-    SetPath(g_helpFilePath, WifiHelpFileName(language));
+    ProgramFilePath(g_snapshotExePath, u"SNAPSHOT.exe");
+    ProgramFilePath(g_langFilePath, WifiLanguageFileName(language, subLanguage));
+    ProgramFilePath(g_helpFilePath, WifiHelpFileName(language));
 }
 
 void ChooseWifiStartupLanguage() {

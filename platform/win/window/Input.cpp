@@ -249,8 +249,30 @@ bool HandleMouse(QWidget* receiver, HWND recv, QMouseEvent* me) {
     if (!target || !AcceptsInput(target))
         return true;
 
-    UINT msg = WM_MOUSEMOVE;
     const Qt::MouseButton b = me->button();
+    if (type != QEvent::MouseMove && b != Qt::LeftButton && b != Qt::RightButton &&
+        b != Qt::MiddleButton)
+        return true;
+
+    const LPARAM screenLp =
+        MAKELPARAM(static_cast<WORD>(global.x()), static_cast<WORD>(global.y()));
+    LRESULT hit = HTCLIENT;
+    if (!g_capture) {
+        hit = SendMessage(target, WM_NCHITTEST, 0, screenLp);
+        // A transparent child (a plain static, a group box) lets the mouse through to its parent.
+        while (hit == HTTRANSPARENT && IsWindow(target)) {
+            WindowObject* t = FromHandle(target);
+            if (!t || !t->IsChild() || !t->parent)
+                break;
+            target = t->parent;
+            hit = SendMessage(target, WM_NCHITTEST, 0, screenLp);
+        }
+        if (!IsWindow(target) || !AcceptsInput(target))
+            return true;
+    }
+
+    // Whether a second press is a double click is the class of the window that takes it.
+    UINT msg = WM_MOUSEMOVE;
     const int base = b == Qt::RightButton    ? WM_RBUTTONDOWN
                      : b == Qt::MiddleButton ? WM_MBUTTONDOWN
                                              : WM_LBUTTONDOWN;
@@ -269,30 +291,8 @@ bool HandleMouse(QWidget* receiver, HWND recv, QMouseEvent* me) {
     default:
         break;
     }
-    if (type != QEvent::MouseMove && b != Qt::LeftButton && b != Qt::RightButton &&
-        b != Qt::MiddleButton)
-        return true;
 
-    const LPARAM screenLp =
-        MAKELPARAM(static_cast<WORD>(global.x()), static_cast<WORD>(global.y()));
     if (!g_capture) {
-        LRESULT hit = SendMessage(target, WM_NCHITTEST, 0, screenLp);
-        // A transparent child (a plain static, a group box) lets the mouse through to its parent.
-        while (hit == HTTRANSPARENT && IsWindow(target)) {
-            WindowObject* t = FromHandle(target);
-            if (!t || !t->IsChild() || !t->parent)
-                break;
-            target = t->parent;
-            hit = SendMessage(target, WM_NCHITTEST, 0, screenLp);
-        }
-        if (!IsWindow(target) || !AcceptsInput(target))
-            return true;
-        // Whether a second press is a double click is the class of the window that takes it.
-        if (type == QEvent::MouseButtonDblClick) {
-            WindowObject* taker = FromHandle(target);
-            const bool takerDbl = taker && taker->cls && (taker->cls->style & CS_DBLCLKS);
-            msg = static_cast<UINT>(takerDbl ? base + 2 : base);
-        }
         if (hit != HTCLIENT && hit != HTNOWHERE && hit != HTTRANSPARENT) {
             // Non-client input: only the left button's press and double click mean something.
             if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) {
