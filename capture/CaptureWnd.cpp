@@ -584,7 +584,7 @@ HRESULT CCaptureWnd::QueryVideoProcAmp(std::shared_ptr<IAMVideoProcAmp>* procAmp
 // ---- Format ----
 
 std::u16string CCaptureWnd::FormatConfigPath() {
-    return ms::ProgramDir() + u"/" + kCapConfigName;
+    return ms::ProgramDataDir() + u"/" + kCapConfigName;
 }
 
 int CCaptureWnd::ConfigureFormat() {

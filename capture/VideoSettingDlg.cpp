@@ -126,7 +126,7 @@ int ResolutionIndexOfWidth(int has1600x1200, int width) {
 
 int SaveFolderPath() {
     WCHAR file[MAX_PATH];
-    swprintf(file, MAX_PATH, u"%s/folderpath.dat", g_programDir);
+    swprintf(file, MAX_PATH, u"%s/folderpath.dat", ms::ProgramDataDir().c_str());
     HANDLE h = CreateFile(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)

@@ -20,7 +20,7 @@ void RestoreToolCursor() {
 bool CMeasureCanvas::ExportToSpreadsheet(const CString& path) {
     if (m_waitCursor)
         ::SetCursor(m_waitCursor);
-    const ExportPictureJob picture{CString(ms::ProgramDir() + u"/10000.bmp"),
+    const ExportPictureJob picture{CString(ms::ProgramDataDir() + u"/10000.bmp"),
                                    [this](const CString& p) { return SaveWithShapes(p) != 0; }};
     const bool done = ::ExportToSpreadsheet(
         path, CopyShapes(m_shapes), ShapeSource::Canvas, picture,

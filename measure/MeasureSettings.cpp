@@ -85,7 +85,7 @@ void WriteDword(const WCHAR* path, const WCHAR* name, DWORD value) {
 }
 
 std::u16string FontPath(const WCHAR* file) {
-    return ms::ProgramDir() + u"/" + file;
+    return ms::ProgramDataDir() + u"/" + file;
 }
 
 int ReadFont(const WCHAR* file, LOGFONTW& global) {

@@ -9,6 +9,7 @@
 #include "media/MeasureExport.h"
 
 #include "platform/mfc/AfxDlgs.h"
+#include "platform/win/core/Files.h"
 
 #include <mutex>
 #include <utility>
@@ -65,7 +66,7 @@ bool CMicroscopeDlg::RenderExportPicture(const CString&) {
 }
 
 ExportPictureJob CMicroscopeDlg::ExportPicture() {
-    return {CString(g_programDir) + u"/10000.bmp",
+    return {CString(ms::ProgramDataDir() + u"/10000.bmp"),
             [this](const CString& p) { return RenderExportPicture(p); }};
 }
 

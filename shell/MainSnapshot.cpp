@@ -16,6 +16,7 @@
 #include "measure/Units.h"
 
 #include "platform/services/Sound.h"
+#include "platform/win/core/Files.h"
 #include "platform/win/core/Format.h"
 #include "platform/win/core/Time.h"
 #include "platform/win/gdi/Gdi.h"
@@ -101,7 +102,7 @@ std::u16string TargetPath(int mode, bool snapshotNamed) {
     case 0:
         return snapshotNamed ? std::u16string(g_lastSnapshotPath) : std::u16string();
     case 1:
-        return ms::Format(u"%s%s", g_programDir, u"/10000.bmp");
+        return ms::ProgramDataDir() + u"/10000.bmp";
     case 2:
         return g_aviPath[0] ? ms::Format(u"%s%s", g_aviPath, u".bmp") : std::u16string();
     default:

@@ -3,6 +3,7 @@
 #include "shell/MicroscopeDlg.h"
 
 #include "platform/win/controls/CommCtrl.h"
+#include "platform/win/core/Files.h"
 #include "platform/win/core/Sync.h"
 
 CMicroscopeApp::CMicroscopeApp() : CWinApp(u"Tessary") {}
@@ -13,6 +14,7 @@ BOOL CMicroscopeApp::InitInstance() {
         return FALSE;
     // COM and the framework's control containment have nothing to set up here.
     g_hInstance = m_hInstance;
+    ms::SetProgramName(u"Tessary");
     INITCOMMONCONTROLSEX icc{8, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
 

@@ -23,12 +23,12 @@ void InitProgramDir() {
             break;
     }
     ms::CopyBounded(g_programDir, MAX_PATH, path);
-    swprintf(g_calibIniPath, MAX_PATH, u"%s/CalibrationIni.ini", g_programDir);
+    swprintf(g_calibIniPath, MAX_PATH, u"%s/CalibrationIni.ini", ms::ProgramDataDir().c_str());
 }
 
 int ReadFolderPaths() {
     WCHAR file[MAX_PATH];
-    swprintf(file, MAX_PATH, u"%s/folderpath.dat", g_programDir);
+    swprintf(file, MAX_PATH, u"%s/folderpath.dat", ms::ProgramDataDir().c_str());
     if (GetFileAttributes(file) == INVALID_FILE_ATTRIBUTES)
         return 0;
     HANDLE h =

@@ -1,12 +1,14 @@
-// Tessary's folders: the program folder, the calibration file beside it, and the folders that
-// pictures and videos are saved in ("Picture" and "Video" under a base folder named by
-// "folderpath.dat" beside the program, else "Tessary files" in the user's documents folder).
+// Tessary's folders: the program folder, the calibration file, and the folders that pictures
+// and videos are saved in ("Picture" and "Video" under a base folder named by "folderpath.dat",
+// else "Tessary files" in the user's documents folder). The calibration file and
+// "folderpath.dat" lie in the program's own files folder (ms::ProgramDataDir: beside the
+// program, or in the user's data folder where the program folder takes no files).
 #pragma once
 
 #include "platform/win/WinTypes.h"
 
 extern WCHAR g_programDir[MAX_PATH];   // folder of the program file, no trailing '/'
-extern WCHAR g_calibIniPath[MAX_PATH]; // <program folder>/CalibrationIni.ini
+extern WCHAR g_calibIniPath[MAX_PATH]; // <ms::ProgramDataDir()>/CalibrationIni.ini
 extern WCHAR g_saveBaseDir[MAX_PATH];  // base of the save folders
 extern WCHAR g_pictureDir[MAX_PATH];   // <base>/Picture
 extern WCHAR g_videoDir[MAX_PATH];     // <base>/Video
@@ -17,8 +19,8 @@ inline constexpr DWORD kFolderPathFileSize = MAX_PATH * 2;
 
 // g_programDir from the program's path, and g_calibIniPath beside it.
 void InitProgramDir();
-// Reads "folderpath.dat" of the program folder into g_saveBaseDir. Nonzero when the file was
-// read and names a folder: a path that is empty, has no terminator within the 260 characters,
+// Reads "folderpath.dat" of the program's files folder into g_saveBaseDir. Nonzero when the file
+// was read and names a folder: a path that is empty, has no terminator within the 260 characters,
 // or is too long for its subfolders to fit (more than 250 characters) is refused (0,
 // g_saveBaseDir untouched), so that the default folders are used instead.
 int ReadFolderPaths();

@@ -28,29 +28,6 @@ CFileListView* g_fileListView = nullptr;
 double g_calibrationZoom = 0.0;
 BYTE g_stillCalibrating = 0;
 
-namespace {
-
-bool IsFolder(const std::u16string& path) {
-    const DWORD a = GetFileAttributes(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// Whether a file can be made in the folder: tried, not guessed from permissions.
-bool IsWritableFolder(const std::u16string& dir) {
-    if (!IsFolder(dir))
-        return false;
-    const std::u16string probe = dir + u"/.wavenor-write-test";
-    HANDLE h = CreateFile(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(h);
-    DeleteFile(probe.c_str());
-    return true;
-}
-
-} // namespace
-
 void ResetWifiGlobals() {
     g_captureWidth = 0;
     g_captureHeight = 0;
@@ -59,15 +36,9 @@ void ResetWifiGlobals() {
 }
 
 void InitWifiFolders() {
-    std::u16string base = ms::ProgramDir();
-    if (!IsWritableFolder(base)) {
-        // An installed program folder belongs to the system: the pictures and the calibration
-        // go to the user's own data folder instead.
-        const std::u16string data = ms::DataDir();
-        CreateDirectory(data.c_str(), nullptr);
-        base = data + u"/Wavenor";
-        CreateDirectory(base.c_str(), nullptr);
-    }
+    // An installed program folder belongs to the system: the pictures and the calibration
+    // then go to the user's own data folder instead.
+    const std::u16string base = ms::ProgramDataDir();
     ms::CopyBounded(g_programDir, MAX_PATH, base);
     swprintf(g_calibIniPath, MAX_PATH, u"%s/CalibrationIni.ini", g_programDir);
     swprintf(g_videoDir, MAX_PATH, u"%s/Favorite/Video", g_programDir);

@@ -5,6 +5,7 @@
 #include "wifi/WifiSettings.h"
 
 #include "platform/win/controls/CommCtrl.h"
+#include "platform/win/core/Files.h"
 
 CWifiMicroscopeApp::CWifiMicroscopeApp() : CWinApp(nullptr) {}
 
@@ -12,6 +13,7 @@ BOOL CWifiMicroscopeApp::InitInstance() {
     // COM and the framework's control containment have nothing to set up here; the dialog
     // colours (0xCFCFCF with black text) are the main window's own.
     g_hInstance = m_hInstance;
+    ms::SetProgramName(u"Wavenor");
     INITCOMMONCONTROLSEX icc{8, 0xFF};
     InitCommonControlsEx(&icc);
     ResetWifiSettings();

@@ -6,7 +6,7 @@
 #include "capture/CaptureWnd.h"
 #include "capture/RecorderSettingDlg.h"
 
-#include "tests/support/TempHome.h"
+#include "tests/support/TestEnvironment.h"
 
 #include "platform/win/core/Format.h"
 #include "platform/win/core/WString.h"
@@ -26,7 +26,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const mstest::TempHome g_home("avi-recorder");
+const std::filesystem::path g_home = mstest::Home();
+[[maybe_unused]] const std::filesystem::path g_program =
+    mstest::NewProgramDir(mstest::ProgramFiles::None);
 
 using ms::capture::SyntheticCamera;
 using ms::capture::SyntheticDevice;
@@ -85,7 +87,7 @@ protected:
         g_recordCompress = 0;
         g_recording = 0;
         g_recordFrameCount = 0;
-        dir_ = g_home.dir / ("videos-" + std::to_string(++counter_));
+        dir_ = g_home / ("videos-" + std::to_string(++counter_));
         fs::create_directories(dir_);
     }
     void TearDown() override {

@@ -3,7 +3,7 @@
 #include "capture/CaptureWnd.h"
 
 #include "shell/RegistrySettings.h"
-#include "tests/support/TempHome.h"
+#include "tests/support/TestEnvironment.h"
 
 #include "platform/win/core/Files.h"
 
@@ -19,7 +19,7 @@
 
 namespace {
 
-const mstest::TempHome g_home("capture-wnd");
+const std::filesystem::path g_program = mstest::NewProgramDir(mstest::ProgramFiles::None);
 
 using ms::capture::SyntheticCamera;
 using ms::capture::SyntheticDevice;
@@ -39,7 +39,7 @@ HWND FakeWindow(int n) {
 }
 
 std::filesystem::path ConfigFile() {
-    return g_home.dir / "bin" / "CapConfig.dat";
+    return g_program / "CapConfig.dat";
 }
 
 class CaptureWndTest : public ::testing::Test {

@@ -11,7 +11,7 @@
 #include "shell/LiveViewState.h"
 
 #include "shell/RegistrySettings.h"
-#include "tests/support/TempHome.h"
+#include "tests/support/TestEnvironment.h"
 
 #include "platform/win/core/WString.h"
 #include "platform/win/gdi/RecordingDC.h"
@@ -27,7 +27,8 @@
 
 namespace {
 
-const mstest::TempHome g_home("capture-live-shapes");
+[[maybe_unused]] const std::filesystem::path g_program =
+    mstest::NewProgramDir(mstest::ProgramFiles::None);
 
 using testing::HasSubstr;
 using testing::Not;
@@ -530,8 +531,13 @@ TEST_F(LiveShapesWindowTest, ShapesChangeOnTheUiThreadWhileFramesArriveAt30Fps) 
     // One line stays for the whole run; the others come and go.
     AddLine({20, 400}, {620, 400}, RGB(0, 255, 0));
     ASSERT_EQ(wnd_.Run(), 1);
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    for (int step = 0; std::chrono::steady_clock::now() < until; ++step) {
+    // Three seconds of the camera's frames (its sample times), however long they take to paint.
+    const auto SampleTime = [] {
+        std::lock_guard lock(g_frameLock);
+        return g_frameSampleTime;
+    };
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    for (int step = 0; SampleTime() < 3.0 && std::chrono::steady_clock::now() < limit; ++step) {
         {
             LiveListsLock lock;
             if (lock.Shapes().GetSize() < 12) {
@@ -578,14 +584,13 @@ TEST_F(LiveShapesWindowTest, ShapesChangeOnTheUiThreadWhileFramesArriveAt30Fps) 
     g_rubberActive = 0;
     state_.Change(
         [](LiveViewSnapshot& s) { s.showScaleBar = s.showCircleOverlay = s.showDateTime = 0; });
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    // Frames kept coming (the sample time counts them at 30 per second); two whole frames
+    // more after the quiet end, so the last one was painted entirely after it.
+    EXPECT_GE(SampleTime(), 3.0);
+    const double quiet = SampleTime();
+    while (SampleTime() < quiet + 3.0 / 30 && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
     wnd_.Stop();
-    {
-        // Frames kept coming (the sample time counts them at 30 per second); a loaded machine
-        // and a sanitizer build paint fewer than the camera offers.
-        std::lock_guard lock(g_frameLock);
-        EXPECT_GT(g_frameSampleTime, 1.0);
-    }
     // The painter drew the lasting line into the last frame.
     EXPECT_EQ(Rgb(Picture(), 300, 400), 0x00FF00u);
 }

@@ -4,7 +4,7 @@
 #include "capture/CaptureWnd.h"
 
 #include "shell/RegistrySettings.h"
-#include "tests/support/TempHome.h"
+#include "tests/support/TestEnvironment.h"
 
 #include "platform/win/window/TestSeams.h"
 
@@ -17,7 +17,8 @@
 
 namespace {
 
-const mstest::TempHome g_home("capture-live");
+[[maybe_unused]] const std::filesystem::path g_program =
+    mstest::NewProgramDir(mstest::ProgramFiles::None);
 
 // A 24-bit bottom-up frame whose upper half (as shown) is red and lower half blue.
 std::vector<BYTE> TwoBands(int width, int height) {

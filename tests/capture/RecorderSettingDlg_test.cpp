@@ -3,7 +3,7 @@
 // and leaving it when the change to 640x480 failed.
 #include "capture/RecorderSettingDlg.h"
 
-#include "tests/support/TempHome.h"
+#include "tests/support/TestEnvironment.h"
 
 #include "platform/win/window/TestSeams.h"
 #include "res/TessaryResource.h"
@@ -12,7 +12,8 @@
 
 namespace {
 
-const mstest::TempHome g_home("recorder-setting");
+[[maybe_unused]] const std::filesystem::path g_program =
+    mstest::NewProgramDir(mstest::ProgramFiles::None);
 
 using ms::capture::SyntheticCamera;
 using ms::capture::SyntheticDevice;

@@ -7,7 +7,7 @@
 
 #include "capture/GrabberCallbacks.h"
 #include "measure/Units.h"
-#include "tests/support/TempHome.h"
+#include "tests/support/TestEnvironment.h"
 
 #include "platform/win/core/Time.h"
 #include "platform/win/window/TestSeams.h"
@@ -23,7 +23,8 @@
 
 namespace {
 
-const mstest::TempHome g_home("timed-capture");
+[[maybe_unused]] const std::filesystem::path g_program =
+    mstest::NewProgramDir(mstest::ProgramFiles::None);
 
 constexpr UINT WM_APP_TAKE_PICTURE = 0x8001; // the other program's request
 
@@ -39,11 +40,13 @@ LRESULT OwnerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProc(hwnd, msg, wp, lp);
 }
 
-// Lets the worker poll the clock a few times, for checks that something does not happen.
-void Settle() {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(80);
-    while (std::chrono::steady_clock::now() < end)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+// Lets a running worker look at the clock a few more times, for checks that something does
+// not happen; without a worker there is nothing to wait for.
+void Settle(const CTimedCaptureDlg& dlg) {
+    const unsigned long long seen = ms::TestClockReadsElsewhere();
+    if (dlg.IsRunning())
+        EXPECT_TRUE(ms::test::PumpUntil([&] { return ms::TestClockReadsElsewhere() >= seen + 3; }));
+    ms::test::Pump();
 }
 
 void Press(HWND dialog, int id) {
@@ -130,7 +133,7 @@ TEST_F(TimedCaptureTest, SeriesRequestsEachPictureOneIntervalApartAndClosesItsel
                 const ULONGLONG step = c.due[i] - elapsed;
                 if (step > 0) {
                     ms::AdvanceTestClock(static_cast<DWORD>(step - 1));
-                    Settle();
+                    Settle(dlg);
                     EXPECT_EQ(g_requests.size(), i) << "picture " << i + 1 << " came early";
                     ms::AdvanceTestClock(1);
                 }
@@ -142,7 +145,7 @@ TEST_F(TimedCaptureTest, SeriesRequestsEachPictureOneIntervalApartAndClosesItsel
                     [&] { return Text(d, IDC_TC_COMPLETED) == std::u16string(1, u'1' + i); }));
             }
             ms::AdvanceTestClock(static_cast<DWORD>(c.due[1] - c.due[0] - 1));
-            Settle();
+            Settle(dlg);
             EXPECT_EQ(dlg.IsRunning(), 1); // the last interval is waited too
             ms::AdvanceTestClock(1);
             closedByItself = ms::test::PumpUntil([&] { return dlg.IsRunning() == 0; });
@@ -162,7 +165,7 @@ TEST_F(TimedCaptureTest, StartInThePastShowsTheMessageAndRequestsNothing) {
         EXPECT_EQ(Text(d, IDC_TC_START), u"Start");
         EXPECT_EQ(dlg.IsRunning(), 0);
         ms::AdvanceTestClock(10000);
-        Settle();
+        Settle(dlg);
     });
     dlg.DoModal();
     const auto& shown = ms::test::ShownLog();
@@ -192,7 +195,7 @@ TEST_F(TimedCaptureTest, FieldOutOfRangeNeverStarts) {
             EXPECT_EQ(Text(d, IDC_TC_START), u"Start");
             EXPECT_EQ(dlg.IsRunning(), 0);
             ms::AdvanceTestClock(1000);
-            Settle();
+            Settle(dlg);
         });
         dlg.DoModal();
         const auto& shown = ms::test::ShownLog();
@@ -218,7 +221,7 @@ TEST_F(TimedCaptureTest, StopAndCancelDuringTheWaitRequestNothing) {
             EXPECT_EQ(Text(d, IDC_TC_COMPLETED), u"0");
             EXPECT_EQ(dlg.IsRunning(), 0);
             ms::AdvanceTestClock(20000);
-            Settle();
+            Settle(dlg);
             EXPECT_TRUE(g_requests.empty());
 
             SetDlgItemText(d, IDC_TC_MINUTE, u"6");
@@ -229,7 +232,7 @@ TEST_F(TimedCaptureTest, StopAndCancelDuringTheWaitRequestNothing) {
         EXPECT_EQ(dlg.DoModal(), IDCANCEL);
         EXPECT_FALSE(ms::test::ShownLog().back().leftOpen);
         ms::AdvanceTestClock(120000);
-        Settle();
+        Settle(dlg);
         EXPECT_TRUE(g_requests.empty());
     }
 }
@@ -241,7 +244,7 @@ TEST_F(TimedCaptureTest, StartSecondSkippedOverStillStarts) {
     ms::test::AnswerDialog(IDD_TIMED_CAPTURE, [&](HWND d) {
         SetDlgItemText(d, IDC_TC_SECOND, u"1");
         Press(d, IDC_TC_START);
-        Settle();
+        Settle(dlg);
         EXPECT_TRUE(g_requests.empty());
         ms::AdvanceTestClock(5000);
         EXPECT_TRUE(ms::test::PumpUntil([] { return g_requests.size() == 1; }));

@@ -6,7 +6,7 @@
 
 #include "shell/MicroscopeDlg.h"
 #include "shell/SaveFolders.h"
-#include "tests/support/TempHome.h"
+#include "tests/support/TestEnvironment.h"
 
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/core/WString.h"
@@ -26,7 +26,8 @@
 
 namespace {
 
-const mstest::TempHome g_home("video-setting");
+const std::filesystem::path g_home = mstest::Home();
+const std::filesystem::path g_program = mstest::NewProgramDir(mstest::ProgramFiles::None);
 
 namespace fs = std::filesystem;
 using ms::capture::SyntheticCamera;
@@ -87,7 +88,7 @@ protected:
         ms::capture::SetPostMessage([](HWND, UINT, WPARAM, LPARAM) { return true; });
         ms::test::ResetSeams();
         InitProgramDir();
-        fs::remove(g_home.dir / "bin" / "folderpath.dat");
+        fs::remove(g_program / "folderpath.dat");
         g_has1600x1200 = 1;
         g_captureWidth = 1600;
         g_captureHeight = 1200;
@@ -325,7 +326,7 @@ TEST_F(VideoSettingTest, WithoutADeviceTheListsStayEmptyAndNothingIsSent) {
 
 TEST_F(VideoSettingTest, AChosenFolderIsStoredAndGetsItsSubfolders) {
     ASSERT_EQ(Start({Device("cam")}), 1);
-    const fs::path chosen = g_home.dir / "saves";
+    const fs::path chosen = g_home / "saves";
     fs::create_directories(chosen);
     ms::CopyBounded(g_saveBaseDir, MAX_PATH, u"/old/base");
     ms::CopyBounded(g_pictureDir, MAX_PATH, u"/old/base/Picture");
@@ -338,7 +339,7 @@ TEST_F(VideoSettingTest, AChosenFolderIsStoredAndGetsItsSubfolders) {
     EXPECT_EQ(ms::test::ShownCommonDialogs()[0].title, u"Please select folder");
     EXPECT_EQ(ms::test::ShownCommonDialogs()[0].flags, 73u);
 
-    std::ifstream in(g_home.dir / "bin" / "folderpath.dat", std::ios::binary);
+    std::ifstream in(g_program / "folderpath.dat", std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_EQ(bytes.size(), 520u);
     const std::string path = chosen.string();
@@ -365,16 +366,16 @@ TEST_F(VideoSettingTest, ACancelledFolderBrowseKeepsTheSaveFolder) {
     });
     EXPECT_EQ(ms::ToUtf8(g_saveBaseDir), "/old/base");
     EXPECT_EQ(ms::ToUtf8(g_pictureDir), "/old/base/Picture");
-    EXPECT_FALSE(fs::exists(g_home.dir / "bin" / "folderpath.dat"));
+    EXPECT_FALSE(fs::exists(g_program / "folderpath.dat"));
 }
 
 // When "folderpath.dat" cannot be written the chosen folder is not taken at all, instead of
 // being shown while pictures go on into the old folders.
 TEST_F(VideoSettingTest, AFolderThatCannotBeStoredIsNotTaken) {
     ASSERT_EQ(Start({Device("cam")}), 1);
-    const fs::path chosen = g_home.dir / "unstored";
+    const fs::path chosen = g_home / "unstored";
     fs::create_directories(chosen);
-    fs::create_directories(g_home.dir / "bin" / "folderpath.dat"); // a folder: no file there
+    fs::create_directories(g_program / "folderpath.dat"); // a folder: no file there
     ms::CopyBounded(g_saveBaseDir, MAX_PATH, u"/old/base");
     ms::CopyBounded(g_pictureDir, MAX_PATH, u"/old/base/Picture");
     ms::test::AnswerFolderDialog(ms::FromUtf8(chosen.string()));
@@ -382,7 +383,7 @@ TEST_F(VideoSettingTest, AFolderThatCannotBeStoredIsNotTaken) {
         Click(h, IDC_VS_BROWSE);
         EXPECT_EQ(Text(h, IDC_VS_SAVE_PATH), u"/old/base");
     });
-    fs::remove(g_home.dir / "bin" / "folderpath.dat");
+    fs::remove(g_program / "folderpath.dat");
     EXPECT_EQ(ms::ToUtf8(g_saveBaseDir), "/old/base");
     EXPECT_EQ(ms::ToUtf8(g_pictureDir), "/old/base/Picture");
     EXPECT_FALSE(fs::exists(chosen / "Picture"));

@@ -12,6 +12,7 @@
 #include "platform/win/window/TestSeams.h"
 
 #include "tests/support/Pump.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <cstdlib>
@@ -91,9 +92,7 @@ protected:
     void SetUp() override {
         ms::EnsureApplication();
         ms::test::ResetSeams();
-        program_ = std::filesystem::path(std::getenv("HOME")) / ("bin-" + std::to_string(++count_));
-        std::filesystem::create_directories(program_);
-        setenv("MS_PROGRAM_DIR", program_.c_str(), 1);
+        program_ = mstest::NewProgramDir(mstest::ProgramFiles::None);
         for (const WCHAR* key : {kFontKey, kUnitsKey})
             RegDeleteKey(HKEY_CURRENT_USER, key);
         // The keys exist after the first start; the settings' writers never create them.
@@ -126,7 +125,6 @@ protected:
     }
 
     std::filesystem::path program_;
-    static inline int count_ = 0;
 };
 
 } // namespace mstest

@@ -3,7 +3,7 @@
 #include "platform/win/core/Profile.h"
 #include "platform/win/core/Registry.h"
 
-#include "tests/support/TempHome.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const mstest::TempHome g_home("measure-settings");
+const std::filesystem::path g_program = mstest::NewProgramDir(mstest::ProgramFiles::None);
 
 const WCHAR* kFont = u"SOFTWARE\\varazizuziVe\\font";
 const WCHAR* kUnits = u"SOFTWARE\\varazizuziVe\\Units";
@@ -75,7 +75,7 @@ protected:
         return bytes;
     }
     static std::string FileText(const char* name) {
-        std::ifstream in(g_home.dir / "bin" / name, std::ios::binary);
+        std::ifstream in(g_program / name, std::ios::binary);
         std::stringstream ss;
         ss << in.rdbuf();
         return ss.str();
@@ -210,7 +210,7 @@ TEST_F(MeasureSettingsTest, DamagedFontFileGivesAZeroFont) {
     const size_t at = text.find("46", text.find("LOGFONT=") + 8 + 184);
     ASSERT_NE(at, std::string::npos);
     text.replace(at, 2, "47");
-    std::ofstream(g_home.dir / "bin" / "Measurefont.ini", std::ios::binary) << text;
+    std::ofstream(g_program / "Measurefont.ini", std::ios::binary) << text;
 
     g_measureFont = DefaultLabelFont();
     EXPECT_EQ(ReadMeasureFont(), 0);
@@ -222,8 +222,7 @@ TEST_F(MeasureSettingsTest, FaceNameReadIsTerminated) {
     LOGFONTW f = DefaultLabelFont();
     for (WCHAR& c : f.lfFaceName)
         c = u'A';
-    const std::u16string path =
-        std::u16string(ms::FromUtf8((g_home.dir / "bin" / "logfont.ini").string()));
+    const std::u16string path = std::u16string(ms::FromUtf8((g_program / "logfont.ini").string()));
     ASSERT_TRUE(WritePrivateProfileStruct(u"FONT", u"LOGFONT", &f, sizeof f, path.c_str()));
     ASSERT_EQ(ReadTextFont(), 1);
     EXPECT_EQ(g_textFont.lfFaceName[LF_FACESIZE - 1], 0);

@@ -12,6 +12,7 @@
 #include "platform/win/core/WString.h"
 #include "platform/win/window/TestSeams.h"
 #include "tests/media/WordReadBack.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QFile>
 #include <QImage>
@@ -256,6 +257,8 @@ TEST_F(ExportTest, SpreadsheetWithoutShapesHoldsTheHeaderRowAndThePicture) {
 }
 
 TEST_F(ExportTest, SpreadsheetThatFailsAtAnyStageLeavesTheOldFileAsItWas) {
+    if (mstest::RerunUnprivileged()) // the read-only folder below must stop the writer
+        return;
     const QString path = dir.path() + "/old.xls";
     ASSERT_TRUE(ExportToSpreadsheet(CString(U(path)), LiveShapes(), ShapeSource::Live, Picture(),
                                     Messages()));
@@ -287,8 +290,7 @@ TEST_F(ExportTest, SpreadsheetThatFailsAtAnyStageLeavesTheOldFileAsItWas) {
         !ExportToSpreadsheet(CString(U(path)), other, ShapeSource::Live, Picture(), Messages());
     QFile::setPermissions(dir.path(),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    if (!refused)
-        GTEST_SKIP() << "root writes into read-only folders";
+    ASSERT_TRUE(refused);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_FALSE(shown[0].empty());
     EXPECT_EQ(Bytes(path), old);

@@ -10,6 +10,7 @@
 #include "platform/win/window/TestSeams.h"
 #include "res/TessaryResource.h"
 #include "tests/support/Pump.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QColor>
 #include <QImage>
@@ -45,9 +46,7 @@ protected:
         g_langFilePath[0] = 0;
         dir_ = fs::path(std::getenv("HOME")) / ("items-" + std::to_string(++count_));
         fs::create_directories(dir_);
-        program_ = dir_ / "bin";
-        fs::create_directories(program_);
-        setenv("MS_PROGRAM_DIR", program_.c_str(), 1);
+        program_ = mstest::NewProgramDir(mstest::ProgramFiles::None);
     }
     void TearDown() override { ms::test::ResetSeams(); }
 

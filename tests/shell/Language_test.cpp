@@ -7,7 +7,7 @@
 #include "platform/win/core/Registry.h"
 #include "platform/win/core/WString.h"
 
-#include "tests/support/TempHome.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const mstest::TempHome g_home("shell-language");
+[[maybe_unused]] const std::filesystem::path g_program =
+    mstest::NewProgramDir(mstest::ProgramFiles::None);
 
 const WCHAR* kLanguage = u"SOFTWARE\\varazizuziVe\\LanguageID";
 

@@ -14,6 +14,7 @@
 #include "res/TessaryResource.h"
 
 #include "tests/support/Pump.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -65,11 +66,9 @@ protected:
         ms::EnsureApplication();
         ms::test::ResetSeams();
         g_hInstance = GetModuleHandle(nullptr);
-        program_ = fs::path(std::getenv("HOME")) / ("bin-" + std::to_string(++counter_));
-        out_ = fs::path(std::getenv("HOME")) / ("out-" + std::to_string(counter_));
-        fs::create_directories(program_);
+        program_ = mstest::NewProgramDir(mstest::ProgramFiles::None);
+        out_ = mstest::Home() / ("out-" + std::to_string(++counter_));
         fs::create_directories(out_);
-        setenv("MS_PROGRAM_DIR", program_.c_str(), 1);
         DeleteAllLiveShapes();
     }
     void TearDown() override {

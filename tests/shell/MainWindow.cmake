@@ -46,3 +46,6 @@ ms_test(MainLiveTools_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainLiveTools_test.
 ms_resources(MainLiveTools_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
 ms_test(MainLiveClicks_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainLiveClicks_test.cpp LIBS shellmain)
 ms_resources(MainLiveClicks_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
+# Tessary with a program folder that takes no files.
+ms_test(ProgramFiles_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/ProgramFiles_test.cpp LIBS shellmain)
+ms_resources(ProgramFiles_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)

@@ -3,11 +3,11 @@
 // reminder answered, frames only when the test pushes them.
 #pragma once
 
+#include "capture/AviRecorder.h"
 #include "capture/CaptureWnd.h"
 #include "capture/VideoSettingDlg.h"
 #include "shell/LangText.h"
 #include "shell/MicroscopeDlg.h"
-#include "capture/AviRecorder.h"
 #include "shell/SaveFolders.h"
 
 #include "platform/capture/SyntheticCamera.h"
@@ -16,6 +16,7 @@
 #include "res/TessaryResource.h"
 
 #include "tests/support/Pump.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -47,10 +48,8 @@ protected:
         ms::EnsureApplication();
         ms::test::ResetSeams();
         g_hInstance = GetModuleHandle(nullptr);
-        home_ = std::filesystem::path(std::getenv("HOME"));
-        program_ = home_ / ("bin-" + std::to_string(++counter_));
-        std::filesystem::create_directories(program_);
-        setenv("MS_PROGRAM_DIR", program_.c_str(), 1);
+        home_ = mstest::Home();
+        program_ = mstest::NewProgramDir(mstest::ProgramFiles::None);
         RegDeleteKey(HKEY_CURRENT_USER, u"SOFTWARE\\varazizuziVe\\LanguageID");
         g_langFilePath[0] = 0;
         g_liveView.Change([](LiveViewSnapshot& s) { s = LiveViewSnapshot{}; });
@@ -82,7 +81,6 @@ protected:
 
     std::filesystem::path home_, program_;
     std::unique_ptr<CMicroscopeDlg> dlg_;
-    static inline int counter_ = 0;
 };
 
 } // namespace mstest

@@ -21,6 +21,7 @@
 #include "res/TessaryResource.h"
 
 #include "tests/support/Pump.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -104,10 +105,8 @@ protected:
         ms::EnsureApplication();
         ms::test::ResetSeams();
         g_hInstance = GetModuleHandle(nullptr);
-        home_ = fs::path(std::getenv("HOME"));
-        program_ = home_ / ("bin-" + std::to_string(++counter_));
-        fs::create_directories(program_);
-        setenv("MS_PROGRAM_DIR", program_.c_str(), 1);
+        home_ = mstest::Home();
+        program_ = mstest::NewProgramDir(mstest::ProgramFiles::None);
         // A first start each time, also when the cases share one process.
         for (LPCWSTR key : {u"SOFTWARE\\varazizuziVe\\font", u"SOFTWARE\\varazizuziVe\\LanguageID",
                             u"SOFTWARE\\varazizuziVe\\Units", u"SOFTWARE\\varazizuziVe"})
@@ -158,7 +157,6 @@ protected:
 
     fs::path home_, program_;
     std::unique_ptr<CMicroscopeDlg> dlg_;
-    static inline int counter_ = 0;
 };
 
 TEST_F(MainWindowTest, FirstStartInAnEmptyHome) {

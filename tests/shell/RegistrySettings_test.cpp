@@ -15,24 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The registry store lives in a temporary folder, set before any registry call of this process.
-struct TempHome {
-    TempHome() {
-        std::string tmpl = (fs::temp_directory_path() / "shell-registry-XXXXXX").string();
-        if (::mkdtemp(tmpl.data()) == nullptr)
-            std::abort();
-        dir = tmpl;
-        fs::create_directories(dir / "config");
-        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    }
-    ~TempHome() {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    fs::path dir;
-};
-const TempHome g_home;
-
 const WCHAR* kRoot = u"SOFTWARE\\varazizuziVe";
 const WCHAR* kFont = u"SOFTWARE\\varazizuziVe\\font";
 const WCHAR* kLanguage = u"SOFTWARE\\varazizuziVe\\LanguageID";

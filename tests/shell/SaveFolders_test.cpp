@@ -5,6 +5,8 @@
 
 #include "platform/win/core/WString.h"
 
+#include "tests/support/TestEnvironment.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -22,10 +24,8 @@ std::string Utf8(const WCHAR* s) {
 class SaveFoldersTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        home_ = fs::path(std::getenv("HOME"));
-        program_ = home_ / ("bin-" + std::to_string(++counter_));
-        fs::create_directories(program_);
-        setenv("MS_PROGRAM_DIR", program_.c_str(), 1);
+        home_ = mstest::Home();
+        program_ = mstest::NewProgramDir(mstest::ProgramFiles::None);
         fs::remove_all(home_ / "Documents");
         g_saveBaseDir[0] = 0;
         InitProgramDir();
@@ -42,7 +42,6 @@ protected:
         std::ofstream(program_ / "folderpath.dat", std::ios::binary) << bytes;
     }
     fs::path home_, program_;
-    static inline int counter_ = 0;
 };
 
 TEST_F(SaveFoldersTest, ProgramFolderAndCalibrationFile) {

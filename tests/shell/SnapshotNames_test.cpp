@@ -3,7 +3,7 @@
 #include "shell/SnapshotNames.h"
 
 #include "platform/win/core/WString.h"
-#include "tests/support/TempHome.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const mstest::TempHome g_home("snapshot-names");
+const std::filesystem::path g_home = mstest::Home();
+[[maybe_unused]] const std::filesystem::path g_program =
+    mstest::NewProgramDir(mstest::ProgramFiles::None);
 
 std::u16string U16(const fs::path& p) {
     const std::string s = p.string();
@@ -73,7 +75,7 @@ TEST(SnapshotNames, TheNumberIsTheTextBehindTheLastCapitalN) {
 }
 
 TEST(SnapshotNames, OnlyPicturesOfTheSnapshotFormatCountAndFoldersAreReported) {
-    const fs::path dir = g_home.dir / "scan";
+    const fs::path dir = g_home / "scan";
     fs::create_directories(dir / "old.jpg");
     Touch(dir / "Still_2024-01-01_100000_N0009.jpg");
     Touch(dir / "Still_2024-01-02_090000_25X_N0010.jpg");
@@ -92,7 +94,7 @@ TEST(SnapshotNames, OnlyPicturesOfTheSnapshotFormatCountAndFoldersAreReported) {
     EXPECT_EQ(missing.highest, 0);
 
     // A lone 9999 is followed by 10000, printed in full.
-    const fs::path lone = g_home.dir / "lone";
+    const fs::path lone = g_home / "lone";
     fs::create_directories(lone);
     Touch(lone / "Still_x_N9999.jpg");
     const long long next = ScanSnapshotNumbers(U16(lone).c_str(), 2).highest + 1;

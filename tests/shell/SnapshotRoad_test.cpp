@@ -3,11 +3,11 @@
 // callback hands the next frame over, and the hand-over composes the frame copied before it
 // into a numbered "Still_" picture; the compositor's other modes; what a stopped preview and
 // an unwritable picture folder give.
+#include "capture/AviRecorder.h"
 #include "capture/CaptureWnd.h"
 #include "capture/GrabberCallbacks.h"
 #include "capture/TimedSnapshot.h"
 #include "shell/MicroscopeDlg.h"
-#include "capture/AviRecorder.h"
 #include "shell/RegistrySettings.h"
 #include "shell/SaveFolders.h"
 #include "shell/SnapshotOverlays.h"
@@ -20,7 +20,7 @@
 #include "platform/win/window/TestSeams.h"
 #include "res/TessaryResource.h"
 #include "tests/support/Pump.h"
-#include "tests/support/TempHome.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +39,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const mstest::TempHome g_home("snapshot-road");
+const std::filesystem::path g_home = mstest::Home();
+[[maybe_unused]] const std::filesystem::path g_program =
+    mstest::NewProgramDir(mstest::ProgramFiles::None);
 
 using ms::capture::SyntheticCamera;
 
@@ -83,7 +85,7 @@ protected:
         ASSERT_TRUE(dlg_->Create(IDD_MAIN));
         ms::test::Pump(6);
 
-        pictures_ = g_home.dir / ("pictures-" + std::to_string(++counter_));
+        pictures_ = g_home / ("pictures-" + std::to_string(++counter_));
         fs::create_directories(pictures_);
         SetPictureFolder(pictures_);
         g_imageFormat = 2;

@@ -15,7 +15,7 @@ inline void Pump(int rounds = 4) {
 
 // Processes events until `done` or a generous deadline (a hang guard, not a timing check).
 template <class F>
-bool PumpUntil(F done, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+bool PumpUntil(F done, std::chrono::milliseconds limit = std::chrono::seconds(60)) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (!done()) {
         if (std::chrono::steady_clock::now() > end)

@@ -22,6 +22,7 @@
 #include "res/WavenorResource.h"
 
 #include "tests/support/Pump.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -108,10 +109,8 @@ protected:
         ms::EnsureApplication();
         ms::test::ResetSeams();
         g_hInstance = GetModuleHandle(nullptr);
-        home_ = fs::path(std::getenv("HOME"));
-        program_ = home_ / ("wavenor-" + std::to_string(++counter_));
-        fs::create_directories(program_);
-        setenv("MS_PROGRAM_DIR", program_.c_str(), 1);
+        home_ = mstest::Home();
+        program_ = mstest::NewProgramDir(mstest::ProgramFiles::None);
         RegDeleteKey(HKEY_CURRENT_USER, kWifiSettingsKey);
         RegDeleteKey(HKEY_CURRENT_USER, kWifiRootKey);
         ResetWifiSettings();
@@ -163,7 +162,6 @@ protected:
 
     fs::path home_, program_;
     std::unique_ptr<CRecordingDlg> dlg_;
-    static inline int counter_ = 0;
 };
 
 TEST_F(WifiMainWindowTest, FirstStartInAnEmptyHomeChoosesTheSystemLanguage) {

@@ -14,7 +14,7 @@
 #include "platform/win/core/Registry.h"
 #include "platform/win/core/WString.h"
 
-#include "tests/support/TempHome.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -25,7 +25,9 @@
 
 namespace {
 
-const mstest::TempHome g_home("wifi-settings");
+const std::filesystem::path g_home = mstest::Home();
+[[maybe_unused]] const std::filesystem::path g_program =
+    mstest::NewProgramDir(mstest::ProgramFiles::None);
 
 HKEY OpenSettings() {
     HKEY key = nullptr;
@@ -251,19 +253,17 @@ TEST(WifiFoldersTest, FavoriteLiesBesideTheProgramOrInTheUsersDataFolder) {
 
     // A program folder that cannot take files: everything goes to the data folder instead.
     const std::string saved = ms::ToUtf8(program);
-    const std::filesystem::path data = g_home.dir / "data";
-    setenv("XDG_DATA_HOME", data.c_str(), 1);
-    setenv("MS_PROGRAM_DIR", (g_home.dir / "no-such-folder").c_str(), 1);
+    const std::filesystem::path data = g_home / "data";
+    ms::SetProgramName(u"Wavenor");
+    setenv("MS_PROGRAM_DIR", (g_home / "no-such-folder").c_str(), 1);
     InitWifiFolders();
     EXPECT_EQ(ms::ToUtf8(g_programDir), (data / "Wavenor").string());
     EXPECT_TRUE(std::filesystem::is_directory(data / "Wavenor" / "Favorite" / "Video"));
     EXPECT_EQ(ms::ToUtf8(g_calibIniPath), (data / "Wavenor" / "CalibrationIni.ini").string());
     // The language files still come from the program's own folder.
     SetWifiLanguage(7, 0);
-    EXPECT_EQ(ms::ToUtf8(g_langFilePath),
-              (g_home.dir / "no-such-folder" / "German1252.ini").string());
+    EXPECT_EQ(ms::ToUtf8(g_langFilePath), (g_home / "no-such-folder" / "German1252.ini").string());
     setenv("MS_PROGRAM_DIR", saved.c_str(), 1);
-    unsetenv("XDG_DATA_HOME");
 }
 
 TEST(CameraLinkTest, DefaultsAndTheEnvironment) {

@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -173,6 +175,56 @@ std::u16string ms::DataDir() {
     if (env && env[0] == '/')
         return Trimmed(env);
     return Trimmed(HomeDir() + "/.local/share");
+}
+
+namespace {
+std::mutex g_programNameLock;
+std::u16string g_programName; // empty: the executable's file name
+
+// Whether a file can be made in the folder: tried, since permissions do not tell for root,
+// a read-only mount or a folder on a full disk.
+bool CanMakeFilesIn(const std::string& dir) {
+    if (!IsDir(dir))
+        return false;
+    std::string probe = dir + "/.write-probe-XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
+} // namespace
+
+void ms::SetProgramName(std::u16string_view name) {
+    std::lock_guard lock(g_programNameLock);
+    g_programName = name;
+}
+
+std::u16string ms::ProgramName() {
+    {
+        std::lock_guard lock(g_programNameLock);
+        if (!g_programName.empty())
+            return g_programName;
+    }
+    char buf[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0)
+        return u"program";
+    buf[n] = 0;
+    const std::string path(buf);
+    return FromUtf8(path.substr(path.rfind('/') + 1));
+}
+
+std::u16string ms::ProgramDataDir() {
+    const std::u16string program = ProgramDir();
+    if (CanMakeFilesIn(NativePath(program)))
+        return program;
+    const std::u16string data = DataDir();
+    const std::u16string own = data + u"/" + ProgramName();
+    std::error_code ec;
+    std::filesystem::create_directories(NativePath(own), ec);
+    return own;
 }
 
 std::u16string ms::RuntimeDir() {

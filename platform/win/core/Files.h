@@ -95,6 +95,16 @@ std::u16string DataDir();
 // $XDG_RUNTIME_DIR when set, else a per-user folder under /tmp.
 std::u16string RuntimeDir();
 
+// The running program's name ("Tessary", "Wavenor"); the executable's file name until a
+// program sets it at start-up. It names the program's folder under DataDir().
+void SetProgramName(std::u16string_view name);
+std::u16string ProgramName();
+// The folder a program keeps its own writable files in (calibrations, the stored capture size,
+// fonts, the save folder, the export picture): the program folder where a file can be made
+// in it, else DataDir()/ProgramName() (an installed program folder belongs to the system),
+// made when missing. Decided at each call, by trying, not from permissions.
+std::u16string ProgramDataDir();
+
 std::string NativePath(std::u16string_view path); // UTF-8 for the POSIX calls
 
 // A file that replaces `path` only once it is complete: written under a temporary name beside

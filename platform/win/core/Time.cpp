@@ -3,12 +3,15 @@
 #include <ctime>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 namespace {
 
 struct TestClock {
     long long msSinceEpoch; // of the test's local time, counted as if it were UTC
     ULONGLONG ticks;
+    std::thread::id setter;
+    unsigned long long readsElsewhere = 0;
 };
 
 std::mutex g_mutex;
@@ -33,6 +36,11 @@ SYSTEMTIME FromMs(long long ms, bool local) {
     return st;
 }
 
+void CountRead(TestClock& clock) {
+    if (std::this_thread::get_id() != clock.setter)
+        ++clock.readsElsewhere;
+}
+
 long long NowMs() {
     struct timespec ts;
     clock_gettime(CLOCK_REALTIME, &ts);
@@ -45,6 +53,7 @@ void Fill(LPSYSTEMTIME time, bool local) {
     {
         std::lock_guard lock(g_mutex);
         if (g_test) {
+            CountRead(*g_test);
             *time = FromMs(g_test->msSinceEpoch, false);
             return;
         }
@@ -64,8 +73,10 @@ void GetSystemTime(LPSYSTEMTIME time) {
 ULONGLONG GetTickCount64() {
     {
         std::lock_guard lock(g_mutex);
-        if (g_test)
+        if (g_test) {
+            CountRead(*g_test);
             return g_test->ticks;
+        }
     }
     struct timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -87,7 +98,8 @@ void ms::SetTestClock(const SYSTEMTIME& now, ULONGLONG tickCount) {
     tm.tm_sec = now.wSecond;
     long long secs = static_cast<long long>(timegm(&tm));
     std::lock_guard lock(g_mutex);
-    g_test = TestClock{secs * 1000 + now.wMilliseconds % 1000, tickCount};
+    g_test =
+        TestClock{secs * 1000 + now.wMilliseconds % 1000, tickCount, std::this_thread::get_id()};
 }
 
 void ms::AdvanceTestClock(DWORD milliseconds) {
@@ -96,6 +108,11 @@ void ms::AdvanceTestClock(DWORD milliseconds) {
         g_test->msSinceEpoch += milliseconds;
         g_test->ticks += milliseconds;
     }
+}
+
+unsigned long long ms::TestClockReadsElsewhere() {
+    std::lock_guard lock(g_mutex);
+    return g_test ? g_test->readsElsewhere : 0;
 }
 
 void ms::ClearTestClock() {

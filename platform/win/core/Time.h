@@ -17,5 +17,8 @@ namespace ms {
 void SetTestClock(const SYSTEMTIME& now, ULONGLONG tickCount = 0);
 void AdvanceTestClock(DWORD milliseconds);
 void ClearTestClock();
+// How often threads other than the one that set the test clock have read it: a test waits for
+// a worker to look at the clock again, instead of waiting for time to pass.
+unsigned long long TestClockReadsElsewhere();
 
 } // namespace ms

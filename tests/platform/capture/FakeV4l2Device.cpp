@@ -124,6 +124,15 @@ void FakeV4l2Device::Stall(std::chrono::milliseconds duration) {
     m_stallUntil = Clock::now() + duration;
 }
 
+int FakeV4l2Device::PollTimeouts() const {
+    return m_pollTimeouts;
+}
+
+bool FakeV4l2Device::Stalled() const {
+    std::lock_guard lock(m_mutex);
+    return Clock::now() < m_stallUntil;
+}
+
 void FakeV4l2Device::Unplug() {
     std::lock_guard lock(m_mutex);
     if (!m_plugged)
@@ -819,8 +828,11 @@ int FakeV4l2Device::Poll(pollfd* fds, nfds_t count, int timeoutMs) {
         for (size_t k = 0; k < real.size(); ++k)
             fds[where[k]].revents = real[k].revents;
         ready += r;
-        if (ready || Clock::now() >= deadline)
+        if (ready || Clock::now() >= deadline) {
+            if (!ready)
+                ++m_pollTimeouts;
             return ready;
+        }
     }
 }
 

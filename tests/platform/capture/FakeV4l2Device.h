@@ -17,6 +17,7 @@
 
 #include <linux/videodev2.h>
 
+#include <atomic>
 #include <chrono>
 #include <deque>
 #include <map>
@@ -51,6 +52,10 @@ public:
     void InjectNextFrame(Fault fault);
     // No frame for this long (a stalled camera: poll times out, DQBUF says EAGAIN).
     void Stall(std::chrono::milliseconds duration);
+    // Whether the stall is still on: a call that returns while it is has not waited for it.
+    bool Stalled() const;
+    // How many polls ended by their time-out with nothing ready.
+    int PollTimeouts() const;
     // Unplugging: every open descriptor answers ENODEV and polls POLLERR | POLLHUP, the nodes
     // leave sysfs and can no longer be opened. Plugging in again brings the nodes back as a
     // new device (descriptors of the old one stay dead).
@@ -120,6 +125,7 @@ private:
     ProfileNode m_standIn; // a control-only profile streams YUYV 640x480
     std::string m_root;
     mutable std::mutex m_mutex;
+    std::atomic<int> m_pollTimeouts{0};
     std::vector<std::unique_ptr<Node>> m_nodes;
     std::vector<std::unique_ptr<Node>> m_unplugged; // kept while old descriptors hold them
     std::map<int, File> m_files;
