@@ -74,11 +74,7 @@ void CMicroscopeDlg::OnRecord() {
     // Without a file there is no recording: no counter, no picture, no entry in the strip.
     if (!OpenAviWriter()) {
         RestoreFullSize();
-        WCHAR text[256];
-        GetLangText(u"RecordFileFail", text, 256, u"The video file could not be created.");
-        CString message;
-        message.Format(u"%s\n%s", text, g_aviPath);
-        MessageBox(message.GetString(), nullptr, MB_ICONEXCLAMATION | MB_OK);
+        ShowRecordFailure(u"RecordFileFail", u"The video file could not be created.");
         return;
     }
 
@@ -112,11 +108,18 @@ void CMicroscopeDlg::OnRecord() {
 }
 
 void CMicroscopeDlg::OnRecordTimerTick() {
+    // A writer that failed (a full disk) has finished its file: the recording stops, and
+    // closing it says why.
+    if (g_recording.load() == 1 && GetAviWriterError(nullptr, 0)) {
+        OnRecord();
+        return;
+    }
+    // Every 15 frames written are a second of video; frames beyond count towards the next.
     int frames = g_recordFrameCount.load();
     do {
         if (frames < kFramesPerCountedSecond)
             return;
-    } while (!g_recordFrameCount.compare_exchange_weak(frames, 0));
+    } while (!g_recordFrameCount.compare_exchange_weak(frames, frames - kFramesPerCountedSecond));
     OnRecordTimer();
 }
 
@@ -153,6 +156,18 @@ void CMicroscopeDlg::CloseRecording() {
     WCHAR thumbnail[MAX_PATH];
     if (CloseAviWriter(thumbnail))
         ListVideo(thumbnail);
+    ShowRecordFailure(u"RecordWriteFail", u"The video file could not be written.");
+}
+
+void CMicroscopeDlg::ShowRecordFailure(LPCWSTR key, LPCWSTR text) {
+    WCHAR reason[256];
+    if (!GetAviWriterError(reason, 256))
+        return;
+    WCHAR line[256];
+    GetLangText(key, line, 256, text);
+    CString message;
+    message.Format(u"%s\n%s\n%s", line, g_aviPath, reason);
+    MessageBox(message.GetString(), nullptr, MB_ICONEXCLAMATION | MB_OK);
 }
 
 void CMicroscopeDlg::ListVideo(LPCWSTR thumbnail) {
