@@ -229,7 +229,8 @@ bool AviWriter::AppendChunk() {
     // Room for this chunk and the index that will follow it.
     const long long indexSize = 8 + 16 * (static_cast<long long>(m_index.size()) + 1);
     if (m_end + static_cast<long long>(m_chunk.size()) + indexSize > kLargestFile) {
-        Fail(EFBIG);
+        if (m_error.empty())
+            m_error = "The file has reached the largest size of a video file (1 GB)";
         return false;
     }
     uint32_t size = 0;

@@ -218,12 +218,13 @@ TEST_F(AviRecorderTest, AFullDiskEndsTheRecordingWithAPlayableFile) {
     const long long header = 224, chunk = 8 + full, index = 8 + 16 * 5;
     const struct {
         long long space;
-        int opened, frames;
+        int opened, written, frames;
     } cases[] = {
-        {header + 5 * chunk + index, 1, 5}, // the sixth frame fails; the index of five fits
-        {header + 5 * chunk + 20, 1, 4},    // the index needs the fifth frame's room
-        {0, 0, 0},
-        {100, 0, 0},
+        {header + 5 * chunk + index, 1, 5, 5}, // the sixth frame fails; the index of five fits
+        {header + 5 * chunk + 20, 1, 5, 4},    // the index needs the fifth frame's room
+        {header + 100, 1, 0, 0},               // not one frame: nothing is left to list
+        {0, 0, 0, 0},
+        {100, 0, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.space);
@@ -236,9 +237,9 @@ TEST_F(AviRecorderTest, AFullDiskEndsTheRecordingWithAPlayableFile) {
         WCHAR reason[256] = {};
         ASSERT_EQ(GetAviWriterError(reason, 256), 1);
         EXPECT_EQ(ms::ToUtf8(reason), "No space left on device");
-        EXPECT_EQ(written, c.opened ? 5 : 0);
-        EXPECT_EQ(CloseAviWriter(nullptr), c.opened);
-        if (!c.opened) {
+        EXPECT_EQ(written, c.written);
+        EXPECT_EQ(CloseAviWriter(nullptr), c.frames > 0 ? 1 : 0);
+        if (c.frames == 0) {
             EXPECT_FALSE(fs::exists(path));
             continue;
         }
