@@ -12,7 +12,7 @@
 // g_recording is 0 again. g_aviLock keeps the three apart all the same, so a frame that is
 // being written when someone closes early finishes first, and a frame never reaches a writer
 // that is gone. Frames come as the capture delivers them (bottom-up 24-bit rows, blue-green-
-// red) and are turned upright for the writer.
+// red), which is how an uncompressed AVI stores them; the JPEG encoder reads them upright.
 #pragma once
 
 #include "platform/win/WinTypes.h"
