@@ -1,6 +1,7 @@
 // The main window's AVI recording: the record command of button 1006, the one-second record
-// timer that counts the recorded seconds and stops the recording at its length limit, and the
-// end of a recording by the Preview command or at shut-down.
+// timer that counts the recorded seconds of video and stops the recording at its length limit
+// or when the writer failed (saying why), and the end of a recording by the Preview command or
+// at shut-down.
 //
 // The writer is opened here on the user-interface thread before g_recording becomes 1, and
 // closed only after the capture graph has stopped (Stop returns when no frame callback runs
@@ -57,6 +58,9 @@ void CMicroscopeDlg::OnRecord() {
         RestoreFullSize();
         Invalidate(FALSE);
         InitToolTips();
+        // A write or the close that failed (a full disk) is said here, where no lock is held;
+        // the recordings that other commands end keep their finished file without a word.
+        ShowRecordFailure(u"RecordWriteFail", u"The video file could not be written.");
         return;
     }
 
@@ -156,7 +160,6 @@ void CMicroscopeDlg::CloseRecording() {
     WCHAR thumbnail[MAX_PATH];
     if (CloseAviWriter(thumbnail))
         ListVideo(thumbnail);
-    ShowRecordFailure(u"RecordWriteFail", u"The video file could not be written.");
 }
 
 void CMicroscopeDlg::ShowRecordFailure(LPCWSTR key, LPCWSTR text) {
