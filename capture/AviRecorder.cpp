@@ -2,15 +2,16 @@
 
 #include "capture/RecorderSettingDlg.h"
 
+#include "imaging/AviWriter.h"
+
 #include "platform/capture/Backend.h"
 #include "platform/win/core/Format.h"
 #include "platform/win/core/WString.h"
 
 #include <QLoggingCategory>
 
-#include <opencv2/core.hpp>
-#include <opencv2/videoio.hpp>
-
+#include <cmath>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -23,71 +24,99 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcRecord, "ms.capture.record")
 
-std::mutex g_aviLock;                         // the writer and the upright frame
-std::unique_ptr<cv::VideoWriter> g_aviWriter; // null when no writer is open
-cv::Mat g_uprightFrame;                       // reused for every frame
+// A jump of the sample times larger than this (or backwards) is a clock that started again,
+// not a camera that stalled: the frame takes the next slot instead of filling the gap.
+constexpr double kLargestGapSeconds = 60.0;
+// Sample times a hair before their slot still take it (times sum in floating point).
+constexpr double kSlotTolerance = 1e-3;
+constexpr int kJpegQuality = 85;
 
-std::unique_ptr<cv::VideoWriter> CreateWriter(const std::string& path, bool compress) {
-    const cv::Size size(kAviWidth, kAviHeight);
-    // Motion-JPEG, or raw frames (fourcc 0) for an uncompressed recording. OpenCV's own
-    // Motion-JPEG writer stands in where FFmpeg has none.
-    const int fourcc = compress ? cv::VideoWriter::fourcc('M', 'J', 'P', 'G') : 0;
-    for (int api : {cv::CAP_FFMPEG, compress ? cv::CAP_OPENCV_MJPEG : cv::CAP_FFMPEG}) {
-        try {
-            auto writer = std::make_unique<cv::VideoWriter>(path, api, fourcc, kAviFramesPerSecond,
-                                                            size, true);
-            if (writer->isOpened())
-                return writer;
-        } catch (const cv::Exception& e) {
-            qCWarning(lcRecord) << "record: the video writer failed:" << e.what();
-        }
-    }
-    return nullptr;
-}
+// What the streaming thread and the user-interface thread share, under g_aviLock.
+struct Recording {
+    std::unique_ptr<ms::avi::AviWriter> writer; // null when no writer exists
+    std::string path;
+    bool paced = false; // the first frame set the clock
+    double firstTime = 0, lastTime = 0;
+    std::string error; // why the last open or the writer failed
+};
+
+std::mutex g_aviLock;
+Recording g_avi;
 
 } // namespace
 
 int OpenAviWriter() {
     const std::string path = ms::ToUtf8(g_aviPath);
-    const bool compress = g_recordCompress != 0;
-    // Created outside the lock: opening may take a while and no frame can need it yet.
-    std::unique_ptr<cv::VideoWriter> writer = path.empty() ? nullptr : CreateWriter(path, compress);
-    if (!writer)
-        qCWarning(lcRecord) << "record: cannot create" << path.c_str();
+    ms::avi::AviWriter::Format format;
+    format.width = kAviWidth;
+    format.height = kAviHeight;
+    format.framesPerSecond = static_cast<int>(kAviFramesPerSecond);
+    format.codec =
+        g_recordCompress ? ms::avi::AviWriter::Codec::Mjpeg : ms::avi::AviWriter::Codec::Dib24;
+    format.jpegQuality = kJpegQuality;
+    // Created outside the lock: no frame can need it yet.
+    auto writer = std::make_unique<ms::avi::AviWriter>();
+    std::string error;
+    if (path.empty() || !writer->Open(path, format)) {
+        error = path.empty() ? std::string("no file name") : writer->Error();
+        qCWarning(lcRecord) << "record: cannot create" << path.c_str() << error.c_str();
+        writer.reset();
+    }
     std::lock_guard lock(g_aviLock);
-    g_aviWriter = std::move(writer);
-    if (g_aviWriter && g_uprightFrame.empty())
-        g_uprightFrame.create(kAviHeight, kAviWidth, CV_8UC3);
-    return g_aviWriter ? 1 : 0;
+    g_avi.writer = std::move(writer);
+    g_avi.path = path;
+    g_avi.paced = false;
+    g_avi.error = error;
+    return g_avi.writer ? 1 : 0;
 }
 
-int WriteAviFrame(long length, const BYTE* rows, int width, int height) {
+int WriteAviFrame(long length, const BYTE* rows, int width, int height, double sampleTime) {
     if (!rows || width != kAviWidth || height != kAviHeight)
         return 0;
     const long stride = ms::capture::Rgb24Stride(width);
     if (length < stride * height)
         return 0;
     std::lock_guard lock(g_aviLock);
-    if (!g_aviWriter)
+    ms::avi::AviWriter* writer = g_avi.writer.get();
+    if (!writer || !writer->IsOpen())
         return 0;
-    // The capture's rows run bottom-up; the writer wants them top-down.
-    const cv::Mat bottomUp(height, width, CV_8UC3, const_cast<BYTE*>(rows),
-                           static_cast<size_t>(stride));
-    cv::flip(bottomUp, g_uprightFrame, 0);
-    try {
-        g_aviWriter->write(g_uprightFrame);
-    } catch (const cv::Exception& e) {
-        qCWarning(lcRecord) << "record: a frame was not written:" << e.what();
-        return 0;
+    const long written = writer->Frames();
+    if (!g_avi.paced) {
+        g_avi.paced = true;
+        g_avi.firstTime = sampleTime;
+    } else if (sampleTime < g_avi.lastTime || sampleTime - g_avi.lastTime > kLargestGapSeconds) {
+        g_avi.firstTime = sampleTime - written / kAviFramesPerSecond;
     }
-    return 1;
+    g_avi.lastTime = sampleTime;
+    // Slots 0 .. due-1 have begun by this frame's time.
+    const double due =
+        std::floor((sampleTime - g_avi.firstTime) * kAviFramesPerSecond + kSlotTolerance) + 1;
+    if (due <= static_cast<double>(written))
+        return 0; // before its slot
+    int frames = 0;
+    for (double slot = static_cast<double>(written) + 1; slot < due && writer->RepeatFrame();
+         ++slot)
+        ++frames;
+    if (!writer->Failed() && writer->WriteFrame(rows, length, stride))
+        ++frames;
+    if (writer->Failed()) {
+        // Finish the file now with what was written whole; the owner of the recording learns
+        // why from GetAviWriterError and stops it.
+        writer->Close();
+        g_avi.error = writer->Error();
+        qCWarning(lcRecord) << "record: writing" << g_avi.path.c_str()
+                            << "failed:" << g_avi.error.c_str();
+    }
+    return frames;
 }
 
 int CloseAviWriter(WCHAR* thumbnail) {
-    std::unique_ptr<cv::VideoWriter> writer;
+    std::unique_ptr<ms::avi::AviWriter> writer;
+    std::string path;
     {
         std::lock_guard lock(g_aviLock);
-        writer = std::move(g_aviWriter);
+        writer = std::move(g_avi.writer);
+        path = g_avi.path;
     }
     if (thumbnail)
         swprintf(thumbnail, MAX_PATH, u"%s%s", g_aviPath, u".bmp");
@@ -95,11 +124,32 @@ int CloseAviWriter(WCHAR* thumbnail) {
         return 0;
     // Finishing the file (its index) happens outside the lock: the streaming thread already
     // finds no writer.
-    writer->release();
+    if (writer->IsOpen() && !writer->Close()) {
+        std::lock_guard lock(g_aviLock);
+        g_avi.error = writer->Error();
+        qCWarning(lcRecord) << "record: closing" << path.c_str()
+                            << "failed:" << g_avi.error.c_str();
+    }
+    if (writer->Failed() && writer->Frames() == 0) {
+        // Nothing to play: neither the file nor its picture stays to be listed.
+        std::error_code ec;
+        std::filesystem::remove(path, ec);
+        std::filesystem::remove(path + ".bmp", ec);
+        return 0;
+    }
     return 1;
 }
 
 int IsAviWriterOpen() {
     std::lock_guard lock(g_aviLock);
-    return g_aviWriter ? 1 : 0;
+    return g_avi.writer ? 1 : 0;
+}
+
+int GetAviWriterError(WCHAR* reason, int count) {
+    std::lock_guard lock(g_aviLock);
+    if (g_avi.error.empty())
+        return 0;
+    if (reason && count > 0)
+        ms::CopyBounded(reason, static_cast<size_t>(count), ms::FromUtf8(g_avi.error));
+    return 1;
 }

@@ -72,10 +72,13 @@ HRESULT CFrameGrabberCallback::BufferCB(double sampleTime, BYTE* buffer, long le
         g_snapshotSource = 0;
         g_snapshotRequest = 0;
     }
-    // While a recording runs every frame goes to the writer, the handed-over one too. Only
-    // frames that went into the video are counted, so the counter follows its length.
-    if (g_recording.load() != 0 && WriteAviFrame(length, buffer, m_frameWidth, m_frameHeight))
-        g_recordFrameCount.fetch_add(1);
+    // While a recording runs every frame is offered to the writer, the handed-over one too.
+    // Only frames that went into the video are counted (repeats too), so the counter follows
+    // its length.
+    if (g_recording.load() != 0)
+        if (const int written =
+                WriteAviFrame(length, buffer, m_frameWidth, m_frameHeight, sampleTime))
+            g_recordFrameCount.fetch_add(written);
     if (m_painter)
         m_painter->PaintFrame(buffer, length, m_frameWidth, m_frameHeight);
     return 0;

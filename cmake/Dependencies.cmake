@@ -5,6 +5,8 @@ find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets)
 find_package(JPEG REQUIRED)
 find_package(PNG REQUIRED)
 find_package(ZLIB REQUIRED)
+# The programs link core and imgproc only; videoio is the tests' independent judge of the AVI
+# files the programs write.
 find_package(OpenCV 4 REQUIRED COMPONENTS core imgproc videoio)
 find_package(CURL REQUIRED)
 pkg_check_modules(LIBVLC REQUIRED IMPORTED_TARGET libvlc)

@@ -114,7 +114,7 @@ void CAviPlayerDlg::SetupToolbar() {
     GetLangText(u"VideoPlayer", m_title, 30, u"Player");
     SetWindowText(m_title);
     ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, GetSystemMetrics(SM_CXSCREEN) / 4,
-                 GetSystemMetrics(SM_CYSCREEN) / 6, kWidth, kHeight, SWP_NOREDRAW);
+                   GetSystemMetrics(SM_CYSCREEN) / 6, kWidth, kHeight, SWP_NOREDRAW);
     m_video.SetWindowPos(nullptr, 4, 38, 597, 449, SWP_NOZORDER | SWP_FRAMECHANGED);
     CToggleBitmapButton* buttons[8] = {&m_first, &m_back,    &m_stop, &m_play,
                                        &m_pause, &m_forward, &m_last, &m_close};
@@ -169,10 +169,21 @@ void CAviPlayerDlg::OpenFile() {
     m_graph = std::make_unique<CPlaybackGraph>();
     if (!m_graph->Create())
         return; // the object stays; every handler finds nothing to play
-    m_graph->RenderFile(m_filePath);
+    const bool playable = m_graph->RenderFile(m_filePath);
     m_graph->SetDisplayWindow(m_video.GetSafeHwnd());
     m_graph->SetNotifyWindow(m_hWnd);
     m_graph->Pause(); // the first frame shows and waits for Play
+    if (!playable) {
+        // The window stays, its buttons do nothing; the operator reads why it stays black.
+        WCHAR text[128];
+        if (m_graph->RenderError() == CPlaybackGraph::RenderFailure::NoFrames)
+            GetLangText(u"PlayerNoFrames", text, 128, u"The video file holds no frames.");
+        else
+            GetLangText(u"PlayerCannotPlay", text, 128, u"The video file cannot be played.");
+        CString message;
+        message.Format(u"%s\n%s", text, m_filePath);
+        MessageBox(message.GetString(), m_title, MB_ICONEXCLAMATION | MB_OK);
+    }
 }
 
 void CAviPlayerDlg::CloseGraph() {

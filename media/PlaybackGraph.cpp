@@ -1,5 +1,7 @@
 #include "media/PlaybackGraph.h"
 
+#include "imaging/AviReader.h"
+
 #include "platform/capture/CaptureTypes.h"
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/window/WinUser.h"
@@ -11,8 +13,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <opencv2/imgproc.hpp>
-#include <opencv2/videoio.hpp>
 #include <vector>
 
 Q_LOGGING_CATEGORY(lcPlayback, "ms.media.playback")
@@ -50,57 +50,31 @@ void CPlaybackGraph::Release() {
     m_state = State::Stopped;
 }
 
-// The last frame that can be read: the header's count is believed only once its last frame
-// reads, else the readable end is found by halving.
-static long ReadableFrames(cv::VideoCapture& reader, long claimed) {
-    cv::Mat m;
-    auto readable = [&](long i) {
-        return reader.set(cv::CAP_PROP_POS_FRAMES, static_cast<double>(i)) && reader.read(m) &&
-               !m.empty();
-    };
-    if (claimed <= 0 || readable(claimed - 1))
-        return std::max(claimed, 0L);
-    long lo = 0, hi = claimed - 1; // lo: frames known readable; hi: first known unreadable
-    if (!readable(0))
-        return 0;
-    lo = 1;
-    while (lo < hi) {
-        long mid = lo + (hi - lo) / 2;
-        if (readable(mid))
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    return lo;
-}
-
 bool CPlaybackGraph::RenderFile(LPCWSTR path) {
     if (!m_created)
         return false;
     StopWorker();
-    auto reader = std::make_unique<cv::VideoCapture>();
-    std::string file = path ? QString::fromUtf16(path).toStdString() : std::string();
-    // A file that is not there is refused here: the reader would otherwise try every backend
-    // it has on it, streaming frameworks included, which is slow and never succeeds.
+    auto reader = std::make_unique<ms::avi::AviReader>();
+    const std::string file = path ? QString::fromUtf16(path).toStdString() : std::string();
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec))
+    if (!std::filesystem::is_regular_file(file, ec) || !reader->Open(file)) {
+        qCWarning(lcPlayback) << "playback:" << file.c_str()
+                              << "cannot be played:" << reader->Error().c_str();
+        m_renderError = RenderFailure::Unreadable;
         return false;
-    if (!reader->open(file, cv::CAP_ANY) || !reader->isOpened())
+    }
+    const long frames = reader->Frames();
+    if (frames != reader->DeclaredFrames())
+        qCWarning(lcPlayback) << "playback:" << file.c_str() << "holds" << frames
+                              << "frames, its header declares" << reader->DeclaredFrames();
+    if (frames == 0) {
+        m_renderError = RenderFailure::NoFrames;
         return false;
-    double fps = reader->get(cv::CAP_PROP_FPS);
-    long claimed = std::lround(reader->get(cv::CAP_PROP_FRAME_COUNT));
-    if (!(fps > 0))
-        return false;
-    long frames = ReadableFrames(*reader, claimed);
-    if (frames < claimed)
-        qCWarning(lcPlayback) << "playback:" << file.c_str() << "holds" << frames << "of" << claimed
-                              << "frames";
-    if (frames == 0)
-        return false;
-    reader->set(cv::CAP_PROP_POS_FRAMES, 0);
+    }
+    m_renderError = RenderFailure::None;
     std::lock_guard lock(m_lock);
+    m_fps = reader->FramesPerSecond();
     m_reader = std::move(reader);
-    m_fps = fps;
     m_frames = frames;
     m_next = 0;
     ++m_seeks;
@@ -209,12 +183,16 @@ bool CPlaybackGraph::SetPosition(double seconds) {
 void CPlaybackGraph::ShowCurrentFrame() {
     if (!m_reader || m_frames == 0)
         return;
-    const long shown = std::min(m_next, m_frames - 1);
-    cv::Mat frame;
-    if (m_reader->set(cv::CAP_PROP_POS_FRAMES, static_cast<double>(shown)) &&
-        m_reader->read(frame) && !frame.empty())
-        Paint(frame.data, frame.cols, frame.rows, static_cast<int>(frame.step));
-    ++m_seeks; // the worker seeks again before it reads on
+    PaintFrame(std::min(m_next, m_frames - 1));
+    ++m_seeks; // the worker starts its clock again
+}
+
+bool CPlaybackGraph::PaintFrame(long index) {
+    int w = 0, h = 0;
+    if (!m_reader->ReadFrame(index, m_frame, &w, &h))
+        return false;
+    Paint(m_frame.data(), w, h, w * 3);
+    return true;
 }
 
 long CPlaybackGraph::FramesPainted() const {
@@ -254,17 +232,14 @@ void CPlaybackGraph::Loop(std::stop_token st) {
     long seeks = -1;
     long startFrame = 0;
     Clock::time_point start;
-    cv::Mat frame;
     std::unique_lock lock(m_lock);
     while (!st.stop_requested()) {
         if (seeks != m_seeks) {
             seeks = m_seeks;
             startFrame = m_next;
             start = Clock::now();
-            if (!m_reader->set(cv::CAP_PROP_POS_FRAMES, static_cast<double>(m_next)))
-                m_next = m_frames;
         }
-        if (m_next >= m_frames || !m_reader->read(frame) || frame.empty()) {
+        if (m_next >= m_frames || !PaintFrame(m_next)) {
             if (m_next < m_frames)
                 qCWarning(lcPlayback) << "playback: frame" << m_next << "unreadable, ending";
             m_next = m_frames;
@@ -272,7 +247,6 @@ void CPlaybackGraph::Loop(std::stop_token st) {
                 PostMessage(m_notify, WM_USER_PLAYBACK_EVENT, EC_COMPLETE, 0);
             break;
         }
-        Paint(frame.data, frame.cols, frame.rows, static_cast<int>(frame.step));
         ++m_next;
         // The next frame is due at its own time from where playback (or the last seek) began.
         auto due = start + std::chrono::duration_cast<Clock::duration>(

@@ -2,23 +2,27 @@
 // The control calls (Create, RenderFile, SetDisplayWindow, Run, Pause, Stop, SetPosition,
 // Release) are for the user-interface thread; the worker only paints and posts events. Graph
 // events reach the notify window as WM_USER_PLAYBACK_EVENT with the event code in wParam.
-// A file shorter than its header says plays the frames it holds: the duration is what can be
-// read, and a read that fails early ends playback like the end of the file.
+// The file is read with the AVI reader the recordings are written with: a file shorter than
+// its header says, or one whose writer was killed before finishing header and index, plays the
+// frames it holds; the duration is what it holds, and a frame that cannot be decoded ends
+// playback like the end of the file.
 #pragma once
 
 #include "platform/win/WinTypes.h"
 
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <stop_token>
 #include <string>
 #include <thread>
+#include <vector>
 
 #define WM_USER_PLAYBACK_EVENT (0x0400 + 20)
 
-namespace cv {
-class VideoCapture;
+namespace ms::avi {
+class AviReader;
 }
 
 class CPlaybackGraph {
@@ -30,7 +34,11 @@ public:
 
     virtual bool Create();
     virtual void Release();
+    // Opens the file to play. False for a file that cannot be read as an AVI and for one that
+    // holds no frame; RenderError says which.
     bool RenderFile(LPCWSTR path);
+    enum class RenderFailure { None, Unreadable, NoFrames };
+    RenderFailure RenderError() const { return m_renderError; }
     bool SetDisplayWindow(HWND hwnd);
     bool SetNotifyWindow(HWND hwnd);
     bool Run();
@@ -53,15 +61,19 @@ private:
     // Paints the frame at the position (the last one at the end); the lock is held and the
     // worker is not running.
     void ShowCurrentFrame();
+    // Reads and paints frame `index`; false when it cannot be read. The lock is held.
+    bool PaintFrame(long index);
 
     bool m_created = false;
     State m_state = State::Stopped;
     mutable std::mutex m_lock; // guards everything below the worker touches
-    std::unique_ptr<cv::VideoCapture> m_reader;
+    std::unique_ptr<ms::avi::AviReader> m_reader;
+    std::vector<uint8_t> m_frame; // the frame being painted, reused
     double m_fps = 0;
     long m_frames = 0; // frames that can really be read
     long m_next = 0;   // the frame the worker shows next
     long m_seeks = 0;  // bumped by every seek so the worker restarts its clock
+    RenderFailure m_renderError = RenderFailure::None;
     long m_painted = 0;
     HWND m_notify = nullptr;
     HWND m_display = nullptr;

@@ -1,6 +1,7 @@
 // The main window's AVI recording: the record command of button 1006, the one-second record
-// timer that counts the recorded seconds and stops the recording at its length limit, and the
-// end of a recording by the Preview command or at shut-down.
+// timer that counts the recorded seconds of video and stops the recording at its length limit
+// or when the writer failed (saying why), and the end of a recording by the Preview command or
+// at shut-down.
 //
 // The writer is opened here on the user-interface thread before g_recording becomes 1, and
 // closed only after the capture graph has stopped (Stop returns when no frame callback runs
@@ -57,6 +58,9 @@ void CMicroscopeDlg::OnRecord() {
         RestoreFullSize();
         Invalidate(FALSE);
         InitToolTips();
+        // A write or the close that failed (a full disk) is said here, where no lock is held;
+        // the recordings that other commands end keep their finished file without a word.
+        ShowRecordFailure(u"RecordWriteFail", u"The video file could not be written.");
         return;
     }
 
@@ -74,11 +78,7 @@ void CMicroscopeDlg::OnRecord() {
     // Without a file there is no recording: no counter, no picture, no entry in the strip.
     if (!OpenAviWriter()) {
         RestoreFullSize();
-        WCHAR text[256];
-        GetLangText(u"RecordFileFail", text, 256, u"The video file could not be created.");
-        CString message;
-        message.Format(u"%s\n%s", text, g_aviPath);
-        MessageBox(message.GetString(), nullptr, MB_ICONEXCLAMATION | MB_OK);
+        ShowRecordFailure(u"RecordFileFail", u"The video file could not be created.");
         return;
     }
 
@@ -112,11 +112,18 @@ void CMicroscopeDlg::OnRecord() {
 }
 
 void CMicroscopeDlg::OnRecordTimerTick() {
+    // A writer that failed (a full disk) has finished its file: the recording stops, and
+    // closing it says why.
+    if (g_recording.load() == 1 && GetAviWriterError(nullptr, 0)) {
+        OnRecord();
+        return;
+    }
+    // Every 15 frames written are a second of video; frames beyond count towards the next.
     int frames = g_recordFrameCount.load();
     do {
         if (frames < kFramesPerCountedSecond)
             return;
-    } while (!g_recordFrameCount.compare_exchange_weak(frames, 0));
+    } while (!g_recordFrameCount.compare_exchange_weak(frames, frames - kFramesPerCountedSecond));
     OnRecordTimer();
 }
 
@@ -153,6 +160,17 @@ void CMicroscopeDlg::CloseRecording() {
     WCHAR thumbnail[MAX_PATH];
     if (CloseAviWriter(thumbnail))
         ListVideo(thumbnail);
+}
+
+void CMicroscopeDlg::ShowRecordFailure(LPCWSTR key, LPCWSTR text) {
+    WCHAR reason[256];
+    if (!GetAviWriterError(reason, 256))
+        return;
+    WCHAR line[256];
+    GetLangText(key, line, 256, text);
+    CString message;
+    message.Format(u"%s\n%s\n%s", line, g_aviPath, reason);
+    MessageBox(message.GetString(), nullptr, MB_ICONEXCLAMATION | MB_OK);
 }
 
 void CMicroscopeDlg::ListVideo(LPCWSTR thumbnail) {

@@ -213,6 +213,9 @@ public:
 private:
     void CloseRecording();
     void ListVideo(LPCWSTR thumbnail);
+    // Shows why the AVI writer failed, with the file's path, when it did: `text` (the
+    // language key `key`) over the path and the reason.
+    void ShowRecordFailure(LPCWSTR key, LPCWSTR text);
     int m_recordLimit = 0; // counted seconds; 0 between recordings
     WCHAR m_listedVideo[MAX_PATH]{};
 

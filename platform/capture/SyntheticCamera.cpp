@@ -312,10 +312,12 @@ public:
 private:
     void Loop(std::stop_token st, std::shared_ptr<FrameSink> sink) {
         StreamFormat f = CurrentFormat();
-        double fps;
+        double fps, pushedFps;
         {
             std::lock_guard lock(m_dev->mutex);
             fps = m_dev->desc.framesPerSecond;
+            pushedFps =
+                m_dev->desc.pushedFramesPerSecond > 0 ? m_dev->desc.pushedFramesPerSecond : 30.0;
         }
         const auto period = std::chrono::nanoseconds(fps > 0 ? static_cast<long long>(1e9 / fps) : 0);
         auto next = std::chrono::steady_clock::now();
@@ -354,7 +356,7 @@ private:
             fr.length = static_cast<long>(bits.size());
             fr.width = f.width;
             fr.height = f.height;
-            fr.sampleTime = fps > 0 ? frame / fps : frame / 30.0;
+            fr.sampleTime = fps > 0 ? frame / fps : frame / pushedFps;
             fr.still = still;
             sink->OnFrame(fr);
             ++frame;

@@ -42,11 +42,14 @@ struct SyntheticDevice {
     std::vector<SIZE> sizes = LargeSizeFamily();
     DWORD fourcc = FourCC('Y', 'U', 'Y', '2'); // the pixel format offered at every size
     double framesPerSecond = 30;               // 0: frames only through PushFrame
+    // The rate the sample times of pushed frames tell (they are 1/this apart from 0), so a
+    // test can push a stream of any rate without waiting for it.
+    double pushedFramesPerSecond = 30;
     bool hasStillPin = true;
     bool hasProcAmp = true;
     std::vector<SyntheticControl> controls = DefaultControls();
     std::vector<SyntheticCrossbar> crossbars; // empty: no analog input, no crossbar
-    bool vfwDialogs = false; // the capture pin offers IAMVfwCaptureDialogs
+    bool vfwDialogs = false;                  // the capture pin offers IAMVfwCaptureDialogs
     // Failure injection.
     bool failBind = false;
     bool failSetFormat = false;

@@ -8,8 +8,8 @@
 #include "platform/win/window/TestSeams.h"
 #include "platform/win/window/WinUser.h"
 #include "res/TessaryResource.h"
-#include "tests/support/Pump.h"
 #include "tests/media/Recording.h"
+#include "tests/support/Pump.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -162,6 +162,33 @@ TEST_F(AviPlayerTest, AFileThatCannotBePlayedOpensAPlayerWhoseButtonsDoNothing) 
         EXPECT_EQ(dlg.m_slider.GetPos(), 0);
         EXPECT_TRUE(IsWindow(h));
     });
+}
+
+// A file that cannot be played says so when the player opens, with its path: a recording
+// killed before its first frame holds no frames, a file that is not there cannot be played.
+TEST_F(AviPlayerTest, AFileWithoutFramesSaysSoWhenThePlayerOpens) {
+    const struct {
+        const char* name;
+        const char16_t* says;
+    } cases[] = {
+        {"killed.avi", u"The video file holds no frames."},
+        {"missing.avi", u"The video file cannot be played."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        path_ = dir_.filePath(c.name).toStdString();
+        if (std::string(c.name) == "killed.avi")
+            WriteKilledRecording(path_, 0, 0);
+        ms::test::ResetSeams();
+        std::u16string shown;
+        RunPlayer([&](CAviPlayerDlg& dlg, HWND) {
+            EXPECT_FALSE(dlg.Graph()->IsPaused()); // nothing to stand on
+            for (const auto& s : ms::test::ShownLog())
+                if (s.kind == ms::test::Shown::MessageBox)
+                    shown = s.text;
+        });
+        EXPECT_EQ(shown, std::u16string(c.says) + u"\n" + ms::FromUtf8(path_));
+    }
 }
 
 } // namespace

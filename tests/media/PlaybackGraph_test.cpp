@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <opencv2/videoio.hpp>
 #include <thread>
@@ -120,6 +121,45 @@ TEST_F(PlaybackGraphTest, FileCutInHalfPlaysWhatItHoldsAndEnds) {
     ASSERT_TRUE(WaitForEnd(std::chrono::seconds(10)));
     EXPECT_EQ(g_events, std::vector<WPARAM>{EC_COMPLETE});
     EXPECT_EQ(graph_.FramesPainted(), 4);
+}
+
+// A recording whose writer was killed (no frame declared, no index, the last frame cut short)
+// plays the frames it holds whole; one killed before its first frame holds none and is
+// refused as such, as is a file that is no AVI.
+TEST_F(PlaybackGraphTest, AKilledRecordingPlaysTheFramesItHolds) {
+    path_ = dir_.filePath("killed.avi").toStdString();
+    WriteKilledRecording(path_, 40, 10);
+    ASSERT_TRUE(Open());
+    double d = 0;
+    ASSERT_TRUE(graph_.GetDuration(&d));
+    EXPECT_DOUBLE_EQ(d, 39 / 4.0);
+    ASSERT_TRUE(graph_.SetPosition(9.0));
+    ASSERT_TRUE(graph_.Run());
+    ASSERT_TRUE(WaitForEnd(std::chrono::seconds(10)));
+    EXPECT_EQ(g_events, std::vector<WPARAM>{EC_COMPLETE});
+    EXPECT_EQ(graph_.FramesPainted(), 3);
+    graph_.Release();
+
+    const struct {
+        const char* name;
+        int frames;
+        CPlaybackGraph::RenderFailure failure;
+    } refused[] = {
+        {"empty.avi", 0, CPlaybackGraph::RenderFailure::NoFrames},
+        {"cut.avi", 1, CPlaybackGraph::RenderFailure::NoFrames}, // its only frame is cut short
+        {"text.avi", -1, CPlaybackGraph::RenderFailure::Unreadable},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.name);
+        path_ = dir_.filePath(c.name).toStdString();
+        if (c.frames >= 0)
+            WriteKilledRecording(path_, c.frames, c.frames ? 10 : 0);
+        else
+            std::ofstream(path_) << "RIFF, but not a video";
+        EXPECT_FALSE(Open());
+        EXPECT_EQ(graph_.RenderError(), c.failure);
+        graph_.Release();
+    }
 }
 
 } // namespace

@@ -1,12 +1,14 @@
 // The main window's AVI recording over the synthetic camera and the test clock: the record
 // command with the Recorder Setting dialog (OK, Cancel), the file's name and contents, the
 // record timer's counted seconds up to the length limit, the end of a recording by Preview,
-// and a video file that cannot be created.
+// a video file that cannot be created, and a disk that is or becomes full.
 #include "capture/AviRecorder.h"
 #include "capture/CaptureWnd.h"
 #include "capture/RecorderSettingDlg.h"
 #include "shell/MicroscopeDlg.h"
 #include "shell/SaveFolders.h"
+
+#include "imaging/AviWriter.h"
 
 #include "platform/services/ServiceSeams.h"
 #include "platform/services/Sound.h"
@@ -87,6 +89,7 @@ protected:
         ms::capture::SyntheticDevice d;
         d.id = "cam";
         d.framesPerSecond = 0; // frames only when the test pushes them
+        d.pushedFramesPerSecond = cameraRate_;
         SyntheticCamera::Instance().SetDevices({d});
         g_recordCompress = 0;
         SYSTEMTIME now{};
@@ -121,6 +124,7 @@ protected:
         videoDir_ = ms::ToUtf8(g_videoDir);
     }
     void TearDown() override {
+        ms::avi::AviWriter::SetTestDiskSpace(-1);
         if (dlg_ && dlg_->m_hWnd)
             dlg_->DestroyWindow();
         dlg_.reset();
@@ -145,7 +149,22 @@ protected:
 
     std::unique_ptr<CMicroscopeDlg> dlg_;
     fs::path videoDir_;
+    // The rate the pushed frames' sample times tell: by default one frame per slot of the
+    // writer's 15 a second.
+    double cameraRate_ = 15;
 };
+
+class MainRecordAt30Test : public MainRecordTest {
+protected:
+    MainRecordAt30Test() { cameraRate_ = 30; }
+};
+
+// The message box shown last, or an empty text.
+std::u16string LastMessage() {
+    const auto& shown = ms::test::ShownLog();
+    return shown.empty() || shown.back().kind != ms::test::Shown::MessageBox ? std::u16string()
+                                                                             : shown.back().text;
+}
 
 TEST_F(MainRecordTest, ATwoSecondRecordingStopsItselfAfterTwoCountedSeconds) {
     AnswerRecorderOk(2);
@@ -161,7 +180,7 @@ TEST_F(MainRecordTest, ATwoSecondRecordingStopsItselfAfterTwoCountedSeconds) {
     EXPECT_EQ(RecordSounds(), 1);
     EXPECT_TRUE(RecordTimerRan());
 
-    // A tick counts a second only after 15 frames; the rest of a tick's frames are dropped.
+    // A tick counts a second only after 15 frames; frames beyond count towards the next.
     PushFrames(15);
     dlg_->OnRecordTimerTick();
     EXPECT_EQ(g_recordSeconds.load(), 1);
@@ -278,6 +297,80 @@ TEST_F(MainRecordTest, AVideoFileThatCannotBeCreatedStartsNoRecording) {
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(shown.back().kind, ms::test::Shown::MessageBox);
     EXPECT_NE(shown.back().text.find(u"could not be created"), std::u16string::npos);
+}
+
+// A camera at 30 frames a second: the counter counts seconds of video, so two seconds of frames
+// are two counted seconds, the limit, and a file of two seconds at 15 frames a second. A tick
+// that comes late counts the second it missed at the next one.
+TEST_F(MainRecordAt30Test, TwoSecondsOfAFastCameraAreTwoSecondsOfVideo) {
+    AnswerRecorderOk(2);
+    dlg_->OnRecord();
+    ASSERT_EQ(g_recording.load(), 1);
+    PushFrames(60);
+    dlg_->OnRecordTimerTick();
+    EXPECT_EQ(g_recordSeconds.load(), 1);
+    EXPECT_EQ(g_recording.load(), 1);
+    dlg_->OnRecordTimerTick();
+    EXPECT_EQ(g_recording.load(), 0);
+    const fs::path avi = videoDir_ / "20260307090501.avi";
+    EXPECT_EQ(ms::ToUtf8(dlg_->LastListedVideo()), avi.string() + ".bmp");
+    EXPECT_EQ(Read(avi).frames, 30);
+}
+
+// The disk fills after three frames: the next tick stops the recording as the record button
+// would, the operator reads why with the file's path, and the three frames are a listed file
+// that plays.
+TEST_F(MainRecordTest, AFullDiskStopsTheRecordingAndSaysWhy) {
+    const long long frameChunk = 8 + 640 * 3 * 480;
+    ms::avi::AviWriter::SetTestDiskSpace(224 + 3 * frameChunk + 8 + 16 * 3);
+    AnswerRecorderOk(0);
+    dlg_->OnRecord();
+    ASSERT_EQ(g_recording.load(), 1);
+    PushFrames(5);
+    EXPECT_EQ(g_recording.load(), 1); // the streaming thread only finishes the file
+    dlg_->OnRecordTimerTick();
+
+    EXPECT_EQ(g_recording.load(), 0);
+    EXPECT_EQ(IsAviWriterOpen(), 0);
+    EXPECT_FALSE(RecordTimerRan());
+    EXPECT_EQ(Pressed(1006), 0);
+    EXPECT_EQ(Pressed(1014), 1);
+    EXPECT_EQ(Width(), 1600);
+    const fs::path avi = videoDir_ / "20260307090501.avi";
+    const std::u16string message = LastMessage();
+    EXPECT_NE(message.find(u"could not be written"), std::u16string::npos) << ms::ToUtf8(message);
+    EXPECT_NE(message.find(ms::FromUtf8(avi.string())), std::u16string::npos);
+    EXPECT_NE(message.find(u"No space left on device"), std::u16string::npos);
+    EXPECT_EQ(ms::ToUtf8(dlg_->LastListedVideo()), avi.string() + ".bmp");
+    EXPECT_EQ(Read(avi).frames, 3);
+}
+
+// Without room for even the file's header no recording starts, no file is left, nothing is
+// listed, and the message says why.
+TEST_F(MainRecordTest, ADiskWithoutRoomStartsNoRecordingAndSaysSo) {
+    const auto entries = [this] {
+        std::string names;
+        for (const auto& e : fs::directory_iterator(videoDir_))
+            names += e.path().filename().string() + " " + std::to_string(e.file_size()) + "\n";
+        return names;
+    };
+    // The recording of an earlier test bears the name this one would take.
+    fs::remove(videoDir_ / "20260307090501.avi");
+    fs::remove(videoDir_ / "20260307090501.avi.bmp");
+    const auto before = entries();
+    ms::avi::AviWriter::SetTestDiskSpace(0);
+    AnswerRecorderOk(2);
+    dlg_->OnRecord();
+
+    EXPECT_EQ(g_recording.load(), 0);
+    EXPECT_EQ(IsAviWriterOpen(), 0);
+    EXPECT_FALSE(RecordTimerRan());
+    EXPECT_EQ(Width(), 1600);
+    EXPECT_EQ(entries(), before);
+    EXPECT_EQ(ms::ToUtf8(dlg_->LastListedVideo()), "");
+    const std::u16string message = LastMessage();
+    EXPECT_NE(message.find(u"could not be created"), std::u16string::npos) << ms::ToUtf8(message);
+    EXPECT_NE(message.find(u"No space left on device"), std::u16string::npos);
 }
 
 } // namespace

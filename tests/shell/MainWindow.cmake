@@ -25,7 +25,7 @@ foreach(t MainDevice_test MainInput_test)
   ms_test(${t} SOURCES ${CMAKE_CURRENT_LIST_DIR}/${t}.cpp LIBS shellmain)
   ms_resources(${t} ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
 endforeach()
-ms_test(MainRecord_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainRecord_test.cpp LIBS shellmain ${OpenCV_LIBS})
+ms_test(MainRecord_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainRecord_test.cpp LIBS shellmain imaging_avi ${OpenCV_LIBS})
 ms_resources(MainRecord_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)
 # The export buttons of the main window, with the DXF library copied into the test's program
 # folder and its drawings read with ezdxf.
