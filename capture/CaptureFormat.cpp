@@ -123,3 +123,38 @@ VIDEOINFOHEADER DecodeCapConfig(const std::array<BYTE, kCapConfigSize>& bytes) {
     b.biClrImportant = r.GetDword();
     return f;
 }
+
+namespace {
+bool RectInRange(const RECT& r) {
+    for (LONG v : {r.left, r.top, r.right, r.bottom})
+        if (v < 0 || v > kMaxCapConfigSide)
+            return false;
+    return r.left <= r.right && r.top <= r.bottom;
+}
+
+bool CompressionInRange(DWORD compression) {
+    if (compression == BI_RGB || compression == BI_BITFIELDS)
+        return true;
+    for (int i = 0; i < 4; ++i) {
+        const unsigned c = (compression >> (8 * i)) & 0xFFu;
+        if (c < 0x20 || c > 0x7E)
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+bool IsCapConfigInRange(const VIDEOINFOHEADER& f) {
+    constexpr REFERENCE_TIME kMinuteIn100ns = 600000000;
+    const BITMAPINFOHEADER& b = f.bmiHeader;
+    const WORD bits = b.biBitCount;
+    return RectInRange(f.rcSource) && RectInRange(f.rcTarget) && f.AvgTimePerFrame >= 0 &&
+           f.AvgTimePerFrame <= kMinuteIn100ns && b.biSize == sizeof(BITMAPINFOHEADER) &&
+           b.biWidth >= 1 && b.biWidth <= kMaxCapConfigSide && b.biHeight >= 1 &&
+           b.biHeight <= kMaxCapConfigSide && b.biPlanes == 1 &&
+           (bits == 8 || bits == 12 || bits == 16 || bits == 24 || bits == 32) &&
+           CompressionInRange(b.biCompression) &&
+           b.biSizeImage <= static_cast<std::uint64_t>(b.biWidth) * b.biHeight * 4u &&
+           b.biXPelsPerMeter >= 0 && b.biYPelsPerMeter >= 0 && b.biClrUsed <= 256 &&
+           b.biClrImportant <= 256;
+}

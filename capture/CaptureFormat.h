@@ -38,3 +38,15 @@ DWORD FrameBytesOf(int width, int height, int bitCount);
 // The 88 bytes of the file, field by field in little-endian order.
 std::array<BYTE, kCapConfigSize> EncodeCapConfig(const VIDEOINFOHEADER& format);
 VIDEOINFOHEADER DecodeCapConfig(const std::array<BYTE, kCapConfigSize>& bytes);
+
+// Largest frame side a stored format may name.
+inline constexpr LONG kMaxCapConfigSide = 16384;
+// True when every field of a format read from "CapConfig.dat" lies in the range a capture
+// format of ours can have: rectangles inside 0..kMaxCapConfigSide with left <= right and
+// top <= bottom; a frame duration from 0 to a minute; biSize 40; a width and height from 1 to
+// kMaxCapConfigSide (top-down heights are never stored); one plane; 8, 12, 16, 24 or 32 bits;
+// BI_RGB, BI_BITFIELDS or a four-character code of printable characters; a frame size of at
+// most four bytes a pixel; pixels per metre not negative; at most 256 palette colours (used
+// and important). The bit rates are informative and any value is taken. The file
+// is edited by hand or damaged at times: a format outside these ranges counts as no file.
+bool IsCapConfigInRange(const VIDEOINFOHEADER& format);

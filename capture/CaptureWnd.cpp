@@ -549,6 +549,8 @@ void CCaptureWnd::ReleaseGraph() {
     m_crossbarRouter.reset();
     m_crossbarRouteCount = 0;
     m_hasStillPin = 0;
+    // A new graph (another device, a reconnection) no longer belongs to a recording.
+    m_recordingFormat.reset();
     FreeFrameBuffer();
 }
 
@@ -613,7 +615,12 @@ int CCaptureWnd::ConfigureFormat() {
         AM_MEDIA_TYPE mt;
         if (SUCCEEDED(m_streamConfig->GetFormat(&mt)) && mt.formattype == FORMAT_VideoInfo) {
             m_format = mt.vih;
-            if (LoadFormatConfig()) {
+            // A size chosen in this process holds for each configuration of it; the file
+            // brings back the operator's size at the first one.
+            const VIDEOINFOHEADER* chosen = ChosenFormat();
+            if (chosen)
+                m_format = *chosen;
+            if (chosen || LoadFormatConfig()) {
                 mt.vih = m_format;
                 g_captureWidth = m_format.bmiHeader.biWidth;
                 g_captureHeight = m_format.bmiHeader.biHeight;
@@ -654,7 +661,7 @@ void CCaptureWnd::FillDefaultFormat(VIDEOINFOHEADER* format) {
     m_format = *format;
 }
 
-HRESULT CCaptureWnd::SetResolution(int width, int height) {
+HRESULT CCaptureWnd::SetResolution(int width, int height, SizeChoice choice) {
     g_captureWidth = width;
     g_captureHeight = height;
     if (!m_streamConfig)
@@ -675,7 +682,13 @@ HRESULT CCaptureWnd::SetResolution(int width, int height) {
             m_format.dwBitRate =
                 BitRateOf(FramesPerSecondOf(m_format.AvgTimePerFrame), b.biSizeImage);
             mt.vih = m_format;
-            SaveFormatConfig();
+            if (choice == SizeChoice::Recording) {
+                m_recordingFormat = m_format;
+            } else {
+                m_recordingFormat.reset();
+                m_operatorFormat = OperatorFormat{FormatConfigPath(), m_format};
+                SaveFormatConfig();
+            }
             result = m_streamConfig->SetFormat(&mt);
         }
         FreeMediaType(mt);
@@ -687,12 +700,27 @@ HRESULT CCaptureWnd::SetResolution(int width, int height) {
     return result;
 }
 
-void CCaptureWnd::SaveFormatConfig() {
+const VIDEOINFOHEADER* CCaptureWnd::ChosenFormat() const {
+    if (m_recordingFormat)
+        return &*m_recordingFormat;
+    if (m_operatorFormat && m_operatorFormat->path == FormatConfigPath())
+        return &m_operatorFormat->format;
+    return nullptr;
+}
+
+int CCaptureWnd::SaveFormatConfig() {
     const auto bytes = EncodeCapConfig(m_format);
-    if (!ms::WriteFileAtomic(
+    if (ms::WriteFileAtomic(
             FormatConfigPath(),
-            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
-        qCDebug(lcCapture) << "capture: CapConfig.dat cannot be written";
+            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
+        m_storeFailed = false;
+        return 1;
+    }
+    qCDebug(lcCapture) << "capture: CapConfig.dat cannot be written";
+    if (!m_storeFailed && m_notifyWindow)
+        ::PostMessage(m_notifyWindow, WM_APP_FORMAT_NOT_STORED, 0, 0);
+    m_storeFailed = true;
+    return 0;
 }
 
 int CCaptureWnd::LoadFormatConfig() {
@@ -706,7 +734,12 @@ int CCaptureWnd::LoadFormatConfig() {
     CloseHandle(h);
     if (!ok || read != kCapConfigSize)
         return 0;
-    m_format = DecodeCapConfig(bytes);
+    const VIDEOINFOHEADER stored = DecodeCapConfig(bytes);
+    if (!IsCapConfigInRange(stored)) {
+        qCDebug(lcCapture) << "capture: CapConfig.dat holds a format out of range";
+        return 0;
+    }
+    m_format = stored;
     return 1;
 }
 

@@ -10,7 +10,8 @@
 //
 // Every member runs on the user-interface thread; the streaming thread reaches the window only
 // through the frame callback. Results are 1 for success and 0 for failure unless an HRESULT is
-// named. Nothing here shows a message: the main window shows its no-device state instead.
+// named. Nothing here shows a message: the main window shows its no-device state instead, and
+// is told by WM_APP_FORMAT_NOT_STORED when a chosen size could not be stored.
 #pragma once
 
 #include "capture/CaptureDevices.h"
@@ -26,10 +27,21 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 // Seconds counted in the running AVI recording, 0 outside one; drawn on the live view.
 extern std::atomic<int> g_recordSeconds;
+
+// Posted to the notify window when a size the operator chose could not be stored in
+// "CapConfig.dat" (wParam and lParam 0): the size holds until the program ends, and the
+// window tells the operator once. A further failure posts again only after a write succeeded.
+#define WM_APP_FORMAT_NOT_STORED (WM_APP + 15)
+
+// Who chose a capture size: the operator's size is stored in "CapConfig.dat" and comes back at
+// the next start; a recording's size holds only in this process, so that a recording killed
+// before it could switch back leaves the operator's size for the next start.
+enum class SizeChoice { Operator, Recording };
 
 class CCaptureWnd : public CWnd {
 public:
@@ -72,9 +84,16 @@ public:
 
     // The capture format.
     // The result of the format read or write; 0 on success and when there is no stream config.
-    HRESULT SetResolution(int width, int height);
+    // The size holds for every later configuration of this process, whether or not it could
+    // be stored; only an operator's size is stored.
+    HRESULT SetResolution(int width, int height, SizeChoice choice = SizeChoice::Operator);
     void FillDefaultFormat(VIDEOINFOHEADER* format);
-    void SaveFormatConfig();
+    // 1 when "CapConfig.dat" now holds the current format. A failure posts
+    // WM_APP_FORMAT_NOT_STORED unless the last write failed too.
+    int SaveFormatConfig();
+    // 1 when the file holds 88 bytes of a format in range (IsCapConfigInRange), which then
+    // is the current format; 0, the current format unchanged, for a missing, short or
+    // out-of-range file.
     int LoadFormatConfig();
     HRESULT SetFrameRate(int framesPerSecond);
     const VIDEOINFOHEADER& CurrentFormat() const { return m_format; }
@@ -161,7 +180,21 @@ private:
     std::shared_ptr<ISampleGrabber> m_stillGrabber; // "SampleGrabber"
     std::shared_ptr<ISampleGrabber> m_frameGrabber; // "StillGrabber"
     std::shared_ptr<ICreateDevEnum> m_deviceEnumerator;
+    // The size a configuration applies: a recording's, else the operator's of this process,
+    // else none (the file decides). Null when none.
+    const VIDEOINFOHEADER* ChosenFormat() const;
+
     VIDEOINFOHEADER m_format{};
+    // The operator's last size in this process and the file it was meant for: it stands in for
+    // that file, so a size that could not be stored still holds until the program ends.
+    struct OperatorFormat {
+        std::u16string path;
+        VIDEOINFOHEADER format;
+    };
+    std::optional<OperatorFormat> m_operatorFormat;
+    // A recording's size: it holds until an operator's size is set or the graph is released.
+    std::optional<VIDEOINFOHEADER> m_recordingFormat;
+    bool m_storeFailed = false; // the last write of "CapConfig.dat" failed and was reported
     int m_deviceCount = 0;
     CaptureDeviceInfo m_devices[kMaxCaptureDevices];
     CaptureDeviceInfo* m_currentDevice = nullptr;

@@ -54,7 +54,8 @@ BOOL CRecorderSettingDlg::OnInitDialog() {
 }
 
 void CRecorderSettingDlg::ApplySize(int width, int height) {
-    if (m_capture.SetResolution(width, height) != 0)
+    // The recording's size is not the operator's: it is not stored for the next start.
+    if (m_capture.SetResolution(width, height, SizeChoice::Recording) != 0)
         return;
     for (int id : {IDOK, IDCANCEL, IDC_RS_HIDDEN})
         ::EnableWindow(::GetDlgItem(m_hWnd, id), TRUE);

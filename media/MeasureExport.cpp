@@ -8,12 +8,14 @@
 
 #include "platform/services/ExcelAutomation.h"
 #include "platform/win/core/Files.h"
+#include "platform/win/core/TempFiles.h"
 #include "platform/win/core/WString.h"
 
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <system_error>
-#include <unistd.h>
 
 namespace {
 
@@ -126,20 +128,11 @@ std::u16string LowerExtension(const std::u16string& path) {
 
 // A file written under a hidden name beside the target, with the target's extension so that
 // the writers choose the same form, and renamed over the target by Commit. Removed unless
-// committed.
+// committed; a commit also removes what exports killed before theirs left beside the target.
 class FileBeside {
 public:
-    explicit FileBeside(const std::u16string& target) : target_(target) {
-        const size_t slash = target.find_last_of(u'/');
-        const std::u16string dir =
-            slash == std::u16string::npos ? u"" : target.substr(0, slash + 1);
-        const std::u16string name =
-            slash == std::u16string::npos ? target : target.substr(slash + 1);
-        const std::u16string ext = LowerExtension(target);
-        static int counter = 0;
-        temp_ = dir + u"." + name + u".export-" + ms::FromUtf8(std::to_string(::getpid())) + u"-" +
-                ms::FromUtf8(std::to_string(++counter)) + (ext.empty() ? u"" : u"." + ext);
-    }
+    explicit FileBeside(const std::u16string& target)
+        : target_(target), temp_(ms::FromUtf8(ms::HiddenTempNameBeside(ms::NativePath(target)))) {}
     ~FileBeside() {
         if (!committed_) {
             std::error_code ec;
@@ -153,6 +146,8 @@ public:
         std::error_code ec;
         std::filesystem::rename(ms::NativePath(temp_), ms::NativePath(target_), ec);
         committed_ = !ec;
+        if (committed_)
+            ms::RemoveStaleTemps(ms::NativePath(target_));
         return committed_;
     }
 
@@ -284,19 +279,27 @@ bool PlacePicture(const std::u16string& file, ShapeSource source, const ExportPi
     return placed;
 }
 
-// The foot of the perpendicular from p2 on the line through p0 and p1.
+// The foot of the perpendicular from p2 on the line through p0 and p1. Computed in double:
+// the points may lie anywhere in the range of LONG, where their differences do not fit one.
 void PerpendicularFoot(const POINT& p0, const POINT& p1, const POINT& p2, double& fx, double& fy) {
+    const double x0 = p0.x, y0 = p0.y, x1 = p1.x, y1 = p1.y, x2 = p2.x, y2 = p2.y;
     if (p0.x == p1.x) {
-        fx = p0.x;
-        fy = p2.y;
+        fx = x0;
+        fy = y2;
     } else if (p0.y == p1.y) {
-        fx = p2.x;
-        fy = p0.y;
+        fx = x2;
+        fy = y0;
     } else {
-        const double k = double(p1.y - p0.y) / double(p1.x - p0.x);
-        fx = (p2.x + k * (p2.y - p0.y) + k * k * p0.x) / (k * k + 1.0);
-        fy = p2.y + (p2.x - fx) / k;
+        const double k = (y1 - y0) / (x1 - x0);
+        fx = (x2 + k * (y2 - y0) + k * k * x0) / (k * k + 1.0);
+        fy = y2 + (x2 - fx) / k;
     }
+}
+
+// Half the sum of two coordinates, truncated toward zero as an integer division, without the
+// sum overflowing.
+double IntegerMidpoint(LONG a, LONG b) {
+    return static_cast<double>((static_cast<std::int64_t>(a) + b) / 2);
 }
 
 // What one record becomes in the drawing, in pixel coordinates of its space.
@@ -309,18 +312,31 @@ struct DxfWriter {
     double Y(double y) const { return (space.height - y * space.pointFactor) * factor; }
     double R(double r) const { return r * space.pointFactor * factor; }
 
+    // A shape with a coordinate that is not a finite number is left out.
+    static bool Finite(std::initializer_list<double> values) {
+        for (double v : values)
+            if (!std::isfinite(v))
+                return false;
+        return true;
+    }
     void Line(double x1, double y1, double x2, double y2) {
-        dxf.AddLine(X(x1), Y(y1), X(x2), Y(y2));
+        const double X1 = X(x1), Y1 = Y(y1), X2 = X(x2), Y2 = Y(y2);
+        if (Finite({X1, Y1, X2, Y2}))
+            dxf.AddLine(X1, Y1, X2, Y2);
     }
     void Line(const POINT& a, const POINT& b) { Line(a.x, a.y, b.x, b.y); }
     void Circle(double cx, double cy, double radiusPixels) {
-        dxf.AddCircle(X(cx), Y(cy), R(radiusPixels));
+        const double X1 = X(cx), Y1 = Y(cy), R1 = R(radiusPixels);
+        if (Finite({X1, Y1, R1}))
+            dxf.AddCircle(X1, Y1, R1);
     }
     void Polyline(const std::vector<POINT>& points, bool closed) {
         std::vector<DXF_VERTEX> vertices(points.size(), DXF_VERTEX{});
         for (size_t i = 0; i < points.size(); ++i) {
             vertices[i].x = X(points[i].x);
             vertices[i].y = Y(points[i].y);
+            if (!Finite({vertices[i].x, vertices[i].y}))
+                return;
         }
         dxf.AddPolyline(vertices.data(), DWORD(vertices.size()), closed ? 1 : 0);
     }
@@ -378,7 +394,8 @@ struct DxfWriter {
         case LIVE_DIAMETER_CIRCLE:
             // Each half an integer division, as the live view draws the circle.
             if (n >= 2)
-                Circle((p[0].x + p[1].x) / 2, (p[0].y + p[1].y) / 2, Distance(p[0], p[1]) * 0.5);
+                Circle(IntegerMidpoint(p[0].x, p[1].x), IntegerMidpoint(p[0].y, p[1].y),
+                       Distance(p[0], p[1]) * 0.5);
             break;
         case LIVE_THREE_POINT_CIRCLE:
             if (n >= 3)

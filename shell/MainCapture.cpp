@@ -113,6 +113,17 @@ LRESULT CMicroscopeDlg::OnTimedSnapshot(WPARAM, LPARAM) {
     return 0;
 }
 
+LRESULT CMicroscopeDlg::OnFormatNotStored(WPARAM, LPARAM) {
+    // The size stays in use; only the next start would not know it.
+    WCHAR text[256];
+    GetLangText(u"CapConfigWriteFail", text, 256,
+                u"The capture size could not be stored. It is used until the program ends.");
+    CString message;
+    message.Format(u"%s\n%s", text, CCaptureWnd::FormatConfigPath().c_str());
+    MessageBox(message.GetString(), nullptr, MB_ICONEXCLAMATION | MB_OK);
+    return 0;
+}
+
 void CMicroscopeDlg::OnVideoSetting() {
     CVideoSettingDlg dialog;
     dialog.DoModal();

@@ -11,6 +11,7 @@
 #include "shell/RegistrySettings.h"
 #include "shell/SaveFolders.h"
 
+#include "capture/CaptureWnd.h"
 #include "capture/TimedSnapshot.h"
 
 #include "measure/MeasureSettings.h"
@@ -138,6 +139,7 @@ ON_BN_CLICKED(1005, OnCamera)
 ON_BN_CLICKED(1007, OnTimedCapture)
 ON_BN_CLICKED(1016, OnVideoSetting)
 ON_MESSAGE(WM_APP_TIMED_SNAPSHOT, OnTimedSnapshot)
+ON_MESSAGE(WM_APP_FORMAT_NOT_STORED, OnFormatNotStored)
 // Live measuring: the tool buttons, undo, redo, delete all, calibration, settings, the
 // typed magnification.
 ON_BN_CLICKED(1179, OnLineTool)

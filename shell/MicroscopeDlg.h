@@ -275,6 +275,8 @@ protected:
     afx_msg void OnVideoSetting();
     // A still asked for by the timed capture's worker.
     afx_msg LRESULT OnTimedSnapshot(WPARAM, LPARAM);
+    // The capture window could not store the size the operator chose.
+    afx_msg LRESULT OnFormatNotStored(WPARAM, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 

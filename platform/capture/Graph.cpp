@@ -3,6 +3,7 @@
 #include "platform/capture/Backend.h"
 
 #include <algorithm>
+#include <limits>
 
 using ms::capture::DeviceSession;
 
@@ -187,7 +188,12 @@ HRESULT IAMStreamConfig::SetFormat(const AM_MEDIA_TYPE* mt) {
     if (f.fourcc == 0 && !(mt->subtype == MEDIASUBTYPE_RGB24))
         return VFW_E_INVALIDMEDIATYPE;
     f.width = mt->vih.bmiHeader.biWidth;
-    f.height = mt->vih.bmiHeader.biHeight < 0 ? -mt->vih.bmiHeader.biHeight : mt->vih.bmiHeader.biHeight;
+    // A negative height is a top-down picture of that height; the most negative one has no
+    // positive counterpart and is refused.
+    const LONG height = mt->vih.bmiHeader.biHeight;
+    if (height == std::numeric_limits<LONG>::min())
+        return VFW_E_INVALIDMEDIATYPE;
+    f.height = height < 0 ? -height : height;
     f.interval = mt->vih.AvgTimePerFrame;
     const auto caps = m_session->Capabilities();
     const ms::capture::FrameCaps* c = ms::capture::FindCaps(caps, f.fourcc, f.width, f.height);

@@ -1,7 +1,9 @@
 // libDxfIO.so: the DXF library behind DxfIO.h. Self-contained (the C++ library, POSIX and our
-// UTF-16 text helpers compiled in), so that a program loads it without anything else of ours.
+// UTF-16 text and temporary-file helpers compiled in), so that a program loads it without anything
+// else of ours.
 #include "platform/services/DxfIO.h"
 
+#include "platform/win/core/TempFiles.h"
 #include "platform/win/core/WString.h"
 
 #include <charconv>
@@ -317,8 +319,8 @@ std::string Serialise(Drawing& d) {
 // A temporary file beside the target, renamed over it once complete: a failed save leaves an
 // older drawing of that name as it was.
 bool WriteAtomic(const std::string& path, const std::string& bytes) {
-    std::string temp = path + ".XXXXXX";
-    int fd = mkstemp(temp.data());
+    std::string temp;
+    int fd = ms::CreateTempBeside(path, temp, 0644);
     if (fd < 0)
         return false;
     size_t done = 0;
@@ -331,8 +333,10 @@ bool WriteAtomic(const std::string& path, const std::string& bytes) {
     bool ok = done == bytes.size() && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     ok = ok && fchmodat(AT_FDCWD, temp.c_str(), 0644, 0) == 0;
-    if (ok && rename(temp.c_str(), path.c_str()) == 0)
+    if (ok && rename(temp.c_str(), path.c_str()) == 0) {
+        ms::RemoveStaleTemps(path);
         return true;
+    }
     unlink(temp.c_str());
     return false;
 }

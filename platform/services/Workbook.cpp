@@ -2,6 +2,7 @@
 
 #include "platform/services/Zip.h"
 #include "platform/win/core/Files.h"
+#include "platform/win/core/TempFiles.h"
 #include "platform/win/core/WString.h"
 
 #include <expat.h>
@@ -126,6 +127,78 @@ private:
     End end_;
     Text text_;
 };
+
+int HexDigit(char16_t c) {
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
+
+// A cell text with OOXML's escapes decoded: "_xHHHH_" is the UTF-16 unit HHHH (so that
+// characters XML cannot carry, a carriage return among them, survive), "_x005F_" a literal
+// '_' before what would otherwise read as an escape.
+std::u16string Unescaped(std::u16string text) {
+    if (text.find(u"_x") == std::u16string::npos)
+        return text;
+    std::u16string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && text[i + 6] == u'_') {
+            int unit = 0;
+            for (size_t k = i + 2; k < i + 6 && unit >= 0; ++k)
+                unit = HexDigit(text[k]) < 0 ? -1 : unit * 16 + HexDigit(text[k]);
+            if (unit >= 0) {
+                out.push_back(char16_t(unit));
+                i += 6;
+                continue;
+            }
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
+bool LooksLikeEscape(const std::u16string& text, size_t at) {
+    if (at + 6 >= text.size() || text[at] != u'_' || text[at + 1] != u'x' || text[at + 6] != u'_')
+        return false;
+    for (size_t k = at + 2; k < at + 6; ++k)
+        if (HexDigit(text[k]) < 0)
+            return false;
+    return true;
+}
+
+// The cell text as OOXML stores it: what XML cannot carry as "_xHHHH_" and the '_' of a
+// literal "_xHHHH_" as "_x005F_". libxlsxwriter escapes the control characters itself (after
+// its length check, which therefore sees them as one character each); the rest is done here:
+// lone surrogates, U+FFFE, U+FFFF and the literal escapes.
+std::u16string Escaped(const std::u16string& text) {
+    std::u16string out;
+    out.reserve(text.size());
+    auto escape = [&](char16_t unit) {
+        static const char16_t kHex[] = u"0123456789ABCDEF";
+        out += u"_x";
+        for (int shift = 12; shift >= 0; shift -= 4)
+            out.push_back(kHex[(unit >> shift) & 0xF]);
+        out.push_back(u'_');
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        const bool high = c >= 0xD800 && c <= 0xDBFF, low = c >= 0xDC00 && c <= 0xDFFF;
+        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            out.push_back(c);
+            out.push_back(text[++i]);
+        } else if (high || low || c >= 0xFFFE || (c == u'_' && LooksLikeEscape(text, i))) {
+            escape(c);
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
 
 // "AB12" -> column 27 (0-based) and row 11 (0-based); false when it is no cell reference.
 bool ParseReference(const char* ref, int& row, int& column) {
@@ -311,7 +384,9 @@ bool ReadSheet(const std::string& xml, const std::vector<std::u16string>& shared
                     if (end != value.c_str() && index < shared.size())
                         text = shared[index];
                 } else if (type == "inlineStr") {
-                    text = FromUtf8(inlineText);
+                    text = Unescaped(FromUtf8(inlineText));
+                } else if (type == "str") {
+                    text = Unescaped(FromUtf8(value));
                 } else if (type == "b") {
                     text = value == "1" ? u"TRUE" : u"FALSE";
                 } else {
@@ -382,7 +457,7 @@ std::optional<Workbook> Read(const std::u16string& path, std::u16string& error) 
             [&](std::string_view local) {
                 if (local == "si") {
                     inItem = false;
-                    shared.push_back(FromUtf8(current));
+                    shared.push_back(Unescaped(FromUtf8(current)));
                 } else if (local == "rPh") {
                     --phonetic;
                 } else if (local == "t") {
@@ -417,9 +492,23 @@ std::optional<Workbook> Read(const std::u16string& path, std::u16string& error) 
 // ---- Writing ----
 
 bool Write(const Workbook& book, const std::u16string& path, std::u16string& error) {
+    // A workbook cell holds at most 32,767 characters; a longer one (read from a file another
+    // program wrote) is refused with its place before anything is written.
+    for (const auto& sheet : book.sheets) {
+        for (size_t r = 0; r < sheet.rows.size(); ++r) {
+            for (const auto& v : sheet.rows[r]) {
+                if (v.size() > kMaxCellLength) {
+                    error = u"Row " + FromUtf8(std::to_string(r + 1)) + u" of the sheet \"" +
+                            sheet.name + u"\" holds a cell longer than 32,767 characters, " +
+                            u"which a workbook cannot hold.";
+                    return false;
+                }
+            }
+        }
+    }
     std::string target = NativePath(path);
-    std::string temp = target + ".XXXXXX";
-    int fd = mkstemp(temp.data());
+    std::string temp;
+    int fd = CreateTempBeside(target, temp, 0644);
     if (fd < 0) {
         error = u"The workbook cannot be written: " + FromUtf8(std::strerror(errno));
         return false;
@@ -447,7 +536,7 @@ bool Write(const Workbook& book, const std::u16string& path, std::u16string& err
                 if (v.empty())
                     continue;
                 lxw_error e = worksheet_write_string(ws, lxw_row_t(r), lxw_col_t(c),
-                                                     ToUtf8(v).c_str(), nullptr);
+                                                     ToUtf8(Escaped(v)).c_str(), nullptr);
                 if (e != LXW_NO_ERROR) {
                     workbook_close(wb);
                     return fail(u"The workbook cannot be written: " + FromUtf8(lxw_strerror(e)));
@@ -469,6 +558,7 @@ bool Write(const Workbook& book, const std::u16string& path, std::u16string& err
         return fail(u"The workbook cannot be written: " + FromUtf8(lxw_strerror(closed)));
     if (std::rename(temp.c_str(), target.c_str()) != 0)
         return fail(u"The workbook cannot be written: " + FromUtf8(std::strerror(errno)));
+    RemoveStaleTemps(target);
     return true;
 }
 

@@ -6,6 +6,7 @@
 // refused, never half read.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@ namespace ms::xlsx {
 
 constexpr int kMaxRows = 65536;
 constexpr int kMaxColumns = 256;
+// Characters (UTF-16 units) one cell holds.
+constexpr size_t kMaxCellLength = 32767;
 
 // A picture placed with its top-left corner at a cell, at its own size.
 struct SheetPicture {
@@ -44,7 +47,8 @@ struct Workbook {
 // The workbook at `path`, or nothing with the reason in `error`.
 std::optional<Workbook> Read(const std::u16string& path, std::u16string& error);
 // Writes the workbook to a temporary file beside `path` and renames it over `path` when
-// complete, so a failure leaves the old file as it was. False with the reason in `error`.
+// complete, so a failure leaves the old file as it was. False with the reason in `error`; a
+// cell longer than kMaxCellLength is refused, the reason naming its row and sheet.
 bool Write(const Workbook& book, const std::u16string& path, std::u16string& error);
 
 } // namespace ms::xlsx

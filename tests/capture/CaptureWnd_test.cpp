@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -40,6 +41,28 @@ HWND FakeWindow(int n) {
 
 std::filesystem::path ConfigFile() {
     return g_program / "CapConfig.dat";
+}
+
+// A format as the capture window stores it: packed YUV, 16 bits.
+VIDEOINFOHEADER StoredFormat(LONG width, LONG height) {
+    VIDEOINFOHEADER f{};
+    f.AvgTimePerFrame = 333333;
+    f.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    f.bmiHeader.biWidth = width;
+    f.bmiHeader.biHeight = height;
+    f.bmiHeader.biPlanes = 1;
+    f.bmiHeader.biBitCount = 16;
+    f.bmiHeader.biCompression = ms::capture::FourCC('Y', 'U', 'Y', '2');
+    f.bmiHeader.biSizeImage = static_cast<DWORD>(width * height * 2);
+    f.dwBitRate = 30u * f.bmiHeader.biSizeImage * 8u;
+    return f;
+}
+
+void Store(const VIDEOINFOHEADER& f) {
+    const auto bytes = EncodeCapConfig(f);
+    ASSERT_TRUE(ms::WriteFileAtomic(
+        CCaptureWnd::FormatConfigPath(),
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
 }
 
 class CaptureWndTest : public ::testing::Test {
@@ -185,6 +208,83 @@ TEST_F(CaptureWndTest, AShortOrUnusableCapConfigMeansTheDefaultSize) {
     EXPECT_EQ(g_captureHeight, 1200);
 }
 
+// The file may have been edited or damaged: each field out of its range makes it count as no
+// file, so the device starts at its default size and nothing reads a negated INT_MIN.
+TEST_F(CaptureWndTest, ACapConfigWithAFieldOutOfRangeCountsAsNoFile) {
+    const struct {
+        const char* what;
+        void (*spoil)(VIDEOINFOHEADER&);
+    } cases[] = {
+        {"height INT_MIN", [](VIDEOINFOHEADER& f) { f.bmiHeader.biHeight = INT_MIN; }},
+        {"top-down height", [](VIDEOINFOHEADER& f) { f.bmiHeader.biHeight = -480; }},
+        {"width 0", [](VIDEOINFOHEADER& f) { f.bmiHeader.biWidth = 0; }},
+        {"width too large", [](VIDEOINFOHEADER& f) { f.bmiHeader.biWidth = 16385; }},
+        {"header size", [](VIDEOINFOHEADER& f) { f.bmiHeader.biSize = 0; }},
+        {"planes", [](VIDEOINFOHEADER& f) { f.bmiHeader.biPlanes = 2; }},
+        {"bit count", [](VIDEOINFOHEADER& f) { f.bmiHeader.biBitCount = 7; }},
+        {"compression", [](VIDEOINFOHEADER& f) { f.bmiHeader.biCompression = 0x01020304; }},
+        {"frame size", [](VIDEOINFOHEADER& f) { f.bmiHeader.biSizeImage = 640 * 480 * 4 + 1; }},
+        {"pixels per metre", [](VIDEOINFOHEADER& f) { f.bmiHeader.biXPelsPerMeter = -1; }},
+        {"palette", [](VIDEOINFOHEADER& f) { f.bmiHeader.biClrUsed = 257; }},
+        {"frame duration", [](VIDEOINFOHEADER& f) { f.AvgTimePerFrame = -1; }},
+        {"source rectangle", [](VIDEOINFOHEADER& f) { f.rcSource.left = -1; }},
+        {"target rectangle",
+         [](VIDEOINFOHEADER& f) {
+             f.rcTarget = RECT{10, 0, 5, 0};
+         }},
+    };
+    SyntheticCamera::Instance().SetDevices({Device("cam")});
+    Store(StoredFormat(640, 480));
+    ASSERT_EQ(wnd_.LoadFormatConfig(), 1) << "the unspoilt format is in range";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        VIDEOINFOHEADER f = StoredFormat(640, 480);
+        c.spoil(f);
+        Store(f);
+        CCaptureWnd w;
+        EXPECT_EQ(w.LoadFormatConfig(), 0);
+        ASSERT_EQ(Start(w), 1);
+        EXPECT_EQ(g_captureWidth, 1600);
+        EXPECT_EQ(g_captureHeight, 1200);
+        w.ReleaseGraph();
+    }
+}
+
+// A size the operator chooses holds although "CapConfig.dat" cannot be written (here a folder
+// of that name stands in its way): through the change itself and every later configuration.
+TEST_F(CaptureWndTest, AChosenSizeHoldsWhenCapConfigCannotBeWritten) {
+    SyntheticCamera::Instance().SetDevices({Device("cam")});
+    std::filesystem::create_directory(ConfigFile());
+    ASSERT_EQ(Start(wnd_), 1);
+    for (const SIZE size : {SIZE{640, 480}, SIZE{1280, 960}}) {
+        EXPECT_EQ(wnd_.SetResolution(size.cx, size.cy), S_OK);
+        EXPECT_EQ(g_captureWidth, size.cx);
+        EXPECT_EQ(wnd_.CurrentFormat().bmiHeader.biWidth, size.cx);
+        EXPECT_EQ(wnd_.CurrentFormat().bmiHeader.biHeight, size.cy);
+        EXPECT_EQ(wnd_.IsRunning(), 1);
+    }
+    wnd_.SetSnapshotEnabled(0); // a rebuild of the grabber paths configures again
+    EXPECT_EQ(wnd_.CurrentFormat().bmiHeader.biWidth, 1280);
+    EXPECT_EQ(g_captureWidth, 1280);
+    std::filesystem::remove(ConfigFile());
+}
+
+// A recording's size runs but is not stored: the next start comes up at the operator's size.
+TEST_F(CaptureWndTest, ARecordingsSizeIsNotStored) {
+    SyntheticCamera::Instance().SetDevices({Device("cam")});
+    ASSERT_EQ(Start(wnd_), 1);
+    ASSERT_EQ(wnd_.SetResolution(1280, 960), S_OK);
+    EXPECT_EQ(wnd_.SetResolution(640, 480, SizeChoice::Recording), S_OK);
+    EXPECT_EQ(wnd_.CurrentFormat().bmiHeader.biWidth, 640);
+    wnd_.SetSnapshotEnabled(0);
+    EXPECT_EQ(wnd_.CurrentFormat().bmiHeader.biWidth, 640);
+    wnd_.ReleaseGraph();
+    CCaptureWnd next;
+    ASSERT_EQ(Start(next), 1);
+    EXPECT_EQ(next.CurrentFormat().bmiHeader.biWidth, 1280);
+    EXPECT_EQ(next.CurrentFormat().bmiHeader.biHeight, 960);
+}
+
 TEST_F(CaptureWndTest, SetResolutionWhileStoppedStaysConfiguredAndStopped) {
     SyntheticCamera::Instance().SetDevices({Device("cam")});
     ASSERT_EQ(Start(wnd_), 1);
@@ -202,7 +302,7 @@ TEST_F(CaptureWndTest, FillDefaultFormatRatesFromTheCurrentFrameDuration) {
         DWORD bitRate;
     } cases[] = {{333333, 30u * 3840000u * 8u}, {666666, 15u * 3840000u * 8u}, {0, 0}};
     for (const auto& c : cases) {
-        VIDEOINFOHEADER current{};
+        VIDEOINFOHEADER current = StoredFormat(640, 480);
         current.AvgTimePerFrame = c.duration;
         const auto bytes = EncodeCapConfig(current);
         ASSERT_TRUE(ms::WriteFileAtomic(

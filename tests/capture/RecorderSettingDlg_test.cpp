@@ -123,6 +123,21 @@ TEST_F(RecorderSettingTest, OkHandsTheTimeLimitOverAndKeeps640x480) {
     }
 }
 
+// A recording runs at 640x480 without storing it: killed before it switches back, the program
+// starts again at the size the operator chose last.
+TEST_F(RecorderSettingTest, TheRecordingSizeIsNotStoredForTheNextStart) {
+    Start(ms::capture::LargeSizeFamily());
+    ASSERT_EQ(capture_.SetResolution(1280, 960), 0);
+    CRecorderSettingDlg dlg(capture_);
+    ms::test::PressInDialog(IDD_RECORDER_SETTING, IDOK);
+    ASSERT_EQ(dlg.DoModal(), IDOK);
+    ASSERT_EQ(Width(), 640);
+    CCaptureWnd next;
+    EXPECT_EQ(next.LoadFormatConfig(), 1);
+    EXPECT_EQ(next.CurrentFormat().bmiHeader.biWidth, 1280);
+    EXPECT_EQ(next.CurrentFormat().bmiHeader.biHeight, 960);
+}
+
 TEST_F(RecorderSettingTest, TimeLimitOutOfRangeKeepsTheDialogOpen) {
     Start(ms::capture::LargeSizeFamily());
     for (const char16_t* value : {u"0", u"100000"}) {

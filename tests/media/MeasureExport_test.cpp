@@ -24,7 +24,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <limits>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -297,6 +300,26 @@ TEST_F(ExportTest, SpreadsheetThatFailsAtAnyStageLeavesTheOldFileAsItWas) {
     EXPECT_EQ(FilesBesides(), QStringList{"old.xls"});
 }
 
+// An export killed half-way leaves its hidden file (and the workbook writer's temporary file
+// of it); the next export to that name removes them.
+TEST_F(ExportTest, SpreadsheetRemovesWhatAKilledExportLeftBesideItsFile) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const QString dead = QString::number(child);
+    for (const QString& name : {".m.xls.export-" + dead + "-1.xls",
+                                ".m.xls.export-" + dead + "-2.xls.tmp-" + dead + "-7"}) {
+        QFile f(dir.path() + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("half");
+    }
+    ASSERT_TRUE(ExportToSpreadsheet(CString(U(dir.path() + "/m.xls")), LiveShapes(),
+                                    ShapeSource::Live, Picture(), Messages()));
+    EXPECT_EQ(FilesBesides(), QStringList{"m.xls"});
+}
+
 TEST_F(ExportTest, SpreadsheetOfAnotherNameIsTheTextTableAlone) {
     const QString path = dir.path() + "/t.csv";
     ASSERT_TRUE(ExportToSpreadsheet(CString(U(path)), {Record(1, Points(2), {u"L:1.250mm"})},
@@ -470,6 +493,37 @@ TEST_F(ExportTest, DxfOfLiveShapesFlipsYWithThePreviewHeight) {
     ExpectPoints(e[6].toObject(), {{0, 480 * f}, {10 * f, 480 * f}, {10 * f, 470 * f}});
     EXPECT_EQ(e[7].toObject()["type"], "CIRCLE");
     EXPECT_NEAR(e[7].toObject()["radius"].toDouble(), 0.0, 1e-9); // m_radius 0 of the fixture
+}
+
+// Points at the limits of LONG: their differences and sums do not fit one, so the dot line's
+// foot and the diameter circle's centre are computed without them.
+TEST_F(ExportTest, DxfOfShapesAtTheIntegerLimitsKeepsThemInRange) {
+    constexpr LONG kMin = std::numeric_limits<LONG>::min() + 1;
+    constexpr LONG kMax = std::numeric_limits<LONG>::max();
+    const std::vector<CMeasureRecord> records{
+        // The reference line y = x across the whole range; the foot of (max, min) is (0, 0).
+        Record(2, {{kMin, kMin}, {kMax, kMax}, {kMax, kMin}}),
+        Record(9, {{kMax, kMax}, {kMax, kMax - 2}})};
+    CDxfDrawing dxf;
+    const QString path = dir.path() + "/limits.dxf";
+    ASSERT_EQ(ExportToDxf(dxf, CString(U(path)), records, ShapeSource::Live, LiveSpace()),
+              DxfResult::Saved);
+    const double f = LiveSpace().unitScale * 10.0;
+    const QJsonObject o = ReadWithEzdxf(path);
+    const QJsonArray e = o["entities"].toArray();
+    ASSERT_EQ(e.size(), 2);
+    // The file keeps 15 digits: a thousandth at these sizes.
+    const std::vector<std::pair<double, double>> expected{
+        {kMax * f, (480.0 - kMin) * f}, {0, 480 * f}, {kMax * f, (480.0 - (kMax - 1)) * f}};
+    auto got = PointsOf(e[0].toObject());
+    const auto centre = PointsOf(e[1].toObject());
+    got.insert(got.end(), centre.begin(), centre.end());
+    ASSERT_EQ(got.size(), expected.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+        EXPECT_NEAR(got[i].first, expected[i].first, 1e-3) << i;
+        EXPECT_NEAR(got[i].second, expected[i].second, 1e-3) << i;
+    }
+    EXPECT_NEAR(e[1].toObject()["radius"].toDouble(), f, 1e-9);
 }
 
 TEST_F(ExportTest, DxfOfCanvasShapesGoesToLayer2) {

@@ -90,6 +90,28 @@ TEST_F(MainInputTest, FunctionKeysAskForTheirFamilysSizesAndF2TakesOnePicture) {
     }
 }
 
+// With "CapConfig.dat" unwritable (a folder of that name in its place) the keys still change
+// the size, and the operator reads once that it could not be stored.
+TEST_F(MainInputTest, SizeKeysWorkWhenTheSizeCannotBeStoredAndSayItOnce) {
+    SyntheticCamera::Instance().SetDevices({SteppedCamera()});
+    std::filesystem::create_directory(program_ / "CapConfig.dat");
+    Open();
+    ASSERT_EQ(dlg_->IsConnected(), 1);
+    const size_t before = ms::test::ShownLog().size();
+    Key(VK_F10);
+    EXPECT_EQ(CapturedWidth(), 640);
+    Key(VK_F11);
+    EXPECT_EQ(CapturedWidth(), 1280);
+    EXPECT_EQ(CapturedHeight(), 960);
+    std::vector<std::u16string> messages;
+    for (size_t i = before; i < ms::test::ShownLog().size(); ++i)
+        if (ms::test::ShownLog()[i].kind == ms::test::Shown::MessageBox)
+            messages.push_back(ms::test::ShownLog()[i].text);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(u"CapConfig.dat"), std::u16string::npos);
+    std::filesystem::remove(program_ / "CapConfig.dat");
+}
+
 // The still road up to the compositor: the hand-over reaches the hook, which takes the
 // magnification text for the file name only when it is a number. The compositor here saves
 // nothing, so nothing restarts and the shutter stays silent.

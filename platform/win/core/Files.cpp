@@ -1,9 +1,9 @@
 #include "platform/win/core/Files.h"
 
+#include "platform/win/core/TempFiles.h"
 #include "platform/win/core/WString.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +13,6 @@
 #include <fstream>
 #include <mutex>
 #include <pwd.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -98,50 +97,6 @@ bool WriteAll(int fd, const char* p, size_t n) {
         n -= static_cast<size_t>(w);
     }
     return true;
-}
-
-std::atomic<unsigned> g_tempCounter{0};
-
-// A new, empty temporary file beside `path`; returns its fd (or -1) and its name.
-int CreateTempBeside(const std::string& path, std::string& tempName, mode_t mode) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        tempName =
-            path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(g_tempCounter++);
-        int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
-
-// Removes the temporary files that CreateTempBeside made for `path` in processes that no
-// longer run: a process killed while writing never removes its own. A file of a running
-// process (this one included) may be in the middle of a write and stays.
-void RemoveStaleTemps(const std::string& path) {
-    const std::string dir = Dirname(path);
-    const size_t slash = path.rfind('/');
-    const std::string prefix =
-        (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp-";
-    DIR* d = ::opendir(dir.c_str());
-    if (!d)
-        return;
-    while (struct dirent* e = ::readdir(d)) {
-        const std::string name = e->d_name;
-        if (name.compare(0, prefix.size(), prefix) != 0)
-            continue;
-        // "<pid>-<n>", digits only.
-        const std::string rest = name.substr(prefix.size());
-        const size_t dash = rest.find('-');
-        if (dash == 0 || dash == std::string::npos || dash > 9 || dash + 1 == rest.size() ||
-            rest.find_first_not_of("0123456789-") != std::string::npos ||
-            rest.find('-', dash + 1) != std::string::npos)
-            continue;
-        const pid_t pid = static_cast<pid_t>(std::stol(rest.substr(0, dash)));
-        if (pid <= 0 || pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH)
-            continue;
-        ::unlink((dir + "/" + name).c_str());
-    }
-    ::closedir(d);
 }
 
 } // namespace
@@ -261,7 +216,7 @@ std::u16string ms::DocumentsDir() {
 ms::ReplacingFile::ReplacingFile(std::u16string_view path) : path_(NativePath(path)) {
     struct stat st;
     mode_t mode = ::stat(path_.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0666;
-    int fd = CreateTempBeside(path_, temp_, mode);
+    int fd = ms::CreateTempBeside(path_, temp_, mode);
     if (fd < 0) {
         SetErrorForPath(errno, path_);
         return;
@@ -299,7 +254,7 @@ bool ms::ReplacingFile::Commit() {
     }
     if (ok) {
         if (::rename(temp_.c_str(), path_.c_str()) == 0) {
-            RemoveStaleTemps(path_);
+            ms::RemoveStaleTemps(path_);
             return true;
         }
         err = errno;
@@ -628,7 +583,7 @@ BOOL CopyFile(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
         return FALSE;
     }
     std::string temp;
-    int out = CreateTempBeside(dst, temp, st.st_mode & 0777);
+    int out = ms::CreateTempBeside(dst, temp, st.st_mode & 0777);
     if (out < 0) {
         int err = errno;
         ::close(in);
@@ -664,7 +619,7 @@ BOOL CopyFile(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
                          : ::rename(temp.c_str(), dst.c_str()) == 0) {
             if (failIfExists)
                 ::unlink(temp.c_str());
-            RemoveStaleTemps(dst);
+            ms::RemoveStaleTemps(dst);
             return TRUE;
         }
         err = errno;

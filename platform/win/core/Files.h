@@ -110,8 +110,8 @@ std::string NativePath(std::u16string_view path); // UTF-8 for the POSIX calls
 // A file that replaces `path` only once it is complete: written under a temporary name beside
 // it ("<name>.tmp-<pid>-<n>") and renamed over it by Commit, keeping the old file's
 // permissions. Destroyed without a successful Commit, it removes the temporary file and `path`
-// stays as it was, byte for byte. A commit also removes the temporary files that processes no
-// longer running (killed while writing) left beside `path`.
+// stays as it was, byte for byte. A commit also removes the temporary files of every form
+// (TempFiles.h) that processes no longer running (killed while writing) left beside `path`.
 class ReplacingFile {
 public:
     explicit ReplacingFile(std::u16string_view path);

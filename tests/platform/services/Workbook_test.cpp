@@ -4,6 +4,7 @@
 #include "platform/services/Workbook.h"
 #include "platform/services/Zip.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -68,6 +69,73 @@ TEST(Workbook, ReadsTheValuesItCanPlaceAndIgnoresTheRest) {
     auto again = ms::xlsx::Read(copy, error);
     ASSERT_TRUE(again.has_value());
     EXPECT_EQ(again->sheets[0].rows, s.rows);
+}
+
+// OOXML writes characters XML cannot carry as "_xHHHH_" (a carriage return as "_x000D_") and
+// a literal "_x" that would read as one with its '_' as "_x005F_".
+TEST(Workbook, CellEscapesAreDecoded) {
+    QTemporaryDir dir;
+    const char* shared =
+        R"(<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
+        R"(<si><t>a_x000D_b</t></si><si><t>_x005F_x000D_</t></si></sst>)";
+    const char* sheet =
+        R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>)"
+        R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="s"><v>1</v></c>)"
+        R"(<c r="C1" t="inlineStr"><is><t>c_x0009_d</t></is></c>)"
+        R"(<c r="D1" t="inlineStr"><is><t>_x00G0_ _x000D _X000D_</t></is></c>)"
+        R"(<c r="E1" t="str"><v>e_x000A_</v></c></row></sheetData></worksheet>)";
+    std::u16string error;
+    auto book = ms::xlsx::Read(Write(dir, "esc.xlsx",
+                                     {{"xl/workbook.xml", kWorkbook},
+                                      {"xl/_rels/workbook.xml.rels", kRels},
+                                      {"xl/sharedStrings.xml", shared},
+                                      {"xl/worksheets/sheet1.xml", sheet}}),
+                               error);
+    ASSERT_TRUE(book.has_value());
+    const ms::xlsx::Sheet& s = book->sheets[0];
+    EXPECT_EQ(s.Cell(0, 0), u"a\rb");
+    EXPECT_EQ(s.Cell(0, 1), u"_x000D_");
+    EXPECT_EQ(s.Cell(0, 2), u"c\td");
+    EXPECT_EQ(s.Cell(0, 3), u"_x00G0_ _x000D _X000D_") << "no escapes";
+    EXPECT_EQ(s.Cell(0, 4), u"e\n");
+
+    // What we write with line ends or text that looks like an escape reads back the same.
+    ms::xlsx::Workbook out;
+    out.sheets.push_back({u"Data", {}, {}});
+    out.sheets[0].SetCell(0, 0, u"line 1\r\nline 2");
+    out.sheets[0].SetCell(0, 1, u"_x000D_ stays as typed");
+    const std::u16string path = (dir.path() + "/lines.xlsx").toStdU16String();
+    ASSERT_TRUE(ms::xlsx::Write(out, path, error));
+    auto again = ms::xlsx::Read(path, error);
+    ASSERT_TRUE(again.has_value());
+    EXPECT_EQ(again->sheets[0].Cell(0, 0), u"line 1\r\nline 2");
+    EXPECT_EQ(again->sheets[0].Cell(0, 1), u"_x000D_ stays as typed");
+}
+
+// A workbook cell holds 32,767 characters; a longer one (read from a file another program
+// wrote) is refused with its row, and the old file stays.
+TEST(Workbook, ACellLongerThanAWorkbookCellHoldsIsRefusedWithItsRow) {
+    QTemporaryDir dir;
+    const std::u16string path = (dir.path() + "/long.xlsx").toStdU16String();
+    ms::xlsx::Workbook book;
+    book.sheets.push_back({u"Data", {}, {}});
+    book.sheets[0].SetCell(0, 0, u"short");
+    book.sheets[0].SetCell(2, 1, std::u16string(32767, u'x'));
+    std::u16string error;
+    ASSERT_TRUE(ms::xlsx::Write(book, path, error))
+        << QString::fromStdU16String(error).toStdString();
+    QFile f(QString::fromStdU16String(path));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray old = f.readAll();
+    f.close();
+
+    book.sheets[0].SetCell(2, 1, std::u16string(32768, u'x'));
+    EXPECT_FALSE(ms::xlsx::Write(book, path, error));
+    EXPECT_NE(error.find(u"Row 3 "), std::u16string::npos)
+        << QString::fromStdU16String(error).toStdString();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"long.xlsx"});
 }
 
 TEST(Workbook, ADamagedPackageIsRefusedWhole) {

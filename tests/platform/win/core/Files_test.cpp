@@ -176,6 +176,34 @@ TEST_F(FilesTest, TemporaryFilesOfKilledWritersAreRemoved) {
     EXPECT_EQ(*ms::ReadFileBytes(target), "new");
 }
 
+// Every temporary name the programs make is known to the clean-up: the hidden names of
+// exports and the temporary names of those, as well as the plain ones.
+TEST_F(FilesTest, TemporaryFilesOfEveryFormOfKilledWritersAreRemoved) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::u16string dead = ms::FromUtf8(std::to_string(child));
+    const std::u16string running = ms::FromUtf8(std::to_string(::getppid()));
+    const Names gone{u".m.xls.export-" + dead + u"-1.xls",
+                     u".m.xls.export-" + dead + u"-2.xls.tmp-" + dead + u"-5",
+                     u"m.xls.tmp-" + dead + u"-3"};
+    Names kept{u".m.xls.export-" + running + u"-1.xls", u".m.xls.export-" + dead + u"-1.csv",
+               u".m.xls.export-" + dead + u"-x.xls", u".n.xls.export-" + dead + u"-1.xls",
+               u".m.xls.export-" + dead + u"-1.xls.bak"};
+    for (const auto& names : {gone, kept})
+        for (const auto& name : names)
+            Touch(name);
+    Touch(u"m.xls", "new");
+    kept.push_back(u"m.xls");
+    std::sort(kept.begin(), kept.end());
+    Names left = List(u"*");
+    std::erase_if(left, [](const std::u16string& n) { return n == u"." || n == u".."; });
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, kept);
+}
+
 TEST_F(FilesTest, ProgramFolderAndCurrentDirectory) {
     const char* programDir = std::getenv("MS_PROGRAM_DIR");
     const std::string oldProgramDir = programDir ? programDir : "";
