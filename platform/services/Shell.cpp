@@ -9,10 +9,17 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <future>
+#include <memory>
 #include <mutex>
+#include <optional>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace ms {
@@ -31,6 +38,10 @@ bool& FailNext() {
     static bool fail = false;
     return fail;
 }
+std::optional<int>& ExitNext() {
+    static std::optional<int> status;
+    return status;
+}
 void RegisterReset() {
     static std::once_flag once;
     std::call_once(once, [] {
@@ -38,6 +49,7 @@ void RegisterReset() {
             std::lock_guard lock(LogMutex());
             LaunchLog().clear();
             FailNext() = false;
+            ExitNext().reset();
         });
     });
 }
@@ -160,6 +172,61 @@ bool StartProgram(const std::vector<std::u16string>& argv, const std::u16string&
     return QProcess::startDetached(program, args, Q(directory));
 }
 
+int RunProgram(const std::vector<std::u16string>& argv, std::chrono::milliseconds wait) {
+    if (argv.empty() || argv[0].empty())
+        return kProgramNotStarted;
+    RegisterReset();
+    {
+        std::lock_guard lock(LogMutex());
+        LaunchLog().push_back(test::Launch{argv, {}});
+        if (FailNext()) {
+            FailNext() = false;
+            return kProgramNotStarted;
+        }
+        if (Headless()) {
+            const int status = ExitNext().value_or(0);
+            ExitNext().reset();
+            return status;
+        }
+    }
+    return SpawnAndWait(argv, wait);
+}
+
+int SpawnAndWait(const std::vector<std::u16string>& argv, std::chrono::milliseconds wait) {
+    if (argv.empty() || argv[0].empty())
+        return kProgramNotStarted;
+    std::vector<std::string> args;
+    for (const auto& a : argv)
+        args.push_back(ToUtf8(a));
+    std::vector<char*> pointers;
+    for (auto& a : args)
+        pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    pid_t pid = 0;
+    if (::posix_spawnp(&pid, pointers[0], nullptr, nullptr, pointers.data(), environ) != 0)
+        return kProgramNotStarted;
+    // The reaper outlives a wait that ends first: a helper that goes on running (a mail
+    // program in the foreground) is reaped whenever it ends, never left as a zombie.
+    auto ended = std::make_shared<std::promise<int>>();
+    std::future<int> status = ended->get_future();
+    std::thread([pid, ended] {
+        int raw = 0;
+        pid_t r;
+        while ((r = ::waitpid(pid, &raw, 0)) < 0 && errno == EINTR)
+            ;
+        if (r != pid)
+            ended->set_value(kProgramNotStarted);
+        else if (WIFEXITED(raw))
+            // posix_spawnp reports a program it could not run as exit status 127.
+            ended->set_value(WEXITSTATUS(raw) == 127 ? kProgramNotStarted : WEXITSTATUS(raw));
+        else
+            ended->set_value(128 + (WIFSIGNALED(raw) ? WTERMSIG(raw) : 0));
+    }).detach();
+    if (status.wait_for(wait) != std::future_status::ready)
+        return kProgramStillRunning;
+    return status.get();
+}
+
 } // namespace ms
 
 using namespace ms;
@@ -221,6 +288,12 @@ void FailNextLaunch() {
     RegisterReset();
     std::lock_guard lock(LogMutex());
     FailNext() = true;
+}
+
+void ExitNextLaunch(int status) {
+    RegisterReset();
+    std::lock_guard lock(LogMutex());
+    ExitNext() = status;
 }
 
 } // namespace ms::test
