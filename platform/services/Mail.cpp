@@ -10,8 +10,10 @@
 
 namespace {
 
-// How long the caller (the user-interface thread) waits for the composer to start.
-constexpr std::chrono::seconds kStartWait{4};
+// How long the caller waits for the composer to start. xdg-email tries one way after another
+// before it gives up, which takes seconds on a busy machine; the windows keep painting
+// meanwhile (RunProgram).
+constexpr std::chrono::seconds kStartWait{20};
 
 std::u16string Text(const char* s) {
     return s ? ms::FromUtf8(s) : std::u16string();

@@ -1,8 +1,8 @@
 // Simple MAPI's MAPISendMail over the desktop's mail composer (xdg-email): a new mail with the
 // given subject, text, recipients and attachments opens in the operator's mail program. The
 // composer is started from an argument vector, never through a shell. Unlike Windows, the call
-// returns once the mail program was started (xdg-email ended well, or still runs after a few
-// seconds), not when the mail was sent; xdg-email's failure is the call's failure. On the
+// returns once the mail program was started (xdg-email ended well, or still runs after a
+// bounded wait), not when the mail was sent; xdg-email's failure is the call's failure. On the
 // headless platform nothing is started; every start is recorded for tests (ServiceSeams.h).
 #pragma once
 

@@ -5,10 +5,14 @@
 #include "platform/win/core/WString.h"
 #include "platform/win/window/TestSeams.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QThread>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -222,9 +226,27 @@ int SpawnAndWait(const std::vector<std::u16string>& argv, std::chrono::milliseco
         else
             ended->set_value(128 + (WIFSIGNALED(raw) ? WTERMSIG(raw) : 0));
     }).detach();
-    if (status.wait_for(wait) != std::future_status::ready)
-        return kProgramStillRunning;
-    return status.get();
+    // On the user-interface thread the windows go on painting and the live picture on running
+    // meanwhile; the operator's input waits, so nothing re-enters the caller.
+    QCoreApplication* app = QCoreApplication::instance();
+    const bool keepPainting = app && QThread::currentThread() == app->thread();
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero())
+            return status.wait_for(std::chrono::seconds(0)) == std::future_status::ready
+                       ? status.get()
+                       : kProgramStillRunning;
+        if (!keepPainting) {
+            if (status.wait_for(left) == std::future_status::ready)
+                return status.get();
+            continue;
+        }
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (status.wait_for(std::min<std::chrono::steady_clock::duration>(
+                left, std::chrono::milliseconds(20))) == std::future_status::ready)
+            return status.get();
+    }
 }
 
 } // namespace ms

@@ -48,7 +48,9 @@ inline constexpr int kProgramNotStarted = -2;   // could not be started
 // Starts argv like StartProgram and waits at most `wait` for it to end, for callers that must
 // know whether a helper (xdg-email) did its work. Returns its exit status (128 + the signal
 // when a signal ended it), kProgramStillRunning when it still runs after `wait` (it goes on by
-// itself and is reaped when it ends), kProgramNotStarted when it cannot be started. On the
+// itself and is reaped when it ends), kProgramNotStarted when it cannot be started. Called on
+// the user-interface thread, it keeps windows painting and posted messages flowing while it
+// waits, but holds the operator's input back until it returns. On the
 // headless platform nothing is started: the start is recorded and ends with 0, or as the
 // test scripted it (ServiceSeams.h).
 int RunProgram(const std::vector<std::u16string>& argv, std::chrono::milliseconds wait);
