@@ -45,28 +45,39 @@ HRESULT CStillGrabberCallback::BufferCB(double, BYTE*, long) {
 }
 
 HRESULT CFrameGrabberCallback::BufferCB(double sampleTime, BYTE* buffer, long length) {
-    const bool handOver = g_snapshotRequest.load() == 1;
+    bool handOver = g_snapshotRequest.load() == 1;
     {
         std::lock_guard lock(g_frameLock);
-        g_frameInfo = BITMAPINFOHEADER{};
-        g_frameInfo.biSize = sizeof(BITMAPINFOHEADER);
-        g_frameInfo.biWidth = m_frameWidth;
-        g_frameInfo.biHeight = m_frameHeight;
-        g_frameInfo.biPlanes = 1;
-        g_frameInfo.biBitCount = 24;
-        g_frameInfo.biCompression = BI_RGB;
-        g_frameInfo.biSizeImage =
+        BITMAPINFOHEADER header{};
+        header.biSize = sizeof(BITMAPINFOHEADER);
+        header.biWidth = m_frameWidth;
+        header.biHeight = m_frameHeight;
+        header.biPlanes = 1;
+        header.biBitCount = 24;
+        header.biCompression = BI_RGB;
+        header.biSizeImage =
             static_cast<DWORD>(m_frameWidth) * static_cast<DWORD>(m_frameHeight) * 3u;
-        g_frameRect = RECT{0, 0, m_frameWidth, m_frameHeight};
-        if (!handOver && buffer && length > 0) {
+        // The still is the frame copied before this one. After a change of size (or before the
+        // first frame) there is no whole frame of this size yet: this one is copied and the
+        // request waits for the next.
+        const bool haveWholeFrame = g_frameBuffer && g_frameInfo.biWidth == m_frameWidth &&
+                                    g_frameInfo.biHeight == m_frameHeight &&
+                                    g_frameInfo.biSizeImage == header.biSizeImage;
+        if (!haveWholeFrame)
+            handOver = false;
+        // Header and bits change together, so a reader never sees a header that does not
+        // match its bits.
+        if (!handOver && buffer && length > 0 && static_cast<DWORD>(length) >= header.biSizeImage) {
             GrowFrameBuffer(static_cast<int>(length));
-            g_frameSampleTime = sampleTime;
-            if (g_frameBuffer && g_frameBufferCapacity >= length)
+            if (g_frameBuffer && g_frameBufferCapacity >= length) {
                 std::memcpy(g_frameBuffer, buffer, static_cast<size_t>(length));
+                g_frameInfo = header;
+                g_frameRect = RECT{0, 0, m_frameWidth, m_frameHeight};
+                g_frameSampleTime = sampleTime;
+            }
         }
     }
     if (handOver) {
-        // The picture the main window saves is the frame copied before this one.
         const WPARAM source = static_cast<WPARAM>(g_snapshotSource.load());
         ms::capture::PostToWindow(m_notifyWindow, WM_APP_STILL_CAPTURED, source, 0);
         g_snapshotSource = 0;

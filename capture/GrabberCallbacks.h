@@ -1,8 +1,10 @@
 // The two sample-grabber callbacks and the frame state they hand to the user-interface thread.
 //
 // The frame grabber ("StillGrabber") sees every frame of the running graph on the streaming
-// thread: it publishes the frame's header, keeps a copy of the frame and, when a still was
-// requested, posts WM_APP_STILL_CAPTURED instead of copying that frame. The still grabber
+// thread: it keeps a copy of the frame with its header and, when a still was requested, posts
+// WM_APP_STILL_CAPTURED instead of copying that frame, so the frame copied before it is the
+// still. The first frame after a change of size is copied even so, and the request is served
+// by the next one: the still always has the size of the frames now coming. The still grabber
 // ("SampleGrabber") sees the frames of the device's snapshot button and only raises the still
 // request. Neither object counts references: both live for the whole process.
 //

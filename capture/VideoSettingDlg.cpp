@@ -387,6 +387,8 @@ void CVideoSettingDlg::OnChangePath() {
         // old folders while the new one is shown.
         if (!SaveFolderPath())
             ms::CopyBounded(g_saveBaseDir, MAX_PATH, previous);
+        else if (m_foldersChanged)
+            m_foldersChanged();
         SetDlgItemText(IDC_VS_SAVE_PATH, g_saveBaseDir);
     }
     ILFree(folder);

@@ -11,6 +11,7 @@
 
 #include "platform/mfc/AfxWin.h"
 
+#include <functional>
 #include <memory>
 
 // One picture-control row of the dialog: its controls, the device property it shows and what
@@ -47,6 +48,10 @@ public:
     BOOL PreTranslateMessage(MSG* msg) override;
 
     void RefreshControls();
+
+    // Called once a newly chosen save folder is taken, so that what lists the save folders
+    // (the main window's strip) follows at once.
+    std::function<void()> m_foldersChanged;
 
 protected:
     afx_msg void OnDeviceChange();

@@ -162,6 +162,11 @@ void CDibImage::Copy(const CDibImage& src, bool copyPixels, bool copySelection, 
         AttachShared(&src);
         return;
     }
+    CopyOwned(src, copyPixels, copySelection, copyAlpha);
+}
+
+void CDibImage::CopyOwned(const CDibImage& src, bool copyPixels, bool copySelection,
+                          bool copyAlpha) {
     if (!Destroy())
         return;
     CopyAttributes(src); // the picture is empty now, so the attributes are taken
@@ -208,6 +213,25 @@ void CDibImage::AttachShared(const CDibImage* src) {
     m_alpha = src->m_alpha;
     m_layers = src->m_layers;
     m_info.sharedOwner = const_cast<CDibImage*>(src);
+}
+
+bool CDibImage::OwnPixels() {
+    if (!m_info.sharedOwner)
+        return true;
+    CDibImage own;
+    own.CopyOwned(*this, true, true, true);
+    if (m_dib && !own.m_dib) {
+        SetLastError(own.GetLastErrorText());
+        return false;
+    }
+    // The view let go of owns nothing, so nothing is freed here.
+    m_info.sharedOwner = nullptr;
+    m_dib = nullptr;
+    m_selection = nullptr;
+    m_alpha = nullptr;
+    m_layers = nullptr;
+    m_info.layerCount = 0;
+    return TransferFrom(own, true);
 }
 
 bool CDibImage::TransferFrom(CDibImage& from, bool) {

@@ -556,6 +556,11 @@ public:
 
 protected:
     void InitDefaults(DWORD type);
+    // Copy for a source that owns its pixels, or whose view is to become pixels of our own.
+    void CopyOwned(const CDibImage& src, bool copyPixels, bool copySelection, bool copyAlpha);
+    // Makes a shared view a picture of its own, with a copy of what it showed (no layers), so
+    // writing it leaves the other picture as it was. True at once for a picture that is no view.
+    bool OwnPixels();
     void EmptySelectionBox();
     // The empty picture a change of size fills: width x height at bpp bits, with this
     // picture's attributes and palette and no selection box. False, with the reason left on

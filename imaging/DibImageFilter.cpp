@@ -26,13 +26,12 @@ using dibimage::ClampByteF;
 // ---- working in place
 //
 // The filter and the median write the picture in place where its depth allows (depthInPlace)
-// and it owns its pixels alone. A picture that shares another's pixels, holds layers or is one
-// takes a working copy that replaces it at the end, as the other depths do. Returns the picture
-// to write, image itself or the copy made in copy; null when the copy cannot be made (image
-// then tells why).
+// and it owns its pixels alone (a shared view has been given its own copy before). A picture
+// that holds layers or is one takes a working copy that replaces it at the end, as the other
+// depths do. Returns the picture to write, image itself or the copy made in copy; null when the
+// copy cannot be made (image then tells why).
 CDibImage* WorkingTarget(CDibImage& image, bool depthInPlace, std::optional<CDibImage>& copy) {
-    if (depthInPlace && !image.IsShared() && !image.GetParentImage() &&
-        image.GetInfo().layerCount == 0)
+    if (depthInPlace && !image.GetParentImage() && image.GetInfo().layerCount == 0)
         return &image;
     copy.emplace(image, true, true, true);
     if (!copy->IsValid()) {
@@ -383,6 +382,8 @@ bool CDibImage::Filter(const long* kernel, long size, long divisor, long offset)
     const long k2 = size / 2, kmax = size - k2;
     const bool gray = GetBpp() == 8 && IsGrayScale();
     const bool trueColour = GetBpp() == 24;
+    if (!OwnPixels())
+        return false;
     std::optional<CDibImage> copy;
     CDibImage* const working = WorkingTarget(*this, gray || trueColour, copy);
     if (!working)
@@ -495,6 +496,8 @@ bool CDibImage::Median(long size) {
     size = std::min(size, 2 * static_cast<long>(std::max(GetWidth(), GetHeight())) + 1);
     const long k2 = size / 2, kmax = size - k2;
     const bool trueColour = GetBpp() == 24;
+    if (!OwnPixels())
+        return false;
     std::optional<CDibImage> copy;
     CDibImage* const working = WorkingTarget(*this, trueColour, copy);
     if (!working)

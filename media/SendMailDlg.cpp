@@ -32,7 +32,7 @@ CSendMailDlg::CSendMailDlg() : CDialog(IDD_SEND_MAIL, nullptr) {}
 BOOL CSendMailDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     WCHAR text[100];
-    GetLangText(u"StartOutlook", text, 100, u"Start outlook, Please waiting...");
+    GetLangText(u"StartOutlook", text, 100, u"Starting the mail program, please wait...");
     SetDlgItemText(IDC_SEND_MAIL_TEXT, text);
     SetTimer(TIMER_SEND_MAIL, 50);
     return TRUE;

@@ -4,10 +4,11 @@
 // in MainDevice.cpp.
 #include "shell/MicroscopeDlg.h"
 
-#include "shell/LangText.h"
 #include "capture/AviRecorder.h"
+#include "shell/LangText.h"
 #include "shell/RegistrySettings.h"
 #include "shell/SaveFolders.h"
+#include "shell/ThumbnailStrip.h"
 
 #include "capture/CaptureWnd.h"
 #include "capture/TimedSnapshot.h"
@@ -126,5 +127,11 @@ LRESULT CMicroscopeDlg::OnFormatNotStored(WPARAM, LPARAM) {
 
 void CMicroscopeDlg::OnVideoSetting() {
     CVideoSettingDlg dialog;
+    // New stills and recordings go to the new folders from now on: the strip lists those, and
+    // its Delete, Delete All and Save All work on them.
+    dialog.m_foldersChanged = [] {
+        if (g_thumbnailView)
+            g_thumbnailView->ListFolders();
+    };
     dialog.DoModal();
 }

@@ -92,13 +92,26 @@ CThumbnailView::CThumbnailView() {
     m_framePen = CreatePen(PS_DOT, 2, kFrameColor);
     LOGBRUSH hollow{BS_NULL, 0, 0};
     m_hollowBrush = CreateBrushIndirect(&hollow);
+    ScanFolders();
+    m_geometry = StripGeometry::FromClient(640, 96);
+}
+
+void CThumbnailView::ScanFolders() {
+    m_pictures.Clear();
     for (const std::u16string& path : ScanPictureFolder(g_pictureDir))
         m_pictures.Append(path, kThumbListed);
     m_pictures.firstVisible = LastPageStart(m_pictures.Count());
+    m_videos.Clear();
     for (const std::u16string& path : ScanVideoFolder(g_videoDir))
         m_videos.Append(path, kThumbListed);
     m_videos.firstVisible = LastPageStart(m_videos.Count());
-    m_geometry = StripGeometry::FromClient(640, 96);
+}
+
+void CThumbnailView::ListFolders() {
+    ScanFolders();
+    m_cache.Clear();
+    UpdateScrollBar();
+    DrawThumbnails();
 }
 
 CThumbnailView::~CThumbnailView() {

@@ -59,6 +59,9 @@ public:
     // returns TRUE.
     BOOL RemoveMissingFile(LPCWSTR path);
     void ClearList(int pictures);
+    // Lists both save folders anew (after they changed): nothing selected, the last six items
+    // of each list visible, the strip redrawn.
+    void ListFolders();
 
     // File actions on the first selected item of the current list. The deletions ask first.
     void DeleteSelected();
@@ -97,6 +100,8 @@ private:
     void Compose(bool frameAllSelected);
     void DrawSelectionFrame(int slot);
     void EnsureGeometry();
+    // Fills both lists from g_pictureDir and g_videoDir.
+    void ScanFolders();
     void FreeGdi();
     // Copies every file of `dir` matching `mask` to a folder the operator chooses.
     void SaveFolderAs(LPCWSTR dir, LPCWSTR mask, LPCWSTR filter);

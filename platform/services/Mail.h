@@ -1,8 +1,9 @@
 // Simple MAPI's MAPISendMail over the desktop's mail composer (xdg-email): a new mail with the
 // given subject, text, recipients and attachments opens in the operator's mail program. The
-// composer is started from an argument vector, never through a shell, and detached, so the
-// call returns once the mail program was started, not when the mail was sent. On the headless
-// platform nothing is started; every start is recorded for tests (ServiceSeams.h).
+// composer is started from an argument vector, never through a shell. Unlike Windows, the call
+// returns once the mail program was started (xdg-email ended well, or still runs after a
+// bounded wait), not when the mail was sent; xdg-email's failure is the call's failure. On the
+// headless platform nothing is started; every start is recorded for tests (ServiceSeams.h).
 #pragma once
 
 #include "platform/win/WinTypes.h"
@@ -57,7 +58,8 @@ using lpMapiMessage = MapiMessage*;
 // Opens the composer with the subject and the attachments of the message (the operator
 // chooses the recipients and writes the text there). SUCCESS_SUCCESS when it was started;
 // MAPI_E_ATTACHMENT_NOT_FOUND when an attachment is missing (nothing is started);
-// MAPI_E_FAILURE without a message or when the composer cannot be started (xdg-email missing).
+// MAPI_E_FAILURE without a message or when the composer cannot be started (xdg-email missing,
+// or it finds no mail program).
 // Session, window, flags and reserved are accepted and not used: the composer always shows.
 ULONG MAPISendMail(LHANDLE session, ULONG_PTR uiParam, lpMapiMessage message, FLAGS flags,
                    ULONG reserved);

@@ -25,5 +25,8 @@ struct Launch {
 const std::vector<Launch>& Launches();
 // The next start fails as if the program could not be run.
 void FailNextLaunch();
+// The next start that waits for its program (RunProgram) ends with exit status `status`
+// instead of 0.
+void ExitNextLaunch(int status);
 
 } // namespace ms::test

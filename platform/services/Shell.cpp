@@ -5,14 +5,25 @@
 #include "platform/win/core/WString.h"
 #include "platform/win/window/TestSeams.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QThread>
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <future>
+#include <memory>
 #include <mutex>
+#include <optional>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace ms {
@@ -31,6 +42,10 @@ bool& FailNext() {
     static bool fail = false;
     return fail;
 }
+std::optional<int>& ExitNext() {
+    static std::optional<int> status;
+    return status;
+}
 void RegisterReset() {
     static std::once_flag once;
     std::call_once(once, [] {
@@ -38,6 +53,7 @@ void RegisterReset() {
             std::lock_guard lock(LogMutex());
             LaunchLog().clear();
             FailNext() = false;
+            ExitNext().reset();
         });
     });
 }
@@ -160,6 +176,79 @@ bool StartProgram(const std::vector<std::u16string>& argv, const std::u16string&
     return QProcess::startDetached(program, args, Q(directory));
 }
 
+int RunProgram(const std::vector<std::u16string>& argv, std::chrono::milliseconds wait) {
+    if (argv.empty() || argv[0].empty())
+        return kProgramNotStarted;
+    RegisterReset();
+    {
+        std::lock_guard lock(LogMutex());
+        LaunchLog().push_back(test::Launch{argv, {}});
+        if (FailNext()) {
+            FailNext() = false;
+            return kProgramNotStarted;
+        }
+        if (Headless()) {
+            const int status = ExitNext().value_or(0);
+            ExitNext().reset();
+            return status;
+        }
+    }
+    return SpawnAndWait(argv, wait);
+}
+
+int SpawnAndWait(const std::vector<std::u16string>& argv, std::chrono::milliseconds wait) {
+    if (argv.empty() || argv[0].empty())
+        return kProgramNotStarted;
+    std::vector<std::string> args;
+    for (const auto& a : argv)
+        args.push_back(ToUtf8(a));
+    std::vector<char*> pointers;
+    for (auto& a : args)
+        pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    pid_t pid = 0;
+    if (::posix_spawnp(&pid, pointers[0], nullptr, nullptr, pointers.data(), environ) != 0)
+        return kProgramNotStarted;
+    // The reaper outlives a wait that ends first: a helper that goes on running (a mail
+    // program in the foreground) is reaped whenever it ends, never left as a zombie.
+    auto ended = std::make_shared<std::promise<int>>();
+    std::future<int> status = ended->get_future();
+    std::thread([pid, ended] {
+        int raw = 0;
+        pid_t r;
+        while ((r = ::waitpid(pid, &raw, 0)) < 0 && errno == EINTR)
+            ;
+        if (r != pid)
+            ended->set_value(kProgramNotStarted);
+        else if (WIFEXITED(raw))
+            // posix_spawnp reports a program it could not run as exit status 127.
+            ended->set_value(WEXITSTATUS(raw) == 127 ? kProgramNotStarted : WEXITSTATUS(raw));
+        else
+            ended->set_value(128 + (WIFSIGNALED(raw) ? WTERMSIG(raw) : 0));
+    }).detach();
+    // On the user-interface thread the windows go on painting and the live picture on running
+    // meanwhile; the operator's input waits, so nothing re-enters the caller.
+    QCoreApplication* app = QCoreApplication::instance();
+    const bool keepPainting = app && QThread::currentThread() == app->thread();
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero())
+            return status.wait_for(std::chrono::seconds(0)) == std::future_status::ready
+                       ? status.get()
+                       : kProgramStillRunning;
+        if (!keepPainting) {
+            if (status.wait_for(left) == std::future_status::ready)
+                return status.get();
+            continue;
+        }
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (status.wait_for(std::min<std::chrono::steady_clock::duration>(
+                left, std::chrono::milliseconds(20))) == std::future_status::ready)
+            return status.get();
+    }
+}
+
 } // namespace ms
 
 using namespace ms;
@@ -221,6 +310,12 @@ void FailNextLaunch() {
     RegisterReset();
     std::lock_guard lock(LogMutex());
     FailNext() = true;
+}
+
+void ExitNextLaunch(int status) {
+    RegisterReset();
+    std::lock_guard lock(LogMutex());
+    ExitNext() = status;
 }
 
 } // namespace ms::test

@@ -6,6 +6,7 @@
 
 #include "platform/win/window/WinUser.h"
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -40,5 +41,20 @@ std::vector<std::u16string> SplitCommandLine(std::u16string_view commandLine);
 // Starts argv[0] (searched in PATH when it has no '/') with the rest as arguments, detached,
 // in `directory` (empty: the current one). False when it cannot be started.
 bool StartProgram(const std::vector<std::u16string>& argv, const std::u16string& directory = {});
+
+// What RunProgram gives besides an exit status.
+inline constexpr int kProgramStillRunning = -1; // still running when the wait ended
+inline constexpr int kProgramNotStarted = -2;   // could not be started
+// Starts argv like StartProgram and waits at most `wait` for it to end, for callers that must
+// know whether a helper (xdg-email) did its work. Returns its exit status (128 + the signal
+// when a signal ended it), kProgramStillRunning when it still runs after `wait` (it goes on by
+// itself and is reaped when it ends), kProgramNotStarted when it cannot be started. Called on
+// the user-interface thread, it keeps windows painting and posted messages flowing while it
+// waits, but holds the operator's input back until it returns. On the
+// headless platform nothing is started: the start is recorded and ends with 0, or as the
+// test scripted it (ServiceSeams.h).
+int RunProgram(const std::vector<std::u16string>& argv, std::chrono::milliseconds wait);
+// RunProgram's start and wait itself, also on the headless platform (for its tests).
+int SpawnAndWait(const std::vector<std::u16string>& argv, std::chrono::milliseconds wait);
 
 } // namespace ms

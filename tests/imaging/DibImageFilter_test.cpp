@@ -278,6 +278,34 @@ TEST(DibImageFilter, MedianAndFilterRefusals) {
     EXPECT_EQ(Indices(image), kNine);
 }
 
+TEST(DibImageFilter, AViewGetsPixelsOfItsOwnAndTheOtherPictureStaysAsItWas) {
+    // Gray and 24-bit pictures, each filtered and median-filtered through a view of them: the
+    // view takes the result, the picture it showed keeps kNine.
+    const Grid averaged = {{30, 35, 40}, {45, 50, 55}, {60, 65, 70}};
+    const Grid median = {{40, 40, 50}, {50, 50, 60}, {70, 70, 80}};
+    for (WORD bpp : {WORD(8), WORD(24)})
+        for (bool filter : {true, false}) {
+            SCOPED_TRACE(testing::Message() << bpp << " bit, " << (filter ? "filter" : "median"));
+            CDibImage owner = Gray(kNine);
+            if (bpp == 24) {
+                ASSERT_TRUE(owner.IncreaseBpp(24));
+            }
+            CDibImage view;
+            view.AttachShared(&owner);
+            ASSERT_TRUE(filter ? view.Filter(kOnes, 3, 9, 0) : view.Median(3));
+            EXPECT_FALSE(view.IsShared());
+            EXPECT_NE(view.GetBits(), owner.GetBits());
+            Grid shown(3, std::vector<int>(3)), kept(3, std::vector<int>(3));
+            for (long y = 0; y < 3; ++y)
+                for (long x = 0; x < 3; ++x) {
+                    shown[y][x] = view.GetPixelColor(x, y).rgbGreen;
+                    kept[y][x] = owner.GetPixelColor(x, y).rgbGreen;
+                }
+            EXPECT_EQ(shown, filter ? averaged : median);
+            EXPECT_EQ(kept, kNine);
+        }
+}
+
 TEST(DibImageFilter, LightClampsEveryByteOfTrueColourRows) {
     CDibImage image(1, 2, 24, 0); // stride 4: one padding byte per row
     BYTE* row0 = image.GetBits(0);

@@ -114,7 +114,7 @@ TEST_F(SendMailTest, EachKindOfItemAttachesItsFile) {
         SCOPED_TRACE(c.item);
         ms::test::ResetSeams();
         Mail(dir_ / c.item);
-        EXPECT_EQ(waitingText_, u"Start outlook, Please waiting...");
+        EXPECT_EQ(waitingText_, u"Starting the mail program, please wait...");
         EXPECT_EQ(Attached(), c.attached.string());
         EXPECT_EQ(MessageBoxes(), std::vector<std::u16string>{u"Send Completed"});
         EXPECT_TRUE(StripClosedItself());
@@ -131,11 +131,19 @@ TEST_F(SendMailTest, EachKindOfItemAttachesItsFile) {
 
 TEST_F(SendMailTest, WithoutTheMailProgramTheFailureShowsAndNoCompletion) {
     WriteBmp(dir_ / "a.bmp");
-    ms::test::FailNextLaunch();
-    Mail(dir_ / "a.bmp");
-    ASSERT_EQ(ms::test::Launches().size(), 1u);
-    EXPECT_EQ(MessageBoxes(), std::vector<std::u16string>{u"Failed to send mail message."});
-    EXPECT_FALSE(StripClosedItself());
+    // xdg-email missing, and xdg-email that finds no mail program ("no method available").
+    for (bool started : {false, true}) {
+        SCOPED_TRACE(started ? "xdg-email failed" : "xdg-email missing");
+        ms::test::ResetSeams();
+        if (started)
+            ms::test::ExitNextLaunch(3);
+        else
+            ms::test::FailNextLaunch();
+        Mail(dir_ / "a.bmp");
+        ASSERT_EQ(ms::test::Launches().size(), 1u);
+        EXPECT_EQ(MessageBoxes(), std::vector<std::u16string>{u"Failed to send mail message."});
+        EXPECT_FALSE(StripClosedItself());
+    }
 }
 
 TEST_F(SendMailTest, APictureThatIsNoBmpIsRefusedBeforeAnyMail) {

@@ -237,6 +237,36 @@ TEST_F(SnapshotRoadTest, BmpSnapshotsNumberAmongTheBmpFilesAndHoldTheFrameExactl
     EXPECT_EQ(std::memcmp(picture.GetBits(), first.data(), first.size()), 0);
 }
 
+TEST_F(SnapshotRoadTest, AStillRequestedJustBeforeASizeChangeIsAWholeFrameOfTheNewSize) {
+    g_imageFormat = 1;
+    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam")); // 640 x 480
+    Command(1005);
+    g_captureWnd.SetResolution(1280, 1024);
+    ASSERT_EQ(g_captureWnd.IsRunning(), 1);
+    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+    {
+        // The header published is the one of the bits beside it.
+        std::lock_guard lock(g_frameLock);
+        EXPECT_EQ(g_frameInfo.biWidth, 1280);
+        EXPECT_EQ(g_frameInfo.biHeight, 1024);
+        ASSERT_GE(static_cast<DWORD>(g_frameBufferCapacity), g_frameInfo.biSizeImage);
+    }
+    Deliver();
+    EXPECT_EQ(handedOver_, 0) << "no whole frame of the new size was copied before this one";
+    const std::vector<BYTE> first = CopiedFrame();
+    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+    Deliver();
+    ASSERT_EQ(handedOver_, 1);
+    const fs::path still = pictures_ / "Still_2026-03-07_090501_N0001.bmp";
+    ASSERT_EQ(Names(pictures_), std::set<std::string>{still.filename().string()});
+    CDibImage picture(U16(still).c_str(), DIBIMAGE_TYPE_BMP);
+    ASSERT_TRUE(picture.IsValid());
+    ASSERT_EQ(picture.GetWidth(), 1280u);
+    ASSERT_EQ(picture.GetHeight(), 1024u);
+    ASSERT_EQ(first.size(), 1280u * 1024u * 3u);
+    EXPECT_EQ(std::memcmp(picture.GetBits(), first.data(), first.size()), 0);
+}
+
 TEST_F(SnapshotRoadTest, TheScaleBarIsBurntInWhereTheRulerBelongs) {
     g_imageFormat = 1;
     g_liveView.Change([](LiveViewSnapshot& s) { s.showScaleBar = 1; });

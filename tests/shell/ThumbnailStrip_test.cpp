@@ -465,6 +465,38 @@ TEST_F(StripTest, VideosPlaySaveAndDeleteThroughTheirRecordings) {
     EXPECT_EQ(strip.List(1).Count(), 10) << "the pictures are another list";
 }
 
+TEST_F(StripTest, ANewSaveFolderIsListedAtOnceAndDeleteAllWorksThere) {
+    Pictures(2);
+    CThumbnailView& strip = Open();
+    // "folderpath.dat" goes into a program folder of this test.
+    lstrcpyn(g_programDir, U(ScratchDir("program")).c_str(), MAX_PATH);
+    const fs::path base = ScratchDir("new-base");
+    fs::create_directories(base / "Picture");
+    WritePicture(base / "Picture" / "new.bmp", 640, 480, ColourOf(3), DIBIMAGE_TYPE_BMP);
+
+    ms::test::AnswerFolderDialog(U(base));
+    ms::test::AnswerDialog(IDD_VIDEO_SETTING, [&](HWND h) {
+        SendMessage(h, WM_COMMAND, MAKEWPARAM(IDC_VS_BROWSE, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(GetDlgItem(h, IDC_VS_BROWSE)));
+        // At once, while the dialog is still open.
+        ASSERT_EQ(strip.List(1).Count(), 1);
+        EXPECT_EQ(std::u16string(strip.List(1).items[0]->path), U(base / "Picture" / "new.bmp"));
+        SendMessage(h, WM_COMMAND, IDOK, 0);
+    });
+    Command(1016);
+    ASSERT_EQ(ms::ToUtf8(g_pictureDir), (base / "Picture").string());
+    EXPECT_EQ(strip.DrawnItems(), (std::vector<int>{0}));
+    EXPECT_EQ(SlotColour(0), ColourOf(3));
+
+    Click(WM_LBUTTONDOWN, 20, 20);
+    ms::test::AnswerMessageBox(IDYES);
+    Command(410);
+    EXPECT_FALSE(fs::exists(base / "Picture" / "new.bmp"));
+    EXPECT_TRUE(fs::exists(Picture(0)));
+    EXPECT_TRUE(fs::exists(Picture(1)));
+    EXPECT_EQ(strip.List(1).Count(), 0);
+}
+
 TEST_F(StripTest, PlayRunsThePlayerOnTheRecording) {
     const fs::path avi = videos_ / "20260307090501.avi";
     {

@@ -364,6 +364,29 @@ void SetAside(const std::string& path, int line) {
     reported = true;
 }
 
+// The store as this process last read or wrote it, and the file it belongs to. Windows keeps
+// the registry in memory while the user is logged on, so settings never vanish under a running
+// program; here the file can (its folder removed behind the program's back). A missing file
+// that this process has seen is therefore read from here, and the next change writes the
+// whole store back, folder and all, so that later changes are not lost at exit.
+struct Remembered {
+    std::string path;
+    Store store;
+};
+std::optional<Remembered> g_remembered; // under g_mutex
+
+Store Remember(const std::string& path, Store store) {
+    g_remembered = Remembered{path, store};
+    return store;
+}
+
+// The store when its file is missing: what this process last saw of it, else nothing yet.
+Store Missing(const std::string& path) {
+    if (g_remembered && g_remembered->path == path)
+        return g_remembered->store;
+    return Store{};
+}
+
 // Reads the store. A damaged (or absurdly large) file is moved aside and reads as empty; a
 // file that exists but cannot be read now gives nothing, so that no write replaces it.
 std::optional<Store> Read(const std::string& path) {
@@ -371,17 +394,17 @@ std::optional<Store> Read(const std::string& path) {
     if (!bytes) {
         struct stat st;
         if (::stat(path.c_str(), &st) != 0)
-            return Store{}; // no file yet
+            return Missing(path);
         if (GetLastError() != ERROR_INVALID_DATA)
             return std::nullopt;
         SetAside(path, 0);
-        return Store{};
+        return Remember(path, Store{});
     }
     int line = 0;
     if (auto store = Parse(*bytes, line))
-        return store;
+        return Remember(path, std::move(*store));
     SetAside(path, line);
-    return Store{};
+    return Remember(path, Store{});
 }
 
 bool MakeFolders(const std::string& file) {
@@ -421,10 +444,10 @@ Store ReadForQuery() {
     int line = 0;
     if (bytes)
         if (auto store = Parse(*bytes, line))
-            return std::move(*store);
+            return Remember(path, std::move(*store));
     struct stat st;
     if (!bytes && ::stat(path.c_str(), &st) != 0)
-        return Store{}; // no file yet
+        return Missing(path);
     FileLock lock(path);
     return Read(path).value_or(Store{});
 }
@@ -448,6 +471,7 @@ template <typename Change> LSTATUS Modify(Change change) {
         return r;
     if (!ms::WriteFileAtomic(ms::FromUtf8(path), Serialize(store)))
         return GetLastError() == ERROR_DISK_FULL ? ERROR_DISK_FULL : ERROR_CANTWRITE;
+    Remember(path, std::move(store));
     return ERROR_SUCCESS;
 }
 

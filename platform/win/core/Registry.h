@@ -7,6 +7,8 @@
 // takes a lock on the file, re-reads it, applies the one change and replaces the file
 // atomically, so two programs running at once lose nothing. A damaged file is reported once on
 // stderr, kept aside as registry.txt.damaged-<time>, and reading continues with an empty store.
+// As the store of Windows lives in memory, a file removed while the program runs (its folder
+// deleted) is read as this process last saw it, and its next change writes folder and file again.
 // Differs: HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE are empty and cannot be written; access
 // rights are checked per handle, security descriptors and classes are ignored.
 #pragma once

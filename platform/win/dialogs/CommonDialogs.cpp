@@ -17,6 +17,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
 #include <cstdlib>
@@ -213,7 +214,8 @@ BOOL RunFileDialog(LPOPENFILENAME ofn, bool save) {
     for (;;) {
         std::u16string typed;
         DWORD chosen = index;
-        if (auto a = NextAnswer()) {
+        std::optional<test::CommonAnswer> a = NextAnswer();
+        if (a && !a->operate) {
             if (!a->ok)
                 break;
             typed = a->path;
@@ -235,12 +237,19 @@ BOOL RunFileDialog(LPOPENFILENAME ofn, bool save) {
                 dlg.setDirectory(Q(rec.initialDir));
             if (!rec.initialName.empty() && !HasWildcard(rec.initialName))
                 dlg.selectFile(Q(rec.initialName));
+            if (a)
+                QTimer::singleShot(0, &dlg, [&dlg, operate = a->operate] { operate(&dlg); });
             if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
                 break;
             typed = U(dlg.selectedFiles().first());
-            const qsizetype f = filters.indexOf(dlg.selectedNameFilter());
-            if (f >= 0)
-                chosen = static_cast<DWORD>(f + 1);
+            // With the details hidden Qt answers the filter's description alone.
+            const QString selected = dlg.selectedNameFilter();
+            for (std::size_t f = 0; f < rec.filters.size(); ++f)
+                if (selected == filters[static_cast<qsizetype>(f)] ||
+                    selected == Q(rec.filters[f].first).trimmed()) {
+                    chosen = static_cast<DWORD>(f + 1);
+                    break;
+                }
         }
         if (typed.empty())
             continue;

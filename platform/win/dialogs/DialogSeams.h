@@ -6,9 +6,12 @@
 
 #include "platform/win/dialogs/CommDlg.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+class QWidget;
 
 namespace ms::test {
 
@@ -36,6 +39,9 @@ struct CommonAnswer {
     DWORD filterIndex = 0; // file dialogs: 1-based filter chosen; 0 keeps the initial one
     COLORREF color = 0;
     std::optional<LOGFONTW> font; // font dialogs: the chosen font (none: keep the initial one)
+    // File dialogs: when set, Qt's own dialog runs, also on the headless platform, and this is
+    // called with it once it shows, to work it as the operator would.
+    std::function<void(QWidget*)> operate;
 };
 
 void AnswerCommonDialog(CommonAnswer answer);

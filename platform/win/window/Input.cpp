@@ -230,6 +230,13 @@ bool HandleMouse(QWidget* receiver, HWND recv, QMouseEvent* me) {
     global = ClampToClip(global);
     g_cursorPos = global;
 
+    // A press while no other button is held starts a new click. A native control that took the
+    // last press keeps nothing of it when that release went to a window of Qt's own (a combo
+    // box's list, which closes on it): the next click goes where it is.
+    if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) &&
+        (g_buttons & ~me->button()) == Qt::NoButton)
+        g_pressedNative = nullptr;
+
     HWND target = nullptr;
     const bool anyButton = g_buttons != Qt::NoButton;
     if (g_capture) {

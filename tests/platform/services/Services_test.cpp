@@ -10,8 +10,11 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <chrono>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -181,6 +184,43 @@ TEST_F(ServicesTest, WinExecSplitsCommandLinesWithoutAShell) {
     EXPECT_EQ(WinExec("", SW_SHOW), static_cast<UINT>(ERROR_FILE_NOT_FOUND));
     ms::test::FailNextLaunch();
     EXPECT_EQ(WinExec("tool", SW_SHOW), static_cast<UINT>(ERROR_FILE_NOT_FOUND));
+}
+
+// The wait behind the mail composer: a helper's exit status within the wait, and a helper
+// that goes on running past it.
+TEST_F(ServicesTest, SpawnAndWaitReportsHowTheProgramEnded) {
+    using namespace std::chrono_literals;
+    const struct {
+        std::vector<std::u16string> argv;
+        int status;
+    } cases[] = {
+        {{u"true"}, 0},
+        {{u"sh", u"-c", u"exit 3"}, 3},
+        {{u"sh", u"-c", u"kill -TERM $$"}, 128 + SIGTERM},
+        {{u"no-such-program-of-this-system"}, ms::kProgramNotStarted},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ms::SpawnAndWait(c.argv, 60s), c.status) << ms::ToUtf8(c.argv.back());
+
+    // Blocked on a pipe nobody writes yet: still running when the wait ends, then let go.
+    const QString fifo = tmp_.filePath(QStringLiteral("go"));
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    EXPECT_EQ(ms::SpawnAndWait({u"sh", u"-c", u"read line < \"$0\"", U(fifo)}, 50ms),
+              ms::kProgramStillRunning);
+    QFile go(fifo);
+    ASSERT_TRUE(go.open(QIODevice::WriteOnly));
+    go.write("go\n");
+}
+
+TEST_F(ServicesTest, RunProgramOnTheHeadlessPlatformEndsAsScripted) {
+    using namespace std::chrono_literals;
+    EXPECT_EQ(ms::RunProgram({u"xdg-email", u"--utf8"}, 1s), 0);
+    ms::test::ExitNextLaunch(3);
+    EXPECT_EQ(ms::RunProgram({u"xdg-email"}, 1s), 3);
+    ms::test::FailNextLaunch();
+    EXPECT_EQ(ms::RunProgram({u"xdg-email"}, 1s), ms::kProgramNotStarted);
+    ASSERT_EQ(ms::test::Launches().size(), 3u);
+    EXPECT_EQ(ms::test::Launches()[0].argv, (std::vector<std::u16string>{u"xdg-email", u"--utf8"}));
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "tests/support/Pump.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -290,6 +291,26 @@ TEST_F(ControlsTest, ComboAndListBoxes) {
     EXPECT_EQ(SendMessage(l, LB_SETCURSEL, 1, 0), 1);
     EXPECT_EQ(SendMessage(l, LB_GETCURSEL, 0, 0), 1);
     EXPECT_TRUE(NotesOf(WM_COMMAND, IDC_FILES).empty());
+}
+
+TEST_F(ControlsTest, AClosedComboListLeavesTheNextClickToTheControlUnderIt) {
+    // The press on the combo box opens its list, a window of Qt's own that takes the release
+    // and closes again; the next click belongs to the spin bar.
+    auto* combo = Widget<QComboBox>(IDC_DEVICE);
+    ASSERT_TRUE(combo);
+    SendMouse(combo, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
+    Pump();
+    QWidget* list = combo->view()->viewport();
+    SendMouse(list, QEvent::MouseButtonRelease, QPoint(5, 5), Qt::LeftButton, Qt::NoButton);
+    combo->hidePopup();
+    Pump();
+    Log().clear();
+    QScrollBar* bar = Widget<QScrollBar>(IDC_SPINBAR);
+    ASSERT_TRUE(bar);
+    Click(bar, QPoint(bar->width() / 2, 2));
+    const auto n = NotesOf(WM_VSCROLL, IDC_SPINBAR);
+    ASSERT_FALSE(n.empty());
+    EXPECT_EQ(n[0].code, static_cast<UINT>(SB_LINEUP));
 }
 
 TEST_F(ControlsTest, RadioGroupsFollowTheTemplateGroups) {

@@ -175,6 +175,30 @@ TEST_F(RegistryTest, DeletingKeysAndValues) {
     RegCloseKey(parent);
 }
 
+// The settings folder removed while the program runs: what the program set stays readable,
+// and the next change writes folder and file again, with the earlier values.
+TEST_F(RegistryTest, ARemovedSettingsFolderIsWrittenAgainWithEverything) {
+    HKEY held = Create(u"SOFTWARE\\varazizuziVe\\LanguageID");
+    EXPECT_EQ(SetDword(held, u"LanID", 7), ERROR_SUCCESS);
+    ASSERT_EQ(std::system(("rm -rf " + dir_ + "/microscope").c_str()), 0);
+
+    HKEY k = nullptr;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"SOFTWARE\\varazizuziVe\\LanguageID", 0,
+                           KEY_ALL_ACCESS, &k),
+              ERROR_SUCCESS);
+    DWORD v = 0, size = 4;
+    EXPECT_EQ(RegQueryValueEx(k, u"LanID", nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(v, 7u);
+    EXPECT_EQ(SetDword(k, u"ImageFormat", 1), ERROR_SUCCESS);
+    EXPECT_EQ(SetDword(held, u"SubLanIDD", 2), ERROR_SUCCESS); // a handle from before, too
+    RegCloseKey(k);
+    RegCloseKey(held);
+    const std::string text = FileText();
+    for (const char* name : {"LanID", "ImageFormat", "SubLanIDD"})
+        EXPECT_NE(text.find(name), std::string::npos) << name << " in\n" << text;
+}
+
 // Two programs writing at the same time: each change is made under the lock on a fresh read.
 TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
     RegCloseKey(Create(u"SOFTWARE\\shared"));

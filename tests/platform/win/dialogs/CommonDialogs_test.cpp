@@ -7,6 +7,7 @@
 #include "platform/win/window/TestSeams.h"
 
 #include <QFile>
+#include <QFileDialog>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <string>
@@ -107,6 +108,29 @@ TEST_F(CommonDialogsTest, SavedNamesGetTheDefaultExtension) {
     EXPECT_EQ(shown[0].filters[1].second, u"*.DXF");
     EXPECT_EQ(shown[0].defaultExt, u"DXF");
     EXPECT_TRUE(shown[0].ok);
+}
+
+TEST_F(CommonDialogsTest, QtsDialogGivesTheChosenTypesExtension) {
+    // The operator picks the second file type in Qt's dialog and types a bare name.
+    OPENFILENAME o =
+        Ofn(ms::FilterFromFramework(u"Bitmap Files(*.bmp)|*.bmp|JPEG Files(*.jpg)|*.jpg||"), u"bmp",
+            OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+    ms::test::CommonAnswer a;
+    a.operate = [](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        EXPECT_TRUE(dialog);
+        if (!dialog) {
+            QMetaObject::invokeMethod(w, "reject");
+            return;
+        }
+        dialog->selectNameFilter(dialog->nameFilters().at(1));
+        dialog->selectFile(QStringLiteral("shot"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    };
+    ms::test::AnswerCommonDialog(std::move(a));
+    ASSERT_TRUE(GetSaveFileName(&o));
+    EXPECT_EQ(std::u16string(o.lpstrFile), dir_ + u"/shot.jpg");
+    EXPECT_EQ(o.nFilterIndex, 2u);
 }
 
 TEST_F(CommonDialogsTest, ExistingFileAsksBeforeReplacing) {
