@@ -468,8 +468,6 @@ TEST_F(StripTest, VideosPlaySaveAndDeleteThroughTheirRecordings) {
 TEST_F(StripTest, ANewSaveFolderIsListedAtOnceAndDeleteAllWorksThere) {
     Pictures(2);
     CThumbnailView& strip = Open();
-    // "folderpath.dat" goes into a program folder of this test.
-    lstrcpyn(g_programDir, U(ScratchDir("program")).c_str(), MAX_PATH);
     const fs::path base = ScratchDir("new-base");
     fs::create_directories(base / "Picture");
     WritePicture(base / "Picture" / "new.bmp", 640, 480, ColourOf(3), DIBIMAGE_TYPE_BMP);
