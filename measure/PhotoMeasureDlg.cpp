@@ -70,8 +70,7 @@ CPhotoMeasureDlg::~CPhotoMeasureDlg() {
     DestroyCanvas();
 }
 
-CPhotoMeasureDlg* CPhotoMeasureDlg::Open(const CString& picturePath, CWnd* parent,
-                                         HWND mainWnd) {
+CPhotoMeasureDlg* CPhotoMeasureDlg::Open(const CString& picturePath, CWnd* parent, HWND mainWnd) {
     auto* window = new CPhotoMeasureDlg(nullptr);
     window->m_picturePath = picturePath;
     window->SetMainWindow(mainWnd);
@@ -185,8 +184,7 @@ void CPhotoMeasureDlg::CreateButtons() {
             continue;
         b.button->LoadBitmaps(b.place.normal, b.place.pressed);
         b.button->SizeToContent();
-        b.button->SetWindowPos(nullptr, b.place.x, b.place.y, 0, 0,
-                               SWP_NOSIZE | SWP_NOZORDER);
+        b.button->SetWindowPos(nullptr, b.place.x, b.place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     }
     const struct {
         CToggleBitmapButton* button;
@@ -200,8 +198,8 @@ void CPhotoMeasureDlg::CreateButtons() {
         {&m_selectToggle, {IDC_PHOTO_SELECT, 197, 198, 294, 30}},
     };
     for (const auto& t : toggles) {
-        if (!t.button->Attach(static_cast<UINT>(t.place.id), this, t.place.normal,
-                              t.place.pressed, 0))
+        if (!t.button->Attach(static_cast<UINT>(t.place.id), this, t.place.normal, t.place.pressed,
+                              0))
             continue;
         t.button->SetWindowPos(nullptr, t.place.x, t.place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     }
@@ -283,13 +281,17 @@ void CPhotoMeasureDlg::RebuildCanvas(CanvasViewMode mode) {
 BOOL CPhotoMeasureDlg::ReadZoomScale() {
     WCHAR message[128];
     GetLangText(u"EnterRate", message, 128, u"Please input the zoomIn scale!");
-    const double calibrated = wcstod(ItemText(this, IDC_PHOTO_CALIBRATED).GetString(), nullptr);
+    // The field shows a calibration rounded; while it does, the calibration counts in full.
+    const CString calibratedText = ItemText(this, IDC_PHOTO_CALIBRATED);
+    double calibrated = 0.0;
+    if (!m_calibratedField.Read(calibratedText, calibrated))
+        calibrated = wcstod(calibratedText.GetString(), nullptr);
     // A calibration is measured at the typed magnification; otherwise a calibrated value
     // takes precedence. Only a value above 0 divides lengths.
     const bool useTyped = m_calibrating == 1 || !(calibrated > 0.0 && std::isfinite(calibrated));
-    const double zoom =
-        useTyped ? wcstod(ItemText(this, IDC_PHOTO_MAGNIFICATION).GetString(), nullptr)
-                 : calibrated;
+    const double zoom = useTyped
+                            ? wcstod(ItemText(this, IDC_PHOTO_MAGNIFICATION).GetString(), nullptr)
+                            : calibrated;
     m_lastZoom = zoom;
     if (!(zoom > 0.0 && std::isfinite(zoom))) {
         MessageBox(message, u"", MB_ICONEXCLAMATION);
@@ -308,14 +310,15 @@ void CPhotoMeasureDlg::OnMagnificationChange() {
     if (magnification.IsEmpty() ||
         !ReadCalibration(CalibrationFile().c_str(), magnification.GetString(), value))
         value.Empty();
+    const double stored = wcstod(value.GetString(), nullptr);
+    if (stored > 0.0 && std::isfinite(stored))
+        value = m_calibratedField.Show(stored);
     if (ItemText(this, IDC_PHOTO_CALIBRATED) != value)
         SetDlgItemText(IDC_PHOTO_CALIBRATED, value);
 }
 
 void CPhotoMeasureDlg::OnPictureCalibrated() {
-    CString text;
-    text.Format(u"%.1f", g_calibratedZoom);
-    SetDlgItemText(IDC_PHOTO_CALIBRATED, text);
+    SetDlgItemText(IDC_PHOTO_CALIBRATED, m_calibratedField.Show(g_calibratedZoom));
     ReadZoomScale();
     if (m_mainWnd)
         ::PostMessage(m_mainWnd, WM_APP_SYNC_CALIBRATION, 0, 0);
@@ -323,8 +326,16 @@ void CPhotoMeasureDlg::OnPictureCalibrated() {
     // a text that names no magnification stores nothing.
     const WCHAR* begin = g_calibMagnificationText;
     const std::u16string magnification(begin, std::find(begin, begin + 48, u'\0'));
-    if (!magnification.empty())
-        StoreCalibration(CalibrationFile().c_str(), magnification.c_str(), g_calibratedZoom);
+    // A calibration the file did not take would be gone at the next start: the operator is
+    // told while it is still in use.
+    const std::u16string file = CalibrationFile();
+    if (!magnification.empty() &&
+        !StoreCalibration(file.c_str(), magnification.c_str(), g_calibratedZoom)) {
+        WCHAR message[128];
+        GetLangText(u"CalibrationNotSaved", message, 128, u"The calibration could not be saved in");
+        MessageBox(CString(message) + u"\n" + CString(file.c_str()), u"",
+                   MB_OK | MB_ICONEXCLAMATION);
+    }
 }
 
 BOOL CPhotoMeasureDlg::PreTranslateMessage(MSG* msg) {
@@ -465,8 +476,7 @@ void CPhotoMeasureDlg::MaximisedLayout(int w, int h) {
                    place);
     ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_PHOTO_FRAME), nullptr, 0, kFrameTop, w, h - kFrameTop,
                    SWP_NOZORDER | SWP_FRAMECHANGED);
-    ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_PHOTO_CALIBRATED), nullptr, w - 155, 30, 50, 23,
-                   place);
+    ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_PHOTO_CALIBRATED), nullptr, w - 155, 30, 50, 23, place);
     m_minButton.SetWindowPos(nullptr, w - 96, 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     m_maxButton.SetWindowPos(nullptr, w - 66, 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     m_closeButton.SetWindowPos(nullptr, w - 36, 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);

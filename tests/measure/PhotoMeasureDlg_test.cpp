@@ -112,8 +112,8 @@ TEST_F(PhotoMeasureTest, EachCaptureSizeOpensWithItsLayoutMagnificationAndCalibr
         int width, height;
         CSize window, canvas;
     } cases[] = {
-        {320, 240, {646, 546}, {640, 480}},    {640, 480, {646, 546}, {640, 480}},
-        {1280, 960, {646, 546}, {640, 480}},   {1280, 1024, {647, 578}, {640, 512}},
+        {320, 240, {646, 546}, {640, 480}},   {640, 480, {646, 546}, {640, 480}},
+        {1280, 960, {646, 546}, {640, 480}},  {1280, 1024, {647, 578}, {640, 512}},
         {1600, 1200, {646, 546}, {640, 480}},
     };
     int n = 0;
@@ -143,8 +143,7 @@ TEST_F(PhotoMeasureTest, EachCaptureSizeOpensWithItsLayoutMagnificationAndCalibr
     EXPECT_EQ(w.Canvas()->m_toolMode, TOOL_MODE_MEASURE);
     EXPECT_EQ(Text(w.m_hWnd, IDC_PHOTO_TOOL_NAME), u"Straight Line");
     // The magnification field takes five characters at most.
-    EXPECT_EQ(::SendMessage(::GetDlgItem(w.m_hWnd, IDC_PHOTO_MAGNIFICATION), EM_GETLIMITTEXT, 0,
-                            0),
+    EXPECT_EQ(::SendMessage(::GetDlgItem(w.m_hWnd, IDC_PHOTO_MAGNIFICATION), EM_GETLIMITTEXT, 0, 0),
               5);
 }
 
@@ -156,8 +155,8 @@ TEST_F(PhotoMeasureTest, ToolCommandsNeedAMagnificationAboveZeroWhereTheyMeasure
         ms::test::ResetSeams();
         Type(w.m_hWnd, IDC_PHOTO_MAGNIFICATION, typed);
         Choose(w, IDC_PHOTO_MEASURE, 1249);
-        EXPECT_EQ(MessageBoxes(),
-                  std::vector<std::u16string>{u"Please input the zoomIn scale!"}) << ms::ToUtf8(typed);
+        EXPECT_EQ(MessageBoxes(), std::vector<std::u16string>{u"Please input the zoomIn scale!"})
+            << ms::ToUtf8(typed);
         EXPECT_EQ(w.Canvas()->m_tool, TOOL_NONE) << ms::ToUtf8(typed);
         EXPECT_DOUBLE_EQ(g_zoomScale, 1.0) << ms::ToUtf8(typed);
     }
@@ -209,10 +208,17 @@ TEST_F(PhotoMeasureTest, ACalibrationIsStoredUnderTheMagnificationItWasConfirmed
     Type(w.m_hWnd, IDC_PHOTO_MAGNIFICATION, u"300");
     w.PostMessage(WM_APP_PICTURE_CALIBRATED, 0, 0);
     Pump();
+    // Shown to one decimal, kept and used in full.
     EXPECT_EQ(Text(w.m_hWnd, IDC_PHOTO_CALIBRATED), u"190.0");
-    EXPECT_DOUBLE_EQ(g_zoomScale, 190.0);
+    EXPECT_DOUBLE_EQ(g_zoomScale, 190.04);
     EXPECT_EQ(main_.synced, 1);
-    EXPECT_EQ(ReadAll(program_ / "CalibrationIni.ini"), "[200]\r\n200=190.0\r\n");
+    EXPECT_EQ(ReadAll(program_ / "CalibrationIni.ini"), "[200]\r\n200=190.04\r\n");
+    // Read back from the file, too.
+    Type(w.m_hWnd, IDC_PHOTO_MAGNIFICATION, u"200");
+    EXPECT_EQ(Text(w.m_hWnd, IDC_PHOTO_CALIBRATED), u"190.0");
+    Choose(w, IDC_PHOTO_MEASURE, 1249);
+    EXPECT_DOUBLE_EQ(g_zoomScale, 190.04);
+    EXPECT_TRUE(MessageBoxes().empty());
 
     // Without a confirmed magnification nothing is stored under an empty key.
     g_calibMagnificationText[0] = 0;
@@ -221,6 +227,19 @@ TEST_F(PhotoMeasureTest, ACalibrationIsStoredUnderTheMagnificationItWasConfirmed
     Pump();
     EXPECT_FALSE(std::filesystem::exists(program_ / "CalibrationIni.ini"));
     EXPECT_EQ(main_.synced, 2);
+    EXPECT_TRUE(MessageBoxes().empty());
+
+    // A file that cannot be written (here its name is a folder): the operator reads that the
+    // calibration is not kept, and where it should have gone.
+    std::filesystem::create_directories(program_ / "CalibrationIni.ini");
+    ms::CopyBounded(g_calibMagnificationText, 48, u"200");
+    w.PostMessage(WM_APP_PICTURE_CALIBRATED, 0, 0);
+    Pump();
+    const std::vector<std::u16string> boxes = MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(u"could not be saved"), std::u16string::npos);
+    EXPECT_NE(boxes[0].find(ms::FromUtf8((program_ / "CalibrationIni.ini").string())),
+              std::u16string::npos);
 }
 
 TEST_F(PhotoMeasureTest, TwoWindowsKeepTheirShapesWhenOneIsMaximisedRestoredOrClosed) {
@@ -268,8 +287,8 @@ TEST_F(PhotoMeasureTest, TwoWindowsKeepTheirShapesWhenOneIsMaximisedRestoredOrCl
     ms::test::AnswerMessageBox(IDYES);
     Press(first.m_hWnd, IDC_PHOTO_CLOSE);
     Pump();
-    EXPECT_EQ(MessageBoxes(), (std::vector<std::u16string>{u"Are you sure to close?",
-                                                           u"Are you sure to close?"}));
+    EXPECT_EQ(MessageBoxes(),
+              (std::vector<std::u16string>{u"Are you sure to close?", u"Are you sure to close?"}));
     EXPECT_FALSE(::IsWindow(windows_[0]));
     EXPECT_TRUE(second.Canvas()->HasShapes());
 }
