@@ -145,6 +145,7 @@ std::unique_ptr<CMeasureRecord> CMeasureCanvas::NewRecord(int kind) const {
     r->m_lineColor = m_lineColor;
     r->m_labelColor = m_labelColor;
     r->m_labelFont = m_measureFont;
+    r->m_unitsPerPixel = UnitsPerPixel(m_unitScale, m_zoom);
     return r;
 }
 
@@ -781,9 +782,11 @@ void CMeasureCanvas::RunCalibration(CMeasureRecord* record, double pixels) {
                 window->PostMessage(WM_APP_PICTURE_CALIBRATED, 0, 0);
         }
     }
-    if (IsListed(record) && !record->m_labels.empty())
+    if (IsListed(record) && !record->m_labels.empty()) {
         record->m_labels[0] = MeasureLabel(
             LabelKind::Length, LengthFromPixels(ViewPixels(pixels), m_unitScale, g_zoomScale));
+        record->m_unitsPerPixel = UnitsPerPixel(m_unitScale, g_zoomScale);
+    }
     // The label click follows.
     HoldInput();
     Invalidate(FALSE);
@@ -975,6 +978,7 @@ void CMeasureCanvas::OnLButtonDblClk(UINT flags, CPoint point) {
     if (m_shapeTool == TOOL_CONTINUOUS_LINE && m_toolMode == TOOL_MODE_MEASURE &&
         m_polyPoints.size() >= 3) {
         auto r = NewRecord(TOOL_CONTINUOUS_LINE);
+        r->m_fontSize = FontSizeFromHeight();
         r->m_points = m_polyPoints;
         r->m_labels = m_polyLabels;
         List(std::move(r), false);

@@ -43,6 +43,10 @@ POINT Middle(POINT a, POINT b) {
     return POINT{(a.x + b.x) / 2, (a.y + b.y) / 2};
 }
 
+bool SamePoint(POINT a, POINT b) {
+    return a.x == b.x && a.y == b.y;
+}
+
 LONG Rounded(double v) {
     return static_cast<LONG>(v + 0.5);
 }
@@ -130,6 +134,7 @@ std::unique_ptr<CMeasureRecord> CMicroscopeDlg::NewLiveRecord(int kind, bool ste
     r->m_labelFont = m_live.m_liveLabelFont;
     if (stepFromFont)
         r->m_fontSize = FontSizeFromHeight();
+    r->m_unitsPerPixel = UnitsPerPixel(UnitScale(), m_zoomRate);
     return r;
 }
 
@@ -659,11 +664,17 @@ void CMicroscopeDlg::TwoCirclesPress(POINT p) {
 void CMicroscopeDlg::AnglePress(POINT p) {
     LiveToolSteps& s = m_live.steps;
     POINT* const c = m_live.m_click;
+    // A press on the previous point would give an arm of no length, and so no angle: it is
+    // refused and the shape keeps its points.
     if (!s.m_angleStep2) {
+        if (SamePoint(p, c[0]))
+            return;
         c[1] = p; // the vertex
         AppendToDraft({p});
         s.m_angleStep2 = 1;
     } else if (!s.m_angleStep3) {
+        if (SamePoint(p, c[1]))
+            return;
         c[2] = p;
         m_live.m_labelText =
             AngleLabel(AngleBetweenLines(c[1].x, c[1].y, c[0].x, c[0].y, c[1].x, c[1].y, p.x, p.y));
@@ -683,12 +694,17 @@ void CMicroscopeDlg::FourPointAnglePress(POINT p) {
     LiveToolSteps& s = m_live.steps;
     POINT* const c = m_live.m_click;
     if (!s.m_fourPointAngleStep2) {
-        // The first line's end; the next press starts the second line.
+        // The first line's end; the next press starts the second line. A line of no length
+        // gives no angle: the press is refused.
+        if (SamePoint(p, c[0]))
+            return;
         c[1] = p;
         AppendToDraft({p});
         s.m_fourPointAngleStep2 = 1;
         s.m_fourPointAngleStep1 = 0;
     } else if (!s.m_fourPointAngleStep3) {
+        if (SamePoint(p, c[2]))
+            return;
         c[3] = p;
         m_live.m_labelText =
             AngleLabel(AngleBetweenLines(c[0].x, c[0].y, c[1].x, c[1].y, c[2].x, c[2].y, p.x, p.y));
@@ -919,7 +935,15 @@ void CMicroscopeDlg::AutoSectionsPress(int tool, POINT p) {
     int& step3 = distance ? s.m_autoDistanceStep3 : s.m_autoAngleStep3;
     POINT* const c = m_live.m_click;
     POINT* const P = m_live.m_autoPoint;
+    // The angle's sections stand in for its arms where no edge is found: a drag that gives no
+    // section (a press on the previous one among them) gives no arm and is refused.
+    RECT section{};
+    int orientation = 0;
+    const bool noSection =
+        !distance && !step3 && !LineSectionBox(c[step2 ? 2 : 0], p, section, orientation);
     if (!step2) {
+        if (noSection)
+            return;
         c[1] = p;
         AppendToDraft({p});
         step2 = 1;
@@ -939,6 +963,8 @@ void CMicroscopeDlg::AutoSectionsPress(int tool, POINT p) {
         CompleteLiveShape(std::move(record));
         return;
     }
+    if (noSection)
+        return;
     step3 = 1;
     c[3] = p;
     POINT e[2][2]{};

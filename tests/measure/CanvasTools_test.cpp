@@ -279,6 +279,8 @@ TEST_F(CanvasToolsTest, CaptureAndConfinementLastFromTheFirstClickToTheLastOrThe
 
 TEST_F(CanvasToolsTest, ContinuousLineAndTwoCircles) {
     CMeasureCanvas& c = Open();
+    const int fontSize = g_fontSize;
+    g_fontSize = 20; // a label line step of 18
     Tool(TOOL_CONTINUOUS_LINE);
     Double(100, 100); // before its first segment the double click makes nothing
     Presses({{100, 100}, {200, 100}, {150, 80}, {200, 200}});
@@ -290,6 +292,9 @@ TEST_F(CanvasToolsTest, ContinuousLineAndTwoCircles) {
     EXPECT_EQ(Labels(line), (std::vector<std::u16string>{u"63.830mm", u"63.830mm"}));
     const std::vector<POINT> points = {{100, 100}, {200, 100}, {150, 80}, {200, 200}, {210, 220}};
     EXPECT_EQ(line->m_points, points);
+    // The line's labels and total stand as far apart as the other shapes' of this font.
+    EXPECT_EQ(line->m_fontSize, 18);
+    g_fontSize = fontSize;
     EXPECT_FALSE(c.ShapeInProgress());
     EXPECT_TRUE(Released());
 
