@@ -33,6 +33,7 @@ bool Same(POINT a, POINT b) {
 }
 
 constexpr int kPhotoMagnificationEdit = 1130; // the photo-measure window's magnification
+constexpr int kPhotoToolName = 1167;          // and the name of its tool
 
 // The end ticks of the straight line (half length 10) and the parallel line (100).
 constexpr int kLineTick = 10;
@@ -154,8 +155,10 @@ CMeasureRecord* CMeasureCanvas::List(std::unique_ptr<CMeasureRecord> record, boo
     m_shapes.Add(std::move(record));
     m_currentRecord = raw;
     if (labelFollows) {
+        // Only the label's place is left: the mouse goes free.
         m_labelPending = true;
         m_pending = raw;
+        ReleaseInput();
     }
     Invalidate(FALSE);
     return raw;
@@ -197,6 +200,7 @@ void CMeasureCanvas::EndShape(bool removeListed) {
     m_clicks.clear();
     m_labelPending = false;
     m_pending = nullptr;
+    m_calibrationLabel = false;
     m_polyPoints.clear();
     m_polyLabels.clear();
     m_polyState = 0;
@@ -354,7 +358,14 @@ void CMeasureCanvas::PlaceLabel(CPoint c) {
         if (rule && size_t(rule->anchor) <= m_pending->m_points.size())
             m_pending->m_points.insert(m_pending->m_points.begin() + rule->anchor, Canvas(c));
     }
+    const bool calibration = m_calibrationLabel;
     EndShape(false);
+    // The calibration is over with its line: its tool goes, and the window names no tool.
+    if (calibration) {
+        SetTool(TOOL_NONE, TOOL_MODE_IDLE);
+        if (CWnd* window = GetParent())
+            window->SetDlgItemText(kPhotoToolName, u"");
+    }
 }
 
 // One more click of a manual tool with a fixed number of clicks; builds and lists the shape
@@ -787,8 +798,8 @@ void CMeasureCanvas::RunCalibration(CMeasureRecord* record, double pixels) {
             LabelKind::Length, LengthFromPixels(ViewPixels(pixels), m_unitScale, g_zoomScale));
         record->m_unitsPerPixel = UnitsPerPixel(m_unitScale, g_zoomScale);
     }
-    // The label click follows.
-    HoldInput();
+    // The label click follows, with the mouse free; it ends the calibration.
+    m_calibrationLabel = true;
     Invalidate(FALSE);
 }
 

@@ -10,7 +10,9 @@
 //
 // Everything here runs on the UI thread; the draft and the lists change under LiveListsLock, one
 // short lock each time, never across a dialog. A shape in progress holds the mouse (capture and
-// the cursor confined to the preview) from its first press until it is completed or dropped.
+// the cursor confined to the preview) from its first press until its points are all taken: when
+// only the place of its labels is left it lets the mouse go, so that a click beside the preview
+// reaches the control it is on, and a press on the preview places the label.
 #include "shell/MicroscopeDlg.h"
 
 #include "capture/CaptureWnd.h"
@@ -142,6 +144,11 @@ void CMicroscopeDlg::CompleteLiveShape(std::unique_ptr<CMeasureRecord> record) {
     EraseRubberBand();
     FinishLiveShape(std::move(record), true);
     ReleaseMouse();
+    // The line of a calibration placed its label: the calibration is over, and so is its tool.
+    if (m_live.steps.m_calibrationLabel) {
+        m_live.steps.m_calibrationLabel = 0;
+        ResetToolButtons();
+    }
 }
 
 POINT CMicroscopeDlg::ToFrame(POINT p) const {
@@ -453,6 +460,7 @@ void CMicroscopeDlg::TwoPointPress(int tool, POINT p) {
         draft.m_labels = labels;
     }
     *steps.second = 1;
+    ReleaseMouse(); // only the label's place is left
     if (calibrate)
         CalibrateLiveDistance(d * S * 10.0);
 }
@@ -473,6 +481,7 @@ void CMicroscopeDlg::DotLinePress(POINT p) {
         m_live.m_labelText = Length(Distance(p, foot), UnitScale(), m_zoomRate);
         AppendToDraft({p, p}, {m_live.m_labelText});
         s.m_dotLineStep3 = 1;
+        ReleaseMouse(); // only the label's place is left
     } else {
         auto record = NewLiveRecord(LIVE_DOT_LINE, false);
         record->m_points = {c1, m_live.m_click[1], m_live.m_click[2], p};
@@ -549,6 +558,7 @@ void CMicroscopeDlg::ArcPress(POINT p) {
             draft.m_labels = {m_live.m_labelText, m_live.m_labelText2, m_live.m_labelText3};
         }
         s.m_liveArcStep3 = 1;
+        ReleaseMouse(); // only the labels' place is left
         return;
     }
     auto record = NewLiveRecord(LIVE_ARC, true);
@@ -582,6 +592,7 @@ void CMicroscopeDlg::ThreePointCirclePress(POINT p) {
         AppendToDraft({POINT{static_cast<LONG>(cx + 0.5), static_cast<LONG>(cy + 0.5)}, p},
                       {m_live.m_labelText});
         s.m_threePointCircleStep3 = 1;
+        ReleaseMouse(); // only the label's place is left
         return;
     }
     auto record = NewLiveRecord(LIVE_THREE_POINT_CIRCLE, true);
@@ -638,6 +649,7 @@ void CMicroscopeDlg::TwoCirclesPress(POINT p) {
             MeasureLabel(LabelKind::Diameter, DiameterFromRadius(Distance(centre, c[4]), S, m));
         m_live.m_labelText2 = Length(Distance(m_live.m_firstCentre, centre), S, m);
         AppendToDraft({p, centre, p, p}, {m_live.m_labelText, m_live.m_labelText2});
+        ReleaseMouse(); // only the labels' places are left
         break;
     }
     case 8:
@@ -680,6 +692,7 @@ void CMicroscopeDlg::AnglePress(POINT p) {
             AngleLabel(AngleBetweenLines(c[1].x, c[1].y, c[0].x, c[0].y, c[1].x, c[1].y, p.x, p.y));
         AppendToDraft({p, p}, {m_live.m_labelText});
         s.m_angleStep3 = 1;
+        ReleaseMouse(); // only the label's place is left
     } else {
         auto record = NewLiveRecord(LIVE_ANGLE, false);
         record->m_points = {c[0], c[1], c[2], p};
@@ -710,6 +723,7 @@ void CMicroscopeDlg::FourPointAnglePress(POINT p) {
             AngleLabel(AngleBetweenLines(c[0].x, c[0].y, c[1].x, c[1].y, c[2].x, c[2].y, p.x, p.y));
         AppendToDraft({p, p}, {m_live.m_labelText});
         s.m_fourPointAngleStep3 = 1;
+        ReleaseMouse(); // only the label's place is left
     } else {
         auto record = NewLiveRecord(LIVE_FOUR_POINT_ANGLE, false);
         record->m_points = {c[0], c[1], c[2], c[3], p};
@@ -735,9 +749,7 @@ void CMicroscopeDlg::LabelPress(int tool, POINT p) {
 
 void CMicroscopeDlg::CalibrateLiveDistance(double V) {
     const double m = m_zoomRate;
-    // The dialog needs the mouse: the shape's capture and confinement pause while it is open.
-    const bool held = m_live.m_mouseHeld != 0;
-    ReleaseMouse();
+    ReleaseMouse(); // the dialog needs the mouse
     EnableWindow(FALSE);
     CCalibrationDlg dlg(this);
     const bool ok = dlg.DoModal() == IDOK;
@@ -752,19 +764,21 @@ void CMicroscopeDlg::CalibrateLiveDistance(double V) {
     m_live.m_calibrationMode = 0;
     EnableWindow(TRUE);
     if (!ok) {
-        // A cancelled calibration adds nothing: the line drawn for it goes.
-        DropShapeInProgress(true);
+        // A cancelled calibration adds nothing: the line drawn for it goes, and the calibration
+        // ends with its tool.
+        DropShapeInProgress(false);
+        ResetToolButtons();
         return;
     }
-    // The shape goes on, labelled with its length under the new magnification.
+    // The shape goes on, labelled with its length under the new magnification; the press that
+    // places its label ends the calibration. The mouse stays free meanwhile.
     m_live.m_labelText = LengthAt(V, g_zoomScale);
     {
         LiveListsLock lock;
         if (!lock.Draft().m_labels.empty())
             lock.Draft().m_labels[0] = m_live.m_labelText;
     }
-    if (held)
-        HoldMouse();
+    m_live.steps.m_calibrationLabel = 1;
 }
 
 void CMicroscopeDlg::RulerPress(POINT p) {
@@ -797,7 +811,8 @@ void CMicroscopeDlg::RulerPress(POINT p) {
         if (!lock.Polylines().IsEmpty())
             m_live.m_guidePresent = 1;
     }
-    m_live.m_liveTool = 0;
+    // The ruler is done after its two presses: no tool, its button released.
+    ResetToolButtons();
 }
 
 // ---- Automatic tools ----
@@ -864,10 +879,13 @@ void CMicroscopeDlg::FinishAutoShape() {
     CString* const texts[3] = {&m_live.m_labelText, &m_live.m_labelText2, &m_live.m_labelText3};
     for (size_t i = 0; i < shape.labels.size() && i < 3; ++i)
         *texts[i] = shape.labels[i];
-    LiveListsLock lock;
-    lock.Draft().m_points = std::move(shape.points);
-    lock.Draft().m_labels = std::move(shape.labels);
-    lock.Draft().m_radius = shape.radius;
+    {
+        LiveListsLock lock;
+        lock.Draft().m_points = std::move(shape.points);
+        lock.Draft().m_labels = std::move(shape.labels);
+        lock.Draft().m_radius = shape.radius;
+    }
+    ReleaseMouse(); // only the label's place is left
 }
 
 // The press after a fit places its label and completes the record.
@@ -985,6 +1003,7 @@ void CMicroscopeDlg::AutoSectionsPress(int tool, POINT p) {
         m_live.m_labelText = Length(pixels, S, m);
         const bool calibrate = m_live.m_calibrationMode == 1;
         SetDraftShape({P[0], P[1], P[1]}, {calibrate ? CString() : m_live.m_labelText});
+        ReleaseMouse(); // only the label's place is left
         if (calibrate)
             CalibrateLiveDistance(pixels * S * 10.0);
         return;
@@ -994,6 +1013,7 @@ void CMicroscopeDlg::AutoSectionsPress(int tool, POINT p) {
     m_live.m_labelText = AngleLabel(
         AngleBetweenLines(P[0].x, P[0].y, P[1].x, P[1].y, P[2].x, P[2].y, P[3].x, P[3].y));
     SetDraftShape({P[0], P[1], P[2], P[3], P[3]}, {m_live.m_labelText});
+    ReleaseMouse(); // only the label's place is left
 }
 
 // ---- Double click, release, right button, cursor, cancel ----
@@ -1034,6 +1054,7 @@ void CMicroscopeDlg::OnLButtonDblClk(UINT flags, CPoint point) {
             MeasureLabel(LabelKind::Area, AreaFromPixels(pixels, UnitScale(), m_zoomRate));
         AppendToDraft({}, {m_live.m_labelText});
         s.m_polygonStep2 = 1;
+        ReleaseMouse(); // only the label's place is left
     }
     CDialog::OnLButtonDblClk(flags, point);
 }

@@ -10,6 +10,9 @@
 #include "platform/win/core/Files.h"
 #include "res/TessaryResource.h"
 
+#include "platform/win/dialogs/DialogSeams.h"
+#include "tests/support/Mouse.h"
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -240,6 +243,42 @@ TEST_F(PhotoMeasureTest, ACalibrationIsStoredUnderTheMagnificationItWasConfirmed
     EXPECT_NE(boxes[0].find(u"could not be saved"), std::u16string::npos);
     EXPECT_NE(boxes[0].find(ms::FromUtf8((program_ / "CalibrationIni.ini").string())),
               std::u16string::npos);
+}
+
+// After the calibration's dialog the line's label waits for its click with the mouse free: the
+// operator's click on Save As reaches Save As (no stray label under the tool bar), and the
+// calibration line stays as it was labelled.
+TEST_F(PhotoMeasureTest, AClickOnSaveAsAfterACalibrationReachesSaveAs) {
+    CPhotoMeasureDlg& w = Open(Picture("cal_200X.bmp", 640, 480));
+    ASSERT_NE(w.Canvas(), nullptr);
+    Type(w.m_hWnd, IDC_PHOTO_MAGNIFICATION, u"200");
+    Choose(w, IDC_PHOTO_CALIBRATION, 396);
+    ms::test::AnswerDialog(IDD_CALIBRATION, [](HWND h) {
+        Type(h, IDC_CALIB_DISTANCE, u"1");
+        mstest::Press(h, IDOK);
+    });
+    CMeasureCanvas& c = *w.Canvas();
+    c.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    c.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 100));
+    Pump();
+    ASSERT_EQ(c.m_shapes.GetSize(), 1);
+    const CMeasureRecord* line = c.m_shapes.GetAt(0);
+    EXPECT_EQ(line->m_labels[0], CString(u"L:1.000mm"));
+    const size_t points = line->m_points.size();
+
+    const std::u16string out = ms::FromUtf8((program_ / "after_200X.bmp").string());
+    ms::test::AnswerFileDialog(out);
+    QWidget* saveAs = ms::WidgetOf(::GetDlgItem(w.m_hWnd, IDC_PHOTO_SAVE_AS));
+    ASSERT_NE(saveAs, nullptr);
+    const QPoint centre = saveAs->rect().center();
+    ms::test::SendMouse(saveAs, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+    ms::test::SendMouse(saveAs, QEvent::MouseButtonRelease, centre, Qt::LeftButton, Qt::NoButton);
+    Pump();
+    EXPECT_FALSE(ms::test::ShownCommonDialogs().empty());
+    EXPECT_TRUE(std::filesystem::exists(program_ / "after_200X.bmp"));
+    ASSERT_EQ(c.m_shapes.GetSize(), 1);
+    EXPECT_EQ(c.m_shapes.GetAt(0)->m_points.size(), points); // no label placed by the click
+    EXPECT_EQ(c.m_tool, TOOL_NONE);
 }
 
 TEST_F(PhotoMeasureTest, TwoWindowsKeepTheirShapesWhenOneIsMaximisedRestoredOrClosed) {

@@ -305,6 +305,51 @@ TEST_F(MainLiveClicksTest, AShapeInProgressHoldsTheMouseInThePreview) {
     EXPECT_FALSE(MouseHeld());
 }
 
+// Once only the place of its label is left, a shape lets the mouse go: the operator's click on
+// a button beside the preview reaches that button, and a press on the preview places the label.
+TEST_F(MainLiveClicksTest, AShapeWithAllItsPointsFreesTheMouseForTheButtons) {
+    // A camera, so that the tool buttons take clicks.
+    dlg_->DestroyWindow();
+    dlg_.reset();
+    ms::capture::SyntheticCamera::Instance().SetDevices({mstest::SteppedCamera()});
+    hwnd_ = Open();
+    ASSERT_EQ(dlg_->IsConnected(), 1);
+    SetDlgItemText(hwnd_, IDC_SCALE, u"1");
+    const auto click = [&](HWND control) {
+        QWidget* w = ms::WidgetOf(control);
+        ASSERT_TRUE(w);
+        const QPoint centre = w->rect().center();
+        ms::test::SendMouse(w, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+        ms::test::SendMouse(w, QEvent::MouseButtonRelease, centre, Qt::LeftButton, Qt::NoButton);
+        ms::test::Pump(2);
+    };
+    Command(1179);
+    Press(100, 100);
+    EXPECT_TRUE(MouseHeld());
+    Press(200, 100);
+    EXPECT_FALSE(MouseHeld());
+    EXPECT_EQ(DraftLabels().size(), 1u);
+    // The label still follows the mouse over the preview and its press places it.
+    Mouse(QEvent::MouseMove, 150, 300, Qt::NoButton);
+    EXPECT_TRUE(Same(DraftPoints(), Pts({{100, 100}, {200, 100}, {150, 300}})))
+        << Text(DraftPoints());
+    Press(150, 300);
+    ASSERT_EQ(Shapes().size(), 1u);
+    EXPECT_TRUE(Same(Shapes()[0].points, Pts({{100, 100}, {200, 100}, {150, 300}})));
+
+    // A click on another tool's button while a label follows: the button takes it.
+    Press(100, 200);
+    Press(300, 200);
+    ASSERT_FALSE(MouseHeld());
+    click(Item(1183));
+    EXPECT_EQ(dlg_->m_live.m_liveTool, LIVE_RECTANGLE);
+    EXPECT_EQ(dlg_->ToggleButton(1183)->IsPressed(), TRUE);
+    EXPECT_EQ(Shapes().size(), 1u);
+    Press(50, 50); // the rectangle's first press
+    EXPECT_EQ(dlg_->m_live.steps.m_rectangleStep1, 1);
+    EXPECT_TRUE(MouseHeld());
+}
+
 TEST_F(MainLiveClicksTest, PressesOutsideThePictureOrOnItsFarEdgeStartNothing) {
     Command(1179);
     for (POINT p :
@@ -698,8 +743,8 @@ TEST_F(MainLiveClicksTest, CalibrationWithAParallelLineStoresTheMagnification) {
     EXPECT_EQ(dlg_->m_live.m_calibrationMode, 0);
     EXPECT_TRUE(IsWindowEnabled(hwnd_));
     EXPECT_EQ(DraftLabels(), Labels{u"L:1.000mm"});
-    EXPECT_TRUE(MouseHeld()); // the line goes on: its label is placed next
-    ms::test::Pump(4);        // the posted calibration message
+    EXPECT_FALSE(MouseHeld()); // the line goes on, its label is placed next, the mouse is free
+    ms::test::Pump(4);         // the posted calibration message
     EXPECT_EQ(mstest::WindowText(Item(IDC_CALIBRATED)), u"127.7");
     EXPECT_EQ(FileText(ms::ToUtf8(g_calibIniPath)), "[10]\r\n10=127.659574468\r\n");
     Press(200, 60);
@@ -707,6 +752,13 @@ TEST_F(MainLiveClicksTest, CalibrationWithAParallelLineStoresTheMagnification) {
     ASSERT_EQ(shapes.size(), 1u);
     EXPECT_EQ(shapes[0].kind, LIVE_PARALLEL_LINE);
     EXPECT_EQ(shapes[0].labels, Labels{u"L:1.000mm"});
+    // The calibration is over with its line: no tool, its button released, a press starts
+    // nothing.
+    EXPECT_EQ(dlg_->m_live.m_liveTool, 0);
+    EXPECT_EQ(dlg_->ToggleButton(1181)->IsPressed(), FALSE);
+    Press(400, 400);
+    EXPECT_TRUE(DraftPoints().empty());
+    EXPECT_EQ(Shapes().size(), 1u);
 
     // A cancelled calibration changes nothing and adds nothing.
     DeleteAllLiveShapes();
@@ -720,6 +772,8 @@ TEST_F(MainLiveClicksTest, CalibrationWithAParallelLineStoresTheMagnification) {
     EXPECT_EQ(dlg_->m_live.m_calibrationMode, 0);
     EXPECT_TRUE(DraftPoints().empty());
     EXPECT_FALSE(MouseHeld());
+    EXPECT_EQ(dlg_->m_live.m_liveTool, 0);
+    EXPECT_EQ(dlg_->ToggleButton(1181)->IsPressed(), FALSE);
     Press(150, 150);
     EXPECT_TRUE(Shapes().empty());
     EXPECT_EQ(FileText(ms::ToUtf8(g_calibIniPath)), "[10]\r\n10=127.659574468\r\n");
