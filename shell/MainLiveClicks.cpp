@@ -758,6 +758,9 @@ void CMicroscopeDlg::CalibrateLiveDistance(double V) {
         if (std::isfinite(z) && z > 0) {
             g_zoomScale = z;
             g_calibratedZoom = z;
+            // The line measures at the new magnification from here on, also before the posted
+            // message has shown it (its record keeps that scale).
+            m_zoomRate = z;
             PostMessage(WM_APP_LIVE_CALIBRATED, 0, 0);
         }
     }

@@ -752,6 +752,11 @@ TEST_F(MainLiveClicksTest, CalibrationWithAParallelLineStoresTheMagnification) {
     ASSERT_EQ(shapes.size(), 1u);
     EXPECT_EQ(shapes[0].kind, LIVE_PARALLEL_LINE);
     EXPECT_EQ(shapes[0].labels, Labels{u"L:1.000mm"});
+    {
+        // The record keeps the scale its label was measured with: 200 pixels are 1 mm.
+        LiveListsLock lock;
+        EXPECT_NEAR(lock.Shapes().GetAt(0)->m_unitsPerPixel * 200.0, 1.0, 1e-12);
+    }
     // The calibration is over with its line: no tool, its button released, a press starts
     // nothing.
     EXPECT_EQ(dlg_->m_live.m_liveTool, 0);
@@ -889,9 +894,11 @@ TEST_F(MainLiveClicksTest, AutomaticDistanceCalibrationKeepsTheCalibratedMagnifi
     // No still: the middles of the presses, 200 pixels apart.
     EXPECT_NEAR(g_zoomScale, 127.659574468, 1e-6);
     EXPECT_EQ(DraftLabels(), Labels{u"L:1.000mm"});
-    Press(300, 200);
+    Press(300, 200); // before the posted calibration message is handled
     ASSERT_EQ(Shapes().size(), 1u);
     EXPECT_EQ(Shapes()[0].labels, Labels{u"L:1.000mm"});
+    LiveListsLock lock;
+    EXPECT_NEAR(lock.Shapes().GetAt(0)->m_unitsPerPixel * 200.0, 1.0, 1e-12);
 }
 
 // A double click before the continual line's first label is placed does not end it.
