@@ -215,7 +215,7 @@ private:
     void InvalidateLabel(POINT anchor, const CMeasureRecord& record, int margin);
     void DrawShapeInProgress(CDC& dc);
 
-    bool m_bandShown = false; // a rubber band stands at m_bandPoint
+    bool m_bandShown = false;    // a rubber band stands at m_bandPoint
     CPoint m_bandPoint{0, 0};
     bool m_outlineShown = false; // the moving outline stands at m_moveHandles
 
