@@ -70,7 +70,8 @@ CPhotoMeasureDlg::~CPhotoMeasureDlg() {
     DestroyCanvas();
 }
 
-CPhotoMeasureDlg* CPhotoMeasureDlg::Open(const CString& picturePath, CWnd* parent, HWND mainWnd) {
+CPhotoMeasureDlg* CPhotoMeasureDlg::Open(const CString& picturePath, CWnd* parent,
+                                         HWND mainWnd) {
     auto* window = new CPhotoMeasureDlg(nullptr);
     window->m_picturePath = picturePath;
     window->SetMainWindow(mainWnd);
@@ -184,7 +185,8 @@ void CPhotoMeasureDlg::CreateButtons() {
             continue;
         b.button->LoadBitmaps(b.place.normal, b.place.pressed);
         b.button->SizeToContent();
-        b.button->SetWindowPos(nullptr, b.place.x, b.place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        b.button->SetWindowPos(nullptr, b.place.x, b.place.y, 0, 0,
+                               SWP_NOSIZE | SWP_NOZORDER);
     }
     const struct {
         CToggleBitmapButton* button;
@@ -198,8 +200,8 @@ void CPhotoMeasureDlg::CreateButtons() {
         {&m_selectToggle, {IDC_PHOTO_SELECT, 197, 198, 294, 30}},
     };
     for (const auto& t : toggles) {
-        if (!t.button->Attach(static_cast<UINT>(t.place.id), this, t.place.normal, t.place.pressed,
-                              0))
+        if (!t.button->Attach(static_cast<UINT>(t.place.id), this, t.place.normal,
+                              t.place.pressed, 0))
             continue;
         t.button->SetWindowPos(nullptr, t.place.x, t.place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     }
@@ -289,9 +291,9 @@ BOOL CPhotoMeasureDlg::ReadZoomScale() {
     // A calibration is measured at the typed magnification; otherwise a calibrated value
     // takes precedence. Only a value above 0 divides lengths.
     const bool useTyped = m_calibrating == 1 || !(calibrated > 0.0 && std::isfinite(calibrated));
-    const double zoom = useTyped
-                            ? wcstod(ItemText(this, IDC_PHOTO_MAGNIFICATION).GetString(), nullptr)
-                            : calibrated;
+    const double zoom =
+        useTyped ? wcstod(ItemText(this, IDC_PHOTO_MAGNIFICATION).GetString(), nullptr)
+                 : calibrated;
     m_lastZoom = zoom;
     if (!(zoom > 0.0 && std::isfinite(zoom))) {
         MessageBox(message, u"", MB_ICONEXCLAMATION);
@@ -476,7 +478,8 @@ void CPhotoMeasureDlg::MaximisedLayout(int w, int h) {
                    place);
     ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_PHOTO_FRAME), nullptr, 0, kFrameTop, w, h - kFrameTop,
                    SWP_NOZORDER | SWP_FRAMECHANGED);
-    ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_PHOTO_CALIBRATED), nullptr, w - 155, 30, 50, 23, place);
+    ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_PHOTO_CALIBRATED), nullptr, w - 155, 30, 50, 23,
+                   place);
     m_minButton.SetWindowPos(nullptr, w - 96, 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     m_maxButton.SetWindowPos(nullptr, w - 66, 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     m_closeButton.SetWindowPos(nullptr, w - 36, 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);

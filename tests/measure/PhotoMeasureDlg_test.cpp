@@ -115,8 +115,8 @@ TEST_F(PhotoMeasureTest, EachCaptureSizeOpensWithItsLayoutMagnificationAndCalibr
         int width, height;
         CSize window, canvas;
     } cases[] = {
-        {320, 240, {646, 546}, {640, 480}},   {640, 480, {646, 546}, {640, 480}},
-        {1280, 960, {646, 546}, {640, 480}},  {1280, 1024, {647, 578}, {640, 512}},
+        {320, 240, {646, 546}, {640, 480}},    {640, 480, {646, 546}, {640, 480}},
+        {1280, 960, {646, 546}, {640, 480}},   {1280, 1024, {647, 578}, {640, 512}},
         {1600, 1200, {646, 546}, {640, 480}},
     };
     int n = 0;
@@ -146,7 +146,8 @@ TEST_F(PhotoMeasureTest, EachCaptureSizeOpensWithItsLayoutMagnificationAndCalibr
     EXPECT_EQ(w.Canvas()->m_toolMode, TOOL_MODE_MEASURE);
     EXPECT_EQ(Text(w.m_hWnd, IDC_PHOTO_TOOL_NAME), u"Straight Line");
     // The magnification field takes five characters at most.
-    EXPECT_EQ(::SendMessage(::GetDlgItem(w.m_hWnd, IDC_PHOTO_MAGNIFICATION), EM_GETLIMITTEXT, 0, 0),
+    EXPECT_EQ(::SendMessage(::GetDlgItem(w.m_hWnd, IDC_PHOTO_MAGNIFICATION), EM_GETLIMITTEXT, 0,
+                            0),
               5);
 }
 
@@ -158,8 +159,8 @@ TEST_F(PhotoMeasureTest, ToolCommandsNeedAMagnificationAboveZeroWhereTheyMeasure
         ms::test::ResetSeams();
         Type(w.m_hWnd, IDC_PHOTO_MAGNIFICATION, typed);
         Choose(w, IDC_PHOTO_MEASURE, 1249);
-        EXPECT_EQ(MessageBoxes(), std::vector<std::u16string>{u"Please input the zoomIn scale!"})
-            << ms::ToUtf8(typed);
+        EXPECT_EQ(MessageBoxes(),
+                  std::vector<std::u16string>{u"Please input the zoomIn scale!"}) << ms::ToUtf8(typed);
         EXPECT_EQ(w.Canvas()->m_tool, TOOL_NONE) << ms::ToUtf8(typed);
         EXPECT_DOUBLE_EQ(g_zoomScale, 1.0) << ms::ToUtf8(typed);
     }
@@ -326,8 +327,8 @@ TEST_F(PhotoMeasureTest, TwoWindowsKeepTheirShapesWhenOneIsMaximisedRestoredOrCl
     ms::test::AnswerMessageBox(IDYES);
     Press(first.m_hWnd, IDC_PHOTO_CLOSE);
     Pump();
-    EXPECT_EQ(MessageBoxes(),
-              (std::vector<std::u16string>{u"Are you sure to close?", u"Are you sure to close?"}));
+    EXPECT_EQ(MessageBoxes(), (std::vector<std::u16string>{u"Are you sure to close?",
+                                                           u"Are you sure to close?"}));
     EXPECT_FALSE(::IsWindow(windows_[0]));
     EXPECT_TRUE(second.Canvas()->HasShapes());
 }
