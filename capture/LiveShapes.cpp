@@ -598,9 +598,13 @@ void GuidePainter::CoordinateAngle() const {
         Arc(dc_, v.x - r, v.y - r, v.x + r, v.y + r, p1.x, p1.y, p2.x, p2.y);
         SetArcDirection(dc_, oldDirection);
     }
-    const double angle = RayAngle(p2.x, p2.y, v.x, v.y, p1.x, p1.y);
     CString label;
-    label.Format(u"%.2f\u00B0", angle);
+    if (c_.picture) {
+        label.Format(u"%.2f\u00B0", AngleBetweenLines(v.x, v.y, p1.x, p1.y, v.x, v.y, p2.x, p2.y));
+        GuideText(dc_, POINT{v.x + 10, v.y - 30}, label, g_.m_textColor);
+        return;
+    }
+    label.Format(u"%.2f\u00B0", RayAngle(p2.x, p2.y, v.x, v.y, p1.x, p1.y));
     ScopedGdiObject font(dc_, CreateGuideFont(false));
     GuideText(dc_, S(g_.m_points[0].x + 10, g_.m_points[0].y - 30), label, g_.m_textColor);
 }
@@ -620,7 +624,8 @@ void GuidePainter::ToleranceCircles() const {
         Line(dc_, S(c), S(c.x + radius, c.y));
     }
     {
-        ScopedGdiObject pen(dc_, CreatePen(PS_DASHDOT, 1, g_.m_lineColor));
+        ScopedGdiObject pen(dc_, c_.picture ? CreatePen(PS_DOT, 1, RGB(0, 255, 0))
+                                            : CreatePen(PS_DASHDOT, 1, g_.m_lineColor));
         circle(radius + g_.m_plusPixels);
         circle(radius - g_.m_minusPixels);
     }
@@ -656,6 +661,7 @@ LiveDrawContext PictureContext(double scaleX, double scaleY) {
     context.has1600x1200 = g_has1600x1200;
     context.captureWidth = g_captureWidth;
     context.captureHeight = g_captureHeight;
+    context.picture = true;
     return context;
 }
 

@@ -29,6 +29,12 @@ struct LiveDrawContext {
     int has1600x1200 = 0;   // the capture format the Length-Line converts with
     int captureWidth = 640;
     int captureHeight = 480;
+    // Drawing into a picture the snapshot compositor composes: the coordinate angle shows the
+    // angle between its rays (0 to 180 degrees) in the DC's font, 10 pixels right of and 30 above
+    // the scaled vertex; the tolerance circles are dotted in pure green. The live view shows the
+    // angle its clockwise arc spans in Arial, offsets added before scaling, and dash-dot circles
+    // in the guide's colour.
+    bool picture = false;
 };
 
 // The rubber line of the shape being drawn, as the painter read it for one frame.

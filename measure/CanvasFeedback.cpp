@@ -245,6 +245,7 @@ void CMeasureCanvas::DrawShapeInProgress(CDC& dc) {
     if (m_shapeTool == TOOL_CONTINUOUS_LINE && m_toolMode == TOOL_MODE_MEASURE &&
         m_polyPoints.size() >= 2) {
         auto line = NewRecord(TOOL_CONTINUOUS_LINE);
+        line->m_fontSize = FontSizeFromHeight(); // as the finished line will have it
         line->m_points = m_polyPoints;
         line->m_labels = m_polyLabels;
         DrawMeasureRecord(dc.GetSafeHdc(), *line, screen, g_decimalPlaces, g_unitName);

@@ -33,6 +33,7 @@ bool Same(POINT a, POINT b) {
 }
 
 constexpr int kPhotoMagnificationEdit = 1130; // the photo-measure window's magnification
+constexpr int kPhotoToolName = 1167;          // and the name of its tool
 
 // The end ticks of the straight line (half length 10) and the parallel line (100).
 constexpr int kLineTick = 10;
@@ -145,6 +146,7 @@ std::unique_ptr<CMeasureRecord> CMeasureCanvas::NewRecord(int kind) const {
     r->m_lineColor = m_lineColor;
     r->m_labelColor = m_labelColor;
     r->m_labelFont = m_measureFont;
+    r->m_unitsPerPixel = UnitsPerPixel(m_unitScale, m_zoom);
     return r;
 }
 
@@ -153,8 +155,10 @@ CMeasureRecord* CMeasureCanvas::List(std::unique_ptr<CMeasureRecord> record, boo
     m_shapes.Add(std::move(record));
     m_currentRecord = raw;
     if (labelFollows) {
+        // Only the label's place is left: the mouse goes free.
         m_labelPending = true;
         m_pending = raw;
+        ReleaseInput();
     }
     Invalidate(FALSE);
     return raw;
@@ -196,6 +200,7 @@ void CMeasureCanvas::EndShape(bool removeListed) {
     m_clicks.clear();
     m_labelPending = false;
     m_pending = nullptr;
+    m_calibrationLabel = false;
     m_polyPoints.clear();
     m_polyLabels.clear();
     m_polyState = 0;
@@ -353,7 +358,14 @@ void CMeasureCanvas::PlaceLabel(CPoint c) {
         if (rule && size_t(rule->anchor) <= m_pending->m_points.size())
             m_pending->m_points.insert(m_pending->m_points.begin() + rule->anchor, Canvas(c));
     }
+    const bool calibration = m_calibrationLabel;
     EndShape(false);
+    // The calibration is over with its line: its tool goes, and the window names no tool.
+    if (calibration) {
+        SetTool(TOOL_NONE, TOOL_MODE_IDLE);
+        if (CWnd* window = GetParent())
+            window->SetDlgItemText(kPhotoToolName, u"");
+    }
 }
 
 // One more click of a manual tool with a fixed number of clicks; builds and lists the shape
@@ -781,11 +793,13 @@ void CMeasureCanvas::RunCalibration(CMeasureRecord* record, double pixels) {
                 window->PostMessage(WM_APP_PICTURE_CALIBRATED, 0, 0);
         }
     }
-    if (IsListed(record) && !record->m_labels.empty())
+    if (IsListed(record) && !record->m_labels.empty()) {
         record->m_labels[0] = MeasureLabel(
             LabelKind::Length, LengthFromPixels(ViewPixels(pixels), m_unitScale, g_zoomScale));
-    // The label click follows.
-    HoldInput();
+        record->m_unitsPerPixel = UnitsPerPixel(m_unitScale, g_zoomScale);
+    }
+    // The label click follows, with the mouse free; it ends the calibration.
+    m_calibrationLabel = true;
     Invalidate(FALSE);
 }
 
@@ -975,6 +989,7 @@ void CMeasureCanvas::OnLButtonDblClk(UINT flags, CPoint point) {
     if (m_shapeTool == TOOL_CONTINUOUS_LINE && m_toolMode == TOOL_MODE_MEASURE &&
         m_polyPoints.size() >= 3) {
         auto r = NewRecord(TOOL_CONTINUOUS_LINE);
+        r->m_fontSize = FontSizeFromHeight();
         r->m_points = m_polyPoints;
         r->m_labels = m_polyLabels;
         List(std::move(r), false);

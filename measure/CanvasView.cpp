@@ -45,6 +45,22 @@ ScrollRange CanvasScrollRange(int pictureSize, int clientSize) {
     return {0, pictureSize, static_cast<UINT>(std::max(clientSize, 0))};
 }
 
+ScrollRanges CanvasScrollRanges(int pictureWidth, int pictureHeight, int width, int height,
+                                int barWidth, int barHeight) {
+    // A bar is needed where the picture does not fit; one bar can make room short for the
+    // other direction.
+    bool horizontal = pictureWidth >= width;
+    bool vertical = pictureHeight >= height;
+    if (horizontal && !vertical)
+        vertical = pictureHeight >= height - barHeight;
+    if (vertical && !horizontal)
+        horizontal = pictureWidth >= width - barWidth;
+    const int clientWidth = width - (vertical ? barWidth : 0);
+    const int clientHeight = height - (horizontal ? barHeight : 0);
+    return {horizontal ? CanvasScrollRange(pictureWidth, clientWidth) : ScrollRange{0, 0, 0},
+            vertical ? CanvasScrollRange(pictureHeight, clientHeight) : ScrollRange{0, 0, 0}};
+}
+
 int CanvasScrollPosition(int position, UINT code, const ScrollRange& range, int trackPos,
                          int lineStep, int clientSize) {
     const int last = std::max(range.max - static_cast<int>(range.page), range.min);

@@ -38,6 +38,18 @@ struct ScrollRange {
 };
 ScrollRange CanvasScrollRange(int pictureSize, int clientSize);
 
+// Both bars of the full-size view over a client of width x height without bars. A bar that
+// shows takes its thickness from the other direction (the vertical bar `barWidth` of the width,
+// the horizontal one `barHeight` of the height), which can make the other bar needed too; each
+// page is the client that remains once both bars are placed, so the last column and row can be
+// scrolled into view.
+struct ScrollRanges {
+    ScrollRange horizontal;
+    ScrollRange vertical;
+};
+ScrollRanges CanvasScrollRanges(int pictureWidth, int pictureHeight, int width, int height,
+                                int barWidth, int barHeight);
+
 // The position after a scroll code (SB_LINEUP ... SB_THUMBTRACK) on a bar of `range`: a line
 // moves by `lineStep`, a page by `clientSize`, clamped to min .. max - page; the thumb codes
 // take `trackPos`; other codes keep the position.

@@ -3,6 +3,7 @@
 #include "platform/win/core/Files.h"
 #include "platform/win/core/WString.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <fcntl.h>
@@ -240,12 +241,39 @@ bool ReadCalibration(const WCHAR* path, const WCHAR* magnification, CString& val
 bool StoreCalibration(const WCHAR* path, const WCHAR* magnification, double calibrated) {
     if (!IsMagnificationText(magnification) || !std::isfinite(calibrated))
         return false;
-    CString text;
-    text.Format(u"%.1f", calibrated);
+    const CString text = CalibrationValueText(calibrated);
     CIniTextFile file;
     if (!file.LoadForWriting(path))
         return false;
     if (file.SetString(magnification, magnification, text) != 1)
         return false;
     return file.Flush();
+}
+
+CString CalibrationValueText(double calibrated) {
+    if (!std::isfinite(calibrated))
+        return CString();
+    const double magnitude = std::fabs(calibrated);
+    // 15 significant digits: as many decimals as the digits before the point leave.
+    const int leading =
+        magnitude > 0.0 ? static_cast<int>(std::floor(std::log10(magnitude))) + 1 : 1;
+    CString text;
+    text.Format(u"%.*f", std::clamp(15 - leading, 1, 40), calibrated);
+    std::u16string s = text.Str();
+    while (s.size() > 2 && s.back() == u'0' && s[s.size() - 2] != u'.')
+        s.pop_back();
+    return CString(s.c_str());
+}
+
+CString CalibratedZoomField::Show(double calibrated) {
+    m_value = calibrated;
+    m_shown.Format(u"%.1f", calibrated);
+    return m_shown;
+}
+
+bool CalibratedZoomField::Read(const CString& text, double& calibrated) const {
+    if (m_shown.IsEmpty() || text != m_shown)
+        return false;
+    calibrated = m_value;
+    return true;
 }

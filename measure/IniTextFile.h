@@ -66,7 +66,8 @@ private:
 
 // The calibration file "CalibrationIni.ini": one section per calibrated magnification, named
 // by the magnification text exactly as typed, holding one line text=value with the calibrated
-// magnification formatted "%.1f".
+// magnification in full (CalibrationValueText), so that a calibration read back measures the
+// typed length as the calibration did.
 //
 // Magnification texts are accepted only when they are digits and points (not empty), so that
 // a typed text can never break the file's structure.
@@ -75,7 +76,29 @@ private:
 // not accepted or the file, section or key is missing.
 bool ReadCalibration(const WCHAR* path, const WCHAR* magnification, CString& value);
 
-// Stores "%.1f" of the calibrated magnification under the magnification text, creating the
-// file when it does not exist. False when the text is not accepted, the value is not a finite
-// number, or the file cannot be written.
+// Stores CalibrationValueText of the calibrated magnification under the magnification text,
+// creating the file when it does not exist. False when the text is not accepted, the value is
+// not a finite number, or the file cannot be written.
 bool StoreCalibration(const WCHAR* path, const WCHAR* magnification, double calibrated);
+
+// A calibrated magnification as the file keeps it: a plain decimal number (no exponent, at
+// least one decimal, trailing zeros dropped) of 15 significant digits, which reads back as the
+// same value to far more digits than any label shows; 190 gives "190.0", as files written with
+// one decimal have it, and 3.1496062992125984 gives "3.1496062992126".
+CString CalibrationValueText(double calibrated);
+
+// The calibrated magnification of a field, which shows it to one decimal ("%.1f") while the
+// measurements use it in full: Show gives the field's text and keeps the value; Read gives
+// that value back while the field still shows that text, so that a value typed over it counts
+// as typed.
+class CalibratedZoomField {
+public:
+    CString Show(double calibrated);
+    // True and the kept value when `text` is the text Show gave last.
+    bool Read(const CString& text, double& calibrated) const;
+    void Forget() { m_shown.Empty(); }
+
+private:
+    double m_value = 0.0;
+    CString m_shown;
+};

@@ -174,10 +174,17 @@ void CMeasureCanvas::DeleteSelected() {
 }
 
 void CMeasureCanvas::SetScrollRanges() {
+    // The whole client, the bars shown now given back: the ranges are for the client that
+    // remains once the bars they need are placed.
     CRect client;
     GetClientRect(&client);
-    const ScrollRange ranges[] = {CanvasScrollRange(m_imageWidth, client.Width()),
-                                  CanvasScrollRange(m_imageHeight, client.Height())};
+    const DWORD style = GetStyle();
+    const int barWidth = GetSystemMetrics(SM_CXVSCROLL);
+    const int barHeight = GetSystemMetrics(SM_CYHSCROLL);
+    const ScrollRanges both = CanvasScrollRanges(
+        m_imageWidth, m_imageHeight, client.Width() + ((style & WS_VSCROLL) ? barWidth : 0),
+        client.Height() + ((style & WS_HSCROLL) ? barHeight : 0), barWidth, barHeight);
+    const ScrollRange ranges[] = {both.horizontal, both.vertical};
     for (int bar : {SB_HORZ, SB_VERT}) {
         const ScrollRange& r = ranges[bar == SB_HORZ ? 0 : 1];
         SCROLLINFO si{};

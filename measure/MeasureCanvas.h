@@ -135,8 +135,11 @@ public:
     // points; the section tools keep their four corner clicks here.
     MeasureTool m_shapeTool = TOOL_NONE;
     std::vector<CPoint> m_clicks;
-    // The shape is listed and its label follows the cursor until the next click places it.
+    // The shape is listed and its label follows the cursor until the next click places it. The
+    // mouse is free meanwhile: a click beside the picture reaches the control it is on.
     bool m_labelPending = false;
+    // The pending label is a calibration line's: placing it ends the calibration and its tool.
+    bool m_calibrationLabel = false;
     CMeasureRecord* m_pending = nullptr; // borrowed from m_shapes; checked before each use
     // Continuous line (measure: vertices and label anchors) and two circles, canvas points.
     std::vector<POINT> m_polyPoints;

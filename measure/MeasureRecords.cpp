@@ -1,5 +1,7 @@
 #include "measure/MeasureRecords.h"
 
+#include <cmath>
+
 std::vector<CPointRecord> g_edgePoints;
 int g_circleLabelCount = 0;
 int g_squareLabelCount = 0;
@@ -33,6 +35,11 @@ int CanvasKindOfTool(int tool) {
     default:
         return tool;
     }
+}
+
+double UnitsPerPixel(double unitScale, double magnification) {
+    const double v = unitScale * 10.0 / magnification;
+    return std::isfinite(v) && v > 0.0 ? v : 0.0;
 }
 
 std::array<POINT, 3> CoordinateAngleGuidePoints(int x, int y) {

@@ -116,7 +116,15 @@ public:
     int m_selected = 0;    // selected shapes are drawn in 0xFF00FF
     int m_fontSize = 12;   // label line step in pixels
     double m_radius = 0.0; // fitted circle radius in pixels
+    // The length one pixel of the measuring space had in the label's unit when the shape was
+    // measured (unit scale x 10 / magnification), so that every export gives the shape the
+    // length its label shows, whatever was calibrated since; 0 where not known (texts, labels).
+    double m_unitsPerPixel = 0.0;
 };
+
+// The length of one measuring pixel at unit scale s and magnification m (s x 10 / m); 0 when
+// that gives no finite length above 0.
+double UnitsPerPixel(double unitScale, double magnification);
 
 // The live shape being drawn.
 class CDraftShape {

@@ -281,7 +281,11 @@ void CPhotoMeasureDlg::RebuildCanvas(CanvasViewMode mode) {
 BOOL CPhotoMeasureDlg::ReadZoomScale() {
     WCHAR message[128];
     GetLangText(u"EnterRate", message, 128, u"Please input the zoomIn scale!");
-    const double calibrated = wcstod(ItemText(this, IDC_PHOTO_CALIBRATED).GetString(), nullptr);
+    // The field shows a calibration rounded; while it does, the calibration counts in full.
+    const CString calibratedText = ItemText(this, IDC_PHOTO_CALIBRATED);
+    double calibrated = 0.0;
+    if (!m_calibratedField.Read(calibratedText, calibrated))
+        calibrated = wcstod(calibratedText.GetString(), nullptr);
     // A calibration is measured at the typed magnification; otherwise a calibrated value
     // takes precedence. Only a value above 0 divides lengths.
     const bool useTyped = m_calibrating == 1 || !(calibrated > 0.0 && std::isfinite(calibrated));
@@ -306,14 +310,15 @@ void CPhotoMeasureDlg::OnMagnificationChange() {
     if (magnification.IsEmpty() ||
         !ReadCalibration(CalibrationFile().c_str(), magnification.GetString(), value))
         value.Empty();
+    const double stored = wcstod(value.GetString(), nullptr);
+    if (stored > 0.0 && std::isfinite(stored))
+        value = m_calibratedField.Show(stored);
     if (ItemText(this, IDC_PHOTO_CALIBRATED) != value)
         SetDlgItemText(IDC_PHOTO_CALIBRATED, value);
 }
 
 void CPhotoMeasureDlg::OnPictureCalibrated() {
-    CString text;
-    text.Format(u"%.1f", g_calibratedZoom);
-    SetDlgItemText(IDC_PHOTO_CALIBRATED, text);
+    SetDlgItemText(IDC_PHOTO_CALIBRATED, m_calibratedField.Show(g_calibratedZoom));
     ReadZoomScale();
     if (m_mainWnd)
         ::PostMessage(m_mainWnd, WM_APP_SYNC_CALIBRATION, 0, 0);
@@ -321,8 +326,16 @@ void CPhotoMeasureDlg::OnPictureCalibrated() {
     // a text that names no magnification stores nothing.
     const WCHAR* begin = g_calibMagnificationText;
     const std::u16string magnification(begin, std::find(begin, begin + 48, u'\0'));
-    if (!magnification.empty())
-        StoreCalibration(CalibrationFile().c_str(), magnification.c_str(), g_calibratedZoom);
+    // A calibration the file did not take would be gone at the next start: the operator is
+    // told while it is still in use.
+    const std::u16string file = CalibrationFile();
+    if (!magnification.empty() &&
+        !StoreCalibration(file.c_str(), magnification.c_str(), g_calibratedZoom)) {
+        WCHAR message[128];
+        GetLangText(u"CalibrationNotSaved", message, 128, u"The calibration could not be saved in");
+        MessageBox(CString(message) + u"\n" + CString(file.c_str()), u"",
+                   MB_OK | MB_ICONEXCLAMATION);
+    }
 }
 
 BOOL CPhotoMeasureDlg::PreTranslateMessage(MSG* msg) {

@@ -10,6 +10,7 @@
 // The tool menus and commands are in PhotoMeasureCommands.cpp, one table row per command.
 #pragma once
 
+#include "measure/IniTextFile.h"
 #include "measure/MeasureCanvas.h"
 #include "shell/ToggleBitmapButton.h"
 
@@ -89,6 +90,8 @@ public:
     CString m_magnification; // 1130, at most 5 characters
     CString m_picturePath;
     double m_lastZoom = 1.0;
+    // The calibrated field (1168 row): shown to one decimal, read back in full.
+    CalibratedZoomField m_calibratedField;
     int m_saved = 0;
     int m_calibrating = 0;
     int m_pictureWidth = 0;
@@ -145,9 +148,8 @@ private:
     std::unique_ptr<CMeasureCanvas> m_canvas;
     CanvasViewMode m_viewMode = CANVAS_VIEW_FIXED;
 
-    CBitmapButton m_saveAsButton, m_operationButton, m_revertButton, m_deleteButton,
-        m_moveButton, m_penButton, m_textButton, m_minButton, m_maxButton, m_closeButton,
-        m_calibrationButton;
+    CBitmapButton m_saveAsButton, m_operationButton, m_revertButton, m_deleteButton, m_moveButton,
+        m_penButton, m_textButton, m_minButton, m_maxButton, m_closeButton, m_calibrationButton;
     CToggleBitmapButton m_magnifierToggle, m_selectToggle, m_measureToggle, m_paintToggle,
         m_edgeToggle, m_autoMeasureToggle;
 

@@ -641,6 +641,8 @@ DxfResult ExportToDxf(CDxfDrawing& dxf, const CString& path,
 
     DxfWriter writer{dxf, space, factor};
     for (const CMeasureRecord& r : records) {
+        // Each shape in the scale it was measured with, as its label reads.
+        writer.factor = r.m_unitsPerPixel > 0.0 ? r.m_unitsPerPixel : factor;
         if (source == ShapeSource::Live)
             writer.Live(r);
         else

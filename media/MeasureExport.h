@@ -80,7 +80,8 @@ bool ExportToWord(const CString& path, const std::vector<CMeasureRecord>& record
 // The space the records' points are in and how they become drawing coordinates: a point
 // (x, y) becomes X = x * f * s * 10 / m, Y = (height - y * f) * s * 10 / m, with f the
 // points' factor into the space the lengths are measured in, `height` that space's height,
-// s the unit scale and m the magnification; so the picture's bottom row is Y = 0.
+// s the unit scale and m the magnification; so the picture's bottom row is Y = 0. A record
+// that keeps the scale it was measured with (m_unitsPerPixel) takes that in place of s * 10 / m.
 struct DxfSpace {
     double pointFactor = 1.0;
     double height = 0.0;

@@ -43,6 +43,9 @@ struct LiveToolSteps {
     int m_autoArcStep1 = 0, m_autoArcStep2 = 0;
     int m_autoLineStep1 = 0, m_autoLineStep2 = 0;
     int m_rulerStep1 = 0, m_rulerStep2 = 0;
+    // 1 from a calibration's dialog until the label of its line is placed: the calibration
+    // then ends and releases its tool.
+    int m_calibrationLabel = 0;
 
     bool operator==(const LiveToolSteps&) const = default;
 };

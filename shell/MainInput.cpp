@@ -92,17 +92,6 @@ template <size_t N> void AddEntries(CSkinMenu* menu, const PopupEntry (&entries)
     }
 }
 
-// The result of the last calibration in the calibrated field ("%.1f"); false, and the field
-// left alone, for a result that is no number.
-bool ShowCalibratedZoom(HWND dialog) {
-    if (!std::isfinite(g_calibratedZoom))
-        return false;
-    WCHAR text[32];
-    swprintf(text, 32, u"%.1f", g_calibratedZoom);
-    ::SetDlgItemText(dialog, IDC_CALIBRATED, text);
-    return true;
-}
-
 // Whether the screen point lies in the window's rectangle (false for no window).
 bool PointInWindow(HWND hwnd, const POINT& pt) {
     RECT r;
@@ -233,17 +222,22 @@ void CMicroscopeDlg::OnSyncCalibration() {
     const std::u16string magnification(begin, std::find(begin, begin + 48, u'\0'));
     if (!magnification.empty() && IsNumericText(CString(magnification.c_str())))
         SetDlgItemText(IDC_SCALE, magnification.c_str());
-    ShowCalibratedZoom(m_hWnd);
+    ShowCalibratedZoom(g_calibratedZoom);
 }
 
 void CMicroscopeDlg::OnLiveCalibrated() {
-    if (!ShowCalibratedZoom(m_hWnd))
+    if (!ShowCalibratedZoom(g_calibratedZoom))
         return;
     const int haveZoom = ReadZoomScale();
-    // Only a number names a calibration entry.
+    // Only a number names a calibration entry. A calibration the file did not take would be
+    // gone at the next start: the operator is told while it is still in use.
     const CString magnification = MagnificationText(32);
-    if (!magnification.IsEmpty())
-        StoreCalibration(g_calibIniPath, magnification.GetString(), g_calibratedZoom);
+    if (!magnification.IsEmpty() &&
+        !StoreCalibration(g_calibIniPath, magnification.GetString(), g_calibratedZoom)) {
+        WCHAR text[128];
+        GetLangText(u"CalibrationNotSaved", text, 128, u"The calibration could not be saved in");
+        AfxMessageBox(CString(text) + u"\n" + CString(g_calibIniPath), MB_OK | MB_ICONEXCLAMATION);
+    }
     const LiveViewSnapshot shown = g_liveView.Snapshot();
     if ((shown.showScaleBar || shown.showCircleOverlay) && haveZoom)
         ApplyZoomScale();

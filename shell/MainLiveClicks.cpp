@@ -10,7 +10,9 @@
 //
 // Everything here runs on the UI thread; the draft and the lists change under LiveListsLock, one
 // short lock each time, never across a dialog. A shape in progress holds the mouse (capture and
-// the cursor confined to the preview) from its first press until it is completed or dropped.
+// the cursor confined to the preview) from its first press until its points are all taken: when
+// only the place of its labels is left it lets the mouse go, so that a click beside the preview
+// reaches the control it is on, and a press on the preview places the label.
 #include "shell/MicroscopeDlg.h"
 
 #include "capture/CaptureWnd.h"
@@ -41,6 +43,10 @@ bool InPicture(POINT p) {
 
 POINT Middle(POINT a, POINT b) {
     return POINT{(a.x + b.x) / 2, (a.y + b.y) / 2};
+}
+
+bool SamePoint(POINT a, POINT b) {
+    return a.x == b.x && a.y == b.y;
 }
 
 LONG Rounded(double v) {
@@ -130,6 +136,7 @@ std::unique_ptr<CMeasureRecord> CMicroscopeDlg::NewLiveRecord(int kind, bool ste
     r->m_labelFont = m_live.m_liveLabelFont;
     if (stepFromFont)
         r->m_fontSize = FontSizeFromHeight();
+    r->m_unitsPerPixel = UnitsPerPixel(UnitScale(), m_zoomRate);
     return r;
 }
 
@@ -137,6 +144,11 @@ void CMicroscopeDlg::CompleteLiveShape(std::unique_ptr<CMeasureRecord> record) {
     EraseRubberBand();
     FinishLiveShape(std::move(record), true);
     ReleaseMouse();
+    // The line of a calibration placed its label: the calibration is over, and so is its tool.
+    if (m_live.steps.m_calibrationLabel) {
+        m_live.steps.m_calibrationLabel = 0;
+        ResetToolButtons();
+    }
 }
 
 POINT CMicroscopeDlg::ToFrame(POINT p) const {
@@ -448,6 +460,7 @@ void CMicroscopeDlg::TwoPointPress(int tool, POINT p) {
         draft.m_labels = labels;
     }
     *steps.second = 1;
+    ReleaseMouse(); // only the label's place is left
     if (calibrate)
         CalibrateLiveDistance(d * S * 10.0);
 }
@@ -468,6 +481,7 @@ void CMicroscopeDlg::DotLinePress(POINT p) {
         m_live.m_labelText = Length(Distance(p, foot), UnitScale(), m_zoomRate);
         AppendToDraft({p, p}, {m_live.m_labelText});
         s.m_dotLineStep3 = 1;
+        ReleaseMouse(); // only the label's place is left
     } else {
         auto record = NewLiveRecord(LIVE_DOT_LINE, false);
         record->m_points = {c1, m_live.m_click[1], m_live.m_click[2], p};
@@ -544,6 +558,7 @@ void CMicroscopeDlg::ArcPress(POINT p) {
             draft.m_labels = {m_live.m_labelText, m_live.m_labelText2, m_live.m_labelText3};
         }
         s.m_liveArcStep3 = 1;
+        ReleaseMouse(); // only the labels' place is left
         return;
     }
     auto record = NewLiveRecord(LIVE_ARC, true);
@@ -577,6 +592,7 @@ void CMicroscopeDlg::ThreePointCirclePress(POINT p) {
         AppendToDraft({POINT{static_cast<LONG>(cx + 0.5), static_cast<LONG>(cy + 0.5)}, p},
                       {m_live.m_labelText});
         s.m_threePointCircleStep3 = 1;
+        ReleaseMouse(); // only the label's place is left
         return;
     }
     auto record = NewLiveRecord(LIVE_THREE_POINT_CIRCLE, true);
@@ -633,6 +649,7 @@ void CMicroscopeDlg::TwoCirclesPress(POINT p) {
             MeasureLabel(LabelKind::Diameter, DiameterFromRadius(Distance(centre, c[4]), S, m));
         m_live.m_labelText2 = Length(Distance(m_live.m_firstCentre, centre), S, m);
         AppendToDraft({p, centre, p, p}, {m_live.m_labelText, m_live.m_labelText2});
+        ReleaseMouse(); // only the labels' places are left
         break;
     }
     case 8:
@@ -659,16 +676,23 @@ void CMicroscopeDlg::TwoCirclesPress(POINT p) {
 void CMicroscopeDlg::AnglePress(POINT p) {
     LiveToolSteps& s = m_live.steps;
     POINT* const c = m_live.m_click;
+    // A press on the previous point would give an arm of no length, and so no angle: it is
+    // refused and the shape keeps its points.
     if (!s.m_angleStep2) {
+        if (SamePoint(p, c[0]))
+            return;
         c[1] = p; // the vertex
         AppendToDraft({p});
         s.m_angleStep2 = 1;
     } else if (!s.m_angleStep3) {
+        if (SamePoint(p, c[1]))
+            return;
         c[2] = p;
         m_live.m_labelText =
             AngleLabel(AngleBetweenLines(c[1].x, c[1].y, c[0].x, c[0].y, c[1].x, c[1].y, p.x, p.y));
         AppendToDraft({p, p}, {m_live.m_labelText});
         s.m_angleStep3 = 1;
+        ReleaseMouse(); // only the label's place is left
     } else {
         auto record = NewLiveRecord(LIVE_ANGLE, false);
         record->m_points = {c[0], c[1], c[2], p};
@@ -683,17 +707,23 @@ void CMicroscopeDlg::FourPointAnglePress(POINT p) {
     LiveToolSteps& s = m_live.steps;
     POINT* const c = m_live.m_click;
     if (!s.m_fourPointAngleStep2) {
-        // The first line's end; the next press starts the second line.
+        // The first line's end; the next press starts the second line. A line of no length
+        // gives no angle: the press is refused.
+        if (SamePoint(p, c[0]))
+            return;
         c[1] = p;
         AppendToDraft({p});
         s.m_fourPointAngleStep2 = 1;
         s.m_fourPointAngleStep1 = 0;
     } else if (!s.m_fourPointAngleStep3) {
+        if (SamePoint(p, c[2]))
+            return;
         c[3] = p;
         m_live.m_labelText =
             AngleLabel(AngleBetweenLines(c[0].x, c[0].y, c[1].x, c[1].y, c[2].x, c[2].y, p.x, p.y));
         AppendToDraft({p, p}, {m_live.m_labelText});
         s.m_fourPointAngleStep3 = 1;
+        ReleaseMouse(); // only the label's place is left
     } else {
         auto record = NewLiveRecord(LIVE_FOUR_POINT_ANGLE, false);
         record->m_points = {c[0], c[1], c[2], c[3], p};
@@ -719,9 +749,7 @@ void CMicroscopeDlg::LabelPress(int tool, POINT p) {
 
 void CMicroscopeDlg::CalibrateLiveDistance(double V) {
     const double m = m_zoomRate;
-    // The dialog needs the mouse: the shape's capture and confinement pause while it is open.
-    const bool held = m_live.m_mouseHeld != 0;
-    ReleaseMouse();
+    ReleaseMouse(); // the dialog needs the mouse
     EnableWindow(FALSE);
     CCalibrationDlg dlg(this);
     const bool ok = dlg.DoModal() == IDOK;
@@ -730,25 +758,30 @@ void CMicroscopeDlg::CalibrateLiveDistance(double V) {
         if (std::isfinite(z) && z > 0) {
             g_zoomScale = z;
             g_calibratedZoom = z;
+            // The line measures at the new magnification from here on, also before the posted
+            // message has shown it (its record keeps that scale).
+            m_zoomRate = z;
             PostMessage(WM_APP_LIVE_CALIBRATED, 0, 0);
         }
     }
     m_live.m_calibrationMode = 0;
     EnableWindow(TRUE);
     if (!ok) {
-        // A cancelled calibration adds nothing: the line drawn for it goes.
-        DropShapeInProgress(true);
+        // A cancelled calibration adds nothing: the line drawn for it goes, and the calibration
+        // ends with its tool.
+        DropShapeInProgress(false);
+        ResetToolButtons();
         return;
     }
-    // The shape goes on, labelled with its length under the new magnification.
+    // The shape goes on, labelled with its length under the new magnification; the press that
+    // places its label ends the calibration. The mouse stays free meanwhile.
     m_live.m_labelText = LengthAt(V, g_zoomScale);
     {
         LiveListsLock lock;
         if (!lock.Draft().m_labels.empty())
             lock.Draft().m_labels[0] = m_live.m_labelText;
     }
-    if (held)
-        HoldMouse();
+    m_live.steps.m_calibrationLabel = 1;
 }
 
 void CMicroscopeDlg::RulerPress(POINT p) {
@@ -781,7 +814,8 @@ void CMicroscopeDlg::RulerPress(POINT p) {
         if (!lock.Polylines().IsEmpty())
             m_live.m_guidePresent = 1;
     }
-    m_live.m_liveTool = 0;
+    // The ruler is done after its two presses: no tool, its button released.
+    ResetToolButtons();
 }
 
 // ---- Automatic tools ----
@@ -848,10 +882,13 @@ void CMicroscopeDlg::FinishAutoShape() {
     CString* const texts[3] = {&m_live.m_labelText, &m_live.m_labelText2, &m_live.m_labelText3};
     for (size_t i = 0; i < shape.labels.size() && i < 3; ++i)
         *texts[i] = shape.labels[i];
-    LiveListsLock lock;
-    lock.Draft().m_points = std::move(shape.points);
-    lock.Draft().m_labels = std::move(shape.labels);
-    lock.Draft().m_radius = shape.radius;
+    {
+        LiveListsLock lock;
+        lock.Draft().m_points = std::move(shape.points);
+        lock.Draft().m_labels = std::move(shape.labels);
+        lock.Draft().m_radius = shape.radius;
+    }
+    ReleaseMouse(); // only the label's place is left
 }
 
 // The press after a fit places its label and completes the record.
@@ -919,7 +956,15 @@ void CMicroscopeDlg::AutoSectionsPress(int tool, POINT p) {
     int& step3 = distance ? s.m_autoDistanceStep3 : s.m_autoAngleStep3;
     POINT* const c = m_live.m_click;
     POINT* const P = m_live.m_autoPoint;
+    // The angle's sections stand in for its arms where no edge is found: a drag that gives no
+    // section (a press on the previous one among them) gives no arm and is refused.
+    RECT section{};
+    int orientation = 0;
+    const bool noSection =
+        !distance && !step3 && !LineSectionBox(c[step2 ? 2 : 0], p, section, orientation);
     if (!step2) {
+        if (noSection)
+            return;
         c[1] = p;
         AppendToDraft({p});
         step2 = 1;
@@ -939,6 +984,8 @@ void CMicroscopeDlg::AutoSectionsPress(int tool, POINT p) {
         CompleteLiveShape(std::move(record));
         return;
     }
+    if (noSection)
+        return;
     step3 = 1;
     c[3] = p;
     POINT e[2][2]{};
@@ -959,6 +1006,7 @@ void CMicroscopeDlg::AutoSectionsPress(int tool, POINT p) {
         m_live.m_labelText = Length(pixels, S, m);
         const bool calibrate = m_live.m_calibrationMode == 1;
         SetDraftShape({P[0], P[1], P[1]}, {calibrate ? CString() : m_live.m_labelText});
+        ReleaseMouse(); // only the label's place is left
         if (calibrate)
             CalibrateLiveDistance(pixels * S * 10.0);
         return;
@@ -968,6 +1016,7 @@ void CMicroscopeDlg::AutoSectionsPress(int tool, POINT p) {
     m_live.m_labelText = AngleLabel(
         AngleBetweenLines(P[0].x, P[0].y, P[1].x, P[1].y, P[2].x, P[2].y, P[3].x, P[3].y));
     SetDraftShape({P[0], P[1], P[2], P[3], P[3]}, {m_live.m_labelText});
+    ReleaseMouse(); // only the label's place is left
 }
 
 // ---- Double click, release, right button, cursor, cancel ----
@@ -1008,6 +1057,7 @@ void CMicroscopeDlg::OnLButtonDblClk(UINT flags, CPoint point) {
             MeasureLabel(LabelKind::Area, AreaFromPixels(pixels, UnitScale(), m_zoomRate));
         AppendToDraft({}, {m_live.m_labelText});
         s.m_polygonStep2 = 1;
+        ReleaseMouse(); // only the label's place is left
     }
     CDialog::OnLButtonDblClk(flags, point);
 }

@@ -28,10 +28,24 @@ double FieldNumber(HWND dialog, int id) {
 
 } // namespace
 
+bool CMicroscopeDlg::ShowCalibratedZoom(double calibrated) {
+    if (!std::isfinite(calibrated))
+        return false;
+    ::SetDlgItemText(m_hWnd, IDC_CALIBRATED, m_calibratedField.Show(calibrated).GetString());
+    return true;
+}
+
 int CMicroscopeDlg::ReadZoomScale() {
     // The calibrated magnification counts before the typed one, except while a calibration
-    // command runs: that measures against the typed, nominal magnification.
-    double zoom = m_live.m_scaleFromEdit ? 0.0 : FieldNumber(m_hWnd, IDC_CALIBRATED);
+    // command runs: that measures against the typed, nominal magnification. The field shows a
+    // calibration rounded; while it does, the calibration counts in full.
+    double zoom = 0.0;
+    if (!m_live.m_scaleFromEdit) {
+        WCHAR text[64] = {};
+        ::GetDlgItemText(m_hWnd, IDC_CALIBRATED, text, 64);
+        if (!m_calibratedField.Read(CString(text), zoom) || !(zoom > 0.0))
+            zoom = MagnificationFromText(text);
+    }
     if (zoom == 0)
         zoom = FieldNumber(m_hWnd, IDC_SCALE);
     if (zoom == 0) {
@@ -70,10 +84,13 @@ void CMicroscopeDlg::OnScaleChange() {
     ::GetDlgItemText(m_hWnd, IDC_SCALE, typed, 64);
     if (typed[0]) {
         CString value;
-        if (ReadCalibration(g_calibIniPath, typed, value) && !value.IsEmpty())
-            ::SetDlgItemText(m_hWnd, IDC_CALIBRATED, value.GetString());
+        const double stored = ReadCalibration(g_calibIniPath, typed, value)
+                                  ? MagnificationFromText(value.GetString())
+                                  : 0.0;
+        if (stored > 0.0)
+            ShowCalibratedZoom(stored);
         else
-            ::SetDlgItemText(m_hWnd, IDC_CALIBRATED, u"");
+            ::SetDlgItemText(m_hWnd, IDC_CALIBRATED, value.GetString());
     }
     // The scale bar and the circle template follow the new magnification at once.
     const LiveViewSnapshot shown = g_liveView.Snapshot();

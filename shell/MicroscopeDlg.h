@@ -22,6 +22,7 @@
 #include "shell/SkinButtons.h"
 
 #include "capture/GrabberCallbacks.h"
+#include "measure/IniTextFile.h"
 #include "measure/Units.h"
 #include "media/DxfDrawing.h"
 
@@ -335,6 +336,11 @@ private:
     int m_cursorMode = 0, m_inPreview = 0, m_outPreview = 0;
     bool m_released = false;
     double m_liveScale = 0.0; // the live length scale last applied
+    // The calibrated field (1200): shown to one decimal, read back in full.
+    CalibratedZoomField m_calibratedField;
+    // Shows the calibrated magnification in its field; false, the field left alone, for a value
+    // that is no number.
+    bool ShowCalibratedZoom(double calibrated);
 
     // Exports of the live measurements (MainExport.cpp): buttons Excel 1009, Word 1008 and
     // CAD 1326.

@@ -10,6 +10,7 @@
 #include "wifi/WifiSettings.h"
 
 #include "measure/IniTextFile.h"
+#include "shell/LangText.h"
 
 #include "platform/win/core/Format.h"
 #include "platform/win/core/Locale.h"
@@ -148,11 +149,17 @@ BOOL CWifiMicroscopeDlg::PreTranslateMessage(MSG* msg) {
 void CWifiMicroscopeDlg::StoreCalibration() {
     if (!std::isfinite(g_calibrationZoom) || !std::isfinite(g_calibratedZoom))
         return;
-    WCHAR magnification[64], calibrated[64];
+    WCHAR magnification[64];
     swprintf(magnification, 64, u"%.1f", g_calibrationZoom);
-    swprintf(calibrated, 64, u"%.1f", g_calibratedZoom);
-    SetDlgItemText(IDC_CALIB_VALUE, calibrated);
-    ::StoreCalibration(g_calibIniPath, magnification, g_calibratedZoom);
+    SetDlgItemText(IDC_CALIB_VALUE, m_calibratedField.Show(g_calibratedZoom).GetString());
+    // A calibration the file did not take would be gone at the next start: the operator is
+    // told while it is still in use.
+    if (!::StoreCalibration(g_calibIniPath, magnification, g_calibratedZoom)) {
+        WCHAR text[128];
+        GetLangText(u"CalibrationNotSaved", text, 128, u"The calibration could not be saved in");
+        MessageBox(CString(text) + u"\n" + CString(g_calibIniPath), u"",
+                   MB_OK | MB_ICONEXCLAMATION);
+    }
     ReadZoomScale();
 }
 
@@ -248,7 +255,12 @@ bool Usable(double v) {
 } // namespace
 
 BOOL CWifiMicroscopeDlg::ReadZoomScale() {
-    const double calibrated = EditNumber(m_hWnd, IDC_CALIB_VALUE);
+    // The field shows a calibration rounded; while it does, the calibration counts in full.
+    WCHAR shown[64] = {};
+    ::GetDlgItemText(m_hWnd, IDC_CALIB_VALUE, shown, 64);
+    double calibrated = 0.0;
+    if (!m_calibratedField.Read(CString(shown), calibrated))
+        calibrated = wcstod(shown, nullptr);
     const double magnification = EditNumber(m_hWnd, IDC_MAGNIFICATION);
     double value = 0.0;
     if (calibrated != 0.0)
@@ -268,10 +280,12 @@ void CWifiMicroscopeDlg::OnMagnificationChange() {
     if (!text[0])
         return;
     CString value;
-    if (ReadCalibration(g_calibIniPath, text, value))
-        SetDlgItemText(IDC_CALIB_VALUE, value.GetString());
-    else
-        SetDlgItemText(IDC_CALIB_VALUE, u"");
+    if (!ReadCalibration(g_calibIniPath, text, value))
+        value.Empty();
+    const double stored = wcstod(value.GetString(), nullptr);
+    if (Usable(stored))
+        value = m_calibratedField.Show(stored);
+    SetDlgItemText(IDC_CALIB_VALUE, value.GetString());
 }
 
 // ---- Live view entry points ----

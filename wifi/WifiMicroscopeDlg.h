@@ -11,6 +11,8 @@
 
 #include "shell/ToggleBitmapButton.h"
 
+#include "measure/IniTextFile.h"
+
 #include "platform/mfc/AfxCmn.h"
 #include "platform/mfc/AfxWin.h"
 
@@ -131,6 +133,8 @@ private:
     void RelayOut(bool maximized);
     void PlaceList(int height);
     void StoreCalibration();
+    // The calibrated field (1205): shown to one decimal, read back in full.
+    CalibratedZoomField m_calibratedField;
     void SetMenuTexts(HMENU bar, bool afterLanguageChange);
     void LoadToolTipTexts(bool afterLanguageChange);
     void ReleaseResources();

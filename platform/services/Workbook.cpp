@@ -491,6 +491,71 @@ std::optional<Workbook> Read(const std::u16string& path, std::u16string& error) 
 
 // ---- Writing ----
 
+namespace {
+
+// The writer anchors a picture at two cells, the second one found from the widths and heights
+// it assumes for the cells. A reader whose default column width differs (another default font)
+// sizes the picture by those cells and stretches it. Anchored at one cell with its size given,
+// the picture keeps its own size and shape in every reader.
+std::string OneCellAnchors(std::string xml) {
+    static const std::string kOpen = "<xdr:twoCellAnchor editAs=\"oneCell\">";
+    static const std::string kClose = "</xdr:twoCellAnchor>";
+    size_t at = 0;
+    while ((at = xml.find(kOpen, at)) != std::string::npos) {
+        const size_t close = xml.find(kClose, at);
+        const size_t to = xml.find("<xdr:to>", at);
+        const size_t toEnd = xml.find("</xdr:to>", at);
+        const size_t ext = xml.find("<a:ext ", at);
+        if (close == std::string::npos || to > close || toEnd > close || ext > close) {
+            at += kOpen.size();
+            continue;
+        }
+        const size_t extEnd = xml.find("/>", ext);
+        if (extEnd > close) {
+            at += kOpen.size();
+            continue;
+        }
+        // <a:ext cx=".." cy=".."/> of the picture's frame gives the anchor's extent.
+        const std::string extent = "<xdr:ext " + xml.substr(ext + 7, extEnd - (ext + 7)) + "/>";
+        xml.replace(close, kClose.size(), "</xdr:oneCellAnchor>");
+        xml.replace(to, toEnd + 9 - to, extent);
+        xml.replace(at, kOpen.size(), "<xdr:oneCellAnchor>");
+        at += 1;
+    }
+    return xml;
+}
+
+// Rewrites the pictures' anchors of the package at `file` in place; false when it could not.
+bool AnchorPicturesAtOneCell(const std::string& file) {
+    std::vector<ZipEntry> entries;
+    bool changed = false;
+    for (const std::string& name : ListZip(file)) {
+        auto bytes = ReadZipEntry(file, name);
+        if (!bytes)
+            return false;
+        const bool drawing = name.rfind("xl/drawings/drawing", 0) == 0 && name.size() > 4 &&
+                             name.compare(name.size() - 4, 4, ".xml") == 0;
+        if (drawing) {
+            std::string rewritten = OneCellAnchors(*bytes);
+            changed = changed || rewritten != *bytes;
+            *bytes = std::move(rewritten);
+        }
+        entries.push_back({name, std::move(*bytes)});
+    }
+    if (!changed)
+        return true;
+    auto package = BuildZip(entries);
+    if (!package)
+        return false;
+    FILE* out = std::fopen(file.c_str(), "wb");
+    if (!out)
+        return false;
+    const bool written = std::fwrite(package->data(), 1, package->size(), out) == package->size();
+    return std::fclose(out) == 0 && written;
+}
+
+} // namespace
+
 bool Write(const Workbook& book, const std::u16string& path, std::u16string& error) {
     // A workbook cell holds at most 32,767 characters; a longer one (read from a file another
     // program wrote) is refused with its place before anything is written.
@@ -556,6 +621,8 @@ bool Write(const Workbook& book, const std::u16string& path, std::u16string& err
     lxw_error closed = workbook_close(wb);
     if (closed != LXW_NO_ERROR)
         return fail(u"The workbook cannot be written: " + FromUtf8(lxw_strerror(closed)));
+    if (!AnchorPicturesAtOneCell(temp))
+        return fail(u"The workbook cannot be written.");
     if (std::rename(temp.c_str(), target.c_str()) != 0)
         return fail(u"The workbook cannot be written: " + FromUtf8(std::strerror(errno)));
     RemoveStaleTemps(target);

@@ -434,6 +434,39 @@ TEST(LivePictures, TheLiveListsGoIntoAComposedPictureScaled) {
     lock.Draft().m_kind = 0;
 }
 
+// The guides burnt into a picture follow the picture's own rules: the coordinate angle is the
+// angle between its rays (90 here, where the live view's clockwise arc spans 270), written in
+// the picture's font 10 pixels right of and 30 above the scaled vertex; the tolerance circles
+// are dotted in pure green.
+TEST(LivePictures, GuidesInAPictureFollowThePicturesRules) {
+    {
+        LiveListsLock lock;
+        auto angle = std::make_unique<CPolylineRecord>();
+        angle->m_kind = GUIDE_COORDINATE_ANGLE;
+        angle->m_points = {{320, 240}, {520, 240}, {320, 40}}; // arms turned by a drag
+        lock.Polylines().Add(std::move(angle));
+        auto ring = std::make_unique<CPolylineRecord>();
+        ring->m_kind = GUIDE_TOLERANCE_CIRCLE;
+        ring->m_points = {{320, 240}};
+        ring->m_radiusPixels = 100;
+        ring->m_plusPixels = ring->m_minusPixels = 10;
+        ring->m_lineColor = RGB(0, 0, 255);
+        lock.Polylines().Add(std::move(ring));
+    }
+    const std::string picture = Drawn([](HDC dc) { DrawGuidesOnPicture(dc, 2.5, 2.5); });
+    EXPECT_THAT(picture, HasSubstr("TextOut(810,570,\"90.00\u00B0\")"));
+    EXPECT_THAT(picture, Not(HasSubstr("Arial")));
+    EXPECT_THAT(picture, HasSubstr("SelectObject(1,2,1,65280)\nEllipse(525,325,1075,875)"));
+    EXPECT_THAT(picture, Not(HasSubstr("SelectObject(1,3,1,")));
+    // The live view keeps its own.
+    LiveListsCopy lists = CopyLiveLists();
+    const std::string live = Drawn([&](HDC dc) { DrawGuideShapes(dc, lists.guides, {}); });
+    EXPECT_THAT(live, HasSubstr("TextOut(330,210,\"270.00\u00B0\")"));
+    EXPECT_THAT(live, HasSubstr("Arial"));
+    EXPECT_THAT(live, HasSubstr("SelectObject(1,3,1,16711680)"));
+    DeleteAllLiveShapes();
+}
+
 // ---- On the capture window ----
 
 // A 24-bit bottom-up frame whose upper half (as shown) is red and lower half blue.

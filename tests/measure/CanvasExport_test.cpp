@@ -7,6 +7,7 @@
 
 #include "imaging/DibImage.h"
 #include "measure/Units.h"
+#include "platform/mfc/AfxCmn.h"
 #include "platform/services/Workbook.h"
 #include "res/TessaryResource.h"
 
@@ -15,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <cmath>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -109,6 +111,49 @@ TEST_F(CanvasExportTest, DxfIsTheSameDrawingInTheFixedAndTheFullSizeView) {
         EXPECT_TRUE(ms::test::ShownLog().empty());
         canvas_->DestroyWindow();
     }
+}
+
+// One shape, one length: a line measured before a calibration keeps in the drawing the length
+// its label shows, and the calibration line its own, whatever magnification the export runs at.
+TEST_F(CanvasExportTest, DxfGivesEachShapeTheLengthItsLabelShows) {
+    CMeasureCanvas& c = Open(640, 480, CANVAS_VIEW_FIXED);
+    c.MoveWindow(0, 0, 700, 520);
+    CEdit magnification;
+    magnification.Create(WS_CHILD, CRect(0, 600, 50, 620), &host_, 1130);
+    magnification.SetWindowText(u"50");
+    c.m_unitScale = 0.08;
+    c.m_zoom = 50.0;
+    g_zoomScale = 50.0;
+    const auto clicks = [&](std::initializer_list<POINT> points) {
+        for (POINT p : points)
+            c.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    };
+    c.SetTool(TOOL_LINE, TOOL_MODE_MEASURE);
+    clicks({{100, 100}, {300, 100}, {150, 130}});
+    ms::test::AnswerDialog(IDD_CALIBRATION, [](HWND h) {
+        Type(h, IDC_CALIB_DISTANCE, u"0.5");
+        mstest::Press(h, IDOK);
+    });
+    c.SetCalibrationMode(1);
+    c.SetTool(TOOL_PARALLEL_LINE, TOOL_MODE_MEASURE);
+    clicks({{100, 300}, {300, 300}, {150, 330}});
+    ASSERT_DOUBLE_EQ(g_zoomScale, 320.0);
+    c.m_zoom = g_zoomScale; // as the photo-measure window takes the calibration
+    ASSERT_EQ(c.m_shapes.GetSize(), 2);
+    EXPECT_EQ(c.m_shapes.GetAt(0)->m_labels[0], CString(u"L:3.200mm"));
+    EXPECT_EQ(c.m_shapes.GetAt(1)->m_labels[0], CString(u"L:0.500mm"));
+
+    const fs::path file = program_ / "calibrated.dxf";
+    ASSERT_TRUE(c.ExportDxf(CString(ms::FromUtf8(file.string()))));
+    const QJsonArray e = ReadDxf(file)["entities"].toArray();
+    ASSERT_EQ(e.size(), 2);
+    const auto length = [](const QJsonValue& entity) {
+        const QJsonArray p = entity.toObject()["points"].toArray();
+        return std::hypot(p[1].toArray()[0].toDouble() - p[0].toArray()[0].toDouble(),
+                          p[1].toArray()[1].toDouble() - p[0].toArray()[1].toDouble());
+    };
+    EXPECT_NEAR(length(e[0]), 3.2, 1e-9);
+    EXPECT_NEAR(length(e[1]), 0.5, 1e-9);
 }
 
 TEST_F(CanvasExportTest, DxfWithoutTheLibraryShowsItsMessageAndWritesNothing) {

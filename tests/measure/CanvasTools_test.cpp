@@ -251,7 +251,7 @@ TEST_F(CanvasToolsTest, CaptureAndConfinementLastFromTheFirstClickToTheLastOrThe
     EXPECT_EQ(c.m_shapes.GetSize(), 1);
 
     Presses({{100, 100}, {200, 100}});
-    EXPECT_TRUE(Holding());
+    EXPECT_TRUE(Released()); // only the label's place is left: the mouse is free
     EXPECT_EQ(c.m_shapes.GetSize(), 2);
     Right(120, 120); // listed, label pending: the shape in progress goes
     EXPECT_TRUE(Released());
@@ -279,6 +279,8 @@ TEST_F(CanvasToolsTest, CaptureAndConfinementLastFromTheFirstClickToTheLastOrThe
 
 TEST_F(CanvasToolsTest, ContinuousLineAndTwoCircles) {
     CMeasureCanvas& c = Open();
+    const int fontSize = g_fontSize;
+    g_fontSize = 20; // a label line step of 18
     Tool(TOOL_CONTINUOUS_LINE);
     Double(100, 100); // before its first segment the double click makes nothing
     Presses({{100, 100}, {200, 100}, {150, 80}, {200, 200}});
@@ -290,6 +292,9 @@ TEST_F(CanvasToolsTest, ContinuousLineAndTwoCircles) {
     EXPECT_EQ(Labels(line), (std::vector<std::u16string>{u"63.830mm", u"63.830mm"}));
     const std::vector<POINT> points = {{100, 100}, {200, 100}, {150, 80}, {200, 200}, {210, 220}};
     EXPECT_EQ(line->m_points, points);
+    // The line's labels and total stand as far apart as the other shapes' of this font.
+    EXPECT_EQ(line->m_fontSize, 18);
+    g_fontSize = fontSize;
     EXPECT_FALSE(c.ShapeInProgress());
     EXPECT_TRUE(Released());
 
@@ -578,13 +583,19 @@ TEST_F(CanvasToolsTest, ACalibrationLineReadsTheTypedLength) {
     EXPECT_EQ(std::u16string(g_calibMagnificationText), u"50");
     EXPECT_EQ(c.m_calibrationMode, 0);
     EXPECT_EQ(Labels(Last()), std::vector<std::u16string>{u"L:0.500mm"});
-    EXPECT_TRUE(Holding()); // the label click follows
+    EXPECT_TRUE(Released()); // the label click follows, with the mouse free
     Pump();
     EXPECT_EQ(host_.calibrated, 1);
+    // The label's click ends the calibration and its tool.
+    Press(120, 130);
+    EXPECT_EQ(c.m_tool, TOOL_NONE);
+    EXPECT_FALSE(c.ShapeInProgress());
+    Press(100, 300);
+    EXPECT_FALSE(c.ShapeInProgress());
 
     // Cancelled: nothing changes but the end of the calibration mode.
     c.SetCalibrationMode(1);
-    Press(120, 130);
+    Tool(TOOL_PARALLEL_LINE);
     ms::test::PressInDialog(IDD_CALIBRATION, IDCANCEL);
     Presses({{100, 200}, {300, 200}});
     EXPECT_DOUBLE_EQ(g_zoomScale, 320.0);

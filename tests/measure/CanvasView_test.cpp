@@ -78,6 +78,30 @@ TEST(CanvasView, ScrollRangesHideABarWhenThePictureFits) {
     EXPECT_EQ(wide.page, 700u);
 }
 
+// Each page is what remains of the client once the bars that are needed stand in it.
+TEST(CanvasView, ScrollPagesLeaveRoomForBothBars) {
+    const struct {
+        const char* name;
+        int pictureWidth, pictureHeight, width, height;
+        int horizontalPage, verticalPage; // 0: no bar
+    } cases[] = {
+        {"both needed anyway", 1600, 1200, 1280, 960, 1263, 943},
+        {"neither", 600, 400, 700, 500, 0, 0},
+        {"the horizontal bar makes the vertical one needed", 1600, 490, 700, 500, 683, 483},
+        {"the vertical bar makes the horizontal one needed", 690, 1200, 700, 500, 683, 483},
+        {"only the horizontal", 1600, 300, 700, 500, 700, 0},
+        {"only the vertical", 300, 1200, 700, 500, 0, 500},
+    };
+    for (const auto& c : cases) {
+        const ScrollRanges r =
+            CanvasScrollRanges(c.pictureWidth, c.pictureHeight, c.width, c.height, 17, 17);
+        EXPECT_EQ(r.horizontal.page, UINT(c.horizontalPage)) << c.name;
+        EXPECT_EQ(r.vertical.page, UINT(c.verticalPage)) << c.name;
+        EXPECT_EQ(r.horizontal.max, c.horizontalPage ? c.pictureWidth : 0) << c.name;
+        EXPECT_EQ(r.vertical.max, c.verticalPage ? c.pictureHeight : 0) << c.name;
+    }
+}
+
 TEST(CanvasView, ScrollStepsByArrowPageAndThumb) {
     const ScrollRange range{0, 1600, 700}; // the last position is 900
     const struct {

@@ -1,5 +1,7 @@
 #include "measure/IniTextFile.h"
 
+#include "platform/win/core/WString.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -180,6 +182,43 @@ TEST_F(IniTextFileTest, ArbitraryBytesAreHandled) {
         EXPECT_EQ(ini.SetString(section, key, u"1.5"), 1);
         EXPECT_EQ(ini.GetString(section, key, v), ini.FindKey(section, key) >= 1 ? 1 : 0);
     }
+}
+
+// A calibration is kept in full: read back, it gives the magnification it was made with to far
+// more digits than a label shows, while round values keep the one-decimal form of older files.
+TEST_F(IniTextFileTest, CalibrationKeepsItsFullPrecision) {
+    const struct {
+        double value;
+        const char16_t* text;
+    } cases[] = {
+        {190.0, u"190.0"},
+        {48.3, u"48.3"},
+        {3.1496062992125984, u"3.1496062992126"},
+        {127.65957446808511, u"127.659574468085"},
+        {0.000123456789012345, u"0.000123456789012345"},
+        {123456.789, u"123456.789"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CalibrationValueText(c.value), CString(c.text)) << c.value;
+        ASSERT_TRUE(StoreCalibration(m_wpath, u"100", c.value));
+        CString v;
+        ASSERT_TRUE(ReadCalibration(m_wpath, u"100", v));
+        EXPECT_EQ(v, CString(c.text));
+        const double back = wcstod(v.GetString(), nullptr);
+        EXPECT_NEAR(back / c.value, 1.0, 1e-13) << c.value;
+    }
+    EXPECT_EQ(Read(), "[100]\r\n100=123456.789\r\n");
+
+    // The field shows one decimal and gives the full value back while it shows that text.
+    CalibratedZoomField field;
+    double value = 0.0;
+    EXPECT_FALSE(field.Read(u"", value));
+    EXPECT_EQ(field.Show(3.1496062992125984), CString(u"3.1"));
+    EXPECT_TRUE(field.Read(u"3.1", value));
+    EXPECT_EQ(value, 3.1496062992125984);
+    EXPECT_FALSE(field.Read(u"3.2", value)); // typed over
+    field.Forget();
+    EXPECT_FALSE(field.Read(u"3.1", value));
 }
 
 TEST_F(IniTextFileTest, UnwritableFileReportsFailure) {

@@ -109,6 +109,35 @@ TEST_F(MeasureCanvasTest, TheFullSizeViewScrollsByPageAndArrow) {
     EXPECT_EQ(c.m_scrollY, client.Height());
 }
 
+// A canvas as large as a maximised window shows both bars: paging to the end shows the
+// picture's last column and row, whatever size the canvas had before.
+TEST_F(MeasureCanvasTest, TheFullSizeViewScrollsToTheLastColumnAndRow) {
+    CMeasureCanvas& c =
+        Open(Picture("big.bmp", 1600, 1200, DIBIMAGE_TYPE_BMP), CANVAS_VIEW_FULL_SIZE);
+    ASSERT_TRUE(c.HasPicture());
+    for (CSize size : {CSize(1270, 900), CSize(700, 500), CSize(1270, 900)}) {
+        SCOPED_TRACE(size.cx);
+        c.MoveWindow(0, 0, size.cx, size.cy);
+        c.SetScrollRanges();
+        CRect client;
+        c.GetClientRect(&client);
+        EXPECT_EQ(client.Width(), size.cx - GetSystemMetrics(SM_CXVSCROLL));
+        EXPECT_EQ(client.Height(), size.cy - GetSystemMetrics(SM_CYHSCROLL));
+        for (int i = 0; i < 10; ++i) {
+            c.SendMessage(WM_HSCROLL, SB_PAGEDOWN, 0);
+            c.SendMessage(WM_VSCROLL, SB_PAGEDOWN, 0);
+        }
+        EXPECT_EQ(c.m_scrollX + client.Width(), 1600);
+        EXPECT_EQ(c.m_scrollY + client.Height(), 1200);
+        c.SendMessage(WM_HSCROLL, SB_PAGEUP, 0);
+        c.SendMessage(WM_VSCROLL, SB_PAGEUP, 0);
+        for (int i = 0; i < 10; ++i) {
+            c.SendMessage(WM_HSCROLL, SB_PAGEUP, 0);
+            c.SendMessage(WM_VSCROLL, SB_PAGEUP, 0);
+        }
+    }
+}
+
 TEST_F(MeasureCanvasTest, TextsAreAddedAtTheLastClickAndAnEmptyTextIsRefused) {
     CMeasureCanvas& c = Open(Picture("t.bmp", 640, 480, DIBIMAGE_TYPE_BMP));
     c.AddText(u"");

@@ -10,6 +10,9 @@
 #include "platform/win/core/Files.h"
 #include "res/TessaryResource.h"
 
+#include "platform/win/dialogs/DialogSeams.h"
+#include "tests/support/Mouse.h"
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -209,10 +212,17 @@ TEST_F(PhotoMeasureTest, ACalibrationIsStoredUnderTheMagnificationItWasConfirmed
     Type(w.m_hWnd, IDC_PHOTO_MAGNIFICATION, u"300");
     w.PostMessage(WM_APP_PICTURE_CALIBRATED, 0, 0);
     Pump();
+    // Shown to one decimal, kept and used in full.
     EXPECT_EQ(Text(w.m_hWnd, IDC_PHOTO_CALIBRATED), u"190.0");
-    EXPECT_DOUBLE_EQ(g_zoomScale, 190.0);
+    EXPECT_DOUBLE_EQ(g_zoomScale, 190.04);
     EXPECT_EQ(main_.synced, 1);
-    EXPECT_EQ(ReadAll(program_ / "CalibrationIni.ini"), "[200]\r\n200=190.0\r\n");
+    EXPECT_EQ(ReadAll(program_ / "CalibrationIni.ini"), "[200]\r\n200=190.04\r\n");
+    // Read back from the file, too.
+    Type(w.m_hWnd, IDC_PHOTO_MAGNIFICATION, u"200");
+    EXPECT_EQ(Text(w.m_hWnd, IDC_PHOTO_CALIBRATED), u"190.0");
+    Choose(w, IDC_PHOTO_MEASURE, 1249);
+    EXPECT_DOUBLE_EQ(g_zoomScale, 190.04);
+    EXPECT_TRUE(MessageBoxes().empty());
 
     // Without a confirmed magnification nothing is stored under an empty key.
     g_calibMagnificationText[0] = 0;
@@ -221,6 +231,55 @@ TEST_F(PhotoMeasureTest, ACalibrationIsStoredUnderTheMagnificationItWasConfirmed
     Pump();
     EXPECT_FALSE(std::filesystem::exists(program_ / "CalibrationIni.ini"));
     EXPECT_EQ(main_.synced, 2);
+    EXPECT_TRUE(MessageBoxes().empty());
+
+    // A file that cannot be written (here its name is a folder): the operator reads that the
+    // calibration is not kept, and where it should have gone.
+    std::filesystem::create_directories(program_ / "CalibrationIni.ini");
+    ms::CopyBounded(g_calibMagnificationText, 48, u"200");
+    w.PostMessage(WM_APP_PICTURE_CALIBRATED, 0, 0);
+    Pump();
+    const std::vector<std::u16string> boxes = MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(u"could not be saved"), std::u16string::npos);
+    EXPECT_NE(boxes[0].find(ms::FromUtf8((program_ / "CalibrationIni.ini").string())),
+              std::u16string::npos);
+}
+
+// After the calibration's dialog the line's label waits for its click with the mouse free: the
+// operator's click on Save As reaches Save As (no stray label under the tool bar), and the
+// calibration line stays as it was labelled.
+TEST_F(PhotoMeasureTest, AClickOnSaveAsAfterACalibrationReachesSaveAs) {
+    CPhotoMeasureDlg& w = Open(Picture("cal_200X.bmp", 640, 480));
+    ASSERT_NE(w.Canvas(), nullptr);
+    Type(w.m_hWnd, IDC_PHOTO_MAGNIFICATION, u"200");
+    Choose(w, IDC_PHOTO_CALIBRATION, 396);
+    ms::test::AnswerDialog(IDD_CALIBRATION, [](HWND h) {
+        Type(h, IDC_CALIB_DISTANCE, u"1");
+        mstest::Press(h, IDOK);
+    });
+    CMeasureCanvas& c = *w.Canvas();
+    c.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    c.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 100));
+    Pump();
+    ASSERT_EQ(c.m_shapes.GetSize(), 1);
+    const CMeasureRecord* line = c.m_shapes.GetAt(0);
+    EXPECT_EQ(line->m_labels[0], CString(u"L:1.000mm"));
+    const size_t points = line->m_points.size();
+
+    const std::u16string out = ms::FromUtf8((program_ / "after_200X.bmp").string());
+    ms::test::AnswerFileDialog(out);
+    QWidget* saveAs = ms::WidgetOf(::GetDlgItem(w.m_hWnd, IDC_PHOTO_SAVE_AS));
+    ASSERT_NE(saveAs, nullptr);
+    const QPoint centre = saveAs->rect().center();
+    ms::test::SendMouse(saveAs, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+    ms::test::SendMouse(saveAs, QEvent::MouseButtonRelease, centre, Qt::LeftButton, Qt::NoButton);
+    Pump();
+    EXPECT_FALSE(ms::test::ShownCommonDialogs().empty());
+    EXPECT_TRUE(std::filesystem::exists(program_ / "after_200X.bmp"));
+    ASSERT_EQ(c.m_shapes.GetSize(), 1);
+    EXPECT_EQ(c.m_shapes.GetAt(0)->m_points.size(), points); // no label placed by the click
+    EXPECT_EQ(c.m_tool, TOOL_NONE);
 }
 
 TEST_F(PhotoMeasureTest, TwoWindowsKeepTheirShapesWhenOneIsMaximisedRestoredOrClosed) {

@@ -305,6 +305,51 @@ TEST_F(MainLiveClicksTest, AShapeInProgressHoldsTheMouseInThePreview) {
     EXPECT_FALSE(MouseHeld());
 }
 
+// Once only the place of its label is left, a shape lets the mouse go: the operator's click on
+// a button beside the preview reaches that button, and a press on the preview places the label.
+TEST_F(MainLiveClicksTest, AShapeWithAllItsPointsFreesTheMouseForTheButtons) {
+    // A camera, so that the tool buttons take clicks.
+    dlg_->DestroyWindow();
+    dlg_.reset();
+    ms::capture::SyntheticCamera::Instance().SetDevices({mstest::SteppedCamera()});
+    hwnd_ = Open();
+    ASSERT_EQ(dlg_->IsConnected(), 1);
+    SetDlgItemText(hwnd_, IDC_SCALE, u"1");
+    const auto click = [&](HWND control) {
+        QWidget* w = ms::WidgetOf(control);
+        ASSERT_TRUE(w);
+        const QPoint centre = w->rect().center();
+        ms::test::SendMouse(w, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+        ms::test::SendMouse(w, QEvent::MouseButtonRelease, centre, Qt::LeftButton, Qt::NoButton);
+        ms::test::Pump(2);
+    };
+    Command(1179);
+    Press(100, 100);
+    EXPECT_TRUE(MouseHeld());
+    Press(200, 100);
+    EXPECT_FALSE(MouseHeld());
+    EXPECT_EQ(DraftLabels().size(), 1u);
+    // The label still follows the mouse over the preview and its press places it.
+    Mouse(QEvent::MouseMove, 150, 300, Qt::NoButton);
+    EXPECT_TRUE(Same(DraftPoints(), Pts({{100, 100}, {200, 100}, {150, 300}})))
+        << Text(DraftPoints());
+    Press(150, 300);
+    ASSERT_EQ(Shapes().size(), 1u);
+    EXPECT_TRUE(Same(Shapes()[0].points, Pts({{100, 100}, {200, 100}, {150, 300}})));
+
+    // A click on another tool's button while a label follows: the button takes it.
+    Press(100, 200);
+    Press(300, 200);
+    ASSERT_FALSE(MouseHeld());
+    click(Item(1183));
+    EXPECT_EQ(dlg_->m_live.m_liveTool, LIVE_RECTANGLE);
+    EXPECT_EQ(dlg_->ToggleButton(1183)->IsPressed(), TRUE);
+    EXPECT_EQ(Shapes().size(), 1u);
+    Press(50, 50); // the rectangle's first press
+    EXPECT_EQ(dlg_->m_live.steps.m_rectangleStep1, 1);
+    EXPECT_TRUE(MouseHeld());
+}
+
 TEST_F(MainLiveClicksTest, PressesOutsideThePictureOrOnItsFarEdgeStartNothing) {
     Command(1179);
     for (POINT p :
@@ -326,6 +371,64 @@ TEST_F(MainLiveClicksTest, CollinearPressesMakeNoCircleAndTheShapeWaits) {
     Press(30, 10);
     EXPECT_EQ(DraftLabels().size(), 1u);
     EXPECT_EQ(dlg_->m_live.steps.m_threePointCircleStep3, 1);
+}
+
+// A press on the point before it would give an arm of no length: the angle tools refuse it and
+// keep their points, and the shape goes on with the next press as if it had not been.
+TEST_F(MainLiveClicksTest, AnglesRefuseAnArmOfNoLength) {
+    const struct {
+        const char* name;
+        int button;
+        std::vector<POINT> presses; // the repeated ones are refused
+        Labels labels;
+    } cases[] = {
+        {"angle, vertex on the first press",
+         1190,
+         {{300, 200}, {300, 200}, {200, 200}, {200, 100}, {250, 150}},
+         {u"90.00\u00b0"}},
+        {"angle, second arm on the vertex",
+         1190,
+         {{300, 200}, {200, 200}, {200, 200}, {200, 100}, {250, 150}},
+         {u"90.00\u00b0"}},
+        {"four-point angle, first line",
+         1191,
+         {{100, 100}, {100, 100}, {200, 100}, {100, 200}, {200, 300}, {50, 50}},
+         {u"45.00\u00b0"}},
+        {"four-point angle, second line",
+         1191,
+         {{100, 100}, {200, 100}, {100, 200}, {100, 200}, {200, 300}, {50, 50}},
+         {u"45.00\u00b0"}},
+        {"automatic angle, first section",
+         1356,
+         {{100, 100}, {100, 100}, {200, 100}, {100, 200}, {200, 300}, {50, 50}},
+         {u"45.00\u00b0"}},
+        {"automatic angle, second section",
+         1356,
+         {{100, 100}, {200, 100}, {100, 200}, {100, 200}, {200, 300}, {50, 50}},
+         {u"45.00\u00b0"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteAllLiveShapes();
+        dlg_->m_frozenImage.reset();
+        Command(1273); // Cancel: no tool, no shape in progress
+        Command(c.button);
+        size_t before = 0;
+        for (size_t i = 0; i < c.presses.size(); ++i) {
+            const POINT p = c.presses[i];
+            const bool repeated = i > 0 && Same({p}, {c.presses[i - 1]});
+            if (repeated)
+                before = DraftPoints().size();
+            Press(p.x, p.y);
+            if (repeated) {
+                EXPECT_EQ(DraftPoints().size(), before) << i;
+                EXPECT_TRUE(DraftLabels().empty()) << i;
+            }
+        }
+        const std::vector<ShapeCopy> shapes = Shapes();
+        ASSERT_EQ(shapes.size(), 1u);
+        EXPECT_EQ(shapes[0].labels, c.labels);
+    }
 }
 
 TEST_F(MainLiveClicksTest, LabelToolsNumberTheirPressesAndAnotherToolRestartsTheCount) {
@@ -640,15 +743,27 @@ TEST_F(MainLiveClicksTest, CalibrationWithAParallelLineStoresTheMagnification) {
     EXPECT_EQ(dlg_->m_live.m_calibrationMode, 0);
     EXPECT_TRUE(IsWindowEnabled(hwnd_));
     EXPECT_EQ(DraftLabels(), Labels{u"L:1.000mm"});
-    EXPECT_TRUE(MouseHeld()); // the line goes on: its label is placed next
-    ms::test::Pump(4);        // the posted calibration message
+    EXPECT_FALSE(MouseHeld()); // the line goes on, its label is placed next, the mouse is free
+    ms::test::Pump(4);         // the posted calibration message
     EXPECT_EQ(mstest::WindowText(Item(IDC_CALIBRATED)), u"127.7");
-    EXPECT_EQ(FileText(ms::ToUtf8(g_calibIniPath)), "[10]\r\n10=127.7\r\n");
+    EXPECT_EQ(FileText(ms::ToUtf8(g_calibIniPath)), "[10]\r\n10=127.659574468\r\n");
     Press(200, 60);
     const std::vector<ShapeCopy> shapes = Shapes();
     ASSERT_EQ(shapes.size(), 1u);
     EXPECT_EQ(shapes[0].kind, LIVE_PARALLEL_LINE);
     EXPECT_EQ(shapes[0].labels, Labels{u"L:1.000mm"});
+    {
+        // The record keeps the scale its label was measured with: 200 pixels are 1 mm.
+        LiveListsLock lock;
+        EXPECT_NEAR(lock.Shapes().GetAt(0)->m_unitsPerPixel * 200.0, 1.0, 1e-12);
+    }
+    // The calibration is over with its line: no tool, its button released, a press starts
+    // nothing.
+    EXPECT_EQ(dlg_->m_live.m_liveTool, 0);
+    EXPECT_EQ(dlg_->ToggleButton(1181)->IsPressed(), FALSE);
+    Press(400, 400);
+    EXPECT_TRUE(DraftPoints().empty());
+    EXPECT_EQ(Shapes().size(), 1u);
 
     // A cancelled calibration changes nothing and adds nothing.
     DeleteAllLiveShapes();
@@ -662,9 +777,70 @@ TEST_F(MainLiveClicksTest, CalibrationWithAParallelLineStoresTheMagnification) {
     EXPECT_EQ(dlg_->m_live.m_calibrationMode, 0);
     EXPECT_TRUE(DraftPoints().empty());
     EXPECT_FALSE(MouseHeld());
+    EXPECT_EQ(dlg_->m_live.m_liveTool, 0);
+    EXPECT_EQ(dlg_->ToggleButton(1181)->IsPressed(), FALSE);
     Press(150, 150);
     EXPECT_TRUE(Shapes().empty());
-    EXPECT_EQ(FileText(ms::ToUtf8(g_calibIniPath)), "[10]\r\n10=127.7\r\n");
+    EXPECT_EQ(FileText(ms::ToUtf8(g_calibIniPath)), "[10]\r\n10=127.659574468\r\n");
+}
+
+// The calibrated field shows one decimal, but lengths use the calibration in full, whether it
+// was just made or read back from the file: a later line of the calibrated length reads the
+// typed length to every decimal.
+TEST_F(MainLiveClicksTest, ACalibrationMeasuresInFullPrecisionAndAFailedStoreIsShown) {
+    ms::CopyBounded(g_unitName, 12, u"inch");
+    SetDlgItemText(hwnd_, IDC_SCALE, u"100");
+    ms::test::AnswerDialog(IDD_CALIBRATION, [](HWND h) {
+        SetDlgItemText(h, IDC_CALIB_DISTANCE, u"2");
+        SendMessage(h, WM_COMMAND, IDOK, 0);
+    });
+    Command(1197);
+    Press(100, 100);
+    Press(300, 100); // 200 pixels are 2 inch
+    Press(200, 60);
+    ms::test::Pump(4);
+    const std::u16string shown = mstest::WindowText(Item(IDC_CALIBRATED));
+    EXPECT_EQ(shown.size(), 3u) << ms::ToUtf8(shown); // one decimal, as before
+    const auto lineOf200Pixels = [&](LONG y) {
+        if (dlg_->m_live.m_liveTool != LIVE_LINE)
+            Command(1179);
+        Press(100, y);
+        Press(300, y);
+        Press(200, y + 30);
+        return Shapes().back().labels;
+    };
+    EXPECT_EQ(lineOf200Pixels(200), Labels{u"L:2.000inch"});
+
+    // Read back from the file under another magnification: the same.
+    const double calibrated = g_calibratedZoom;
+    ASSERT_TRUE(StoreCalibration(g_calibIniPath, u"50", calibrated));
+    SetDlgItemText(hwnd_, IDC_SCALE, u"50");
+    EXPECT_EQ(mstest::WindowText(Item(IDC_CALIBRATED)), shown);
+    EXPECT_EQ(lineOf200Pixels(300), Labels{u"L:2.000inch"});
+
+    // A calibration the file cannot take (here the file's name is a folder) is shown as lost
+    // for the next start, with the file's path; it still measures until then.
+    Command(1179);
+    const std::filesystem::path file = ms::ToUtf8(g_calibIniPath);
+    std::filesystem::remove(file);
+    std::filesystem::create_directories(file);
+    ms::test::AnswerDialog(IDD_CALIBRATION, [](HWND h) {
+        SetDlgItemText(h, IDC_CALIB_DISTANCE, u"4");
+        SendMessage(h, WM_COMMAND, IDOK, 0);
+    });
+    const size_t before = ms::test::ShownLog().size();
+    Command(1197);
+    Press(100, 100);
+    Press(300, 100);
+    ms::test::Pump(4);
+    std::vector<std::u16string> boxes;
+    for (size_t i = before; i < ms::test::ShownLog().size(); ++i)
+        if (ms::test::ShownLog()[i].kind == ms::test::Shown::MessageBox)
+            boxes.push_back(ms::test::ShownLog()[i].text);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(u"could not be saved"), std::u16string::npos) << ms::ToUtf8(boxes[0]);
+    EXPECT_NE(boxes[0].find(g_calibIniPath), std::u16string::npos) << ms::ToUtf8(boxes[0]);
+    std::filesystem::remove(file);
 }
 
 // Frames stream at 30 per second and the painter draws the shape in progress while presses
@@ -724,9 +900,11 @@ TEST_F(MainLiveClicksTest, AutomaticDistanceCalibrationKeepsTheCalibratedMagnifi
     // No still: the middles of the presses, 200 pixels apart.
     EXPECT_NEAR(g_zoomScale, 127.659574468, 1e-6);
     EXPECT_EQ(DraftLabels(), Labels{u"L:1.000mm"});
-    Press(300, 200);
+    Press(300, 200); // before the posted calibration message is handled
     ASSERT_EQ(Shapes().size(), 1u);
     EXPECT_EQ(Shapes()[0].labels, Labels{u"L:1.000mm"});
+    LiveListsLock lock;
+    EXPECT_NEAR(lock.Shapes().GetAt(0)->m_unitsPerPixel * 200.0, 1.0, 1e-12);
 }
 
 // A double click before the continual line's first label is placed does not end it.

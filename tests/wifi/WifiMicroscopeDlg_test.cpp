@@ -457,6 +457,37 @@ TEST_F(WifiMainWindowTest, MagnificationLooksUpItsCalibrationAndStoresNewOnes) {
     std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(content, "[80.0]\r\n80.0=77.5\r\n");
     EXPECT_DOUBLE_EQ(g_zoomScale, 77.5);
+
+    // Shown to one decimal, stored and used in full, also when looked up again.
+    g_calibrationZoom = 80.0;
+    g_calibratedZoom = 3.1496062992125984;
+    PostMessage(hwnd, WM_APP_STORE_CALIBRATION, 0, 0);
+    Pump();
+    EXPECT_EQ(Text(Item(IDC_CALIB_VALUE)), u"3.1");
+    EXPECT_DOUBLE_EQ(g_zoomScale, 3.1496062992125984);
+    SetWindowText(Item(IDC_MAGNIFICATION), u"60");
+    SetWindowText(Item(IDC_MAGNIFICATION), u"80.0");
+    Pump();
+    EXPECT_EQ(Text(Item(IDC_CALIB_VALUE)), u"3.1");
+    ASSERT_TRUE(dlg_->ReadZoomScale());
+    EXPECT_DOUBLE_EQ(g_zoomScale, 3.1496062992125984);
+
+    // A file that cannot take it (its name is a folder here): the operator is told where.
+    fs::remove(program_ / "CalibrationIni.ini");
+    fs::create_directories(program_ / "CalibrationIni.ini");
+    const size_t before = ms::test::ShownLog().size();
+    g_calibrationZoom = 80.0;
+    PostMessage(hwnd, WM_APP_STORE_CALIBRATION, 0, 0);
+    Pump();
+    std::vector<std::u16string> boxes;
+    for (size_t i = before; i < ms::test::ShownLog().size(); ++i)
+        if (ms::test::ShownLog()[i].kind == ms::test::Shown::MessageBox)
+            boxes.push_back(ms::test::ShownLog()[i].text);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(u"could not be saved"), std::u16string::npos);
+    EXPECT_NE(boxes[0].find(ms::FromUtf8((program_ / "CalibrationIni.ini").string())),
+              std::u16string::npos);
+    fs::remove(program_ / "CalibrationIni.ini");
 }
 
 TEST_F(WifiMainWindowTest, TheApplicationRunsTheWindowUntilItIsClosed) {

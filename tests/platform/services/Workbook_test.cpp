@@ -4,10 +4,14 @@
 #include "platform/services/Workbook.h"
 #include "platform/services/Zip.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -159,6 +163,53 @@ TEST(Workbook, ADamagedPackageIsRefusedWhole) {
         EXPECT_FALSE(ms::xlsx::Read(Write(dir, c.name, c.entries), error).has_value()) << c.name;
         EXPECT_FALSE(error.empty()) << c.name;
     }
+}
+
+// A picture keeps its own size and shape in every reader: it is anchored at its top-left cell
+// with its extent given (640 x 480 pixels at 96 dpi), not stretched between two cells whose
+// widths a reader with another default font measures otherwise.
+TEST(Workbook, APictureIsAnchoredAtOneCellWithItsOwnSize) {
+    QTemporaryDir dir;
+    QImage picture(640, 480, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(picture.save(&buffer, "PNG"));
+    ms::xlsx::Workbook book;
+    book.sheets.resize(1);
+    book.sheets[0].name = u"ExportData";
+    book.sheets[0].rows = {{u"measuring objective", u"Length"}, {u"Line", u"L:1.000mm"}};
+    book.sheets[0].pictures.push_back({0, 0, std::string(png.constData(), size_t(png.size()))});
+    const std::u16string path = (dir.path() + "/picture.xlsx").toStdU16String();
+    std::u16string error;
+    ASSERT_TRUE(ms::xlsx::Write(book, path, error)) << std::string(error.begin(), error.end());
+
+    const std::string file = (dir.path() + "/picture.xlsx").toStdString();
+    const auto drawing = ms::ReadZipEntry(file, "xl/drawings/drawing1.xml");
+    ASSERT_TRUE(drawing.has_value());
+    EXPECT_EQ(drawing->find("twoCellAnchor"), std::string::npos) << *drawing;
+    EXPECT_EQ(drawing->find("<xdr:to>"), std::string::npos) << *drawing;
+    EXPECT_NE(drawing->find("<xdr:oneCellAnchor><xdr:from><xdr:col>0</xdr:col>"), std::string::npos)
+        << *drawing;
+    // The anchor's extent is the picture's frame, 4:3 like the picture.
+    const size_t ext = drawing->find("</xdr:from><xdr:ext cx=\"");
+    ASSERT_NE(ext, std::string::npos) << *drawing;
+    const std::string extent = drawing->substr(ext + 20, drawing->find("/>", ext) - ext - 20);
+    EXPECT_NE(drawing->find("<a:ext " + extent + "/>"), std::string::npos) << *drawing;
+    long cx = 0, cy = 0;
+    ASSERT_EQ(std::sscanf(extent.c_str(), "cx=\"%ld\" cy=\"%ld\"", &cx, &cy), 2) << extent;
+    EXPECT_NEAR(double(cx) / double(cy), 4.0 / 3.0, 1e-4);
+    EXPECT_NE(drawing->find("</xdr:oneCellAnchor>"), std::string::npos) << *drawing;
+
+    // Read back: the table and the picture at A1.
+    auto again = ms::xlsx::Read(path, error);
+    ASSERT_TRUE(again.has_value());
+    EXPECT_EQ(again->sheets[0].rows, book.sheets[0].rows);
+    ASSERT_EQ(again->sheets[0].pictures.size(), 1u);
+    EXPECT_EQ(again->sheets[0].pictures[0].row, 0);
+    EXPECT_EQ(again->sheets[0].pictures[0].column, 0);
+    EXPECT_EQ(again->sheets[0].pictures[0].data, book.sheets[0].pictures[0].data);
 }
 
 } // namespace
