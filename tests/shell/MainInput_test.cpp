@@ -166,8 +166,8 @@ TEST_F(MainInputTest, CalibrationMessagesFillTheFieldsAndTheCalibrationFile) {
     PostMessage(hwnd, WM_APP_LIVE_CALIBRATED, 0, 0);
     Pump();
     EXPECT_EQ(mstest::WindowText(Item(IDC_CALIBRATED)), u"213.5");
-    EXPECT_EQ(ReadAll(ini), "[200]\r\n200=213.5\r\n");
-    EXPECT_EQ(dlg_->ZoomRate(), 213.5);
+    EXPECT_EQ(ReadAll(ini), "[200]\r\n200=213.456\r\n");
+    EXPECT_EQ(dlg_->ZoomRate(), 213.456); // kept whole, shown rounded
 
     // A magnification that is no number names no entry.
     SetDlgItemText(hwnd, IDC_SCALE, u"[x]");
@@ -175,7 +175,7 @@ TEST_F(MainInputTest, CalibrationMessagesFillTheFieldsAndTheCalibrationFile) {
     PostMessage(hwnd, WM_APP_LIVE_CALIBRATED, 0, 0);
     Pump();
     EXPECT_EQ(mstest::WindowText(Item(IDC_CALIBRATED)), u"99.0");
-    EXPECT_EQ(ReadAll(ini), "[200]\r\n200=213.5\r\n");
+    EXPECT_EQ(ReadAll(ini), "[200]\r\n200=213.456\r\n");
 
     // A result that is no number reaches neither the field nor the file (typing 300, which
     // has no calibration, emptied the field; the result leaves it so).
@@ -186,7 +186,7 @@ TEST_F(MainInputTest, CalibrationMessagesFillTheFieldsAndTheCalibrationFile) {
     PostMessage(hwnd, WM_APP_LIVE_CALIBRATED, 0, 0);
     Pump();
     EXPECT_EQ(mstest::WindowText(Item(IDC_CALIBRATED)), u"99.0");
-    EXPECT_EQ(ReadAll(ini), "[200]\r\n200=213.5\r\n");
+    EXPECT_EQ(ReadAll(ini), "[200]\r\n200=213.456\r\n");
 
     // A calibration on a saved picture brings its magnification over.
     ms::CopyBounded(g_calibMagnificationText, 48, u"50");
