@@ -101,6 +101,14 @@ void StreamPlayer::Unlock(void*, void*, void* const*) {}
 
 void StreamPlayer::Display(void* opaque, void*) {
     auto* self = static_cast<StreamPlayer*>(opaque);
+    // The library shows the last picture again when no new one came within its refresh time
+    // (at 10 frames a second, every frame twice): a frame equal to the one shown is no new
+    // frame. Only this thread writes the shown frame, so it is read here without the lock; the
+    // comparison of two different frames ends at their first difference.
+    if (self->m_decoding.size() == self->m_shown.size() &&
+        self->m_decodingWidth == self->m_shownWidth &&
+        std::memcmp(self->m_decoding.data(), self->m_shown.data(), self->m_shown.size()) == 0)
+        return;
     {
         std::lock_guard lock(self->m_lock);
         self->m_shown.swap(self->m_decoding);

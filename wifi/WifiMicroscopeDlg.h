@@ -126,7 +126,6 @@ public:
 
     // The stream, for the features that work on its frames and for tests.
     const StreamPlayer* Player() const { return m_vlcPlayer.get(); }
-    BYTE IsStreaming() const { return m_playing; }
 
     // For the features that work on the buttons and menus, and for tests.
     CToggleBitmapButton* ToggleButton(int id);
