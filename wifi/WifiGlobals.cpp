@@ -15,6 +15,7 @@ WCHAR g_pictureDir[MAX_PATH];
 WCHAR g_videoDir[MAX_PATH];
 WCHAR g_calibIniPath[MAX_PATH];
 WCHAR g_statusText[128];
+int g_isRecording = 0;
 
 HWND g_mainWnd = nullptr;
 int g_previewState = 1;
@@ -32,6 +33,7 @@ void ResetWifiGlobals() {
     g_captureWidth = 0;
     g_captureHeight = 0;
     g_previewState = 1;
+    g_isRecording = 0;
     g_zoomScale = 1.0;
 }
 

@@ -25,6 +25,7 @@ extern WCHAR g_statusText[128];        // the text on the video area
 
 extern HWND g_mainWnd;
 extern int g_previewState;      // 1 no stream yet, 2 live, 3 frozen frame shown
+extern int g_isRecording;       // 1 while an MP4 recording runs
 extern int g_stillViewMode;     // 1 fitted, 2 actual size
 extern int g_listShowsPictures; // 1 pictures, 0 videos
 extern int g_listSlotCount;     // slots of the file list, always even

@@ -4,6 +4,9 @@
 // WifiMainMenus.cpp.
 #include "wifi/WifiMicroscopeDlg.h"
 
+#include "wifi/CameraRequest.h"
+#include "wifi/StreamInstance.h"
+#include "wifi/StreamPlayer.h"
 #include "wifi/WifiButtons.h"
 #include "wifi/WifiGlobals.h"
 #include "wifi/WifiLanguage.h"
@@ -28,6 +31,11 @@ ON_WM_ERASEBKGND()
 ON_WM_QUERYDRAGICON()
 ON_WM_CTLCOLOR()
 ON_BN_CLICKED(IDC_PREVIEW, StartLiveView)
+ON_COMMAND(IDC_CAMERA, TakeSnapshot)
+ON_COMMAND(IDC_AVI, OnRecord)
+ON_COMMAND(IDC_SETTING, OnDeviceSetting)
+ON_COMMAND(ID_RESOLUTION_640, OnResolution640x480)
+ON_COMMAND(ID_RESOLUTION_1280, OnResolution1280x1024)
 ON_BN_CLICKED(IDC_PICTURE_TAB, OnPictureTab)
 ON_BN_CLICKED(IDC_VIDEO_TAB, OnVideoTab)
 ON_EN_CHANGE(IDC_MAGNIFICATION, OnMagnificationChange)
@@ -77,6 +85,7 @@ BOOL CWifiMicroscopeDlg::OnInitDialog() {
     ChooseWifiStartupLanguage();
 
     LayoutControls();
+    m_videoWnd.SubclassDlgItem(IDC_VIDEO, this);
     SetDlgItemText(IDC_MAGNIFICATION, u"60.0");
     BuildMenus();
     RefreshToolTips();
@@ -120,15 +129,16 @@ BOOL CWifiMicroscopeDlg::PreTranslateMessage(MSG* msg) {
         if (msg->wParam == TIMER_RECORD_TICK) {
             OnRecordTick();
         } else if (msg->wParam == TIMER_FIRST_FRAME) {
-            // Polled until the player shows its first frame; the size it reports then is
-            // the stream's.
-            if (m_playing) {
+            // Polled until the player knows the video's size, which it learns with the first
+            // frame (the library's own size query says 0 while it records).
+            if (m_playing && ReadVideoSize()) {
                 KillTimer(TIMER_FIRST_FRAME);
                 UpdateStatusTexts();
             }
         } else if (msg->wParam == TIMER_STREAM_RESTART) {
             // A resolution change restarts the stream once one plays.
-            if (m_playing) {
+            if (m_playing && m_vlcPlayer) {
+                ReadVideoSize();
                 KillTimer(TIMER_STREAM_RESTART);
                 StartLiveView();
             }
@@ -288,16 +298,6 @@ void CWifiMicroscopeDlg::OnMagnificationChange() {
     SetDlgItemText(IDC_CALIB_VALUE, value.GetString());
 }
 
-// ---- Live view entry points ----
-
-void CWifiMicroscopeDlg::StartLiveView() {}
-
-void CWifiMicroscopeDlg::StopLiveView() {
-    m_playing = 0;
-}
-
-void CWifiMicroscopeDlg::OnRecordTick() {}
-
 void CWifiMicroscopeDlg::OnAbout() {}
 
 // ---- Closing ----
@@ -319,6 +319,8 @@ void CWifiMicroscopeDlg::ReleaseResources() {
         KillTimer(TIMER_RECORD_TICK);
     }
     StopLiveView();
+    if (m_hWnd)
+        EndCameraRequests();
     g_fileListView = nullptr;
     g_listSlotRects.clear();
     if (m_hWnd && m_menuBar.m_hMenu)

@@ -10,11 +10,18 @@
 #pragma once
 
 #include "shell/ToggleBitmapButton.h"
+#include "wifi/LiveVideoWnd.h"
 
 #include "measure/IniTextFile.h"
 
 #include "platform/mfc/AfxCmn.h"
 #include "platform/mfc/AfxWin.h"
+
+#include <memory>
+#include <string>
+
+class StreamInstance;
+class StreamPlayer;
 
 // Private window messages of Wavenor.
 #define WM_APP_TAKE_PICTURE (WM_APP + 1)
@@ -92,10 +99,35 @@ public:
     // g_calibrationZoom. FALSE when neither holds a number above 0.
     BOOL ReadZoomScale();
 
-    // ---- Live view (its own feature; entry points only) ----
+    // ---- Live view and snapshots (WifiLiveView.cpp) ----
+    // (Re)starts the stream with a new instance, media and player; while recording, the
+    // player also writes a new MP4 file.
     void StartLiveView();
     void StopLiveView();
+    // A PNG of the current frame in the picture folder, listed with the shutter sound.
+    void TakeSnapshot();
+
+    // ---- Recording (WifiRecording.cpp) ----
+    void OnRecord();
     void OnRecordTick();
+    // The companion picture "<m_videoPath>.png" of the recording whose file just closed,
+    // listed among the videos.
+    void AddRecordingThumbnail();
+
+    // ---- Camera settings (WifiCameraSettings.cpp) ----
+    // One request to the camera; "set format error" over this window when it fails.
+    void SendCameraRequest(const std::string& url);
+    void OnDeviceSetting();
+    void OnResolution640x480();
+    void OnResolution1280x1024();
+
+    // Where a new snapshot and a new recording's companion picture are listed: the file
+    // list's feature takes them from here.
+    virtual void ListPicture(LPCWSTR path);
+    virtual void ListVideo(LPCWSTR companionPath);
+
+    // The stream, for the features that work on its frames and for tests.
+    const StreamPlayer* Player() const { return m_vlcPlayer.get(); }
 
     // For the features that work on the buttons and menus, and for tests.
     CToggleBitmapButton* ToggleButton(int id);
@@ -109,6 +141,8 @@ public:
     CString m_magnification; // edit 1112, at most 5 characters
     WCHAR m_selectedPath[MAX_PATH]{};
     WCHAR m_videoPath[MAX_PATH]{};
+    int m_recordLimit = 0; // seconds, or 0x7FFFFFFF without a limit
+    int m_recordTicks = 0; // seconds counted in the running recording
     CString m_exeFolder;
 
 protected:
@@ -138,6 +172,12 @@ private:
     void SetMenuTexts(HMENU bar, bool afterLanguageChange);
     void LoadToolTipTexts(bool afterLanguageChange);
     void ReleaseResources();
+    // Stops and releases the player; a recording it wrote is complete then and gets its
+    // companion picture.
+    void ReleasePlayer();
+    // The player's video size into g_captureWidth and g_captureHeight; false (nothing
+    // changed) while it is not known.
+    bool ReadVideoSize();
 
     HICON m_hIcon = nullptr;
     CBitmapButton m_bitmapButtons[8];
@@ -153,6 +193,10 @@ private:
     HBRUSH m_menuBrush = nullptr;
 
     HACCEL m_accel[5] = {};
+    std::unique_ptr<StreamInstance> m_vlcInstance;
+    std::unique_ptr<StreamPlayer> m_vlcPlayer;
+    bool m_playerRecords = false; // the player writes m_videoPath
+    CLiveVideoWnd m_videoWnd;     // static 1000
     BYTE m_playing = 0;
     int m_sizeFrom = 1, m_sizeTo = 1;
     HBRUSH m_videoBrush = nullptr;

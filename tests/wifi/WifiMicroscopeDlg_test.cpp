@@ -122,6 +122,10 @@ protected:
         unsetenv("LC_ALL");
         unsetenv("LC_MESSAGES");
         setenv("LANG", "en_US.UTF-8", 1);
+        // The hot keys send camera requests: to the loopback, where nothing listens.
+        setenv("WAVENOR_CAMERA_ADDRESS", "127.0.0.1", 1);
+        setenv("WAVENOR_STREAM_PORT", "1", 1);
+        setenv("WAVENOR_HTTP_PORT", "1", 1);
     }
     void TearDown() override {
         if (dlg_ && dlg_->m_hWnd)

@@ -1,0 +1,15 @@
+// Names of Wavenor's snapshots and recordings: the local date and time of the capture, to the
+// second, in the capture's folder. Names never repeat: a second capture within the same second
+// gets "_2", then "_3" and so on before the extension, so no saved file is overwritten; the
+// suffix never holds "mp4" (the file list takes a name with "mp4" for a video).
+#pragma once
+
+#include "platform/win/WinTypes.h"
+
+#include <string>
+
+// "<folder>/YYYYMMDDhhmmss<ext>", or with the first free suffix. `extension` with its dot.
+std::u16string NewCaptureName(const WCHAR* folder, const SYSTEMTIME& time, const WCHAR* extension);
+
+// Whether a file exists and holds at least one byte: what makes a capture count.
+bool IsNonEmptyFile(const WCHAR* path);
