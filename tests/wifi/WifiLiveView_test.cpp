@@ -20,6 +20,7 @@
 #include "res/WavenorResource.h"
 
 #include "tests/support/Pump.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <opencv2/videoio.hpp>
 
@@ -92,10 +93,8 @@ protected:
         ms::EnsureApplication();
         ms::test::ResetSeams();
         g_hInstance = GetModuleHandle(nullptr);
-        program_ = fs::path(std::getenv("HOME")) / ("wavenor-live-" + std::to_string(++counter_));
-        fs::create_directories(program_);
+        program_ = mstest::NewProgramDir(mstest::ProgramFiles::None);
         fs::copy_file(MS_VIDEO_PNG, program_ / "video.png");
-        setenv("MS_PROGRAM_DIR", program_.c_str(), 1);
         RegDeleteKey(HKEY_CURRENT_USER, kWifiSettingsKey);
         ResetWifiSettings();
         ResetWifiGlobals();
@@ -141,7 +140,6 @@ protected:
 
     fs::path program_;
     std::unique_ptr<CListingDlg> dlg_;
-    static inline int counter_ = 0;
 };
 
 TEST_F(WifiLiveViewTest, PreviewShowsTheStreamAndItsSizeFromOneStreamRequest) {
