@@ -87,6 +87,17 @@ bool AviReader::ReadAt(uint64_t offset, void* out, size_t size) {
            std::fread(out, 1, size, m_file) == size;
 }
 
+bool AviReader::ReadChunk(uint64_t pos, Chunk& chunk) {
+    uint8_t c[8];
+    if (!ReadAt(pos, c, 8))
+        return false;
+    std::memcpy(chunk.id, c, 4);
+    chunk.size = Get32(c + 4);
+    chunk.dataBegin = pos + 8;
+    chunk.dataEnd = chunk.dataBegin + chunk.size;
+    return true;
+}
+
 bool AviReader::Parse() {
     uint8_t h[12];
     if (!ReadAt(0, h, 12) || !Is(h, "RIFF") || !Is(h + 8, "AVI "))
@@ -101,27 +112,26 @@ bool AviReader::Parse() {
     bool haveMovi = false;
     uint64_t pos = 12;
     while (pos + 8 <= riffEnd) {
-        uint8_t c[12];
-        if (!ReadAt(pos, c, 8))
+        Chunk chunk;
+        if (!ReadChunk(pos, chunk))
             break;
-        const uint32_t size = Get32(c + 4);
-        const uint64_t begin = pos + 8;
-        uint64_t end = begin + size;
-        if (Is(c, "LIST") && ReadAt(begin, c + 8, 4)) {
-            if (Is(c + 8, "movi") && !haveMovi) {
-                if (size < 4 || end > riffEnd)
+        uint64_t end = chunk.dataEnd;
+        uint8_t type[4];
+        if (Is(chunk.id, "LIST") && ReadAt(chunk.dataBegin, type, 4)) {
+            if (Is(type, "movi") && !haveMovi) {
+                if (chunk.size < 4 || end > riffEnd)
                     end = riffEnd; // unfinished: the list runs to the end of the file
                 haveMovi = true;
-                moviBegin = begin + 4;
+                moviBegin = chunk.dataBegin + 4;
                 moviEnd = end;
-            } else if (Is(c + 8, "hdrl") && size >= 4 && !haveHeader) {
+            } else if (Is(type, "hdrl") && chunk.size >= 4 && !haveHeader) {
                 haveHeader = true;
-                ParseHeaderList(begin + 4, end < riffEnd ? end : riffEnd);
+                ParseHeaderList(chunk.dataBegin + 4, end < riffEnd ? end : riffEnd);
             }
         }
         if (end >= riffEnd)
             break;
-        pos = end + (size & 1);
+        pos = chunk.Next();
     }
     if (!haveHeader || m_videoStream < 0)
         return Fail("the file has no video stream");
@@ -138,22 +148,21 @@ bool AviReader::Parse() {
 bool AviReader::ParseHeaderList(uint64_t begin, uint64_t end) {
     uint64_t pos = begin;
     while (pos + 8 <= end) {
+        Chunk chunk;
+        if (!ReadChunk(pos, chunk))
+            return false;
+        if (chunk.dataEnd > end)
+            return false;
         uint8_t c[40];
-        if (!ReadAt(pos, c, 8))
-            return false;
-        const uint32_t size = Get32(c + 4);
-        const uint64_t dataBegin = pos + 8;
-        const uint64_t dataEnd = dataBegin + size;
-        if (dataEnd > end)
-            return false;
-        if (Is(c, "avih") && size >= 40 && ReadAt(dataBegin, c, 40)) {
+        if (Is(chunk.id, "avih") && chunk.size >= 40 && ReadAt(chunk.dataBegin, c, 40)) {
             const uint32_t microseconds = Get32(c);
             m_headerFps = microseconds ? 1e6 / microseconds : 0;
             m_declared = static_cast<long>(Get32(c + 16) & 0x7FFFFFFF);
-        } else if (Is(c, "LIST") && size >= 4 && ReadAt(dataBegin, c, 4) && Is(c, "strl")) {
-            ParseStreamList(dataBegin + 4, dataEnd, m_streams++);
+        } else if (Is(chunk.id, "LIST") && chunk.size >= 4 && ReadAt(chunk.dataBegin, c, 4) &&
+                   Is(c, "strl")) {
+            ParseStreamList(chunk.dataBegin + 4, chunk.dataEnd, m_streams++);
         }
-        pos = dataEnd + (size & 1);
+        pos = chunk.Next();
     }
     return true;
 }
@@ -164,19 +173,14 @@ bool AviReader::ParseStreamList(uint64_t begin, uint64_t end, int stream) {
     bool haveStrh = false, haveStrf = false;
     uint64_t pos = begin;
     while (pos + 8 <= end) {
-        uint8_t c[8];
-        if (!ReadAt(pos, c, 8))
+        Chunk chunk;
+        if (!ReadChunk(pos, chunk) || chunk.dataEnd > end)
             break;
-        const uint32_t size = Get32(c + 4);
-        const uint64_t dataBegin = pos + 8;
-        const uint64_t dataEnd = dataBegin + size;
-        if (dataEnd > end)
-            break;
-        if (Is(c, "strh") && size >= sizeof strh && !haveStrh)
-            haveStrh = ReadAt(dataBegin, strh, sizeof strh);
-        else if (Is(c, "strf") && size >= sizeof strf && !haveStrf)
-            haveStrf = ReadAt(dataBegin, strf, sizeof strf);
-        pos = dataEnd + (size & 1);
+        if (Is(chunk.id, "strh") && chunk.size >= sizeof strh && !haveStrh)
+            haveStrh = ReadAt(chunk.dataBegin, strh, sizeof strh);
+        else if (Is(chunk.id, "strf") && chunk.size >= sizeof strf && !haveStrf)
+            haveStrf = ReadAt(chunk.dataBegin, strf, sizeof strf);
+        pos = chunk.Next();
     }
     if (!haveStrh || !Is(strh, "vids") || m_videoStream >= 0 || stream > 99)
         return false;
@@ -211,25 +215,23 @@ void AviReader::WalkMovi(uint64_t begin, uint64_t end) {
     const char ones = static_cast<char>('0' + m_videoStream % 10);
     uint64_t pos = begin;
     while (pos + 8 <= end && m_frames.size() < kMaxFrames) {
-        uint8_t c[8];
-        if (!ReadAt(pos, c, 8))
+        Chunk chunk;
+        if (!ReadChunk(pos, chunk))
             break;
-        const uint32_t size = Get32(c + 4);
-        const uint64_t dataBegin = pos + 8;
-        const uint64_t dataEnd = dataBegin + size;
-        if (Is(c, "LIST") && size >= 4) {
-            pos = dataBegin + 4; // a 'rec ' group: its chunks are the movi list's
+        if (Is(chunk.id, "LIST") && chunk.size >= 4) {
+            pos = chunk.dataBegin + 4; // a 'rec ' group: its chunks are the movi list's
             continue;
         }
-        if (dataEnd > end)
+        if (chunk.dataEnd > end)
             break; // cut off by the end of the file: not whole
+        const uint8_t* c = chunk.id;
         if (c[0] == tens && c[1] == ones && c[2] == 'd' && (c[3] == 'c' || c[3] == 'b')) {
-            if (size > 0)
-                m_frames.push_back({dataBegin, size});
+            if (chunk.size > 0)
+                m_frames.push_back({chunk.dataBegin, chunk.size});
             else if (!m_frames.empty())
                 m_frames.push_back(m_frames.back()); // an empty chunk repeats the last frame
         }
-        pos = dataEnd + (size & 1);
+        pos = chunk.Next();
     }
 }
 

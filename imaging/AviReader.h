@@ -52,8 +52,17 @@ private:
         uint64_t offset; // of the payload
         uint32_t size;
     };
+    // A chunk's header: its four-character code and where its data lies. The next chunk
+    // starts after the data and its pad byte (sizes are odd where the data is).
+    struct Chunk {
+        uint8_t id[4];
+        uint32_t size;
+        uint64_t dataBegin, dataEnd;
+        uint64_t Next() const { return dataEnd + (size & 1); }
+    };
     bool Parse();
     bool ReadAt(uint64_t offset, void* out, size_t size);
+    bool ReadChunk(uint64_t pos, Chunk& chunk);
     bool ParseHeaderList(uint64_t begin, uint64_t end);
     bool ParseStreamList(uint64_t begin, uint64_t end, int stream);
     void WalkMovi(uint64_t begin, uint64_t end);
