@@ -3,6 +3,7 @@
 // frame shown: the UI thread's CPU (the queued repaint and the painting: what the program adds
 // to the library's decoding) and the whole process's CPU (decoding included).
 //   live_stream_bench [--benchmark_min_time=20]
+#include "tests/wifi/TestCameraProcess.h"
 #include "wifi/CameraLink.h"
 #include "wifi/LiveVideoWnd.h"
 #include "wifi/StreamInstance.h"
@@ -14,23 +15,9 @@
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
-#include <chrono>
-#include <csignal>
-#include <cstdlib>
-#include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <spawn.h>
-#include <string>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
-#include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -47,41 +34,14 @@ double ProcessCpuSeconds() {
            (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-// The test camera at 1280 x 1024 on free ports; its ports go into the program's settings.
-pid_t StartCamera(const std::string& dir) {
-    const std::string ready = dir + "/ready.json";
-    std::filesystem::remove(ready);
-    std::vector<std::string> args = {"python3",      MS_TEST_CAMERA, "--width",    "1280",
-                                     "--height",     "1024",         "--lifetime", "600",
-                                     "--ready-file", ready};
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    posix_spawnp(&pid, "python3", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    while (!std::filesystem::exists(ready))
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    std::ifstream in(ready);
-    std::string line;
-    std::getline(in, line);
-    auto field = [&](const char* name) {
-        const auto at = line.find(std::string("\"") + name + "\": ");
-        return std::atoi(line.c_str() + at + std::strlen(name) + 4);
-    };
-    setenv("WAVENOR_CAMERA_ADDRESS", "127.0.0.1", 1);
-    setenv("WAVENOR_STREAM_PORT", std::to_string(field("stream_port")).c_str(), 1);
-    setenv("WAVENOR_HTTP_PORT", std::to_string(field("http_port")).c_str(), 1);
-    return pid;
-}
-
 void BM_LiveFrame1280x1024(benchmark::State& state) {
     ms::EnsureApplication();
-    const pid_t camera = StartCamera(std::filesystem::temp_directory_path().string());
+    // The test camera at 1280 x 1024 on free ports; its ports go into the program's settings.
+    ms::test::TestCameraProcess camera(
+        {.lifetime = 600,
+         .width = 1280,
+         .height = 1024,
+         .folder = std::filesystem::temp_directory_path() / "live_stream_bench"});
     HWND top = CreateWindowEx(0, u"Static", u"", WS_POPUP | WS_VISIBLE | SS_OWNERDRAW, 0, 0, 640,
                               480, nullptr, nullptr, nullptr, nullptr);
     CLiveVideoWnd video;
@@ -120,8 +80,7 @@ void BM_LiveFrame1280x1024(benchmark::State& state) {
     instance.reset();
     video.UnsubclassWindow();
     DestroyWindow(top);
-    kill(camera, SIGTERM);
-    waitpid(camera, nullptr, 0);
+    camera.Stop();
 }
 BENCHMARK(BM_LiveFrame1280x1024)->UseRealTime()->Unit(benchmark::kMillisecond);
 

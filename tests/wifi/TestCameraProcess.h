@@ -1,7 +1,8 @@
 // The test camera (test_camera.py) run by a test: started in a mode on free ports (or on the
 // ports of an earlier run, to stand for the same camera coming back), pointed at by the
 // program's settings (WAVENOR_CAMERA_ADDRESS and the two ports), stopped with the object. Its
-// request log is read back as entries. Everything stays on 127.0.0.1.
+// request log is read back as entries. Everything stays on 127.0.0.1. The live stream's
+// benchmark starts its camera the same way.
 #pragma once
 
 #include <chrono>
@@ -10,6 +11,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <spawn.h>
 #include <string>
@@ -30,23 +32,43 @@ struct CameraRequestEntry {
     std::string auth; // "user:password" of basic authentication, "" without
 };
 
+// How a camera is started. Ports 0: free ones; size 0: the camera's own.
+struct TestCameraOptions {
+    std::string mode = "normal";
+    int streamPort = 0, httpPort = 0;
+    double lifetime = 120; // seconds after which it ends by itself
+    int width = 0, height = 0;
+    // Where its ready file and request log go (both replaced); "" for a new folder in HOME,
+    // which each test process has of its own.
+    std::filesystem::path folder = {};
+};
+
 class TestCameraProcess {
 public:
-    // Ports 0: free ones.
     explicit TestCameraProcess(const std::string& mode, int streamPort = 0, int httpPort = 0,
-                               double lifetime = 120) {
+                               double lifetime = 120)
+        : TestCameraProcess(TestCameraOptions{mode, streamPort, httpPort, lifetime}) {}
+
+    explicit TestCameraProcess(const TestCameraOptions& options) {
         namespace fs = std::filesystem;
-        dir_ = fs::path(std::getenv("HOME")) / ("camera-" + std::to_string(++count_));
+        dir_ = !options.folder.empty()
+                   ? options.folder
+                   : fs::path(std::getenv("HOME")) / ("camera-" + std::to_string(++count_));
         fs::create_directories(dir_);
         const std::string ready = (dir_ / "ready.json").string();
         log_ = (dir_ / "requests.jsonl").string();
+        fs::remove(ready); // an earlier camera's in a folder given again
+        fs::remove(log_);
         std::vector<std::string> args = {"python3",       MS_TEST_CAMERA,
-                                         "--mode",        mode,
-                                         "--lifetime",    std::to_string(lifetime),
+                                         "--mode",        options.mode,
+                                         "--lifetime",    std::to_string(options.lifetime),
                                          "--log",         log_,
                                          "--ready-file",  ready,
-                                         "--stream-port", std::to_string(streamPort),
-                                         "--http-port",   std::to_string(httpPort)};
+                                         "--stream-port", std::to_string(options.streamPort),
+                                         "--http-port",   std::to_string(options.httpPort)};
+        if (options.width > 0 && options.height > 0)
+            args.insert(args.end(), {"--width", std::to_string(options.width), "--height",
+                                     std::to_string(options.height)});
         std::vector<char*> argv;
         for (std::string& a : args)
             argv.push_back(a.data());
@@ -86,6 +108,15 @@ public:
     bool Ready() const { return streamPort_ > 0 && httpPort_ > 0; }
     int StreamPort() const { return streamPort_; }
     int HttpPort() const { return httpPort_; }
+    // The process, for a test that waits for its end itself; Forget() once it was waited for.
+    pid_t Pid() const { return pid_; }
+    void Forget() { pid_ = -1; }
+
+    // The request log as the camera wrote it.
+    std::string Log() const {
+        std::ifstream in(log_);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
 
     std::vector<CameraRequestEntry> Requests() const {
         std::vector<CameraRequestEntry> out;

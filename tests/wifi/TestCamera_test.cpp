@@ -2,6 +2,7 @@
 // address the program's own settings give, its frame size follows the form's video_idx, its
 // request log records what it was asked with the credentials, and its failing modes fail as
 // they say. Everything goes to 127.0.0.1.
+#include "tests/wifi/TestCameraProcess.h"
 #include "wifi/CameraLink.h"
 
 #include <opencv2/core.hpp>
@@ -9,90 +10,18 @@
 
 #include <arpa/inet.h>
 #include <chrono>
-#include <csignal>
-#include <cstdlib>
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <spawn.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
-extern char** environ;
-
-namespace fs = std::filesystem;
-
 namespace {
 
-// One run of the test camera; stopped when the object goes.
-class TestCamera {
-public:
-    explicit TestCamera(const std::string& mode, double lifetime = 60) {
-        dir_ = fs::path(std::getenv("HOME")) / ("camera-" + std::to_string(++count_));
-        fs::create_directories(dir_);
-        const std::string ready = (dir_ / "ready.json").string();
-        const std::string log = (dir_ / "requests.jsonl").string();
-        const std::string life = std::to_string(lifetime);
-        std::vector<std::string> args = {"python3",      MS_TEST_CAMERA, "--mode", mode,
-                                         "--lifetime",   life,           "--log",  log,
-                                         "--ready-file", ready};
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        // Its ready line goes to the file; stdout stays out of the test's output.
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawnp(&pid_, "python3", &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!fs::exists(ready) && std::chrono::steady_clock::now() < end)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        std::ifstream in(ready);
-        std::string line;
-        std::getline(in, line);
-        streamPort_ = Field(line, "stream_port");
-        httpPort_ = Field(line, "http_port");
-        // The program's way to the camera, pointed at this one.
-        setenv("WAVENOR_CAMERA_ADDRESS", "127.0.0.1", 1);
-        setenv("WAVENOR_STREAM_PORT", std::to_string(streamPort_).c_str(), 1);
-        setenv("WAVENOR_HTTP_PORT", std::to_string(httpPort_).c_str(), 1);
-    }
-    ~TestCamera() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            int status = 0;
-            waitpid(pid_, &status, 0);
-        }
-    }
-    TestCamera(const TestCamera&) = delete;
-    TestCamera& operator=(const TestCamera&) = delete;
-
-    bool Ready() const { return streamPort_ > 0 && httpPort_ > 0; }
-    pid_t Pid() const { return pid_; }
-    void Forget() { pid_ = -1; } // already waited for
-    std::string Log() const {
-        std::ifstream in(dir_ / "requests.jsonl");
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
-
-private:
-    static int Field(const std::string& json, const std::string& name) {
-        const auto at = json.find("\"" + name + "\": ");
-        return at == std::string::npos ? 0 : std::atoi(json.c_str() + at + name.size() + 4);
-    }
-
-    fs::path dir_;
-    pid_t pid_ = -1;
-    int streamPort_ = 0, httpPort_ = 0;
-    static inline int count_ = 0;
-};
+using ms::test::TestCameraOptions;
+using ms::test::TestCameraProcess;
 
 // The status line of one plain GET to 127.0.0.1, with basic authentication "opera:tulip";
 // "" when the connection fails, "timeout" when no answer comes within the limit.
@@ -136,7 +65,7 @@ cv::Mat FirstFrame(const std::string& url) {
 }
 
 TEST(TestCameraTest, ServesAStreamThatAVideoLibraryReadsInTheSizeOfTheForm) {
-    TestCamera camera("normal");
+    TestCameraProcess camera("normal");
     ASSERT_TRUE(camera.Ready());
     const CameraLink link = ReadCameraLink();
     ASSERT_EQ(link.address, "127.0.0.1");
@@ -163,17 +92,17 @@ TEST(TestCameraTest, ServesAStreamThatAVideoLibraryReadsInTheSizeOfTheForm) {
 
 TEST(TestCameraTest, FailingModesRefuseStayMuteOrDemandAuthentication) {
     {
-        TestCamera camera("refuse");
+        TestCameraProcess camera("refuse");
         ASSERT_TRUE(camera.Ready());
         EXPECT_EQ(Get(ReadCameraLink().streamPort, "/"), "");
     }
     {
-        TestCamera camera("silent");
+        TestCameraProcess camera("silent");
         ASSERT_TRUE(camera.Ready());
         EXPECT_EQ(Get(ReadCameraLink().streamPort, "/", 500), "timeout");
     }
     {
-        TestCamera camera("unauthorized");
+        TestCameraProcess camera("unauthorized");
         ASSERT_TRUE(camera.Ready());
         EXPECT_EQ(Get(ReadCameraLink().httpPort, "/apply.cgi?video_idx=3"),
                   "HTTP/1.0 401 Unauthorized");
@@ -181,7 +110,7 @@ TEST(TestCameraTest, FailingModesRefuseStayMuteOrDemandAuthentication) {
 }
 
 TEST(TestCameraTest, EndsByItselfAfterItsLifetime) {
-    TestCamera camera("normal", 1.0);
+    TestCameraProcess camera(TestCameraOptions{.mode = "normal", .lifetime = 1.0});
     ASSERT_TRUE(camera.Ready());
     int status = 0;
     pid_t done = 0;
