@@ -1,6 +1,6 @@
 #include "capture/TimedCaptureDlg.h"
 
-#include "capture/DialogTexts.h"
+#include "shell/DialogTexts.h"
 #include "shell/LangText.h"
 
 #include "platform/win/core/Format.h"

@@ -1,6 +1,6 @@
 #include "wifi/WifiRecorderSettingDlg.h"
 
-#include "wifi/WifiDialogTexts.h"
+#include "shell/DialogTexts.h"
 
 #include "res/WavenorResource.h"
 
@@ -26,7 +26,7 @@ BOOL CWifiRecorderSettingDlg::OnInitDialog() {
 }
 
 void CWifiRecorderSettingDlg::LoadLangTexts() {
-    static const WifiDialogText texts[] = {
+    static const DialogText texts[] = {
         {u"RecorderSetting", u"Recorder Setting", 0},
         {u"FrameRate", u"Frame rate", IDC_WR_FRAME_RATE_LABEL},
         {u"TimerLimit", u"Time limit", IDC_WR_TIME_LIMIT_ON},
@@ -35,7 +35,7 @@ void CWifiRecorderSettingDlg::LoadLangTexts() {
         {u"Cancel", u"Cancel", IDCANCEL},
         {u"Recommend", u"Recommend:Please change the resolution to 640X480", IDC_WR_RECOMMEND},
     };
-    SetWifiDialogTexts(m_hWnd, texts);
+    SetDialogTexts(m_hWnd, texts);
     SetDlgItemText(IDC_WR_FRAME_RATE, u"10");
 }
 

@@ -1,8 +1,8 @@
 #include "wifi/WifiVideoSettingDlg.h"
 
+#include "shell/DialogTexts.h"
 #include "wifi/CameraLink.h"
 #include "wifi/CameraRequest.h"
-#include "wifi/WifiDialogTexts.h"
 #include "wifi/WifiGlobals.h"
 #include "wifi/WifiMicroscopeDlg.h"
 
@@ -67,7 +67,7 @@ BOOL CWifiVideoSettingDlg::OnInitDialog() {
 }
 
 void CWifiVideoSettingDlg::LoadLangTexts() {
-    static const WifiDialogText texts[] = {
+    static const DialogText texts[] = {
         {u"VideoSetting", u"Video Setting", 0},
         {u"DeviceName", u"Device Name", IDC_WV_DEVICE_LABEL},
         {u"VideoCaptionDevice", u"Video Capture Device", IDC_WV_DEVICE_BOX},
@@ -85,7 +85,7 @@ void CWifiVideoSettingDlg::LoadLangTexts() {
         {u"Exit", u"Exit", IDCANCEL},
         {u"Ok", u"OK", IDOK},
     };
-    SetWifiDialogTexts(m_hWnd, texts);
+    SetDialogTexts(m_hWnd, texts);
 
     SendDlgItemMessage(IDC_WV_DEVICE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"Pixaro2Cam"));
     SendDlgItemMessage(IDC_WV_DEVICE, CB_SETCURSEL, 0, 0);
