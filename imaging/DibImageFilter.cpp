@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -303,8 +304,9 @@ void MedianPlaces(const BYTE* grays, long w, long y, long x0, long x1, BYTE* pla
 }
 
 #ifdef DIBIMAGE_AVX2
-// The 24-bit colours the places of [x0, x1) choose, 32 pixels at a time, written to out (the
-// row's first byte); returns the first x it did not do. rows: the three source rows y - 1, y and
+// The 24-bit colours the places of [x0, x1) choose, 32 pixels at a time, the last step
+// overlapping the one before, written to out (the row's first byte); returns the first x it did
+// not do (x0 when the stretch is shorter than a step). rows: the three source rows y - 1, y and
 // y + 1. The nine candidate byte runs are the three rows shifted a pixel left, not at all and
 // right; each output byte takes its pixel's candidate by two rounds of blends, first the column
 // then the row, the masks looked up from the place. Every read stays within pixels x - 1 to
@@ -332,8 +334,9 @@ TakeColoursAvx2(const BYTE* const (&rows)[3], const BYTE* places, long x0, long 
          0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5, 5, 5}};
     // clang-format on
     constexpr long kFirstPlace[6] = {0, 5, 10, 16, 21, 26};
-    long x = x0;
-    for (; x + 32 <= x1; x += 32) {
+    if (x1 - x0 < 32)
+        return x0;
+    for (long x = x0;; x = std::min(x + 32, x1 - 32)) {
         const BYTE* place = places + (x - x0);
         for (int j = 0; j < 3; ++j) {
             const __m256i spread = _mm256_load_si256(reinterpret_cast<const __m256i*>(kSpread[j]));
@@ -360,8 +363,9 @@ TakeColoursAvx2(const BYTE* const (&rows)[3], const BYTE* places, long x0, long 
                                    v[2], _mm256_shuffle_epi8(row2, own));
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 3 * x + 32 * j), chosen);
         }
+        if (x + 32 == x1)
+            return x1;
     }
-    return x;
 }
 #else
 long TakeColoursAvx2(const BYTE* const (&)[3], const BYTE*, long x0, long, BYTE*) {
@@ -616,19 +620,25 @@ bool CDibImage::Median(long size) {
     CDibImage& target = *working;
     const bool inPlace = working == this;
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
-    // Every pixel's gray level once, instead of once per neighbourhood it belongs to.
-    std::vector<BYTE> grays(static_cast<size_t>(w) * static_cast<size_t>(h));
-    for (long y = 0; y < h; ++y) {
-        BYTE* g = grays.data() + static_cast<size_t>(y) * w;
-        if (trueColour) {
-            GrayRow(GetBits(static_cast<DWORD>(y)), w, g);
-        } else {
-            for (long x = 0; x < w; ++x) {
-                RGBQUAD c = GetPixelColorUnchecked(x, y, false);
-                g[x] = GrayLevel(c.rgbBlue, c.rgbGreen, c.rgbRed);
+    // Every pixel's gray level once, instead of once per neighbourhood it belongs to. A row's
+    // levels are worked out just before the first neighbourhood that reaches it, while the row
+    // is still as it was and they are read while still in the cache.
+    std::unique_ptr<BYTE[]> grays(new BYTE[static_cast<size_t>(w) * static_cast<size_t>(h)]);
+    long grayed = 0; // rows [0, grayed) have their levels
+    auto grayThrough = [&](long last) {
+        for (; grayed <= std::min(last, h - 1); ++grayed) {
+            const long y = grayed;
+            BYTE* g = grays.get() + static_cast<size_t>(y) * w;
+            if (trueColour) {
+                GrayRow(GetBits(static_cast<DWORD>(y)), w, g);
+            } else {
+                for (long x = 0; x < w; ++x) {
+                    RGBQUAD c = GetPixelColorUnchecked(x, y, false);
+                    g[x] = GrayLevel(c.rgbBlue, c.rgbGreen, c.rgbRed);
+                }
             }
         }
-    }
+    };
     // Sort keys: gray level above, collection index below, so equal grays keep the order in
     // which they were collected and the chosen colour is the same on every C library.
     const size_t area = static_cast<size_t>(size) * static_cast<size_t>(size);
@@ -685,6 +695,7 @@ bool CDibImage::Median(long size) {
         if (m_info.escape)
             break;
         source.Save(y);
+        grayThrough(y + kmax - 1);
         if (size != 3 || y < 1 || y + 1 >= h) {
             anyPixels(xmin, xmax, y);
             continue;
@@ -692,7 +703,7 @@ bool CDibImage::Median(long size) {
         // Full 3 x 3 neighbourhoods, [x0, x1), by the selection network.
         const long x0 = std::max(xmin, 1L), x1 = std::max(x0, std::min(xmax, w - 1));
         anyPixels(xmin, x0, y);
-        MedianPlaces(grays.data(), w, y, x0, x1, places.data(), columns.data());
+        MedianPlaces(grays.get(), w, y, x0, x1, places.data(), columns.data());
         const BYTE* place = places.data() - x0;
         if (trueColour) {
             // Where each place's colour starts, for x = 0.
