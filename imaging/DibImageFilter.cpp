@@ -6,8 +6,11 @@
 // the picture at the end; either way every pixel is computed from the picture as it was.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -216,47 +219,159 @@ BYTE MedianPlace(const BYTE* grays, long w, long y, long x) {
 }
 
 #ifdef DIBIMAGE_AVX2
+// Sixteen sorted column keys from column on, given their column's place in the neighbourhood.
+__attribute__((target("avx2"))) inline __m256i ColumnKeys(const std::uint16_t* from, int column) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + column));
+    return column ? _mm256_or_si256(v, _mm256_set1_epi16(static_cast<short>(column << 2))) : v;
+}
+
+__attribute__((target("avx2"))) inline __m256i Median3(__m256i a, __m256i b, __m256i c) {
+    return _mm256_max_epu16(_mm256_min_epu16(a, b), _mm256_min_epu16(_mm256_max_epu16(a, b), c));
+}
+
 // Places for x in [x0, x1) in steps of 16, the last step overlapping the one before; returns
-// the first x it did not do (x0 when the stretch is shorter than a step).
+// the first x it did not do (x0 when the stretch is shorter than a step). Each column of three
+// grays is sorted once into columns (three runs of w + 16 entries: lowest, middle, highest) and
+// serves the three neighbourhoods it belongs to. The keys rank as above, gray, then column, then
+// row: the column's key holds the gray and the row, the column's place in the neighbourhood is
+// added when the neighbourhood is formed. Of nine distinct keys in sorted columns, the median is
+// the median of the highest lowest, the middle middle and the lowest highest entry.
 __attribute__((target("avx2"))) long MedianPlacesAvx2(const BYTE* grays, long w, long y, long x0,
-                                                      long x1, BYTE* places) {
+                                                      long x1, BYTE* places,
+                                                      std::uint16_t* columns) {
     if (x1 - x0 < 16)
         return x0;
+    const size_t run = static_cast<size_t>(w) + 16;
+    std::uint16_t* const lowest = columns;
+    std::uint16_t* const middle = columns + run;
+    std::uint16_t* const highest = columns + 2 * run;
+    // Columns x0 - 1 to x1, which lie on the picture.
+    const long first = x0 - 1, count = x1 - x0 + 2;
+    for (long i = 0;; i = std::min(i + 16, count - 16)) {
+        __m256i k[3];
+        for (int r = 0; r < 3; ++r) {
+            const BYTE* g = grays + (y + r - 1) * w + first + i;
+            k[r] = _mm256_or_si256(
+                _mm256_slli_epi16(
+                    _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(g))), 4),
+                _mm256_set1_epi16(static_cast<short>(r)));
+        }
+        for (auto [a, b] : {std::pair{0, 1}, std::pair{1, 2}, std::pair{0, 1}}) {
+            const __m256i low = _mm256_min_epu16(k[a], k[b]);
+            k[b] = _mm256_max_epu16(k[a], k[b]);
+            k[a] = low;
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(lowest + i), k[0]);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(middle + i), k[1]);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(highest + i), k[2]);
+        if (i + 16 == count)
+            break;
+    }
+    // Column 4 c + row to place 3 c + row.
+    const __m128i toPlace = _mm_setr_epi8(0, 1, 2, 0, 3, 4, 5, 0, 6, 7, 8, 0, 0, 0, 0, 0);
     for (long x = x0;; x = std::min(x + 16, x1 - 16)) {
-        __m256i p[9];
-        for (int n = 0; n < 9; ++n) {
-            const BYTE* g = grays + (y + n % 3 - 1) * w + x + n / 3 - 1;
-            const __m256i level =
-                _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(g)));
-            p[n] = _mm256_or_si256(_mm256_slli_epi16(level, 4),
-                                   _mm256_set1_epi16(static_cast<short>(n)));
-        }
-#pragma GCC unroll 19
-        for (auto [a, b] : kMedianOfNine) {
-            const __m256i low = _mm256_min_epu16(p[a], p[b]);
-            p[b] = _mm256_max_epu16(p[a], p[b]);
-            p[a] = low;
-        }
-        const __m256i n = _mm256_and_si256(p[4], _mm256_set1_epi16(15));
+        const size_t at = static_cast<size_t>(x - x0);
+        const __m256i lowMax = _mm256_max_epu16(
+            ColumnKeys(lowest + at, 0),
+            _mm256_max_epu16(ColumnKeys(lowest + at, 1), ColumnKeys(lowest + at, 2)));
+        const __m256i highMin = _mm256_min_epu16(
+            ColumnKeys(highest + at, 0),
+            _mm256_min_epu16(ColumnKeys(highest + at, 1), ColumnKeys(highest + at, 2)));
+        const __m256i middleMedian = Median3(ColumnKeys(middle + at, 0), ColumnKeys(middle + at, 1),
+                                             ColumnKeys(middle + at, 2));
+        const __m256i n =
+            _mm256_and_si256(Median3(lowMax, middleMedian, highMin), _mm256_set1_epi16(15));
         const __m128i bytes =
             _mm_packus_epi16(_mm256_castsi256_si128(n), _mm256_extracti128_si256(n, 1));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(places + (x - x0)), bytes);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(places + at), _mm_shuffle_epi8(toPlace, bytes));
         if (x + 16 == x1)
             return x1;
     }
 }
 #else
-long MedianPlacesAvx2(const BYTE*, long, long, long x0, long, BYTE*) {
+long MedianPlacesAvx2(const BYTE*, long, long, long x0, long, BYTE*, std::uint16_t*) {
     return x0;
 }
 #endif
 
 // The median's place for every x in [x0, x1) of row y; the neighbourhoods lie on the picture.
-void MedianPlaces(const BYTE* grays, long w, long y, long x0, long x1, BYTE* places) {
+// columns: scratch of 3 (w + 16) entries.
+void MedianPlaces(const BYTE* grays, long w, long y, long x0, long x1, BYTE* places,
+                  std::uint16_t* columns) {
     VectorThenEach(
-        x0, x1, [&] { return MedianPlacesAvx2(grays, w, y, x0, x1, places); },
+        x0, x1, [&] { return MedianPlacesAvx2(grays, w, y, x0, x1, places, columns); },
         [&](long x) { places[x - x0] = MedianPlace(grays, w, y, x); });
 }
+
+#ifdef DIBIMAGE_AVX2
+// The 24-bit colours the places of [x0, x1) choose, 32 pixels at a time, the last step
+// overlapping the one before, written to out (the row's first byte); returns the first x it did
+// not do (x0 when the stretch is shorter than a step). rows: the three source rows y - 1, y and
+// y + 1. The nine candidate byte runs are the three rows shifted a pixel left, not at all and
+// right; each output byte takes its pixel's candidate by two rounds of blends, first the column
+// then the row, the masks looked up from the place. Every read stays within pixels x - 1 to
+// x1 of the rows, which the neighbourhoods hold.
+__attribute__((target("avx2"))) long
+TakeColoursAvx2(const BYTE* const (&rows)[3], const BYTE* places, long x0, long x1, BYTE* out) {
+    // Place n = 3 column + row: bit 7 set where the column (row) is 1 or 2.
+    // clang-format off
+    const __m256i column1 = _mm256_broadcastsi128_si256(_mm_setr_epi8(
+        0, 0, 0, -128, -128, -128, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0));
+    const __m256i column2 = _mm256_broadcastsi128_si256(_mm_setr_epi8(
+        0, 0, 0, 0, 0, 0, -128, -128, -128, 0, 0, 0, 0, 0, 0, 0));
+    const __m256i row1 = _mm256_broadcastsi128_si256(_mm_setr_epi8(
+        0, -128, 0, 0, -128, 0, 0, -128, 0, 0, 0, 0, 0, 0, 0, 0));
+    const __m256i row2 = _mm256_broadcastsi128_si256(_mm_setr_epi8(
+        0, 0, -128, 0, 0, -128, 0, 0, -128, 0, 0, 0, 0, 0, 0, 0));
+    // Byte i of the 16-byte stretch m of the output belongs to pixel (16 m + i) / 3; the
+    // stretch's places are loaded from (16 m) / 3 on, so the index is the difference.
+    alignas(32) static constexpr signed char kSpread[3][32] = {
+        {0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5,
+         0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5, 5},
+        {0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5, 5, 5,
+         0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5},
+        {0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5, 5,
+         0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5, 5, 5}};
+    // clang-format on
+    constexpr long kFirstPlace[6] = {0, 5, 10, 16, 21, 26};
+    if (x1 - x0 < 32)
+        return x0;
+    for (long x = x0;; x = std::min(x + 32, x1 - 32)) {
+        const BYTE* place = places + (x - x0);
+        for (int j = 0; j < 3; ++j) {
+            const __m256i spread = _mm256_load_si256(reinterpret_cast<const __m256i*>(kSpread[j]));
+            const __m256i own = _mm256_shuffle_epi8(
+                _mm256_inserti128_si256(
+                    _mm256_castsi128_si256(_mm_loadu_si128(
+                        reinterpret_cast<const __m128i*>(place + kFirstPlace[2 * j]))),
+                    _mm_loadu_si128(
+                        reinterpret_cast<const __m128i*>(place + kFirstPlace[2 * j + 1])),
+                    1),
+                spread);
+            const __m256i c1 = _mm256_shuffle_epi8(column1, own);
+            const __m256i c2 = _mm256_shuffle_epi8(column2, own);
+            __m256i v[3];
+            for (int r = 0; r < 3; ++r) {
+                const BYTE* s = rows[r] + 3 * (x - 1) + 32 * j;
+                const __m256i left = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
+                const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 3));
+                const __m256i right = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 6));
+                v[r] = _mm256_blendv_epi8(_mm256_blendv_epi8(left, here, c1), right, c2);
+            }
+            const __m256i chosen =
+                _mm256_blendv_epi8(_mm256_blendv_epi8(v[0], v[1], _mm256_shuffle_epi8(row1, own)),
+                                   v[2], _mm256_shuffle_epi8(row2, own));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 3 * x + 32 * j), chosen);
+        }
+        if (x + 32 == x1)
+            return x1;
+    }
+}
+#else
+long TakeColoursAvx2(const BYTE* const (&)[3], const BYTE*, long x0, long, BYTE*) {
+    return x0;
+}
+#endif
 
 #ifdef DIBIMAGE_AVX2
 // Gray levels of 24-bit pixels 32 at a time; returns how many it did. Each load reads eight
@@ -505,31 +620,42 @@ bool CDibImage::Median(long size) {
     CDibImage& target = *working;
     const bool inPlace = working == this;
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
-    // Every pixel's gray level once, instead of once per neighbourhood it belongs to.
-    std::vector<BYTE> grays(static_cast<size_t>(w) * static_cast<size_t>(h));
-    for (long y = 0; y < h; ++y) {
-        BYTE* g = grays.data() + static_cast<size_t>(y) * w;
-        if (trueColour) {
-            GrayRow(GetBits(static_cast<DWORD>(y)), w, g);
-        } else {
-            for (long x = 0; x < w; ++x) {
-                RGBQUAD c = GetPixelColorUnchecked(x, y, false);
-                g[x] = GrayLevel(c.rgbBlue, c.rgbGreen, c.rgbRed);
+    // Every pixel's gray level once, instead of once per neighbourhood it belongs to. A row's
+    // levels are worked out just before the first neighbourhood that reaches it, while the row
+    // is still as it was and they are read while still in the cache.
+    std::unique_ptr<BYTE[]> grays(new BYTE[static_cast<size_t>(w) * static_cast<size_t>(h)]);
+    long grayed = 0; // rows [0, grayed) have their levels
+    auto grayThrough = [&](long last) {
+        for (; grayed <= std::min(last, h - 1); ++grayed) {
+            const long y = grayed;
+            BYTE* g = grays.get() + static_cast<size_t>(y) * w;
+            if (trueColour) {
+                GrayRow(GetBits(static_cast<DWORD>(y)), w, g);
+            } else {
+                for (long x = 0; x < w; ++x) {
+                    RGBQUAD c = GetPixelColorUnchecked(x, y, false);
+                    g[x] = GrayLevel(c.rgbBlue, c.rgbGreen, c.rgbRed);
+                }
             }
         }
-    }
+    };
     // Sort keys: gray level above, collection index below, so equal grays keep the order in
     // which they were collected and the chosen colour is the same on every C library.
     const size_t area = static_cast<size_t>(size) * static_cast<size_t>(size);
     std::vector<unsigned long long> keys(area);
-    std::vector<size_t> where(area);
-    std::vector<BYTE> places(static_cast<size_t>(w));
+    std::vector<std::pair<long, long>> where(area); // x and y of each collected pixel
+    // Padded: the vector path reads up to 16 places past those it takes.
+    std::vector<BYTE> places(static_cast<size_t>(w) + 16);
+    std::vector<std::uint16_t> columns(3 * (static_cast<size_t>(w) + 16));
 
     long xmin, xmax, ymin, ymax;
     GetWorkArea(xmin, xmax, ymin, ymax);
     SavedRows source(m_info.bits, m_info.rowStride, ymin, inPlace ? std::min(k2, ymax - ymin) : 0);
 
-    // The median of any neighbourhood, the part of it on the picture, by insertion sort.
+    // The median of any neighbourhood, the part of it on the picture. The keys are distinct, so
+    // the one of rank n / 2 is the median whichever way it is found: by counting ranks in the
+    // small neighbourhoods at the borders of the 3 x 3 median, where that does without branches,
+    // else by partial sorting.
     auto anyMedian = [&](long x, long y, long& cx, long& cy) {
         const long dyLow = std::max(-k2, -y), dyHigh = std::min(kmax - 1, h - 1 - y);
         const long dxLow = std::max(-k2, -x), dxHigh = std::min(kmax - 1, w - 1 - x);
@@ -537,19 +663,26 @@ bool CDibImage::Median(long size) {
         for (long dx = dxLow; dx <= dxHigh; ++dx)
             for (long dy = dyLow; dy <= dyHigh; ++dy) {
                 const size_t at = static_cast<size_t>(y + dy) * w + (x + dx);
-                const unsigned long long key =
-                    (static_cast<unsigned long long>(grays[at]) << 32) | n;
-                where[n] = at;
-                size_t i = n++;
-                while (i > 0 && keys[i - 1] > key) {
-                    keys[i] = keys[i - 1];
-                    --i;
-                }
-                keys[i] = key;
+                where[n] = {x + dx, y + dy};
+                keys[n] = (static_cast<unsigned long long>(grays[at]) << 32) | n;
+                ++n;
             }
-        const size_t chosen = where[keys[n / 2] & 0xFFFFFFFFull];
-        cx = static_cast<long>(chosen % w);
-        cy = static_cast<long>(chosen / w);
+        size_t median = 0;
+        if (n <= 9) {
+            for (size_t i = 0; i < n; ++i) {
+                size_t rank = 0;
+                for (size_t j = 0; j < n; ++j)
+                    rank += keys[j] < keys[i];
+                if (rank == n / 2)
+                    median = i;
+            }
+        } else {
+            std::nth_element(keys.begin(), keys.begin() + static_cast<long>(n / 2),
+                             keys.begin() + static_cast<long>(n));
+            median = keys[n / 2] & 0xFFFFFFFFull;
+        }
+        cx = where[median].first;
+        cy = where[median].second;
     };
     auto take = [&](long x, long y, long cx, long cy) {
         if (trueColour)
@@ -572,6 +705,7 @@ bool CDibImage::Median(long size) {
         if (m_info.escape)
             break;
         source.Save(y);
+        grayThrough(y + kmax - 1);
         if (size != 3 || y < 1 || y + 1 >= h) {
             anyPixels(xmin, xmax, y);
             continue;
@@ -579,7 +713,7 @@ bool CDibImage::Median(long size) {
         // Full 3 x 3 neighbourhoods, [x0, x1), by the selection network.
         const long x0 = std::max(xmin, 1L), x1 = std::max(x0, std::min(xmax, w - 1));
         anyPixels(xmin, x0, y);
-        MedianPlaces(grays.data(), w, y, x0, x1, places.data());
+        MedianPlaces(grays.get(), w, y, x0, x1, places.data(), columns.data());
         const BYTE* place = places.data() - x0;
         if (trueColour) {
             // Where each place's colour starts, for x = 0.
@@ -587,9 +721,16 @@ bool CDibImage::Median(long size) {
             for (long n = 0; n < 9; ++n)
                 from[n] = source.Row(y + n % 3 - 1) + 3 * (n / 3 - 1);
             BYTE* out = target.m_info.bits + static_cast<size_t>(y) * m_info.rowStride;
-            for (long x = x0; x < x1; ++x)
-                if (SelectionIsInsideUnchecked(x, y))
-                    std::memcpy(out + 3 * x, from[place[x]] + 3 * x, 3);
+            if (!m_selection) {
+                const BYTE* const rows[3] = {source.Row(y - 1), source.Row(y), source.Row(y + 1)};
+                VectorThenEach(
+                    x0, x1, [&] { return TakeColoursAvx2(rows, places.data(), x0, x1, out); },
+                    [&](long x) { std::memcpy(out + 3 * x, from[place[x]] + 3 * x, 3); });
+            } else {
+                for (long x = x0; x < x1; ++x)
+                    if (SelectionIsInsideUnchecked(x, y))
+                        std::memcpy(out + 3 * x, from[place[x]] + 3 * x, 3);
+            }
         } else {
             for (long x = x0; x < x1; ++x)
                 if (SelectionIsInsideUnchecked(x, y))

@@ -245,6 +245,60 @@ TEST(DibImageFilter, MedianMatchesAStableSortOfEachNeighbourhood) {
             }
 }
 
+TEST(DibImageFilter, MedianOfThreeMatchesTheSortOnLargerPictures) {
+    // The 3 x 3 median's row paths against a stable sort of each neighbourhood by gray, on
+    // pictures of odd sizes: narrower than a step of the vector paths, a step and a tail, many
+    // steps; few gray levels (ties everywhere) and full noise; both depths; with and without a
+    // selection.
+    // Rows of odd width end in padding; the vector paths' last steps overlap there.
+    struct Size {
+        long w, h;
+    } sizes[] = {{3, 3}, {17, 5}, {35, 3}, {67, 9}, {131, 11}, {201, 7}};
+    for (const Size& size : sizes)
+        for (WORD bpp : {WORD(24), WORD(8)})
+            for (bool coarse : {true, false})
+                for (bool selected : {false, true}) {
+                    SCOPED_TRACE(testing::Message() << size.w << " x " << size.h << ", " << bpp
+                                                    << " bit" << (coarse ? ", few grays" : "")
+                                                    << (selected ? ", selection" : ""));
+                    CDibImage image = Noise(size.w, size.h, bpp, static_cast<unsigned>(size.w));
+                    if (coarse)
+                        for (long y = 0; y < size.h; ++y) {
+                            BYTE* row = image.GetBits(static_cast<DWORD>(y));
+                            for (long i = 0; i < size.w * bpp / 8; ++i)
+                                row[i] = static_cast<BYTE>((row[i] & 3) * 40);
+                        }
+                    if (selected && size.h > 3)
+                        SelectScattered(image);
+                    CDibImage result(image);
+                    ASSERT_TRUE(result.Median(3));
+                    long wrong = 0, firstX = -1, firstY = -1;
+                    for (long y = 0; y < size.h; ++y)
+                        for (long x = 0; x < size.w; ++x) {
+                            std::vector<RGBQUAD> list;
+                            for (long dx = -1; dx <= 1; ++dx)
+                                for (long dy = -1; dy <= 1; ++dy)
+                                    if (image.IsInside(x + dx, y + dy))
+                                        list.push_back(image.GetPixelColor(x + dx, y + dy));
+                            std::stable_sort(list.begin(), list.end(), [](RGBQUAD a, RGBQUAD b) {
+                                return CDibImage::CompareColorsByGray(&a, &b) < 0;
+                            });
+                            const RGBQUAD want = image.SelectionIsInside(x, y)
+                                                     ? list[list.size() / 2]
+                                                     : image.GetPixelColor(x, y);
+                            const RGBQUAD got = result.GetPixelColor(x, y);
+                            if (want.rgbRed != got.rgbRed || want.rgbGreen != got.rgbGreen ||
+                                want.rgbBlue != got.rgbBlue) {
+                                if (wrong++ == 0) {
+                                    firstX = x;
+                                    firstY = y;
+                                }
+                            }
+                        }
+                    EXPECT_EQ(wrong, 0) << "first at " << firstX << "," << firstY;
+                }
+}
+
 TEST(DibImageFilter, MedianWindowLargerThanThePicture) {
     // Every neighbourhood is the whole picture: all pixels take its median, 50.
     CDibImage image = Gray(kNine);
