@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -252,6 +253,20 @@ long long Abs(long long v) {
     return v < 0 ? -v : v;
 }
 
+// The part of a destination rectangle (either sign of width and height) inside vis.
+QRect DestVisible(long long xDest, long long yDest, long long wDest, long long hDest,
+                  const QRect& vis) {
+    const long long fx0 = std::min(xDest, xDest + wDest), fy0 = std::min(yDest, yDest + hDest);
+    const long long vx0 = std::max<long long>(fx0, vis.left());
+    const long long vx1 = std::min<long long>(fx0 + Abs(wDest), vis.right() + 1LL);
+    const long long vy0 = std::max<long long>(fy0, vis.top());
+    const long long vy1 = std::min<long long>(fy0 + Abs(hDest), vis.bottom() + 1LL);
+    if (vx0 >= vx1 || vy0 >= vy1)
+        return QRect();
+    return QRect(static_cast<int>(vx0), static_cast<int>(vy0), static_cast<int>(vx1 - vx0),
+                 static_cast<int>(vy1 - vy0));
+}
+
 // Nearest-neighbour mapping of a destination rectangle onto a source rectangle; a sign
 // difference between the two widths (heights) mirrors (flips) the picture. Only the part of
 // the destination inside vis is mapped, so huge or far-away rectangles cost nothing.
@@ -304,6 +319,68 @@ template <class F> void ForMapped(Canvas& c, const Mapping& m, int srcW, int src
             }
         }
     }
+}
+
+// Row converters of the SRCCOPY fast paths; each writes what the per-pixel rule writes (the
+// source colour made opaque), a whole row at a time so the compiler can vectorise it.
+// Kept out of line: inlined into the blits, the compiler loses the no-alias promise and falls
+// back to one pixel at a time.
+[[gnu::noinline]] void CopyOpaque(QRgb* __restrict dst, const QRgb* __restrict src, int n) {
+    for (int i = 0; i < n; ++i)
+        dst[i] = src[i] | 0xFF000000u;
+}
+
+// Blue, green, red and an unused byte per pixel (32-bit DIB, any alignment) to opaque RGB32.
+[[gnu::noinline]] void Bgr32ToOpaque(QRgb* __restrict dst, const BYTE* __restrict src, int n) {
+    for (int i = 0; i < n; ++i) {
+        std::uint32_t v;
+        std::memcpy(&v, src + 4 * i, 4);
+        dst[i] = v | 0xFF000000u;
+    }
+}
+
+// Blue, green, red bytes per pixel (24-bit DIB) to opaque RGB32. All but the last pixel are read
+// as four bytes, so nothing past the row is touched.
+[[gnu::noinline]] void Bgr24ToOpaque(QRgb* __restrict dst, const BYTE* __restrict src, int n) {
+    int i = 0;
+    for (; i + 1 < n; ++i) {
+        std::uint32_t v;
+        std::memcpy(&v, src + 3 * i, 4);
+        dst[i] = 0xFF000000u | (v & 0xFFFFFFu);
+    }
+    for (; i < n; ++i) {
+        const BYTE* p = src + 3 * i;
+        dst[i] =
+            0xFF000000u | (static_cast<QRgb>(p[2]) << 16) | (static_cast<QRgb>(p[1]) << 8) | p[0];
+    }
+}
+
+// A plain 1:1 copy (no stretch, no mirror, no flip): destination column x reads source
+// column x + dx, row y reads row y + dy. What the nearest-neighbour mapping gives for equal
+// sizes, so the fast paths below copy the very pixels the general path would.
+struct Shift {
+    long long dx = 0, dy = 0;
+};
+
+bool Unscaled(long long xDest, long long yDest, long long wDest, long long hDest, long long sx0,
+              long long sy0, long long wSrc, long long hSrc, bool mirror, bool flip, Shift& shift) {
+    if (mirror || flip || Abs(wDest) != Abs(wSrc) || Abs(hDest) != Abs(hSrc))
+        return false;
+    shift.dx = sx0 - std::min(xDest, xDest + wDest);
+    shift.dy = sy0 - std::min(yDest, yDest + hDest);
+    return true;
+}
+
+// Narrows clip rectangle r to the columns and rows whose source lies inside srcW x srcH.
+QRect SourceInside(const QRect& r, const Shift& s, int srcW, int srcH) {
+    const long long x0 = std::max<long long>(r.left(), -s.dx);
+    const long long x1 = std::min<long long>(r.right(), srcW - 1LL - s.dx);
+    const long long y0 = std::max<long long>(r.top(), -s.dy);
+    const long long y1 = std::min<long long>(r.bottom(), srcH - 1LL - s.dy);
+    if (x0 > x1 || y0 > y1)
+        return QRect();
+    return QRect(QPoint(static_cast<int>(x0), static_cast<int>(y0)),
+                 QPoint(static_cast<int>(x1), static_cast<int>(y1)));
 }
 
 std::shared_ptr<Bitmap> NewBitmap(int width, int height, bool mono) {
@@ -560,9 +637,30 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc,
     if (d.bottomUp)
         sy0 = d.height - (sy0 + sh);
     const bool mirror = (wSrc < 0) != (wDest < 0), flip = (hSrc < 0) != (hDest < 0);
+    const auto* base = static_cast<const BYTE*>(bits);
+    Shift shift;
+    if (rop == SRCCOPY && !c.mono && (d.bpp == 24 || d.bpp == 32) &&
+        Unscaled(xDest, yDest, wDest, hDest, sx0, sy0, sw, sh, mirror, flip, shift)) {
+        // Unscaled: whole rows converted at once.
+        const QRect dest = DestVisible(xDest, yDest, wDest, hDest, c.img->rect());
+        for (const QRect& clip : c.clip) {
+            const QRect r = SourceInside(clip.intersected(dest), shift, d.width, d.height);
+            if (r.isEmpty())
+                continue;
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                const BYTE* src = RowOf(base, d, static_cast<int>(y + shift.dy));
+                auto* row = reinterpret_cast<QRgb*>(c.img->scanLine(y)) + r.left();
+                const long long sx = r.left() + shift.dx;
+                if (d.bpp == 32)
+                    Bgr32ToOpaque(row, src + 4 * sx, r.width());
+                else
+                    Bgr24ToOpaque(row, src + 3 * sx, r.width());
+            }
+        }
+        return static_cast<int>(sh);
+    }
     const Mapping m =
         Map(xDest, yDest, wDest, hDest, sx0, sy0, sw, sh, mirror, flip, c.img->rect());
-    const auto* base = static_cast<const BYTE*>(bits);
     if (rop == SRCCOPY && !c.mono && (d.bpp == 24 || d.bpp == 32)) {
         // The live view's path: one lookup table per frame, three byte loads per pixel.
         const int bytes = d.bpp / 8;
@@ -648,15 +746,34 @@ static BOOL Blit(HDC hdc, int xDest, int yDest, int wDest, int hDest, HDC src, i
         srcImg = &copy;
     }
     const bool mirror = (wSrc < 0) != (wDest < 0), flip = (hSrc < 0) != (hDest < 0);
-    const Mapping m = Map(xDest, yDest, wDest, hDest,
-                          std::min<long long>(xSrc, static_cast<long long>(xSrc) + wSrc),
-                          std::min<long long>(ySrc, static_cast<long long>(ySrc) + hSrc), Abs(wSrc),
-                          Abs(hSrc), mirror, flip, c.img->rect());
+    const long long sx0 = std::min<long long>(xSrc, static_cast<long long>(xSrc) + wSrc);
+    const long long sy0 = std::min<long long>(ySrc, static_cast<long long>(ySrc) + hSrc);
     // Monochrome to colour: white takes the destination's background colour, black its text
     // colour. Colour to monochrome: the source's background colour becomes white.
+    const bool toColor = s.mono && !c.mono, toMono = !s.mono && c.mono;
+    Shift shift;
+    if (rop == SRCCOPY && !toColor && !toMono &&
+        Unscaled(xDest, yDest, wDest, hDest, sx0, sy0, wSrc, hSrc, mirror, flip, shift)) {
+        // A straight copy: row by row.
+        const QRect dest = DestVisible(xDest, yDest, wDest, hDest, c.img->rect());
+        for (const QRect& clip : c.clip) {
+            const QRect r =
+                SourceInside(clip.intersected(dest), shift, srcImg->width(), srcImg->height());
+            if (r.isEmpty())
+                continue;
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                const auto* from = reinterpret_cast<const QRgb*>(
+                    srcImg->constScanLine(static_cast<int>(y + shift.dy)));
+                auto* row = reinterpret_cast<QRgb*>(c.img->scanLine(y));
+                CopyOpaque(row + r.left(), from + (r.left() + shift.dx), r.width());
+            }
+        }
+        return TRUE;
+    }
+    const Mapping m = Map(xDest, yDest, wDest, hDest, sx0, sy0, Abs(wSrc), Abs(hSrc), mirror, flip,
+                          c.img->rect());
     const QRgb monoWhite = ToRgb(c.st.bk), monoBlack = ToRgb(c.st.text);
     const QRgb srcBk = ToRgb(s.st.bk) & 0xFFFFFFu;
-    const bool toColor = s.mono && !c.mono, toMono = !s.mono && c.mono;
     ForMapped(c, m, srcImg->width(), srcImg->height(), [&](QRgb* row, int x, int sx, int sy) {
         QRgb v = reinterpret_cast<const QRgb*>(srcImg->constScanLine(sy))[sx];
         if (toColor)
