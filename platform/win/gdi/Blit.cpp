@@ -323,15 +323,17 @@ template <class F> void ForMapped(Canvas& c, const Mapping& m, int srcW, int src
 
 // Row converters of the SRCCOPY fast paths; each writes what the per-pixel rule writes (the
 // source colour made opaque), a whole row at a time so the compiler can vectorise it.
-// Kept out of line: inlined into the blits, the compiler loses the no-alias promise and falls
-// back to one pixel at a time.
-[[gnu::noinline]] void CopyOpaque(QRgb* __restrict dst, const QRgb* __restrict src, int n) {
+// Each converter is built for AVX-512, AVX2 and the baseline, picked once at load time: with
+// the baseline's 16-byte registers alone a row copy runs at a third of memcpy's speed. Out of
+// line also keeps the no-alias promise the vectorised loops need.
+#define MS_ROW_CONVERTER __attribute__((target_clones("avx512f", "avx2", "default")))
+MS_ROW_CONVERTER void CopyOpaque(QRgb* __restrict dst, const QRgb* __restrict src, int n) {
     for (int i = 0; i < n; ++i)
         dst[i] = src[i] | 0xFF000000u;
 }
 
 // Blue, green, red and an unused byte per pixel (32-bit DIB, any alignment) to opaque RGB32.
-[[gnu::noinline]] void Bgr32ToOpaque(QRgb* __restrict dst, const BYTE* __restrict src, int n) {
+MS_ROW_CONVERTER void Bgr32ToOpaque(QRgb* __restrict dst, const BYTE* __restrict src, int n) {
     for (int i = 0; i < n; ++i) {
         std::uint32_t v;
         std::memcpy(&v, src + 4 * i, 4);
@@ -341,7 +343,7 @@ template <class F> void ForMapped(Canvas& c, const Mapping& m, int srcW, int src
 
 // Blue, green, red bytes per pixel (24-bit DIB) to opaque RGB32. All but the last pixel are read
 // as four bytes, so nothing past the row is touched.
-[[gnu::noinline]] void Bgr24ToOpaque(QRgb* __restrict dst, const BYTE* __restrict src, int n) {
+MS_ROW_CONVERTER void Bgr24ToOpaque(QRgb* __restrict dst, const BYTE* __restrict src, int n) {
     int i = 0;
     for (; i + 1 < n; ++i) {
         std::uint32_t v;
