@@ -363,6 +363,24 @@ MS_ROW_CONVERTER void Bgr24ToOpaque(QRgb* __restrict dst, const BYTE* __restrict
     }
 }
 
+// Picks the pixel at byte offset off[i] of a 24- or 32-bit DIB row for each destination pixel,
+// made opaque. Offsets up to last4 (the row's length less four) are read as one 32-bit load;
+// beyond it (the last pixel of a 24-bit row without padding) byte by byte.
+MS_ROW_CONVERTER void GatherOpaque(QRgb* __restrict dst, const BYTE* __restrict src,
+                                   const int* __restrict off, int n, int last4) {
+    for (int i = 0; i < n; ++i) {
+        const BYTE* p = src + off[i];
+        if (off[i] <= last4) {
+            std::uint32_t v;
+            std::memcpy(&v, p, 4);
+            dst[i] = 0xFF000000u | v;
+        } else {
+            dst[i] = 0xFF000000u | (static_cast<QRgb>(p[2]) << 16) |
+                     (static_cast<QRgb>(p[1]) << 8) | p[0];
+        }
+    }
+}
+
 // A plain 1:1 copy (no stretch, no mirror, no flip): destination column x reads source
 // column x + dx, row y reads row y + dy. What the nearest-neighbour mapping gives for equal
 // sizes, so the fast paths below copy the very pixels the general path would.
@@ -696,11 +714,7 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc,
                     continue;
                 const BYTE* src = RowOf(base, d, sy);
                 auto* row = reinterpret_cast<QRgb*>(c.img->scanLine(y));
-                for (int x = x0; x <= x1; ++x) {
-                    const BYTE* p = src + off[x - m.dx0];
-                    row[x] = 0xFF000000u | (static_cast<QRgb>(p[2]) << 16) |
-                             (static_cast<QRgb>(p[1]) << 8) | p[0];
-                }
+                GatherOpaque(row + x0, src, off + (x0 - m.dx0), x1 - x0 + 1, d.stride - 4);
             }
         }
         return static_cast<int>(sh);

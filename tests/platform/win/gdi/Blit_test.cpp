@@ -270,7 +270,8 @@ TEST(GdiBlit, QImageBridges) {
 // Straight SRCCOPY copies take a row-by-row path; a rop with the same ternary code but another
 // low word (0x00CC0000) still means "source" and goes the pixel-by-pixel way. The two must leave
 // the same bytes for every source layout, odd sizes, rectangles reaching past either image,
-// clipping and copies within one bitmap.
+// clipping, copies within one bitmap, and stretched DIBs (whose nearest-pixel rows read 32 bits
+// at a time where the row has room).
 TEST(GdiBlit, RowCopiesMatchThePixelByPixelPath) {
     constexpr DWORD kGeneralCopy = 0x00CC0000;
     constexpr int kSrcW = 13, kSrcH = 11, kDstW = 17, kDstH = 15;
@@ -280,8 +281,10 @@ TEST(GdiBlit, RowCopiesMatchThePixelByPixelPath) {
         bool topDown; // DIB orientation
         bool stretch; // StretchDIBits from the bits instead of BitBlt from a DIB section
         int x, y, w, h, xSrc, ySrc;
-        bool clip;   // a clip region of two overlapping rectangles
-        bool sameDc; // BitBlt within the destination itself
+        bool clip;          // a clip region of two overlapping rectangles
+        bool sameDc;        // BitBlt within the destination itself
+        int srcW = 13;      // source width; 16 gives 24-bit rows without padding
+        int sw = 0, sh = 0; // StretchDIBits source size when it stretches
     };
     const Case cases[] = {
         {"dib32 bottom-up whole", 32, false, true, 0, 0, kSrcW, kSrcH, 0, 0, false, false},
@@ -296,6 +299,11 @@ TEST(GdiBlit, RowCopiesMatchThePixelByPixelPath) {
         {"blit dib24 bottom-up negative sizes", 24, false, false, 12, 10, -9, -7, 10, 9, true,
          false},
         {"blit within one bitmap", 0, false, false, 3, 2, 12, 11, 1, 0, true, true},
+        {"dib24 unpadded rows", 24, false, true, 1, 2, 16, 9, 0, 1, false, false, 16},
+        {"dib24 unpadded rows widened, rows shrunk", 24, true, true, 0, 0, 17, 5, 0, 0, false,
+         false, 16, 16, 11},
+        {"dib32 stretched and mirrored", 32, false, true, 15, 1, -14, 13, 1, 2, true, false, 13, 9,
+         7},
     };
     // Source bytes with every byte varying, the fourth byte of 32-bit pixels included.
     auto pattern = [](size_t i) { return static_cast<BYTE>(i * 37 + (i >> 5) * 11 + 5); };
@@ -320,7 +328,7 @@ TEST(GdiBlit, RowCopiesMatchThePixelByPixelPath) {
             }
             BITMAPINFO bmi{};
             bmi.bmiHeader = {sizeof(BITMAPINFOHEADER),
-                             kSrcW,
+                             tc.srcW,
                              tc.topDown ? -kSrcH : kSrcH,
                              1,
                              static_cast<WORD>(tc.bpp ? tc.bpp : 32),
@@ -330,14 +338,15 @@ TEST(GdiBlit, RowCopiesMatchThePixelByPixelPath) {
                              0,
                              0,
                              0};
-            const size_t stride = ((kSrcW * bmi.bmiHeader.biBitCount + 31) / 32) * 4;
+            const size_t stride = ((tc.srcW * bmi.bmiHeader.biBitCount + 31) / 32) * 4;
             std::vector<BYTE> bits(stride * kSrcH);
             for (size_t i = 0; i < bits.size(); ++i)
                 bits[i] = pattern(i);
             if (tc.stretch) {
                 SetStretchBltMode(dc, COLORONCOLOR);
-                EXPECT_NE(StretchDIBits(dc, tc.x, tc.y, tc.w, tc.h, tc.xSrc, tc.ySrc, tc.w, tc.h,
-                                        bits.data(), &bmi, DIB_RGB_COLORS, rop),
+                EXPECT_NE(StretchDIBits(dc, tc.x, tc.y, tc.w, tc.h, tc.xSrc, tc.ySrc,
+                                        tc.sw ? tc.sw : tc.w, tc.sh ? tc.sh : tc.h, bits.data(),
+                                        &bmi, DIB_RGB_COLORS, rop),
                           0);
             } else if (tc.sameDc) {
                 EXPECT_TRUE(BitBlt(dc, tc.x, tc.y, tc.w, tc.h, dc, tc.xSrc, tc.ySrc, rop));
