@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -252,6 +253,20 @@ long long Abs(long long v) {
     return v < 0 ? -v : v;
 }
 
+// The part of a destination rectangle (either sign of width and height) inside vis.
+QRect DestVisible(long long xDest, long long yDest, long long wDest, long long hDest,
+                  const QRect& vis) {
+    const long long fx0 = std::min(xDest, xDest + wDest), fy0 = std::min(yDest, yDest + hDest);
+    const long long vx0 = std::max<long long>(fx0, vis.left());
+    const long long vx1 = std::min<long long>(fx0 + Abs(wDest), vis.right() + 1LL);
+    const long long vy0 = std::max<long long>(fy0, vis.top());
+    const long long vy1 = std::min<long long>(fy0 + Abs(hDest), vis.bottom() + 1LL);
+    if (vx0 >= vx1 || vy0 >= vy1)
+        return QRect();
+    return QRect(static_cast<int>(vx0), static_cast<int>(vy0), static_cast<int>(vx1 - vx0),
+                 static_cast<int>(vy1 - vy0));
+}
+
 // Nearest-neighbour mapping of a destination rectangle onto a source rectangle; a sign
 // difference between the two widths (heights) mirrors (flips) the picture. Only the part of
 // the destination inside vis is mapped, so huge or far-away rectangles cost nothing.
@@ -304,6 +319,94 @@ template <class F> void ForMapped(Canvas& c, const Mapping& m, int srcW, int src
             }
         }
     }
+}
+
+// Row converters of the SRCCOPY fast paths; each writes what the per-pixel rule writes (the
+// source colour made opaque), a whole row at a time so the compiler can vectorise it.
+// Each converter is built for AVX-512, AVX2 and the baseline, picked once at load time: with
+// the baseline's 16-byte registers alone a row copy runs at a third of memcpy's speed. Out of
+// line also keeps the no-alias promise the vectorised loops need.
+#define MS_ROW_CONVERTER __attribute__((target_clones("avx512f", "avx2", "default")))
+MS_ROW_CONVERTER void CopyOpaque(QRgb* __restrict dst, const QRgb* __restrict src, int n) {
+    for (int i = 0; i < n; ++i)
+        dst[i] = src[i] | 0xFF000000u;
+}
+
+// Blue, green, red and an unused byte per pixel (32-bit DIB, any alignment) to opaque RGB32.
+MS_ROW_CONVERTER void Bgr32ToOpaque(QRgb* __restrict dst, const BYTE* __restrict src, int n) {
+    for (int i = 0; i < n; ++i) {
+        std::uint32_t v;
+        std::memcpy(&v, src + 4 * i, 4);
+        dst[i] = v | 0xFF000000u;
+    }
+}
+
+// Blue, green, red bytes per pixel (24-bit DIB) to opaque RGB32: four pixels from three
+// 32-bit loads at a time (the top byte of each is then forced to 0xFF), the rest byte by byte,
+// so nothing past the row is read.
+MS_ROW_CONVERTER void Bgr24ToOpaque(QRgb* __restrict dst, const BYTE* __restrict src, int n) {
+    int i = 0;
+    for (; i + 4 < n; i += 4) {
+        std::uint32_t w0, w1, w2;
+        std::memcpy(&w0, src + 3 * i, 4);
+        std::memcpy(&w1, src + 3 * i + 4, 4);
+        std::memcpy(&w2, src + 3 * i + 8, 4);
+        dst[i] = 0xFF000000u | w0;
+        dst[i + 1] = 0xFF000000u | (w0 >> 24) | (w1 << 8);
+        dst[i + 2] = 0xFF000000u | (w1 >> 16) | (w2 << 16);
+        dst[i + 3] = 0xFF000000u | (w2 >> 8);
+    }
+    for (; i < n; ++i) {
+        const BYTE* p = src + 3 * i;
+        dst[i] =
+            0xFF000000u | (static_cast<QRgb>(p[2]) << 16) | (static_cast<QRgb>(p[1]) << 8) | p[0];
+    }
+}
+
+// Picks the pixel at byte offset off[i] of a 24- or 32-bit DIB row for each destination pixel,
+// made opaque. Offsets up to last4 (the row's length less four) are read as one 32-bit load;
+// beyond it (the last pixel of a 24-bit row without padding) byte by byte.
+MS_ROW_CONVERTER void GatherOpaque(QRgb* __restrict dst, const BYTE* __restrict src,
+                                   const int* __restrict off, int n, int last4) {
+    for (int i = 0; i < n; ++i) {
+        const BYTE* p = src + off[i];
+        if (off[i] <= last4) {
+            std::uint32_t v;
+            std::memcpy(&v, p, 4);
+            dst[i] = 0xFF000000u | v;
+        } else {
+            dst[i] = 0xFF000000u | (static_cast<QRgb>(p[2]) << 16) |
+                     (static_cast<QRgb>(p[1]) << 8) | p[0];
+        }
+    }
+}
+
+// A plain 1:1 copy (no stretch, no mirror, no flip): destination column x reads source
+// column x + dx, row y reads row y + dy. What the nearest-neighbour mapping gives for equal
+// sizes, so the fast paths below copy the very pixels the general path would.
+struct Shift {
+    long long dx = 0, dy = 0;
+};
+
+bool Unscaled(long long xDest, long long yDest, long long wDest, long long hDest, long long sx0,
+              long long sy0, long long wSrc, long long hSrc, bool mirror, bool flip, Shift& shift) {
+    if (mirror || flip || Abs(wDest) != Abs(wSrc) || Abs(hDest) != Abs(hSrc))
+        return false;
+    shift.dx = sx0 - std::min(xDest, xDest + wDest);
+    shift.dy = sy0 - std::min(yDest, yDest + hDest);
+    return true;
+}
+
+// Narrows clip rectangle r to the columns and rows whose source lies inside srcW x srcH.
+QRect SourceInside(const QRect& r, const Shift& s, int srcW, int srcH) {
+    const long long x0 = std::max<long long>(r.left(), -s.dx);
+    const long long x1 = std::min<long long>(r.right(), srcW - 1LL - s.dx);
+    const long long y0 = std::max<long long>(r.top(), -s.dy);
+    const long long y1 = std::min<long long>(r.bottom(), srcH - 1LL - s.dy);
+    if (x0 > x1 || y0 > y1)
+        return QRect();
+    return QRect(QPoint(static_cast<int>(x0), static_cast<int>(y0)),
+                 QPoint(static_cast<int>(x1), static_cast<int>(y1)));
 }
 
 std::shared_ptr<Bitmap> NewBitmap(int width, int height, bool mono) {
@@ -560,9 +663,30 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc,
     if (d.bottomUp)
         sy0 = d.height - (sy0 + sh);
     const bool mirror = (wSrc < 0) != (wDest < 0), flip = (hSrc < 0) != (hDest < 0);
+    const auto* base = static_cast<const BYTE*>(bits);
+    Shift shift;
+    if (rop == SRCCOPY && !c.mono && (d.bpp == 24 || d.bpp == 32) &&
+        Unscaled(xDest, yDest, wDest, hDest, sx0, sy0, sw, sh, mirror, flip, shift)) {
+        // Unscaled: whole rows converted at once.
+        const QRect dest = DestVisible(xDest, yDest, wDest, hDest, c.img->rect());
+        for (const QRect& clip : c.clip) {
+            const QRect r = SourceInside(clip.intersected(dest), shift, d.width, d.height);
+            if (r.isEmpty())
+                continue;
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                const BYTE* src = RowOf(base, d, static_cast<int>(y + shift.dy));
+                auto* row = reinterpret_cast<QRgb*>(c.img->scanLine(y)) + r.left();
+                const long long sx = r.left() + shift.dx;
+                if (d.bpp == 32)
+                    Bgr32ToOpaque(row, src + 4 * sx, r.width());
+                else
+                    Bgr24ToOpaque(row, src + 3 * sx, r.width());
+            }
+        }
+        return static_cast<int>(sh);
+    }
     const Mapping m =
         Map(xDest, yDest, wDest, hDest, sx0, sy0, sw, sh, mirror, flip, c.img->rect());
-    const auto* base = static_cast<const BYTE*>(bits);
     if (rop == SRCCOPY && !c.mono && (d.bpp == 24 || d.bpp == 32)) {
         // The live view's path: one lookup table per frame, three byte loads per pixel.
         const int bytes = d.bpp / 8;
@@ -590,11 +714,7 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc,
                     continue;
                 const BYTE* src = RowOf(base, d, sy);
                 auto* row = reinterpret_cast<QRgb*>(c.img->scanLine(y));
-                for (int x = x0; x <= x1; ++x) {
-                    const BYTE* p = src + off[x - m.dx0];
-                    row[x] = 0xFF000000u | (static_cast<QRgb>(p[2]) << 16) |
-                             (static_cast<QRgb>(p[1]) << 8) | p[0];
-                }
+                GatherOpaque(row + x0, src, off + (x0 - m.dx0), x1 - x0 + 1, d.stride - 4);
             }
         }
         return static_cast<int>(sh);
@@ -648,15 +768,34 @@ static BOOL Blit(HDC hdc, int xDest, int yDest, int wDest, int hDest, HDC src, i
         srcImg = &copy;
     }
     const bool mirror = (wSrc < 0) != (wDest < 0), flip = (hSrc < 0) != (hDest < 0);
-    const Mapping m = Map(xDest, yDest, wDest, hDest,
-                          std::min<long long>(xSrc, static_cast<long long>(xSrc) + wSrc),
-                          std::min<long long>(ySrc, static_cast<long long>(ySrc) + hSrc), Abs(wSrc),
-                          Abs(hSrc), mirror, flip, c.img->rect());
+    const long long sx0 = std::min<long long>(xSrc, static_cast<long long>(xSrc) + wSrc);
+    const long long sy0 = std::min<long long>(ySrc, static_cast<long long>(ySrc) + hSrc);
     // Monochrome to colour: white takes the destination's background colour, black its text
     // colour. Colour to monochrome: the source's background colour becomes white.
+    const bool toColor = s.mono && !c.mono, toMono = !s.mono && c.mono;
+    Shift shift;
+    if (rop == SRCCOPY && !toColor && !toMono &&
+        Unscaled(xDest, yDest, wDest, hDest, sx0, sy0, wSrc, hSrc, mirror, flip, shift)) {
+        // A straight copy: row by row.
+        const QRect dest = DestVisible(xDest, yDest, wDest, hDest, c.img->rect());
+        for (const QRect& clip : c.clip) {
+            const QRect r =
+                SourceInside(clip.intersected(dest), shift, srcImg->width(), srcImg->height());
+            if (r.isEmpty())
+                continue;
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                const auto* from = reinterpret_cast<const QRgb*>(
+                    srcImg->constScanLine(static_cast<int>(y + shift.dy)));
+                auto* row = reinterpret_cast<QRgb*>(c.img->scanLine(y));
+                CopyOpaque(row + r.left(), from + (r.left() + shift.dx), r.width());
+            }
+        }
+        return TRUE;
+    }
+    const Mapping m = Map(xDest, yDest, wDest, hDest, sx0, sy0, Abs(wSrc), Abs(hSrc), mirror, flip,
+                          c.img->rect());
     const QRgb monoWhite = ToRgb(c.st.bk), monoBlack = ToRgb(c.st.text);
     const QRgb srcBk = ToRgb(s.st.bk) & 0xFFFFFFu;
-    const bool toColor = s.mono && !c.mono, toMono = !s.mono && c.mono;
     ForMapped(c, m, srcImg->width(), srcImg->height(), [&](QRgb* row, int x, int sx, int sy) {
         QRgb v = reinterpret_cast<const QRgb*>(srcImg->constScanLine(sy))[sx];
         if (toColor)

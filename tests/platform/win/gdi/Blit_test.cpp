@@ -267,4 +267,123 @@ TEST(GdiBlit, QImageBridges) {
     EXPECT_TRUE(ms::ImageOfBitmap(bmp).isNull());
 }
 
+// Straight SRCCOPY copies take a row-by-row path; a rop with the same ternary code but another
+// low word (0x00CC0000) still means "source" and goes the pixel-by-pixel way. The two must leave
+// the same bytes for every source layout, odd sizes, rectangles reaching past either image,
+// clipping, copies within one bitmap, and stretched DIBs (whose nearest-pixel rows read 32 bits
+// at a time where the row has room).
+TEST(GdiBlit, RowCopiesMatchThePixelByPixelPath) {
+    constexpr DWORD kGeneralCopy = 0x00CC0000;
+    constexpr int kSrcW = 13, kSrcH = 11, kDstW = 17, kDstH = 15;
+    struct Case {
+        const char* name;
+        int bpp;      // 24 or 32: a DIB; 0: a compatible bitmap (BitBlt only)
+        bool topDown; // DIB orientation
+        bool stretch; // StretchDIBits from the bits instead of BitBlt from a DIB section
+        int x, y, w, h, xSrc, ySrc;
+        bool clip;          // a clip region of two overlapping rectangles
+        bool sameDc;        // BitBlt within the destination itself
+        int srcW = 13;      // source width; 16 gives 24-bit rows without padding
+        int sw = 0, sh = 0; // StretchDIBits source size when it stretches
+    };
+    const Case cases[] = {
+        {"dib32 bottom-up whole", 32, false, true, 0, 0, kSrcW, kSrcH, 0, 0, false, false},
+        {"dib32 top-down offset", 32, true, true, 3, 2, 9, 7, 2, 3, false, false},
+        {"dib24 bottom-up past edges", 24, false, true, -2, 5, 20, 20, -3, -1, false, false},
+        {"dib24 top-down clipped", 24, true, true, 1, 1, 15, 13, 0, 0, true, false},
+        {"dib32 bottom-up clipped, negative sizes", 32, false, true, 14, 12, -11, -9, 12, 10, true,
+         false},
+        {"blit compatible", 0, false, false, 2, 3, 11, 9, 1, 1, false, false},
+        {"blit compatible clipped past edges", 0, false, false, -1, -2, 19, 17, -2, 0, true, false},
+        {"blit dib32 top-down (raw alpha)", 32, true, false, 0, 1, 13, 11, 0, 0, false, false},
+        {"blit dib24 bottom-up negative sizes", 24, false, false, 12, 10, -9, -7, 10, 9, true,
+         false},
+        {"blit within one bitmap", 0, false, false, 3, 2, 12, 11, 1, 0, true, true},
+        {"dib24 unpadded rows", 24, false, true, 1, 2, 16, 9, 0, 1, false, false, 16},
+        {"dib24 unpadded rows widened, rows shrunk", 24, true, true, 0, 0, 17, 5, 0, 0, false,
+         false, 16, 16, 11},
+        {"dib32 stretched and mirrored", 32, false, true, 15, 1, -14, 13, 1, 2, true, false, 13, 9,
+         7},
+    };
+    // Source bytes with every byte varying, the fourth byte of 32-bit pixels included.
+    auto pattern = [](size_t i) { return static_cast<BYTE>(i * 37 + (i >> 5) * 11 + 5); };
+    for (const Case& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        QImage start(kDstW, kDstH, QImage::Format_RGB32);
+        for (int y = 0; y < kDstH; ++y)
+            for (int x = 0; x < kDstW; ++x)
+                start.setPixel(x, y, qRgb(x * 9, y * 13, 200));
+        QImage results[2];
+        for (int pass = 0; pass < 2; ++pass) {
+            const DWORD rop = pass == 0 ? SRCCOPY : kGeneralCopy;
+            HDC dc = CreateCompatibleDC(nullptr);
+            HBITMAP dst = ms::CreateBitmapFromQImage(start);
+            HGDIOBJ oldDst = SelectObject(dc, dst);
+            if (tc.clip) {
+                HRGN a = CreateRectRgn(1, 1, 9, 7), b = CreateRectRgn(5, 4, 16, 14);
+                CombineRgn(a, a, b, RGN_OR);
+                SelectClipRgn(dc, a);
+                DeleteObject(a);
+                DeleteObject(b);
+            }
+            BITMAPINFO bmi{};
+            bmi.bmiHeader = {sizeof(BITMAPINFOHEADER),
+                             tc.srcW,
+                             tc.topDown ? -kSrcH : kSrcH,
+                             1,
+                             static_cast<WORD>(tc.bpp ? tc.bpp : 32),
+                             BI_RGB,
+                             0,
+                             0,
+                             0,
+                             0,
+                             0};
+            const size_t stride = ((tc.srcW * bmi.bmiHeader.biBitCount + 31) / 32) * 4;
+            std::vector<BYTE> bits(stride * kSrcH);
+            for (size_t i = 0; i < bits.size(); ++i)
+                bits[i] = pattern(i);
+            if (tc.stretch) {
+                SetStretchBltMode(dc, COLORONCOLOR);
+                EXPECT_NE(StretchDIBits(dc, tc.x, tc.y, tc.w, tc.h, tc.xSrc, tc.ySrc,
+                                        tc.sw ? tc.sw : tc.w, tc.sh ? tc.sh : tc.h, bits.data(),
+                                        &bmi, DIB_RGB_COLORS, rop),
+                          0);
+            } else if (tc.sameDc) {
+                EXPECT_TRUE(BitBlt(dc, tc.x, tc.y, tc.w, tc.h, dc, tc.xSrc, tc.ySrc, rop));
+            } else {
+                HDC srcDc = CreateCompatibleDC(dc);
+                HBITMAP src = nullptr;
+                if (tc.bpp == 0) {
+                    QImage img(kSrcW, kSrcH, QImage::Format_RGB32);
+                    for (int y = 0; y < kSrcH; ++y)
+                        for (int x = 0; x < kSrcW; ++x)
+                            img.setPixel(x, y, qRgb(x * 17, 255 - y * 19, x * y));
+                    src = ms::CreateBitmapFromQImage(img);
+                } else {
+                    void* p = nullptr;
+                    src = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &p, nullptr, 0);
+                    ASSERT_NE(p, nullptr);
+                    std::memcpy(p, bits.data(), bits.size());
+                }
+                HGDIOBJ oldSrc = SelectObject(srcDc, src);
+                EXPECT_TRUE(BitBlt(dc, tc.x, tc.y, tc.w, tc.h, srcDc, tc.xSrc, tc.ySrc, rop));
+                SelectObject(srcDc, oldSrc);
+                DeleteObject(src);
+                DeleteDC(srcDc);
+            }
+            SelectObject(dc, oldDst);
+            results[pass] = ms::ImageOfBitmap(dst);
+            DeleteObject(dst);
+            DeleteDC(dc);
+        }
+        ASSERT_EQ(results[0].size(), results[1].size());
+        for (int y = 0; y < kDstH; ++y)
+            EXPECT_EQ(
+                std::memcmp(results[0].constScanLine(y), results[1].constScanLine(y), kDstW * 4), 0)
+                << "row " << y;
+        EXPECT_NE(std::memcmp(results[0].constBits(), start.constBits(), kDstW * kDstH * 4), 0)
+            << "the copy changed nothing";
+    }
+}
+
 } // namespace
