@@ -110,6 +110,24 @@ std::u16string TargetPath(int mode, bool snapshotNamed) {
     }
 }
 
+// The picture folder's numbers, kept between stills; used on the UI thread only.
+SnapshotNumbering& Numbering() {
+    static SnapshotNumbering numbering;
+    return numbering;
+}
+
+// Creates `path` empty, failing when anything of that name exists, so that a still never
+// replaces a picture that appeared after the folder was looked through. The picture is then
+// written over this empty file of our own.
+bool ReserveName(const WCHAR* path) {
+    HANDLE h =
+        CreateFile(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(h);
+    return true;
+}
+
 } // namespace
 
 int CMicroscopeDlg::SaveSnapshot(int mode) {
@@ -133,13 +151,14 @@ int CMicroscopeDlg::SaveSnapshot(double, BYTE* bits, DWORD byteSize, int mode) {
     // A still request still pending when an export or a recording composes is dropped.
     g_snapshotRequest = 0;
 
-    const SnapshotScan scan = ScanSnapshotNumbers(g_pictureDir, g_imageFormat);
+    const SnapshotScan scan = Numbering().Scan(g_pictureDir, g_imageFormat);
     for (int i = 0; i < scan.folders; ++i)
         AfxMessageBox(u"Picture Error", MB_OK);
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    const bool named = BuildSnapshotName(g_lastSnapshotPath, MAX_PATH, g_pictureDir, now,
-                                         g_zoomText, scan.highest + 1, g_imageFormat);
+    long long number = scan.highest + 1;
+    bool named = BuildSnapshotName(g_lastSnapshotPath, MAX_PATH, g_pictureDir, now, g_zoomText,
+                                   number, g_imageFormat);
 
     FrameCopy frame;
     if (!CopyFrame(bits, byteSize, frame))
@@ -168,7 +187,24 @@ int CMicroscopeDlg::SaveSnapshot(double, BYTE* bits, DWORD byteSize, int mode) {
         DrawScaleBar(CDC::FromHandle(memDc));
         SelectObject(memDc, oldBitmap);
 
-        const std::u16string target = TargetPath(mode, named);
+        bool reserved = false;
+        if (mode == 0 && named) {
+            // A file of the chosen name appeared since the folder was last looked through:
+            // look again and take the next free number. A folder's entries hold no number a
+            // scan would count, hence the floor of the number tried.
+            for (int attempt = 0; named && attempt < 16; ++attempt) {
+                reserved = ReserveName(g_lastSnapshotPath);
+                if (reserved || GetLastError() != ERROR_FILE_EXISTS)
+                    break;
+                Numbering().Forget();
+                const long long highest = Numbering().Scan(g_pictureDir, g_imageFormat).highest;
+                number = highest >= number ? highest + 1 : number + 1;
+                named = BuildSnapshotName(g_lastSnapshotPath, MAX_PATH, g_pictureDir, now,
+                                          g_zoomText, number, g_imageFormat);
+            }
+        }
+        const std::u16string target =
+            mode == 0 && !reserved ? std::u16string() : TargetPath(mode, named);
         if (!target.empty()) {
             CDibImage picture(0);
             if (picture.CreateFromBitmap(bitmap)) {
@@ -179,6 +215,12 @@ int CMicroscopeDlg::SaveSnapshot(double, BYTE* bits, DWORD byteSize, int mode) {
                     written = picture.SaveToFile(target.c_str(), DIBIMAGE_TYPE_BMP);
                 }
             }
+        }
+        if (reserved) {
+            if (written)
+                Numbering().Written(number);
+            else
+                DeleteFile(target.c_str()); // our own empty file, not a picture
         }
         DeleteObject(bitmap);
     }

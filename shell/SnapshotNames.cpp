@@ -6,6 +6,7 @@
 #include "platform/win/core/Format.h"
 
 #include <string>
+#include <system_error>
 
 namespace {
 
@@ -69,6 +70,37 @@ SnapshotScan ScanSnapshotNumbers(const WCHAR* folder, int imageFormat) {
     } while (FindNextFile(find, &found));
     FindClose(find);
     return scan;
+}
+
+std::filesystem::file_time_type SnapshotNumbering::FolderTime() const {
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(ms::NativePath(folder_), error);
+    return error ? std::filesystem::file_time_type::min() : time;
+}
+
+SnapshotScan SnapshotNumbering::Scan(const WCHAR* folder, int imageFormat) {
+    const std::u16string_view wanted(folder ? folder : u"");
+    if (valid_ && wanted == folder_ && (imageFormat == 1) == (format_ == 1) &&
+        FolderTime() == time_)
+        return scan_;
+    folder_ = wanted;
+    format_ = imageFormat;
+    // The time is taken before the listing, so a change during the listing shows next time.
+    time_ = FolderTime();
+    scan_ = ScanSnapshotNumbers(folder_.c_str(), imageFormat);
+    valid_ = time_ != std::filesystem::file_time_type::min();
+    return scan_;
+}
+
+void SnapshotNumbering::Written(long long number) {
+    if (!valid_)
+        return;
+    if (number > scan_.highest)
+        scan_.highest = number;
+    // The new file changed the folder's time. Another change made while the still was being
+    // composed and written goes unseen here; the exclusive creation of each name keeps it
+    // from being overwritten.
+    time_ = FolderTime();
 }
 
 bool BuildSnapshotName(WCHAR* out, size_t capacity, const WCHAR* folder, const SYSTEMTIME& time,

@@ -8,6 +8,8 @@
 #include "platform/win/WinTypes.h"
 
 #include <cstddef>
+#include <filesystem>
+#include <string>
 
 // The number behind the last capital "N" of a file name: the text behind it (at most 63
 // characters are looked at) loses its extension, from the last "." on, and its leading digits
@@ -23,6 +25,32 @@ struct SnapshotScan {
 // Looks at the pictures of the snapshot format in `folder`: "*.bmp" when imageFormat is 1,
 // else "*.jpg" (case-insensitive).
 SnapshotScan ScanSnapshotNumbers(const WCHAR* folder, int imageFormat);
+
+// The scan of the picture folder kept between stills, so that a still does not look through a
+// folder of thousands of pictures. The folder is looked through again when it or the format
+// differs from the last still's, when its modification time shows that entries were added,
+// removed or renamed since the last look, or after Forget; otherwise the kept scan counts on
+// from the stills written meanwhile. The number thus stays the one a scan would give, except
+// after a change made while a still was being written or within the file system's time
+// granularity: the caller therefore creates each name exclusively and calls Forget when it is
+// taken, so that no still ever replaces another file.
+class SnapshotNumbering {
+public:
+    // What ScanSnapshotNumbers(folder, imageFormat) would report now.
+    SnapshotScan Scan(const WCHAR* folder, int imageFormat);
+    // A still of `number` was written into the folder of the last Scan.
+    void Written(long long number);
+    void Forget() { valid_ = false; }
+
+private:
+    std::filesystem::file_time_type FolderTime() const;
+
+    bool valid_ = false;
+    std::u16string folder_;
+    int format_ = 0;
+    SnapshotScan scan_;
+    std::filesystem::file_time_type time_{};
+};
 
 // "<folder>/Still_YYYY-MM-DD_hhmmss_N####.jpg", with a magnification text M
 // "<folder>/Still_YYYY-MM-DD_hhmmss_MX_N####.jpg", ".bmp" when imageFormat is 1. The number

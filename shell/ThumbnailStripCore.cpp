@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include <unistd.h>
+
 // ---- Lists
 
 ThumbnailItem& ThumbnailList::Append(std::u16string_view path, DWORD flags) {
@@ -92,16 +94,12 @@ std::vector<std::u16string> ScanPictureFolder(std::u16string_view dir) {
         const std::u16string ext = LowerExtension(fd.cFileName);
         if (ext != u".bmp" && ext != u".jpg")
             return;
-        // Opened as a reader would: a file that cannot be read, or holds no more than a
-        // bitmap's info header, has no picture to show.
-        HANDLE h = CreateFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-        if (h == INVALID_HANDLE_VALUE)
+        // A file that cannot be read, or holds no more than a bitmap's info header, has no
+        // picture to show. The size comes with the listing and readability is asked without
+        // opening the file, so a large folder costs one look per entry.
+        if (fd.nFileSizeHigh == 0 && fd.nFileSizeLow <= 40)
             return;
-        DWORD high = 0;
-        const DWORD low = GetFileSize(h, &high);
-        CloseHandle(h);
-        if (high == 0 && low <= 40)
+        if (::access(ms::NativePath(path).c_str(), R_OK) != 0)
             return;
         out.push_back(std::move(path));
     });

@@ -4,13 +4,15 @@
 // files are in the system's file cache (a warm start); a fresh strip, with an empty thumbnail
 // cache, is built for every iteration.
 #include "shell/SaveFolders.h"
+#include "shell/SnapshotNames.h"
 #include "shell/ThumbnailStrip.h"
+#include "shell/ThumbnailStripCore.h"
 
 #include "imaging/DibImage.h"
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/core/WString.h"
-#include "platform/win/window/WinUser.h"
 #include "platform/win/window/TestSeams.h"
+#include "platform/win/window/WinUser.h"
 
 #include <QByteArray>
 #include <benchmark/benchmark.h>
@@ -18,6 +20,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -78,8 +83,12 @@ void FirstSixThumbnails(benchmark::State& state) {
         strip->UpdateScrollBar();
         InvalidateRect(list, nullptr, TRUE);
         UpdateWindow(list);
-        if (strip->DrawnItems().size() != 6)
+        if (strip->DrawnItems().size() != 6) {
+            // No timing calls after an error: the library then stops the run.
             state.SkipWithError("the first paint did not draw six thumbnails");
+            delete strip;
+            break;
+        }
         decoded += strip->Cache().Decodes();
         state.PauseTiming();
         delete strip;
@@ -90,5 +99,76 @@ void FirstSixThumbnails(benchmark::State& state) {
     DestroyWindow(parent);
 }
 BENCHMARK(FirstSixThumbnails)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// A folder of 10,000 small stills ("Still_..._N00001.jpg" onwards), made once.
+fs::path ManyStills() {
+    const fs::path dir = fs::temp_directory_path() / "thumbnail-strip-bench" / "Stills";
+    if (fs::exists(dir / "Still_2026-03-07_090501_N10000.jpg"))
+        return dir;
+    fs::create_directories(dir);
+    for (int i = 1; i <= 10000; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, "Still_2026-03-07_090501_N%04d.jpg", i);
+        std::FILE* f = std::fopen((dir / name).c_str(), "wb");
+        if (!f)
+            std::abort();
+        static const char bytes[100] = {};
+        std::fwrite(bytes, 1, sizeof bytes, f);
+        std::fclose(f);
+    }
+    return dir;
+}
+
+// The strip's scan of 10,000 pictures, against the floor: the listing with a stat of every
+// entry (what `find -printf %s` does).
+void ScanPictureFolder10000(benchmark::State& state) {
+    const std::u16string dir = ms::FromUtf8(ManyStills().string());
+    for (auto _ : state) {
+        const auto found = ScanPictureFolder(dir);
+        if (found.size() != 10000) {
+            state.SkipWithError("not every picture found");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 10000);
+}
+BENCHMARK(ScanPictureFolder10000)->Unit(benchmark::kMillisecond);
+
+void ListAndStat10000(benchmark::State& state) {
+    const std::string dir = ManyStills().string();
+    for (auto _ : state) {
+        long long bytes = 0;
+        DIR* d = opendir(dir.c_str());
+        while (dirent* e = readdir(d)) {
+            struct stat st;
+            if (fstatat(dirfd(d), e->d_name, &st, 0) == 0)
+                bytes += st.st_size;
+        }
+        closedir(d);
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.SetItemsProcessed(state.iterations() * 10000);
+}
+BENCHMARK(ListAndStat10000)->Unit(benchmark::kMillisecond);
+
+// The next still's number among 10,000: a scan of the folder, as every still once did, and
+// the kept scan a still now asks.
+void NextNumberScan10000(benchmark::State& state) {
+    const std::u16string dir = ms::FromUtf8(ManyStills().string());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ScanSnapshotNumbers(dir.c_str(), 2).highest);
+}
+BENCHMARK(NextNumberScan10000)->Unit(benchmark::kMicrosecond);
+
+void NextNumberKept10000(benchmark::State& state) {
+    const std::u16string dir = ms::FromUtf8(ManyStills().string());
+    SnapshotNumbering numbering;
+    for (auto _ : state)
+        if (numbering.Scan(dir.c_str(), 2).highest != 10000) {
+            state.SkipWithError("wrong number");
+            break;
+        }
+}
+BENCHMARK(NextNumberKept10000)->Unit(benchmark::kMicrosecond);
 
 } // namespace

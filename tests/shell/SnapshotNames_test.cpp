@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -99,6 +100,39 @@ TEST(SnapshotNames, OnlyPicturesOfTheSnapshotFormatCountAndFoldersAreReported) {
     Touch(lone / "Still_x_N9999.jpg");
     const long long next = ScanSnapshotNumbers(U16(lone).c_str(), 2).highest + 1;
     EXPECT_EQ(Name(u"", next, 2), u"/p/Still_2026-03-07_090501_N10000.jpg");
+}
+
+// The kept scan gives what a fresh scan gives: it counts on from the stills written and looks
+// again when the folder changed (its time is set apart explicitly, as a coarse clock could
+// give two changes the same time), when the format or folder differs, or after Forget.
+TEST(SnapshotNames, TheKeptScanFollowsTheStillsAndEveryChangeOfTheFolder) {
+    const fs::path dir = g_home / "kept";
+    fs::create_directories(dir);
+    Touch(dir / "Still_a_N0004.jpg");
+    const std::u16string folder = U16(dir);
+    const auto stamp = fs::last_write_time(dir);
+    SnapshotNumbering numbering;
+    EXPECT_EQ(numbering.Scan(folder.c_str(), 2).highest, 4);
+
+    Touch(dir / "Still_b_N0005.jpg");
+    numbering.Written(5);
+    EXPECT_EQ(numbering.Scan(folder.c_str(), 2).highest, 5);
+
+    fs::remove(dir / "Still_b_N0005.jpg"); // a deletion frees the number again, as a scan says
+    fs::last_write_time(dir, stamp + std::chrono::seconds(10));
+    EXPECT_EQ(numbering.Scan(folder.c_str(), 2).highest, 4);
+
+    Touch(dir / "Still_c_N0020.jpg");
+    fs::last_write_time(dir, stamp + std::chrono::seconds(20));
+    EXPECT_EQ(numbering.Scan(folder.c_str(), 2).highest, 20);
+    EXPECT_EQ(numbering.Scan(folder.c_str(), 1).highest, 0);
+
+    // Unseen by the folder's time, seen after Forget.
+    Touch(dir / "Still_d_N0030.jpg");
+    fs::last_write_time(dir, stamp + std::chrono::seconds(20));
+    EXPECT_EQ(numbering.Scan(folder.c_str(), 1).highest, 0);
+    numbering.Forget();
+    EXPECT_EQ(numbering.Scan(folder.c_str(), 2).highest, 30);
 }
 
 TEST(SnapshotNames, TheMagnificationGoesInOnlyWhenItIsANumber) {

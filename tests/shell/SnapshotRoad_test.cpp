@@ -237,6 +237,27 @@ TEST_F(SnapshotRoadTest, BmpSnapshotsNumberAmongTheBmpFilesAndHoldTheFrameExactl
     EXPECT_EQ(std::memcmp(picture.GetBits(), first.data(), first.size()), 0);
 }
 
+// A picture of the next still's name that appears after the folder was looked through, in a
+// way its time does not show (a coarse clock), is never replaced: the still takes the next
+// free number.
+TEST_F(SnapshotRoadTest, APictureOfTheNextNameThatAppearedMeanwhileIsNotOverwritten) {
+    g_imageFormat = 1;
+    TakePicture();
+    ASSERT_TRUE(fs::exists(pictures_ / "Still_2026-03-07_090501_N0001.bmp"));
+    const auto stamp = fs::last_write_time(pictures_);
+    std::ofstream(pictures_ / "Still_2026-03-07_090501_N0002.bmp") << "theirs";
+    fs::last_write_time(pictures_, stamp);
+
+    TakePicture();
+    EXPECT_EQ(Names(pictures_), (std::set<std::string>{"Still_2026-03-07_090501_N0001.bmp",
+                                                       "Still_2026-03-07_090501_N0002.bmp",
+                                                       "Still_2026-03-07_090501_N0003.bmp"}));
+    EXPECT_EQ(fs::file_size(pictures_ / "Still_2026-03-07_090501_N0002.bmp"), 6u);
+    EXPECT_EQ(fs::file_size(pictures_ / "Still_2026-03-07_090501_N0003.bmp"), 921654u);
+    EXPECT_EQ(listed_.size(), 2u);
+    EXPECT_EQ(ShutterSounds(), 2);
+}
+
 TEST_F(SnapshotRoadTest, AStillRequestedJustBeforeASizeChangeIsAWholeFrameOfTheNewSize) {
     g_imageFormat = 1;
     ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam")); // 640 x 480

@@ -26,10 +26,30 @@ public:
     int fd;
 };
 
+// A listing kept small (a full find record is over 500 bytes, most of it an empty name
+// buffer): the records are written out only as FindFirstFile and FindNextFile hand them over.
 class FindObject : public ms::KernelObject {
 public:
-    std::vector<WIN32_FIND_DATAW> entries;
+    struct Entry {
+        std::u16string name;
+        DWORD attributes = 0;
+        FILETIME accessed{}, written{};
+        unsigned long long size = 0;
+    };
+    std::vector<Entry> entries;
     size_t next = 0;
+
+    void Fill(size_t i, WIN32_FIND_DATAW& fd) const {
+        const Entry& e = entries[i];
+        fd = WIN32_FIND_DATAW{};
+        fd.dwFileAttributes = e.attributes;
+        fd.ftCreationTime = e.written;
+        fd.ftLastAccessTime = e.accessed;
+        fd.ftLastWriteTime = e.written;
+        fd.nFileSizeHigh = static_cast<DWORD>(e.size >> 32);
+        fd.nFileSizeLow = static_cast<DWORD>(e.size);
+        ms::CopyBounded(fd.cFileName, MAX_PATH, e.name);
+    }
 };
 
 std::string Dirname(const std::string& path) {
@@ -507,22 +527,19 @@ HANDLE FindFirstFile(LPCWSTR pattern, LPWIN32_FIND_DATA data) {
         if (ms::ToUtf8(name) != raw || name.size() >= MAX_PATH || mask.empty() ||
             !ms::MatchWildcard(mask, name))
             continue;
+        // Relative to the open folder: no path to build and resolve again for every entry.
         struct stat st;
-        std::string path = native + "/" + raw;
-        if (::stat(path.c_str(), &st) != 0 && ::lstat(path.c_str(), &st) != 0)
+        if (::fstatat(::dirfd(d), raw.c_str(), &st, 0) != 0 &&
+            ::fstatat(::dirfd(d), raw.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
-        WIN32_FIND_DATAW fd{};
-        fd.dwFileAttributes = AttributesOf(st, name);
-        fd.ftCreationTime = ToFileTime(st.st_mtim);
-        fd.ftLastAccessTime = ToFileTime(st.st_atim);
-        fd.ftLastWriteTime = ToFileTime(st.st_mtim);
-        if (!S_ISDIR(st.st_mode)) {
-            fd.nFileSizeHigh =
-                static_cast<DWORD>(static_cast<unsigned long long>(st.st_size) >> 32);
-            fd.nFileSizeLow = static_cast<DWORD>(st.st_size);
-        }
-        ms::CopyBounded(fd.cFileName, MAX_PATH, name);
-        find->entries.push_back(fd);
+        FindObject::Entry entry;
+        entry.attributes = AttributesOf(st, name);
+        entry.accessed = ToFileTime(st.st_atim);
+        entry.written = ToFileTime(st.st_mtim);
+        if (!S_ISDIR(st.st_mode))
+            entry.size = static_cast<unsigned long long>(st.st_size);
+        entry.name = std::move(name);
+        find->entries.push_back(std::move(entry));
     }
     ::closedir(d);
     if (find->entries.empty()) {
@@ -530,11 +547,11 @@ HANDLE FindFirstFile(LPCWSTR pattern, LPWIN32_FIND_DATA data) {
         return INVALID_HANDLE_VALUE;
     }
     std::sort(find->entries.begin(), find->entries.end(),
-              [](const WIN32_FIND_DATAW& a, const WIN32_FIND_DATAW& b) {
-                  int c = _wcsicmp(a.cFileName, b.cFileName);
-                  return c != 0 ? c < 0 : wcscmp(a.cFileName, b.cFileName) < 0;
+              [](const FindObject::Entry& a, const FindObject::Entry& b) {
+                  int c = _wcsicmp(a.name.c_str(), b.name.c_str());
+                  return c != 0 ? c < 0 : wcscmp(a.name.c_str(), b.name.c_str()) < 0;
               });
-    *data = find->entries[0];
+    find->Fill(0, *data);
     find->next = 1;
     SetLastError(ERROR_SUCCESS);
     return ms::NewHandle(find);
@@ -550,7 +567,7 @@ BOOL FindNextFile(HANDLE h, LPWIN32_FIND_DATA data) {
         SetLastError(ERROR_NO_MORE_FILES);
         return FALSE;
     }
-    *data = find->entries[find->next++];
+    find->Fill(find->next++, *data);
     return TRUE;
 }
 
