@@ -194,6 +194,26 @@ TEST(DibImageFilter, MedianOfThree) {
     EXPECT_EQ(Indices(image), (Grid{{40, 40, 50}, {50, 50, 60}, {70, 70, 80}}));
 }
 
+namespace {
+
+// The median the filter must give at (x, y): the middle entry of the size x size
+// neighbourhood's colours (dx outer, dy inner) stably sorted by gray, or the pixel itself
+// outside the selection.
+RGBQUAD ReferenceMedian(CDibImage& image, long x, long y, long size) {
+    const long k2 = size / 2, kmax = size - k2;
+    std::vector<RGBQUAD> list;
+    for (long dx = -k2; dx < kmax; ++dx)
+        for (long dy = -k2; dy < kmax; ++dy)
+            if (image.IsInside(x + dx, y + dy))
+                list.push_back(image.GetPixelColor(x + dx, y + dy));
+    std::stable_sort(list.begin(), list.end(), [](RGBQUAD a, RGBQUAD b) {
+        return CDibImage::CompareColorsByGray(&a, &b) < 0;
+    });
+    return image.SelectionIsInside(x, y) ? list[list.size() / 2] : image.GetPixelColor(x, y);
+}
+
+} // namespace
+
 TEST(DibImageFilter, MedianMatchesAStableSortOfEachNeighbourhood) {
     // Six distinct colours of only two gray levels (0 and 29), so that ties are everywhere; the
     // reference sorts each neighbourhood (dx outer, dy inner) stably by gray and takes entry
@@ -220,20 +240,9 @@ TEST(DibImageFilter, MedianMatchesAStableSortOfEachNeighbourhood) {
                 for (long size : {2L, 3L, 4L}) {
                     CDibImage result(image);
                     ASSERT_TRUE(result.Median(size));
-                    const long k2 = size / 2, kmax = size - k2;
                     for (long y = 0; y < h; ++y)
                         for (long x = 0; x < w; ++x) {
-                            std::vector<RGBQUAD> list;
-                            for (long dx = -k2; dx < kmax; ++dx)
-                                for (long dy = -k2; dy < kmax; ++dy)
-                                    if (image.IsInside(x + dx, y + dy))
-                                        list.push_back(image.GetPixelColor(x + dx, y + dy));
-                            std::stable_sort(list.begin(), list.end(), [](RGBQUAD a, RGBQUAD b) {
-                                return CDibImage::CompareColorsByGray(&a, &b) < 0;
-                            });
-                            const RGBQUAD want = image.SelectionIsInside(x, y)
-                                                     ? list[list.size() / 2]
-                                                     : image.GetPixelColor(x, y);
+                            const RGBQUAD want = ReferenceMedian(image, x, y, size);
                             const RGBQUAD got = result.GetPixelColor(x, y);
                             EXPECT_TRUE(want.rgbRed == got.rgbRed &&
                                         want.rgbGreen == got.rgbGreen &&
@@ -275,17 +284,7 @@ TEST(DibImageFilter, MedianOfThreeMatchesTheSortOnLargerPictures) {
                     long wrong = 0, firstX = -1, firstY = -1;
                     for (long y = 0; y < size.h; ++y)
                         for (long x = 0; x < size.w; ++x) {
-                            std::vector<RGBQUAD> list;
-                            for (long dx = -1; dx <= 1; ++dx)
-                                for (long dy = -1; dy <= 1; ++dy)
-                                    if (image.IsInside(x + dx, y + dy))
-                                        list.push_back(image.GetPixelColor(x + dx, y + dy));
-                            std::stable_sort(list.begin(), list.end(), [](RGBQUAD a, RGBQUAD b) {
-                                return CDibImage::CompareColorsByGray(&a, &b) < 0;
-                            });
-                            const RGBQUAD want = image.SelectionIsInside(x, y)
-                                                     ? list[list.size() / 2]
-                                                     : image.GetPixelColor(x, y);
+                            const RGBQUAD want = ReferenceMedian(image, x, y, 3);
                             const RGBQUAD got = result.GetPixelColor(x, y);
                             if (want.rgbRed != got.rgbRed || want.rgbGreen != got.rgbGreen ||
                                 want.rgbBlue != got.rgbBlue) {
