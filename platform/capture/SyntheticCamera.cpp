@@ -13,8 +13,12 @@
 
 namespace ms::capture {
 
-std::vector<SIZE> LargeSizeFamily() { return {{640, 480}, {1280, 960}, {1600, 1200}}; }
-std::vector<SIZE> SmallSizeFamily() { return {{320, 240}, {640, 480}, {1280, 1024}}; }
+std::vector<SIZE> LargeSizeFamily() {
+    return {{640, 480}, {1280, 960}, {1600, 1200}};
+}
+std::vector<SIZE> SmallSizeFamily() {
+    return {{320, 240}, {640, 480}, {1280, 1024}};
+}
 
 std::vector<SyntheticControl> SyntheticDevice::DefaultControls() {
     const long M = VideoProcAmp_Flags_Manual, A = VideoProcAmp_Flags_Auto;
@@ -72,8 +76,8 @@ void DrawOverlay(std::vector<BYTE>& out, LONG w, LONG h, unsigned frame) {
     // The moving mark: a yellow square travelling left to right.
     LONG side = std::max<LONG>(8, h / 12);
     LONG travel = std::max<LONG>(1, w - side);
-    FillRect(out, w, h, stride, static_cast<LONG>((frame * 8u) % static_cast<unsigned>(travel)), h / 2 - side / 2,
-             side, side, 0, 230, 255);
+    FillRect(out, w, h, stride, static_cast<LONG>((frame * 8u) % static_cast<unsigned>(travel)),
+             h / 2 - side / 2, side, side, 0, 230, 255);
     // The frame number in white digits below the top-left corner.
     LONG scale = std::max<LONG>(2, h / 96);
     char text[16];
@@ -83,8 +87,8 @@ void DrawOverlay(std::vector<BYTE>& out, LONG w, LONG h, unsigned frame) {
         for (int r = 0; r < 5; ++r)
             for (int c = 0; c < 3; ++c)
                 if (kDigits[*p - '0'][r] & (4 >> c))
-                    FillRect(out, w, h, stride, x + c * scale, scale * 4 + r * scale, scale, scale, 255,
-                             255, 255);
+                    FillRect(out, w, h, stride, x + c * scale, scale * 4 + r * scale, scale, scale,
+                             255, 255, 255);
     // The machine-readable frame number.
     if (w > 0 && h > 0) {
         BYTE* top = out.data() + static_cast<size_t>(h - 1) * stride;
@@ -128,8 +132,9 @@ struct Device {
             format = {desc.fourcc, desc.sizes.back().cx, desc.sizes.back().cy, Interval()};
     }
     LONGLONG Interval() const {
-        return desc.framesPerSecond > 0 ? static_cast<LONGLONG>(10000000.0 / desc.framesPerSecond + 0.5)
-                                        : 333333;
+        return desc.framesPerSecond > 0
+                   ? static_cast<LONGLONG>(10000000.0 / desc.framesPerSecond + 0.5)
+                   : 333333;
     }
     mutable std::mutex mutex;
     SyntheticDevice desc;
@@ -139,7 +144,8 @@ struct Device {
     std::weak_ptr<SyntheticSession> streaming; // the session whose stream runs, under mutex
 };
 
-class SyntheticSession : public DeviceSession, public std::enable_shared_from_this<SyntheticSession> {
+class SyntheticSession : public DeviceSession,
+                         public std::enable_shared_from_this<SyntheticSession> {
 public:
     explicit SyntheticSession(std::shared_ptr<Device> d) : m_dev(std::move(d)) {}
     ~SyntheticSession() override { Stop(); }
@@ -206,14 +212,16 @@ public:
     }
     void Stop() override {
         if (m_thread.joinable()) {
-            if (std::this_thread::get_id() == m_thread.get_id()) {
-                // Stopped from inside a callback: the loop ends after it; joined later.
+            // The stop is requested under the loop's lock: otherwise it could fall between the
+            // loop's look at its condition and its wait, and a camera without a frame rate
+            // would wait for ever (and Stop with it).
+            {
+                std::lock_guard lock(m_mutex);
                 m_thread.request_stop();
-                m_cv.notify_all();
-                return;
             }
-            m_thread.request_stop();
             m_cv.notify_all();
+            if (std::this_thread::get_id() == m_thread.get_id())
+                return; // stopped from inside a callback: the loop ends after it; joined later
             m_thread.join();
         }
         std::lock_guard lock(m_dev->mutex);
@@ -319,7 +327,8 @@ private:
             pushedFps =
                 m_dev->desc.pushedFramesPerSecond > 0 ? m_dev->desc.pushedFramesPerSecond : 30.0;
         }
-        const auto period = std::chrono::nanoseconds(fps > 0 ? static_cast<long long>(1e9 / fps) : 0);
+        const auto period =
+            std::chrono::nanoseconds(fps > 0 ? static_cast<long long>(1e9 / fps) : 0);
         auto next = std::chrono::steady_clock::now();
         unsigned frame = 0;
         std::vector<BYTE> background, bits;
@@ -332,7 +341,8 @@ private:
                     // A consumer slower than the frame rate gets frames as fast as it takes
                     // them, not a burst to catch up.
                     next = std::max(next + period, std::chrono::steady_clock::now());
-                    m_cv.wait_until(lock, next, [&] { return st.stop_requested() || m_endCode != 0; });
+                    m_cv.wait_until(lock, next,
+                                    [&] { return st.stop_requested() || m_endCode != 0; });
                 } else {
                     m_cv.wait(lock, [&] {
                         return st.stop_requested() || m_endCode != 0 || m_pushed > m_delivered;
@@ -470,14 +480,18 @@ struct SyntheticCamera::Impl : public Backend {
     }
 };
 
-SyntheticCamera::SyntheticCamera() : m_impl(std::make_unique<Impl>()) { ResetToDefault(); }
+SyntheticCamera::SyntheticCamera() : m_impl(std::make_unique<Impl>()) {
+    ResetToDefault();
+}
 
 SyntheticCamera& SyntheticCamera::Instance() {
     static SyntheticCamera camera;
     return camera;
 }
 
-Backend& SyntheticBackend() { return *SyntheticCamera::Instance().m_impl; }
+Backend& SyntheticBackend() {
+    return *SyntheticCamera::Instance().m_impl;
+}
 
 void SyntheticCamera::SetDevices(std::vector<SyntheticDevice> descs) {
     std::vector<std::shared_ptr<Device>> old;
@@ -491,7 +505,9 @@ void SyntheticCamera::SetDevices(std::vector<SyntheticDevice> descs) {
         m_impl->MarkGone(d);
 }
 
-void SyntheticCamera::ResetToDefault() { SetDevices({SyntheticDevice{}}); }
+void SyntheticCamera::ResetToDefault() {
+    SetDevices({SyntheticDevice{}});
+}
 
 void SyntheticCamera::Plug(SyntheticDevice desc) {
     {
@@ -567,14 +583,17 @@ bool SyntheticCamera::InjectStreamError(const std::string& id) {
     return true;
 }
 
-void SyntheticCamera::SimulateResume() { PostPowerResume(); }
+void SyntheticCamera::SimulateResume() {
+    PostPowerResume();
+}
 
 bool SyntheticCamera::IsStreaming(const std::string& id) const {
     auto d = m_impl->Find(id);
     return d && Impl::Streaming(d) != nullptr;
 }
 
-bool SyntheticCamera::ControlValue(const std::string& id, long property, long* value, long* flags) const {
+bool SyntheticCamera::ControlValue(const std::string& id, long property, long* value,
+                                   long* flags) const {
     auto d = m_impl->Find(id);
     if (!d)
         return false;
