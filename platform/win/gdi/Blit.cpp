@@ -325,8 +325,14 @@ template <class F> void ForMapped(Canvas& c, const Mapping& m, int srcW, int src
 // source colour made opaque), a whole row at a time so the compiler can vectorise it.
 // Each converter is built for AVX-512, AVX2 and the baseline, picked once at load time: with
 // the baseline's 16-byte registers alone a row copy runs at a third of memcpy's speed. Out of
-// line also keeps the no-alias promise the vectorised loops need.
+// line also keeps the no-alias promise the vectorised loops need. Only GCC's builds without
+// ThreadSanitizer pick at load time: the pick is an ifunc resolver, which ThreadSanitizer's
+// (and clang's fuzzing builds') instrumentation would run before their runtime is ready.
+#if defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
 #define MS_ROW_CONVERTER __attribute__((target_clones("avx512f", "avx2", "default")))
+#else
+#define MS_ROW_CONVERTER __attribute__((noinline))
+#endif
 MS_ROW_CONVERTER void CopyOpaque(QRgb* __restrict dst, const QRgb* __restrict src, int n) {
     for (int i = 0; i < n; ++i)
         dst[i] = src[i] | 0xFF000000u;
