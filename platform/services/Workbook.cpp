@@ -128,16 +128,6 @@ private:
     Text text_;
 };
 
-int HexDigit(char16_t c) {
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
-
 // A cell text with OOXML's escapes decoded: "_xHHHH_" is the UTF-16 unit HHHH (so that
 // characters XML cannot carry, a carriage return among them, survive), "_x005F_" a literal
 // '_' before what would otherwise read as an escape.
@@ -150,7 +140,7 @@ std::u16string Unescaped(std::u16string text) {
         if (text[i] == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && text[i + 6] == u'_') {
             int unit = 0;
             for (size_t k = i + 2; k < i + 6 && unit >= 0; ++k)
-                unit = HexDigit(text[k]) < 0 ? -1 : unit * 16 + HexDigit(text[k]);
+                unit = ms::HexDigit(text[k]) < 0 ? -1 : unit * 16 + ms::HexDigit(text[k]);
             if (unit >= 0) {
                 out.push_back(char16_t(unit));
                 i += 6;
@@ -166,7 +156,7 @@ bool LooksLikeEscape(const std::u16string& text, size_t at) {
     if (at + 6 >= text.size() || text[at] != u'_' || text[at + 1] != u'x' || text[at + 6] != u'_')
         return false;
     for (size_t k = at + 2; k < at + 6; ++k)
-        if (HexDigit(text[k]) < 0)
+        if (ms::HexDigit(text[k]) < 0)
             return false;
     return true;
 }
