@@ -5,7 +5,7 @@
 
 #include "measure/Units.h"
 
-#include "shell/RegistrySettings.h"
+#include "kit/RegistrySettings.h"
 
 #include "platform/win/core/Files.h"
 #include "platform/win/core/Format.h"

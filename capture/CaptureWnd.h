@@ -19,7 +19,7 @@
 #include "capture/CrossbarRouter.h"
 #include "capture/GrabberCallbacks.h"
 
-#include "shell/LiveViewState.h"
+#include "capture/LiveViewState.h"
 
 #include "platform/capture/Capture.h"
 #include "platform/mfc/AfxWin.h"

@@ -7,7 +7,7 @@
 #include "measure/ShapePainter.h"
 #include "measure/Units.h"
 
-#include "shell/LiveViewState.h"
+#include "capture/LiveViewState.h"
 
 #include "platform/win/core/CString.h"
 #include "platform/win/core/WString.h"

@@ -1,7 +1,7 @@
 #include "capture/RecorderSettingDlg.h"
 
 #include "capture/CaptureFormat.h"
-#include "shell/DialogTexts.h"
+#include "kit/DialogTexts.h"
 
 #include "res/TessaryResource.h"
 

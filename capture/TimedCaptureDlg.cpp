@@ -1,7 +1,7 @@
 #include "capture/TimedCaptureDlg.h"
 
-#include "shell/DialogTexts.h"
-#include "shell/LangText.h"
+#include "kit/DialogTexts.h"
+#include "kit/LangText.h"
 
 #include "platform/win/core/Format.h"
 #include "platform/win/core/Sync.h"

@@ -2,9 +2,9 @@
 
 #include "capture/CaptureFormat.h"
 #include "capture/GrabberCallbacks.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 #include "shell/MicroscopeDlg.h" // WM_APP_DEVICE_CHANGED
-#include "shell/SaveFolders.h"
+#include "kit/SaveFolders.h"
 
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/core/Files.h"

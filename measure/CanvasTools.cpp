@@ -13,7 +13,7 @@
 #include "measure/InputDlgs.h"
 #include "measure/MeasureSettings.h"
 #include "measure/Units.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "imaging/DibImage.h"
 #include "platform/win/core/WString.h"

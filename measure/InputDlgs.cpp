@@ -1,7 +1,7 @@
 #include "measure/InputDlgs.h"
 
 #include "measure/MeasureSettings.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/win/core/WString.h"
 #include "res/TessaryResource.h"

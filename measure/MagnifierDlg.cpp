@@ -1,6 +1,6 @@
 #include "measure/MagnifierDlg.h"
 
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "res/TessaryResource.h"
 

@@ -2,7 +2,7 @@
 
 #include "measure/MeasureSettings.h"
 #include "measure/ShapeDrawing.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "imaging/DibImage.h"
 #include "platform/win/core/Files.h"

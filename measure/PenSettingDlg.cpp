@@ -1,7 +1,7 @@
 #include "measure/PenSettingDlg.h"
 
 #include "measure/MeasureSettings.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/mfc/AfxDlgs.h"
 #include "platform/win/core/WString.h"

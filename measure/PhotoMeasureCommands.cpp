@@ -6,8 +6,8 @@
 #include "measure/PenSettingDlg.h"
 #include "measure/TextDlg.h"
 #include "measure/Units.h"
-#include "shell/LangText.h"
-#include "shell/SkinMenu.h"
+#include "kit/LangText.h"
+#include "kit/SkinMenu.h"
 
 #include "imaging/DibImage.h"
 #include "platform/mfc/AfxDlgs.h"

@@ -1,10 +1,10 @@
 #include "measure/PhotoMeasureDlg.h"
-#include "shell/ButtonTips.h"
-#include "shell/WindowTitle.h"
+#include "kit/ButtonTips.h"
+#include "kit/WindowTitle.h"
 
 #include "measure/IniTextFile.h"
 #include "measure/Units.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "imaging/DibImage.h"
 #include "platform/mfc/AfxDlgs.h"

@@ -12,7 +12,7 @@
 
 #include "measure/IniTextFile.h"
 #include "measure/MeasureCanvas.h"
-#include "shell/ToggleBitmapButton.h"
+#include "kit/ToggleBitmapButton.h"
 
 #include "platform/mfc/AfxCmn.h"
 #include "platform/mfc/AfxWin.h"

@@ -1,7 +1,7 @@
 #include "measure/TextDlg.h"
 
 #include "measure/MeasureSettings.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/mfc/AfxDlgs.h"
 #include "res/TessaryResource.h"

@@ -1,8 +1,8 @@
 #include "media/AviPlayerDlg.h"
-#include "shell/ButtonTips.h"
-#include "shell/WindowTitle.h"
+#include "kit/ButtonTips.h"
+#include "kit/WindowTitle.h"
 
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/win/controls/CommCtrl.h"
 #include "res/TessaryResource.h"

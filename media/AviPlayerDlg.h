@@ -7,7 +7,7 @@
 #pragma once
 
 #include "media/PlaybackGraph.h"
-#include "shell/ToggleBitmapButton.h"
+#include "kit/ToggleBitmapButton.h"
 
 #include "platform/mfc/AfxCmn.h"
 #include "platform/mfc/AfxWin.h"

@@ -1,6 +1,6 @@
 #include "media/MailAttachment.h"
 
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/mfc/AfxWin.h"
 #include "platform/services/Mail.h"

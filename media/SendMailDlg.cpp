@@ -1,7 +1,7 @@
 #include "media/SendMailDlg.h"
 
 #include "media/MailAttachment.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "imaging/DibImage.h"
 #include "res/TessaryResource.h"

@@ -1,9 +1,9 @@
 // The About box.
 #include "shell/AboutDlg.h"
 
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 #include "shell/MicroscopeDlg.h"
-#include "shell/SkinMenu.h"
+#include "kit/SkinMenu.h"
 
 #include "platform/services/Shell.h"
 #include "res/TessaryResource.h"

@@ -2,7 +2,7 @@
 // maker's web site and support page.
 #pragma once
 
-#include "shell/HyperlinkStatic.h"
+#include "kit/HyperlinkStatic.h"
 
 #include "platform/mfc/AfxWin.h"
 

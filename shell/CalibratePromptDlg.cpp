@@ -1,7 +1,7 @@
 #include "shell/CalibratePromptDlg.h"
 
-#include "shell/LangText.h"
-#include "shell/RegistrySettings.h"
+#include "kit/LangText.h"
+#include "kit/RegistrySettings.h"
 
 #include "platform/win/core/Registry.h"
 #include "res/TessaryResource.h"

@@ -5,9 +5,9 @@
 #include "shell/MicroscopeDlg.h"
 
 #include "capture/AviRecorder.h"
-#include "shell/LangText.h"
-#include "shell/RegistrySettings.h"
-#include "shell/SaveFolders.h"
+#include "kit/LangText.h"
+#include "kit/RegistrySettings.h"
+#include "kit/SaveFolders.h"
 #include "shell/ThumbnailStrip.h"
 
 #include "capture/CaptureWnd.h"

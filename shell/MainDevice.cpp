@@ -8,7 +8,7 @@
 // can follow it, and every notice, timer or graph event that arrives later is ignored.
 #include "shell/MicroscopeDlg.h"
 
-#include "shell/SaveFolders.h"
+#include "kit/SaveFolders.h"
 
 #include "capture/CaptureWnd.h"
 #include "capture/VideoSettingDlg.h"

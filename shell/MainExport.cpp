@@ -3,7 +3,7 @@
 // exports work on a copy of the live shapes taken under the live lists' lock, so the capture
 // thread keeps drawing while a file is written; the busy state ends on every way out.
 #include "shell/MicroscopeDlg.h"
-#include "shell/SaveFolders.h"
+#include "kit/SaveFolders.h"
 
 #include "measure/Units.h"
 #include "media/MeasureExport.h"

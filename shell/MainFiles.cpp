@@ -5,9 +5,9 @@
 #include "shell/MicroscopeDlg.h"
 #include "measure/PhotoMeasureDlg.h"
 
-#include "shell/LangText.h"
-#include "shell/SaveFolders.h"
-#include "shell/SkinMenu.h"
+#include "kit/LangText.h"
+#include "kit/SaveFolders.h"
+#include "kit/SkinMenu.h"
 #include "shell/ThumbnailStrip.h"
 
 #include "imaging/DibImage.h"

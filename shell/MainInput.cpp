@@ -8,10 +8,10 @@
 // Also here: the overlay and snapshot-format commands of the preview popup.
 #include "shell/MicroscopeDlg.h"
 
-#include "shell/LangText.h"
-#include "shell/RegistrySettings.h"
-#include "shell/SaveFolders.h"
-#include "shell/SkinMenu.h"
+#include "kit/LangText.h"
+#include "kit/RegistrySettings.h"
+#include "kit/SaveFolders.h"
+#include "kit/SkinMenu.h"
 
 #include "capture/CaptureFormat.h"
 #include "capture/CaptureWnd.h"

@@ -7,7 +7,7 @@
 // LiveTools.h, each under its own short lock, so no lock is held across a dialog.
 #include "shell/MicroscopeDlg.h"
 
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "capture/CaptureWnd.h"
 #include "measure/InputDlgs.h"

@@ -8,8 +8,8 @@
 // any more) and g_recording is 0 again.
 #include "shell/MicroscopeDlg.h"
 
-#include "shell/LangText.h"
-#include "shell/SaveFolders.h"
+#include "kit/LangText.h"
+#include "kit/SaveFolders.h"
 #include "shell/ThumbnailStrip.h"
 
 #include "capture/AviRecorder.h"

@@ -5,8 +5,8 @@
 #include "shell/MicroscopeDlg.h"
 
 #include "capture/AviRecorder.h"
-#include "shell/RegistrySettings.h"
-#include "shell/SaveFolders.h"
+#include "kit/RegistrySettings.h"
+#include "kit/SaveFolders.h"
 #include "shell/SnapshotNames.h"
 #include "shell/SnapshotOverlays.h"
 

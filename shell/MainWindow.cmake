@@ -1,9 +1,9 @@
 # shellmain: Tessary's application object and main window, its About box and calibration
-# prompt, and the save folders; the program Tessary. Included from shell/CMakeLists.txt.
+# prompt; the program Tessary. Included from shell/CMakeLists.txt.
 add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/AboutDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CalibratePromptDlg.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/LiveViewState.cpp
+  ${CMAKE_SOURCE_DIR}/capture/LiveViewState.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainCapture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainDevice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainFiles.cpp
@@ -18,7 +18,6 @@ add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/MainZoom.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/SaveFolders.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ThumbnailStrip.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ThumbnailStripCore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnapshotNames.cpp

@@ -3,13 +3,13 @@
 // names and calibration entries.
 #include "shell/MicroscopeDlg.h"
 
-#include "shell/LangText.h"
-#include "shell/LiveViewState.h"
+#include "kit/LangText.h"
+#include "capture/LiveViewState.h"
 
 #include "capture/CaptureWnd.h"
 #include "measure/IniTextFile.h"
 #include "measure/Units.h"
-#include "shell/SaveFolders.h"
+#include "kit/SaveFolders.h"
 
 #include "platform/win/core/WString.h"
 #include "res/TessaryResource.h"

@@ -3,13 +3,13 @@
 // commands in MainCapture.cpp, the About popup, help and support commands in MainHelp.cpp, the
 // device and shut-down in MainDevice.cpp, the input hook in MainInput.cpp.
 #include "shell/MicroscopeDlg.h"
-#include "shell/ButtonTips.h"
+#include "kit/ButtonTips.h"
 
 #include "shell/CalibratePromptDlg.h"
-#include "shell/LangText.h"
-#include "shell/LanguagePopup.h"
-#include "shell/RegistrySettings.h"
-#include "shell/SaveFolders.h"
+#include "kit/LangText.h"
+#include "kit/LanguagePopup.h"
+#include "kit/RegistrySettings.h"
+#include "kit/SaveFolders.h"
 
 #include "capture/CaptureWnd.h"
 #include "capture/TimedSnapshot.h"

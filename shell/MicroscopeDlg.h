@@ -16,9 +16,9 @@
 // progress), MainLiveClicks.cpp (the measuring clicks on the live picture).
 #pragma once
 
-#include "shell/Language.h"
+#include "kit/Language.h"
 #include "shell/LiveTools.h"
-#include "shell/LiveViewState.h"
+#include "capture/LiveViewState.h"
 #include "shell/SkinButtons.h"
 
 #include "capture/GrabberCallbacks.h"
@@ -29,7 +29,7 @@
 #include "platform/mfc/AfxCmn.h"
 #include "platform/mfc/AfxWin.h"
 #include "platform/win/core/Sync.h"
-#include "shell/ToggleBitmapButton.h"
+#include "kit/ToggleBitmapButton.h"
 
 #include "imaging/DibImage.h"
 

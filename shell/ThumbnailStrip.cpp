@@ -2,8 +2,8 @@
 // (delete, delete all, save a copy, save all).
 #include "shell/ThumbnailStrip.h"
 
-#include "shell/LangText.h"
-#include "shell/SaveFolders.h"
+#include "kit/LangText.h"
+#include "kit/SaveFolders.h"
 
 #include "imaging/DibImage.h"
 #include "platform/mfc/AfxDlgs.h"

@@ -2,7 +2,7 @@
 
 #include "wifi/WifiSettings.h"
 
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/win/core/Locale.h"
 

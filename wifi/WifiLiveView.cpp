@@ -10,7 +10,7 @@
 #include "wifi/WifiMicroscopeDlg.h"
 
 #include "imaging/DibImage.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/services/Sound.h"
 #include "platform/win/core/Time.h"

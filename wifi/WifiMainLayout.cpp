@@ -6,7 +6,7 @@
 #include "wifi/WifiMicroscopeDlg.h"
 
 #include "measure/Units.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/win/core/Format.h"
 #include "platform/win/gdi/Gdi.h"

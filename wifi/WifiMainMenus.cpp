@@ -2,13 +2,13 @@
 // with every text from the language file, the 25 tooltip texts and their registration, and
 // the language commands that reload them all.
 #include "wifi/WifiButtons.h"
-#include "shell/ButtonTips.h"
+#include "kit/ButtonTips.h"
 #include "wifi/WifiGlobals.h"
 #include "wifi/WifiLanguage.h"
 #include "wifi/WifiMicroscopeDlg.h"
 #include "wifi/WifiSettings.h"
 
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/gdi/Gdi.h"

@@ -13,7 +13,7 @@
 #include "wifi/WifiSettings.h"
 
 #include "measure/IniTextFile.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/win/core/Format.h"
 #include "platform/win/core/Locale.h"

@@ -9,7 +9,7 @@
 // commands behind most buttons come with their own features.
 #pragma once
 
-#include "shell/ToggleBitmapButton.h"
+#include "kit/ToggleBitmapButton.h"
 #include "wifi/LiveVideoWnd.h"
 
 #include "measure/IniTextFile.h"

@@ -1,6 +1,6 @@
 #include "wifi/WifiRecorderSettingDlg.h"
 
-#include "shell/DialogTexts.h"
+#include "kit/DialogTexts.h"
 
 #include "res/WavenorResource.h"
 

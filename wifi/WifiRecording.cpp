@@ -5,7 +5,7 @@
 #include "wifi/WifiMicroscopeDlg.h"
 #include "wifi/WifiRecorderSettingDlg.h"
 
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/services/Sound.h"
 #include "platform/win/core/Files.h"

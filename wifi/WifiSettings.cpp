@@ -1,7 +1,7 @@
 #include "wifi/WifiSettings.h"
 
 #include "measure/MeasureSettings.h"
-#include "shell/RegistrySettings.h"
+#include "kit/RegistrySettings.h"
 #include "measure/Units.h"
 
 #include "platform/win/core/Registry.h"

@@ -1,6 +1,6 @@
 #include "wifi/WifiVideoSettingDlg.h"
 
-#include "shell/DialogTexts.h"
+#include "kit/DialogTexts.h"
 #include "wifi/CameraLink.h"
 #include "wifi/CameraRequest.h"
 #include "wifi/WifiGlobals.h"

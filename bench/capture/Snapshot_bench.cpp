@@ -5,8 +5,8 @@
 
 #include "capture/GrabberCallbacks.h"
 #include "shell/MicroscopeDlg.h"
-#include "shell/RegistrySettings.h"
-#include "shell/SaveFolders.h"
+#include "kit/RegistrySettings.h"
+#include "kit/SaveFolders.h"
 #include "shell/SnapshotOverlays.h"
 
 #include "measure/Units.h"

@@ -3,7 +3,7 @@
 // visible thumbnails. The pictures are one encoded JPEG copied under 1,000 names, so the
 // files are in the system's file cache (a warm start); a fresh strip, with an empty thumbnail
 // cache, is built for every iteration.
-#include "shell/SaveFolders.h"
+#include "kit/SaveFolders.h"
 #include "shell/SnapshotNames.h"
 #include "shell/ThumbnailStrip.h"
 #include "shell/ThumbnailStripCore.h"

@@ -2,7 +2,7 @@
 // and "CapConfig.dat", the grabber paths and the snapshot switch.
 #include "capture/CaptureWnd.h"
 
-#include "shell/RegistrySettings.h"
+#include "kit/RegistrySettings.h"
 #include "tests/support/TestEnvironment.h"
 
 #include "platform/win/core/Files.h"

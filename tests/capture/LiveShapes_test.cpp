@@ -8,9 +8,9 @@
 
 #include "capture/CaptureWnd.h"
 #include "measure/Units.h"
-#include "shell/LiveViewState.h"
+#include "capture/LiveViewState.h"
 
-#include "shell/RegistrySettings.h"
+#include "kit/RegistrySettings.h"
 #include "tests/support/TestEnvironment.h"
 
 #include "platform/win/core/WString.h"

@@ -3,7 +3,7 @@
 // and frames painted from the streaming thread of a running graph.
 #include "capture/CaptureWnd.h"
 
-#include "shell/RegistrySettings.h"
+#include "kit/RegistrySettings.h"
 #include "tests/support/TestEnvironment.h"
 
 #include "platform/win/window/TestSeams.h"

@@ -4,7 +4,7 @@
 // It ends with the dialog (OK or Exit).
 #include "capture/VideoSettingDlg.h"
 
-#include "shell/SaveFolders.h"
+#include "kit/SaveFolders.h"
 
 #include <mutex>
 

@@ -5,7 +5,7 @@
 #include "tests/support/Pump.h"
 
 #include "shell/MicroscopeDlg.h"
-#include "shell/SaveFolders.h"
+#include "kit/SaveFolders.h"
 #include "tests/support/TestEnvironment.h"
 
 #include "platform/win/controls/CommCtrl.h"

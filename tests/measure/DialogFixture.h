@@ -3,7 +3,7 @@
 #pragma once
 
 #include "measure/MeasureSettings.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/mfc/AfxWin.h"
 #include "platform/win/core/Registry.h"

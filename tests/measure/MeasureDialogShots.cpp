@@ -8,7 +8,7 @@
 #include "measure/MeasureSettings.h"
 #include "measure/PenSettingDlg.h"
 #include "measure/TextDlg.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "imaging/DibImage.h"
 #include "platform/win/core/Files.h"

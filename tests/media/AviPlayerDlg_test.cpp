@@ -2,7 +2,7 @@
 // operator expects, the end of the file leaves it paused at the start, only its close button
 // closes it, and closing asks the main window to restart the capture.
 #include "media/AviPlayerDlg.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/win/core/WString.h"
 #include "platform/win/window/TestSeams.h"

@@ -2,7 +2,7 @@
 // in the private mail folder, and what the operator sees when the mail program cannot start.
 #include "media/MailAttachment.h"
 #include "media/SendMailDlg.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/services/Mail.h"
 #include "platform/services/ServiceSeams.h"

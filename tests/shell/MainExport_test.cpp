@@ -3,7 +3,7 @@
 // with the preview height), the refusals, and a picture that could not be made stopping the
 // spreadsheet and report exports with an older file left as it was.
 #include "shell/MicroscopeDlg.h"
-#include "shell/SaveFolders.h"
+#include "kit/SaveFolders.h"
 
 #include "measure/MeasureRecords.h"
 #include "measure/Units.h"

@@ -3,8 +3,8 @@
 // with the calibration file, the two popups and the overlay and format commands.
 #include "tests/shell/MainWindowHarness.h"
 
-#include "shell/RegistrySettings.h"
-#include "shell/SkinMenu.h"
+#include "kit/RegistrySettings.h"
+#include "kit/SkinMenu.h"
 
 #include "imaging/DibImage.h"
 #include "measure/Units.h"

@@ -9,7 +9,7 @@
 #include "measure/MeasureSettings.h"
 #include "measure/Units.h"
 #include "shell/LiveTools.h"
-#include "shell/SaveFolders.h"
+#include "kit/SaveFolders.h"
 
 #include "platform/win/core/WString.h"
 #include "platform/win/window/TestSeams.h"

@@ -6,7 +6,7 @@
 #include "capture/CaptureWnd.h"
 #include "capture/RecorderSettingDlg.h"
 #include "shell/MicroscopeDlg.h"
-#include "shell/SaveFolders.h"
+#include "kit/SaveFolders.h"
 
 #include "imaging/AviWriter.h"
 

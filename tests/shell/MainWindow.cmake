@@ -1,7 +1,5 @@
 # Tests of Tessary's application object and main window (shellmain). Included from
 # tests/shell/CMakeLists.txt.
-ms_test(SaveFolders_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/SaveFolders_test.cpp LIBS shellmain)
-ms_test(LiveViewState_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/LiveViewState_test.cpp LIBS shellmain)
 
 ms_test(MicroscopeDlg_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg_test.cpp LIBS shellmain)
 ms_resources(MicroscopeDlg_test ${CMAKE_SOURCE_DIR}/res/Tessary.rc)

@@ -6,9 +6,9 @@
 #include "capture/AviRecorder.h"
 #include "capture/CaptureWnd.h"
 #include "capture/VideoSettingDlg.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 #include "shell/MicroscopeDlg.h"
-#include "shell/SaveFolders.h"
+#include "kit/SaveFolders.h"
 
 #include "platform/capture/SyntheticCamera.h"
 #include "platform/win/core/Registry.h"

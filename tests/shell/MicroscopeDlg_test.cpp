@@ -5,10 +5,10 @@
 // the calibration prompt and its "sys_date" switch, the language switch, help and About.
 #include "capture/CaptureWnd.h"
 #include "shell/AboutDlg.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 #include "shell/MicroscopeDlg.h"
-#include "shell/RegistrySettings.h"
-#include "shell/SaveFolders.h"
+#include "kit/RegistrySettings.h"
+#include "kit/SaveFolders.h"
 
 #include "platform/capture/SyntheticCamera.h"
 #include "platform/services/ServiceSeams.h"

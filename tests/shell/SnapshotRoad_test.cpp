@@ -8,8 +8,8 @@
 #include "capture/GrabberCallbacks.h"
 #include "capture/TimedSnapshot.h"
 #include "shell/MicroscopeDlg.h"
-#include "shell/RegistrySettings.h"
-#include "shell/SaveFolders.h"
+#include "kit/RegistrySettings.h"
+#include "kit/SaveFolders.h"
 #include "shell/SnapshotOverlays.h"
 
 #include "imaging/DibImage.h"

@@ -2,7 +2,7 @@
 // their own; then the strip inside Tessary's main window (bound to the list 1002) with its
 // selection, appending, the file actions and the main window's file commands.
 #include "shell/MicroscopeDlg.h"
-#include "shell/SaveFolders.h"
+#include "kit/SaveFolders.h"
 #include "shell/ThumbnailStrip.h"
 
 #include "imaging/DibImage.h"

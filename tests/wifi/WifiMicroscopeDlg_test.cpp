@@ -12,7 +12,7 @@
 
 #include "measure/MeasureSettings.h"
 #include "measure/Units.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/core/Registry.h"

@@ -8,7 +8,7 @@
 
 #include "measure/MeasureSettings.h"
 #include "measure/Units.h"
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/win/core/Files.h"
 #include "platform/win/core/Registry.h"

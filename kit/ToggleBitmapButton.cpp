@@ -1,4 +1,4 @@
-#include "shell/ToggleBitmapButton.h"
+#include "kit/ToggleBitmapButton.h"
 
 int CToggleBitmapButton::Attach(UINT id, CWnd* parent, UINT normalId, UINT pressedId,
                                 UINT focusId) {

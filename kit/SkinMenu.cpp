@@ -1,4 +1,4 @@
-#include "shell/SkinMenu.h"
+#include "kit/SkinMenu.h"
 
 #include "platform/win/window/Menu.h"
 

@@ -1,6 +1,6 @@
 // What the main window hands the live view's painter: the live scale and magnification and
 // the unit, copied into the painter's snapshot in one change that leaves the switches alone.
-#include "shell/LiveViewState.h"
+#include "capture/LiveViewState.h"
 
 #include "capture/CaptureWnd.h"
 #include "measure/Units.h"

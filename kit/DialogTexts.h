@@ -3,7 +3,7 @@
 // it costs the window-less shellkit no window library.
 #pragma once
 
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/win/window/WinUser.h"
 

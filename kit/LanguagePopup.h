@@ -3,8 +3,8 @@
 // (icon 232). Choosing an entry sends its language command (Language.h) to the owner.
 #pragma once
 
-#include "shell/Language.h"
-#include "shell/SkinMenu.h"
+#include "kit/Language.h"
+#include "kit/SkinMenu.h"
 
 // The command of the entry shown as current for the stored ids: English for any primary id
 // outside the table; for Chinese (4) only sub-language 2 is simplified, any other traditional.

@@ -1,7 +1,7 @@
 // The owner-drawn popup menu: measuring, drawing (background, selection, icon square, tick,
 // text columns), ownership of its records and submenus, breaks, key names, mnemonics and the
 // gradient of the side bar.
-#include "shell/SkinMenu.h"
+#include "kit/SkinMenu.h"
 
 #include "platform/win/gdi/GdiQt.h"
 #include "platform/win/gdi/RecordingDC.h"

@@ -1,4 +1,4 @@
-#include "shell/LiveViewState.h"
+#include "capture/LiveViewState.h"
 
 #include "capture/CaptureWnd.h"
 #include "capture/LiveShapes.h"

@@ -1,4 +1,4 @@
-#include "shell/HyperlinkStatic.h"
+#include "kit/HyperlinkStatic.h"
 
 #include "platform/services/Shell.h"
 #include "platform/win/core/Registry.h"

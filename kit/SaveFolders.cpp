@@ -1,4 +1,4 @@
-#include "shell/SaveFolders.h"
+#include "kit/SaveFolders.h"
 
 #include "platform/win/core/Files.h"
 #include "platform/win/core/Format.h"

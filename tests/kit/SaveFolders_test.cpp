@@ -1,7 +1,7 @@
 // The program folder and the save folders: "folderpath.dat" of 520 bytes naming a folder is
 // used as it is; a missing, empty, unterminated or too long one gives the default folders
 // under the documents folder, which are created.
-#include "shell/SaveFolders.h"
+#include "kit/SaveFolders.h"
 
 #include "platform/win/core/WString.h"
 

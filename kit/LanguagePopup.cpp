@@ -1,6 +1,6 @@
-#include "shell/LanguagePopup.h"
+#include "kit/LanguagePopup.h"
 
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The hyperlink control: binding to a dialog's static (text, style, tooltip, underline mode),
 // its colours before, while and after hovering and after a visit, the error texts, and the
 // argument vector of the fallback that starts the program for web pages.
-#include "shell/HyperlinkStatic.h"
+#include "kit/HyperlinkStatic.h"
 
 #include "platform/services/ServiceSeams.h"
 #include "platform/win/window/TestSeams.h"

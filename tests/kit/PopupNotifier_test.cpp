@@ -1,6 +1,6 @@
 // The slide-up notifier: the edge it chooses from the work area, where it stands at each
 // height, and the slide driven step by step through its timers until it deletes itself.
-#include "shell/PopupNotifier.h"
+#include "kit/PopupNotifier.h"
 
 #include "platform/win/window/TestSeams.h"
 

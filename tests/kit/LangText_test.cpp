@@ -1,4 +1,4 @@
-#include "shell/LangText.h"
+#include "kit/LangText.h"
 
 #include "platform/win/core/WString.h"
 

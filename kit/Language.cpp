@@ -1,7 +1,7 @@
-#include "shell/Language.h"
+#include "kit/Language.h"
 
-#include "shell/LangText.h"
-#include "shell/RegistrySettings.h"
+#include "kit/LangText.h"
+#include "kit/RegistrySettings.h"
 
 #include "platform/win/core/Locale.h"
 

@@ -2,9 +2,9 @@
 // tracked: twelve owner-drawn entries in order with their English texts, drawn in the popup
 // colours with the filled ring at the current language, and the chosen command arriving at
 // the owner as WM_COMMAND.
-#include "shell/LanguagePopup.h"
+#include "kit/LanguagePopup.h"
 
-#include "shell/RegistrySettings.h"
+#include "kit/RegistrySettings.h"
 
 #include "platform/win/window/Menu.h"
 #include "platform/win/window/TestSeams.h"

@@ -1,4 +1,4 @@
-#include "shell/ButtonTips.h"
+#include "kit/ButtonTips.h"
 
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/window/WinUser.h"

@@ -1,4 +1,4 @@
-#include "shell/PopupNotifier.h"
+#include "kit/PopupNotifier.h"
 
 BEGIN_MESSAGE_MAP(CPopupNotifier, CFrameWnd)
 ON_WM_CREATE()

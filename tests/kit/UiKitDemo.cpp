@@ -1,10 +1,10 @@
 // Not a test: the UI kit on a real display, for a look. Opens the language popup with the
 // mouse over an entry, then a popup with a checked, a grey and a default entry, a separator and
 // a submenu, then the slide-up notifier; each stays a few seconds, then the program ends.
-#include "shell/HyperlinkStatic.h"
-#include "shell/LanguagePopup.h"
-#include "shell/PopupNotifier.h"
-#include "shell/ToggleBitmapButton.h"
+#include "kit/HyperlinkStatic.h"
+#include "kit/LanguagePopup.h"
+#include "kit/PopupNotifier.h"
+#include "kit/ToggleBitmapButton.h"
 
 #include "platform/win/window/TestSeams.h"
 

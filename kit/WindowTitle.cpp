@@ -1,4 +1,4 @@
-#include "shell/WindowTitle.h"
+#include "kit/WindowTitle.h"
 
 #include "platform/win/gdi/Gdi.h"
 

@@ -1,4 +1,4 @@
-#include "shell/RegistrySettings.h"
+#include "kit/RegistrySettings.h"
 
 #include "platform/win/core/Registry.h"
 

@@ -1,7 +1,7 @@
 // The toggle bitmap button: taking over a dialog's owner-drawn button with its bitmaps and
 // size, the pressed flag, and the bitmap painted for each state (disabled, focus, pressed flag,
 // normal), never from the mouse.
-#include "shell/ToggleBitmapButton.h"
+#include "kit/ToggleBitmapButton.h"
 
 #include "platform/win/gdi/GdiQt.h"
 #include "platform/win/gdi/RecordingDC.h"
