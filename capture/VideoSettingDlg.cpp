@@ -3,7 +3,6 @@
 #include "capture/CaptureFormat.h"
 #include "capture/GrabberCallbacks.h"
 #include "kit/LangText.h"
-#include "shell/MicroscopeDlg.h" // WM_APP_DEVICE_CHANGED
 #include "kit/SaveFolders.h"
 
 #include "platform/win/controls/CommCtrl.h"

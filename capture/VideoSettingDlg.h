@@ -14,6 +14,10 @@
 #include <functional>
 #include <memory>
 
+// Posted to the open dialog when the capture device came back after a reconnection: the dialog
+// reads the device's controls anew.
+#define WM_APP_DEVICE_CHANGED (WM_APP + 5)
+
 // One picture-control row of the dialog: its controls, the device property it shows and what
 // the last refresh read of that property.
 struct VideoPropertyInfo {

@@ -5,36 +5,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "imaging/DibCodecRegistry.h"
 #include "imaging/DibImage.h"
 #include "imaging/DibImageBMP.h"
 #include "imaging/DibImageJPG.h"
 #include "platform/win/core/Files.h"
-#ifdef DIBIMAGE_PNG_CODEC
-#include "imaging_ext/DibImagePNG.h"
-#endif
 
 namespace {
 
-// A fresh codec object gets the caller's attributes (escape, JPEG scale, codec options), decodes,
-// and on success hands its picture over.
-template <class Codec> bool DecodeWith(CDibImage& image, CDibFile* file) {
-    Codec codec;
-    codec.CopyAttributes(image);
-    if (codec.Decode(file))
-        return image.TransferFrom(codec, true);
-    image.SetLastError(codec.GetLastErrorText());
-    return false;
-}
-
-// The codec object is a view of the caller's picture that owns nothing.
-template <class Codec> bool EncodeWith(CDibImage& image, CDibFile* file) {
-    Codec codec;
-    codec.AttachShared(&image);
-    if (codec.Encode(file))
-        return true;
-    image.SetLastError(codec.GetLastErrorText());
-    return false;
-}
+// The codecs registered from outside the library, by format type.
+DibCodecEntry g_registeredCodecs[DIBIMAGE_FORMAT_SLOTS + 1] = {};
 
 // Runs write(file) on a fresh memory file and hands its bytes to the caller, who frees them;
 // buffer must come in empty.
@@ -60,16 +40,26 @@ bool HasCodec(DWORD type) {
     switch (type) {
     case DIBIMAGE_TYPE_BMP:
     case DIBIMAGE_TYPE_JPG:
-#ifdef DIBIMAGE_PNG_CODEC
-    case DIBIMAGE_TYPE_PNG:
-#endif
         return true;
     default:
-        return false;
+        return RegisteredDibCodec(type) != nullptr;
     }
 }
 
 } // namespace
+
+bool RegisterDibCodec(DWORD type, DibCodecEntry codec) {
+    if (type >= 1 && type <= static_cast<DWORD>(DIBIMAGE_FORMAT_SLOTS))
+        g_registeredCodecs[type] = codec;
+    return true;
+}
+
+const DibCodecEntry* RegisteredDibCodec(DWORD type) {
+    if (type < 1 || type > static_cast<DWORD>(DIBIMAGE_FORMAT_SLOTS))
+        return nullptr;
+    const DibCodecEntry& codec = g_registeredCodecs[type];
+    return codec.decode && codec.encode ? &codec : nullptr;
+}
 
 CDibImage::CDibImage(const WCHAR* path, DWORD type) {
     InitDefaults(type);
@@ -216,11 +206,9 @@ bool CDibImage::Encode(CDibFile* file, DWORD type) {
         return EncodeWith<CDibImageBMP>(*this, file);
     case DIBIMAGE_TYPE_JPG:
         return EncodeWith<CDibImageJPG>(*this, file);
-#ifdef DIBIMAGE_PNG_CODEC
-    case DIBIMAGE_TYPE_PNG:
-        return EncodeWith<CDibImagePNG>(*this, file);
-#endif
     default:
+        if (const DibCodecEntry* codec = RegisteredDibCodec(type))
+            return codec->encode(*this, file);
         SetLastError("Encode: Unknown format");
         return false;
     }
@@ -279,10 +267,6 @@ bool CDibImage::Decode(CDibFile* file, DWORD type) {
         return DecodeWith<CDibImageBMP>(*this, file);
     case DIBIMAGE_TYPE_JPG:
         return DecodeWith<CDibImageJPG>(*this, file);
-#ifdef DIBIMAGE_PNG_CODEC
-    case DIBIMAGE_TYPE_PNG:
-        return DecodeWith<CDibImagePNG>(*this, file);
-#endif
     case DIBIMAGE_TYPE_UNKNOWN: {
         long start = file->Tell();
         if (DecodeWith<CDibImageBMP>(*this, file))
@@ -291,14 +275,19 @@ bool CDibImage::Decode(CDibFile* file, DWORD type) {
         if (DecodeWith<CDibImageJPG>(*this, file))
             return true;
         file->Seek(start, DIBFILE_SEEK_SET);
-#ifdef DIBIMAGE_PNG_CODEC
-        if (DecodeWith<CDibImagePNG>(*this, file))
-            return true;
-        file->Seek(start, DIBFILE_SEEK_SET);
-#endif
+        for (DWORD t = 1; t <= static_cast<DWORD>(DIBIMAGE_FORMAT_SLOTS); ++t) {
+            const DibCodecEntry* codec = RegisteredDibCodec(t);
+            if (!codec)
+                continue;
+            if (codec->decode(*this, file))
+                return true;
+            file->Seek(start, DIBFILE_SEEK_SET);
+        }
         break;
     }
     default:
+        if (const DibCodecEntry* codec = RegisteredDibCodec(type))
+            return codec->decode(*this, file);
         break;
     }
     SetLastError("Decode: Unknown or wrong format");

@@ -1,5 +1,7 @@
 #include "imaging_ext/DibImagePNG.h"
 
+#include "imaging/DibCodecRegistry.h"
+
 #include <png.h>
 
 #include <cmath>
@@ -37,6 +39,9 @@ png_voidp BoundedMalloc(png_structp, png_alloc_size_t size) {
 void BoundedFree(png_structp, png_voidp block) {
     std::free(block);
 }
+
+// The PNG format joins CDibImage's dispatch as the program starts.
+const bool g_pngRegistered = RegisterDibCodec(DIBIMAGE_TYPE_PNG, DibCodecOf<CDibImagePNG>());
 
 } // namespace
 

@@ -3,7 +3,6 @@
 add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/AboutDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CalibratePromptDlg.cpp
-  ${CMAKE_SOURCE_DIR}/capture/LiveViewState.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainCapture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainDevice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainFiles.cpp
@@ -30,17 +29,15 @@ target_link_libraries(shellmain PUBLIC capturegraph shellui shellkit measurecore
 # mail strip and its Play the video player.
 target_link_libraries(shellmain PUBLIC mediamail mediaplayer imaging_tessary)
 ms_warnings(shellmain)
-# The device start tells the open Video Setting dialog about reconnections (a cycle of static
-# libraries, which the linker resolves by repeating them).
+# The device start tells the open Video Setting dialog about reconnections.
 target_link_libraries(shellmain PUBLIC videosetting)
 # The strip's double click loads the picture to look at its size.
 target_link_libraries(shellmain PUBLIC imaging_tessary)
 # The exports of the live measurements (spreadsheet, word-processor report, DXF drawing).
 target_sources(shellmain PRIVATE ${CMAKE_CURRENT_LIST_DIR}/MainExport.cpp)
 target_link_libraries(shellmain PUBLIC measureexport)
-# The snapshot compositor saves through the image library; the Setting command opens the Video
-# Setting dialog, whose library needs this one in turn (static libraries may link both ways).
-target_link_libraries(shellmain PUBLIC imaging_tessary_dc videosetting)
+# The snapshot compositor saves through the image library.
+target_link_libraries(shellmain PUBLIC imaging_tessary_dc)
 # The live measuring commands open the Text, Coordinate, Circle tolerance and Setting dialogs.
 target_link_libraries(shellmain PUBLIC measuredlg)
 

@@ -29,7 +29,6 @@
 
 HINSTANCE g_hInstance = nullptr;
 WCHAR g_windowTitle[128];
-CLiveViewState g_liveView;
 
 int IsNumericText(CString text) {
     for (int i = 0; i < text.GetLength(); ++i) {

@@ -39,7 +39,6 @@
 #include <vector>
 
 // Private window messages of the main window.
-#define WM_APP_DEVICE_CHANGED (WM_APP + 5)
 #define WM_APP_CALIB_PROMPT (WM_APP + 7)
 #define WM_APP_OPEN_PICTURE (WM_APP + 10)
 #define WM_APP_PLAY_VIDEO (WM_APP + 11)

@@ -4,7 +4,6 @@
 #include "capture/VideoSettingDlg.h"
 #include "tests/support/Pump.h"
 
-#include "shell/MicroscopeDlg.h"
 #include "kit/SaveFolders.h"
 #include "tests/support/TestEnvironment.h"
 

@@ -4,6 +4,8 @@
 // notice starts anything.
 #include "tests/shell/MainWindowHarness.h"
 
+#include "capture/VideoSettingDlg.h"
+
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/window/TestSeams.h"
 
