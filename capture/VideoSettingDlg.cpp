@@ -139,10 +139,10 @@ int SaveFolderPath() {
     CloseHandle(h);
     if (!ok || written != kFolderPathFileSize)
         return 0;
-    swprintf(g_videoDir, MAX_PATH, u"%s/Video", g_saveBaseDir);
-    swprintf(g_pictureDir, MAX_PATH, u"%s/Picture", g_saveBaseDir);
-    CreateDirectory(g_videoDir, nullptr);
-    CreateDirectory(g_pictureDir, nullptr);
+    swprintf(g_paths.videoDir, MAX_PATH, u"%s/Video", g_saveBaseDir);
+    swprintf(g_paths.pictureDir, MAX_PATH, u"%s/Picture", g_saveBaseDir);
+    CreateDirectory(g_paths.videoDir, nullptr);
+    CreateDirectory(g_paths.pictureDir, nullptr);
     return 1;
 }
 

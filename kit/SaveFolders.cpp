@@ -6,25 +6,7 @@
 
 #include <string>
 
-WCHAR g_programDir[MAX_PATH];
-WCHAR g_calibIniPath[MAX_PATH];
 WCHAR g_saveBaseDir[MAX_PATH];
-WCHAR g_pictureDir[MAX_PATH];
-WCHAR g_videoDir[MAX_PATH];
-
-void InitProgramDir() {
-    WCHAR path[MAX_PATH * 2] = {};
-    GetModuleFileName(nullptr, path, MAX_PATH * 2 - 1);
-    // Cut the program's name: everything from the last separator on.
-    for (int i = static_cast<int>(wcslen(path)) - 1; i > 0; --i) {
-        const WCHAR c = path[i];
-        path[i] = 0;
-        if (c == u'/')
-            break;
-    }
-    ms::CopyBounded(g_programDir, MAX_PATH, path);
-    swprintf(g_calibIniPath, MAX_PATH, u"%s/CalibrationIni.ini", ms::ProgramDataDir().c_str());
-}
 
 int ReadFolderPaths() {
     WCHAR file[MAX_PATH];
@@ -55,18 +37,18 @@ int ReadFolderPaths() {
 
 void InitSaveFolders() {
     if (ReadFolderPaths()) {
-        swprintf(g_videoDir, MAX_PATH, u"%s/Video", g_saveBaseDir);
-        swprintf(g_pictureDir, MAX_PATH, u"%s/Picture", g_saveBaseDir);
+        swprintf(g_paths.videoDir, MAX_PATH, u"%s/Video", g_saveBaseDir);
+        swprintf(g_paths.pictureDir, MAX_PATH, u"%s/Picture", g_saveBaseDir);
         return;
     }
     const std::u16string documents = ms::DocumentsDir();
     CreateDirectory(documents.c_str(), nullptr);
     WCHAR base[MAX_PATH];
     swprintf(base, MAX_PATH, u"%s/Tessary files", documents.c_str());
-    swprintf(g_videoDir, MAX_PATH, u"%s/Tessary files/Video", documents.c_str());
-    swprintf(g_pictureDir, MAX_PATH, u"%s/Tessary files/Picture", documents.c_str());
+    swprintf(g_paths.videoDir, MAX_PATH, u"%s/Tessary files/Video", documents.c_str());
+    swprintf(g_paths.pictureDir, MAX_PATH, u"%s/Tessary files/Picture", documents.c_str());
     CreateDirectory(base, nullptr);
-    CreateDirectory(g_videoDir, nullptr);
-    CreateDirectory(g_pictureDir, nullptr);
+    CreateDirectory(g_paths.videoDir, nullptr);
+    CreateDirectory(g_paths.pictureDir, nullptr);
     ms::CopyBounded(g_saveBaseDir, MAX_PATH, base);
 }

@@ -1,30 +1,26 @@
-// Tessary's folders: the program folder, the calibration file, and the folders that pictures
-// and videos are saved in ("Picture" and "Video" under a base folder named by "folderpath.dat",
-// else "Tessary files" in the user's documents folder). The calibration file and
-// "folderpath.dat" lie in the program's own files folder (ms::ProgramDataDir: beside the
-// program, or in the user's data folder where the program folder takes no files).
+// Tessary's save folders: the folders that pictures and videos are saved in (g_paths.pictureDir
+// and g_paths.videoDir: "Picture" and "Video" under a base folder named by "folderpath.dat",
+// else "Tessary files" in the user's documents folder). "folderpath.dat" lies in the program's
+// own files folder (ms::ProgramDataDir: beside the program, or in the user's data folder where
+// the program folder takes no files).
 #pragma once
+
+#include "kit/ProgramPaths.h"
 
 #include "platform/win/WinTypes.h"
 
-extern WCHAR g_programDir[MAX_PATH];   // folder of the program file, no trailing '/'
-extern WCHAR g_calibIniPath[MAX_PATH]; // <ms::ProgramDataDir()>/CalibrationIni.ini
-extern WCHAR g_saveBaseDir[MAX_PATH];  // base of the save folders
-extern WCHAR g_pictureDir[MAX_PATH];   // <base>/Picture
-extern WCHAR g_videoDir[MAX_PATH];     // <base>/Video
+extern WCHAR g_saveBaseDir[MAX_PATH]; // base of the save folders
 
 // "folderpath.dat": exactly the bytes of g_saveBaseDir, one UTF-16LE path with its terminating
 // zero, zero-filled to the end.
 inline constexpr DWORD kFolderPathFileSize = MAX_PATH * 2;
 
-// g_programDir from the program's path, and g_calibIniPath beside it.
-void InitProgramDir();
 // Reads "folderpath.dat" of the program's files folder into g_saveBaseDir. Nonzero when the file
 // was read and names a folder: a path that is empty, has no terminator within the 260 characters,
 // or is too long for its subfolders to fit (more than 250 characters) is refused (0,
 // g_saveBaseDir untouched), so that the default folders are used instead.
 int ReadFolderPaths();
-// The save folders: from "folderpath.dat" as they are (nothing is created), else the default
+// g_paths' save folders: from "folderpath.dat" as they are (nothing is created), else the default
 // folders under the documents folder, created (base, video, picture) when missing. The file is
 // never written here.
 void InitSaveFolders();

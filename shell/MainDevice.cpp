@@ -41,7 +41,7 @@ int CMicroscopeDlg::StartDevice() {
 
     // A recording that a crash left unfinished; missing is the normal case.
     WCHAR stale[MAX_PATH];
-    swprintf(stale, MAX_PATH, u"%s/test.avi", g_videoDir);
+    swprintf(stale, MAX_PATH, u"%s/test.avi", g_paths.videoDir);
     DeleteFile(stale);
 
     LoadEscHintText();

@@ -132,7 +132,7 @@ void CMicroscopeDlg::OnFileSaveAs() {
     const std::u16string chosen = dialog.GetPathName().GetString();
     const size_t slash = chosen.rfind(u'/');
     const std::u16string folder = slash == std::u16string::npos ? u"" : chosen.substr(0, slash);
-    if (SameFolder(folder, pictures ? g_pictureDir : g_videoDir)) {
+    if (SameFolder(folder, pictures ? g_paths.pictureDir : g_paths.videoDir)) {
         MessageBox(u"Can't save file to temp directory!!", u"Save file", MB_ICONEXCLAMATION);
         return;
     }

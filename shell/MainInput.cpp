@@ -7,6 +7,7 @@
 //
 // Also here: the overlay and snapshot-format commands of the preview popup.
 #include "shell/MicroscopeDlg.h"
+#include "shell/ThumbnailStrip.h"
 
 #include "kit/LangText.h"
 #include "kit/RegistrySettings.h"
@@ -233,10 +234,10 @@ void CMicroscopeDlg::OnLiveCalibrated() {
     // gone at the next start: the operator is told while it is still in use.
     const CString magnification = MagnificationText(32);
     if (!magnification.IsEmpty() &&
-        !StoreCalibration(g_calibIniPath, magnification.GetString(), g_calibratedZoom)) {
+        !StoreCalibration(g_paths.calibIniPath, magnification.GetString(), g_calibratedZoom)) {
         WCHAR text[128];
         GetLangText(u"CalibrationNotSaved", text, 128, u"The calibration could not be saved in");
-        AfxMessageBox(CString(text) + u"\n" + CString(g_calibIniPath), MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(CString(text) + u"\n" + CString(g_paths.calibIniPath), MB_OK | MB_ICONEXCLAMATION);
     }
     const LiveViewSnapshot shown = g_liveView.Snapshot();
     if ((shown.showScaleBar || shown.showCircleOverlay) && haveZoom)

@@ -72,7 +72,7 @@ void CMicroscopeDlg::OnRecord() {
 
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    swprintf(g_aviPath, MAX_PATH, u"%s/%4d%02d%02d%02d%02d%02d%s", g_videoDir, now.wYear,
+    swprintf(g_aviPath, MAX_PATH, u"%s/%4d%02d%02d%02d%02d%02d%s", g_paths.videoDir, now.wYear,
              now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, u".avi");
 
     // Without a file there is no recording: no counter, no picture, no entry in the strip.

@@ -151,13 +151,13 @@ int CMicroscopeDlg::SaveSnapshot(double, BYTE* bits, DWORD byteSize, int mode) {
     // A still request still pending when an export or a recording composes is dropped.
     g_snapshotRequest = 0;
 
-    const SnapshotScan scan = Numbering().Scan(g_pictureDir, g_imageFormat);
+    const SnapshotScan scan = Numbering().Scan(g_paths.pictureDir, g_imageFormat);
     for (int i = 0; i < scan.folders; ++i)
         AfxMessageBox(u"Picture Error", MB_OK);
     SYSTEMTIME now{};
     GetLocalTime(&now);
     long long number = scan.highest + 1;
-    bool named = BuildSnapshotName(g_lastSnapshotPath, MAX_PATH, g_pictureDir, now, g_zoomText,
+    bool named = BuildSnapshotName(g_lastSnapshotPath, MAX_PATH, g_paths.pictureDir, now, g_zoomText,
                                    number, g_imageFormat);
 
     FrameCopy frame;
@@ -197,9 +197,9 @@ int CMicroscopeDlg::SaveSnapshot(double, BYTE* bits, DWORD byteSize, int mode) {
                 if (reserved || GetLastError() != ERROR_FILE_EXISTS)
                     break;
                 Numbering().Forget();
-                const long long highest = Numbering().Scan(g_pictureDir, g_imageFormat).highest;
+                const long long highest = Numbering().Scan(g_paths.pictureDir, g_imageFormat).highest;
                 number = highest >= number ? highest + 1 : number + 1;
-                named = BuildSnapshotName(g_lastSnapshotPath, MAX_PATH, g_pictureDir, now,
+                named = BuildSnapshotName(g_lastSnapshotPath, MAX_PATH, g_paths.pictureDir, now,
                                           g_zoomText, number, g_imageFormat);
             }
         }

@@ -84,7 +84,7 @@ void CMicroscopeDlg::OnScaleChange() {
     ::GetDlgItemText(m_hWnd, IDC_SCALE, typed, 64);
     if (typed[0]) {
         CString value;
-        const double stored = ReadCalibration(g_calibIniPath, typed, value)
+        const double stored = ReadCalibration(g_paths.calibIniPath, typed, value)
                                   ? MagnificationFromText(value.GetString())
                                   : 0.0;
         if (stored > 0.0)

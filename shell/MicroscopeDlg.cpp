@@ -27,7 +27,6 @@
 #include <string>
 #include <utility>
 
-HINSTANCE g_hInstance = nullptr;
 WCHAR g_windowTitle[128];
 
 int IsNumericText(CString text) {
@@ -241,7 +240,7 @@ BOOL CMicroscopeDlg::OnInitDialog() {
     }
 
     m_selectedPath[0] = 0;
-    InitProgramDir();
+    InitProgramPaths();
     InitSaveFolders();
 
     SetIcon(m_hIcon, TRUE);
@@ -283,7 +282,7 @@ BOOL CMicroscopeDlg::OnInitDialog() {
 
     if (!m_waitCursor) {
         WCHAR path[MAX_PATH];
-        swprintf(path, MAX_PATH, u"%s/hourglas.ani", g_programDir);
+        swprintf(path, MAX_PATH, u"%s/hourglas.ani", g_paths.programDir);
         m_waitCursor = LoadCursorFromFile(path);
     }
     m_previewCursor = ::LoadCursor(g_hInstance, MAKEINTRESOURCE(IDC_PREVIEW_CURSOR));

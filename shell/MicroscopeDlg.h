@@ -17,6 +17,7 @@
 #pragma once
 
 #include "kit/Language.h"
+#include "kit/ProgramPaths.h"
 #include "shell/LiveTools.h"
 #include "capture/LiveViewState.h"
 #include "shell/SkinButtons.h"
@@ -61,14 +62,12 @@ extern WCHAR g_zoomText[24];
 class CSkinMenu;
 struct ExportPictureJob;
 
-extern HINSTANCE g_hInstance;
 extern WCHAR g_windowTitle[128]; // the window title, also the caption of the strip's messages
 // 1 while the full-screen layout is on (kept in the live view's state, which the painter reads).
 inline int FullScreen() {
     return g_liveView.Snapshot().fullScreen;
 }
 extern int g_minimized;         // 1 after the window was minimised from the normal layout
-extern int g_listShowsPictures; // 1 when the strip shows pictures, 0 for videos
 
 // 1 when every character is a digit or '.', also for an empty text.
 int IsNumericText(CString text);

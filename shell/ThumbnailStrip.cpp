@@ -98,11 +98,11 @@ CThumbnailView::CThumbnailView() {
 
 void CThumbnailView::ScanFolders() {
     m_pictures.Clear();
-    for (const std::u16string& path : ScanPictureFolder(g_pictureDir))
+    for (const std::u16string& path : ScanPictureFolder(g_paths.pictureDir))
         m_pictures.Append(path, kThumbListed);
     m_pictures.firstVisible = LastPageStart(m_pictures.Count());
     m_videos.Clear();
-    for (const std::u16string& path : ScanVideoFolder(g_videoDir))
+    for (const std::u16string& path : ScanVideoFolder(g_paths.videoDir))
         m_videos.Append(path, kThumbListed);
     m_videos.firstVisible = LastPageStart(m_videos.Count());
 }
@@ -490,11 +490,11 @@ BOOL CThumbnailView::SaveCopyAs(LPCWSTR target) {
 }
 
 void CThumbnailView::SaveVideosAs() {
-    SaveFolderAs(g_videoDir, u"*.avi", u"AVI Files(*.AVI)|*.AVI||");
+    SaveFolderAs(g_paths.videoDir, u"*.avi", u"AVI Files(*.AVI)|*.AVI||");
 }
 
 void CThumbnailView::SavePicturesAs() {
-    SaveFolderAs(g_pictureDir, u"*.*", u" Files(*.*)|*.*||");
+    SaveFolderAs(g_paths.pictureDir, u"*.*", u" Files(*.*)|*.*||");
 }
 
 void CThumbnailView::SaveFolderAs(LPCWSTR dir, LPCWSTR mask, LPCWSTR filter) {

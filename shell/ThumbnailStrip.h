@@ -21,7 +21,7 @@ extern int g_listShowsPictures; // 1 when the strip shows pictures, 0 videos
 
 class CThumbnailView : public CListView {
 public:
-    // Lists both folders (g_pictureDir, g_videoDir), sorted by name; the last six items of
+    // Lists both folders (g_paths.pictureDir, g_paths.videoDir), sorted by name; the last six items of
     // each list are the visible ones.
     CThumbnailView();
     ~CThumbnailView() override;
@@ -100,7 +100,7 @@ private:
     void Compose(bool frameAllSelected);
     void DrawSelectionFrame(int slot);
     void EnsureGeometry();
-    // Fills both lists from g_pictureDir and g_videoDir.
+    // Fills both lists from g_paths.pictureDir and g_paths.videoDir.
     void ScanFolders();
     void FreeGdi();
     // Copies every file of `dir` matching `mask` to a folder the operator chooses.

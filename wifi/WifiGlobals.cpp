@@ -8,12 +8,7 @@
 
 #include <string>
 
-HINSTANCE g_hInstance = nullptr;
-WCHAR g_programDir[MAX_PATH];
 WCHAR g_favoriteDir[MAX_PATH];
-WCHAR g_pictureDir[MAX_PATH];
-WCHAR g_videoDir[MAX_PATH];
-WCHAR g_calibIniPath[MAX_PATH];
 WCHAR g_statusText[128];
 int g_isRecording = 0;
 
@@ -40,13 +35,11 @@ void ResetWifiGlobals() {
 void InitWifiFolders() {
     // An installed program folder belongs to the system: the pictures and the calibration
     // then go to the user's own data folder instead.
-    const std::u16string base = ms::ProgramDataDir();
-    ms::CopyBounded(g_programDir, MAX_PATH, base);
-    swprintf(g_calibIniPath, MAX_PATH, u"%s/CalibrationIni.ini", g_programDir);
-    swprintf(g_videoDir, MAX_PATH, u"%s/Favorite/Video", g_programDir);
-    swprintf(g_pictureDir, MAX_PATH, u"%s/Favorite/Picture", g_programDir);
-    swprintf(g_favoriteDir, MAX_PATH, u"%s/Favorite", g_programDir);
+    InitProgramPaths();
+    swprintf(g_paths.videoDir, MAX_PATH, u"%s/Favorite/Video", g_paths.dataDir);
+    swprintf(g_paths.pictureDir, MAX_PATH, u"%s/Favorite/Picture", g_paths.dataDir);
+    swprintf(g_favoriteDir, MAX_PATH, u"%s/Favorite", g_paths.dataDir);
     CreateDirectory(g_favoriteDir, nullptr);
-    CreateDirectory(g_videoDir, nullptr);
-    CreateDirectory(g_pictureDir, nullptr);
+    CreateDirectory(g_paths.videoDir, nullptr);
+    CreateDirectory(g_paths.pictureDir, nullptr);
 }

@@ -5,6 +5,7 @@
 
 // g_zoomScale (the magnification in every label formula) and g_calibratedZoom (the last
 // calibration's result) are the measurement core's.
+#include "kit/ProgramPaths.h"
 #include "measure/Units.h"
 #include "platform/win/WinTypes.h"
 
@@ -12,16 +13,12 @@
 
 class CFileListView;
 
-extern HINSTANCE g_hInstance;
-// The folder Wavenor keeps its own files in ("CalibrationIni.ini", "Favorite", the frozen
-// frame): the program folder, or Wavenor's folder under the XDG data home when the program
-// folder is not writable. No trailing '/'.
-extern WCHAR g_programDir[MAX_PATH];
-extern WCHAR g_favoriteDir[MAX_PATH];  // <g_programDir>/Favorite
-extern WCHAR g_pictureDir[MAX_PATH];   // <g_programDir>/Favorite/Picture
-extern WCHAR g_videoDir[MAX_PATH];     // <g_programDir>/Favorite/Video
-extern WCHAR g_calibIniPath[MAX_PATH]; // <g_programDir>/CalibrationIni.ini
-extern WCHAR g_statusText[128];        // the text on the video area
+// Wavenor keeps its own files ("CalibrationIni.ini", "Favorite", the frozen frame) in
+// g_paths.dataDir: the program folder, or Wavenor's folder under the XDG data home when the
+// program folder is not writable. Its pictures go to <dataDir>/Favorite/Picture, its videos to
+// <dataDir>/Favorite/Video.
+extern WCHAR g_favoriteDir[MAX_PATH]; // <g_paths.dataDir>/Favorite
+extern WCHAR g_statusText[128];       // the text on the video area
 
 extern HWND g_mainWnd;
 extern int g_previewState;      // 1 no stream yet, 2 live, 3 frozen frame shown
@@ -40,6 +37,6 @@ extern BYTE g_stillCalibrating;  // 1 while the calibration tool runs
 // start with its camera's size) is unknown until the stream tells it.
 void ResetWifiGlobals();
 
-// Sets g_programDir and the folders under it and creates "Favorite", "Favorite/Video" and
+// Sets g_paths and the folders under its data folder and creates "Favorite", "Favorite/Video" and
 // "Favorite/Picture" (existing folders are used as they are).
 void InitWifiFolders();

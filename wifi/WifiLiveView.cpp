@@ -80,7 +80,7 @@ void CWifiMicroscopeDlg::StartLiveView() {
     if (recording) {
         SYSTEMTIME now;
         GetLocalTime(&now);
-        ms::CopyBounded(m_videoPath, MAX_PATH, NewCaptureName(g_videoDir, now, u".mp4"));
+        ms::CopyBounded(m_videoPath, MAX_PATH, NewCaptureName(g_paths.videoDir, now, u".mp4"));
         media->AddOption(RecordingOption(m_videoPath));
     }
     m_vlcPlayer = StreamPlayer::Create(*media);
@@ -127,7 +127,7 @@ void CWifiMicroscopeDlg::TakeSnapshot() {
     ReadVideoSize();
     SYSTEMTIME now;
     GetLocalTime(&now);
-    const std::u16string path = NewCaptureName(g_pictureDir, now, u".png");
+    const std::u16string path = NewCaptureName(g_paths.pictureDir, now, u".png");
     // The library takes the snapshot of the shown frame; while it records it cannot, and the
     // last frame handed over is written instead.
     if (m_vlcPlayer->TakeSnapshot(ms::ToUtf8(path), 0, 0) != 0 || !IsNonEmptyFile(path.c_str()))

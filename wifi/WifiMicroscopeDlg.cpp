@@ -75,7 +75,7 @@ BOOL CWifiMicroscopeDlg::OnInitDialog() {
 
     g_mainWnd = m_hWnd;
     InitWifiFolders();
-    m_exeFolder = g_programDir;
+    m_exeFolder = g_paths.dataDir;
 
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
@@ -164,10 +164,10 @@ void CWifiMicroscopeDlg::StoreCalibration() {
     SetDlgItemText(IDC_CALIB_VALUE, m_calibratedField.Show(g_calibratedZoom).GetString());
     // A calibration the file did not take would be gone at the next start: the operator is
     // told while it is still in use.
-    if (!::StoreCalibration(g_calibIniPath, magnification, g_calibratedZoom)) {
+    if (!::StoreCalibration(g_paths.calibIniPath, magnification, g_calibratedZoom)) {
         WCHAR text[128];
         GetLangText(u"CalibrationNotSaved", text, 128, u"The calibration could not be saved in");
-        MessageBox(CString(text) + u"\n" + CString(g_calibIniPath), u"",
+        MessageBox(CString(text) + u"\n" + CString(g_paths.calibIniPath), u"",
                    MB_OK | MB_ICONEXCLAMATION);
     }
     ReadZoomScale();
@@ -290,7 +290,7 @@ void CWifiMicroscopeDlg::OnMagnificationChange() {
     if (!text[0])
         return;
     CString value;
-    if (!ReadCalibration(g_calibIniPath, text, value))
+    if (!ReadCalibration(g_paths.calibIniPath, text, value))
         value.Empty();
     const double stored = wcstod(value.GetString(), nullptr);
     if (Usable(stored))

@@ -35,8 +35,8 @@ struct Setup {
         dir = tmpl;
         const std::string s = dir.string();
         const std::u16string folder(s.begin(), s.end());
-        lstrcpyn(g_pictureDir, folder.c_str(), MAX_PATH);
-        lstrcpyn(g_programDir, folder.c_str(), MAX_PATH);
+        lstrcpyn(g_paths.pictureDir, folder.c_str(), MAX_PATH);
+        lstrcpyn(g_paths.programDir, folder.c_str(), MAX_PATH);
         g_captureWidth = kWidth;
         g_captureHeight = kHeight;
         g_liveView.Change([](LiveViewSnapshot& s) {

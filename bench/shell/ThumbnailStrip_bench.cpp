@@ -63,8 +63,8 @@ void FirstSixThumbnails(benchmark::State& state) {
     ms::EnsureApplication();
     InitCommonControls();
     const fs::path dir = PictureFolder(1000);
-    ms::CopyBounded(g_pictureDir, MAX_PATH, ms::FromUtf8(dir.string()));
-    ms::CopyBounded(g_videoDir, MAX_PATH, ms::FromUtf8((dir.parent_path() / "Video").string()));
+    ms::CopyBounded(g_paths.pictureDir, MAX_PATH, ms::FromUtf8(dir.string()));
+    ms::CopyBounded(g_paths.videoDir, MAX_PATH, ms::FromUtf8((dir.parent_path() / "Video").string()));
     static WNDCLASSW wc = [] {
         WNDCLASSW c{};
         c.lpfnWndProc = PlainProc;

@@ -15,7 +15,7 @@ public:
     CDemoApp() : CWinApp(u"Video Setting demo") {}
     BOOL InitInstance() override {
         ms::capture::UseSyntheticCamera(true);
-        InitProgramDir();
+        InitProgramPaths();
         InitSaveFolders();
         g_captureWnd.CreateDeviceEnumerator();
         if (g_captureWnd.EnumerateDevices() && g_captureWnd.BuildGraph())

@@ -86,7 +86,7 @@ protected:
         ms::capture::UseSyntheticCamera(true);
         ms::capture::SetPostMessage([](HWND, UINT, WPARAM, LPARAM) { return true; });
         ms::test::ResetSeams();
-        InitProgramDir();
+        InitProgramPaths();
         fs::remove(g_program / "folderpath.dat");
         g_has1600x1200 = 1;
         g_captureWidth = 1600;
@@ -328,7 +328,7 @@ TEST_F(VideoSettingTest, AChosenFolderIsStoredAndGetsItsSubfolders) {
     const fs::path chosen = g_home / "saves";
     fs::create_directories(chosen);
     ms::CopyBounded(g_saveBaseDir, MAX_PATH, u"/old/base");
-    ms::CopyBounded(g_pictureDir, MAX_PATH, u"/old/base/Picture");
+    ms::CopyBounded(g_paths.pictureDir, MAX_PATH, u"/old/base/Picture");
     ms::test::AnswerFolderDialog(ms::FromUtf8(chosen.string()));
     RunDialog([&](CVideoSettingDlg&, HWND h) {
         Click(h, IDC_VS_BROWSE);
@@ -349,22 +349,22 @@ TEST_F(VideoSettingTest, AChosenFolderIsStoredAndGetsItsSubfolders) {
     }
     EXPECT_TRUE(fs::is_directory(chosen / "Picture"));
     EXPECT_TRUE(fs::is_directory(chosen / "Video"));
-    EXPECT_EQ(ms::ToUtf8(g_pictureDir), (chosen / "Picture").string());
-    EXPECT_EQ(ms::ToUtf8(g_videoDir), (chosen / "Video").string());
+    EXPECT_EQ(ms::ToUtf8(g_paths.pictureDir), (chosen / "Picture").string());
+    EXPECT_EQ(ms::ToUtf8(g_paths.videoDir), (chosen / "Video").string());
     EXPECT_EQ(ms::ToUtf8(g_saveBaseDir), path);
 }
 
 TEST_F(VideoSettingTest, ACancelledFolderBrowseKeepsTheSaveFolder) {
     ASSERT_EQ(Start({Device("cam")}), 1);
     ms::CopyBounded(g_saveBaseDir, MAX_PATH, u"/old/base");
-    ms::CopyBounded(g_pictureDir, MAX_PATH, u"/old/base/Picture");
+    ms::CopyBounded(g_paths.pictureDir, MAX_PATH, u"/old/base/Picture");
     ms::test::CancelCommonDialog();
     RunDialog([&](CVideoSettingDlg&, HWND h) {
         Click(h, IDC_VS_BROWSE);
         EXPECT_EQ(Text(h, IDC_VS_SAVE_PATH), u"/old/base");
     });
     EXPECT_EQ(ms::ToUtf8(g_saveBaseDir), "/old/base");
-    EXPECT_EQ(ms::ToUtf8(g_pictureDir), "/old/base/Picture");
+    EXPECT_EQ(ms::ToUtf8(g_paths.pictureDir), "/old/base/Picture");
     EXPECT_FALSE(fs::exists(g_program / "folderpath.dat"));
 }
 
@@ -376,7 +376,7 @@ TEST_F(VideoSettingTest, AFolderThatCannotBeStoredIsNotTaken) {
     fs::create_directories(chosen);
     fs::create_directories(g_program / "folderpath.dat"); // a folder: no file there
     ms::CopyBounded(g_saveBaseDir, MAX_PATH, u"/old/base");
-    ms::CopyBounded(g_pictureDir, MAX_PATH, u"/old/base/Picture");
+    ms::CopyBounded(g_paths.pictureDir, MAX_PATH, u"/old/base/Picture");
     ms::test::AnswerFolderDialog(ms::FromUtf8(chosen.string()));
     RunDialog([&](CVideoSettingDlg&, HWND h) {
         Click(h, IDC_VS_BROWSE);
@@ -384,7 +384,7 @@ TEST_F(VideoSettingTest, AFolderThatCannotBeStoredIsNotTaken) {
     });
     fs::remove(g_program / "folderpath.dat");
     EXPECT_EQ(ms::ToUtf8(g_saveBaseDir), "/old/base");
-    EXPECT_EQ(ms::ToUtf8(g_pictureDir), "/old/base/Picture");
+    EXPECT_EQ(ms::ToUtf8(g_paths.pictureDir), "/old/base/Picture");
     EXPECT_FALSE(fs::exists(chosen / "Picture"));
 }
 

@@ -28,7 +28,7 @@ protected:
         program_ = mstest::NewProgramDir(mstest::ProgramFiles::None);
         fs::remove_all(home_ / "Documents");
         g_saveBaseDir[0] = 0;
-        InitProgramDir();
+        InitProgramPaths();
     }
     void WriteFolderPath(const std::u16string& path, bool terminated = true) {
         std::string bytes(kFolderPathFileSize, '\0');
@@ -45,16 +45,16 @@ protected:
 };
 
 TEST_F(SaveFoldersTest, ProgramFolderAndCalibrationFile) {
-    EXPECT_EQ(Utf8(g_programDir), program_.string());
-    EXPECT_EQ(Utf8(g_calibIniPath), (program_ / "CalibrationIni.ini").string());
+    EXPECT_EQ(Utf8(g_paths.programDir), program_.string());
+    EXPECT_EQ(Utf8(g_paths.calibIniPath), (program_ / "CalibrationIni.ini").string());
 }
 
 TEST_F(SaveFoldersTest, FirstStartCreatesTheDefaultFoldersInDocuments) {
     InitSaveFolders();
     const fs::path base = home_ / "Documents" / "Tessary files";
     EXPECT_EQ(Utf8(g_saveBaseDir), base.string());
-    EXPECT_EQ(Utf8(g_pictureDir), (base / "Picture").string());
-    EXPECT_EQ(Utf8(g_videoDir), (base / "Video").string());
+    EXPECT_EQ(Utf8(g_paths.pictureDir), (base / "Picture").string());
+    EXPECT_EQ(Utf8(g_paths.videoDir), (base / "Video").string());
     EXPECT_TRUE(fs::is_directory(base / "Picture"));
     EXPECT_TRUE(fs::is_directory(base / "Video"));
     EXPECT_FALSE(fs::exists(program_ / "folderpath.dat")) << "the file is never written here";
@@ -66,8 +66,8 @@ TEST_F(SaveFoldersTest, FolderPathFileNamesTheBaseAndNothingIsCreated) {
     ASSERT_EQ(fs::file_size(program_ / "folderpath.dat"), 520u);
     InitSaveFolders();
     EXPECT_EQ(Utf8(g_saveBaseDir), shots.string());
-    EXPECT_EQ(Utf8(g_pictureDir), (shots / "Picture").string());
-    EXPECT_EQ(Utf8(g_videoDir), (shots / "Video").string());
+    EXPECT_EQ(Utf8(g_paths.pictureDir), (shots / "Picture").string());
+    EXPECT_EQ(Utf8(g_paths.videoDir), (shots / "Video").string());
     EXPECT_FALSE(fs::exists(shots));
     EXPECT_FALSE(fs::exists(home_ / "Documents" / "Tessary files"));
 
@@ -76,8 +76,8 @@ TEST_F(SaveFoldersTest, FolderPathFileNamesTheBaseAndNothingIsCreated) {
     WriteFolderPath(longest);
     InitSaveFolders();
     EXPECT_EQ(g_saveBaseDir, longest);
-    EXPECT_EQ(g_pictureDir, longest + u"/Picture");
-    EXPECT_EQ(g_videoDir, longest + u"/Video");
+    EXPECT_EQ(g_paths.pictureDir, longest + u"/Picture");
+    EXPECT_EQ(g_paths.videoDir, longest + u"/Video");
 }
 
 TEST_F(SaveFoldersTest, UnusableFolderPathFilesGiveTheDefaultFolders) {

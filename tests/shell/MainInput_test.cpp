@@ -159,7 +159,7 @@ TEST_F(MainInputTest, ZoomFieldClicksStayWithinOneToSix) {
 TEST_F(MainInputTest, CalibrationMessagesFillTheFieldsAndTheCalibrationFile) {
     HWND hwnd = Open();
     const auto ini = program_ / "CalibrationIni.ini";
-    ASSERT_EQ(ms::ToUtf8(g_calibIniPath), ini.string());
+    ASSERT_EQ(ms::ToUtf8(g_paths.calibIniPath), ini.string());
 
     SetDlgItemText(hwnd, IDC_SCALE, u"200");
     g_calibratedZoom = 213.456;

@@ -746,7 +746,7 @@ TEST_F(MainLiveClicksTest, CalibrationWithAParallelLineStoresTheMagnification) {
     EXPECT_FALSE(MouseHeld()); // the line goes on, its label is placed next, the mouse is free
     ms::test::Pump(4);         // the posted calibration message
     EXPECT_EQ(mstest::WindowText(Item(IDC_CALIBRATED)), u"127.7");
-    EXPECT_EQ(FileText(ms::ToUtf8(g_calibIniPath)), "[10]\r\n10=127.659574468\r\n");
+    EXPECT_EQ(FileText(ms::ToUtf8(g_paths.calibIniPath)), "[10]\r\n10=127.659574468\r\n");
     Press(200, 60);
     const std::vector<ShapeCopy> shapes = Shapes();
     ASSERT_EQ(shapes.size(), 1u);
@@ -781,7 +781,7 @@ TEST_F(MainLiveClicksTest, CalibrationWithAParallelLineStoresTheMagnification) {
     EXPECT_EQ(dlg_->ToggleButton(1181)->IsPressed(), FALSE);
     Press(150, 150);
     EXPECT_TRUE(Shapes().empty());
-    EXPECT_EQ(FileText(ms::ToUtf8(g_calibIniPath)), "[10]\r\n10=127.659574468\r\n");
+    EXPECT_EQ(FileText(ms::ToUtf8(g_paths.calibIniPath)), "[10]\r\n10=127.659574468\r\n");
 }
 
 // The calibrated field shows one decimal, but lengths use the calibration in full, whether it
@@ -813,7 +813,7 @@ TEST_F(MainLiveClicksTest, ACalibrationMeasuresInFullPrecisionAndAFailedStoreIsS
 
     // Read back from the file under another magnification: the same.
     const double calibrated = g_calibratedZoom;
-    ASSERT_TRUE(StoreCalibration(g_calibIniPath, u"50", calibrated));
+    ASSERT_TRUE(StoreCalibration(g_paths.calibIniPath, u"50", calibrated));
     SetDlgItemText(hwnd_, IDC_SCALE, u"50");
     EXPECT_EQ(mstest::WindowText(Item(IDC_CALIBRATED)), shown);
     EXPECT_EQ(lineOf200Pixels(300), Labels{u"L:2.000inch"});
@@ -821,7 +821,7 @@ TEST_F(MainLiveClicksTest, ACalibrationMeasuresInFullPrecisionAndAFailedStoreIsS
     // A calibration the file cannot take (here the file's name is a folder) is shown as lost
     // for the next start, with the file's path; it still measures until then.
     Command(1179);
-    const std::filesystem::path file = ms::ToUtf8(g_calibIniPath);
+    const std::filesystem::path file = ms::ToUtf8(g_paths.calibIniPath);
     std::filesystem::remove(file);
     std::filesystem::create_directories(file);
     ms::test::AnswerDialog(IDD_CALIBRATION, [](HWND h) {
@@ -839,7 +839,7 @@ TEST_F(MainLiveClicksTest, ACalibrationMeasuresInFullPrecisionAndAFailedStoreIsS
             boxes.push_back(ms::test::ShownLog()[i].text);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].find(u"could not be saved"), std::u16string::npos) << ms::ToUtf8(boxes[0]);
-    EXPECT_NE(boxes[0].find(g_calibIniPath), std::u16string::npos) << ms::ToUtf8(boxes[0]);
+    EXPECT_NE(boxes[0].find(g_paths.calibIniPath), std::u16string::npos) << ms::ToUtf8(boxes[0]);
     std::filesystem::remove(file);
 }
 

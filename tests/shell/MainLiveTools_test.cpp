@@ -209,7 +209,7 @@ TEST_F(MainLiveToolsTest, ReadZoomScaleRefusesWhatIsNoMagnification) {
 
 TEST_F(MainLiveToolsTest, TypedMagnificationShowsItsCalibration) {
     HWND hwnd = Open();
-    ASSERT_TRUE(StoreCalibration(g_calibIniPath, u"20", 19.6));
+    ASSERT_TRUE(StoreCalibration(g_paths.calibIniPath, u"20", 19.6));
     SetDlgItemText(hwnd, IDC_SCALE, u"20");
     EXPECT_EQ(mstest::WindowText(Item(IDC_CALIBRATED)), u"19.6");
     EXPECT_EQ(dlg_->ReadZoomScale(), 1);

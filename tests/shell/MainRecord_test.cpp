@@ -121,7 +121,7 @@ protected:
         // The size of the last test's end is stored; every test starts at the full size.
         ASSERT_EQ(g_captureWnd.SetResolution(1600, 1200), 0);
         ASSERT_EQ(Width(), 1600);
-        videoDir_ = ms::ToUtf8(g_videoDir);
+        videoDir_ = ms::ToUtf8(g_paths.videoDir);
     }
     void TearDown() override {
         ms::avi::AviWriter::SetTestDiskSpace(-1);
@@ -282,11 +282,11 @@ TEST_F(MainRecordTest, ClosingTheWindowFinishesARunningRecording) {
 }
 
 TEST_F(MainRecordTest, AVideoFileThatCannotBeCreatedStartsNoRecording) {
-    const std::u16string saved = g_videoDir;
-    swprintf(g_videoDir, MAX_PATH, u"%s/missing", saved.c_str());
+    const std::u16string saved = g_paths.videoDir;
+    swprintf(g_paths.videoDir, MAX_PATH, u"%s/missing", saved.c_str());
     AnswerRecorderOk(2);
     dlg_->OnRecord();
-    swprintf(g_videoDir, MAX_PATH, u"%s", saved.c_str());
+    swprintf(g_paths.videoDir, MAX_PATH, u"%s", saved.c_str());
 
     EXPECT_EQ(g_recording.load(), 0);
     EXPECT_EQ(IsAviWriterOpen(), 0);

@@ -8,6 +8,7 @@
 #include "capture/VideoSettingDlg.h"
 #include "kit/LangText.h"
 #include "shell/MicroscopeDlg.h"
+#include "shell/ThumbnailStrip.h"
 #include "kit/SaveFolders.h"
 
 #include "platform/capture/SyntheticCamera.h"

@@ -7,6 +7,7 @@
 #include "shell/AboutDlg.h"
 #include "kit/LangText.h"
 #include "shell/MicroscopeDlg.h"
+#include "shell/ThumbnailStrip.h"
 #include "kit/RegistrySettings.h"
 #include "kit/SaveFolders.h"
 

@@ -46,7 +46,7 @@ TEST_F(ProgramFilesTest, AProgramFolderThatTakesNoFilesKeepsThemInTheUsersDataFo
     SyntheticCamera::Instance().SetDevices({mstest::SteppedCamera()});
     const HWND hwnd = Open();
     ASSERT_TRUE(ms::test::PumpUntil([] { return g_captureWnd.IsRunning(); }));
-    EXPECT_EQ(ms::ToUtf8(g_calibIniPath), (data / "CalibrationIni.ini").string());
+    EXPECT_EQ(ms::ToUtf8(g_paths.calibIniPath), (data / "CalibrationIni.ini").string());
 
     // The capture size chosen by a size key is stored, and a restart comes up at it.
     ASSERT_EQ(g_captureWnd.SetResolution(640, 480), 0);

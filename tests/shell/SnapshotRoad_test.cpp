@@ -145,7 +145,7 @@ protected:
     }
 
     void SetPictureFolder(const fs::path& dir) {
-        lstrcpyn(g_pictureDir, U16(dir).c_str(), MAX_PATH);
+        lstrcpyn(g_paths.pictureDir, U16(dir).c_str(), MAX_PATH);
     }
     void Command(int id) {
         SendMessage(dlg_->m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
@@ -365,7 +365,7 @@ TEST_F(SnapshotRoadTest, ASnapshotThatCannotBeWrittenIsNeitherListedNorHeard) {
 
 TEST_F(SnapshotRoadTest, ExportRecordingThumbnailFreezeAndComposeOnlyModes) {
     ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
-    const fs::path program = Narrow(g_programDir);
+    const fs::path program = Narrow(g_paths.programDir);
 
     g_snapshotRequest = 1; // a still request pending while an export composes is dropped
     EXPECT_EQ(dlg_->SaveSnapshot(1), 1);

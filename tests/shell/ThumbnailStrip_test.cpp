@@ -482,7 +482,7 @@ TEST_F(StripTest, ANewSaveFolderIsListedAtOnceAndDeleteAllWorksThere) {
         SendMessage(h, WM_COMMAND, IDOK, 0);
     });
     Command(1016);
-    ASSERT_EQ(ms::ToUtf8(g_pictureDir), (base / "Picture").string());
+    ASSERT_EQ(ms::ToUtf8(g_paths.pictureDir), (base / "Picture").string());
     EXPECT_EQ(strip.DrawnItems(), (std::vector<int>{0}));
     EXPECT_EQ(SlotColour(0), ColourOf(3));
 

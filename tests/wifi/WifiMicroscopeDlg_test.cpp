@@ -176,7 +176,7 @@ TEST_F(WifiMainWindowTest, FirstStartInAnEmptyHomeChoosesTheSystemLanguage) {
     EXPECT_EQ(Text(hwnd), u"Wavenor");
     EXPECT_TRUE(fs::is_directory(program_ / "Favorite" / "Picture"));
     EXPECT_TRUE(fs::is_directory(program_ / "Favorite" / "Video"));
-    EXPECT_EQ(std::u16string(g_calibIniPath),
+    EXPECT_EQ(std::u16string(g_paths.calibIniPath),
               ms::FromUtf8((program_ / "CalibrationIni.ini").string()));
     // The eight defaults, read back.
     EXPECT_EQ(ReadDword(u"m_decimalnum"), 3u);

@@ -245,11 +245,11 @@ TEST(WifiLanguageTest, PortugueseAndTurkishStoreSubLanguageZero) {
 TEST(WifiFoldersTest, FavoriteLiesBesideTheProgramOrInTheUsersDataFolder) {
     InitWifiFolders();
     const std::u16string program = ms::ProgramDir();
-    EXPECT_EQ(std::u16string(g_programDir), program);
-    EXPECT_EQ(std::u16string(g_calibIniPath), program + u"/CalibrationIni.ini");
-    for (const WCHAR* dir : {g_favoriteDir, g_pictureDir, g_videoDir})
+    EXPECT_EQ(std::u16string(g_paths.dataDir), program);
+    EXPECT_EQ(std::u16string(g_paths.calibIniPath), program + u"/CalibrationIni.ini");
+    for (const WCHAR* dir : {g_favoriteDir, g_paths.pictureDir, g_paths.videoDir})
         EXPECT_TRUE(std::filesystem::is_directory(ms::ToUtf8(dir))) << ms::ToUtf8(dir);
-    EXPECT_EQ(std::u16string(g_pictureDir), program + u"/Favorite/Picture");
+    EXPECT_EQ(std::u16string(g_paths.pictureDir), program + u"/Favorite/Picture");
 
     // A program folder that cannot take files: everything goes to the data folder instead.
     const std::string saved = ms::ToUtf8(program);
@@ -257,9 +257,9 @@ TEST(WifiFoldersTest, FavoriteLiesBesideTheProgramOrInTheUsersDataFolder) {
     ms::SetProgramName(u"Wavenor");
     setenv("MS_PROGRAM_DIR", (g_home / "no-such-folder").c_str(), 1);
     InitWifiFolders();
-    EXPECT_EQ(ms::ToUtf8(g_programDir), (data / "Wavenor").string());
+    EXPECT_EQ(ms::ToUtf8(g_paths.dataDir), (data / "Wavenor").string());
     EXPECT_TRUE(std::filesystem::is_directory(data / "Wavenor" / "Favorite" / "Video"));
-    EXPECT_EQ(ms::ToUtf8(g_calibIniPath), (data / "Wavenor" / "CalibrationIni.ini").string());
+    EXPECT_EQ(ms::ToUtf8(g_paths.calibIniPath), (data / "Wavenor" / "CalibrationIni.ini").string());
     // The language files still come from the program's own folder.
     SetWifiLanguage(7, 0);
     EXPECT_EQ(ms::ToUtf8(g_langFilePath), (g_home / "no-such-folder" / "German1252.ini").string());
