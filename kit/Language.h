@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/win/WinTypes.h"
+#include "res/TessaryResource.h"
 
 #include <functional>
 
@@ -20,8 +21,18 @@ struct LanguageCommand {
     WORD subLanguage;
 };
 inline constexpr LanguageCommand kLanguageCommands[] = {
-    {1301, 9, 0},  {1302, 4, 2},  {1351, 4, 1},  {1303, 17, 0}, {1304, 18, 0}, {1305, 7, 0},
-    {1306, 22, 0}, {1313, 31, 0}, {1308, 30, 0}, {1352, 25, 0}, {1353, 2, 0},  {1359, 58, 0},
+    {ID_LANG_ENGLISH, 9, 0},
+    {ID_LANG_CHINESE_SIMPLIFIED, 4, 2},
+    {ID_LANG_CHINESE_TRADITIONAL, 4, 1},
+    {ID_LANG_JAPANESE, 17, 0},
+    {ID_LANG_KOREAN, 18, 0},
+    {ID_LANG_GERMAN, 7, 0},
+    {ID_LANG_PORTUGUESE, 22, 0},
+    {ID_LANG_TURKISH, 31, 0},
+    {ID_LANG_THAI, 30, 0},
+    {ID_LANG_RUSSIAN, 25, 0},
+    {ID_LANG_BULGARIAN, 2, 0},
+    {ID_LANG_PERSIAN, 58, 0},
 };
 
 // The captions of the main window's frames and of its scale label (buffers of 32 characters).
@@ -31,11 +42,11 @@ struct LangTextItem {
     LPCWSTR defaultText;
 };
 inline constexpr LangTextItem kFrameCaptions[] = {
-    {1203, u"TipMeasure", u"Measure"},
-    {1148, u"TipCalibration", u"Calibration"},
-    {1248, u"TipAutoMeasure", u"Auto Measure"},
-    {1247, u"TipComparison", u"Comparison"},
-    {1350, u"Rate", u"Scale:"},
+    {IDC_FRAME_MEASURE, u"TipMeasure", u"Measure"},
+    {IDC_FRAME_CALIBRATION, u"TipCalibration", u"Calibration"},
+    {IDC_FRAME_AUTO, u"TipAutoMeasure", u"Auto Measure"},
+    {IDC_FRAME_COMPARISON, u"TipComparison", u"Comparison"},
+    {IDC_SCALE_LABEL, u"Rate", u"Scale:"},
 };
 
 // The main window's language state. The main window owns one and forwards its language
@@ -59,16 +70,16 @@ public:
     // the main window's texts. False (and nothing changed) for an id that is no language command.
     bool OnLanguageCommand(UINT commandId);
 
-    void OnLangEnglish() { OnLanguageCommand(1301); }
-    void OnLangChineseSimplified() { OnLanguageCommand(1302); }
-    void OnLangChineseTraditional() { OnLanguageCommand(1351); }
-    void OnLangJapanese() { OnLanguageCommand(1303); }
-    void OnLangKorean() { OnLanguageCommand(1304); }
-    void OnLangGerman() { OnLanguageCommand(1305); }
-    void OnLangPortuguese() { OnLanguageCommand(1306); }
-    void OnLangTurkish() { OnLanguageCommand(1313); }
-    void OnLangThai() { OnLanguageCommand(1308); }
-    void OnLangRussian() { OnLanguageCommand(1352); }
-    void OnLangBulgarian() { OnLanguageCommand(1353); }
-    void OnLangPersian() { OnLanguageCommand(1359); }
+    void OnLangEnglish() { OnLanguageCommand(ID_LANG_ENGLISH); }
+    void OnLangChineseSimplified() { OnLanguageCommand(ID_LANG_CHINESE_SIMPLIFIED); }
+    void OnLangChineseTraditional() { OnLanguageCommand(ID_LANG_CHINESE_TRADITIONAL); }
+    void OnLangJapanese() { OnLanguageCommand(ID_LANG_JAPANESE); }
+    void OnLangKorean() { OnLanguageCommand(ID_LANG_KOREAN); }
+    void OnLangGerman() { OnLanguageCommand(ID_LANG_GERMAN); }
+    void OnLangPortuguese() { OnLanguageCommand(ID_LANG_PORTUGUESE); }
+    void OnLangTurkish() { OnLanguageCommand(ID_LANG_TURKISH); }
+    void OnLangThai() { OnLanguageCommand(ID_LANG_THAI); }
+    void OnLangRussian() { OnLanguageCommand(ID_LANG_RUSSIAN); }
+    void OnLangBulgarian() { OnLanguageCommand(ID_LANG_BULGARIAN); }
+    void OnLangPersian() { OnLanguageCommand(ID_LANG_PERSIAN); }
 };

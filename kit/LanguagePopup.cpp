@@ -1,10 +1,10 @@
 #include "kit/LanguagePopup.h"
 
 #include "kit/LangText.h"
+#include "res/TessaryResource.h"
 
 namespace {
 
-constexpr UINT kIconCurrent = 381;
 constexpr UINT kIconOther = 232;
 
 struct LanguageEntry {
@@ -14,29 +14,29 @@ struct LanguageEntry {
 };
 // In the order of the popup (and of kLanguageCommands).
 constexpr LanguageEntry kEntries[] = {
-    {1301, u"English", u"English(English)"},
-    {1302, u"Simplified", u"Chinese(China)"},
-    {1351, u"Traditional", u"Traditional(China)"},
-    {1303, u"Japanese", u"Japanese(Japanese)"},
-    {1304, u"Korean", u"Korean(Korean)"},
-    {1305, u"German", u"German(German)"},
-    {1306, u"Portuguese", u"Portuguese(Portugal)"},
-    {1313, u"Turkey", u"Turkish(Turkey)"},
-    {1308, u"Thai", u"Thai(Thailand)"},
-    {1352, u"Russian", u"Russian(Russia)"},
-    {1353, u"Bulgarian", u"Bulgarian(Bulgaria)"},
-    {1359, u"Persian", u"Persian(Persian)"},
+    {ID_LANG_ENGLISH, u"English", u"English(English)"},
+    {ID_LANG_CHINESE_SIMPLIFIED, u"Simplified", u"Chinese(China)"},
+    {ID_LANG_CHINESE_TRADITIONAL, u"Traditional", u"Traditional(China)"},
+    {ID_LANG_JAPANESE, u"Japanese", u"Japanese(Japanese)"},
+    {ID_LANG_KOREAN, u"Korean", u"Korean(Korean)"},
+    {ID_LANG_GERMAN, u"German", u"German(German)"},
+    {ID_LANG_PORTUGUESE, u"Portuguese", u"Portuguese(Portugal)"},
+    {ID_LANG_TURKISH, u"Turkey", u"Turkish(Turkey)"},
+    {ID_LANG_THAI, u"Thai", u"Thai(Thailand)"},
+    {ID_LANG_RUSSIAN, u"Russian", u"Russian(Russia)"},
+    {ID_LANG_BULGARIAN, u"Bulgarian", u"Bulgarian(Bulgaria)"},
+    {ID_LANG_PERSIAN, u"Persian", u"Persian(Persian)"},
 };
 
 } // namespace
 
 UINT CurrentLanguageCommand(WORD langId, WORD subLangId) {
     if (langId == 4)
-        return subLangId == 2 ? 1302 : 1351;
+        return subLangId == 2 ? ID_LANG_CHINESE_SIMPLIFIED : ID_LANG_CHINESE_TRADITIONAL;
     for (const LanguageCommand& c : kLanguageCommands)
         if (c.primary == langId)
             return c.id;
-    return 1301;
+    return ID_LANG_ENGLISH;
 }
 
 CSkinMenu* BuildLanguagePopup(WORD langId, WORD subLangId) {
@@ -48,7 +48,7 @@ CSkinMenu* BuildLanguagePopup(WORD langId, WORD subLangId) {
     for (const LanguageEntry& e : kEntries) {
         WCHAR text[64];
         GetLangText(e.key, text, 64, e.defaultText);
-        HICON icon = LoadMenuIcon(e.command == current ? kIconCurrent : kIconOther);
+        HICON icon = LoadMenuIcon(e.command == current ? IDI_RING_DOT : kIconOther);
         menu->AddItem(0, new CSkinMenuTextItem(e.command, text, icon));
     }
     return menu;

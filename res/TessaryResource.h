@@ -31,7 +31,7 @@
 #define IDC_PROMPT_AGAIN 1230
 #define IDC_PROMPT_TEXT 1361
 
-// Main window controls besides the 46 skinned buttons (their ids are in shell/SkinButtons.h)
+// Main window controls besides the 46 skinned buttons
 #define IDC_PREVIEW 1000
 #define IDC_THUMBNAILS 1002
 #define IDC_SCALE 1147
@@ -42,6 +42,91 @@
 #define IDC_FRAME_AUTO 1248
 #define IDC_SCALE_LABEL 1350
 #define IDC_ZOOM_FIELD 1358
+
+// The main window's 46 skinned buttons (their bitmaps, places and tips: shell/SkinButtons.h)
+#define IDC_BTN_DELETE_ALL_SHAPES 409
+#define IDC_BTN_CAMERA 1005
+#define IDC_BTN_RECORD 1006
+#define IDC_BTN_TIMER 1007
+#define IDC_BTN_EXPORT_WORD 1008
+#define IDC_BTN_EXPORT_EXCEL 1009
+#define IDC_BTN_PREVIEW 1014
+#define IDC_BTN_VIDEO_SETTING 1016
+#define IDC_BTN_TOLERANCE_CIRCLE 1139
+#define IDC_BTN_COORDINATE_ANGLE 1141
+#define IDC_BTN_MINIMIZE 1175
+#define IDC_BTN_FULL_SCREEN 1176
+#define IDC_BTN_CLOSE 1177
+#define IDC_BTN_LINE 1179
+#define IDC_BTN_DOT_LINE 1180
+#define IDC_BTN_PARALLEL_LINE 1181
+#define IDC_BTN_CONTINUAL_LINE 1182
+#define IDC_BTN_RECTANGLE 1183
+#define IDC_BTN_POLYGON 1184
+#define IDC_BTN_ELLIPSE 1185
+#define IDC_BTN_RADIUS_CIRCLE 1186
+#define IDC_BTN_DIAMETER_CIRCLE 1187
+#define IDC_BTN_THREE_POINT_CIRCLE 1188
+#define IDC_BTN_TWO_CIRCLES 1189
+#define IDC_BTN_ANGLE 1190
+#define IDC_BTN_FOUR_POINT_ANGLE 1191
+#define IDC_BTN_CIRCLE_LABEL 1192
+#define IDC_BTN_SQUARE_LABEL 1193
+#define IDC_BTN_TEXT 1194
+#define IDC_BTN_UNDO 1195
+#define IDC_BTN_REDO 1196
+#define IDC_BTN_CALIBRATE 1197
+#define IDC_BTN_MEASURE_SETTING 1198
+#define IDC_BTN_ABOUT 1199
+#define IDC_BTN_SHOW_PICTURES 1201
+#define IDC_BTN_SHOW_VIDEOS 1202
+#define IDC_BTN_SNAPSHOT_SWITCH 1204
+#define IDC_BTN_ARC 1205
+#define IDC_BTN_AUTO_CIRCLE 1206
+#define IDC_BTN_AUTO_ARC 1207
+#define IDC_BTN_RULER 1212
+#define IDC_BTN_LANGUAGE 1293
+#define IDC_BTN_EXPORT_DXF 1326
+#define IDC_BTN_AUTO_LINE 1349
+#define IDC_BTN_AUTO_ANGLE 1356
+#define IDC_BTN_AUTO_DISTANCE 1357
+
+// The main window's popup commands: the strip's file commands, the preview's overlays and
+// snapshot format, and the calibration choices
+#define ID_OVERLAY_TIME 395
+#define ID_FILE_DELETE_ALL 410
+#define ID_FILE_OPEN 1234
+#define ID_FILE_SAVE_AS 1235
+#define ID_FILE_DELETE 1236
+#define ID_OVERLAY_CROSS_LINE 1243
+#define ID_OVERLAY_SCALE_BAR 1244
+#define ID_OVERLAY_CIRCLE 1245
+#define ID_POPUP_CANCEL 1273
+#define ID_FILE_SEND_MAIL 1274
+#define ID_FILE_SAVE_ALL 1300
+#define ID_FORMAT_BMP 1314
+#define ID_FORMAT_JPG 1315
+#define ID_LINE_CALIBRATION 1354
+#define ID_AUTO_CALIBRATION 1355
+
+// The language commands, in the order of the language popup
+#define ID_LANG_ENGLISH 1301
+#define ID_LANG_CHINESE_SIMPLIFIED 1302
+#define ID_LANG_CHINESE_TRADITIONAL 1351
+#define ID_LANG_JAPANESE 1303
+#define ID_LANG_KOREAN 1304
+#define ID_LANG_GERMAN 1305
+#define ID_LANG_PORTUGUESE 1306
+#define ID_LANG_TURKISH 1313
+#define ID_LANG_THAI 1308
+#define ID_LANG_RUSSIAN 1352
+#define ID_LANG_BULGARIAN 1353
+#define ID_LANG_PERSIAN 1359
+
+// Sounds and the popups' icons
+#define IDR_SOUND_RECORD 180
+#define IDR_SOUND_SHUTTER 181
+#define IDI_RING_DOT 381
 
 // Commands
 #define ID_ABOUT_SYSMENU 16

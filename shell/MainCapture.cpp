@@ -33,7 +33,7 @@ void CMicroscopeDlg::BindCaptureWindow() {
 }
 
 void CMicroscopeDlg::OnSnapshotSwitch() {
-    CToggleBitmapButton* button = ToggleButton(kSnapshotSwitchId);
+    CToggleBitmapButton* button = ToggleButton(IDC_BTN_SNAPSHOT_SWITCH);
     if (!button)
         return;
     // A pressed switch means that the device's snapshot button is off.
@@ -50,13 +50,10 @@ void CMicroscopeDlg::OnSnapshotSwitch() {
 
 // ---- Capture bar ----
 //
-// The pressed states of the preview button 1014 and the record button 1006 are the capture
+// The pressed states of the preview button and the record button are the capture
 // state: previewing, recording (the preview button then released), or stopped.
 
 namespace {
-
-constexpr int kPreviewButton = 1014;
-constexpr int kRecordButton = 1006;
 
 void ShowCaptureHint(LPCWSTR defaultText) {
     WCHAR text[256] = {};
@@ -67,7 +64,7 @@ void ShowCaptureHint(LPCWSTR defaultText) {
 } // namespace
 
 void CMicroscopeDlg::OnPreview() {
-    CToggleBitmapButton* preview = ToggleButton(kPreviewButton);
+    CToggleBitmapButton* preview = ToggleButton(IDC_BTN_PREVIEW);
     if (preview && preview->IsPressed()) {
         preview->ClearPressed();
         g_captureWnd.Stop();
@@ -86,8 +83,8 @@ void CMicroscopeDlg::OnPreview() {
 }
 
 void CMicroscopeDlg::OnCamera() {
-    CToggleBitmapButton* preview = ToggleButton(kPreviewButton);
-    CToggleBitmapButton* record = ToggleButton(kRecordButton);
+    CToggleBitmapButton* preview = ToggleButton(IDC_BTN_PREVIEW);
+    CToggleBitmapButton* record = ToggleButton(IDC_BTN_RECORD);
     if (!(record && record->IsPressed()) && !(preview && preview->IsPressed())) {
         ShowCaptureHint(u"Please return to the preview state");
         return;
@@ -100,8 +97,8 @@ void CMicroscopeDlg::OnCamera() {
 
 void CMicroscopeDlg::OnTimedCapture() {
     CTimedCaptureDlg dialog(TessaryTimedCapture(), m_hWnd);
-    CToggleBitmapButton* preview = ToggleButton(kPreviewButton);
-    CToggleBitmapButton* record = ToggleButton(kRecordButton);
+    CToggleBitmapButton* preview = ToggleButton(IDC_BTN_PREVIEW);
+    CToggleBitmapButton* record = ToggleButton(IDC_BTN_RECORD);
     if (!(record && record->IsPressed()) && !(preview && preview->IsPressed())) {
         ShowCaptureHint(u"Please select a picture or video");
         return;

@@ -150,13 +150,13 @@ void CMicroscopeDlg::StopCapture() {
 // ---- Buttons ----
 
 void CMicroscopeDlg::EnableDeviceButtons() {
-    if (CToggleBitmapButton* preview = ToggleButton(1014)) {
+    if (CToggleBitmapButton* preview = ToggleButton(IDC_BTN_PREVIEW)) {
         preview->EnableWindow(TRUE);
         preview->SetPressed();
     }
     for (int i = 0; i < kSkinButtonCount; ++i) {
         const int id = kSkinButtons[i].id;
-        if (id == 1014 || id == 1177 || !m_buttonObjects[i]->m_hWnd)
+        if (id == IDC_BTN_PREVIEW || id == IDC_BTN_CLOSE || !m_buttonObjects[i]->m_hWnd)
             continue;
         m_buttonObjects[i]->EnableWindow(kSkinButtons[i].enabledAfterStart);
     }
@@ -164,7 +164,7 @@ void CMicroscopeDlg::EnableDeviceButtons() {
 
 void CMicroscopeDlg::DisableDeviceButtons() {
     for (int i = 0; i < kSkinButtonCount; ++i)
-        if (kSkinButtons[i].id != 1177)
+        if (kSkinButtons[i].id != IDC_BTN_CLOSE)
             ::EnableWindow(::GetDlgItem(m_hWnd, kSkinButtons[i].id), FALSE);
 }
 

@@ -80,9 +80,9 @@ void CMicroscopeDlg::OnStripMouse(const MSG& msg) {
 }
 
 void CMicroscopeDlg::OnShowPictures() {
-    if (CToggleBitmapButton* b = ToggleButton(1201))
+    if (CToggleBitmapButton* b = ToggleButton(IDC_BTN_SHOW_PICTURES))
         b->ClearPressed();
-    if (CToggleBitmapButton* b = ToggleButton(1202))
+    if (CToggleBitmapButton* b = ToggleButton(IDC_BTN_SHOW_VIDEOS))
         b->SetPressed();
     SetListMode(1);
     if (g_thumbnailView) {
@@ -92,9 +92,9 @@ void CMicroscopeDlg::OnShowPictures() {
 }
 
 void CMicroscopeDlg::OnShowVideos() {
-    if (CToggleBitmapButton* b = ToggleButton(1202))
+    if (CToggleBitmapButton* b = ToggleButton(IDC_BTN_SHOW_VIDEOS))
         b->ClearPressed();
-    if (CToggleBitmapButton* b = ToggleButton(1201))
+    if (CToggleBitmapButton* b = ToggleButton(IDC_BTN_SHOW_PICTURES))
         b->SetPressed();
     SetListMode(0);
     if (g_thumbnailView) {

@@ -11,7 +11,7 @@
 
 void CMicroscopeDlg::OnAboutMenu() {
     RECT button;
-    ::GetWindowRect(::GetDlgItem(m_hWnd, 1199), &button);
+    ::GetWindowRect(::GetDlgItem(m_hWnd, IDC_BTN_ABOUT), &button);
 
     struct Entry {
         UINT id;

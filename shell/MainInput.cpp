@@ -36,10 +36,6 @@ int g_zoomLevel = 3;
 
 namespace {
 
-constexpr int kCameraButton = 1005;
-constexpr UINT kShutterSound = 181;
-constexpr UINT kFormatIcon = 381;
-
 // One popup entry; a zero id is a separator.
 struct PopupEntry {
     UINT id;
@@ -49,24 +45,24 @@ struct PopupEntry {
 };
 
 constexpr PopupEntry kStripEntries[] = {
-    {1234, u"Open", u"Open...", 338},
+    {ID_FILE_OPEN, u"Open", u"Open...", 338},
     {0, nullptr, nullptr, 0},
-    {1235, u"Save", u"Save as...", 339},
-    {1300, u"SaveAll", u"Save All", 340},
+    {ID_FILE_SAVE_AS, u"Save", u"Save as...", 339},
+    {ID_FILE_SAVE_ALL, u"SaveAll", u"Save All", 340},
     {0, nullptr, nullptr, 0},
-    {1236, u"Delete", u"Delete", 341},
-    {410, u"DeleteAll", u"Delete All", 342},
+    {ID_FILE_DELETE, u"Delete", u"Delete", 341},
+    {ID_FILE_DELETE_ALL, u"DeleteAll", u"Delete All", 342},
     {0, nullptr, nullptr, 0},
-    {1274, u"Email", u"E-Mail", 344},
+    {ID_FILE_SEND_MAIL, u"Email", u"E-Mail", 344},
 };
 
 constexpr PopupEntry kPreviewEntries[] = {
-    {1273, u"Cancel", u"Cancel", 337},
+    {ID_POPUP_CANCEL, u"Cancel", u"Cancel", 337},
     {0, nullptr, nullptr, 0},
-    {1243, u"Cross", u"Cross Line", 230},
-    {1244, u"Scale", u"Scale", 231},
-    {1245, u"Circle", u"Circle", 232},
-    {395, u"Time", u"Time", 233},
+    {ID_OVERLAY_CROSS_LINE, u"Cross", u"Cross Line", 230},
+    {ID_OVERLAY_SCALE_BAR, u"Scale", u"Scale", 231},
+    {ID_OVERLAY_CIRCLE, u"Circle", u"Circle", 232},
+    {ID_OVERLAY_TIME, u"Time", u"Time", 233},
     {0, nullptr, nullptr, 0},
 };
 
@@ -176,8 +172,8 @@ BOOL CMicroscopeDlg::PreTranslateMessage(MSG* msg) {
 void CMicroscopeDlg::TranslateHotKeys(MSG* msg) {
     // Each table sends its own command id, which nothing handles; the action is taken here.
     if (m_accelF2 && TranslateAccelerator(m_hWnd, m_accelF2, msg))
-        ::SendMessage(m_hWnd, WM_COMMAND, MAKEWPARAM(kCameraButton, BN_CLICKED),
-                      reinterpret_cast<LPARAM>(::GetDlgItem(m_hWnd, kCameraButton)));
+        ::SendMessage(m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_BTN_CAMERA, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(::GetDlgItem(m_hWnd, IDC_BTN_CAMERA)));
     const HACCEL sizeKeys[kCaptureSizeCount] = {m_accelF10, m_accelF11, m_accelF12};
     for (int index = 0; index < kCaptureSizeCount; ++index) {
         if (sizeKeys[index] && TranslateAccelerator(m_hWnd, sizeKeys[index], msg)) {
@@ -283,9 +279,9 @@ CSkinMenu* CMicroscopeDlg::BuildPreviewPopup() {
     AddEntries(menu, kPreviewEntries);
     CSkinMenu* format = NewPopup();
     const bool bmp = g_imageFormat == 1;
-    format->AddItem(bmp ? MF_CHECKED : 0, TextItem(1314, u"BMP", u"BMP", 0));
-    format->AddItem(bmp ? 0 : MF_CHECKED, TextItem(1315, u"JPG", u"JPG", 0));
-    menu->AddPopup(0, format, TextItem(0, u"Format", u"Format", kFormatIcon));
+    format->AddItem(bmp ? MF_CHECKED : 0, TextItem(ID_FORMAT_BMP, u"BMP", u"BMP", 0));
+    format->AddItem(bmp ? 0 : MF_CHECKED, TextItem(ID_FORMAT_JPG, u"JPG", u"JPG", 0));
+    menu->AddPopup(0, format, TextItem(0, u"Format", u"Format", IDI_RING_DOT));
     return menu;
 }
 

@@ -179,8 +179,8 @@ void CMicroscopeDlg::SetNormalLayout() {
         preview->SetWindowPos(nullptr, 98, 49, 640, 480, SWP_NOZORDER | SWP_FRAMECHANGED);
     ShowButtonsOfNormalLayout();
     ShowOtherControls(SW_SHOW);
-    CToggleBitmapButton* previewButton = ToggleButton(1014);
-    CToggleBitmapButton* recordButton = ToggleButton(1006);
+    CToggleBitmapButton* previewButton = ToggleButton(IDC_BTN_PREVIEW);
+    CToggleBitmapButton* recordButton = ToggleButton(IDC_BTN_RECORD);
     FitVideoRenderer((previewButton && previewButton->IsPressed()) ||
                      (recordButton && recordButton->IsPressed()) || !g_listShowsPictures);
     ::SetActiveWindow(m_hWnd);

@@ -25,9 +25,6 @@
 
 namespace {
 
-constexpr int kRecordSound = 180; // wave resource: a recording starts or stops
-constexpr int kRecordButton = 1006;
-constexpr int kPreviewButton = 1014;
 // A second of video at the writer's 15 frames per second.
 constexpr int kFramesPerCountedSecond = 15;
 
@@ -42,7 +39,7 @@ void RestoreFullSize() {
 } // namespace
 
 void CMicroscopeDlg::OnRecord() {
-    PlaySound(MAKEINTRESOURCE(kRecordSound), g_hInstance, SND_RESOURCE | SND_ASYNC);
+    PlaySound(MAKEINTRESOURCE(IDR_SOUND_RECORD), g_hInstance, SND_RESOURCE | SND_ASYNC);
     KillTimer(TIMER_RECORD);
     m_recordLimit = 0;
     g_recordSeconds = 0;
@@ -50,9 +47,9 @@ void CMicroscopeDlg::OnRecord() {
     if (g_recording.load() == 1) {
         g_captureWnd.Stop();
         CloseRecording();
-        if (CToggleBitmapButton* record = ToggleButton(kRecordButton))
+        if (CToggleBitmapButton* record = ToggleButton(IDC_BTN_RECORD))
             record->ClearPressed();
-        if (CToggleBitmapButton* preview = ToggleButton(kPreviewButton))
+        if (CToggleBitmapButton* preview = ToggleButton(IDC_BTN_PREVIEW))
             preview->SetPressed();
         g_captureWnd.Run();
         RestoreFullSize();
@@ -101,9 +98,9 @@ void CMicroscopeDlg::OnRecord() {
     SetTimer(TIMER_RECORD, 1000);
     g_captureWnd.Stop();
     g_captureWnd.Run();
-    if (CToggleBitmapButton* record = ToggleButton(kRecordButton))
+    if (CToggleBitmapButton* record = ToggleButton(IDC_BTN_RECORD))
         record->SetPressed();
-    if (CToggleBitmapButton* preview = ToggleButton(kPreviewButton))
+    if (CToggleBitmapButton* preview = ToggleButton(IDC_BTN_PREVIEW))
         preview->ClearPressed();
     // Frames counted before this recording do not belong to its seconds.
     g_recordFrameCount = 0;
@@ -147,7 +144,7 @@ int CMicroscopeDlg::EndRecording() {
     CloseRecording();
     if (m_hWnd) {
         KillTimer(TIMER_RECORD);
-        if (CToggleBitmapButton* record = ToggleButton(kRecordButton); record && record->m_hWnd)
+        if (CToggleBitmapButton* record = ToggleButton(IDC_BTN_RECORD); record && record->m_hWnd)
             record->ClearPressed();
     }
     m_recordLimit = 0;

@@ -35,7 +35,6 @@ std::atomic<int> g_freezeRequest{0};
 
 namespace {
 
-constexpr int kShutterSound = 181;
 // Frames larger than any capture size are taken for a damaged header.
 constexpr LONG kMaxFrameSide = 16384;
 
@@ -251,7 +250,7 @@ void CMicroscopeDlg::OnStillCaptured(WPARAM source) {
             g_captureWnd.Restart();
         // The shutter sounds only for a picture that exists.
         if (g_snapshotPending.load() == 1)
-            PlaySound(MAKEINTRESOURCE(kShutterSound), g_hInstance, SND_RESOURCE | SND_ASYNC);
+            PlaySound(MAKEINTRESOURCE(IDR_SOUND_SHUTTER), g_hInstance, SND_RESOURCE | SND_ASYNC);
     }
 }
 

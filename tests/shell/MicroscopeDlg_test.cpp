@@ -247,7 +247,7 @@ TEST_F(MainWindowTest, EachButtonAtItsPlaceWithoutADevice) {
         // ("Auto Circle-Arc ").
         while (!expected.empty() && expected.back() == u' ')
             expected.pop_back();
-        if (entry.id == kSnapshotSwitchId)
+        if (entry.id == IDC_BTN_SNAPSHOT_SWITCH)
             expected = kSwitchDisableDefault; // pressed while "IsEnableSnap" is not 1
         EXPECT_EQ(ToolText(entry.id), expected);
     }
@@ -638,18 +638,18 @@ TEST_F(MainWindowTest, PreviewIsTheCaptureWindowAndTheSnapshotSwitchTogglesTheDe
     EXPECT_EQ(Text(Item(IDC_PREVIEW)), u"Please connect Dorvex Digital Microscope");
 
     // Pressed at start: the device's snapshot button is off.
-    CToggleBitmapButton* sw = dlg_->ToggleButton(kSnapshotSwitchId);
+    CToggleBitmapButton* sw = dlg_->ToggleButton(IDC_BTN_SNAPSHOT_SWITCH);
     ASSERT_TRUE(sw);
     ASSERT_TRUE(sw->IsPressed());
-    const int i = SkinButtonIndex(kSnapshotSwitchId);
+    const int i = SkinButtonIndex(IDC_BTN_SNAPSHOT_SWITCH);
     EXPECT_EQ(std::u16string(dlg_->Buttons()[i].tip), u"Snapshot Disable");
-    const WPARAM click = MAKEWPARAM(kSnapshotSwitchId, BN_CLICKED);
-    SendMessage(hwnd, WM_COMMAND, click, reinterpret_cast<LPARAM>(Item(kSnapshotSwitchId)));
+    const WPARAM click = MAKEWPARAM(IDC_BTN_SNAPSHOT_SWITCH, BN_CLICKED);
+    SendMessage(hwnd, WM_COMMAND, click, reinterpret_cast<LPARAM>(Item(IDC_BTN_SNAPSHOT_SWITCH)));
     EXPECT_FALSE(sw->IsPressed());
     EXPECT_EQ(g_snapEnable, 1);
     EXPECT_EQ(ReadDword(kLanguageKey, u"IsEnableSnap"), 1u);
     EXPECT_EQ(std::u16string(dlg_->Buttons()[i].tip), u"Snapshot Enable");
-    SendMessage(hwnd, WM_COMMAND, click, reinterpret_cast<LPARAM>(Item(kSnapshotSwitchId)));
+    SendMessage(hwnd, WM_COMMAND, click, reinterpret_cast<LPARAM>(Item(IDC_BTN_SNAPSHOT_SWITCH)));
     EXPECT_TRUE(sw->IsPressed());
     EXPECT_EQ(g_snapEnable, 0);
     EXPECT_EQ(ReadDword(kLanguageKey, u"IsEnableSnap"), 0u);
