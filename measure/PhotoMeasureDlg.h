@@ -23,8 +23,7 @@ struct PhotoToolCommand;
 struct PhotoMenuEntry;
 
 // Posted (both parameters 0) to the main window after a calibration on a saved picture; the main
-// window then shows g_calibMagnificationText and g_calibratedZoom. The same value as the main
-// window's own definition.
+// window then shows g_calibMagnificationText and g_calibratedZoom.
 #define WM_APP_SYNC_CALIBRATION (WM_APP + 12)
 
 class CPhotoMeasureDlg : public CDialog {

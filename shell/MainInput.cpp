@@ -18,6 +18,7 @@
 #include "capture/CaptureWnd.h"
 #include "imaging/DibImage.h"
 #include "measure/IniTextFile.h"
+#include "measure/PhotoMeasureDlg.h"
 
 #include "platform/services/Sound.h"
 #include "platform/win/core/Format.h"

@@ -49,9 +49,8 @@
 #define TIMER_RECORD 1002
 #define TIMER_STARTUP_PROMPT 1006
 
-// Posted to the main window after a calibration: on a saved picture (the photo-measure
-// window) and on the live picture (the live measuring).
-#define WM_APP_SYNC_CALIBRATION (WM_APP + 12)
+// Posted to the main window after a calibration on the live picture (the live measuring); the
+// photo-measure window posts its own, WM_APP_SYNC_CALIBRATION, after one on a saved picture.
 #define WM_APP_LIVE_CALIBRATED (WM_APP + 13)
 
 // The magnifier's level, 1 to 6 (3 at start); the zoom field's clicks change it.

@@ -3,6 +3,8 @@
 // with the calibration file, the two popups and the overlay and format commands.
 #include "tests/shell/MainWindowHarness.h"
 
+#include "measure/PhotoMeasureDlg.h"
+
 #include "kit/RegistrySettings.h"
 #include "kit/SkinMenu.h"
 
