@@ -6,7 +6,7 @@
 #include "platform/win/core/Format.h"
 #include "platform/win/core/Sync.h"
 #include "platform/win/core/Time.h"
-#include "res/TessaryResource.h"
+#include "res/TimedCaptureResource.h"
 
 #include <memory>
 

@@ -13,6 +13,9 @@
 #define IDD_WIFI_RECORDER_SETTING 361
 #define IDI_MENU_ITEM 249
 
+// The timed-capture dialog, shared with Tessary.
+#include "TimedCaptureResource.h"
+
 // The system menu's About entry.
 #define ID_ABOUT_SYSMENU 16
 

@@ -18,7 +18,6 @@ add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ThumbnailStrip.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/ThumbnailStripCore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnapshotNames.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnapshotOverlays.cpp
 )
@@ -27,7 +26,7 @@ target_link_libraries(shellmain PUBLIC capturegraph shellui shellkit measurecore
   platform_services platform_mfc)
 # The thumbnail strip decodes its pictures with the image library; its E-Mail command opens the
 # mail strip and its Play the video player.
-target_link_libraries(shellmain PUBLIC mediamail mediaplayer imaging_tessary)
+target_link_libraries(shellmain PUBLIC mediamail mediaplayer imaging_tessary thumbcore_tessary)
 ms_warnings(shellmain)
 # The device start tells the open Video Setting dialog about reconnections.
 target_link_libraries(shellmain PUBLIC videosetting)

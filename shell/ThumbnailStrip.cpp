@@ -12,10 +12,8 @@
 #include "platform/win/gdi/Gdi.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <set>
 #include <string>
-#include <system_error>
 
 extern WCHAR g_windowTitle[128];
 
@@ -64,22 +62,6 @@ bool FileExists(const std::u16string& path) {
 }
 
 } // namespace
-
-// Two names of one folder: equal without regard to case (as the save folders are compared),
-// or the same folder on disk by another spelling.
-bool SameFolder(std::u16string_view a, std::u16string_view b) {
-    auto trim = [](std::u16string_view s) {
-        while (s.size() > 1 && s.back() == u'/')
-            s.remove_suffix(1);
-        return s;
-    };
-    a = trim(a);
-    b = trim(b);
-    if (a.size() == b.size() && EndsWithNoCase(a, b))
-        return true;
-    std::error_code ec;
-    return std::filesystem::equivalent(ms::NativePath(a), ms::NativePath(b), ec) && !ec;
-}
 
 BEGIN_MESSAGE_MAP(CThumbnailView, CListView)
 ON_WM_CREATE()

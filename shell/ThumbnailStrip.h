@@ -10,7 +10,7 @@
 // is in the slot clicked. UI thread only.
 #pragma once
 
-#include "shell/ThumbnailStripCore.h"
+#include "media/ThumbnailStripCore.h"
 
 #include "platform/mfc/AfxCmn.h"
 
@@ -121,10 +121,6 @@ private:
     HPEN m_framePen = nullptr;
     HBRUSH m_hollowBrush = nullptr;
 };
-
-// Whether two folder names name one folder: equal without regard to case, or the same folder
-// on disk by another spelling.
-bool SameFolder(std::u16string_view a, std::u16string_view b);
 
 // The one strip of the main window; null before the skin set-up and after shut-down.
 extern CThumbnailView* g_thumbnailView;

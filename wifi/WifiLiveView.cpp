@@ -149,7 +149,3 @@ bool CWifiMicroscopeDlg::ReadVideoSize() {
     g_captureHeight = height;
     return true;
 }
-
-void CWifiMicroscopeDlg::ListPicture(LPCWSTR) {}
-
-void CWifiMicroscopeDlg::ListVideo(LPCWSTR) {}

@@ -1,6 +1,7 @@
 // The main window's layout: the 835 x 610 window centred on the screen, its controls in
 // client pixels, the re-layout after maximise and restore, painting, colours and the two
 // tabs of the file list.
+#include "wifi/FileListView.h"
 #include "wifi/WifiButtons.h"
 #include "wifi/WifiGlobals.h"
 #include "wifi/WifiMicroscopeDlg.h"
@@ -41,6 +42,7 @@ void CWifiMicroscopeDlg::LayoutControls() {
     Place(m_hWnd, IDC_VIDEO_SIZE, 183, h - 27, 120, 25);
     Place(m_hWnd, IDC_TIPS, 320, h - 27, w - 430, 25);
     PlaceList(h * 83 / 100);
+    CreateFileList();
 
     AttachButtons();
     // The tab of what the list shows is down.
@@ -60,14 +62,9 @@ void CWifiMicroscopeDlg::PlaceList(int height) {
     HWND list = ::GetDlgItem(m_hWnd, IDC_FILE_LIST);
     if (list)
         ::GetClientRect(list, &g_listClientRect);
-    g_listSlotCount = (g_listClientRect.bottom - g_listClientRect.top) / 30;
-    if (g_listSlotCount % 2)
-        --g_listSlotCount;
-    if (g_listSlotCount < 0)
-        g_listSlotCount = 0;
+    g_listSlotCount = ListSlotCount(g_listClientRect.bottom - g_listClientRect.top);
     g_listSlotRects.assign(static_cast<size_t>(g_listSlotCount), RECT{});
-    if (list)
-        ::InvalidateRect(list, nullptr, TRUE);
+    FileListResized();
 }
 
 void CWifiMicroscopeDlg::AttachButtons() {
@@ -205,6 +202,8 @@ void CWifiMicroscopeDlg::OnPictureTab() {
     pictures->SetPressed();
     videos->ClearPressed();
     SetListMode(1);
+    if (g_fileListView)
+        g_fileListView->UpdateScrollBar();
 }
 
 void CWifiMicroscopeDlg::OnVideoTab() {
@@ -215,13 +214,15 @@ void CWifiMicroscopeDlg::OnVideoTab() {
     videos->SetPressed();
     pictures->ClearPressed();
     SetListMode(0);
+    if (g_fileListView)
+        g_fileListView->UpdateScrollBar();
 }
 
 void CWifiMicroscopeDlg::SetListMode(int mode) {
     if (g_listShowsPictures == mode)
         return;
     g_listShowsPictures = mode;
-    if (HWND list = ::GetDlgItem(m_hWnd, IDC_FILE_LIST))
-        ::InvalidateRect(list, nullptr, TRUE);
+    if (g_fileListView)
+        g_fileListView->DrawThumbnails();
     RefreshToolTips();
 }

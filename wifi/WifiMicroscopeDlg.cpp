@@ -5,6 +5,7 @@
 #include "wifi/WifiMicroscopeDlg.h"
 
 #include "wifi/CameraRequest.h"
+#include "wifi/FileListView.h"
 #include "wifi/StreamInstance.h"
 #include "wifi/StreamPlayer.h"
 #include "wifi/WifiButtons.h"
@@ -34,6 +35,14 @@ ON_BN_CLICKED(IDC_PREVIEW, StartLiveView)
 ON_COMMAND(IDC_CAMERA, TakeSnapshot)
 ON_COMMAND(IDC_AVI, OnRecord)
 ON_COMMAND(IDC_SETTING, OnDeviceSetting)
+ON_COMMAND(IDC_CLOCK, OnTimedCapture)
+ON_COMMAND(IDC_SAVE, OnSave)
+ON_COMMAND(ID_FILE_SAVE_AS, OnSave)
+ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
+ON_COMMAND(ID_FILE_DELETE, OnFileDelete)
+ON_COMMAND(ID_FILE_DELETE_ALL, OnFileDeleteAll)
+ON_MESSAGE(WM_APP_SHOW_PICTURE, OnShowPicture)
+ON_MESSAGE(WM_APP_SHOW_VIDEO, OnShowVideo)
 ON_COMMAND(ID_RESOLUTION_640, OnResolution640x480)
 ON_COMMAND(ID_RESOLUTION_1280, OnResolution1280x1024)
 ON_BN_CLICKED(IDC_PICTURE_TAB, OnPictureTab)
@@ -143,6 +152,16 @@ BOOL CWifiMicroscopeDlg::PreTranslateMessage(MSG* msg) {
                 StartLiveView();
             }
         }
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+        OnFileListMouse(*msg);
+        break;
+    case WM_APP_TAKE_PICTURE:
+        // Posted by the timed capture's worker; taken like the Camera button's picture.
+        if (msg->hwnd == m_hWnd)
+            TakeSnapshot();
         break;
     case WM_APP_STORE_CALIBRATION:
         if (msg->hwnd == m_hWnd)
@@ -321,7 +340,7 @@ void CWifiMicroscopeDlg::ReleaseResources() {
     StopLiveView();
     if (m_hWnd)
         EndCameraRequests();
-    g_fileListView = nullptr;
+    ReleaseFileList();
     g_listSlotRects.clear();
     if (m_hWnd && m_menuBar.m_hMenu)
         ::SetMenu(m_hWnd, nullptr);

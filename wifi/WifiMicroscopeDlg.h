@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 
+class CFileListView;
 class StreamInstance;
 class StreamPlayer;
 
@@ -121,10 +122,19 @@ public:
     void OnResolution640x480();
     void OnResolution1280x1024();
 
-    // Where a new snapshot and a new recording's companion picture are listed: the file
-    // list's feature takes them from here.
+    // Where a new snapshot and a new recording's companion picture are listed: appended to
+    // the file list.
     virtual void ListPicture(LPCWSTR path);
     virtual void ListVideo(LPCWSTR companionPath);
+
+    // ---- File list and its commands (WifiFileList.cpp) ----
+    void OnSave();
+    void OnFileOpen();
+    void OnFileDelete();
+    void OnFileDeleteAll();
+
+    // ---- Timed capture (WifiTimedCapture.cpp) ----
+    void OnTimedCapture();
 
     // The stream, for the features that work on its frames and for tests.
     const StreamPlayer* Player() const { return m_vlcPlayer.get(); }
@@ -160,6 +170,8 @@ protected:
     afx_msg void OnMagnificationChange();
     afx_msg void OnLanguageCommand(UINT id);
     afx_msg void OnAbout();
+    afx_msg LRESULT OnShowPicture(WPARAM, LPARAM);
+    afx_msg LRESULT OnShowVideo(WPARAM, LPARAM);
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -167,6 +179,17 @@ private:
     void RelayOut(bool maximized);
     void PlaceList(int height);
     void StoreCalibration();
+    void CreateFileList();
+    void ReleaseFileList();
+    // After the list control changed size: its surfaces go and the next paint lays it out.
+    void FileListResized();
+    void OnFileListMouse(const MSG& msg);
+    // Posts the request that opens m_selectedPath: the photo-measure window for a picture,
+    // the player for a recording.
+    void PostOpenMessage();
+    // Whether the list has a selected item; if not, the "SelectFile" text is shown, in a box
+    // of this type with the caption "Wavenor", or in the framework's box when 0.
+    bool SelectedOrTold(UINT boxType);
     // The calibrated field (1205): shown to one decimal, read back in full.
     CalibratedZoomField m_calibratedField;
     void SetMenuTexts(HMENU bar, bool afterLanguageChange);
@@ -202,4 +225,5 @@ private:
     HBRUSH m_videoBrush = nullptr;
     HBRUSH m_dialogBrush = nullptr;
     bool m_released = false;
+    std::unique_ptr<CFileListView> m_fileList; // g_fileListView while it lives
 };

@@ -423,3 +423,54 @@ TEST_F(WifiLiveViewTest, FailingCamerasLeaveTheTextsAndTheProgramAnswering) {
 }
 
 } // namespace
+
+namespace {
+
+// Two pictures every 3 seconds with the test clock: the first in the start second, the second
+// 3 seconds later on the clock, each a PNG named by its second and listed; the dialog shows
+// Wavenor's defaults and closes itself one interval after the last picture.
+TEST_F(WifiLiveViewTest, TimedCaptureTakesEachPictureOneIntervalApart) {
+    TestCameraProcess camera("normal");
+    ASSERT_TRUE(camera.Ready());
+    Open();
+    // Without a stream: the text, and no dialog.
+    Command(IDC_CLOCK);
+    EXPECT_EQ(CountBoxes(u"Please return to the preview state"), 1);
+    EXPECT_TRUE(ms::test::ShownLog().back().kind == ms::test::Shown::MessageBox);
+    ASSERT_TRUE(PreviewUntilSize(u"640X480"));
+
+    SYSTEMTIME t{};
+    t.wYear = 2026, t.wMonth = 3, t.wDay = 4, t.wHour = 5, t.wMinute = 6, t.wSecond = 7;
+    ms::SetTestClock(t, 1000000);
+    bool closed = false;
+    auto field = [](HWND d, int id) {
+        WCHAR text[64] = {};
+        GetDlgItemText(d, id, text, 64);
+        return std::u16string(text);
+    };
+    ms::test::AnswerDialog(IDD_TIMED_CAPTURE, [&](HWND d) {
+        EXPECT_EQ(field(d, IDC_TC_INTERVAL_SECONDS), u"5");
+        EXPECT_EQ(field(d, IDC_TC_FRAMES), u"3");
+        EXPECT_EQ(field(d, IDC_TC_FILE_SIZE), u"   2.63"); // 640 x 480 x 3 bytes, 3 pictures
+        SetDlgItemText(d, IDC_TC_INTERVAL_SECONDS, u"3");
+        SetDlgItemText(d, IDC_TC_FRAMES, u"2");
+        SendMessage(d, WM_COMMAND, MAKEWPARAM(IDC_TC_START, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_TC_START)));
+        ASSERT_TRUE(PumpUntil([&] { return FilesIn(Pictures()).size() == 1; }, 60s));
+        ms::AdvanceTestClock(3000);
+        ASSERT_TRUE(PumpUntil([&] { return FilesIn(Pictures()).size() == 2; }, 60s));
+        ms::AdvanceTestClock(3000);
+        closed = PumpUntil([&] { return !IsWindow(d) || !IsWindowVisible(d); }, 60s);
+    });
+    Command(IDC_CLOCK);
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(ms::test::ShownLog().back().leftOpen);
+    const std::vector<fs::path> files = FilesIn(Pictures());
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].filename().string(), "20260304050607.png");
+    EXPECT_EQ(files[1].filename().string(), "20260304050610.png");
+    EXPECT_EQ(PngSize(files[1]), std::make_pair(640, 480));
+    EXPECT_EQ(dlg_->pictures.size(), 2u);
+}
+
+} // namespace

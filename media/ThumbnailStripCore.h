@@ -2,14 +2,18 @@
 // picture and video folders, the slot geometry and hit test, the scroll arithmetic, and the
 // thumbnails themselves, decoded at reduced size and kept in a small cache.
 //
-// Pictures are the BMP and JPEG files of the picture folder; a video is listed through the
-// first-frame picture written beside its recording ("x.avi" -> "x.avi.bmp"), and the recording
-// is the item's path without its last four characters.
+// Tessary's strip lists the BMP and JPEG files of its picture folder and a video through the
+// first-frame picture written beside its recording ("x.avi" -> "x.avi.bmp"); Wavenor's file
+// list lists PNG (and JPEG) pictures and a video through its companion picture
+// ("x.mp4" -> "x.mp4.png"). Either way the recording is the item's path without its last four
+// characters. Built once over each program's image library: PNG pictures are drawn only over
+// Wavenor's.
 #pragma once
 
 #include "platform/win/WinTypes.h"
 
 #include <cstddef>
+#include <initializer_list>
 #include <list>
 #include <memory>
 #include <string>
@@ -52,6 +56,12 @@ struct ThumbnailList {
 // gives an empty list.
 std::vector<std::u16string> ScanPictureFolder(std::u16string_view dir);
 std::vector<std::u16string> ScanVideoFolder(std::u16string_view dir);
+// The same scan for any list, sorted by name: the files of `dir` whose extension is one of
+// `extensions` (lower case with the dot, matched in any case); with `pictureChecks`, only
+// those that can be read and hold more than 40 bytes.
+std::vector<std::u16string> ScanFolderFiles(std::u16string_view dir,
+                                            std::initializer_list<std::u16string_view> extensions,
+                                            bool pictureChecks);
 // The first visible index that shows the last six items of `count`.
 inline int LastPageStart(int count) {
     return count > kThumbSlots ? count - kThumbSlots : 0;
@@ -73,9 +83,10 @@ struct StripGeometry {
 inline int ScrollMax(int count) {
     return count <= kThumbSlots ? kThumbSlots - 1 : count - 1;
 }
-// The first visible index after a scroll code (SB_*), clamped to 0..rangeMax; SB_THUMBPOSITION
-// and SB_THUMBTRACK take `thumb`. Returns -1 for SB_ENDSCROLL, which changes nothing.
-int ScrollTarget(int code, int first, int thumb, int rangeMax);
+// The first visible index after a scroll code (SB_*, the same numbers for either bar),
+// clamped to 0..rangeMax; a page moves by `page`; SB_THUMBPOSITION and SB_THUMBTRACK take
+// `thumb`. Returns -1 for SB_ENDSCROLL, which changes nothing.
+int ScrollTarget(int code, int first, int thumb, int rangeMax, int page = kThumbSlots);
 
 // A thumbnail: a 24-bit bottom-up picture (rows padded to four bytes), small enough to draw
 // into a slot without holding the whole picture.
@@ -88,7 +99,8 @@ struct ThumbPicture {
 
 enum class ThumbStatus { Drawable, NotDrawable, Missing };
 
-// Decodes the picture of `path` ("bmp" or "jpg" as its last three characters, any case) at a
+// Decodes the picture of `path` ("bmp" or "jpg", over Wavenor's image library also "png", as
+// its last three characters, any case) at a
 // size that still covers a slot of minWidth x minHeight: JPEGs through the decoder's own
 // scaling, BMPs averaged down. A BMP whose header asks for more pixel data than the file holds
 // is not drawn; nothing is read beyond a file's end.
@@ -123,3 +135,7 @@ private:
     std::list<std::u16string> order_; // most recently used first
     std::unordered_map<std::u16string, Entry> entries_;
 };
+
+// Whether two folder names name one folder: equal without regard to case, or the same folder
+// on disk by another spelling. A save into a list's own folder is refused with this.
+bool SameFolder(std::u16string_view a, std::u16string_view b);

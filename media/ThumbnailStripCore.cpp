@@ -1,4 +1,4 @@
-#include "shell/ThumbnailStripCore.h"
+#include "media/ThumbnailStripCore.h"
 
 #include "imaging/DibImage.h"
 
@@ -88,31 +88,34 @@ template <class F> void ForEachFile(std::u16string_view dir, std::u16string_view
 
 } // namespace
 
-std::vector<std::u16string> ScanPictureFolder(std::u16string_view dir) {
+std::vector<std::u16string> ScanFolderFiles(std::u16string_view dir,
+                                            std::initializer_list<std::u16string_view> extensions,
+                                            bool pictureChecks) {
     std::vector<std::u16string> out;
     ForEachFile(dir, u"*.*", [&](std::u16string path, const WIN32_FIND_DATA& fd) {
         const std::u16string ext = LowerExtension(fd.cFileName);
-        if (ext != u".bmp" && ext != u".jpg")
+        if (std::find(extensions.begin(), extensions.end(), ext) == extensions.end())
             return;
-        // A file that cannot be read, or holds no more than a bitmap's info header, has no
-        // picture to show. The size comes with the listing and readability is asked without
-        // opening the file, so a large folder costs one look per entry.
-        if (fd.nFileSizeHigh == 0 && fd.nFileSizeLow <= 40)
-            return;
-        if (::access(ms::NativePath(path).c_str(), R_OK) != 0)
-            return;
+        if (pictureChecks) {
+            // A file that cannot be read, or holds no more than a bitmap's info header, has no
+            // picture to show. The size comes with the listing and readability is asked
+            // without opening the file, so a large folder costs one look per entry.
+            if (fd.nFileSizeHigh == 0 && fd.nFileSizeLow <= 40)
+                return;
+            if (::access(ms::NativePath(path).c_str(), R_OK) != 0)
+                return;
+        }
         out.push_back(std::move(path));
     });
     return out;
 }
 
+std::vector<std::u16string> ScanPictureFolder(std::u16string_view dir) {
+    return ScanFolderFiles(dir, {u".bmp", u".jpg"}, true);
+}
+
 std::vector<std::u16string> ScanVideoFolder(std::u16string_view dir) {
-    std::vector<std::u16string> out;
-    ForEachFile(dir, u"*.bmp", [&](std::u16string path, const WIN32_FIND_DATA& fd) {
-        if (LowerExtension(fd.cFileName) == u".bmp")
-            out.push_back(std::move(path));
-    });
-    return out;
+    return ScanFolderFiles(dir, {u".bmp"}, false);
 }
 
 // ---- Geometry and scrolling
@@ -141,7 +144,7 @@ int StripGeometry::HitTest(POINT p, int n) const {
     return -1;
 }
 
-int ScrollTarget(int code, int first, int thumb, int rangeMax) {
+int ScrollTarget(int code, int first, int thumb, int rangeMax, int page) {
     int v = first;
     switch (code) {
     case SB_LINELEFT:
@@ -151,10 +154,10 @@ int ScrollTarget(int code, int first, int thumb, int rangeMax) {
         v += 1;
         break;
     case SB_PAGELEFT:
-        v -= kThumbSlots;
+        v -= page;
         break;
     case SB_PAGERIGHT:
-        v += kThumbSlots;
+        v += page;
         break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK:
@@ -327,7 +330,12 @@ ThumbStatus DecodeThumbnail(std::u16string_view pathView, int minWidth, int minH
                             ThumbPicture& out) {
     const std::u16string path(pathView);
     const bool jpeg = EndsWithNoCase(path, u"jpg");
-    if (!jpeg && !EndsWithNoCase(path, u"bmp"))
+#ifdef DIBIMAGE_SUPPORT_PNG
+    const bool png = EndsWithNoCase(path, u"png");
+#else
+    const bool png = false;
+#endif
+    if (!jpeg && !png && !EndsWithNoCase(path, u"bmp"))
         return ThumbStatus::NotDrawable;
     const std::string native = ms::NativePath(path);
     long long size = 0, mtime = 0;
@@ -337,6 +345,16 @@ ThumbStatus DecodeThumbnail(std::u16string_view pathView, int minWidth, int minH
     if (size <= 40)
         return ThumbStatus::NotDrawable;
 
+#ifdef DIBIMAGE_SUPPORT_PNG
+    if (png) {
+        CDibImage image(DIBIMAGE_TYPE_PNG);
+        if (!image.LoadFromFile(path.c_str(), DIBIMAGE_TYPE_PNG) || !image.IsValid() ||
+            image.GetWidth() == 0 || image.GetHeight() == 0)
+            return ThumbStatus::NotDrawable;
+        Reduce(image, minWidth, minHeight, out);
+        return ThumbStatus::Drawable;
+    }
+#endif
     CDibImage image(jpeg ? DIBIMAGE_TYPE_JPG : DIBIMAGE_TYPE_BMP);
     if (jpeg) {
         const BYTE scale = JpegScaleFor(path, minWidth, minHeight);
@@ -413,4 +431,18 @@ void ThumbnailCache::Forget(std::u16string_view pathView) {
 void ThumbnailCache::Clear() {
     entries_.clear();
     order_.clear();
+}
+
+bool SameFolder(std::u16string_view a, std::u16string_view b) {
+    auto trim = [](std::u16string_view s) {
+        while (s.size() > 1 && s.back() == u'/')
+            s.remove_suffix(1);
+        return s;
+    };
+    a = trim(a);
+    b = trim(b);
+    if (ms::SameNoCase(a, b))
+        return true;
+    std::error_code ec;
+    return std::filesystem::equivalent(ms::NativePath(a), ms::NativePath(b), ec) && !ec;
 }
