@@ -121,6 +121,21 @@ public:
     void OnResolution640x480();
     void OnResolution1280x1024();
 
+    // ---- File commands and outside links (WifiFileCommands.cpp) ----
+    // The file list's selected item into `path` (MAX_PATH characters): its type, or 0 (path
+    // untouched) when nothing is selected. The file list's feature answers it.
+    virtual int SelectedListItem(WCHAR* path);
+    // Opens the selected item: a recording (its file name holds "mp4") in the player, any
+    // other item in the photo-measure window, by message to this window.
+    void OnFileOpen();
+    void OnEmail();
+    void OnFavorite();
+    void OnHelpPage();
+    void OnStartSnapshotProgram();
+    LRESULT OnShowVideo(WPARAM, LPARAM);
+    // The sibling snapshot program's request: a snapshot when the stream plays; always 1.
+    LRESULT OnSnapshotProgramRequest(WPARAM, LPARAM);
+
     // Where a new snapshot and a new recording's companion picture are listed: the file
     // list's feature takes them from here.
     virtual void ListPicture(LPCWSTR path);
