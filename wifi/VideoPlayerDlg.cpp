@@ -137,7 +137,7 @@ void CVideoPlayerDlg::SetupToolbar() {
     m_trackbar.SetPos(0);
 
     for (int i = 0; i < 7; ++i) {
-        TipEntry& tip = m_tips[i];
+        ms::ui::ButtonTipEntry& tip = m_tips[i];
         GetLangText(kTips[i].key, tip.text, 64, kTips[i].text);
         tip.id = kTips[i].id;
         tip.hwnd = ::GetDlgItem(m_hWnd, tip.id);
@@ -152,25 +152,11 @@ void CVideoPlayerDlg::CreateToolTipCtrl() {
 }
 
 void CVideoPlayerDlg::RefreshToolTips() {
-    for (TipEntry& tip : m_tips) {
-        if (!tip.hwnd)
-            continue;
-        ms::ui::RemoveButtonTip(m_toolTip, tip.hwnd, tip.id);
-        ms::ui::AddButtonTip(m_toolTip, tip.hwnd, tip.id, tip.text);
-    }
+    ms::ui::RefreshButtonTips(m_toolTip, m_tips, 7);
 }
 
 BOOL CVideoPlayerDlg::PreTranslateMessage(MSG* msg) {
-    if ((msg->message == WM_MOUSEMOVE || msg->message == WM_LBUTTONDOWN ||
-         msg->message == WM_LBUTTONUP) &&
-        m_toolTip) {
-        for (const TipEntry& tip : m_tips) {
-            if (tip.hwnd && CRect(tip.rect).PtInRect(msg->pt)) {
-                ::SendMessage(m_toolTip, TTM_TRACKPOSITION, 0, MAKELPARAM(msg->pt.x, msg->pt.y));
-                break;
-            }
-        }
-    }
+    ms::ui::TrackButtonTips(m_toolTip, m_tips, 7, *msg);
     // The player closes only through its caption's close box.
     if (msg->message == WM_KEYDOWN && (msg->wParam == VK_ESCAPE || msg->wParam == VK_RETURN))
         return TRUE;

@@ -10,6 +10,7 @@
 // file stops; Play then starts the file again from the beginning.
 #pragma once
 
+#include "shell/ButtonTips.h"
 #include "shell/ToggleBitmapButton.h"
 #include "wifi/LiveVideoWnd.h"
 
@@ -59,13 +60,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    struct TipEntry {
-        HWND hwnd = nullptr;
-        int id = 0;
-        RECT rect{};
-        WCHAR text[64]{};
-    };
-
     void SetupToolbar();
     void CreateToolTipCtrl();
     void RefreshToolTips();
@@ -75,7 +69,7 @@ private:
 
     CToggleBitmapButton m_playPause;
     CBitmapButton m_stop, m_first, m_previous, m_next, m_last;
-    TipEntry m_tips[7];
+    ms::ui::ButtonTipEntry m_tips[7];
     HWND m_toolTip = nullptr;
     HDC m_backgroundDC = nullptr;
     HBITMAP m_background = nullptr;

@@ -20,12 +20,6 @@ namespace {
 
 constexpr LPCWSTR kSupportPageAddress = u"https://www.dorvex.com/support/wavenor";
 
-// The path's file name (after its last separator) names a recording's companion picture.
-bool NamesVideo(const std::u16string& path) {
-    const std::size_t slash = path.find_last_of(u"/\\");
-    return path.find(u"mp4", slash == std::u16string::npos ? 0 : slash + 1) != std::u16string::npos;
-}
-
 void SelectFileText(WCHAR* text) {
     GetLangText(u"SelectFile", text, 128, u"Please select an image or video");
 }
@@ -43,14 +37,13 @@ void CWifiMicroscopeDlg::OnFileOpen() {
         MessageBox(text, u"Wavenor", MB_OK | MB_ICONWARNING);
         return;
     }
-    PostMessage(NamesVideo(m_selectedPath) ? WM_APP_SHOW_VIDEO : WM_APP_SHOW_PICTURE, 0, 0);
+    PostMessage(IsVideoItem(m_selectedPath) ? WM_APP_SHOW_VIDEO : WM_APP_SHOW_PICTURE, 0, 0);
 }
 
 LRESULT CWifiMicroscopeDlg::OnShowVideo(WPARAM, LPARAM) {
     // The item is the recording's companion picture; a recording that is gone is said so
     // instead of opening a player with nothing to play.
-    const std::u16string item = m_selectedPath;
-    const std::u16string video = item.size() > 4 ? item.substr(0, item.size() - 4) : u"";
+    const std::u16string video = VideoOfItem(m_selectedPath);
     if (!IsNonEmptyFile(video.c_str())) {
         WCHAR text[128];
         GetLangText(u"VideoNotOpen", text, 128,
