@@ -46,4 +46,28 @@ void RemoveButtonTip(HWND tips, HWND button, int id) {
     ::SendMessage(tips, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
+void RefreshButtonTips(HWND tips, ButtonTipEntry* entries, int count) {
+    for (int i = 0; i < count; ++i) {
+        ButtonTipEntry& tip = entries[i];
+        if (!tip.hwnd)
+            continue;
+        RemoveButtonTip(tips, tip.hwnd, tip.id);
+        AddButtonTip(tips, tip.hwnd, tip.id, tip.text);
+    }
+}
+
+void TrackButtonTips(HWND tips, const ButtonTipEntry* entries, int count, const MSG& msg) {
+    if (!tips || (msg.message != WM_MOUSEMOVE && msg.message != WM_LBUTTONDOWN &&
+                  msg.message != WM_LBUTTONUP))
+        return;
+    for (int i = 0; i < count; ++i) {
+        const RECT& r = entries[i].rect;
+        if (entries[i].hwnd && msg.pt.x >= r.left && msg.pt.x < r.right && msg.pt.y >= r.top &&
+            msg.pt.y < r.bottom) {
+            ::SendMessage(tips, TTM_TRACKPOSITION, 0, MAKELPARAM(msg.pt.x, msg.pt.y));
+            return;
+        }
+    }
+}
+
 } // namespace ms::ui

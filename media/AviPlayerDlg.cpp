@@ -122,7 +122,7 @@ void CAviPlayerDlg::SetupToolbar() {
         const PlayerButton& b = kButtons[i];
         buttons[i]->Attach(static_cast<UINT>(b.id), this, b.normal, b.pressed, 0);
         buttons[i]->SetWindowPos(nullptr, b.x, b.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        TipEntry& tip = m_tips[i];
+        ms::ui::ButtonTipEntry& tip = m_tips[i];
         GetLangText(b.tipKey, tip.text, 64, b.tipDefault);
         tip.id = b.id;
         tip.hwnd = buttons[i]->GetSafeHwnd();
@@ -137,25 +137,11 @@ void CAviPlayerDlg::CreateToolTipCtrl() {
 }
 
 void CAviPlayerDlg::RefreshToolTips() {
-    for (TipEntry& tip : m_tips) {
-        if (!tip.hwnd)
-            continue;
-        ms::ui::RemoveButtonTip(m_toolTip, tip.hwnd, tip.id);
-        ms::ui::AddButtonTip(m_toolTip, tip.hwnd, tip.id, tip.text);
-    }
+    ms::ui::RefreshButtonTips(m_toolTip, m_tips, 8);
 }
 
 BOOL CAviPlayerDlg::PreTranslateMessage(MSG* msg) {
-    if ((msg->message == WM_MOUSEMOVE || msg->message == WM_LBUTTONDOWN ||
-         msg->message == WM_LBUTTONUP) &&
-        m_toolTip) {
-        for (const TipEntry& tip : m_tips) {
-            if (CRect(tip.rect).PtInRect(msg->pt)) {
-                ::SendMessage(m_toolTip, TTM_TRACKPOSITION, 0, MAKELPARAM(msg->pt.x, msg->pt.y));
-                break;
-            }
-        }
-    }
+    ms::ui::TrackButtonTips(m_toolTip, m_tips, 8, *msg);
     // The player closes only through its close button.
     if (msg->message == WM_KEYDOWN && (msg->wParam == VK_ESCAPE || msg->wParam == VK_RETURN))
         return TRUE;

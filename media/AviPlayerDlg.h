@@ -8,6 +8,7 @@
 
 #include "media/PlaybackGraph.h"
 #include "kit/ToggleBitmapButton.h"
+#include "kit/ButtonTips.h"
 
 #include "platform/mfc/AfxCmn.h"
 #include "platform/mfc/AfxWin.h"
@@ -59,13 +60,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    struct TipEntry {
-        HWND hwnd = nullptr;
-        int id = 0;
-        RECT rect{};
-        WCHAR text[64]{};
-    };
-
     void SetupToolbar();
     void CreateToolTipCtrl();
     void RefreshToolTips();
@@ -80,7 +74,7 @@ private:
     std::unique_ptr<CPlaybackGraph> m_graph;
     UINT_PTR m_timer = 0;
     CToggleBitmapButton m_play, m_stop, m_pause, m_first, m_back, m_forward, m_last, m_close;
-    TipEntry m_tips[8];
+    ms::ui::ButtonTipEntry m_tips[8];
     HWND m_toolTip = nullptr;
     HWND m_mainWindow = nullptr;
     WCHAR m_title[30]{};

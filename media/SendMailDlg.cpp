@@ -2,6 +2,7 @@
 
 #include "media/MailAttachment.h"
 #include "kit/LangText.h"
+#include "media/MailPicture.h"
 
 #include "imaging/DibImage.h"
 #include "res/TessaryResource.h"
@@ -60,26 +61,8 @@ bool CSendMailDlg::SendFiles(HWND window, LPCWSTR pathText, LPCWSTR subject) {
         dot == std::u16string::npos ? std::u16string() : path.substr(dot + 1, 3);
     std::u16string attachment = path;
     std::u16string name;
-    if (!m_isVideo && extension == u"bmp") {
-        const std::size_t slash = path.find_last_of(u"/\\");
-        name = slash == std::u16string::npos ? path : path.substr(slash + 1);
-        const std::size_t nameDot = name.rfind(u'.');
-        if (nameDot != std::u16string::npos)
-            name = name.substr(0, nameDot + 1) + u"jpg";
-        const std::u16string folder = ms::MailAttachmentDir();
-        // The copies of earlier mails go; the mail program has long read them.
-        DeleteJpgFiles(folder.c_str());
-        CDibImage image(path.c_str(), DIBIMAGE_TYPE_BMP);
-        if (!image.IsValid()) {
-            ::MessageBox(window, u"imageEmail Create fail", kCaption, MB_ICONEXCLAMATION);
-            return false;
-        }
-        image.SetJpegLevel(90);
-        attachment = folder + u"/" + name;
-        if (folder.empty() || !image.SaveToFile(attachment.c_str(), DIBIMAGE_TYPE_JPG)) {
-            ::MessageBox(window, u"Compress fail", kCaption, MB_ICONEXCLAMATION);
-            return false;
-        }
-    }
+    if (!m_isVideo && extension == u"bmp" &&
+        !ms::MakeMailPictureCopy(window, path, DIBIMAGE_TYPE_BMP, kCaption, attachment, name))
+        return false;
     return ms::SendMailAttachment(window, attachment, name, subject ? subject : u"", kCaption);
 }

@@ -149,3 +149,28 @@
 #define IDC_WV_SHARPNESS_VALUE 1072
 #define IDC_WV_SHARPNESS_SPIN 1089
 #define IDC_WV_DEFAULT 1079
+
+// About box.
+#define IDD_ABOUTBOX 100
+#define IDC_ABOUT_PICTURE 1081
+#define IDC_ABOUT_NAME 1082
+#define IDC_ABOUT_DESCRIPTION 1083
+#define IDC_ABOUT_VERSION 1084
+#define IDC_ABOUT_COPYRIGHT 1085
+#define IDB_ABOUT 271
+
+// Video player: the video area, the position trackbar and the buttons.
+#define IDD_VIDEO_PLAYER 195
+#define IDC_PLAYER_VIDEO 1113
+#define IDC_PLAYER_TRACKBAR 1115
+#define IDC_PLAYER_FIRST 1114
+#define IDC_PLAYER_PREVIOUS 1121
+#define IDC_PLAYER_PLAY 1122
+#define IDC_PLAYER_STOP 1123
+#define IDC_PLAYER_NEXT 1124
+#define IDC_PLAYER_LAST 1125
+#define IDC_PLAYER_PAUSE 1126
+
+// E-mail strip.
+#define IDD_MAIL 362
+#define IDC_MAIL_TEXT 1107

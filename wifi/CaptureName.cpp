@@ -31,3 +31,12 @@ bool IsNonEmptyFile(const WCHAR* path) {
     return path && stat(ms::NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
            st.st_size > 0;
 }
+
+bool IsVideoItem(const std::u16string& path) {
+    const std::size_t slash = path.find_last_of(u"/\\");
+    return path.find(u"mp4", slash == std::u16string::npos ? 0 : slash + 1) != std::u16string::npos;
+}
+
+std::u16string VideoOfItem(const std::u16string& path) {
+    return path.size() > 4 ? path.substr(0, path.size() - 4) : std::u16string();
+}

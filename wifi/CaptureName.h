@@ -13,3 +13,9 @@ std::u16string NewCaptureName(const WCHAR* folder, const SYSTEMTIME& time, const
 
 // Whether a file exists and holds at least one byte: what makes a capture count.
 bool IsNonEmptyFile(const WCHAR* path);
+
+// Whether a file list item stands for a recording: its file name (after the last separator)
+// holds "mp4", as the recording's companion picture "<video>.mp4.png" does.
+bool IsVideoItem(const std::u16string& path);
+// The recording of a video item: the item's path without its last four characters (".png").
+std::u16string VideoOfItem(const std::u16string& path);

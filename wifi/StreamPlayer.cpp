@@ -41,6 +41,34 @@ bool StreamPlayer::IsPlaying() const {
     return libvlc_media_player_is_playing(m_player) == 1;
 }
 
+void StreamPlayer::SetPause(bool pause) {
+    libvlc_media_player_set_pause(m_player, pause ? 1 : 0);
+}
+
+void StreamPlayer::SetTime(long long ms) {
+    libvlc_media_player_set_time(m_player, static_cast<libvlc_time_t>(ms));
+}
+
+long long StreamPlayer::Length() const {
+    return libvlc_media_player_get_length(m_player);
+}
+
+long long StreamPlayer::Time() const {
+    return libvlc_media_player_get_time(m_player);
+}
+
+bool StreamPlayer::Ended() const {
+    return libvlc_media_player_get_state(m_player) == libvlc_Ended;
+}
+
+void StreamPlayer::PreviousChapter() {
+    libvlc_media_player_previous_chapter(m_player);
+}
+
+void StreamPlayer::NextChapter() {
+    libvlc_media_player_next_chapter(m_player);
+}
+
 int StreamPlayer::TakeSnapshot(const std::string& path, unsigned width, unsigned height) {
     return libvlc_video_take_snapshot(m_player, 0, path.c_str(), width, height);
 }

@@ -38,6 +38,17 @@ public:
     void Stop();
     bool IsPlaying() const;
 
+    // Playback of a file (UI thread). Times are milliseconds; Length and Time say 0 or less
+    // while the library does not know them yet.
+    void SetPause(bool pause);
+    void SetTime(long long ms);
+    long long Length() const;
+    long long Time() const;
+    // The library reached the end of the media.
+    bool Ended() const;
+    void PreviousChapter();
+    void NextChapter();
+
     // The video's size: the library's own answer (the picture's visible size) when it has
     // one, else the format callback's, which may be padded to the decoder's blocks (320 x 256
     // for 320 x 240); the library has no answer while it records. 0 x 0 until the first

@@ -86,9 +86,15 @@ void CWifiMicroscopeDlg::PostOpenMessage() {
     PostMessage(g_listShowsPictures ? WM_APP_SHOW_PICTURE : WM_APP_SHOW_VIDEO, 0, 0);
 }
 
+int CWifiMicroscopeDlg::SelectedListItem(WCHAR* path) {
+    if (!g_fileListView || !g_fileListView->GetSelectedPath(path))
+        return 0;
+    return g_listShowsPictures ? kPictureItem : kVideoItem;
+}
+
 bool CWifiMicroscopeDlg::SelectedOrTold(UINT boxType) {
     WCHAR path[MAX_PATH];
-    if (g_fileListView && g_fileListView->GetSelectedPath(path))
+    if (SelectedListItem(path))
         return true;
     const std::u16string text = Lang(u"SelectFile", u"Please select an image or video");
     if (boxType)
@@ -101,8 +107,9 @@ bool CWifiMicroscopeDlg::SelectedOrTold(UINT boxType) {
 void CWifiMicroscopeDlg::OnFileOpen() {
     if (!SelectedOrTold(MB_ICONWARNING))
         return;
-    g_fileListView->GetSelectedPath(m_selectedPath);
-    PostOpenMessage();
+    // The list the item came from decides what opens it, as for a double click.
+    const int type = SelectedListItem(m_selectedPath);
+    PostMessage(type == kVideoItem ? WM_APP_SHOW_VIDEO : WM_APP_SHOW_PICTURE, 0, 0);
 }
 
 void CWifiMicroscopeDlg::OnFileDelete() {
@@ -143,11 +150,8 @@ void CWifiMicroscopeDlg::OnSave() {
     g_fileListView->SaveSelectedAs(target.c_str());
 }
 
-// The photo-measure window and the video player take these over.
+// The photo-measure window takes this over.
 LRESULT CWifiMicroscopeDlg::OnShowPicture(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CWifiMicroscopeDlg::OnShowVideo(WPARAM, LPARAM) {
-    return 0;
-}

@@ -19,6 +19,7 @@
 #include "platform/win/core/Format.h"
 #include "platform/win/core/Locale.h"
 #include "platform/win/core/WString.h"
+#include "platform/win/window/UserWindows.h"
 #include "res/WavenorResource.h"
 
 #include <cmath>
@@ -50,6 +51,13 @@ ON_BN_CLICKED(IDC_VIDEO_TAB, OnVideoTab)
 ON_EN_CHANGE(IDC_MAGNIFICATION, OnMagnificationChange)
 ON_COMMAND_RANGE(ID_LANG_ENGLISH, ID_LANG_CHINESE_TRADITIONAL, OnLanguageCommand)
 ON_COMMAND_RANGE(ID_LANG_PORTUGUESE, ID_LANG_TURKISH, OnLanguageCommand)
+ON_COMMAND(IDC_EMAIL, OnEmail)
+ON_COMMAND(ID_FILE_EMAIL, OnEmail)
+ON_COMMAND(ID_FILE_FAVORITE, OnFavorite)
+ON_COMMAND(ID_START_SNAPSHOT, OnStartSnapshotProgram)
+ON_COMMAND(ID_HELP_ABOUT, OnAbout)
+ON_COMMAND(ID_HELP_MANUAL, OnHelpPage)
+ON_MESSAGE(WM_SNAPSHOT_TAKE_PICTURE, OnSnapshotProgramRequest)
 END_MESSAGE_MAP()
 
 CWifiMicroscopeDlg::CWifiMicroscopeDlg(CWnd* parent) : CDialog(IDD_WAVENOR_MAIN, parent) {
@@ -83,6 +91,8 @@ BOOL CWifiMicroscopeDlg::OnInitDialog() {
     }
 
     g_mainWnd = m_hWnd;
+    // The sibling snapshot program finds the window by its title and asks it for pictures.
+    ms::PublishWindow(m_hWnd, u"Wavenor", {WM_SNAPSHOT_TAKE_PICTURE});
     InitWifiFolders();
     m_exeFolder = g_paths.dataDir;
 
@@ -317,13 +327,11 @@ void CWifiMicroscopeDlg::OnMagnificationChange() {
     SetDlgItemText(IDC_CALIB_VALUE, value.GetString());
 }
 
-void CWifiMicroscopeDlg::OnAbout() {}
-
 // ---- Closing ----
 
 void CWifiMicroscopeDlg::OnClose() {
-    if (HWND snapshot = ::FindWindow(nullptr, u"SNAPSHOT"))
-        ::SendMessage(snapshot, WM_SNAPSHOT_CLOSE, 0, 0);
+    // The sibling snapshot program, when it runs, closes with the window.
+    ms::SendToUserWindow(u"SNAPSHOT", WM_SNAPSHOT_CLOSE, 0, 0);
     ReleaseResources();
     CDialog::OnClose();
 }
@@ -333,6 +341,7 @@ void CWifiMicroscopeDlg::ReleaseResources() {
         return;
     m_released = true;
     if (m_hWnd) {
+        ms::WithdrawWindow(m_hWnd);
         KillTimer(TIMER_STREAM_RESTART);
         KillTimer(TIMER_FIRST_FRAME);
         KillTimer(TIMER_RECORD_TICK);

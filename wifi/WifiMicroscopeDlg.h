@@ -122,6 +122,19 @@ public:
     void OnResolution640x480();
     void OnResolution1280x1024();
 
+    // ---- File commands and outside links (WifiFileCommands.cpp) ----
+    // The file list's selected item into `path` (MAX_PATH characters): kVideoItem when it comes
+    // from the list of recordings, kPictureItem from the list of pictures, 0 (path untouched)
+    // when nothing is selected.
+    enum { kPictureItem = 1, kVideoItem = 2 };
+    virtual int SelectedListItem(WCHAR* path);
+    void OnEmail();
+    void OnFavorite();
+    void OnHelpPage();
+    void OnStartSnapshotProgram();
+    // The sibling snapshot program's request: a snapshot when the stream plays; always 1.
+    LRESULT OnSnapshotProgramRequest(WPARAM, LPARAM);
+
     // Where a new snapshot and a new recording's companion picture are listed: appended to
     // the file list.
     virtual void ListPicture(LPCWSTR path);

@@ -25,6 +25,9 @@ struct Launch {
 const std::vector<Launch>& Launches();
 // The next start fails as if the program could not be run.
 void FailNextLaunch();
+// Programs are started on the headless platform too, for a test whose program is a stand-in of
+// its own (StartProgram only; waiting starts stay scripted).
+void StartProgramsHeadless();
 // The next start that waits for its program (RunProgram) ends with exit status `status`
 // instead of 0.
 void ExitNextLaunch(int status);

@@ -42,6 +42,10 @@ bool& FailNext() {
     static bool fail = false;
     return fail;
 }
+bool& StartHeadless() {
+    static bool start = false;
+    return start;
+}
 std::optional<int>& ExitNext() {
     static std::optional<int> status;
     return status;
@@ -53,6 +57,7 @@ void RegisterReset() {
             std::lock_guard lock(LogMutex());
             LaunchLog().clear();
             FailNext() = false;
+            StartHeadless() = false;
             ExitNext().reset();
         });
     });
@@ -161,8 +166,11 @@ bool StartProgram(const std::vector<std::u16string>& argv, const std::u16string&
             return false;
         }
     }
-    if (Headless())
-        return true;
+    {
+        std::lock_guard lock(LogMutex());
+        if (Headless() && !StartHeadless())
+            return true;
+    }
     QStringList args;
     for (std::size_t i = 1; i < argv.size(); ++i)
         args << Q(argv[i]);
@@ -310,6 +318,12 @@ void FailNextLaunch() {
     RegisterReset();
     std::lock_guard lock(LogMutex());
     FailNext() = true;
+}
+
+void StartProgramsHeadless() {
+    RegisterReset();
+    std::lock_guard lock(LogMutex());
+    StartHeadless() = true;
 }
 
 void ExitNextLaunch(int status) {

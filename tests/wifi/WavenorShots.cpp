@@ -1,12 +1,14 @@
 // Not a test: Wavenor's main window after start-up, for a look on a real display.
 //   WAVENOR_SHOTS_LANGUAGE=<language command id> WAVENOR_SHOTS_MAXIMIZE=1 wavenor_shots
 // 1173 English, 1174 Chinese (Simplified), 1178 German, ...; both variables are optional.
+// WAVENOR_SHOTS_VIDEO=<recording>.mp4.png opens the video player on that recording.
 #include "wifi/WifiGlobals.h"
 #include "wifi/WifiMicroscopeApp.h"
 #include "wifi/WifiMicroscopeDlg.h"
 #include "wifi/WifiSettings.h"
 
 #include "platform/win/controls/CommCtrl.h"
+#include "platform/win/core/WString.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +17,7 @@ namespace {
 
 UINT g_language = 0;
 bool g_maximize = false;
+const char* g_video = nullptr;
 
 class CShotsDlg : public CWifiMicroscopeDlg {
 public:
@@ -24,6 +27,10 @@ public:
             PostMessage(WM_COMMAND, g_language, 0);
         if (g_maximize)
             PostMessage(WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+        if (g_video) {
+            ms::CopyBounded(m_selectedPath, MAX_PATH, ms::FromUtf8(g_video));
+            PostMessage(WM_APP_SHOW_VIDEO, 0, 0);
+        }
         return TRUE;
     }
 };
@@ -51,6 +58,7 @@ struct Arguments {
             g_language = static_cast<UINT>(std::atoi(language));
         const char* maximize = std::getenv("WAVENOR_SHOTS_MAXIMIZE");
         g_maximize = maximize && std::strcmp(maximize, "1") == 0;
+        g_video = std::getenv("WAVENOR_SHOTS_VIDEO");
     }
 } const arguments;
 
