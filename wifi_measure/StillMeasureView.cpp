@@ -1,6 +1,6 @@
 #include "wifi_measure/StillMeasureView.h"
 
-#include "measure/CanvasView.h"
+#include "measure/ViewScrolling.h"
 
 #include "imaging/DibImage.h"
 #include "platform/win/controls/CommCtrl.h"
@@ -74,33 +74,17 @@ BOOL CStillMeasureView::PreTranslateMessage(MSG* msg) {
 }
 
 void CStillMeasureView::UpdateScrollBars() {
-    const ScrollRanges both =
-        CanvasScrollRanges(m_imageWidth, m_imageHeight, m_pageWidth, m_pageHeight,
-                           GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL));
-    for (int bar : {SB_HORZ, SB_VERT}) {
-        const ScrollRange& r = bar == SB_HORZ ? both.horizontal : both.vertical;
-        SCROLLINFO si{};
-        si.cbSize = sizeof si;
-        si.fMask = SIF_RANGE | SIF_PAGE;
-        si.nMin = r.min;
-        si.nMax = r.max;
-        si.nPage = r.page;
-        SetScrollInfo(bar, &si, TRUE);
-    }
+    SetViewScrollRanges(*this, CanvasScrollRanges(m_imageWidth, m_imageHeight, m_pageWidth,
+                                                  m_pageHeight, GetSystemMetrics(SM_CXVSCROLL),
+                                                  GetSystemMetrics(SM_CYHSCROLL)));
 }
 
 void CStillMeasureView::Scroll(int bar, UINT code) {
-    int& position = bar == SB_HORZ ? m_scrollX : m_scrollY;
-    SCROLLINFO si{};
-    si.cbSize = sizeof si;
-    GetScrollInfo(bar, &si, SIF_ALL);
+    // A page is the client's height for both bars.
     CRect client;
     GetClientRect(&client);
-    // A line is an arrow's size; a page is the client's height for both bars.
-    const int lineStep = GetSystemMetrics(bar == SB_HORZ ? SM_CXVSCROLL : SM_CYHSCROLL);
-    position = CanvasScrollPosition(si.nPos, code, ScrollRange{si.nMin, si.nMax, si.nPage},
-                                    si.nTrackPos, lineStep, client.Height());
-    SetScrollPos(bar, position, TRUE);
+    int& position = bar == SB_HORZ ? m_scrollX : m_scrollY;
+    position = ScrollViewBar(*this, bar, code, client.Height());
     Invalidate(FALSE);
 }
 
@@ -115,12 +99,7 @@ void CStillMeasureView::OnVScroll(UINT code, UINT pos, CScrollBar* bar) {
 }
 
 BOOL CStillMeasureView::OnEraseBkgnd(CDC* dc) {
-    CRect clip;
-    dc->GetClipBox(&clip);
-    CBrush grey(kBackground);
-    CBrush* old = dc->SelectObject(&grey);
-    dc->PatBlt(clip.left, clip.top, clip.Width(), clip.Height(), PATCOPY);
-    dc->SelectObject(old);
+    FillViewBackground(*dc, kBackground);
     return TRUE;
 }
 
