@@ -213,14 +213,19 @@ TEST_F(StillViewTest, OtherEndingsAndUndecodableFilesShowNoPicture) {
     EXPECT_TRUE(MessageBoxes().empty());
 }
 
-TEST_F(StillViewTest, EscapeNeverClosesTheView) {
+TEST_F(StillViewTest, EscapeNeverClosesTheViewAndAPostedRedrawShowsAnEffect) {
     CStillMeasureView& v =
         Open(Picture("frame.png", 640, 480, DIBIMAGE_TYPE_PNG), STILL_VIEW_FITTED);
     MSG key{v.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
     EXPECT_TRUE(v.PreTranslateMessage(&key));
-    MSG redraw{v.m_hWnd, WM_APP_REDRAW_STILL, 0, 0, 0, {0, 0}};
-    EXPECT_FALSE(v.PreTranslateMessage(&redraw));
     EXPECT_TRUE(IsWindow(v.m_hWnd));
+
+    // An effect changes the picture in place and posts the redraw, as the main window does.
+    EXPECT_EQ(Shown(v, 10, 10), kLeft);
+    v.m_image->Clear(0);
+    v.PostMessage(WM_APP_REDRAW_STILL, 0, 0);
+    CClientDC dc(&v);
+    EXPECT_TRUE(ms::test::PumpUntil([&] { return (dc.GetPixel(10, 10) & 0xFFFFFF) == 0; }));
 }
 
 } // namespace
