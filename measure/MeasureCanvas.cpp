@@ -3,6 +3,7 @@
 #include "measure/MeasureSettings.h"
 #include "measure/ShapeDrawing.h"
 #include "kit/LangText.h"
+#include "measure/ViewScrolling.h"
 
 #include "imaging/DibImage.h"
 #include "platform/win/core/Files.h"
@@ -184,31 +185,14 @@ void CMeasureCanvas::SetScrollRanges() {
     const ScrollRanges both = CanvasScrollRanges(
         m_imageWidth, m_imageHeight, client.Width() + ((style & WS_VSCROLL) ? barWidth : 0),
         client.Height() + ((style & WS_HSCROLL) ? barHeight : 0), barWidth, barHeight);
-    const ScrollRange ranges[] = {both.horizontal, both.vertical};
-    for (int bar : {SB_HORZ, SB_VERT}) {
-        const ScrollRange& r = ranges[bar == SB_HORZ ? 0 : 1];
-        SCROLLINFO si{};
-        si.cbSize = sizeof si;
-        si.fMask = SIF_RANGE | SIF_PAGE;
-        si.nMin = r.min;
-        si.nMax = r.max;
-        si.nPage = r.page;
-        SetScrollInfo(bar, &si, TRUE);
-    }
+    SetViewScrollRanges(*this, both);
 }
 
 void CMeasureCanvas::Scroll(int bar, UINT code) {
-    int& position = bar == SB_HORZ ? m_scrollX : m_scrollY;
-    position = GetScrollPos(bar);
-    SCROLLINFO si{};
-    GetScrollInfo(bar, &si, SIF_ALL);
     CRect client;
     GetClientRect(&client);
-    const int lineStep = GetSystemMetrics(bar == SB_HORZ ? SM_CXVSCROLL : SM_CYHSCROLL);
-    const int clientSize = bar == SB_HORZ ? client.Width() : client.Height();
-    position = CanvasScrollPosition(position, code, ScrollRange{si.nMin, si.nMax, si.nPage},
-                                    si.nTrackPos, lineStep, clientSize);
-    SetScrollPos(bar, position, TRUE);
+    int& position = bar == SB_HORZ ? m_scrollX : m_scrollY;
+    position = ScrollViewBar(*this, bar, code, bar == SB_HORZ ? client.Width() : client.Height());
     Invalidate(FALSE);
 }
 
@@ -223,12 +207,7 @@ void CMeasureCanvas::OnVScroll(UINT code, UINT pos, CScrollBar* bar) {
 }
 
 BOOL CMeasureCanvas::OnEraseBkgnd(CDC* dc) {
-    CRect clip;
-    dc->GetClipBox(&clip);
-    CBrush grey(kBackground);
-    CBrush* old = dc->SelectObject(&grey);
-    dc->PatBlt(clip.left, clip.top, clip.Width(), clip.Height(), PATCOPY);
-    dc->SelectObject(old);
+    FillViewBackground(*dc, kBackground);
     return TRUE;
 }
 

@@ -174,3 +174,43 @@
 // E-mail strip.
 #define IDD_MAIL 362
 #define IDC_MAIL_TEXT 1107
+// Measurement Setting dialog: unit, decimals, pen style, colour and width, each set of check
+// boxes kept exclusive by the dialog, and the samples of the pen.
+#define IDD_WIFI_PEN_SETTING 244
+#define IDC_WP_UNIT_BOX 1151
+#define IDC_WP_UNIT_MM 1153
+#define IDC_WP_UNIT_CM 1154
+#define IDC_WP_UNIT_MIL 1155
+#define IDC_WP_UNIT_INCH 1156
+#define IDC_WP_DECIMAL_BOX 1152
+#define IDC_WP_DECIMAL_3 1157
+#define IDC_WP_DECIMAL_4 1158
+#define IDC_WP_DECIMAL_5 1159
+#define IDC_WP_DECIMAL_6 1160
+#define IDC_WP_LINE_BOX 1145
+#define IDC_WP_LINE_SOLID 1136
+#define IDC_WP_LINE_DASH 1137
+#define IDC_WP_LINE_DOT 1138
+#define IDC_WP_COLOR_RED 1168
+#define IDC_WP_COLOR_GREEN 1169
+#define IDC_WP_COLOR_BLUE 365
+#define IDC_WP_WIDTH_1 1144
+#define IDC_WP_WIDTH_2 1132
+#define IDC_WP_WIDTH_3 1133
+#define IDC_WP_SAMPLE_SOLID 1134
+#define IDC_WP_SAMPLE_DASH 1135
+#define IDC_WP_SAMPLE_DOT 1128
+#define IDC_WP_SAMPLE_RED 1129
+#define IDC_WP_SAMPLE_GREEN 1117
+#define IDC_WP_SAMPLE_BLUE 1118
+#define IDC_WP_SAMPLE_WIDTH_1 1119
+#define IDC_WP_SAMPLE_WIDTH_2 1111
+#define IDC_WP_SAMPLE_WIDTH_3 1108
+
+// Calibration dialog: the real length of the calibration line, typed in millimetres.
+#define IDD_WIFI_CALIBRATION 272
+#define IDC_WC_PROMPT 1149
+#define IDC_WC_DISTANCE 1150
+
+// The still-picture view laid over the video area while the frame is frozen.
+#define IDD_STILL_VIEW 333

@@ -11,6 +11,7 @@
 
 #include "kit/ToggleBitmapButton.h"
 #include "wifi/LiveVideoWnd.h"
+#include "wifi_measure/StillMessages.h"
 
 #include "measure/IniTextFile.h"
 
@@ -28,8 +29,7 @@ class StreamPlayer;
 #define WM_APP_TAKE_PICTURE (WM_APP + 1)
 #define WM_APP_SHOW_PICTURE (WM_APP + 3)
 #define WM_APP_SHOW_VIDEO (WM_APP + 4)
-#define WM_APP_STORE_CALIBRATION (WM_APP + 5)
-#define WM_APP_REDRAW_STILL (WM_APP + 6)
+// WM_APP + 5 and WM_APP + 6 are the still view's (wifi_measure/StillMessages.h).
 #define WM_APP_CANVAS_CALIBRATED (WM_APP + 7)
 // Messages of the sibling snapshot program.
 #define WM_SNAPSHOT_TAKE_PICTURE 4004
@@ -185,6 +185,8 @@ protected:
     afx_msg void OnAbout();
     afx_msg LRESULT OnShowPicture(WPARAM, LPARAM);
     afx_msg LRESULT OnShowVideo(WPARAM, LPARAM);
+    // The measurement Setting dialog (WifiMeasureCommands.cpp).
+    afx_msg void OnMeasureSetting();
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -494,6 +494,25 @@ TEST_F(WifiMainWindowTest, MagnificationLooksUpItsCalibrationAndStoresNewOnes) {
     fs::remove(program_ / "CalibrationIni.ini");
 }
 
+TEST_F(WifiMainWindowTest, TheSettingMenuRunsTheMeasurementSetting) {
+    HWND hwnd = Open();
+    ASSERT_TRUE(hwnd);
+    bool shown = false;
+    ms::test::AnswerDialog(IDD_WIFI_PEN_SETTING, [&](HWND setting) {
+        shown = true;
+        EXPECT_EQ(IsDlgButtonChecked(setting, IDC_WP_UNIT_MM), BST_CHECKED);
+        SendMessage(GetDlgItem(setting, IDC_WP_UNIT_MIL), BM_CLICK, 0, 0);
+        SendMessage(GetDlgItem(setting, IDOK), BM_CLICK, 0, 0);
+    });
+    SendMessage(hwnd, WM_COMMAND, ID_MEASURE_SETTING, 0);
+    Pump();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(std::u16string(g_unitName), u"mil");
+    g_unitName[0] = 0;
+    LoadWifiSettings();
+    EXPECT_EQ(std::u16string(g_unitName), u"mil");
+}
+
 TEST_F(WifiMainWindowTest, TheApplicationRunsTheWindowUntilItIsClosed) {
     bool ran = false;
     ms::test::AnswerDialog(IDD_WAVENOR_MAIN, [&](HWND dialog) {

@@ -1,0 +1,82 @@
+// The still-picture view of Wavenor's main window: a borderless child laid over the video area
+// while the live picture is frozen. It shows the frozen picture fitted into the 640-pixel-wide
+// display or at actual size with scroll bars, keeps the copies of the picture that the main
+// window's effect, Undo, Redo and Delete All commands work on, and saves the picture with its
+// measurements burnt in.
+//
+// All painting goes through one memory device context: the picture, then the measurements,
+// then one block transfer to the window, so the window never shows a half-drawn state.
+#pragma once
+
+#include "wifi_measure/StillMessages.h"
+#include "wifi_measure/StillViewSpace.h"
+
+#include "platform/mfc/AfxWin.h"
+
+#include <memory>
+
+class CDibImage;
+
+class CStillMeasureView : public CDialog {
+public:
+    explicit CStillMeasureView(CWnd* parent = nullptr);
+    ~CStillMeasureView() override;
+
+    // Loads the picture (PNG or JPEG by the path's ending; any other ending loads nothing and
+    // a file that cannot be decoded leaves no picture) and prepares the memory context.
+    BOOL OnInitDialog() override;
+    // Escape (as a key) never closes the view; WM_APP_REDRAW_STILL repaints it.
+    BOOL PreTranslateMessage(MSG* msg) override;
+    void OnOK() override {}
+    void OnCancel() override {}
+
+    // Both scroll bars for the area m_pageWidth x m_pageHeight: a bar shows where the picture
+    // does not fit, and its page leaves room for the other bar, so the last row and column can
+    // be scrolled into view. The main window calls it after placing a view at actual size.
+    void UpdateScrollBars();
+    // Writes the picture at its own size with the measurements burnt in, as PNG or JPEG by the
+    // path's last three letters (case-blind). 1 when the file was written; 0 without a
+    // picture, for any other ending (nothing is written) or when the save failed.
+    int SaveWithMeasurements(const CString& path);
+    // Draws the measurements at (stored position x scale - offset) into `dc`. The one painter
+    // of the view's shapes, for the screen (scroll offsets, scale 1) and for the saved picture
+    // (offsets 0, the space's picture scale), so that what is saved is what was seen.
+    void DrawMeasurements(CDC* dc, int xOffset, int yOffset, double xScale, double yScale);
+
+    bool HasPicture() const { return m_image != nullptr; }
+    // How stored points relate to the picture and to the measuring space.
+    StillViewSpace Space() const;
+
+    // Set by the creator before the window is created.
+    CString m_imagePath;
+    int m_pageWidth = 0; // the area the view covers: the page sizes of the scroll bars
+    int m_pageHeight = 0;
+    int m_viewMode = STILL_VIEW_FITTED; // the main window's mode when it built the view
+
+    // The picture shown and measured (the effects change it in place), its copy as loaded
+    // (Undo and Redo with empty lists exchange it with m_image) and its unchanged original
+    // (Delete All with empty lists and the colour channels copy it back).
+    std::unique_ptr<CDibImage> m_image;
+    std::unique_ptr<CDibImage> m_prevImage;
+    std::unique_ptr<CDibImage> m_origImage;
+    int m_imageWidth = 0;
+    int m_imageHeight = 0;
+    int m_scrollX = 0;
+    int m_scrollY = 0;
+    int m_displayWidth = 640;
+    int m_displayHeight = 480;
+
+protected:
+    afx_msg void OnPaint();
+    afx_msg BOOL OnEraseBkgnd(CDC* dc);
+    afx_msg void OnHScroll(UINT code, UINT pos, CScrollBar* bar);
+    afx_msg void OnVScroll(UINT code, UINT pos, CScrollBar* bar);
+    afx_msg void OnDestroy();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void Scroll(int bar, UINT code);
+
+    CDC m_memDC;
+    std::unique_ptr<CBitmap> m_bitmap;
+};
