@@ -5,6 +5,7 @@
 
 #include "platform/capture/Poster.h"
 
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 
@@ -20,6 +21,14 @@ double g_frameSampleTime = 0;
 std::atomic<int> g_snapshotRequest{0};
 std::atomic<int> g_snapshotSource{0};
 std::atomic<int> g_snapshotPending{0};
+
+namespace {
+// Guarded by g_frameLock: a reader waits for a copy of the frame now coming, and the copies
+// made so far, by which the reader knows that its copy was made.
+bool g_frameCopyWanted = false;
+unsigned long long g_frameCopies = 0;
+std::condition_variable g_frameCopied;
+} // namespace
 
 HRESULT CGrabberCallback::QueryInterface(REFIID iid, void** out) {
     if (!out)
@@ -46,6 +55,7 @@ HRESULT CStillGrabberCallback::BufferCB(double, BYTE*, long) {
 
 HRESULT CFrameGrabberCallback::BufferCB(double sampleTime, BYTE* buffer, long length) {
     bool handOver = g_snapshotRequest.load() == 1;
+    bool copied = false;
     {
         std::lock_guard lock(g_frameLock);
         BITMAPINFOHEADER header{};
@@ -57,26 +67,31 @@ HRESULT CFrameGrabberCallback::BufferCB(double sampleTime, BYTE* buffer, long le
         header.biCompression = BI_RGB;
         header.biSizeImage =
             static_cast<DWORD>(m_frameWidth) * static_cast<DWORD>(m_frameHeight) * 3u;
-        // The still is the frame copied before this one. After a change of size (or before the
-        // first frame) there is no whole frame of this size yet: this one is copied and the
-        // request waits for the next.
         const bool haveWholeFrame = g_frameBuffer && g_frameInfo.biWidth == m_frameWidth &&
                                     g_frameInfo.biHeight == m_frameHeight &&
                                     g_frameInfo.biSizeImage == header.biSizeImage;
-        if (!haveWholeFrame)
-            handOver = false;
+        g_frameSampleTime = sampleTime;
         // Header and bits change together, so a reader never sees a header that does not
         // match its bits.
-        if (!handOver && buffer && length > 0 && static_cast<DWORD>(length) >= header.biSizeImage) {
+        if ((handOver || g_frameCopyWanted || !haveWholeFrame) && buffer && length > 0 &&
+            static_cast<DWORD>(length) >= header.biSizeImage) {
             GrowFrameBuffer(static_cast<int>(length));
             if (g_frameBuffer && g_frameBufferCapacity >= length) {
                 std::memcpy(g_frameBuffer, buffer, static_cast<size_t>(length));
                 g_frameInfo = header;
                 g_frameRect = RECT{0, 0, m_frameWidth, m_frameHeight};
-                g_frameSampleTime = sampleTime;
+                copied = true;
+                ++g_frameCopies;
+                g_frameCopyWanted = false;
             }
         }
+        // A frame that could not be copied is no still; the last copy is, when it has the size
+        // of the frames now coming. Otherwise the request waits for a whole frame.
+        if (handOver && !copied && !haveWholeFrame)
+            handOver = false;
     }
+    if (copied)
+        g_frameCopied.notify_all();
     if (handOver) {
         const WPARAM source = static_cast<WPARAM>(g_snapshotSource.load());
         ms::capture::PostToWindow(m_notifyWindow, WM_APP_STILL_CAPTURED, source, 0);
@@ -110,4 +125,15 @@ void FreeFrameBuffer() {
     std::free(g_frameBuffer);
     g_frameBuffer = nullptr;
     g_frameBufferCapacity = 0;
+}
+
+bool WaitForFrameCopy(std::chrono::milliseconds bound) {
+    std::unique_lock lock(g_frameLock);
+    const unsigned long long before = g_frameCopies;
+    g_frameCopyWanted = true;
+    const bool copied =
+        g_frameCopied.wait_for(lock, bound, [before] { return g_frameCopies != before; });
+    if (!copied)
+        g_frameCopyWanted = false;
+    return copied;
 }

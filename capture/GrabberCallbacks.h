@@ -1,22 +1,27 @@
 // The two sample-grabber callbacks and the frame state they hand to the user-interface thread.
 //
 // The frame grabber ("StillGrabber") sees every frame of the running graph on the streaming
-// thread: it keeps a copy of the frame with its header and, when a still was requested, posts
-// WM_APP_STILL_CAPTURED instead of copying that frame, so the frame copied before it is the
-// still. The first frame after a change of size is copied even so, and the request is served
-// by the next one: the still always has the size of the frames now coming. The still grabber
-// ("SampleGrabber") sees the frames of the device's snapshot button and only raises the still
-// request. Neither object counts references: both live for the whole process.
+// thread. It copies a frame with its header only when somebody needs one: when a still was
+// requested it copies the frame that sees the request and posts WM_APP_STILL_CAPTURED, so the
+// still is the first frame after the request and has the size of the frames now coming; a
+// reader that needs the frame now coming (the export picture, a recording's first picture)
+// asks through WaitForFrameCopy; and the first frame of every size is copied, so a reader
+// always finds a frame of the size now streaming. Every other frame goes to the recorder and
+// the preview straight from the graph's buffer. The still grabber ("SampleGrabber") sees the
+// frames of the device's snapshot button and only raises the still request. Neither object
+// counts references: both live for the whole process.
 //
-// g_frameLock guards the header, the rectangle, the buffer, its capacity and the sample time
-// together, so a reader never sees a header that does not match its bits or a buffer that is
-// being enlarged. Nobody holds it while stopping the graph (the stop waits for the callback).
+// g_frameLock guards the header, the rectangle, the buffer, its capacity, the copy request and
+// the sample time together, so a reader never sees a header that does not match its bits or a
+// buffer that is being enlarged. Nobody holds it while stopping the graph (the stop waits for
+// the callback).
 #pragma once
 
 #include "platform/capture/Graph.h"
 #include "platform/win/window/WinUser.h"
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 
 #define WM_APP_STILL_CAPTURED (WM_APP + 1)
@@ -60,9 +65,9 @@ extern CFrameGrabberCallback g_frameGrabberCallback;
 extern std::mutex g_frameLock;
 extern BITMAPINFOHEADER g_frameInfo; // header of the last frame (24 bits, BI_RGB)
 extern RECT g_frameRect;             // {0, 0, width, height} of the last frame
-extern BYTE* g_frameBuffer;          // the last frame that was not a still hand-over, or null
+extern BYTE* g_frameBuffer;          // the last frame copied, or null
 extern int g_frameBufferCapacity;    // bytes allocated for g_frameBuffer
-extern double g_frameSampleTime;     // sample time of the copied frame
+extern double g_frameSampleTime;     // sample time of the last frame the callback saw
 
 // 1: hand the next frame to the main window. A requester writes the source first.
 extern std::atomic<int> g_snapshotRequest;
@@ -77,3 +82,10 @@ extern std::atomic<int> g_snapshotPending;
 void GrowFrameBuffer(int size);
 // Frees the frame copy (the graph is stopped). Takes g_frameLock.
 void FreeFrameBuffer();
+// How long a reader waits for the frame now coming: several frames of the slowest sizes.
+inline constexpr std::chrono::milliseconds kFrameCopyWait{300};
+// Asks the frame callback to copy the next frame into g_frameBuffer and waits for that copy,
+// at most `bound` (frames stop coming when a device is pulled). False when none came in time:
+// g_frameBuffer then still holds the last frame copied. Takes g_frameLock; call it only while
+// the graph runs, never on the streaming thread.
+bool WaitForFrameCopy(std::chrono::milliseconds bound = kFrameCopyWait);

@@ -46,5 +46,14 @@ function(ms_bench name)
     add_executable(${name} ${B_SOURCES})
     target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark benchmark::benchmark_main)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+    # Every benchmark also runs once, briefly, with the tests: one that aborts or reports an
+    # error fails the run instead of waiting for somebody to measure.
+    if(MS_TESTS)
+      add_test(NAME bench.${name}
+        COMMAND ${name} --benchmark_min_time=0.001 --benchmark_repetitions=1
+                --benchmark_enable_random_interleaving=false
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+      set_tests_properties(bench.${name} PROPERTIES LABELS bench FAIL_REGULAR_EXPRESSION "ERROR OCCURRED")
+    endif()
   endif()
 endfunction()

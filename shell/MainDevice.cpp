@@ -220,6 +220,8 @@ int CMicroscopeDlg::ReleaseResources() {
         KillTimer(TIMER_RECONNECT);
         KillTimer(TIMER_RECORD);
     }
+    // Stills on their way to their files are written and listed, or their failure said.
+    FinishStills();
     ms::capture::StopDeviceNotifications();
     // A recording that still runs is finished (graph stopped, file closed) before the capture goes.
     EndRecording();

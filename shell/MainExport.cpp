@@ -5,6 +5,8 @@
 #include "shell/MicroscopeDlg.h"
 #include "kit/SaveFolders.h"
 
+#include "capture/CaptureWnd.h"
+#include "capture/GrabberCallbacks.h"
 #include "measure/Units.h"
 #include "media/MeasureExport.h"
 
@@ -53,6 +55,9 @@ void CMicroscopeDlg::EndExportBusy() {
 }
 
 bool CMicroscopeDlg::RenderExportPicture(const CString&) {
+    // Live frames are not kept: the picture is the frame now coming.
+    if (g_captureWnd.IsRunning())
+        WaitForFrameCopy();
     double sampleTime;
     BYTE* bits;
     DWORD bytes;

@@ -79,8 +79,10 @@ void CMicroscopeDlg::OnRecord() {
         return;
     }
 
-    // The first-frame picture comes from the last frame copied before the recording, taken
-    // whole under the frame lock so that the streaming thread cannot replace it meanwhile.
+    // The first-frame picture is the frame now coming (live frames are not kept), taken whole
+    // under the frame lock so that the streaming thread cannot replace it meanwhile.
+    if (g_captureWnd.IsRunning())
+        WaitForFrameCopy();
     std::vector<BYTE> frame;
     double sampleTime = 0;
     {

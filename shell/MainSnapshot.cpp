@@ -1,7 +1,10 @@
 // The main window's snapshot compositor: the last frame the frame callback copied, with the
 // finished live measurements, the guide shapes and the switched-on overlays burnt in, saved as
 // a "Still_" picture in the picture folder, as the export picture "10000.bmp" or as a
-// recording's first-frame picture; and the still hand-over that runs it for each still.
+// recording's first-frame picture; and the still hand-over that runs it for each still. A
+// hand-over's still is composed on the UI thread and encoded and written by the still writer,
+// whose word lists it; export and recording pictures are written at once, as their callers
+// need them.
 #include "shell/MicroscopeDlg.h"
 
 #include "capture/AviRecorder.h"
@@ -127,24 +130,33 @@ bool ReserveName(const WCHAR* path) {
     return true;
 }
 
-} // namespace
+// A composed still on its way to its file.
+struct ComposedStill {
+    HBITMAP bitmap = nullptr; // the picture to write; null when nothing is to be written
+    bool composed = false;    // a bitmap was made
+    std::u16string path;      // the snapshot's name, for a failure's message
+    std::u16string target;    // where the picture goes; empty for nowhere
+    bool jpeg = false;
+    bool reserved = false; // target is an empty file of ours, taken for this still
+    long long number = 0;
+};
 
-int CMicroscopeDlg::SaveSnapshot(int mode) {
-    return SaveSnapshot(0, nullptr, 0, mode);
-}
-
-int CMicroscopeDlg::SaveSnapshot(double, BYTE* bits, DWORD byteSize, int mode) {
+// The UI thread's part of a still: the frame handed over (`bits` as for SaveSnapshot) with the
+// measurements and overlays composed into a bitmap, and for a snapshot its name taken in the
+// picture folder (an empty file of ours). False when nothing was composed (a freeze, no frame,
+// no capture size); otherwise `out` says what to write, where, and what was made.
+bool ComposeStill(CMicroscopeDlg& dlg, BYTE* bits, DWORD byteSize, int mode, ComposedStill& out) {
     if (g_freezeRequest.load() == 1) {
         // Live measuring asked for a frozen frame: this still becomes the picture measured on.
         FrameCopy frame;
         if (!CopyFrame(bits, byteSize, frame))
-            return 0;
-        m_frozenImage.reset();
+            return false;
+        dlg.m_frozenImage.reset();
         auto frozen = std::make_unique<CDibImage>(frame.dib.get(), frame.size, DIBIMAGE_TYPE_BMP);
         if (frozen->IsValid())
-            m_frozenImage = std::move(frozen);
+            dlg.m_frozenImage = std::move(frozen);
         g_freezeRequest = 0;
-        return 0;
+        return false;
     }
 
     // A still request still pending when an export or a recording composes is dropped.
@@ -161,15 +173,16 @@ int CMicroscopeDlg::SaveSnapshot(double, BYTE* bits, DWORD byteSize, int mode) {
 
     FrameCopy frame;
     if (!CopyFrame(bits, byteSize, frame))
-        return 0;
+        return false;
     const int width = g_captureWidth, height = g_captureHeight;
     if (width <= 0 || height <= 0 || width > kMaxFrameSide || height > kMaxFrameSide)
-        return 0;
+        return false;
 
-    HDC windowDc = ::GetDC(m_hWnd);
+    out.path = g_lastSnapshotPath;
+    HDC windowDc = ::GetDC(dlg.m_hWnd);
     HDC memDc = CreateCompatibleDC(windowDc);
     HBITMAP bitmap = memDc ? CreateCompatibleBitmap(windowDc, width, height) : nullptr;
-    bool written = false;
+    out.composed = bitmap != nullptr;
     if (bitmap) {
         HGDIOBJ oldBitmap = SelectObject(memDc, bitmap);
         SetStretchBltMode(memDc, COLORONCOLOR);
@@ -183,17 +196,16 @@ int CMicroscopeDlg::SaveSnapshot(double, BYTE* bits, DWORD byteSize, int mode) {
         const double scale = PictureScale(width, height);
         DrawShapesOnPicture(memDc, scale, scale);
         DrawGuidesOnPicture(memDc, scale, scale);
-        DrawScaleBar(CDC::FromHandle(memDc));
+        dlg.DrawScaleBar(CDC::FromHandle(memDc));
         SelectObject(memDc, oldBitmap);
 
-        bool reserved = false;
         if (mode == 0 && named) {
             // A file of the chosen name appeared since the folder was last looked through:
             // look again and take the next free number. A folder's entries hold no number a
             // scan would count, hence the floor of the number tried.
             for (int attempt = 0; named && attempt < 16; ++attempt) {
-                reserved = ReserveName(g_lastSnapshotPath);
-                if (reserved || GetLastError() != ERROR_FILE_EXISTS)
+                out.reserved = ReserveName(g_lastSnapshotPath);
+                if (out.reserved || GetLastError() != ERROR_FILE_EXISTS)
                     break;
                 Numbering().Forget();
                 const long long highest = Numbering().Scan(g_paths.pictureDir, g_imageFormat).highest;
@@ -201,40 +213,59 @@ int CMicroscopeDlg::SaveSnapshot(double, BYTE* bits, DWORD byteSize, int mode) {
                 named = BuildSnapshotName(g_lastSnapshotPath, MAX_PATH, g_paths.pictureDir, now,
                                           g_zoomText, number, g_imageFormat);
             }
-        }
-        const std::u16string target =
-            mode == 0 && !reserved ? std::u16string() : TargetPath(mode, named);
-        if (!target.empty()) {
-            CDibImage picture(0);
-            if (picture.CreateFromBitmap(bitmap)) {
-                if (mode == 0 && g_imageFormat != 1) {
-                    picture.SetJpegLevel(90);
-                    written = picture.SaveToFile(target.c_str(), DIBIMAGE_TYPE_JPG);
-                } else {
-                    written = picture.SaveToFile(target.c_str(), DIBIMAGE_TYPE_BMP);
-                }
-            }
-        }
-        if (reserved) {
-            if (written)
+            out.path = g_lastSnapshotPath;
+            // The name is taken: the next still counts on without looking through the folder.
+            if (out.reserved)
                 Numbering().Written(number);
-            else
-                DeleteFile(target.c_str()); // our own empty file, not a picture
         }
-        DeleteObject(bitmap);
+        out.number = number;
+        out.target = mode == 0 && !out.reserved ? std::u16string() : TargetPath(mode, named);
+        out.jpeg = mode == 0 && g_imageFormat != 1;
+        if (out.target.empty())
+            DeleteObject(bitmap);
+        else
+            out.bitmap = bitmap;
     }
     if (memDc)
         DeleteDC(memDc);
-    ::ReleaseDC(m_hWnd, windowDc);
+    ::ReleaseDC(dlg.m_hWnd, windowDc);
+    return true;
+}
 
+// After the write (or its failure): the taken name counted or given back, a snapshot's failure
+// said. SaveSnapshot's result for `mode`.
+int FinishStill(const ComposedStill& still, bool written, int mode) {
+    if (still.reserved) {
+        if (written)
+            Numbering().Written(still.number); // the picture replaced our empty file
+        else
+            DeleteFile(still.target.c_str()); // our own empty file, not a picture
+    }
     if (mode < 0 || mode > 2)
-        return bitmap ? 1 : 0;
+        return still.composed ? 1 : 0;
     if (!written && mode == 0) {
         // The operator would otherwise believe the picture was taken.
-        AfxMessageBox(ms::Format(u"%s\n%s", u"Picture Error", g_lastSnapshotPath).c_str(),
+        AfxMessageBox(ms::Format(u"%s\n%s", u"Picture Error", still.path.c_str()).c_str(),
                       MB_OK | MB_ICONEXCLAMATION);
     }
     return written ? 1 : 0;
+}
+
+} // namespace
+
+int CMicroscopeDlg::SaveSnapshot(int mode) {
+    return SaveSnapshot(0, nullptr, 0, mode);
+}
+
+int CMicroscopeDlg::SaveSnapshot(double, BYTE* bits, DWORD byteSize, int mode) {
+    ComposedStill still;
+    if (!ComposeStill(*this, bits, byteSize, mode, still))
+        return 0;
+    if (!still.bitmap)
+        return FinishStill(still, false, mode);
+    const bool written = WriteStillPicture(still.bitmap, still.target, still.jpeg);
+    DeleteObject(still.bitmap);
+    return FinishStill(still, written, mode);
 }
 
 void CMicroscopeDlg::OnStillCaptured(WPARAM source) {
@@ -242,16 +273,57 @@ void CMicroscopeDlg::OnStillCaptured(WPARAM source) {
     if (m_released)
         return;
     ms::CopyBounded(g_zoomText, 24, MagnificationText(24).GetString());
-    const int saved = SaveSnapshot(0);
-    if (saved) {
+    // Composed here, from the frame handed over; encoded and written by the still writer, so
+    // that the UI thread keeps showing the preview meanwhile.
+    ComposedStill still;
+    if (!ComposeStill(*this, nullptr, 0, 0, still))
+        return;
+    if (!still.bitmap) {
+        FinishStill(still, false, 0);
+        return;
+    }
+    if (!m_stillWriter)
+        m_stillWriter = std::make_unique<StillWriter>(m_hWnd, WM_APP_STILL_WRITTEN);
+    StillWriter::Still job;
+    job.bitmap = still.bitmap;
+    job.path = still.target;
+    job.jpeg = still.jpeg;
+    job.number = still.number;
+    job.reserved = still.reserved;
+    job.source = source;
+    job.shutter = g_snapshotPending.load() == 1;
+    m_stillWriter->Write(std::move(job));
+}
+
+LRESULT CMicroscopeDlg::OnStillWritten(WPARAM, LPARAM) {
+    if (!m_stillWriter)
+        return 0;
+    for (const StillWriter::Still& job : m_stillWriter->Take()) {
+        ComposedStill still;
+        still.path = still.target = job.path;
+        still.number = job.number;
+        still.reserved = job.reserved;
+        still.composed = true;
+        if (!FinishStill(still, job.written, 0))
+            continue;
+        // The strip lists the picture just written, whatever stills followed it meanwhile.
+        ms::CopyBounded(g_lastSnapshotPath, MAX_PATH, job.path.c_str());
         if (m_listSnapshot)
             m_listSnapshot();
-        if (g_recording.load() || source != 0)
+        if (!m_released && (g_recording.load() || job.source != 0))
             g_captureWnd.Restart();
         // The shutter sounds only for a picture that exists.
-        if (g_snapshotPending.load() == 1)
+        if (job.shutter)
             PlaySound(MAKEINTRESOURCE(IDR_SOUND_SHUTTER), g_hInstance, SND_RESOURCE | SND_ASYNC);
     }
+    return 0;
+}
+
+void CMicroscopeDlg::FinishStills() {
+    if (!m_stillWriter)
+        return;
+    m_stillWriter->Wait();
+    OnStillWritten(0, 0);
 }
 
 void CMicroscopeDlg::DrawScaleBar(CDC* dc) {

@@ -20,6 +20,7 @@ add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/ThumbnailStrip.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnapshotNames.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnapshotOverlays.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StillWriter.cpp
 )
 target_include_directories(shellmain PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(shellmain PUBLIC capturegraph shellui shellkit measurecore platform_controls

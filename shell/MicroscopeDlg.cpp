@@ -138,6 +138,7 @@ ON_BN_CLICKED(IDC_BTN_TIMER, OnTimedCapture)
 ON_BN_CLICKED(IDC_BTN_VIDEO_SETTING, OnVideoSetting)
 ON_MESSAGE(WM_APP_TIMED_SNAPSHOT, OnTimedSnapshot)
 ON_MESSAGE(WM_APP_FORMAT_NOT_STORED, OnFormatNotStored)
+ON_MESSAGE(WM_APP_STILL_WRITTEN, OnStillWritten)
 // Live measuring: the tool buttons, undo, redo, delete all, calibration, settings, the
 // typed magnification.
 ON_BN_CLICKED(IDC_BTN_LINE, OnLineTool)

@@ -21,6 +21,7 @@
 #include "shell/LiveTools.h"
 #include "capture/LiveViewState.h"
 #include "shell/SkinButtons.h"
+#include "shell/StillWriter.h"
 
 #include "capture/GrabberCallbacks.h"
 #include "measure/IniTextFile.h"
@@ -43,6 +44,8 @@
 #define WM_APP_CALIB_PROMPT (WM_APP + 7)
 #define WM_APP_OPEN_PICTURE (WM_APP + 10)
 #define WM_APP_PLAY_VIDEO (WM_APP + 11)
+// Posted by the still writer when written stills wait to be listed.
+#define WM_APP_STILL_WRITTEN (WM_APP + 16)
 
 // Timers of the main window.
 #define TIMER_RECONNECT 1001
@@ -184,6 +187,11 @@ public:
     // and makes the shutter sound (while a Camera command asked for it), and the graph restarts
     // after a still of the device's button (source 1) or during a recording.
     void OnStillCaptured(WPARAM source);
+    // The stills of OnStillCaptured are encoded and written off the UI thread; these list each
+    // written one (and sound and restart as above) or report its failure. FinishStills first
+    // waits until every still handed over is written.
+    afx_msg LRESULT OnStillWritten(WPARAM, LPARAM);
+    void FinishStills();
     // The cross line, scale bar and circle template whose switches are on, in picture pixels.
     void DrawScaleBar(CDC* dc);
     // The frozen still of live measuring, owned here; null when none.
@@ -332,7 +340,8 @@ private:
     RECT m_restoreRect{};
     int m_cursorMode = 0, m_inPreview = 0, m_outPreview = 0;
     bool m_released = false;
-    double m_liveScale = 0.0; // the live length scale last applied
+    std::unique_ptr<StillWriter> m_stillWriter; // made with the first still
+    double m_liveScale = 0.0;                   // the live length scale last applied
     // The calibrated field (1200): shown to one decimal, read back in full.
     CalibratedZoomField m_calibratedField;
     // Shows the calibrated magnification in its field; false, the field left alone, for a value

@@ -1,6 +1,8 @@
-// The snapshot compositor on the UI thread: a 1600 x 1200 frame with the cross line, scale bar
-// and circle template composed and saved as a JPEG of quality 90 (mode 0, the Camera button)
-// and as the BMP export picture (mode 1). The pictures go to a temporary folder.
+// The snapshot compositor: a 1600 x 1200 frame with the cross line, scale bar and circle
+// template composed and saved as a JPEG of quality 90 (mode 0, the Camera button) and as the
+// BMP export picture (mode 1), both at once on the calling thread; and the Camera button's
+// hand-over, composed on the UI thread and written by the still writer, in an empty folder and
+// in one of 10,000 stills. The pictures go to a temporary folder.
 #include <benchmark/benchmark.h>
 
 #include "capture/GrabberCallbacks.h"
@@ -13,8 +15,11 @@
 #include "platform/win/core/WString.h"
 #include "platform/win/window/TestSeams.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <mutex>
 #include <string>
 
@@ -97,5 +102,68 @@ void BM_ExportBmp1600x1200(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ExportBmp1600x1200)->Unit(benchmark::kMillisecond);
+
+// A picture folder already holding `count` stills (made once per process), for the hand-over's
+// runs: the still's number must not cost a look through them.
+const fs::path& FolderWith(int count) {
+    static std::map<int, fs::path> folders;
+    fs::path& dir = folders[count];
+    if (dir.empty()) {
+        dir = Fixture().dir / ("holding-" + std::to_string(count));
+        fs::create_directories(dir);
+        for (int i = 1; i <= count; ++i) {
+            char name[64];
+            std::snprintf(name, sizeof name, "Still_2024-01-01_100000_N%04d.jpg", i);
+            std::ofstream(dir / name) << "x";
+        }
+    }
+    return dir;
+}
+
+// The Camera button's still (F2) in a folder of range(0) stills: the hand-over's part on the UI
+// thread alone (complete false: composed and handed to the writer) or to the complete file
+// (complete true: written and listed). Each still is removed afterwards and the folder's time
+// put back, as if the folder had not changed since.
+void StillHandOver(benchmark::State& state, bool complete) {
+    Fixture();
+    const fs::path& dir = FolderWith(static_cast<int>(state.range(0)));
+    const std::string s = dir.string();
+    lstrcpyn(g_paths.pictureDir, std::u16string(s.begin(), s.end()).c_str(), MAX_PATH);
+    g_imageFormat = 2;
+    CMicroscopeDlg dlg;
+    for (auto _ : state) {
+        dlg.OnStillCaptured(0);
+        if (complete)
+            dlg.FinishStills();
+        state.PauseTiming();
+        dlg.FinishStills();
+        const fs::path still = ms::ToUtf8(g_lastSnapshotPath);
+        const auto time = fs::last_write_time(dir);
+        const bool written = fs::file_size(still) > 0;
+        fs::remove(still);
+        fs::last_write_time(dir, time);
+        if (!written) {
+            state.SkipWithError("not written");
+            break;
+        }
+        state.ResumeTiming();
+    }
+}
+void BM_StillUiThread1600x1200(benchmark::State& state) {
+    StillHandOver(state, false);
+}
+void BM_StillComplete1600x1200(benchmark::State& state) {
+    StillHandOver(state, true);
+}
+BENCHMARK(BM_StillUiThread1600x1200)
+    ->Arg(0)
+    ->Arg(10000)
+    ->ArgName("files")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StillComplete1600x1200)
+    ->Arg(0)
+    ->Arg(10000)
+    ->ArgName("files")
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

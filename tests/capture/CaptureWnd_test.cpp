@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <climits>
 #include <cstring>
@@ -555,7 +556,7 @@ TEST_F(CaptureWndTest, SnapshotSwitchRebuildsAndRunsOnlyWhenItRan) {
     EXPECT_FALSE(findGrabber(u"SampleGrabber"));
 }
 
-TEST_F(CaptureWndTest, AStillRequestHandsOverTheNextFrameWithoutCopyingIt) {
+TEST_F(CaptureWndTest, OnlyTheFirstFrameOfASizeAStillAndAWaitingReaderGetACopy) {
     SyntheticCamera::Instance().SetDevices({Device("cam", ms::capture::SmallSizeFamily())});
     ASSERT_EQ(Start(wnd_), 1);
     auto copied = [] {
@@ -563,7 +564,8 @@ TEST_F(CaptureWndTest, AStillRequestHandsOverTheNextFrameWithoutCopyingIt) {
         return ms::capture::SyntheticFrameNumber(g_frameBuffer, g_frameInfo.biWidth,
                                                  g_frameInfo.biHeight);
     };
-    // Frames F1 to F5 are numbered 0 to 4; the request comes before F3.
+    // Frames F1 to F5 are numbered 0 to 4; the still request comes before F3, which is the
+    // still; the frames between are shown, not copied.
     std::vector<unsigned> seen;
     for (int frame = 1; frame <= 5; ++frame) {
         if (frame == 3) {
@@ -574,11 +576,30 @@ TEST_F(CaptureWndTest, AStillRequestHandsOverTheNextFrameWithoutCopyingIt) {
         seen.push_back(copied());
         EXPECT_EQ(Posted(WM_APP_STILL_CAPTURED, 0), frame >= 3 ? 1u : 0u) << frame;
     }
-    EXPECT_EQ(seen, (std::vector<unsigned>{0, 1, 1, 3, 4}));
-    std::lock_guard lock(g_frameLock);
-    EXPECT_EQ(g_frameInfo.biSizeImage, 1280u * 1024u * 3u);
-    EXPECT_EQ(g_frameRect.right, 1280);
-    EXPECT_EQ(g_frameRect.bottom, 1024);
+    EXPECT_EQ(seen, (std::vector<unsigned>{0, 0, 2, 2, 2}));
+    {
+        std::lock_guard lock(g_frameLock);
+        EXPECT_EQ(g_frameInfo.biSizeImage, 1280u * 1024u * 3u);
+        EXPECT_EQ(g_frameRect.right, 1280);
+        EXPECT_EQ(g_frameRect.bottom, 1024);
+    }
+
+    // A reader waiting for the frame now coming gets a copy of a frame pushed after it asked.
+    std::atomic<bool> done{false};
+    bool gotCopy = false;
+    std::thread reader([&] {
+        gotCopy = WaitForFrameCopy(std::chrono::minutes(2));
+        done = true;
+    });
+    while (!done.load())
+        ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+    reader.join();
+    EXPECT_TRUE(gotCopy);
+    EXPECT_GT(copied(), 4u);
+    const unsigned afterReader = copied();
+    // and once served, frames are not copied again.
+    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+    EXPECT_EQ(copied(), afterReader);
 }
 
 TEST(FrameBuffer, GrowsForALargerFrameAndIsReusedForASmallerOne) {

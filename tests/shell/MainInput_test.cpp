@@ -141,6 +141,7 @@ TEST_F(MainInputTest, StillHandOverTakesTheMagnificationOnlyWhenItIsANumber) {
     }
     // Each still was written, so each made the shutter sound once (a failed one is silent:
     // see the snapshot road's tests).
+    dlg_->FinishStills();
     EXPECT_EQ(ms::test::PlayedSounds().size(), std::size(cases));
 }
 

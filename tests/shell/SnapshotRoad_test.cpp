@@ -29,6 +29,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <mutex>
 #include <set>
 #include <string>
@@ -157,17 +158,19 @@ protected:
         return std::vector<BYTE>(g_frameBuffer, g_frameBuffer + g_frameInfo.biSizeImage);
     }
     // Camera between two frames; every hand-over posted reaches the main window as its input
-    // hook passes it on. Returns the rows of the frame the picture must hold.
+    // hook passes it on, and the stills are written. Returns the rows of the frame the picture
+    // must hold: the one after the request.
     std::vector<BYTE> TakePicture(int command = 1005) {
         EXPECT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
-        std::vector<BYTE> expected = CopiedFrame();
         Command(command);
         EXPECT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+        std::vector<BYTE> expected = CopiedFrame();
         Deliver();
         return expected;
     }
-    // The hand-overs posted so far reach the main window.
-    void Deliver() {
+    // The hand-overs posted so far reach the main window; `written`: their stills are written
+    // and listed too.
+    void Deliver(bool written = true) {
         std::vector<WPARAM> stills;
         {
             std::lock_guard lock(mutex_);
@@ -176,6 +179,8 @@ protected:
         for (WPARAM source : stills)
             dlg_->OnStillCaptured(source);
         handedOver_ += static_cast<int>(stills.size());
+        if (written)
+            dlg_->FinishStills();
     }
 
     std::unique_ptr<CMicroscopeDlg> dlg_;
@@ -233,8 +238,55 @@ TEST_F(SnapshotRoadTest, BmpSnapshotsNumberAmongTheBmpFilesAndHoldTheFrameExactl
                       DIBIMAGE_TYPE_BMP);
     ASSERT_TRUE(picture.IsValid());
     ASSERT_EQ(first.size(), 640u * 480u * 3u);
-    // The frame copied before the hand-over, not the handed-over frame itself.
+    // The frame that saw the request, exactly.
     EXPECT_EQ(std::memcmp(picture.GetBits(), first.data(), first.size()), 0);
+}
+
+// The still is encoded and written off the UI thread: while its write is held up, the hand-over
+// has returned and every new frame reaches the preview; once written it is listed and heard.
+TEST_F(SnapshotRoadTest, ThePreviewTakesEveryFrameWhileAStillIsWritten) {
+    g_imageFormat = 1;
+    std::promise<void> entered, release;
+    std::shared_future<void> go = release.get_future().share();
+    StillWriter::beforeWriteForTests = [&](const StillWriter::Still&) {
+        entered.set_value();
+        go.wait();
+    };
+    const struct Unhook {
+        ~Unhook() { StillWriter::beforeWriteForTests = nullptr; }
+    } unhook;
+
+    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+    Command(1005);
+    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+    const std::vector<BYTE> still = CopiedFrame();
+    Deliver(false);
+    ASSERT_EQ(handedOver_, 1);
+    entered.get_future().wait(); // the writer holds the still
+
+    const HWND preview = GetDlgItem(dlg_->m_hWnd, IDC_PREVIEW);
+    QImage shown = ms::test::PresentedPicture(preview);
+    ASSERT_FALSE(shown.isNull());
+    for (int frame = 0; frame < 3; ++frame) {
+        ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+        const QImage next = ms::test::PresentedPicture(preview);
+        EXPECT_NE(next, shown) << frame;
+        shown = next;
+    }
+    const fs::path file = pictures_ / "Still_2026-03-07_090501_N0001.bmp";
+    EXPECT_EQ(fs::file_size(file), 0u) << "the name is taken, the picture not yet written";
+    EXPECT_TRUE(listed_.empty());
+    EXPECT_EQ(ShutterSounds(), 0);
+
+    release.set_value();
+    dlg_->FinishStills();
+    EXPECT_EQ(listed_, std::vector<std::string>{file.string()});
+    EXPECT_EQ(ShutterSounds(), 1);
+    CDibImage picture(U16(file).c_str(), DIBIMAGE_TYPE_BMP);
+    ASSERT_TRUE(picture.IsValid());
+    EXPECT_EQ(std::memcmp(picture.GetBits(), still.data(), still.size()), 0);
+    // The frames shown meanwhile were not copied: the still's frame stays the copy.
+    EXPECT_EQ(CopiedFrame(), still);
 }
 
 // A picture of the next still's name that appears after the folder was looked through, in a
@@ -272,12 +324,13 @@ TEST_F(SnapshotRoadTest, AStillRequestedJustBeforeASizeChangeIsAWholeFrameOfTheN
         EXPECT_EQ(g_frameInfo.biHeight, 1024);
         ASSERT_GE(static_cast<DWORD>(g_frameBufferCapacity), g_frameInfo.biSizeImage);
     }
-    Deliver();
-    EXPECT_EQ(handedOver_, 0) << "no whole frame of the new size was copied before this one";
+    // The first frame of the new size is the still.
     const std::vector<BYTE> first = CopiedFrame();
-    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
     Deliver();
     ASSERT_EQ(handedOver_, 1);
+    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+    Deliver();
+    EXPECT_EQ(handedOver_, 1);
     const fs::path still = pictures_ / "Still_2026-03-07_090501_N0001.bmp";
     ASSERT_EQ(Names(pictures_), std::set<std::string>{still.filename().string()});
     CDibImage picture(U16(still).c_str(), DIBIMAGE_TYPE_BMP);

@@ -38,6 +38,7 @@ void Surface::Resize(int width, int height) {
     for (int y = 0; y < h; ++y)
         std::memcpy(next.scanLine(y), image_.constScanLine(y), static_cast<size_t>(w) * 4);
     image_ = std::move(next);
+    drawn_ = true;
     size_ = (static_cast<std::uint64_t>(image_.width()) << 32) |
             static_cast<std::uint32_t>(image_.height());
 }
@@ -54,15 +55,19 @@ void Surface::EndFrame() {
 }
 
 void Surface::Present() {
-    QImage shown;
-    {
-        // A shallow copy: the next frame's first write makes the picture its own copy again,
-        // on the thread that draws, so the screen keeps reading the finished one.
-        std::lock_guard lock(mutex_);
-        shown = image_;
-    }
-    std::lock_guard lock(presentMutex_);
-    std::swap(presented_, shown);
+    std::lock_guard lock(mutex_);
+    if (!drawn_.exchange(false))
+        return;
+    std::lock_guard shown(presentMutex_);
+    // The shown picture is reused while the screen holds no copy of it (a painting in
+    // progress keeps its own); the drawn picture is never shared, so drawing never copies it.
+    if (presented_.isDetached() && presented_.size() == image_.size() &&
+        presented_.format() == image_.format() &&
+        presented_.bytesPerLine() == image_.bytesPerLine())
+        std::memcpy(presented_.bits(), image_.constBits(),
+                    static_cast<size_t>(image_.sizeInBytes()));
+    else
+        presented_ = image_.copy();
 }
 
 void Surface::PresentIfIdle() {

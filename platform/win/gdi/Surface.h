@@ -5,6 +5,9 @@
 // GetDC ... ReleaseDC) holds the surface for the whole frame with BeginFrame/EndFrame, so two
 // painters never interleave. The screen shows the picture of the last finished frame
 // (Presented), never one half drawn: a new camera frame appears together with its overlays.
+// The surface is double-buffered: drawing goes to one picture, the screen reads the other,
+// and presenting copies the drawn picture into the shown one where it already has the memory,
+// so a live window draws each frame without allocating a picture or waiting for the screen.
 //
 // Life: a surface is shared by its window and by every DC drawing into it, so a DC taken on
 // another thread never writes freed pixels. When the window dies it closes its surface: every
@@ -30,8 +33,11 @@ public:
     ~Surface();
 
     // The picture being drawn, Format_RGB32. Hold Mutex() while reading or changing it from
-    // outside a DC.
-    QImage& Image() { return image_; }
+    // outside a DC. Taking it for writing marks the picture as changed since it was presented.
+    QImage& Image() {
+        drawn_ = true;
+        return image_;
+    }
     const QImage& Image() const { return image_; }
     // The size of Image(); any thread, without the lock (GDI asks under its table lock).
     QSize Size() const;
@@ -61,11 +67,12 @@ private:
     void Present(); // frame_ held
 
     QImage image_;
+    std::atomic<bool> drawn_{true}; // image_ may differ from presented_
     std::recursive_mutex mutex_;
     std::recursive_mutex frame_;
     int frameDepth_ = 0; // guarded by frame_
     std::mutex presentMutex_;
-    QImage presented_;                   // guarded by presentMutex_
+    QImage presented_;                   // guarded by presentMutex_; never image_'s pixels
     std::atomic<std::uint64_t> size_{0}; // width << 32 | height, as Resize left it
     bool closed_ = false;                // guarded by mutex_
     std::atomic<bool> repaintQueued_{false};

@@ -1,0 +1,66 @@
+// The encoding and writing of composed stills, off the user-interface thread: the main window
+// composes a still (frame, measurements, overlays) into a bitmap and hands it over; one thread
+// of the writer's own encodes and writes the stills one after another, in the order given, and
+// tells the window by a posted message that results wait. The window takes them with Take and
+// lists, sounds or reports each, so the UI thread never waits for an encoder or the disk and
+// the preview keeps showing every frame meanwhile. Nothing handed over is lost: the
+// destructor writes what is still queued before it ends its thread.
+#pragma once
+
+#include "platform/win/WinTypes.h"
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// Writes `bitmap` (a 32-bit picture made with CreateCompatibleBitmap) to `path` as a JPEG of
+// quality 90 when `jpeg` is true, else as a BMP. False when the picture cannot be read or the
+// file cannot be written. Any thread.
+bool WriteStillPicture(HBITMAP bitmap, const std::u16string& path, bool jpeg);
+
+class StillWriter {
+public:
+    struct Still {
+        HBITMAP bitmap = nullptr; // the composed picture, deleted by the writer
+        std::u16string path;      // the file to write, reserved beforehand
+        bool jpeg = false;
+        long long number = 0;  // its sequence number in the picture folder
+        bool reserved = false; // path is an empty file of the window's, taken for this still
+        WPARAM source = 0;     // as the hand-over's wParam
+        bool shutter = false;  // a written still plays the shutter sound
+        bool written = false;  // the result, once written
+    };
+
+    // `window` receives `message` (no parameters) whenever a result waits to be taken.
+    StillWriter(HWND window, UINT message);
+    StillWriter(const StillWriter&) = delete;
+    StillWriter& operator=(const StillWriter&) = delete;
+    ~StillWriter();
+
+    void Write(Still still);
+    // Returns once every still handed over so far is written and waits to be taken.
+    void Wait();
+    // The stills written since the last call, oldest first.
+    std::vector<Still> Take();
+
+    // Tests: runs on the writer's thread before each still is written.
+    static inline std::function<void(const Still&)> beforeWriteForTests;
+
+private:
+    void Run();
+
+    HWND window_;
+    UINT message_;
+    std::mutex mutex_;
+    std::condition_variable wake_;    // a still was queued, or the writer ends
+    std::condition_variable settled_; // a still was written
+    std::deque<Still> queue_;         // guarded by mutex_
+    std::vector<Still> done_;         // guarded by mutex_
+    bool busy_ = false;               // guarded by mutex_: a still is being written
+    bool ending_ = false;             // guarded by mutex_
+    std::thread thread_;
+};
