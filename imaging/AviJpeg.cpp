@@ -1,5 +1,6 @@
 #include "imaging/AviJpeg.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -32,18 +33,25 @@ void InitTrap(ErrorTrap& err) {
 
 bool EncodeJpegFrame(const uint8_t* bottomUp, long stride, int width, int height, int quality,
                      std::vector<uint8_t>& out) {
-    out.clear();
-    if (!bottomUp || width <= 0 || height <= 0 || stride < 3L * width)
+    if (!bottomUp || width <= 0 || height <= 0 || stride < 3L * width) {
+        out.clear();
         return false;
+    }
+    // libjpeg writes straight into `out`, whose memory a writer keeps from frame to frame; it
+    // takes a larger block of its own only when a frame outgrows that (then kept for the next).
+    out.resize(std::max(out.capacity(), static_cast<size_t>(width) * static_cast<size_t>(height)));
+    unsigned char* const own = out.data();
     jpeg_compress_struct cinfo;
     ErrorTrap err;
     InitTrap(err);
     cinfo.err = &err.pub;
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
+    unsigned char* buffer = own;
+    unsigned long size = static_cast<unsigned long>(out.size());
     if (setjmp(err.trap)) {
         jpeg_destroy_compress(&cinfo);
-        std::free(buffer);
+        if (buffer != own)
+            std::free(buffer);
+        out.clear();
         return false;
     }
     jpeg_create_compress(&cinfo);
@@ -65,8 +73,12 @@ bool EncodeJpegFrame(const uint8_t* bottomUp, long stride, int width, int height
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
-    out.assign(buffer, buffer + size);
-    std::free(buffer);
+    if (buffer != own) {
+        out.assign(buffer, buffer + size);
+        std::free(buffer);
+    } else {
+        out.resize(size);
+    }
     return !out.empty();
 }
 

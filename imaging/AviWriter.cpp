@@ -198,7 +198,7 @@ bool AviWriter::WriteFrame(const uint8_t* rows, long length, long stride) {
     const int w = m_format.width, h = m_format.height;
     if (stride < 3L * w || length < 0 || static_cast<long long>(length) < 1LL * stride * h)
         return false;
-    std::vector<uint8_t> payload;
+    std::vector<uint8_t>& payload = m_payload;
     if (m_format.codec == Codec::Mjpeg) {
         if (!EncodeJpegFrame(rows, stride, w, h, m_format.jpegQuality, payload))
             return false;

@@ -79,6 +79,9 @@ private:
     long long m_moviList = 0; // offset of the movi list's 'LIST'
     std::vector<IndexEntry> m_index;
     std::vector<uint8_t> m_chunk; // the last frame's chunk (header and payload), for repeats
+    // The frame being encoded. Kept between frames, as m_chunk is, so a frame reuses memory
+    // that is already there instead of taking fresh pages from the system each time.
+    std::vector<uint8_t> m_payload;
     std::string m_error;
 };
 
