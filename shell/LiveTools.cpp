@@ -296,137 +296,24 @@ int GrabGuide(const CPolylineRecord& guide, POINT p, LiveToolState& st) {
     }
 }
 
-bool CircleCentreOfPresses(POINT a, POINT b, POINT c, double& cx, double& cy) {
-    // Points equidistant from a and b: 2(b - a).q = |b|^2 - |a|^2; likewise for a and c.
-    const double a1 = 2.0 * (double(b.x) - a.x), b1 = 2.0 * (double(b.y) - a.y);
-    const double c1 = double(b.x) * b.x - double(a.x) * a.x + double(b.y) * b.y - double(a.y) * a.y;
-    const double a2 = 2.0 * (double(c.x) - a.x), b2 = 2.0 * (double(c.y) - a.y);
-    const double c2 = double(c.x) * c.x - double(a.x) * a.x + double(c.y) * c.y - double(a.y) * a.y;
-    const double det = a1 * b2 - a2 * b1;
-    if (det == 0.0)
-        return false;
-    cx = (c1 * b2 - c2 * b1) / det;
-    cy = (a1 * c2 - a2 * c1) / det;
-    return true;
-}
-
-namespace {
-
-// Adds 0.5 and truncates; false when the value is no preview coordinate an int holds.
-bool RoundedPixel(double v, LONG& out) {
-    if (!std::isfinite(v) || std::fabs(v) > 1e7)
-        return false;
-    out = static_cast<LONG>(v + 0.5);
-    return true;
-}
-
-} // namespace
-
-bool FitAutoCircle(const std::vector<POINT>& edge, double S, double m, FittedShape& out) {
-    double cx = 0, cy = 0, r = 0;
-    POINT c{};
-    LONG radius = 0;
-    if (!FitCircle(edge.data(), static_cast<int>(edge.size()), cx, cy, r) ||
-        !RoundedPixel(cx, c.x) || !RoundedPixel(cy, c.y) || !RoundedPixel(r, radius))
-        return false;
-    out.points = {c, c};
-    out.labels = {MeasureLabel(LabelKind::Diameter, DiameterFromRadius(r, S, m))};
-    out.radius = static_cast<int>(radius);
-    return true;
-}
-
-bool FitAutoArc(const std::vector<POINT>& edge, double S, double m, FittedShape& out) {
-    double cx = 0, cy = 0, r = 0;
-    LONG radius = 0;
-    if (edge.size() < 3 || !FitCircle(edge.data(), static_cast<int>(edge.size()), cx, cy, r) ||
-        !RoundedPixel(r, radius))
-        return false;
-    // The middle point: the inner point nearest to the fitted circle, however far it lies.
-    const size_t middle = NearestToCircle(edge.data(), edge.size(), cx, cy, r, nullptr);
-    const POINT a = edge.front(), mid = edge[middle], b = edge.back();
-    POINT q{};
-    double circleRadius = 0.0;
-    int orientation = 0;
-    if (!CircleThroughPoints(a.x, a.y, mid.x, mid.y, b.x, b.y, q, circleRadius, orientation))
-        return false;
-    const double angle = ArcAngle(a, q, b, orientation);
-    out.points = {a, mid, b, q};
-    out.labels = {MeasureLabel(LabelKind::Radius, LengthFromPixels(circleRadius, S, m)),
-                  ArcAngleLabel(angle),
-                  MeasureLabel(LabelKind::Arc, ArcLengthFromAngle(angle, r, S, m))};
-    out.radius = static_cast<int>(radius);
-    return true;
-}
-
-bool FitAutoLine(const std::vector<POINT>& edge, double S, double m, FittedShape& out) {
-    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    POINT e1{}, e2{};
-    if (!FitLineEnds(edge, x1, y1, x2, y2) || !RoundedPixel(x1, e1.x) || !RoundedPixel(y1, e1.y) ||
-        !RoundedPixel(x2, e2.x) || !RoundedPixel(y2, e2.y))
-        return false;
-    if (e2.x < e1.x || (e2.x == e1.x && e2.y < e1.y))
-        std::swap(e1, e2);
-    const double dx = double(e2.x) - e1.x, dy = double(e2.y) - e1.y;
-    out.points = {e1, e2, e2};
-    out.labels = {
-        MeasureLabel(LabelKind::Length, LengthFromPixels(std::sqrt(dx * dx + dy * dy), S, m))};
-    out.radius = 0;
-    return true;
-}
-
 void EmptyLiveDraft() {
-    LiveListsLock lock;
-    lock.Draft().m_points.clear();
-    lock.Draft().m_labels.clear();
+    LiveMeasureStore().EmptyDraft();
 }
 
 void FinishLiveShape(std::unique_ptr<CMeasureRecord> shape, bool emptyDraft) {
-    if (!shape)
-        return;
-    // Taken out under the lock, destroyed after it: the painter never waits on a destructor.
-    std::vector<std::unique_ptr<CMeasureRecord>> dropped;
-    {
-        LiveListsLock lock;
-        lock.Shapes().Add(std::move(shape));
-        if (emptyDraft) {
-            lock.Draft().m_points.clear();
-            lock.Draft().m_labels.clear();
-        }
-        while (!lock.Undone().IsEmpty())
-            dropped.push_back(lock.Undone().RemoveLast());
-    }
+    LiveMeasureStore().Finish(std::move(shape), emptyDraft);
 }
 
 int UndoLiveShape() {
-    std::unique_ptr<CPolylineRecord> guide;
-    int changed = 0;
-    {
-        LiveListsLock lock;
-        if (!lock.Shapes().IsEmpty()) {
-            lock.Undone().Add(lock.Shapes().RemoveLast());
-            changed = 1;
-        }
-        if (!lock.Polylines().IsEmpty()) {
-            guide = lock.Polylines().RemoveLast();
-            changed = 1;
-        }
-    }
-    return changed;
+    return LiveMeasureStore().Undo();
 }
 
 int RedoLiveShape() {
-    LiveListsLock lock;
-    if (lock.Undone().IsEmpty())
-        return 0;
-    lock.Shapes().Add(lock.Undone().RemoveLast());
-    return 1;
+    return LiveMeasureStore().Redo();
 }
 
 int AddLiveGuide(std::unique_ptr<CPolylineRecord> guide) {
-    if (!guide)
-        return -1;
-    LiveListsLock lock;
-    return lock.Polylines().Add(std::move(guide));
+    return LiveMeasureStore().AddGuide(std::move(guide));
 }
 
 namespace {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "measure/MeasureRecords.h"
+#include "measure/MeasureSession.h"
 
 #include "platform/win/WinTypes.h"
 #include "platform/win/core/CString.h"
@@ -108,31 +109,6 @@ int DragGuide(const LiveToolState& state, POINT p, CPolylineRecordList& guides);
 // hits (the body, end, corner or arm of a Length-Line or coordinate angle, the inside of a
 // tolerance circle) and returns 1; 0 and no change when p misses it.
 int GrabGuide(const CPolylineRecord& guide, POINT p, LiveToolState& state);
-
-// The centre of the circle through three presses, where the perpendicular bisectors of a-b and
-// a-c meet (either may be vertical or horizontal). False, outputs untouched, for presses on one
-// straight line.
-bool CircleCentreOfPresses(POINT a, POINT b, POINT c, double& cx, double& cy);
-
-// An automatic shape fitted to collected edge points: its points (the last is where its label
-// goes, which then follows the mouse), its label lines and the rounded radius of a circle or
-// arc fit. S is the unit scale, m the magnification.
-struct FittedShape {
-    std::vector<POINT> points;
-    std::vector<CString> labels;
-    int radius = 0;
-};
-// The least-squares circle: [centre, centre], "D:". False for fewer than three points or
-// points that give no circle a pixel can hold.
-bool FitAutoCircle(const std::vector<POINT>& edge, double S, double m, FittedShape& out);
-// The arc: the fitted circle chooses the middle point (the inner point nearest to it), the
-// circle through the first, middle and last point gives the centre, radius and angle:
-// [first, middle, last, centre], "R:", "Angle:", "Arc:" (the arc over the fitted radius).
-bool FitAutoArc(const std::vector<POINT>& edge, double S, double m, FittedShape& out);
-// The straight line across the points: its ends are the outermost projections of the points
-// on the fitted direction, the left one (the upper one of a vertical line) first:
-// [E1, E2, E2], "L:". False when the points give no direction.
-bool FitAutoLine(const std::vector<POINT>& edge, double S, double m, FittedShape& out);
 
 // ---- The live lists, each change under its own short lock ----
 

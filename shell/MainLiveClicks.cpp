@@ -168,6 +168,30 @@ POINT CMicroscopeDlg::ToPreview(POINT q) const {
     return POINT{Rounded(q.x / m_live.m_xScale), Rounded(q.y / m_live.m_yScale)};
 }
 
+MeasureContext CMicroscopeDlg::LiveContext() const {
+    MeasureContext x;
+    x.unitScale = UnitScale();
+    x.magnification = m_zoomRate;
+    // g_unitName is a fixed buffer; take at most its length even if it lost its terminator.
+    size_t n = 0;
+    while (n < 11 && g_unitName[n] != 0)
+        ++n;
+    x.unit = CString(std::u16string(g_unitName, n).c_str());
+    x.decimals = g_decimalPlaces;
+    x.xScale = m_live.m_xScale;
+    x.yScale = m_live.m_yScale;
+    x.frameWidth = g_captureWidth;
+    x.frameHeight = g_captureHeight;
+    if (m_frozenImage && m_frozenImage->IsValid()) {
+        x.frameWidth = static_cast<int>(m_frozenImage->GetWidth());
+        x.frameHeight = static_cast<int>(m_frozenImage->GetHeight());
+    }
+    x.calibrating = m_live.m_calibrationMode == 1;
+    x.pen = MeasurePen{g_lineWidth, g_lineType, m_live.m_liveLineColor, m_live.m_liveLabelColor,
+                       m_live.m_liveLabelFont, FontSizeFromHeight()};
+    return x;
+}
+
 // ---- The left press ----
 
 void CMicroscopeDlg::OnLButtonDown(UINT flags, CPoint point) {
@@ -860,7 +884,7 @@ void CMicroscopeDlg::FinishAutoShape() {
     LiveToolSteps& s = m_live.steps;
     const int tool = m_live.m_liveTool;
     std::pair<int*, int*> steps;
-    bool (*fit)(const std::vector<POINT>&, double, double, FittedShape&) = nullptr;
+    bool (*fit)(const std::vector<POINT>&, const MeasureContext&, FittedShape&) = nullptr;
     if (tool == LIVE_AUTO_CIRCLE && s.m_autoCircleStep2) {
         steps = {&s.m_autoCircleStep1, &s.m_autoCircleStep2};
         fit = FitAutoCircle;
@@ -875,7 +899,7 @@ void CMicroscopeDlg::FinishAutoShape() {
     }
     FittedShape shape;
     // Points that give no shape keep the tool collecting.
-    if (!fit(DraftPoints(), UnitScale(), m_zoomRate, shape))
+    if (!fit(DraftPoints(), LiveContext(), shape))
         return;
     *steps.first = 1;
     *steps.second = 0;
@@ -1060,29 +1084,6 @@ void CMicroscopeDlg::OnLButtonDblClk(UINT flags, CPoint point) {
         ReleaseMouse(); // only the label's place is left
     }
     CDialog::OnLButtonDblClk(flags, point);
-}
-
-double CMicroscopeDlg::PolygonAreaPixels(const std::vector<POINT>& points) {
-    if (points.size() < 3)
-        return 0.0;
-    HRGN region = CreatePolygonRgn(points.data(), static_cast<int>(points.size()), ALTERNATE);
-    if (!region)
-        return 0.0;
-    // The region's rectangles do not overlap and hold exactly its pixels: their areas add up to
-    // the count of the pixels inside, without testing each pixel of the bounding box.
-    double count = 0.0;
-    std::vector<char> buffer(GetRegionData(region, 0, nullptr));
-    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
-    if (buffer.size() >= sizeof(RGNDATAHEADER) &&
-        GetRegionData(region, static_cast<DWORD>(buffer.size()), data) == buffer.size()) {
-        for (DWORD i = 0; i < data->rdh.nCount; ++i) {
-            RECT r;
-            std::memcpy(&r, data->Buffer + i * sizeof(RECT), sizeof r);
-            count += double(r.right - r.left) * double(r.bottom - r.top);
-        }
-    }
-    DeleteObject(region);
-    return count;
 }
 
 void CMicroscopeDlg::OnLButtonUp(UINT flags, CPoint point) {

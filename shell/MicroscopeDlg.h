@@ -435,9 +435,9 @@ public:
     void FinishAutoShape();
     // 1 while any step flag of the automatic circle, arc or line is set.
     int AutoShapeInProgress() const;
-    // The number of pixels inside the polygon, filled by the alternate rule (those of its
-    // region).
-    static double PolygonAreaPixels(const std::vector<POINT>& points);
+    // What the live tools measure with now: the unit and decimals of the settings, the
+    // magnification, the preview's scale to the frame, the pen, the frozen still's edges.
+    MeasureContext LiveContext() const;
 
 protected:
     // Presses on the live picture start, continue and complete the shapes of the live tool.

@@ -471,11 +471,18 @@ TEST_F(MainLiveClicksTest, TheOperatorsMouseClosesAPolygon) {
 
 // ---- Automatic tools ----
 
+MeasureContext FitContext(double S, double m) {
+    MeasureContext x;
+    x.unitScale = S;
+    x.magnification = m;
+    return x;
+}
+
 TEST(LiveFits, CircleArcAndLineFromEdgePoints) {
     // Points on a circle of radius 50 about (200, 200), at m = 10 with S = 0.08.
     const std::vector<POINT> ring = {{250, 200}, {200, 150}, {150, 200}, {200, 250}, {230, 240}};
     FittedShape circle;
-    ASSERT_TRUE(FitAutoCircle(ring, 0.08, 10.0, circle));
+    ASSERT_TRUE(FitAutoCircle(ring, FitContext(0.08, 10.0), circle));
     EXPECT_TRUE(Same(circle.points, Pts({{200, 200}, {200, 200}}))) << Text(circle.points);
     EXPECT_EQ(LabelsOf(circle.labels), Labels{u"D:8.000mm"});
     EXPECT_EQ(circle.radius, 50);
@@ -486,7 +493,7 @@ TEST(LiveFits, CircleArcAndLineFromEdgePoints) {
         if (reversed)
             std::reverse(half.begin(), half.end());
         FittedShape arc;
-        ASSERT_TRUE(FitAutoArc(half, 0.08, 10.0, arc));
+        ASSERT_TRUE(FitAutoArc(half, FitContext(0.08, 10.0), arc));
         EXPECT_EQ(LabelsOf(arc.labels)[0], u"R:4.000mm");
         EXPECT_EQ(LabelsOf(arc.labels)[1], u"Angle:180.00\u00b0");
         EXPECT_EQ(arc.points[1].x, reversed ? 180 : 120); // the first inner point on the circle
@@ -507,14 +514,14 @@ TEST(LiveFits, CircleArcAndLineFromEdgePoints) {
     };
     for (const auto& l : lines) {
         FittedShape line;
-        ASSERT_TRUE(FitAutoLine(l.edge, 0.08, 10.0, line));
+        ASSERT_TRUE(FitAutoLine(l.edge, FitContext(0.08, 10.0), line));
         EXPECT_TRUE(Same(line.points, l.ends)) << Text(line.points);
     }
     // Too few or coincident points give no shape.
     FittedShape none;
-    EXPECT_FALSE(FitAutoCircle({{1, 1}, {2, 2}}, 0.08, 10.0, none));
-    EXPECT_FALSE(FitAutoCircle({{1, 1}, {2, 2}, {3, 3}}, 0.08, 10.0, none));
-    EXPECT_FALSE(FitAutoLine({{5, 5}, {5, 5}}, 0.08, 10.0, none));
+    EXPECT_FALSE(FitAutoCircle({{1, 1}, {2, 2}}, FitContext(0.08, 10.0), none));
+    EXPECT_FALSE(FitAutoCircle({{1, 1}, {2, 2}, {3, 3}}, FitContext(0.08, 10.0), none));
+    EXPECT_FALSE(FitAutoLine({{5, 5}, {5, 5}}, FitContext(0.08, 10.0), none));
 }
 
 TEST_F(MainLiveClicksTest, AutomaticLineOnAStillMeasuresAVerticalEdge) {
