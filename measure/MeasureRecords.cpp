@@ -5,24 +5,15 @@
 std::vector<CPointRecord> g_edgePoints;
 int g_circleLabelCount = 0;
 int g_squareLabelCount = 0;
-std::atomic<int> g_rubberActive{0};
-std::atomic<int> g_rubberAuto{0};
-std::atomic<POINT> g_rubberPoint{POINT{0, 0}};
 
-namespace {
-
-std::mutex& LiveListsMutex() {
-    static std::mutex m;
-    return m;
+MeasureStore& LiveMeasureStore() {
+    static MeasureStore store;
+    return store;
 }
 
-// The live lists, guarded by LiveListsMutex().
-CMeasureRecordList g_liveShapes;
-CMeasureRecordList g_undoneShapes;
-CPolylineRecordList g_livePolylines;
-CDraftShape g_draftShape;
-
-} // namespace
+std::atomic<int>& g_rubberActive = LiveMeasureStore().Rubber().active;
+std::atomic<int>& g_rubberAuto = LiveMeasureStore().Rubber().automatic;
+std::atomic<POINT>& g_rubberPoint = LiveMeasureStore().Rubber().point;
 
 int CanvasKindOfTool(int tool) {
     switch (tool) {
@@ -48,28 +39,78 @@ std::array<POINT, 3> CoordinateAngleGuidePoints(int x, int y) {
     return {POINT{x, y}, POINT{x, up}, POINT{right, y}};
 }
 
-LiveListsLock::LiveListsLock() : m_lock(LiveListsMutex()) {}
+void MeasureStore::EmptyDraft() {
+    Lock lock(*this);
+    m_draft.m_points.clear();
+    m_draft.m_labels.clear();
+}
 
-LiveListsLock::~LiveListsLock() = default;
+void MeasureStore::Finish(std::unique_ptr<CMeasureRecord> shape, bool emptyDraft) {
+    if (!shape)
+        return;
+    // Taken out under the lock, destroyed after it: the painter never waits on a destructor.
+    std::vector<std::unique_ptr<CMeasureRecord>> dropped;
+    {
+        Lock lock(*this);
+        m_shapes.Add(std::move(shape));
+        if (emptyDraft) {
+            m_draft.m_points.clear();
+            m_draft.m_labels.clear();
+        }
+        while (!m_undone.IsEmpty())
+            dropped.push_back(m_undone.RemoveLast());
+    }
+}
 
-CMeasureRecordList& LiveListsLock::Shapes() const {
-    return g_liveShapes;
+int MeasureStore::Undo() {
+    std::unique_ptr<CPolylineRecord> guide;
+    int changed = 0;
+    {
+        Lock lock(*this);
+        if (!m_shapes.IsEmpty()) {
+            m_undone.Add(m_shapes.RemoveLast());
+            changed = 1;
+        }
+        if (!m_guides.IsEmpty()) {
+            guide = m_guides.RemoveLast();
+            changed = 1;
+        }
+    }
+    return changed;
 }
-CMeasureRecordList& LiveListsLock::Undone() const {
-    return g_undoneShapes;
+
+int MeasureStore::Redo() {
+    Lock lock(*this);
+    if (m_undone.IsEmpty())
+        return 0;
+    m_shapes.Add(m_undone.RemoveLast());
+    return 1;
 }
-CPolylineRecordList& LiveListsLock::Polylines() const {
-    return g_livePolylines;
+
+int MeasureStore::AddGuide(std::unique_ptr<CPolylineRecord> guide) {
+    if (!guide)
+        return -1;
+    Lock lock(*this);
+    return m_guides.Add(std::move(guide));
 }
-CDraftShape& LiveListsLock::Draft() const {
-    return g_draftShape;
+
+void MeasureStore::DeleteAll() {
+    // Destroyed after the lock, like the records Finish drops.
+    CMeasureRecordList shapes, undone;
+    CPolylineRecordList guides;
+    {
+        Lock lock(*this);
+        while (!m_shapes.IsEmpty())
+            shapes.Add(m_shapes.RemoveAt(0));
+        while (!m_undone.IsEmpty())
+            undone.Add(m_undone.RemoveAt(0));
+        while (!m_guides.IsEmpty())
+            guides.Add(m_guides.RemoveAt(0));
+        m_draft.m_points.clear();
+        m_draft.m_labels.clear();
+    }
 }
 
 void DeleteAllLiveShapes() {
-    LiveListsLock lock;
-    lock.Polylines().DeleteAll();
-    lock.Undone().DeleteAll();
-    lock.Shapes().DeleteAll();
-    lock.Draft().m_points.clear();
-    lock.Draft().m_labels.clear();
+    LiveMeasureStore().DeleteAll();
 }

@@ -1,10 +1,10 @@
-// Measurement records, the tool and kind codes, the label counters and the process-wide
-// live lists.
+// Measurement records, the tool and kind codes, the label counters and the store that holds a
+// measuring session's records behind its lock.
 //
-// Threads: the live lists (g_liveShapes, g_undoneShapes, g_livePolylines) and g_draftShape
-// are drawn on the capture thread while the user-interface thread changes them. Every read
-// or change of them holds a LiveListsLock; keep it short (no dialog, message box or file
-// work inside it) and never take it twice on one thread. A canvas owns its own
+// Threads: the live view's store (LiveMeasureStore) is drawn on the capture thread while the
+// user-interface thread changes it. Every read or change of a store holds its lock (a
+// MeasureStore::Lock, or LiveListsLock for the live view's); keep it short (no dialog, message
+// box or file work inside it) and never take it twice on one thread. A canvas owns its own
 // CMeasureRecordList (one per photo-measure window) and uses it on the UI thread only, as
 // g_edgePoints is.
 #pragma once
@@ -50,9 +50,12 @@ enum ToolMode {
     TOOL_MODE_IDLE = 11,   // no drawing (TOOL_NONE, TOOL_SELECT)
 };
 
-// Tool of the live view; also the kind of the draft and of every finished live record.
-enum LiveTool {
-    LIVE_NONE = 0,
+// The one set of shape kinds: the tool of a measuring session, the kind of its draft and of
+// every record it makes. The live view stores these codes as they are; the canvas stores its
+// own numbering (StoredKind in MeasureSession.h maps them).
+enum ShapeKind {
+    SHAPE_NONE = 0,
+    LIVE_NONE = SHAPE_NONE,
     LIVE_LINE = 1,
     LIVE_DOT_LINE = 2,
     LIVE_PARALLEL_LINE = 3,
@@ -78,7 +81,13 @@ enum LiveTool {
     LIVE_AUTO_ARC = 23,
     LIVE_AUTO_DISTANCE = 24, // automatic line spacing
     LIVE_AUTO_ANGLE = 25,
+    // Kinds only the canvas has.
+    SHAPE_SELECT = 26,
+    SHAPE_MAGNIFIER = 27,
+    SHAPE_EDGE_PORTION = 28,
+    SHAPE_AUTO_LINE_TWO = 29, // the canvas's line fitted to two or more edge points
 };
+using LiveTool = ShapeKind;
 
 // Kinds of canvas records that differ from the tool value: the three smallest tools are
 // shifted by one (kind 2 does not occur); every other canvas kind is its MeasureTool value.
@@ -221,29 +230,81 @@ extern std::vector<CPointRecord> g_edgePoints;
 extern int g_circleLabelCount;
 extern int g_squareLabelCount;
 
-// The rubber line of the live multi-point tools, from the draft's last point to the cursor:
-// written by the live mouse handlers on the UI thread, read by the live painter on the capture
-// thread (a value read during its change affects one frame at most).
-extern std::atomic<int> g_rubberActive;  // 1 while the rubber line runs
-extern std::atomic<int> g_rubberAuto;    // 1 while it is the automatic distance or angle's
-extern std::atomic<POINT> g_rubberPoint; // its end: the cursor, preview pixels
+// The rubber line of the live view's store (LiveMeasureStore().Rubber()).
+extern std::atomic<int>& g_rubberActive;
+extern std::atomic<int>& g_rubberAuto;
+extern std::atomic<POINT>& g_rubberPoint;
 
-// Holds the one lock of the live lists for its lifetime; the lists are reached only through
-// it (g_liveShapes, g_undoneShapes, g_livePolylines and g_draftShape are its own).
-class LiveListsLock {
+// The rubber line of a store's multi-point tools, from the draft's last point to the cursor:
+// written by the session on the UI thread, read by the painter on another (a value read during
+// its change affects one frame at most).
+struct AtomicRubberLine {
+    std::atomic<int> active{0};    // 1 while the rubber line runs
+    std::atomic<int> automatic{0}; // 1 while it is the automatic distance or angle's
+    std::atomic<POINT> point{POINT{0, 0}};
+};
+
+// The records of one measuring session: the finished shapes, those taken back by undo, the
+// guides and the draft, behind one lock. Every read or change holds a Lock; keep it short (no
+// dialog, message box or file work inside it) and never take it twice on one thread. The
+// changes below take the lock for themselves.
+class MeasureStore {
 public:
-    LiveListsLock();
-    ~LiveListsLock();
-    LiveListsLock(const LiveListsLock&) = delete;
-    LiveListsLock& operator=(const LiveListsLock&) = delete;
+    MeasureStore() = default;
+    MeasureStore(const MeasureStore&) = delete;
+    MeasureStore& operator=(const MeasureStore&) = delete;
 
-    CMeasureRecordList& Shapes() const;     // finished live shapes
-    CMeasureRecordList& Undone() const;     // taken back by undo, in that order
-    CPolylineRecordList& Polylines() const; // guide shapes
-    CDraftShape& Draft() const;             // the live shape being drawn
+    class Lock {
+    public:
+        explicit Lock(MeasureStore& store) : m_store(store), m_lock(store.m_mutex) {}
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+
+        CMeasureRecordList& Shapes() const { return m_store.m_shapes; }     // finished shapes
+        CMeasureRecordList& Undone() const { return m_store.m_undone; }     // by undo, in order
+        CPolylineRecordList& Polylines() const { return m_store.m_guides; } // guide shapes
+        CDraftShape& Draft() const { return m_store.m_draft; }              // shape being drawn
+
+    private:
+        MeasureStore& m_store;
+        std::unique_lock<std::mutex> m_lock;
+    };
+
+    AtomicRubberLine& Rubber() { return m_rubber; }
+
+    // Empties the points and labels of the draft.
+    void EmptyDraft();
+    // Appends a finished shape, and empties the draft in the same step when asked (so that no
+    // frame shows the shape twice). A new shape empties the redo list: redo only ever brings
+    // back what undo took, so it never has to remove a shape.
+    void Finish(std::unique_ptr<CMeasureRecord> shape, bool emptyDraft);
+    // Moves the newest finished shape to the redo list and drops the newest guide (guides are
+    // not kept for redo); 1 when anything changed.
+    int Undo();
+    // Moves the newest undone shape back to the end of the finished shapes; 1 when there was
+    // one.
+    int Redo();
+    // Appends a guide and returns its index; -1 for none.
+    int AddGuide(std::unique_ptr<CPolylineRecord> guide);
+    // Deletes every guide, undone and finished shape and empties the draft.
+    void DeleteAll();
 
 private:
-    std::unique_lock<std::mutex> m_lock;
+    std::mutex m_mutex;
+    CMeasureRecordList m_shapes;
+    CMeasureRecordList m_undone;
+    CPolylineRecordList m_guides;
+    CDraftShape m_draft;
+    AtomicRubberLine m_rubber;
+};
+
+// The store of the live view, which its painter draws on the capture thread.
+MeasureStore& LiveMeasureStore();
+
+// Holds the lock of the live view's store for its lifetime.
+class LiveListsLock : public MeasureStore::Lock {
+public:
+    LiveListsLock() : MeasureStore::Lock(LiveMeasureStore()) {}
 };
 
 // Deletes every record of the guide shapes, the undone and the finished live shapes and empties

@@ -35,122 +35,6 @@ double MagnificationFromText(const WCHAR* text) {
     return std::isfinite(value) && value > 0 ? value : 0.0;
 }
 
-namespace {
-
-int MovePoint(CDraftShape& draft, size_t index, POINT p) {
-    if (index >= draft.m_points.size())
-        return 0;
-    draft.m_points[index] = p;
-    return 1;
-}
-
-int MoveLast(CDraftShape& draft, size_t fromEnd, POINT p) {
-    if (draft.m_points.size() <= fromEnd)
-        return 0;
-    return MovePoint(draft, draft.m_points.size() - 1 - fromEnd, p);
-}
-
-int Rubber(POINT p, int automatic) {
-    g_rubberPoint = p;
-    if (automatic)
-        g_rubberAuto = 1;
-    g_rubberActive = 1;
-    return 1;
-}
-
-} // namespace
-
-int FollowMouse(LiveToolState& st, POINT p, CDraftShape& d) {
-    const LiveToolSteps& s = st.steps;
-    // Remembers p as the place of a label or handle and moves point i there.
-    auto label = [&](size_t i) {
-        st.m_cursorPt = p;
-        return MovePoint(d, i, p);
-    };
-    switch (st.m_liveTool) {
-    case LIVE_LINE:
-        return s.m_lineStep1 ? MovePoint(d, s.m_lineStep2 ? 2 : 1, p) : 0;
-    case LIVE_DOT_LINE:
-        if (!s.m_dotLineStep1)
-            return 0;
-        if (!s.m_dotLineStep2)
-            return MovePoint(d, 1, p);
-        return s.m_dotLineStep3 ? MovePoint(d, 3, p) : 0;
-    case LIVE_PARALLEL_LINE:
-        if (!s.m_parallelStep1)
-            return 0;
-        return s.m_parallelStep2 ? label(2) : MovePoint(d, 1, p);
-    case LIVE_CONTINUAL_LINE:
-        if (!s.m_continualStep1)
-            return 0;
-        return s.m_continualStep2 ? MoveLast(d, 0, p) : Rubber(p, 0);
-    case LIVE_RECTANGLE:
-        return s.m_rectangleStep1 ? MovePoint(d, s.m_rectangleStep2 ? 2 : 1, p) : 0;
-    case LIVE_POLYGON:
-        if (!s.m_polygonStep1)
-            return 0;
-        if (!s.m_polygonStep2)
-            return Rubber(p, 0);
-        return d.m_kind == LIVE_POLYGON ? MoveLast(d, 0, p) : 0;
-    case LIVE_ELLIPSE:
-        if (!s.m_ellipseStep1)
-            return 0;
-        return s.m_ellipseStep2 ? label(2) : MovePoint(d, 1, p);
-    case LIVE_RADIUS_CIRCLE:
-        if (!s.m_radiusCircleStep1)
-            return 0;
-        return s.m_radiusCircleStep2 ? label(2) : MovePoint(d, 1, p);
-    case LIVE_DIAMETER_CIRCLE:
-        if (!s.m_diameterCircleStep1)
-            return 0;
-        return s.m_diameterCircleStep2 ? label(2) : MovePoint(d, 1, p);
-    case LIVE_THREE_POINT_CIRCLE:
-        return s.m_threePointCircleStep3 ? MovePoint(d, 3, p) : 0;
-    case LIVE_TWO_CIRCLES:
-        if (!s.m_twoCirclesStep1)
-            return 0;
-        if (s.m_twoCirclesStep3 && !s.m_twoCirclesStep7)
-            return MoveLast(d, 0, p);
-        if (s.m_twoCirclesStep6)
-            return MoveLast(d, s.m_twoCirclesStep8 ? 0 : 1, p);
-        return s.m_twoCirclesStep8 ? MoveLast(d, 0, p) : 0;
-    case LIVE_ANGLE:
-        if (!s.m_angleStep1)
-            return 0;
-        return s.m_angleStep3 ? MovePoint(d, 3, p) : Rubber(p, 0);
-    case LIVE_FOUR_POINT_ANGLE:
-        if (!s.m_fourPointAngleStep1)
-            return 0;
-        return s.m_fourPointAngleStep3 ? MovePoint(d, 4, p) : Rubber(p, 0);
-    case LIVE_AUTO_DISTANCE:
-        if (!s.m_autoDistanceStep1)
-            return 0;
-        return s.m_autoDistanceStep3 ? label(2) : Rubber(p, 1);
-    case LIVE_AUTO_ANGLE:
-        if (!s.m_autoAngleStep1)
-            return 0;
-        return s.m_autoAngleStep3 ? label(4) : Rubber(p, 1);
-    case LIVE_AUTO_CIRCLE:
-        return s.m_autoCircleStep1 && !s.m_autoCircleStep2 ? label(1) : 0;
-    case LIVE_AUTO_LINE:
-        return s.m_autoLineStep1 && !s.m_autoLineStep2 ? label(2) : 0;
-    case LIVE_AUTO_ARC:
-        return s.m_autoArcStep1 && !s.m_autoArcStep2 ? label(3) : 0;
-    case LIVE_ARC:
-        if (!s.m_liveArcStep1 || !s.m_liveArcStep2)
-            return 0;
-        return MovePoint(d, s.m_liveArcStep3 ? 3 : 2, p);
-    case LIVE_RULER:
-        if (!s.m_rulerStep1 || s.m_rulerStep2)
-            return 0;
-        if (d.m_points.size() < 2)
-            d.m_points.resize(2, POINT{0, 0});
-        return MovePoint(d, 1, p);
-    default:
-        return 0;
-    }
-}
-
 int DragGuide(const LiveToolState& st, POINT p, CPolylineRecordList& guides) {
     if (!st.m_guidePresent || !st.m_guideDragging)
         return 0;
@@ -296,137 +180,24 @@ int GrabGuide(const CPolylineRecord& guide, POINT p, LiveToolState& st) {
     }
 }
 
-bool CircleCentreOfPresses(POINT a, POINT b, POINT c, double& cx, double& cy) {
-    // Points equidistant from a and b: 2(b - a).q = |b|^2 - |a|^2; likewise for a and c.
-    const double a1 = 2.0 * (double(b.x) - a.x), b1 = 2.0 * (double(b.y) - a.y);
-    const double c1 = double(b.x) * b.x - double(a.x) * a.x + double(b.y) * b.y - double(a.y) * a.y;
-    const double a2 = 2.0 * (double(c.x) - a.x), b2 = 2.0 * (double(c.y) - a.y);
-    const double c2 = double(c.x) * c.x - double(a.x) * a.x + double(c.y) * c.y - double(a.y) * a.y;
-    const double det = a1 * b2 - a2 * b1;
-    if (det == 0.0)
-        return false;
-    cx = (c1 * b2 - c2 * b1) / det;
-    cy = (a1 * c2 - a2 * c1) / det;
-    return true;
-}
-
-namespace {
-
-// Adds 0.5 and truncates; false when the value is no preview coordinate an int holds.
-bool RoundedPixel(double v, LONG& out) {
-    if (!std::isfinite(v) || std::fabs(v) > 1e7)
-        return false;
-    out = static_cast<LONG>(v + 0.5);
-    return true;
-}
-
-} // namespace
-
-bool FitAutoCircle(const std::vector<POINT>& edge, double S, double m, FittedShape& out) {
-    double cx = 0, cy = 0, r = 0;
-    POINT c{};
-    LONG radius = 0;
-    if (!FitCircle(edge.data(), static_cast<int>(edge.size()), cx, cy, r) ||
-        !RoundedPixel(cx, c.x) || !RoundedPixel(cy, c.y) || !RoundedPixel(r, radius))
-        return false;
-    out.points = {c, c};
-    out.labels = {MeasureLabel(LabelKind::Diameter, DiameterFromRadius(r, S, m))};
-    out.radius = static_cast<int>(radius);
-    return true;
-}
-
-bool FitAutoArc(const std::vector<POINT>& edge, double S, double m, FittedShape& out) {
-    double cx = 0, cy = 0, r = 0;
-    LONG radius = 0;
-    if (edge.size() < 3 || !FitCircle(edge.data(), static_cast<int>(edge.size()), cx, cy, r) ||
-        !RoundedPixel(r, radius))
-        return false;
-    // The middle point: the inner point nearest to the fitted circle, however far it lies.
-    const size_t middle = NearestToCircle(edge.data(), edge.size(), cx, cy, r, nullptr);
-    const POINT a = edge.front(), mid = edge[middle], b = edge.back();
-    POINT q{};
-    double circleRadius = 0.0;
-    int orientation = 0;
-    if (!CircleThroughPoints(a.x, a.y, mid.x, mid.y, b.x, b.y, q, circleRadius, orientation))
-        return false;
-    const double angle = ArcAngle(a, q, b, orientation);
-    out.points = {a, mid, b, q};
-    out.labels = {MeasureLabel(LabelKind::Radius, LengthFromPixels(circleRadius, S, m)),
-                  ArcAngleLabel(angle),
-                  MeasureLabel(LabelKind::Arc, ArcLengthFromAngle(angle, r, S, m))};
-    out.radius = static_cast<int>(radius);
-    return true;
-}
-
-bool FitAutoLine(const std::vector<POINT>& edge, double S, double m, FittedShape& out) {
-    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    POINT e1{}, e2{};
-    if (!FitLineEnds(edge, x1, y1, x2, y2) || !RoundedPixel(x1, e1.x) || !RoundedPixel(y1, e1.y) ||
-        !RoundedPixel(x2, e2.x) || !RoundedPixel(y2, e2.y))
-        return false;
-    if (e2.x < e1.x || (e2.x == e1.x && e2.y < e1.y))
-        std::swap(e1, e2);
-    const double dx = double(e2.x) - e1.x, dy = double(e2.y) - e1.y;
-    out.points = {e1, e2, e2};
-    out.labels = {
-        MeasureLabel(LabelKind::Length, LengthFromPixels(std::sqrt(dx * dx + dy * dy), S, m))};
-    out.radius = 0;
-    return true;
-}
-
 void EmptyLiveDraft() {
-    LiveListsLock lock;
-    lock.Draft().m_points.clear();
-    lock.Draft().m_labels.clear();
+    LiveMeasureStore().EmptyDraft();
 }
 
 void FinishLiveShape(std::unique_ptr<CMeasureRecord> shape, bool emptyDraft) {
-    if (!shape)
-        return;
-    // Taken out under the lock, destroyed after it: the painter never waits on a destructor.
-    std::vector<std::unique_ptr<CMeasureRecord>> dropped;
-    {
-        LiveListsLock lock;
-        lock.Shapes().Add(std::move(shape));
-        if (emptyDraft) {
-            lock.Draft().m_points.clear();
-            lock.Draft().m_labels.clear();
-        }
-        while (!lock.Undone().IsEmpty())
-            dropped.push_back(lock.Undone().RemoveLast());
-    }
+    LiveMeasureStore().Finish(std::move(shape), emptyDraft);
 }
 
 int UndoLiveShape() {
-    std::unique_ptr<CPolylineRecord> guide;
-    int changed = 0;
-    {
-        LiveListsLock lock;
-        if (!lock.Shapes().IsEmpty()) {
-            lock.Undone().Add(lock.Shapes().RemoveLast());
-            changed = 1;
-        }
-        if (!lock.Polylines().IsEmpty()) {
-            guide = lock.Polylines().RemoveLast();
-            changed = 1;
-        }
-    }
-    return changed;
+    return LiveMeasureStore().Undo();
 }
 
 int RedoLiveShape() {
-    LiveListsLock lock;
-    if (lock.Undone().IsEmpty())
-        return 0;
-    lock.Shapes().Add(lock.Undone().RemoveLast());
-    return 1;
+    return LiveMeasureStore().Redo();
 }
 
 int AddLiveGuide(std::unique_ptr<CPolylineRecord> guide) {
-    if (!guide)
-        return -1;
-    LiveListsLock lock;
-    return lock.Polylines().Add(std::move(guide));
+    return LiveMeasureStore().AddGuide(std::move(guide));
 }
 
 namespace {

@@ -1,8 +1,8 @@
-// The live measuring state of the main window, kept as one object: the tool chosen, which
-// clicks of it have been taken, the colours, fonts and label texts of new live shapes, the
-// guide dragging state, and the scales from the preview to the frame. The main window owns one
-// (CMicroscopeDlg::m_live); its tool commands, click and mouse handlers read and change it on
-// the UI thread only.
+// The live view's window-side measuring state, kept as one object: the colours and fonts of new
+// live shapes, the calibration in progress, the guide dragging state, the mouse held, and the
+// scales from the preview to the frame. The tool and the shape in progress are the measuring
+// session's (CMicroscopeDlg::m_session). The main window owns one (CMicroscopeDlg::m_live); its
+// tool commands, click and mouse handlers read and change it on the UI thread only.
 //
 // Also here: what the commands do to the live lists (undo, redo, finishing a shape, the guide
 // records made from the input dialogs), as functions over LiveListsLock that take the lock for
@@ -11,6 +11,7 @@
 #pragma once
 
 #include "measure/MeasureRecords.h"
+#include "measure/MeasureSession.h"
 
 #include "platform/win/WinTypes.h"
 #include "platform/win/core/CString.h"
@@ -18,42 +19,11 @@
 #include <memory>
 #include <vector>
 
-// Which clicks of each live tool have been taken (0: not yet). The click handlers set them, the
-// mouse-move handler reads them, and resetting the drawing state clears them all at once.
-struct LiveToolSteps {
-    int m_lineStep1 = 0, m_lineStep2 = 0;
-    int m_dotLineStep1 = 0, m_dotLineStep2 = 0, m_dotLineStep3 = 0;
-    int m_parallelStep1 = 0, m_parallelStep2 = 0;
-    int m_continualStep1 = 0, m_continualStep2 = 0, m_continualStep3 = 0;
-    int m_rectangleStep1 = 0, m_rectangleStep2 = 0;
-    int m_polygonStep1 = 0, m_polygonStep2 = 0;
-    int m_liveArcStep1 = 0, m_liveArcStep2 = 0, m_liveArcStep3 = 0;
-    int m_ellipseStep1 = 0, m_ellipseStep2 = 0;
-    int m_radiusCircleStep1 = 0, m_radiusCircleStep2 = 0;
-    int m_diameterCircleStep1 = 0, m_diameterCircleStep2 = 0;
-    int m_threePointCircleStep1 = 0, m_threePointCircleStep2 = 0, m_threePointCircleStep3 = 0;
-    int m_angleStep1 = 0, m_angleStep2 = 0, m_angleStep3 = 0;
-    int m_fourPointAngleStep1 = 0, m_fourPointAngleStep2 = 0, m_fourPointAngleStep3 = 0;
-    int m_autoDistanceStep1 = 0, m_autoDistanceStep2 = 0, m_autoDistanceStep3 = 0;
-    int m_autoAngleStep1 = 0, m_autoAngleStep2 = 0, m_autoAngleStep3 = 0;
-    int m_twoCirclesStep1 = 0, m_twoCirclesStep2 = 0, m_twoCirclesStep3 = 0;
-    int m_twoCirclesStep4 = 0, m_twoCirclesStep5 = 0, m_twoCirclesStep6 = 0;
-    int m_twoCirclesStep7 = 0, m_twoCirclesStep8 = 0, m_twoCirclesStep9 = 0;
-    int m_autoCircleStep1 = 0, m_autoCircleStep2 = 0;
-    int m_autoArcStep1 = 0, m_autoArcStep2 = 0;
-    int m_autoLineStep1 = 0, m_autoLineStep2 = 0;
-    int m_rulerStep1 = 0, m_rulerStep2 = 0;
+struct LiveToolState {
+    int m_guideDragging = 0; // 1 while a guide of the live guides is dragged
     // 1 from a calibration's dialog until the label of its line is placed: the calibration
     // then ends and releases its tool.
     int m_calibrationLabel = 0;
-
-    bool operator==(const LiveToolSteps&) const = default;
-};
-
-struct LiveToolState {
-    LiveToolSteps steps;
-    int m_guideDragging = 0; // 1 while a guide of the live guides is dragged
-    int m_liveTool = 0;      // LiveTool; 0 none
     // 1 while the parallel line or the automatic distance was chosen to calibrate.
     int m_calibrationMode = 0;
     POINT m_cursorPt{};    // last preview position of a label or handle that follows the mouse
@@ -64,7 +34,6 @@ struct LiveToolState {
     COLORREF m_liveTextColor = 0x0000FF;  // colour of the text tool's texts
     LOGFONTW m_liveLabelFont{};
     LOGFONTW m_liveTextFont{};
-    CString m_labelText, m_labelText2, m_labelText3; // label lines being formatted
     CString m_liveText; // the newest text; while set and last in the list, the mouse carries it
     // 1 while a calibration command checks the magnification: the typed one counts then.
     int m_scaleFromEdit = 0;
@@ -73,13 +42,6 @@ struct LiveToolState {
     int m_guideIndex = 0;   // the dragged guide's index in the live guides
     // 1 while the mouse is captured and the cursor confined for a shape in progress.
     int m_mouseHeld = 0;
-    // The presses of the shape in progress, in order, and what the click handler keeps
-    // between them: the continual line's segment start, the two circles' first centre and the
-    // result points of the automatic distance and angle. Nobody else reads them.
-    POINT m_click[9]{};
-    POINT m_segmentStart{};
-    POINT m_firstCentre{};
-    POINT m_autoPoint[4]{};
 };
 
 // Frame pixels per preview pixel for a capture size: 2.0 for 1280 x 960 and 1280 x 1024, 1.0
@@ -94,12 +56,6 @@ double MagnificationFromText(const WCHAR* text);
 // so the magnifier keeps showing that place. UI thread.
 extern POINT g_previewCursor;
 
-// What a mouse move at preview point p does to the shape in progress, by the tool and its
-// step flags: moves one point of the draft to p (a point the draft does not have is left
-// alone), or runs the rubber line from the draft's last point to p; the tools that place a
-// label or handle also remember p in m_cursorPt. 1 when the draft or the rubber line changed.
-// The caller holds the lock of the draft.
-int FollowMouse(LiveToolState& state, POINT p, CDraftShape& draft);
 // Drags the guide that state.m_guideIndex names by the grips held; 1 when it moved. The caller
 // holds the lock of the guides.
 int DragGuide(const LiveToolState& state, POINT p, CPolylineRecordList& guides);
@@ -108,31 +64,6 @@ int DragGuide(const LiveToolState& state, POINT p, CPolylineRecordList& guides);
 // hits (the body, end, corner or arm of a Length-Line or coordinate angle, the inside of a
 // tolerance circle) and returns 1; 0 and no change when p misses it.
 int GrabGuide(const CPolylineRecord& guide, POINT p, LiveToolState& state);
-
-// The centre of the circle through three presses, where the perpendicular bisectors of a-b and
-// a-c meet (either may be vertical or horizontal). False, outputs untouched, for presses on one
-// straight line.
-bool CircleCentreOfPresses(POINT a, POINT b, POINT c, double& cx, double& cy);
-
-// An automatic shape fitted to collected edge points: its points (the last is where its label
-// goes, which then follows the mouse), its label lines and the rounded radius of a circle or
-// arc fit. S is the unit scale, m the magnification.
-struct FittedShape {
-    std::vector<POINT> points;
-    std::vector<CString> labels;
-    int radius = 0;
-};
-// The least-squares circle: [centre, centre], "D:". False for fewer than three points or
-// points that give no circle a pixel can hold.
-bool FitAutoCircle(const std::vector<POINT>& edge, double S, double m, FittedShape& out);
-// The arc: the fitted circle chooses the middle point (the inner point nearest to it), the
-// circle through the first, middle and last point gives the centre, radius and angle:
-// [first, middle, last, centre], "R:", "Angle:", "Arc:" (the arc over the fitted radius).
-bool FitAutoArc(const std::vector<POINT>& edge, double S, double m, FittedShape& out);
-// The straight line across the points: its ends are the outermost projections of the points
-// on the fitted direction, the left one (the upper one of a vertical line) first:
-// [E1, E2, E2], "L:". False when the points give no direction.
-bool FitAutoLine(const std::vector<POINT>& edge, double S, double m, FittedShape& out);
 
 // ---- The live lists, each change under its own short lock ----
 

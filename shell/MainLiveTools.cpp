@@ -47,14 +47,12 @@ void CMicroscopeDlg::ResetToolButtons() {
         if (button && button->IsPressed())
             button->ClearPressed();
     }
-    m_live.m_liveTool = 0;
+    m_session.Choose(SHAPE_NONE);
 }
 
 void CMicroscopeDlg::ResetDrawingState() {
-    m_live.steps = LiveToolSteps{};
-    g_rubberActive = 0;
-    g_rubberAuto = 0;
-    m_live.m_liveTool = 0;
+    m_session.Reset();
+    m_live.m_calibrationLabel = 0;
     EraseRubberBand();
     // A shape in progress held the mouse and confined the cursor; a dropped shape must not.
     ReleaseMouse();
@@ -108,7 +106,6 @@ void CMicroscopeDlg::ChooseToggleTool(int button, int tool) {
     CToggleBitmapButton* own = ToggleButton(button);
     if (own && own->IsPressed()) {
         ResetToolButtons();
-        m_live.m_liveTool = 0;
         {
             LiveListsLock lock;
             lock.Draft().m_kind = 0;
@@ -119,7 +116,7 @@ void CMicroscopeDlg::ChooseToggleTool(int button, int tool) {
     ResetToolButtons();
     if (own)
         own->SetPressed();
-    m_live.m_liveTool = tool;
+    m_session.Choose(static_cast<ShapeKind>(tool));
     SetDraft(tool);
     RequestFreeze();
     if (tool == LIVE_FOUR_POINT_ANGLE || tool == LIVE_ARC)
@@ -180,7 +177,7 @@ void CMicroscopeDlg::ChooseOtherTool(int tool, bool checkZoom, bool freeze, bool
     }
     if (tool == LIVE_AUTO_DISTANCE)
         m_live.m_calibrationMode = 0;
-    m_live.m_liveTool = tool;
+    m_session.Choose(static_cast<ShapeKind>(tool));
     SetDraft(tool, tool != LIVE_RULER);
     if (freeze)
         RequestFreeze();
@@ -210,7 +207,7 @@ void CMicroscopeDlg::OnSquareLabelTool() {
 }
 void CMicroscopeDlg::OnRulerTool() {
     ChooseOtherTool(LIVE_RULER, true, false, false);
-    if (m_live.m_liveTool == LIVE_RULER)
+    if (m_session.Tool() == LIVE_RULER)
         m_live.m_guidePresent = 0;
 }
 void CMicroscopeDlg::OnAutoCircleTool() {
@@ -236,7 +233,7 @@ void CMicroscopeDlg::OnTextTool() {
     ResetToolButtons();
     if (!ReadTextFont())
         g_textFont = DefaultLabelFont();
-    m_live.m_liveTool = LIVE_TEXT;
+    m_session.Choose(LIVE_TEXT);
     {
         LiveListsLock lock;
         lock.Draft().m_kind = LIVE_TEXT;
@@ -273,7 +270,7 @@ void CMicroscopeDlg::OnCoordinateAngle() {
     EnableWindow(FALSE);
     CCoordinateDlg dlg(this);
     if (dlg.DoModal() == IDOK) {
-        m_live.m_liveTool = LIVE_COORDINATE_ANGLE;
+        m_session.Choose(LIVE_COORDINATE_ANGLE);
         const LivePen pen{g_lineWidth, g_lineType, m_live.m_liveLineColor, m_live.m_liveLabelColor};
         AddLiveGuide(MakeCoordinateAngleGuide(dlg.m_x, dlg.m_y, pen));
         m_live.m_guidePresent = 1;
@@ -293,7 +290,7 @@ void CMicroscopeDlg::OnToleranceCircle() {
     EnableWindow(FALSE);
     CCircleToleranceDlg dlg(this);
     if (dlg.DoModal() == IDOK) {
-        m_live.m_liveTool = LIVE_TOLERANCE_CIRCLE;
+        m_session.Choose(LIVE_TOLERANCE_CIRCLE);
         const LivePen pen{g_lineWidth, g_lineType, m_live.m_liveLineColor, m_live.m_liveLabelColor};
         if (AddLiveGuide(MakeToleranceGuide(dlg.m_radius, dlg.m_plusTolerance, dlg.m_minusTolerance,
                                             unitScale, m_zoomRate, pen)) >= 0)
@@ -344,7 +341,7 @@ void CMicroscopeDlg::StartCalibration(int button, int tool, bool resetCounters) 
     if (CToggleBitmapButton* b = button ? ToggleButton(button) : nullptr)
         b->SetPressed();
     m_live.m_calibrationMode = 1;
-    m_live.m_liveTool = tool;
+    m_session.Choose(static_cast<ShapeKind>(tool));
     SetDraft(tool);
     RequestFreeze();
     EmptyLiveDraft();
@@ -407,10 +404,12 @@ void CMicroscopeDlg::OnLiveMouseMove(POINT screen) {
     if (!inside)
         return;
 
-    int changed = 0;
+    const MoveOutcome followed = m_session.Move(p);
+    if (followed.cursor)
+        m_live.m_cursorPt = p;
+    int changed = followed.changed ? 1 : 0;
     {
         LiveListsLock lock;
-        changed = FollowMouse(m_live, p, lock.Draft());
         if (!m_live.m_liveText.IsEmpty()) {
             CMeasureRecord* last = lock.Shapes().GetAt(lock.Shapes().GetSize() - 1);
             if (last && last->m_kind == LIVE_TEXT && !last->m_points.empty()) {

@@ -23,7 +23,7 @@ add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/StillWriter.cpp
 )
 target_include_directories(shellmain PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(shellmain PUBLIC capturegraph shellui shellkit measurecore platform_controls
+target_link_libraries(shellmain PUBLIC capturegraph shellui shellkit measuresession platform_controls
   platform_services platform_mfc)
 # The thumbnail strip decodes its pictures with the image library; its E-Mail command opens the
 # mail strip and its Play the video player.

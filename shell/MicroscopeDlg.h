@@ -372,11 +372,13 @@ private:
 
     // ---- Live measuring tools (MainLiveTools.cpp) ----
 public:
-    LiveToolState m_live; // the live tool, its clicks, colours, fonts and guide dragging
+    LiveToolState m_live; // colours, fonts, guide dragging and the mouse of the live tools
+    // The live measuring session: the tool, the shape in progress and the live view's records.
+    MeasureSession m_session{LiveMeasureStore(), KindCodes::Live};
     // Releases every pressed measuring toggle button; no tool afterwards.
     void ResetToolButtons();
-    // Clears every step flag, the rubber line and the tool, and releases the mouse capture and
-    // the cursor confinement of a shape in progress. The draft and the lists stay.
+    // Ends the shape in progress, the rubber line and the tool, and releases the mouse capture
+    // and the cursor confinement of a shape in progress. The draft and the lists stay.
     void ResetDrawingState();
     // Asks the capture side to turn the next frame into m_frozenImage.
     void RequestFreeze();
@@ -439,11 +441,11 @@ public:
     // collected: the fitted shape and its labels go into the draft, and the next press places
     // the label. A fit that gives no shape leaves the points as they were.
     void FinishAutoShape();
-    // 1 while any step flag of the automatic circle, arc or line is set.
+    // 1 while an automatic circle, arc or line is in progress.
     int AutoShapeInProgress() const;
-    // The number of pixels inside the polygon, filled by the alternate rule (those of its
-    // region).
-    static double PolygonAreaPixels(const std::vector<POINT>& points);
+    // What the live tools measure with now: the unit and decimals of the settings, the
+    // magnification, the preview's scale to the frame, the pen, the frozen still's edges.
+    MeasureContext LiveContext() const;
 
 protected:
     // Presses on the live picture start, continue and complete the shapes of the live tool.
@@ -462,39 +464,25 @@ private:
     void GrabGuideAt(POINT p);
     bool FirstPress(POINT p, CPoint point);
     void LaterPress(POINT p);
-    void TwoPointPress(int tool, POINT p);
-    void DotLinePress(POINT p);
-    void ContinualPress(POINT p);
-    void PolygonPress(POINT p);
-    void ArcPress(POINT p);
-    void ThreePointCirclePress(POINT p);
-    void TwoCirclesPress(POINT p);
-    void AnglePress(POINT p);
-    void FourPointAnglePress(POINT p);
-    void AutoLabelPress(int tool);
-    void AutoEdgePress(POINT p);
-    void AutoSectionsPress(int tool, POINT p);
-    // A straight edge of the still in the section between two presses, in frame pixels; false
-    // when the section fits no rule, there is no still or no edge is found.
-    bool EdgeInSection(POINT a, POINT b, POINT& e1, POINT& e2) const;
-    void RulerPress(POINT p);
-    void LabelPress(int tool, POINT p);
+    // Acts on what the session answered a press at p: holds or frees the mouse, runs the
+    // calibration or the ruler's dialog, ends a completed shape.
+    void TakePress(const PressOutcome& outcome, POINT p);
+    // The Length-Line dialog after the ruler's presses, the second at p.
+    void RulerDialog(POINT p);
     // Asks for the real length of a measured distance V (unit scale x 10 x pixels) and
     // calibrates the magnification with it; the draft's label then reads V under the new
     // magnification. Cancelled, the shape in progress is dropped.
     void CalibrateLiveDistance(double V);
-    // A new record of the live tool's look.
-    std::unique_ptr<CMeasureRecord> NewLiveRecord(int kind, bool stepFromFont) const;
-    // Lists the record, empties the draft and frees the mouse.
-    void CompleteLiveShape(std::unique_ptr<CMeasureRecord> record);
-    // Drops the shape in progress (steps, draft, mouse); the tool stays when asked.
+    // After a shape became a record: the rubber band erased, the mouse freed, a calibration
+    // whose label this was ended with its tool.
+    void ShapeCompleted();
+    // Drops the shape in progress (its clicks, the draft, the mouse); the tool stays when asked.
     void DropShapeInProgress(bool keepTool);
     // The mouse captured and the cursor kept in the preview while a shape is drawn.
     void HoldMouse();
     void ReleaseMouse();
-    // Preview point to frame pixel and back, each rounded; frame pixels clamped to the frame.
-    POINT ToFrame(POINT p) const;
-    POINT ToPreview(POINT q) const;
+    // The frozen still's edges for the automatic tools; made at the first LiveContext.
+    mutable std::unique_ptr<EdgeFinder> m_stillEdges;
 
     void ChooseToggleTool(int button, int tool);
     void ChooseOtherTool(int tool, bool checkZoom, bool freeze, bool emptyDraft);

@@ -259,7 +259,7 @@ TEST_F(MainLiveClicksTest, EachManualToolMakesItsRecord) {
         SCOPED_TRACE(c.name);
         DeleteAllLiveShapes();
         Command(c.button);
-        ASSERT_EQ(dlg_->m_live.m_liveTool, c.kind);
+        ASSERT_EQ(dlg_->m_session.Tool(), c.kind);
         for (const Step& s : c.steps) {
             if (s.kind == Step::Press)
                 Press(s.p.x, s.p.y);
@@ -274,7 +274,7 @@ TEST_F(MainLiveClicksTest, EachManualToolMakesItsRecord) {
         // Completed: the draft empty, the mouse free, the tool still chosen for the next shape.
         EXPECT_TRUE(DraftPoints().empty());
         EXPECT_FALSE(MouseHeld());
-        EXPECT_EQ(dlg_->m_live.m_liveTool, c.kind);
+        EXPECT_EQ(dlg_->m_session.Tool(), c.kind);
         Command(c.button); // released again
     }
 }
@@ -296,7 +296,7 @@ TEST_F(MainLiveClicksTest, AShapeInProgressHoldsTheMouseInThePreview) {
     Command(1273);
     EXPECT_FALSE(MouseHeld());
     EXPECT_TRUE(DraftPoints().empty());
-    EXPECT_EQ(dlg_->m_live.m_liveTool, 0);
+    EXPECT_EQ(dlg_->m_session.Tool(), 0);
     EXPECT_EQ(dlg_->ToggleButton(1179)->IsPressed(), FALSE);
     EXPECT_EQ(Shapes().size(), 1u);
     // With no tool a press starts nothing.
@@ -342,11 +342,12 @@ TEST_F(MainLiveClicksTest, AShapeWithAllItsPointsFreesTheMouseForTheButtons) {
     Press(300, 200);
     ASSERT_FALSE(MouseHeld());
     click(Item(1183));
-    EXPECT_EQ(dlg_->m_live.m_liveTool, LIVE_RECTANGLE);
+    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_RECTANGLE);
     EXPECT_EQ(dlg_->ToggleButton(1183)->IsPressed(), TRUE);
     EXPECT_EQ(Shapes().size(), 1u);
     Press(50, 50); // the rectangle's first press
-    EXPECT_EQ(dlg_->m_live.steps.m_rectangleStep1, 1);
+    EXPECT_EQ(dlg_->m_session.Shape(), LIVE_RECTANGLE);
+    EXPECT_EQ(dlg_->m_session.Next(), 1);
     EXPECT_TRUE(MouseHeld());
 }
 
@@ -367,10 +368,10 @@ TEST_F(MainLiveClicksTest, CollinearPressesMakeNoCircleAndTheShapeWaits) {
     Press(20, 20);
     Press(30, 30); // on the line of the first two: refused
     EXPECT_EQ(DraftPoints().size(), 2u);
-    EXPECT_EQ(dlg_->m_live.steps.m_threePointCircleStep3, 0);
+    EXPECT_EQ(dlg_->m_session.Next(), 2);
     Press(30, 10);
     EXPECT_EQ(DraftLabels().size(), 1u);
-    EXPECT_EQ(dlg_->m_live.steps.m_threePointCircleStep3, 1);
+    EXPECT_EQ(dlg_->m_session.Next(), 3);
 }
 
 // A press on the point before it would give an arm of no length: the angle tools refuse it and
@@ -459,7 +460,7 @@ TEST_F(MainLiveClicksTest, TheOperatorsMouseClosesAPolygon) {
     Mouse(QEvent::MouseButtonRelease, 150, 200);
     Mouse(QEvent::MouseButtonDblClick, 150, 200);
     Mouse(QEvent::MouseButtonRelease, 150, 200);
-    EXPECT_EQ(dlg_->m_live.steps.m_polygonStep2, 1);
+    EXPECT_TRUE(dlg_->m_session.LabelsOnly());
     ASSERT_EQ(DraftLabels().size(), 1u);
     Mouse(QEvent::MouseButtonPress, 300, 300);
     Mouse(QEvent::MouseButtonRelease, 300, 300);
@@ -471,11 +472,18 @@ TEST_F(MainLiveClicksTest, TheOperatorsMouseClosesAPolygon) {
 
 // ---- Automatic tools ----
 
+MeasureContext FitContext(double S, double m) {
+    MeasureContext x;
+    x.unitScale = S;
+    x.magnification = m;
+    return x;
+}
+
 TEST(LiveFits, CircleArcAndLineFromEdgePoints) {
     // Points on a circle of radius 50 about (200, 200), at m = 10 with S = 0.08.
     const std::vector<POINT> ring = {{250, 200}, {200, 150}, {150, 200}, {200, 250}, {230, 240}};
     FittedShape circle;
-    ASSERT_TRUE(FitAutoCircle(ring, 0.08, 10.0, circle));
+    ASSERT_TRUE(FitAutoCircle(ring, FitContext(0.08, 10.0), circle));
     EXPECT_TRUE(Same(circle.points, Pts({{200, 200}, {200, 200}}))) << Text(circle.points);
     EXPECT_EQ(LabelsOf(circle.labels), Labels{u"D:8.000mm"});
     EXPECT_EQ(circle.radius, 50);
@@ -486,7 +494,7 @@ TEST(LiveFits, CircleArcAndLineFromEdgePoints) {
         if (reversed)
             std::reverse(half.begin(), half.end());
         FittedShape arc;
-        ASSERT_TRUE(FitAutoArc(half, 0.08, 10.0, arc));
+        ASSERT_TRUE(FitAutoArc(half, FitContext(0.08, 10.0), arc));
         EXPECT_EQ(LabelsOf(arc.labels)[0], u"R:4.000mm");
         EXPECT_EQ(LabelsOf(arc.labels)[1], u"Angle:180.00\u00b0");
         EXPECT_EQ(arc.points[1].x, reversed ? 180 : 120); // the first inner point on the circle
@@ -507,14 +515,14 @@ TEST(LiveFits, CircleArcAndLineFromEdgePoints) {
     };
     for (const auto& l : lines) {
         FittedShape line;
-        ASSERT_TRUE(FitAutoLine(l.edge, 0.08, 10.0, line));
+        ASSERT_TRUE(FitAutoLine(l.edge, FitContext(0.08, 10.0), line));
         EXPECT_TRUE(Same(line.points, l.ends)) << Text(line.points);
     }
     // Too few or coincident points give no shape.
     FittedShape none;
-    EXPECT_FALSE(FitAutoCircle({{1, 1}, {2, 2}}, 0.08, 10.0, none));
-    EXPECT_FALSE(FitAutoCircle({{1, 1}, {2, 2}, {3, 3}}, 0.08, 10.0, none));
-    EXPECT_FALSE(FitAutoLine({{5, 5}, {5, 5}}, 0.08, 10.0, none));
+    EXPECT_FALSE(FitAutoCircle({{1, 1}, {2, 2}}, FitContext(0.08, 10.0), none));
+    EXPECT_FALSE(FitAutoCircle({{1, 1}, {2, 2}, {3, 3}}, FitContext(0.08, 10.0), none));
+    EXPECT_FALSE(FitAutoLine({{5, 5}, {5, 5}}, FitContext(0.08, 10.0), none));
 }
 
 TEST_F(MainLiveClicksTest, AutomaticLineOnAStillMeasuresAVerticalEdge) {
@@ -527,12 +535,12 @@ TEST_F(MainLiveClicksTest, AutomaticLineOnAStillMeasuresAVerticalEdge) {
     auto still = std::make_unique<CDibImage>();
     ASSERT_TRUE(still->CreateFromBuffer(pixels.data(), 640, 480, 24, 640 * 3));
     Command(1349);
-    ASSERT_EQ(dlg_->m_live.m_liveTool, LIVE_AUTO_LINE);
+    ASSERT_EQ(dlg_->m_session.Tool(), LIVE_AUTO_LINE);
     dlg_->m_frozenImage = std::move(still);
     Press(56, 30); // near the edge: snapped onto it
-    EXPECT_EQ(dlg_->m_live.steps.m_autoLineStep2, 0);
+    EXPECT_FALSE(dlg_->m_session.FitReady());
     Press(57, 110);
-    EXPECT_EQ(dlg_->m_live.steps.m_autoLineStep2, 1);
+    EXPECT_TRUE(dlg_->m_session.FitReady());
     const std::vector<POINT> snapped = DraftPoints();
     ASSERT_EQ(snapped.size(), 2u);
     EXPECT_NEAR(snapped[0].x, 50, 1);
@@ -541,7 +549,7 @@ TEST_F(MainLiveClicksTest, AutomaticLineOnAStillMeasuresAVerticalEdge) {
     // The right button over the preview fits the line; the next press places its label.
     Mouse(QEvent::MouseButtonPress, 300, 200, Qt::RightButton);
     Mouse(QEvent::MouseButtonRelease, 300, 200, Qt::RightButton);
-    EXPECT_EQ(dlg_->m_live.steps.m_autoLineStep1, 1);
+    EXPECT_TRUE(dlg_->m_session.LabelsOnly());
     EXPECT_EQ(DraftLabels(), Labels{u"L:51.064mm"});
     EXPECT_TRUE(ms::test::ShownMenus().empty());
     Press(120, 60);
@@ -560,15 +568,15 @@ TEST_F(MainLiveClicksTest, AutomaticLineOnAStillMeasuresAVerticalEdge) {
 
 TEST_F(MainLiveClicksTest, AutomaticCircleWithoutAStillUsesThePresses) {
     Command(1206);
-    ASSERT_EQ(dlg_->m_live.m_liveTool, LIVE_AUTO_CIRCLE);
+    ASSERT_EQ(dlg_->m_session.Tool(), LIVE_AUTO_CIRCLE);
     ASSERT_FALSE(dlg_->m_frozenImage);
     Press(250, 200);
     Press(200, 150);
-    EXPECT_EQ(dlg_->m_live.steps.m_autoCircleStep2, 0);
+    EXPECT_FALSE(dlg_->m_session.FitReady());
     dlg_->FinishAutoShape(); // too early: nothing happens
     EXPECT_EQ(DraftPoints().size(), 2u);
     Press(150, 200);
-    EXPECT_EQ(dlg_->m_live.steps.m_autoCircleStep2, 1);
+    EXPECT_TRUE(dlg_->m_session.FitReady());
     dlg_->FinishAutoShape();
     EXPECT_EQ(DraftLabels(), Labels{u"D:63.830mm"});
     Press(400, 400);
@@ -591,7 +599,7 @@ TEST_F(MainLiveClicksTest, AutomaticDistanceAndAngleFromTwoSections) {
         SCOPED_TRACE(withStill ? "still" : "no still");
         DeleteAllLiveShapes();
         Command(1357);
-        ASSERT_EQ(dlg_->m_live.m_liveTool, LIVE_AUTO_DISTANCE);
+        ASSERT_EQ(dlg_->m_session.Tool(), LIVE_AUTO_DISTANCE);
         dlg_->m_frozenImage.reset();
         if (withStill) {
             dlg_->m_frozenImage = std::make_unique<CDibImage>();
@@ -669,7 +677,7 @@ TEST_F(MainLiveClicksTest, GrabbingAGuideEndsTheShapeInProgressAndFreesTheMouse)
     ASSERT_TRUE(MouseHeld());
     Press(95, 120);                          // the guide's body
     EXPECT_EQ(dlg_->m_live.m_guideGrip2, 0); // the release ended the drag
-    EXPECT_EQ(dlg_->m_live.m_liveTool, 0);
+    EXPECT_EQ(dlg_->m_session.Tool(), 0);
     EXPECT_EQ(dlg_->ToggleButton(1179)->IsPressed(), FALSE);
     EXPECT_FALSE(MouseHeld());
     EXPECT_TRUE(DraftPoints().empty());
@@ -710,7 +718,7 @@ TEST_F(MainLiveClicksTest, RulerMakesAGuideOfTheTypedLengthAndACancelledOneNone)
     }
     EXPECT_EQ(dlg_->m_live.m_guidePresent, 1);
     EXPECT_EQ(g_captureWnd.m_liveZoom, 10.0); // its label reads the typed 1 mm
-    EXPECT_EQ(dlg_->m_live.m_liveTool, 0);
+    EXPECT_EQ(dlg_->m_session.Tool(), 0);
     EXPECT_FALSE(MouseHeld());
     EXPECT_TRUE(IsWindowEnabled(hwnd_));
 
@@ -759,7 +767,7 @@ TEST_F(MainLiveClicksTest, CalibrationWithAParallelLineStoresTheMagnification) {
     }
     // The calibration is over with its line: no tool, its button released, a press starts
     // nothing.
-    EXPECT_EQ(dlg_->m_live.m_liveTool, 0);
+    EXPECT_EQ(dlg_->m_session.Tool(), 0);
     EXPECT_EQ(dlg_->ToggleButton(1181)->IsPressed(), FALSE);
     Press(400, 400);
     EXPECT_TRUE(DraftPoints().empty());
@@ -777,7 +785,7 @@ TEST_F(MainLiveClicksTest, CalibrationWithAParallelLineStoresTheMagnification) {
     EXPECT_EQ(dlg_->m_live.m_calibrationMode, 0);
     EXPECT_TRUE(DraftPoints().empty());
     EXPECT_FALSE(MouseHeld());
-    EXPECT_EQ(dlg_->m_live.m_liveTool, 0);
+    EXPECT_EQ(dlg_->m_session.Tool(), 0);
     EXPECT_EQ(dlg_->ToggleButton(1181)->IsPressed(), FALSE);
     Press(150, 150);
     EXPECT_TRUE(Shapes().empty());
@@ -802,7 +810,7 @@ TEST_F(MainLiveClicksTest, ACalibrationMeasuresInFullPrecisionAndAFailedStoreIsS
     const std::u16string shown = mstest::WindowText(Item(IDC_CALIBRATED));
     EXPECT_EQ(shown.size(), 3u) << ms::ToUtf8(shown); // one decimal, as before
     const auto lineOf200Pixels = [&](LONG y) {
-        if (dlg_->m_live.m_liveTool != LIVE_LINE)
+        if (dlg_->m_session.Tool() != LIVE_LINE)
             Command(1179);
         Press(100, y);
         Press(300, y);
@@ -893,7 +901,7 @@ TEST_F(MainLiveClicksTest, AutomaticDistanceCalibrationKeepsTheCalibratedMagnifi
         SendMessage(h, WM_COMMAND, IDOK, 0);
     });
     SendMessage(hwnd_, WM_COMMAND, 1355, 0);
-    ASSERT_EQ(dlg_->m_live.m_liveTool, LIVE_AUTO_DISTANCE);
+    ASSERT_EQ(dlg_->m_session.Tool(), LIVE_AUTO_DISTANCE);
     ASSERT_EQ(dlg_->m_live.m_calibrationMode, 1);
     for (POINT p : {POINT{60, 100}, POINT{140, 100}, POINT{50, 300}, POINT{150, 300}})
         Press(p.x, p.y);
@@ -914,7 +922,7 @@ TEST_F(MainLiveClicksTest, ContinualLineEndsOnlyAfterALabelIsPlaced) {
     Press(200, 100);
     DoubleClick(200, 100);
     EXPECT_TRUE(Shapes().empty());
-    EXPECT_EQ(dlg_->m_live.steps.m_continualStep1, 1);
+    EXPECT_EQ(dlg_->m_session.Shape(), LIVE_CONTINUAL_LINE);
     EXPECT_TRUE(MouseHeld());
 }
 

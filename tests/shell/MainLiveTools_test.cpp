@@ -193,7 +193,7 @@ TEST_F(MainLiveToolsTest, ReadZoomScaleRefusesWhatIsNoMagnification) {
     EXPECT_EQ(dlg_->ZoomRate(), 19.6);
     Command(1197);
     EXPECT_EQ(dlg_->ZoomRate(), 20.0);
-    EXPECT_EQ(dlg_->m_live.m_liveTool, LIVE_PARALLEL_LINE);
+    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_PARALLEL_LINE);
     EXPECT_EQ(dlg_->m_live.m_calibrationMode, 1);
     EXPECT_EQ(PressedTools(), std::vector{1181});
     EXPECT_EQ(dlg_->m_live.m_scaleFromEdit, 0);
@@ -203,7 +203,7 @@ TEST_F(MainLiveToolsTest, ReadZoomScaleRefusesWhatIsNoMagnification) {
     Fields(u"0", u"19.6");
     Command(1197);
     EXPECT_EQ(MessageTexts(), std::vector{kEnterRate});
-    EXPECT_EQ(dlg_->m_live.m_liveTool, 0);
+    EXPECT_EQ(dlg_->m_session.Tool(), 0);
     EXPECT_TRUE(PressedTools().empty());
 }
 
@@ -233,7 +233,7 @@ TEST_F(MainLiveToolsTest, ToggleToolsPressOneButtonAndAFailedCheckLeavesNone) {
     g_circleLabelCount = 4;
     Command(1179);
     EXPECT_EQ(PressedTools(), std::vector{1179});
-    EXPECT_EQ(dlg_->m_live.m_liveTool, LIVE_LINE);
+    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_LINE);
     EXPECT_EQ(g_freezeRequest.load(), 1);
     EXPECT_EQ(g_circleLabelCount, 0);
     {
@@ -245,7 +245,7 @@ TEST_F(MainLiveToolsTest, ToggleToolsPressOneButtonAndAFailedCheckLeavesNone) {
     g_freezeRequest = 0;
     Command(1179);
     EXPECT_TRUE(PressedTools().empty());
-    EXPECT_EQ(dlg_->m_live.m_liveTool, 0);
+    EXPECT_EQ(dlg_->m_session.Tool(), 0);
     EXPECT_EQ(g_freezeRequest.load(), 0);
     {
         LiveListsLock lock;
@@ -255,7 +255,7 @@ TEST_F(MainLiveToolsTest, ToggleToolsPressOneButtonAndAFailedCheckLeavesNone) {
     Command(1205);
     Command(1180);
     EXPECT_EQ(PressedTools(), std::vector{1180});
-    EXPECT_EQ(dlg_->m_live.m_liveTool, LIVE_DOT_LINE);
+    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_DOT_LINE);
 
     // Without a magnification: the message, no tool, and no button left pressed.
     ms::test::ResetSeams();
@@ -263,13 +263,13 @@ TEST_F(MainLiveToolsTest, ToggleToolsPressOneButtonAndAFailedCheckLeavesNone) {
     Command(1183);
     EXPECT_EQ(MessageTexts(), std::vector{kEnterRate});
     EXPECT_TRUE(PressedTools().empty());
-    EXPECT_EQ(dlg_->m_live.m_liveTool, 0);
+    EXPECT_EQ(dlg_->m_session.Tool(), 0);
 
     // The label tools keep their own count running and restart the other one.
     g_circleLabelCount = 2;
     g_squareLabelCount = 3;
     Command(1192);
-    EXPECT_EQ(dlg_->m_live.m_liveTool, LIVE_CIRCLE_LABEL);
+    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_CIRCLE_LABEL);
     EXPECT_EQ(g_circleLabelCount, 2);
     EXPECT_EQ(g_squareLabelCount, 0);
 }
@@ -279,7 +279,7 @@ TEST_F(MainLiveToolsTest, WithoutADeviceAToolAsksForNoStill) {
     ASSERT_EQ(dlg_->IsConnected(), 0);
     Fields(u"100", u"");
     Command(1206);
-    EXPECT_EQ(dlg_->m_live.m_liveTool, LIVE_AUTO_CIRCLE);
+    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_AUTO_CIRCLE);
     EXPECT_EQ(g_freezeRequest.load(), 0);
     EXPECT_EQ(g_snapshotRequest.load(), 0);
 }
@@ -289,7 +289,7 @@ TEST_F(MainLiveToolsTest, ASecondToolDropsTheHalfDrawnShapeAndFreesTheMouse) {
     Fields(u"100", u"");
     Command(1179);
     // The first click of a line: the mouse captured and the cursor kept in the preview.
-    dlg_->m_live.steps.m_lineStep1 = 1;
+    dlg_->m_session.Press(POINT{10, 10}, dlg_->LiveContext());
     {
         LiveListsLock lock;
         lock.Draft().m_points = {POINT{10, 10}, POINT{10, 10}};
@@ -306,9 +306,9 @@ TEST_F(MainLiveToolsTest, ASecondToolDropsTheHalfDrawnShapeAndFreesTheMouse) {
     GetClipCursor(&clip);
     EXPECT_FALSE(clip.left == confined.left && clip.top == confined.top &&
                  clip.right == confined.right && clip.bottom == confined.bottom);
-    EXPECT_EQ(dlg_->m_live.steps.m_lineStep1, 0);
+    EXPECT_EQ(dlg_->m_session.Next(), 0);
     EXPECT_EQ(g_rubberActive.load(), 0);
-    EXPECT_EQ(dlg_->m_live.m_liveTool, LIVE_POLYGON);
+    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_POLYGON);
 }
 
 TEST_F(MainLiveToolsTest, UndoRedoAndDeleteAllThroughTheButtons) {
@@ -341,7 +341,7 @@ TEST_F(MainLiveToolsTest, TextToolAddsTheTextWhereTheMouseWasAndItFollowsTheMous
         SendMessage(h, WM_COMMAND, IDOK, 0);
     });
     Command(1194);
-    EXPECT_EQ(dlg_->m_live.m_liveTool, LIVE_TEXT);
+    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_TEXT);
     {
         LiveListsLock lock;
         ASSERT_EQ(lock.Shapes().GetSize(), 1);
@@ -371,11 +371,7 @@ TEST_F(MainLiveToolsTest, TheMouseMovesThePointOfTheToolsStep) {
     Open();
     Fields(u"100", u"");
     Command(1179);
-    dlg_->m_live.steps.m_lineStep1 = 1;
-    {
-        LiveListsLock lock;
-        lock.Draft().m_points = {POINT{10, 10}, POINT{10, 10}};
-    }
+    dlg_->m_session.Press(POINT{10, 10}, dlg_->LiveContext());
     // The preview's corner (0, 0) is outside: nothing moves, the last inside place stays.
     MoveTo(100, 120);
     EXPECT_EQ(g_previewCursor.x, 100);
@@ -403,7 +399,7 @@ TEST_F(MainLiveToolsTest, TheMouseMovesThePointOfTheToolsStep) {
 
     // The continual line runs its rubber line to the mouse.
     Command(1182);
-    dlg_->m_live.steps.m_continualStep1 = 1;
+    dlg_->m_session.Press(POINT{10, 10}, dlg_->LiveContext());
     MoveTo(300, 200);
     EXPECT_EQ(g_rubberActive.load(), 1);
     EXPECT_EQ(g_rubberPoint.load().x, 300);
@@ -494,7 +490,7 @@ TEST_F(MainLiveToolsTest, CommandsWhileFramesStream) {
         shape->m_labels.push_back(CString(u"L:1.000mm"));
         FinishLiveShape(std::move(shape));
         Command(round % 3 ? 1179 : 1190);
-        dlg_->m_live.steps.m_lineStep1 = 1;
+        dlg_->m_session.Press(POINT{5, 5}, dlg_->LiveContext());
         {
             LiveListsLock lock;
             lock.Draft().m_points = {POINT{5, 5}, POINT{6, 6}};
@@ -526,84 +522,6 @@ TEST_F(MainLiveToolsTest, CommandsWhileFramesStream) {
 
 namespace {
 
-// Which draft point a move moves, or the rubber line, for each tool and its steps.
-TEST(LiveToolsFollow, EachToolMovesThePointOfItsStep) {
-    struct Row {
-        int tool;
-        void (*steps)(LiveToolSteps&);
-        int moved;   // index of the point at the mouse, -1 none
-        int rubber;  // 1 when the rubber line runs, 2 when it is the automatic tools'
-        bool cursor; // m_cursorPt takes the mouse
-    };
-    const Row rows[] = {
-        {LIVE_LINE, [](LiveToolSteps& s) { s.m_lineStep1 = 1; }, 1, 0, false},
-        {LIVE_LINE, [](LiveToolSteps& s) { s.m_lineStep1 = s.m_lineStep2 = 1; }, 2, 0, false},
-        {LIVE_LINE, [](LiveToolSteps&) {}, -1, 0, false},
-        {LIVE_DOT_LINE, [](LiveToolSteps& s) { s.m_dotLineStep1 = s.m_dotLineStep2 = 1; }, -1, 0,
-         false},
-        {LIVE_DOT_LINE,
-         [](LiveToolSteps& s) { s.m_dotLineStep1 = s.m_dotLineStep2 = s.m_dotLineStep3 = 1; }, 3, 0,
-         false},
-        {LIVE_PARALLEL_LINE, [](LiveToolSteps& s) { s.m_parallelStep1 = s.m_parallelStep2 = 1; }, 2,
-         0, true},
-        {LIVE_CONTINUAL_LINE, [](LiveToolSteps& s) { s.m_continualStep1 = 1; }, -1, 1, false},
-        {LIVE_CONTINUAL_LINE, [](LiveToolSteps& s) { s.m_continualStep1 = s.m_continualStep2 = 1; },
-         4, 0, false},
-        {LIVE_THREE_POINT_CIRCLE, [](LiveToolSteps& s) { s.m_threePointCircleStep3 = 1; }, 3, 0,
-         false},
-        {LIVE_TWO_CIRCLES, [](LiveToolSteps& s) { s.m_twoCirclesStep1 = s.m_twoCirclesStep6 = 1; },
-         3, 0, false},
-        {LIVE_ANGLE, [](LiveToolSteps& s) { s.m_angleStep1 = 1; }, -1, 1, false},
-        {LIVE_FOUR_POINT_ANGLE,
-         [](LiveToolSteps& s) { s.m_fourPointAngleStep1 = s.m_fourPointAngleStep3 = 1; }, 4, 0,
-         false},
-        {LIVE_AUTO_DISTANCE, [](LiveToolSteps& s) { s.m_autoDistanceStep1 = 1; }, -1, 2, false},
-        {LIVE_AUTO_ANGLE, [](LiveToolSteps& s) { s.m_autoAngleStep1 = s.m_autoAngleStep3 = 1; }, 4,
-         0, true},
-        {LIVE_AUTO_CIRCLE, [](LiveToolSteps& s) { s.m_autoCircleStep1 = 1; }, 1, 0, true},
-        {LIVE_AUTO_ARC, [](LiveToolSteps& s) { s.m_autoArcStep1 = 1; }, 3, 0, true},
-        {LIVE_ARC, [](LiveToolSteps& s) { s.m_liveArcStep1 = s.m_liveArcStep2 = 1; }, 2, 0, false},
-    };
-    const POINT p{77, 66};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.tool);
-        LiveToolState state;
-        state.m_liveTool = row.tool;
-        row.steps(state.steps);
-        CDraftShape draft;
-        draft.m_kind = row.tool;
-        draft.m_points.assign(5, POINT{1, 1});
-        g_rubberActive = 0;
-        g_rubberAuto = 0;
-        const int changed = FollowMouse(state, p, draft);
-        for (int i = 0; i < 5; ++i)
-            EXPECT_EQ(draft.m_points[i].x, i == row.moved ? 77 : 1) << i;
-        EXPECT_EQ(g_rubberActive.load(), row.rubber ? 1 : 0);
-        EXPECT_EQ(g_rubberAuto.load(), row.rubber == 2 ? 1 : 0);
-        if (row.rubber) {
-            EXPECT_EQ(g_rubberPoint.load().y, 66);
-        }
-        EXPECT_EQ(state.m_cursorPt.x, row.cursor ? 77 : 0);
-        EXPECT_EQ(changed, row.moved >= 0 || row.rubber ? 1 : 0);
-    }
-    g_rubberActive = 0;
-    g_rubberAuto = 0;
-
-    // The ruler's draft gets its two points first; a point the draft lacks is left alone.
-    LiveToolState ruler;
-    ruler.m_liveTool = LIVE_RULER;
-    ruler.steps.m_rulerStep1 = 1;
-    CDraftShape empty;
-    EXPECT_EQ(FollowMouse(ruler, p, empty), 1);
-    ASSERT_EQ(empty.m_points.size(), 2u);
-    EXPECT_EQ(empty.m_points[1].x, 77);
-    LiveToolState line;
-    line.m_liveTool = LIVE_LINE;
-    line.steps.m_lineStep1 = 1;
-    CDraftShape none;
-    EXPECT_EQ(FollowMouse(line, p, none), 0);
-}
-
 TEST_F(MainLiveToolsTest, CoordinateAngleAndToleranceCircleComeFromTheirDialogs) {
     Open();
     ms::test::AnswerDialog(IDD_COORDINATE, [](HWND h) {
@@ -612,7 +530,7 @@ TEST_F(MainLiveToolsTest, CoordinateAngleAndToleranceCircleComeFromTheirDialogs)
         SendMessage(h, WM_COMMAND, IDOK, 0);
     });
     Command(1141);
-    EXPECT_EQ(dlg_->m_live.m_liveTool, LIVE_COORDINATE_ANGLE);
+    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_COORDINATE_ANGLE);
     EXPECT_EQ(dlg_->m_live.m_guidePresent, 1);
     EXPECT_TRUE(IsWindowEnabled(dlg_->m_hWnd));
     {
@@ -628,7 +546,7 @@ TEST_F(MainLiveToolsTest, CoordinateAngleAndToleranceCircleComeFromTheirDialogs)
     // asks for one and opens no dialog.
     ms::test::PressInDialog(IDD_COORDINATE, IDCANCEL);
     Command(1141);
-    EXPECT_EQ(dlg_->m_live.m_liveTool, 0);
+    EXPECT_EQ(dlg_->m_session.Tool(), 0);
     ms::test::ResetSeams();
     Fields(u"", u"");
     Command(1139);

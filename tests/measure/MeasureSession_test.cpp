@@ -1,0 +1,333 @@
+// The measuring session without any window: each tool's presses give its record (kind,
+// points, labels); refused presses keep the shape as it was; the point that follows the mouse;
+// undo and redo; the kind codes of each user.
+#include "measure/MeasureSession.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// 100 pixels measure 63.830 mm.
+MeasureContext Context() {
+    MeasureContext x;
+    x.unitScale = 3.0 / 47.0;
+    x.magnification = 1.0;
+    x.unit = u"mm";
+    x.decimals = 3;
+    x.pen.labelStep = 17;
+    return x;
+}
+
+struct Step {
+    enum Kind { Press, DoubleClick, Fit } kind;
+    POINT p;
+};
+Step P(int x, int y) {
+    return {Step::Press, {x, y}};
+}
+Step D() {
+    return {Step::DoubleClick, {0, 0}};
+}
+Step F() {
+    return {Step::Fit, {0, 0}};
+}
+
+std::string Text(const std::vector<POINT>& pts) {
+    std::string s;
+    for (POINT p : pts)
+        s += "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")";
+    return s;
+}
+
+std::vector<std::u16string> Labels(const CMeasureRecord& r) {
+    std::vector<std::u16string> out;
+    for (const CString& l : r.m_labels)
+        out.emplace_back(l.GetString());
+    return out;
+}
+
+class MeasureSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_circleLabelCount = 0;
+        g_squareLabelCount = 0;
+    }
+    PressOutcome Run(const std::vector<Step>& steps) {
+        PressOutcome last;
+        for (const Step& s : steps) {
+            switch (s.kind) {
+            case Step::Press:
+                last = session.Press(s.p, ctx);
+                break;
+            case Step::DoubleClick:
+                last = session.DoubleClick(ctx);
+                break;
+            case Step::Fit:
+                last = session.FinishFit(ctx);
+                break;
+            }
+        }
+        return last;
+    }
+    std::vector<POINT> Draft() {
+        MeasureStore::Lock lock(store);
+        return lock.Draft().m_points;
+    }
+    int Shapes() {
+        MeasureStore::Lock lock(store);
+        return lock.Shapes().GetSize();
+    }
+    MeasureStore store;
+    MeasureSession session{store, KindCodes::Live};
+    MeasureContext ctx = Context();
+};
+
+TEST_F(MeasureSessionTest, EachToolsPressesMakeItsRecord) {
+    struct Row {
+        const char* name;
+        ShapeKind tool;
+        std::vector<Step> steps;
+        std::vector<POINT> points;
+        std::vector<std::u16string> labels;
+        int labelStep; // 17 where the labels stack by the pen's step, else the record's 12
+    };
+    const Row rows[] = {
+        {"line", LIVE_LINE, {P(100, 100), P(200, 100), P(152, 81)},
+         {{100, 100}, {200, 100}, {152, 81}}, {u"L:63.830mm"}, 12},
+        {"rectangle", LIVE_RECTANGLE, {P(200, 200), P(100, 150), P(50, 50)},
+         {{200, 200}, {100, 150}, {50, 50}}, {u"A:2037.121mm2", u"W:63.830mm", u"H:31.915mm"}, 17},
+        {"ellipse", LIVE_ELLIPSE, {P(105, 120), P(100, 100), P(30, 30)},
+         {{105, 120}, {100, 100}, {30, 30}}, {u"A:31.999mm2", u"a:1.277mm", u"b:6.383mm"}, 17},
+        {"radius circle", LIVE_RADIUS_CIRCLE, {P(200, 200), P(250, 200), P(10, 10)},
+         {{200, 200}, {250, 200}, {10, 10}}, {u"A:3199.902mm2", u"R:31.915mm", u"G:200.527mm"}, 17},
+        {"diameter circle", LIVE_DIAMETER_CIRCLE, {P(100, 100), P(160, 180), P(300, 300)},
+         {{100, 100}, {160, 180}, {300, 300}}, {u"A:3199.902mm2", u"R:31.915mm", u"G:200.527mm"}, 17},
+        {"three-point circle", LIVE_THREE_POINT_CIRCLE,
+         {P(100, 200), P(200, 100), P(300, 200), P(40, 40)},
+         {{100, 200}, {200, 100}, {200, 200}, {40, 40}}, {u"D:127.660mm"}, 17},
+        {"arc", LIVE_ARC, {P(200, 150), P(250, 200), P(200, 250), P(300, 300)},
+         {{200, 150}, {250, 200}, {200, 250}, {200, 250}},
+         {u"R:31.915mm", u"Angle:180.00\u00b0", u"Arc:100.261mm"}, 17},
+        {"angle", LIVE_ANGLE, {P(300, 200), P(200, 200), P(200, 100), P(250, 150)},
+         {{300, 200}, {200, 200}, {200, 100}, {250, 150}}, {u"90.00\u00b0"}, 12},
+        {"four-point angle", LIVE_FOUR_POINT_ANGLE,
+         {P(100, 100), P(200, 100), P(100, 200), P(200, 300), P(50, 50)},
+         {{100, 100}, {200, 100}, {100, 200}, {200, 300}, {50, 50}}, {u"45.00\u00b0"}, 12},
+        {"dot line", LIVE_DOT_LINE, {P(100, 100), P(300, 100), P(150, 200), P(20, 20)},
+         {{100, 100}, {300, 100}, {150, 200}, {20, 20}}, {u"L:63.830mm"}, 12},
+        {"continual line", LIVE_CONTINUAL_LINE,
+         {P(100, 100), P(200, 100), P(150, 80), P(300, 300), D()},
+         {{100, 100}, {200, 100}, {150, 80}, {300, 300}, {300, 300}}, {u"63.830mm", u"142.728mm"},
+         17},
+        {"polygon", LIVE_POLYGON,
+         {P(100, 100), P(200, 100), P(200, 200), P(100, 200), D(), P(150, 250)},
+         {{100, 100}, {200, 100}, {200, 200}, {100, 200}, {100, 100}, {100, 100}},
+         {u"A:4074.242mm2"}, 17},
+        {"two circles", LIVE_TWO_CIRCLES,
+         {P(100, 150), P(150, 100), P(200, 150), P(150, 30), P(300, 150), P(350, 100),
+          P(400, 150), P(350, 30), P(250, 250)},
+         {{100, 150}, {150, 100}, {200, 150}, {150, 150}, {150, 30}, {300, 150}, {350, 100},
+          {400, 150}, {350, 150}, {350, 30}, {250, 250}},
+         {u"D:63.830mm", u"D:63.830mm", u"L:127.660mm"}, 12},
+        // Without an edge finder the sections' middles stand for the edges.
+        {"automatic distance", LIVE_AUTO_DISTANCE,
+         {P(100, 80), P(100, 120), P(200, 80), P(200, 120), P(150, 150)},
+         {{100, 100}, {200, 100}, {150, 150}}, {u"L:63.830mm"}, 12},
+        {"automatic circle", LIVE_AUTO_CIRCLE,
+         {P(100, 150), P(150, 100), P(200, 150), P(150, 200), F(), P(10, 10)},
+         {{150, 150}, {150, 150}}, {u"D:63.830mm"}, 17},
+        {"automatic line", LIVE_AUTO_LINE, {P(200, 100), P(100, 100), F(), P(10, 10)},
+         {{100, 100}, {200, 100}, {200, 100}}, {u"L:63.830mm"}, 17},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        store.DeleteAll();
+        session.Reset();
+        session.Choose(row.tool);
+        EXPECT_EQ(Run(row.steps).result, PressResult::Completed);
+        MeasureStore::Lock lock(store);
+        ASSERT_EQ(lock.Shapes().GetSize(), 1);
+        const CMeasureRecord& r = *lock.Shapes().GetAt(0);
+        EXPECT_EQ(r.m_kind, row.tool);
+        EXPECT_EQ(Text(r.m_points), Text(row.points));
+        EXPECT_EQ(Labels(r), row.labels);
+        EXPECT_EQ(r.m_fontSize, row.labelStep);
+        EXPECT_DOUBLE_EQ(r.m_unitsPerPixel, 30.0 / 47.0);
+        // Completed: the draft is empty, no shape in progress, the tool still chosen.
+        EXPECT_TRUE(lock.Draft().m_points.empty());
+        EXPECT_EQ(session.Shape(), SHAPE_NONE);
+        EXPECT_EQ(session.Next(), 0);
+        EXPECT_EQ(session.Tool(), row.tool);
+    }
+}
+
+// Geometry with no result refuses the press: the shape keeps its clicks and its draft.
+TEST_F(MeasureSessionTest, PressesThatGiveNoShapeAreRefused) {
+    struct Row {
+        const char* name;
+        ShapeKind tool;
+        std::vector<Step> before;
+        POINT refused;
+    };
+    const Row rows[] = {
+        {"angle arm of no length", LIVE_ANGLE, {P(100, 100)}, {100, 100}},
+        {"angle second arm of no length", LIVE_ANGLE, {P(100, 100), P(200, 100)}, {200, 100}},
+        {"four-point line of no length", LIVE_FOUR_POINT_ANGLE, {P(50, 50)}, {50, 50}},
+        {"three-point circle on a line", LIVE_THREE_POINT_CIRCLE, {P(0, 0), P(10, 10)}, {20, 20}},
+        {"arc on a line", LIVE_ARC, {P(0, 0), P(10, 10)}, {30, 30}},
+        {"two circles on a line", LIVE_TWO_CIRCLES, {P(0, 0), P(10, 0)}, {20, 0}},
+        {"automatic angle with no section", LIVE_AUTO_ANGLE, {P(100, 100)}, {100, 100}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        store.DeleteAll();
+        session.Reset();
+        session.Choose(row.tool);
+        Run(row.before);
+        const int next = session.Next();
+        const std::vector<POINT> draft = Draft();
+        EXPECT_EQ(session.Press(row.refused, ctx).result, PressResult::Refused);
+        EXPECT_EQ(session.Next(), next);
+        EXPECT_EQ(Text(Draft()), Text(draft));
+        EXPECT_EQ(Shapes(), 0);
+    }
+    // Edge points on one line give no circle: the fit is refused and the tool keeps collecting.
+    store.DeleteAll();
+    session.Reset();
+    session.Choose(LIVE_AUTO_CIRCLE);
+    Run({P(10, 10), P(20, 20), P(30, 30)});
+    EXPECT_TRUE(session.FitReady());
+    EXPECT_EQ(session.FinishFit(ctx).result, PressResult::Refused);
+    EXPECT_TRUE(session.FitReady());
+    EXPECT_EQ(Draft().size(), 3u);
+}
+
+// The calibrating parallel line and automatic distance leave the label to the calibration.
+TEST_F(MeasureSessionTest, ACalibratingLineWaitsForItsLabel) {
+    ctx.calibrating = true;
+    session.Choose(LIVE_PARALLEL_LINE);
+    session.Press({100, 100}, ctx);
+    const PressOutcome o = session.Press({200, 100}, ctx);
+    EXPECT_EQ(o.result, PressResult::Calibrate);
+    EXPECT_NEAR(o.value, 100 * 30.0 / 47.0, 1e-9);
+    {
+        MeasureStore::Lock lock(store);
+        ASSERT_EQ(lock.Draft().m_labels.size(), 1u);
+        EXPECT_TRUE(lock.Draft().m_labels[0].IsEmpty());
+    }
+    session.SetFirstLabel(u"L:10.000mm");
+    session.Press({150, 50}, ctx);
+    MeasureStore::Lock lock(store);
+    ASSERT_EQ(lock.Shapes().GetSize(), 1);
+    EXPECT_EQ(Labels(*lock.Shapes().GetAt(0)), std::vector<std::u16string>{u"L:10.000mm"});
+}
+
+// What a move does after n presses of each tool: which draft point goes to the mouse, or the
+// rubber line (2: the automatic tools' one), and whether the place is a label's.
+TEST_F(MeasureSessionTest, AMoveMovesThePointOfTheNextClick) {
+    struct Row {
+        ShapeKind tool;
+        std::vector<Step> presses;
+        int moved; // draft index at the mouse, -1 none
+        int rubber;
+        bool cursor;
+    };
+    const Row rows[] = {
+        {LIVE_LINE, {P(1, 1)}, 1, 0, false},
+        {LIVE_LINE, {P(1, 1), P(9, 9)}, 2, 0, false},
+        {LIVE_DOT_LINE, {P(1, 1), P(9, 9)}, -1, 0, false},
+        {LIVE_DOT_LINE, {P(1, 1), P(9, 9), P(5, 20)}, 3, 0, false},
+        {LIVE_PARALLEL_LINE, {P(1, 1), P(9, 9)}, 2, 0, true},
+        {LIVE_CONTINUAL_LINE, {P(1, 1)}, -1, 1, false},
+        {LIVE_CONTINUAL_LINE, {P(1, 1), P(9, 9)}, 2, 0, false},
+        {LIVE_THREE_POINT_CIRCLE, {P(100, 200), P(200, 100), P(300, 200)}, 3, 0, false},
+        {LIVE_ANGLE, {P(1, 1)}, -1, 1, false},
+        {LIVE_FOUR_POINT_ANGLE, {P(1, 1), P(9, 9)}, -1, 0, false},
+        {LIVE_FOUR_POINT_ANGLE, {P(1, 1), P(9, 9), P(1, 20), P(9, 40)}, 4, 0, false},
+        {LIVE_AUTO_DISTANCE, {P(100, 80)}, -1, 2, false},
+        {LIVE_AUTO_CIRCLE, {P(100, 150), P(150, 100), P(200, 150), F()}, 1, 0, true},
+        {LIVE_ARC, {P(200, 150), P(250, 200)}, 2, 0, false},
+        {LIVE_RULER, {P(1, 1)}, 1, 0, false},
+    };
+    const POINT p{77, 66};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.tool);
+        store.DeleteAll();
+        session.Reset();
+        session.Choose(row.tool);
+        Run(row.presses);
+        const std::vector<POINT> before = Draft();
+        const MoveOutcome o = session.Move(p);
+        const std::vector<POINT> after = Draft();
+        ASSERT_GE(after.size(), before.size());
+        for (size_t i = 0; i < before.size(); ++i)
+            EXPECT_EQ(after[i].x, int(i) == row.moved ? 77 : before[i].x) << i;
+        EXPECT_EQ(store.Rubber().active.load(), row.rubber ? 1 : 0);
+        EXPECT_EQ(store.Rubber().automatic.load(), row.rubber == 2 ? 1 : 0);
+        EXPECT_EQ(o.cursor, row.cursor);
+        EXPECT_EQ(o.changed, row.moved >= 0 || row.rubber);
+    }
+    // Another tool chosen: the shape in progress no longer follows.
+    session.Reset();
+    session.Choose(LIVE_LINE);
+    session.Press({1, 1}, ctx);
+    session.Choose(LIVE_RECTANGLE);
+    EXPECT_FALSE(session.Move(p).changed);
+}
+
+TEST_F(MeasureSessionTest, UndoAndRedoKeepEveryShape) {
+    session.Choose(LIVE_CIRCLE_LABEL);
+    EXPECT_EQ(session.Press({10, 10}, ctx).result, PressResult::Listed);
+    EXPECT_EQ(session.Press({20, 20}, ctx).result, PressResult::Listed);
+    EXPECT_EQ(store.Undo(), 1);
+    EXPECT_EQ(store.Undo(), 1);
+    EXPECT_EQ(store.Undo(), 0);
+    EXPECT_EQ(store.Redo(), 1);
+    {
+        MeasureStore::Lock lock(store);
+        ASSERT_EQ(lock.Shapes().GetSize(), 1);
+        EXPECT_EQ(Labels(*lock.Shapes().GetAt(0)), std::vector<std::u16string>{u"1"});
+    }
+    // A new shape empties the redo list; redo then changes nothing.
+    session.Press({30, 30}, ctx);
+    EXPECT_EQ(store.Redo(), 0);
+    MeasureStore::Lock lock(store);
+    ASSERT_EQ(lock.Shapes().GetSize(), 2);
+    EXPECT_EQ(Labels(*lock.Shapes().GetAt(1)), std::vector<std::u16string>{u"3"});
+}
+
+// One set of kinds; the canvas keeps its own numbering, where the rectangle is 3 and the angle
+// 5 (the live rectangle's code).
+TEST(MeasureKindCodes, EachUserStoresItsOwnCodes) {
+    EXPECT_EQ(StoredKind(LIVE_RECTANGLE, KindCodes::Live), 5);
+    EXPECT_EQ(StoredKind(LIVE_RECTANGLE, KindCodes::Canvas), CANVAS_KIND_RECTANGLE);
+    EXPECT_EQ(StoredKind(LIVE_ANGLE, KindCodes::Canvas), TOOL_ANGLE);
+    EXPECT_EQ(StoredKind(LIVE_LINE, KindCodes::Canvas), CANVAS_KIND_LINE);
+    EXPECT_EQ(KindOfStored(TOOL_ANGLE, KindCodes::Canvas), LIVE_ANGLE);
+    EXPECT_EQ(KindOfStored(5, KindCodes::Live), LIVE_RECTANGLE);
+    EXPECT_EQ(KindOfStored(2, KindCodes::Canvas), SHAPE_NONE);
+    EXPECT_EQ(KindOfStored(99, KindCodes::Live), SHAPE_NONE);
+    for (int k = LIVE_LINE; k <= SHAPE_AUTO_LINE_TWO; ++k) {
+        const auto kind = static_cast<ShapeKind>(k);
+        for (KindCodes codes : {KindCodes::Live, KindCodes::Canvas}) {
+            const int code = StoredKind(kind, codes);
+            if (code >= 0 && KindOfStored(code, codes) != SHAPE_NONE)
+                EXPECT_EQ(KindOfStored(code, codes), kind) << k;
+        }
+    }
+    // The canvas's records of a session carry the canvas's codes.
+    MeasureStore store;
+    MeasureSession canvas(store, KindCodes::Canvas);
+    MeasureContext x = Context();
+    canvas.Choose(LIVE_ANGLE);
+    for (POINT p : {POINT{300, 200}, POINT{200, 200}, POINT{200, 100}, POINT{250, 150}})
+        canvas.Press(p, x);
+    MeasureStore::Lock lock(store);
+    ASSERT_EQ(lock.Shapes().GetSize(), 1);
+    EXPECT_EQ(lock.Shapes().GetAt(0)->m_kind, TOOL_ANGLE);
+}
+
+} // namespace
