@@ -936,50 +936,98 @@ Follow TwoCirclesFollow(int n) {
     return {};
 }
 
+// What a move finds in the session: the tool, its presses so far, and the two flags some
+// tools read.
+struct FollowArgs {
+    ShapeKind kind;
+    int n;
+    bool labelsOnly;
+    bool fitted;
+};
+
+Follow SecondThenFirst(const FollowArgs& a) {
+    return At(a.n >= 2 ? 2 : 1);
+}
+Follow DotLineFollow(const FollowArgs& a) {
+    return a.n == 1 ? At(1) : a.n >= 3 ? At(3) : Follow{};
+}
+// The label's place follows once the shape is fixed by its first two presses.
+Follow LabelAfterSecond(const FollowArgs& a) {
+    return a.n >= 2 ? At(2, true) : At(1);
+}
+Follow ContinualLineFollow(const FollowArgs& a) {
+    return a.n % 2 == 0 ? FromEnd(0) : Rubber();
+}
+Follow PolygonFollow(const FollowArgs& a) {
+    return a.labelsOnly ? FromEnd(0) : Rubber();
+}
+Follow ThirdPointFollow(const FollowArgs& a) {
+    return a.n >= 3 ? At(3) : Follow{};
+}
+Follow TwoCirclesRule(const FollowArgs& a) {
+    return TwoCirclesFollow(a.n);
+}
+Follow AngleFollow(const FollowArgs& a) {
+    return a.n >= 3 ? At(3) : Rubber();
+}
+Follow FourPointAngleFollow(const FollowArgs& a) {
+    return a.n == 4 ? At(4) : a.n == 2 ? Follow{} : Rubber();
+}
+// The automatic distance and angle: rubber line to the edges, then the label.
+Follow AutoTwoEdgesFollow(const FollowArgs& a) {
+    if (a.n == 2)
+        return {};
+    return a.n == 4 ? At(a.kind == LIVE_AUTO_DISTANCE ? 2 : 4, true) : Rubber();
+}
+// The automatic fits move their label once the fit is found; the label's point index per
+// tool.
+Follow AutoFitFollow(const FollowArgs& a) {
+    if (!a.fitted)
+        return {};
+    return At(a.kind == LIVE_AUTO_CIRCLE ? 1 : a.kind == LIVE_AUTO_LINE ? 2 : 3, true);
+}
+Follow ArcFollow(const FollowArgs& a) {
+    return a.n >= 2 ? At(a.n >= 3 ? 3 : 2) : Follow{};
+}
+Follow RulerFollow(const FollowArgs& a) {
+    return a.n == 1 ? At(1) : Follow{};
+}
+
+struct FollowRule {
+    ShapeKind kind;
+    Follow (*follow)(const FollowArgs&);
+};
+
+constexpr FollowRule kFollowRules[] = {
+    {LIVE_LINE, SecondThenFirst},
+    {LIVE_RECTANGLE, SecondThenFirst},
+    {LIVE_DOT_LINE, DotLineFollow},
+    {LIVE_PARALLEL_LINE, LabelAfterSecond},
+    {LIVE_ELLIPSE, LabelAfterSecond},
+    {LIVE_RADIUS_CIRCLE, LabelAfterSecond},
+    {LIVE_DIAMETER_CIRCLE, LabelAfterSecond},
+    {LIVE_CONTINUAL_LINE, ContinualLineFollow},
+    {LIVE_POLYGON, PolygonFollow},
+    {LIVE_THREE_POINT_CIRCLE, ThirdPointFollow},
+    {LIVE_TWO_CIRCLES, TwoCirclesRule},
+    {LIVE_ANGLE, AngleFollow},
+    {LIVE_FOUR_POINT_ANGLE, FourPointAngleFollow},
+    {LIVE_AUTO_DISTANCE, AutoTwoEdgesFollow},
+    {LIVE_AUTO_ANGLE, AutoTwoEdgesFollow},
+    {LIVE_AUTO_CIRCLE, AutoFitFollow},
+    {LIVE_AUTO_LINE, AutoFitFollow},
+    {LIVE_AUTO_ARC, AutoFitFollow},
+    {LIVE_ARC, ArcFollow},
+    {LIVE_RULER, RulerFollow},
+};
+
 // What follows the mouse for `kind` after n presses; labelsOnly / fitted as the session has
 // them.
 Follow FollowOf(ShapeKind kind, int n, bool labelsOnly, bool fitted) {
-    switch (kind) {
-    case LIVE_LINE:
-    case LIVE_RECTANGLE:
-        return At(n >= 2 ? 2 : 1);
-    case LIVE_DOT_LINE:
-        return n == 1 ? At(1) : n >= 3 ? At(3) : Follow{};
-    case LIVE_PARALLEL_LINE:
-    case LIVE_ELLIPSE:
-    case LIVE_RADIUS_CIRCLE:
-    case LIVE_DIAMETER_CIRCLE:
-        return n >= 2 ? At(2, true) : At(1);
-    case LIVE_CONTINUAL_LINE:
-        return n % 2 == 0 ? FromEnd(0) : Rubber();
-    case LIVE_POLYGON:
-        return labelsOnly ? FromEnd(0) : Rubber();
-    case LIVE_THREE_POINT_CIRCLE:
-        return n >= 3 ? At(3) : Follow{};
-    case LIVE_TWO_CIRCLES:
-        return TwoCirclesFollow(n);
-    case LIVE_ANGLE:
-        return n >= 3 ? At(3) : Rubber();
-    case LIVE_FOUR_POINT_ANGLE:
-        return n == 4 ? At(4) : n == 2 ? Follow{} : Rubber();
-    case LIVE_AUTO_DISTANCE:
-    case LIVE_AUTO_ANGLE:
-        if (n == 2)
-            return {};
-        return n == 4 ? At(kind == LIVE_AUTO_DISTANCE ? 2 : 4, true) : Rubber();
-    case LIVE_AUTO_CIRCLE:
-    case LIVE_AUTO_LINE:
-    case LIVE_AUTO_ARC:
-        if (!fitted)
-            return {};
-        return At(kind == LIVE_AUTO_CIRCLE ? 1 : kind == LIVE_AUTO_LINE ? 2 : 3, true);
-    case LIVE_ARC:
-        return n >= 2 ? At(n >= 3 ? 3 : 2) : Follow{};
-    case LIVE_RULER:
-        return n == 1 ? At(1) : Follow{};
-    default:
-        return {};
-    }
+    for (const FollowRule& rule : kFollowRules)
+        if (rule.kind == kind)
+            return rule.follow(FollowArgs{kind, n, labelsOnly, fitted});
+    return {};
 }
 
 } // namespace

@@ -35,56 +35,76 @@ double MagnificationFromText(const WCHAR* text) {
     return std::isfinite(value) && value > 0 ? value : 0.0;
 }
 
+namespace {
+
+// The whole guide moves so that its first point lands on p.
+void ShiftGuide(std::vector<POINT>& pts, POINT p) {
+    const LONG dx = p.x - pts[0].x, dy = p.y - pts[0].y;
+    for (POINT& q : pts) {
+        q.x += dx;
+        q.y += dy;
+    }
+}
+
+// The length line: its first grip sets the length along its axis, its second moves it.
+bool DragLengthLine(const LiveToolState& st, POINT p, CPolylineRecord& g) {
+    std::vector<POINT>& pts = g.m_points;
+    bool moved = false;
+    if (st.m_guideGrip1 && pts.size() > 1) {
+        (g.m_vertical ? pts[1].y : pts[1].x) = g.m_vertical ? p.y : p.x;
+        moved = true;
+    }
+    if (st.m_guideGrip2) {
+        ShiftGuide(pts, p);
+        moved = true;
+    }
+    return moved;
+}
+
+bool DragToleranceCircle(const LiveToolState& st, POINT p, CPolylineRecord& g) {
+    if (!st.m_guideGrip2)
+        return false;
+    g.m_points[0] = p;
+    return true;
+}
+
+// The coordinate angle: a grip per arm end, the third moves it whole.
+bool DragCoordinateAngle(const LiveToolState& st, POINT p, CPolylineRecord& g) {
+    std::vector<POINT>& pts = g.m_points;
+    bool moved = false;
+    if (st.m_guideGrip1 && pts.size() > 1) {
+        pts[1] = p;
+        moved = true;
+    }
+    if (st.m_guideGrip2 && pts.size() > 2) {
+        pts[2] = p;
+        moved = true;
+    }
+    if (st.m_guideGrip3) {
+        ShiftGuide(pts, p);
+        moved = true;
+    }
+    return moved;
+}
+
+} // namespace
+
 int DragGuide(const LiveToolState& st, POINT p, CPolylineRecordList& guides) {
     if (!st.m_guidePresent || !st.m_guideDragging)
         return 0;
     CPolylineRecord* g = guides.GetAt(st.m_guideIndex);
     if (!g || g->m_points.empty())
         return 0;
-    std::vector<POINT>& pts = g->m_points;
-    auto shiftAll = [&] {
-        const LONG dx = p.x - pts[0].x, dy = p.y - pts[0].y;
-        for (POINT& q : pts) {
-            q.x += dx;
-            q.y += dy;
-        }
-    };
-    int moved = 0;
     switch (g->m_kind) {
     case GUIDE_LENGTH_LINE:
-        if (st.m_guideGrip1 && pts.size() > 1) {
-            (g->m_vertical ? pts[1].y : pts[1].x) = g->m_vertical ? p.y : p.x;
-            moved = 1;
-        }
-        if (st.m_guideGrip2) {
-            shiftAll();
-            moved = 1;
-        }
-        break;
+        return DragLengthLine(st, p, *g) ? 1 : 0;
     case GUIDE_TOLERANCE_CIRCLE:
-        if (st.m_guideGrip2) {
-            pts[0] = p;
-            moved = 1;
-        }
-        break;
+        return DragToleranceCircle(st, p, *g) ? 1 : 0;
     case GUIDE_COORDINATE_ANGLE:
-        if (st.m_guideGrip1 && pts.size() > 1) {
-            pts[1] = p;
-            moved = 1;
-        }
-        if (st.m_guideGrip2 && pts.size() > 2) {
-            pts[2] = p;
-            moved = 1;
-        }
-        if (st.m_guideGrip3) {
-            shiftAll();
-            moved = 1;
-        }
-        break;
+        return DragCoordinateAngle(st, p, *g) ? 1 : 0;
     default:
-        break;
+        return 0;
     }
-    return moved;
 }
 
 namespace {

@@ -377,6 +377,39 @@ void CMicroscopeDlg::OnMeasureSetting() {
 
 // ---- The mouse ----
 
+// The magnifier shows the still around the cursor, wherever the mouse is over the window.
+void CMicroscopeDlg::PaintLiveMagnifier() {
+    if (!m_frozenImage)
+        return;
+    HWND lens = ::GetDlgItem(m_hWnd, IDC_ZOOM_FIELD);
+    if (!lens)
+        return;
+    RECT client{};
+    ::GetClientRect(lens, &client);
+    const POINT center{static_cast<LONG>(g_previewCursor.x * m_live.m_xScale + 0.5),
+                       static_cast<LONG>(g_previewCursor.y * m_live.m_yScale + 0.5)};
+    if (HDC dc = ::GetDC(lens)) {
+        PaintMagnifier(dc, client, *m_frozenImage, center, g_zoomLevel, m_magnifier);
+        ::ReleaseDC(lens, dc);
+    }
+}
+
+// The text being placed and a dragged guide follow the mouse; true when either moved.
+bool CMicroscopeDlg::FollowTextAndGuide(POINT p) {
+    bool changed = false;
+    LiveListsLock lock;
+    if (!m_live.m_liveText.IsEmpty()) {
+        CMeasureRecord* last = lock.Shapes().GetAt(lock.Shapes().GetSize() - 1);
+        if (last && last->m_kind == LIVE_TEXT && !last->m_points.empty()) {
+            last->m_points[0] = p;
+            changed = true;
+        }
+    }
+    if (DragGuide(m_live, p, lock.Polylines()))
+        changed = true;
+    return changed;
+}
+
 void CMicroscopeDlg::OnLiveMouseMove(POINT screen) {
     HWND preview = ::GetDlgItem(m_hWnd, IDC_PREVIEW);
     if (!preview)
@@ -387,39 +420,14 @@ void CMicroscopeDlg::OnLiveMouseMove(POINT screen) {
     if (inside)
         g_previewCursor = p;
     UpdateImageScale();
-
-    // The magnifier shows the still around the cursor, wherever the mouse is over the window.
-    if (m_frozenImage) {
-        if (HWND lens = ::GetDlgItem(m_hWnd, IDC_ZOOM_FIELD)) {
-            RECT client{};
-            ::GetClientRect(lens, &client);
-            const POINT center{static_cast<LONG>(g_previewCursor.x * m_live.m_xScale + 0.5),
-                               static_cast<LONG>(g_previewCursor.y * m_live.m_yScale + 0.5)};
-            if (HDC dc = ::GetDC(lens)) {
-                PaintMagnifier(dc, client, *m_frozenImage, center, g_zoomLevel, m_magnifier);
-                ::ReleaseDC(lens, dc);
-            }
-        }
-    }
+    PaintLiveMagnifier();
     if (!inside)
         return;
 
     const MoveOutcome followed = m_session.Move(p);
     if (followed.cursor)
         m_live.m_cursorPt = p;
-    int changed = followed.changed ? 1 : 0;
-    {
-        LiveListsLock lock;
-        if (!m_live.m_liveText.IsEmpty()) {
-            CMeasureRecord* last = lock.Shapes().GetAt(lock.Shapes().GetSize() - 1);
-            if (last && last->m_kind == LIVE_TEXT && !last->m_points.empty()) {
-                last->m_points[0] = p;
-                changed = 1;
-            }
-        }
-        if (DragGuide(m_live, p, lock.Polylines()))
-            changed = 1;
-    }
+    const bool changed = FollowTextAndGuide(p) || followed.changed;
     if (m_live.m_guidePresent && m_live.m_guideDragging)
         if (HCURSOR cursor = ::LoadCursor(g_hInstance, MAKEINTRESOURCE(386)))
             ::SetCursor(cursor);

@@ -393,6 +393,8 @@ public:
     // magnifier, the point of the shape in progress that follows the mouse, a carried text, a
     // dragged guide. Called by the input hook for every mouse move.
     void OnLiveMouseMove(POINT screen);
+    void PaintLiveMagnifier();
+    bool FollowTextAndGuide(POINT p);
     // The magnifier's surface, made at its first update.
     CLiveMagnifierSurface m_magnifier;
     void FreeDrawingDC() { m_magnifier.Free(); }
