@@ -90,6 +90,16 @@ private:
 
     void PassA() const;
     void PassB() const;
+    // The shapes PassB draws, one each.
+    void ContinualLineDraft(POINT cursor) const;
+    void PolygonDraft(POINT cursor) const;
+    void AngleDraft(POINT cursor) const;
+    void FourPointAngleDraft(POINT cursor) const;
+    void AutoEdgesDraft(POINT cursor) const;
+    void ThreePointCircleDraft() const;
+    void TwoCirclesDraft() const;
+    void ArcDraft() const;
+    void AutoFitDraft() const;
 
     HDC dc_;
     const CDraftShape& d_;
@@ -196,114 +206,149 @@ void DraftPainter::PassB() const {
     ScopedGdiObject pen(dc_, CreatePen(d_.m_penStyle, d_.m_penWidth, d_.m_lineColor));
     const POINT cursor = rubber_.cursor;
     switch (d_.m_kind) {
-    case LIVE_CONTINUAL_LINE: {
-        if (n_ >= 2)
-            Segment(0, 1);
-        for (size_t i = 1; i + 2 < n_; i += 2)
-            Segment(i, i + 2);
-        Line(dc_, P(n_ < 3 ? 0 : n_ - 2), cursor);
-        for (size_t k = 0; 2 * k + 2 < n_; ++k)
-            Labels(P(2 * k + 2), k, 1);
+    case LIVE_CONTINUAL_LINE:
+        ContinualLineDraft(cursor);
         break;
-    }
     case LIVE_POLYGON:
-        for (size_t i = 0; i + 1 < n_; ++i)
-            if (P(i + 1).x != 0 && P(i + 1).y != 0)
-                Segment(i, i + 1);
-        Line(dc_, P(n_ - 1), cursor);
-        if (HasLabels())
-            Labels(n_ - 1, 1);
+        PolygonDraft(cursor);
         break;
     case LIVE_ANGLE:
-        if (n_ >= 2)
-            Segment(0, 1);
-        if (n_ >= 3)
-            Segment(1, 2);
-        else
-            Line(dc_, P(n_ - 1), cursor);
-        Labels(3, 1);
+        AngleDraft(cursor);
         break;
     case LIVE_FOUR_POINT_ANGLE:
-        if (n_ >= 2)
-            Segment(0, 1);
-        Line(dc_, P(n_ > 2 ? 2 : 0), cursor);
-        Labels(4, 1);
+        FourPointAngleDraft(cursor);
         break;
     case LIVE_AUTO_DISTANCE:
     case LIVE_AUTO_ANGLE:
-        if (n_ == 1) {
-            Banded(P(0), cursor);
-        } else if (n_ == 2) {
-            Banded(P(0), P(1));
-        } else {
-            if (d_.m_kind == LIVE_AUTO_ANGLE) {
-                Banded(P(0), P(1));
-                if (n_ == 5)
-                    Banded(P(2), P(3));
-            } else if (n_ == 3) {
-                Segment(0, 1);
-            }
-            if (!HasLabels() && rubber_.line2 == 1)
-                Banded(P(2), cursor);
-        }
-        Labels(d_.m_kind == LIVE_AUTO_ANGLE ? 4 : 2, 1);
+        AutoEdgesDraft(cursor);
         break;
     case LIVE_THREE_POINT_CIRCLE:
-        for (size_t i = 0; i < 3 && i < n_; ++i)
-            Cross(i);
-        if (HasLabels() && n_ >= 3)
-            Circle(P(2), Trunc(Distance(P(1), P(2)) + 0.5));
-        Labels(3, 1);
+        ThreePointCircleDraft();
         break;
     case LIVE_TWO_CIRCLES:
-        for (size_t i = 0; i < n_; ++i)
-            if (i != 3 && i != 4 && i != 8 && i != 9 && i != 10)
-                Cross(i);
-        if (n_ >= 5) {
-            Circle(P(3), Trunc(Distance(P(0), P(3))));
-            Labels(4, 1);
-        }
-        if (n_ >= 11) {
-            Circle(P(8), Trunc(Distance(P(5), P(8))));
-            Segment(3, 8);
-            Labels(P(9), 1, 1);
-            Labels(P(10), 2, 1);
-        }
+        TwoCirclesDraft();
         break;
     case LIVE_ARC:
-        Cross(0);
-        if (n_ >= 2)
-            Cross(1);
-        if (n_ >= 3) {
-            Hollow();
-            DrawArcThroughPoints(dc_, P(0).x, P(0).y, P(1).x, P(1).y, P(2).x, P(2).y);
-        }
-        if (HasLabels())
-            Labels(3, 3);
+        ArcDraft();
         break;
     case LIVE_AUTO_CIRCLE:
     case LIVE_AUTO_LINE:
     case LIVE_AUTO_ARC:
-        if (!HasLabels()) {
-            for (size_t i = 0; i < n_; ++i)
-                Cross(i);
-        } else if (d_.m_kind == LIVE_AUTO_CIRCLE) {
-            Circle(P(0), d_.m_radius);
-            Labels(1, 1);
-        } else if (d_.m_kind == LIVE_AUTO_LINE) {
-            if (n_ >= 2)
-                Segment(0, 1);
-            Labels(2, 1);
-        } else {
-            if (n_ >= 3) {
-                Hollow();
-                DrawArcThroughPoints(dc_, P(0).x, P(0).y, P(1).x, P(1).y, P(2).x, P(2).y);
-            }
-            Labels(3, 3);
-        }
+        AutoFitDraft();
         break;
     default:
         break;
+    }
+}
+
+void DraftPainter::ContinualLineDraft(POINT cursor) const {
+    if (n_ >= 2)
+        Segment(0, 1);
+    for (size_t i = 1; i + 2 < n_; i += 2)
+        Segment(i, i + 2);
+    Line(dc_, P(n_ < 3 ? 0 : n_ - 2), cursor);
+    for (size_t k = 0; 2 * k + 2 < n_; ++k)
+        Labels(P(2 * k + 2), k, 1);
+}
+
+void DraftPainter::PolygonDraft(POINT cursor) const {
+    for (size_t i = 0; i + 1 < n_; ++i)
+        if (P(i + 1).x != 0 && P(i + 1).y != 0)
+            Segment(i, i + 1);
+    Line(dc_, P(n_ - 1), cursor);
+    if (HasLabels())
+        Labels(n_ - 1, 1);
+}
+
+void DraftPainter::AngleDraft(POINT cursor) const {
+    if (n_ >= 2)
+        Segment(0, 1);
+    if (n_ >= 3)
+        Segment(1, 2);
+    else
+        Line(dc_, P(n_ - 1), cursor);
+    Labels(3, 1);
+}
+
+void DraftPainter::FourPointAngleDraft(POINT cursor) const {
+    if (n_ >= 2)
+        Segment(0, 1);
+    Line(dc_, P(n_ > 2 ? 2 : 0), cursor);
+    Labels(4, 1);
+}
+
+void DraftPainter::AutoEdgesDraft(POINT cursor) const {
+    if (n_ == 1) {
+        Banded(P(0), cursor);
+    } else if (n_ == 2) {
+        Banded(P(0), P(1));
+    } else {
+        if (d_.m_kind == LIVE_AUTO_ANGLE) {
+            Banded(P(0), P(1));
+            if (n_ == 5)
+                Banded(P(2), P(3));
+        } else if (n_ == 3) {
+            Segment(0, 1);
+        }
+        if (!HasLabels() && rubber_.line2 == 1)
+            Banded(P(2), cursor);
+    }
+    Labels(d_.m_kind == LIVE_AUTO_ANGLE ? 4 : 2, 1);
+}
+
+void DraftPainter::ThreePointCircleDraft() const {
+    for (size_t i = 0; i < 3 && i < n_; ++i)
+        Cross(i);
+    if (HasLabels() && n_ >= 3)
+        Circle(P(2), Trunc(Distance(P(1), P(2)) + 0.5));
+    Labels(3, 1);
+}
+
+void DraftPainter::TwoCirclesDraft() const {
+    for (size_t i = 0; i < n_; ++i)
+        if (i != 3 && i != 4 && i != 8 && i != 9 && i != 10)
+            Cross(i);
+    if (n_ >= 5) {
+        Circle(P(3), Trunc(Distance(P(0), P(3))));
+        Labels(4, 1);
+    }
+    if (n_ >= 11) {
+        Circle(P(8), Trunc(Distance(P(5), P(8))));
+        Segment(3, 8);
+        Labels(P(9), 1, 1);
+        Labels(P(10), 2, 1);
+    }
+}
+
+void DraftPainter::ArcDraft() const {
+    Cross(0);
+    if (n_ >= 2)
+        Cross(1);
+    if (n_ >= 3) {
+        Hollow();
+        DrawArcThroughPoints(dc_, P(0).x, P(0).y, P(1).x, P(1).y, P(2).x, P(2).y);
+    }
+    if (HasLabels())
+        Labels(3, 3);
+}
+
+void DraftPainter::AutoFitDraft() const {
+    if (!HasLabels()) {
+        for (size_t i = 0; i < n_; ++i)
+            Cross(i);
+    } else if (d_.m_kind == LIVE_AUTO_CIRCLE) {
+        Circle(P(0), d_.m_radius);
+        Labels(1, 1);
+    } else if (d_.m_kind == LIVE_AUTO_LINE) {
+        if (n_ >= 2)
+            Segment(0, 1);
+        Labels(2, 1);
+    } else {
+        if (n_ >= 3) {
+            Hollow();
+            DrawArcThroughPoints(dc_, P(0).x, P(0).y, P(1).x, P(1).y, P(2).x, P(2).y);
+        }
+        Labels(3, 3);
     }
 }
 
@@ -377,16 +422,11 @@ void DrawLiveFigure(HDC dc, const ShapePainter& p, const LiveDrawContext& contex
         break;
     }
     case LIVE_CONTINUAL_LINE:
-        p.Segment(0, 1);
-        for (size_t i = 1; i + 2 < n; i += 2)
-            p.Segment(i, i + 2);
+        p.ContinuousLine();
         break;
-    case LIVE_RECTANGLE: {
-        const POINT a = p.P(0), b = p.P(1);
-        p.Hollow();
-        Rectangle(dc, a.x, a.y, b.x, b.y);
+    case LIVE_RECTANGLE:
+        p.Frame(0, 1);
         break;
-    }
     case LIVE_POLYGON:
         for (size_t i = 0; i + 3 <= n; ++i)
             if (r.m_points[i + 1].x != 0 && r.m_points[i + 1].y != 0)
@@ -422,19 +462,15 @@ void DrawLiveFigure(HDC dc, const ShapePainter& p, const LiveDrawContext& contex
         p.Segment(3, 8);
         break;
     case LIVE_ANGLE:
-        p.Segment(0, 1);
-        p.Segment(1, 2);
+        p.Segments({0, 1, 1, 2});
         break;
     case LIVE_FOUR_POINT_ANGLE:
     case LIVE_AUTO_ANGLE:
-        p.Segment(0, 1);
-        p.Segment(2, 3);
+        p.Segments({0, 1, 2, 3});
         break;
-    case LIVE_CIRCLE_LABEL: {
-        const POINT c = p.P(0);
-        p.Circle(c.x - 10, c.y - 10, c.x + 10, c.y + 10);
+    case LIVE_CIRCLE_LABEL:
+        p.LabelCircle();
         break;
-    }
     case LIVE_SQUARE_LABEL: {
         const POINT c = p.P(0);
         p.Hollow();
@@ -442,12 +478,9 @@ void DrawLiveFigure(HDC dc, const ShapePainter& p, const LiveDrawContext& contex
         break;
     }
     case LIVE_ARC:
-    case LIVE_AUTO_ARC: {
-        const POINT a = p.P(0), b = p.P(1), c = p.P(2);
-        p.Hollow();
-        DrawArcThroughPoints(dc, a.x, a.y, b.x, b.y, c.x, c.y);
+    case LIVE_AUTO_ARC:
+        p.ArcThrough();
         break;
-    }
     case LIVE_AUTO_CIRCLE:
         ScaledCircle(p, p0, r.m_radius);
         break;
@@ -487,9 +520,7 @@ void DrawLiveLabels(const ShapePainter& p, const LiveDrawContext& context) {
         p.LabelAt(r.m_points.size() - 1);
         break;
     case LIVE_TWO_CIRCLES:
-        p.Labels(p.P(4), 0, 1);
-        p.Labels(p.P(9), 1, 1);
-        p.Labels(p.P(10), 2, 1);
+        p.TwoCirclesLabels();
         break;
     case LIVE_FOUR_POINT_ANGLE:
     case LIVE_AUTO_ANGLE:

@@ -2,6 +2,7 @@
 
 #include "measure/MeasureSettings.h"
 #include "measure/ShapeDrawing.h"
+#include "measure/TextDlg.h"
 #include "kit/LangText.h"
 #include "measure/ViewScrolling.h"
 
@@ -119,12 +120,8 @@ void CMeasureCanvas::SetToolFlag(int flag) {
 void CMeasureCanvas::AddText(const CString& text) {
     m_text = text;
     DeselectAll();
-    if (m_text.IsEmpty()) {
-        WCHAR message[64];
-        GetLangText(u"InputText", message, 64, u"Please input text!");
-        AfxMessageBox(message, MB_OK);
+    if (!TextGiven(m_text))
         return;
-    }
     auto record = std::make_unique<CMeasureRecord>();
     record->m_kind = CANVAS_KIND_TEXT;
     record->m_selected = 0;

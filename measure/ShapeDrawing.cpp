@@ -1,6 +1,5 @@
 #include "measure/ShapeDrawing.h"
 
-#include "measure/ArcDraw.h"
 #include "measure/Geometry.h"
 
 #include "platform/win/core/CString.h"
@@ -56,6 +55,51 @@ void RealCircle(const ShapePainter& p, size_t centre, size_t through) {
     }
     p.Circle(Trunc((c.x - radius) * m.scaleX), Trunc((c.y - radius) * m.scaleY),
              Trunc((c.x + radius) * m.scaleX), Trunc((c.y + radius) * m.scaleY));
+}
+
+// A finished record's label lines at the points its kind writes them.
+void DrawCanvasLabels(const ShapePainter& p, int decimals, const WCHAR* unit) {
+    const CMeasureRecord& r = p.r_;
+    switch (r.m_kind) {
+    case CANVAS_KIND_LINE:
+    case TOOL_PARALLEL_LINE:
+    case TOOL_AUTO_LINE_SPACING:
+        p.LabelAt(6);
+        break;
+    case CANVAS_KIND_RECTANGLE:
+        p.LabelAt(2, 3);
+        break;
+    case TOOL_ANGLE:
+    case TOOL_DOT_LINE:
+        p.LabelAt(3);
+        break;
+    case TOOL_CONTINUOUS_LINE:
+        p.ContinuousLineLabels(decimals, unit);
+        break;
+    case TOOL_THREE_POINT_CIRCLE:
+    case TOOL_FOUR_POINT_ANGLE:
+    case TOOL_AUTO_ANGLE:
+        p.LabelAt(4);
+        break;
+    case TOOL_TWO_CIRCLES:
+        p.TwoCirclesLabels();
+        break;
+    case TOOL_CIRCLE_LABEL:
+        p.NumberLabel();
+        break;
+    case TOOL_AUTO_CIRCLE:
+        p.LabelAt(p.m_.toFile ? 0 : 1);
+        break;
+    case TOOL_AUTO_LINE_LENGTH2:
+        p.LabelAt(2);
+        break;
+    case TOOL_ARC:
+    case TOOL_AUTO_ARC:
+        p.LabelAt(3, 3);
+        break;
+    default:
+        break;
+    }
 }
 
 } // namespace
@@ -127,24 +171,16 @@ void DrawMeasureRecord(HDC dc, const CMeasureRecord& r, const ShapeMapping& m, i
         case CANVAS_KIND_LINE:
         case TOOL_PARALLEL_LINE:
         case TOOL_AUTO_LINE_SPACING:
-            p.Segment(0, 1);
-            p.Segment(2, 3);
-            p.Segment(4, 5);
+            p.Segments({0, 1, 2, 3, 4, 5});
             break;
-        case CANVAS_KIND_RECTANGLE: {
-            const POINT a = p.P(0), b = p.P(1);
-            p.Hollow();
-            Rectangle(dc, a.x, a.y, b.x, b.y);
+        case CANVAS_KIND_RECTANGLE:
+            p.Frame(0, 1);
             break;
-        }
         case TOOL_ANGLE:
-            p.Segment(0, 1);
-            p.Segment(1, 2);
+            p.Segments({0, 1, 1, 2});
             break;
         case TOOL_CONTINUOUS_LINE:
-            p.Segment(0, 1);
-            for (size_t i = 1; i + 2 < r.m_points.size(); i += 2)
-                p.Segment(i, i + 2);
+            p.ContinuousLine();
             break;
         case TOOL_THREE_POINT_CIRCLE:
             CircleThrough(p, 0, 1);
@@ -155,8 +191,7 @@ void DrawMeasureRecord(HDC dc, const CMeasureRecord& r, const ShapeMapping& m, i
             break;
         case TOOL_FOUR_POINT_ANGLE:
         case TOOL_AUTO_ANGLE:
-            p.Segment(0, 1);
-            p.Segment(2, 3);
+            p.Segments({0, 1, 2, 3});
             break;
         case TOOL_TWO_CIRCLES:
             for (size_t i : {0, 1, 2})
@@ -167,11 +202,9 @@ void DrawMeasureRecord(HDC dc, const CMeasureRecord& r, const ShapeMapping& m, i
             RealCircle(p, 8, 5);
             p.Segment(3, 8);
             break;
-        case TOOL_CIRCLE_LABEL: {
-            const POINT c = p.P(0);
-            p.Circle(c.x - 10, c.y - 10, c.x + 10, c.y + 10);
+        case TOOL_CIRCLE_LABEL:
+            p.LabelCircle();
             break;
-        }
         case TOOL_AUTO_CIRCLE: {
             const int radius = Trunc(r.m_radius + 0.5);
             const POINT c0 = r.m_points[0];
@@ -193,56 +226,12 @@ void DrawMeasureRecord(HDC dc, const CMeasureRecord& r, const ShapeMapping& m, i
             p.Segment(0, 1);
             break;
         case TOOL_ARC:
-        case TOOL_AUTO_ARC: {
-            const POINT a = p.P(0), b = p.P(1), c = p.P(2);
-            p.Hollow();
-            DrawArcThroughPoints(dc, a.x, a.y, b.x, b.y, c.x, c.y);
+        case TOOL_AUTO_ARC:
+            p.ArcThrough();
             break;
-        }
         default:
             break;
         }
     }
-    switch (r.m_kind) {
-    case CANVAS_KIND_LINE:
-    case TOOL_PARALLEL_LINE:
-    case TOOL_AUTO_LINE_SPACING:
-        p.LabelAt(6);
-        break;
-    case CANVAS_KIND_RECTANGLE:
-        p.LabelAt(2, 3);
-        break;
-    case TOOL_ANGLE:
-    case TOOL_DOT_LINE:
-        p.LabelAt(3);
-        break;
-    case TOOL_CONTINUOUS_LINE:
-        p.ContinuousLineLabels(decimals, unit);
-        break;
-    case TOOL_THREE_POINT_CIRCLE:
-    case TOOL_FOUR_POINT_ANGLE:
-    case TOOL_AUTO_ANGLE:
-        p.LabelAt(4);
-        break;
-    case TOOL_TWO_CIRCLES:
-        p.Labels(p.P(4), 0, 1);
-        p.Labels(p.P(9), 1, 1);
-        p.Labels(p.P(10), 2, 1);
-        break;
-    case TOOL_CIRCLE_LABEL:
-        p.NumberLabel();
-        break;
-    case TOOL_AUTO_CIRCLE:
-        p.LabelAt(m.toFile ? 0 : 1);
-        break;
-    case TOOL_AUTO_LINE_LENGTH2:
-        p.LabelAt(2);
-        break;
-    case TOOL_ARC:
-    case TOOL_AUTO_ARC:
-        p.LabelAt(3, 3);
-        break;
-    default:
-        break;
-    }
+    DrawCanvasLabels(p, decimals, unit);
 }

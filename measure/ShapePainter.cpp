@@ -1,5 +1,7 @@
 #include "measure/ShapePainter.h"
 
+#include "measure/ArcDraw.h"
+
 #include "platform/win/core/CString.h"
 #include "platform/win/core/WString.h"
 #include "platform/win/gdi/Gdi.h"
@@ -41,6 +43,34 @@ void ShapePainter::Circle(int left, int top, int right, int bottom) const {
     Ellipse(dc_, left, top, right, bottom);
 }
 
+void ShapePainter::Segments(std::initializer_list<size_t> ends) const {
+    for (const size_t* e = ends.begin(); e + 1 < ends.end(); e += 2)
+        Segment(e[0], e[1]);
+}
+
+void ShapePainter::Frame(size_t a, size_t b) const {
+    const POINT pa = P(a), pb = P(b);
+    Hollow();
+    Rectangle(dc_, pa.x, pa.y, pb.x, pb.y);
+}
+
+void ShapePainter::ContinuousLine() const {
+    Segment(0, 1);
+    for (size_t i = 1; i + 2 < r_.m_points.size(); i += 2)
+        Segment(i, i + 2);
+}
+
+void ShapePainter::ArcThrough() const {
+    const POINT a = P(0), b = P(1), c = P(2);
+    Hollow();
+    DrawArcThroughPoints(dc_, a.x, a.y, b.x, b.y, c.x, c.y);
+}
+
+void ShapePainter::LabelCircle() const {
+    const POINT c = P(0);
+    Circle(c.x - 10, c.y - 10, c.x + 10, c.y + 10);
+}
+
 void ShapePainter::Write(POINT at, const CString& line) const {
     LOGFONTW font = r_.m_labelFont;
     ScopedGdiObject f(dc_, CreateFontIndirectW(&font));
@@ -66,6 +96,12 @@ void ShapePainter::Labels(POINT anchor, size_t first, size_t count) const {
 void ShapePainter::LabelAt(size_t anchor, size_t lines) const {
     if (anchor < r_.m_points.size())
         Labels(P(anchor), 0, lines);
+}
+
+void ShapePainter::TwoCirclesLabels() const {
+    Labels(P(4), 0, 1);
+    Labels(P(9), 1, 1);
+    Labels(P(10), 2, 1);
 }
 
 void ShapePainter::ContinuousLineLabels(int decimals, const WCHAR* unit) const {

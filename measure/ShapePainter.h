@@ -9,6 +9,8 @@
 
 #include "platform/win/WinTypes.h"
 
+#include <initializer_list>
+
 // Where a record's points land: on the canvas's screen the point less the scroll position;
 // in a file or on the live view the point times the scale, truncated toward zero.
 struct ShapeMapping {
@@ -43,16 +45,28 @@ public:
 
     POINT P(size_t i) const { return m_.Map(r_.m_points[i]); }
     void Segment(size_t a, size_t b) const { Line(P(a), P(b)); }
+    // Segments between the points named in pairs: {0, 1, 2, 3} draws p0-p1 and p2-p3.
+    void Segments(std::initializer_list<size_t> ends) const;
     void Line(POINT a, POINT b) const;
     // The null brush, so that the next figure is an outline; it stays selected.
     void Hollow() const;
     void Circle(int left, int top, int right, int bottom) const;
+    // The figures both views draw alike from the record's points: the hollow rectangle with
+    // corners a and b, the continuous line (p0-p1, then every second point on), the arc
+    // through p0, p1 and p2, and the 20-pixel circle of a circle label around p0.
+    void Frame(size_t a, size_t b) const;
+    void ContinuousLine() const;
+    void ArcThrough() const;
+    void LabelCircle() const;
     // One line in the label font and colour, its left-top corner at `at`.
     void Write(POINT at, const CString& line) const;
     // Label lines first .. first + count - 1 (those the record holds) at the anchor, one
     // m_fontSize apart, in one label font made for them.
     void Labels(POINT anchor, size_t first, size_t count) const;
     void LabelAt(size_t anchor, size_t lines = 1) const;
+    // The two circles' labels: the first circle's at p4, the second's at p9 and their
+    // distance at p10.
+    void TwoCirclesLabels() const;
     // The segment labels of a continuous line at p2, p4, ... and, when its last point is such
     // a label point and the numbers the labels start with do not add up to 0, their total
     // ("T:") one line below the last point.

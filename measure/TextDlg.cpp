@@ -166,3 +166,12 @@ BOOL CTextDlg::DestroyWindow() {
     m_font.DeleteObject();
     return CDialog::DestroyWindow();
 }
+
+bool TextGiven(const CString& text) {
+    if (!text.IsEmpty())
+        return true;
+    WCHAR message[64];
+    GetLangText(u"InputText", message, 64, u"Please input text!");
+    AfxMessageBox(message, MB_OK);
+    return false;
+}

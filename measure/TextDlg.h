@@ -24,6 +24,9 @@ struct TextDlgVariant {
     std::function<void()> storeFontAndColor;
 };
 
+// Whether the operator typed a text for an annotation; if not, says so ("Please input text!").
+bool TextGiven(const CString& text);
+
 // Tessary: colour in "fontcolor" of the registry, font in "logfont.ini".
 const TextDlgVariant& TessaryTextDlg();
 // Wavenor: its own template ids; the colour is one of the program's registry settings, read

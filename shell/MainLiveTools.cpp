@@ -249,12 +249,8 @@ void CMicroscopeDlg::OnTextTool() {
 
 void CMicroscopeDlg::AddLiveText(CString text) {
     m_live.m_liveText = text;
-    if (text.IsEmpty()) {
-        WCHAR message[64];
-        GetLangText(u"InputText", message, 64, u"Please input text!");
-        AfxMessageBox(message, MB_OK);
+    if (!TextGiven(text))
         return;
-    }
     auto record = std::make_unique<CMeasureRecord>();
     record->m_kind = LIVE_TEXT;
     record->m_labels.push_back(text);
