@@ -43,7 +43,7 @@ bool CMeasureCanvas::ExportDxf(const CString& path) {
     space.unitScale = unitScale;
     space.magnification = m_zoom;
     const DxfResult result =
-        ::ExportToDxf(m_dxf, path, CopyShapes(m_shapes), ShapeSource::Canvas, space);
+        ::ExportToDxf(*m_dxf, path, CopyShapes(m_shapes), ShapeSource::Canvas, space);
     if (result != DxfResult::Saved)
         MessageBox(DxfResultText(result), u"Error", MB_OK | MB_ICONERROR);
     RestoreToolCursor();

@@ -7,6 +7,7 @@
 #include "measure/ViewScrolling.h"
 
 #include "imaging/DibImage.h"
+#include "media/DxfDrawing.h"
 #include "platform/win/core/Files.h"
 #include "platform/win/core/WString.h"
 #include "res/TessaryResource.h"
@@ -17,7 +18,8 @@ namespace {
 constexpr COLORREF kBackground = 0x808080;
 } // namespace
 
-CMeasureCanvas::CMeasureCanvas(CWnd* parent) : CDialog(IDD_MEASURE_CANVAS, parent) {
+CMeasureCanvas::CMeasureCanvas(CWnd* parent)
+    : CDialog(IDD_MEASURE_CANVAS, parent), m_dxf(std::make_unique<CDxfDrawing>()) {
     ReadFontSize();
     ReadMeasureFont();
     m_measureFont = g_measureFont;

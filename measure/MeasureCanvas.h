@@ -13,7 +13,6 @@
 #include "measure/CanvasView.h"
 #include "measure/MagnifierDlg.h"
 #include "measure/MeasureRecords.h"
-#include "media/DxfDrawing.h"
 
 #include "platform/mfc/AfxWin.h"
 
@@ -21,6 +20,7 @@
 #include <vector>
 
 class CDibImage;
+class CDxfDrawing;
 struct MoveRule;
 
 // Posted (both parameters 0) to the canvas's parent, the photo-measure window, after a
@@ -233,5 +233,6 @@ public:
     // picture's bottom row at Y = 0. True when the file was written.
     bool ExportDxf(const CString& path);
 
-    CDxfDrawing m_dxf; // loads the DXF library with the canvas; holds a drawing only in ExportDxf
+    // Loads the DXF library with the canvas; holds a drawing only in ExportDxf.
+    std::unique_ptr<CDxfDrawing> m_dxf;
 };
