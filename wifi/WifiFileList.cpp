@@ -123,6 +123,11 @@ void CWifiMicroscopeDlg::OnFileDeleteAll() {
 }
 
 void CWifiMicroscopeDlg::OnSave() {
+    // While a frame is frozen, Save is about that frame, never the list's selection.
+    if (g_previewState == 3 && StillView()) {
+        SaveFrozenFrame();
+        return;
+    }
     if (!SelectedOrTold(0))
         return;
     WCHAR path[MAX_PATH];

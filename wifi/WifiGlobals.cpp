@@ -21,6 +21,7 @@ RECT g_listClientRect{};
 std::vector<RECT> g_listSlotRects;
 CFileListView* g_fileListView = nullptr;
 
+int g_channelFlags = 0;
 double g_calibrationZoom = 0.0;
 BYTE g_stillCalibrating = 0;
 
@@ -29,6 +30,8 @@ void ResetWifiGlobals() {
     g_captureHeight = 0;
     g_previewState = 1;
     g_isRecording = 0;
+    g_stillViewMode = 1;
+    g_channelFlags = 0;
     g_zoomScale = 1.0;
 }
 

@@ -30,6 +30,7 @@ extern RECT g_listClientRect;
 extern std::vector<RECT> g_listSlotRects; // g_listSlotCount rectangles, filled by the file list
 extern CFileListView* g_fileListView;
 
+extern int g_channelFlags;       // colour channels shown: 0x1 red, 0x10 green, 0x100 blue
 extern double g_calibrationZoom; // magnification a calibration is made under
 extern BYTE g_stillCalibrating;  // 1 while the calibration tool runs
 

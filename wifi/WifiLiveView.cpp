@@ -54,10 +54,13 @@ bool SaveLastFrame(const StreamPlayer& player, const WCHAR* path) {
 
 void CWifiMicroscopeDlg::StartLiveView() {
     if (g_previewState == 3) {
-        // The stream kept running behind the still view; taking the still view away is the
-        // frozen frame's business.
+        // The stream kept running behind the still view: unfreezing shows it again without a
+        // new connection.
+        FreezeLiveImage(TRUE);
         g_previewState = 2;
-        return;
+        if (m_vlcPlayer && m_vlcPlayer->IsPlaying())
+            return;
+        // The stream ended while the frame was frozen: connect again.
     }
     m_playing = 0;
     // The old player goes first: a recording it wrote is finished before the next begins.
@@ -128,14 +131,20 @@ void CWifiMicroscopeDlg::TakeSnapshot() {
     SYSTEMTIME now;
     GetLocalTime(&now);
     const std::u16string path = NewCaptureName(g_paths.pictureDir, now, u".png");
+    if (!WriteCurrentFrame(path))
+        return;
+    ListPicture(path.c_str());
+    PlaySound(MAKEINTRESOURCE(kShutterSound), g_hInstance, SND_RESOURCE | SND_ASYNC);
+}
+
+bool CWifiMicroscopeDlg::WriteCurrentFrame(const std::u16string& path) {
+    if (!m_vlcPlayer)
+        return false;
     // The library takes the snapshot of the shown frame; while it records it cannot, and the
     // last frame handed over is written instead.
     if (m_vlcPlayer->TakeSnapshot(ms::ToUtf8(path), 0, 0) != 0 || !IsNonEmptyFile(path.c_str()))
         SaveLastFrame(*m_vlcPlayer, path.c_str());
-    if (!IsNonEmptyFile(path.c_str()))
-        return;
-    ListPicture(path.c_str());
-    PlaySound(MAKEINTRESOURCE(kShutterSound), g_hInstance, SND_RESOURCE | SND_ASYNC);
+    return IsNonEmptyFile(path.c_str());
 }
 
 bool CWifiMicroscopeDlg::ReadVideoSize() {

@@ -129,6 +129,12 @@ void CWifiMicroscopeDlg::RelayOut(bool maximized) {
     Place(m_hWnd, IDC_VIDEO, 180, 40, w - 188, h - 75);
     Place(m_hWnd, IDC_STILL_PLACEHOLDER, 180, 40, w - 188, h - 75);
     g_stillViewMode = maximized ? 2 : 1;
+    // The frozen frame is shown anew in the new area and mode, from its file: measurements and
+    // effects made on it are gone.
+    if (g_previewState == 3 && StillView()) {
+        DestroyStillView();
+        CreateStillView();
+    }
     PlaceList(static_cast<int>((maximized ? 0.885 : 0.855) * h));
     UpdateStatusTexts();
     Invalidate(TRUE);

@@ -13,6 +13,8 @@
 #include "wifi/WifiLanguage.h"
 #include "wifi/WifiSettings.h"
 
+#include "wifi_measure/StillMeasureView.h"
+
 #include "measure/IniTextFile.h"
 #include "kit/LangText.h"
 
@@ -38,6 +40,13 @@ ON_COMMAND(IDC_AVI, OnRecord)
 ON_COMMAND(IDC_SETTING, OnDeviceSetting)
 ON_COMMAND(IDC_CLOCK, OnTimedCapture)
 ON_COMMAND(IDC_SAVE, OnSave)
+ON_BN_CLICKED(IDC_MIRROR, OnMirror)
+ON_BN_CLICKED(IDC_FLIP, OnFlip)
+ON_BN_CLICKED(IDC_NEGATIVE, OnNegative)
+ON_BN_CLICKED(IDC_BINARY, OnBinarize)
+ON_BN_CLICKED(IDC_RED, OnRedChannel)
+ON_BN_CLICKED(IDC_GREEN, OnGreenChannel)
+ON_BN_CLICKED(IDC_BLUE, OnBlueChannel)
 ON_COMMAND(ID_FILE_SAVE_AS, OnSave)
 ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
 ON_COMMAND(ID_FILE_DELETE, OnFileDelete)
@@ -347,6 +356,7 @@ void CWifiMicroscopeDlg::ReleaseResources() {
         KillTimer(TIMER_FIRST_FRAME);
         KillTimer(TIMER_RECORD_TICK);
     }
+    DestroyStillView();
     StopLiveView();
     if (m_hWnd)
         EndCameraRequests();

@@ -21,7 +21,9 @@
 #include <memory>
 #include <string>
 
+class CDibImage;
 class CFileListView;
+class CStillMeasureView;
 class StreamInstance;
 class StreamPlayer;
 
@@ -107,6 +109,22 @@ public:
     void StopLiveView();
     // A PNG of the current frame in the picture folder, listed with the shutter sound.
     void TakeSnapshot();
+
+    // ---- Frozen frame and picture effects (WifiStillCommands.cpp) ----
+    // FALSE freezes: the current frame into "tempImage.png" of the data folder, shown by a
+    // still view over the video area while the stream plays on behind it (a view that exists
+    // is kept). TRUE unfreezes: the still view goes and the video area shows again. Nothing
+    // happens unless the stream plays.
+    void FreezeLiveImage(BOOL unfreeze);
+    void OnMirror();
+    void OnFlip();
+    void OnNegative();
+    void OnBinarize();
+    void OnRedChannel();
+    void OnGreenChannel();
+    void OnBlueChannel();
+    // The frozen frame's view, or null while the live picture shows.
+    CStillMeasureView* StillView() const { return m_stillView.get(); }
 
     // ---- Recording (WifiRecording.cpp) ----
     void OnRecord();
@@ -202,6 +220,22 @@ private:
     // Posts the request that opens m_selectedPath: the photo-measure window for a picture,
     // the player for a recording.
     void PostOpenMessage();
+    // The effect commands' first step: a live stream is frozen (state 3 once a view shows).
+    void FreezeWhenLive();
+    // Builds the still view on "tempImage.png" over the placeholder's rectangle, in
+    // g_stillViewMode; false when the window could not be made.
+    bool CreateStillView();
+    void DestroyStillView();
+    // Mirror, flip, negative and binary segmentation: a second press of a pressed button only
+    // releases it; otherwise the operation works on the current picture.
+    void ApplyEffect(int buttonId, bool (*operation)(CDibImage&));
+    // Red, green and blue: the frozen frame as loaded, shown through the chosen channels.
+    void ToggleChannel(int buttonId, int bit);
+    // The frozen frame with its measurements through the save dialog (PNG or JPEG).
+    void SaveFrozenFrame();
+    // The current frame as a PNG at `path`: the library's snapshot, or while it cannot take one
+    // (recording) the last frame handed over; whether a non-empty file is there afterwards.
+    bool WriteCurrentFrame(const std::u16string& path);
     // Whether the list has a selected item; if not, the "SelectFile" text is shown, in a box
     // of this type with the caption "Wavenor", or in the framework's box when 0.
     bool SelectedOrTold(UINT boxType);
@@ -241,4 +275,5 @@ private:
     HBRUSH m_dialogBrush = nullptr;
     bool m_released = false;
     std::unique_ptr<CFileListView> m_fileList; // g_fileListView while it lives
+    std::unique_ptr<CStillMeasureView> m_stillView;
 };

@@ -10,18 +10,23 @@
 #include "wifi/WifiGlobals.h"
 #include "wifi/WifiMicroscopeDlg.h"
 #include "wifi/WifiSettings.h"
+#include "wifi_measure/StillMeasureView.h"
+
+#include "imaging/DibImage.h"
 
 #include "platform/services/ServiceSeams.h"
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/core/Registry.h"
 #include "platform/win/core/Time.h"
 #include "platform/win/core/WString.h"
+#include "platform/win/dialogs/DialogSeams.h"
 #include "platform/win/window/TestSeams.h"
 #include "res/WavenorResource.h"
 
 #include "tests/support/Pump.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <opencv2/imgcodecs.hpp>
 #include <opencv2/videoio.hpp>
 
 #include <filesystem>
@@ -471,6 +476,163 @@ TEST_F(WifiLiveViewTest, TimedCaptureTakesEachPictureOneIntervalApart) {
     EXPECT_EQ(files[1].filename().string(), "20260304050610.png");
     EXPECT_EQ(PngSize(files[1]), std::make_pair(640, 480));
     EXPECT_EQ(dlg_->pictures.size(), 2u);
+}
+
+} // namespace
+
+namespace {
+
+bool SamePicture(const CDibImage& a, const CDibImage& b) {
+    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight())
+        return false;
+    for (long y = 0; y < static_cast<long>(a.GetHeight()); y += 3)
+        for (long x = 0; x < static_cast<long>(a.GetWidth()); x += 3) {
+            const RGBQUAD p = a.GetPixelColor(x, y, false), q = b.GetPixelColor(x, y, false);
+            if (p.rgbRed != q.rgbRed || p.rgbGreen != q.rgbGreen || p.rgbBlue != q.rgbBlue)
+                return false;
+        }
+    return true;
+}
+
+class FrozenFrameTest : public WifiLiveViewTest {
+protected:
+    // The stream of the test camera, frozen by the first press of `button`.
+    void FreezeWith(TestCameraProcess& camera, int button) {
+        ASSERT_TRUE(camera.Ready());
+        Open();
+        ASSERT_TRUE(PreviewUntilSize(u"640X480"));
+        ASSERT_TRUE(
+            PumpUntil([&] { return dlg_->Player() && dlg_->Player()->FrameCount() > 3; }, 60s));
+        Command(button);
+        ms::test::Pump();
+        ASSERT_NE(dlg_->StillView(), nullptr);
+        ASSERT_TRUE(dlg_->StillView()->HasPicture());
+        EXPECT_EQ(g_previewState, 3);
+    }
+    CDibImage& Shown() { return *dlg_->StillView()->m_image; }
+    const CDibImage& Loaded() { return *dlg_->StillView()->m_origImage; }
+};
+
+// The frozen frame is the stream's frame, shown where the video was (mirrored by the press
+// that froze it); Preview takes the still view away and shows the stream that kept playing,
+// without asking the camera again.
+TEST_F(FrozenFrameTest, FreezingShowsTheFrameAndPreviewUnfreezesWithoutANewStream) {
+    TestCameraProcess camera("normal");
+    FreezeWith(camera, IDC_MIRROR);
+    const fs::path frame = program_ / "tempImage.png";
+    EXPECT_EQ(PngSize(frame), std::make_pair(640, 480));
+    EXPECT_TRUE(IsWindowVisible(dlg_->StillView()->m_hWnd));
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_VIDEO)));
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_CAMERA)));
+    EXPECT_TRUE(dlg_->ToggleButton(IDC_MIRROR)->IsPressed());
+
+    QImage file(QString::fromStdString(frame.string()));
+    ASSERT_FALSE(file.isNull());
+    QImage shown;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            shown = ms::test::GrabWindow(dlg_->StillView()->m_hWnd);
+            return !shown.isNull() && shown.width() >= 640 && shown.height() >= 480;
+        },
+        30s));
+    int lit = 0, same = 0, all = 0;
+    for (int y = 4; y < 480; y += 16)
+        for (int x = 4; x < 640; x += 16, ++all) {
+            const QRgb s = shown.pixel(x, y), f = file.pixel(639 - x, y);
+            lit += qGray(f) > 60;
+            same += std::abs(qRed(s) - qRed(f)) <= 2 && std::abs(qGreen(s) - qGreen(f)) <= 2 &&
+                    std::abs(qBlue(s) - qBlue(f)) <= 2;
+        }
+    EXPECT_GT(lit, all / 2);
+    EXPECT_EQ(same, all);
+
+    const unsigned long long framesBefore = dlg_->Player()->FrameCount();
+    Command(IDC_PREVIEW);
+    EXPECT_EQ(dlg_->StillView(), nullptr);
+    EXPECT_EQ(g_previewState, 2);
+    EXPECT_TRUE(IsWindowVisible(Item(IDC_VIDEO)));
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_CAMERA)));
+    EXPECT_FALSE(dlg_->ToggleButton(IDC_MIRROR)->IsPressed());
+    ASSERT_TRUE(PumpUntil([&] { return dlg_->Player()->FrameCount() > framesBefore + 3; }, 60s));
+    EXPECT_EQ(camera.StreamRequests(), 1);
+}
+
+// Each effect on the frozen frame: the first press changes the picture, and where the effect
+// toggles, pressing on gives back the frame as loaded (mirror, flip and negative: a second
+// press only releases the button, a third applies the effect again; a colour: its second
+// press). Negative turns a known pixel into its complement; binary segmentation leaves black
+// and white only.
+TEST_F(FrozenFrameTest, EachEffectChangesThePictureAndTheTogglingOnesGiveItBack) {
+    TestCameraProcess camera("normal");
+    FreezeWith(camera, IDC_NEGATIVE);
+    const RGBQUAD before = Loaded().GetPixelColor(100, 100, false);
+    const RGBQUAD after = Shown().GetPixelColor(100, 100, false);
+    EXPECT_EQ(after.rgbRed, 255 - before.rgbRed);
+    EXPECT_EQ(after.rgbGreen, 255 - before.rgbGreen);
+    EXPECT_EQ(after.rgbBlue, 255 - before.rgbBlue);
+    Command(IDC_NEGATIVE);
+    Command(IDC_NEGATIVE);
+    ASSERT_TRUE(SamePicture(Shown(), Loaded()));
+
+    struct Case {
+        int button;
+        int pressesBackToLoaded; // 0: the effect does not toggle
+    };
+    const Case cases[] = {{IDC_MIRROR, 3}, {IDC_FLIP, 3}, {IDC_NEGATIVE, 3},
+                          {IDC_RED, 2},    {IDC_GREEN, 2}, {IDC_BLUE, 2}, {IDC_BINARY, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        Command(c.button);
+        EXPECT_TRUE(dlg_->ToggleButton(c.button)->IsPressed());
+        EXPECT_FALSE(SamePicture(Shown(), Loaded()));
+        if (c.pressesBackToLoaded == 0) {
+            for (long y = 0; y < 480; y += 5)
+                for (long x = 0; x < 640; x += 5) {
+                    const RGBQUAD p = Shown().GetPixelColor(x, y, false);
+                    ASSERT_TRUE(p.rgbRed == p.rgbGreen && p.rgbGreen == p.rgbBlue &&
+                                (p.rgbRed == 0 || p.rgbRed == 255))
+                        << x << "," << y;
+                }
+            continue;
+        }
+        for (int press = 1; press < c.pressesBackToLoaded; ++press)
+            Command(c.button);
+        EXPECT_TRUE(SamePicture(Shown(), Loaded()));
+        // Pressed again for the three-press ones; released for a colour.
+        EXPECT_EQ(dlg_->ToggleButton(c.button)->IsPressed() != 0, c.pressesBackToLoaded == 3);
+        if (c.pressesBackToLoaded == 3)
+            Command(c.button); // released, the picture as loaded
+    }
+    // Red and green shown together; blue then shows alone.
+    Command(IDC_RED);
+    Command(IDC_GREEN);
+    EXPECT_EQ(g_channelFlags, 0x11);
+    Command(IDC_BLUE);
+    EXPECT_EQ(g_channelFlags, 0x100);
+    EXPECT_FALSE(dlg_->ToggleButton(IDC_RED)->IsPressed());
+    EXPECT_FALSE(dlg_->ToggleButton(IDC_GREEN)->IsPressed());
+}
+
+// Save while frozen writes the frozen frame by the chosen ending, whatever the list holds;
+// an ending the view cannot write writes nothing and says so.
+TEST_F(FrozenFrameTest, SaveWritesTheFrozenFrameAsJpegAndRefusesOtherEndings) {
+    TestCameraProcess camera("normal");
+    FreezeWith(camera, IDC_FLIP);
+    const fs::path jpg = mstest::Home() / "x.jpg";
+    ms::test::AnswerFileDialog(ms::FromUtf8(jpg.string()), 2);
+    Command(IDC_SAVE);
+    ASSERT_TRUE(fs::exists(jpg));
+    EXPECT_EQ(Bytes(jpg).substr(0, 2), std::string("\xFF\xD8"));
+    const cv::Mat saved = cv::imread(jpg.string());
+    EXPECT_EQ(saved.cols, 640);
+    EXPECT_EQ(saved.rows, 480);
+    EXPECT_EQ(CountBoxes((u"Save as [" + ms::FromUtf8(jpg.string()) + u"]").c_str()), 1);
+
+    const fs::path bmp = mstest::Home() / "x.bmp";
+    ms::test::AnswerFileDialog(ms::FromUtf8(bmp.string()), 1);
+    Command(IDC_SAVE);
+    EXPECT_FALSE(fs::exists(bmp));
+    EXPECT_EQ(CountBoxes(u"Save failed"), 1);
 }
 
 } // namespace
