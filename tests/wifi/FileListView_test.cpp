@@ -113,12 +113,15 @@ TEST(FileListGeometry, RecordingOfCompanionOnlyForMp4Companions) {
     EXPECT_EQ(RecordingOfCompanion(u"/v/x.png"), u"");
 }
 
-// The main window with a record of the open requests it posts to itself.
+// The main window with a record of the open requests it posts to itself; the requests stop
+// there, so no modal player or measuring window waits for an operator.
 class COpeningDlg : public CWifiMicroscopeDlg {
 public:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
-        if (msg == WM_APP_SHOW_PICTURE || msg == WM_APP_SHOW_VIDEO)
+        if (msg == WM_APP_SHOW_PICTURE || msg == WM_APP_SHOW_VIDEO) {
             opened.push_back(msg);
+            return 0;
+        }
         return CWifiMicroscopeDlg::WindowProc(msg, wp, lp);
     }
     std::vector<UINT> opened;
