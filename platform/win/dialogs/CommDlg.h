@@ -184,6 +184,17 @@ using LPPRINTDLG = PRINTDLGW*;
 
 BOOL PrintDlg(LPPRINTDLG pd);
 
+// ---- The spooler's default printer ----
+#define ERROR_INVALID_PRINTER_NAME 1801L
+// The default printer's name into `buffer` of *size characters (terminator included); *size
+// becomes the characters written, or needed when the buffer is too small (then FALSE with
+// ERROR_INSUFFICIENT_BUFFER). Without a printer FALSE with ERROR_FILE_NOT_FOUND.
+BOOL GetDefaultPrinter(LPWSTR buffer, LPDWORD size);
+// The system's default printer is the operator's to choose and is never changed from here:
+// naming the printer that already is the default succeeds, any other name (or none) fails with
+// ERROR_INVALID_PRINTER_NAME and changes nothing.
+BOOL SetDefaultPrinter(LPCWSTR name);
+
 namespace ms {
 
 // Where the default printer comes from: the printing service installs a provider that names

@@ -521,6 +521,36 @@ BOOL PrintDlg(LPPRINTDLG pd) {
     return TRUE;
 }
 
+BOOL GetDefaultPrinter(LPWSTR buffer, LPDWORD size) {
+    if (!size) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::u16string name;
+    if (!g_printer || !g_printer(name, nullptr)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    const DWORD needed = static_cast<DWORD>(name.size() + 1);
+    if (!buffer || *size < needed) {
+        *size = needed;
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    std::copy(name.begin(), name.end(), buffer);
+    buffer[name.size()] = 0;
+    *size = needed;
+    return TRUE;
+}
+
+BOOL SetDefaultPrinter(LPCWSTR name) {
+    std::u16string current;
+    if (name && *name && g_printer && g_printer(current, nullptr) && current == name)
+        return TRUE;
+    SetLastError(ERROR_INVALID_PRINTER_NAME);
+    return FALSE;
+}
+
 PIDLIST_ABSOLUTE SHBrowseForFolder(LPBROWSEINFO bi) {
     if (!bi)
         return nullptr;

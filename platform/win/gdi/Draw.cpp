@@ -199,15 +199,41 @@ BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int ySta
     const bool ccw = c.st.arcDir != AD_CLOCKWISE;
     const double span = ccw ? Norm(e - s) : Norm(s - e);
     const bool full = span < 1e-12;
+    // The arc runs counterclockwise from angle lo to hi, `span` apart. A pixel clearly on one
+    // side of both end rays is decided by two cross products; only those within a millionth
+    // of a radian of an end, or any pixel of an arc of nearly half a turn, ask atan2, which
+    // decides every pixel as it always did.
+    const double lo = ccw ? s : e, hi = ccw ? e : s;
+    const double lox = std::cos(lo), loy = std::sin(lo), hix = std::cos(hi), hiy = std::sin(hi);
+    const bool small = span < M_PI - 1e-3, large = span > M_PI + 1e-3;
+    auto inside = [&](int x, int y) {
+        if (full)
+            return true;
+        const double vx = x - cx, vy = -(y - cy);
+        const double tol = 1e-6 * (std::abs(vx) + std::abs(vy));
+        const double fromLo = lox * vy - loy * vx; // |v| sin(a - lo)
+        const double toHi = vx * hiy - vy * hix;   // |v| sin(hi - a)
+        if (small) {
+            if (fromLo > tol && toHi > tol)
+                return true;
+            if (fromLo < -tol || toHi < -tol)
+                return false;
+        } else if (large) { // the gap from hi round to lo is under half a turn
+            if (-toHi > tol && -fromLo > tol)
+                return false;
+            if (-toHi < -tol || -fromLo < -tol)
+                return true;
+        }
+        const double a = angle(x, y);
+        const double d = ccw ? Norm(a - s) : Norm(s - a);
+        return d <= span + 1e-9;
+    };
     SpanSet ring, arc, none;
     EllipseOutline(left, top, right, bottom, pen.width, Visible(c), ring);
     ring.ForEach([&](int y, int x0, int x1) {
-        for (int x = x0; x < x1; ++x) {
-            const double a = angle(x, y);
-            const double d = ccw ? Norm(a - s) : Norm(s - a);
-            if (full || d <= span + 1e-9)
+        for (int x = x0; x < x1; ++x)
+            if (inside(x, y))
                 arc.Pixel(x, y);
-        }
     });
     DrawStroke(c, arc, none, pen);
     return TRUE;

@@ -29,6 +29,10 @@ QString MapFontFace(std::u16string_view face);
 QFont QFontFromLogFont(const LOGFONTW& lf);
 QFont QFontOfHandle(HFONT font);
 
+// Runs of text are drawn from a cache of the pixels Qt drew for them (the same pixels, without
+// shaping and rasterising the text again). Off: Qt draws every run; tests compare the two.
+void SetTextRunCache(bool on);
+
 // The system colours (the one table GetSysColor answers from) and their brushes: stock
 // objects that DeleteObject leaves alone, null for an unknown index.
 COLORREF SystemColor(int index);

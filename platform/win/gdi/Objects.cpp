@@ -264,6 +264,12 @@ QRgb Canvas::Color(COLORREF c) const {
 void Canvas::Span(int y, int x0, int x1, QRgb color, int rop2) {
     if (x0 >= x1 || !img)
         return;
+    Span(img->bits(), y, x0, x1, color, rop2);
+}
+
+void Canvas::Span(uchar* bits, int y, int x0, int x1, QRgb color, int rop2) {
+    if (x0 >= x1 || !bits)
+        return;
     for (const QRect& r : clip) {
         if (y < r.top() || y > r.bottom())
             continue;
@@ -271,7 +277,7 @@ void Canvas::Span(int y, int x0, int x1, QRgb color, int rop2) {
         int b = std::min(x1, r.right() + 1);
         if (a >= b)
             continue;
-        auto* row = reinterpret_cast<QRgb*>(img->scanLine(y));
+        auto* row = reinterpret_cast<QRgb*>(bits + static_cast<qsizetype>(y) * img->bytesPerLine());
         if (rop2 == R2_COPYPEN) {
             std::fill(row + a, row + b, color);
         } else if (rop2 != R2_NOP) {
@@ -731,7 +737,9 @@ int GetObjectW(HGDIOBJ obj, int size, LPVOID out) {
 }
 
 int GetDeviceCaps(HDC hdc, int index) {
-    return WithDc(hdc, 0, [&](Dc&) {
+    return WithDc(hdc, 0, [&](Dc& dc) {
+        if (dc.printer)
+            return PrinterDeviceCaps(*dc.printer, index);
         switch (index) {
         case HORZRES:
             return ScreenSize().width();

@@ -1,8 +1,179 @@
+// Print jobs: a printer DC draws into a page-sized surface; the job's state decides which call
+// may come next, and each finished page goes to the printer device.
 #include "platform/win/gdi/Printing.h"
 
-// No printer DC exists yet: every job is refused.
-int StartDoc(HDC, const DOCINFO*) { return SP_ERROR; }
-int StartPage(HDC) { return SP_ERROR; }
-int EndPage(HDC) { return SP_ERROR; }
-int EndDoc(HDC) { return SP_ERROR; }
-int AbortDoc(HDC) { return SP_ERROR; }
+#include "gdi/GdiPriv.h"
+
+#include <atomic>
+#include <cmath>
+#include <mutex>
+
+namespace ms::gdi {
+
+struct PrintJob {
+    enum class State { Idle, Document, Page };
+
+    PrinterPage page;
+    std::shared_ptr<PrintDevice> device;
+    std::mutex m; // state and the device's calls
+    State state = State::Idle;
+
+    ~PrintJob() {
+        // The DC went during a document: whatever was drawn is dropped, never half printed.
+        if (state != State::Idle)
+            device->AbortDocument();
+    }
+};
+
+int PrinterDeviceCaps(const PrintJob& job, int index) {
+    const PrinterPage& p = job.page;
+    auto millimetres = [](int pixels, int dpi) {
+        return dpi > 0 ? static_cast<int>(std::lround(pixels * 25.4 / dpi)) : 0;
+    };
+    switch (index) {
+    case HORZRES:
+        return p.width;
+    case VERTRES:
+        return p.height;
+    case LOGPIXELSX:
+        return p.dpiX;
+    case LOGPIXELSY:
+        return p.dpiY;
+    case HORZSIZE:
+        return millimetres(p.width, p.dpiX);
+    case VERTSIZE:
+        return millimetres(p.height, p.dpiY);
+    case PHYSICALWIDTH:
+        return p.paperWidth > 0 ? p.paperWidth : p.width;
+    case PHYSICALHEIGHT:
+        return p.paperHeight > 0 ? p.paperHeight : p.height;
+    case PHYSICALOFFSETX:
+        return p.offsetX;
+    case PHYSICALOFFSETY:
+        return p.offsetY;
+    case BITSPIXEL:
+        return 32;
+    case PLANES:
+        return 1;
+    case NUMCOLORS:
+        return -1;
+    default:
+        return 0;
+    }
+}
+
+} // namespace ms::gdi
+
+using namespace ms::gdi;
+
+namespace {
+
+// The DC and its job, when `hdc` is a printer's DC. The call is recorded on a recording DC.
+std::shared_ptr<Dc> PrinterDc(HDC hdc, const char* name) {
+    std::lock_guard lock(TableMutex());
+    auto dc = LookupAs<Dc>(hdc, Kind::Dc);
+    if (!dc || !dc->printer)
+        return nullptr;
+    Record(dc.get(), name, {});
+    return dc;
+}
+
+std::atomic<int> g_nextJob{1};
+
+} // namespace
+
+int StartDoc(HDC hdc, const DOCINFO* info) {
+    auto dc = PrinterDc(hdc, "StartDoc");
+    if (!dc || !info)
+        return SP_ERROR;
+    PrintJob& job = *dc->printer;
+    std::lock_guard lock(job.m);
+    if (job.state != PrintJob::State::Idle)
+        return SP_ERROR;
+    const std::u16string name = info->lpszDocName ? info->lpszDocName : u"";
+    const std::u16string output = info->lpszOutput ? info->lpszOutput : u"";
+    if (!job.device->BeginDocument(name, output))
+        return SP_ERROR;
+    job.state = PrintJob::State::Document;
+    return g_nextJob.fetch_add(1);
+}
+
+int StartPage(HDC hdc) {
+    auto dc = PrinterDc(hdc, "StartPage");
+    if (!dc)
+        return SP_ERROR;
+    PrintJob& job = *dc->printer;
+    std::lock_guard lock(job.m);
+    if (job.state != PrintJob::State::Document)
+        return SP_ERROR;
+    {
+        std::lock_guard pixels(dc->surface->Mutex());
+        dc->surface->Image().fill(0xFFFFFFFFu);
+    }
+    job.state = PrintJob::State::Page;
+    return 1;
+}
+
+int EndPage(HDC hdc) {
+    auto dc = PrinterDc(hdc, "EndPage");
+    if (!dc)
+        return SP_ERROR;
+    PrintJob& job = *dc->printer;
+    std::lock_guard lock(job.m);
+    if (job.state != PrintJob::State::Page)
+        return SP_ERROR;
+    QImage page;
+    {
+        std::lock_guard pixels(dc->surface->Mutex());
+        page = dc->surface->Image(); // shared until the next page is drawn
+    }
+    job.state = PrintJob::State::Document;
+    return job.device->AddPage(page) ? 1 : SP_ERROR;
+}
+
+int EndDoc(HDC hdc) {
+    auto dc = PrinterDc(hdc, "EndDoc");
+    if (!dc)
+        return SP_ERROR;
+    PrintJob& job = *dc->printer;
+    std::lock_guard lock(job.m);
+    if (job.state != PrintJob::State::Document)
+        return SP_ERROR;
+    job.state = PrintJob::State::Idle;
+    return job.device->EndDocument() ? 1 : SP_ERROR;
+}
+
+int AbortDoc(HDC hdc) {
+    auto dc = PrinterDc(hdc, "AbortDoc");
+    if (!dc)
+        return SP_ERROR;
+    PrintJob& job = *dc->printer;
+    std::lock_guard lock(job.m);
+    if (job.state == PrintJob::State::Idle)
+        return SP_ERROR;
+    job.state = PrintJob::State::Idle;
+    job.device->AbortDocument();
+    return 1;
+}
+
+namespace ms {
+
+HDC CreatePrinterDC(const PrinterPage& page, std::shared_ptr<PrintDevice> device) {
+    if (!device || page.width <= 0 || page.height <= 0)
+        return nullptr;
+    auto surface = std::make_shared<Surface>(page.width, page.height);
+    {
+        std::lock_guard pixels(surface->Mutex());
+        surface->Image().fill(0xFFFFFFFFu);
+    }
+    HDC hdc = NewDc(false, false, std::move(surface));
+    std::lock_guard lock(TableMutex());
+    auto dc = LookupAs<Dc>(hdc, Kind::Dc);
+    auto job = std::make_shared<PrintJob>();
+    job->page = page;
+    job->device = std::move(device);
+    dc->printer = std::move(job);
+    return hdc;
+}
+
+} // namespace ms

@@ -9,8 +9,13 @@ namespace ms::gdi {
 void SpanSet::Merge() {
     if (spans_.size() < 2)
         return;
-    std::sort(spans_.begin(), spans_.end(),
-              [](const Span& a, const Span& b) { return a.y != b.y ? a.y < b.y : a.x0 < b.x0; });
+    // Outlines are mostly made row by row, already in order; spans with equal starts merge
+    // alike in any order.
+    const auto before = [](const Span& a, const Span& b) {
+        return a.y != b.y ? a.y < b.y : a.x0 < b.x0;
+    };
+    if (!std::is_sorted(spans_.begin(), spans_.end(), before))
+        std::sort(spans_.begin(), spans_.end(), before);
     size_t w = 0;
     for (size_t i = 1; i < spans_.size(); ++i) {
         Span& cur = spans_[w];
@@ -24,18 +29,14 @@ void SpanSet::Merge() {
 }
 
 void SpanSet::Apply(Canvas& c, QRgb color, int rop2) {
+    if (!c.img || spans_.empty())
+        return;
+    uchar* bits = c.img->bits();
+    const int rows = c.img->height();
     ForEach([&](int y, int x0, int x1) {
-        if (c.img && y >= 0 && y < c.img->height())
-            c.Span(y, x0, x1, color, rop2);
+        if (y >= 0 && y < rows)
+            c.Span(bits, y, x0, x1, color, rop2);
     });
-}
-
-int ClampToInt(double v, int lo, int hi) {
-    if (!(v > lo)) // also NaN
-        return lo;
-    if (v > hi)
-        return hi;
-    return static_cast<int>(v);
 }
 
 void PolygonSpans(const std::vector<QPointF>& pts, bool winding, const QRect& vis, SpanSet& out) {

@@ -6,7 +6,13 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QTransform>
 #include <algorithm>
+#include <atomic>
+#include <list>
+#include <string>
+#include <thread>
+#include <unordered_map>
 #include <cmath>
 #include <optional>
 
@@ -49,6 +55,69 @@ std::shared_ptr<Font> FontOfDc(HDC hdc) {
     return dc ? dc->st.font : nullptr;
 }
 
+std::shared_ptr<const Font::Metrics> BuildMetrics(const LOGFONTW& lf, bool fonts,
+                                                  std::uint64_t id) {
+    auto metrics = std::make_shared<Font::Metrics>();
+    Font::Metrics& m = *metrics;
+    m.id = id;
+    m.fonts = fonts;
+    m.smooth = lf.lfQuality == ANTIALIASED_QUALITY || lf.lfQuality == CLEARTYPE_QUALITY;
+    m.font = ms::QFontFromLogFont(lf);
+    if (fonts) {
+        QFontMetrics fm(m.font);
+        m.ascent = fm.ascent();
+        m.descent = fm.descent();
+        m.avgWidth = fm.averageCharWidth();
+        m.maxWidth = fm.maxWidth();
+        m.leading = std::max(0, fm.leading());
+    } else {
+        const int px = std::max(1, m.font.pixelSize());
+        m.ascent = px * 9 / 10;
+        m.descent = px - m.ascent + px / 8;
+        m.avgWidth = std::max(1, px / 2);
+        m.maxWidth = px;
+    }
+    return metrics;
+}
+
+// Building a QFont and its metrics costs more than drawing a short label, and the live view
+// makes a font for every label of every shape, all from a few LOGFONTs: equal LOGFONTs made on
+// one thread share one build. A QFont caches its font engine for the thread using it, so
+// threads do not share one. Bounded: past the limit the table starts afresh (fonts keep what
+// they hold).
+std::shared_ptr<const Font::Metrics> SharedMetrics(const LOGFONTW& lf) {
+    static std::mutex mutex;
+    static std::unordered_map<std::string, std::shared_ptr<const Font::Metrics>> faces;
+    static std::uint64_t nextId = 1;
+    const bool fonts = HasFonts();
+    LOGFONTW k = lf;
+    bool ended = false;
+    for (WCHAR& ch : k.lfFaceName) { // what follows the name's end is not part of it
+        ended = ended || ch == 0;
+        if (ended)
+            ch = 0;
+    }
+    std::string key(reinterpret_cast<const char*>(&k), sizeof k);
+    key.push_back(fonts ? '1' : '0');
+    const std::thread::id thread = std::this_thread::get_id();
+    key.append(reinterpret_cast<const char*>(&thread), sizeof thread);
+    {
+        std::lock_guard lock(mutex);
+        if (auto it = faces.find(key); it != faces.end())
+            return it->second;
+    }
+    std::uint64_t id;
+    {
+        std::lock_guard lock(mutex);
+        id = nextId++;
+    }
+    auto built = BuildMetrics(lf, fonts, id);
+    std::lock_guard lock(mutex);
+    if (faces.size() >= 256)
+        faces.clear();
+    return faces.try_emplace(std::move(key), std::move(built)).first->second;
+}
+
 void SetupPainter(QPainter& p, const Canvas& c) {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setRenderHint(QPainter::TextAntialiasing, false);
@@ -60,6 +129,201 @@ void SetupPainter(QPainter& p, const Canvas& c) {
     }
 }
 
+std::atomic<bool> runCacheOn{true};
+
+// Where a run stands against its reference point, as the DC's text alignment says: the
+// left end of the text (ox) and its baseline, in the run's own (possibly turned) frame.
+struct Placement {
+    int ox = 0;
+    int baseline = 0;
+};
+
+Placement Place(const Font::Metrics& m, int width, UINT align) {
+    Placement at;
+    if ((align & TA_CENTER) == TA_CENTER)
+        at.ox = -width / 2;
+    else if (align & TA_RIGHT)
+        at.ox = -width;
+    at.baseline = m.ascent;
+    if ((align & TA_BASELINE) == TA_BASELINE)
+        at.baseline = 0;
+    else if (align & TA_BOTTOM)
+        at.baseline = -m.descent;
+    return at;
+}
+
+// Draws the text of a run in `color` with the painter's origin at its reference point: the
+// one way Qt is asked to draw text, for the picture and for the run cache alike.
+// With `cell`, the text's cell (advance `width`, ascent + descent) is filled with it first.
+void PaintRun(QPainter& p, const Font::Metrics& m, LONG escapement, const QString& s,
+              Placement at, const QColor& color, int underlineIndex, int width = 0,
+              const QColor* cell = nullptr) {
+    if (escapement != 0)
+        p.rotate(-escapement / 10.0);
+    if (cell)
+        p.fillRect(QRect(at.ox, at.baseline - m.ascent, width, m.ascent + m.descent), *cell);
+    p.setFont(m.font);
+    p.setPen(color);
+    p.drawText(QPoint(at.ox, at.baseline), s);
+    if (underlineIndex >= 0 && underlineIndex < s.size()) {
+        QFontMetrics fm(m.font);
+        const int ux = at.ox + fm.horizontalAdvance(s.left(underlineIndex));
+        const int uw = std::max(1, fm.horizontalAdvance(s.at(underlineIndex)));
+        p.fillRect(QRect(ux, at.baseline + 1, uw, 1), color);
+    }
+}
+
+// One run of text in one face as Qt draws it: its advance and, once drawn, the pixels the text
+// colour covers, as spans relative to the reference point.
+struct TextRun {
+    struct Span {
+        int dy, x0, x1;
+    };
+    int width = 0;
+    bool drawn = false; // the pixels were taken
+    bool exact = false; // every pixel Qt drew was all text colour or untouched
+    std::vector<Span> spans;
+};
+
+// Shaping a label and rasterising its glyphs costs far more than writing its pixels, and the
+// live view draws the same labels frame after frame: runs are kept by face, alignment,
+// underline and text, least recently used first out beyond a byte budget. A run is drawn from
+// its spans only when Qt drew it without anti-aliasing, so its pixels are exactly Qt's; any
+// other run is drawn by Qt each time.
+class RunCache {
+public:
+    static RunCache& Instance() {
+        static RunCache* cache = new RunCache; // never destroyed: drawing may outlive statics
+        return *cache;
+    }
+
+    std::shared_ptr<const TextRun> Find(const std::u16string& key) {
+        std::lock_guard lock(m_);
+        auto it = index_.find(key);
+        if (it == index_.end())
+            return nullptr;
+        order_.splice(order_.begin(), order_, it->second);
+        return it->second->second;
+    }
+
+    void Keep(std::u16string key, std::shared_ptr<const TextRun> run) {
+        const size_t bytes = Bytes(key, *run);
+        if (bytes > kBudget / 16)
+            return;
+        std::lock_guard lock(m_);
+        if (auto it = index_.find(key); it != index_.end()) {
+            bytes_ -= Bytes(it->first, *it->second->second);
+            order_.erase(it->second);
+            index_.erase(it);
+        }
+        order_.emplace_front(key, std::move(run));
+        index_.emplace(std::move(key), order_.begin());
+        bytes_ += bytes;
+        while (bytes_ > kBudget && !order_.empty()) {
+            auto& last = order_.back();
+            bytes_ -= Bytes(last.first, *last.second);
+            index_.erase(last.first);
+            order_.pop_back();
+        }
+    }
+
+private:
+    static constexpr size_t kBudget = size_t{16} << 20;
+    static size_t Bytes(const std::u16string& key, const TextRun& run) {
+        return 2 * (key.size() * sizeof(char16_t) + sizeof(TextRun)) + 64 +
+               run.spans.size() * sizeof(TextRun::Span);
+    }
+    using Entry = std::pair<std::u16string, std::shared_ptr<const TextRun>>;
+    std::mutex m_;
+    std::list<Entry> order_;
+    std::unordered_map<std::u16string, std::list<Entry>::iterator> index_;
+    size_t bytes_ = 0;
+};
+
+std::u16string RunKey(const Font::Metrics& m, const QString& s, UINT align, int underlineIndex) {
+    std::u16string key;
+    key.reserve(static_cast<size_t>(s.size()) + 6);
+    for (int shift = 0; shift < 64; shift += 16)
+        key.push_back(static_cast<char16_t>((m.id >> shift) & 0xFFFFu));
+    key.push_back(static_cast<char16_t>(align & (TA_CENTER | TA_BASELINE)));
+    key.push_back(static_cast<char16_t>(underlineIndex + 1));
+    key.append(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<size_t>(s.size()));
+    return key;
+}
+
+// Draws the run white on black into a picture large enough for any glyph's overhang and keeps
+// the white pixels; a grey one (anti-aliasing) or one on the picture's edge leaves it inexact.
+void TakePixels(TextRun& run, const Font::Metrics& m, LONG escapement, const QString& s,
+                UINT align, int underlineIndex) {
+    run.drawn = true;
+    if (m.smooth)
+        return;
+    const int h = m.ascent + m.descent;
+    const Placement at = Place(m, run.width, align);
+    const int pad = m.maxWidth + h + 2;
+    const QRect box(at.ox - pad, at.baseline - m.ascent - pad, run.width + 2 * pad, h + 2 * pad);
+    QTransform turn;
+    if (escapement != 0)
+        turn.rotate(-escapement / 10.0);
+    const QRect area = turn.mapRect(box).adjusted(-2, -2, 2, 2);
+    if (static_cast<long long>(area.width()) * area.height() > 4'000'000)
+        return;
+    QImage scratch(area.size(), QImage::Format_RGB32);
+    constexpr QRgb kOff = 0xFF000000u, kOn = 0xFFFFFFFFu;
+    scratch.fill(kOff);
+    {
+        QPainter p(&scratch);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        p.translate(-area.left(), -area.top());
+        PaintRun(p, m, escapement, s, at, QColor::fromRgb(kOn), underlineIndex);
+    }
+    const int W = scratch.width(), H = scratch.height();
+    for (int y = 0; y < H; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+        for (int x = 0; x < W;) {
+            if (row[x] == kOff) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < W && row[x] == kOn)
+                ++x;
+            if (x == start || start == 0 || x == W || y == 0 || y == H - 1) {
+                run.spans.clear();
+                return; // anti-aliased, or it may reach beyond the picture
+            }
+            run.spans.push_back({y + area.top(), start + area.left(), x + area.left()});
+        }
+    }
+    run.exact = true;
+}
+
+// The run of `s` in the face: its advance and, with `pixels`, its pixels.
+std::shared_ptr<const TextRun> RunOf(const Font::Metrics& m, LONG escapement, const QString& s,
+                                     UINT align, int underlineIndex, bool pixels) {
+    if (!runCacheOn.load(std::memory_order_relaxed)) {
+        auto run = std::make_shared<TextRun>();
+        run->width = QFontMetrics(m.font).horizontalAdvance(s);
+        return run;
+    }
+    RunCache& cache = RunCache::Instance();
+    std::u16string key = RunKey(m, s, align, underlineIndex);
+    auto found = cache.Find(key);
+    if (found && (found->drawn || !pixels))
+        return found;
+    auto run = std::make_shared<TextRun>();
+    run->width = found ? found->width : QFontMetrics(m.font).horizontalAdvance(s);
+    if (pixels)
+        TakePixels(*run, m, escapement, s, align, underlineIndex);
+    cache.Keep(std::move(key), run);
+    return run;
+}
+
+int Advance(const Font::Metrics& m, const QString& s) {
+    return RunOf(m, 0, s, TA_LEFT | TA_TOP, -1, false)->width;
+}
+
 // Draws one run with its reference point at (x, y) as the DC's text alignment says.
 // Returns the run's advance.
 int DrawRun(Canvas& c, int x, int y, const QString& s, UINT align, const QRect* clipTo,
@@ -68,38 +332,50 @@ int DrawRun(Canvas& c, int x, int y, const QString& s, UINT align, const QRect* 
     const Font::Metrics& m = font.Get();
     if (!HasFonts() || s.isEmpty())
         return 0;
-    QFontMetrics fm(m.font);
-    const int w = fm.horizontalAdvance(s);
+    const LONG escapement = font.lf.lfEscapement;
+    const bool opaque = c.st.bkMode == OPAQUE;
+    // Spans hold text laid straight or turned by right angles, where moving the reference
+    // point by whole pixels moves every pixel alike; other angles and an opaque cell turned
+    // with the text are left to Qt.
+    const bool fromSpans = escapement % 900 == 0 && !(opaque && escapement != 0);
+    const auto run = RunOf(m, escapement, s, align, underlineIndex, fromSpans);
+    const int w = run->width;
     const int h = m.ascent + m.descent;
-    int ox = 0;
-    if ((align & TA_CENTER) == TA_CENTER)
-        ox = -w / 2;
-    else if (align & TA_RIGHT)
-        ox = -w;
-    int baseline = m.ascent;
-    if ((align & TA_BASELINE) == TA_BASELINE)
-        baseline = 0;
-    else if (align & TA_BOTTOM)
-        baseline = -m.descent;
-    QPainter p(c.img);
-    SetupPainter(p, c);
-    if (clipTo)
-        p.setClipRect(*clipTo, c.st.hasClip ? Qt::IntersectClip : Qt::ReplaceClip);
-    p.translate(x, y);
-    if (font.lf.lfEscapement != 0)
-        p.rotate(-font.lf.lfEscapement / 10.0);
-    const QColor color = QColor::fromRgb(c.Color(c.st.text));
-    if (c.st.bkMode == OPAQUE)
-        p.fillRect(QRect(ox, baseline - m.ascent, w, h), QColor::fromRgb(c.Color(c.st.bk)));
-    p.setFont(m.font);
-    p.setPen(color);
-    p.drawText(QPoint(ox, baseline), s);
-    if (underlineIndex >= 0 && underlineIndex < s.size()) {
-        const int ux = ox + fm.horizontalAdvance(s.left(underlineIndex));
-        const int uw = std::max(1, fm.horizontalAdvance(s.at(underlineIndex)));
-        p.fillRect(QRect(ux, baseline + 1, uw, 1), color);
+    const Placement at = Place(m, w, align);
+    const QRgb color = c.Color(c.st.text);
+    if (fromSpans && run->exact) {
+        std::vector<QRect> clip;
+        if (clipTo) {
+            for (const QRect& r : c.clip)
+                if (const QRect both = r & *clipTo; !both.isEmpty())
+                    clip.push_back(both);
+            std::swap(c.clip, clip);
+        }
+        uchar* bits = c.img->bits();
+        const int rows = c.img->height();
+        if (opaque) {
+            const int top = y + at.baseline - m.ascent;
+            const QRgb bk = c.Color(c.st.bk);
+            for (int row = std::max(top, 0); row < std::min(top + h, rows); ++row)
+                c.Span(bits, row, x + at.ox, x + at.ox + w, bk, R2_COPYPEN);
+        }
+        for (const TextRun::Span& span : run->spans) {
+            const int row = y + span.dy;
+            if (row >= 0 && row < rows)
+                c.Span(bits, row, x + span.x0, x + span.x1, color, R2_COPYPEN);
+        }
+        if (clipTo)
+            std::swap(c.clip, clip);
+    } else {
+        QPainter p(c.img);
+        SetupPainter(p, c);
+        if (clipTo)
+            p.setClipRect(*clipTo, c.st.hasClip ? Qt::IntersectClip : Qt::ReplaceClip);
+        p.translate(x, y);
+        const QColor bk = QColor::fromRgb(c.Color(c.st.bk));
+        PaintRun(p, m, escapement, s, at, QColor::fromRgb(color), underlineIndex, w,
+                 opaque ? &bk : nullptr);
     }
-    p.end();
     if (c.mono)
         ToMonochrome(*c.img, c.st.bk);
     return w;
@@ -111,25 +387,9 @@ namespace ms::gdi {
 
 const Font::Metrics& Font::Get() {
     std::lock_guard lock(m_);
-    if (built_)
-        return metrics_;
-    built_ = true;
-    metrics_.font = ms::QFontFromLogFont(lf);
-    if (HasFonts()) {
-        QFontMetrics fm(metrics_.font);
-        metrics_.ascent = fm.ascent();
-        metrics_.descent = fm.descent();
-        metrics_.avgWidth = fm.averageCharWidth();
-        metrics_.maxWidth = fm.maxWidth();
-        metrics_.leading = std::max(0, fm.leading());
-    } else {
-        const int px = std::max(1, metrics_.font.pixelSize());
-        metrics_.ascent = px * 9 / 10;
-        metrics_.descent = px - metrics_.ascent + px / 8;
-        metrics_.avgWidth = std::max(1, px / 2);
-        metrics_.maxWidth = px;
-    }
-    return metrics_;
+    if (!metrics_)
+        metrics_ = SharedMetrics(lf);
+    return *metrics_;
 }
 
 } // namespace ms::gdi
@@ -223,6 +483,10 @@ QFont QFontFromLogFont(const LOGFONTW& lf) {
                 std::clamp(static_cast<int>(std::lround(lf.lfWidth * 100.0 / avg)), 1, 4000));
     }
     return f;
+}
+
+void SetTextRunCache(bool on) {
+    runCacheOn = on;
 }
 
 QFont QFontOfHandle(HFONT font) {
@@ -325,8 +589,7 @@ BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int count, LPSIZE size) {
     const Font::Metrics& m = font->Get();
     const QString s = Q(TextArg(text, count));
     size->cy = m.ascent + m.descent;
-    size->cx = HasFonts() ? QFontMetrics(m.font).horizontalAdvance(s)
-                          : static_cast<LONG>(s.size()) * m.avgWidth;
+    size->cx = HasFonts() ? Advance(m, s) : static_cast<LONG>(s.size()) * m.avgWidth;
     return TRUE;
 }
 
@@ -424,11 +687,14 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
         all.replace(u'\t', QStringLiteral("        "));
     const bool prefix = !(format & DT_NOPREFIX);
     const bool fonts = HasFonts();
-    std::optional<QFontMetrics> fm; // needs the font database
-    if (fonts)
-        fm.emplace(m.font);
+    std::optional<QFontMetrics> fm; // needs the font database; made when wrapping or eliding
+    auto metrics = [&]() -> const QFontMetrics& {
+        if (!fm)
+            fm.emplace(m.font);
+        return *fm;
+    };
     auto width = [&](const QString& t) {
-        return fm ? fm->horizontalAdvance(t) : static_cast<int>(t.size()) * m.avgWidth;
+        return fonts ? Advance(m, t) : static_cast<int>(t.size()) * m.avgWidth;
     };
     const int boxW = rect->right - rect->left;
     std::vector<Line> lines;
@@ -443,7 +709,7 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
             const Line l = StripPrefix(raw, prefix);
             if ((format & DT_WORDBREAK) && fonts) {
                 int consumed = 0;
-                for (const QString& part : WrapWords(l.text, *fm, boxW)) {
+                for (const QString& part : WrapWords(l.text, metrics(), boxW)) {
                     Line w;
                     w.text = part;
                     if (l.underline >= consumed && l.underline < consumed + part.size())
@@ -458,7 +724,7 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
     }
     if ((format & DT_END_ELLIPSIS) && (format & DT_SINGLELINE) && fonts &&
         width(lines[0].text) > boxW) {
-        lines[0].text = fm->elidedText(lines[0].text, Qt::ElideRight, boxW);
+        lines[0].text = metrics().elidedText(lines[0].text, Qt::ElideRight, boxW);
         lines[0].underline = -1;
     }
     int maxW = 0;

@@ -18,6 +18,7 @@
 #include <QImage>
 #include <QRegion>
 #include <array>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <mutex>
@@ -70,16 +71,20 @@ struct Font : Object {
     Font() : Object(Kind::Font) {}
     LOGFONTW lf{};
     // Built on first use; QFont and its metrics need the GUI application's font database.
+    // Fonts made from equal LOGFONTs share one Metrics (a label font is made per label), and
+    // its id names the face in the cache of drawn text.
     struct Metrics {
         QFont font;
         int ascent = 0, descent = 0, avgWidth = 0, maxWidth = 0, leading = 0;
+        std::uint64_t id = 0;
+        bool fonts = false;  // built with the font database (else the sizes are estimates)
+        bool smooth = false; // anti-aliased quality asked for
     };
     const Metrics& Get();
 
 private:
     std::mutex m_;
-    bool built_ = false;
-    Metrics metrics_;
+    std::shared_ptr<const Metrics> metrics_;
 };
 
 struct Bitmap : Object {
@@ -133,11 +138,15 @@ struct DcState {
     QRegion clip; // device coordinates
 };
 
+// The print job of a printer DC (Printing.cpp).
+struct PrintJob;
+
 struct Dc : Object {
     Dc() : Object(Kind::Dc) {}
     bool memory = false;
     bool screen = false;
-    std::shared_ptr<Surface> surface; // kept alive by the DC; fixed for the DC's life
+    std::shared_ptr<Surface> surface;  // kept alive by the DC; fixed for the DC's life
+    std::shared_ptr<PrintJob> printer; // a printer's DC: its job; the surface is the page
     DcState st;
     std::vector<DcState> saved;
     std::shared_ptr<Recorder> rec;
@@ -163,6 +172,8 @@ HDC NewDc(bool memory, bool screen, std::shared_ptr<Surface> surface);
 // Drops the surface's recorder and, with dcs, every DC drawing into it (their handles become
 // invalid). Callers hold TableMutex().
 void ForgetSurface(const Surface* surface, bool dcs);
+// A printer DC's answer to GetDeviceCaps (table lock held).
+int PrinterDeviceCaps(const PrintJob& job, int index);
 // The system colour of an index (SysColors.cpp); 0 for an unknown index.
 COLORREF SysColor(int index);
 // The stock brush of a system colour (table lock held); null for an unknown index.
@@ -187,6 +198,9 @@ struct Canvas {
     explicit operator bool() const { return img != nullptr && !clip.empty(); }
     // Writes [x0, x1) of row y through the clip with a ROP2 mix.
     void Span(int y, int x0, int x1, QRgb color, int rop2);
+    // The same into `bits`, the image's pixels taken once with img->bits() for a batch of
+    // spans during which nothing else holds the image (detaching it once, not per span).
+    void Span(uchar* bits, int y, int x0, int x1, QRgb color, int rop2);
     // Colour as the target stores it (mono bitmaps: black or white).
     QRgb Color(COLORREF c) const;
 };

@@ -41,7 +41,13 @@ private:
 // Every rasteriser takes the visible area (vis): work outside it is skipped, so shapes with
 // far-away or huge coordinates cost no more than the pixels they can touch; coordinates are
 // clamped just outside vis before they are narrowed to int.
-int ClampToInt(double v, int lo, int hi);
+inline int ClampToInt(double v, int lo, int hi) {
+    if (!(v > lo)) // also NaN
+        return lo;
+    if (v > hi)
+        return hi;
+    return static_cast<int>(v);
+}
 // Puts a box's corners in order: left <= right, top <= bottom.
 inline void OrderBox(int& l, int& t, int& r, int& b) {
     if (l > r)

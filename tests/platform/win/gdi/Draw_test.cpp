@@ -1,6 +1,7 @@
 #include "GdiTestEnv.h"
 
 #include <climits>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace gdi_test;
@@ -258,6 +259,63 @@ TEST(GdiDraw, EtchedEdgeAndSystemBrushesUseTheSystemColours) {
     EXPECT_EQ(dc.At(5, 4), ms::SystemColor(COLOR_BTNSHADOW));
     EXPECT_EQ(dc.At(5, 5), ms::SystemColor(COLOR_BTNHIGHLIGHT));
     EXPECT_EQ(dc.At(5, 6), RGB(128, 128, 128));
+}
+
+// An arc is the part of its ellipse's outline whose pixels lie within the angle from the
+// start ray to the end ray (in the arc's direction, a billionth of a radian of slack): checked
+// pixel by pixel against the outline Ellipse draws, over many boxes, ends and pen widths,
+// including arcs of almost nothing, of half a turn and of almost a whole turn.
+TEST(GdiDraw, ArcKeepsTheOutlinePixelsWithinItsAngle) {
+    unsigned seed = 12345;
+    auto next = [&](int n) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<unsigned>(n));
+    };
+    auto norm = [](double a) {
+        a = std::fmod(a, 2 * M_PI);
+        return a < 0 ? a + 2 * M_PI : a;
+    };
+    for (int i = 0; i < 160; ++i) {
+        const int l = next(30), t = next(30), r = l + 4 + next(60), b = t + 4 + next(60);
+        const double cx = (double(l) + r - 1) / 2.0, cy = (double(t) + b - 1) / 2.0;
+        POINT from{next(100), next(100)}, to{next(100), next(100)};
+        if (i % 8 == 1) // half a turn
+            to = POINT{static_cast<LONG>(2 * cx - from.x), static_cast<LONG>(2 * cy - from.y)};
+        if (i % 8 == 2) // the same ray: a whole turn
+            to = from;
+        if (i % 8 == 3) // one pixel off the start ray
+            to = POINT{from.x + 1, from.y};
+        const int width = 1 + i % 3;
+        const int dir = i % 2 ? AD_CLOCKWISE : AD_COUNTERCLOCKWISE;
+        MemDC outline(100, 100), arc(100, 100);
+        HPEN pen = CreatePen(PS_SOLID, width, kBlack);
+        SelectObject(outline, pen);
+        SelectObject(arc, pen);
+        SelectObject(outline, GetStockObject(NULL_BRUSH));
+        Ellipse(outline, l, t, r, b);
+        SetArcDirection(arc, dir);
+        Arc(arc, l, t, r, b, from.x, from.y, to.x, to.y);
+        auto angle = [&](double x, double y) { return std::atan2(-(y - cy), x - cx); };
+        const double s = angle(from.x, from.y), e = angle(to.x, to.y);
+        const bool ccw = dir == AD_COUNTERCLOCKWISE;
+        const double span = ccw ? norm(e - s) : norm(s - e);
+        const QImage ring = outline.Image(), drawn = arc.Image();
+        const QRgb black = 0xFF000000u;
+        int wrong = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x) {
+                const double a = angle(x, y);
+                const double d = ccw ? norm(a - s) : norm(s - a);
+                const bool want = ring.pixel(x, y) == black && (span < 1e-12 || d <= span + 1e-9);
+                wrong += want != (drawn.pixel(x, y) == black);
+            }
+        EXPECT_EQ(wrong, 0) << "box " << l << "," << t << "," << r << "," << b << " from "
+                            << from.x << "," << from.y << " to " << to.x << "," << to.y
+                            << " width " << width << " dir " << dir;
+        SelectObject(outline, GetStockObject(BLACK_PEN));
+        SelectObject(arc, GetStockObject(BLACK_PEN));
+        DeleteObject(pen);
+    }
 }
 
 } // namespace

@@ -173,3 +173,110 @@ TEST(GdiText, RecordingDcListsTheCallsWithTheirArguments) {
 }
 
 } // namespace
+
+namespace {
+
+struct FontCase {
+    LONG height;
+    LONG escapement;
+    LONG weight;
+    BYTE italic, underline;
+    const char16_t* face;
+};
+
+// The picture a set of text calls leaves on a striped background, in one font, background
+// mode and clip; `mono` draws into a monochrome bitmap.
+QImage TextPicture(const FontCase& f, int bkMode, bool clip, bool mono) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = mono ? CreateBitmap(200, 100, 1, 1, nullptr)
+                       : CreateCompatibleBitmap(dc, 200, 100);
+    HGDIOBJ oldBmp = SelectObject(dc, bmp);
+    for (int i = 0; i < 5; ++i) {
+        HBRUSH b = CreateSolidBrush(RGB(40 * i, 255 - 50 * i, 90));
+        RECT stripe{40 * i, 0, 40 * i + 40, 100};
+        FillRect(dc, &stripe, b);
+        DeleteObject(b);
+    }
+    LOGFONTW lf{};
+    lf.lfHeight = f.height;
+    lf.lfEscapement = f.escapement;
+    lf.lfWeight = f.weight;
+    lf.lfItalic = f.italic;
+    lf.lfUnderline = f.underline;
+    for (int i = 0; f.face[i] && i < LF_FACESIZE - 1; ++i)
+        lf.lfFaceName[i] = f.face[i];
+    HFONT font = CreateFontIndirect(&lf);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SetTextColor(dc, RGB(200, 30, 40));
+    SetBkColor(dc, RGB(10, 120, 250));
+    SetBkMode(dc, bkMode);
+    if (clip) {
+        IntersectClipRect(dc, 15, 12, 150, 80);
+        ExcludeClipRect(dc, 40, 30, 60, 50);
+    }
+    struct Place {
+        int x, y;
+        UINT align;
+    };
+    const Place places[] = {{20, 20, TA_LEFT | TA_TOP},
+                            {100, 50, TA_CENTER | TA_BASELINE},
+                            {195, 95, TA_RIGHT | TA_BOTTOM},
+                            {-7, -3, TA_LEFT | TA_TOP},
+                            {185, 60, TA_LEFT | TA_TOP}};
+    const std::u16string texts[] = {u"L:5.926mm", u"87.32\u00B0", u"Wg|", u"\u6D4B\u91CF 12"};
+    for (const std::u16string& text : texts)
+        for (const Place& p : places) {
+            SetTextAlign(dc, p.align);
+            TextOut(dc, p.x, p.y, text.c_str(), static_cast<int>(text.size()));
+        }
+    SetTextAlign(dc, TA_LEFT | TA_TOP);
+    RECT box{30, 60, 90, 75};
+    ExtTextOut(dc, 25, 58, ETO_CLIPPED, &box, u"clipped text", 12, nullptr);
+    RECT label{90, 10, 110, 30};
+    DrawText(dc, u"&File 12", -1, &label, DT_CENTER);
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+    SelectObject(dc, oldBmp);
+    const QImage picture = ms::ImageOfBitmap(bmp);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    return picture;
+}
+
+// Text drawn from the cache of runs is the picture Qt draws, pixel for pixel: the first time
+// (the run is taken) and the second (drawn from its spans), in every face, turn, alignment,
+// background mode, clip and target, also partly outside the picture.
+TEST(GdiText, CachedRunsDrawQtsOwnPixels) {
+    const FontCase fonts[] = {
+        {-14, 0, FW_NORMAL, 0, 0, u"Arial"},   {14, 0, FW_BOLD, 0, 0, u"Arial"},
+        {20, 0, FW_NORMAL, 1, 1, u"Times"},    {-14, 2700, FW_NORMAL, 0, 0, u"Arial"},
+        {-16, 900, FW_BOLD, 0, 0, u"Courier"}, {-12, 450, FW_NORMAL, 0, 0, u"Arial"},
+        {-70, 0, FW_NORMAL, 0, 0, u"Arial"},   {-13, 0, FW_NORMAL, 0, 0, u"SimSun"},
+    };
+    struct Mode {
+        int bkMode;
+        bool clip, mono;
+    };
+    const Mode modes[] = {{TRANSPARENT, false, false},
+                          {OPAQUE, false, false},
+                          {TRANSPARENT, true, false},
+                          {OPAQUE, true, false},
+                          {TRANSPARENT, false, true}};
+    for (const FontCase& f : fonts)
+        for (const Mode& m : modes) {
+            ms::SetTextRunCache(false);
+            const QImage qt = TextPicture(f, m.bkMode, m.clip, m.mono);
+            ms::SetTextRunCache(true);
+            const QImage first = TextPicture(f, m.bkMode, m.clip, m.mono);
+            const QImage cached = TextPicture(f, m.bkMode, m.clip, m.mono);
+            const std::string what = QString::fromStdU16String(f.face).toStdString() + " " +
+                                     std::to_string(f.height) + " turned " +
+                                     std::to_string(f.escapement) + " mode " +
+                                     std::to_string(m.bkMode) + (m.clip ? " clipped" : "") +
+                                     (m.mono ? " mono" : "");
+            EXPECT_TRUE(first == qt) << what;
+            EXPECT_TRUE(cached == qt) << what;
+        }
+}
+
+} // namespace
