@@ -52,11 +52,7 @@ public:
 private:
     POINT P(size_t i) const { return d_.m_points[i]; }
     void Segment(size_t a, size_t b) const { Line(dc_, P(a), P(b)); }
-    void Cross(size_t i) const {
-        const POINT p = P(i);
-        Line(dc_, POINT{p.x - 4, p.y}, POINT{p.x + 4, p.y});
-        Line(dc_, POINT{p.x, p.y - 4}, POINT{p.x, p.y + 4});
-    }
+    void Cross(size_t i) const { DrawCross(dc_, P(i)); }
     void Hollow() const { SelectObject(dc_, GetStockObject(NULL_BRUSH)); }
     void Circle(POINT c, int r) const {
         Hollow();
@@ -308,16 +304,7 @@ void DraftPainter::TwoCirclesDraft() const {
     for (size_t i = 0; i < n_; ++i)
         if (i != 3 && i != 4 && i != 8 && i != 9 && i != 10)
             Cross(i);
-    if (n_ >= 5) {
-        Circle(P(3), Trunc(Distance(P(0), P(3))));
-        Labels(4, 1);
-    }
-    if (n_ >= 11) {
-        Circle(P(8), Trunc(Distance(P(5), P(8))));
-        Segment(3, 8);
-        Labels(P(9), 1, 1);
-        Labels(P(10), 2, 1);
-    }
+    DrawTwoCirclesDraft(dc_, d_.m_points, d_.m_labels, d_.m_textColor);
 }
 
 void DraftPainter::ArcDraft() const {
@@ -421,12 +408,6 @@ void DrawLiveFigure(HDC dc, const ShapePainter& p, const LiveDrawContext& contex
         p.Line(p.P(2), foot);
         break;
     }
-    case LIVE_CONTINUAL_LINE:
-        p.ContinuousLine();
-        break;
-    case LIVE_RECTANGLE:
-        p.Frame(0, 1);
-        break;
     case LIVE_POLYGON:
         for (size_t i = 0; i + 3 <= n; ++i)
             if (r.m_points[i + 1].x != 0 && r.m_points[i + 1].y != 0)
@@ -461,26 +442,12 @@ void DrawLiveFigure(HDC dc, const ShapePainter& p, const LiveDrawContext& contex
         ScaledCircle(p, r.m_points[8], Distance(r.m_points[5], r.m_points[8]));
         p.Segment(3, 8);
         break;
-    case LIVE_ANGLE:
-        p.Segments({0, 1, 1, 2});
-        break;
-    case LIVE_FOUR_POINT_ANGLE:
-    case LIVE_AUTO_ANGLE:
-        p.Segments({0, 1, 2, 3});
-        break;
-    case LIVE_CIRCLE_LABEL:
-        p.LabelCircle();
-        break;
     case LIVE_SQUARE_LABEL: {
         const POINT c = p.P(0);
         p.Hollow();
         Rectangle(dc, c.x - 10, c.y - 10, c.x + 10, c.y + 10);
         break;
     }
-    case LIVE_ARC:
-    case LIVE_AUTO_ARC:
-        p.ArcThrough();
-        break;
     case LIVE_AUTO_CIRCLE:
         ScaledCircle(p, p0, r.m_radius);
         break;
@@ -493,53 +460,21 @@ void DrawLiveFigure(HDC dc, const ShapePainter& p, const LiveDrawContext& contex
     }
 }
 
-void DrawLiveLabels(const ShapePainter& p, const LiveDrawContext& context) {
-    const CMeasureRecord& r = p.r_;
-    switch (r.m_kind) {
-    case LIVE_LINE:
-    case LIVE_PARALLEL_LINE:
-    case LIVE_AUTO_LINE:
-    case LIVE_AUTO_DISTANCE:
-        p.LabelAt(2);
-        break;
-    case LIVE_DOT_LINE:
-    case LIVE_THREE_POINT_CIRCLE:
-    case LIVE_ANGLE:
-        p.LabelAt(3);
-        break;
-    case LIVE_CONTINUAL_LINE:
-        p.ContinuousLineLabels(context.decimals, context.unit.c_str());
-        break;
-    case LIVE_RECTANGLE:
-    case LIVE_ELLIPSE:
-    case LIVE_RADIUS_CIRCLE:
-    case LIVE_DIAMETER_CIRCLE:
-        p.LabelAt(2, 3);
-        break;
-    case LIVE_POLYGON:
-        p.LabelAt(r.m_points.size() - 1);
-        break;
-    case LIVE_TWO_CIRCLES:
-        p.TwoCirclesLabels();
-        break;
-    case LIVE_FOUR_POINT_ANGLE:
-    case LIVE_AUTO_ANGLE:
-        p.LabelAt(4);
-        break;
-    case LIVE_CIRCLE_LABEL:
-    case LIVE_SQUARE_LABEL:
+// The label places only the live view has: its records keep no ticks, and the label's point
+// follows the points that fix the figure.
+constexpr LabelPlace kLiveLabelPlaces[] = {
+    {LIVE_LINE, 2, 1},          {LIVE_PARALLEL_LINE, 2, 1},      {LIVE_AUTO_LINE, 2, 1},
+    {LIVE_AUTO_DISTANCE, 2, 1}, {LIVE_THREE_POINT_CIRCLE, 3, 1}, {LIVE_ELLIPSE, 2, 3},
+    {LIVE_RADIUS_CIRCLE, 2, 3}, {LIVE_DIAMETER_CIRCLE, 2, 3},    {LIVE_AUTO_CIRCLE, 1, 1},
+};
+
+void DrawLiveLabels(const ShapePainter& p, ShapeKind kind) {
+    if (DrawLabelsByPlace(p, kind, kLiveLabelPlaces))
+        return;
+    if (kind == LIVE_POLYGON)
+        p.LabelAt(p.r_.m_points.size() - 1);
+    else if (kind == LIVE_SQUARE_LABEL)
         p.NumberLabel();
-        break;
-    case LIVE_ARC:
-    case LIVE_AUTO_ARC:
-        p.LabelAt(3, 3);
-        break;
-    case LIVE_AUTO_CIRCLE:
-        p.LabelAt(1);
-        break;
-    default:
-        break;
-    }
 }
 
 // ---- Guide shapes ----
@@ -730,13 +665,16 @@ void DrawLiveRecord(HDC hdc, const CMeasureRecord& record, const LiveDrawContext
         return;
     }
     const ShapePainter p(hdc, record, mapping);
+    const auto kind = static_cast<ShapeKind>(record.m_kind); // one PointsOfLiveKind knows
     {
         KeptBrush brush(hdc);
         ScopedGdiObject pen(hdc,
                             CreatePen(record.m_penStyle, record.m_penWidth, record.m_lineColor));
-        DrawLiveFigure(hdc, p, context);
+        if (!DrawSharedFigure(p, kind))
+            DrawLiveFigure(hdc, p, context);
     }
-    DrawLiveLabels(p, context);
+    if (!DrawSharedLabels(p, kind, context.decimals, context.unit.c_str()))
+        DrawLiveLabels(p, kind);
 }
 
 void DrawLiveShapes(HDC hdc, const LiveListsCopy& lists, const LiveDrawContext& context) {

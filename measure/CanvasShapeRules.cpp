@@ -74,6 +74,9 @@ constexpr HitRule kHitRules[] = {
     {CANVAS_KIND_RECTANGLE, Hit::Border, 2},
     {CANVAS_KIND_TEXT, Hit::TextBox, 2},
     {TOOL_CIRCLE_LABEL, Hit::LabelSquare, 1},
+    {WIFI_KIND_RADIUS_CIRCLE, Hit::Ring, 2},
+    {WIFI_KIND_POLYGON, Hit::Polyline, 2},
+    {WIFI_KIND_DIAMETER_CIRCLE, Hit::Ring, 2},
 };
 
 constexpr LabelRule kLabelRules[] = {
@@ -122,6 +125,19 @@ constexpr MoveRule kMoveRules[] = {
     {TOOL_AUTO_LINE_LENGTH2, A::Mid01, A::Mid01, false, O::Segments, {{0, 1}, {-1, -1}, {-1, -1}}},
     {TOOL_ARC, A::Point0, A::Point0, false, O::Arc, {{-1, -1}, {-1, -1}, {-1, -1}}},
     {TOOL_AUTO_ARC, A::Point0, A::Point0, false, O::Arc, {{-1, -1}, {-1, -1}, {-1, -1}}},
+    {WIFI_KIND_RADIUS_CIRCLE,
+     A::Point0,
+     A::Point0,
+     false,
+     O::CircleRadius,
+     {{-1, -1}, {-1, -1}, {-1, -1}}},
+    {WIFI_KIND_POLYGON, A::Mid01, A::MidFirstLast, false, O::Polygon, {{-1, -1}, {-1, -1}, {-1, -1}}},
+    {WIFI_KIND_DIAMETER_CIRCLE,
+     A::Point0,
+     A::Point0,
+     false,
+     O::CircleRadius,
+     {{-1, -1}, {-1, -1}, {-1, -1}}},
 };
 
 constexpr MoveRule kFourPointAngleRule = {
@@ -146,6 +162,8 @@ size_t OutlinePoints(const MoveRule& rule) {
     case O::Rectangle:
     case O::Polyline:
     case O::Circle:
+    case O::CircleRadius:
+    case O::Polygon:
         return 2;
     default:
         return 1;
@@ -321,6 +339,15 @@ void DrawMoveOutline(HDC dc, const MoveRule& rule, const std::vector<POINT>& h, 
     }
     case O::Arc:
         DrawArcThroughPoints(dc, h[0].x, h[0].y, h[1].x, h[1].y, h[2].x, h[2].y);
+        break;
+    case O::CircleRadius:
+        CircleAround(dc, h[0], static_cast<int>(Distance(h[0], h[1])));
+        Line(dc, h[0], h[1]);
+        break;
+    case O::Polygon:
+        for (size_t i = 0; i + 2 < h.size(); ++i)
+            Line(dc, h[i], h[i + 1]);
+        Line(dc, h[h.size() - 2], h[0]);
         break;
     }
 }

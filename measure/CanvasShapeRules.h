@@ -54,6 +54,9 @@ enum class MoveOutline {
     AutoCircle, // around point 0 with the record's radius, and the radius to the right
     DotLine,    // 0-1 and the perpendicular from point 2 onto it
     Arc,        // the arc through points 0, 1, 2
+    CircleRadius, // centred on point 0 through point 1, and the segment 0-1
+    Polygon,      // the edges between consecutive points up to the one before the last
+                  // (the label's), and from there back to point 0
 };
 
 struct MoveRule {

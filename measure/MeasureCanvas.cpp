@@ -158,8 +158,6 @@ void CMeasureCanvas::DeleteSelected() {
         if (AfxMessageBox(question, MB_YESNO) == IDYES) {
             if (m_currentRecord == shape)
                 m_currentRecord = nullptr;
-            if (m_pending == shape)
-                m_pending = nullptr;
             m_shapes.RemoveAt(i);
         }
     }

@@ -13,6 +13,7 @@
 #include "measure/CanvasView.h"
 #include "measure/MagnifierDlg.h"
 #include "measure/MeasureRecords.h"
+#include "measure/MeasureSession.h"
 
 #include "platform/mfc/AfxWin.h"
 
@@ -37,7 +38,7 @@ enum CanvasViewMode {
     CANVAS_VIEW_FULL_SIZE = 2, // at full size with scroll bars
 };
 
-class CMeasureCanvas : public CDialog, public CMagnifierSource {
+class CMeasureCanvas : public CDialog, public CMagnifierSource, private EdgeFinder {
 public:
     explicit CMeasureCanvas(CWnd* parent = nullptr);
     ~CMeasureCanvas() override;
@@ -81,7 +82,9 @@ public:
     // Ends the shape in progress (see SetTool); with `removeListed` a shape listed by it and
     // still waiting for its label is removed as well.
     void EndShape(bool removeListed);
-    bool ShapeInProgress() const { return m_shapeTool != TOOL_NONE; }
+    bool ShapeInProgress() const { return m_session.Shape() != SHAPE_NONE; }
+    // The measuring session the canvas's clicks go to; its store holds the canvas's shapes.
+    MeasureSession& Session() { return m_session; }
     // The part of the client area that shows the picture: clicks start tools only there and
     // the cursor is kept there while a tool collects points.
     CRect PictureArea() const;
@@ -97,7 +100,13 @@ public:
     MeasureTool m_tool = TOOL_NONE;
     CanvasViewMode m_viewMode = CANVAS_VIEW_FIXED;
 
-    CMeasureRecordList m_shapes; // the window's finished shapes; the list owns them
+    // The canvas's measuring session over its own store (UI thread only: no painter reads it
+    // from another thread). The session takes the clicks of the shapes; the canvas keeps the
+    // window's side (capture, confinement, dialogs, the lens, the text and selection tools).
+    MeasureStore m_store;
+    MeasureSession m_session{m_store, KindCodes::Canvas, CanvasSessionRules()};
+    // The window's finished shapes: the store's list, which owns them.
+    CMeasureRecordList& m_shapes = MeasureStore::Lock(m_store).Shapes();
     std::unique_ptr<CDibImage> m_image;
     int m_scrollX = 0;
     int m_scrollY = 0;
@@ -130,29 +139,14 @@ public:
     CBitmap m_lensBitmap;
     HCURSOR m_waitCursor = nullptr;
 
-    // ---- The tools' state (CanvasTools.cpp, CanvasFeedback.cpp) ----
-    // The tool whose shape is in progress (TOOL_NONE: none) and its clicks so far, client
-    // points; the section tools keep their four corner clicks here.
-    MeasureTool m_shapeTool = TOOL_NONE;
-    std::vector<CPoint> m_clicks;
-    // The shape is listed and its label follows the cursor until the next click places it. The
-    // mouse is free meanwhile: a click beside the picture reaches the control it is on.
-    bool m_labelPending = false;
-    // The pending label is a calibration line's: placing it ends the calibration and its tool.
+    // ---- The window's side of the tools (CanvasTools.cpp, CanvasFeedback.cpp) ----
+    // The label that follows the cursor is a calibration line's: placing it ends the
+    // calibration and its tool.
     bool m_calibrationLabel = false;
-    CMeasureRecord* m_pending = nullptr; // borrowed from m_shapes; checked before each use
-    // Continuous line (measure: vertices and label anchors) and two circles, canvas points.
-    std::vector<POINT> m_polyPoints;
-    std::vector<CString> m_polyLabels;
-    int m_polyState = 0;          // 1 continuous line, 2 two circles, 0 neither
-    bool m_polyLabelNext = false; // continuous line: the next click places a segment's label
-    int m_polyFollow = -1;        // two circles: the entry that follows the cursor
-    // The free-hand line of the paint mode, listed when its second click ends it.
+    // The free-hand line of the paint mode, listed when its second click ends it, and the
+    // client point its stroke reached.
     std::unique_ptr<CMeasureRecord> m_freehand;
-    // Edge points of the automatic circle, arc and line, client points.
-    std::vector<POINT> m_fitPoints;
-    CPoint m_startPoint{0, 0}; // anchor of the rubber band: the last fixed point
-    CString m_label1, m_label2, m_label3;
+    CPoint m_strokeEnd{0, 0};
 
     // Moving.
     int m_moving = 0;
@@ -184,34 +178,43 @@ private:
     void Scroll(int bar, UINT code);
 
     // CanvasTools.cpp: the clicks.
-    void StartShape(CPoint c);
-    void ContinueShape(CPoint c);
-    bool TakeClick(CPoint c); // false: the click is refused and forgotten
-    bool BuildShape();
-    void PlaceLabel(CPoint c);
-    void ContinuousLineClick(CPoint c);
-    void TwoCirclesClick(CPoint c);
-    void AddEdgePoint(CPoint c);
-    bool FinishAutoFit(CPoint c);
-    bool FinishSections();
+    // The tools the window serves itself (text, selection, magnifier); false for the others.
+    bool WindowToolClick(CPoint c);
+    // A press for the session, and what the window does with its answer.
+    void SessionPress(CPoint c);
+    void Act(const PressOutcome& outcome, CPoint c, bool first, int shapesBefore);
+    void EndFreehand();
+    MeasureContext Context();
+    // The session's tool follows m_tool, which the photo-measure window may set directly.
+    void SyncTool() { m_session.Choose(KindOfCanvasTool(m_tool)); }
+    // EdgeFinder over the picture, in picture pixels.
+    bool EdgeNear(POINT at, POINT& edge) override;
+    bool EdgeInSection(POINT from, POINT to, int orientation, POINT& e1, POINT& e2) override;
     void SelectAt(CPoint c);
     void OpenLens(CPoint c);
     void CloseLens();
     void DropMove(CPoint c);
-    void RunCalibration(CMeasureRecord* record, double pixels);
-    std::unique_ptr<CMeasureRecord> NewRecord(int kind) const;
-    CMeasureRecord* List(std::unique_ptr<CMeasureRecord> record, bool labelFollows);
-    bool IsListed(const CMeasureRecord* record) const;
+    void RunCalibration(double pixels);
+    // A record of the kind with the canvas's pen, for the free-hand line and the drawing of
+    // the continual line in progress.
+    std::unique_ptr<CMeasureRecord> NewRecord(int kind);
     void HoldInput();
     void ReleaseInput();
     POINT Canvas(POINT c) const { return POINT{c.x + m_scrollX, c.y + m_scrollY}; }
-    double ViewPixels(double canvasPixels) const;
+    POINT Client(POINT p) const { return POINT{p.x - m_scrollX, p.y - m_scrollY}; }
+    // Canvas pixels per pixel of the fixed view, where calibrations are made.
+    double ViewScale() const;
     POINT ToPicture(POINT c) const;
-    POINT FromPicture(POINT p) const;
 
     // CanvasFeedback.cpp: what the mouse shows between clicks.
     void DrawRubberBand(CDC& dc, CPoint c);
-    void FollowLabel(CPoint c);
+    void FollowLabel(CPoint c, const CMeasureRecord& listed);
+    void FollowShape(CPoint c);
+    void MoveOutline(CPoint c);
+    void MoveLens(CPoint c);
+    void MoveText(CPoint c);
+    void ExtendFreehand(CPoint c);
+    void DrawPressMarks(CDC& dc, const std::vector<POINT>& draft, bool listed);
     void InvalidateLabel(POINT anchor, const CMeasureRecord& record, int margin);
     void DrawShapeInProgress(CDC& dc);
 

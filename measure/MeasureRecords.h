@@ -97,6 +97,14 @@ enum CanvasKind {
     CANVAS_KIND_TEXT = 4,
 };
 
+// Wavenor's photo-measure canvas numbers its kinds 1 to 10; these three are kinds Tessary's
+// canvas never makes (its kinds 2, 7 and 8 do not occur), so the shared tables can hold them.
+enum WifiCanvasKind {
+    WIFI_KIND_RADIUS_CIRCLE = 2,
+    WIFI_KIND_POLYGON = 7,
+    WIFI_KIND_DIAMETER_CIRCLE = 8,
+};
+
 // The m_kind a canvas record made by tool gets.
 int CanvasKindOfTool(int tool);
 

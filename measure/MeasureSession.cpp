@@ -68,6 +68,34 @@ constexpr CodePair kCanvasCodes[] = {
     {LIVE_AUTO_ARC, TOOL_AUTO_ARC},
 };
 
+// The still view's numbering: its tool codes.
+constexpr CodePair kStillCodes[] = {
+    {LIVE_LINE, 1},
+    {LIVE_DOT_LINE, 2},
+    {LIVE_RADIUS_CIRCLE, 6},
+    {LIVE_DIAMETER_CIRCLE, 7},
+    {LIVE_THREE_POINT_CIRCLE, 8},
+    {LIVE_ARC, 9},
+    {LIVE_ANGLE, 10},
+    {LIVE_FOUR_POINT_ANGLE, 11},
+    {LIVE_CONTINUAL_LINE, 12},
+    {LIVE_POLYGON, 13},
+};
+
+// Wavenor's canvas: its kinds 1 to 10.
+constexpr CodePair kWifiCanvasCodes[] = {
+    {LIVE_LINE, CANVAS_KIND_LINE},
+    {LIVE_RADIUS_CIRCLE, WIFI_KIND_RADIUS_CIRCLE},
+    {LIVE_RECTANGLE, CANVAS_KIND_RECTANGLE},
+    {LIVE_TEXT, CANVAS_KIND_TEXT},
+    {LIVE_ANGLE, TOOL_ANGLE},
+    {LIVE_CONTINUAL_LINE, TOOL_CONTINUOUS_LINE},
+    {LIVE_POLYGON, WIFI_KIND_POLYGON},
+    {LIVE_DIAMETER_CIRCLE, WIFI_KIND_DIAMETER_CIRCLE},
+    {LIVE_THREE_POINT_CIRCLE, TOOL_THREE_POINT_CIRCLE},
+    {LIVE_FOUR_POINT_ANGLE, TOOL_FOUR_POINT_ANGLE},
+};
+
 bool TwoPointKind(ShapeKind k) {
     return k == LIVE_LINE || k == LIVE_PARALLEL_LINE || k == LIVE_RECTANGLE || k == LIVE_ELLIPSE ||
            k == LIVE_RADIUS_CIRCLE || k == LIVE_DIAMETER_CIRCLE;
@@ -79,7 +107,8 @@ bool PairKind(ShapeKind k) {
 }
 
 bool FitKind(ShapeKind k) {
-    return k == LIVE_AUTO_CIRCLE || k == LIVE_AUTO_LINE || k == LIVE_AUTO_ARC;
+    return k == LIVE_AUTO_CIRCLE || k == LIVE_AUTO_LINE || k == LIVE_AUTO_ARC ||
+           k == SHAPE_AUTO_LINE_TWO;
 }
 
 // The labels of the two-point shapes from their two presses.
@@ -128,7 +157,11 @@ CString MeasureContext::Label(LabelKind kind, double value) const {
 }
 
 CString MeasureContext::Length(double pixels) const {
-    return Label(LabelKind::Length, LengthFromPixels(pixels, unitScale, magnification));
+    return Label(LabelKind::Length, LengthFromPixels(Pixels(pixels), unitScale, magnification));
+}
+
+double MeasureContext::Pixels(double sessionPixels) const {
+    return viewScale > 0.0 ? sessionPixels / viewScale : sessionPixels;
 }
 
 POINT MeasureContext::ToFrame(POINT p) const {
@@ -145,6 +178,18 @@ POINT MeasureContext::ToSession(POINT q) const {
 int StoredKind(ShapeKind kind, KindCodes codes) {
     if (codes == KindCodes::Live)
         return kind;
+    if (codes == KindCodes::Still) {
+        for (const CodePair& c : kStillCodes)
+            if (c.kind == kind)
+                return c.canvas;
+        return kind == SHAPE_NONE ? 0 : -1;
+    }
+    if (codes == KindCodes::WifiCanvas) {
+        for (const CodePair& c : kWifiCanvasCodes)
+            if (c.kind == kind)
+                return c.canvas;
+        return kind == SHAPE_NONE ? TOOL_NONE : -1;
+    }
     for (const CodePair& c : kCanvasCodes)
         if (c.kind == kind)
             return c.canvas;
@@ -155,10 +200,36 @@ ShapeKind KindOfStored(int code, KindCodes codes) {
     if (codes == KindCodes::Live)
         return code >= LIVE_LINE && code <= LIVE_AUTO_ANGLE ? static_cast<ShapeKind>(code)
                                                             : SHAPE_NONE;
+    if (codes == KindCodes::Still) {
+        for (const CodePair& c : kStillCodes)
+            if (c.canvas == code)
+                return c.kind;
+        return SHAPE_NONE;
+    }
+    if (codes == KindCodes::WifiCanvas) {
+        for (const CodePair& c : kWifiCanvasCodes)
+            if (c.canvas == code)
+                return c.kind;
+        return SHAPE_NONE;
+    }
     for (const CodePair& c : kCanvasCodes)
         if (c.canvas == code)
             return c.kind;
     return SHAPE_NONE;
+}
+
+ShapeKind KindOfCanvasTool(int tool) {
+    switch (tool) {
+    case TOOL_SELECT:
+        return SHAPE_SELECT;
+    case TOOL_MAGNIFIER:
+        return SHAPE_MAGNIFIER;
+    case TOOL_NONE:
+    case CANVAS_KIND_LINE: // no tool has this value: it is the straight line's record code
+        return SHAPE_NONE;
+    default:
+        return KindOfStored(CanvasKindOfTool(tool), KindCodes::Canvas);
+    }
 }
 
 // ---- Fits and geometry ----
@@ -256,7 +327,10 @@ double PolygonAreaPixels(const std::vector<POINT>& points) {
 // ---- The session ----
 
 MeasureSession::MeasureSession(MeasureStore& store, KindCodes codes)
-    : m_store(store), m_codes(codes), m_clicks(9, POINT{0, 0}) {}
+    : MeasureSession(store, codes, SessionRules{}) {}
+
+MeasureSession::MeasureSession(MeasureStore& store, KindCodes codes, const SessionRules& rules)
+    : m_store(store), m_codes(codes), m_rules(rules), m_clicks(9, POINT{0, 0}) {}
 
 POINT MeasureSession::Click(int i) const {
     return i >= 0 && i < static_cast<int>(m_clicks.size()) ? m_clicks[static_cast<size_t>(i)]
@@ -276,7 +350,7 @@ bool MeasureSession::NextIsFirst() const {
 bool MeasureSession::FitReady() const {
     if (!FitKind(m_shape) || m_fitted || m_shape != m_tool)
         return false;
-    return m_next >= (m_shape == LIVE_AUTO_LINE ? 2 : 3);
+    return m_next >= (m_shape == LIVE_AUTO_LINE || m_shape == SHAPE_AUTO_LINE_TWO ? 2 : 3);
 }
 
 bool MeasureSession::FitInProgress() const {
@@ -284,6 +358,7 @@ bool MeasureSession::FitInProgress() const {
 }
 
 void MeasureSession::End() {
+    m_listed = nullptr;
     m_shape = SHAPE_NONE;
     m_next = 0;
     m_labelsOnly = false;
@@ -340,7 +415,103 @@ PressOutcome MeasureSession::Complete(std::unique_ptr<CMeasureRecord> record) {
 }
 
 PressOutcome MeasureSession::Press(POINT p, const MeasureContext& x) {
+    if (m_listing)
+        return ListingPress(p, x);
+    if (m_listed)
+        return PlaceLabel(p);
+    if (const ClickRule* rule = ClickRuleOf(m_tool))
+        return RulePress(*rule, p, x);
     return NextIsFirst() ? FirstPress(p, x) : LaterPress(p, x);
+}
+
+// ---- Listing users ----
+
+bool MeasureSession::List(ShapeKind kind, const std::vector<POINT>& clicks,
+                          const MeasureContext& x) {
+    std::unique_ptr<CMeasureRecord> record = m_listing->make(kind, clicks, x);
+    if (!record)
+        return false;
+    const std::unique_ptr<CMeasureRecord> dressed = NewRecord(kind, false, x);
+    record->m_kind = dressed->m_kind;
+    record->m_penWidth = dressed->m_penWidth;
+    record->m_penStyle = dressed->m_penStyle;
+    record->m_lineColor = dressed->m_lineColor;
+    record->m_labelColor = dressed->m_labelColor;
+    record->m_unitsPerPixel = dressed->m_unitsPerPixel;
+    // Appended without Finish: a new shape of a listing user leaves what undo took back.
+    MeasureStore::Lock lock(m_store);
+    lock.Shapes().Add(std::move(record));
+    return true;
+}
+
+bool MeasureSession::MoveListedAnchor(POINT p) {
+    MeasureStore::Lock lock(m_store);
+    CMeasureRecord* last = lock.Shapes().GetAt(lock.Shapes().GetSize() - 1);
+    if (!last || last->m_kind != StoredKind(m_shape, m_codes) || last->m_points.empty())
+        return false;
+    last->m_points.back() = p;
+    return true;
+}
+
+PressOutcome MeasureSession::ListingPress(POINT p, const MeasureContext& x) {
+    if (m_labelsOnly && m_shape != SHAPE_NONE) {
+        // The press that places the label of the record listed before.
+        MoveListedAnchor(p);
+        End();
+        m_store.EmptyDraft();
+        return PressOutcome{PressResult::Completed, 0.0, true};
+    }
+    // What a refused press must leave as it was.
+    const ShapeKind shape = m_shape;
+    const int next = m_next;
+    const std::vector<POINT> clicks = m_clicks;
+    const POINT segmentStart = m_segmentStart;
+    CString labels[3] = {m_labels[0], m_labels[1], m_labels[2]};
+    CDraftShape draft;
+    {
+        MeasureStore::Lock lock(m_store);
+        draft = lock.Draft();
+    }
+    PressOutcome out = NextIsFirst() ? FirstPress(p, x) : LaterPress(p, x);
+    if (out.result != PressResult::LabelsOnly && out.result != PressResult::Calibrate)
+        return out;
+    const size_t taken = std::min(static_cast<size_t>(m_next), m_clicks.size());
+    if (List(m_shape, std::vector<POINT>(m_clicks.begin(), m_clicks.begin() + static_cast<long>(taken)), x))
+        return out;
+    m_shape = shape;
+    m_next = next;
+    m_clicks = clicks;
+    m_segmentStart = segmentStart;
+    m_labelsOnly = false;
+    for (int i = 0; i < 3; ++i)
+        m_labels[i] = labels[i];
+    MeasureStore::Lock lock(m_store);
+    lock.Draft() = draft;
+    return PressOutcome{PressResult::Refused, 0.0, false};
+}
+
+PressOutcome MeasureSession::ListingDoubleClick(const MeasureContext& x) {
+    std::vector<POINT> points;
+    {
+        MeasureStore::Lock lock(m_store);
+        points = lock.Draft().m_points;
+    }
+    // The continual line with a segment: its points as collected (the double click's press
+    // already added the last vertex or label place).
+    if (m_tool == LIVE_CONTINUAL_LINE && m_shape == LIVE_CONTINUAL_LINE && m_next >= 2) {
+        if (!List(LIVE_CONTINUAL_LINE, points, x))
+            return PressOutcome{PressResult::Refused, 0.0, false};
+        End();
+        m_store.EmptyDraft();
+        return PressOutcome{PressResult::Completed, 0.0, false};
+    }
+    // The polygon with an edge closes: listed now, its label placed by the next press.
+    if (m_shape == LIVE_POLYGON && !m_labelsOnly && points.size() >= 2) {
+        if (!List(LIVE_POLYGON, points, x))
+            return PressOutcome{PressResult::Refused, 0.0, false};
+        return LabelsLeft();
+    }
+    return {};
 }
 
 PressOutcome MeasureSession::FirstPress(POINT p, const MeasureContext& x) {
@@ -366,7 +537,10 @@ PressOutcome MeasureSession::FirstPress(POINT p, const MeasureContext& x) {
     case LIVE_AUTO_CIRCLE:
     case LIVE_AUTO_LINE:
     case LIVE_AUTO_ARC:
+    case SHAPE_AUTO_LINE_TWO:
         return AutoEdgePress(p, x);
+    case SHAPE_EDGE_PORTION: // a drag: its release ends it
+        return Start(p, {p});
     case LIVE_CIRCLE_LABEL:
     case LIVE_SQUARE_LABEL:
         return LabelPress(p, x);
@@ -436,7 +610,8 @@ PressOutcome MeasureSession::LabelPress(POINT p, const MeasureContext& x) {
     int& counter = m_tool == LIVE_CIRCLE_LABEL ? g_circleLabelCount : g_squareLabelCount;
     ++counter;
     auto record = NewRecord(m_tool, false, x);
-    record->m_labelFont = LOGFONTW{};
+    if (!m_rules.labelsKeepPenFont)
+        record->m_labelFont = LOGFONTW{};
     record->m_points = {p};
     record->m_labels = {NumberLabel(counter)};
     m_store.Finish(std::move(record), false);
@@ -469,6 +644,7 @@ PressOutcome MeasureSession::LaterPress(POINT p, const MeasureContext& x) {
     case LIVE_AUTO_CIRCLE:
     case LIVE_AUTO_LINE:
     case LIVE_AUTO_ARC:
+    case SHAPE_AUTO_LINE_TWO:
         return AutoLabelPress(x);
     case LIVE_RULER:
         return m_next == 1 ? RulerPress(p) : PressOutcome{};
@@ -496,7 +672,8 @@ PressOutcome MeasureSession::TwoPointPress(POINT p, const MeasureContext& x) {
     Take(1, p);
     std::vector<CString> labels = TwoPointLabels(kind, m_clicks[0], p, x);
     m_labels[0] = labels.front();
-    const bool calibrate = kind == LIVE_PARALLEL_LINE && x.calibrating;
+    const ShapeKind calibrating = m_listing ? m_listing->calibrates : LIVE_PARALLEL_LINE;
+    const bool calibrate = kind == calibrating && x.calibrating;
     if (calibrate)
         labels = {CString()}; // the label waits for the calibration's result
     {
@@ -546,8 +723,8 @@ PressOutcome MeasureSession::ContinualPress(POINT p, const MeasureContext& x) {
     CDraftShape& d = lock.Draft();
     if (m_next % 2 == 1) {
         const CString label =
-            x.Label(LabelKind::Segment,
-                    LengthFromPixels(Distance(m_segmentStart, p), x.unitScale, x.magnification));
+            x.Label(LabelKind::Segment, LengthFromPixels(x.Pixels(Distance(m_segmentStart, p)),
+                                                         x.unitScale, x.magnification));
         d.m_points.insert(d.m_points.end(), {p, p});
         d.m_labels.push_back(label);
         m_segmentStart = p;
@@ -578,10 +755,14 @@ PressOutcome MeasureSession::PolygonPress(POINT p, const MeasureContext& x) {
 }
 
 PressOutcome MeasureSession::DoubleClick(const MeasureContext& x) {
+    if (m_listing)
+        return ListingDoubleClick(x);
     PressOutcome outcome;
-    // The continual line ends once a label of it is placed; the press of the double click has
-    // already added its last vertex or label place.
-    if (m_tool == LIVE_CONTINUAL_LINE && m_shape == LIVE_CONTINUAL_LINE && m_next >= 3)
+    // The continual line ends once a label of it is placed (on Wavenor's canvas once it has a
+    // segment, whose label then stays at its end); the press of the double click has already
+    // added its last vertex or label place.
+    const int leastPresses = m_codes == KindCodes::WifiCanvas ? 2 : m_rules.continualEndsAt;
+    if (m_tool == LIVE_CONTINUAL_LINE && m_shape == LIVE_CONTINUAL_LINE && m_next >= leastPresses)
         outcome = Complete(RecordOfDraft(LIVE_CONTINUAL_LINE, true, x));
     if (m_shape != LIVE_POLYGON || m_next == 0 || m_labelsOnly)
         return outcome;
@@ -687,8 +868,8 @@ PressOutcome MeasureSession::TwoCirclesPress(POINT p, const MeasureContext& x) {
             POINT centre{};
             if (!CircleCentre(a.x, a.y, b.x, b.y, p.x, p.y, centre))
                 return PressOutcome{PressResult::Refused, 0.0, false}; // presses on one line
-            m_labels[0] =
-                x.Label(LabelKind::Diameter, DiameterFromRadius(Distance(centre, a), S, m));
+            m_labels[0] = x.Label(LabelKind::Diameter,
+                                  DiameterFromRadius(x.Pixels(Distance(centre, a)), S, m));
             if (press == 3) {
                 m_firstCentre = centre;
                 d.m_points.insert(d.m_points.end(), {p, centre, p});
@@ -849,8 +1030,14 @@ PressOutcome MeasureSession::SectionsEdges(POINT, const MeasureContext& x) {
 }
 
 PressOutcome MeasureSession::FinishFit(const MeasureContext& x) {
+    return FinishFit(POINT{0, 0}, x);
+}
+
+PressOutcome MeasureSession::FinishFit(POINT at, const MeasureContext& x) {
     if (!FitReady())
         return {};
+    if (const FitRule* rule = FitRuleOf(m_shape))
+        return RuleFit(*rule, at, x);
     std::vector<POINT> edge;
     {
         MeasureStore::Lock lock(m_store);
@@ -926,13 +1113,14 @@ Follow Rubber() {
     return Follow{Follow::Rubber, 0, false};
 }
 
-// The two circles: a point follows between the first circle's third press and the second
-// circle's third, and from the second circle's second press on.
+// The two circles: each label follows from the press that gives it to the press that places
+// it (the first circle's diameter after press 3, the second's after press 7, the distance of
+// the centres after press 8); the presses on the circles stay where they were made.
 Follow TwoCirclesFollow(int n) {
-    if (n >= 3 && n < 7)
+    if (n == 3 || n == 8)
         return FromEnd(0);
-    if (n >= 6)
-        return FromEnd(n >= 8 ? 0 : 1);
+    if (n == 7)
+        return FromEnd(1);
     return {};
 }
 
@@ -993,6 +1181,11 @@ Follow RulerFollow(const FollowArgs& a) {
     return a.n == 1 ? At(1) : Follow{};
 }
 
+// The edge section is dragged from its press: the rubber line to the mouse bounds it.
+Follow SectionDrag(const FollowArgs&) {
+    return Rubber();
+}
+
 struct FollowRule {
     ShapeKind kind;
     Follow (*follow)(const FollowArgs&);
@@ -1019,6 +1212,7 @@ constexpr FollowRule kFollowRules[] = {
     {LIVE_AUTO_ARC, AutoFitFollow},
     {LIVE_ARC, ArcFollow},
     {LIVE_RULER, RulerFollow},
+    {SHAPE_EDGE_PORTION, SectionDrag},
 };
 
 // What follows the mouse for `kind` after n presses; labelsOnly / fitted as the session has
@@ -1030,20 +1224,50 @@ Follow FollowOf(ShapeKind kind, int n, bool labelsOnly, bool fitted) {
     return {};
 }
 
+// Whether a move may change the draft: the ruler's draft gets its two points first; a closed
+// polygon's label follows only while the draft is the polygon's.
+bool DraftFollows(CDraftShape& d, ShapeKind shape, KindCodes codes) {
+    if (shape == LIVE_RULER && d.m_points.size() < 2)
+        d.m_points.resize(2, POINT{0, 0});
+    return shape != LIVE_POLYGON || d.m_kind == StoredKind(LIVE_POLYGON, codes);
+}
+
+// The rubber line to p; the automatic distance and angle mark theirs.
+void RunRubber(AtomicRubberLine& rubber, POINT p, bool automatic) {
+    rubber.point = p;
+    if (automatic)
+        rubber.automatic = 1;
+    rubber.active = 1;
+}
+
 } // namespace
 
+// The listed shape's label follows the mouse.
+MoveOutcome MeasureSession::MoveListed(POINT p) {
+    MeasureStore::Lock lock(m_store);
+    CMeasureRecord* record = ListedIn(lock);
+    const LabelRule* rule = record ? LabelRuleOfKind(record->m_kind) : nullptr;
+    if (!rule || static_cast<size_t>(rule->anchor) >= record->m_points.size())
+        return {};
+    record->m_points[static_cast<size_t>(rule->anchor)] = p;
+    return MoveOutcome{true, true};
+}
+
 MoveOutcome MeasureSession::Move(POINT p) {
+    if (m_listed)
+        return MoveListed(p);
     if (m_shape == SHAPE_NONE || m_shape != m_tool || m_next == 0)
         return {};
-    const Follow f = FollowOf(m_shape, m_next, m_labelsOnly, m_fitted);
+    // A listed record's label follows the mouse until the press that places it.
+    if (m_listing && m_labelsOnly)
+        return MoveOutcome{MoveListedAnchor(p), true};
+    // Between the clicks of a rule's shape the rubber line runs from the last click.
+    const Follow f =
+        ClickRuleOf(m_shape) ? Rubber() : FollowOf(m_shape, m_next, m_labelsOnly, m_fitted);
     MoveOutcome out;
     out.cursor = f.cursor;
     if (f.kind == Follow::Rubber) {
-        AtomicRubberLine& rubber = m_store.Rubber();
-        rubber.point = p;
-        if (m_shape == LIVE_AUTO_DISTANCE || m_shape == LIVE_AUTO_ANGLE)
-            rubber.automatic = 1;
-        rubber.active = 1;
+        RunRubber(m_store.Rubber(), p, m_shape == LIVE_AUTO_DISTANCE || m_shape == LIVE_AUTO_ANGLE);
         out.changed = true;
         return out;
     }
@@ -1051,12 +1275,126 @@ MoveOutcome MeasureSession::Move(POINT p) {
         return out;
     MeasureStore::Lock lock(m_store);
     CDraftShape& d = lock.Draft();
-    // The ruler's draft gets its two points first.
-    if (m_shape == LIVE_RULER && d.m_points.size() < 2)
-        d.m_points.resize(2, POINT{0, 0});
-    // A closed polygon's label follows only while the draft is the polygon's.
-    if (m_shape == LIVE_POLYGON && d.m_kind != StoredKind(LIVE_POLYGON, m_codes))
+    if (!DraftFollows(d, m_shape, m_codes))
         return out;
     out.changed = MoveDraftPoint(d, f.index, f.kind == Follow::FromEnd, p);
     return out;
+}
+
+// ---- Shapes laid out by a user's rules ----
+
+const ClickRule* MeasureSession::ClickRuleOf(ShapeKind kind) const {
+    for (const ClickRule& rule : m_rules.clickRules)
+        if (rule.kind == kind)
+            return &rule;
+    return nullptr;
+}
+
+const FitRule* MeasureSession::FitRuleOf(ShapeKind kind) const {
+    for (const FitRule& rule : m_rules.fitRules)
+        if (rule.kind == kind)
+            return &rule;
+    return nullptr;
+}
+
+PressOutcome MeasureSession::RulePress(const ClickRule& rule, POINT p, const MeasureContext& x) {
+    if (m_shape != rule.kind || m_next == 0)
+        return Start(p, {p});
+    const int press = m_next + 1;
+    const unsigned bit = 1u << press;
+    const POINT previous = m_clicks[static_cast<size_t>(m_next - 1)];
+    // A press on the previous one makes a line or arm of no length; a drag that gives no
+    // section has nothing to search.
+    RECT box{};
+    int orientation = 0;
+    if (((rule.zeroLengthRefused & bit) && SamePoint(p, previous)) ||
+        ((rule.sectionNeeded & bit) && !LineSectionBox(previous, p, box, orientation)))
+        return PressOutcome{PressResult::Refused, 0.0, false};
+    if (press < rule.clicks) {
+        Take(m_next, p);
+        MeasureStore::Lock lock(m_store);
+        lock.Draft().m_points.push_back(p);
+        return PressOutcome{PressResult::Took, 0.0, false};
+    }
+    std::vector<POINT> clicks(m_clicks.begin(), m_clicks.begin() + m_next);
+    clicks.push_back(p);
+    auto record = NewRecord(rule.kind, false, x);
+    double calibration = -1.0;
+    if (!rule.build(clicks, x, *record, calibration))
+        return PressOutcome{PressResult::Refused, 0.0, false};
+    Take(m_next, p);
+    if (!x.labels && !rule.labelAlways)
+        return Complete(std::move(record));
+    return ListForLabel(std::move(record), calibration, x);
+}
+
+PressOutcome MeasureSession::RuleFit(const FitRule& rule, POINT at, const MeasureContext& x) {
+    std::vector<POINT> edge;
+    {
+        MeasureStore::Lock lock(m_store);
+        edge = lock.Draft().m_points;
+    }
+    auto record = NewRecord(rule.kind, true, x);
+    // Points that give no shape keep the tool collecting.
+    if (!rule.fit(edge, at, x, *record))
+        return PressOutcome{PressResult::Refused, 0.0, false};
+    m_fitted = true;
+    return ListForLabel(std::move(record), -1.0, x);
+}
+
+PressOutcome MeasureSession::ListForLabel(std::unique_ptr<CMeasureRecord> record,
+                                          double calibrationPixels, const MeasureContext& x) {
+    if (!m_rules.listBeforeLabel)
+        return Complete(std::move(record));
+    m_listed = record.get();
+    m_store.Rubber().active = 0;
+    m_store.Finish(std::move(record), true);
+    if (calibrationPixels < 0.0)
+        return LabelsLeft();
+    PressOutcome outcome =
+        LabelsLeft(PressResult::Calibrate, calibrationPixels * x.unitScale * 10.0);
+    outcome.pixels = calibrationPixels;
+    return outcome;
+}
+
+PressOutcome MeasureSession::PlaceLabel(POINT p) {
+    {
+        MeasureStore::Lock lock(m_store);
+        if (CMeasureRecord* record = ListedIn(lock)) {
+            const LabelRule* rule = LabelRuleOfKind(record->m_kind);
+            std::vector<POINT>& points = record->m_points;
+            if (rule && static_cast<size_t>(rule->anchor) <= points.size())
+                points.insert(points.begin() + rule->anchor, p);
+        }
+    }
+    End();
+    return PressOutcome{PressResult::Completed, 0.0, true};
+}
+
+CMeasureRecord* MeasureSession::ListedIn(const MeasureStore::Lock& lock) const {
+    if (!m_listed)
+        return nullptr;
+    for (const auto& shape : lock.Shapes())
+        if (shape.get() == m_listed)
+            return m_listed;
+    return nullptr;
+}
+
+CMeasureRecord* MeasureSession::Listed() const {
+    MeasureStore::Lock lock(m_store);
+    return ListedIn(lock);
+}
+
+void MeasureSession::Drop() {
+    {
+        MeasureStore::Lock lock(m_store);
+        CMeasureRecordList& shapes = lock.Shapes();
+        if (ListedIn(lock))
+            for (int i = shapes.GetSize() - 1; i >= 0; --i)
+                if (shapes.GetAt(i) == m_listed) {
+                    shapes.RemoveAt(i);
+                    break;
+                }
+    }
+    End();
 }

@@ -27,7 +27,9 @@
 #include "platform/win/WinTypes.h"
 #include "platform/win/core/CString.h"
 
+#include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 // Finds edges on the still picture the automatic tools measure, in frame pixels. The user
@@ -65,9 +67,17 @@ struct MeasureContext {
     bool calibrating = false; // the parallel line or automatic distance was chosen to calibrate
     MeasurePen pen;
     EdgeFinder* edges = nullptr;
+    // Session pixels per measuring pixel: a view that shows the picture larger than the one
+    // where calibrations are made (the canvas at full size) measures in the pixels of that one.
+    double viewScale = 1.0;
+    // False: the shapes built from their clicks get empty labels and end with their last click
+    // (the canvas's paint mode).
+    bool labels = true;
 
     CString Label(LabelKind kind, double value) const;
     CString Length(double pixels) const; // "L:" of a pixel length
+    // Session pixels to measuring pixels (viewScale).
+    double Pixels(double sessionPixels) const;
     // Session point to frame pixel (rounded, clamped to the frame) and back (rounded).
     POINT ToFrame(POINT p) const;
     POINT ToSession(POINT q) const;
@@ -90,6 +100,7 @@ struct PressOutcome {
     PressResult result = PressResult::Ignored;
     double value = 0.0;   // Calibrate: the calibration distance
     bool cursor = false;  // the press was the place of a label that followed the mouse
+    double pixels = 0.0;  // Calibrate: the measured length in session pixels
 };
 
 struct MoveOutcome {
@@ -98,11 +109,16 @@ struct MoveOutcome {
 };
 
 // Kind codes as each user stores and exports them. The live view stores ShapeKind itself; the
-// photo-measure canvas keeps its own older numbering, mapped here both ways.
-enum class KindCodes { Live, Canvas };
+// photo-measure canvas keeps its own older numbering, mapped here both ways; Wavenor's still
+// view stores its tool codes (1 line, 2 dot line, 6 to 13 the circles, arc, angles, fold line
+// and polygon); Wavenor's canvas numbers its ten kinds 1 to 10 (WifiCanvas).
+enum class KindCodes { Live, Canvas, Still, WifiCanvas };
 int StoredKind(ShapeKind kind, KindCodes codes);
 // SHAPE_NONE for a code the numbering does not have.
 ShapeKind KindOfStored(int code, KindCodes codes);
+// The kind of shape a tool of the photo-measure canvas (MeasureTool) draws; the selection and
+// the magnifier are SHAPE_SELECT and SHAPE_MAGNIFIER, an unknown tool SHAPE_NONE.
+ShapeKind KindOfCanvasTool(int tool);
 
 // An automatic shape fitted to collected edge points: its points (the last is where its label
 // goes, which then follows the mouse), its label lines and the rounded radius of a circle or
@@ -132,13 +148,75 @@ bool CircleCentreOfPresses(POINT a, POINT b, POINT c, double& cx, double& cy);
 // The number of pixels inside a closed polygon (its region's pixels, alternate filling).
 double PolygonAreaPixels(const std::vector<POINT>& points);
 
+// A user that lists each shape as soon as its geometry is complete, with points and labels of
+// its own (Wavenor's still view): the session asks `make` for the record at the press or double
+// click that completes the geometry and appends it to the store's shapes at once, leaving the
+// redo list as it is; until the next press places the label, the mouse moves that record's
+// label anchor (its last point), and that press fixes it. The continual line is listed at its
+// double click, its label places already taken.
+struct ListingRules {
+    // The record of `kind` from the shape's clicks (for the polygon and the continual line, the
+    // draft's points as the session collected them), without pen or kind (the session sets
+    // those); null when the clicks give no result: the press is refused and the shape keeps its
+    // clicks.
+    std::function<std::unique_ptr<CMeasureRecord>(ShapeKind kind, const std::vector<POINT>& clicks,
+                                                   const MeasureContext& ctx)>
+        make;
+    // The two-point kind whose line calibrates while the context says so.
+    ShapeKind calibrates = LIVE_LINE;
+};
+
+// A shape built from a fixed number of clicks, laid out the way one user keeps it: how many
+// clicks it takes, the presses refused on top of the previous press and those whose drag from
+// the previous press must give a search section (bit n: press n), and the construction of the
+// record from the clicks, which fills points and labels (false: the clicks give no shape and
+// the last one is refused). `calibrationPixels`, set to 0 or more, asks for a calibration of
+// that length. `labelAlways`: the label follows even where the context wants no labels.
+struct ClickRule {
+    ShapeKind kind;
+    int clicks;
+    unsigned zeroLengthRefused;
+    unsigned sectionNeeded;
+    bool labelAlways;
+    bool (*build)(const std::vector<POINT>& clicks, const MeasureContext& ctx,
+                  CMeasureRecord& record, double& calibrationPixels);
+};
+
+// An automatic fit laid out by one user: the record from the edge points collected and the
+// place of the press that asked for the fit; false where the points give no shape.
+struct FitRule {
+    ShapeKind kind;
+    bool (*fit)(const std::vector<POINT>& edge, POINT at, const MeasureContext& ctx,
+                CMeasureRecord& record);
+};
+
+// How one user's shapes differ from the live view's, as data. The default is the live view.
+struct SessionRules {
+    // Shapes of fixed clicks and fits built by these rules instead of the live view's presses.
+    std::span<const ClickRule> clickRules;
+    std::span<const FitRule> fitRules;
+    // A shape of the rules above is listed with its last click or fit, and its label follows
+    // the mouse until the next press places it: the press inserts its point where
+    // LabelRuleOfKind anchors the stored kind.
+    bool listBeforeLabel = false;
+    bool labelsKeepPenFont = false; // circle labels take the pen's label font
+    int continualEndsAt = 3;        // presses a continual line needs before a double click ends it
+};
+
+// The photo-measure canvas's rules (CanvasLayouts.cpp).
+SessionRules CanvasSessionRules();
+
 class MeasureSession {
 public:
     MeasureSession(MeasureStore& store, KindCodes codes);
+    MeasureSession(MeasureStore& store, KindCodes codes, const SessionRules& rules);
     MeasureSession(const MeasureSession&) = delete;
     MeasureSession& operator=(const MeasureSession&) = delete;
 
     MeasureStore& Store() const { return m_store; }
+    // Lists shapes as `rules` say (borrowed; it must outlive the session); null for the
+    // session's own records, made when the label is placed.
+    void SetListing(const ListingRules* rules) { m_listing = rules; }
 
     // ---- The tool ----
     ShapeKind Tool() const { return m_tool; }
@@ -167,6 +245,9 @@ public:
     // Fits the automatic circle, arc or line to the points collected (the right button).
     // Refused while the points give no shape; the tool keeps collecting.
     PressOutcome FinishFit(const MeasureContext& ctx);
+    // The same, where the press that asked for the fit is at `at` (a fit rule may place the
+    // label there).
+    PressOutcome FinishFit(POINT at, const MeasureContext& ctx);
     // The mouse at p while the chosen tool's shape is in progress: moves the draft's point of
     // the current click or runs the rubber line.
     MoveOutcome Move(POINT p);
@@ -174,6 +255,14 @@ public:
     // Ends the shape in progress: its clicks are forgotten, the rubber line stops; the draft
     // is left to the caller (EmptyDraft). The tool stays.
     void End();
+    // End, and a shape listed by the shape in progress whose label was not placed yet is
+    // removed from the store.
+    void Drop();
+    // The record listed by the shape in progress whose label follows the mouse
+    // (SessionRules::listBeforeLabel); null where there is none or it left the store. UI thread.
+    CMeasureRecord* Listed() const;
+    // The continual line's current segment start.
+    POINT SegmentStart() const { return m_segmentStart; }
     // End, and no tool.
     void Reset() {
         End();
@@ -204,6 +293,21 @@ private:
     PressOutcome SectionsEdges(POINT p, const MeasureContext& ctx);
     PressOutcome AutoLabelPress(const MeasureContext& ctx);
     PressOutcome RulerPress(POINT p);
+    PressOutcome ListingPress(POINT p, const MeasureContext& ctx);
+    PressOutcome ListingDoubleClick(const MeasureContext& ctx);
+    // Appends the record `make` gives for the clicks; false when it gives none.
+    bool List(ShapeKind kind, const std::vector<POINT>& clicks, const MeasureContext& ctx);
+    // The listed record's label anchor to p, when the newest record is the shape's.
+    bool MoveListedAnchor(POINT p);
+    const ClickRule* ClickRuleOf(ShapeKind kind) const;
+    const FitRule* FitRuleOf(ShapeKind kind) const;
+    PressOutcome RulePress(const ClickRule& rule, POINT p, const MeasureContext& ctx);
+    PressOutcome RuleFit(const FitRule& rule, POINT at, const MeasureContext& ctx);
+    PressOutcome ListForLabel(std::unique_ptr<CMeasureRecord> record, double calibrationPixels,
+                              const MeasureContext& ctx);
+    PressOutcome PlaceLabel(POINT p);
+    MoveOutcome MoveListed(POINT p);
+    CMeasureRecord* ListedIn(const MeasureStore::Lock& lock) const;
 
     // Takes the press as click `index` and counts it.
     void Take(int index, POINT p);
@@ -217,6 +321,9 @@ private:
 
     MeasureStore& m_store;
     KindCodes m_codes;
+    const ListingRules* m_listing = nullptr;
+    SessionRules m_rules;
+    CMeasureRecord* m_listed = nullptr; // borrowed from the store; checked before each use
     ShapeKind m_tool = SHAPE_NONE;
     ShapeKind m_shape = SHAPE_NONE;
     int m_next = 0;

@@ -1,6 +1,7 @@
 #include "measure/ShapeDrawing.h"
 
 #include "measure/Geometry.h"
+#include "measure/MeasureSession.h"
 
 #include "platform/win/core/CString.h"
 #include "platform/win/core/WString.h"
@@ -57,45 +58,67 @@ void RealCircle(const ShapePainter& p, size_t centre, size_t through) {
              Trunc((c.x + radius) * m.scaleX), Trunc((c.y + radius) * m.scaleY));
 }
 
-// A finished record's label lines at the points its kind writes them.
-void DrawCanvasLabels(const ShapePainter& p, int decimals, const WCHAR* unit) {
-    const CMeasureRecord& r = p.r_;
-    switch (r.m_kind) {
-    case CANVAS_KIND_LINE:
-    case TOOL_PARALLEL_LINE:
-    case TOOL_AUTO_LINE_SPACING:
-        p.LabelAt(6);
-        break;
-    case CANVAS_KIND_RECTANGLE:
-        p.LabelAt(2, 3);
-        break;
-    case TOOL_ANGLE:
-    case TOOL_DOT_LINE:
-        p.LabelAt(3);
-        break;
-    case TOOL_CONTINUOUS_LINE:
-        p.ContinuousLineLabels(decimals, unit);
-        break;
-    case TOOL_THREE_POINT_CIRCLE:
-    case TOOL_FOUR_POINT_ANGLE:
-    case TOOL_AUTO_ANGLE:
-        p.LabelAt(4);
-        break;
-    case TOOL_TWO_CIRCLES:
-        p.TwoCirclesLabels();
-        break;
-    case TOOL_CIRCLE_LABEL:
-        p.NumberLabel();
-        break;
-    case TOOL_AUTO_CIRCLE:
+// The label places only the canvas has: its lines keep their ticks before the label's point.
+constexpr LabelPlace kCanvasLabelPlaces[] = {
+    {LIVE_LINE, 6, 1},           {LIVE_PARALLEL_LINE, 6, 1},
+    {LIVE_AUTO_DISTANCE, 6, 1},  {LIVE_THREE_POINT_CIRCLE, 4, 1},
+    {SHAPE_AUTO_LINE_TWO, 2, 1},
+};
+
+void DrawCanvasLabels(const ShapePainter& p, ShapeKind kind, int decimals, const WCHAR* unit) {
+    if (DrawSharedLabels(p, kind, decimals, unit) || DrawLabelsByPlace(p, kind, kCanvasLabelPlaces))
+        return;
+    // A saved picture writes the fitted circle's label at its centre.
+    if (kind == LIVE_AUTO_CIRCLE)
         p.LabelAt(p.m_.toFile ? 0 : 1);
+}
+
+// The figures only the canvas draws so: its lines keep their ticks as points, its circles
+// show the boxes of their presses.
+void DrawCanvasFigure(const ShapePainter& p, ShapeKind kind) {
+    const CMeasureRecord& r = p.r_;
+    const ShapeMapping& m = p.m_;
+    switch (kind) {
+    case LIVE_LINE:
+    case LIVE_PARALLEL_LINE:
+    case LIVE_AUTO_DISTANCE:
+        p.Segments({0, 1, 2, 3, 4, 5});
         break;
-    case TOOL_AUTO_LINE_LENGTH2:
-        p.LabelAt(2);
+    case LIVE_THREE_POINT_CIRCLE:
+        CircleThrough(p, 0, 1);
+        p.Segment(0, 3);
+        Box(p, 2);
+        Box(p, 1);
+        Box(p, 3);
         break;
-    case TOOL_ARC:
-    case TOOL_AUTO_ARC:
-        p.LabelAt(3, 3);
+    case LIVE_TWO_CIRCLES:
+        for (size_t i : {0, 1, 2})
+            Box(p, i);
+        RealCircle(p, 3, 0);
+        for (size_t i : {5, 6, 7})
+            Box(p, i);
+        RealCircle(p, 8, 5);
+        p.Segment(3, 8);
+        break;
+    case LIVE_AUTO_CIRCLE: {
+        const int radius = Trunc(r.m_radius + 0.5);
+        const POINT c0 = r.m_points[0];
+        if (!m.toFile) {
+            const POINT c = p.P(0);
+            p.Circle(c.x - radius, c.y - radius, c.x + radius, c.y + radius);
+        } else {
+            p.Circle(Trunc((c0.x - radius) * m.scaleX), Trunc((c0.y - radius) * m.scaleY),
+                     Trunc((c0.x + radius) * m.scaleX), Trunc((c0.y + radius) * m.scaleY));
+            p.Line(p.P(0), POINT{Trunc((c0.x + radius) * m.scaleX), Trunc(c0.y * m.scaleY)});
+        }
+        break;
+    }
+    case LIVE_DOT_LINE:
+        p.Segment(0, 1);
+        p.Line(p.P(2), m.Map(DotLineFoot(r.m_points[0], r.m_points[1], r.m_points[2])));
+        break;
+    case SHAPE_AUTO_LINE_TWO:
+        p.Segment(0, 1);
         break;
     default:
         break;
@@ -165,73 +188,11 @@ void DrawMeasureRecord(HDC dc, const CMeasureRecord& r, const ShapeMapping& m, i
         colour = m.toFile && !keepsMagenta ? kSelectedFile : kSelectedScreen;
     }
     const ShapePainter p(dc, r, m);
+    const ShapeKind kind = KindOfStored(r.m_kind, KindCodes::Canvas);
     {
         ScopedGdiObject pen(dc, CreatePen(r.m_penStyle, r.m_penWidth, colour));
-        switch (r.m_kind) {
-        case CANVAS_KIND_LINE:
-        case TOOL_PARALLEL_LINE:
-        case TOOL_AUTO_LINE_SPACING:
-            p.Segments({0, 1, 2, 3, 4, 5});
-            break;
-        case CANVAS_KIND_RECTANGLE:
-            p.Frame(0, 1);
-            break;
-        case TOOL_ANGLE:
-            p.Segments({0, 1, 1, 2});
-            break;
-        case TOOL_CONTINUOUS_LINE:
-            p.ContinuousLine();
-            break;
-        case TOOL_THREE_POINT_CIRCLE:
-            CircleThrough(p, 0, 1);
-            p.Segment(0, 3);
-            Box(p, 2);
-            Box(p, 1);
-            Box(p, 3);
-            break;
-        case TOOL_FOUR_POINT_ANGLE:
-        case TOOL_AUTO_ANGLE:
-            p.Segments({0, 1, 2, 3});
-            break;
-        case TOOL_TWO_CIRCLES:
-            for (size_t i : {0, 1, 2})
-                Box(p, i);
-            RealCircle(p, 3, 0);
-            for (size_t i : {5, 6, 7})
-                Box(p, i);
-            RealCircle(p, 8, 5);
-            p.Segment(3, 8);
-            break;
-        case TOOL_CIRCLE_LABEL:
-            p.LabelCircle();
-            break;
-        case TOOL_AUTO_CIRCLE: {
-            const int radius = Trunc(r.m_radius + 0.5);
-            const POINT c0 = r.m_points[0];
-            if (!m.toFile) {
-                const POINT c = p.P(0);
-                p.Circle(c.x - radius, c.y - radius, c.x + radius, c.y + radius);
-            } else {
-                p.Circle(Trunc((c0.x - radius) * m.scaleX), Trunc((c0.y - radius) * m.scaleY),
-                         Trunc((c0.x + radius) * m.scaleX), Trunc((c0.y + radius) * m.scaleY));
-                p.Line(p.P(0), POINT{Trunc((c0.x + radius) * m.scaleX), Trunc(c0.y * m.scaleY)});
-            }
-            break;
-        }
-        case TOOL_DOT_LINE:
-            p.Segment(0, 1);
-            p.Line(p.P(2), m.Map(DotLineFoot(r.m_points[0], r.m_points[1], r.m_points[2])));
-            break;
-        case TOOL_AUTO_LINE_LENGTH2:
-            p.Segment(0, 1);
-            break;
-        case TOOL_ARC:
-        case TOOL_AUTO_ARC:
-            p.ArcThrough();
-            break;
-        default:
-            break;
-        }
+        if (!DrawSharedFigure(p, kind))
+            DrawCanvasFigure(p, kind);
     }
-    DrawCanvasLabels(p, decimals, unit);
+    DrawCanvasLabels(p, kind, decimals, unit);
 }

@@ -1,6 +1,7 @@
 #include "measure/ShapePainter.h"
 
 #include "measure/ArcDraw.h"
+#include "measure/Geometry.h"
 
 #include "platform/win/core/CString.h"
 #include "platform/win/core/WString.h"
@@ -138,4 +139,105 @@ void DrawTextAnnotation(HDC dc, const CMeasureRecord& r, const ShapeMapping& m, 
     SetBkMode(dc, TRANSPARENT);
     const POINT p = m.Map(r.m_points[0]);
     TextOutW(dc, p.x, p.y, r.m_labels[0].GetString(), r.m_labels[0].GetLength());
+}
+
+void DrawTwoCirclesDraft(HDC dc, const std::vector<POINT>& points,
+                         const std::vector<CString>& labels, COLORREF labelColour) {
+    const size_t n = points.size();
+    const auto circle = [&](size_t centre, size_t rim) {
+        const POINT c = points[centre];
+        const double d = Distance(points[rim], c);
+        // A radius no pixel can hold draws nothing rather than overflowing.
+        const int r = d < 1e9 ? static_cast<int>(d) : 0;
+        SelectObject(dc, GetStockObject(NULL_BRUSH));
+        Ellipse(dc, c.x - r, c.y - r, c.x + r, c.y + r);
+    };
+    const auto label = [&](size_t at, size_t line) {
+        if (line >= labels.size())
+            return;
+        SetTextColor(dc, labelColour);
+        SetBkMode(dc, TRANSPARENT);
+        TextOutW(dc, points[at].x, points[at].y, labels[line].GetString(),
+                 labels[line].GetLength());
+    };
+    if (n >= 5 && !labels.empty()) {
+        circle(3, 0);
+        label(4, 0);
+    }
+    if (n >= 11) {
+        circle(8, 5);
+        label(9, 1);
+        MoveToEx(dc, points[3].x, points[3].y, nullptr);
+        LineTo(dc, points[8].x, points[8].y);
+        label(10, 2);
+    }
+}
+
+bool DrawSharedFigure(const ShapePainter& p, ShapeKind kind) {
+    switch (kind) {
+    case LIVE_RECTANGLE:
+        p.Frame(0, 1);
+        return true;
+    case LIVE_ANGLE:
+        p.Segments({0, 1, 1, 2});
+        return true;
+    case LIVE_FOUR_POINT_ANGLE:
+    case LIVE_AUTO_ANGLE:
+        p.Segments({0, 1, 2, 3});
+        return true;
+    case LIVE_CONTINUAL_LINE:
+        p.ContinuousLine();
+        return true;
+    case LIVE_CIRCLE_LABEL:
+        p.LabelCircle();
+        return true;
+    case LIVE_ARC:
+    case LIVE_AUTO_ARC:
+        p.ArcThrough();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool DrawLabelsByPlace(const ShapePainter& p, ShapeKind kind, std::span<const LabelPlace> places) {
+    for (const LabelPlace& place : places)
+        if (place.kind == kind) {
+            p.LabelAt(place.anchor, place.lines);
+            return true;
+        }
+    return false;
+}
+
+namespace {
+
+constexpr LabelPlace kSharedLabelPlaces[] = {
+    {LIVE_RECTANGLE, 2, 3},        {LIVE_ANGLE, 3, 1},      {LIVE_DOT_LINE, 3, 1},
+    {LIVE_FOUR_POINT_ANGLE, 4, 1}, {LIVE_AUTO_ANGLE, 4, 1}, {LIVE_ARC, 3, 3},
+    {LIVE_AUTO_ARC, 3, 3},
+};
+
+} // namespace
+
+bool DrawSharedLabels(const ShapePainter& p, ShapeKind kind, int decimals, const WCHAR* unit) {
+    switch (kind) {
+    case LIVE_CONTINUAL_LINE:
+        p.ContinuousLineLabels(decimals, unit);
+        return true;
+    case LIVE_TWO_CIRCLES:
+        p.TwoCirclesLabels();
+        return true;
+    case LIVE_CIRCLE_LABEL:
+        p.NumberLabel();
+        return true;
+    default:
+        return DrawLabelsByPlace(p, kind, kSharedLabelPlaces);
+    }
+}
+
+void DrawCross(HDC dc, POINT p) {
+    MoveToEx(dc, p.x - 4, p.y, nullptr);
+    LineTo(dc, p.x + 4, p.y);
+    MoveToEx(dc, p.x, p.y - 4, nullptr);
+    LineTo(dc, p.x, p.y + 4);
 }

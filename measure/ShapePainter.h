@@ -10,6 +10,8 @@
 #include "platform/win/WinTypes.h"
 
 #include <initializer_list>
+#include <span>
+#include <vector>
 
 // Where a record's points land: on the canvas's screen the point less the scroll position;
 // in a file or on the live view the point times the scale, truncated toward zero.
@@ -79,6 +81,35 @@ public:
     const CMeasureRecord& r_;
     const ShapeMapping& m_;
 };
+
+// The figures both views draw alike for a kind, with the DC's pen: the frame of a rectangle,
+// the arms of an angle, the two lines of a four-point or automatic angle, the continuous line,
+// the circle of a circle label and the arc through three points. False, nothing drawn, for a
+// kind each view draws its own way.
+bool DrawSharedFigure(const ShapePainter& p, ShapeKind kind);
+// The labels both views place alike for a kind; false, nothing drawn, for a kind each view
+// places its own way.
+bool DrawSharedLabels(const ShapePainter& p, ShapeKind kind, int decimals, const WCHAR* unit);
+
+// Where a view writes the labels of a kind: `lines` label lines from point `anchor` on.
+struct LabelPlace {
+    ShapeKind kind;
+    size_t anchor;
+    size_t lines;
+};
+// Writes the kind's labels where the table places them; false for a kind it does not list.
+bool DrawLabelsByPlace(const ShapePainter& p, ShapeKind kind, std::span<const LabelPlace> places);
+
+// The cross that marks a press while a shape is made: 4 pixels to each side of p, with the
+// DC's pen.
+void DrawCross(HDC dc, POINT p);
+
+// The two circles while they are made, from their draft points in the target's coordinates:
+// each circle once its centre is known (p3 through p0, p8 through p5), with the label lines 0
+// at p4, then 1 at p9, the line between the centres and line 2 at p10. Draws with the DC's
+// pen and font, no brush, the labels in `labelColour`. Both views draw their drafts with it.
+void DrawTwoCirclesDraft(HDC dc, const std::vector<POINT>& points,
+                         const std::vector<CString>& labels, COLORREF labelColour);
 
 // A text annotation: label line 0 at p0 in the record's text font and the given colour.
 void DrawTextAnnotation(HDC dc, const CMeasureRecord& r, const ShapeMapping& m, COLORREF colour);

@@ -11,6 +11,8 @@
 #define IDB_STRIP_PICTURES 147
 #define IDB_ABOUT 256
 #define IDC_PREVIEW_CURSOR 258
+// The cursor over a guide that is grabbed or dragged.
+#define IDC_GUIDE_CURSOR 386
 
 #define IDR_ACCEL_F2 224
 #define IDR_ACCEL_F3 225

@@ -1,8 +1,8 @@
 // The live view's window-side measuring state, kept as one object: the colours and fonts of new
 // live shapes, the calibration in progress, the guide dragging state, the mouse held, and the
 // scales from the preview to the frame. The tool and the shape in progress are the measuring
-// session's (CMicroscopeDlg::m_session). The main window owns one (CMicroscopeDlg::m_live); its
-// tool commands, click and mouse handlers read and change it on the UI thread only.
+// session's. The main window's live measuring (LiveMeasuring) owns one; its tool commands,
+// click and mouse handlers read and change it on the UI thread only.
 //
 // Also here: what the commands do to the live lists (undo, redo, finishing a shape, the guide
 // records made from the input dialogs), as functions over LiveListsLock that take the lock for

@@ -1,7 +1,7 @@
 // The main window's capture commands: the capture window's binding to the preview, the
 // snapshot switch 1204, which decides whether the device's own snapshot button takes pictures,
-// and the capture bar: Preview, Camera, Clock and Setting. The device start and its states are
-// in MainDevice.cpp.
+// the capture bar: Preview, Camera, Clock and Setting, and the still hand-over to the still
+// road. The device start and its states are in MainDevice.cpp.
 #include "shell/MicroscopeDlg.h"
 
 #include "capture/AviRecorder.h"
@@ -131,4 +131,10 @@ void CMicroscopeDlg::OnVideoSetting() {
             g_thumbnailView->ListFolders();
     };
     dialog.DoModal();
+}
+
+void CMicroscopeDlg::OnStillCaptured(WPARAM source) {
+    // A hand-over still queued when the window shut down has no graph and no frame left.
+    if (!m_released)
+        m_stills.Hand(source, m_zoom.Text(24));
 }

@@ -85,7 +85,7 @@ int CMicroscopeDlg::RunStartChain(bool* formatFailed) {
 
 void CMicroscopeDlg::EnterUnconnectedState() {
     StopCapture();
-    DisableDeviceButtons();
+    m_skinButtons.DisableAll(m_hWnd);
     LoadStatusText();
     m_connected = 0;
     ShowPreviewTexts();
@@ -129,7 +129,7 @@ int CMicroscopeDlg::ReconnectDevice() {
         ShowPreviewTexts();
     } else {
         StopCapture();
-        DisableDeviceButtons();
+        m_skinButtons.DisableAll(m_hWnd);
         LoadStatusText();
         ShowPreviewTexts();
     }
@@ -145,27 +145,6 @@ void CMicroscopeDlg::StopCapture() {
     g_captureWnd.Stop();
     g_captureWnd.TearDownGraph();
     g_captureWnd.ReleaseGraph();
-}
-
-// ---- Buttons ----
-
-void CMicroscopeDlg::EnableDeviceButtons() {
-    if (CToggleBitmapButton* preview = ToggleButton(IDC_BTN_PREVIEW)) {
-        preview->EnableWindow(TRUE);
-        preview->SetPressed();
-    }
-    for (int i = 0; i < kSkinButtonCount; ++i) {
-        const int id = kSkinButtons[i].id;
-        if (id == IDC_BTN_PREVIEW || id == IDC_BTN_CLOSE || !m_buttonObjects[i]->m_hWnd)
-            continue;
-        m_buttonObjects[i]->EnableWindow(kSkinButtons[i].enabledAfterStart);
-    }
-}
-
-void CMicroscopeDlg::DisableDeviceButtons() {
-    for (int i = 0; i < kSkinButtonCount; ++i)
-        if (kSkinButtons[i].id != IDC_BTN_CLOSE)
-            ::EnableWindow(::GetDlgItem(m_hWnd, kSkinButtons[i].id), FALSE);
 }
 
 // ---- Notices ----
@@ -227,7 +206,7 @@ int CMicroscopeDlg::ReleaseResources() {
     EndRecording();
     // The frame callback no longer runs after this.
     StopCapture();
-    ReleaseThumbnailStrip();
+    m_strip.Release();
     if (m_skinDC) {
         SelectObject(m_skinDC, m_skinOldBitmap);
         DeleteDC(m_skinDC);
@@ -253,8 +232,7 @@ int CMicroscopeDlg::ReleaseResources() {
         *accel = nullptr;
     }
     // The live measurements and the magnifier's surface go with the window.
-    DeleteAllShapes();
-    FreeDrawingDC();
+    m_measuring.Release();
     m_connected = 0;
     return 1;
 }

@@ -1,8 +1,8 @@
 // The main window's About popup, help and support commands.
-#include "shell/AboutDlg.h"
 #include "kit/LangText.h"
-#include "shell/MicroscopeDlg.h"
 #include "kit/SkinMenu.h"
+#include "shell/AboutDlg.h"
+#include "shell/MicroscopeDlg.h"
 
 #include "platform/services/Shell.h"
 #include "res/TessaryResource.h"

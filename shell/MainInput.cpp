@@ -5,14 +5,15 @@
 // opens the right-click popups and takes the still hand-over and the calibration messages.
 // Nothing but Esc and Enter is swallowed: what the hook acts on is dispatched afterwards.
 //
-// Also here: the overlay and snapshot-format commands of the preview popup.
+// Also here: the overlay and snapshot-format commands of the preview popup, the mouse messages
+// of the window itself (handed to the live measuring) and the preview's cursor.
 #include "shell/MicroscopeDlg.h"
 #include "shell/ThumbnailStrip.h"
 
 #include "kit/LangText.h"
 #include "kit/RegistrySettings.h"
 #include "kit/SaveFolders.h"
-#include "kit/SkinMenu.h"
+#include "shell/Popups.h"
 
 #include "capture/CaptureFormat.h"
 #include "capture/CaptureWnd.h"
@@ -37,59 +38,6 @@ int g_zoomLevel = 3;
 
 namespace {
 
-// One popup entry; a zero id is a separator.
-struct PopupEntry {
-    UINT id;
-    LPCWSTR key;
-    LPCWSTR defaultText;
-    UINT icon;
-};
-
-constexpr PopupEntry kStripEntries[] = {
-    {ID_FILE_OPEN, u"Open", u"Open...", 338},
-    {0, nullptr, nullptr, 0},
-    {ID_FILE_SAVE_AS, u"Save", u"Save as...", 339},
-    {ID_FILE_SAVE_ALL, u"SaveAll", u"Save All", 340},
-    {0, nullptr, nullptr, 0},
-    {ID_FILE_DELETE, u"Delete", u"Delete", 341},
-    {ID_FILE_DELETE_ALL, u"DeleteAll", u"Delete All", 342},
-    {0, nullptr, nullptr, 0},
-    {ID_FILE_SEND_MAIL, u"Email", u"E-Mail", 344},
-};
-
-constexpr PopupEntry kPreviewEntries[] = {
-    {ID_POPUP_CANCEL, u"Cancel", u"Cancel", 337},
-    {0, nullptr, nullptr, 0},
-    {ID_OVERLAY_CROSS_LINE, u"Cross", u"Cross Line", 230},
-    {ID_OVERLAY_SCALE_BAR, u"Scale", u"Scale", 231},
-    {ID_OVERLAY_CIRCLE, u"Circle", u"Circle", 232},
-    {ID_OVERLAY_TIME, u"Time", u"Time", 233},
-    {0, nullptr, nullptr, 0},
-};
-
-CSkinMenu* NewPopup() {
-    auto* menu = new CSkinMenu;
-    menu->CreatePopupMenu();
-    menu->m_backColor = kPopupBackColor;
-    menu->m_selectColor = kPopupSelectColor;
-    return menu;
-}
-
-CSkinMenuTextItem* TextItem(UINT id, LPCWSTR key, LPCWSTR defaultText, UINT icon) {
-    WCHAR text[32];
-    GetLangText(key, text, 32, defaultText);
-    return new CSkinMenuTextItem(id, text, icon ? LoadMenuIcon(icon) : nullptr);
-}
-
-template <size_t N> void AddEntries(CSkinMenu* menu, const PopupEntry (&entries)[N]) {
-    for (const PopupEntry& e : entries) {
-        if (e.id == 0)
-            menu->AddSeparator();
-        else
-            menu->AddItem(0, TextItem(e.id, e.key, e.defaultText, e.icon));
-    }
-}
-
 // Whether the screen point lies in the window's rectangle (false for no window).
 bool PointInWindow(HWND hwnd, const POINT& pt) {
     RECT r;
@@ -102,72 +50,73 @@ bool PointInWindow(HWND hwnd, const POINT& pt) {
 
 BOOL CMicroscopeDlg::PreTranslateMessage(MSG* msg) {
     const UINT message = msg->message;
-    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE) {
-        for (const ButtonEntry& entry : m_buttons) {
-            if (CRect(entry.rect).PtInRect(msg->pt)) {
-                if (m_toolTip)
-                    ::SendMessage(m_toolTip, TTM_TRACKPOSITION, 0,
-                                  MAKELPARAM(msg->pt.x, msg->pt.y));
-                break;
-            }
-        }
-    }
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE)
+        m_skinButtons.TrackTip(msg->pt);
     if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
         TranslateHotKeys(msg);
-    OnStripMouse(*msg);
+    m_strip.OnMouse(*msg);
+    // Esc and Enter would close the dialog; Esc leaves the full-screen layout instead.
+    if (message == WM_KEYDOWN && (msg->wParam == VK_ESCAPE || msg->wParam == VK_RETURN)) {
+        if (msg->wParam == VK_ESCAPE && FullScreen())
+            PostMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+        return TRUE;
+    }
+    if (msg->hwnd == m_hWnd)
+        OnHookOwnMessage(*msg);
+    OnHookMouse(*msg);
+    return CDialog::PreTranslateMessage(msg);
+}
 
-    switch (message) {
+// The timers and the private messages posted to the window itself.
+void CMicroscopeDlg::OnHookOwnMessage(const MSG& msg) {
+    switch (msg.message) {
     case WM_TIMER:
-        if (msg->hwnd == m_hWnd)
-            OnHookTimer(msg->wParam);
-        break;
-    case WM_KEYDOWN:
-        if (msg->wParam == VK_ESCAPE) {
-            if (FullScreen())
-                PostMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
-            return TRUE;
-        }
-        if (msg->wParam == VK_RETURN)
-            return TRUE;
-        break;
-    case WM_MOUSEMOVE:
-        if (m_cursorMode != 1)
-            TrackPreviewCursor(msg->pt);
-        // Only the window's own moves: another window over the preview moves no shape.
-        if (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd))
-            OnLiveMouseMove(msg->pt);
-        break;
-    case WM_LBUTTONDOWN:
-        if (PointInWindow(::GetDlgItem(m_hWnd, IDC_ZOOM_FIELD), msg->pt) && g_zoomLevel < 6)
-            ++g_zoomLevel;
-        break;
-    case WM_RBUTTONDOWN:
-        if (PointInWindow(::GetDlgItem(m_hWnd, IDC_ZOOM_FIELD), msg->pt) && g_zoomLevel > 1)
-            --g_zoomLevel;
-        if (PointInWindow(::GetDlgItem(m_hWnd, IDC_PREVIEW), msg->pt)) {
-            // While an automatic tool collects edge points the right button fits its shape.
-            if (AutoShapeInProgress())
-                FinishAutoShape();
-            else
-                ShowPreviewPopup(msg->pt);
-        }
+        OnHookTimer(msg.wParam);
         break;
     case WM_APP_STILL_CAPTURED:
-        if (msg->hwnd == m_hWnd)
-            OnStillCaptured(msg->wParam);
+        OnStillCaptured(msg.wParam);
         break;
     case WM_APP_SYNC_CALIBRATION:
-        if (msg->hwnd == m_hWnd)
-            OnSyncCalibration();
+        m_zoom.OnSyncCalibration();
         break;
     case WM_APP_LIVE_CALIBRATED:
-        if (msg->hwnd == m_hWnd)
-            OnLiveCalibrated();
+        m_zoom.OnLiveCalibrated();
         break;
     default:
         break;
     }
-    return CDialog::PreTranslateMessage(msg);
+}
+
+// The preview's cursor and the live mouse; the zoom field's clicks change the magnifier's
+// level; a right press on the preview ends an automatic fit or opens the preview's popup.
+void CMicroscopeDlg::OnHookMouse(const MSG& msg) {
+    auto onZoomField = [&] { return PointInWindow(::GetDlgItem(m_hWnd, IDC_ZOOM_FIELD), msg.pt); };
+    switch (msg.message) {
+    case WM_MOUSEMOVE:
+        if (m_cursorMode != 1)
+            TrackPreviewCursor(msg.pt);
+        // Only the window's own moves: another window over the preview moves no shape.
+        if (msg.hwnd == m_hWnd || ::IsChild(m_hWnd, msg.hwnd))
+            m_measuring.OnMouseMove(msg.pt);
+        break;
+    case WM_LBUTTONDOWN:
+        if (onZoomField() && g_zoomLevel < 6)
+            ++g_zoomLevel;
+        break;
+    case WM_RBUTTONDOWN:
+        if (onZoomField() && g_zoomLevel > 1)
+            --g_zoomLevel;
+        if (!PointInWindow(::GetDlgItem(m_hWnd, IDC_PREVIEW), msg.pt))
+            break;
+        // While an automatic tool collects edge points the right button fits its shape.
+        if (m_measuring.AutoShapeInProgress())
+            m_measuring.FinishAutoShape();
+        else
+            ShowPreviewPopup(msg.pt);
+        break;
+    default:
+        break;
+    }
 }
 
 void CMicroscopeDlg::TranslateHotKeys(MSG* msg) {
@@ -191,7 +140,7 @@ void CMicroscopeDlg::OnHookTimer(UINT_PTR id) {
     } else if (id == TIMER_STARTUP_PROMPT) {
         OnStartupPromptTimer();
     } else if (id == TIMER_RECORD) {
-        OnRecordTimerTick();
+        m_recorder.OnTimerTick();
     }
 }
 
@@ -212,96 +161,19 @@ void CMicroscopeDlg::TrackPreviewCursor(const POINT& pt) {
     }
 }
 
-// ---- Private messages ----
-
-void CMicroscopeDlg::OnSyncCalibration() {
-    // The photo-measure window's text, which need not end within its buffer.
-    const WCHAR* begin = g_calibMagnificationText;
-    const std::u16string magnification(begin, std::find(begin, begin + 48, u'\0'));
-    if (!magnification.empty() && IsNumericText(CString(magnification.c_str())))
-        SetDlgItemText(IDC_SCALE, magnification.c_str());
-    ShowCalibratedZoom(g_calibratedZoom);
-}
-
-void CMicroscopeDlg::OnLiveCalibrated() {
-    if (!ShowCalibratedZoom(g_calibratedZoom))
-        return;
-    const int haveZoom = ReadZoomScale();
-    // Only a number names a calibration entry. A calibration the file did not take would be
-    // gone at the next start: the operator is told while it is still in use.
-    const CString magnification = MagnificationText(32);
-    if (!magnification.IsEmpty() &&
-        !StoreCalibration(g_paths.calibIniPath, magnification.GetString(), g_calibratedZoom)) {
-        WCHAR text[128];
-        GetLangText(u"CalibrationNotSaved", text, 128, u"The calibration could not be saved in");
-        AfxMessageBox(CString(text) + u"\n" + CString(g_paths.calibIniPath), MB_OK | MB_ICONEXCLAMATION);
-    }
-    const LiveViewSnapshot shown = g_liveView.Snapshot();
-    if ((shown.showScaleBar || shown.showCircleOverlay) && haveZoom)
-        ApplyZoomScale();
-}
-
-// ---- The strip's items ----
-
-int CMicroscopeDlg::OpenStripItem(const WCHAR* path) {
-    if (!path)
-        return 0;
-    if (path != m_selectedPath)
-        ms::CopyBounded(m_selectedPath, MAX_PATH, path);
-    if (!g_listShowsPictures)
-        return PostMessage(WM_APP_PLAY_VIDEO, 0, 0) ? 1 : 0;
-    const std::u16string name(m_selectedPath);
-    const size_t dot = name.rfind(u'.');
-    const std::u16string ext = dot == std::u16string::npos ? u"" : name.substr(dot + 1);
-    DWORD type = DIBIMAGE_TYPE_UNKNOWN;
-    if (ext == u"bmp" || ext == u"BMP")
-        type = DIBIMAGE_TYPE_BMP;
-    else if (ext == u"jpg" || ext == u"JPG")
-        type = DIBIMAGE_TYPE_JPG;
-    else
-        return 0;
-    // The photo-measure window takes only pictures of the capture sizes.
-    CDibImage picture;
-    if (!picture.LoadFromFile(m_selectedPath, type))
-        return 0;
-    const DWORD w = picture.GetWidth(), h = picture.GetHeight();
-    const bool captureSize = (w == 1280 && h == 1024) || (w == 640 && h == 480) ||
-                             (w == 320 && h == 240) || (w == 1280 && h == 960) ||
-                             (w == 1600 && h == 1200);
-    if (!captureSize)
-        return 0;
-    return PostMessage(WM_APP_OPEN_PICTURE, 0, 0) ? 1 : 0;
-}
-
 // ---- Popups ----
 
-CSkinMenu* CMicroscopeDlg::BuildPreviewPopup() {
-    CSkinMenu* menu = NewPopup();
-    AddEntries(menu, kPreviewEntries);
-    CSkinMenu* format = NewPopup();
-    const bool bmp = g_imageFormat == 1;
-    format->AddItem(bmp ? MF_CHECKED : 0, TextItem(ID_FORMAT_BMP, u"BMP", u"BMP", 0));
-    format->AddItem(bmp ? 0 : MF_CHECKED, TextItem(ID_FORMAT_JPG, u"JPG", u"JPG", 0));
-    menu->AddPopup(0, format, TextItem(0, u"Format", u"Format", IDI_RING_DOT));
-    return menu;
-}
-
-CSkinMenu* CMicroscopeDlg::BuildStripPopup() {
-    CSkinMenu* menu = NewPopup();
-    AddEntries(menu, kStripEntries);
-    return menu;
-}
-
 void CMicroscopeDlg::ShowPreviewPopup(POINT at) {
-    CSkinMenu* menu = BuildPreviewPopup();
-    menu->TrackPopupMenu(TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, this);
-    delete menu;
+    TrackAndDelete(BuildPreviewPopup(), at, this);
 }
 
-void CMicroscopeDlg::ShowStripPopup(POINT at) {
-    CSkinMenu* menu = BuildStripPopup();
-    menu->TrackPopupMenu(TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, this);
-    delete menu;
+// ---- The cursor ----
+
+void CMicroscopeDlg::ShowExportBusy(bool busy) {
+    if (busy && m_waitCursor)
+        ::SetCursor(m_waitCursor);
+    m_cursorMode = busy ? 1 : 0;
+    PostMessage(WM_SETCURSOR, 0, 0);
 }
 
 // ---- Overlay and format commands ----
@@ -317,17 +189,8 @@ void CMicroscopeDlg::OnTimeStamp() {
 }
 
 void CMicroscopeDlg::ToggleScaledOverlay(int LiveViewSnapshot::*flag) {
-    if (!m_connected)
-        return;
-    if (g_liveView.Snapshot().*flag) {
-        g_liveView.Change([flag](LiveViewSnapshot& s) { s.*flag = 0; });
-        return;
-    }
-    // Without a magnification there is no scale to draw; ReadZoomScale asks for one.
-    if (!ReadZoomScale())
-        return;
-    ApplyZoomScale();
-    g_liveView.Change([flag](LiveViewSnapshot& s) { s.*flag = 1; });
+    if (m_connected)
+        m_zoom.ToggleScaledOverlay(flag);
 }
 
 void CMicroscopeDlg::OnScaleBar() {
@@ -346,4 +209,41 @@ void CMicroscopeDlg::OnFormatBmp() {
 void CMicroscopeDlg::OnFormatJpg() {
     g_imageFormat = 2;
     SaveImageFormat();
+}
+
+// ---- The mouse on the window ----
+
+void CMicroscopeDlg::OnLButtonDown(UINT flags, CPoint point) {
+    if (m_measuring.LeftPress(point))
+        CDialog::OnLButtonDown(flags, point);
+}
+
+void CMicroscopeDlg::OnLButtonDblClk(UINT flags, CPoint point) {
+    if (m_measuring.DoubleClick(point))
+        CDialog::OnLButtonDblClk(flags, point);
+}
+
+void CMicroscopeDlg::OnLButtonUp(UINT flags, CPoint point) {
+    m_measuring.LeftRelease();
+    CDialog::OnLButtonUp(flags, point);
+}
+
+void CMicroscopeDlg::OnRButtonDown(UINT flags, CPoint point) {
+    if (LiveMeasuring::InPicture(point))
+        CDialog::OnRButtonDown(flags, point);
+}
+
+BOOL CMicroscopeDlg::OnSetCursor(CWnd* wnd, UINT hitTest, UINT message) {
+    if (m_cursorMode != 2)
+        return CDialog::OnSetCursor(wnd, hitTest, message);
+    if (m_previewCursor)
+        ::SetCursor(m_previewCursor);
+    return TRUE;
+}
+
+void CMicroscopeDlg::OnDrawItem(int id, LPDRAWITEMSTRUCT dis) {
+    if (dis && dis->CtlID == IDC_ZOOM_FIELD)
+        m_measuring.DrawMagnifier(*dis);
+    else
+        CDialog::OnDrawItem(id, dis);
 }

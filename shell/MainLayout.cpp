@@ -16,12 +16,6 @@ int g_listShowsPictures = 1;
 
 namespace {
 
-// Buttons that never show in the normal layout.
-bool NeverShown(int id) {
-    const int i = SkinButtonIndex(id);
-    return i >= 0 && !kSkinButtons[i].shown;
-}
-
 constexpr int kLayoutControls[] = {
     IDC_SCALE,      IDC_CALIBRATED,       IDC_FRAME_MEASURE, IDC_FRAME_CALIBRATION,
     IDC_FRAME_AUTO, IDC_FRAME_COMPARISON, IDC_SCALE_LABEL,   IDC_ZOOM_FIELD};
@@ -132,8 +126,7 @@ void CMicroscopeDlg::ShowOtherControls(int show) {
 void CMicroscopeDlg::SetFullScreenLayout() {
     // No measuring in full screen: a shape in progress and its tool are dropped.
     OnCancelShape();
-    for (const ButtonEntry& entry : m_buttons)
-        ::ShowWindow(entry.hwnd, SW_HIDE);
+    m_skinButtons.HideAll();
     ShowOtherControls(SW_HIDE);
 
     // The extended style stays: the full-screen window does not become topmost, so that the
@@ -163,7 +156,7 @@ void CMicroscopeDlg::SetFullScreenLayout() {
     if (g_captureWnd.m_hWnd)
         g_captureWnd.EnterFullScreen();
     ShowPreviewTexts();
-    RefreshToolTips();
+    InitToolTips();
     Invalidate(TRUE);
 }
 
@@ -177,7 +170,7 @@ void CMicroscopeDlg::SetNormalLayout() {
                    SWP_SHOWWINDOW | SWP_FRAMECHANGED);
     if (CWnd* preview = GetDlgItem(IDC_PREVIEW))
         preview->SetWindowPos(nullptr, 98, 49, 640, 480, SWP_NOZORDER | SWP_FRAMECHANGED);
-    ShowButtonsOfNormalLayout();
+    m_skinButtons.ShowForNormalLayout();
     ShowOtherControls(SW_SHOW);
     CToggleBitmapButton* previewButton = ToggleButton(IDC_BTN_PREVIEW);
     CToggleBitmapButton* recordButton = ToggleButton(IDC_BTN_RECORD);
@@ -193,15 +186,9 @@ void CMicroscopeDlg::SetNormalLayout() {
         g_captureWnd.LeaveFullScreen();
     ShowPreviewTexts();
     // Each button's screen rectangle follows the window back to its place.
-    for (ButtonEntry& entry : m_buttons)
-        ::GetWindowRect(entry.hwnd, &entry.rect);
+    m_skinButtons.UpdateRects();
     InitToolTips();
     Invalidate(TRUE);
-}
-
-void CMicroscopeDlg::ShowButtonsOfNormalLayout() {
-    for (const ButtonEntry& entry : m_buttons)
-        ::ShowWindow(entry.hwnd, NeverShown(entry.id) ? SW_HIDE : SW_SHOW);
 }
 
 void CMicroscopeDlg::FitVideoRenderer(BOOL fit) {

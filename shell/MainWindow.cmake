@@ -6,20 +6,23 @@ add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/MainCapture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainDevice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainFiles.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StripFiles.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Popups.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SkinButtonBar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainHelp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainInput.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainLayout.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MainLiveTools.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MainLiveClicks.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LiveMeasuring.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LiveTools.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MainRecord.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MainSnapshot.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MainZoom.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Magnification.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Recorder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeApp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MicroscopeDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ThumbnailStrip.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnapshotNames.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnapshotOverlays.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StillRoad.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StillRoad.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StillWriter.cpp
 )
 target_include_directories(shellmain PUBLIC ${CMAKE_SOURCE_DIR})
@@ -34,7 +37,7 @@ target_link_libraries(shellmain PUBLIC videosetting)
 # The strip's double click loads the picture to look at its size.
 target_link_libraries(shellmain PUBLIC imaging_tessary)
 # The exports of the live measurements (spreadsheet, word-processor report, DXF drawing).
-target_sources(shellmain PRIVATE ${CMAKE_CURRENT_LIST_DIR}/MainExport.cpp)
+target_sources(shellmain PRIVATE ${CMAKE_CURRENT_LIST_DIR}/LiveExports.cpp)
 target_link_libraries(shellmain PUBLIC measureexport)
 # The snapshot compositor saves through the image library.
 target_link_libraries(shellmain PUBLIC imaging_tessary_dc)

@@ -3,16 +3,16 @@
 // commands in MainCapture.cpp, the About popup, help and support commands in MainHelp.cpp, the
 // device and shut-down in MainDevice.cpp, the input hook in MainInput.cpp.
 #include "shell/MicroscopeDlg.h"
-#include "kit/ButtonTips.h"
 
-#include "shell/CalibratePromptDlg.h"
 #include "kit/LangText.h"
 #include "kit/LanguagePopup.h"
 #include "kit/RegistrySettings.h"
 #include "kit/SaveFolders.h"
+#include "shell/CalibratePromptDlg.h"
 
 #include "capture/CaptureWnd.h"
 #include "capture/TimedSnapshot.h"
+#include "shell/ThumbnailStrip.h"
 
 #include "measure/MeasureSettings.h"
 #include "platform/win/controls/CommCtrl.h"
@@ -28,15 +28,6 @@
 #include <utility>
 
 WCHAR g_windowTitle[128];
-
-int IsNumericText(CString text) {
-    for (int i = 0; i < text.GetLength(); ++i) {
-        const WCHAR c = text[i];
-        if (!((c >= u'0' && c <= u'9') || c == u'.'))
-            return 0;
-    }
-    return 1;
-}
 
 namespace {
 
@@ -139,43 +130,43 @@ ON_BN_CLICKED(IDC_BTN_VIDEO_SETTING, OnVideoSetting)
 ON_MESSAGE(WM_APP_TIMED_SNAPSHOT, OnTimedSnapshot)
 ON_MESSAGE(WM_APP_FORMAT_NOT_STORED, OnFormatNotStored)
 ON_MESSAGE(WM_APP_STILL_WRITTEN, OnStillWritten)
-// Live measuring: the tool buttons, undo, redo, delete all, calibration, settings, the
-// typed magnification.
-ON_BN_CLICKED(IDC_BTN_LINE, OnLineTool)
-ON_BN_CLICKED(IDC_BTN_DOT_LINE, OnDotLineTool)
-ON_BN_CLICKED(IDC_BTN_PARALLEL_LINE, OnParallelLineTool)
-ON_BN_CLICKED(IDC_BTN_CONTINUAL_LINE, OnContinualLineTool)
-ON_BN_CLICKED(IDC_BTN_RECTANGLE, OnRectangleTool)
-ON_BN_CLICKED(IDC_BTN_POLYGON, OnPolygonTool)
-ON_BN_CLICKED(IDC_BTN_ELLIPSE, OnEllipseTool)
-ON_BN_CLICKED(IDC_BTN_RADIUS_CIRCLE, OnRadiusCircleTool)
-ON_BN_CLICKED(IDC_BTN_DIAMETER_CIRCLE, OnDiameterCircleTool)
-ON_BN_CLICKED(IDC_BTN_THREE_POINT_CIRCLE, OnThreePointCircleTool)
-ON_BN_CLICKED(IDC_BTN_TWO_CIRCLES, OnTwoCirclesTool)
-ON_BN_CLICKED(IDC_BTN_ANGLE, OnAngleTool)
-ON_BN_CLICKED(IDC_BTN_FOUR_POINT_ANGLE, OnFourPointAngleTool)
-ON_BN_CLICKED(IDC_BTN_ARC, OnArcTool)
-ON_BN_CLICKED(IDC_BTN_CIRCLE_LABEL, OnCircleLabelTool)
-ON_BN_CLICKED(IDC_BTN_SQUARE_LABEL, OnSquareLabelTool)
-ON_BN_CLICKED(IDC_BTN_TEXT, OnTextTool)
-ON_BN_CLICKED(IDC_BTN_RULER, OnRulerTool)
-ON_BN_CLICKED(IDC_BTN_COORDINATE_ANGLE, OnCoordinateAngle)
-ON_BN_CLICKED(IDC_BTN_TOLERANCE_CIRCLE, OnToleranceCircle)
-ON_BN_CLICKED(IDC_BTN_AUTO_CIRCLE, OnAutoCircleTool)
-ON_BN_CLICKED(IDC_BTN_AUTO_LINE, OnAutoLineTool)
-ON_BN_CLICKED(IDC_BTN_AUTO_ARC, OnAutoArcTool)
-ON_BN_CLICKED(IDC_BTN_AUTO_DISTANCE, OnAutoDistanceTool)
-ON_BN_CLICKED(IDC_BTN_AUTO_ANGLE, OnAutoAngleTool)
-ON_BN_CLICKED(IDC_BTN_UNDO, OnUndoShape)
-ON_BN_CLICKED(IDC_BTN_REDO, OnRedoShape)
-ON_BN_CLICKED(IDC_BTN_DELETE_ALL_SHAPES, OnDeleteAllShapes)
-ON_BN_CLICKED(IDC_BTN_CALIBRATE, OnCalibrate)
+// Live measuring: the measurement bar's buttons, the calibrate popup, the typed magnification,
+// the magnifier, the presses on the live picture, the preview's cursor and the popup's Cancel.
+#define ON_MEASURE_BUTTON(id) ON_CONTROL_RANGE(BN_CLICKED, id, id, OnMeasureButton)
+ON_MEASURE_BUTTON(IDC_BTN_LINE)
+ON_MEASURE_BUTTON(IDC_BTN_DOT_LINE)
+ON_MEASURE_BUTTON(IDC_BTN_PARALLEL_LINE)
+ON_MEASURE_BUTTON(IDC_BTN_CONTINUAL_LINE)
+ON_MEASURE_BUTTON(IDC_BTN_RECTANGLE)
+ON_MEASURE_BUTTON(IDC_BTN_POLYGON)
+ON_MEASURE_BUTTON(IDC_BTN_ELLIPSE)
+ON_MEASURE_BUTTON(IDC_BTN_RADIUS_CIRCLE)
+ON_MEASURE_BUTTON(IDC_BTN_DIAMETER_CIRCLE)
+ON_MEASURE_BUTTON(IDC_BTN_THREE_POINT_CIRCLE)
+ON_MEASURE_BUTTON(IDC_BTN_TWO_CIRCLES)
+ON_MEASURE_BUTTON(IDC_BTN_ANGLE)
+ON_MEASURE_BUTTON(IDC_BTN_FOUR_POINT_ANGLE)
+ON_MEASURE_BUTTON(IDC_BTN_ARC)
+ON_MEASURE_BUTTON(IDC_BTN_CIRCLE_LABEL)
+ON_MEASURE_BUTTON(IDC_BTN_SQUARE_LABEL)
+ON_MEASURE_BUTTON(IDC_BTN_TEXT)
+ON_MEASURE_BUTTON(IDC_BTN_RULER)
+ON_MEASURE_BUTTON(IDC_BTN_COORDINATE_ANGLE)
+ON_MEASURE_BUTTON(IDC_BTN_TOLERANCE_CIRCLE)
+ON_MEASURE_BUTTON(IDC_BTN_AUTO_CIRCLE)
+ON_MEASURE_BUTTON(IDC_BTN_AUTO_LINE)
+ON_MEASURE_BUTTON(IDC_BTN_AUTO_ARC)
+ON_MEASURE_BUTTON(IDC_BTN_AUTO_DISTANCE)
+ON_MEASURE_BUTTON(IDC_BTN_AUTO_ANGLE)
+ON_MEASURE_BUTTON(IDC_BTN_UNDO)
+ON_MEASURE_BUTTON(IDC_BTN_REDO)
+ON_MEASURE_BUTTON(IDC_BTN_DELETE_ALL_SHAPES)
+ON_MEASURE_BUTTON(IDC_BTN_CALIBRATE)
+ON_MEASURE_BUTTON(IDC_BTN_MEASURE_SETTING)
 ON_COMMAND(ID_LINE_CALIBRATION, OnLineCalibration)
 ON_COMMAND(ID_AUTO_CALIBRATION, OnAutoCalibration)
-ON_BN_CLICKED(IDC_BTN_MEASURE_SETTING, OnMeasureSetting)
 ON_EN_CHANGE(IDC_SCALE, OnScaleChange)
 ON_WM_DRAWITEM()
-// Measuring clicks on the live picture, the preview's cursor and the popup's Cancel.
 ON_WM_LBUTTONDOWN()
 ON_WM_LBUTTONDBLCLK()
 ON_WM_LBUTTONUP()
@@ -184,7 +175,17 @@ ON_WM_SETCURSOR()
 ON_COMMAND(ID_POPUP_CANCEL, OnCancelShape)
 END_MESSAGE_MAP()
 
-CMicroscopeDlg::CMicroscopeDlg(CWnd* parent) : CDialog(IDD_MAIN, parent) {
+CMicroscopeDlg::CMicroscopeDlg(CWnd* parent)
+    : CDialog(IDD_MAIN, parent),
+      m_recorder(
+          *this, m_stills, [this](int id) { return ToggleButton(id); }, [this] { InitToolTips(); }),
+      m_measuring(
+          *this, m_zoom, m_stillState, [this](int id) { return ToggleButton(id); },
+          [this] { return m_connected != 0; }),
+      m_strip(
+          *this, [this](int id) { return ToggleButton(id); },
+          [this](int mode) { SetListMode(mode); }),
+      m_exports(*this, m_stills, m_zoom, [this](bool busy) { ShowExportBusy(busy); }) {
     m_hIcon = ::LoadIcon(g_hInstance, MAKEINTRESOURCE(IDI_TESSARY));
     InitializeCriticalSection(&m_deviceLock);
     HFONT overlay = CreateStockBasedFont(10, 20, ANSI_FIXED_FONT);
@@ -195,11 +196,6 @@ CMicroscopeDlg::CMicroscopeDlg(CWnd* parent) : CDialog(IDD_MAIN, parent) {
     });
     m_grayBrush = CreateSolidBrush(RGB(200, 200, 200));
     m_previewBrush = CreateSolidBrush(RGB(22, 24, 27));
-    int toggle = 0, bitmap = 0;
-    for (int i = 0; i < kSkinButtonCount; ++i)
-        m_buttonObjects[i] = kSkinButtons[i].kind == SkinButtonKind::Toggle
-                                 ? static_cast<CWnd*>(&m_toggleButtons[toggle++])
-                                 : static_cast<CWnd*>(&m_bitmapButtons[bitmap++]);
     m_language.onTextsChanged = [this] { LoadLangTexts(); };
 }
 
@@ -240,7 +236,6 @@ BOOL CMicroscopeDlg::OnInitDialog() {
         }
     }
 
-    m_selectedPath[0] = 0;
     InitProgramPaths();
     InitSaveFolders();
 
@@ -255,7 +250,7 @@ BOOL CMicroscopeDlg::OnInitDialog() {
     ReadFontSize();
     ReadMeasureFont();
     LoadSnapEnable();
-    m_measureFont = g_measureFont;
+    const LOGFONTW measureFont = g_measureFont; // the labels' font as stored, for new shapes
 
     CreateDefaultSettings();
 
@@ -271,13 +266,12 @@ BOOL CMicroscopeDlg::OnInitDialog() {
     // The live view's labels and scale bar in the unit just read.
     PublishLiveScale();
     ReadMeasureTextColor();
-    m_measureTextColor = g_measureTextColor & 0xFFFFFF;
     ReadLineColor();
-    m_lineColor = g_lineColor & 0xFFFFFF;
     // New live shapes start with the stored look.
-    m_live.m_liveLineColor = m_lineColor;
-    m_live.m_liveLabelColor = m_measureTextColor;
-    m_live.m_liveLabelFont = m_measureFont;
+    LiveToolState& live = m_measuring.State();
+    live.m_liveLineColor = g_lineColor & 0xFFFFFF;
+    live.m_liveLabelColor = g_measureTextColor & 0xFFFFFF;
+    live.m_liveLabelFont = measureFont;
     ReadLineWidth();
     ReadLineType();
 
@@ -317,105 +311,26 @@ int CMicroscopeDlg::SetupSkin() {
     BindCaptureWindow();
     if (CWnd* strip = GetDlgItem(IDC_THUMBNAILS))
         strip->MoveWindow(97, 530, 642, 115);
-    BindThumbnailStrip();
+    // Each written snapshot joins the strip as its newest, current picture.
+    if (m_strip.Bind())
+        m_stills.SetLister([this] {
+            if (g_thumbnailView)
+                g_thumbnailView->AddLastSnapshot(m_stillState.lastSnapshotPath);
+        });
 
-    for (int i = 0; i < kSkinButtonCount; ++i) {
-        const SkinButtonRow& entry = kSkinButtons[i];
-        if (entry.kind == SkinButtonKind::Toggle) {
-            static_cast<CToggleBitmapButton*>(m_buttonObjects[i])
-                ->Attach(static_cast<UINT>(entry.id), this, entry.normalBitmap, entry.pressedBitmap,
-                         0);
-        } else {
-            auto* button = static_cast<CBitmapButton*>(m_buttonObjects[i]);
-            if (button->SubclassDlgItem(static_cast<UINT>(entry.id), this)) {
-                button->LoadBitmaps(entry.normalBitmap, entry.pressedBitmap);
-                button->SizeToContent();
-            }
-        }
-        if (m_buttonObjects[i]->m_hWnd)
-            ::SetWindowPos(m_buttonObjects[i]->m_hWnd, nullptr, entry.x, entry.y, 0, 0,
-                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    if (CToggleBitmapButton* b = ToggleButton(IDC_BTN_RECORD))
-        b->ClearPressed();
-    if (CToggleBitmapButton* b = ToggleButton(IDC_BTN_SNAPSHOT_SWITCH)) {
-        if (g_snapEnable != 1)
-            b->SetPressed();
-        else
-            b->ClearPressed();
-    }
-    if (CToggleBitmapButton* b = ToggleButton(IDC_BTN_SHOW_PICTURES))
-        b->ClearPressed();
-    if (CToggleBitmapButton* b = ToggleButton(IDC_BTN_SHOW_VIDEOS))
-        b->SetPressed();
-    for (int id : {IDC_BTN_LINE, IDC_BTN_DOT_LINE, IDC_BTN_PARALLEL_LINE, IDC_BTN_CONTINUAL_LINE,
-                   IDC_BTN_RECTANGLE, IDC_BTN_POLYGON, IDC_BTN_ELLIPSE, IDC_BTN_RADIUS_CIRCLE,
-                   IDC_BTN_DIAMETER_CIRCLE, IDC_BTN_THREE_POINT_CIRCLE, IDC_BTN_TWO_CIRCLES,
-                   IDC_BTN_ANGLE, IDC_BTN_FOUR_POINT_ANGLE, IDC_BTN_ARC})
-        if (CToggleBitmapButton* b = ToggleButton(id))
-            b->ClearPressed();
-
+    m_skinButtons.Attach(*this);
     for (const ControlPlace& p : kControlPlaces)
         if (CWnd* c = GetDlgItem(p.id))
             c->MoveWindow(p.x, p.y, p.cx, p.cy);
-
-    for (int i = 0; i < kSkinButtonCount; ++i)
-        m_buttons[i].id = kSkinButtons[i].id;
     LoadLangTexts();
-    for (ButtonEntry& entry : m_buttons) {
-        entry.hwnd = ::GetDlgItem(m_hWnd, entry.id);
-        ::GetWindowRect(entry.hwnd, &entry.rect);
-        // The faces are known only now: paint them anew.
-        ::InvalidateRect(entry.hwnd, nullptr, FALSE);
-    }
-    CreateToolTipCtrl();
+    m_skinButtons.TakeWindows(m_hWnd);
     return 1;
-}
-
-CToggleBitmapButton* CMicroscopeDlg::ToggleButton(int id) {
-    const int i = SkinButtonIndex(id);
-    if (i < 0 || kSkinButtons[i].kind != SkinButtonKind::Toggle)
-        return nullptr;
-    return static_cast<CToggleBitmapButton*>(m_buttonObjects[i]);
-}
-
-// ---- Tooltips ----
-
-void CMicroscopeDlg::CreateToolTipCtrl() {
-    m_toolTip = ms::ui::CreateButtonTips(m_hWnd);
-}
-
-void CMicroscopeDlg::AddToolTip(HWND button, int id, LPCWSTR text) {
-    ms::ui::AddButtonTip(m_toolTip, button, id, text);
-}
-
-void CMicroscopeDlg::RemoveToolTip(HWND button, int id) {
-    ms::ui::RemoveButtonTip(m_toolTip, button, id);
-}
-
-void CMicroscopeDlg::RefreshToolTips() {
-    for (const ButtonEntry& entry : m_buttons)
-        RemoveToolTip(entry.hwnd, entry.id);
-    if (FullScreen() || !::IsWindow(m_toolTip))
-        return;
-    for (ButtonEntry& entry : m_buttons)
-        AddToolTip(entry.hwnd, entry.id, entry.tip);
 }
 
 // ---- Texts ----
 
 void CMicroscopeDlg::LoadLangTexts() {
-    for (int i = 0; i < kSkinButtonCount; ++i) {
-        const SkinButtonRow& entry = kSkinButtons[i];
-        if (entry.id == IDC_BTN_SNAPSHOT_SWITCH) {
-            CToggleBitmapButton* sw = ToggleButton(entry.id);
-            if (sw && sw->IsPressed()) {
-                GetLangText(kSwitchDisableKey, m_buttons[i].tip, 128, kSwitchDisableDefault);
-                continue;
-            }
-        }
-        GetLangText(entry.tipKey, m_buttons[i].tip, 128, entry.tipDefault);
-    }
+    m_skinButtons.LoadTips();
     for (const LangTextItem& item : kFrameCaptions) {
         WCHAR text[32];
         GetLangText(item.key, text, 32, item.defaultText);
@@ -429,7 +344,7 @@ void CMicroscopeDlg::LoadLangTexts() {
         LoadStatusText();
         ShowPreviewTexts();
     }
-    RefreshToolTips();
+    InitToolTips();
 }
 
 void CMicroscopeDlg::OnStartupPromptTimer() {

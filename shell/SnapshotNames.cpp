@@ -1,6 +1,6 @@
 #include "shell/SnapshotNames.h"
 
-#include "shell/MicroscopeDlg.h" // IsNumericText
+#include "shell/Magnification.h" // IsNumericText
 
 #include "platform/win/core/Files.h"
 #include "platform/win/core/Format.h"

@@ -204,7 +204,7 @@ TEST_F(CanvasToolsTest, UndefinedGeometryRefusesTheClickAndKeepsThePoints) {
     Tool(TOOL_THREE_POINT_CIRCLE);
     Presses({{100, 100}, {200, 100}, {300, 100}}); // collinear
     EXPECT_TRUE(c.m_shapes.IsEmpty());
-    EXPECT_EQ(c.m_clicks.size(), 2u);
+    EXPECT_EQ(c.Session().Next(), 2);
     Press(150, 150); // the third point again, now off the line
     ASSERT_EQ(c.m_shapes.GetSize(), 1);
     EXPECT_EQ(Last()->m_points[0], (POINT{150, 100}));
@@ -218,19 +218,19 @@ TEST_F(CanvasToolsTest, UndefinedGeometryRefusesTheClickAndKeepsThePoints) {
     Tool(TOOL_ANGLE);
     Presses({{100, 100}, {200, 200}, {200, 200}}); // a zero-length second arm
     EXPECT_EQ(c.m_shapes.GetSize(), 1);
-    EXPECT_EQ(c.m_clicks.size(), 2u);
+    EXPECT_EQ(c.Session().Next(), 2);
     Right(0, 0);
 
     Tool(TOOL_AUTO_ANGLE);
     Presses({{100, 100}, {120, 200}}); // |dx| = 20 with |dy| > 20 matches no section rule
-    EXPECT_EQ(c.m_clicks.size(), 1u);
+    EXPECT_EQ(c.Session().Next(), 1);
     Right(0, 0);
 
     Tool(TOOL_AUTO_CIRCLE);
     Presses({{100, 100}, {150, 100}, {200, 100}}); // collinear edge points: no circle fits
     Right(250, 250);
     EXPECT_EQ(c.m_shapes.GetSize(), 1);
-    EXPECT_EQ(c.m_fitPoints.size(), 3u);
+    EXPECT_EQ(c.Session().Next(), 3);
     Press(100, 200); // collecting goes on, and now a circle fits
     Right(250, 250);
     EXPECT_EQ(Last()->m_kind, TOOL_AUTO_CIRCLE);

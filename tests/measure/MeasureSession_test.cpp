@@ -251,6 +251,31 @@ TEST_F(MeasureSessionTest, AMoveMovesThePointOfTheNextClick) {
         {LIVE_AUTO_CIRCLE, {P(100, 150), P(150, 100), P(200, 150), F()}, 1, 0, true},
         {LIVE_ARC, {P(200, 150), P(250, 200)}, 2, 0, false},
         {LIVE_RULER, {P(1, 1)}, 1, 0, false},
+        // The two circles: only the label given by the last press follows; the presses on
+        // the circles stay where they were made.
+        {LIVE_TWO_CIRCLES, {P(100, 150), P(150, 100), P(200, 150)}, 4, 0, false},
+        {LIVE_TWO_CIRCLES, {P(100, 150), P(150, 100), P(200, 150), P(150, 30)}, -1, 0, false},
+        {LIVE_TWO_CIRCLES,
+         {P(100, 150), P(150, 100), P(200, 150), P(150, 30), P(300, 150)},
+         -1,
+         0,
+         false},
+        {LIVE_TWO_CIRCLES,
+         {P(100, 150), P(150, 100), P(200, 150), P(150, 30), P(300, 150), P(350, 100)},
+         -1,
+         0,
+         false},
+        {LIVE_TWO_CIRCLES,
+         {P(100, 150), P(150, 100), P(200, 150), P(150, 30), P(300, 150), P(350, 100), P(400, 150)},
+         9,
+         0,
+         false},
+        {LIVE_TWO_CIRCLES,
+         {P(100, 150), P(150, 100), P(200, 150), P(150, 30), P(300, 150), P(350, 100), P(400, 150),
+          P(350, 30)},
+         10,
+         0,
+         false},
     };
     const POINT p{77, 66};
     for (const Row& row : rows) {
@@ -328,6 +353,237 @@ TEST(MeasureKindCodes, EachUserStoresItsOwnCodes) {
     MeasureStore::Lock lock(store);
     ASSERT_EQ(lock.Shapes().GetSize(), 1);
     EXPECT_EQ(lock.Shapes().GetAt(0)->m_kind, TOOL_ANGLE);
+}
+
+// ---- The photo-measure canvas's rules ----
+
+class CanvasRulesTest : public MeasureSessionTest {
+protected:
+    MeasureSession canvas{store, KindCodes::Canvas, CanvasSessionRules()};
+    CMeasureRecord* Only() {
+        MeasureStore::Lock lock(store);
+        return lock.Shapes().GetSize() == 1 ? lock.Shapes().GetAt(0) : nullptr;
+    }
+};
+
+// A shape of clicks is listed with its last click, in the canvas's layout and codes; its label
+// follows the mouse (to (5, 5) here) and the next press (at (7, 9)) inserts the label's place
+// at the kind's anchor, before the point that followed.
+TEST_F(CanvasRulesTest, ShapesAreListedInTheCanvasLayoutAndThePressAfterPlacesTheLabel) {
+    struct Row {
+        const char* name;
+        ShapeKind tool;
+        std::vector<POINT> clicks;
+        int kind;
+        std::vector<POINT> points; // after the move and the label press
+        std::vector<std::u16string> labels;
+        int labelStep;
+    };
+    const Row rows[] = {
+        {"line",
+         LIVE_LINE,
+         {{100, 100}, {200, 100}},
+         CANVAS_KIND_LINE,
+         {{100, 100}, {200, 100}, {100, 90}, {100, 110}, {200, 90}, {200, 110}, {7, 9}, {5, 5}},
+         {u"L:63.830mm"},
+         12},
+        {"parallel line",
+         LIVE_PARALLEL_LINE,
+         {{100, 100}, {100, 200}},
+         TOOL_PARALLEL_LINE,
+         {{100, 100}, {100, 200}, {0, 100}, {200, 100}, {0, 200}, {200, 200}, {7, 9}, {5, 5}},
+         {u"L:63.830mm"},
+         12},
+        {"rectangle",
+         LIVE_RECTANGLE,
+         {{100, 100}, {200, 150}},
+         CANVAS_KIND_RECTANGLE,
+         {{100, 100}, {200, 150}, {7, 9}, {5, 5}},
+         {u"A:2037.121mm2", u"W:63.830mm", u"H:31.915mm"},
+         17},
+        {"dot line",
+         LIVE_DOT_LINE,
+         {{100, 100}, {100, 300}, {200, 150}},
+         TOOL_DOT_LINE,
+         {{100, 100}, {100, 300}, {200, 150}, {7, 9}, {5, 5}},
+         {u"L:63.830mm"},
+         12},
+        {"angle",
+         LIVE_ANGLE,
+         {{300, 200}, {200, 200}, {200, 100}},
+         TOOL_ANGLE,
+         {{300, 200}, {200, 200}, {200, 100}, {7, 9}, {5, 5}},
+         {u"90.00\u00b0"},
+         12},
+        {"three-point circle",
+         LIVE_THREE_POINT_CIRCLE,
+         {{350, 240}, {300, 290}, {250, 240}},
+         TOOL_THREE_POINT_CIRCLE,
+         {{300, 240}, {300, 290}, {350, 240}, {250, 240}, {7, 9}, {5, 5}},
+         {u"D:63.830mm"},
+         17},
+        {"arc",
+         LIVE_ARC,
+         {{350, 240}, {300, 190}, {250, 240}},
+         TOOL_ARC,
+         {{350, 240}, {300, 190}, {250, 240}, {7, 9}, {5, 5}, {300, 240}},
+         {u"R:31.915mm", u"Angle:180.00\u00b0", u"Arc:100.261mm"},
+         17},
+        {"four-point angle",
+         LIVE_FOUR_POINT_ANGLE,
+         {{100, 100}, {200, 100}, {100, 200}, {100, 300}},
+         TOOL_FOUR_POINT_ANGLE,
+         {{100, 100}, {200, 100}, {100, 200}, {100, 300}, {7, 9}, {5, 5}},
+         {u"90.00\u00b0"},
+         12},
+        // Without an edge finder the sections' centres stand for the edges.
+        {"automatic spacing",
+         LIVE_AUTO_DISTANCE,
+         {{100, 80}, {100, 120}, {200, 80}, {200, 120}},
+         TOOL_AUTO_LINE_SPACING,
+         {{100, 100}, {200, 100}, {100, 90}, {100, 110}, {200, 90}, {200, 110}, {7, 9}, {5, 5}},
+         {u"L:63.830mm"},
+         17},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        store.DeleteAll();
+        canvas.Reset();
+        canvas.Choose(row.tool);
+        PressOutcome last;
+        for (POINT p : row.clicks)
+            last = canvas.Press(p, ctx);
+        EXPECT_EQ(last.result, PressResult::LabelsOnly);
+        CMeasureRecord* listed = Only();
+        ASSERT_NE(listed, nullptr);
+        EXPECT_EQ(canvas.Listed(), listed);
+        EXPECT_EQ(listed->m_kind, row.kind);
+        EXPECT_EQ(Labels(*listed), row.labels);
+        EXPECT_EQ(listed->m_fontSize, row.labelStep);
+        const size_t listedPoints = listed->m_points.size();
+        // The label follows the mouse, then the press inserts its place.
+        const MoveOutcome moved = canvas.Move({5, 5});
+        EXPECT_TRUE(moved.changed && moved.cursor);
+        EXPECT_EQ(listed->m_points.size(), listedPoints);
+        const PressOutcome placed = canvas.Press({7, 9}, ctx);
+        EXPECT_EQ(placed.result, PressResult::Completed);
+        EXPECT_EQ(Text(listed->m_points), Text(row.points));
+        EXPECT_EQ(canvas.Shape(), SHAPE_NONE);
+        EXPECT_EQ(canvas.Listed(), nullptr);
+    }
+}
+
+// The canvas refuses what gives no shape: the click is forgotten and the shape keeps its
+// clicks; nothing is listed.
+TEST_F(CanvasRulesTest, PressesThatGiveNoShapeAreRefused) {
+    struct Row {
+        const char* name;
+        ShapeKind tool;
+        std::vector<POINT> before;
+        POINT refused;
+    };
+    const Row rows[] = {
+        {"three-point circle on a line",
+         LIVE_THREE_POINT_CIRCLE,
+         {{100, 100}, {200, 100}},
+         {300, 100}},
+        {"arc on one point", LIVE_ARC, {{100, 100}, {100, 100}}, {100, 100}},
+        {"angle arm of no length", LIVE_ANGLE, {{100, 100}}, {100, 100}},
+        {"angle second arm of no length", LIVE_ANGLE, {{100, 100}, {200, 200}}, {200, 200}},
+        {"dot line of no length", LIVE_DOT_LINE, {{100, 100}}, {100, 100}},
+        {"four-point second line of no length",
+         LIVE_FOUR_POINT_ANGLE,
+         {{100, 100}, {200, 100}, {50, 50}},
+         {50, 50}},
+        {"section that is no section", LIVE_AUTO_ANGLE, {{100, 100}}, {120, 200}},
+        {"spacing section that is no section", LIVE_AUTO_DISTANCE, {{100, 100}}, {120, 200}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        store.DeleteAll();
+        canvas.Reset();
+        canvas.Choose(row.tool);
+        for (POINT p : row.before)
+            canvas.Press(p, ctx);
+        const int next = canvas.Next();
+        EXPECT_EQ(canvas.Press(row.refused, ctx).result, PressResult::Refused);
+        EXPECT_EQ(canvas.Next(), next);
+        EXPECT_EQ(Shapes(), 0);
+    }
+    // Edge points on one line fit no circle: the tool keeps collecting.
+    store.DeleteAll();
+    canvas.Reset();
+    canvas.Choose(LIVE_AUTO_CIRCLE);
+    for (POINT p : {POINT{100, 100}, POINT{150, 100}, POINT{200, 100}})
+        canvas.Press(p, ctx);
+    EXPECT_EQ(canvas.FinishFit({250, 250}, ctx).result, PressResult::Refused);
+    EXPECT_EQ(canvas.Next(), 3);
+    canvas.Press({100, 200}, ctx);
+    EXPECT_EQ(canvas.FinishFit({250, 250}, ctx).result, PressResult::LabelsOnly);
+    ASSERT_NE(Only(), nullptr);
+    EXPECT_EQ(Only()->m_kind, TOOL_AUTO_CIRCLE);
+    EXPECT_EQ(Only()->m_points.back().x, 250); // the label's place until it is placed
+
+    // Edge points all but on one line fit a circle no pixel coordinate holds: refused, rather
+    // than a centre cast out of range and a label of billions.
+    store.DeleteAll();
+    canvas.Reset();
+    MeasureContext wide = ctx;
+    wide.frameWidth = 300000;
+    canvas.Choose(LIVE_AUTO_CIRCLE);
+    for (POINT p : {POINT{0, 0}, POINT{100000, 1}, POINT{200000, 0}})
+        canvas.Press(p, wide);
+    EXPECT_EQ(canvas.FinishFit({10, 10}, wide).result, PressResult::Refused);
+    EXPECT_EQ(Shapes(), 0);
+}
+
+// What the canvas's context changes: the paint mode ends a shape with its last click and
+// without labels; the full-size view measures in the fixed view's pixels; a calibrating
+// parallel line leaves its label to the calibration; a dropped shape leaves the store.
+TEST_F(CanvasRulesTest, PaintModeViewScaleCalibrationAndDrop) {
+    MeasureContext paint = ctx;
+    paint.labels = false;
+    canvas.Choose(LIVE_RECTANGLE);
+    canvas.Press({10, 10}, paint);
+    EXPECT_EQ(canvas.Press({50, 40}, paint).result, PressResult::Completed);
+    ASSERT_NE(Only(), nullptr);
+    EXPECT_EQ(Labels(*Only()), (std::vector<std::u16string>{u"", u"", u""}));
+    EXPECT_EQ(canvas.Shape(), SHAPE_NONE);
+
+    store.DeleteAll();
+    MeasureContext full = ctx;
+    full.viewScale = 2.0;
+    canvas.Choose(LIVE_LINE);
+    canvas.Press({100, 100}, full);
+    canvas.Press({300, 100}, full);
+    ASSERT_NE(Only(), nullptr);
+    EXPECT_EQ(Labels(*Only()), std::vector<std::u16string>{u"L:63.830mm"});
+    EXPECT_DOUBLE_EQ(Only()->m_unitsPerPixel, 30.0 / 47.0); // of the magnification alone
+    canvas.Drop();
+    EXPECT_EQ(Shapes(), 0);
+    EXPECT_EQ(canvas.Shape(), SHAPE_NONE);
+
+    MeasureContext calibrating = ctx;
+    calibrating.calibrating = true;
+    canvas.Choose(LIVE_PARALLEL_LINE);
+    canvas.Press({100, 100}, calibrating);
+    const PressOutcome o = canvas.Press({300, 100}, calibrating);
+    EXPECT_EQ(o.result, PressResult::Calibrate);
+    EXPECT_DOUBLE_EQ(o.pixels, 200.0);
+    ASSERT_NE(canvas.Listed(), nullptr);
+    EXPECT_TRUE(canvas.Listed()->m_labels[0].IsEmpty());
+}
+
+// The canvas's tools map onto the one set of kinds.
+TEST(CanvasTools, EachToolDrawsItsKind) {
+    EXPECT_EQ(KindOfCanvasTool(TOOL_LINE), LIVE_LINE);
+    EXPECT_EQ(KindOfCanvasTool(TOOL_RECTANGLE), LIVE_RECTANGLE);
+    EXPECT_EQ(KindOfCanvasTool(TOOL_TEXT), LIVE_TEXT);
+    EXPECT_EQ(KindOfCanvasTool(TOOL_SELECT), SHAPE_SELECT);
+    EXPECT_EQ(KindOfCanvasTool(TOOL_MAGNIFIER), SHAPE_MAGNIFIER);
+    EXPECT_EQ(KindOfCanvasTool(TOOL_AUTO_LINE_LENGTH2), SHAPE_AUTO_LINE_TWO);
+    EXPECT_EQ(KindOfCanvasTool(TOOL_NONE), SHAPE_NONE);
+    EXPECT_EQ(KindOfCanvasTool(1), SHAPE_NONE);
 }
 
 } // namespace

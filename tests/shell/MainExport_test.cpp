@@ -2,8 +2,9 @@
 // that ends on every way out, the DXF drawing of the live shapes (preview coordinates flipped
 // with the preview height), the refusals, and a picture that could not be made stopping the
 // spreadsheet and report exports with an older file left as it was.
-#include "shell/MicroscopeDlg.h"
+#include "capture/GrabberCallbacks.h"
 #include "kit/SaveFolders.h"
+#include "shell/MicroscopeDlg.h"
 
 #include "measure/MeasureRecords.h"
 #include "measure/Units.h"
@@ -148,7 +149,7 @@ TEST_F(MainExportTest, CadWritesTheLiveShapesWithTheirYFlippedAndANameWithoutExt
     ExpectLine(e[0].toObject(), 0, 0, 640 * f, 512 * f);
 
     // A magnification of 0 is refused before anything is written.
-    dlg_->m_zoomRate = 0.0;
+    dlg_->Zoom().SetRate(0.0);
     Click(1326, out_ / "zero.dxf");
     EXPECT_EQ(MessageTexts(),
               std::vector<std::u16string>{u"The magnification must be a number above 0."});

@@ -7,6 +7,7 @@
 
 #include "kit/RegistrySettings.h"
 #include "kit/SkinMenu.h"
+#include "shell/Popups.h"
 
 #include "imaging/DibImage.h"
 #include "measure/Units.h"
@@ -128,16 +129,16 @@ TEST_F(MainInputTest, StillHandOverTakesTheMagnificationOnlyWhenItIsANumber) {
     for (const auto& c : cases) {
         SCOPED_TRACE(ms::ToUtf8(c.typed));
         SetDlgItemText(hwnd, IDC_SCALE, c.typed);
-        g_zoomText[0] = u'?';
+        dlg_->Stills().State().zoomText[0] = u'?';
         g_snapshotPending = 1;
         SyntheticCamera::Instance().PushFrame("cam");
         g_snapshotSource = 0;
         g_snapshotRequest = 1;
         ASSERT_TRUE(ms::test::PumpUntil([&] {
             SyntheticCamera::Instance().PushFrame("cam");
-            return g_zoomText[0] != u'?';
+            return dlg_->Stills().State().zoomText[0] != u'?';
         }));
-        EXPECT_EQ(std::u16string(g_zoomText), c.named);
+        EXPECT_EQ(std::u16string(dlg_->Stills().State().zoomText), c.named);
     }
     // Each still was written, so each made the shutter sound once (a failed one is silent:
     // see the snapshot road's tests).
@@ -170,7 +171,7 @@ TEST_F(MainInputTest, CalibrationMessagesFillTheFieldsAndTheCalibrationFile) {
     Pump();
     EXPECT_EQ(mstest::WindowText(Item(IDC_CALIBRATED)), u"213.5");
     EXPECT_EQ(ReadAll(ini), "[200]\r\n200=213.456\r\n");
-    EXPECT_EQ(dlg_->ZoomRate(), 213.456); // kept whole, shown rounded
+    EXPECT_EQ(dlg_->Zoom().Rate(), 213.456); // kept whole, shown rounded
 
     // A magnification that is no number names no entry.
     SetDlgItemText(hwnd, IDC_SCALE, u"[x]");
@@ -248,16 +249,16 @@ TEST_F(MainInputTest, DoubleClickedStripItemsOpenOnlyCaptureSizedPictures) {
     for (const auto& c : cases) {
         SCOPED_TRACE(ms::ToUtf8(c.path));
         dlg->requests.clear();
-        EXPECT_EQ(dlg->OpenStripItem(c.path.c_str()), c.opens ? 1 : 0);
+        EXPECT_EQ(dlg->Strip().OpenItem(c.path.c_str()), c.opens ? 1 : 0);
         Pump();
         EXPECT_EQ(dlg->requests,
                   c.opens ? std::vector<UINT>{WM_APP_OPEN_PICTURE} : std::vector<UINT>{});
-        EXPECT_EQ(std::u16string(dlg->SelectedPath()), c.path);
+        EXPECT_EQ(std::u16string(dlg->Strip().SelectedPath()), c.path);
     }
     // In the videos mode the item is a recording to play.
     g_listShowsPictures = 0;
     dlg->requests.clear();
-    EXPECT_EQ(dlg->OpenStripItem(u"/videos/x.avi.bmp"), 1);
+    EXPECT_EQ(dlg->Strip().OpenItem(u"/videos/x.avi.bmp"), 1);
     Pump();
     EXPECT_EQ(dlg->requests, std::vector<UINT>{WM_APP_PLAY_VIDEO});
     g_listShowsPictures = 1;
@@ -271,7 +272,7 @@ TEST_F(MainInputTest, AnOpenedPictureShowsInAPhotoMeasureWindow) {
     ASSERT_TRUE(image.SaveToFile(ms::FromUtf8(path.string()).c_str(), DIBIMAGE_TYPE_JPG));
     HWND main = Open();
     g_listShowsPictures = 1;
-    ASSERT_EQ(dlg_->OpenStripItem(ms::FromUtf8(path.string()).c_str()), 1);
+    ASSERT_EQ(dlg_->Strip().OpenItem(ms::FromUtf8(path.string()).c_str()), 1);
     HWND window = nullptr;
     ASSERT_TRUE(ms::test::PumpUntil([&] {
         window = FindWindow(nullptr, u"Image Process");
@@ -284,7 +285,7 @@ TEST_F(MainInputTest, AnOpenedPictureShowsInAPhotoMeasureWindow) {
 TEST_F(MainInputTest, PopupsListTheirEntriesAndTheFormatIsTicked) {
     for (int format : {1, 2}) {
         g_imageFormat = format;
-        std::unique_ptr<CSkinMenu> menu(CMicroscopeDlg::BuildPreviewPopup());
+        std::unique_ptr<CSkinMenu> menu(BuildPreviewPopup());
         const std::vector<UINT> ids = {1273, 0, 1243, 1244, 1245, 395, 0};
         ASSERT_EQ(menu->GetMenuItemCount(), static_cast<int>(ids.size()) + 1);
         for (size_t i = 0; i < ids.size(); ++i)
@@ -294,7 +295,7 @@ TEST_F(MainInputTest, PopupsListTheirEntriesAndTheFormatIsTicked) {
         EXPECT_EQ((sub->GetMenuState(1314, MF_BYCOMMAND) & MF_CHECKED) != 0, format == 1);
         EXPECT_EQ((sub->GetMenuState(1315, MF_BYCOMMAND) & MF_CHECKED) != 0, format == 2);
     }
-    std::unique_ptr<CSkinMenu> strip(CMicroscopeDlg::BuildStripPopup());
+    std::unique_ptr<CSkinMenu> strip(BuildStripPopup());
     const std::vector<UINT> stripIds = {1234, 0, 1235, 1300, 0, 1236, 410, 0, 1274};
     ASSERT_EQ(strip->GetMenuItemCount(), static_cast<int>(stripIds.size()));
     for (size_t i = 0; i < stripIds.size(); ++i)

@@ -5,11 +5,11 @@
 // large format (0.0638 mm per preview pixel at magnification 1).
 #include "tests/shell/MainWindowHarness.h"
 
+#include "kit/SaveFolders.h"
 #include "measure/IniTextFile.h"
 #include "measure/MeasureSettings.h"
 #include "measure/Units.h"
 #include "shell/LiveTools.h"
-#include "kit/SaveFolders.h"
 
 #include "platform/win/core/WString.h"
 #include "platform/win/window/TestSeams.h"
@@ -259,7 +259,7 @@ TEST_F(MainLiveClicksTest, EachManualToolMakesItsRecord) {
         SCOPED_TRACE(c.name);
         DeleteAllLiveShapes();
         Command(c.button);
-        ASSERT_EQ(dlg_->m_session.Tool(), c.kind);
+        ASSERT_EQ(dlg_->Measuring().Session().Tool(), c.kind);
         for (const Step& s : c.steps) {
             if (s.kind == Step::Press)
                 Press(s.p.x, s.p.y);
@@ -274,7 +274,7 @@ TEST_F(MainLiveClicksTest, EachManualToolMakesItsRecord) {
         // Completed: the draft empty, the mouse free, the tool still chosen for the next shape.
         EXPECT_TRUE(DraftPoints().empty());
         EXPECT_FALSE(MouseHeld());
-        EXPECT_EQ(dlg_->m_session.Tool(), c.kind);
+        EXPECT_EQ(dlg_->Measuring().Session().Tool(), c.kind);
         Command(c.button); // released again
     }
 }
@@ -296,7 +296,7 @@ TEST_F(MainLiveClicksTest, AShapeInProgressHoldsTheMouseInThePreview) {
     Command(1273);
     EXPECT_FALSE(MouseHeld());
     EXPECT_TRUE(DraftPoints().empty());
-    EXPECT_EQ(dlg_->m_session.Tool(), 0);
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), 0);
     EXPECT_EQ(dlg_->ToggleButton(1179)->IsPressed(), FALSE);
     EXPECT_EQ(Shapes().size(), 1u);
     // With no tool a press starts nothing.
@@ -342,12 +342,12 @@ TEST_F(MainLiveClicksTest, AShapeWithAllItsPointsFreesTheMouseForTheButtons) {
     Press(300, 200);
     ASSERT_FALSE(MouseHeld());
     click(Item(1183));
-    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_RECTANGLE);
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), LIVE_RECTANGLE);
     EXPECT_EQ(dlg_->ToggleButton(1183)->IsPressed(), TRUE);
     EXPECT_EQ(Shapes().size(), 1u);
     Press(50, 50); // the rectangle's first press
-    EXPECT_EQ(dlg_->m_session.Shape(), LIVE_RECTANGLE);
-    EXPECT_EQ(dlg_->m_session.Next(), 1);
+    EXPECT_EQ(dlg_->Measuring().Session().Shape(), LIVE_RECTANGLE);
+    EXPECT_EQ(dlg_->Measuring().Session().Next(), 1);
     EXPECT_TRUE(MouseHeld());
 }
 
@@ -368,10 +368,10 @@ TEST_F(MainLiveClicksTest, CollinearPressesMakeNoCircleAndTheShapeWaits) {
     Press(20, 20);
     Press(30, 30); // on the line of the first two: refused
     EXPECT_EQ(DraftPoints().size(), 2u);
-    EXPECT_EQ(dlg_->m_session.Next(), 2);
+    EXPECT_EQ(dlg_->Measuring().Session().Next(), 2);
     Press(30, 10);
     EXPECT_EQ(DraftLabels().size(), 1u);
-    EXPECT_EQ(dlg_->m_session.Next(), 3);
+    EXPECT_EQ(dlg_->Measuring().Session().Next(), 3);
 }
 
 // A press on the point before it would give an arm of no length: the angle tools refuse it and
@@ -411,7 +411,7 @@ TEST_F(MainLiveClicksTest, AnglesRefuseAnArmOfNoLength) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         DeleteAllLiveShapes();
-        dlg_->m_frozenImage.reset();
+        dlg_->Measuring().FrozenImage().reset();
         Command(1273); // Cancel: no tool, no shape in progress
         Command(c.button);
         size_t before = 0;
@@ -460,7 +460,7 @@ TEST_F(MainLiveClicksTest, TheOperatorsMouseClosesAPolygon) {
     Mouse(QEvent::MouseButtonRelease, 150, 200);
     Mouse(QEvent::MouseButtonDblClick, 150, 200);
     Mouse(QEvent::MouseButtonRelease, 150, 200);
-    EXPECT_TRUE(dlg_->m_session.LabelsOnly());
+    EXPECT_TRUE(dlg_->Measuring().Session().LabelsOnly());
     ASSERT_EQ(DraftLabels().size(), 1u);
     Mouse(QEvent::MouseButtonPress, 300, 300);
     Mouse(QEvent::MouseButtonRelease, 300, 300);
@@ -535,12 +535,12 @@ TEST_F(MainLiveClicksTest, AutomaticLineOnAStillMeasuresAVerticalEdge) {
     auto still = std::make_unique<CDibImage>();
     ASSERT_TRUE(still->CreateFromBuffer(pixels.data(), 640, 480, 24, 640 * 3));
     Command(1349);
-    ASSERT_EQ(dlg_->m_session.Tool(), LIVE_AUTO_LINE);
-    dlg_->m_frozenImage = std::move(still);
+    ASSERT_EQ(dlg_->Measuring().Session().Tool(), LIVE_AUTO_LINE);
+    dlg_->Measuring().FrozenImage() = std::move(still);
     Press(56, 30); // near the edge: snapped onto it
-    EXPECT_FALSE(dlg_->m_session.FitReady());
+    EXPECT_FALSE(dlg_->Measuring().Session().FitReady());
     Press(57, 110);
-    EXPECT_TRUE(dlg_->m_session.FitReady());
+    EXPECT_TRUE(dlg_->Measuring().Session().FitReady());
     const std::vector<POINT> snapped = DraftPoints();
     ASSERT_EQ(snapped.size(), 2u);
     EXPECT_NEAR(snapped[0].x, 50, 1);
@@ -549,7 +549,7 @@ TEST_F(MainLiveClicksTest, AutomaticLineOnAStillMeasuresAVerticalEdge) {
     // The right button over the preview fits the line; the next press places its label.
     Mouse(QEvent::MouseButtonPress, 300, 200, Qt::RightButton);
     Mouse(QEvent::MouseButtonRelease, 300, 200, Qt::RightButton);
-    EXPECT_TRUE(dlg_->m_session.LabelsOnly());
+    EXPECT_TRUE(dlg_->Measuring().Session().LabelsOnly());
     EXPECT_EQ(DraftLabels(), Labels{u"L:51.064mm"});
     EXPECT_TRUE(ms::test::ShownMenus().empty());
     Press(120, 60);
@@ -568,16 +568,16 @@ TEST_F(MainLiveClicksTest, AutomaticLineOnAStillMeasuresAVerticalEdge) {
 
 TEST_F(MainLiveClicksTest, AutomaticCircleWithoutAStillUsesThePresses) {
     Command(1206);
-    ASSERT_EQ(dlg_->m_session.Tool(), LIVE_AUTO_CIRCLE);
-    ASSERT_FALSE(dlg_->m_frozenImage);
+    ASSERT_EQ(dlg_->Measuring().Session().Tool(), LIVE_AUTO_CIRCLE);
+    ASSERT_FALSE(dlg_->Measuring().FrozenImage());
     Press(250, 200);
     Press(200, 150);
-    EXPECT_FALSE(dlg_->m_session.FitReady());
-    dlg_->FinishAutoShape(); // too early: nothing happens
+    EXPECT_FALSE(dlg_->Measuring().Session().FitReady());
+    dlg_->Measuring().FinishAutoShape(); // too early: nothing happens
     EXPECT_EQ(DraftPoints().size(), 2u);
     Press(150, 200);
-    EXPECT_TRUE(dlg_->m_session.FitReady());
-    dlg_->FinishAutoShape();
+    EXPECT_TRUE(dlg_->Measuring().Session().FitReady());
+    dlg_->Measuring().FinishAutoShape();
     EXPECT_EQ(DraftLabels(), Labels{u"D:63.830mm"});
     Press(400, 400);
     const std::vector<ShapeCopy> shapes = Shapes();
@@ -599,12 +599,12 @@ TEST_F(MainLiveClicksTest, AutomaticDistanceAndAngleFromTwoSections) {
         SCOPED_TRACE(withStill ? "still" : "no still");
         DeleteAllLiveShapes();
         Command(1357);
-        ASSERT_EQ(dlg_->m_session.Tool(), LIVE_AUTO_DISTANCE);
-        dlg_->m_frozenImage.reset();
+        ASSERT_EQ(dlg_->Measuring().Session().Tool(), LIVE_AUTO_DISTANCE);
+        dlg_->Measuring().FrozenImage().reset();
         if (withStill) {
-            dlg_->m_frozenImage = std::make_unique<CDibImage>();
-            ASSERT_TRUE(
-                dlg_->m_frozenImage->CreateFromBuffer(pixels.data(), 640, 480, 24, 640 * 3));
+            dlg_->Measuring().FrozenImage() = std::make_unique<CDibImage>();
+            ASSERT_TRUE(dlg_->Measuring().FrozenImage()->CreateFromBuffer(pixels.data(), 640, 480,
+                                                                          24, 640 * 3));
         }
         for (POINT p : {POINT{60, 104}, POINT{140, 104}, POINT{50, 196}, POINT{150, 196}})
             Press(p.x, p.y);
@@ -625,7 +625,7 @@ TEST_F(MainLiveClicksTest, AutomaticDistanceAndAngleFromTwoSections) {
         EXPECT_FALSE(MouseHeld());
     }
     DeleteAllLiveShapes();
-    dlg_->m_frozenImage.reset();
+    dlg_->Measuring().FrozenImage().reset();
     Command(1356);
     for (POINT p :
          {POINT{100, 100}, POINT{200, 100}, POINT{100, 200}, POINT{200, 300}, POINT{50, 50}})
@@ -671,13 +671,13 @@ TEST(LiveGuides, APressGrabsThePartOfTheGuideItHits) {
 
 TEST_F(MainLiveClicksTest, GrabbingAGuideEndsTheShapeInProgressAndFreesTheMouse) {
     AddLiveGuide(MakeLengthLineGuide(POINT{100, 100}, POINT{200, 100}, 100, LivePen{}));
-    dlg_->m_live.m_guidePresent = 1;
+    dlg_->Measuring().State().m_guidePresent = 1;
     Command(1179);
     Press(300, 300);
     ASSERT_TRUE(MouseHeld());
-    Press(95, 120);                          // the guide's body
-    EXPECT_EQ(dlg_->m_live.m_guideGrip2, 0); // the release ended the drag
-    EXPECT_EQ(dlg_->m_session.Tool(), 0);
+    Press(95, 120);                                       // the guide's body
+    EXPECT_EQ(dlg_->Measuring().State().m_guideGrip2, 0); // the release ended the drag
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), 0);
     EXPECT_EQ(dlg_->ToggleButton(1179)->IsPressed(), FALSE);
     EXPECT_FALSE(MouseHeld());
     EXPECT_TRUE(DraftPoints().empty());
@@ -687,13 +687,13 @@ TEST_F(MainLiveClicksTest, GrabbingAGuideEndsTheShapeInProgressAndFreesTheMouse)
 
     // While the button is down the guide follows the mouse; the release ends it.
     SendMessage(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(95 + 98, 120 + 49));
-    EXPECT_EQ(dlg_->m_live.m_guideDragging, 1);
-    EXPECT_EQ(dlg_->m_live.m_guideGrip2, 1);
+    EXPECT_EQ(dlg_->Measuring().State().m_guideDragging, 1);
+    EXPECT_EQ(dlg_->Measuring().State().m_guideGrip2, 1);
     POINT screen{150 + 98, 120 + 49};
     ClientToScreen(hwnd_, &screen);
-    dlg_->OnLiveMouseMove(screen);
+    dlg_->Measuring().OnMouseMove(screen);
     SendMessage(hwnd_, WM_LBUTTONUP, 0, MAKELPARAM(150 + 98, 120 + 49));
-    EXPECT_EQ(dlg_->m_live.m_guideDragging, 0);
+    EXPECT_EQ(dlg_->Measuring().State().m_guideDragging, 0);
     LiveListsLock lock;
     EXPECT_EQ(lock.Polylines().GetAt(0)->m_points[0].x, 150);
 }
@@ -716,9 +716,9 @@ TEST_F(MainLiveClicksTest, RulerMakesAGuideOfTheTypedLengthAndACancelledOneNone)
         EXPECT_TRUE(Same(g->m_points, Pts({{100, 100}, {100, 116}}))) << Text(g->m_points);
         EXPECT_TRUE(lock.Draft().m_points.empty());
     }
-    EXPECT_EQ(dlg_->m_live.m_guidePresent, 1);
+    EXPECT_EQ(dlg_->Measuring().State().m_guidePresent, 1);
     EXPECT_EQ(g_captureWnd.m_liveZoom, 10.0); // its label reads the typed 1 mm
-    EXPECT_EQ(dlg_->m_session.Tool(), 0);
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), 0);
     EXPECT_FALSE(MouseHeld());
     EXPECT_TRUE(IsWindowEnabled(hwnd_));
 
@@ -744,11 +744,11 @@ TEST_F(MainLiveClicksTest, CalibrationWithAParallelLineStoresTheMagnification) {
         SendMessage(h, WM_COMMAND, IDOK, 0);
     });
     Command(1197);
-    ASSERT_EQ(dlg_->m_live.m_calibrationMode, 1);
+    ASSERT_EQ(dlg_->Measuring().State().m_calibrationMode, 1);
     Press(100, 100);
     Press(300, 100); // 200 pixels
     EXPECT_NEAR(g_zoomScale, 127.659574468, 1e-6);
-    EXPECT_EQ(dlg_->m_live.m_calibrationMode, 0);
+    EXPECT_EQ(dlg_->Measuring().State().m_calibrationMode, 0);
     EXPECT_TRUE(IsWindowEnabled(hwnd_));
     EXPECT_EQ(DraftLabels(), Labels{u"L:1.000mm"});
     EXPECT_FALSE(MouseHeld()); // the line goes on, its label is placed next, the mouse is free
@@ -767,7 +767,7 @@ TEST_F(MainLiveClicksTest, CalibrationWithAParallelLineStoresTheMagnification) {
     }
     // The calibration is over with its line: no tool, its button released, a press starts
     // nothing.
-    EXPECT_EQ(dlg_->m_session.Tool(), 0);
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), 0);
     EXPECT_EQ(dlg_->ToggleButton(1181)->IsPressed(), FALSE);
     Press(400, 400);
     EXPECT_TRUE(DraftPoints().empty());
@@ -782,10 +782,10 @@ TEST_F(MainLiveClicksTest, CalibrationWithAParallelLineStoresTheMagnification) {
     Press(200, 100);
     ms::test::Pump(4);
     EXPECT_EQ(g_zoomScale, before);
-    EXPECT_EQ(dlg_->m_live.m_calibrationMode, 0);
+    EXPECT_EQ(dlg_->Measuring().State().m_calibrationMode, 0);
     EXPECT_TRUE(DraftPoints().empty());
     EXPECT_FALSE(MouseHeld());
-    EXPECT_EQ(dlg_->m_session.Tool(), 0);
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), 0);
     EXPECT_EQ(dlg_->ToggleButton(1181)->IsPressed(), FALSE);
     Press(150, 150);
     EXPECT_TRUE(Shapes().empty());
@@ -810,7 +810,7 @@ TEST_F(MainLiveClicksTest, ACalibrationMeasuresInFullPrecisionAndAFailedStoreIsS
     const std::u16string shown = mstest::WindowText(Item(IDC_CALIBRATED));
     EXPECT_EQ(shown.size(), 3u) << ms::ToUtf8(shown); // one decimal, as before
     const auto lineOf200Pixels = [&](LONG y) {
-        if (dlg_->m_session.Tool() != LIVE_LINE)
+        if (dlg_->Measuring().Session().Tool() != LIVE_LINE)
             Command(1179);
         Press(100, y);
         Press(300, y);
@@ -901,8 +901,8 @@ TEST_F(MainLiveClicksTest, AutomaticDistanceCalibrationKeepsTheCalibratedMagnifi
         SendMessage(h, WM_COMMAND, IDOK, 0);
     });
     SendMessage(hwnd_, WM_COMMAND, 1355, 0);
-    ASSERT_EQ(dlg_->m_session.Tool(), LIVE_AUTO_DISTANCE);
-    ASSERT_EQ(dlg_->m_live.m_calibrationMode, 1);
+    ASSERT_EQ(dlg_->Measuring().Session().Tool(), LIVE_AUTO_DISTANCE);
+    ASSERT_EQ(dlg_->Measuring().State().m_calibrationMode, 1);
     for (POINT p : {POINT{60, 100}, POINT{140, 100}, POINT{50, 300}, POINT{150, 300}})
         Press(p.x, p.y);
     // No still: the middles of the presses, 200 pixels apart.
@@ -922,7 +922,7 @@ TEST_F(MainLiveClicksTest, ContinualLineEndsOnlyAfterALabelIsPlaced) {
     Press(200, 100);
     DoubleClick(200, 100);
     EXPECT_TRUE(Shapes().empty());
-    EXPECT_EQ(dlg_->m_session.Shape(), LIVE_CONTINUAL_LINE);
+    EXPECT_EQ(dlg_->Measuring().Session().Shape(), LIVE_CONTINUAL_LINE);
     EXPECT_TRUE(MouseHeld());
 }
 

@@ -55,13 +55,11 @@ protected:
     void SetUp() override {
         MainWindowHarness::SetUp();
         DeleteAllLiveShapes();
-        g_freezeRequest = 0;
         g_destroyed = 0;
     }
     void TearDown() override {
         MainWindowHarness::TearDown();
         DeleteAllLiveShapes();
-        g_freezeRequest = 0;
         g_snapshotRequest = 0;
     }
     void Command(int id) {
@@ -84,7 +82,7 @@ protected:
     void MoveTo(int x, int y) {
         POINT p{x, y};
         ClientToScreen(Item(IDC_PREVIEW), &p);
-        dlg_->OnLiveMouseMove(p);
+        dlg_->Measuring().OnMouseMove(p);
     }
 };
 
@@ -177,9 +175,9 @@ TEST_F(MainLiveToolsTest, ReadZoomScaleRefusesWhatIsNoMagnification) {
         ms::test::ResetSeams();
         Fields(c.typed, u"");
         g_zoomScale = 7.0;
-        EXPECT_EQ(dlg_->ReadZoomScale(), c.result);
+        EXPECT_EQ(dlg_->Zoom().Read(), c.result);
         if (c.result) {
-            EXPECT_EQ(dlg_->ZoomRate(), c.zoom);
+            EXPECT_EQ(dlg_->Zoom().Rate(), c.zoom);
             EXPECT_EQ(g_zoomScale, c.zoom);
             EXPECT_TRUE(MessageTexts().empty());
         } else {
@@ -189,21 +187,21 @@ TEST_F(MainLiveToolsTest, ReadZoomScaleRefusesWhatIsNoMagnification) {
     }
     // The calibrated magnification counts first, except while a calibration command runs.
     Fields(u"20", u"19.6");
-    EXPECT_EQ(dlg_->ReadZoomScale(), 1);
-    EXPECT_EQ(dlg_->ZoomRate(), 19.6);
+    EXPECT_EQ(dlg_->Zoom().Read(), 1);
+    EXPECT_EQ(dlg_->Zoom().Rate(), 19.6);
     Command(1197);
-    EXPECT_EQ(dlg_->ZoomRate(), 20.0);
-    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_PARALLEL_LINE);
-    EXPECT_EQ(dlg_->m_live.m_calibrationMode, 1);
+    EXPECT_EQ(dlg_->Zoom().Rate(), 20.0);
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), LIVE_PARALLEL_LINE);
+    EXPECT_EQ(dlg_->Measuring().State().m_calibrationMode, 1);
     EXPECT_EQ(PressedTools(), std::vector{1181});
-    EXPECT_EQ(dlg_->m_live.m_scaleFromEdit, 0);
+    EXPECT_EQ(dlg_->Measuring().State().m_scaleFromEdit, 0);
 
     // A calibration against a typed magnification of 0 is refused too, and leaves no button.
     ms::test::ResetSeams();
     Fields(u"0", u"19.6");
     Command(1197);
     EXPECT_EQ(MessageTexts(), std::vector{kEnterRate});
-    EXPECT_EQ(dlg_->m_session.Tool(), 0);
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), 0);
     EXPECT_TRUE(PressedTools().empty());
 }
 
@@ -212,13 +210,13 @@ TEST_F(MainLiveToolsTest, TypedMagnificationShowsItsCalibration) {
     ASSERT_TRUE(StoreCalibration(g_paths.calibIniPath, u"20", 19.6));
     SetDlgItemText(hwnd, IDC_SCALE, u"20");
     EXPECT_EQ(mstest::WindowText(Item(IDC_CALIBRATED)), u"19.6");
-    EXPECT_EQ(dlg_->ReadZoomScale(), 1);
-    EXPECT_EQ(dlg_->ZoomRate(), 19.6);
+    EXPECT_EQ(dlg_->Zoom().Read(), 1);
+    EXPECT_EQ(dlg_->Zoom().Rate(), 19.6);
     // No entry: the calibrated field empties and the typed magnification counts.
     SetDlgItemText(hwnd, IDC_SCALE, u"30");
     EXPECT_EQ(mstest::WindowText(Item(IDC_CALIBRATED)), u"");
-    EXPECT_EQ(dlg_->ReadZoomScale(), 1);
-    EXPECT_EQ(dlg_->ZoomRate(), 30.0);
+    EXPECT_EQ(dlg_->Zoom().Read(), 1);
+    EXPECT_EQ(dlg_->Zoom().Rate(), 30.0);
     // An emptied field leaves the calibrated one as it was.
     SetDlgItemText(hwnd, IDC_SCALE, u"20");
     SetDlgItemText(hwnd, IDC_SCALE, u"");
@@ -233,20 +231,20 @@ TEST_F(MainLiveToolsTest, ToggleToolsPressOneButtonAndAFailedCheckLeavesNone) {
     g_circleLabelCount = 4;
     Command(1179);
     EXPECT_EQ(PressedTools(), std::vector{1179});
-    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_LINE);
-    EXPECT_EQ(g_freezeRequest.load(), 1);
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), LIVE_LINE);
+    EXPECT_EQ(dlg_->Stills().State().freezeRequest.load(), 1);
     EXPECT_EQ(g_circleLabelCount, 0);
     {
         LiveListsLock lock;
         EXPECT_EQ(lock.Draft().m_kind, LIVE_LINE);
-        EXPECT_EQ(lock.Draft().m_lineColor, dlg_->m_live.m_liveLineColor);
+        EXPECT_EQ(lock.Draft().m_lineColor, dlg_->Measuring().State().m_liveLineColor);
     }
     // The same button again switches the tool off without asking for a still.
-    g_freezeRequest = 0;
+    dlg_->Stills().State().freezeRequest = 0;
     Command(1179);
     EXPECT_TRUE(PressedTools().empty());
-    EXPECT_EQ(dlg_->m_session.Tool(), 0);
-    EXPECT_EQ(g_freezeRequest.load(), 0);
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), 0);
+    EXPECT_EQ(dlg_->Stills().State().freezeRequest.load(), 0);
     {
         LiveListsLock lock;
         EXPECT_EQ(lock.Draft().m_kind, 0);
@@ -255,7 +253,7 @@ TEST_F(MainLiveToolsTest, ToggleToolsPressOneButtonAndAFailedCheckLeavesNone) {
     Command(1205);
     Command(1180);
     EXPECT_EQ(PressedTools(), std::vector{1180});
-    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_DOT_LINE);
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), LIVE_DOT_LINE);
 
     // Without a magnification: the message, no tool, and no button left pressed.
     ms::test::ResetSeams();
@@ -263,13 +261,13 @@ TEST_F(MainLiveToolsTest, ToggleToolsPressOneButtonAndAFailedCheckLeavesNone) {
     Command(1183);
     EXPECT_EQ(MessageTexts(), std::vector{kEnterRate});
     EXPECT_TRUE(PressedTools().empty());
-    EXPECT_EQ(dlg_->m_session.Tool(), 0);
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), 0);
 
     // The label tools keep their own count running and restart the other one.
     g_circleLabelCount = 2;
     g_squareLabelCount = 3;
     Command(1192);
-    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_CIRCLE_LABEL);
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), LIVE_CIRCLE_LABEL);
     EXPECT_EQ(g_circleLabelCount, 2);
     EXPECT_EQ(g_squareLabelCount, 0);
 }
@@ -279,8 +277,8 @@ TEST_F(MainLiveToolsTest, WithoutADeviceAToolAsksForNoStill) {
     ASSERT_EQ(dlg_->IsConnected(), 0);
     Fields(u"100", u"");
     Command(1206);
-    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_AUTO_CIRCLE);
-    EXPECT_EQ(g_freezeRequest.load(), 0);
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), LIVE_AUTO_CIRCLE);
+    EXPECT_EQ(dlg_->Stills().State().freezeRequest.load(), 0);
     EXPECT_EQ(g_snapshotRequest.load(), 0);
 }
 
@@ -289,7 +287,7 @@ TEST_F(MainLiveToolsTest, ASecondToolDropsTheHalfDrawnShapeAndFreesTheMouse) {
     Fields(u"100", u"");
     Command(1179);
     // The first click of a line: the mouse captured and the cursor kept in the preview.
-    dlg_->m_session.Press(POINT{10, 10}, dlg_->LiveContext());
+    dlg_->Measuring().Session().Press(POINT{10, 10}, dlg_->Measuring().LiveContext());
     {
         LiveListsLock lock;
         lock.Draft().m_points = {POINT{10, 10}, POINT{10, 10}};
@@ -298,7 +296,7 @@ TEST_F(MainLiveToolsTest, ASecondToolDropsTheHalfDrawnShapeAndFreesTheMouse) {
     RECT confined{100, 100, 740, 580};
     SetCapture(hwnd);
     ClipCursor(&confined);
-    dlg_->m_live.m_mouseHeld = 1;
+    dlg_->Measuring().State().m_mouseHeld = 1;
 
     Command(1184);
     EXPECT_NE(GetCapture(), hwnd);
@@ -306,9 +304,9 @@ TEST_F(MainLiveToolsTest, ASecondToolDropsTheHalfDrawnShapeAndFreesTheMouse) {
     GetClipCursor(&clip);
     EXPECT_FALSE(clip.left == confined.left && clip.top == confined.top &&
                  clip.right == confined.right && clip.bottom == confined.bottom);
-    EXPECT_EQ(dlg_->m_session.Next(), 0);
+    EXPECT_EQ(dlg_->Measuring().Session().Next(), 0);
     EXPECT_EQ(g_rubberActive.load(), 0);
-    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_POLYGON);
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), LIVE_POLYGON);
 }
 
 TEST_F(MainLiveToolsTest, UndoRedoAndDeleteAllThroughTheButtons) {
@@ -326,22 +324,22 @@ TEST_F(MainLiveToolsTest, UndoRedoAndDeleteAllThroughTheButtons) {
     EXPECT_EQ(LiveNames(), u"ABC");
     EXPECT_EQ(g_destroyed, 0);
 
-    dlg_->m_frozenImage = std::make_unique<CDibImage>();
+    dlg_->Measuring().FrozenImage() = std::make_unique<CDibImage>();
     Command(409);
     EXPECT_EQ(LiveNames(), u"");
     EXPECT_EQ(g_destroyed, 3);
-    EXPECT_FALSE(dlg_->m_frozenImage);
+    EXPECT_FALSE(dlg_->Measuring().FrozenImage());
 }
 
 TEST_F(MainLiveToolsTest, TextToolAddsTheTextWhereTheMouseWasAndItFollowsTheMouse) {
     Open();
-    dlg_->m_live.m_cursorPt = POINT{30, 40};
+    dlg_->Measuring().State().m_cursorPt = POINT{30, 40};
     ms::test::AnswerDialog(IDD_TEXT, [](HWND h) {
         SetDlgItemText(h, TessaryTextDlg().editId, u"Hello");
         SendMessage(h, WM_COMMAND, IDOK, 0);
     });
     Command(1194);
-    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_TEXT);
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), LIVE_TEXT);
     {
         LiveListsLock lock;
         ASSERT_EQ(lock.Shapes().GetSize(), 1);
@@ -371,7 +369,7 @@ TEST_F(MainLiveToolsTest, TheMouseMovesThePointOfTheToolsStep) {
     Open();
     Fields(u"100", u"");
     Command(1179);
-    dlg_->m_session.Press(POINT{10, 10}, dlg_->LiveContext());
+    dlg_->Measuring().Session().Press(POINT{10, 10}, dlg_->Measuring().LiveContext());
     // The preview's corner (0, 0) is outside: nothing moves, the last inside place stays.
     MoveTo(100, 120);
     EXPECT_EQ(g_previewCursor.x, 100);
@@ -399,7 +397,7 @@ TEST_F(MainLiveToolsTest, TheMouseMovesThePointOfTheToolsStep) {
 
     // The continual line runs its rubber line to the mouse.
     Command(1182);
-    dlg_->m_session.Press(POINT{10, 10}, dlg_->LiveContext());
+    dlg_->Measuring().Session().Press(POINT{10, 10}, dlg_->Measuring().LiveContext());
     MoveTo(300, 200);
     EXPECT_EQ(g_rubberActive.load(), 1);
     EXPECT_EQ(g_rubberPoint.load().x, 300);
@@ -429,15 +427,15 @@ TEST_F(MainLiveToolsTest, MagnifierShowsTheStillAroundTheCursorAndFollowsItsSize
     std::vector<BYTE> grey(static_cast<size_t>(1280) * 1024 * 3, 128);
     auto still = std::make_unique<CDibImage>();
     ASSERT_TRUE(still->CreateFromBuffer(grey.data(), 1280, 1024, 24, 1280 * 3));
-    dlg_->m_frozenImage = std::move(still);
+    dlg_->Measuring().FrozenImage() = std::move(still);
     g_zoomLevel = 2;
     MoveTo(100, 50);
-    EXPECT_EQ(dlg_->m_live.m_xScale, 2.0);
+    EXPECT_EQ(dlg_->Measuring().State().m_xScale, 2.0);
     HWND lens = Item(IDC_ZOOM_FIELD);
     RECT client{};
     GetClientRect(lens, &client);
-    ASSERT_TRUE(dlg_->m_magnifier.m_drawDC);
-    EXPECT_EQ(dlg_->m_magnifier.m_size.cx, client.right);
+    ASSERT_TRUE(dlg_->Measuring().Magnifier().m_drawDC);
+    EXPECT_EQ(dlg_->Measuring().Magnifier().m_size.cx, client.right);
     const QImage shown = ms::test::PresentedPicture(lens);
     ASSERT_FALSE(shown.isNull());
     bool red = false;
@@ -458,8 +456,8 @@ TEST_F(MainLiveToolsTest, MagnifierShowsTheStillAroundTheCursorAndFollowsItsSize
     MoveWindow(lens, r.left, r.top, 40, 30, TRUE);
     MoveTo(110, 60);
     GetClientRect(lens, &client);
-    EXPECT_EQ(dlg_->m_magnifier.m_size.cx, client.right);
-    EXPECT_EQ(dlg_->m_magnifier.m_size.cy, client.bottom);
+    EXPECT_EQ(dlg_->Measuring().Magnifier().m_size.cx, client.right);
+    EXPECT_EQ(dlg_->Measuring().Magnifier().m_size.cy, client.bottom);
     g_captureWidth = 640;
     g_captureHeight = 480;
 }
@@ -490,7 +488,7 @@ TEST_F(MainLiveToolsTest, CommandsWhileFramesStream) {
         shape->m_labels.push_back(CString(u"L:1.000mm"));
         FinishLiveShape(std::move(shape));
         Command(round % 3 ? 1179 : 1190);
-        dlg_->m_session.Press(POINT{5, 5}, dlg_->LiveContext());
+        dlg_->Measuring().Session().Press(POINT{5, 5}, dlg_->Measuring().LiveContext());
         {
             LiveListsLock lock;
             lock.Draft().m_points = {POINT{5, 5}, POINT{6, 6}};
@@ -503,14 +501,14 @@ TEST_F(MainLiveToolsTest, CommandsWhileFramesStream) {
         if (round % 50 == 0)
             Command(409);
         ms::test::Pump(2);
-        froze = froze || dlg_->m_frozenImage != nullptr;
+        froze = froze || dlg_->Measuring().FrozenImage() != nullptr;
     }
     // The tools' still requests are served by the streaming camera; a slow build (the thread
     // checker's) may not have served one within the rounds' short pumps, so one more tool
     // waits for its still (the automatic circle: a toggle tool might be switched off instead).
     if (!froze) {
         Command(1206);
-        froze = ms::test::PumpUntil([&] { return dlg_->m_frozenImage != nullptr; });
+        froze = ms::test::PumpUntil([&] { return dlg_->Measuring().FrozenImage() != nullptr; });
     }
     Command(409);
     EXPECT_GE(SampleTime(), 2.0);
@@ -530,8 +528,8 @@ TEST_F(MainLiveToolsTest, CoordinateAngleAndToleranceCircleComeFromTheirDialogs)
         SendMessage(h, WM_COMMAND, IDOK, 0);
     });
     Command(1141);
-    EXPECT_EQ(dlg_->m_session.Tool(), LIVE_COORDINATE_ANGLE);
-    EXPECT_EQ(dlg_->m_live.m_guidePresent, 1);
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), LIVE_COORDINATE_ANGLE);
+    EXPECT_EQ(dlg_->Measuring().State().m_guidePresent, 1);
     EXPECT_TRUE(IsWindowEnabled(dlg_->m_hWnd));
     {
         LiveListsLock lock;
@@ -546,7 +544,7 @@ TEST_F(MainLiveToolsTest, CoordinateAngleAndToleranceCircleComeFromTheirDialogs)
     // asks for one and opens no dialog.
     ms::test::PressInDialog(IDD_COORDINATE, IDCANCEL);
     Command(1141);
-    EXPECT_EQ(dlg_->m_session.Tool(), 0);
+    EXPECT_EQ(dlg_->Measuring().Session().Tool(), 0);
     ms::test::ResetSeams();
     Fields(u"", u"");
     Command(1139);

@@ -5,8 +5,8 @@
 #include "capture/AviRecorder.h"
 #include "capture/CaptureWnd.h"
 #include "capture/RecorderSettingDlg.h"
-#include "shell/MicroscopeDlg.h"
 #include "kit/SaveFolders.h"
+#include "shell/MicroscopeDlg.h"
 
 #include "imaging/AviWriter.h"
 
@@ -168,12 +168,12 @@ std::u16string LastMessage() {
 
 TEST_F(MainRecordTest, ATwoSecondRecordingStopsItselfAfterTwoCountedSeconds) {
     AnswerRecorderOk(2);
-    dlg_->OnRecord();
+    dlg_->Recording().OnRecord();
     const fs::path avi = videoDir_ / "20260307090501.avi";
     ASSERT_EQ(g_recording.load(), 1);
     EXPECT_EQ(ms::ToUtf8(g_aviPath), avi.string());
     EXPECT_TRUE(fs::exists(avi));
-    EXPECT_EQ(dlg_->RecordLimit(), 2);
+    EXPECT_EQ(dlg_->Recording().Limit(), 2);
     EXPECT_EQ(Pressed(1006), 1);
     EXPECT_EQ(Pressed(1014), 0);
     EXPECT_EQ(Width(), 640);
@@ -182,24 +182,24 @@ TEST_F(MainRecordTest, ATwoSecondRecordingStopsItselfAfterTwoCountedSeconds) {
 
     // A tick counts a second only after 15 frames; frames beyond count towards the next.
     PushFrames(15);
-    dlg_->OnRecordTimerTick();
+    dlg_->Recording().OnTimerTick();
     EXPECT_EQ(g_recordSeconds.load(), 1);
     PushFrames(10);
-    dlg_->OnRecordTimerTick();
+    dlg_->Recording().OnTimerTick();
     EXPECT_EQ(g_recordSeconds.load(), 1);
     PushFrames(5);
-    dlg_->OnRecordTimerTick(); // the second second: the limit
+    dlg_->Recording().OnTimerTick(); // the second second: the limit
 
     EXPECT_EQ(g_recording.load(), 0);
     EXPECT_EQ(g_recordSeconds.load(), 0);
-    EXPECT_EQ(dlg_->RecordLimit(), 0);
+    EXPECT_EQ(dlg_->Recording().Limit(), 0);
     EXPECT_EQ(RecordSounds(), 2);
     EXPECT_FALSE(RecordTimerRan());
     EXPECT_EQ(Pressed(1006), 0);
     EXPECT_EQ(Pressed(1014), 1);
     EXPECT_EQ(Width(), 1600);
     EXPECT_EQ(g_captureWnd.IsRunning(), 1);
-    EXPECT_EQ(ms::ToUtf8(dlg_->LastListedVideo()), avi.string() + ".bmp");
+    EXPECT_EQ(ms::ToUtf8(dlg_->Recording().LastListedVideo()), avi.string() + ".bmp");
 
     const ReadBack r = Read(avi);
     EXPECT_EQ(r.frames, 30);
@@ -212,7 +212,7 @@ TEST_F(MainRecordTest, ATwoSecondRecordingStopsItselfAfterTwoCountedSeconds) {
 TEST_F(MainRecordTest, TheFirstFramePictureLiesBesideTheRecording) {
     PushFrames(2);
     AnswerRecorderOk(2);
-    dlg_->OnRecord();
+    dlg_->Recording().OnRecord();
     const fs::path bmp = videoDir_ / "20260307090501.avi.bmp";
     ASSERT_TRUE(fs::exists(bmp));
     EXPECT_EQ(fs::file_size(bmp), 921654u);
@@ -242,11 +242,11 @@ TEST_F(MainRecordTest, CancelWritesNothingAndReturnsToTheFullSize) {
 // so a later tick neither counts nor opens the Recorder Setting dialog for a new recording.
 TEST_F(MainRecordTest, PreviewDuringARecordingClosesTheFileAndStopsTheCounter) {
     AnswerRecorderOk(0);
-    dlg_->OnRecord();
+    dlg_->Recording().OnRecord();
     ASSERT_EQ(g_recording.load(), 1);
-    EXPECT_EQ(dlg_->RecordLimit(), 0x7FFFFFFF);
+    EXPECT_EQ(dlg_->Recording().Limit(), 0x7FFFFFFF);
     PushFrames(15);
-    dlg_->OnRecordTimerTick();
+    dlg_->Recording().OnTimerTick();
     EXPECT_EQ(g_recordSeconds.load(), 1);
     PushFrames(3);
 
@@ -257,13 +257,13 @@ TEST_F(MainRecordTest, PreviewDuringARecordingClosesTheFileAndStopsTheCounter) {
     EXPECT_EQ(Pressed(1006), 0);
     EXPECT_EQ(RecordSounds(), 1);
     const fs::path avi = videoDir_ / "20260307090501.avi";
-    EXPECT_EQ(ms::ToUtf8(dlg_->LastListedVideo()), avi.string() + ".bmp");
+    EXPECT_EQ(ms::ToUtf8(dlg_->Recording().LastListedVideo()), avi.string() + ".bmp");
     EXPECT_EQ(Read(avi).frames, 18);
 
     const size_t shown = ms::test::ShownLog().size();
     g_recordFrameCount = 15;
-    dlg_->OnRecordTimerTick();
-    dlg_->OnRecordTimer();
+    dlg_->Recording().OnTimerTick();
+    dlg_->Recording().OnSecond();
     EXPECT_EQ(ms::test::ShownLog().size(), shown);
     EXPECT_EQ(g_recordSeconds.load(), 0);
     EXPECT_EQ(dlg_->EndRecording(), 0);
@@ -272,7 +272,7 @@ TEST_F(MainRecordTest, PreviewDuringARecordingClosesTheFileAndStopsTheCounter) {
 // Closing the window finishes a running recording: the file is complete and plays.
 TEST_F(MainRecordTest, ClosingTheWindowFinishesARunningRecording) {
     AnswerRecorderOk(0);
-    dlg_->OnRecord();
+    dlg_->Recording().OnRecord();
     ASSERT_EQ(g_recording.load(), 1);
     PushFrames(7);
     SendMessage(dlg_->m_hWnd, WM_CLOSE, 0, 0);
@@ -285,7 +285,7 @@ TEST_F(MainRecordTest, AVideoFileThatCannotBeCreatedStartsNoRecording) {
     const std::u16string saved = g_paths.videoDir;
     swprintf(g_paths.videoDir, MAX_PATH, u"%s/missing", saved.c_str());
     AnswerRecorderOk(2);
-    dlg_->OnRecord();
+    dlg_->Recording().OnRecord();
     swprintf(g_paths.videoDir, MAX_PATH, u"%s", saved.c_str());
 
     EXPECT_EQ(g_recording.load(), 0);
@@ -304,16 +304,16 @@ TEST_F(MainRecordTest, AVideoFileThatCannotBeCreatedStartsNoRecording) {
 // that comes late counts the second it missed at the next one.
 TEST_F(MainRecordAt30Test, TwoSecondsOfAFastCameraAreTwoSecondsOfVideo) {
     AnswerRecorderOk(2);
-    dlg_->OnRecord();
+    dlg_->Recording().OnRecord();
     ASSERT_EQ(g_recording.load(), 1);
     PushFrames(60);
-    dlg_->OnRecordTimerTick();
+    dlg_->Recording().OnTimerTick();
     EXPECT_EQ(g_recordSeconds.load(), 1);
     EXPECT_EQ(g_recording.load(), 1);
-    dlg_->OnRecordTimerTick();
+    dlg_->Recording().OnTimerTick();
     EXPECT_EQ(g_recording.load(), 0);
     const fs::path avi = videoDir_ / "20260307090501.avi";
-    EXPECT_EQ(ms::ToUtf8(dlg_->LastListedVideo()), avi.string() + ".bmp");
+    EXPECT_EQ(ms::ToUtf8(dlg_->Recording().LastListedVideo()), avi.string() + ".bmp");
     EXPECT_EQ(Read(avi).frames, 30);
 }
 
@@ -324,11 +324,11 @@ TEST_F(MainRecordTest, AFullDiskStopsTheRecordingAndSaysWhy) {
     const long long frameChunk = 8 + 640 * 3 * 480;
     ms::avi::AviWriter::SetTestDiskSpace(224 + 3 * frameChunk + 8 + 16 * 3);
     AnswerRecorderOk(0);
-    dlg_->OnRecord();
+    dlg_->Recording().OnRecord();
     ASSERT_EQ(g_recording.load(), 1);
     PushFrames(5);
     EXPECT_EQ(g_recording.load(), 1); // the streaming thread only finishes the file
-    dlg_->OnRecordTimerTick();
+    dlg_->Recording().OnTimerTick();
 
     EXPECT_EQ(g_recording.load(), 0);
     EXPECT_EQ(IsAviWriterOpen(), 0);
@@ -341,7 +341,7 @@ TEST_F(MainRecordTest, AFullDiskStopsTheRecordingAndSaysWhy) {
     EXPECT_NE(message.find(u"could not be written"), std::u16string::npos) << ms::ToUtf8(message);
     EXPECT_NE(message.find(ms::FromUtf8(avi.string())), std::u16string::npos);
     EXPECT_NE(message.find(u"No space left on device"), std::u16string::npos);
-    EXPECT_EQ(ms::ToUtf8(dlg_->LastListedVideo()), avi.string() + ".bmp");
+    EXPECT_EQ(ms::ToUtf8(dlg_->Recording().LastListedVideo()), avi.string() + ".bmp");
     EXPECT_EQ(Read(avi).frames, 3);
 }
 
@@ -360,14 +360,14 @@ TEST_F(MainRecordTest, ADiskWithoutRoomStartsNoRecordingAndSaysSo) {
     const auto before = entries();
     ms::avi::AviWriter::SetTestDiskSpace(0);
     AnswerRecorderOk(2);
-    dlg_->OnRecord();
+    dlg_->Recording().OnRecord();
 
     EXPECT_EQ(g_recording.load(), 0);
     EXPECT_EQ(IsAviWriterOpen(), 0);
     EXPECT_FALSE(RecordTimerRan());
     EXPECT_EQ(Width(), 1600);
     EXPECT_EQ(entries(), before);
-    EXPECT_EQ(ms::ToUtf8(dlg_->LastListedVideo()), "");
+    EXPECT_EQ(ms::ToUtf8(dlg_->Recording().LastListedVideo()), "");
     const std::u16string message = LastMessage();
     EXPECT_NE(message.find(u"could not be created"), std::u16string::npos) << ms::ToUtf8(message);
     EXPECT_NE(message.find(u"No space left on device"), std::u16string::npos);

@@ -7,9 +7,9 @@
 #include "capture/CaptureWnd.h"
 #include "capture/VideoSettingDlg.h"
 #include "kit/LangText.h"
+#include "kit/SaveFolders.h"
 #include "shell/MicroscopeDlg.h"
 #include "shell/ThumbnailStrip.h"
-#include "kit/SaveFolders.h"
 
 #include "platform/capture/SyntheticCamera.h"
 #include "platform/win/core/Registry.h"
@@ -51,7 +51,11 @@ protected:
         g_hInstance = GetModuleHandle(nullptr);
         home_ = mstest::Home();
         program_ = mstest::NewProgramDir(mstest::ProgramFiles::None);
-        RegDeleteKey(HKEY_CURRENT_USER, u"SOFTWARE\\varazizuziVe\\LanguageID");
+        // A first start each time, also when the cases share one process: the settings' keys
+        // are made anew only when none is left.
+        for (LPCWSTR key : {u"SOFTWARE\\varazizuziVe\\font", u"SOFTWARE\\varazizuziVe\\LanguageID",
+                            u"SOFTWARE\\varazizuziVe\\Units", u"SOFTWARE\\varazizuziVe"})
+            RegDeleteKey(HKEY_CURRENT_USER, key);
         g_langFilePath[0] = 0;
         g_liveView.Change([](LiveViewSnapshot& s) { s = LiveViewSnapshot{}; });
         g_snapshotRequest = 0;

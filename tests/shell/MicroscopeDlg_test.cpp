@@ -4,12 +4,12 @@
 // Close disabled, the connect prompt), full screen and back with Esc (also after minimising),
 // the calibration prompt and its "sys_date" switch, the language switch, help and About.
 #include "capture/CaptureWnd.h"
-#include "shell/AboutDlg.h"
 #include "kit/LangText.h"
-#include "shell/MicroscopeDlg.h"
-#include "shell/ThumbnailStrip.h"
 #include "kit/RegistrySettings.h"
 #include "kit/SaveFolders.h"
+#include "shell/AboutDlg.h"
+#include "shell/MicroscopeDlg.h"
+#include "shell/ThumbnailStrip.h"
 
 #include "platform/capture/SyntheticCamera.h"
 #include "platform/services/ServiceSeams.h"
@@ -147,9 +147,9 @@ protected:
     // "<none>" when the tooltip has no tool for it.
     std::u16string ToolText(int id) const {
         const int i = SkinButtonIndex(id);
-        if (i < 0 || !HasTool(dlg_->ToolTipWindow(), Item(id), id))
+        if (i < 0 || !HasTool(dlg_->SkinBar().TipWindow(), Item(id), id))
             return u"<none>";
-        return dlg_->Buttons()[i].tip;
+        return dlg_->SkinBar().Entries()[i].tip;
     }
     void PressKey(WPARAM vk) {
         PostMessage(dlg_->m_hWnd, WM_KEYDOWN, vk, 0);
@@ -226,7 +226,7 @@ TEST_F(MainWindowTest, ClientAreaIsTheSkinAndTheWindowIsCentred) {
 
 TEST_F(MainWindowTest, EachButtonAtItsPlaceWithoutADevice) {
     HWND hwnd = Open();
-    HWND tip = dlg_->ToolTipWindow();
+    HWND tip = dlg_->SkinBar().TipWindow();
     ASSERT_TRUE(tip);
     EXPECT_EQ(ToolCount(tip), kSkinButtonCount);
     for (const SkinButtonRow& entry : kSkinButtons) {
@@ -288,7 +288,7 @@ TEST_F(MainWindowTest, LanguageTextsFollowTheLanguageCommands) {
     WriteLanguageFile("German1252.ini",
                       "TipArc=Bogen\nConnectMsg=Bitte Mikroskop anschliessen\nTipMeasure=Messen\n");
     HWND hwnd = Open();
-    HWND tip = dlg_->ToolTipWindow();
+    HWND tip = dlg_->SkinBar().TipWindow();
     EXPECT_EQ(ToolText(1205), u"Arc Measurement");
     EXPECT_EQ(ToolText(1207), u"Auto Circle-Arc");
     SendMessage(hwnd, WM_COMMAND, 1305, 0);
@@ -383,7 +383,7 @@ TEST_F(MainWindowTest, PainterReadsWholeSnapshotsWhileTheWindowChanges) {
 
 TEST_F(MainWindowTest, FullScreenHidesEverythingAndEscRestores) {
     HWND hwnd = Open();
-    HWND tip = dlg_->ToolTipWindow();
+    HWND tip = dlg_->SkinBar().TipWindow();
     RECT before;
     GetWindowRect(hwnd, &before);
     dlg_->EnableDeviceButtons();
@@ -461,7 +461,7 @@ TEST_F(MainWindowTest, MinimiseAndRestoreInFullScreenThenEscGivesTheNormalWindow
     EXPECT_EQ(CRect(window), CRect(before));
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_TRUE(IsWindowVisible(Item(1176)));
-    EXPECT_EQ(ToolCount(dlg_->ToolTipWindow()), kSkinButtonCount);
+    EXPECT_EQ(ToolCount(dlg_->SkinBar().TipWindow()), kSkinButtonCount);
 }
 
 TEST_F(MainWindowTest, MinimiseAndRestoreKeepTheNormalLayoutAndEscAndEnterDoNothing) {
@@ -502,7 +502,7 @@ TEST_F(MainWindowTest, StripModesRedrawTheSkinBehindTheStrip) {
     EXPECT_EQ(g_listShowsPictures, 0);
     dlg_->SetListMode(1);
     EXPECT_EQ(g_listShowsPictures, 1);
-    EXPECT_EQ(ToolCount(dlg_->ToolTipWindow()), kSkinButtonCount);
+    EXPECT_EQ(ToolCount(dlg_->SkinBar().TipWindow()), kSkinButtonCount);
 }
 
 TEST_F(MainWindowTest, CalibrationPromptUntickedOkStoresZero) {
@@ -642,18 +642,18 @@ TEST_F(MainWindowTest, PreviewIsTheCaptureWindowAndTheSnapshotSwitchTogglesTheDe
     ASSERT_TRUE(sw);
     ASSERT_TRUE(sw->IsPressed());
     const int i = SkinButtonIndex(IDC_BTN_SNAPSHOT_SWITCH);
-    EXPECT_EQ(std::u16string(dlg_->Buttons()[i].tip), u"Snapshot Disable");
+    EXPECT_EQ(std::u16string(dlg_->SkinBar().Entries()[i].tip), u"Snapshot Disable");
     const WPARAM click = MAKEWPARAM(IDC_BTN_SNAPSHOT_SWITCH, BN_CLICKED);
     SendMessage(hwnd, WM_COMMAND, click, reinterpret_cast<LPARAM>(Item(IDC_BTN_SNAPSHOT_SWITCH)));
     EXPECT_FALSE(sw->IsPressed());
     EXPECT_EQ(g_snapEnable, 1);
     EXPECT_EQ(ReadDword(kLanguageKey, u"IsEnableSnap"), 1u);
-    EXPECT_EQ(std::u16string(dlg_->Buttons()[i].tip), u"Snapshot Enable");
+    EXPECT_EQ(std::u16string(dlg_->SkinBar().Entries()[i].tip), u"Snapshot Enable");
     SendMessage(hwnd, WM_COMMAND, click, reinterpret_cast<LPARAM>(Item(IDC_BTN_SNAPSHOT_SWITCH)));
     EXPECT_TRUE(sw->IsPressed());
     EXPECT_EQ(g_snapEnable, 0);
     EXPECT_EQ(ReadDword(kLanguageKey, u"IsEnableSnap"), 0u);
-    EXPECT_EQ(std::u16string(dlg_->Buttons()[i].tip), u"Snapshot Disable");
+    EXPECT_EQ(std::u16string(dlg_->SkinBar().Entries()[i].tip), u"Snapshot Disable");
 
     // The capture window lets go of the control with the main window, and binds to the next.
     dlg_->DestroyWindow();

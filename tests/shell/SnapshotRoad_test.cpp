@@ -7,9 +7,9 @@
 #include "capture/CaptureWnd.h"
 #include "capture/GrabberCallbacks.h"
 #include "capture/TimedSnapshot.h"
-#include "shell/MicroscopeDlg.h"
 #include "kit/RegistrySettings.h"
 #include "kit/SaveFolders.h"
+#include "shell/MicroscopeDlg.h"
 #include "shell/SnapshotOverlays.h"
 
 #include "imaging/DibImage.h"
@@ -81,6 +81,10 @@ protected:
         ms::EnsureApplication();
         ms::test::ResetSeams();
         g_hInstance = GetModuleHandle(nullptr);
+        // The window starts without a device, also when the cases share one process; the
+        // test then builds the camera's graph itself.
+        ms::capture::UseSyntheticCamera(true);
+        SyntheticCamera::Instance().SetDevices({});
         ms::test::PressInDialog(IDD_CALIBRATE_PROMPT, IDCANCEL);
         dlg_ = std::make_unique<CMicroscopeDlg>();
         ASSERT_TRUE(dlg_->Create(IDD_MAIN));
@@ -121,7 +125,8 @@ protected:
         ASSERT_EQ(g_captureWidth, 640);
         dlg_->ToggleButton(1014)->SetPressed();
         SetDlgItemText(dlg_->m_hWnd, IDC_SCALE, u"");
-        dlg_->m_listSnapshot = [this] { listed_.push_back(Narrow(g_lastSnapshotPath)); };
+        dlg_->Stills().SetLister(
+            [this] { listed_.push_back(Narrow(dlg_->Stills().State().lastSnapshotPath)); });
     }
     void TearDown() override {
         g_captureWnd.ReleaseGraph();
@@ -135,7 +140,6 @@ protected:
         ms::ClearTestClock();
         g_snapshotRequest = 0;
         g_snapshotPending = 0;
-        g_freezeRequest = 0;
         g_liveView.Change([](LiveViewSnapshot& s) {
             s.showCrossLine = s.showScaleBar = s.showCircleOverlay = 0;
         });
@@ -406,7 +410,9 @@ TEST_F(SnapshotRoadTest, ASnapshotThatCannotBeWrittenIsNeitherListedNorHeard) {
     EXPECT_EQ(handedOver_, 1);
     EXPECT_TRUE(listed_.empty());
     EXPECT_EQ(ShutterSounds(), 0);
-    EXPECT_FALSE(fs::exists(g_lastSnapshotPath[0] ? Narrow(g_lastSnapshotPath) : "/"));
+    EXPECT_FALSE(fs::exists(dlg_->Stills().State().lastSnapshotPath[0]
+                                ? Narrow(dlg_->Stills().State().lastSnapshotPath)
+                                : "/"));
     if (fs::is_directory(folder)) {
         EXPECT_TRUE(Names(folder).empty());
     }
@@ -434,19 +440,20 @@ TEST_F(SnapshotRoadTest, ExportRecordingThumbnailFreezeAndComposeOnlyModes) {
     EXPECT_EQ(fs::file_size(avi + ".bmp"), 921654u);
 
     EXPECT_EQ(dlg_->SaveSnapshot(3), 1);
-    EXPECT_EQ(Narrow(g_lastSnapshotPath),
+    EXPECT_EQ(Narrow(dlg_->Stills().State().lastSnapshotPath),
               (pictures_ / "Still_2026-03-07_090501_N0001.jpg").string());
     EXPECT_EQ(Names(pictures_), std::set<std::string>{"20260307090501.avi.bmp"});
 
     // Live measuring asked for a frozen frame: the still is kept, not saved, and makes no sound.
-    g_freezeRequest = 1;
+    dlg_->Stills().State().freezeRequest = 1;
     g_snapshotPending = 0;
     const std::vector<BYTE> frame = CopiedFrame();
     dlg_->OnStillCaptured(0);
-    EXPECT_EQ(g_freezeRequest.load(), 0);
-    ASSERT_TRUE(dlg_->m_frozenImage && dlg_->m_frozenImage->IsValid());
-    EXPECT_EQ(dlg_->m_frozenImage->GetWidth(), 640u);
-    EXPECT_EQ(std::memcmp(dlg_->m_frozenImage->GetBits(), frame.data(), frame.size()), 0);
+    EXPECT_EQ(dlg_->Stills().State().freezeRequest.load(), 0);
+    ASSERT_TRUE(dlg_->Measuring().FrozenImage() && dlg_->Measuring().FrozenImage()->IsValid());
+    EXPECT_EQ(dlg_->Measuring().FrozenImage()->GetWidth(), 640u);
+    EXPECT_EQ(std::memcmp(dlg_->Measuring().FrozenImage()->GetBits(), frame.data(), frame.size()),
+              0);
     EXPECT_EQ(Names(pictures_).size(), 1u);
     EXPECT_TRUE(listed_.empty());
     EXPECT_EQ(ShutterSounds(), 0);

@@ -1,8 +1,8 @@
 // The thumbnail strip: the folder scan, slot geometry, scrolling and thumbnail decoding on
 // their own; then the strip inside Tessary's main window (bound to the list 1002) with its
 // selection, appending, the file actions and the main window's file commands.
-#include "shell/MicroscopeDlg.h"
 #include "kit/SaveFolders.h"
+#include "shell/MicroscopeDlg.h"
 #include "shell/ThumbnailStrip.h"
 
 #include "imaging/DibImage.h"
@@ -24,6 +24,8 @@
 #include <memory>
 #include <opencv2/videoio.hpp>
 #include <string>
+
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -84,6 +86,43 @@ TEST(ThumbnailScan, ListsPicturesAndVideosByName) {
     ASSERT_EQ(videos.size(), 4u);
     EXPECT_EQ(videos[3], U(dir / "tiny.bmp"));
     EXPECT_TRUE(ScanPictureFolder(U(dir / "none")).empty());
+}
+
+// The order is _wcsicmp's (case folded, also beyond ASCII), names equal but for case by their
+// code units.
+TEST(ThumbnailScan, NamesInFoldedOrder) {
+    const fs::path dir = ScratchDir("scan-order");
+    const char* names[] = {"b.bmp", "a.bmp", "A.bmp", "_x.bmp", "\xC3\x84.bmp" /* Ä */,
+                           "\xC3\xA0.bmp" /* à */, "B.JPG", "[1].bmp"};
+    for (const char* name : names)
+        WriteBytes(dir / name, std::string(100, 'B'));
+    std::vector<std::u16string> want;
+    for (const char* name : {"[1].bmp", "_x.bmp", "A.bmp", "a.bmp", "b.bmp", "B.JPG",
+                             "\xC3\xA0.bmp", "\xC3\x84.bmp"})
+        want.push_back(U(dir) + u"/" + ms::FromUtf8(name));
+    EXPECT_EQ(ScanPictureFolder(U(dir)), want);
+}
+
+// A picture is listed through a link to it; a link to nothing, or a file nobody may read, has
+// no picture. The video list keeps any "*.bmp" entry that is not a folder.
+TEST(ThumbnailScan, LinksAndUnreadableFiles) {
+    const fs::path dir = ScratchDir("scan-links");
+    WritePicture(dir / "real.bmp", 64, 48, ColourOf(0), DIBIMAGE_TYPE_BMP);
+    fs::create_symlink(dir / "real.bmp", dir / "link.bmp");
+    fs::create_symlink(dir / "gone-with-a-name-longer-than-forty-bytes.bmp", dir / "broken.bmp");
+    fs::create_directories(dir / "sub");
+    fs::create_directory_symlink(dir / "sub", dir / "folder.bmp");
+    WritePicture(dir / "locked.jpg", 64, 48, ColourOf(1), DIBIMAGE_TYPE_JPG);
+    fs::permissions(dir / "locked.jpg", fs::perms::none);
+    const bool root = ::geteuid() == 0; // reads any file
+    const auto pictures = ScanPictureFolder(U(dir));
+    ASSERT_EQ(pictures.size(), root ? 3u : 2u);
+    EXPECT_EQ(pictures[0], U(dir / "link.bmp"));
+    EXPECT_EQ(pictures.back(), U(dir / "real.bmp"));
+    const auto videos = ScanVideoFolder(U(dir));
+    ASSERT_EQ(videos.size(), 3u);
+    EXPECT_EQ(videos[0], U(dir / "broken.bmp"));
+    fs::permissions(dir / "locked.jpg", fs::perms::owner_all);
 }
 
 TEST(ThumbnailGeometry, SlotsAndHitTest) {
@@ -264,7 +303,7 @@ protected:
         msg.message = message;
         msg.lParam = MAKELPARAM(x, y);
         msg.pt = ScreenOf(x, y);
-        dlg_->OnStripMouse(msg);
+        dlg_->Strip().OnMouse(msg);
         ms::test::Pump();
     }
     SCROLLINFO Scroll() const {

@@ -1,40 +1,29 @@
-// The main window's snapshot compositor: the last frame the frame callback copied, with the
-// finished live measurements, the guide shapes and the switched-on overlays burnt in, saved as
-// a "Still_" picture in the picture folder, as the export picture "10000.bmp" or as a
-// recording's first-frame picture; and the still hand-over that runs it for each still. A
-// hand-over's still is composed on the UI thread and encoded and written by the still writer,
-// whose word lists it; export and recording pictures are written at once, as their callers
-// need them.
-#include "shell/MicroscopeDlg.h"
+#include "shell/StillRoad.h"
 
-#include "capture/AviRecorder.h"
+#include "kit/ProgramPaths.h"
 #include "kit/RegistrySettings.h"
 #include "kit/SaveFolders.h"
-#include "shell/SnapshotNames.h"
-#include "shell/SnapshotOverlays.h"
 
+#include "capture/AviRecorder.h"
 #include "capture/CaptureWnd.h"
 #include "capture/GrabberCallbacks.h"
 #include "capture/LiveShapes.h"
 #include "measure/Units.h"
+#include "shell/SnapshotOverlays.h"
 
 #include "platform/services/Sound.h"
 #include "platform/win/core/Files.h"
 #include "platform/win/core/Format.h"
 #include "platform/win/core/Time.h"
+#include "platform/win/core/WString.h"
 #include "platform/win/gdi/Gdi.h"
 #include "res/TessaryResource.h"
 
 #include <cstring>
-#include <iterator>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <string>
-
-WCHAR g_lastSnapshotPath[MAX_PATH] = {};
-WCHAR g_zoomText[24] = {};
-std::atomic<int> g_freezeRequest{0};
 
 namespace {
 
@@ -87,6 +76,10 @@ bool CopyFrame(const BYTE* bits, DWORD byteSize, FrameCopy& out) {
     return true;
 }
 
+bool UsableSide(int pixels) {
+    return pixels > 0 && pixels <= kMaxFrameSide;
+}
+
 // Preview to picture coordinates, by the capture size.
 double PictureScale(int width, int height) {
     if (width == 640 && height == 480)
@@ -99,10 +92,10 @@ double PictureScale(int width, int height) {
 }
 
 // Where a mode saves, "" for a mode that saves nothing or a name that does not fit.
-std::u16string TargetPath(int mode, bool snapshotNamed) {
+std::u16string TargetPath(int mode, bool snapshotNamed, const WCHAR* snapshotPath) {
     switch (mode) {
     case 0:
-        return snapshotNamed ? std::u16string(g_lastSnapshotPath) : std::u16string();
+        return snapshotNamed ? std::u16string(snapshotPath) : std::u16string();
     case 1:
         return ms::ProgramDataDir() + u"/10000.bmp";
     case 2:
@@ -110,12 +103,6 @@ std::u16string TargetPath(int mode, bool snapshotNamed) {
     default:
         return {};
     }
-}
-
-// The picture folder's numbers, kept between stills; used on the UI thread only.
-SnapshotNumbering& Numbering() {
-    static SnapshotNumbering numbering;
-    return numbering;
 }
 
 // Creates `path` empty, failing when anything of that name exists, so that a still never
@@ -130,8 +117,34 @@ bool ReserveName(const WCHAR* path) {
     return true;
 }
 
+// The frame drawn one to one into a new picture of the capture size, with the finished live
+// measurements, the guides and the overlays over it; null when no bitmap could be made.
+HBITMAP DrawPicture(HDC windowDc, const FrameCopy& frame, int width, int height) {
+    HDC memDc = CreateCompatibleDC(windowDc);
+    HBITMAP bitmap = memDc ? CreateCompatibleBitmap(windowDc, width, height) : nullptr;
+    if (bitmap) {
+        HGDIOBJ oldBitmap = SelectObject(memDc, bitmap);
+        SetStretchBltMode(memDc, COLORONCOLOR);
+        // One to one; a frame of another size than the capture size keeps its top-left corner.
+        StretchDIBits(memDc, 0, 0, frame.Width(), frame.Height(), 0, 0, frame.Width(),
+                      frame.Height(), frame.Rows(),
+                      reinterpret_cast<const BITMAPINFO*>(frame.dib.get()), DIB_RGB_COLORS,
+                      SRCCOPY);
+        const double scale = PictureScale(width, height);
+        DrawShapesOnPicture(memDc, scale, scale);
+        DrawGuidesOnPicture(memDc, scale, scale);
+        DrawStillOverlays(memDc);
+        SelectObject(memDc, oldBitmap);
+    }
+    if (memDc)
+        DeleteDC(memDc);
+    return bitmap;
+}
+
+} // namespace
+
 // A composed still on its way to its file.
-struct ComposedStill {
+struct StillRoad::Composed {
     HBITMAP bitmap = nullptr; // the picture to write; null when nothing is to be written
     bool composed = false;    // a bitmap was made
     std::u16string path;      // the snapshot's name, for a failure's message
@@ -141,103 +154,96 @@ struct ComposedStill {
     long long number = 0;
 };
 
-// The UI thread's part of a still: the frame handed over (`bits` as for SaveSnapshot) with the
+bool StillRoad::Freeze(BYTE* bits, DWORD byteSize) {
+    FrameCopy frame;
+    if (!CopyFrame(bits, byteSize, frame))
+        return false;
+    m_state.frozen.reset();
+    auto frozen = std::make_unique<CDibImage>(frame.dib.get(), frame.size, DIBIMAGE_TYPE_BMP);
+    if (frozen->IsValid())
+        m_state.frozen = std::move(frozen);
+    m_state.freezeRequest = 0;
+    return false;
+}
+
+// A file of the chosen name appeared since the folder was last looked through: look again and
+// take the next free number. A folder's entries hold no number a scan would count, hence the
+// floor of the number tried. True when the name is taken (an empty file of ours).
+bool StillRoad::ReserveSnapshotName(const SYSTEMTIME& now, long long& number, bool& named) {
+    WCHAR* path = m_state.lastSnapshotPath;
+    bool reserved = false;
+    for (int attempt = 0; named && attempt < 16; ++attempt) {
+        reserved = ReserveName(path);
+        if (reserved || GetLastError() != ERROR_FILE_EXISTS)
+            break;
+        m_numbering.Forget();
+        const long long highest = m_numbering.Scan(g_paths.pictureDir, g_imageFormat).highest;
+        number = highest >= number ? highest + 1 : number + 1;
+        named = BuildSnapshotName(path, MAX_PATH, g_paths.pictureDir, now, m_state.zoomText, number,
+                                  g_imageFormat);
+    }
+    // The name is taken: the next still counts on without looking through the folder.
+    if (reserved)
+        m_numbering.Written(number);
+    return reserved;
+}
+
+// The UI thread's part of a still: the frame handed over (`bits` as for Save) with the
 // measurements and overlays composed into a bitmap, and for a snapshot its name taken in the
 // picture folder (an empty file of ours). False when nothing was composed (a freeze, no frame,
 // no capture size); otherwise `out` says what to write, where, and what was made.
-bool ComposeStill(CMicroscopeDlg& dlg, BYTE* bits, DWORD byteSize, int mode, ComposedStill& out) {
-    if (g_freezeRequest.load() == 1) {
-        // Live measuring asked for a frozen frame: this still becomes the picture measured on.
-        FrameCopy frame;
-        if (!CopyFrame(bits, byteSize, frame))
-            return false;
-        dlg.m_frozenImage.reset();
-        auto frozen = std::make_unique<CDibImage>(frame.dib.get(), frame.size, DIBIMAGE_TYPE_BMP);
-        if (frozen->IsValid())
-            dlg.m_frozenImage = std::move(frozen);
-        g_freezeRequest = 0;
-        return false;
-    }
+bool StillRoad::Compose(BYTE* bits, DWORD byteSize, int mode, Composed& out) {
+    // Live measuring asked for a frozen frame: this still becomes the picture measured on.
+    if (m_state.freezeRequest.load() == 1)
+        return Freeze(bits, byteSize);
 
     // A still request still pending when an export or a recording composes is dropped.
     g_snapshotRequest = 0;
 
-    const SnapshotScan scan = Numbering().Scan(g_paths.pictureDir, g_imageFormat);
+    const SnapshotScan scan = m_numbering.Scan(g_paths.pictureDir, g_imageFormat);
     for (int i = 0; i < scan.folders; ++i)
         AfxMessageBox(u"Picture Error", MB_OK);
     SYSTEMTIME now{};
     GetLocalTime(&now);
     long long number = scan.highest + 1;
-    bool named = BuildSnapshotName(g_lastSnapshotPath, MAX_PATH, g_paths.pictureDir, now, g_zoomText,
-                                   number, g_imageFormat);
+    bool named = BuildSnapshotName(m_state.lastSnapshotPath, MAX_PATH, g_paths.pictureDir, now,
+                                   m_state.zoomText, number, g_imageFormat);
 
     FrameCopy frame;
     if (!CopyFrame(bits, byteSize, frame))
         return false;
     const int width = g_captureWidth, height = g_captureHeight;
-    if (width <= 0 || height <= 0 || width > kMaxFrameSide || height > kMaxFrameSide)
+    if (!UsableSide(width) || !UsableSide(height))
         return false;
 
-    out.path = g_lastSnapshotPath;
-    HDC windowDc = ::GetDC(dlg.m_hWnd);
-    HDC memDc = CreateCompatibleDC(windowDc);
-    HBITMAP bitmap = memDc ? CreateCompatibleBitmap(windowDc, width, height) : nullptr;
+    out.path = m_state.lastSnapshotPath;
+    HDC windowDc = ::GetDC(m_window.m_hWnd);
+    HBITMAP bitmap = DrawPicture(windowDc, frame, width, height);
+    ::ReleaseDC(m_window.m_hWnd, windowDc);
     out.composed = bitmap != nullptr;
-    if (bitmap) {
-        HGDIOBJ oldBitmap = SelectObject(memDc, bitmap);
-        SetStretchBltMode(memDc, COLORONCOLOR);
-        // One to one; a frame of another size than the capture size keeps its top-left corner.
-        StretchDIBits(memDc, 0, 0, frame.Width(), frame.Height(), 0, 0, frame.Width(),
-                      frame.Height(), frame.Rows(),
-                      reinterpret_cast<const BITMAPINFO*>(frame.dib.get()), DIB_RGB_COLORS,
-                      SRCCOPY);
-        frame.dib.reset();
-
-        const double scale = PictureScale(width, height);
-        DrawShapesOnPicture(memDc, scale, scale);
-        DrawGuidesOnPicture(memDc, scale, scale);
-        dlg.DrawScaleBar(CDC::FromHandle(memDc));
-        SelectObject(memDc, oldBitmap);
-
-        if (mode == 0 && named) {
-            // A file of the chosen name appeared since the folder was last looked through:
-            // look again and take the next free number. A folder's entries hold no number a
-            // scan would count, hence the floor of the number tried.
-            for (int attempt = 0; named && attempt < 16; ++attempt) {
-                out.reserved = ReserveName(g_lastSnapshotPath);
-                if (out.reserved || GetLastError() != ERROR_FILE_EXISTS)
-                    break;
-                Numbering().Forget();
-                const long long highest = Numbering().Scan(g_paths.pictureDir, g_imageFormat).highest;
-                number = highest >= number ? highest + 1 : number + 1;
-                named = BuildSnapshotName(g_lastSnapshotPath, MAX_PATH, g_paths.pictureDir, now,
-                                          g_zoomText, number, g_imageFormat);
-            }
-            out.path = g_lastSnapshotPath;
-            // The name is taken: the next still counts on without looking through the folder.
-            if (out.reserved)
-                Numbering().Written(number);
-        }
-        out.number = number;
-        out.target = mode == 0 && !out.reserved ? std::u16string() : TargetPath(mode, named);
-        out.jpeg = mode == 0 && g_imageFormat != 1;
-        if (out.target.empty())
-            DeleteObject(bitmap);
-        else
-            out.bitmap = bitmap;
+    if (!bitmap)
+        return true;
+    if (mode == 0 && named) {
+        out.reserved = ReserveSnapshotName(now, number, named);
+        out.path = m_state.lastSnapshotPath;
     }
-    if (memDc)
-        DeleteDC(memDc);
-    ::ReleaseDC(dlg.m_hWnd, windowDc);
+    out.number = number;
+    out.target = mode == 0 && !out.reserved ? std::u16string()
+                                            : TargetPath(mode, named, m_state.lastSnapshotPath);
+    out.jpeg = mode == 0 && g_imageFormat != 1;
+    if (out.target.empty())
+        DeleteObject(bitmap);
+    else
+        out.bitmap = bitmap;
     return true;
 }
 
 // After the write (or its failure): the taken name counted or given back, a snapshot's failure
-// said. SaveSnapshot's result for `mode`.
-int FinishStill(const ComposedStill& still, bool written, int mode) {
+// said. Save's result for `mode`.
+int StillRoad::Finished(const Composed& still, bool written, int mode) {
     if (still.reserved) {
         if (written)
-            Numbering().Written(still.number); // the picture replaced our empty file
+            m_numbering.Written(still.number); // the picture replaced our empty file
         else
             DeleteFile(still.target.c_str()); // our own empty file, not a picture
     }
@@ -251,39 +257,30 @@ int FinishStill(const ComposedStill& still, bool written, int mode) {
     return written ? 1 : 0;
 }
 
-} // namespace
-
-int CMicroscopeDlg::SaveSnapshot(int mode) {
-    return SaveSnapshot(0, nullptr, 0, mode);
-}
-
-int CMicroscopeDlg::SaveSnapshot(double, BYTE* bits, DWORD byteSize, int mode) {
-    ComposedStill still;
-    if (!ComposeStill(*this, bits, byteSize, mode, still))
+int StillRoad::Save(BYTE* bits, DWORD byteSize, int mode) {
+    Composed still;
+    if (!Compose(bits, byteSize, mode, still))
         return 0;
     if (!still.bitmap)
-        return FinishStill(still, false, mode);
+        return Finished(still, false, mode);
     const bool written = WriteStillPicture(still.bitmap, still.target, still.jpeg);
     DeleteObject(still.bitmap);
-    return FinishStill(still, written, mode);
+    return Finished(still, written, mode);
 }
 
-void CMicroscopeDlg::OnStillCaptured(WPARAM source) {
-    // A hand-over still queued when the window shut down has no graph and no frame left.
-    if (m_released)
-        return;
-    ms::CopyBounded(g_zoomText, 24, MagnificationText(24).GetString());
+void StillRoad::Hand(WPARAM source, const CString& magnification) {
+    ms::CopyBounded(m_state.zoomText, 24, magnification.GetString());
     // Composed here, from the frame handed over; encoded and written by the still writer, so
     // that the UI thread keeps showing the preview meanwhile.
-    ComposedStill still;
-    if (!ComposeStill(*this, nullptr, 0, 0, still))
+    Composed still;
+    if (!Compose(nullptr, 0, 0, still))
         return;
     if (!still.bitmap) {
-        FinishStill(still, false, 0);
+        Finished(still, false, 0);
         return;
     }
-    if (!m_stillWriter)
-        m_stillWriter = std::make_unique<StillWriter>(m_hWnd, WM_APP_STILL_WRITTEN);
+    if (!m_writer)
+        m_writer = std::make_unique<StillWriter>(m_window.m_hWnd, WM_APP_STILL_WRITTEN);
     StillWriter::Still job;
     job.bitmap = still.bitmap;
     job.path = still.target;
@@ -292,41 +289,40 @@ void CMicroscopeDlg::OnStillCaptured(WPARAM source) {
     job.reserved = still.reserved;
     job.source = source;
     job.shutter = g_snapshotPending.load() == 1;
-    m_stillWriter->Write(std::move(job));
+    m_writer->Write(std::move(job));
 }
 
-LRESULT CMicroscopeDlg::OnStillWritten(WPARAM, LPARAM) {
-    if (!m_stillWriter)
-        return 0;
-    for (const StillWriter::Still& job : m_stillWriter->Take()) {
-        ComposedStill still;
+void StillRoad::TakeWritten(bool shutDown) {
+    if (!m_writer)
+        return;
+    for (const StillWriter::Still& job : m_writer->Take()) {
+        Composed still;
         still.path = still.target = job.path;
         still.number = job.number;
         still.reserved = job.reserved;
         still.composed = true;
-        if (!FinishStill(still, job.written, 0))
+        if (!Finished(still, job.written, 0))
             continue;
         // The strip lists the picture just written, whatever stills followed it meanwhile.
-        ms::CopyBounded(g_lastSnapshotPath, MAX_PATH, job.path.c_str());
+        ms::CopyBounded(m_state.lastSnapshotPath, MAX_PATH, job.path.c_str());
         if (m_listSnapshot)
             m_listSnapshot();
-        if (!m_released && (g_recording.load() || job.source != 0))
+        if (!shutDown && (g_recording.load() || job.source != 0))
             g_captureWnd.Restart();
         // The shutter sounds only for a picture that exists.
         if (job.shutter)
             PlaySound(MAKEINTRESOURCE(IDR_SOUND_SHUTTER), g_hInstance, SND_RESOURCE | SND_ASYNC);
     }
-    return 0;
 }
 
-void CMicroscopeDlg::FinishStills() {
-    if (!m_stillWriter)
+void StillRoad::Finish(bool shutDown) {
+    if (!m_writer)
         return;
-    m_stillWriter->Wait();
-    OnStillWritten(0, 0);
+    m_writer->Wait();
+    TakeWritten(shutDown);
 }
 
-void CMicroscopeDlg::DrawScaleBar(CDC* dc) {
+void DrawStillOverlays(HDC dc) {
     if (!dc)
         return;
     SnapshotOverlays overlays;
@@ -341,5 +337,5 @@ void CMicroscopeDlg::DrawScaleBar(CDC* dc) {
     overlays.liveScale = g_captureWnd.m_liveScale;
     overlays.zoomRate = g_captureWnd.m_liveZoom;
     overlays.unit = g_unitName;
-    DrawSnapshotOverlays(dc->GetSafeHdc(), overlays);
+    DrawSnapshotOverlays(dc, overlays);
 }

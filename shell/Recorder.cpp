@@ -1,26 +1,22 @@
-// The main window's AVI recording: the record command of button 1006, the one-second record
-// timer that counts the recorded seconds of video and stops the recording at its length limit
-// or when the writer failed (saying why), and the end of a recording by the Preview command or
-// at shut-down.
-//
-// The writer is opened here on the user-interface thread before g_recording becomes 1, and
-// closed only after the capture graph has stopped (Stop returns when no frame callback runs
-// any more) and g_recording is 0 again.
-#include "shell/MicroscopeDlg.h"
+#include "shell/Recorder.h"
 
 #include "kit/LangText.h"
-#include "kit/SaveFolders.h"
+#include "kit/ProgramPaths.h"
+#include "shell/StillRoad.h"
 #include "shell/ThumbnailStrip.h"
 
 #include "capture/AviRecorder.h"
 #include "capture/CaptureWnd.h"
+#include "capture/GrabberCallbacks.h"
 #include "capture/RecorderSettingDlg.h"
 
 #include "platform/services/Sound.h"
 #include "platform/win/core/Format.h"
 #include "platform/win/core/Time.h"
+#include "res/TessaryResource.h"
 
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -38,29 +34,36 @@ void RestoreFullSize() {
 
 } // namespace
 
-void CMicroscopeDlg::OnRecord() {
-    PlaySound(MAKEINTRESOURCE(IDR_SOUND_RECORD), g_hInstance, SND_RESOURCE | SND_ASYNC);
-    KillTimer(TIMER_RECORD);
-    m_recordLimit = 0;
-    g_recordSeconds = 0;
+// The record and preview buttons show the capture state: recording, or previewing.
+void Recorder::ShowRecording(bool recording) {
+    if (CToggleBitmapButton* record = m_button(IDC_BTN_RECORD))
+        recording ? record->SetPressed() : record->ClearPressed();
+    if (CToggleBitmapButton* preview = m_button(IDC_BTN_PREVIEW))
+        recording ? preview->ClearPressed() : preview->SetPressed();
+}
 
-    if (g_recording.load() == 1) {
-        g_captureWnd.Stop();
-        CloseRecording();
-        if (CToggleBitmapButton* record = ToggleButton(IDC_BTN_RECORD))
-            record->ClearPressed();
-        if (CToggleBitmapButton* preview = ToggleButton(IDC_BTN_PREVIEW))
-            preview->SetPressed();
-        g_captureWnd.Run();
-        RestoreFullSize();
-        Invalidate(FALSE);
-        InitToolTips();
-        // A write or the close that failed (a full disk) is said here, where no lock is held;
-        // the recordings that other commands end keep their finished file without a word.
-        ShowRecordFailure(u"RecordWriteFail", u"The video file could not be written.");
+void Recorder::OnRecord() {
+    PlaySound(MAKEINTRESOURCE(IDR_SOUND_RECORD), g_hInstance, SND_RESOURCE | SND_ASYNC);
+    m_window.KillTimer(TIMER_RECORD);
+    m_limit = 0;
+    g_recordSeconds = 0;
+    if (g_recording.load() != 1) {
+        Start();
         return;
     }
+    g_captureWnd.Stop();
+    Close();
+    ShowRecording(false);
+    g_captureWnd.Run();
+    RestoreFullSize();
+    m_window.Invalidate(FALSE);
+    m_refreshTips();
+    // A write or the close that failed (a full disk) is said here, where no lock is held; the
+    // recordings that other commands end keep their finished file without a word.
+    ShowFailure(u"RecordWriteFail", u"The video file could not be written.");
+}
 
+void Recorder::Start() {
     // Its initialisation switches the capture to 640x480, the size recordings are made at;
     // its Cancel returns to the full size.
     CRecorderSettingDlg dlg;
@@ -75,42 +78,37 @@ void CMicroscopeDlg::OnRecord() {
     // Without a file there is no recording: no counter, no picture, no entry in the strip.
     if (!OpenAviWriter()) {
         RestoreFullSize();
-        ShowRecordFailure(u"RecordFileFail", u"The video file could not be created.");
+        ShowFailure(u"RecordFileFail", u"The video file could not be created.");
         return;
     }
+    SaveFirstFrame();
 
-    // The first-frame picture is the frame now coming (live frames are not kept), taken whole
-    // under the frame lock so that the streaming thread cannot replace it meanwhile.
-    if (g_captureWnd.IsRunning())
-        WaitForFrameCopy();
-    std::vector<BYTE> frame;
-    double sampleTime = 0;
-    {
-        std::lock_guard lock(g_frameLock);
-        const size_t size = g_frameInfo.biSizeImage;
-        if (g_frameBuffer && size > 0 && size <= static_cast<size_t>(g_frameBufferCapacity)) {
-            frame.assign(g_frameBuffer, g_frameBuffer + size);
-            sampleTime = g_frameSampleTime;
-        }
-    }
-    SaveSnapshot(sampleTime, frame.empty() ? nullptr : frame.data(),
-                 static_cast<DWORD>(frame.size()), 2);
-
-    m_recordLimit = dlg.m_timeLimitOn ? dlg.m_timeLimit : 0x7FFFFFFF;
-    SetTimer(TIMER_RECORD, 1000);
+    m_limit = dlg.m_timeLimitOn ? dlg.m_timeLimit : 0x7FFFFFFF;
+    m_window.SetTimer(TIMER_RECORD, 1000);
     g_captureWnd.Stop();
     g_captureWnd.Run();
-    if (CToggleBitmapButton* record = ToggleButton(IDC_BTN_RECORD))
-        record->SetPressed();
-    if (CToggleBitmapButton* preview = ToggleButton(IDC_BTN_PREVIEW))
-        preview->ClearPressed();
+    ShowRecording(true);
     // Frames counted before this recording do not belong to its seconds.
     g_recordFrameCount = 0;
     g_recording = 1;
-    InitToolTips();
+    m_refreshTips();
 }
 
-void CMicroscopeDlg::OnRecordTimerTick() {
+void Recorder::SaveFirstFrame() {
+    // Taken whole under the frame lock so that the streaming thread cannot replace it meanwhile.
+    if (g_captureWnd.IsRunning())
+        WaitForFrameCopy();
+    std::vector<BYTE> frame;
+    {
+        std::lock_guard lock(g_frameLock);
+        const size_t size = g_frameInfo.biSizeImage;
+        if (g_frameBuffer && size > 0 && size <= static_cast<size_t>(g_frameBufferCapacity))
+            frame.assign(g_frameBuffer, g_frameBuffer + size);
+    }
+    m_stills.Save(frame.empty() ? nullptr : frame.data(), static_cast<DWORD>(frame.size()), 2);
+}
+
+void Recorder::OnTimerTick() {
     // A writer that failed (a full disk) has finished its file: the recording stops, and
     // closing it says why.
     if (g_recording.load() == 1 && GetAviWriterError(nullptr, 0)) {
@@ -123,45 +121,45 @@ void CMicroscopeDlg::OnRecordTimerTick() {
         if (frames < kFramesPerCountedSecond)
             return;
     } while (!g_recordFrameCount.compare_exchange_weak(frames, frames - kFramesPerCountedSecond));
-    OnRecordTimer();
+    OnSecond();
 }
 
-void CMicroscopeDlg::OnRecordTimer() {
+void Recorder::OnSecond() {
     // A tick that arrives after the recording ended counts nothing and starts nothing.
     if (g_recording.load() != 1) {
-        KillTimer(TIMER_RECORD);
+        m_window.KillTimer(TIMER_RECORD);
         return;
     }
     const int seconds = g_recordSeconds.fetch_add(1) + 1;
-    if (m_recordLimit > 0 && seconds >= m_recordLimit) {
-        KillTimer(TIMER_RECORD);
+    if (m_limit > 0 && seconds >= m_limit) {
+        m_window.KillTimer(TIMER_RECORD);
         OnRecord();
     }
 }
 
-int CMicroscopeDlg::EndRecording() {
+int Recorder::End() {
     if (g_recording.load() != 1)
         return 0;
     g_captureWnd.Stop();
-    CloseRecording();
-    if (m_hWnd) {
-        KillTimer(TIMER_RECORD);
-        if (CToggleBitmapButton* record = ToggleButton(IDC_BTN_RECORD); record && record->m_hWnd)
+    Close();
+    if (m_window.m_hWnd) {
+        m_window.KillTimer(TIMER_RECORD);
+        if (CToggleBitmapButton* record = m_button(IDC_BTN_RECORD); record && record->m_hWnd)
             record->ClearPressed();
     }
-    m_recordLimit = 0;
+    m_limit = 0;
     g_recordSeconds = 0;
     return 1;
 }
 
-void CMicroscopeDlg::CloseRecording() {
+void Recorder::Close() {
     g_recording = 0;
     WCHAR thumbnail[MAX_PATH];
     if (CloseAviWriter(thumbnail))
         ListVideo(thumbnail);
 }
 
-void CMicroscopeDlg::ShowRecordFailure(LPCWSTR key, LPCWSTR text) {
+void Recorder::ShowFailure(LPCWSTR key, LPCWSTR text) {
     WCHAR reason[256];
     if (!GetAviWriterError(reason, 256))
         return;
@@ -169,10 +167,10 @@ void CMicroscopeDlg::ShowRecordFailure(LPCWSTR key, LPCWSTR text) {
     GetLangText(key, line, 256, text);
     CString message;
     message.Format(u"%s\n%s\n%s", line, g_aviPath, reason);
-    MessageBox(message.GetString(), nullptr, MB_ICONEXCLAMATION | MB_OK);
+    m_window.MessageBox(message.GetString(), nullptr, MB_ICONEXCLAMATION | MB_OK);
 }
 
-void CMicroscopeDlg::ListVideo(LPCWSTR thumbnail) {
+void Recorder::ListVideo(LPCWSTR thumbnail) {
     // The strip lists a video by its first-frame picture; the last one is also kept here.
     swprintf(m_listedVideo, MAX_PATH, u"%s", thumbnail);
     if (g_thumbnailView)
