@@ -12,6 +12,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // ---- Lists
@@ -61,52 +64,130 @@ void ThumbnailList::Clear() {
 
 namespace {
 
-std::u16string LowerExtension(std::u16string_view name) {
+// Whether the name's extension (from its last dot, any case) is one of `extensions`.
+bool HasExtension(std::u16string_view name,
+                  std::initializer_list<std::u16string_view> extensions) {
     const size_t dot = name.rfind(u'.');
-    std::u16string ext(dot == std::u16string_view::npos ? std::u16string_view() : name.substr(dot));
-    for (auto& c : ext)
-        if (c >= u'A' && c <= u'Z')
-            c = static_cast<char16_t>(c - u'A' + u'a');
-    return ext;
-}
-
-// Calls `visit` with the full path and find data of every file (not folder) of `dir` matching
-// `mask`, in name order.
-template <class F> void ForEachFile(std::u16string_view dir, std::u16string_view mask, F visit) {
-    const std::u16string pattern = std::u16string(dir) + u"/" + std::u16string(mask);
-    WIN32_FIND_DATA fd{};
-    HANDLE find = FindFirstFile(pattern.c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    if (dot == std::u16string_view::npos)
+        return std::find(extensions.begin(), extensions.end(), u"") != extensions.end();
+    const std::u16string_view ext = name.substr(dot);
+    for (std::u16string_view want : extensions) {
+        if (want.size() != ext.size())
             continue;
-        visit(std::u16string(dir) + u"/" + fd.cFileName, fd);
-    } while (FindNextFile(find, &fd));
-    FindClose(find);
+        size_t i = 0;
+        for (; i < ext.size(); ++i) {
+            char16_t c = ext[i];
+            if (c >= u'A' && c <= u'Z')
+                c = static_cast<char16_t>(c - u'A' + u'a');
+            if (c != want[i])
+                break;
+        }
+        if (i == ext.size())
+            return true;
+    }
+    return false;
 }
 
 } // namespace
 
+// One listing of the folder and at most one stat per entry whose extension matches, relative
+// to the open folder (a large picture folder costs what a `find` with stat costs); the order
+// and the entries kept are those of FindFirstFile's "*.*" listing.
 std::vector<std::u16string> ScanFolderFiles(std::u16string_view dir,
                                             std::initializer_list<std::u16string_view> extensions,
                                             bool pictureChecks) {
-    std::vector<std::u16string> out;
-    ForEachFile(dir, u"*.*", [&](std::u16string path, const WIN32_FIND_DATA& fd) {
-        const std::u16string ext = LowerExtension(fd.cFileName);
-        if (std::find(extensions.begin(), extensions.end(), ext) == extensions.end())
-            return;
+    const std::string native = ms::NativePath(dir.empty() ? std::u16string_view(u"/") : dir);
+    DIR* d = ::opendir(native.c_str());
+    if (!d)
+        return {};
+    const int fd = ::dirfd(d);
+    const uid_t me = ::getuid();
+    // The names kept and their folded forms (as _wcsicmp compares) in one pool, so that a
+    // large folder costs no allocation per entry.
+    std::u16string pool;
+    std::string ascii; // plain ASCII names again as bytes, compared a block at a time
+    struct Named {
+        size_t at;     // the name at pool[at], its folded form right after it
+        size_t length;
+        size_t bytes;  // the same at ascii[bytes] for a plain ASCII name, else npos
+    };
+    std::vector<Named> names;
+    std::u16string name;
+    while (const struct dirent* e = ::readdir(d)) {
+        const char* raw = e->d_name;
+        const size_t length = std::strlen(raw);
+        const bool plain = std::all_of(raw, raw + length, [](char ch) {
+            return static_cast<unsigned char>(ch) < 0x80;
+        });
+        if (plain) {
+            name.assign(raw, raw + length); // plain ASCII: nothing to convert
+        } else {
+            name = ms::FromUtf8(raw);
+            // Names that are not UTF-8 could not be opened again by the name we would list.
+            if (ms::ToUtf8(name) != raw)
+                continue;
+        }
+        if (name.size() >= MAX_PATH || !HasExtension(name, extensions))
+            continue;
+        auto keep = [&] {
+            names.push_back({pool.size(), name.size(), plain ? ascii.size() : std::string::npos});
+            pool += name;
+            for (char16_t ch : name)
+                pool.push_back(ms::ToLower(ch));
+            if (plain) {
+                ascii.append(raw, length);
+                for (size_t i = 0; i < length; ++i)
+                    ascii.push_back(static_cast<char>(ms::ToLower(static_cast<WCHAR>(raw[i]))));
+            }
+        };
+        if (!pictureChecks && e->d_type == DT_REG) {
+            keep();
+            continue;
+        }
+        struct stat st;
+        const bool followed = ::fstatat(fd, raw, &st, 0) == 0;
+        if (!followed && ::fstatat(fd, raw, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode))
+            continue;
         if (pictureChecks) {
             // A file that cannot be read, or holds no more than a bitmap's info header, has no
-            // picture to show. The size comes with the listing and readability is asked
-            // without opening the file, so a large folder costs one look per entry.
-            if (fd.nFileSizeHigh == 0 && fd.nFileSizeLow <= 40)
-                return;
-            if (::access(ms::NativePath(path).c_str(), R_OK) != 0)
-                return;
+            // picture to show. Our own file with its owner's read bit is readable; any other
+            // file is asked about, as access() would answer.
+            if (st.st_size <= 40)
+                continue;
+            const bool ours = followed && st.st_uid == me && (st.st_mode & S_IRUSR);
+            if (!ours && ::faccessat(fd, raw, R_OK, 0) != 0)
+                continue;
         }
-        out.push_back(std::move(path));
+        keep();
+    }
+    ::closedir(d);
+    // _wcsicmp's order, then wcscmp's, with each name folded once.
+    const std::u16string_view all(pool);
+    const std::string_view bytes(ascii);
+    std::sort(names.begin(), names.end(), [&](const Named& a, const Named& b) {
+        if (a.bytes != std::string::npos && b.bytes != std::string::npos) {
+            const auto foldedA = bytes.substr(a.bytes + a.length, a.length);
+            const auto foldedB = bytes.substr(b.bytes + b.length, b.length);
+            if (foldedA != foldedB)
+                return foldedA < foldedB;
+            return bytes.substr(a.bytes, a.length) < bytes.substr(b.bytes, b.length);
+        }
+        const auto foldedA = all.substr(a.at + a.length, a.length);
+        const auto foldedB = all.substr(b.at + b.length, b.length);
+        if (foldedA != foldedB)
+            return foldedA < foldedB;
+        return all.substr(a.at, a.length) < all.substr(b.at, b.length);
     });
+    std::vector<std::u16string> out;
+    out.reserve(names.size());
+    for (const Named& n : names) {
+        std::u16string path;
+        path.reserve(dir.size() + 1 + n.length);
+        path.append(dir).append(u"/").append(all.substr(n.at, n.length));
+        out.push_back(std::move(path));
+    }
     return out;
 }
 

@@ -137,7 +137,7 @@ void StillHandOver(benchmark::State& state, bool complete) {
             dlg.FinishStills();
         state.PauseTiming();
         dlg.FinishStills();
-        const fs::path still = ms::ToUtf8(g_lastSnapshotPath);
+        const fs::path still = ms::ToUtf8(dlg.Stills().State().lastSnapshotPath);
         const auto time = fs::last_write_time(dir);
         const bool written = fs::file_size(still) > 0;
         fs::remove(still);

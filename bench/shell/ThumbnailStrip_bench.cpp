@@ -22,8 +22,6 @@
 #include <filesystem>
 #include <string>
 
-#include <dirent.h>
-#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -83,38 +81,6 @@ fs::path ManyStills() {
     }
     return dir;
 }
-
-// The strip's scan of 10,000 pictures, against the floor: the listing with a stat of every
-// entry (what `find -printf %s` does).
-void ScanPictureFolder10000(benchmark::State& state) {
-    const std::u16string dir = ms::FromUtf8(ManyStills().string());
-    for (auto _ : state) {
-        const auto found = ScanPictureFolder(dir);
-        if (found.size() != 10000) {
-            state.SkipWithError("not every picture found");
-            break;
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * 10000);
-}
-BENCHMARK(ScanPictureFolder10000)->Unit(benchmark::kMillisecond);
-
-void ListAndStat10000(benchmark::State& state) {
-    const std::string dir = ManyStills().string();
-    for (auto _ : state) {
-        long long bytes = 0;
-        DIR* d = opendir(dir.c_str());
-        while (dirent* e = readdir(d)) {
-            struct stat st;
-            if (fstatat(dirfd(d), e->d_name, &st, 0) == 0)
-                bytes += st.st_size;
-        }
-        closedir(d);
-        benchmark::DoNotOptimize(bytes);
-    }
-    state.SetItemsProcessed(state.iterations() * 10000);
-}
-BENCHMARK(ListAndStat10000)->Unit(benchmark::kMillisecond);
 
 // The next still's number among 10,000: a scan of the folder, as every still once did, and
 // the kept scan a still now asks.
