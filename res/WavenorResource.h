@@ -214,3 +214,52 @@
 
 // The still-picture view laid over the video area while the frame is frozen.
 #define IDD_STILL_VIEW 333
+
+// Photo Measure dialog: the tool bar, the tool name, calibrated magnification and
+// magnification fields, and the frame the canvas lies on.
+#define IDD_WIFI_PHOTO_MEASURE 211
+#define IDC_WPM_OPEN 1140
+#define IDC_WPM_SAVE 1116
+#define IDC_WPM_PRINT 1146
+#define IDC_WPM_SELECT 1147
+#define IDC_WPM_MEASURE 1161
+#define IDC_WPM_SETTING 1127
+#define IDC_WPM_TEXT 1163
+#define IDC_WPM_DELETE 1165
+#define IDC_WPM_MOVE 1141
+#define IDC_WPM_CALIBRATION 1170
+#define IDC_WPM_TOOL_NAME 1142
+#define IDC_WPM_CALIBRATED 1205
+#define IDC_WPM_MAGNIFICATION 1130
+#define IDC_WPM_FRAME 1131
+// The measuring tools of the dialog's Measure popup.
+#define ID_WPM_TOOL_LINE 32817
+#define ID_WPM_TOOL_CONTINUOUS_LINE 32818
+#define ID_WPM_TOOL_RECTANGLE 32819
+#define ID_WPM_TOOL_POLYGON 32820
+#define ID_WPM_TOOL_RADIUS_CIRCLE 32821
+#define ID_WPM_TOOL_DIAMETER_CIRCLE 32822
+#define ID_WPM_TOOL_THREE_POINT_CIRCLE 32823
+#define ID_WPM_TOOL_ANGLE 1181
+#define ID_WPM_TOOL_FOUR_POINT_ANGLE 32824
+// Icons of the popup's entries.
+#define IDI_WPM_LINE 256
+#define IDI_WPM_CONTINUOUS_LINE 252
+#define IDI_WPM_RECTANGLE 259
+#define IDI_WPM_POLYGON 257
+#define IDI_WPM_RADIUS_CIRCLE 258
+#define IDI_WPM_DIAMETER_CIRCLE 254
+#define IDI_WPM_THREE_POINT_CIRCLE 247
+#define IDI_WPM_ANGLE 248
+#define IDI_WPM_FOUR_POINT_ANGLE 255
+
+// The photo-measure canvas: a borderless child on the dialog's frame, painted by its own code.
+#define IDD_WIFI_MEASURE_CANVAS 212
+
+// The Text dialog of the Photo Measure window: the text of an annotation, its font and a
+// preview (the ids the shared Text dialog reads for Wavenor).
+#define IDD_WIFI_TEXT 246
+#define IDC_WT_EDIT 1164
+#define IDC_WT_FONT 1163
+#define IDC_WT_PROMPT 1166
+#define IDC_WT_PREVIEW 1139

@@ -8,6 +8,11 @@
 #include "wifi/WifiGlobals.h"
 #include "wifi/WifiLanguage.h"
 #include "wifi/WifiMicroscopeDlg.h"
+#include "wifi/WifiSettings.h"
+
+#include "wifi_measure/WifiPhotoMeasureDlg.h"
+
+#include "res/WavenorResource.h"
 
 #include "kit/LangText.h"
 
@@ -25,6 +30,23 @@ void SelectFileText(WCHAR* text) {
 }
 
 } // namespace
+
+// The selected picture in the Photo Measure dialog, with the main window's magnification; a
+// calibration made there comes back as WM_APP_STORE_CALIBRATION.
+LRESULT CWifiMicroscopeDlg::OnShowPicture(WPARAM, LPARAM) {
+    CWifiPhotoMeasureDlg dialog(this);
+    dialog.m_picturePath = m_selectedPath;
+    CString magnification;
+    GetDlgItemText(IDC_MAGNIFICATION, magnification);
+    dialog.m_magnificationText = magnification;
+    dialog.m_calibIniPath = g_paths.calibIniPath;
+    dialog.m_printFolder = g_paths.dataDir;
+    dialog.m_settings = {LoadWifiSettings, SaveWifiSettings};
+    dialog.m_calibrationZoom = &g_calibrationZoom;
+    dialog.SetMainWindow(m_hWnd);
+    dialog.DoModal();
+    return 0;
+}
 
 LRESULT CWifiMicroscopeDlg::OnShowVideo(WPARAM, LPARAM) {
     // The item is the recording's companion picture; a recording that is gone is said so

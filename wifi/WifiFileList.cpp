@@ -154,9 +154,3 @@ void CWifiMicroscopeDlg::OnSave() {
     }
     g_fileListView->SaveSelectedAs(target.c_str());
 }
-
-// The photo-measure window takes this over.
-LRESULT CWifiMicroscopeDlg::OnShowPicture(WPARAM, LPARAM) {
-    return 0;
-}
-

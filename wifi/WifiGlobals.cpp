@@ -22,8 +22,6 @@ std::vector<RECT> g_listSlotRects;
 CFileListView* g_fileListView = nullptr;
 
 int g_channelFlags = 0;
-double g_calibrationZoom = 0.0;
-BYTE g_stillCalibrating = 0;
 
 void ResetWifiGlobals() {
     g_captureWidth = 0;

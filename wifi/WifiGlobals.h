@@ -3,6 +3,8 @@
 // All of it belongs to the UI thread.
 #pragma once
 
+#include "wifi_measure/StillTools.h"
+
 // g_zoomScale (the magnification in every label formula) and g_calibratedZoom (the last
 // calibration's result) are the measurement core's.
 #include "kit/ProgramPaths.h"
@@ -31,8 +33,7 @@ extern std::vector<RECT> g_listSlotRects; // g_listSlotCount rectangles, filled 
 extern CFileListView* g_fileListView;
 
 extern int g_channelFlags;       // colour channels shown: 0x1 red, 0x10 green, 0x100 blue
-extern double g_calibrationZoom; // magnification a calibration is made under
-extern BYTE g_stillCalibrating;  // 1 while the calibration tool runs
+// g_stillTool, g_stillCalibrating and g_calibrationZoom: wifi_measure/StillTools.h.
 
 // The shared state as Wavenor starts: the measurement core's capture size (Tessary's globals
 // start with its camera's size) is unknown until the stream tells it.

@@ -4,6 +4,7 @@
 #include "wifi/WifiMicroscopeDlg.h"
 #include "wifi/WifiSettings.h"
 
+#include "platform/services/PrinterService.h"
 #include "platform/win/controls/CommCtrl.h"
 #include "platform/win/core/Files.h"
 
@@ -16,6 +17,8 @@ BOOL CWifiMicroscopeApp::InitInstance() {
     ms::SetProgramName(u"Wavenor");
     INITCOMMONCONTROLSEX icc{8, 0xFF};
     InitCommonControlsEx(&icc);
+    // The photo-measure dialog prints its picture on the system's default printer.
+    ms::InstallPrinterService();
     ResetWifiSettings();
     ResetWifiGlobals();
 

@@ -205,6 +205,30 @@ protected:
     afx_msg LRESULT OnShowVideo(WPARAM, LPARAM);
     // The measurement Setting dialog (WifiMeasureCommands.cpp).
     afx_msg void OnMeasureSetting();
+    // ---- Measuring on the frozen frame (WifiMeasureCommands.cpp) ----
+    // A tool button: the magnification read (or "Please enter magnification!" and nothing
+    // more), the live frame frozen, then the tool chosen, or none when its button was down.
+    void OnToolButton(int buttonId);
+    afx_msg void OnToolLine();
+    afx_msg void OnToolFoldLine();
+    afx_msg void OnToolDotLine();
+    afx_msg void OnToolPolygon();
+    afx_msg void OnToolRadiusCircle();
+    afx_msg void OnToolDiameterCircle();
+    afx_msg void OnToolThreePointCircle();
+    afx_msg void OnToolArc();
+    afx_msg void OnToolAngle();
+    afx_msg void OnToolFourPointAngle();
+    // The next line calibrates, measured under the magnification edit's value.
+    afx_msg void OnCalibrate();
+    // The Other popup: Undo, Redo, Delete All, Settings.
+    afx_msg void OnOtherMenu();
+    // The newest item to the redo list; with no item, the picture and its previous copy swap.
+    afx_msg void OnUndo();
+    // The newest taken-back item back; with none, the picture and its previous copy swap.
+    afx_msg void OnRedo();
+    // Both lists emptied; with both empty, the picture as loaded comes back.
+    afx_msg void OnDeleteAllMeasurements();
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -4,6 +4,7 @@
 #include "wifi/WifiGlobals.h"
 #include "wifi/WifiMicroscopeDlg.h"
 
+#include "wifi_measure/MeasureItem.h"
 #include "wifi_measure/StillMeasureView.h"
 
 #include "imaging/DibImage.h"
@@ -96,6 +97,9 @@ bool CWifiMicroscopeDlg::CreateStillView() {
 }
 
 void CWifiMicroscopeDlg::DestroyStillView() {
+    // The measurements and what undo took back belong to this frozen frame: both lists go with
+    // it (the view's own destruction empties them too).
+    DeleteAllStillItems();
     if (!m_stillView)
         return;
     if (m_stillView->m_hWnd)

@@ -35,8 +35,9 @@ MeasureStore& StillItemStore();
 MeasureStore& CanvasItemStore();
 
 // Undo, Redo and Delete All of the main window's Other menu on the still lists. A new item does
-// not empty the redo list here (append with MeasureStore::Lock, not Finish), and closing the
-// still view deletes the finished items only (DeleteStillItems).
+// not empty the redo list (the still view's session appends under the lock, not with Finish);
+// closing the still view empties both lists (DeleteAllStillItems): a redo list belongs to one
+// frozen frame.
 bool UndoStillItem();     // the newest item to the redo list; false when there was none
 bool RedoStillItem();     // the newest taken-back item back; false when there was none
 bool DeleteAllStillItems(); // both lists emptied; false when both were empty

@@ -1,16 +1,72 @@
 #include "wifi_measure/StillMeasureView.h"
 
+#include "wifi_measure/MeasureItem.h"
+#include "wifi_measure/StillDrawing.h"
+#include "wifi_measure/WifiCalibrationDlg.h"
+
+#include "measure/Geometry.h"
+#include "measure/MeasureSettings.h"
+#include "measure/ShapePainter.h"
+#include "measure/Units.h"
 #include "measure/ViewScrolling.h"
 
 #include "imaging/DibImage.h"
 #include "platform/win/controls/CommCtrl.h"
 #include "res/WavenorResource.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 constexpr COLORREF kBackground = 0x808080;
+constexpr int kCrossHalf = 2;
+
+// Selects a pen, the hollow brush and a raster operation for a scope.
+class ScopedPen {
+public:
+    ScopedPen(HDC dc, int style, int width, COLORREF colour, int rop)
+        : m_dc(dc), m_pen(CreatePen(style, width, colour)) {
+        m_oldPen = SelectObject(dc, m_pen);
+        m_oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+        m_oldRop = SetROP2(dc, rop);
+    }
+    ~ScopedPen() {
+        SetROP2(m_dc, m_oldRop);
+        SelectObject(m_dc, m_oldBrush);
+        SelectObject(m_dc, m_oldPen);
+        DeleteObject(m_pen);
+    }
+    ScopedPen(const ScopedPen&) = delete;
+    ScopedPen& operator=(const ScopedPen&) = delete;
+
+private:
+    HDC m_dc;
+    HPEN m_pen;
+    HGDIOBJ m_oldPen;
+    HGDIOBJ m_oldBrush;
+    int m_oldRop;
+};
+
+void Segment(HDC dc, POINT a, POINT b) {
+    MoveToEx(dc, a.x, a.y, nullptr);
+    LineTo(dc, b.x, b.y);
+}
+
 } // namespace
 
-CStillMeasureView::CStillMeasureView(CWnd* parent) : CDialog(IDD_STILL_VIEW, parent) {}
+CStillMeasureView::CStillMeasureView(CWnd* parent)
+    : CDialog(IDD_STILL_VIEW, parent), m_session(StillItemStore(), KindCodes::Still) {
+    // Each item made here is numbered by this view, from 1.
+    m_rules.make = [this](ShapeKind kind, const std::vector<POINT>& clicks,
+                          const MeasureContext& x) -> std::unique_ptr<CMeasureRecord> {
+        std::unique_ptr<CMeasureItem> item = MakeStillItem(kind, clicks, x);
+        if (item)
+            item->m_number = ++m_itemCount;
+        return item;
+    };
+    m_rules.calibrates = LIVE_LINE;
+    m_session.SetListing(&m_rules);
+}
 
 CStillMeasureView::~CStillMeasureView() = default;
 
@@ -20,6 +76,10 @@ ON_WM_ERASEBKGND()
 ON_WM_HSCROLL()
 ON_WM_VSCROLL()
 ON_WM_DESTROY()
+ON_WM_LBUTTONDOWN()
+ON_WM_MOUSEMOVE()
+ON_WM_LBUTTONDBLCLK()
+ON_WM_RBUTTONDOWN()
 END_MESSAGE_MAP()
 
 BOOL CStillMeasureView::OnInitDialog() {
@@ -116,9 +176,358 @@ void CStillMeasureView::OnPaint() {
               SRCCOPY);
 }
 
-void CStillMeasureView::DrawMeasurements(CDC*, int, int, double, double) {
-    // The still view's shapes are drawn here once its measuring tools make them; the callers
-    // already pass the mapping each target needs.
+void CStillMeasureView::DrawMeasurements(CDC* dc, int xOffset, int yOffset, double xScale,
+                                         double yScale) {
+    if (!dc || !dc->GetSafeHdc())
+        return;
+    // The fold line being drawn belongs to the screen only, never to a saved picture.
+    if (dc == &m_memDC)
+        DrawFoldInProgress(dc);
+    ShapeMapping mapping;
+    mapping.toFile = xScale != 1.0 || yScale != 1.0;
+    mapping.scrollX = xOffset;
+    mapping.scrollY = yOffset;
+    mapping.scaleX = xScale;
+    mapping.scaleY = yScale;
+    MeasureStore::Lock lock(StillItemStore());
+    for (const auto& item : lock.Shapes())
+        DrawStillItem(dc->GetSafeHdc(), *item, mapping, g_decimalPlaces, g_unitName);
+}
+
+void CStillMeasureView::DrawFoldInProgress(CDC* dc) {
+    if (m_session.Shape() != LIVE_CONTINUAL_LINE)
+        return;
+    CMeasureRecord fold;
+    {
+        MeasureStore::Lock lock(StillItemStore());
+        fold.m_points = lock.Draft().m_points;
+        fold.m_labels = lock.Draft().m_labels;
+    }
+    const size_t n = fold.m_points.size();
+    if (n < 2)
+        return;
+    fold.m_penStyle = g_lineType;
+    fold.m_penWidth = g_lineWidth;
+    fold.m_lineColor = fold.m_labelColor = g_lineColor;
+    ShapeMapping screen;
+    screen.scrollX = m_scrollX;
+    screen.scrollY = m_scrollY;
+    const ShapePainter p(dc->GetSafeHdc(), fold, screen);
+    {
+        ScopedGdiObject pen(dc->GetSafeHdc(), CreatePen(fold.m_penStyle, fold.m_penWidth,
+                                                        fold.m_lineColor));
+        p.ContinuousLine();
+    }
+    for (size_t j = 2; j < n; j += 2)
+        p.Labels(p.P(j), j / 2 - 1, 1);
+}
+
+// ---- Measuring ----
+
+MeasureContext CStillMeasureView::Context() const {
+    MeasureContext x;
+    // Lengths are measured in the fitted display's pixels in both modes.
+    const StillViewSpace space = Space();
+    x.unitScale = StillPixelScale() * std::sqrt(space.toFittedX * space.toFittedY);
+    x.magnification = g_zoomScale;
+    x.unit = g_unitName;
+    x.decimals = g_decimalPlaces;
+    x.calibrating = g_stillCalibrating == 1;
+    x.pen.width = g_lineWidth;
+    x.pen.style = g_lineType;
+    x.pen.lineColor = g_lineColor;
+    x.pen.labelColor = g_lineColor;
+    const bool fold = m_session.Shape() == LIVE_CONTINUAL_LINE ||
+                      (m_session.Shape() == SHAPE_NONE && m_session.Tool() == LIVE_CONTINUAL_LINE);
+    if (fold) {
+        // The fold line's segment texts are plain numbers: three decimals, no unit.
+        x.decimals = kFoldDecimals;
+        x.unit = u"";
+    }
+    return x;
+}
+
+CRect CStillMeasureView::PictureRect() const {
+    CRect client;
+    GetClientRect(&client);
+    const bool fitted = m_viewMode != STILL_VIEW_ACTUAL;
+    const int width = fitted ? std::min(m_displayWidth, 640) : m_imageWidth - m_scrollX;
+    const int height = fitted ? std::min(m_displayHeight, 480) : m_imageHeight - m_scrollY;
+    client.right = std::min<LONG>(client.right, client.left + width);
+    client.bottom = std::min<LONG>(client.bottom, client.top + height);
+    return client;
+}
+
+void CStillMeasureView::HoldMouse() {
+    SetCapture();
+    CRect area = PictureRect();
+    ClientToScreen(&area);
+    ::ClipCursor(&area);
+    m_holding = true;
+}
+
+void CStillMeasureView::FreeMouse() {
+    if (!m_holding)
+        return;
+    m_holding = false;
+    ::ReleaseCapture();
+    ::ClipCursor(nullptr);
+}
+
+void CStillMeasureView::CancelTool() {
+    m_session.Reset();
+    StillItemStore().EmptyDraft();
+    g_stillTool = STILL_NONE;
+    m_bandDrawn = false;
+    FreeMouse();
+    if (m_hWnd)
+        Invalidate(FALSE);
+}
+
+void CStillMeasureView::MarkPress(POINT stored) {
+    const ShapeKind shape = m_session.Shape();
+    const int next = m_session.Next();
+    CClientDC dc(this);
+    const HDC h = dc.GetSafeHdc();
+    const POINT p = Client(stored);
+    ScopedPen pen(h, g_lineType, g_lineWidth, g_lineColor, R2_COPYPEN);
+    switch (shape) {
+    case LIVE_THREE_POINT_CIRCLE:
+    case LIVE_ARC:
+        if (next <= 2) {
+            Segment(h, POINT{p.x - kCrossHalf, p.y}, POINT{p.x + kCrossHalf, p.y});
+            Segment(h, POINT{p.x, p.y - kCrossHalf}, POINT{p.x, p.y + kCrossHalf});
+        }
+        break;
+    case LIVE_ANGLE:
+        if (next == 2)
+            Segment(h, Client(m_session.Click(0)), p);
+        break;
+    case LIVE_FOUR_POINT_ANGLE:
+        if (next == 2) {
+            ScopedPen solid(h, PS_SOLID, g_lineWidth, g_lineColor, R2_COPYPEN);
+            Segment(h, Client(m_session.Click(0)), p);
+        }
+        break;
+    case LIVE_POLYGON: {
+        std::vector<POINT> vertices;
+        {
+            MeasureStore::Lock lock(StillItemStore());
+            vertices = lock.Draft().m_points;
+        }
+        if (vertices.size() >= 2)
+            Segment(h, Client(vertices[vertices.size() - 2]), p);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CStillMeasureView::DrawBand(POINT to) {
+    enum class Figure { None, Segment, RadiusCircle, DiameterCircle };
+    const ShapeKind shape = m_session.Shape();
+    const int next = m_session.Next();
+    Figure figure = Figure::None;
+    POINT start{};
+    switch (shape) {
+    case LIVE_LINE:
+    case LIVE_DOT_LINE:
+        if (next == 1)
+            figure = Figure::Segment, start = m_session.Click(0);
+        break;
+    case LIVE_ANGLE:
+        if (next <= 2)
+            figure = Figure::Segment, start = m_session.Click(next - 1);
+        break;
+    case LIVE_FOUR_POINT_ANGLE:
+        if (next == 1 || next == 3)
+            figure = Figure::Segment, start = m_session.Click(next - 1);
+        break;
+    case LIVE_RADIUS_CIRCLE:
+        if (next == 1)
+            figure = Figure::RadiusCircle, start = m_session.Click(0);
+        break;
+    case LIVE_DIAMETER_CIRCLE:
+        if (next == 1)
+            figure = Figure::DiameterCircle, start = m_session.Click(0);
+        break;
+    case LIVE_CONTINUAL_LINE:
+    case LIVE_POLYGON: {
+        // From the last vertex: the fold line's is before its label place once it has one.
+        MeasureStore::Lock lock(StillItemStore());
+        const std::vector<POINT>& d = lock.Draft().m_points;
+        if (!d.empty()) {
+            figure = Figure::Segment;
+            start = shape == LIVE_CONTINUAL_LINE && d.size() > 1 ? d[d.size() - 2] : d.back();
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    if (figure == Figure::None)
+        return;
+    CClientDC dc(this);
+    const HDC h = dc.GetSafeHdc();
+    ScopedPen pen(h, g_lineType, g_lineWidth, g_lineColor, R2_NOTXORPEN);
+    const auto draw = [&](POINT end) {
+        const POINT a = Client(start), b = Client(end);
+        if (figure == Figure::RadiusCircle || figure == Figure::DiameterCircle) {
+            int r = static_cast<int>(Distance(a, b) + 0.5);
+            POINT c = a;
+            if (figure == Figure::DiameterCircle) {
+                c = POINT{(a.x + b.x) / 2, (a.y + b.y) / 2};
+                r /= 2;
+            }
+            Ellipse(h, c.x - r, c.y - r, c.x + r, c.y + r);
+        }
+        Segment(h, a, b);
+    };
+    if (m_bandDrawn)
+        draw(m_bandTo); // takes the old band away
+    draw(to);
+    m_bandTo = to;
+    m_bandDrawn = true;
+}
+
+void CStillMeasureView::OnLButtonDown(UINT flags, CPoint point) {
+    if (!m_image) {
+        CDialog::OnLButtonDown(flags, point);
+        return;
+    }
+    m_session.Choose(ShapeOfStillTool(g_stillTool));
+    // A press that would start a shape (or the second line of the four-point angle) counts
+    // only on the picture.
+    const bool starts = m_session.Shape() == SHAPE_NONE ||
+                        (m_session.NextIsFirst() && !m_session.LabelsOnly());
+    if (starts) {
+        if (!PictureRect().PtInRect(point))
+            return;
+        if (m_session.Tool() == SHAPE_NONE) {
+            CDialog::OnLButtonDown(flags, point);
+            return;
+        }
+    }
+    const POINT p = Stored(point);
+    const PressOutcome out = m_session.Press(p, Context());
+    switch (out.result) {
+    case PressResult::Started:
+        if (!m_holding)
+            HoldMouse();
+        m_bandDrawn = false;
+        MarkPress(p);
+        break;
+    case PressResult::Took:
+        m_bandDrawn = false;
+        MarkPress(p);
+        if (m_session.Shape() == LIVE_CONTINUAL_LINE && m_session.Next() % 2 == 1)
+            Invalidate(FALSE); // a fold label was placed
+        break;
+    case PressResult::LabelsOnly:
+        m_bandDrawn = false;
+        Invalidate(m_session.Shape() == LIVE_LINE);
+        break;
+    case PressResult::Calibrate:
+        m_bandDrawn = false;
+        Invalidate(TRUE);
+        RunCalibration();
+        break;
+    case PressResult::Completed:
+        m_bandDrawn = false;
+        FreeMouse();
+        Invalidate(FALSE);
+        break;
+    default:
+        break; // refused: the shape keeps its clicks
+    }
+    CDialog::OnLButtonDown(flags, point);
+}
+
+void CStillMeasureView::OnMouseMove(UINT flags, CPoint point) {
+    CDialog::OnMouseMove(flags, point);
+    if (!m_image)
+        return;
+    m_session.Choose(ShapeOfStillTool(g_stillTool));
+    const ShapeKind shape = m_session.Shape();
+    if (shape == SHAPE_NONE || shape != m_session.Tool())
+        return;
+    const POINT p = Stored(point);
+    const bool foldLabel = shape == LIVE_CONTINUAL_LINE && m_session.Next() % 2 == 0;
+    if (m_session.LabelsOnly() || foldLabel) {
+        if (m_session.Move(p).changed)
+            Invalidate(FALSE);
+        return;
+    }
+    DrawBand(p);
+    m_session.Move(p);
+}
+
+void CStillMeasureView::OnLButtonDblClk(UINT flags, CPoint point) {
+    if (!m_image) {
+        CDialog::OnLButtonDblClk(flags, point);
+        return;
+    }
+    const PressOutcome out = m_session.DoubleClick(Context());
+    if (out.result == PressResult::Completed) {
+        m_bandDrawn = false;
+        FreeMouse();
+        Invalidate(FALSE);
+        return;
+    }
+    if (out.result == PressResult::LabelsOnly) {
+        m_bandDrawn = false;
+        Invalidate(FALSE);
+        return;
+    }
+    CDialog::OnLButtonDblClk(flags, point);
+}
+
+void CStillMeasureView::OnRButtonDown(UINT flags, CPoint point) {
+    CancelTool();
+    CDialog::OnRButtonDown(flags, point);
+}
+
+void CStillMeasureView::RunCalibration() {
+    // The dialog must be reachable: the cursor is free while it runs and held again after.
+    const bool held = m_holding;
+    FreeMouse();
+    EnableWindow(FALSE);
+    CWifiCalibrationDlg dialog;
+    const bool accepted = dialog.DoModal() == IDOK;
+    EnableWindow(TRUE);
+
+    POINT a{}, b{};
+    {
+        MeasureStore::Lock lock(StillItemStore());
+        const CMeasureRecord* line = lock.Shapes().GetAt(lock.Shapes().GetSize() - 1);
+        if (line && line->m_points.size() >= 2) {
+            a = line->m_points[0];
+            b = line->m_points[1];
+        }
+    }
+    const double pixels = FittedDistance(Space(), a, b);
+    const double scale = StillPixelScale();
+    if (accepted) {
+        const double zoom = CalibratedZoomOf(pixels, scale, g_actualDistance);
+        if (zoom > 0.0) {
+            g_calibratedZoom = zoom;
+            if (HWND parent = ::GetParent(m_hWnd))
+                ::PostMessage(parent, WM_APP_STORE_CALIBRATION, 0, 0);
+        }
+    }
+    g_stillCalibrating = 0;
+    const CString label = CalibrationLineLabel(pixels, scale, g_calibratedZoom, g_zoomScale);
+    {
+        MeasureStore::Lock lock(StillItemStore());
+        CMeasureRecord* line = lock.Shapes().GetAt(lock.Shapes().GetSize() - 1);
+        if (line && line->m_kind == STILL_LINE && !line->m_labels.empty())
+            line->m_labels[0] = label;
+    }
+    m_session.SetFirstLabel(label);
+    if (held && m_session.Shape() != SHAPE_NONE)
+        HoldMouse();
+    Invalidate(TRUE);
 }
 
 int CStillMeasureView::SaveWithMeasurements(const CString& path) {
@@ -145,6 +554,10 @@ int CStillMeasureView::SaveWithMeasurements(const CString& path) {
 }
 
 void CStillMeasureView::OnDestroy() {
+    CancelTool();
+    // Both lists belong to this frozen frame: what undo took back here must not come back on
+    // the next one.
+    DeleteAllStillItems();
     CDialog::OnDestroy();
     m_image.reset();
     m_prevImage.reset();

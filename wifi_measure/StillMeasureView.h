@@ -6,10 +6,21 @@
 //
 // All painting goes through one memory device context: the picture, then the measurements,
 // then one block transfer to the window, so the window never shows a half-drawn state.
+//
+// Measuring: the main window chooses the tool (g_stillTool); the view runs it on a measuring
+// session over the still lists (StillItemStore), which lists an item as soon as its geometry
+// is complete; one more click places its label. Between the clicks the view holds the mouse
+// and keeps the cursor on the picture; rubber bands are drawn straight onto the window in
+// not-xor mode, so drawing one again takes it away. A calibration line opens the Calibration
+// dialog, with the cursor free while it runs, and posts WM_APP_STORE_CALIBRATION to the parent
+// after an accepted calibration.
 #pragma once
 
 #include "wifi_measure/StillMessages.h"
+#include "wifi_measure/StillTools.h"
 #include "wifi_measure/StillViewSpace.h"
+
+#include "measure/MeasureSession.h"
 
 #include "platform/mfc/AfxWin.h"
 
@@ -44,6 +55,15 @@ public:
     void DrawMeasurements(CDC* dc, int xOffset, int yOffset, double xScale, double yScale);
 
     bool HasPicture() const { return m_image != nullptr; }
+    // Ends the shape in progress (an item already listed stays), chooses no tool, frees the
+    // mouse and the cursor. The right button and the view's destruction.
+    void CancelTool();
+    // What the tools read at this moment: unit scale (the pixel scale with the stored-to-
+    // measuring factor), magnification g_zoomScale, unit, decimals and the settings' pen.
+    MeasureContext Context() const;
+    const MeasureSession& Session() const { return m_session; }
+    // Items this view made; the next one gets the count plus one as its number.
+    int m_itemCount = 0;
     // How stored points relate to the picture and to the measuring space.
     StillViewSpace Space() const;
 
@@ -72,10 +92,32 @@ protected:
     afx_msg void OnHScroll(UINT code, UINT pos, CScrollBar* bar);
     afx_msg void OnVScroll(UINT code, UINT pos, CScrollBar* bar);
     afx_msg void OnDestroy();
+    afx_msg void OnLButtonDown(UINT flags, CPoint point);
+    afx_msg void OnMouseMove(UINT flags, CPoint point);
+    afx_msg void OnLButtonDblClk(UINT flags, CPoint point);
+    afx_msg void OnRButtonDown(UINT flags, CPoint point);
     DECLARE_MESSAGE_MAP()
 
 private:
     void Scroll(int bar, UINT code);
+    // The client rectangle cut to the picture's size: where a first click counts.
+    CRect PictureRect() const;
+    POINT Stored(CPoint client) const { return POINT{client.x + m_scrollX, client.y + m_scrollY}; }
+    POINT Client(POINT stored) const { return POINT{stored.x - m_scrollX, stored.y - m_scrollY}; }
+    void HoldMouse();
+    void FreeMouse();
+    // Marks what a press left on the window (crosses, fixed arms and edges).
+    void MarkPress(POINT stored);
+    // The rubber band from the shape's current start to `to` (stored), in not-xor mode.
+    void DrawBand(POINT to);
+    void RunCalibration();
+    void DrawFoldInProgress(CDC* dc);
+
+    MeasureSession m_session;
+    ListingRules m_rules;
+    bool m_bandDrawn = false;
+    POINT m_bandTo{};
+    bool m_holding = false;
 
     CDC m_memDC;
     std::unique_ptr<CBitmap> m_bitmap;

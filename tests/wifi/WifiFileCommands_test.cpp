@@ -13,6 +13,7 @@
 #include "wifi/WifiSettings.h"
 
 #include "media/MailAttachment.h"
+#include "imaging/DibImage.h"
 
 #include "platform/services/ServiceSeams.h"
 #include "platform/win/controls/CommCtrl.h"
@@ -367,6 +368,32 @@ TEST_F(WifiFileCommandsTest, AVideoThatIsGoneIsSaidSoInsteadOfAnEmptyPlayer) {
     EXPECT_NE(MessageBoxes()[0].find(u"check that the file exists"), std::u16string::npos);
     for (const auto& s : ms::test::ShownLog())
         EXPECT_NE(s.templateId, static_cast<UINT>(IDD_VIDEO_PLAYER));
+}
+
+// ---- The Photo Measure dialog ----
+
+TEST_F(WifiFileCommandsTest, OpenShowsAPictureItemInThePhotoMeasureDialog) {
+    Open();
+    const fs::path item = Pictures() / "20260101000000.png";
+    CDibImage picture(640, 480, 24);
+    ASSERT_TRUE(picture.SaveToFile(ms::FromUtf8(item.string()).c_str(), DIBIMAGE_TYPE_PNG));
+    dlg_->selected = item.string();
+    SetDlgItemText(dlg_->m_hWnd, IDC_MAGNIFICATION, u"60.0");
+    bool shown = false;
+    ms::test::AnswerDialog(IDD_WIFI_PHOTO_MEASURE, [&](HWND h) {
+        shown = true;
+        EXPECT_EQ(Text(h), u"Photo Measure");
+        WCHAR magnification[16] = {};
+        GetDlgItemText(h, IDC_WPM_MAGNIFICATION, magnification, 16);
+        EXPECT_EQ(std::u16string(magnification), u"60.0");
+        RECT window{};
+        GetWindowRect(h, &window); // laid out for the picture that loaded
+        EXPECT_EQ(window.right - window.left, 647);
+    });
+    Command(ID_FILE_OPEN); // a picture item: handed on by a posted message
+    ms::test::Pump();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(MessageBoxes().empty());
 }
 
 // ---- E-mail ----

@@ -10,6 +10,7 @@
 #include "wifi/WifiGlobals.h"
 #include "wifi/WifiMicroscopeDlg.h"
 #include "wifi/WifiSettings.h"
+#include "wifi_measure/MeasureItem.h"
 #include "wifi_measure/StillMeasureView.h"
 
 #include "imaging/DibImage.h"
@@ -633,6 +634,76 @@ TEST_F(FrozenFrameTest, SaveWritesTheFrozenFrameAsJpegAndRefusesOtherEndings) {
     Command(IDC_SAVE);
     EXPECT_FALSE(fs::exists(bmp));
     EXPECT_EQ(CountBoxes(u"Save failed"), 1);
+}
+
+// The tool buttons choose the still view's tool on the frozen frame (a second press of a
+// pressed one chooses none); items measured there go back and forth with Undo and Redo; with
+// empty lists Undo and Redo swap the picture with its previous copy and Delete All gives back
+// the frame as loaded; Preview takes both lists away with the frame.
+TEST_F(FrozenFrameTest, ToolButtonsMeasureOnTheFrozenFrameAndTheOtherCommandsUndoAndRedo) {
+    TestCameraProcess camera("normal");
+    FreezeWith(camera, IDC_TOOL_LINE);
+    EXPECT_EQ(g_stillTool, 1);
+    EXPECT_TRUE(dlg_->ToggleButton(IDC_TOOL_LINE)->IsPressed());
+    EXPECT_DOUBLE_EQ(g_zoomScale, 60.0);
+    ms::CopyBounded(g_unitName, 12, u"mm");
+    CStillMeasureView* view = dlg_->StillView();
+    const auto count = [](bool undone) {
+        MeasureStore::Lock lock(StillItemStore());
+        return (undone ? lock.Undone() : lock.Shapes()).GetSize();
+    };
+    for (int y : {100, 200})
+        for (int x : {100, 400, 420}) {
+            view->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+            view->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+        }
+    ASSERT_EQ(count(false), 2);
+    {
+        MeasureStore::Lock lock(StillItemStore());
+        EXPECT_EQ(std::u16string(lock.Shapes().GetAt(0)->m_labels[0].GetString()), u"L:3.191mm");
+    }
+    Command(ID_UNDO);
+    EXPECT_EQ(count(false), 1);
+    EXPECT_EQ(count(true), 1);
+    Command(ID_REDO);
+    EXPECT_EQ(count(false), 2);
+    EXPECT_EQ(count(true), 0);
+
+    Command(IDC_TOOL_RADIUS_CIRCLE);
+    EXPECT_EQ(g_stillTool, 6);
+    EXPECT_FALSE(dlg_->ToggleButton(IDC_TOOL_LINE)->IsPressed());
+    Command(IDC_TOOL_RADIUS_CIRCLE);
+    EXPECT_EQ(g_stillTool, 0);
+    EXPECT_FALSE(dlg_->ToggleButton(IDC_TOOL_RADIUS_CIRCLE)->IsPressed());
+
+    Command(ID_DELETE_MEASUREMENTS);
+    EXPECT_EQ(count(false), 0);
+    Command(IDC_NEGATIVE);
+    ASSERT_FALSE(SamePicture(Shown(), Loaded()));
+    Command(ID_UNDO); // no item: the picture before the effect
+    EXPECT_TRUE(SamePicture(Shown(), Loaded()));
+    Command(ID_REDO);
+    EXPECT_FALSE(SamePicture(Shown(), Loaded()));
+    Command(ID_DELETE_MEASUREMENTS); // no item: the frame as loaded
+    EXPECT_TRUE(SamePicture(Shown(), Loaded()));
+
+    // A redo list belongs to its frame: Preview empties both lists.
+    Command(IDC_TOOL_LINE);
+    for (int x : {100, 400, 420}) {
+        view->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 300));
+        view->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(x, 300));
+    }
+    for (int x : {100, 400, 420}) {
+        view->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 350));
+        view->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(x, 350));
+    }
+    Command(ID_UNDO);
+    ASSERT_EQ(count(false), 1);
+    ASSERT_EQ(count(true), 1);
+    Command(IDC_PREVIEW);
+    EXPECT_EQ(dlg_->StillView(), nullptr);
+    EXPECT_EQ(count(false), 0);
+    EXPECT_EQ(count(true), 0);
 }
 
 } // namespace

@@ -24,6 +24,7 @@
 #include "tests/support/Pump.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -526,6 +527,55 @@ TEST_F(WifiMainWindowTest, TheApplicationRunsTheWindowUntilItIsClosed) {
     EXPECT_TRUE(ran);
     EXPECT_EQ(app.m_pMainWnd, nullptr);
     EXPECT_EQ(g_mainWnd, nullptr);
+}
+
+// A tool button reads the magnification first: without one it says so and chooses nothing.
+// Without a stream it chooses the tool and presses its button, freezing nothing; Calibration
+// chooses the line and makes it a calibration line. The Other popup offers Undo, Redo, Delete
+// All and Settings, and its choice arrives as a command.
+TEST_F(WifiMainWindowTest, ToolButtonsNeedAMagnificationAndTheOtherPopupSendsItsCommand) {
+    HWND hwnd = Open();
+    ASSERT_TRUE(hwnd);
+    g_stillTool = 0;
+    const auto click = [&](int id) {
+        SendMessage(hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(Item(id)));
+    };
+    SetWindowText(Item(IDC_MAGNIFICATION), u"");
+    SetWindowText(Item(IDC_CALIB_VALUE), u"");
+    Pump();
+    const size_t before = ms::test::ShownLog().size();
+    click(IDC_TOOL_ARC);
+    EXPECT_EQ(g_stillTool, 0);
+    ASSERT_EQ(ms::test::ShownLog().size(), before + 1);
+    EXPECT_EQ(ms::test::ShownLog().back().text, u"Please enter magnification!");
+    EXPECT_TRUE(ms::test::ShownLog().back().type & MB_ICONEXCLAMATION);
+
+    SetWindowText(Item(IDC_MAGNIFICATION), u"60.0");
+    Pump();
+    click(IDC_TOOL_ARC);
+    EXPECT_EQ(g_stillTool, 9);
+    EXPECT_TRUE(dlg_->ToggleButton(IDC_TOOL_ARC)->IsPressed());
+    EXPECT_EQ(dlg_->StillView(), nullptr);
+    EXPECT_DOUBLE_EQ(g_zoomScale, 60.0);
+    click(IDC_CALIBRATION);
+    EXPECT_EQ(g_stillTool, 1);
+    EXPECT_EQ(g_stillCalibrating, 1);
+    EXPECT_FALSE(dlg_->ToggleButton(IDC_TOOL_ARC)->IsPressed());
+    g_stillCalibrating = 0;
+
+    dlg_->commands.clear();
+    ms::test::ChoosePopupCommand(ID_REDO);
+    click(IDC_OTHER);
+    ASSERT_FALSE(ms::test::ShownMenus().empty());
+    std::vector<UINT> ids;
+    for (const ms::test::ShownMenuItem& item : ms::test::ShownMenus().back().items)
+        ids.push_back(item.id);
+    EXPECT_EQ(ids, (std::vector<UINT>{ID_UNDO, ID_REDO, ID_DELETE_MEASUREMENTS, 0, ID_MEASURE_SETTING}));
+    Pump();
+    EXPECT_NE(std::find(dlg_->commands.begin(), dlg_->commands.end(), UINT(ID_REDO)),
+              dlg_->commands.end());
+    g_stillTool = 0;
 }
 
 } // namespace

@@ -1,0 +1,221 @@
+#include "wifi_measure/StillTools.h"
+
+#include "wifi_measure/MeasureItem.h"
+
+#include "measure/Geometry.h"
+#include "measure/Units.h"
+
+#include <cmath>
+
+int g_stillTool = STILL_NONE;
+BYTE g_stillCalibrating = 0;
+double g_calibrationZoom = 0.0;
+
+namespace {
+
+// 2 pi and pi as single-precision numbers: the girths and areas read as they always did.
+constexpr double kTwoPi = 6.2831854820251465;
+constexpr double kPi = 3.1415927410125732;
+
+struct ToolKind {
+    int tool;
+    ShapeKind kind;
+    const char16_t* name;
+    const char16_t* quantities[3]; // per label; the fold line's one repeats per segment
+};
+
+const ToolKind kTools[] = {
+    {STILL_LINE, LIVE_LINE, u"Line", {u"length"}},
+    {STILL_DOT_LINE, LIVE_DOT_LINE, u"DotLine", {u"length"}},
+    {STILL_RADIUS_CIRCLE, LIVE_RADIUS_CIRCLE, u"Radius Circle", {u"radius", u"girth", u"area"}},
+    {STILL_DIAMETER_CIRCLE, LIVE_DIAMETER_CIRCLE, u"Diameter Circle", {u"radius", u"area", u"girth"}},
+    {STILL_THREE_POINT_CIRCLE, LIVE_THREE_POINT_CIRCLE, u"Three point Circle",
+     {u"radius", u"area", u"girth"}},
+    {STILL_ARC, LIVE_ARC, u"Arc", {u"radius", u"angle", u"arc"}},
+    {STILL_THREE_POINT_ANGLE, LIVE_ANGLE, u"Three point Angle", {u"angle"}},
+    {STILL_FOUR_POINT_ANGLE, LIVE_FOUR_POINT_ANGLE, u"Four point Angle", {u"angle"}},
+    {STILL_FOLD_LINE, LIVE_CONTINUAL_LINE, u"Fold Line", {u"length"}},
+    {STILL_POLYGON, LIVE_POLYGON, u"Polygon", {u"area"}},
+};
+
+const ToolKind* ToolOfKind(ShapeKind kind) {
+    for (const ToolKind& t : kTools)
+        if (t.kind == kind)
+            return &t;
+    return nullptr;
+}
+
+// Value per pixel unit: the magnification divides; none above 0 measures 0.
+double PerZoom(double value, double zoom) {
+    return zoom > 0.0 ? value / zoom : 0.0;
+}
+
+bool Same(POINT a, POINT b) {
+    return a.x == b.x && a.y == b.y;
+}
+
+CString Degrees(const char16_t* format, double degrees) {
+    CString s;
+    s.Format(format, std::isfinite(degrees) ? degrees : 0.0);
+    return s;
+}
+
+// The labels of each kind, from the clicks; false where the geometry gives nothing.
+class Labeller {
+public:
+    explicit Labeller(const MeasureContext& x) : x_(x), s_(x.unitScale), z_(x.magnification) {}
+
+    CString Length(double pixels) const { return Label(LabelKind::Length, Len(pixels)); }
+    CString Label(LabelKind kind, double value) const {
+        return MeasureLabel(kind, std::isfinite(value) ? value : 0.0, x_.decimals,
+                            x_.unit.GetString());
+    }
+    double Len(double pixels) const { return PerZoom(pixels * s_ * 10.0, z_); }
+    double Area(double squarePixels) const {
+        return PerZoom(squarePixels * s_ * s_ * 100.0, z_ * z_);
+    }
+    // Radius, girth and area of a circle of radius r pixels, in the order given.
+    std::vector<CString> Circle(double r, bool areaFirst) const {
+        const CString R = Label(LabelKind::Radius, Len(r));
+        const CString G = Label(LabelKind::Girth, Len(r) * kTwoPi);
+        const CString A = Label(LabelKind::Area, r * (s_ * s_ * r) * PerZoom(100.0, z_ * z_) * kPi);
+        return areaFirst ? std::vector<CString>{R, A, G} : std::vector<CString>{R, G, A};
+    }
+
+private:
+    const MeasureContext& x_;
+    double s_, z_;
+};
+
+bool Shape(ShapeKind kind, const std::vector<POINT>& c, const MeasureContext& x,
+           std::vector<POINT>& points, std::vector<CString>& labels) {
+    const Labeller L(x);
+    const size_t n = c.size();
+    switch (kind) {
+    case LIVE_LINE:
+        if (n < 2)
+            return false;
+        points = {c[0], c[1], c[1]};
+        labels = {x.calibrating ? CString() : L.Length(Distance(c[0], c[1]))};
+        return true;
+    case LIVE_DOT_LINE: {
+        // Two line points that coincide give no line to measure from.
+        if (n < 3 || Same(c[0], c[1]))
+            return false;
+        POINT foot{};
+        PerpendicularFoot(c[0].x, c[0].y, c[1].x, c[1].y, c[2].x, c[2].y, 1.0, 1.0, foot);
+        points = {c[0], c[1], c[2], c[2]};
+        labels = {L.Length(Distance(c[2], foot))};
+        return true;
+    }
+    case LIVE_RADIUS_CIRCLE:
+        if (n < 2)
+            return false;
+        points = {c[0], c[1], c[1]};
+        labels = L.Circle(Distance(c[0], c[1]), false);
+        return true;
+    case LIVE_DIAMETER_CIRCLE: {
+        if (n < 2)
+            return false;
+        const double d = Distance(c[0], c[1]);
+        points = {POINT{(c[0].x + c[1].x) / 2, (c[0].y + c[1].y) / 2}, c[0], c[1], c[1]};
+        labels = L.Circle(d / 2.0, true);
+        return true;
+    }
+    case LIVE_THREE_POINT_CIRCLE: {
+        POINT centre{};
+        if (n < 3 || !CircleCentre(c[0].x, c[0].y, c[1].x, c[1].y, c[2].x, c[2].y, centre))
+            return false;
+        points = {centre, c[1], c[0], c[2], c[2]};
+        labels = L.Circle(Distance(c[0], centre), true);
+        return true;
+    }
+    case LIVE_ARC: {
+        POINT centre{};
+        double r = 0.0;
+        int counterClockwise = 0;
+        if (n < 3 || !CircleThroughPoints(c[0].x, c[0].y, c[1].x, c[1].y, c[2].x, c[2].y, centre,
+                                          r, counterClockwise))
+            return false;
+        double a = RayAngle(c[0].x, c[0].y, centre.x, centre.y, c[2].x, c[2].y);
+        if (counterClockwise == 0)
+            a = 360.0 - a;
+        points = {c[0], c[1], c[2], c[2]};
+        labels = {L.Label(LabelKind::Radius, L.Len(r + 0.5)), Degrees(u"Ang:%.2f\u00B0", a),
+                  L.Label(LabelKind::Arc, L.Len(a * r * kTwoPi * 0.002777777777777778))};
+        return true;
+    }
+    case LIVE_ANGLE:
+        // The session has refused arms of no length; the vertex is the second click.
+        if (n < 3)
+            return false;
+        points = {c[1], c[0], c[2], c[2]};
+        labels = {Degrees(u"%.3f\u00B0", AngleBetweenLines(c[1].x, c[1].y, c[0].x, c[0].y, c[1].x,
+                                                           c[1].y, c[2].x, c[2].y))};
+        return true;
+    case LIVE_FOUR_POINT_ANGLE:
+        if (n < 4 || Same(c[0], c[1]) || Same(c[2], c[3]))
+            return false;
+        points = {c[0], c[1], c[2], c[3], c[3]};
+        labels = {Degrees(u"%.3f\u00B0", AngleBetweenLines(c[0].x, c[0].y, c[1].x, c[1].y, c[2].x,
+                                                           c[2].y, c[3].x, c[3].y))};
+        return true;
+    case LIVE_CONTINUAL_LINE: {
+        // First vertex, then per segment its end vertex and its label place.
+        if (n < 2)
+            return false;
+        points = c;
+        labels.clear();
+        for (size_t end = 1; end < n; end += 2) {
+            const POINT from = c[end == 1 ? 0 : end - 2];
+            CString text;
+            text.Format(u"%.*f", kFoldDecimals, L.Len(Distance(from, c[end])));
+            labels.push_back(text);
+        }
+        return true;
+    }
+    case LIVE_POLYGON:
+        // The vertices, the last one again as the label's place.
+        if (n < 2)
+            return false;
+        points = c;
+        points.push_back(c.back());
+        labels = {L.Label(LabelKind::Area, L.Area(PolygonAreaPixels(points)))};
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+ShapeKind ShapeOfStillTool(int tool) {
+    for (const ToolKind& t : kTools)
+        if (t.tool == tool)
+            return t.kind;
+    return SHAPE_NONE;
+}
+
+double StillPixelScale() {
+    return UnitPerMicron() * 63.829787234;
+}
+
+std::unique_ptr<CMeasureItem> MakeStillItem(ShapeKind kind, const std::vector<POINT>& clicks,
+                                            const MeasureContext& ctx) {
+    const ToolKind* tool = ToolOfKind(kind);
+    std::vector<POINT> points;
+    std::vector<CString> labels;
+    if (!tool || !Shape(kind, clicks, ctx, points, labels))
+        return nullptr;
+    auto item = std::make_unique<CMeasureItem>();
+    item->m_kind = tool->tool;
+    item->m_name = tool->name;
+    item->m_points = std::move(points);
+    item->m_labels = std::move(labels);
+    for (size_t i = 0; i < item->m_labels.size(); ++i) {
+        const size_t q = kind == LIVE_CONTINUAL_LINE ? 0 : i;
+        if (q < 3 && tool->quantities[q])
+            item->m_quantities.push_back(CString(tool->quantities[q]));
+    }
+    return item;
+}
