@@ -80,80 +80,77 @@ std::shared_ptr<Dc> PrinterDc(HDC hdc, const char* name) {
 
 std::atomic<int> g_nextJob{1};
 
+// Runs `step` on the job of printer DC `hdc` under the job's lock, when the job is in one of
+// the states `ready` allows; SP_ERROR otherwise (not a printer's DC, or out of order).
+template <class Ready, class Step> int InJob(HDC hdc, const char* name, Ready ready, Step step) {
+    auto dc = PrinterDc(hdc, name);
+    if (!dc)
+        return SP_ERROR;
+    PrintJob& job = *dc->printer;
+    std::lock_guard lock(job.m);
+    if (!ready(job.state))
+        return SP_ERROR;
+    return step(*dc, job);
+}
+
+auto In(PrintJob::State want) {
+    return [want](PrintJob::State s) { return s == want; };
+}
+
 } // namespace
 
 int StartDoc(HDC hdc, const DOCINFO* info) {
-    auto dc = PrinterDc(hdc, "StartDoc");
-    if (!dc || !info)
+    if (!info) {
+        PrinterDc(hdc, "StartDoc");
         return SP_ERROR;
-    PrintJob& job = *dc->printer;
-    std::lock_guard lock(job.m);
-    if (job.state != PrintJob::State::Idle)
-        return SP_ERROR;
-    const std::u16string name = info->lpszDocName ? info->lpszDocName : u"";
-    const std::u16string output = info->lpszOutput ? info->lpszOutput : u"";
-    if (!job.device->BeginDocument(name, output))
-        return SP_ERROR;
-    job.state = PrintJob::State::Document;
-    return g_nextJob.fetch_add(1);
+    }
+    return InJob(hdc, "StartDoc", In(PrintJob::State::Idle), [&](Dc&, PrintJob& job) {
+        const std::u16string name = info->lpszDocName ? info->lpszDocName : u"";
+        const std::u16string output = info->lpszOutput ? info->lpszOutput : u"";
+        if (!job.device->BeginDocument(name, output))
+            return SP_ERROR;
+        job.state = PrintJob::State::Document;
+        return g_nextJob.fetch_add(1);
+    });
 }
 
 int StartPage(HDC hdc) {
-    auto dc = PrinterDc(hdc, "StartPage");
-    if (!dc)
-        return SP_ERROR;
-    PrintJob& job = *dc->printer;
-    std::lock_guard lock(job.m);
-    if (job.state != PrintJob::State::Document)
-        return SP_ERROR;
-    {
-        std::lock_guard pixels(dc->surface->Mutex());
-        dc->surface->Image().fill(0xFFFFFFFFu);
-    }
-    job.state = PrintJob::State::Page;
-    return 1;
+    return InJob(hdc, "StartPage", In(PrintJob::State::Document), [](Dc& dc, PrintJob& job) {
+        {
+            std::lock_guard pixels(dc.surface->Mutex());
+            dc.surface->Image().fill(0xFFFFFFFFu);
+        }
+        job.state = PrintJob::State::Page;
+        return 1;
+    });
 }
 
 int EndPage(HDC hdc) {
-    auto dc = PrinterDc(hdc, "EndPage");
-    if (!dc)
-        return SP_ERROR;
-    PrintJob& job = *dc->printer;
-    std::lock_guard lock(job.m);
-    if (job.state != PrintJob::State::Page)
-        return SP_ERROR;
-    QImage page;
-    {
-        std::lock_guard pixels(dc->surface->Mutex());
-        page = dc->surface->Image(); // shared until the next page is drawn
-    }
-    job.state = PrintJob::State::Document;
-    return job.device->AddPage(page) ? 1 : SP_ERROR;
+    return InJob(hdc, "EndPage", In(PrintJob::State::Page), [](Dc& dc, PrintJob& job) {
+        QImage page;
+        {
+            std::lock_guard pixels(dc.surface->Mutex());
+            page = dc.surface->Image(); // shared until the next page is drawn
+        }
+        job.state = PrintJob::State::Document;
+        return job.device->AddPage(page) ? 1 : SP_ERROR;
+    });
 }
 
 int EndDoc(HDC hdc) {
-    auto dc = PrinterDc(hdc, "EndDoc");
-    if (!dc)
-        return SP_ERROR;
-    PrintJob& job = *dc->printer;
-    std::lock_guard lock(job.m);
-    if (job.state != PrintJob::State::Document)
-        return SP_ERROR;
-    job.state = PrintJob::State::Idle;
-    return job.device->EndDocument() ? 1 : SP_ERROR;
+    return InJob(hdc, "EndDoc", In(PrintJob::State::Document), [](Dc&, PrintJob& job) {
+        job.state = PrintJob::State::Idle;
+        return job.device->EndDocument() ? 1 : SP_ERROR;
+    });
 }
 
 int AbortDoc(HDC hdc) {
-    auto dc = PrinterDc(hdc, "AbortDoc");
-    if (!dc)
-        return SP_ERROR;
-    PrintJob& job = *dc->printer;
-    std::lock_guard lock(job.m);
-    if (job.state == PrintJob::State::Idle)
-        return SP_ERROR;
-    job.state = PrintJob::State::Idle;
-    job.device->AbortDocument();
-    return 1;
+    const auto started = [](PrintJob::State s) { return s != PrintJob::State::Idle; };
+    return InJob(hdc, "AbortDoc", started, [](Dc&, PrintJob& job) {
+        job.state = PrintJob::State::Idle;
+        job.device->AbortDocument();
+        return 1;
+    });
 }
 
 namespace ms {
