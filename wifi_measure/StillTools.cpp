@@ -219,3 +219,19 @@ std::unique_ptr<CMeasureItem> MakeStillItem(ShapeKind kind, const std::vector<PO
     }
     return item;
 }
+
+SessionRules StillSessionRules(int& itemCount) {
+    SessionRules rules;
+    rules.make = [&itemCount](ShapeKind kind, const std::vector<POINT>& clicks,
+                              const MeasureContext& x) -> std::unique_ptr<CMeasureRecord> {
+        std::unique_ptr<CMeasureItem> item = MakeStillItem(kind, clicks, x);
+        if (item)
+            item->m_number = ++itemCount;
+        return item;
+    };
+    rules.labelIsLastPoint = true;
+    rules.keepUndone = true;
+    rules.calibrates = LIVE_LINE;
+    rules.continualEndsAt = 2;
+    return rules;
+}
