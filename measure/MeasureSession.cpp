@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -384,19 +385,28 @@ PressOutcome MeasureSession::LabelsLeft(PressResult result, double value) {
     return PressOutcome{result, value, false};
 }
 
+void MeasureSession::Dress(CMeasureRecord& r, ShapeKind kind, const MeasureContext& x) const {
+    r.m_kind = StoredKind(kind, m_codes);
+    r.m_penWidth = x.pen.width;
+    r.m_penStyle = x.pen.style;
+    r.m_lineColor = x.pen.lineColor;
+    r.m_labelColor = x.pen.labelColor;
+    r.m_unitsPerPixel = UnitsPerPixel(x.unitScale, x.magnification);
+}
+
 std::unique_ptr<CMeasureRecord> MeasureSession::NewRecord(ShapeKind kind, bool labelStep,
                                                           const MeasureContext& x) const {
     auto r = std::make_unique<CMeasureRecord>();
-    r->m_kind = StoredKind(kind, m_codes);
-    r->m_penWidth = x.pen.width;
-    r->m_penStyle = x.pen.style;
-    r->m_lineColor = x.pen.lineColor;
-    r->m_labelColor = x.pen.labelColor;
+    Dress(*r, kind, x);
     r->m_labelFont = x.pen.labelFont;
     if (labelStep)
         r->m_fontSize = x.pen.labelStep;
-    r->m_unitsPerPixel = UnitsPerPixel(x.unitScale, x.magnification);
     return r;
+}
+
+std::vector<POINT> MeasureSession::DraftPoints() const {
+    MeasureStore::Lock lock(m_store);
+    return lock.Draft().m_points;
 }
 
 std::unique_ptr<CMeasureRecord> MeasureSession::RecordOfDraft(ShapeKind kind, bool labelStep,
@@ -410,108 +420,101 @@ std::unique_ptr<CMeasureRecord> MeasureSession::RecordOfDraft(ShapeKind kind, bo
 
 PressOutcome MeasureSession::Complete(std::unique_ptr<CMeasureRecord> record) {
     End();
-    m_store.Finish(std::move(record), true);
+    Keep(std::move(record));
     return PressOutcome{PressResult::Completed, 0.0, false};
 }
 
+void MeasureSession::Keep(std::unique_ptr<CMeasureRecord> record) {
+    if (!m_rules.keepUndone) {
+        m_store.Finish(std::move(record), true);
+        return;
+    }
+    MeasureStore::Lock lock(m_store);
+    lock.Shapes().Add(std::move(record));
+    lock.Draft().m_points.clear();
+    lock.Draft().m_labels.clear();
+}
+
 PressOutcome MeasureSession::Press(POINT p, const MeasureContext& x) {
-    if (m_listing)
-        return ListingPress(p, x);
     if (m_listed)
         return PlaceLabel(p);
     if (const ClickRule* rule = ClickRuleOf(m_tool))
         return RulePress(*rule, p, x);
+    if (m_rules.make)
+        return MadePress(p, x);
+    return ShapePress(p, x);
+}
+
+PressOutcome MeasureSession::ShapePress(POINT p, const MeasureContext& x) {
     return NextIsFirst() ? FirstPress(p, x) : LaterPress(p, x);
 }
 
-// ---- Listing users ----
+// ---- Records a user makes of its own ----
 
-bool MeasureSession::List(ShapeKind kind, const std::vector<POINT>& clicks,
-                          const MeasureContext& x) {
-    std::unique_ptr<CMeasureRecord> record = m_listing->make(kind, clicks, x);
-    if (!record)
-        return false;
-    const std::unique_ptr<CMeasureRecord> dressed = NewRecord(kind, false, x);
-    record->m_kind = dressed->m_kind;
-    record->m_penWidth = dressed->m_penWidth;
-    record->m_penStyle = dressed->m_penStyle;
-    record->m_lineColor = dressed->m_lineColor;
-    record->m_labelColor = dressed->m_labelColor;
-    record->m_unitsPerPixel = dressed->m_unitsPerPixel;
-    // Appended without Finish: a new shape of a listing user leaves what undo took back.
-    MeasureStore::Lock lock(m_store);
-    lock.Shapes().Add(std::move(record));
-    return true;
-}
-
-bool MeasureSession::MoveListedAnchor(POINT p) {
-    MeasureStore::Lock lock(m_store);
-    CMeasureRecord* last = lock.Shapes().GetAt(lock.Shapes().GetSize() - 1);
-    if (!last || last->m_kind != StoredKind(m_shape, m_codes) || last->m_points.empty())
-        return false;
-    last->m_points.back() = p;
-    return true;
-}
-
-PressOutcome MeasureSession::ListingPress(POINT p, const MeasureContext& x) {
-    if (m_labelsOnly && m_shape != SHAPE_NONE) {
-        // The press that places the label of the record listed before.
-        MoveListedAnchor(p);
-        End();
-        m_store.EmptyDraft();
-        return PressOutcome{PressResult::Completed, 0.0, true};
-    }
-    // What a refused press must leave as it was.
-    const ShapeKind shape = m_shape;
-    const int next = m_next;
-    const std::vector<POINT> clicks = m_clicks;
-    const POINT segmentStart = m_segmentStart;
-    CString labels[3] = {m_labels[0], m_labels[1], m_labels[2]};
+struct MeasureSession::Saved {
+    ShapeKind shape;
+    int next;
+    std::vector<POINT> clicks;
+    POINT segmentStart;
+    CString labels[3];
     CDraftShape draft;
-    {
-        MeasureStore::Lock lock(m_store);
-        draft = lock.Draft();
-    }
-    PressOutcome out = NextIsFirst() ? FirstPress(p, x) : LaterPress(p, x);
+};
+
+MeasureSession::Saved MeasureSession::Save() const {
+    Saved s{m_shape, m_next, m_clicks, m_segmentStart, {m_labels[0], m_labels[1], m_labels[2]}, {}};
+    MeasureStore::Lock lock(m_store);
+    s.draft = lock.Draft();
+    return s;
+}
+
+void MeasureSession::Restore(const Saved& s) {
+    m_shape = s.shape;
+    m_next = s.next;
+    m_clicks = s.clicks;
+    m_segmentStart = s.segmentStart;
+    m_labelsOnly = false;
+    std::copy(std::begin(s.labels), std::end(s.labels), std::begin(m_labels));
+    MeasureStore::Lock lock(m_store);
+    lock.Draft() = s.draft;
+}
+
+std::unique_ptr<CMeasureRecord> MeasureSession::Made(ShapeKind kind,
+                                                     const std::vector<POINT>& clicks,
+                                                     const MeasureContext& x) const {
+    std::unique_ptr<CMeasureRecord> record = m_rules.make(kind, clicks, x);
+    if (record)
+        Dress(*record, kind, x);
+    return record;
+}
+
+// The press runs as the live view's; where it completes the geometry, the user's record of the
+// clicks is listed, or the press is refused with everything as it was before it.
+PressOutcome MeasureSession::MadePress(POINT p, const MeasureContext& x) {
+    const Saved before = Save();
+    const PressOutcome out = ShapePress(p, x);
     if (out.result != PressResult::LabelsOnly && out.result != PressResult::Calibrate)
         return out;
     const size_t taken = std::min(static_cast<size_t>(m_next), m_clicks.size());
-    if (List(m_shape, std::vector<POINT>(m_clicks.begin(), m_clicks.begin() + static_cast<long>(taken)), x))
-        return out;
-    m_shape = shape;
-    m_next = next;
-    m_clicks = clicks;
-    m_segmentStart = segmentStart;
-    m_labelsOnly = false;
-    for (int i = 0; i < 3; ++i)
-        m_labels[i] = labels[i];
-    MeasureStore::Lock lock(m_store);
-    lock.Draft() = draft;
-    return PressOutcome{PressResult::Refused, 0.0, false};
+    const std::vector<POINT> clicks(m_clicks.begin(), m_clicks.begin() + static_cast<long>(taken));
+    std::unique_ptr<CMeasureRecord> record = Made(m_shape, clicks, x);
+    if (!record) {
+        Restore(before);
+        return PressOutcome{PressResult::Refused, 0.0, false};
+    }
+    List(std::move(record));
+    return out;
 }
 
-PressOutcome MeasureSession::ListingDoubleClick(const MeasureContext& x) {
-    std::vector<POINT> points;
-    {
-        MeasureStore::Lock lock(m_store);
-        points = lock.Draft().m_points;
-    }
-    // The continual line with a segment: its points as collected (the double click's press
-    // already added the last vertex or label place).
-    if (m_tool == LIVE_CONTINUAL_LINE && m_shape == LIVE_CONTINUAL_LINE && m_next >= 2) {
-        if (!List(LIVE_CONTINUAL_LINE, points, x))
-            return PressOutcome{PressResult::Refused, 0.0, false};
-        End();
-        m_store.EmptyDraft();
-        return PressOutcome{PressResult::Completed, 0.0, false};
-    }
-    // The polygon with an edge closes: listed now, its label placed by the next press.
-    if (m_shape == LIVE_POLYGON && !m_labelsOnly && points.size() >= 2) {
-        if (!List(LIVE_POLYGON, points, x))
-            return PressOutcome{PressResult::Refused, 0.0, false};
-        return LabelsLeft();
-    }
-    return {};
+// The polygon with an edge, listed as its vertices are; the next press places its label.
+PressOutcome MeasureSession::ListPolygon(const MeasureContext& x) {
+    const std::vector<POINT> points = DraftPoints();
+    if (points.size() < 2)
+        return {};
+    std::unique_ptr<CMeasureRecord> record = Made(LIVE_POLYGON, points, x);
+    if (!record)
+        return PressOutcome{PressResult::Refused, 0.0, false};
+    List(std::move(record));
+    return LabelsLeft();
 }
 
 PressOutcome MeasureSession::FirstPress(POINT p, const MeasureContext& x) {
@@ -672,8 +675,7 @@ PressOutcome MeasureSession::TwoPointPress(POINT p, const MeasureContext& x) {
     Take(1, p);
     std::vector<CString> labels = TwoPointLabels(kind, m_clicks[0], p, x);
     m_labels[0] = labels.front();
-    const ShapeKind calibrating = m_listing ? m_listing->calibrates : LIVE_PARALLEL_LINE;
-    const bool calibrate = kind == calibrating && x.calibrating;
+    const bool calibrate = kind == m_rules.calibrates && x.calibrating;
     if (calibrate)
         labels = {CString()}; // the label waits for the calibration's result
     {
@@ -755,20 +757,31 @@ PressOutcome MeasureSession::PolygonPress(POINT p, const MeasureContext& x) {
 }
 
 PressOutcome MeasureSession::DoubleClick(const MeasureContext& x) {
-    if (m_listing)
-        return ListingDoubleClick(x);
-    PressOutcome outcome;
     // The continual line ends once a label of it is placed (on Wavenor's canvas once it has a
     // segment, whose label then stays at its end); the press of the double click has already
     // added its last vertex or label place.
     const int leastPresses = m_codes == KindCodes::WifiCanvas ? 2 : m_rules.continualEndsAt;
     if (m_tool == LIVE_CONTINUAL_LINE && m_shape == LIVE_CONTINUAL_LINE && m_next >= leastPresses)
-        outcome = Complete(RecordOfDraft(LIVE_CONTINUAL_LINE, true, x));
+        return EndContinual(x);
     if (m_shape != LIVE_POLYGON || m_next == 0 || m_labelsOnly)
-        return outcome;
+        return {};
+    return m_rules.make ? ListPolygon(x) : ClosePolygon(x);
+}
+
+// The line as collected, its label places all taken.
+PressOutcome MeasureSession::EndContinual(const MeasureContext& x) {
+    std::unique_ptr<CMeasureRecord> record = m_rules.make
+                                                 ? Made(LIVE_CONTINUAL_LINE, DraftPoints(), x)
+                                                 : RecordOfDraft(LIVE_CONTINUAL_LINE, true, x);
+    if (!record)
+        return PressOutcome{PressResult::Refused, 0.0, false};
+    return Complete(std::move(record));
+}
+
+// Closed at its first vertex, and that point again as the label's place.
+PressOutcome MeasureSession::ClosePolygon(const MeasureContext& x) {
     std::vector<POINT> points;
     {
-        // Closed at its first vertex, and that point again as the label's place.
         MeasureStore::Lock lock(m_store);
         std::vector<POINT>& d = lock.Draft().m_points;
         if (!d.empty()) {
@@ -1242,14 +1255,29 @@ void RunRubber(AtomicRubberLine& rubber, POINT p, bool automatic) {
 
 } // namespace
 
+namespace {
+
+constexpr size_t kNoLabel = static_cast<size_t>(-1);
+
+// The index of the point of a listed record that is its label's place
+// (SessionRules::labelIsLastPoint); kNoLabel where it has none.
+size_t LabelIndexOf(const CMeasureRecord& record, bool lastPoint) {
+    if (lastPoint)
+        return record.m_points.empty() ? kNoLabel : record.m_points.size() - 1;
+    const LabelRule* rule = LabelRuleOfKind(record.m_kind);
+    return rule ? static_cast<size_t>(rule->anchor) : kNoLabel;
+}
+
+} // namespace
+
 // The listed shape's label follows the mouse.
 MoveOutcome MeasureSession::MoveListed(POINT p) {
     MeasureStore::Lock lock(m_store);
     CMeasureRecord* record = ListedIn(lock);
-    const LabelRule* rule = record ? LabelRuleOfKind(record->m_kind) : nullptr;
-    if (!rule || static_cast<size_t>(rule->anchor) >= record->m_points.size())
+    const size_t at = record ? LabelIndexOf(*record, m_rules.labelIsLastPoint) : kNoLabel;
+    if (!record || at >= record->m_points.size())
         return {};
-    record->m_points[static_cast<size_t>(rule->anchor)] = p;
+    record->m_points[at] = p;
     return MoveOutcome{true, true};
 }
 
@@ -1258,9 +1286,6 @@ MoveOutcome MeasureSession::Move(POINT p) {
         return MoveListed(p);
     if (m_shape == SHAPE_NONE || m_shape != m_tool || m_next == 0)
         return {};
-    // A listed record's label follows the mouse until the press that places it.
-    if (m_listing && m_labelsOnly)
-        return MoveOutcome{MoveListedAnchor(p), true};
     // Between the clicks of a rule's shape the rubber line runs from the last click.
     const Follow f =
         ClickRuleOf(m_shape) ? Rubber() : FollowOf(m_shape, m_next, m_labelsOnly, m_fitted);
@@ -1346,9 +1371,7 @@ PressOutcome MeasureSession::ListForLabel(std::unique_ptr<CMeasureRecord> record
                                           double calibrationPixels, const MeasureContext& x) {
     if (!m_rules.listBeforeLabel)
         return Complete(std::move(record));
-    m_listed = record.get();
-    m_store.Rubber().active = 0;
-    m_store.Finish(std::move(record), true);
+    List(std::move(record));
     if (calibrationPixels < 0.0)
         return LabelsLeft();
     PressOutcome outcome =
@@ -1357,14 +1380,24 @@ PressOutcome MeasureSession::ListForLabel(std::unique_ptr<CMeasureRecord> record
     return outcome;
 }
 
+void MeasureSession::List(std::unique_ptr<CMeasureRecord> record) {
+    m_listed = record.get();
+    m_store.Rubber().active = 0;
+    Keep(std::move(record));
+}
+
+// The press places the listed shape's label: its last point moves there, or the point goes in
+// at the anchor of its kind (the canvas's layout keeps the label's place twice).
 PressOutcome MeasureSession::PlaceLabel(POINT p) {
     {
         MeasureStore::Lock lock(m_store);
         if (CMeasureRecord* record = ListedIn(lock)) {
-            const LabelRule* rule = LabelRuleOfKind(record->m_kind);
             std::vector<POINT>& points = record->m_points;
-            if (rule && static_cast<size_t>(rule->anchor) <= points.size())
-                points.insert(points.begin() + rule->anchor, p);
+            const size_t at = LabelIndexOf(*record, m_rules.labelIsLastPoint);
+            if (!m_rules.labelIsLastPoint && at <= points.size())
+                points.insert(points.begin() + static_cast<long>(at), p);
+            else if (at < points.size())
+                points[at] = p;
         }
     }
     End();

@@ -148,23 +148,11 @@ bool CircleCentreOfPresses(POINT a, POINT b, POINT c, double& cx, double& cy);
 // The number of pixels inside a closed polygon (its region's pixels, alternate filling).
 double PolygonAreaPixels(const std::vector<POINT>& points);
 
-// A user that lists each shape as soon as its geometry is complete, with points and labels of
-// its own (Wavenor's still view): the session asks `make` for the record at the press or double
-// click that completes the geometry and appends it to the store's shapes at once, leaving the
-// redo list as it is; until the next press places the label, the mouse moves that record's
-// label anchor (its last point), and that press fixes it. The continual line is listed at its
-// double click, its label places already taken.
-struct ListingRules {
-    // The record of `kind` from the shape's clicks (for the polygon and the continual line, the
-    // draft's points as the session collected them), without pen or kind (the session sets
-    // those); null when the clicks give no result: the press is refused and the shape keeps its
-    // clicks.
-    std::function<std::unique_ptr<CMeasureRecord>(ShapeKind kind, const std::vector<POINT>& clicks,
-                                                   const MeasureContext& ctx)>
-        make;
-    // The two-point kind whose line calibrates while the context says so.
-    ShapeKind calibrates = LIVE_LINE;
-};
+// The record a user makes of its own type from a shape's clicks (Wavenor's still view: its
+// items, with their points, labels, names and numbers), without pen or kind (the session sets
+// those); null where the clicks give no result.
+using MakeRecord = std::function<std::unique_ptr<CMeasureRecord>(
+    ShapeKind kind, const std::vector<POINT>& clicks, const MeasureContext& ctx)>;
 
 // A shape built from a fixed number of clicks, laid out the way one user keeps it: how many
 // clicks it takes, the presses refused on top of the previous press and those whose drag from
@@ -196,11 +184,24 @@ struct SessionRules {
     std::span<const ClickRule> clickRules;
     std::span<const FitRule> fitRules;
     // A shape of the rules above is listed with its last click or fit, and its label follows
-    // the mouse until the next press places it: the press inserts its point where
-    // LabelRuleOfKind anchors the stored kind.
+    // the mouse until the next press places it.
     bool listBeforeLabel = false;
-    bool labelsKeepPenFont = false; // circle labels take the pen's label font
-    int continualEndsAt = 3;        // presses a continual line needs before a double click ends it
+    // Set: the live view's presses collect the clicks, and the press or double click that
+    // completes a shape's geometry asks `make` for its record (the polygon's and the continual
+    // line's from the draft's points as collected). A null record refuses that press or double
+    // click and the shape keeps the clicks it had. The record is listed at once and its label
+    // follows the mouse until the next press places it; the continual line's label places are
+    // all taken when its double click lists it.
+    MakeRecord make;
+    // The point of a listed record that is its label's place: false, the one LabelRuleOfKind
+    // anchors for the stored kind, where the placing press inserts its point once more; true,
+    // its last point, which the placing press moves.
+    bool labelIsLastPoint = false;
+    // A new record leaves what undo took back, so that a redo brings it after the new one.
+    bool keepUndone = false;
+    ShapeKind calibrates = LIVE_PARALLEL_LINE; // the two-point kind whose line calibrates
+    bool labelsKeepPenFont = false;            // circle labels take the pen's label font
+    int continualEndsAt = 3; // presses a continual line needs before a double click ends it
 };
 
 // The photo-measure canvas's rules (CanvasLayouts.cpp).
@@ -214,9 +215,6 @@ public:
     MeasureSession& operator=(const MeasureSession&) = delete;
 
     MeasureStore& Store() const { return m_store; }
-    // Lists shapes as `rules` say (borrowed; it must outlive the session); null for the
-    // session's own records, made when the label is placed.
-    void SetListing(const ListingRules* rules) { m_listing = rules; }
 
     // ---- The tool ----
     ShapeKind Tool() const { return m_tool; }
@@ -258,8 +256,8 @@ public:
     // End, and a shape listed by the shape in progress whose label was not placed yet is
     // removed from the store.
     void Drop();
-    // The record listed by the shape in progress whose label follows the mouse
-    // (SessionRules::listBeforeLabel); null where there is none or it left the store. UI thread.
+    // The record listed by the shape in progress whose label follows the mouse (see
+    // SessionRules); null where there is none or it left the store. UI thread.
     CMeasureRecord* Listed() const;
     // The continual line's current segment start.
     POINT SegmentStart() const { return m_segmentStart; }
@@ -293,18 +291,32 @@ private:
     PressOutcome SectionsEdges(POINT p, const MeasureContext& ctx);
     PressOutcome AutoLabelPress(const MeasureContext& ctx);
     PressOutcome RulerPress(POINT p);
-    PressOutcome ListingPress(POINT p, const MeasureContext& ctx);
-    PressOutcome ListingDoubleClick(const MeasureContext& ctx);
-    // Appends the record `make` gives for the clicks; false when it gives none.
-    bool List(ShapeKind kind, const std::vector<POINT>& clicks, const MeasureContext& ctx);
-    // The listed record's label anchor to p, when the newest record is the shape's.
-    bool MoveListedAnchor(POINT p);
+    // The press as the live view takes it, before any rule.
+    PressOutcome ShapePress(POINT p, const MeasureContext& ctx);
+    // A press of a user that makes its own records (SessionRules::make).
+    PressOutcome MadePress(POINT p, const MeasureContext& ctx);
+    // The record `make` gives for the clicks, with the session's pen and kind; null where it
+    // gives none.
+    std::unique_ptr<CMeasureRecord> Made(ShapeKind kind, const std::vector<POINT>& clicks,
+                                         const MeasureContext& ctx) const;
+    PressOutcome EndContinual(const MeasureContext& ctx);
+    PressOutcome ClosePolygon(const MeasureContext& ctx);
+    PressOutcome ListPolygon(const MeasureContext& ctx);
+    // What a refused press of a made record restores.
+    struct Saved;
+    Saved Save() const;
+    void Restore(const Saved& saved);
     const ClickRule* ClickRuleOf(ShapeKind kind) const;
     const FitRule* FitRuleOf(ShapeKind kind) const;
     PressOutcome RulePress(const ClickRule& rule, POINT p, const MeasureContext& ctx);
     PressOutcome RuleFit(const FitRule& rule, POINT at, const MeasureContext& ctx);
     PressOutcome ListForLabel(std::unique_ptr<CMeasureRecord> record, double calibrationPixels,
                               const MeasureContext& ctx);
+    // Lists the record, whose label then follows the mouse until the next press places it.
+    void List(std::unique_ptr<CMeasureRecord> record);
+    // Adds a new record to the shapes and empties the draft; what undo took back goes, unless
+    // the rules keep it.
+    void Keep(std::unique_ptr<CMeasureRecord> record);
     PressOutcome PlaceLabel(POINT p);
     MoveOutcome MoveListed(POINT p);
     CMeasureRecord* ListedIn(const MeasureStore::Lock& lock) const;
@@ -312,8 +324,11 @@ private:
     // Takes the press as click `index` and counts it.
     void Take(int index, POINT p);
     PressOutcome LabelsLeft(PressResult result = PressResult::LabelsOnly, double value = 0.0);
+    // The session's kind, pen and scale on a record.
+    void Dress(CMeasureRecord& record, ShapeKind kind, const MeasureContext& ctx) const;
     std::unique_ptr<CMeasureRecord> NewRecord(ShapeKind kind, bool labelStep,
                                               const MeasureContext& ctx) const;
+    std::vector<POINT> DraftPoints() const;
     // The record from the draft's points and labels as they stand.
     std::unique_ptr<CMeasureRecord> RecordOfDraft(ShapeKind kind, bool labelStep,
                                                   const MeasureContext& ctx) const;
@@ -321,7 +336,6 @@ private:
 
     MeasureStore& m_store;
     KindCodes m_codes;
-    const ListingRules* m_listing = nullptr;
     SessionRules m_rules;
     CMeasureRecord* m_listed = nullptr; // borrowed from the store; checked before each use
     ShapeKind m_tool = SHAPE_NONE;

@@ -55,18 +55,8 @@ void Segment(HDC dc, POINT a, POINT b) {
 } // namespace
 
 CStillMeasureView::CStillMeasureView(CWnd* parent)
-    : CDialog(IDD_STILL_VIEW, parent), m_session(StillItemStore(), KindCodes::Still) {
-    // Each item made here is numbered by this view, from 1.
-    m_rules.make = [this](ShapeKind kind, const std::vector<POINT>& clicks,
-                          const MeasureContext& x) -> std::unique_ptr<CMeasureRecord> {
-        std::unique_ptr<CMeasureItem> item = MakeStillItem(kind, clicks, x);
-        if (item)
-            item->m_number = ++m_itemCount;
-        return item;
-    };
-    m_rules.calibrates = LIVE_LINE;
-    m_session.SetListing(&m_rules);
-}
+    : CDialog(IDD_STILL_VIEW, parent),
+      m_session(StillItemStore(), KindCodes::Still, StillSessionRules(m_itemCount)) {}
 
 CStillMeasureView::~CStillMeasureView() = default;
 

@@ -114,7 +114,6 @@ private:
     void DrawFoldInProgress(CDC* dc);
 
     MeasureSession m_session;
-    ListingRules m_rules;
     bool m_bandDrawn = false;
     POINT m_bandTo{};
     bool m_holding = false;

@@ -51,5 +51,12 @@ double StillPixelScale();
 std::unique_ptr<CMeasureItem> MakeStillItem(ShapeKind kind, const std::vector<POINT>& clicks,
                                             const MeasureContext& ctx);
 
+// The still view's rules for its measuring session: each shape becomes a MakeStillItem item,
+// numbered on from `itemCount` (borrowed; it counts the items made), listed as soon as its
+// geometry is complete and its label (its last point) placed by the next press; a new item
+// leaves the redo list; the line calibrates; a double click ends the fold line once it has a
+// segment.
+SessionRules StillSessionRules(int& itemCount);
+
 // The fold line's segment texts: three decimals, no unit, whatever the settings say.
 inline constexpr int kFoldDecimals = 3;

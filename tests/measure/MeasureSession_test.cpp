@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -572,6 +573,97 @@ TEST_F(CanvasRulesTest, PaintModeViewScaleCalibrationAndDrop) {
     EXPECT_DOUBLE_EQ(o.pixels, 200.0);
     ASSERT_NE(canvas.Listed(), nullptr);
     EXPECT_TRUE(canvas.Listed()->m_labels[0].IsEmpty());
+}
+
+// ---- A user that makes its own records ----
+
+// Records made of the clicks, the last one again as the label's place; a line that starts and
+// ends on one point gives none.
+SessionRules MadeRules() {
+    SessionRules rules;
+    rules.make = [](ShapeKind, const std::vector<POINT>& clicks,
+                    const MeasureContext&) -> std::unique_ptr<CMeasureRecord> {
+        if (clicks.size() < 2 || (clicks[0].x == clicks[1].x && clicks[0].y == clicks[1].y))
+            return nullptr;
+        auto record = std::make_unique<CMeasureRecord>();
+        record->m_points = clicks;
+        record->m_points.push_back(clicks.back());
+        return record;
+    };
+    rules.labelIsLastPoint = true;
+    rules.keepUndone = true;
+    return rules;
+}
+
+class MadeRulesTest : public MeasureSessionTest {
+protected:
+    MeasureSession made{store, KindCodes::Live, MadeRules()};
+    std::vector<std::string> Points(bool undone) {
+        std::vector<std::string> out;
+        MeasureStore::Lock lock(store);
+        for (const auto& r : undone ? lock.Undone() : lock.Shapes())
+            out.push_back(Text(r->m_points));
+        return out;
+    }
+};
+
+// A made record is listed at once with the session's pen, leaving the redo list; its last
+// point follows the mouse until the next press places it there. Taken away before that (by
+// undo or Drop), it is never written to, and the record before it keeps its points.
+TEST_F(MadeRulesTest, AListedRecordsLabelIsItsLastPointUntilTheNextPress) {
+    struct Row {
+        const char* what;
+        void (*meanwhile)(MeasureStore&, MeasureSession&);
+        std::vector<std::string> shapes, undone;
+    };
+    const std::string first = "(10,10)(110,10)(20,20)";
+    const Row rows[] = {
+        {"placed",
+         [](MeasureStore&, MeasureSession&) {},
+         {first, "(10,100)(110,100)(55,66)"},
+         {"(1,1)"}},
+        {"undone",
+         [](MeasureStore& s, MeasureSession&) { s.Undo(); },
+         {first},
+         {"(1,1)", "(10,100)(110,100)(50,60)"}},
+        {"dropped", [](MeasureStore&, MeasureSession& m) { m.Drop(); }, {first}, {"(1,1)"}},
+    };
+    ctx.pen.width = 3;
+    for (const Row& row : rows) {
+        store.DeleteAll();
+        auto undone = std::make_unique<CMeasureRecord>();
+        undone->m_points = {{1, 1}};
+        store.Finish(std::move(undone), true);
+        store.Undo();
+        made.Choose(LIVE_LINE);
+        for (POINT p : {POINT{10, 10}, POINT{110, 10}, POINT{20, 20}})
+            made.Press(p, ctx);
+        made.Press({10, 100}, ctx);
+        EXPECT_EQ(made.Press({110, 100}, ctx).result, PressResult::LabelsOnly) << row.what;
+        ASSERT_NE(made.Listed(), nullptr) << row.what;
+        EXPECT_EQ(made.Listed()->m_penWidth, 3) << row.what;
+        EXPECT_EQ(made.Listed()->m_kind, LIVE_LINE) << row.what;
+        EXPECT_TRUE(made.Move({50, 60}).changed) << row.what;
+        row.meanwhile(store, made);
+        EXPECT_EQ(made.Move({51, 61}).changed, made.Listed() != nullptr) << row.what;
+        made.Press({55, 66}, ctx);
+        EXPECT_EQ(Points(false), row.shapes) << row.what;
+        EXPECT_EQ(Points(true), row.undone) << row.what;
+        made.End();
+    }
+}
+
+// Clicks the maker refuses leave the shape, its clicks and its draft as they were.
+TEST_F(MadeRulesTest, ARefusedRecordKeepsTheClicksAndTheDraft) {
+    made.Choose(LIVE_DOT_LINE);
+    made.Press({10, 10}, ctx);
+    made.Press({10, 10}, ctx);
+    const std::vector<POINT> draft = Draft();
+    EXPECT_EQ(made.Press({50, 50}, ctx).result, PressResult::Refused);
+    EXPECT_EQ(Text(Draft()), Text(draft));
+    EXPECT_EQ(made.Next(), 2);
+    EXPECT_FALSE(made.LabelsOnly());
+    EXPECT_EQ(Shapes(), 0);
 }
 
 // The canvas's tools map onto the one set of kinds.
