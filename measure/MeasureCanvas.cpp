@@ -1,6 +1,7 @@
 #include "measure/MeasureCanvas.h"
 
 #include "measure/MeasureSettings.h"
+#include "measure/PictureSave.h"
 #include "measure/ShapeDrawing.h"
 #include "measure/TextDlg.h"
 #include "kit/LangText.h"
@@ -254,22 +255,12 @@ int CMeasureCanvas::SaveWithShapes(const CString& path) {
     const DWORD type = PictureTypeOfPath(path);
     if (!m_image || type == 0 || m_imageWidth <= 0 || m_imageHeight <= 0)
         return 0;
-    CClientDC client(this);
-    CDC memory;
-    memory.CreateCompatibleDC(&client);
-    CBitmap bitmap;
-    if (!bitmap.CreateCompatibleBitmap(&client, m_imageWidth, m_imageHeight))
-        return 0;
-    CBitmap* old = memory.SelectObject(&bitmap);
-    m_image->StretchToDC(memory, 0, 0, m_imageWidth, m_imageHeight, SRCCOPY);
     const ShapeMapping file{true, 0, 0, m_scaleX, m_scaleY};
-    for (const auto& shape : m_shapes)
-        DrawMeasureRecord(memory, *shape, file, g_decimalPlaces, g_unitName);
-    memory.SelectObject(old);
-    CDibImage rendered(DIBIMAGE_TYPE_UNKNOWN);
-    if (!rendered.CreateFromBitmap(static_cast<HBITMAP>(bitmap.GetSafeHandle())))
-        return 0;
-    return rendered.SaveToFile(path.GetString(), type) ? 1 : 0;
+    return SavePictureWithShapes(
+        *this, *m_image, m_imageWidth, m_imageHeight, path, type, [&](CDC& memory) {
+            for (const auto& shape : m_shapes)
+                DrawMeasureRecord(memory, *shape, file, g_decimalPlaces, g_unitName);
+        });
 }
 
 void CMeasureCanvas::CopyClientToBitmap() {

@@ -6,6 +6,7 @@
 
 #include "measure/Geometry.h"
 #include "measure/MeasureSettings.h"
+#include "measure/PictureSave.h"
 #include "measure/ShapePainter.h"
 #include "measure/Units.h"
 #include "measure/ViewScrolling.h"
@@ -183,12 +184,7 @@ void CStillMeasureView::DrawMeasurements(CDC* dc, int xOffset, int yOffset, doub
     // The fold line being drawn belongs to the screen only, never to a saved picture.
     if (dc == &m_memDC)
         DrawFoldInProgress(dc);
-    ShapeMapping mapping;
-    mapping.toFile = xScale != 1.0 || yScale != 1.0;
-    mapping.scrollX = xOffset;
-    mapping.scrollY = yOffset;
-    mapping.scaleX = xScale;
-    mapping.scaleY = yScale;
+    const ShapeMapping mapping{xScale != 1.0 || yScale != 1.0, xOffset, yOffset, xScale, yScale};
     MeasureStore::Lock lock(StillItemStore());
     for (const auto& item : lock.Shapes())
         DrawStillItem(dc->GetSafeHdc(), *item, mapping, g_decimalPlaces, g_unitName);
@@ -534,23 +530,12 @@ int CStillMeasureView::SaveWithMeasurements(const CString& path) {
     const DWORD type = StillPictureType(path);
     if (!m_image || type == 0)
         return 0;
-    CClientDC client(this);
-    CDC memory;
-    memory.CreateCompatibleDC(&client);
-    CBitmap bitmap;
-    if (!bitmap.CreateCompatibleBitmap(&client, m_imageWidth, m_imageHeight))
-        return 0;
-    CBitmap* old = memory.SelectObject(&bitmap);
-    m_image->StretchToDC(memory, 0, 0, m_imageWidth, m_imageHeight, SRCCOPY);
     // Stored points are display positions in the fitted view: the picture gets them scaled by
     // picture size / display size per axis (2.0 for a 1280 x 1024 frame).
     const StillViewSpace space = Space();
-    DrawMeasurements(&memory, 0, 0, space.toPictureX, space.toPictureY);
-    memory.SelectObject(old);
-    CDibImage rendered(DIBIMAGE_TYPE_UNKNOWN);
-    if (!rendered.CreateFromBitmap(static_cast<HBITMAP>(bitmap.GetSafeHandle())))
-        return 0;
-    return rendered.SaveToFile(path.GetString(), type) ? 1 : 0;
+    return SavePictureWithShapes(
+        *this, *m_image, m_imageWidth, m_imageHeight, path, type,
+        [&](CDC& memory) { DrawMeasurements(&memory, 0, 0, space.toPictureX, space.toPictureY); });
 }
 
 void CStillMeasureView::OnDestroy() {

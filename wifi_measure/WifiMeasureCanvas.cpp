@@ -6,6 +6,7 @@
 
 #include "measure/Geometry.h"
 #include "measure/MeasureSettings.h"
+#include "measure/PictureSave.h"
 #include "measure/Units.h"
 #include "measure/ViewScrolling.h"
 #include "kit/LangText.h"
@@ -186,17 +187,19 @@ void CWifiMeasureCanvas::OnPaint() {
     GetClientRect(&client);
     paint.textRight = client.Width();
     paint.textBottom = client.Height();
-    paint.decimals = g_decimalPlaces;
-    paint.unit = g_unitName;
-    {
-        MeasureStore::Lock lock(CanvasItemStore());
-        for (const auto& item : lock.Shapes())
-            PaintCanvasItem(m_memDC.GetSafeHdc(), *item, paint);
-    }
+    PaintItems(m_memDC.GetSafeHdc(), paint);
     PaintDraft(m_memDC);
     PaintMoveOutline(m_memDC);
     dc.BitBlt(0, 0, static_cast<int>(width * m_zoom), static_cast<int>(height * m_zoom), &m_memDC,
               0, 0, SRCCOPY);
+}
+
+void CWifiMeasureCanvas::PaintItems(HDC dc, CanvasPaint paint) const {
+    paint.decimals = g_decimalPlaces;
+    paint.unit = g_unitName;
+    MeasureStore::Lock lock(CanvasItemStore());
+    for (const auto& item : lock.Shapes())
+        PaintCanvasItem(dc, *item, paint);
 }
 
 // The shape whose presses are not all taken: what it has so far, and the rubber line from its
@@ -739,34 +742,14 @@ int CWifiMeasureCanvas::SaveWithMeasurements(CString path) {
     const DWORD type = StillPictureType(path);
     if (!m_image || type == 0)
         return 0;
-    CClientDC client(this);
-    CDC memory;
-    memory.CreateCompatibleDC(&client);
-    CBitmap bitmap;
-    if (!bitmap.CreateCompatibleBitmap(&client, m_imageWidth, m_imageHeight))
-        return 0;
-    CBitmap* old = memory.SelectObject(&bitmap);
-    m_image->StretchToDC(memory, 0, 0, m_imageWidth, m_imageHeight, SRCCOPY);
     // Stored points of the fitted display land on the picture by picture size / display size
     // per axis, for every picture size; at actual size they are picture pixels already.
     const CanvasSpace space = Space();
     CanvasPaint paint;
-    paint.mapping.toFile = true;
-    paint.mapping.scaleX = space.toPictureX;
-    paint.mapping.scaleY = space.toPictureY;
+    paint.mapping = ShapeMapping{true, 0, 0, space.toPictureX, space.toPictureY};
     paint.selectedColor = 0x0000FF;
     paint.textRight = m_imageWidth;
     paint.textBottom = m_imageHeight;
-    paint.decimals = g_decimalPlaces;
-    paint.unit = g_unitName;
-    {
-        MeasureStore::Lock lock(CanvasItemStore());
-        for (const auto& item : lock.Shapes())
-            PaintCanvasItem(memory.GetSafeHdc(), *item, paint);
-    }
-    memory.SelectObject(old);
-    CDibImage rendered(DIBIMAGE_TYPE_UNKNOWN);
-    if (!rendered.CreateFromBitmap(static_cast<HBITMAP>(bitmap.GetSafeHandle())))
-        return 0;
-    return rendered.SaveToFile(path.GetString(), type) ? 1 : 0;
+    return SavePictureWithShapes(*this, *m_image, m_imageWidth, m_imageHeight, path, type,
+                                 [&](CDC& memory) { PaintItems(memory.GetSafeHdc(), paint); });
 }

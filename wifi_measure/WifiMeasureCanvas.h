@@ -119,11 +119,17 @@ private:
     void ShapeTaken(const MeasureContext& ctx);
     void Calibrate(int itemIndex, const MeasureContext& ctx);
     void Select(POINT stored);
+    // Tool mode 0: the item hit becomes the one selected. Tool mode 1: a four-point angle hit
+    // joins the two selected. True when the selection changed.
+    bool SelectOne(CMeasureRecordList& items, POINT stored);
+    bool SelectFourPointAngle(CMeasureRecordList& items, POINT stored);
     void Drop(POINT client);
     // Holds the mouse and keeps the cursor on the displayed picture (the radius circle: on the
     // largest square around its centre that fits, so the circle stays on the picture).
     void HoldMouse(POINT client, bool square);
     void FreeMouse();
+    // The finished items with the view's decimals and unit.
+    void PaintItems(HDC dc, CanvasPaint paint) const;
     void PaintDraft(CDC& dc);
     void PaintMoveOutline(CDC& dc);
     void Scroll(int bar, UINT code);
