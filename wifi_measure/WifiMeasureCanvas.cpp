@@ -38,6 +38,75 @@ bool Ask(LPCWSTR key, LPCWSTR text) {
     return AfxMessageBox(buffer, MB_YESNO) == IDYES;
 }
 
+void DraftLine(HDC h, POINT a, POINT b) {
+    MoveToEx(h, a.x, a.y, nullptr);
+    LineTo(h, b.x, b.y);
+}
+
+// The continuous line's segments so far with their labels, as the finished line shows them.
+void DrawDraftFold(HDC h, const std::vector<POINT>& pts, const std::vector<CString>& labels) {
+    CMeasureRecord draft;
+    draft.m_kind = TOOL_CONTINUOUS_LINE;
+    draft.m_points = pts;
+    draft.m_labels = labels;
+    draft.m_penWidth = g_lineWidth;
+    draft.m_penStyle = g_lineType;
+    draft.m_lineColor = g_lineColor;
+    draft.m_labelColor = g_lineColor;
+    CanvasPaint paint;
+    paint.decimals = g_decimalPlaces;
+    paint.unit = g_unitName;
+    PaintCanvasItem(h, draft, paint);
+}
+
+// What a shape in progress has so far, from its draft points (client coordinates, at least
+// one) with the DC's pen; gives the point the rubber line to the mouse starts from.
+POINT DrawDraftFigure(HDC h, ShapeKind shape, const std::vector<POINT>& pts,
+                      const std::vector<CString>& labels) {
+    const size_t n = pts.size();
+    switch (shape) {
+    case LIVE_LINE:
+        if (n >= 2)
+            DraftLine(h, pts[0], pts[1]);
+        break;
+    case LIVE_RECTANGLE:
+        if (n >= 2)
+            Rectangle(h, pts[0].x, pts[0].y, pts[1].x, pts[1].y);
+        break;
+    case LIVE_RADIUS_CIRCLE:
+    case LIVE_DIAMETER_CIRCLE:
+        if (n >= 2) {
+            const bool radius = shape == LIVE_RADIUS_CIRCLE;
+            const POINT c =
+                radius ? pts[0] : POINT{(pts[0].x + pts[1].x) / 2, (pts[0].y + pts[1].y) / 2};
+            int r = static_cast<int>(Distance(pts[0], pts[1]));
+            if (!radius)
+                r /= 2;
+            Ellipse(h, c.x - r, c.y - r, c.x + r, c.y + r);
+            DraftLine(h, pts[0], pts[1]);
+        }
+        break;
+    case LIVE_THREE_POINT_CIRCLE:
+        for (const POINT& p : pts) {
+            DraftLine(h, POINT{p.x - 6, p.y}, POINT{p.x + 6, p.y});
+            DraftLine(h, POINT{p.x, p.y + 6}, POINT{p.x, p.y - 6});
+        }
+        break;
+    case LIVE_FOUR_POINT_ANGLE:
+        for (size_t i = 0; i + 1 < n; i += 2)
+            DraftLine(h, pts[i], pts[i + 1]);
+        break;
+    case LIVE_CONTINUAL_LINE:
+        DrawDraftFold(h, pts, labels);
+        return n >= 3 ? pts[n - 2] : pts[0];
+    default: // angle and polygon: the edges so far
+        for (size_t i = 0; i + 1 < n; ++i)
+            DraftLine(h, pts[i], pts[i + 1]);
+        break;
+    }
+    return pts.back();
+}
+
 } // namespace
 
 CWifiMeasureCanvas::CWifiMeasureCanvas(CWnd* parent)
@@ -222,70 +291,11 @@ void CWifiMeasureCanvas::PaintDraft(CDC& dc) {
     const HDC h = dc.GetSafeHdc();
     ScopedGdiObject pen(h, CreatePen(g_lineType, g_lineWidth, g_lineColor));
     SelectObject(h, GetStockObject(NULL_BRUSH));
-    const auto line = [h](POINT a, POINT b) {
-        MoveToEx(h, a.x, a.y, nullptr);
-        LineTo(h, b.x, b.y);
-    };
-    const size_t n = pts.size();
-    POINT rubberFrom = pts.back();
-    switch (shape) {
-    case LIVE_LINE:
-        if (n >= 2)
-            line(pts[0], pts[1]);
-        break;
-    case LIVE_RECTANGLE:
-        if (n >= 2)
-            Rectangle(h, pts[0].x, pts[0].y, pts[1].x, pts[1].y);
-        break;
-    case LIVE_RADIUS_CIRCLE:
-    case LIVE_DIAMETER_CIRCLE:
-        if (n >= 2) {
-            const bool radius = shape == LIVE_RADIUS_CIRCLE;
-            const POINT c = radius ? pts[0]
-                                   : POINT{(pts[0].x + pts[1].x) / 2, (pts[0].y + pts[1].y) / 2};
-            int r = static_cast<int>(Distance(pts[0], pts[1]));
-            if (!radius)
-                r /= 2;
-            Ellipse(h, c.x - r, c.y - r, c.x + r, c.y + r);
-            line(pts[0], pts[1]);
-        }
-        break;
-    case LIVE_THREE_POINT_CIRCLE:
-        for (const POINT& p : pts) {
-            line(POINT{p.x - 6, p.y}, POINT{p.x + 6, p.y});
-            line(POINT{p.x, p.y + 6}, POINT{p.x, p.y - 6});
-        }
-        break;
-    case LIVE_FOUR_POINT_ANGLE:
-        for (size_t i = 0; i + 1 < n; i += 2)
-            line(pts[i], pts[i + 1]);
-        break;
-    case LIVE_CONTINUAL_LINE: {
-        // The segments made so far with their labels, as the finished line shows them.
-        CMeasureRecord draft;
-        draft.m_kind = TOOL_CONTINUOUS_LINE;
-        draft.m_points = pts;
-        draft.m_labels = labels;
-        draft.m_penWidth = g_lineWidth;
-        draft.m_penStyle = g_lineType;
-        draft.m_lineColor = g_lineColor;
-        draft.m_labelColor = g_lineColor;
-        CanvasPaint paint;
-        paint.decimals = g_decimalPlaces;
-        paint.unit = g_unitName;
-        PaintCanvasItem(h, draft, paint);
-        rubberFrom = n >= 3 ? pts[n - 2] : pts[0];
-        break;
-    }
-    default: // angle and polygon: the edges so far
-        for (size_t i = 0; i + 1 < n; ++i)
-            line(pts[i], pts[i + 1]);
-        break;
-    }
+    const POINT rubberFrom = DrawDraftFigure(h, shape, pts, labels);
     AtomicRubberLine& rubber = CanvasItemStore().Rubber();
     if (rubber.active.load()) {
         const POINT to = rubber.point.load();
-        line(rubberFrom, POINT{to.x - m_scrollX, to.y - m_scrollY});
+        DraftLine(h, rubberFrom, POINT{to.x - m_scrollX, to.y - m_scrollY});
     }
 }
 
@@ -613,48 +623,54 @@ void CWifiMeasureCanvas::Select(POINT p) {
     bool changed = false;
     {
         MeasureStore::Lock lock(CanvasItemStore());
-        CMeasureRecordList& items = lock.Shapes();
-        if (m_toolMode == 0) {
-            int chosen = -1;
-            for (int i = 0; i < items.GetSize(); ++i) {
-                const CMeasureRecord& item = *items[i];
-                if (item.m_kind == TOOL_FOUR_POINT_ANGLE || !HitsCanvasItem(item, p))
-                    continue;
-                chosen = i;
-                // A continuous line or polygon hit lets the search go on: a later one wins.
-                if (item.m_kind != TOOL_CONTINUOUS_LINE && item.m_kind != WIFI_KIND_POLYGON)
-                    break;
-            }
-            if (chosen >= 0) {
-                for (int i = 0; i < items.GetSize(); ++i)
-                    items[i]->m_selected = i == chosen ? 1 : 0;
-                m_firstSelected = -1;
-                m_secondSelected = -1;
-                changed = true;
-            }
-        } else {
-            for (int i = 0; i < items.GetSize(); ++i) {
-                CMeasureRecord& item = *items[i];
-                if (item.m_kind != TOOL_FOUR_POINT_ANGLE || item.m_selected ||
-                    !HitsFourPointAngle(item, p))
-                    continue;
-                if (m_firstSelected == -1) {
-                    m_firstSelected = i;
-                } else if (m_secondSelected == -1) {
-                    m_secondSelected = i;
-                } else {
-                    if (CMeasureRecord* old = items[m_firstSelected])
-                        old->m_selected = 0;
-                    m_firstSelected = m_secondSelected;
-                    m_secondSelected = i;
-                }
-                item.m_selected = 1;
-                changed = true;
-            }
-        }
+        changed =
+            m_toolMode == 0 ? SelectOne(lock.Shapes(), p) : SelectFourPointAngle(lock.Shapes(), p);
     }
     if (changed)
         Invalidate(FALSE);
+}
+
+bool CWifiMeasureCanvas::SelectOne(CMeasureRecordList& items, POINT p) {
+    int chosen = -1;
+    for (int i = 0; i < items.GetSize(); ++i) {
+        const CMeasureRecord& item = *items[i];
+        if (item.m_kind == TOOL_FOUR_POINT_ANGLE || !HitsCanvasItem(item, p))
+            continue;
+        chosen = i;
+        // A continuous line or polygon hit lets the search go on: a later one wins.
+        if (item.m_kind != TOOL_CONTINUOUS_LINE && item.m_kind != WIFI_KIND_POLYGON)
+            break;
+    }
+    if (chosen < 0)
+        return false;
+    for (int i = 0; i < items.GetSize(); ++i)
+        items[i]->m_selected = i == chosen ? 1 : 0;
+    m_firstSelected = -1;
+    m_secondSelected = -1;
+    return true;
+}
+
+bool CWifiMeasureCanvas::SelectFourPointAngle(CMeasureRecordList& items, POINT p) {
+    bool changed = false;
+    for (int i = 0; i < items.GetSize(); ++i) {
+        CMeasureRecord& item = *items[i];
+        if (item.m_kind != TOOL_FOUR_POINT_ANGLE || item.m_selected || !HitsFourPointAngle(item, p))
+            continue;
+        // The third one hit replaces the first of the two selected.
+        if (m_firstSelected == -1) {
+            m_firstSelected = i;
+        } else if (m_secondSelected == -1) {
+            m_secondSelected = i;
+        } else {
+            if (CMeasureRecord* old = items[m_firstSelected])
+                old->m_selected = 0;
+            m_firstSelected = m_secondSelected;
+            m_secondSelected = i;
+        }
+        item.m_selected = 1;
+        changed = true;
+    }
+    return changed;
 }
 
 void CWifiMeasureCanvas::DeleteSelected() {
