@@ -55,8 +55,9 @@ TEST(PhotoWindowSizingTest, ARestoreFromMinimisedRebuildsOnlyAWindowThatWasMaxim
     for (const bool maximisedFirst : {false, true}) {
         SCOPED_TRACE(maximisedFirst);
         Sized w;
-        if (maximisedFirst)
+        if (maximisedFirst) {
             ASSERT_TRUE(w.Command(SC_MAXIMIZE));
+        }
         EXPECT_TRUE(w.Command(SC_MINIMIZE));
         EXPECT_EQ(w.sizing.State(), PhotoWindowSizing::kMinimised);
         EXPECT_EQ(w.sizing.Resized(SIZE_MAXIMIZED), Layout::None);
