@@ -173,15 +173,9 @@ BOOL CStillMeasureView::OnInitDialog() {
         }
     }
 
-    CClientDC client(this);
-    m_memDC.CreateCompatibleDC(&client);
-    m_bitmap = std::make_unique<CBitmap>();
-    if (m_image) {
-        const bool fitted = m_viewMode != STILL_VIEW_ACTUAL;
-        m_bitmap->CreateCompatibleBitmap(&client, fitted ? m_displayWidth : m_imageWidth,
-                                         fitted ? m_displayHeight : m_imageHeight);
-        m_memDC.SelectObject(m_bitmap.get());
-    }
+    const bool fitted = m_viewMode != STILL_VIEW_ACTUAL;
+    m_surface.Create(*this, m_image != nullptr, fitted ? m_displayWidth : m_imageWidth,
+                     fitted ? m_displayHeight : m_imageHeight);
     return TRUE;
 }
 
@@ -232,14 +226,15 @@ BOOL CStillMeasureView::OnEraseBkgnd(CDC* dc) {
 
 void CStillMeasureView::OnPaint() {
     CPaintDC dc(this);
-    if (!m_image || !m_memDC.GetSafeHdc() || !m_bitmap || !m_bitmap->GetSafeHandle())
+    if (!m_image || !m_surface.Ready())
         return;
+    CDC& memory = m_surface.Dc();
     const bool fitted = m_viewMode != STILL_VIEW_ACTUAL;
-    m_image->StretchToDC(m_memDC, -m_scrollX, -m_scrollY, fitted ? m_displayWidth : m_imageWidth,
+    m_image->StretchToDC(memory, -m_scrollX, -m_scrollY, fitted ? m_displayWidth : m_imageWidth,
                          fitted ? m_displayHeight : m_imageHeight, SRCCOPY);
-    DrawMeasurements(&m_memDC, m_scrollX, m_scrollY, 1.0, 1.0);
+    DrawMeasurements(&memory, m_scrollX, m_scrollY, 1.0, 1.0);
     // The fitted view shows the top 640 x 480 of its display, also of a 640 x 512 one.
-    dc.BitBlt(0, 0, fitted ? 640 : m_imageWidth, fitted ? 480 : m_imageHeight, &m_memDC, 0, 0,
+    dc.BitBlt(0, 0, fitted ? 640 : m_imageWidth, fitted ? 480 : m_imageHeight, &memory, 0, 0,
               SRCCOPY);
 }
 
@@ -248,7 +243,7 @@ void CStillMeasureView::DrawMeasurements(CDC* dc, int xOffset, int yOffset, doub
     if (!dc || !dc->GetSafeHdc())
         return;
     // The fold line being drawn belongs to the screen only, never to a saved picture.
-    if (dc == &m_memDC)
+    if (dc == &m_surface.Dc())
         DrawFoldInProgress(dc);
     const ShapeMapping mapping{xScale != 1.0 || yScale != 1.0, xOffset, yOffset, xScale, yScale};
     MeasureStore::Lock lock(StillItemStore());
@@ -561,6 +556,5 @@ void CStillMeasureView::OnDestroy() {
     m_image.reset();
     m_prevImage.reset();
     m_origImage.reset();
-    m_memDC.DeleteDC();
-    m_bitmap.reset();
+    m_surface.Release();
 }

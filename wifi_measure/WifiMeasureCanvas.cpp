@@ -155,21 +155,20 @@ BOOL CWifiMeasureCanvas::OnInitDialog() {
             UpdateScrollBars();
         }
     }
-    CClientDC client(this);
-    m_memDC.CreateCompatibleDC(&client);
-    m_bitmap = std::make_unique<CBitmap>();
-    if (m_image) {
-        const CanvasSpace space = Space();
-        const bool fitted = m_viewMode == 1;
-        m_bitmap->CreateCompatibleBitmap(&client, fitted ? space.displayWidth : m_imageWidth,
-                                         fitted ? space.displayHeight : m_imageHeight);
-        m_memDC.SelectObject(m_bitmap.get());
-    }
+    const SIZE shown = ShownSize();
+    m_surface.Create(*this, m_image != nullptr, shown.cx, shown.cy);
     return TRUE;
 }
 
 CanvasSpace CWifiMeasureCanvas::Space() const {
     return CanvasSpaceOf(m_imageWidth, m_imageHeight, m_viewMode);
+}
+
+SIZE CWifiMeasureCanvas::ShownSize() const {
+    if (m_viewMode != 1)
+        return SIZE{m_imageWidth, m_imageHeight};
+    const CanvasSpace space = Space();
+    return SIZE{space.displayWidth, space.displayHeight};
 }
 
 MeasureContext CWifiMeasureCanvas::Context() const {
@@ -242,13 +241,13 @@ BOOL CWifiMeasureCanvas::OnEraseBkgnd(CDC* dc) {
 
 void CWifiMeasureCanvas::OnPaint() {
     CPaintDC dc(this);
-    if (!m_image || !m_memDC.GetSafeHdc() || !m_bitmap || !m_bitmap->GetSafeHandle())
+    if (!m_image || !m_surface.Ready())
         return;
-    const CanvasSpace space = Space();
-    const bool fitted = m_viewMode == 1;
-    const int width = fitted ? space.displayWidth : m_imageWidth;
-    const int height = fitted ? space.displayHeight : m_imageHeight;
-    m_image->StretchToDC(m_memDC, -m_scrollX, -m_scrollY, width, height, SRCCOPY);
+    CDC& memory = m_surface.Dc();
+    const SIZE shown = ShownSize();
+    const int width = shown.cx;
+    const int height = shown.cy;
+    m_image->StretchToDC(memory, -m_scrollX, -m_scrollY, width, height, SRCCOPY);
     CanvasPaint paint;
     paint.mapping.scrollX = m_scrollX;
     paint.mapping.scrollY = m_scrollY;
@@ -256,11 +255,11 @@ void CWifiMeasureCanvas::OnPaint() {
     GetClientRect(&client);
     paint.textRight = client.Width();
     paint.textBottom = client.Height();
-    PaintItems(m_memDC.GetSafeHdc(), paint);
-    PaintDraft(m_memDC);
-    PaintMoveOutline(m_memDC);
-    dc.BitBlt(0, 0, static_cast<int>(width * m_zoom), static_cast<int>(height * m_zoom), &m_memDC,
-              0, 0, SRCCOPY);
+    PaintItems(memory.GetSafeHdc(), paint);
+    PaintDraft(memory);
+    PaintMoveOutline(memory);
+    dc.BitBlt(0, 0, static_cast<int>(width * m_zoom), static_cast<int>(height * m_zoom), &memory, 0,
+              0, SRCCOPY);
 }
 
 void CWifiMeasureCanvas::PaintItems(HDC dc, CanvasPaint paint) const {
@@ -319,8 +318,7 @@ void CWifiMeasureCanvas::OnDestroy() {
     m_session.Reset();
     CanvasItemStore().DeleteAll();
     m_image.reset();
-    m_memDC.DeleteDC();
-    m_bitmap.reset();
+    m_surface.Release();
 }
 
 // ---- Tools ----
@@ -352,9 +350,9 @@ bool CWifiMeasureCanvas::InPicture(POINT c) const {
         return false;
     CRect client;
     GetClientRect(&client);
-    const CanvasSpace space = Space();
-    const int w = m_viewMode == 1 ? space.displayWidth : m_imageWidth;
-    const int h = m_viewMode == 1 ? space.displayHeight : m_imageHeight;
+    const SIZE shown = ShownSize();
+    const int w = shown.cx;
+    const int h = shown.cy;
     return c.x >= 0 && c.y >= 0 && c.x < std::min<int>(client.Width(), static_cast<int>(w * m_zoom)) &&
            c.y < std::min<int>(client.Height(), static_cast<int>(h * m_zoom));
 }
@@ -364,9 +362,9 @@ void CWifiMeasureCanvas::HoldMouse(POINT c, bool square) {
     m_holding = true;
     CRect client;
     GetClientRect(&client);
-    const CanvasSpace space = Space();
-    const int w = m_viewMode == 1 ? space.displayWidth : m_imageWidth;
-    const int h = m_viewMode == 1 ? space.displayHeight : m_imageHeight;
+    const SIZE shown = ShownSize();
+    const int w = shown.cx;
+    const int h = shown.cy;
     RECT area{0, 0, std::min<LONG>(client.Width(), static_cast<LONG>(w * m_zoom)),
               std::min<LONG>(client.Height(), static_cast<LONG>(h * m_zoom))};
     if (square) {

@@ -21,6 +21,7 @@
 
 #include "measure/CanvasShapeRules.h"
 #include "measure/MeasureSession.h"
+#include "measure/ViewSurface.h"
 #include "platform/mfc/AfxWin.h"
 
 #include <memory>
@@ -80,6 +81,9 @@ public:
     int ImageWidth() const { return m_imageWidth; }
     int ImageHeight() const { return m_imageHeight; }
     CanvasSpace Space() const;
+    // The picture as shown before the zoom: the fitted display (view mode 1) or the picture's
+    // own size.
+    SIZE ShownSize() const;
     // The measuring context of a press now: Wavenor's unit scale in the fitted display's
     // pixels, g_zoomScale, the unit, the decimals and the current pen.
     MeasureContext Context() const;
@@ -154,6 +158,5 @@ private:
     const MoveRule* m_moveRule = nullptr;
     std::vector<POINT> m_moveHandles;
     bool m_holding = false;
-    CDC m_memDC;
-    std::unique_ptr<CBitmap> m_bitmap;
+    ViewSurface m_surface;
 };
