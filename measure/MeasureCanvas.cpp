@@ -1,6 +1,7 @@
 #include "measure/MeasureCanvas.h"
 
 #include "measure/MeasureSettings.h"
+#include "measure/PictureSave.h"
 #include "measure/ShapeDrawing.h"
 #include "measure/TextDlg.h"
 #include "kit/LangText.h"
@@ -70,26 +71,19 @@ BOOL CMeasureCanvas::OnInitDialog() {
     std::fill(std::begin(g_fileMagnificationText), std::end(g_fileMagnificationText), 0);
     ms::CopyBounded(g_fileMagnificationText, 32, name.magnification.GetString());
 
-    CClientDC client(this);
-    m_memDC.CreateCompatibleDC(&client);
-    m_pBitmap = std::make_unique<CBitmap>();
+    const bool fixed = m_viewMode == CANVAS_VIEW_FIXED;
     if (m_image) {
         m_imageWidth = static_cast<int>(m_image->GetWidth());
         m_imageHeight = static_cast<int>(m_image->GetHeight());
         const FixedView view = FixedViewOf(m_imageWidth, m_imageHeight);
         m_viewWidth = view.width;
         m_viewHeight = view.height;
-        double scale = 1.0;
-        if (m_viewMode == CANVAS_VIEW_FIXED) {
-            m_pBitmap->CreateCompatibleBitmap(&client, view.width, view.height);
-            scale = view.scale;
-        } else {
-            m_pBitmap->CreateCompatibleBitmap(&client, m_imageWidth, m_imageHeight);
-        }
-        m_memDC.SelectObject(m_pBitmap.get());
+        const double scale = fixed ? view.scale : 1.0;
         m_scaleX = scale;
         m_scaleY = scale;
     }
+    m_surface.Create(*this, m_image != nullptr, fixed ? m_viewWidth : m_imageWidth,
+                     fixed ? m_viewHeight : m_imageHeight);
 
     ReadUnitSettings();
     ReadMeasureTextColor();
@@ -215,17 +209,18 @@ BOOL CMeasureCanvas::OnSetCursor(CWnd*, UINT, UINT) {
 
 void CMeasureCanvas::OnPaint() {
     CPaintDC dc(this);
-    if (!m_image || !m_memDC.GetSafeHdc() || !m_pBitmap->GetSafeHandle())
+    if (!m_image || !m_surface.Ready())
         return;
+    CDC& memory = m_surface.Dc();
     // Composed off screen and copied in one transfer.
     const bool fixed = m_viewMode == CANVAS_VIEW_FIXED;
     const int width = fixed ? m_viewWidth : m_imageWidth;
     const int height = fixed ? m_viewHeight : m_imageHeight;
-    m_image->StretchToDC(m_memDC, -m_scrollX, -m_scrollY, width, height, SRCCOPY);
+    m_image->StretchToDC(memory, -m_scrollX, -m_scrollY, width, height, SRCCOPY);
     const ShapeMapping screen{false, m_scrollX, m_scrollY, 1.0, 1.0};
     for (const auto& shape : m_shapes)
-        DrawMeasureRecord(m_memDC, *shape, screen, g_decimalPlaces, g_unitName);
-    DrawShapeInProgress(m_memDC);
+        DrawMeasureRecord(memory, *shape, screen, g_decimalPlaces, g_unitName);
+    DrawShapeInProgress(memory);
 
     CRect client;
     GetClientRect(&client);
@@ -233,13 +228,13 @@ void CMeasureCanvas::OnPaint() {
     stampFont.lfCharSet = 1;
     CFont font;
     font.CreateFontIndirect(&stampFont);
-    CFont* oldFont = m_memDC.SelectObject(&font);
-    m_memDC.SetTextColor(0xFFFFFF);
-    m_memDC.SetBkMode(TRANSPARENT);
-    m_memDC.TextOut(2, client.Height() - 14, m_titleToX);
-    m_memDC.SelectObject(oldFont);
+    CFont* oldFont = memory.SelectObject(&font);
+    memory.SetTextColor(0xFFFFFF);
+    memory.SetBkMode(TRANSPARENT);
+    memory.TextOut(2, client.Height() - 14, m_titleToX);
+    memory.SelectObject(oldFont);
 
-    dc.BitBlt(0, 0, width, height, &m_memDC, 0, 0, SRCCOPY);
+    dc.BitBlt(0, 0, width, height, &memory, 0, 0, SRCCOPY);
     // A repaint of the whole view wipes what was drawn inverted into the window.
     CRect painted(dc.m_ps.rcPaint);
     CRect covered;
@@ -254,22 +249,12 @@ int CMeasureCanvas::SaveWithShapes(const CString& path) {
     const DWORD type = PictureTypeOfPath(path);
     if (!m_image || type == 0 || m_imageWidth <= 0 || m_imageHeight <= 0)
         return 0;
-    CClientDC client(this);
-    CDC memory;
-    memory.CreateCompatibleDC(&client);
-    CBitmap bitmap;
-    if (!bitmap.CreateCompatibleBitmap(&client, m_imageWidth, m_imageHeight))
-        return 0;
-    CBitmap* old = memory.SelectObject(&bitmap);
-    m_image->StretchToDC(memory, 0, 0, m_imageWidth, m_imageHeight, SRCCOPY);
     const ShapeMapping file{true, 0, 0, m_scaleX, m_scaleY};
-    for (const auto& shape : m_shapes)
-        DrawMeasureRecord(memory, *shape, file, g_decimalPlaces, g_unitName);
-    memory.SelectObject(old);
-    CDibImage rendered(DIBIMAGE_TYPE_UNKNOWN);
-    if (!rendered.CreateFromBitmap(static_cast<HBITMAP>(bitmap.GetSafeHandle())))
-        return 0;
-    return rendered.SaveToFile(path.GetString(), type) ? 1 : 0;
+    return SavePictureWithShapes(
+        *this, *m_image, m_imageWidth, m_imageHeight, path, type, [&](CDC& memory) {
+            for (const auto& shape : m_shapes)
+                DrawMeasureRecord(memory, *shape, file, g_decimalPlaces, g_unitName);
+        });
 }
 
 void CMeasureCanvas::CopyClientToBitmap() {
@@ -301,6 +286,5 @@ void CMeasureCanvas::OnDestroy() {
     m_currentRecord = nullptr;
     m_shapes.DeleteAll();
     m_image.reset();
-    m_memDC.DeleteDC();
-    m_pBitmap.reset();
+    m_surface.Release();
 }

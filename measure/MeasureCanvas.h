@@ -14,6 +14,7 @@
 #include "measure/MagnifierDlg.h"
 #include "measure/MeasureRecords.h"
 #include "measure/MeasureSession.h"
+#include "measure/ViewSurface.h"
 
 #include "platform/mfc/AfxWin.h"
 
@@ -222,8 +223,7 @@ private:
     CPoint m_bandPoint{0, 0};
     bool m_outlineShown = false; // the moving outline stands at m_moveHandles
 
-    CDC m_memDC;
-    std::unique_ptr<CBitmap> m_pBitmap;
+    ViewSurface m_surface;
 
     // Exports of the canvas's shapes, called by the photo-measure window with the path the
     // operator chose. Both show their failures in message boxes of the canvas and leave the

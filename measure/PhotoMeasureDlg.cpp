@@ -412,29 +412,8 @@ bool CPhotoMeasureDlg::MaySizeWithoutSaving() {
 }
 
 void CPhotoMeasureDlg::OnSysCommand(UINT id, LPARAM lp) {
-    switch (id) {
-    case SC_MAXIMIZE:
-        if (!MaySizeWithoutSaving())
-            return;
-        m_windowState = 2;
-        m_wasMaximized = 2;
-        break;
-    case SC_RESTORE:
-        if (m_windowState == 3) {
-            ModifyStyle(0, WS_MAXIMIZEBOX);
-            m_windowState = 4;
-        } else if ((m_windowState == 2 || m_wasMaximized == 2) && !MaySizeWithoutSaving()) {
-            return;
-        }
-        break;
-    case SC_MINIMIZE:
-        m_windowState = 3;
-        ModifyStyle(WS_MAXIMIZEBOX, 0);
-        break;
-    default:
-        break;
-    }
-    CDialog::OnSysCommand(id, lp);
+    if (m_sizing.Command(*this, id, [this] { return MaySizeWithoutSaving(); }))
+        CDialog::OnSysCommand(id, lp);
 }
 
 void CPhotoMeasureDlg::OnMinButton() {
@@ -454,16 +433,19 @@ void CPhotoMeasureDlg::OnCloseButton() {
 
 void CPhotoMeasureDlg::OnSize(UINT type, int cx, int cy) {
     CDialog::OnSize(type, cx, cy);
-    if (type == SIZE_MAXIMIZED) {
-        if (m_windowState == 2 && m_canvas)
+    switch (m_sizing.Resized(type)) {
+    case PhotoWindowSizing::Layout::Maximised:
+        if (m_canvas)
             MaximisedLayout(cx, cy);
-    } else if (type == SIZE_RESTORED) {
-        const bool backFromMinimisedNormal = m_windowState == 4 && m_wasMaximized != 2;
-        if (!backFromMinimisedNormal && m_canvas && m_wasMaximized == 2)
+        break;
+    case PhotoWindowSizing::Layout::Normal:
+        if (m_canvas && m_sizing.MaximiseCommanded())
             NormalLayout();
         // Back in the normal window: the title corner and the buttons see it as such.
-        if (!backFromMinimisedNormal && m_windowState != 3)
-            m_windowState = 1;
+        m_sizing.BackToNormal();
+        break;
+    case PhotoWindowSizing::Layout::None:
+        break;
     }
     Invalidate(FALSE);
 }
@@ -498,7 +480,7 @@ void CPhotoMeasureDlg::NormalLayout() {
     m_closeButton.SetWindowPos(nullptr, 606, 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     RebuildCanvas(CANVAS_VIEW_FIXED);
     m_saved = 0;
-    m_wasMaximized = 1;
+    m_sizing.NormalLaidOut();
 }
 
 LRESULT CPhotoMeasureDlg::OnNcHitTest(CPoint pt) {

@@ -12,6 +12,7 @@
 
 #include "measure/IniTextFile.h"
 #include "measure/MeasureCanvas.h"
+#include "measure/PhotoWindowSizing.h"
 #include "kit/ToggleBitmapButton.h"
 
 #include "platform/mfc/AfxCmn.h"
@@ -48,7 +49,7 @@ public:
     BOOL ReadZoomScale();
 
     CMeasureCanvas* Canvas() const { return m_canvas.get(); }
-    int WindowState() const { return m_windowState; }
+    int WindowState() const { return m_sizing.State(); }
     CanvasViewMode ViewMode() const { return m_viewMode; }
 
     // The commands, as the buttons and menus run them.
@@ -155,10 +156,7 @@ private:
     ButtonTip m_tipButtons[14];
     HWND m_toolTipWnd = nullptr;
     HWND m_mainWnd = nullptr;
-    // 1 normal, 2 after a maximise command, 3 minimised, 4 restored from the minimised state.
-    int m_windowState = 1;
-    // 2 after a maximise command, 1 again once the normal layout is rebuilt.
-    int m_wasMaximized = 1;
+    PhotoWindowSizing m_sizing;
     // The title corner restores a maximised window once per visit of the mouse.
     bool m_cornerRestorePosted = false;
     WCHAR m_title[30] = {};

@@ -6,6 +6,7 @@
 
 #include "measure/Geometry.h"
 #include "measure/MeasureSettings.h"
+#include "measure/PictureSave.h"
 #include "measure/ShapePainter.h"
 #include "measure/Units.h"
 #include "measure/ViewScrolling.h"
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 namespace {
 constexpr COLORREF kBackground = 0x808080;
@@ -50,6 +52,71 @@ private:
 void Segment(HDC dc, POINT a, POINT b) {
     MoveToEx(dc, a.x, a.y, nullptr);
     LineTo(dc, b.x, b.y);
+}
+
+// What the rubber band between the shape's current start and the mouse shows.
+enum class BandFigure { None, Segment, RadiusCircle, DiameterCircle };
+
+// The shapes whose band starts at the last press: the figure, and the numbers of presses taken
+// (bit n for n presses) at which it shows.
+struct BandRule {
+    ShapeKind shape;
+    unsigned atPresses;
+    BandFigure figure;
+};
+constexpr unsigned Presses(std::initializer_list<int> counts) {
+    unsigned bits = 0;
+    for (const int n : counts)
+        bits |= 1u << n;
+    return bits;
+}
+constexpr BandRule kBandRules[] = {
+    {LIVE_LINE, Presses({1}), BandFigure::Segment},
+    {LIVE_DOT_LINE, Presses({1}), BandFigure::Segment},
+    {LIVE_ANGLE, Presses({0, 1, 2}), BandFigure::Segment},
+    {LIVE_FOUR_POINT_ANGLE, Presses({1, 3}), BandFigure::Segment},
+    {LIVE_RADIUS_CIRCLE, Presses({1}), BandFigure::RadiusCircle},
+    {LIVE_DIAMETER_CIRCLE, Presses({1}), BandFigure::DiameterCircle},
+};
+
+// The band of the session's shape now and the stored point it starts at; None when the shape
+// shows no band at this press.
+BandFigure BandOf(const MeasureSession& session, POINT& start) {
+    const ShapeKind shape = session.Shape();
+    const int next = session.Next();
+    if (shape == LIVE_CONTINUAL_LINE || shape == LIVE_POLYGON) {
+        // From the last vertex: the fold line's is before its label place once it has one.
+        MeasureStore::Lock lock(StillItemStore());
+        const std::vector<POINT>& d = lock.Draft().m_points;
+        if (d.empty())
+            return BandFigure::None;
+        start = shape == LIVE_CONTINUAL_LINE && d.size() > 1 ? d[d.size() - 2] : d.back();
+        return BandFigure::Segment;
+    }
+    for (const BandRule& rule : kBandRules) {
+        if (rule.shape != shape)
+            continue;
+        if (next < 0 || next >= 32 || !((rule.atPresses >> next) & 1u))
+            return BandFigure::None;
+        start = session.Click(next - 1);
+        return rule.figure;
+    }
+    return BandFigure::None;
+}
+
+// The band's figure from client point a to b: the segment, with the circle around a (radius
+// circle) or through a and b (diameter circle).
+void DrawBandFigure(HDC h, BandFigure figure, POINT a, POINT b) {
+    if (figure == BandFigure::RadiusCircle || figure == BandFigure::DiameterCircle) {
+        int r = static_cast<int>(Distance(a, b) + 0.5);
+        POINT c = a;
+        if (figure == BandFigure::DiameterCircle) {
+            c = POINT{(a.x + b.x) / 2, (a.y + b.y) / 2};
+            r /= 2;
+        }
+        Ellipse(h, c.x - r, c.y - r, c.x + r, c.y + r);
+    }
+    Segment(h, a, b);
 }
 
 } // namespace
@@ -96,15 +163,9 @@ BOOL CStillMeasureView::OnInitDialog() {
         }
     }
 
-    CClientDC client(this);
-    m_memDC.CreateCompatibleDC(&client);
-    m_bitmap = std::make_unique<CBitmap>();
-    if (m_image) {
-        const bool fitted = m_viewMode != STILL_VIEW_ACTUAL;
-        m_bitmap->CreateCompatibleBitmap(&client, fitted ? m_displayWidth : m_imageWidth,
-                                         fitted ? m_displayHeight : m_imageHeight);
-        m_memDC.SelectObject(m_bitmap.get());
-    }
+    const bool fitted = m_viewMode != STILL_VIEW_ACTUAL;
+    m_surface.Create(*this, m_image != nullptr, fitted ? m_displayWidth : m_imageWidth,
+                     fitted ? m_displayHeight : m_imageHeight);
     return TRUE;
 }
 
@@ -155,14 +216,15 @@ BOOL CStillMeasureView::OnEraseBkgnd(CDC* dc) {
 
 void CStillMeasureView::OnPaint() {
     CPaintDC dc(this);
-    if (!m_image || !m_memDC.GetSafeHdc() || !m_bitmap || !m_bitmap->GetSafeHandle())
+    if (!m_image || !m_surface.Ready())
         return;
+    CDC& memory = m_surface.Dc();
     const bool fitted = m_viewMode != STILL_VIEW_ACTUAL;
-    m_image->StretchToDC(m_memDC, -m_scrollX, -m_scrollY, fitted ? m_displayWidth : m_imageWidth,
+    m_image->StretchToDC(memory, -m_scrollX, -m_scrollY, fitted ? m_displayWidth : m_imageWidth,
                          fitted ? m_displayHeight : m_imageHeight, SRCCOPY);
-    DrawMeasurements(&m_memDC, m_scrollX, m_scrollY, 1.0, 1.0);
+    DrawMeasurements(&memory, m_scrollX, m_scrollY, 1.0, 1.0);
     // The fitted view shows the top 640 x 480 of its display, also of a 640 x 512 one.
-    dc.BitBlt(0, 0, fitted ? 640 : m_imageWidth, fitted ? 480 : m_imageHeight, &m_memDC, 0, 0,
+    dc.BitBlt(0, 0, fitted ? 640 : m_imageWidth, fitted ? 480 : m_imageHeight, &memory, 0, 0,
               SRCCOPY);
 }
 
@@ -171,14 +233,9 @@ void CStillMeasureView::DrawMeasurements(CDC* dc, int xOffset, int yOffset, doub
     if (!dc || !dc->GetSafeHdc())
         return;
     // The fold line being drawn belongs to the screen only, never to a saved picture.
-    if (dc == &m_memDC)
+    if (dc == &m_surface.Dc())
         DrawFoldInProgress(dc);
-    ShapeMapping mapping;
-    mapping.toFile = xScale != 1.0 || yScale != 1.0;
-    mapping.scrollX = xOffset;
-    mapping.scrollY = yOffset;
-    mapping.scaleX = xScale;
-    mapping.scaleY = yScale;
+    const ShapeMapping mapping{xScale != 1.0 || yScale != 1.0, xOffset, yOffset, xScale, yScale};
     MeasureStore::Lock lock(StillItemStore());
     for (const auto& item : lock.Shapes())
         DrawStillItem(dc->GetSafeHdc(), *item, mapping, g_decimalPlaces, g_unitName);
@@ -315,68 +372,16 @@ void CStillMeasureView::MarkPress(POINT stored) {
 }
 
 void CStillMeasureView::DrawBand(POINT to) {
-    enum class Figure { None, Segment, RadiusCircle, DiameterCircle };
-    const ShapeKind shape = m_session.Shape();
-    const int next = m_session.Next();
-    Figure figure = Figure::None;
     POINT start{};
-    switch (shape) {
-    case LIVE_LINE:
-    case LIVE_DOT_LINE:
-        if (next == 1)
-            figure = Figure::Segment, start = m_session.Click(0);
-        break;
-    case LIVE_ANGLE:
-        if (next <= 2)
-            figure = Figure::Segment, start = m_session.Click(next - 1);
-        break;
-    case LIVE_FOUR_POINT_ANGLE:
-        if (next == 1 || next == 3)
-            figure = Figure::Segment, start = m_session.Click(next - 1);
-        break;
-    case LIVE_RADIUS_CIRCLE:
-        if (next == 1)
-            figure = Figure::RadiusCircle, start = m_session.Click(0);
-        break;
-    case LIVE_DIAMETER_CIRCLE:
-        if (next == 1)
-            figure = Figure::DiameterCircle, start = m_session.Click(0);
-        break;
-    case LIVE_CONTINUAL_LINE:
-    case LIVE_POLYGON: {
-        // From the last vertex: the fold line's is before its label place once it has one.
-        MeasureStore::Lock lock(StillItemStore());
-        const std::vector<POINT>& d = lock.Draft().m_points;
-        if (!d.empty()) {
-            figure = Figure::Segment;
-            start = shape == LIVE_CONTINUAL_LINE && d.size() > 1 ? d[d.size() - 2] : d.back();
-        }
-        break;
-    }
-    default:
-        break;
-    }
-    if (figure == Figure::None)
+    const BandFigure figure = BandOf(m_session, start);
+    if (figure == BandFigure::None)
         return;
     CClientDC dc(this);
     const HDC h = dc.GetSafeHdc();
     ScopedPen pen(h, g_lineType, g_lineWidth, g_lineColor, R2_NOTXORPEN);
-    const auto draw = [&](POINT end) {
-        const POINT a = Client(start), b = Client(end);
-        if (figure == Figure::RadiusCircle || figure == Figure::DiameterCircle) {
-            int r = static_cast<int>(Distance(a, b) + 0.5);
-            POINT c = a;
-            if (figure == Figure::DiameterCircle) {
-                c = POINT{(a.x + b.x) / 2, (a.y + b.y) / 2};
-                r /= 2;
-            }
-            Ellipse(h, c.x - r, c.y - r, c.x + r, c.y + r);
-        }
-        Segment(h, a, b);
-    };
     if (m_bandDrawn)
-        draw(m_bandTo); // takes the old band away
-    draw(to);
+        DrawBandFigure(h, figure, Client(start), Client(m_bandTo)); // takes the old band away
+    DrawBandFigure(h, figure, Client(start), Client(to));
     m_bandTo = to;
     m_bandDrawn = true;
 }
@@ -524,23 +529,12 @@ int CStillMeasureView::SaveWithMeasurements(const CString& path) {
     const DWORD type = StillPictureType(path);
     if (!m_image || type == 0)
         return 0;
-    CClientDC client(this);
-    CDC memory;
-    memory.CreateCompatibleDC(&client);
-    CBitmap bitmap;
-    if (!bitmap.CreateCompatibleBitmap(&client, m_imageWidth, m_imageHeight))
-        return 0;
-    CBitmap* old = memory.SelectObject(&bitmap);
-    m_image->StretchToDC(memory, 0, 0, m_imageWidth, m_imageHeight, SRCCOPY);
     // Stored points are display positions in the fitted view: the picture gets them scaled by
     // picture size / display size per axis (2.0 for a 1280 x 1024 frame).
     const StillViewSpace space = Space();
-    DrawMeasurements(&memory, 0, 0, space.toPictureX, space.toPictureY);
-    memory.SelectObject(old);
-    CDibImage rendered(DIBIMAGE_TYPE_UNKNOWN);
-    if (!rendered.CreateFromBitmap(static_cast<HBITMAP>(bitmap.GetSafeHandle())))
-        return 0;
-    return rendered.SaveToFile(path.GetString(), type) ? 1 : 0;
+    return SavePictureWithShapes(
+        *this, *m_image, m_imageWidth, m_imageHeight, path, type,
+        [&](CDC& memory) { DrawMeasurements(&memory, 0, 0, space.toPictureX, space.toPictureY); });
 }
 
 void CStillMeasureView::OnDestroy() {
@@ -552,6 +546,5 @@ void CStillMeasureView::OnDestroy() {
     m_image.reset();
     m_prevImage.reset();
     m_origImage.reset();
-    m_memDC.DeleteDC();
-    m_bitmap.reset();
+    m_surface.Release();
 }

@@ -21,6 +21,7 @@
 #include "wifi_measure/StillViewSpace.h"
 
 #include "measure/MeasureSession.h"
+#include "measure/ViewSurface.h"
 
 #include "platform/mfc/AfxWin.h"
 
@@ -118,6 +119,5 @@ private:
     POINT m_bandTo{};
     bool m_holding = false;
 
-    CDC m_memDC;
-    std::unique_ptr<CBitmap> m_bitmap;
+    ViewSurface m_surface;
 };

@@ -6,6 +6,7 @@
 
 #include "measure/Geometry.h"
 #include "measure/MeasureSettings.h"
+#include "measure/PictureSave.h"
 #include "measure/Units.h"
 #include "measure/ViewScrolling.h"
 #include "kit/LangText.h"
@@ -35,6 +36,75 @@ bool Ask(LPCWSTR key, LPCWSTR text) {
     WCHAR buffer[128];
     GetLangText(key, buffer, 128, text);
     return AfxMessageBox(buffer, MB_YESNO) == IDYES;
+}
+
+void DraftLine(HDC h, POINT a, POINT b) {
+    MoveToEx(h, a.x, a.y, nullptr);
+    LineTo(h, b.x, b.y);
+}
+
+// The continuous line's segments so far with their labels, as the finished line shows them.
+void DrawDraftFold(HDC h, const std::vector<POINT>& pts, const std::vector<CString>& labels) {
+    CMeasureRecord draft;
+    draft.m_kind = TOOL_CONTINUOUS_LINE;
+    draft.m_points = pts;
+    draft.m_labels = labels;
+    draft.m_penWidth = g_lineWidth;
+    draft.m_penStyle = g_lineType;
+    draft.m_lineColor = g_lineColor;
+    draft.m_labelColor = g_lineColor;
+    CanvasPaint paint;
+    paint.decimals = g_decimalPlaces;
+    paint.unit = g_unitName;
+    PaintCanvasItem(h, draft, paint);
+}
+
+// What a shape in progress has so far, from its draft points (client coordinates, at least
+// one) with the DC's pen; gives the point the rubber line to the mouse starts from.
+POINT DrawDraftFigure(HDC h, ShapeKind shape, const std::vector<POINT>& pts,
+                      const std::vector<CString>& labels) {
+    const size_t n = pts.size();
+    switch (shape) {
+    case LIVE_LINE:
+        if (n >= 2)
+            DraftLine(h, pts[0], pts[1]);
+        break;
+    case LIVE_RECTANGLE:
+        if (n >= 2)
+            Rectangle(h, pts[0].x, pts[0].y, pts[1].x, pts[1].y);
+        break;
+    case LIVE_RADIUS_CIRCLE:
+    case LIVE_DIAMETER_CIRCLE:
+        if (n >= 2) {
+            const bool radius = shape == LIVE_RADIUS_CIRCLE;
+            const POINT c =
+                radius ? pts[0] : POINT{(pts[0].x + pts[1].x) / 2, (pts[0].y + pts[1].y) / 2};
+            int r = static_cast<int>(Distance(pts[0], pts[1]));
+            if (!radius)
+                r /= 2;
+            Ellipse(h, c.x - r, c.y - r, c.x + r, c.y + r);
+            DraftLine(h, pts[0], pts[1]);
+        }
+        break;
+    case LIVE_THREE_POINT_CIRCLE:
+        for (const POINT& p : pts) {
+            DraftLine(h, POINT{p.x - 6, p.y}, POINT{p.x + 6, p.y});
+            DraftLine(h, POINT{p.x, p.y + 6}, POINT{p.x, p.y - 6});
+        }
+        break;
+    case LIVE_FOUR_POINT_ANGLE:
+        for (size_t i = 0; i + 1 < n; i += 2)
+            DraftLine(h, pts[i], pts[i + 1]);
+        break;
+    case LIVE_CONTINUAL_LINE:
+        DrawDraftFold(h, pts, labels);
+        return n >= 3 ? pts[n - 2] : pts[0];
+    default: // angle and polygon: the edges so far
+        for (size_t i = 0; i + 1 < n; ++i)
+            DraftLine(h, pts[i], pts[i + 1]);
+        break;
+    }
+    return pts.back();
 }
 
 } // namespace
@@ -85,21 +155,20 @@ BOOL CWifiMeasureCanvas::OnInitDialog() {
             UpdateScrollBars();
         }
     }
-    CClientDC client(this);
-    m_memDC.CreateCompatibleDC(&client);
-    m_bitmap = std::make_unique<CBitmap>();
-    if (m_image) {
-        const CanvasSpace space = Space();
-        const bool fitted = m_viewMode == 1;
-        m_bitmap->CreateCompatibleBitmap(&client, fitted ? space.displayWidth : m_imageWidth,
-                                         fitted ? space.displayHeight : m_imageHeight);
-        m_memDC.SelectObject(m_bitmap.get());
-    }
+    const SIZE shown = ShownSize();
+    m_surface.Create(*this, m_image != nullptr, shown.cx, shown.cy);
     return TRUE;
 }
 
 CanvasSpace CWifiMeasureCanvas::Space() const {
     return CanvasSpaceOf(m_imageWidth, m_imageHeight, m_viewMode);
+}
+
+SIZE CWifiMeasureCanvas::ShownSize() const {
+    if (m_viewMode != 1)
+        return SIZE{m_imageWidth, m_imageHeight};
+    const CanvasSpace space = Space();
+    return SIZE{space.displayWidth, space.displayHeight};
 }
 
 MeasureContext CWifiMeasureCanvas::Context() const {
@@ -172,13 +241,13 @@ BOOL CWifiMeasureCanvas::OnEraseBkgnd(CDC* dc) {
 
 void CWifiMeasureCanvas::OnPaint() {
     CPaintDC dc(this);
-    if (!m_image || !m_memDC.GetSafeHdc() || !m_bitmap || !m_bitmap->GetSafeHandle())
+    if (!m_image || !m_surface.Ready())
         return;
-    const CanvasSpace space = Space();
-    const bool fitted = m_viewMode == 1;
-    const int width = fitted ? space.displayWidth : m_imageWidth;
-    const int height = fitted ? space.displayHeight : m_imageHeight;
-    m_image->StretchToDC(m_memDC, -m_scrollX, -m_scrollY, width, height, SRCCOPY);
+    CDC& memory = m_surface.Dc();
+    const SIZE shown = ShownSize();
+    const int width = shown.cx;
+    const int height = shown.cy;
+    m_image->StretchToDC(memory, -m_scrollX, -m_scrollY, width, height, SRCCOPY);
     CanvasPaint paint;
     paint.mapping.scrollX = m_scrollX;
     paint.mapping.scrollY = m_scrollY;
@@ -186,17 +255,19 @@ void CWifiMeasureCanvas::OnPaint() {
     GetClientRect(&client);
     paint.textRight = client.Width();
     paint.textBottom = client.Height();
+    PaintItems(memory.GetSafeHdc(), paint);
+    PaintDraft(memory);
+    PaintMoveOutline(memory);
+    dc.BitBlt(0, 0, static_cast<int>(width * m_zoom), static_cast<int>(height * m_zoom), &memory, 0,
+              0, SRCCOPY);
+}
+
+void CWifiMeasureCanvas::PaintItems(HDC dc, CanvasPaint paint) const {
     paint.decimals = g_decimalPlaces;
     paint.unit = g_unitName;
-    {
-        MeasureStore::Lock lock(CanvasItemStore());
-        for (const auto& item : lock.Shapes())
-            PaintCanvasItem(m_memDC.GetSafeHdc(), *item, paint);
-    }
-    PaintDraft(m_memDC);
-    PaintMoveOutline(m_memDC);
-    dc.BitBlt(0, 0, static_cast<int>(width * m_zoom), static_cast<int>(height * m_zoom), &m_memDC,
-              0, 0, SRCCOPY);
+    MeasureStore::Lock lock(CanvasItemStore());
+    for (const auto& item : lock.Shapes())
+        PaintCanvasItem(dc, *item, paint);
 }
 
 // The shape whose presses are not all taken: what it has so far, and the rubber line from its
@@ -219,70 +290,11 @@ void CWifiMeasureCanvas::PaintDraft(CDC& dc) {
     const HDC h = dc.GetSafeHdc();
     ScopedGdiObject pen(h, CreatePen(g_lineType, g_lineWidth, g_lineColor));
     SelectObject(h, GetStockObject(NULL_BRUSH));
-    const auto line = [h](POINT a, POINT b) {
-        MoveToEx(h, a.x, a.y, nullptr);
-        LineTo(h, b.x, b.y);
-    };
-    const size_t n = pts.size();
-    POINT rubberFrom = pts.back();
-    switch (shape) {
-    case LIVE_LINE:
-        if (n >= 2)
-            line(pts[0], pts[1]);
-        break;
-    case LIVE_RECTANGLE:
-        if (n >= 2)
-            Rectangle(h, pts[0].x, pts[0].y, pts[1].x, pts[1].y);
-        break;
-    case LIVE_RADIUS_CIRCLE:
-    case LIVE_DIAMETER_CIRCLE:
-        if (n >= 2) {
-            const bool radius = shape == LIVE_RADIUS_CIRCLE;
-            const POINT c = radius ? pts[0]
-                                   : POINT{(pts[0].x + pts[1].x) / 2, (pts[0].y + pts[1].y) / 2};
-            int r = static_cast<int>(Distance(pts[0], pts[1]));
-            if (!radius)
-                r /= 2;
-            Ellipse(h, c.x - r, c.y - r, c.x + r, c.y + r);
-            line(pts[0], pts[1]);
-        }
-        break;
-    case LIVE_THREE_POINT_CIRCLE:
-        for (const POINT& p : pts) {
-            line(POINT{p.x - 6, p.y}, POINT{p.x + 6, p.y});
-            line(POINT{p.x, p.y + 6}, POINT{p.x, p.y - 6});
-        }
-        break;
-    case LIVE_FOUR_POINT_ANGLE:
-        for (size_t i = 0; i + 1 < n; i += 2)
-            line(pts[i], pts[i + 1]);
-        break;
-    case LIVE_CONTINUAL_LINE: {
-        // The segments made so far with their labels, as the finished line shows them.
-        CMeasureRecord draft;
-        draft.m_kind = TOOL_CONTINUOUS_LINE;
-        draft.m_points = pts;
-        draft.m_labels = labels;
-        draft.m_penWidth = g_lineWidth;
-        draft.m_penStyle = g_lineType;
-        draft.m_lineColor = g_lineColor;
-        draft.m_labelColor = g_lineColor;
-        CanvasPaint paint;
-        paint.decimals = g_decimalPlaces;
-        paint.unit = g_unitName;
-        PaintCanvasItem(h, draft, paint);
-        rubberFrom = n >= 3 ? pts[n - 2] : pts[0];
-        break;
-    }
-    default: // angle and polygon: the edges so far
-        for (size_t i = 0; i + 1 < n; ++i)
-            line(pts[i], pts[i + 1]);
-        break;
-    }
+    const POINT rubberFrom = DrawDraftFigure(h, shape, pts, labels);
     AtomicRubberLine& rubber = CanvasItemStore().Rubber();
     if (rubber.active.load()) {
         const POINT to = rubber.point.load();
-        line(rubberFrom, POINT{to.x - m_scrollX, to.y - m_scrollY});
+        DraftLine(h, rubberFrom, POINT{to.x - m_scrollX, to.y - m_scrollY});
     }
 }
 
@@ -306,8 +318,7 @@ void CWifiMeasureCanvas::OnDestroy() {
     m_session.Reset();
     CanvasItemStore().DeleteAll();
     m_image.reset();
-    m_memDC.DeleteDC();
-    m_bitmap.reset();
+    m_surface.Release();
 }
 
 // ---- Tools ----
@@ -339,9 +350,9 @@ bool CWifiMeasureCanvas::InPicture(POINT c) const {
         return false;
     CRect client;
     GetClientRect(&client);
-    const CanvasSpace space = Space();
-    const int w = m_viewMode == 1 ? space.displayWidth : m_imageWidth;
-    const int h = m_viewMode == 1 ? space.displayHeight : m_imageHeight;
+    const SIZE shown = ShownSize();
+    const int w = shown.cx;
+    const int h = shown.cy;
     return c.x >= 0 && c.y >= 0 && c.x < std::min<int>(client.Width(), static_cast<int>(w * m_zoom)) &&
            c.y < std::min<int>(client.Height(), static_cast<int>(h * m_zoom));
 }
@@ -351,9 +362,9 @@ void CWifiMeasureCanvas::HoldMouse(POINT c, bool square) {
     m_holding = true;
     CRect client;
     GetClientRect(&client);
-    const CanvasSpace space = Space();
-    const int w = m_viewMode == 1 ? space.displayWidth : m_imageWidth;
-    const int h = m_viewMode == 1 ? space.displayHeight : m_imageHeight;
+    const SIZE shown = ShownSize();
+    const int w = shown.cx;
+    const int h = shown.cy;
     RECT area{0, 0, std::min<LONG>(client.Width(), static_cast<LONG>(w * m_zoom)),
               std::min<LONG>(client.Height(), static_cast<LONG>(h * m_zoom))};
     if (square) {
@@ -610,48 +621,54 @@ void CWifiMeasureCanvas::Select(POINT p) {
     bool changed = false;
     {
         MeasureStore::Lock lock(CanvasItemStore());
-        CMeasureRecordList& items = lock.Shapes();
-        if (m_toolMode == 0) {
-            int chosen = -1;
-            for (int i = 0; i < items.GetSize(); ++i) {
-                const CMeasureRecord& item = *items[i];
-                if (item.m_kind == TOOL_FOUR_POINT_ANGLE || !HitsCanvasItem(item, p))
-                    continue;
-                chosen = i;
-                // A continuous line or polygon hit lets the search go on: a later one wins.
-                if (item.m_kind != TOOL_CONTINUOUS_LINE && item.m_kind != WIFI_KIND_POLYGON)
-                    break;
-            }
-            if (chosen >= 0) {
-                for (int i = 0; i < items.GetSize(); ++i)
-                    items[i]->m_selected = i == chosen ? 1 : 0;
-                m_firstSelected = -1;
-                m_secondSelected = -1;
-                changed = true;
-            }
-        } else {
-            for (int i = 0; i < items.GetSize(); ++i) {
-                CMeasureRecord& item = *items[i];
-                if (item.m_kind != TOOL_FOUR_POINT_ANGLE || item.m_selected ||
-                    !HitsFourPointAngle(item, p))
-                    continue;
-                if (m_firstSelected == -1) {
-                    m_firstSelected = i;
-                } else if (m_secondSelected == -1) {
-                    m_secondSelected = i;
-                } else {
-                    if (CMeasureRecord* old = items[m_firstSelected])
-                        old->m_selected = 0;
-                    m_firstSelected = m_secondSelected;
-                    m_secondSelected = i;
-                }
-                item.m_selected = 1;
-                changed = true;
-            }
-        }
+        changed =
+            m_toolMode == 0 ? SelectOne(lock.Shapes(), p) : SelectFourPointAngle(lock.Shapes(), p);
     }
     if (changed)
         Invalidate(FALSE);
+}
+
+bool CWifiMeasureCanvas::SelectOne(CMeasureRecordList& items, POINT p) {
+    int chosen = -1;
+    for (int i = 0; i < items.GetSize(); ++i) {
+        const CMeasureRecord& item = *items[i];
+        if (item.m_kind == TOOL_FOUR_POINT_ANGLE || !HitsCanvasItem(item, p))
+            continue;
+        chosen = i;
+        // A continuous line or polygon hit lets the search go on: a later one wins.
+        if (item.m_kind != TOOL_CONTINUOUS_LINE && item.m_kind != WIFI_KIND_POLYGON)
+            break;
+    }
+    if (chosen < 0)
+        return false;
+    for (int i = 0; i < items.GetSize(); ++i)
+        items[i]->m_selected = i == chosen ? 1 : 0;
+    m_firstSelected = -1;
+    m_secondSelected = -1;
+    return true;
+}
+
+bool CWifiMeasureCanvas::SelectFourPointAngle(CMeasureRecordList& items, POINT p) {
+    bool changed = false;
+    for (int i = 0; i < items.GetSize(); ++i) {
+        CMeasureRecord& item = *items[i];
+        if (item.m_kind != TOOL_FOUR_POINT_ANGLE || item.m_selected || !HitsFourPointAngle(item, p))
+            continue;
+        // The third one hit replaces the first of the two selected.
+        if (m_firstSelected == -1) {
+            m_firstSelected = i;
+        } else if (m_secondSelected == -1) {
+            m_secondSelected = i;
+        } else {
+            if (CMeasureRecord* old = items[m_firstSelected])
+                old->m_selected = 0;
+            m_firstSelected = m_secondSelected;
+            m_secondSelected = i;
+        }
+        item.m_selected = 1;
+        changed = true;
+    }
+    return changed;
 }
 
 void CWifiMeasureCanvas::DeleteSelected() {
@@ -739,34 +756,14 @@ int CWifiMeasureCanvas::SaveWithMeasurements(CString path) {
     const DWORD type = StillPictureType(path);
     if (!m_image || type == 0)
         return 0;
-    CClientDC client(this);
-    CDC memory;
-    memory.CreateCompatibleDC(&client);
-    CBitmap bitmap;
-    if (!bitmap.CreateCompatibleBitmap(&client, m_imageWidth, m_imageHeight))
-        return 0;
-    CBitmap* old = memory.SelectObject(&bitmap);
-    m_image->StretchToDC(memory, 0, 0, m_imageWidth, m_imageHeight, SRCCOPY);
     // Stored points of the fitted display land on the picture by picture size / display size
     // per axis, for every picture size; at actual size they are picture pixels already.
     const CanvasSpace space = Space();
     CanvasPaint paint;
-    paint.mapping.toFile = true;
-    paint.mapping.scaleX = space.toPictureX;
-    paint.mapping.scaleY = space.toPictureY;
+    paint.mapping = ShapeMapping{true, 0, 0, space.toPictureX, space.toPictureY};
     paint.selectedColor = 0x0000FF;
     paint.textRight = m_imageWidth;
     paint.textBottom = m_imageHeight;
-    paint.decimals = g_decimalPlaces;
-    paint.unit = g_unitName;
-    {
-        MeasureStore::Lock lock(CanvasItemStore());
-        for (const auto& item : lock.Shapes())
-            PaintCanvasItem(memory.GetSafeHdc(), *item, paint);
-    }
-    memory.SelectObject(old);
-    CDibImage rendered(DIBIMAGE_TYPE_UNKNOWN);
-    if (!rendered.CreateFromBitmap(static_cast<HBITMAP>(bitmap.GetSafeHandle())))
-        return 0;
-    return rendered.SaveToFile(path.GetString(), type) ? 1 : 0;
+    return SavePictureWithShapes(*this, *m_image, m_imageWidth, m_imageHeight, path, type,
+                                 [&](CDC& memory) { PaintItems(memory.GetSafeHdc(), paint); });
 }

@@ -21,6 +21,7 @@
 
 #include "measure/CanvasShapeRules.h"
 #include "measure/MeasureSession.h"
+#include "measure/ViewSurface.h"
 #include "platform/mfc/AfxWin.h"
 
 #include <memory>
@@ -80,6 +81,9 @@ public:
     int ImageWidth() const { return m_imageWidth; }
     int ImageHeight() const { return m_imageHeight; }
     CanvasSpace Space() const;
+    // The picture as shown before the zoom: the fitted display (view mode 1) or the picture's
+    // own size.
+    SIZE ShownSize() const;
     // The measuring context of a press now: Wavenor's unit scale in the fitted display's
     // pixels, g_zoomScale, the unit, the decimals and the current pen.
     MeasureContext Context() const;
@@ -119,11 +123,17 @@ private:
     void ShapeTaken(const MeasureContext& ctx);
     void Calibrate(int itemIndex, const MeasureContext& ctx);
     void Select(POINT stored);
+    // Tool mode 0: the item hit becomes the one selected. Tool mode 1: a four-point angle hit
+    // joins the two selected. True when the selection changed.
+    bool SelectOne(CMeasureRecordList& items, POINT stored);
+    bool SelectFourPointAngle(CMeasureRecordList& items, POINT stored);
     void Drop(POINT client);
     // Holds the mouse and keeps the cursor on the displayed picture (the radius circle: on the
     // largest square around its centre that fits, so the circle stays on the picture).
     void HoldMouse(POINT client, bool square);
     void FreeMouse();
+    // The finished items with the view's decimals and unit.
+    void PaintItems(HDC dc, CanvasPaint paint) const;
     void PaintDraft(CDC& dc);
     void PaintMoveOutline(CDC& dc);
     void Scroll(int bar, UINT code);
@@ -148,6 +158,5 @@ private:
     const MoveRule* m_moveRule = nullptr;
     std::vector<POINT> m_moveHandles;
     bool m_holding = false;
-    CDC m_memDC;
-    std::unique_ptr<CBitmap> m_bitmap;
+    ViewSurface m_surface;
 };

@@ -532,46 +532,33 @@ void CWifiPhotoMeasureDlg::OnNcLButtonDblClk(UINT, CPoint) {
 }
 
 void CWifiPhotoMeasureDlg::OnSysCommand(UINT id, LPARAM lp) {
-    switch (id & 0xFFF0) {
-    case SC_MAXIMIZE:
-        if (!MayDiscard())
-            return;
-        m_windowState = 2;
-        m_sizeState = 2;
-        break;
-    case SC_RESTORE:
-        if (m_windowState == 3) {
-            ModifyStyle(0, WS_MAXIMIZEBOX);
-            m_windowState = 4;
-        } else if ((m_windowState == 2 || m_sizeState == 2) && !MayDiscard()) {
-            return;
-        }
-        break;
-    case SC_MINIMIZE:
-        m_windowState = 3;
-        ModifyStyle(WS_MAXIMIZEBOX, 0);
-        break;
-    default:
-        break;
-    }
-    CDialog::OnSysCommand(id, lp);
+    // The command is in the upper bits; the lowest four are the system's own.
+    if (m_sizing.Command(*this, id & 0xFFF0, [this] { return MayDiscard(); }))
+        CDialog::OnSysCommand(id, lp);
 }
 
 void CWifiPhotoMeasureDlg::OnSize(UINT type, int cx, int cy) {
     CDialog::OnSize(type, cx, cy);
-    if (type == SIZE_MAXIMIZED && m_windowState == 2 && m_canvas) {
-        ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_WPM_MAGNIFICATION), nullptr, cx - 51, 4, 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER);
-        g_canvasViewMode = 2;
-        RebuildCanvas(true);
-    } else if (type == SIZE_RESTORED && (m_windowState != 4 || m_sizeState == 2)) {
+    switch (m_sizing.Resized(type)) {
+    case PhotoWindowSizing::Layout::Maximised:
+        if (m_canvas) {
+            ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_WPM_MAGNIFICATION), nullptr, cx - 51, 4, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER);
+            g_canvasViewMode = 2;
+            RebuildCanvas(true);
+        }
+        break;
+    case PhotoWindowSizing::Layout::Normal:
         if (m_canvas) {
             ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_WPM_MAGNIFICATION), nullptr, 590, 4, 0, 0,
                            SWP_NOSIZE | SWP_NOZORDER);
             g_canvasViewMode = 1;
             RebuildCanvas(false);
         }
-        m_sizeState = 1;
+        m_sizing.NormalLaidOut();
+        break;
+    case PhotoWindowSizing::Layout::None:
+        break;
     }
     Invalidate(FALSE);
 }

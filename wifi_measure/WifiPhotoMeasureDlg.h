@@ -20,6 +20,7 @@
 #include "kit/ButtonTips.h"
 #include "kit/ToggleBitmapButton.h"
 #include "measure/IniTextFile.h"
+#include "measure/PhotoWindowSizing.h"
 
 #include "platform/mfc/AfxWin.h"
 
@@ -111,8 +112,7 @@ private:
     CalibratedZoomField m_calibratedField;
     double m_ownCalibrationZoom = 0.0;
     int m_saved = 0;
-    int m_windowState = 1; // 1 normal, 2 maximised, 3 minimised, 4 restored from minimised
-    int m_sizeState = 1;   // 2 after a maximise command, 1 after a handled restore
+    PhotoWindowSizing m_sizing;
     int m_pictureWidth = 0;
     int m_pictureHeight = 0;
     bool m_hasPicture = false;
