@@ -6,9 +6,8 @@
 #include "wifi_measure/StillDrawing.h"
 #include "wifi_measure/StillMeasureView.h"
 
-#include "tests/measure/DialogFixture.h"
+#include "tests/wifi_measure/PictureFixture.h"
 
-#include "imaging/DibImage.h"
 #include "measure/MeasureSettings.h"
 #include "measure/Units.h"
 #include "res/WavenorResource.h"
@@ -25,60 +24,34 @@ namespace fs = std::filesystem;
 
 constexpr COLORREF kGreen = RGB(0, 160, 0);
 
-// The main window's part: it counts the calibrations posted to it.
-class CHostWnd : public CWnd {
-public:
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
-        if (msg == WM_APP_STORE_CALIBRATION)
-            ++stored;
-        return CWnd::WindowProc(msg, wp, lp);
-    }
-    int stored = 0;
-};
-
 struct Step {
     int x, y;
     bool dbl = false; // the press is followed by a double click at the same place
 };
 
-class StillToolsTest : public MeasureDialogTest {
+class StillToolsTest : public PictureViewTest {
 protected:
     void SetUp() override {
-        MeasureDialogTest::SetUp();
+        PictureViewTest::SetUp();
         DeleteAllStillItems();
         g_stillTool = STILL_NONE;
         g_stillCalibrating = 0;
         g_zoomScale = 60.0;
         g_calibratedZoom = 0.0;
         g_lineColor = 0x0000FF;
-        ASSERT_TRUE(host_.CreateEx(0, nullptr, u"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900,
-                                   700, nullptr, nullptr));
     }
     void TearDown() override {
         if (view_ && view_->m_hWnd)
             view_->DestroyWindow();
         view_.reset();
-        host_.DestroyWindow();
         DeleteAllStillItems();
         g_stillTool = STILL_NONE;
         g_stillCalibrating = 0;
-        MeasureDialogTest::TearDown();
-    }
-    std::u16string PathOf(const char* name) const {
-        return ms::FromUtf8((program_ / name).string());
-    }
-    std::u16string Picture(const char* name, int width, int height) {
-        CDibImage image(static_cast<DWORD>(width), static_cast<DWORD>(height), 24);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                image.SetPixelColor(x, y, kGreen);
-        const std::u16string path = PathOf(name);
-        EXPECT_TRUE(image.SaveToFile(path.c_str(), DIBIMAGE_TYPE_PNG));
-        return path;
+        PictureViewTest::TearDown();
     }
     CStillMeasureView& Open(int width = 640, int height = 480, int mode = STILL_VIEW_FITTED) {
         view_ = std::make_unique<CStillMeasureView>();
-        view_->m_imagePath = Picture("tempImage.png", width, height).c_str();
+        view_->m_imagePath = Picture("tempImage.png", width, height, kGreen).c_str();
         view_->m_pageWidth = 640;
         view_->m_pageHeight = 480;
         view_->m_viewMode = mode;
@@ -123,7 +96,6 @@ protected:
         return out;
     }
 
-    CHostWnd host_;
     std::unique_ptr<CStillMeasureView> view_;
 };
 

@@ -2,9 +2,8 @@
 // size with scrolling, the measuring space of each mode, Escape, and saving by extension.
 #include "wifi_measure/StillMeasureView.h"
 
-#include "tests/measure/DialogFixture.h"
+#include "tests/wifi_measure/PictureFixture.h"
 
-#include "imaging/DibImage.h"
 #include "platform/win/controls/CommCtrl.h"
 #include "res/WavenorResource.h"
 
@@ -18,32 +17,19 @@ namespace fs = std::filesystem;
 constexpr COLORREF kLeft = RGB(255, 0, 0);
 constexpr COLORREF kRight = RGB(0, 0, 255);
 
-class StillViewTest : public MeasureDialogTest {
+class StillViewTest : public PictureViewTest {
 protected:
-    void SetUp() override {
-        MeasureDialogTest::SetUp();
-        ASSERT_TRUE(host_.CreateEx(0, nullptr, u"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900,
-                                   700, nullptr, nullptr));
-    }
     void TearDown() override {
         if (view_ && view_->m_hWnd)
             view_->DestroyWindow();
         view_.reset();
-        host_.DestroyWindow();
-        MeasureDialogTest::TearDown();
-    }
-    std::u16string PathOf(const char* name) const {
-        return ms::FromUtf8((program_ / name).string());
+        PictureViewTest::TearDown();
     }
     // A picture of the size whose left half is red and right half blue, saved under `name`.
     std::u16string Picture(const char* name, int width, int height, DWORD type) {
-        CDibImage image(static_cast<DWORD>(width), static_cast<DWORD>(height), 24);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                image.SetPixelColor(x, y, x < width / 2 ? kLeft : kRight);
-        const std::u16string path = PathOf(name);
-        EXPECT_TRUE(image.SaveToFile(path.c_str(), type));
-        return path;
+        return PictureViewTest::Picture(
+            name, width, height, [width](int x, int) { return x < width / 2 ? kLeft : kRight; },
+            type);
     }
     // Builds the view as the main window does: path, page and mode first, then the child
     // window over the placeholder's area.
@@ -69,7 +55,6 @@ protected:
         return dc.GetPixel(x, y) & 0xFFFFFF;
     }
 
-    CWnd host_;
     std::unique_ptr<CStillMeasureView> view_;
 };
 

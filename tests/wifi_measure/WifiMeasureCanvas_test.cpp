@@ -6,7 +6,7 @@
 
 #include "wifi_measure/MeasureItem.h"
 
-#include "tests/measure/DialogFixture.h"
+#include "tests/wifi_measure/PictureFixture.h"
 
 #include "imaging/DibImage.h"
 #include "res/WavenorResource.h"
@@ -51,35 +51,26 @@ std::vector<std::u16string> Texts(const std::vector<CString>& labels) {
     return out;
 }
 
-class WifiCanvasTest : public MeasureDialogTest {
+class WifiCanvasTest : public PictureViewTest {
 protected:
     void SetUp() override {
-        MeasureDialogTest::SetUp();
+        PictureViewTest::SetUp();
         CanvasItemStore().DeleteAll();
         g_canvasViewMode = 1;
         g_canvasCalibrating = 0;
         g_calibratedZoom = 0.0;
         g_zoomScale = 50.0;
         g_lineColor = 0x0000FF;
-        ASSERT_TRUE(host_.CreateEx(0, nullptr, u"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900,
-                                   700, nullptr, nullptr));
     }
     void TearDown() override {
         if (canvas_ && canvas_->m_hWnd)
             canvas_->DestroyWindow();
         canvas_.reset();
-        host_.DestroyWindow();
         CanvasItemStore().DeleteAll();
-        MeasureDialogTest::TearDown();
+        PictureViewTest::TearDown();
     }
     std::u16string Picture(const char* name, int width, int height) {
-        CDibImage image(static_cast<DWORD>(width), static_cast<DWORD>(height), 24);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                image.SetPixelColor(x, y, kGrey);
-        const std::u16string path = ms::FromUtf8((program_ / name).string());
-        EXPECT_TRUE(image.SaveToFile(path.c_str(), DIBIMAGE_TYPE_PNG));
-        return path;
+        return PictureViewTest::Picture(name, width, height, kGrey);
     }
     // As the dialog builds it: path, zoom and tool, then the child over the frame.
     CWifiMeasureCanvas& Open(const std::u16string& path, int width = 640, int height = 480) {
@@ -109,7 +100,6 @@ protected:
         canvas_->SetToolMode(mode);
     }
 
-    CWnd host_;
     std::unique_ptr<CWifiMeasureCanvas> canvas_;
 };
 

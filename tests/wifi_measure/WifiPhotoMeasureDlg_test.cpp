@@ -7,7 +7,7 @@
 #include "wifi_measure/MeasureItem.h"
 #include "wifi_measure/StillMessages.h"
 
-#include "tests/measure/DialogFixture.h"
+#include "tests/wifi_measure/PictureFixture.h"
 
 #include "imaging/DibImage.h"
 #include "measure/IniTextFile.h"
@@ -25,60 +25,40 @@ namespace {
 using namespace mstest;
 namespace fs = std::filesystem;
 
-// Stands in for the main window: counts the calibrations handed to it.
-class CMainStandIn : public CWnd {
-public:
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
-        if (msg == WM_APP_STORE_CALIBRATION)
-            ++stored;
-        return CWnd::WindowProc(msg, wp, lp);
-    }
-    int stored = 0;
-};
-
 RECT WindowRectOf(HWND h) {
     RECT r{};
     GetWindowRect(h, &r);
     return r;
 }
 
-class PhotoMeasureDlgTest : public MeasureDialogTest {
+class PhotoMeasureDlgTest : public PictureViewTest {
 protected:
     void SetUp() override {
-        MeasureDialogTest::SetUp();
+        PictureViewTest::SetUp();
         CanvasItemStore().DeleteAll();
         g_canvasViewMode = 1;
         g_canvasCalibrating = 0;
         g_calibratedZoom = 0.0;
         g_zoomScale = 1.0;
-        ASSERT_TRUE(main_.CreateEx(0, nullptr, u"main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900,
-                                   700, nullptr, nullptr));
         ini_ = program_ / "CalibrationIni.ini";
         std::ofstream(ini_) << "[60.0]\r\n60.0=50.0\r\n";
     }
     void TearDown() override {
-        main_.DestroyWindow();
         CanvasItemStore().DeleteAll();
-        MeasureDialogTest::TearDown();
+        PictureViewTest::TearDown();
     }
     std::u16string Picture(const char* name, int width, int height) {
-        CDibImage image(static_cast<DWORD>(width), static_cast<DWORD>(height), 24);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                image.SetPixelColor(x, y, RGB(10, 200, 30));
-        const std::u16string path = ms::FromUtf8((program_ / name).string());
-        EXPECT_TRUE(image.SaveToFile(path.c_str(), DIBIMAGE_TYPE_PNG));
-        return path;
+        return PictureViewTest::Picture(name, width, height, RGB(10, 200, 30));
     }
     // The dialog as the main window opens it, run modally with `script` while it shows.
     void Run(const std::u16string& picture, std::function<void(CWifiPhotoMeasureDlg&)> script) {
-        CWifiPhotoMeasureDlg dialog(&main_);
+        CWifiPhotoMeasureDlg dialog(&host_);
         dialog.m_picturePath = picture.c_str();
         dialog.m_magnificationText = u"60.0";
         dialog.m_calibIniPath = ms::FromUtf8(ini_.string()).c_str();
         dialog.m_printFolder = ms::FromUtf8(program_.string()).c_str();
         dialog.m_calibrationZoom = &calibrationZoom_;
-        dialog.SetMainWindow(main_.m_hWnd);
+        dialog.SetMainWindow(host_.m_hWnd);
         ms::test::AnswerDialog(IDD_WIFI_PHOTO_MEASURE, [&](HWND) { script(dialog); });
         dialog.DoModal();
     }
@@ -88,7 +68,6 @@ protected:
         SendMessage(canvas, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
     }
 
-    CMainStandIn main_;
     fs::path ini_;
     double calibrationZoom_ = 0.0;
 };
@@ -148,7 +127,7 @@ TEST_F(PhotoMeasureDlgTest, ACalibrationOnTheCanvasIsShownStoredAndHandedToTheMa
     CString stored;
     ASSERT_TRUE(ReadCalibration(ms::FromUtf8(ini_.string()).c_str(), u"60.0", stored));
     EXPECT_NEAR(LeadingNumber(stored), 95.744680851, 1e-6);
-    EXPECT_EQ(main_.stored, 1);
+    EXPECT_EQ(host_.stored, 1);
 }
 
 TEST_F(PhotoMeasureDlgTest, MaximisingAsksForUnsavedMeasurementsAndRebuildsTheCanvasAtActualSize) {
