@@ -9,6 +9,7 @@
 #include "media/AviPlayerDlg.h"
 #include "platform/services/ServiceSeams.h"
 #include "platform/win/controls/CommCtrl.h"
+#include "platform/win/core/Files.h"
 #include "platform/win/core/WString.h"
 #include "platform/win/dialogs/DialogSeams.h"
 #include "platform/win/window/TestSeams.h"
@@ -246,6 +247,9 @@ protected:
         ms::test::ResetSeams();
         g_hInstance = GetModuleHandle(nullptr);
         g_listShowsPictures = 1;
+        // A save folder chosen in an earlier test is remembered beside the program, where the
+        // main window would read it back: every test starts from the default folders.
+        fs::remove(fs::path(ms::ToUtf8(ms::ProgramDataDir())) / "folderpath.dat");
         const fs::path base = fs::path(std::getenv("HOME")) / "Documents" / "Tessary files";
         pictures_ = base / "Picture";
         videos_ = base / "Video";
