@@ -14,7 +14,6 @@
 #include "platform/win/gdi/Gdi.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace {
 
