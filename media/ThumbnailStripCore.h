@@ -79,9 +79,14 @@ struct StripGeometry {
     int HitTest(POINT client, int n) const;
 };
 
+// The top of a scroll range of `steps` positions with a page of `page`: the last position,
+// or page - 1 while they fit in one page.
+inline int ScrollRangeMax(int steps, int page) {
+    return steps > page ? steps - 1 : page - 1;
+}
 // The horizontal scroll bar of a list of `count` items: range 0..max with a page of six.
 inline int ScrollMax(int count) {
-    return count <= kThumbSlots ? kThumbSlots - 1 : count - 1;
+    return ScrollRangeMax(count, kThumbSlots);
 }
 // The first visible index after a scroll code (SB_*, the same numbers for either bar),
 // clamped to 0..rangeMax; a page moves by `page`; SB_THUMBPOSITION and SB_THUMBTRACK take

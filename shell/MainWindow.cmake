@@ -30,7 +30,7 @@ target_link_libraries(shellmain PUBLIC capturegraph shellui shellkit measuresess
   platform_services platform_mfc)
 # The thumbnail strip decodes its pictures with the image library; its E-Mail command opens the
 # mail strip and its Play the video player.
-target_link_libraries(shellmain PUBLIC mediamail mediaplayer imaging_tessary thumbcore_tessary)
+target_link_libraries(shellmain PUBLIC mediamail mediaplayer imaging_tessary thumblist_tessary)
 ms_warnings(shellmain)
 # The device start tells the open Video Setting dialog about reconnections.
 target_link_libraries(shellmain PUBLIC videosetting)

@@ -24,7 +24,6 @@ namespace {
 // The strip's background under the thumbnails, 642 x 115 each.
 constexpr UINT kPicturesBackground = 144;
 constexpr UINT kVideosBackground = 148;
-constexpr COLORREF kFrameColor = RGB(0x0C, 0xBF, 0x00);
 
 bool EndsWithNoCase(std::u16string_view s, std::u16string_view tail) {
     if (s.size() < tail.size())
@@ -42,7 +41,7 @@ bool EndsWithNoCase(std::u16string_view s, std::u16string_view tail) {
 }
 
 // A recording's path from its first-frame picture's ("x.avi.bmp" -> "x.avi").
-std::u16string RecordingOf(std::u16string_view thumbnail) {
+std::u16string RecordingOfThumbnail(std::u16string_view thumbnail) {
     return std::u16string(thumbnail.substr(0, thumbnail.size() > 4 ? thumbnail.size() - 4 : 0));
 }
 
@@ -63,17 +62,12 @@ bool FileExists(const std::u16string& path) {
 
 } // namespace
 
-BEGIN_MESSAGE_MAP(CThumbnailView, CListView)
-ON_WM_CREATE()
-ON_WM_PAINT()
+BEGIN_MESSAGE_MAP(CThumbnailView, CThumbnailListWnd)
 ON_WM_VSCROLL()
 ON_WM_HSCROLL()
 END_MESSAGE_MAP()
 
-CThumbnailView::CThumbnailView() {
-    m_framePen = CreatePen(PS_DOT, 2, kFrameColor);
-    LOGBRUSH hollow{BS_NULL, 0, 0};
-    m_hollowBrush = CreateBrushIndirect(&hollow);
+CThumbnailView::CThumbnailView() : CThumbnailListWnd(g_listShowsPictures, SB_HORZ, 1) {
     ScanFolders();
     m_geometry = StripGeometry::FromClient(640, 96);
 }
@@ -96,65 +90,26 @@ void CThumbnailView::ListFolders() {
     DrawThumbnails();
 }
 
-CThumbnailView::~CThumbnailView() {
-    FreeGdi();
-    if (m_framePen)
-        DeleteObject(m_framePen);
-    if (m_hollowBrush)
-        DeleteObject(m_hollowBrush);
-}
-
-int CThumbnailView::OnCreate(LPCREATESTRUCT cs) {
-    return CListView::OnCreate(cs) == -1 ? -1 : 0;
-}
-
-BOOL CThumbnailView::PreTranslateMessage(MSG* msg) {
-    // The wheel never scrolls the strip.
-    if (msg->message == WM_MOUSEWHEEL)
-        return TRUE;
-    if (msg->message == WM_CLOSE || msg->message == WM_DESTROY || msg->message == WM_NCDESTROY)
-        FreeGdi();
-    return CListView::PreTranslateMessage(msg);
-}
-
-void CThumbnailView::FreeGdi() {
-    if (m_surfaceDC) {
-        SelectObject(m_surfaceDC, m_surfaceOldBitmap);
-        DeleteDC(m_surfaceDC);
-    }
-    if (m_background)
-        DeleteObject(m_background);
-    if (m_scratchDC)
-        DeleteDC(m_scratchDC);
-    m_surfaceDC = m_scratchDC = nullptr;
-    m_background = nullptr;
-    m_surfaceOldBitmap = nullptr;
-    m_haveGeometry = false;
-}
-
-void CThumbnailView::EnsureGeometry() {
-    if (m_haveGeometry || !m_hWnd)
-        return;
-    RECT client;
-    GetClientRect(&client);
+void CThumbnailView::MeasureSlots(const RECT& client) {
     m_geometry = StripGeometry::FromClient(client.right - client.left, client.bottom - client.top);
-    m_haveGeometry = true;
 }
 
-void CThumbnailView::OnPaint() {
-    CPaintDC dc(this);
-    if (!m_surfaceDC) {
-        m_surfaceDC = CreateCompatibleDC(dc.m_hDC);
-        m_scratchDC = CreateCompatibleDC(dc.m_hDC);
-        m_background = ::LoadBitmap(AfxGetInstanceHandle(), MAKEINTRESOURCE(kPicturesBackground));
-        m_surfaceOldBitmap = SelectObject(m_surfaceDC, m_background);
-        m_haveGeometry = false;
-        EnsureGeometry();
-        DrawThumbnails();
-    }
-    const RECT& r = dc.m_ps.rcPaint;
-    BitBlt(dc.m_hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, m_surfaceDC, r.left, r.top,
-           SRCCOPY);
+HBITMAP CThumbnailView::NewSurface(HDC, SIZE& extent) {
+    HBITMAP surface = ::LoadBitmap(AfxGetInstanceHandle(), MAKEINTRESOURCE(kPicturesBackground));
+    BITMAP bm{};
+    GetObjectW(surface, sizeof bm, &bm);
+    extent = {bm.bmWidth, bm.bmHeight};
+    return surface;
+}
+
+HBITMAP CThumbnailView::NewBackdrop() {
+    return ::LoadBitmap(
+        AfxGetInstanceHandle(),
+        MAKEINTRESOURCE(g_listShowsPictures ? kPicturesBackground : kVideosBackground));
+}
+
+std::u16string CThumbnailView::RecordingOf(std::u16string_view item) const {
+    return RecordingOfThumbnail(item);
 }
 
 void CThumbnailView::OnVScroll(UINT, UINT, CScrollBar*) {
@@ -162,124 +117,7 @@ void CThumbnailView::OnVScroll(UINT, UINT, CScrollBar*) {
 }
 
 void CThumbnailView::OnHScroll(UINT code, UINT pos, CScrollBar*) {
-    ThumbnailList& list = CurrentList();
-    SCROLLINFO si{sizeof(SCROLLINFO), SIF_RANGE | SIF_TRACKPOS, 0, 0, 0, 0, 0};
-    GetScrollInfo(SB_HORZ, &si);
-    const int thumb = code == SB_THUMBTRACK ? si.nTrackPos : static_cast<int>(pos);
-    const int v = ScrollTarget(static_cast<int>(code), list.firstVisible, thumb, si.nMax);
-    if (v < 0)
-        return;
-    SetScrollPos(SB_HORZ, v, TRUE);
-    list.firstVisible = v;
-    DrawThumbnails();
-}
-
-void CThumbnailView::UpdateScrollBar() {
-    ThumbnailList& list = CurrentList();
-    const int count = list.Count();
-    if (count <= kThumbSlots && list.firstVisible > 0)
-        list.firstVisible = 0;
-    if (!m_hWnd)
-        return;
-    const int max = ScrollMax(count);
-    SCROLLINFO si{sizeof(SCROLLINFO),
-                  SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL,
-                  0,
-                  max,
-                  kThumbSlots,
-                  list.firstVisible,
-                  0};
-    SetScrollInfo(SB_HORZ, &si, TRUE);
-    ShowScrollBar(SB_HORZ, TRUE);
-    EnableScrollBar(SB_HORZ, max < kThumbSlots ? ESB_DISABLE_BOTH : ESB_ENABLE_BOTH);
-}
-
-// ---- Drawing
-
-void CThumbnailView::LayOut() {
-    ThumbnailList& list = CurrentList();
-    EnsureGeometry();
-    for (;;) {
-        m_drawn.clear();
-        const int end = std::min(list.Count(), list.firstVisible + kThumbSlots);
-        int vanished = -1;
-        for (int i = std::max(list.firstVisible, 0); i < end; ++i) {
-            ThumbStatus status = ThumbStatus::NotDrawable;
-            m_cache.Get(list.items[static_cast<size_t>(i)]->path, m_geometry.slotWidth,
-                        m_geometry.slotHeight, &status);
-            if (status == ThumbStatus::Missing) {
-                vanished = i;
-                break;
-            }
-            if (status == ThumbStatus::Drawable)
-                m_drawn.push_back(i);
-        }
-        if (vanished < 0)
-            return;
-        // Gone from disk: dropped, and the slots are filled again from the shorter list.
-        list.ClearSelection();
-        list.RemoveAt(vanished);
-        UpdateScrollBar();
-    }
-}
-
-void CThumbnailView::Compose(bool frameAllSelected) {
-    if (!m_surfaceDC) {
-        // Not painted yet: the first paint composes.
-        if (m_hWnd)
-            Invalidate(TRUE);
-        return;
-    }
-    const ThumbnailList& list = CurrentList();
-    HBITMAP background = ::LoadBitmap(
-        AfxGetInstanceHandle(),
-        MAKEINTRESOURCE(g_listShowsPictures ? kPicturesBackground : kVideosBackground));
-    HGDIOBJ old = SelectObject(m_scratchDC, background);
-    SetStretchBltMode(m_scratchDC, COLORONCOLOR);
-    for (size_t slot = 0; slot < m_drawn.size(); ++slot) {
-        const ThumbPicture* picture =
-            m_cache.Get(list.items[static_cast<size_t>(m_drawn[slot])]->path, m_geometry.slotWidth,
-                        m_geometry.slotHeight);
-        if (!picture)
-            continue;
-        const RECT& r = m_geometry.slotRects[slot];
-        StretchDIBits(m_scratchDC, r.left, r.top, r.right - r.left, r.bottom - r.top, 0, 0,
-                      picture->Width(), picture->Height(), picture->bits.data(), &picture->info,
-                      DIB_RGB_COLORS, SRCCOPY);
-    }
-    BITMAP bm{};
-    GetObjectW(m_background, sizeof bm, &bm);
-    BitBlt(m_surfaceDC, 0, 0, bm.bmWidth, bm.bmHeight, m_scratchDC, 0, 0, SRCCOPY);
-    SelectObject(m_scratchDC, old);
-    if (background)
-        DeleteObject(background);
-
-    for (size_t slot = 0; slot < m_drawn.size(); ++slot)
-        if (frameAllSelected ? true : m_drawn[slot] == list.current)
-            DrawSelectionFrame(static_cast<int>(slot));
-    Invalidate(TRUE);
-}
-
-void CThumbnailView::DrawThumbnails() {
-    LayOut();
-    Compose(false);
-}
-
-void CThumbnailView::DrawSelectionFrame(int slot) {
-    if (!m_surfaceDC || slot < 0 || slot >= kThumbSlots)
-        return;
-    RECT r = m_geometry.slotRects[slot];
-    r.left -= 2;
-    r.top -= 2;
-    r.right += 2;
-    r.bottom += 2;
-    HGDIOBJ oldPen = SelectObject(m_surfaceDC, m_framePen);
-    HGDIOBJ oldBrush = SelectObject(m_surfaceDC, m_hollowBrush);
-    const int oldRop = SetROP2(m_surfaceDC, R2_XORPEN);
-    Rectangle(m_surfaceDC, r.left, r.top, r.right + 1, r.bottom + 1);
-    SetROP2(m_surfaceDC, oldRop);
-    SelectObject(m_surfaceDC, oldBrush);
-    SelectObject(m_surfaceDC, oldPen);
+    Scroll(code, pos);
 }
 
 // ---- Items and selection
@@ -326,41 +164,6 @@ void CThumbnailView::AppendFile(LPCWSTR path) {
         AddLastSnapshot(path);
 }
 
-int CThumbnailView::SelectAt(UINT screenX, UINT screenY) {
-    ThumbnailList& list = CurrentList();
-    list.ClearSelection();
-    POINT p{static_cast<LONG>(screenX), static_cast<LONG>(screenY)};
-    if (m_hWnd)
-        ScreenToClient(&p);
-    LayOut();
-    const int slot = m_geometry.HitTest(p, static_cast<int>(m_drawn.size()));
-    if (slot >= 0) {
-        const int index = m_drawn[static_cast<size_t>(slot)];
-        list.current = index;
-        list.items[static_cast<size_t>(index)]->flags |= kThumbSelectedBit;
-    }
-    // Drawn also on a miss: the frame of the cleared selection goes.
-    Compose(false);
-    return slot >= 0 ? 1 : 0;
-}
-
-DWORD CThumbnailView::GetSelectedPath(WCHAR out[MAX_PATH]) const {
-    const ThumbnailItem* item = FindItem(kThumbSelected);
-    if (!item)
-        return 0;
-    std::copy_n(item->path, MAX_PATH, out);
-    out[MAX_PATH - 1] = 0;
-    return item->flags;
-}
-
-ThumbnailItem* CThumbnailView::FindItem(DWORD mask) const {
-    return CurrentList().Find(mask);
-}
-
-void CThumbnailView::ClearSelection(int pictures) {
-    (pictures ? m_pictures : m_videos).ClearSelection();
-}
-
 int CThumbnailView::SelectAll() {
     ThumbnailList& list = CurrentList();
     for (int i = std::max(list.firstVisible, 0); i < list.Count(); ++i) {
@@ -370,29 +173,6 @@ int CThumbnailView::SelectAll() {
     LayOut();
     Compose(true);
     return 1;
-}
-
-void CThumbnailView::RemoveItem(LPCWSTR path) {
-    ThumbnailList& list = CurrentList();
-    const int index = list.IndexOf(path);
-    if (index >= 0)
-        list.RemoveAt(index);
-    m_cache.Forget(path);
-}
-
-BOOL CThumbnailView::RemoveMissingFile(LPCWSTR path) {
-    if (GetFileAttributes(path) != INVALID_FILE_ATTRIBUTES ||
-        GetLastError() != ERROR_FILE_NOT_FOUND)
-        return FALSE;
-    CurrentList().ClearSelection();
-    RemoveItem(path);
-    UpdateScrollBar();
-    DrawThumbnails();
-    return TRUE;
-}
-
-void CThumbnailView::ClearList(int pictures) {
-    (pictures ? m_pictures : m_videos).Clear();
 }
 
 // ---- File actions
@@ -412,7 +192,7 @@ void CThumbnailView::DeleteSelected() {
         DrawThumbnails();
     }
     if (!pictures)
-        DeleteFile(RecordingOf(path).c_str());
+        DeleteFile(RecordingOfThumbnail(path).c_str());
 }
 
 void CThumbnailView::DeleteAll() {
@@ -421,28 +201,12 @@ void CThumbnailView::DeleteAll() {
         return;
     if (!FindItem(kThumbSelected))
         return;
-    DeleteListed([](const ThumbnailItem&) { return true; });
+    DeleteAndRedraw([](const ThumbnailItem&) { return true; });
 }
 
-void CThumbnailView::DeleteListed(const std::function<bool(const ThumbnailItem&)>& wanted) {
+void CThumbnailView::DeleteAndRedraw(const std::function<bool(const ThumbnailItem&)>& wanted) {
+    DeleteListed(wanted);
     ThumbnailList& list = CurrentList();
-    const bool videos = !g_listShowsPictures;
-    list.ClearSelection();
-    std::vector<std::unique_ptr<ThumbnailItem>> kept;
-    for (auto& item : list.items) {
-        if (!wanted(*item)) {
-            kept.push_back(std::move(item));
-            continue;
-        }
-        const bool gone = DeleteFile(item->path) || !FileExists(item->path);
-        if (videos)
-            DeleteFile(RecordingOf(item->path).c_str());
-        if (gone)
-            m_cache.Forget(item->path);
-        else
-            kept.push_back(std::move(item)); // could not be deleted: still there, still listed
-    }
-    list.items = std::move(kept);
     list.firstVisible = std::min(list.firstVisible, LastPageStart(list.Count()));
     UpdateScrollBar();
     DrawThumbnails();
@@ -454,7 +218,7 @@ BOOL CThumbnailView::SaveCopyAs(LPCWSTR target) {
         return FALSE;
     const std::u16string source = item->path;
     if (!g_listShowsPictures)
-        return CopyFile(RecordingOf(source).c_str(), target, FALSE);
+        return CopyFile(RecordingOfThumbnail(source).c_str(), target, FALSE);
     const bool toJpeg = EndsWithNoCase(target, u"jpg");
     const bool fromJpeg = EndsWithNoCase(source, u"jpg");
     if (toJpeg == fromJpeg)
@@ -536,8 +300,9 @@ void CThumbnailView::SaveFolderAs(LPCWSTR dir, LPCWSTR mask, LPCWSTR filter) {
     if (MessageBox(question.c_str(), g_windowTitle, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
     const bool videos = !g_listShowsPictures;
-    DeleteListed([&](const ThumbnailItem& item) {
-        const std::u16string file = videos ? RecordingOf(item.path) : std::u16string(item.path);
+    DeleteAndRedraw([&](const ThumbnailItem& item) {
+        const std::u16string file =
+            videos ? RecordingOfThumbnail(item.path) : std::u16string(item.path);
         return copied.count(FileNameOf(file)) != 0;
     });
 }

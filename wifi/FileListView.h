@@ -1,8 +1,8 @@
 // CFileListView: the list of pictures and videos at the left of Wavenor's main window, in two
 // columns of thumbnails scrolled vertically by rows of two. It lists the pictures of
-// g_paths.pictureDir or the recordings of g_paths.videoDir (g_listShowsPictures names "the current list"),
-// a recording through its companion picture "<name>.mp4.png". It is the list control 1002 of
-// the main window, subclassed, and paints everything itself.
+// g_paths.pictureDir or the recordings of g_paths.videoDir (g_listShowsPictures names "the current
+// list"), a recording through its companion picture "<name>.mp4.png". It is the list control 1002
+// of the main window, subclassed, over the thumbnail list window.
 //
 // It shares Tessary's strip core: thumbnails are decoded at reduced size, only for the items
 // on screen, and cached; a file removed behind the program's back is dropped from its list the
@@ -11,10 +11,8 @@
 // UI thread only.
 #pragma once
 
-#include "media/ThumbnailStripCore.h"
+#include "media/ThumbnailListWnd.h"
 #include "wifi/WifiGlobals.h"
-
-#include "platform/mfc/AfxCmn.h"
 
 #include <string>
 #include <string_view>
@@ -36,38 +34,16 @@ int ListScrollMax(int count, int slotCount);
 // The first visible row that shows the newest of `count` items in the last visible row.
 int ListLastRow(int count, int slotCount);
 
-class CFileListView : public CListView {
+class CFileListView : public CThumbnailListWnd {
 public:
     // Lists both folders, sorted by name.
     CFileListView();
-    ~CFileListView() override;
 
-    // Composes the current list into the window and invalidates it.
-    void DrawThumbnails();
-    // Sets the vertical scroll bar from the current list (rows of two, a page of
-    // g_listSlotCount / 2 rows, position the first visible row).
-    void UpdateScrollBar();
     // A new snapshot: appended to the picture list, current and in the last visible row.
     void AddSnapshot(LPCWSTR path);
     // A new recording by its companion picture: appended to the video list, selected and
     // current, in the last visible row.
     void AddVideo(LPCWSTR companionPath);
-
-    // Selects the visible item under the screen point; 1 on a hit, else 0. The selection of
-    // the current list is cleared first in either case.
-    int SelectAt(UINT screenX, UINT screenY);
-    // Copies the path of the first selected item of the current list and returns its flags;
-    // 0 (the buffer unchanged) when none is selected.
-    DWORD GetSelectedPath(WCHAR out[MAX_PATH]) const;
-    ThumbnailItem* FindItem(DWORD mask) const;
-    void ClearSelection(int pictures);
-    void RemoveItem(LPCWSTR path);
-    // When the file no longer exists: removes its item, updates the scroll bar, draws and
-    // returns TRUE.
-    BOOL RemoveMissingFile(LPCWSTR path);
-    void ClearList(int pictures);
-    // Frees the drawing surfaces; the next paint lays the slots out anew for g_listSlotCount.
-    void FreeGdi();
 
     // File actions on the first selected item of the current list. The deletions ask first
     // and delete only listed files: the selected item (Delete) or every item of the current
@@ -80,45 +56,25 @@ public:
     // nothing was written.
     BOOL SaveSelectedAs(LPCWSTR target);
 
-    // For the main window's tests and the benchmark.
-    const ThumbnailList& List(int pictures) const { return pictures ? m_pictures : m_videos; }
-    ThumbnailList& CurrentList() { return g_listShowsPictures ? m_pictures : m_videos; }
-    const ThumbnailList& CurrentList() const { return g_listShowsPictures ? m_pictures : m_videos; }
-    // The item index drawn in each slot by the last drawing, from the first slot on.
-    const std::vector<int>& DrawnItems() const { return m_drawn; }
-    const ThumbnailCache& Cache() const { return m_cache; }
-
-    BOOL PreTranslateMessage(MSG* msg) override;
-
 protected:
-    afx_msg int OnCreate(LPCREATESTRUCT cs);
-    afx_msg void OnPaint();
     afx_msg void OnVScroll(UINT code, UINT pos, CScrollBar* bar);
     DECLARE_MESSAGE_MAP()
 
-private:
-    // The visible range of the current list: vanished files dropped, the drawable items chosen
-    // for the slots.
-    void LayOut();
-    void Compose();
-    void DrawSelectionFrame(int slot);
     // The slot rectangles for the client area and g_listSlotCount, into g_listSlotRects.
-    void EnsureGeometry();
-    void Append(ThumbnailList& list, LPCWSTR path, DWORD flags);
-    int SlotCount() const;
+    void MeasureSlots(const RECT& client) override;
+    std::span<const RECT> SlotRects() const override { return g_listSlotRects; }
+    int SlotCount() const override;
+    SIZE SlotSize() const override { return {m_slotWidth, m_slotHeight}; }
+    // A grey surface of the client area's size; every drawing starts from grey.
+    HBITMAP NewSurface(HDC paintDC, SIZE& extent) override;
+    HBITMAP NewBackdrop() override;
+    void FillBackdrop(HDC dc) override;
+    std::u16string RecordingOf(std::u16string_view item) const override;
 
-    ThumbnailList m_pictures, m_videos;
-    ThumbnailCache m_cache;
-    std::vector<int> m_drawn;
+private:
+    void Append(ThumbnailList& list, LPCWSTR path, DWORD flags);
+
     int m_slotWidth = 0, m_slotHeight = 0;
-    bool m_haveGeometry = false;
-    RECT m_client{};
-    HDC m_surfaceDC = nullptr;
-    HDC m_scratchDC = nullptr;
-    HBITMAP m_surface = nullptr;
-    HGDIOBJ m_surfaceOldBitmap = nullptr;
-    HPEN m_framePen = nullptr;
-    HBRUSH m_hollowBrush = nullptr;
 };
 
 // A recording's path from its companion picture's ("x.mp4.png" -> "x.mp4"); empty when the

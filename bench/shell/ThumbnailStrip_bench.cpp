@@ -4,8 +4,9 @@
 // files are in the system's file cache (a warm start); a fresh strip, with an empty thumbnail
 // cache, is built for every iteration.
 #include "bench/common/PictureFolder.h"
-#include "media/ThumbnailStripCore.h"
+#include "bench/common/StillsFolder.h"
 #include "kit/SaveFolders.h"
+#include "media/ThumbnailStripCore.h"
 #include "shell/SnapshotNames.h"
 #include "shell/ThumbnailStrip.h"
 
@@ -17,11 +18,8 @@
 
 #include <QByteArray>
 #include <benchmark/benchmark.h>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
-
 
 namespace fs = std::filesystem;
 
@@ -35,7 +33,8 @@ void FirstSixThumbnails(benchmark::State& state) {
     const fs::path dir = msbench::PictureFolder("thumbnail-strip-bench", 1000, 1600, 1200,
                                                 DIBIMAGE_TYPE_JPG, ".jpg");
     ms::CopyBounded(g_paths.pictureDir, MAX_PATH, ms::FromUtf8(dir.string()));
-    ms::CopyBounded(g_paths.videoDir, MAX_PATH, ms::FromUtf8((dir.parent_path() / "Video").string()));
+    ms::CopyBounded(g_paths.videoDir, MAX_PATH,
+                    ms::FromUtf8((dir.parent_path() / "Video").string()));
     HWND parent = msbench::ParentWindow(700, 200);
     long decoded = 0;
     for (auto _ : state) {
@@ -63,36 +62,17 @@ void FirstSixThumbnails(benchmark::State& state) {
 }
 BENCHMARK(FirstSixThumbnails)->Unit(benchmark::kMillisecond)->Iterations(20);
 
-// A folder of 10,000 small stills ("Still_..._N00001.jpg" onwards), made once.
-fs::path ManyStills() {
-    const fs::path dir = fs::temp_directory_path() / "thumbnail-strip-bench" / "Stills";
-    if (fs::exists(dir / "Still_2026-03-07_090501_N10000.jpg"))
-        return dir;
-    fs::create_directories(dir);
-    for (int i = 1; i <= 10000; ++i) {
-        char name[64];
-        std::snprintf(name, sizeof name, "Still_2026-03-07_090501_N%04d.jpg", i);
-        std::FILE* f = std::fopen((dir / name).c_str(), "wb");
-        if (!f)
-            std::abort();
-        static const char bytes[100] = {};
-        std::fwrite(bytes, 1, sizeof bytes, f);
-        std::fclose(f);
-    }
-    return dir;
-}
-
 // The next still's number among 10,000: a scan of the folder, as every still once did, and
 // the kept scan a still now asks.
 void NextNumberScan10000(benchmark::State& state) {
-    const std::u16string dir = ms::FromUtf8(ManyStills().string());
+    const std::u16string dir = ms::FromUtf8(msbench::ManyStills("thumbnail-strip-bench").string());
     for (auto _ : state)
         benchmark::DoNotOptimize(ScanSnapshotNumbers(dir.c_str(), 2).highest);
 }
 BENCHMARK(NextNumberScan10000)->Unit(benchmark::kMicrosecond);
 
 void NextNumberKept10000(benchmark::State& state) {
-    const std::u16string dir = ms::FromUtf8(ManyStills().string());
+    const std::u16string dir = ms::FromUtf8(msbench::ManyStills("thumbnail-strip-bench").string());
     SnapshotNumbering numbering;
     for (auto _ : state)
         if (numbering.Scan(dir.c_str(), 2).highest != 10000) {

@@ -9,6 +9,7 @@
 #include "media/AviPlayerDlg.h"
 #include "platform/services/ServiceSeams.h"
 #include "platform/win/controls/CommCtrl.h"
+#include "platform/win/core/Files.h"
 #include "platform/win/core/WString.h"
 #include "platform/win/dialogs/DialogSeams.h"
 #include "platform/win/window/TestSeams.h"
@@ -16,6 +17,7 @@
 
 #include "tests/support/Mouse.h"
 #include "tests/support/Pump.h"
+#include "tests/support/SolidPicture.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -39,18 +41,7 @@ COLORREF ColourOf(int i) {
     return RGB(30 + 25 * i, 220 - 25 * i, 90 + 10 * i);
 }
 
-void WritePicture(const fs::path& p, int w, int h, COLORREF c, DWORD type) {
-    CDibImage img(static_cast<DWORD>(w), static_cast<DWORD>(h), 24);
-    for (int y = 0; y < h; ++y) {
-        BYTE* row = img.GetBits(static_cast<DWORD>(y));
-        for (int x = 0; x < w; ++x) {
-            row[3 * x] = GetBValue(c);
-            row[3 * x + 1] = GetGValue(c);
-            row[3 * x + 2] = GetRValue(c);
-        }
-    }
-    ASSERT_TRUE(img.SaveToFile(U(p).c_str(), type)) << p;
-}
+using mstest::WriteSolidPicture;
 
 void WriteBytes(const fs::path& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary) << bytes;
@@ -67,9 +58,9 @@ fs::path ScratchDir(const char* name) {
 
 TEST(ThumbnailScan, ListsPicturesAndVideosByName) {
     const fs::path dir = ScratchDir("scan");
-    WritePicture(dir / "b.bmp", 64, 48, ColourOf(0), DIBIMAGE_TYPE_BMP);
-    WritePicture(dir / "x.JPG", 64, 48, ColourOf(1), DIBIMAGE_TYPE_JPG);
-    WritePicture(dir / "A.Bmp", 64, 48, ColourOf(2), DIBIMAGE_TYPE_BMP);
+    WriteSolidPicture(dir / "b.bmp", 64, 48, ColourOf(0), DIBIMAGE_TYPE_BMP);
+    WriteSolidPicture(dir / "x.JPG", 64, 48, ColourOf(1), DIBIMAGE_TYPE_JPG);
+    WriteSolidPicture(dir / "A.Bmp", 64, 48, ColourOf(2), DIBIMAGE_TYPE_BMP);
     WriteBytes(dir / "tiny.bmp", std::string(40, 'B'));
     WriteBytes(dir / "notes.txt", "not a picture");
     fs::create_directories(dir / "folder.jpg");
@@ -107,12 +98,12 @@ TEST(ThumbnailScan, NamesInFoldedOrder) {
 // no picture. The video list keeps any "*.bmp" entry that is not a folder.
 TEST(ThumbnailScan, LinksAndUnreadableFiles) {
     const fs::path dir = ScratchDir("scan-links");
-    WritePicture(dir / "real.bmp", 64, 48, ColourOf(0), DIBIMAGE_TYPE_BMP);
+    WriteSolidPicture(dir / "real.bmp", 64, 48, ColourOf(0), DIBIMAGE_TYPE_BMP);
     fs::create_symlink(dir / "real.bmp", dir / "link.bmp");
     fs::create_symlink(dir / "gone-with-a-name-longer-than-forty-bytes.bmp", dir / "broken.bmp");
     fs::create_directories(dir / "sub");
     fs::create_directory_symlink(dir / "sub", dir / "folder.bmp");
-    WritePicture(dir / "locked.jpg", 64, 48, ColourOf(1), DIBIMAGE_TYPE_JPG);
+    WriteSolidPicture(dir / "locked.jpg", 64, 48, ColourOf(1), DIBIMAGE_TYPE_JPG);
     fs::permissions(dir / "locked.jpg", fs::perms::none);
     const bool root = ::geteuid() == 0; // reads any file
     const auto pictures = ScanPictureFolder(U(dir));
@@ -164,12 +155,12 @@ TEST(ThumbnailDecode, ReducedSizeAndBadFiles) {
     const fs::path dir = ScratchDir("decode");
     ThumbPicture pic;
     // A large JPEG is decoded at an eighth, still covering the slot.
-    WritePicture(dir / "big.jpg", 1600, 1200, RGB(200, 40, 10), DIBIMAGE_TYPE_JPG);
+    WriteSolidPicture(dir / "big.jpg", 1600, 1200, RGB(200, 40, 10), DIBIMAGE_TYPE_JPG);
     ASSERT_EQ(DecodeThumbnail(U(dir / "big.jpg"), 90, 78, pic), ThumbStatus::Drawable);
     EXPECT_EQ(pic.Width(), 200);
     EXPECT_EQ(pic.Height(), 150);
     // A BMP is averaged down by a whole factor, its colour kept.
-    WritePicture(dir / "vga.bmp", 640, 480, RGB(10, 120, 230), DIBIMAGE_TYPE_BMP);
+    WriteSolidPicture(dir / "vga.bmp", 640, 480, RGB(10, 120, 230), DIBIMAGE_TYPE_BMP);
     ASSERT_EQ(DecodeThumbnail(U(dir / "vga.bmp"), 90, 78, pic), ThumbStatus::Drawable);
     EXPECT_EQ(pic.Width(), 106);
     EXPECT_EQ(pic.Height(), 80);
@@ -208,14 +199,14 @@ TEST(ThumbnailDecode, CacheDecodesOnceUntilTheFileChanges) {
     const fs::path dir = ScratchDir("cache");
     ThumbnailCache cache(2);
     for (int i = 0; i < 3; ++i)
-        WritePicture(dir / ("p" + std::to_string(i) + ".bmp"), 180, 156, ColourOf(i),
-                     DIBIMAGE_TYPE_BMP);
+        WriteSolidPicture(dir / ("p" + std::to_string(i) + ".bmp"), 180, 156, ColourOf(i),
+                          DIBIMAGE_TYPE_BMP);
     const std::u16string p0 = U(dir / "p0.bmp");
     ASSERT_TRUE(cache.Get(p0, 90, 78));
     ASSERT_TRUE(cache.Get(p0, 90, 78));
     EXPECT_EQ(cache.Decodes(), 1);
     // Replaced on disk (another size): decoded again.
-    WritePicture(dir / "p0.bmp", 360, 312, ColourOf(5), DIBIMAGE_TYPE_BMP);
+    WriteSolidPicture(dir / "p0.bmp", 360, 312, ColourOf(5), DIBIMAGE_TYPE_BMP);
     const ThumbPicture* again = cache.Get(p0, 90, 78);
     ASSERT_TRUE(again);
     EXPECT_EQ(cache.Decodes(), 2);
@@ -256,6 +247,9 @@ protected:
         ms::test::ResetSeams();
         g_hInstance = GetModuleHandle(nullptr);
         g_listShowsPictures = 1;
+        // A save folder chosen in an earlier test is remembered beside the program, where the
+        // main window would read it back: every test starts from the default folders.
+        fs::remove(fs::path(ms::ToUtf8(ms::ProgramDataDir())) / "folderpath.dat");
         const fs::path base = fs::path(std::getenv("HOME")) / "Documents" / "Tessary files";
         pictures_ = base / "Picture";
         videos_ = base / "Video";
@@ -274,12 +268,12 @@ protected:
     }
     void Pictures(int n, int w = 640, int h = 480) {
         for (int i = 0; i < n; ++i)
-            WritePicture(Picture(i), w, h, ColourOf(i), DIBIMAGE_TYPE_BMP);
+            WriteSolidPicture(Picture(i), w, h, ColourOf(i), DIBIMAGE_TYPE_BMP);
     }
     fs::path Picture(int i) const { return pictures_ / ("pic" + std::to_string(i) + ".bmp"); }
     void Video(const std::string& name, COLORREF c) {
         WriteBytes(videos_ / name, "RIFF recording");
-        WritePicture(videos_ / (name + ".bmp"), 640, 480, c, DIBIMAGE_TYPE_BMP);
+        WriteSolidPicture(videos_ / (name + ".bmp"), 640, 480, c, DIBIMAGE_TYPE_BMP);
     }
     CThumbnailView& Open() {
         dlg_ = std::make_unique<CStripTestDlg>();
@@ -374,7 +368,7 @@ TEST_F(StripTest, NewSnapshotsAndRecordingsAreAppendedVisibleAndCurrent) {
     CThumbnailView& strip = Open();
     EXPECT_EQ(strip.List(1).firstVisible, 0);
     EXPECT_FALSE(ArrowsEnabled());
-    WritePicture(Picture(6), 640, 480, ColourOf(6), DIBIMAGE_TYPE_BMP);
+    WriteSolidPicture(Picture(6), 640, 480, ColourOf(6), DIBIMAGE_TYPE_BMP);
     strip.AppendFile(U(Picture(6)).c_str());
     const ThumbnailList& list = strip.List(1);
     EXPECT_EQ(list.Count(), 7);
@@ -399,7 +393,7 @@ TEST_F(StripTest, NewSnapshotsAndRecordingsAreAppendedVisibleAndCurrent) {
 TEST_F(StripTest, UndrawableFilesLeaveNoGapAndVanishedFilesAreDropped) {
     Pictures(3);
     WriteBytes(pictures_ / "pic1x.jpg", std::string(3000, 'x')); // sorts between pic1 and pic2
-    WritePicture(pictures_ / "x.JPG", 640, 480, ColourOf(4), DIBIMAGE_TYPE_JPG);
+    WriteSolidPicture(pictures_ / "x.JPG", 640, 480, ColourOf(4), DIBIMAGE_TYPE_JPG);
     WriteBytes(pictures_ / "tiny.bmp", std::string(40, 'B'));
     CThumbnailView& strip = Open();
     const ThumbnailList& list = strip.List(1);
@@ -509,7 +503,7 @@ TEST_F(StripTest, ANewSaveFolderIsListedAtOnceAndDeleteAllWorksThere) {
     CThumbnailView& strip = Open();
     const fs::path base = ScratchDir("new-base");
     fs::create_directories(base / "Picture");
-    WritePicture(base / "Picture" / "new.bmp", 640, 480, ColourOf(3), DIBIMAGE_TYPE_BMP);
+    WriteSolidPicture(base / "Picture" / "new.bmp", 640, 480, ColourOf(3), DIBIMAGE_TYPE_BMP);
 
     ms::test::AnswerFolderDialog(U(base));
     ms::test::AnswerDialog(IDD_VIDEO_SETTING, [&](HWND h) {
@@ -543,7 +537,7 @@ TEST_F(StripTest, PlayRunsThePlayerOnTheRecording) {
         for (int i = 0; i < 8; ++i)
             w.write(cv::Mat(24, 32, CV_8UC3, cv::Scalar(i, 200, 80)));
     }
-    WritePicture(videos_ / "20260307090501.avi.bmp", 640, 480, ColourOf(2), DIBIMAGE_TYPE_BMP);
+    WriteSolidPicture(videos_ / "20260307090501.avi.bmp", 640, 480, ColourOf(2), DIBIMAGE_TYPE_BMP);
     Open();
     dlg_->realPlayer = true;
     dlg_->SendMessage(WM_COMMAND, MAKEWPARAM(1202, BN_CLICKED), 0);
@@ -621,10 +615,10 @@ TEST_F(StripTest, AfterSelectAllAClickSelectsOnlyTheItemClicked) {
 }
 
 TEST_F(StripTest, OpenHandsOverPicturesOfTheAcceptedSizesOnly) {
-    WritePicture(pictures_ / "a.BMP", 640, 480, ColourOf(0), DIBIMAGE_TYPE_BMP);
-    WritePicture(pictures_ / "b.Bmp", 640, 480, ColourOf(1), DIBIMAGE_TYPE_BMP);
-    WritePicture(pictures_ / "c.jpg", 1024, 768, ColourOf(2), DIBIMAGE_TYPE_JPG);
-    WritePicture(pictures_ / "d.jpg", 1600, 1200, ColourOf(3), DIBIMAGE_TYPE_JPG);
+    WriteSolidPicture(pictures_ / "a.BMP", 640, 480, ColourOf(0), DIBIMAGE_TYPE_BMP);
+    WriteSolidPicture(pictures_ / "b.Bmp", 640, 480, ColourOf(1), DIBIMAGE_TYPE_BMP);
+    WriteSolidPicture(pictures_ / "c.jpg", 1024, 768, ColourOf(2), DIBIMAGE_TYPE_JPG);
+    WriteSolidPicture(pictures_ / "d.jpg", 1600, 1200, ColourOf(3), DIBIMAGE_TYPE_JPG);
     Open();
     Command(1234);
     EXPECT_EQ(ms::test::ShownLog().back().text, u"Please select one image or video");

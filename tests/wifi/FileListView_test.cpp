@@ -17,6 +17,7 @@
 #include "res/WavenorResource.h"
 
 #include "tests/support/Pump.h"
+#include "tests/support/SolidPicture.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <algorithm>
@@ -35,18 +36,7 @@ std::u16string U(const fs::path& p) {
     return ms::FromUtf8(p.string());
 }
 
-void WritePicture(const fs::path& p, int w, int h, COLORREF c, DWORD type) {
-    CDibImage img(static_cast<DWORD>(w), static_cast<DWORD>(h), 24);
-    for (int y = 0; y < h; ++y) {
-        BYTE* row = img.GetBits(static_cast<DWORD>(y));
-        for (int x = 0; x < w; ++x) {
-            row[3 * x] = GetBValue(c);
-            row[3 * x + 1] = GetGValue(c);
-            row[3 * x + 2] = GetRValue(c);
-        }
-    }
-    ASSERT_TRUE(img.SaveToFile(U(p).c_str(), type)) << p;
-}
+using mstest::WriteSolidPicture;
 
 void WriteBytes(const fs::path& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary) << bytes;
@@ -163,12 +153,12 @@ protected:
     fs::path Pictures() const { return program_ / "Favorite" / "Picture"; }
     fs::path Videos() const { return program_ / "Favorite" / "Video"; }
     void Picture(const char* name, int w = 64, int h = 48) {
-        WritePicture(Pictures() / name, w, h, RGB(200, 40, 40), DIBIMAGE_TYPE_PNG);
+        WriteSolidPicture(Pictures() / name, w, h, RGB(200, 40, 40), DIBIMAGE_TYPE_PNG);
     }
     void Recording(const char* name) {
         WriteBytes(Videos() / name, "mp4 data");
-        WritePicture(Videos() / (std::string(name) + ".png"), 32, 24, RGB(0, 0, 0),
-                     DIBIMAGE_TYPE_PNG);
+        WriteSolidPicture(Videos() / (std::string(name) + ".png"), 32, 24, RGB(0, 0, 0),
+                          DIBIMAGE_TYPE_PNG);
     }
     // The screen point in the middle of slot `slot`.
     POINT SlotPoint(int slot) {
@@ -209,7 +199,7 @@ protected:
 
 TEST_F(FileListTest, ListsPicturesAndRecordingsAndDrawsTheirThumbnails) {
     Picture("a.png");
-    WritePicture(Pictures() / "b.jpg", 64, 48, RGB(40, 200, 40), DIBIMAGE_TYPE_JPG);
+    WriteSolidPicture(Pictures() / "b.jpg", 64, 48, RGB(40, 200, 40), DIBIMAGE_TYPE_JPG);
     WriteBytes(Pictures() / "broken.png", std::string(200, 'x')); // no slot of its own
     WriteBytes(Pictures() / "tiny.png", "x");                     // 40 bytes or fewer: not listed
     Picture("c.png");
