@@ -32,6 +32,7 @@
 #include <fstream>
 #include <future>
 #include <iterator>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -131,6 +132,7 @@ protected:
             [this] { listed_.push_back(Narrow(dlg_->Stills().State().lastSnapshotPath)); });
     }
     void TearDown() override {
+        StillWriter::beforeWriteForTests = nullptr;
         g_captureWnd.ReleaseGraph();
         ms::capture::SetPostMessage({});
         SyntheticCamera::Instance().ResetToDefault();
@@ -172,6 +174,22 @@ protected:
         EXPECT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
         std::vector<BYTE> expected = CopiedFrame();
         Deliver();
+        return expected;
+    }
+    // TakePicture with the still writer held before it composes the still until `release` is
+    // set; returns once the writer holds it.
+    std::vector<BYTE> TakeHeldPicture(std::shared_future<void> release) {
+        auto entered = std::make_shared<std::promise<void>>();
+        StillWriter::beforeWriteForTests = [entered, release](const StillWriter::Still&) {
+            entered->set_value();
+            release.wait();
+        };
+        EXPECT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+        Command(1005);
+        EXPECT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+        std::vector<BYTE> expected = CopiedFrame();
+        Deliver(false);
+        entered->get_future().wait();
         return expected;
     }
     // The hand-overs posted so far reach the main window; `written`: their stills are written
@@ -252,23 +270,9 @@ TEST_F(SnapshotRoadTest, BmpSnapshotsNumberAmongTheBmpFilesAndHoldTheFrameExactl
 // has returned and every new frame reaches the preview; once written it is listed and heard.
 TEST_F(SnapshotRoadTest, ThePreviewTakesEveryFrameWhileAStillIsWritten) {
     g_imageFormat = 1;
-    std::promise<void> entered, release;
-    std::shared_future<void> go = release.get_future().share();
-    StillWriter::beforeWriteForTests = [&](const StillWriter::Still&) {
-        entered.set_value();
-        go.wait();
-    };
-    const struct Unhook {
-        ~Unhook() { StillWriter::beforeWriteForTests = nullptr; }
-    } unhook;
-
-    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
-    Command(1005);
-    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
-    const std::vector<BYTE> still = CopiedFrame();
-    Deliver(false);
+    std::promise<void> release;
+    const std::vector<BYTE> still = TakeHeldPicture(release.get_future().share());
     ASSERT_EQ(handedOver_, 1);
-    entered.get_future().wait(); // the writer holds the still
 
     const HWND preview = GetDlgItem(dlg_->m_hWnd, IDC_PREVIEW);
     QImage shown = ms::test::PresentedPicture(preview);
@@ -322,21 +326,9 @@ TEST_F(SnapshotRoadTest, AStillHoldsTheMeasurementsAndOverlaysOfItsHandOver) {
     g_captureWnd.m_liveScale = 25;
     g_captureWnd.m_liveZoom = 20;
 
-    std::promise<void> entered, release;
-    std::shared_future<void> go = release.get_future().share();
-    StillWriter::beforeWriteForTests = [&](const StillWriter::Still&) {
-        entered.set_value();
-        go.wait();
-    };
-    const struct Unhook {
-        ~Unhook() { StillWriter::beforeWriteForTests = nullptr; }
-    } unhook;
-    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
-    Command(1005);
-    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
-    Deliver(false);
+    std::promise<void> release;
+    TakeHeldPicture(release.get_future().share());
     ASSERT_EQ(handedOver_, 1);
-    entered.get_future().wait();
 
     const fs::path exported = Narrow(g_paths.programDir) + "/10000.bmp";
     auto bytes = [](const fs::path& file) {
