@@ -609,9 +609,9 @@ void GuidePainter::ToleranceCircles() const {
               g_.m_textColor);
 }
 
-// The context of a picture composed on the UI thread: the live view's scale and units as the
-// painter draws them, else the settings themselves.
-LiveDrawContext PictureContext(double scaleX, double scaleY) {
+} // namespace
+
+LiveDrawContext PictureDrawContext(double scaleX, double scaleY) {
     LiveDrawContext context;
     if (const CLiveViewState* state = g_captureWnd.LiveView()) {
         const LiveViewSnapshot shown = state->Snapshot();
@@ -630,8 +630,6 @@ LiveDrawContext PictureContext(double scaleX, double scaleY) {
     context.picture = true;
     return context;
 }
-
-} // namespace
 
 LiveListsCopy CopyLiveLists() {
     LiveListsCopy copy;
@@ -738,7 +736,7 @@ void CopyMeasureUnits(LiveViewSnapshot& state) {
 // The lists are copied first and drawn without the lock, so that the capture thread's next
 // frame does not wait for a large picture's drawing.
 void DrawShapesOnPicture(HDC dc, double scaleX, double scaleY) {
-    const LiveDrawContext context = PictureContext(scaleX, scaleY);
+    const LiveDrawContext context = PictureDrawContext(scaleX, scaleY);
     const LiveListsCopy lists = CopyLiveLists();
     for (const CMeasureRecord& shape : lists.shapes)
         DrawLiveRecord(dc, shape, context);
@@ -746,5 +744,5 @@ void DrawShapesOnPicture(HDC dc, double scaleX, double scaleY) {
 
 void DrawGuidesOnPicture(HDC dc, double scaleX, double scaleY) {
     const LiveListsCopy lists = CopyLiveLists();
-    DrawGuideShapes(dc, lists.guides, PictureContext(scaleX, scaleY));
+    DrawGuideShapes(dc, lists.guides, PictureDrawContext(scaleX, scaleY));
 }

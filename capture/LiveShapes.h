@@ -1,7 +1,8 @@
 // Drawing the live measurements: the shape being drawn with the mouse, the finished shapes of
 // g_liveShapes with their labels and the guide shapes of g_livePolylines (Length-Line,
 // coordinate angle, tolerance circles), over the live picture on the capture thread and into
-// a picture that the snapshot compositor is composing on the UI thread.
+// a picture that the snapshot compositor composes (from copies of the lists taken on the UI
+// thread).
 //
 // Live records hold preview coordinates (640 x 480, 640 x 512 for a 1280 x 1024 capture); the
 // drawing multiplies them by the factors from the preview to its target and truncates. The
@@ -73,6 +74,12 @@ double RoundLengthLineValue(double v);
 // The unit and precision of the labels, from g_unitName and g_decimalPlaces into the main
 // window's state that the painter reads; the UI thread calls it whenever it changes them.
 void CopyMeasureUnits(LiveViewSnapshot& state);
+
+// What a picture the snapshot compositor composes is drawn with: the live view's unit,
+// precision and magnification as the painter shows them (the settings themselves while there is
+// no live view), the capture size and format of the moment, and `scaleX`, `scaleY` from preview
+// to picture coordinates. UI thread; the value it returns may be drawn with on any thread.
+LiveDrawContext PictureDrawContext(double scaleX, double scaleY);
 
 // The live lists drawn into a picture that the snapshot compositor is composing: the finished
 // measurements of g_liveShapes and the guide shapes of g_livePolylines, their preview

@@ -21,7 +21,7 @@ add_library(shellmain
   ${CMAKE_CURRENT_LIST_DIR}/ThumbnailStrip.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnapshotNames.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnapshotOverlays.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/StillRoad.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StillPicture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StillRoad.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StillWriter.cpp
 )

@@ -19,6 +19,7 @@
 #include "platform/win/gdi/Gdi.h"
 #include "res/TessaryResource.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -29,18 +30,6 @@ namespace {
 
 // Frames larger than any capture size are taken for a damaged header.
 constexpr LONG kMaxFrameSide = 16384;
-
-// A frame as one packed DIB: the 40-byte header followed by the rows it describes.
-struct FrameCopy {
-    std::unique_ptr<BYTE[]> dib;
-    DWORD size = 0;
-    const BITMAPINFOHEADER& Header() const {
-        return *reinterpret_cast<const BITMAPINFOHEADER*>(dib.get());
-    }
-    const BYTE* Rows() const { return dib.get() + sizeof(BITMAPINFOHEADER); }
-    int Width() const { return Header().biWidth; }
-    int Height() const { return Header().biHeight < 0 ? -Header().biHeight : Header().biHeight; }
-};
 
 // Bytes of the rows a 24-bit header describes; 0 for a header that is no such frame.
 size_t RowBytes(const BITMAPINFOHEADER& h) {
@@ -56,7 +45,7 @@ size_t RowBytes(const BITMAPINFOHEADER& h) {
 // changes or enlarges the buffer meanwhile. `bits` null or g_frameBuffer: the frame buffer as
 // it is now; any other pointer: the caller's own rows, `byteSize` bytes. False when there is
 // no frame, the rows are shorter than the header says, or memory cannot be had.
-bool CopyFrame(const BYTE* bits, DWORD byteSize, FrameCopy& out) {
+bool CopyFrame(const BYTE* bits, DWORD byteSize, StillFrame& out) {
     std::lock_guard lock(g_frameLock);
     const BITMAPINFOHEADER header = g_frameInfo;
     size_t available = byteSize;
@@ -117,45 +106,38 @@ bool ReserveName(const WCHAR* path) {
     return true;
 }
 
-// The frame drawn one to one into a new picture of the capture size, with the finished live
-// measurements, the guides and the overlays over it; null when no bitmap could be made.
-HBITMAP DrawPicture(HDC windowDc, const FrameCopy& frame, int width, int height) {
-    HDC memDc = CreateCompatibleDC(windowDc);
-    HBITMAP bitmap = memDc ? CreateCompatibleBitmap(windowDc, width, height) : nullptr;
-    if (bitmap) {
-        HGDIOBJ oldBitmap = SelectObject(memDc, bitmap);
-        SetStretchBltMode(memDc, COLORONCOLOR);
-        // One to one; a frame of another size than the capture size keeps its top-left corner.
-        StretchDIBits(memDc, 0, 0, frame.Width(), frame.Height(), 0, 0, frame.Width(),
-                      frame.Height(), frame.Rows(),
-                      reinterpret_cast<const BITMAPINFO*>(frame.dib.get()), DIB_RGB_COLORS,
-                      SRCCOPY);
-        const double scale = PictureScale(width, height);
-        DrawShapesOnPicture(memDc, scale, scale);
-        DrawGuidesOnPicture(memDc, scale, scale);
-        DrawStillOverlays(memDc);
-        SelectObject(memDc, oldBitmap);
-    }
-    if (memDc)
-        DeleteDC(memDc);
-    return bitmap;
+// The overlay switches the preview's popup toggles, as the live view draws them, and the ruler
+// the live view's overlays were last given; the unit is the scene's own copy.
+SnapshotOverlays StillOverlays(int width, int height) {
+    SnapshotOverlays overlays;
+    overlays.width = width;
+    overlays.height = height;
+    const LiveViewSnapshot shown = g_liveView.Snapshot();
+    overlays.crossLine = shown.showCrossLine;
+    overlays.scaleBar = shown.showScaleBar;
+    overlays.circleTemplate = shown.showCircleOverlay;
+    overlays.liveScale = g_captureWnd.m_liveScale;
+    overlays.zoomRate = g_captureWnd.m_liveZoom;
+    overlays.unit = nullptr;
+    return overlays;
 }
 
 } // namespace
 
-// A composed still on its way to its file.
+// A still on its way to its file.
 struct StillRoad::Composed {
-    HBITMAP bitmap = nullptr; // the picture to write; null when nothing is to be written
-    bool composed = false;    // a bitmap was made
-    std::u16string path;      // the snapshot's name, for a failure's message
-    std::u16string target;    // where the picture goes; empty for nowhere
+    bool composed = false; // a picture was made (or, handed over, is to be made)
+    std::u16string path;   // the snapshot's name, for a failure's message
+    std::u16string target; // where the picture goes; empty for nowhere
     bool jpeg = false;
     bool reserved = false; // target is an empty file of ours, taken for this still
-    long long number = 0;
+    long long number = 0;  // the snapshot's number in the picture folder
+    bool named = false;    // a snapshot name that fits was built
+    SYSTEMTIME now{};      // the time in the name
 };
 
 bool StillRoad::Freeze(BYTE* bits, DWORD byteSize) {
-    FrameCopy frame;
+    StillFrame frame;
     if (!CopyFrame(bits, byteSize, frame))
         return false;
     m_state.frozen.reset();
@@ -188,11 +170,11 @@ bool StillRoad::ReserveSnapshotName(const SYSTEMTIME& now, long long& number, bo
     return reserved;
 }
 
-// The UI thread's part of a still: the frame handed over (`bits` as for Save) with the
-// measurements and overlays composed into a bitmap, and for a snapshot its name taken in the
-// picture folder (an empty file of ours). False when nothing was composed (a freeze, no frame,
-// no capture size); otherwise `out` says what to write, where, and what was made.
-bool StillRoad::Compose(BYTE* bits, DWORD byteSize, int mode, Composed& out) {
+// What a still is composed from, taken on the UI thread as values: the frame handed over
+// (`bits` as for Save), copies of the live lists, the drawing context and the overlays; and the
+// snapshot name the folder's numbering gives. False when there is nothing to compose (a freeze,
+// no frame, no capture size).
+bool StillRoad::Take(BYTE* bits, DWORD byteSize, StillScene& scene, Composed& out) {
     // Live measuring asked for a frozen frame: this still becomes the picture measured on.
     if (m_state.freezeRequest.load() == 1)
         return Freeze(bits, byteSize);
@@ -203,39 +185,40 @@ bool StillRoad::Compose(BYTE* bits, DWORD byteSize, int mode, Composed& out) {
     const SnapshotScan scan = m_numbering.Scan(g_paths.pictureDir, g_imageFormat);
     for (int i = 0; i < scan.folders; ++i)
         AfxMessageBox(u"Picture Error", MB_OK);
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    long long number = scan.highest + 1;
-    bool named = BuildSnapshotName(m_state.lastSnapshotPath, MAX_PATH, g_paths.pictureDir, now,
-                                   m_state.zoomText, number, g_imageFormat);
+    GetLocalTime(&out.now);
+    out.number = scan.highest + 1;
+    out.named = BuildSnapshotName(m_state.lastSnapshotPath, MAX_PATH, g_paths.pictureDir, out.now,
+                                  m_state.zoomText, out.number, g_imageFormat);
 
-    FrameCopy frame;
-    if (!CopyFrame(bits, byteSize, frame))
+    if (!CopyFrame(bits, byteSize, scene.frame))
         return false;
     const int width = g_captureWidth, height = g_captureHeight;
     if (!UsableSide(width) || !UsableSide(height))
         return false;
 
+    scene.width = width;
+    scene.height = height;
+    LiveListsCopy lists = CopyLiveLists();
+    scene.shapes = std::move(lists.shapes);
+    scene.guides = std::move(lists.guides);
+    const double scale = PictureScale(width, height);
+    scene.context = PictureDrawContext(scale, scale);
+    scene.overlays = StillOverlays(width, height);
+    scene.unit.assign(g_unitName, std::find(g_unitName, g_unitName + 12, u'\0'));
     out.path = m_state.lastSnapshotPath;
-    HDC windowDc = ::GetDC(m_window.m_hWnd);
-    HBITMAP bitmap = DrawPicture(windowDc, frame, width, height);
-    ::ReleaseDC(m_window.m_hWnd, windowDc);
-    out.composed = bitmap != nullptr;
-    if (!bitmap)
-        return true;
-    if (mode == 0 && named) {
-        out.reserved = ReserveSnapshotName(now, number, named);
+    return true;
+}
+
+// Where a composed still goes: for a snapshot the name taken in the picture folder (an empty
+// file of ours), else the mode's own picture.
+void StillRoad::Place(int mode, Composed& out) {
+    if (mode == 0 && out.named) {
+        out.reserved = ReserveSnapshotName(out.now, out.number, out.named);
         out.path = m_state.lastSnapshotPath;
     }
-    out.number = number;
     out.target = mode == 0 && !out.reserved ? std::u16string()
-                                            : TargetPath(mode, named, m_state.lastSnapshotPath);
+                                            : TargetPath(mode, out.named, m_state.lastSnapshotPath);
     out.jpeg = mode == 0 && g_imageFormat != 1;
-    if (out.target.empty())
-        DeleteObject(bitmap);
-    else
-        out.bitmap = bitmap;
-    return true;
 }
 
 // After the write (or its failure): the taken name counted or given back, a snapshot's failure
@@ -258,31 +241,38 @@ int StillRoad::Finished(const Composed& still, bool written, int mode) {
 }
 
 int StillRoad::Save(BYTE* bits, DWORD byteSize, int mode) {
+    StillScene scene;
     Composed still;
-    if (!Compose(bits, byteSize, mode, still))
+    if (!Take(bits, byteSize, scene, still))
         return 0;
-    if (!still.bitmap)
+    HBITMAP bitmap = ComposeStill(scene);
+    still.composed = bitmap != nullptr;
+    if (!bitmap)
         return Finished(still, false, mode);
-    const bool written = WriteStillPicture(still.bitmap, still.target, still.jpeg);
-    DeleteObject(still.bitmap);
+    Place(mode, still);
+    const bool written = WriteStillPicture(bitmap, still.target, still.jpeg);
+    DeleteObject(bitmap);
     return Finished(still, written, mode);
 }
 
 void StillRoad::Hand(WPARAM source, const CString& magnification) {
     ms::CopyBounded(m_state.zoomText, 24, magnification.GetString());
-    // Composed here, from the frame handed over; encoded and written by the still writer, so
-    // that the UI thread keeps showing the preview meanwhile.
+    // Only the values the still is made of are taken here, and its name; the still writer
+    // composes, encodes and writes it, so that the UI thread keeps showing the preview.
+    auto scene = std::make_unique<StillScene>();
     Composed still;
-    if (!Compose(nullptr, 0, 0, still))
+    if (!Take(nullptr, 0, *scene, still))
         return;
-    if (!still.bitmap) {
+    still.composed = true;
+    Place(0, still);
+    if (still.target.empty()) {
         Finished(still, false, 0);
         return;
     }
     if (!m_writer)
         m_writer = std::make_unique<StillWriter>(m_window.m_hWnd, WM_APP_STILL_WRITTEN);
     StillWriter::Still job;
-    job.bitmap = still.bitmap;
+    job.scene = std::move(scene);
     job.path = still.target;
     job.jpeg = still.jpeg;
     job.number = still.number;
@@ -320,22 +310,4 @@ void StillRoad::Finish(bool shutDown) {
         return;
     m_writer->Wait();
     TakeWritten(shutDown);
-}
-
-void DrawStillOverlays(HDC dc) {
-    if (!dc)
-        return;
-    SnapshotOverlays overlays;
-    overlays.width = g_captureWidth;
-    overlays.height = g_captureHeight;
-    // The switches the preview's popup toggles, as the live view draws them.
-    const LiveViewSnapshot shown = g_liveView.Snapshot();
-    overlays.crossLine = shown.showCrossLine;
-    overlays.scaleBar = shown.showScaleBar;
-    overlays.circleTemplate = shown.showCircleOverlay;
-    // The scale the live view's overlays were last given, so the picture shows their ruler.
-    overlays.liveScale = g_captureWnd.m_liveScale;
-    overlays.zoomRate = g_captureWnd.m_liveZoom;
-    overlays.unit = g_unitName;
-    DrawSnapshotOverlays(dc, overlays);
 }

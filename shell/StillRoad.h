@@ -2,9 +2,10 @@
 // with the finished live measurements, the guide shapes and the switched-on overlays burnt in,
 // saved as a "Still_" picture in the picture folder, as the export picture "10000.bmp" or as a
 // recording's first-frame picture; and the still hand-over that runs it for each still. A
-// hand-over's still is composed on the UI thread and encoded and written by the still writer,
-// whose word lists it; export and recording pictures are written at once, as their callers
-// need them.
+// hand-over takes what its still is made of as values (StillScene) and its name, and hands
+// them to the still writer, which composes, encodes and writes the still and whose word lists
+// it; export and recording pictures are composed and written at once, as their callers need
+// them.
 //
 // Everything here runs on the UI thread.
 #pragma once
@@ -64,7 +65,8 @@ public:
 
 private:
     struct Composed;
-    bool Compose(BYTE* bits, DWORD byteSize, int mode, Composed& out);
+    bool Take(BYTE* bits, DWORD byteSize, StillScene& scene, Composed& out);
+    void Place(int mode, Composed& out);
     bool Freeze(BYTE* bits, DWORD byteSize);
     bool ReserveSnapshotName(const SYSTEMTIME& now, long long& number, bool& named);
     int Finished(const Composed& still, bool written, int mode);
@@ -75,6 +77,3 @@ private:
     std::unique_ptr<StillWriter> m_writer; // made with the first still
     std::function<void()> m_listSnapshot;
 };
-
-// The cross line, scale bar and circle template whose switches are on, in picture pixels.
-void DrawStillOverlays(HDC dc);

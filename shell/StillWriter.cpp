@@ -61,9 +61,11 @@ void StillWriter::Run() {
         lock.unlock();
         if (beforeWriteForTests)
             beforeWriteForTests(still);
-        still.written = WriteStillPicture(still.bitmap, still.path, still.jpeg);
-        DeleteObject(still.bitmap);
-        still.bitmap = nullptr;
+        HBITMAP bitmap = still.scene ? ComposeStill(*still.scene) : nullptr;
+        still.scene.reset();
+        still.written = WriteStillPicture(bitmap, still.path, still.jpeg);
+        if (bitmap)
+            DeleteObject(bitmap);
         lock.lock();
         done_.push_back(std::move(still));
         busy_ = false;

@@ -1,17 +1,21 @@
-// The encoding and writing of composed stills, off the user-interface thread: the main window
-// composes a still (frame, measurements, overlays) into a bitmap and hands it over; one thread
-// of the writer's own encodes and writes the stills one after another, in the order given, and
-// tells the window by a posted message that results wait. The window takes them with Take and
-// lists, sounds or reports each, so the UI thread never waits for an encoder or the disk and
-// the preview keeps showing every frame meanwhile. Nothing handed over is lost: the
-// destructor writes what is still queued before it ends its thread.
+// The composing, encoding and writing of stills, off the user-interface thread: the main
+// window takes what a still is made of as values (the frame, copies of the live measurements
+// and guides, the overlays: a StillScene) and hands it over with the file's name; one thread of
+// the writer's own composes, encodes and writes the stills one after another, in the order
+// given, and tells the window by a posted message that results wait. The window takes them with
+// Take and lists, sounds or reports each, so the UI thread never waits for the compositor, an
+// encoder or the disk and the preview keeps showing every frame meanwhile. Nothing handed over
+// is lost: the destructor writes what is still queued before it ends its thread.
 #pragma once
+
+#include "shell/StillPicture.h"
 
 #include "platform/win/WinTypes.h"
 
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -25,8 +29,8 @@ bool WriteStillPicture(HBITMAP bitmap, const std::u16string& path, bool jpeg);
 class StillWriter {
 public:
     struct Still {
-        HBITMAP bitmap = nullptr; // the composed picture, deleted by the writer
-        std::u16string path;      // the file to write, reserved beforehand
+        std::unique_ptr<const StillScene> scene; // what to compose; let go once written
+        std::u16string path;                     // the file to write, reserved beforehand
         bool jpeg = false;
         long long number = 0;  // its sequence number in the picture folder
         bool reserved = false; // path is an empty file of the window's, taken for this still
@@ -47,7 +51,7 @@ public:
     // The stills written since the last call, oldest first.
     std::vector<Still> Take();
 
-    // Tests: runs on the writer's thread before each still is written.
+    // Tests: runs on the writer's thread before each still is composed.
     static inline std::function<void(const Still&)> beforeWriteForTests;
 
 private:

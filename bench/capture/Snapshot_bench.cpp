@@ -1,8 +1,9 @@
 // The snapshot compositor: a 1600 x 1200 frame with the cross line, scale bar and circle
 // template composed and saved as a JPEG of quality 90 (mode 0, the Camera button) and as the
 // BMP export picture (mode 1), both at once on the calling thread; and the Camera button's
-// hand-over, composed on the UI thread and written by the still writer, in an empty folder and
-// in one of 10,000 stills. The pictures go to a temporary folder.
+// hand-over, whose values and name the UI thread takes and whose still the still writer
+// composes and writes, in an empty folder and in one of 10,000 stills. The pictures go to a
+// temporary folder.
 #include <benchmark/benchmark.h>
 
 #include "capture/GrabberCallbacks.h"
@@ -121,7 +122,7 @@ const fs::path& FolderWith(int count) {
 }
 
 // The Camera button's still (F2) in a folder of range(0) stills: the hand-over's part on the UI
-// thread alone (complete false: composed and handed to the writer) or to the complete file
+// thread alone (complete false: taken and handed to the writer) or to the complete file
 // (complete true: written and listed). Each still is removed afterwards and the folder's time
 // put back, as if the folder had not changed since.
 void StillHandOver(benchmark::State& state, bool complete) {

@@ -9,6 +9,7 @@
 #include "capture/TimedSnapshot.h"
 #include "kit/RegistrySettings.h"
 #include "kit/SaveFolders.h"
+#include "measure/MeasureRecords.h"
 #include "shell/MicroscopeDlg.h"
 #include "shell/SnapshotOverlays.h"
 
@@ -30,6 +31,8 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <iterator>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -129,6 +132,7 @@ protected:
             [this] { listed_.push_back(Narrow(dlg_->Stills().State().lastSnapshotPath)); });
     }
     void TearDown() override {
+        StillWriter::beforeWriteForTests = nullptr;
         g_captureWnd.ReleaseGraph();
         ms::capture::SetPostMessage({});
         SyntheticCamera::Instance().ResetToDefault();
@@ -170,6 +174,22 @@ protected:
         EXPECT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
         std::vector<BYTE> expected = CopiedFrame();
         Deliver();
+        return expected;
+    }
+    // TakePicture with the still writer held before it composes the still until `release` is
+    // set; returns once the writer holds it.
+    std::vector<BYTE> TakeHeldPicture(std::shared_future<void> release) {
+        auto entered = std::make_shared<std::promise<void>>();
+        StillWriter::beforeWriteForTests = [entered, release](const StillWriter::Still&) {
+            entered->set_value();
+            release.wait();
+        };
+        EXPECT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+        Command(1005);
+        EXPECT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+        std::vector<BYTE> expected = CopiedFrame();
+        Deliver(false);
+        entered->get_future().wait();
         return expected;
     }
     // The hand-overs posted so far reach the main window; `written`: their stills are written
@@ -246,27 +266,13 @@ TEST_F(SnapshotRoadTest, BmpSnapshotsNumberAmongTheBmpFilesAndHoldTheFrameExactl
     EXPECT_EQ(std::memcmp(picture.GetBits(), first.data(), first.size()), 0);
 }
 
-// The still is encoded and written off the UI thread: while its write is held up, the hand-over
+// The still is composed, encoded and written off the UI thread: while it is held up, the hand-over
 // has returned and every new frame reaches the preview; once written it is listed and heard.
 TEST_F(SnapshotRoadTest, ThePreviewTakesEveryFrameWhileAStillIsWritten) {
     g_imageFormat = 1;
-    std::promise<void> entered, release;
-    std::shared_future<void> go = release.get_future().share();
-    StillWriter::beforeWriteForTests = [&](const StillWriter::Still&) {
-        entered.set_value();
-        go.wait();
-    };
-    const struct Unhook {
-        ~Unhook() { StillWriter::beforeWriteForTests = nullptr; }
-    } unhook;
-
-    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
-    Command(1005);
-    ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
-    const std::vector<BYTE> still = CopiedFrame();
-    Deliver(false);
+    std::promise<void> release;
+    const std::vector<BYTE> still = TakeHeldPicture(release.get_future().share());
     ASSERT_EQ(handedOver_, 1);
-    entered.get_future().wait(); // the writer holds the still
 
     const HWND preview = GetDlgItem(dlg_->m_hWnd, IDC_PREVIEW);
     QImage shown = ms::test::PresentedPicture(preview);
@@ -291,6 +297,66 @@ TEST_F(SnapshotRoadTest, ThePreviewTakesEveryFrameWhileAStillIsWritten) {
     EXPECT_EQ(std::memcmp(picture.GetBits(), still.data(), still.size()), 0);
     // The frames shown meanwhile were not copied: the still's frame stays the copy.
     EXPECT_EQ(CopiedFrame(), still);
+}
+
+// The still is composed on the still writer's thread from what its hand-over took: the live
+// measurements, the guides and the overlays as they stood then, drawn exactly as the UI thread
+// draws the export picture of the same frame; what changes while the still waits to be
+// composed, and what the UI thread draws meanwhile, changes nothing in it.
+TEST_F(SnapshotRoadTest, AStillHoldsTheMeasurementsAndOverlaysOfItsHandOver) {
+    g_imageFormat = 1;
+    {
+        LiveListsLock lock;
+        auto line = std::make_unique<CMeasureRecord>();
+        line->m_kind = LIVE_LINE;
+        line->m_points = {{100, 100}, {300, 100}, {150, 80}};
+        line->m_labels.emplace_back(u"L:5.926mm");
+        line->m_labelFont.lfHeight = 14;
+        line->m_lineColor = RGB(0, 255, 0);
+        lock.Shapes().Add(std::move(line));
+        auto angle = std::make_unique<CPolylineRecord>(); // labelled in the DC's own font
+        angle->m_kind = GUIDE_COORDINATE_ANGLE;
+        angle->m_points = {{320, 240}, {520, 240}, {320, 40}};
+        lock.Polylines().Add(std::move(angle));
+    }
+    const struct Clear {
+        ~Clear() { DeleteAllLiveShapes(); }
+    } clear;
+    g_liveView.Change([](LiveViewSnapshot& s) { s.showCrossLine = s.showScaleBar = 1; });
+    g_captureWnd.m_liveScale = 25;
+    g_captureWnd.m_liveZoom = 20;
+
+    std::promise<void> release;
+    TakeHeldPicture(release.get_future().share());
+    ASSERT_EQ(handedOver_, 1);
+
+    const fs::path exported = Narrow(g_paths.programDir) + "/10000.bmp";
+    auto bytes = [](const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    ASSERT_EQ(dlg_->SaveSnapshot(1), 1); // the same frame and state, composed on this thread
+    const std::string expected = bytes(exported);
+    // Another state, drawn on this thread while the writer composes.
+    DeleteAllLiveShapes();
+    g_liveView.Change([](LiveViewSnapshot& s) { s.showCrossLine = 0; });
+    g_captureWnd.m_liveScale = 50;
+    release.set_value();
+    ASSERT_EQ(dlg_->SaveSnapshot(1), 1);
+    dlg_->FinishStills();
+
+    const fs::path still = pictures_ / "Still_2026-03-07_090501_N0001.bmp";
+    ASSERT_EQ(listed_, std::vector<std::string>{still.string()});
+    EXPECT_TRUE(bytes(still) == expected) << "the still differs from the export of its state";
+    EXPECT_FALSE(bytes(exported) == expected) << "the state after the hand-over was the same";
+    CDibImage picture(U16(still).c_str(), DIBIMAGE_TYPE_BMP);
+    ASSERT_TRUE(picture.IsValid());
+    auto colour = [&](int x, int y) {
+        const RGBQUAD c = picture.GetPixelColor(x, 479 - y, false);
+        return RGB(c.rgbRed, c.rgbGreen, c.rgbBlue);
+    };
+    EXPECT_EQ(colour(200, 100), RGB(0, 255, 0)); // the measured line
+    EXPECT_EQ(colour(5, 240), RGB(255, 0, 0));   // the scale bar over the cross line
 }
 
 // A picture of the next still's name that appears after the folder was looked through, in a

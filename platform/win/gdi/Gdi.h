@@ -11,6 +11,8 @@
 // invalid handles fail instead of crashing.
 // Thread safety: each call locks the DC and the pixels it draws into (a window surface or the
 // bitmap selected into a memory DC), so the capture thread may draw while the UI thread paints.
+// A memory DC and its bitmap may be made, drawn and deleted on any thread. A font may be drawn
+// with on several threads at once, also a stock font: each thread draws with a build of its own.
 #pragma once
 
 #include "platform/win/WinTypes.h"

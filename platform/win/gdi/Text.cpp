@@ -386,10 +386,13 @@ int DrawRun(Canvas& c, int x, int y, const QString& s, UINT align, const QRect* 
 namespace ms::gdi {
 
 const Font::Metrics& Font::Get() {
+    const std::thread::id self = std::this_thread::get_id();
     std::lock_guard lock(m_);
-    if (!metrics_)
-        metrics_ = SharedMetrics(lf);
-    return *metrics_;
+    for (const auto& [thread, metrics] : metrics_)
+        if (thread == self)
+            return *metrics;
+    metrics_.emplace_back(self, SharedMetrics(lf));
+    return *metrics_.back().second;
 }
 
 } // namespace ms::gdi

@@ -22,6 +22,8 @@
 #include <initializer_list>
 #include <memory>
 #include <mutex>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace ms::gdi {
@@ -72,7 +74,9 @@ struct Font : Object {
     LOGFONTW lf{};
     // Built on first use; QFont and its metrics need the GUI application's font database.
     // Fonts made from equal LOGFONTs share one Metrics (a label font is made per label), and
-    // its id names the face in the cache of drawn text.
+    // its id names the face in the cache of drawn text. A QFont keeps the font engine of the
+    // thread that uses it, so a font drawn with on several threads (a stock font: every DC's
+    // default) has one Metrics for each thread, and no QFont is used by two threads.
     struct Metrics {
         QFont font;
         int ascent = 0, descent = 0, avgWidth = 0, maxWidth = 0, leading = 0;
@@ -84,7 +88,10 @@ struct Font : Object {
 
 private:
     std::mutex m_;
-    std::shared_ptr<const Metrics> metrics_;
+    // One per thread that drew with the font, kept while the font lives: Get's reference stays
+    // valid, and a thread id another thread takes over after the first one ended is that of a
+    // thread that can no longer use the first one's build.
+    std::vector<std::pair<std::thread::id, std::shared_ptr<const Metrics>>> metrics_;
 };
 
 struct Bitmap : Object {

@@ -4,6 +4,8 @@
 #include <QFontInfo>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <thread>
+#include <vector>
 
 using namespace gdi_test;
 using ::testing::HasSubstr;
@@ -277,6 +279,44 @@ TEST(GdiText, CachedRunsDrawQtsOwnPixels) {
             EXPECT_TRUE(first == qt) << what;
             EXPECT_TRUE(cached == qt) << what;
         }
+}
+
+// A font is built per thread underneath: the UI thread, the capture thread and the still writer
+// draw labels with the same font objects at once (a stock font is every DC's default), and
+// each draws the pixels the UI thread draws.
+TEST(GdiText, FontsDrawAlikeOnSeveralThreadsAtOnce) {
+    const HFONT arial = ArialFont(-14);
+    auto draw = [arial] {
+        MemDC dc(200, 60);
+        SetTextColor(dc, RGB(255, 0, 0));
+        SetBkMode(dc, TRANSPARENT);
+        TextOut(dc, 2, 2, u"-12.50 mm", 9); // the DC's default font
+        HGDIOBJ old = SelectObject(dc, arial);
+        TextOut(dc, 2, 30, u"L:63.830mm", 10);
+        SelectObject(dc, old);
+        return dc.Image();
+    };
+    const QImage expected = draw(); // built on this thread first
+    int red = 0;
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x)
+            red += expected.pixel(x, y) == qRgb(255, 0, 0);
+    ASSERT_GT(red, 40) << "both labels drawn";
+    constexpr int kThreads = 4, kRounds = 5;
+    std::vector<QImage> drawn(kThreads * kRounds);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            for (int r = 0; r < kRounds; ++r)
+                drawn[static_cast<size_t>(t * kRounds + r)] = draw();
+        });
+    for (int r = 0; r < kRounds; ++r)
+        EXPECT_TRUE(draw() == expected) << "this thread, round " << r;
+    for (std::thread& thread : threads)
+        thread.join();
+    for (size_t i = 0; i < drawn.size(); ++i)
+        EXPECT_TRUE(drawn[i] == expected) << "thread " << i / kRounds << ", round " << i % kRounds;
+    DeleteObject(arial);
 }
 
 } // namespace
