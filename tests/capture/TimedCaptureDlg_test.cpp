@@ -44,8 +44,9 @@ LRESULT OwnerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 // not happen; without a worker there is nothing to wait for.
 void Settle(const CTimedCaptureDlg& dlg) {
     const unsigned long long seen = ms::TestClockReadsElsewhere();
-    if (dlg.IsRunning())
+    if (dlg.IsRunning()) {
         EXPECT_TRUE(ms::test::PumpUntil([&] { return ms::TestClockReadsElsewhere() >= seen + 3; }));
+    }
     ms::test::Pump();
 }
 
