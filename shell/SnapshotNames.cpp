@@ -90,11 +90,20 @@ bool SameFormat(int a, int b) {
 
 SnapshotScan SnapshotNumbering::Scan(const WCHAR* folder, int imageFormat) {
     const std::u16string_view wanted(folder ? folder : u"");
+    // A look made ahead serves this Scan or none: a later one may follow a change it missed.
+    std::optional<Look> warmed = TakeWarmed();
     if (valid_ && wanted == folder_ && SameFormat(imageFormat, format_) &&
         FolderTime(folder_) == time_)
         return scan_;
-    if (TakeWarmed(wanted, imageFormat))
+    if (warmed && warmed->folder == wanted && SameFormat(warmed->format, imageFormat) &&
+        FolderTime(wanted) == warmed->time) {
+        folder_ = std::move(warmed->folder);
+        format_ = imageFormat;
+        time_ = warmed->time;
+        scan_ = warmed->scan;
+        valid_ = true;
         return scan_;
+    }
     folder_ = wanted;
     format_ = imageFormat;
     // The time is taken before the listing, so a change during the listing shows next time.
@@ -104,24 +113,13 @@ SnapshotScan SnapshotNumbering::Scan(const WCHAR* folder, int imageFormat) {
     return scan_;
 }
 
-// Takes the warmed look as the kept scan when it holds what a look now would give; the look
-// is used up either way, and one still queued or under way is dropped, as this Scan looks now.
-bool SnapshotNumbering::TakeWarmed(std::u16string_view folder, int imageFormat) {
-    std::optional<Look> look;
-    {
-        std::lock_guard lock(mutex_);
-        look = std::move(warmed_);
-        DropWarmed();
-    }
-    if (!look || look->folder != folder || !SameFormat(look->format, imageFormat) ||
-        FolderTime(folder) != look->time)
-        return false;
-    folder_ = std::move(look->folder);
-    format_ = imageFormat;
-    time_ = look->time;
-    scan_ = look->scan;
-    valid_ = true;
-    return true;
+// The look made ahead, if it has ended; a look still queued or under way is dropped, as the
+// caller looks itself now.
+std::optional<SnapshotNumbering::Look> SnapshotNumbering::TakeWarmed() {
+    std::lock_guard lock(mutex_);
+    std::optional<Look> look = std::move(warmed_);
+    DropWarmed();
+    return look;
 }
 
 void SnapshotNumbering::DropWarmed() {

@@ -42,9 +42,10 @@ SnapshotScan ScanSnapshotNumbers(const WCHAR* folder, int imageFormat);
 // taken, so that no still ever replaces another file.
 // Warm looks through a folder ahead, on a thread of the numbering's own, so that the first still
 // after the start or after a change of folder or format need not look on the caller's thread:
-// the next Scan takes that look's result when it has ended, is of the folder and format wanted
-// and the folder's time is still the one taken before it; otherwise (the look not yet ended
-// too) Scan looks itself as before. Only the first Scan after a Warm may take its result.
+// the next Scan, when it would look itself, takes that look's result instead if the look has
+// ended, is of the folder and format wanted and the folder's time is still the one taken before
+// it; otherwise (the look not yet ended too) Scan looks as before. Only the first Scan after a
+// Warm may take its result.
 class SnapshotNumbering {
 public:
     SnapshotNumbering() = default;
@@ -66,12 +67,12 @@ private:
     struct Look {
         std::u16string folder;
         int format = 0;
-        unsigned generation = 0; // results of a look that an older generation asked for are dropped
+        unsigned generation = 0;                // a look asked for before the last drop is not kept
         std::filesystem::file_time_type time{}; // the folder's, taken before the listing
         SnapshotScan scan;
     };
     void Run(std::stop_token stop);
-    bool TakeWarmed(std::u16string_view folder, int imageFormat);
+    std::optional<Look> TakeWarmed();
     void DropWarmed(); // under mutex_
 
     bool valid_ = false;
@@ -81,12 +82,12 @@ private:
     std::filesystem::file_time_type time_{};
 
     std::mutex mutex_;
-    std::condition_variable_any wake_;    // a look was asked for, or the numbering ends
-    std::condition_variable settled_;     // a look ended
-    unsigned generation_ = 0;             // guarded by mutex_
-    std::optional<Look> asked_;           // guarded by mutex_: the look to make next
-    std::optional<Look> warmed_;          // guarded by mutex_: the last look made
-    bool looking_ = false;                // guarded by mutex_
+    std::condition_variable_any wake_; // a look was asked for, or the numbering ends
+    std::condition_variable settled_;  // a look ended
+    unsigned generation_ = 0;          // guarded by mutex_
+    std::optional<Look> asked_;        // guarded by mutex_: the look to make next
+    std::optional<Look> warmed_;       // guarded by mutex_: the last look made
+    bool looking_ = false;             // guarded by mutex_
     // Started with the first Warm. Last, so that it ends (after a listing under way) before
     // what it uses goes.
     std::jthread thread_;

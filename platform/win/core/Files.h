@@ -117,8 +117,7 @@ std::string NativePath(std::u16string_view path); // UTF-8 for the POSIX calls
 // once for the folder (RemoveStaleTempsIn) rather than reading the folder at every commit.
 class ReplacingFile {
 public:
-    explicit ReplacingFile(std::u16string_view path,
-                           StaleTemps stale = StaleTemps::RemoveOnCommit);
+    explicit ReplacingFile(std::u16string_view path, StaleTemps stale = StaleTemps::RemoveOnCommit);
     ~ReplacingFile();
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
