@@ -15,6 +15,7 @@
 
 #include "imaging/DibFile.h"
 #include "platform/win/WinTypes.h"
+#include "platform/win/core/TempFiles.h" // StaleTemps
 
 constexpr DWORD DIBIMAGE_TYPE_UNKNOWN = 0;
 constexpr DWORD DIBIMAGE_TYPE_BMP = 1;
@@ -171,8 +172,10 @@ public:
 
     bool LoadFromFile(const WCHAR* path, DWORD type);
     // Checks the type and the image before the file is touched: a refused save leaves an
-    // existing file as it was; a failed write removes the partial file.
-    bool SaveToFile(const WCHAR* path, DWORD type);
+    // existing file as it was; a failed write removes the partial file. `stale` as for
+    // ms::ReplacingFile: whether the save also clears what killed writers left beside `path`.
+    bool SaveToFile(const WCHAR* path, DWORD type,
+                    ms::StaleTemps stale = ms::StaleTemps::RemoveOnCommit);
     bool Encode(FILE* stream, DWORD type);
     bool Encode(CDibFile* file, DWORD type);
     // Encodes into a new block (caller frees it with free()); buffer must come in NULL.

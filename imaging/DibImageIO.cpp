@@ -160,7 +160,7 @@ bool CDibImage::LoadFromFile(const WCHAR* path, DWORD type) {
     return ok;
 }
 
-bool CDibImage::SaveToFile(const WCHAR* path, DWORD type) {
+bool CDibImage::SaveToFile(const WCHAR* path, DWORD type, ms::StaleTemps stale) {
     // Refusals come before the file is opened, so that an existing file keeps its contents.
     if (!HasCodec(type)) {
         SetLastError("Encode: Unknown format");
@@ -181,7 +181,7 @@ bool CDibImage::SaveToFile(const WCHAR* path, DWORD type) {
         SetLastError("can't open the file for writing");
         return false;
     }
-    ms::ReplacingFile file(path);
+    ms::ReplacingFile file(path, stale);
     if (!file.Stream()) {
         SetLastError("can't open the file for writing");
         return false;

@@ -126,9 +126,10 @@ void CMicroscopeDlg::OnVideoSetting() {
     CVideoSettingDlg dialog;
     // New stills and recordings go to the new folders from now on: the strip lists those, and
     // its Delete, Delete All and Save All work on them.
-    dialog.m_foldersChanged = [] {
+    dialog.m_foldersChanged = [this] {
         if (g_thumbnailView)
             g_thumbnailView->ListFolders();
+        m_stills.WarmNumbering();
     };
     dialog.DoModal();
 }

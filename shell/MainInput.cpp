@@ -204,11 +204,13 @@ void CMicroscopeDlg::OnCircleOverlay() {
 void CMicroscopeDlg::OnFormatBmp() {
     g_imageFormat = 1;
     SaveImageFormat();
+    m_stills.WarmNumbering();
 }
 
 void CMicroscopeDlg::OnFormatJpg() {
     g_imageFormat = 2;
     SaveImageFormat();
+    m_stills.WarmNumbering();
 }
 
 // ---- The mouse on the window ----

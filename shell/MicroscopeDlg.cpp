@@ -247,6 +247,8 @@ BOOL CMicroscopeDlg::OnInitDialog() {
     SetWindowText(g_windowTitle);
 
     LoadImageFormat();
+    // The first still then finds its number without looking through the folder meanwhile.
+    m_stills.WarmNumbering();
     ReadFontSize();
     ReadMeasureFont();
     LoadSnapEnable();

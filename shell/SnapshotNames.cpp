@@ -7,6 +7,7 @@
 
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -72,24 +73,104 @@ SnapshotScan ScanSnapshotNumbers(const WCHAR* folder, int imageFormat) {
     return scan;
 }
 
-std::filesystem::file_time_type SnapshotNumbering::FolderTime() const {
+namespace {
+
+// The folder's modification time; min() when it cannot be read.
+std::filesystem::file_time_type FolderTime(std::u16string_view folder) {
     std::error_code error;
-    const auto time = std::filesystem::last_write_time(ms::NativePath(folder_), error);
+    const auto time = std::filesystem::last_write_time(ms::NativePath(folder), error);
     return error ? std::filesystem::file_time_type::min() : time;
 }
 
+bool SameFormat(int a, int b) {
+    return (a == 1) == (b == 1);
+}
+
+} // namespace
+
 SnapshotScan SnapshotNumbering::Scan(const WCHAR* folder, int imageFormat) {
     const std::u16string_view wanted(folder ? folder : u"");
-    if (valid_ && wanted == folder_ && (imageFormat == 1) == (format_ == 1) &&
-        FolderTime() == time_)
+    // A look made ahead serves this Scan or none: a later one may follow a change it missed.
+    std::optional<Look> warmed = TakeWarmed();
+    if (valid_ && wanted == folder_ && SameFormat(imageFormat, format_) &&
+        FolderTime(folder_) == time_)
         return scan_;
+    if (warmed && warmed->folder == wanted && SameFormat(warmed->format, imageFormat) &&
+        FolderTime(wanted) == warmed->time) {
+        folder_ = std::move(warmed->folder);
+        format_ = imageFormat;
+        time_ = warmed->time;
+        scan_ = warmed->scan;
+        valid_ = true;
+        return scan_;
+    }
     folder_ = wanted;
     format_ = imageFormat;
     // The time is taken before the listing, so a change during the listing shows next time.
-    time_ = FolderTime();
+    time_ = FolderTime(folder_);
     scan_ = ScanSnapshotNumbers(folder_.c_str(), imageFormat);
     valid_ = time_ != std::filesystem::file_time_type::min();
     return scan_;
+}
+
+// The look made ahead, if it has ended; a look still queued or under way is dropped, as the
+// caller looks itself now.
+std::optional<SnapshotNumbering::Look> SnapshotNumbering::TakeWarmed() {
+    std::lock_guard lock(mutex_);
+    std::optional<Look> look = std::move(warmed_);
+    DropWarmed();
+    return look;
+}
+
+void SnapshotNumbering::DropWarmed() {
+    ++generation_;
+    asked_.reset();
+    warmed_.reset();
+}
+
+void SnapshotNumbering::Forget() {
+    valid_ = false;
+    std::lock_guard lock(mutex_);
+    DropWarmed(); // a look from before the change Forget answers would miss it as well
+}
+
+void SnapshotNumbering::Warm(const WCHAR* folder, int imageFormat) {
+    {
+        std::lock_guard lock(mutex_);
+        DropWarmed();
+        Look look;
+        look.folder = folder ? folder : u"";
+        look.format = imageFormat;
+        look.generation = generation_;
+        asked_ = std::move(look);
+    }
+    if (!thread_.joinable())
+        thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
+    wake_.notify_all();
+}
+
+void SnapshotNumbering::WaitWarmed() {
+    std::unique_lock lock(mutex_);
+    settled_.wait(lock, [this] { return !asked_ && !looking_; });
+}
+
+void SnapshotNumbering::Run(std::stop_token stop) {
+    std::unique_lock lock(mutex_);
+    while (wake_.wait(lock, stop, [this] { return asked_.has_value(); }) &&
+           !stop.stop_requested()) {
+        Look look = std::move(*asked_);
+        asked_.reset();
+        looking_ = true;
+        lock.unlock();
+        // The time is taken before the listing, as Scan takes it.
+        look.time = FolderTime(look.folder);
+        look.scan = ScanSnapshotNumbers(look.folder.c_str(), look.format);
+        lock.lock();
+        looking_ = false;
+        if (look.generation == generation_ && look.time != std::filesystem::file_time_type::min())
+            warmed_ = std::move(look);
+        settled_.notify_all();
+    }
 }
 
 void SnapshotNumbering::Written(long long number) {
@@ -100,7 +181,7 @@ void SnapshotNumbering::Written(long long number) {
     // The new file changed the folder's time. Another change made while the still was being
     // composed and written goes unseen here; the exclusive creation of each name keeps it
     // from being overwritten.
-    time_ = FolderTime();
+    time_ = FolderTime(folder_);
 }
 
 bool BuildSnapshotName(WCHAR* out, size_t capacity, const WCHAR* folder, const SYSTEMTIME& time,

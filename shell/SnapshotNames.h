@@ -7,9 +7,15 @@
 
 #include "platform/win/WinTypes.h"
 
+#include <condition_variable>
 #include <cstddef>
 #include <filesystem>
+#include <mutex>
+#include <optional>
+#include <stop_token>
 #include <string>
+#include <string_view>
+#include <thread>
 
 // The number behind the last capital "N" of a file name: the text behind it (at most 63
 // characters are looked at) loses its extension, from the last "." on, and its leading digits
@@ -34,22 +40,57 @@ SnapshotScan ScanSnapshotNumbers(const WCHAR* folder, int imageFormat);
 // after a change made while a still was being written or within the file system's time
 // granularity: the caller therefore creates each name exclusively and calls Forget when it is
 // taken, so that no still ever replaces another file.
+// Warm looks through a folder ahead, on a thread of the numbering's own, so that the first still
+// after the start or after a change of folder or format need not look on the caller's thread:
+// the next Scan, when it would look itself, takes that look's result instead if the look has
+// ended, is of the folder and format wanted and the folder's time is still the one taken before
+// it; otherwise (the look not yet ended too) Scan looks as before. Only the first Scan after a
+// Warm may take its result.
 class SnapshotNumbering {
 public:
+    SnapshotNumbering() = default;
+    SnapshotNumbering(const SnapshotNumbering&) = delete;
+    SnapshotNumbering& operator=(const SnapshotNumbering&) = delete;
+
     // What ScanSnapshotNumbers(folder, imageFormat) would report now.
     SnapshotScan Scan(const WCHAR* folder, int imageFormat);
     // A still of `number` was written into the folder of the last Scan.
     void Written(long long number);
-    void Forget() { valid_ = false; }
+    // The next Scan looks through the folder itself.
+    void Forget();
+    // Starts looking through `folder` for the next Scan, replacing an earlier Warm's look.
+    void Warm(const WCHAR* folder, int imageFormat);
+    // Tests: returns once no look of Warm's is queued or under way.
+    void WaitWarmed();
 
 private:
-    std::filesystem::file_time_type FolderTime() const;
+    struct Look {
+        std::u16string folder;
+        int format = 0;
+        unsigned generation = 0;                // a look asked for before the last drop is not kept
+        std::filesystem::file_time_type time{}; // the folder's, taken before the listing
+        SnapshotScan scan;
+    };
+    void Run(std::stop_token stop);
+    std::optional<Look> TakeWarmed();
+    void DropWarmed(); // under mutex_
 
     bool valid_ = false;
     std::u16string folder_;
     int format_ = 0;
     SnapshotScan scan_;
     std::filesystem::file_time_type time_{};
+
+    std::mutex mutex_;
+    std::condition_variable_any wake_; // a look was asked for, or the numbering ends
+    std::condition_variable settled_;  // a look ended
+    unsigned generation_ = 0;          // guarded by mutex_
+    std::optional<Look> asked_;        // guarded by mutex_: the look to make next
+    std::optional<Look> warmed_;       // guarded by mutex_: the last look made
+    bool looking_ = false;             // guarded by mutex_
+    // Started with the first Warm. Last, so that it ends (after a listing under way) before
+    // what it uses goes.
+    std::jthread thread_;
 };
 
 // "<folder>/Still_YYYY-MM-DD_hhmmss_N####.jpg", with a magnification text M

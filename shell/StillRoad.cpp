@@ -170,6 +170,10 @@ bool StillRoad::ReserveSnapshotName(const SYSTEMTIME& now, long long& number, bo
     return reserved;
 }
 
+void StillRoad::WarmNumbering() {
+    m_numbering.Warm(g_paths.pictureDir, g_imageFormat);
+}
+
 // What a still is composed from, taken on the UI thread as values: the frame handed over
 // (`bits` as for Save), copies of the live lists, the drawing context and the overlays; and the
 // snapshot name the folder's numbering gives. False when there is nothing to compose (a freeze,

@@ -59,6 +59,11 @@ public:
     void TakeWritten(bool shutDown);
     // Waits until every still handed over is written, then takes them as above.
     void Finish(bool shutDown);
+    // Looks through the picture folder for the next still's number off the UI thread, so that
+    // the first still after the start or a change of the picture folder or format does not
+    // hold up the preview.
+    void WarmNumbering();
+    SnapshotNumbering& Numbering() { return m_numbering; }
     // Lists the last snapshot in the thumbnail strip; set when the strip is bound.
     void SetLister(std::function<void()> list) { m_listSnapshot = std::move(list); }
     StillState& State() { return m_state; }

@@ -1,20 +1,40 @@
 #include "shell/StillWriter.h"
 
 #include "imaging/DibImage.h"
+#include "platform/win/core/Files.h"
+#include "platform/win/core/WString.h"
 #include "platform/win/gdi/Gdi.h"
 #include "platform/win/window/WinUser.h"
 
+#include <string_view>
 #include <utility>
 
-bool WriteStillPicture(HBITMAP bitmap, const std::u16string& path, bool jpeg) {
+bool WriteStillPicture(HBITMAP bitmap, const std::u16string& path, bool jpeg,
+                       ms::StaleTemps stale) {
     CDibImage picture(0);
     if (!bitmap || path.empty() || !picture.CreateFromBitmap(bitmap))
         return false;
     if (!jpeg)
-        return picture.SaveToFile(path.c_str(), DIBIMAGE_TYPE_BMP);
+        return picture.SaveToFile(path.c_str(), DIBIMAGE_TYPE_BMP, stale);
     picture.SetJpegLevel(90);
-    return picture.SaveToFile(path.c_str(), DIBIMAGE_TYPE_JPG);
+    return picture.SaveToFile(path.c_str(), DIBIMAGE_TYPE_JPG, stale);
 }
+
+namespace {
+
+// A still's picture, whatever its format.
+bool IsStillName(std::string_view name) {
+    const std::u16string wide = ms::FromUtf8(name);
+    return ms::MatchWildcard(u"Still_*.jpg", wide) || ms::MatchWildcard(u"Still_*.bmp", wide);
+}
+
+// The folder part of a still's path.
+std::u16string FolderOf(const std::u16string& path) {
+    const size_t slash = path.rfind(u'/');
+    return slash == std::u16string::npos ? u"." : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+} // namespace
 
 StillWriter::StillWriter(HWND window, UINT message) : window_(window), message_(message) {
     thread_ = std::thread([this] { Run(); });
@@ -61,9 +81,13 @@ void StillWriter::Run() {
         lock.unlock();
         if (beforeWriteForTests)
             beforeWriteForTests(still);
+        // A killed run's half-written stills go once per folder; the stills written here need
+        // no look through the folder each: a failed write removes its own temporary file.
+        if (const std::u16string folder = FolderOf(still.path); swept_.insert(folder).second)
+            ms::RemoveStaleTempsIn(ms::NativePath(folder), IsStillName);
         HBITMAP bitmap = still.scene ? ComposeStill(*still.scene) : nullptr;
         still.scene.reset();
-        still.written = WriteStillPicture(bitmap, still.path, still.jpeg);
+        still.written = WriteStillPicture(bitmap, still.path, still.jpeg, ms::StaleTemps::Leave);
         if (bitmap)
             DeleteObject(bitmap);
         lock.lock();

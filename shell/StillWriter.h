@@ -6,25 +6,31 @@
 // Take and lists, sounds or reports each, so the UI thread never waits for the compositor, an
 // encoder or the disk and the preview keeps showing every frame meanwhile. Nothing handed over
 // is lost: the destructor writes what is still queued before it ends its thread.
+// The temporary files of stills that an earlier, killed run left half written are removed once
+// per picture folder, before the first still written into it, so that a still's cost does not
+// grow with the pictures the folder holds.
 #pragma once
 
 #include "shell/StillPicture.h"
 
 #include "platform/win/WinTypes.h"
+#include "platform/win/core/TempFiles.h"
 
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 // Writes `bitmap` (a 32-bit picture made with CreateCompatibleBitmap) to `path` as a JPEG of
 // quality 90 when `jpeg` is true, else as a BMP. False when the picture cannot be read or the
-// file cannot be written. Any thread.
-bool WriteStillPicture(HBITMAP bitmap, const std::u16string& path, bool jpeg);
+// file cannot be written. `stale` as for ms::ReplacingFile. Any thread.
+bool WriteStillPicture(HBITMAP bitmap, const std::u16string& path, bool jpeg,
+                       ms::StaleTemps stale = ms::StaleTemps::RemoveOnCommit);
 
 class StillWriter {
 public:
@@ -66,5 +72,6 @@ private:
     std::vector<Still> done_;         // guarded by mutex_
     bool busy_ = false;               // guarded by mutex_: a still is being written
     bool ending_ = false;             // guarded by mutex_
+    std::set<std::u16string> swept_;  // the writer thread's: folders cleared of stale temps
     std::thread thread_;
 };

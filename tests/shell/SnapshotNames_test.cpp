@@ -135,6 +135,60 @@ TEST(SnapshotNames, TheKeptScanFollowsTheStillsAndEveryChangeOfTheFolder) {
     EXPECT_EQ(numbering.Scan(folder.c_str(), 2).highest, 30);
 }
 
+// A look made ahead on the numbering's thread serves the next Scan only while it still holds
+// what a look now would give: never after a change the folder's time shows, for another format
+// or after Forget. Changes hidden from the folder's time show which look a Scan reports.
+TEST(SnapshotNames, AWarmedLookServesOnlyTheNextScanOfTheUnchangedFolder) {
+    const fs::path dir = g_home / "warmed";
+    fs::create_directories(dir);
+    Touch(dir / "Still_a_N0004.jpg");
+    Touch(dir / "Still_a_N0002.bmp");
+    const std::u16string folder = U16(dir);
+    const auto stamp = fs::last_write_time(dir);
+    // A still of `number` appears after the look, the folder's time set to `time`.
+    const auto appear = [&](int number, fs::file_time_type time) {
+        Touch(dir / ("Still_b_N" + std::to_string(number) + ".jpg"));
+        fs::last_write_time(dir, time);
+    };
+    struct Case {
+        const char* what;
+        int scanFormat;
+        fs::file_time_type after; // the folder's time once the still appeared
+        bool forget;
+        bool warmedServes; // else the Scan looks itself
+    };
+    const Case cases[] = {
+        {"unchanged by its time", 2, stamp, false, true},
+        {"changed", 2, stamp + std::chrono::seconds(10), false, false},
+        {"another format", 1, stamp, false, false},
+        {"forgotten", 2, stamp, true, false},
+    };
+    int number = 10;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::last_write_time(dir, stamp);
+        SnapshotNumbering numbering;
+        numbering.Warm(folder.c_str(), 2);
+        numbering.WaitWarmed();
+        const long long warmed = ScanSnapshotNumbers(folder.c_str(), 2).highest;
+        appear(++number, c.after);
+        if (c.forget)
+            numbering.Forget();
+        const long long fresh = ScanSnapshotNumbers(folder.c_str(), c.scanFormat).highest;
+        EXPECT_EQ(numbering.Scan(folder.c_str(), c.scanFormat).highest,
+                  c.warmedServes ? warmed : fresh);
+    }
+    // Only the first Scan after the Warm takes its look: once the folder's time moved on and
+    // back, the kept scan's own look counts.
+    fs::last_write_time(dir, stamp);
+    SnapshotNumbering numbering;
+    numbering.Warm(folder.c_str(), 2);
+    numbering.WaitWarmed();
+    EXPECT_EQ(numbering.Scan(folder.c_str(), 1).highest, 2);
+    appear(++number, stamp);
+    EXPECT_EQ(numbering.Scan(folder.c_str(), 2).highest, number);
+}
+
 TEST(SnapshotNames, TheMagnificationGoesInOnlyWhenItIsANumber) {
     EXPECT_EQ(Name(u"25", 11, 2), u"/p/Still_2026-03-07_090501_25X_N0011.jpg");
     EXPECT_EQ(Name(u"12.5", 3, 1), u"/p/Still_2026-03-07_090501_12.5X_N0003.bmp");

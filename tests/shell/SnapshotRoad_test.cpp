@@ -35,7 +35,9 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <spawn.h>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -378,6 +380,54 @@ TEST_F(SnapshotRoadTest, APictureOfTheNextNameThatAppearedMeanwhileIsNotOverwrit
     EXPECT_EQ(fs::file_size(pictures_ / "Still_2026-03-07_090501_N0003.bmp"), 921654u);
     EXPECT_EQ(listed_.size(), 2u);
     EXPECT_EQ(ShutterSounds(), 2);
+}
+
+// The same with the folder looked through ahead, off the UI thread: the look's number is
+// taken, and the picture that appeared since is still not replaced.
+TEST_F(SnapshotRoadTest, APictureThatAppearedAfterTheLookAheadIsNotOverwritten) {
+    g_imageFormat = 1;
+    const auto stamp = fs::last_write_time(pictures_);
+    dlg_->Stills().WarmNumbering();
+    dlg_->Stills().Numbering().WaitWarmed();
+    std::ofstream(pictures_ / "Still_2026-03-07_090501_N0001.bmp") << "theirs";
+    fs::last_write_time(pictures_, stamp);
+
+    TakePicture();
+    EXPECT_EQ(Names(pictures_), (std::set<std::string>{"Still_2026-03-07_090501_N0001.bmp",
+                                                       "Still_2026-03-07_090501_N0002.bmp"}));
+    EXPECT_EQ(fs::file_size(pictures_ / "Still_2026-03-07_090501_N0001.bmp"), 6u);
+    EXPECT_EQ(fs::file_size(pictures_ / "Still_2026-03-07_090501_N0002.bmp"), 921654u);
+    EXPECT_EQ(listed_, std::vector<std::string>{Narrow(U16(pictures_)) +
+                                                "/Still_2026-03-07_090501_N0002.bmp"});
+}
+
+// Half-written stills that a killed run left (temporary files of a process no longer running)
+// go with the first still written into the folder; another's files and those of a running
+// process stay. Later stills do not look through the folder for them again.
+TEST_F(SnapshotRoadTest, AKilledRunsHalfWrittenStillsAreRemovedOnceByTheFirstStill) {
+    pid_t child = 0;
+    char* const argv[] = {const_cast<char*>("true"), nullptr};
+    ASSERT_EQ(::posix_spawnp(&child, "true", nullptr, nullptr, argv, environ), 0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const std::string dead = std::to_string(child), running = std::to_string(::getppid());
+    const std::set<std::string> gone{"Still_2026-01-01_100000_N0005.jpg.tmp-" + dead + "-3",
+                                     "Still_2026-01-01_100000_N0006.BMP.tmp-" + dead + "-4"};
+    const std::set<std::string> kept{"Still_2026-01-01_100000_N0007.jpg.tmp-" + running + "-1",
+                                     "notes.txt.tmp-" + dead + "-1"};
+    for (const auto& names : {gone, kept})
+        for (const auto& name : names)
+            std::ofstream(pictures_ / name) << "half";
+
+    TakePicture();
+    std::set<std::string> expected = kept;
+    expected.insert("Still_2026-03-07_090501_N0001.jpg");
+    EXPECT_EQ(Names(pictures_), expected);
+
+    const std::string later = "Still_2026-01-01_100000_N0008.jpg.tmp-" + dead + "-5";
+    std::ofstream(pictures_ / later) << "half";
+    TakePicture();
+    expected.insert({later, "Still_2026-03-07_090501_N0002.jpg"});
+    EXPECT_EQ(Names(pictures_), expected);
 }
 
 TEST_F(SnapshotRoadTest, AStillRequestedJustBeforeASizeChangeIsAWholeFrameOfTheNewSize) {

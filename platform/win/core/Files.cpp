@@ -233,7 +233,8 @@ std::u16string ms::DocumentsDir() {
     return Trimmed(home + "/Documents");
 }
 
-ms::ReplacingFile::ReplacingFile(std::u16string_view path) : path_(NativePath(path)) {
+ms::ReplacingFile::ReplacingFile(std::u16string_view path, StaleTemps stale)
+    : path_(NativePath(path)), stale_(stale) {
     struct stat st;
     mode_t mode = ::stat(path_.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0666;
     int fd = ms::CreateTempBeside(path_, temp_, mode);
@@ -274,7 +275,8 @@ bool ms::ReplacingFile::Commit() {
     }
     if (ok) {
         if (::rename(temp_.c_str(), path_.c_str()) == 0) {
-            ms::RemoveStaleTemps(path_);
+            if (stale_ == StaleTemps::RemoveOnCommit)
+                ms::RemoveStaleTemps(path_);
             return true;
         }
         err = errno;

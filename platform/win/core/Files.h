@@ -8,6 +8,7 @@
 
 #include "platform/win/WinTypes.h"
 #include "platform/win/core/Handle.h"
+#include "platform/win/core/TempFiles.h" // StaleTemps
 
 #include <cstdio>
 #include <optional>
@@ -111,10 +112,12 @@ std::string NativePath(std::u16string_view path); // UTF-8 for the POSIX calls
 // it ("<name>.tmp-<pid>-<n>") and renamed over it by Commit, keeping the old file's
 // permissions. Destroyed without a successful Commit, it removes the temporary file and `path`
 // stays as it was, byte for byte. A commit also removes the temporary files of every form
-// (TempFiles.h) that processes no longer running (killed while writing) left beside `path`.
+// (TempFiles.h) that processes no longer running (killed while writing) left beside `path`,
+// unless made with StaleTemps::Leave: a writer of many new files in one folder clears those
+// once for the folder (RemoveStaleTempsIn) rather than reading the folder at every commit.
 class ReplacingFile {
 public:
-    explicit ReplacingFile(std::u16string_view path);
+    explicit ReplacingFile(std::u16string_view path, StaleTemps stale = StaleTemps::RemoveOnCommit);
     ~ReplacingFile();
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
@@ -128,6 +131,7 @@ public:
 private:
     std::string path_, temp_;
     FILE* stream_ = nullptr;
+    StaleTemps stale_;
 };
 
 // Writes `bytes` through a ReplacingFile. False (and the old file untouched) on any failure;

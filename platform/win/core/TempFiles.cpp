@@ -39,6 +39,22 @@ std::string_view Extension(std::string_view name) {
     return dot == std::string_view::npos || dot == 0 ? std::string_view() : name.substr(dot);
 }
 
+// Unlinks each entry of `folder` that `owner` gives a process for, when that process no longer
+// runs. A file of a running process, this one included, may be in the middle of a write.
+template <class Owner>
+void RemoveOfDeadOwners(const std::string& folder, Owner owner) {
+    DIR* d = ::opendir(folder.c_str());
+    if (!d)
+        return;
+    while (struct dirent* e = ::readdir(d)) {
+        const pid_t pid = owner(std::string_view(e->d_name));
+        if (pid <= 0 || pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH)
+            continue;
+        ::unlink((folder + "/" + e->d_name).c_str());
+    }
+    ::closedir(d);
+}
+
 } // namespace
 
 std::string TempNameBeside(const std::string& path) {
@@ -91,16 +107,18 @@ void RemoveStaleTemps(const std::string& path) {
     const std::string folder =
         slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
     const std::string target = slash == std::string::npos ? path : path.substr(slash + 1);
-    DIR* d = ::opendir(folder.c_str());
-    if (!d)
-        return;
-    while (struct dirent* e = ::readdir(d)) {
-        const pid_t pid = TempOwner(e->d_name, target);
-        if (pid <= 0 || pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH)
-            continue;
-        ::unlink((folder + "/" + e->d_name).c_str());
-    }
-    ::closedir(d);
+    RemoveOfDeadOwners(folder, [&](std::string_view name) { return TempOwner(name, target); });
+}
+
+void RemoveStaleTempsIn(const std::string& folder,
+                        const std::function<bool(std::string_view name)>& isTarget) {
+    RemoveOfDeadOwners(folder, [&](std::string_view name) -> pid_t {
+        // The target is what comes before the first temporary suffix.
+        const size_t tmp = name.find(".tmp-");
+        if (tmp == std::string_view::npos || tmp == 0 || !isTarget(name.substr(0, tmp)))
+            return 0;
+        return TempOwner(name, name.substr(0, tmp));
+    });
 }
 
 } // namespace ms

@@ -9,11 +9,16 @@
 // the DXF library compiles this file in as well.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
 
 namespace ms {
+
+// Whether a replacing write clears, once it is complete, the temporary files that killed
+// writers left beside its target (Files.h's ReplacingFile).
+enum class StaleTemps { RemoveOnCommit, Leave };
 
 // "<path>.tmp-<pid>-<n>" with a new n.
 std::string TempNameBeside(const std::string& path);
@@ -29,5 +34,10 @@ pid_t TempOwner(std::string_view name, std::string_view target);
 // Removes the temporary files of `path` (any form above) whose process no longer runs. A file
 // of a running process, this one included, may be in the middle of a write and stays.
 void RemoveStaleTemps(const std::string& path);
+// Removes from `folder` the temporary files "<name>.tmp-<pid>-<n>" (and their temporary names)
+// whose target name `isTarget` accepts and whose process no longer runs: one look through the
+// folder for the temporary files of many targets, such as the pictures of a still folder.
+void RemoveStaleTempsIn(const std::string& folder,
+                        const std::function<bool(std::string_view name)>& isTarget);
 
 } // namespace ms
