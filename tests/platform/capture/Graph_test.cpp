@@ -204,6 +204,38 @@ TEST_F(GraphTest, RunDeliversNumberedBottomUpFramesAndNoCallbackFollowsStop) {
     EXPECT_EQ(cb.lateCalls.load(), 0);
 }
 
+// Each streamed frame is the whole pattern of its number: what one frame's overlay drew is gone
+// from the next (the mark moves on, the digits grow from one to two).
+TEST_F(GraphTest, StreamedFramesAreThePatternOfTheirNumberAndNothingOfTheFrameBefore) {
+    struct Copies : RecordingCallback {
+        HRESULT BufferCB(double time, BYTE* buffer, long length) override {
+            {
+                std::lock_guard lock(mutex);
+                copies.emplace_back(buffer, buffer + length);
+            }
+            return RecordingCallback::BufferCB(time, buffer, length);
+        }
+        std::vector<std::vector<BYTE>> copies;
+    } cb;
+    auto desc = Device("cam"); // frames by hand
+    desc.sizes = {{320, 240}};
+    auto g = Bind(desc);
+    cb.width = 320;
+    cb.height = 240;
+    ASSERT_EQ(g.Configure(&cb, nullptr), S_OK);
+    ASSERT_EQ(g.graph->Run(), S_OK);
+    const unsigned count = 12;
+    for (unsigned i = 0; i < count; ++i)
+        ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+    g.graph->Stop();
+    ASSERT_EQ(cb.copies.size(), count);
+    std::vector<BYTE> expected;
+    for (unsigned i = 0; i < count; ++i) {
+        ms::capture::DrawSyntheticFrame(expected, 320, 240, i);
+        EXPECT_TRUE(cb.copies[i] == expected) << "frame " << i;
+    }
+}
+
 TEST_F(GraphTest, StillButtonSendsTheNextFrameToTheStillGrabberOnly) {
     RecordingCallback frames, stills;
     auto desc = Device("cam");
