@@ -35,6 +35,16 @@ protected:
         }
         return g;
     }
+    // A graph on "cam", 320 x 240 frames pushed by hand, configured to call cb.
+    CaptureGraph BindByHand(RecordingCallback& cb) {
+        auto desc = Device("cam");
+        desc.sizes = {{320, 240}};
+        auto g = Bind(desc);
+        cb.width = 320;
+        cb.height = 240;
+        EXPECT_EQ(g.Configure(&cb, nullptr), S_OK);
+        return g;
+    }
     PostedMessages posted;
 };
 
@@ -166,12 +176,7 @@ TEST_F(GraphTest, GrabberPathsTakeCaptureThenStillPinAndRenderersStayParked) {
 
 TEST_F(GraphTest, RunDeliversNumberedBottomUpFramesAndNoCallbackFollowsStop) {
     RecordingCallback cb;
-    auto desc = Device("cam"); // frames by hand
-    desc.sizes = {{320, 240}};
-    auto g = Bind(desc);
-    cb.width = 320;
-    cb.height = 240;
-    ASSERT_EQ(g.Configure(&cb, nullptr), S_OK);
+    auto g = BindByHand(cb);
     FILTER_STATE state;
     g.graph->GetState(0, &state);
     EXPECT_EQ(state, State_Stopped);
@@ -217,12 +222,7 @@ TEST_F(GraphTest, StreamedFramesAreThePatternOfTheirNumberAndNothingOfTheFrameBe
         }
         std::vector<std::vector<BYTE>> copies;
     } cb;
-    auto desc = Device("cam"); // frames by hand
-    desc.sizes = {{320, 240}};
-    auto g = Bind(desc);
-    cb.width = 320;
-    cb.height = 240;
-    ASSERT_EQ(g.Configure(&cb, nullptr), S_OK);
+    auto g = BindByHand(cb);
     ASSERT_EQ(g.graph->Run(), S_OK);
     const unsigned count = 12;
     for (unsigned i = 0; i < count; ++i)
