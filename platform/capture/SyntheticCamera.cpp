@@ -93,8 +93,8 @@ OverlayAreas DrawOverlay(std::vector<BYTE>& out, LONG w, LONG h, unsigned frame)
     // The moving mark: a yellow square travelling left to right.
     LONG side = std::max<LONG>(8, h / 12);
     LONG travel = std::max<LONG>(1, w - side);
-    areas.mark = {static_cast<LONG>((frame * 8u) % static_cast<unsigned>(travel)),
-                  h / 2 - side / 2, side, side};
+    areas.mark = {static_cast<LONG>((frame * 8u) % static_cast<unsigned>(travel)), h / 2 - side / 2,
+                  side, side};
     FillRect(out, w, h, stride, areas.mark.x, areas.mark.y, side, side, 0, 230, 255);
     // The frame number in white digits below the top-left corner.
     LONG scale = std::max<LONG>(2, h / 96);

@@ -303,9 +303,8 @@ TEST_F(RegistryTest, ABatchWritesOnceAtItsEndAndAnotherProgramWaitsForIt) {
         HKEY k;
         ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, e.key, 0, KEY_READ, &k), ERROR_SUCCESS);
         DWORD v = 0, size = 4;
-        EXPECT_EQ(
-            RegQueryValueEx(k, e.name, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size),
-            ERROR_SUCCESS)
+        EXPECT_EQ(RegQueryValueEx(k, e.name, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size),
+                  ERROR_SUCCESS)
             << ms::ToUtf8(e.name);
         EXPECT_EQ(v, e.value);
         RegCloseKey(k);
