@@ -88,6 +88,7 @@ void LoadLanguageIds(WORD& langId, WORD& subLangId) {
 }
 
 void SaveLanguageIds(WORD primary, WORD subLanguage) {
+    ms::RegistryBatch batch; // both values in one write
     ms::OpenRegistryKey key(kLanguageKey);
     if (!key.get())
         return;
@@ -101,6 +102,8 @@ void CreateDefaultSettings() {
         if (root.get())
             return;
     }
+    // A first start writes the settings file once, not once per value.
+    ms::RegistryBatch batch;
     WriteNewKey(kFontKey, [](HKEY key) {
         SetDword(key, u"fontcolor", 255);
         SetDword(key, u"LineColor", 255);

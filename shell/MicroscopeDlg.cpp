@@ -19,6 +19,7 @@
 #include "platform/win/core/Files.h"
 #include "platform/win/core/Format.h"
 #include "platform/win/core/Locale.h"
+#include "platform/win/core/Registry.h"
 #include "platform/win/core/WString.h"
 #include "platform/win/gdi/Gdi.h"
 #include "res/TessaryResource.h"
@@ -254,10 +255,14 @@ BOOL CMicroscopeDlg::OnInitDialog() {
     LoadSnapEnable();
     const LOGFONTW measureFont = g_measureFont; // the labels' font as stored, for new shapes
 
-    CreateDefaultSettings();
-
-    m_language.LoadLanguageIds();
-    m_language.ChooseStartupLanguage();
+    {
+        // The defaults of a first start and the language chosen at every start reach the
+        // settings file in one write.
+        ms::RegistryBatch settingsWrite;
+        CreateDefaultSettings();
+        m_language.LoadLanguageIds();
+        m_language.ChooseStartupLanguage();
+    }
 
     SetupSkin();
     CenterWindow();

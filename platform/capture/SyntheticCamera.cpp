@@ -57,31 +57,50 @@ void FillRect(std::vector<BYTE>& out, LONG w, LONG h, long stride, LONG x0, LONG
 } // namespace
 
 namespace {
-void DrawBackground(std::vector<BYTE>& out, LONG w, LONG h) {
+// A box of the frame in top-down coordinates.
+struct Area {
+    LONG x, y, cx, cy;
+};
+
+// The calm diagonal gradient under the overlay, so that scaling and flips are visible, painted
+// over one box of an allocated frame.
+void PaintBackground(std::vector<BYTE>& out, LONG w, LONG h, Area a) {
     const long stride = Rgb24Stride(w);
-    out.assign(static_cast<size_t>(stride) * h, 0);
-    // A calm diagonal gradient, so that scaling and flips are visible.
-    for (LONG y = 0; y < h; ++y) {
+    for (LONG y = std::max<LONG>(0, a.y); y < std::min<LONG>(h, a.y + a.cy); ++y) {
         BYTE* row = out.data() + static_cast<size_t>(h - 1 - y) * stride;
-        for (LONG x = 0; x < w; ++x) {
+        const BYTE green = static_cast<BYTE>(48 + (y * 96) / (h ? h : 1));
+        for (LONG x = std::max<LONG>(0, a.x); x < std::min<LONG>(w, a.x + a.cx); ++x) {
             row[x * 3] = static_cast<BYTE>(64 + (x * 96) / (w ? w : 1));
-            row[x * 3 + 1] = static_cast<BYTE>(48 + (y * 96) / (h ? h : 1));
+            row[x * 3 + 1] = green;
             row[x * 3 + 2] = 40;
         }
     }
 }
 
-void DrawOverlay(std::vector<BYTE>& out, LONG w, LONG h, unsigned frame) {
+void DrawBackground(std::vector<BYTE>& out, LONG w, LONG h) {
+    out.assign(static_cast<size_t>(Rgb24Stride(w)) * h, 0);
+    PaintBackground(out, w, h, {0, 0, w, h});
+}
+
+// What the overlay of one frame covers: the moving mark, the digits, the coded pixel.
+struct OverlayAreas {
+    Area mark, digits, code;
+};
+
+OverlayAreas DrawOverlay(std::vector<BYTE>& out, LONG w, LONG h, unsigned frame) {
     const long stride = Rgb24Stride(w);
+    OverlayAreas areas{};
     // The moving mark: a yellow square travelling left to right.
     LONG side = std::max<LONG>(8, h / 12);
     LONG travel = std::max<LONG>(1, w - side);
-    FillRect(out, w, h, stride, static_cast<LONG>((frame * 8u) % static_cast<unsigned>(travel)),
-             h / 2 - side / 2, side, side, 0, 230, 255);
+    areas.mark = {static_cast<LONG>((frame * 8u) % static_cast<unsigned>(travel)), h / 2 - side / 2,
+                  side, side};
+    FillRect(out, w, h, stride, areas.mark.x, areas.mark.y, side, side, 0, 230, 255);
     // The frame number in white digits below the top-left corner.
     LONG scale = std::max<LONG>(2, h / 96);
     char text[16];
-    std::snprintf(text, sizeof text, "%u", frame);
+    const int digits = std::snprintf(text, sizeof text, "%u", frame);
+    areas.digits = {scale * 4, scale * 4, digits * scale * 4, scale * 5};
     LONG x = scale * 4;
     for (const char* p = text; *p; ++p, x += scale * 4)
         for (int r = 0; r < 5; ++r)
@@ -95,7 +114,15 @@ void DrawOverlay(std::vector<BYTE>& out, LONG w, LONG h, unsigned frame) {
         top[0] = static_cast<BYTE>(frame & 0xff);
         top[1] = static_cast<BYTE>((frame >> 8) & 0xff);
         top[2] = static_cast<BYTE>((frame >> 16) & 0xff);
+        areas.code = {0, 0, 1, 1};
     }
+    return areas;
+}
+
+// Puts the background back where the overlay went, so that one buffer serves every frame.
+void EraseOverlay(std::vector<BYTE>& out, LONG w, LONG h, const OverlayAreas& drawn) {
+    for (const Area& a : {drawn.mark, drawn.digits, drawn.code})
+        PaintBackground(out, w, h, a);
 }
 
 } // namespace
@@ -331,8 +358,10 @@ private:
             std::chrono::nanoseconds(fps > 0 ? static_cast<long long>(1e9 / fps) : 0);
         auto next = std::chrono::steady_clock::now();
         unsigned frame = 0;
-        std::vector<BYTE> background, bits;
-        DrawBackground(background, f.width, f.height);
+        // One frame's buffer, not a second for a clean background: a 1600 x 1200 frame
+        // is 5.8 MB.
+        std::vector<BYTE> bits;
+        DrawBackground(bits, f.width, f.height);
         while (!st.stop_requested()) {
             bool still;
             {
@@ -359,8 +388,7 @@ private:
                 still = m_still;
                 m_still = false;
             }
-            bits = background;
-            DrawOverlay(bits, f.width, f.height, frame);
+            const OverlayAreas drawn = DrawOverlay(bits, f.width, f.height, frame);
             Frame fr;
             fr.bits = bits.data();
             fr.length = static_cast<long>(bits.size());
@@ -369,6 +397,7 @@ private:
             fr.sampleTime = fps > 0 ? frame / fps : frame / pushedFps;
             fr.still = still;
             sink->OnFrame(fr);
+            EraseOverlay(bits, f.width, f.height, drawn);
             ++frame;
             std::lock_guard lock(m_mutex);
             if (m_pushed > m_delivered)

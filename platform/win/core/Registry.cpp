@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <sys/file.h>
@@ -436,10 +437,27 @@ private:
     int fd_ = -1;
 };
 
+// The open batch of this process (ms::RegistryBatch): the store read under the file's lock at
+// its first change, that lock, and whether anything changed. Under g_mutex.
+struct Batch {
+    int depth = 0;
+    std::string path;
+    std::unique_ptr<FileLock> lock;
+    std::optional<Store> store;
+    bool changed = false;
+};
+Batch g_batch;
+
+bool InBatch(const std::string& path) {
+    return g_batch.store && g_batch.path == path;
+}
+
 // Reads the store for a query. Unlocked: writers replace the file atomically, so a reader
 // sees either the old or the new file. A damaged file is set aside under the lock.
 Store ReadForQuery() {
     const std::string path = StorePath();
+    if (InBatch(path))
+        return *g_batch.store;
     auto bytes = ms::ReadFileBytes(ms::FromUtf8(path), kMaxStoreBytes);
     int line = 0;
     if (bytes)
@@ -456,6 +474,30 @@ Store ReadForQuery() {
 // the store changed and returned ERROR_SUCCESS.
 template <typename Change> LSTATUS Modify(Change change) {
     const std::string path = StorePath();
+    if (g_batch.depth > 0 && !g_batch.store) {
+        if (!MakeFolders(path))
+            return ERROR_ACCESS_DENIED;
+        auto lock = std::make_unique<FileLock>(path);
+        if (!lock->Held())
+            return ERROR_ACCESS_DENIED;
+        std::optional<Store> read = Read(path);
+        if (!read)
+            return ERROR_ACCESS_DENIED;
+        g_batch.path = path;
+        g_batch.lock = std::move(lock);
+        g_batch.store = std::move(read);
+    }
+    if (InBatch(path)) {
+        // A refused change leaves the batch as it was.
+        Store next = *g_batch.store;
+        bool changed = false;
+        LSTATUS r = change(next, changed);
+        if (r != ERROR_SUCCESS || !changed)
+            return r;
+        g_batch.store = Remember(path, std::move(next));
+        g_batch.changed = true;
+        return ERROR_SUCCESS;
+    }
     if (!MakeFolders(path))
         return ERROR_ACCESS_DENIED;
     FileLock lock(path);
@@ -539,6 +581,20 @@ Value* FindValue(Key& k, LPCWSTR name) {
 }
 
 } // namespace
+
+ms::RegistryBatch::RegistryBatch() {
+    std::lock_guard lock(g_mutex);
+    ++g_batch.depth;
+}
+
+ms::RegistryBatch::~RegistryBatch() {
+    std::lock_guard lock(g_mutex);
+    if (--g_batch.depth > 0)
+        return;
+    if (g_batch.changed)
+        ms::WriteFileAtomic(ms::FromUtf8(g_batch.path), Serialize(*g_batch.store));
+    g_batch = Batch{}; // releases the file's lock
+}
 
 std::u16string ms::RegistryFile() {
     return ConfigDir() + u"/microscope/registry.txt";

@@ -63,4 +63,19 @@ namespace ms {
 
 std::u16string RegistryFile(); // where HKEY_CURRENT_USER is kept now
 
+// Gathers the changes this process makes while it lives into one replacement of the file, so
+// that a run of settings costs one write instead of one each. The file's lock is taken at the
+// first change and held to the end: another program that changes a setting meanwhile waits,
+// then re-reads, and sees all of the batch or none of it. Queries in this process see each
+// change at once. A batch opened inside another joins it. Differs from single changes: the
+// calls report success before the file is written; a write that fails at the end loses the
+// batch, as a failed single change loses itself.
+class RegistryBatch {
+public:
+    RegistryBatch();
+    ~RegistryBatch();
+    RegistryBatch(const RegistryBatch&) = delete;
+    RegistryBatch& operator=(const RegistryBatch&) = delete;
+};
+
 } // namespace ms

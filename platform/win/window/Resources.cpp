@@ -180,10 +180,21 @@ bool PngChunksFit(std::span<const unsigned char> b) {
     return false;
 }
 
+// With a format, only the reader of that format is asked (Qt's own, or the one plugin that
+// names it): letting every image plugin look at the data first loads all of them, and the
+// libraries they pull in, at the program's first bitmap.
 QImage DecodeImage(std::span<const unsigned char> bytes, const char* format = nullptr) {
     if (bytes.empty())
         return {};
-    return QImage::fromData(bytes.data(), static_cast<int>(bytes.size()), format);
+    if (!format)
+        return QImage::fromData(bytes.data(), static_cast<int>(bytes.size()));
+    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }
 
 // An icon or cursor file (".ico", ".cur"): the first image and, for a cursor, its hot spot.
@@ -221,10 +232,9 @@ bool DecodeIconFile(std::span<const unsigned char> b, QImage& image, QPoint& hot
             copy[static_cast<qsizetype>(e + 7)] = 0;
         }
     }
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "ICO");
-    image = reader.read();
+    image = DecodeImage({reinterpret_cast<const unsigned char*>(copy.constData()),
+                         static_cast<std::size_t>(copy.size())},
+                        "ICO");
     return !image.isNull();
 }
 

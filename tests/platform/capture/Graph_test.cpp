@@ -35,6 +35,16 @@ protected:
         }
         return g;
     }
+    // A graph on "cam", 320 x 240 frames pushed by hand, configured to call cb.
+    CaptureGraph BindByHand(RecordingCallback& cb) {
+        auto desc = Device("cam");
+        desc.sizes = {{320, 240}};
+        auto g = Bind(desc);
+        cb.width = 320;
+        cb.height = 240;
+        EXPECT_EQ(g.Configure(&cb, nullptr), S_OK);
+        return g;
+    }
     PostedMessages posted;
 };
 
@@ -166,12 +176,7 @@ TEST_F(GraphTest, GrabberPathsTakeCaptureThenStillPinAndRenderersStayParked) {
 
 TEST_F(GraphTest, RunDeliversNumberedBottomUpFramesAndNoCallbackFollowsStop) {
     RecordingCallback cb;
-    auto desc = Device("cam"); // frames by hand
-    desc.sizes = {{320, 240}};
-    auto g = Bind(desc);
-    cb.width = 320;
-    cb.height = 240;
-    ASSERT_EQ(g.Configure(&cb, nullptr), S_OK);
+    auto g = BindByHand(cb);
     FILTER_STATE state;
     g.graph->GetState(0, &state);
     EXPECT_EQ(state, State_Stopped);
@@ -202,6 +207,33 @@ TEST_F(GraphTest, RunDeliversNumberedBottomUpFramesAndNoCallbackFollowsStop) {
     EXPECT_EQ(cb.lastTime, 0.0);
     g.graph->Stop();
     EXPECT_EQ(cb.lateCalls.load(), 0);
+}
+
+// Each streamed frame is the whole pattern of its number: what one frame's overlay drew is gone
+// from the next (the mark moves on, the digits grow from one to two).
+TEST_F(GraphTest, StreamedFramesAreThePatternOfTheirNumberAndNothingOfTheFrameBefore) {
+    struct Copies : RecordingCallback {
+        HRESULT BufferCB(double time, BYTE* buffer, long length) override {
+            {
+                std::lock_guard lock(mutex);
+                copies.emplace_back(buffer, buffer + length);
+            }
+            return RecordingCallback::BufferCB(time, buffer, length);
+        }
+        std::vector<std::vector<BYTE>> copies;
+    } cb;
+    auto g = BindByHand(cb);
+    ASSERT_EQ(g.graph->Run(), S_OK);
+    const unsigned count = 12;
+    for (unsigned i = 0; i < count; ++i)
+        ASSERT_TRUE(SyntheticCamera::Instance().PushFrame("cam"));
+    g.graph->Stop();
+    ASSERT_EQ(cb.copies.size(), count);
+    std::vector<BYTE> expected;
+    for (unsigned i = 0; i < count; ++i) {
+        ms::capture::DrawSyntheticFrame(expected, 320, 240, i);
+        EXPECT_TRUE(cb.copies[i] == expected) << "frame " << i;
+    }
 }
 
 TEST_F(GraphTest, StillButtonSendsTheNextFrameToTheStillGrabberOnly) {

@@ -248,6 +248,69 @@ TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
     RegCloseKey(k);
 }
 
+// A batch: queries see each change at once, the file is written once when the outermost batch
+// ends, and another program that changes a value meanwhile waits for the batch and loses
+// nothing (nor does the batch).
+TEST_F(RegistryTest, ABatchWritesOnceAtItsEndAndAnotherProgramWaitsForIt) {
+    RegCloseKey(Create(u"SOFTWARE\\shared"));
+    const std::string before = FileText();
+    int go[2];
+    ASSERT_EQ(::pipe(go), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        char c;
+        ::close(go[1]);
+        (void)!::read(go[0], &c, 1); // the batch has taken the lock
+        HKEY k;
+        if (RegOpenKeyEx(HKEY_CURRENT_USER, u"SOFTWARE\\shared", 0, KEY_ALL_ACCESS, &k) !=
+                ERROR_SUCCESS ||
+            SetDword(k, u"other", 3) != ERROR_SUCCESS)
+            ::_exit(2);
+        ::_exit(0);
+    }
+    ::close(go[0]);
+    {
+        ms::RegistryBatch outer;
+        HKEY k = Create(u"SOFTWARE\\shared\\batched");
+        {
+            ms::RegistryBatch inner;
+            EXPECT_EQ(SetDword(k, u"first", 1), ERROR_SUCCESS);
+        }
+        EXPECT_EQ(FileText(), before) << "an inner batch ended";
+        EXPECT_EQ(SetDword(k, u"second", 2), ERROR_SUCCESS);
+        EXPECT_EQ(RegDeleteValue(k, u"never"), ERROR_FILE_NOT_FOUND);
+        DWORD v = 0, size = 4;
+        EXPECT_EQ(
+            RegQueryValueEx(k, u"first", nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size),
+            ERROR_SUCCESS);
+        EXPECT_EQ(v, 1u);
+        RegCloseKey(k);
+        ASSERT_EQ(::write(go[1], "g", 1), 1);
+        EXPECT_EQ(FileText(), before);
+    }
+    ::close(go[1]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const struct {
+        LPCWSTR key, name;
+        DWORD value;
+    } kExpected[] = {{u"SOFTWARE\\shared\\batched", u"first", 1},
+                     {u"SOFTWARE\\shared\\batched", u"second", 2},
+                     {u"SOFTWARE\\shared", u"other", 3}};
+    for (const auto& e : kExpected) {
+        HKEY k;
+        ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, e.key, 0, KEY_READ, &k), ERROR_SUCCESS);
+        DWORD v = 0, size = 4;
+        EXPECT_EQ(RegQueryValueEx(k, e.name, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size),
+                  ERROR_SUCCESS)
+            << ms::ToUtf8(e.name);
+        EXPECT_EQ(v, e.value);
+        RegCloseKey(k);
+    }
+}
+
 TEST_F(RegistryTest, DamagedFileIsReportedOnceKeptAsideAndDefaultsUsed) {
     const std::string damaged = "[SOFTWARE]\n[SOFTWARE\\varazizuziVe]\n\"LanID\"=dword:zz\n";
     ASSERT_EQ(::system(("mkdir -p " + dir_ + "/microscope").c_str()), 0);
