@@ -6,6 +6,7 @@
 #include "measure/MeasureCanvas.h"
 
 #include "tests/measure/DialogFixture.h"
+#include "tests/measure/LabelTexts.h"
 
 #include "imaging/DibImage.h"
 #include "platform/mfc/AfxCmn.h"
@@ -31,10 +32,6 @@ public:
     }
     int calibrated = 0;
 };
-
-std::u16string Str(const CString& s) {
-    return s.GetString();
-}
 
 class CanvasToolsTest : public MeasureDialogTest {
 protected:
@@ -87,12 +84,7 @@ protected:
         canvas_->SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
     }
     CMeasureRecord* Last() { return canvas_->m_shapes.GetAt(canvas_->m_shapes.GetSize() - 1); }
-    std::vector<std::u16string> Labels(const CMeasureRecord* r) {
-        std::vector<std::u16string> out;
-        for (const CString& s : r->m_labels)
-            out.push_back(Str(s));
-        return out;
-    }
+    std::vector<std::u16string> Labels(const CMeasureRecord* r) { return LabelTexts(r->m_labels); }
     bool Holding() {
         RECT clip{};
         GetClipCursor(&clip);

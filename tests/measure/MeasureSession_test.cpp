@@ -2,6 +2,7 @@
 // points, labels); refused presses keep the shape as it was; the point that follows the mouse;
 // undo and redo; the kind codes of each user.
 #include "measure/MeasureSession.h"
+#include "tests/measure/LabelTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -44,10 +45,7 @@ std::string Text(const std::vector<POINT>& pts) {
 }
 
 std::vector<std::u16string> Labels(const CMeasureRecord& r) {
-    std::vector<std::u16string> out;
-    for (const CString& l : r.m_labels)
-        out.emplace_back(l.GetString());
-    return out;
+    return mstest::LabelTexts(r.m_labels);
 }
 
 class MeasureSessionTest : public ::testing::Test {
@@ -340,8 +338,9 @@ TEST(MeasureKindCodes, EachUserStoresItsOwnCodes) {
         const auto kind = static_cast<ShapeKind>(k);
         for (KindCodes codes : {KindCodes::Live, KindCodes::Canvas}) {
             const int code = StoredKind(kind, codes);
-            if (code >= 0 && KindOfStored(code, codes) != SHAPE_NONE)
+            if (code >= 0 && KindOfStored(code, codes) != SHAPE_NONE) {
                 EXPECT_EQ(KindOfStored(code, codes), kind) << k;
+            }
         }
     }
     // The canvas's records of a session carry the canvas's codes.

@@ -7,6 +7,7 @@
 #include "wifi_measure/StillMeasureView.h"
 
 #include "tests/wifi_measure/PictureFixture.h"
+#include "tests/measure/LabelTexts.h"
 
 #include "measure/MeasureSettings.h"
 #include "measure/Units.h"
@@ -90,10 +91,7 @@ protected:
         return out;
     }
     static std::vector<std::u16string> Labels(const CMeasureItem& item) {
-        std::vector<std::u16string> out;
-        for (const CString& l : item.m_labels)
-            out.emplace_back(l.GetString());
-        return out;
+        return LabelTexts(item.m_labels);
     }
 
     std::unique_ptr<CStillMeasureView> view_;

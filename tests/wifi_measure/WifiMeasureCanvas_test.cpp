@@ -7,6 +7,7 @@
 #include "wifi_measure/MeasureItem.h"
 
 #include "tests/wifi_measure/PictureFixture.h"
+#include "tests/measure/LabelTexts.h"
 
 #include "imaging/DibImage.h"
 #include "res/WavenorResource.h"
@@ -42,13 +43,6 @@ std::vector<POINT> Points(int index) {
 int ItemCount() {
     MeasureStore::Lock lock(CanvasItemStore());
     return lock.Shapes().GetSize();
-}
-
-std::vector<std::u16string> Texts(const std::vector<CString>& labels) {
-    std::vector<std::u16string> out;
-    for (const CString& l : labels)
-        out.emplace_back(l.GetString());
-    return out;
 }
 
 class WifiCanvasTest : public PictureViewTest {
@@ -123,12 +117,12 @@ TEST_F(WifiCanvasTest, LineRadiusCircleAndPolygonLabels) {
     Click(50, 420);
     ASSERT_EQ(ItemCount(), 3);
     // 300 px: 300 x 0.0638297 x 10 / 50 = 3.8298.
-    EXPECT_EQ(Texts(Labels(0)), (std::vector<std::u16string>{u"L:3.830mm"}));
+    EXPECT_EQ(LabelTexts(Labels(0)), (std::vector<std::u16string>{u"L:3.830mm"}));
     // r = 60 px: area 314.15926 x 60² x S² / 50², radius 60 S 10 / 50, girth 60 S 62.831852 / 50.
-    EXPECT_EQ(Texts(Labels(1)),
+    EXPECT_EQ(LabelTexts(Labels(1)),
               (std::vector<std::u16string>{u"A:1.843mm2", u"R:0.766mm", u"G:4.813mm"}));
     // 200 x 100 pixels inside the outline: 20000 S² 100 / 50².
-    EXPECT_EQ(Texts(Labels(2)), (std::vector<std::u16string>{u"A:3.259mm2"}));
+    EXPECT_EQ(LabelTexts(Labels(2)), (std::vector<std::u16string>{u"A:3.259mm2"}));
     // Each label sits where its last click put it; the line has its ticks.
     const std::vector<POINT> line = Points(0);
     ASSERT_EQ(line.size(), 7u);
@@ -268,7 +262,7 @@ TEST_F(WifiCanvasTest, ACalibrationLineReadsTheTypedLengthAndACancelledFirstOneT
     Click(100, 100);
     Click(400, 100);
     Click(420, 120);
-    EXPECT_EQ(Texts(Labels(0)), (std::vector<std::u16string>{u"L:3.830mm"}));
+    EXPECT_EQ(LabelTexts(Labels(0)), (std::vector<std::u16string>{u"L:3.830mm"}));
     EXPECT_EQ(g_calibratedZoom, 0.0);
     EXPECT_EQ(g_canvasCalibrating, 0);
     // Accepted: 2 mm typed gives the magnification at which the line reads 2 mm.
@@ -280,7 +274,7 @@ TEST_F(WifiCanvasTest, ACalibrationLineReadsTheTypedLengthAndACancelledFirstOneT
     Click(100, 200);
     Click(400, 200);
     Click(420, 220);
-    EXPECT_EQ(Texts(Labels(1)), (std::vector<std::u16string>{u"L:2.000mm"}));
+    EXPECT_EQ(LabelTexts(Labels(1)), (std::vector<std::u16string>{u"L:2.000mm"}));
     EXPECT_NEAR(g_calibratedZoom, 300 * 0.063829787234 * 10 / 2, 1e-9);
 }
 
@@ -309,7 +303,7 @@ TEST_F(WifiCanvasTest, TheMeasuringSpaceOfBothViewModes) {
     Click(600, 100);
     Click(600, 150);
     g_canvasViewMode = 1;
-    EXPECT_EQ(Texts(Labels(0)), (std::vector<std::u16string>{u"L:3.830mm"})); // 600 px = 300 fitted
+    EXPECT_EQ(LabelTexts(Labels(0)), (std::vector<std::u16string>{u"L:3.830mm"})); // 600 px = 300 fitted
 }
 
 TEST_F(WifiCanvasTest, APictureThatDoesNotLoadLeavesAGreyCanvasThatStartsNothing) {
