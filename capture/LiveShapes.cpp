@@ -732,17 +732,3 @@ void CopyMeasureUnits(LiveViewSnapshot& state) {
     state.unitName.assign(g_unitName, n);
     state.decimalPlaces = g_decimalPlaces;
 }
-
-// The lists are copied first and drawn without the lock, so that the capture thread's next
-// frame does not wait for a large picture's drawing.
-void DrawShapesOnPicture(HDC dc, double scaleX, double scaleY) {
-    const LiveDrawContext context = PictureDrawContext(scaleX, scaleY);
-    const LiveListsCopy lists = CopyLiveLists();
-    for (const CMeasureRecord& shape : lists.shapes)
-        DrawLiveRecord(dc, shape, context);
-}
-
-void DrawGuidesOnPicture(HDC dc, double scaleX, double scaleY) {
-    const LiveListsCopy lists = CopyLiveLists();
-    DrawGuideShapes(dc, lists.guides, PictureDrawContext(scaleX, scaleY));
-}

@@ -80,11 +80,3 @@ void CopyMeasureUnits(LiveViewSnapshot& state);
 // no live view), the capture size and format of the moment, and `scaleX`, `scaleY` from preview
 // to picture coordinates. UI thread; the value it returns may be drawn with on any thread.
 LiveDrawContext PictureDrawContext(double scaleX, double scaleY);
-
-// The live lists drawn into a picture that the snapshot compositor is composing: the finished
-// measurements of g_liveShapes and the guide shapes of g_livePolylines, their preview
-// coordinates multiplied by the factors from preview to picture coordinates, with the unit,
-// precision, magnification and capture format of the moment. Both copy the lists under
-// LiveListsLock and draw the copy; they put back every object they select into `dc`. UI thread.
-void DrawShapesOnPicture(HDC dc, double scaleX, double scaleY);
-void DrawGuidesOnPicture(HDC dc, double scaleX, double scaleY);

@@ -26,32 +26,6 @@ constexpr int kParallelTick = 100;
 constexpr int kSpacingBand = 6; // half widths of the bands the section tools search
 constexpr int kAngleBand = 10;
 
-// Selects pen and hollow brush for a scope and the raster operation given.
-class Pen {
-public:
-    Pen(CDC& dc, int style, int width, COLORREF colour, int rop)
-        : m_dc(dc), m_pen(CreatePen(style, width, colour)) {
-        m_oldPen = SelectObject(dc.GetSafeHdc(), m_pen);
-        m_oldBrush = SelectObject(dc.GetSafeHdc(), GetStockObject(NULL_BRUSH));
-        m_oldRop = dc.SetROP2(rop);
-    }
-    ~Pen() {
-        m_dc.SetROP2(m_oldRop);
-        SelectObject(m_dc.GetSafeHdc(), m_oldBrush);
-        SelectObject(m_dc.GetSafeHdc(), m_oldPen);
-        DeleteObject(m_pen);
-    }
-    Pen(const Pen&) = delete;
-    Pen& operator=(const Pen&) = delete;
-
-private:
-    CDC& m_dc;
-    HPEN m_pen;
-    HGDIOBJ m_oldPen;
-    HGDIOBJ m_oldBrush;
-    int m_oldRop;
-};
-
 void Line(CDC& dc, POINT a, POINT b) {
     dc.MoveTo(a);
     dc.LineTo(b);
@@ -93,7 +67,7 @@ void CMeasureCanvas::MoveOutline(CPoint c) {
     if (!m_moveRule || !m_movingRecord || m_shapes.GetAt(m_movingIndex) != m_movingRecord)
         return;
     CClientDC dc(this);
-    Pen pen(dc, PS_SOLID, 1, kMoveOutlineColor, R2_NOTXORPEN);
+    ScopedPen pen(dc.GetSafeHdc(), PS_SOLID, 1, kMoveOutlineColor, R2_NOTXORPEN);
     if (m_outlineShown)
         DrawMoveOutline(dc.GetSafeHdc(), *m_moveRule, m_moveHandles, m_movingRecord->m_radius);
     MoveHandlesTo(*m_moveRule, m_moveHandles, c);
@@ -127,7 +101,8 @@ void CMeasureCanvas::MoveText(CPoint c) {
 
 void CMeasureCanvas::ExtendFreehand(CPoint c) {
     CClientDC dc(this);
-    Pen pen(dc, m_freehand->m_penStyle, m_freehand->m_penWidth, m_lineColor, R2_COPYPEN);
+    ScopedPen pen(dc.GetSafeHdc(), m_freehand->m_penStyle, m_freehand->m_penWidth, m_lineColor,
+                  R2_COPYPEN);
     Line(dc, m_strokeEnd, c);
     m_freehand->m_points.push_back(Canvas(m_strokeEnd));
     m_freehand->m_labels.push_back(CString());
@@ -161,7 +136,7 @@ void CMeasureCanvas::DrawRubberBand(CDC& dc, CPoint c) {
     const ShapeKind shape = m_session.Shape();
     const POINT s =
         Client(shape == LIVE_CONTINUAL_LINE ? m_session.SegmentStart() : m_session.Click(n - 1));
-    Pen pen(dc, g_lineType, g_lineWidth, m_lineColor, R2_NOTXORPEN);
+    ScopedPen pen(dc.GetSafeHdc(), g_lineType, g_lineWidth, m_lineColor, R2_NOTXORPEN);
     POINT a1, a2, b1, b2;
     switch (shape) {
     case LIVE_LINE:
@@ -197,12 +172,12 @@ void CMeasureCanvas::DrawRubberBand(CDC& dc, CPoint c) {
         if (n != 1 && n != 3)
             break;
         Line(dc, s, c);
-        Pen dashed(dc, PS_DASH, 1, m_lineColor, R2_NOTXORPEN);
+        ScopedPen dashed(dc.GetSafeHdc(), PS_DASH, 1, m_lineColor, R2_NOTXORPEN);
         BandLines(dc, s, c, shape == LIVE_AUTO_ANGLE ? kAngleBand : kSpacingBand);
         break;
     }
     case SHAPE_EDGE_PORTION: {
-        Pen dotted(dc, PS_DOT, 1, 0x000000, R2_NOTXORPEN);
+        ScopedPen dotted(dc.GetSafeHdc(), PS_DOT, 1, 0x000000, R2_NOTXORPEN);
         dc.Rectangle(s.x, s.y, c.x, c.y);
         break;
     }
@@ -246,7 +221,7 @@ void CMeasureCanvas::InvalidateLabel(POINT at, const CMeasureRecord& record, int
 
 // The crosses of the presses that fix a circle, and of the edge points a fit collects.
 void CMeasureCanvas::DrawPressMarks(CDC& dc, const std::vector<POINT>& draft, bool listed) {
-    Pen thin(dc, g_lineType, 1, m_lineColor, R2_COPYPEN);
+    ScopedPen thin(dc.GetSafeHdc(), g_lineType, 1, m_lineColor, R2_COPYPEN);
     switch (m_session.Shape()) {
     case LIVE_THREE_POINT_CIRCLE:
     case LIVE_ARC:
@@ -297,7 +272,7 @@ void CMeasureCanvas::DrawShapeInProgress(CDC& dc) {
     if (n < 2 || listed)
         return;
     const POINT first = Client(m_session.Click(0)), second = Client(m_session.Click(1));
-    Pen pen(dc, g_lineType, g_lineWidth, m_lineColor, R2_COPYPEN);
+    ScopedPen pen(dc.GetSafeHdc(), g_lineType, g_lineWidth, m_lineColor, R2_COPYPEN);
     switch (shape) {
     case LIVE_ANGLE:
     case LIVE_FOUR_POINT_ANGLE:
@@ -306,7 +281,7 @@ void CMeasureCanvas::DrawShapeInProgress(CDC& dc) {
     case LIVE_AUTO_DISTANCE:
     case LIVE_AUTO_ANGLE: {
         Line(dc, first, second);
-        Pen dotted(dc, PS_DOT, 1, m_lineColor, R2_COPYPEN);
+        ScopedPen dotted(dc.GetSafeHdc(), PS_DOT, 1, m_lineColor, R2_COPYPEN);
         BandLines(dc, first, second, shape == LIVE_AUTO_ANGLE ? kAngleBand : kSpacingBand);
         break;
     }

@@ -123,9 +123,10 @@ std::vector<CString> TwoPointLabels(ShapeKind kind, POINT c1, POINT c2, const Me
                 x.Label(LabelKind::Width, LengthFromPixels(std::fabs(double(w)), S, m)),
                 x.Label(LabelKind::Height, LengthFromPixels(std::fabs(double(h)), S, m))};
     case LIVE_ELLIPSE:
-        return {x.Label(LabelKind::Area, AreaFromPixels(std::fabs(double(w) * h) * 0.78539815, S, m)),
-                x.Label(LabelKind::AxisA, LengthFromPixels(std::labs(w) / 2, S, m)),
-                x.Label(LabelKind::AxisB, LengthFromPixels(std::labs(h) / 2, S, m))};
+        return {
+            x.Label(LabelKind::Area, AreaFromPixels(std::fabs(double(w) * h) * 0.78539815, S, m)),
+            x.Label(LabelKind::AxisA, LengthFromPixels(std::labs(w) / 2, S, m)),
+            x.Label(LabelKind::AxisB, LengthFromPixels(std::labs(h) / 2, S, m))};
     case LIVE_RADIUS_CIRCLE:
         return {x.Label(LabelKind::Area, CircleAreaFromRadius(d, S, m)),
                 x.Label(LabelKind::Radius, LengthFromPixels(d, S, m)),
@@ -169,7 +170,8 @@ POINT MeasureContext::ToFrame(POINT p) const {
     const auto clamp = [](LONG v, int size) {
         return std::max<LONG>(0, std::min<LONG>(v, size - 1));
     };
-    return POINT{clamp(Rounded(p.x * xScale), frameWidth), clamp(Rounded(p.y * yScale), frameHeight)};
+    return POINT{clamp(Rounded(p.x * xScale), frameWidth),
+                 clamp(Rounded(p.y * yScale), frameHeight)};
 }
 
 POINT MeasureContext::ToSession(POINT q) const {
@@ -669,7 +671,8 @@ PressOutcome MeasureSession::TwoPointPress(POINT p, const MeasureContext& x) {
             record->m_labels = lock.Draft().m_labels;
         }
         PressOutcome done = Complete(std::move(record));
-        done.cursor = kind == LIVE_ELLIPSE || kind == LIVE_RADIUS_CIRCLE || kind == LIVE_DIAMETER_CIRCLE;
+        done.cursor =
+            kind == LIVE_ELLIPSE || kind == LIVE_RADIUS_CIRCLE || kind == LIVE_DIAMETER_CIRCLE;
         return done;
     }
     Take(1, p);
@@ -688,8 +691,7 @@ PressOutcome MeasureSession::TwoPointPress(POINT p, const MeasureContext& x) {
     }
     if (!calibrate)
         return LabelsLeft();
-    return LabelsLeft(PressResult::Calibrate,
-                      Distance(m_clicks[0], p) * x.unitScale * 10.0);
+    return LabelsLeft(PressResult::Calibrate, Distance(m_clicks[0], p) * x.unitScale * 10.0);
 }
 
 PressOutcome MeasureSession::DotLinePress(POINT p, const MeasureContext& x) {
@@ -757,11 +759,10 @@ PressOutcome MeasureSession::PolygonPress(POINT p, const MeasureContext& x) {
 }
 
 PressOutcome MeasureSession::DoubleClick(const MeasureContext& x) {
-    // The continual line ends once a label of it is placed (on Wavenor's canvas once it has a
-    // segment, whose label then stays at its end); the press of the double click has already
-    // added its last vertex or label place.
-    const int leastPresses = m_codes == KindCodes::WifiCanvas ? 2 : m_rules.continualEndsAt;
-    if (m_tool == LIVE_CONTINUAL_LINE && m_shape == LIVE_CONTINUAL_LINE && m_next >= leastPresses)
+    // The continual line ends once it has the presses the rules ask for; the press of the
+    // double click has already added its last vertex or label place.
+    if (m_tool == LIVE_CONTINUAL_LINE && m_shape == LIVE_CONTINUAL_LINE &&
+        m_next >= m_rules.continualEndsAt)
         return EndContinual(x);
     if (m_shape != LIVE_POLYGON || m_next == 0 || m_labelsOnly)
         return {};
@@ -852,11 +853,12 @@ PressOutcome MeasureSession::ThreePointCirclePress(POINT p, const MeasureContext
         return PressOutcome{PressResult::Refused, 0.0, false};
     Take(2, p);
     const double radius = std::hypot(cx - c1.x, cy - c1.y);
-    m_labels[0] = x.Label(LabelKind::Diameter,
-                          DiameterFromRadius(radius, x.unitScale, x.magnification));
+    m_labels[0] =
+        x.Label(LabelKind::Diameter, DiameterFromRadius(radius, x.unitScale, x.magnification));
     {
         MeasureStore::Lock lock(m_store);
-        lock.Draft().m_points.insert(lock.Draft().m_points.end(), {POINT{Rounded(cx), Rounded(cy)}, p});
+        lock.Draft().m_points.insert(lock.Draft().m_points.end(),
+                                     {POINT{Rounded(cx), Rounded(cy)}, p});
         lock.Draft().m_labels.push_back(m_labels[0]);
     }
     return LabelsLeft();
@@ -1030,8 +1032,8 @@ PressOutcome MeasureSession::SectionsEdges(POINT, const MeasureContext& x) {
     const bool calibrate = m_shape == LIVE_AUTO_DISTANCE && x.calibrating;
     m_labels[0] = m_shape == LIVE_AUTO_DISTANCE
                       ? x.Length(pixels)
-                      : AngleLabel(AngleBetweenLines(P[0].x, P[0].y, P[1].x, P[1].y, P[2].x,
-                                                     P[2].y, P[3].x, P[3].y));
+                      : AngleLabel(AngleBetweenLines(P[0].x, P[0].y, P[1].x, P[1].y, P[2].x, P[2].y,
+                                                     P[3].x, P[3].y));
     {
         MeasureStore::Lock lock(m_store);
         lock.Draft().m_points = std::move(draft);
@@ -1085,9 +1087,11 @@ PressOutcome MeasureSession::AutoLabelPress(const MeasureContext& x) {
         MeasureStore::Lock lock(m_store);
         const CDraftShape& d = lock.Draft();
         record->m_points.assign(d.m_points.begin(),
-                                d.m_points.begin() + static_cast<long>(std::min(points, d.m_points.size())));
+                                d.m_points.begin() +
+                                    static_cast<long>(std::min(points, d.m_points.size())));
         record->m_labels.assign(d.m_labels.begin(),
-                                d.m_labels.begin() + static_cast<long>(std::min(labels, d.m_labels.size())));
+                                d.m_labels.begin() +
+                                    static_cast<long>(std::min(labels, d.m_labels.size())));
         if (kind != LIVE_AUTO_LINE)
             record->m_radius = d.m_radius;
     }

@@ -2,7 +2,8 @@
 
 bool PhotoWindowSizing::Command(CWnd& window, UINT command,
                                 const std::function<bool()>& mayDiscard) {
-    switch (command) {
+    // The command is in the upper bits; the lowest four are the system's own.
+    switch (command & 0xFFF0) {
     case SC_MAXIMIZE:
         if (!mayDiscard())
             return false;

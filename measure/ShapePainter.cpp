@@ -30,6 +30,20 @@ ScopedGdiObject::~ScopedGdiObject() {
     DeleteObject(m_object);
 }
 
+ScopedPen::ScopedPen(HDC dc, int style, int width, COLORREF colour, int rop)
+    : m_dc(dc), m_pen(CreatePen(style, width, colour)) {
+    m_oldPen = SelectObject(dc, m_pen);
+    m_oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    m_oldRop = SetROP2(dc, rop);
+}
+
+ScopedPen::~ScopedPen() {
+    SetROP2(m_dc, m_oldRop);
+    SelectObject(m_dc, m_oldBrush);
+    SelectObject(m_dc, m_oldPen);
+    DeleteObject(m_pen);
+}
+
 void ShapePainter::Line(POINT a, POINT b) const {
     MoveToEx(dc_, a.x, a.y, nullptr);
     LineTo(dc_, b.x, b.y);

@@ -39,6 +39,23 @@ private:
     HGDIOBJ m_old;
 };
 
+// Selects a pen of its own, the hollow brush and a raster operation for the scope, then puts
+// the previous ones back and deletes its pen.
+class ScopedPen {
+public:
+    ScopedPen(HDC dc, int style, int width, COLORREF colour, int rop);
+    ~ScopedPen();
+    ScopedPen(const ScopedPen&) = delete;
+    ScopedPen& operator=(const ScopedPen&) = delete;
+
+private:
+    HDC m_dc;
+    HPEN m_pen;
+    HGDIOBJ m_oldPen;
+    HGDIOBJ m_oldBrush;
+    int m_oldRop;
+};
+
 // Draws the parts of one record. Borrows the DC, the record and the mapping; reads only the
 // points and label lines the record holds when a caller checks the counts it names.
 class ShapePainter {

@@ -12,7 +12,6 @@
 #include "platform/mfc/AfxDlgs.h"
 #include "platform/win/core/Files.h"
 
-#include <mutex>
 #include <utility>
 
 namespace {
@@ -46,14 +45,9 @@ ExportPictureJob LiveExports::Picture() {
                 // Live frames are not kept: the picture is the frame now coming.
                 if (g_captureWnd.IsRunning())
                     WaitForFrameCopy();
-                BYTE* bits;
-                DWORD bytes;
-                {
-                    std::lock_guard lock(g_frameLock);
-                    bits = g_frameBuffer;
-                    bytes = g_frameInfo.biSizeImage;
-                }
-                return m_stills.Save(bits, bytes, 1) != 0;
+                // No pointer: the frame is read under its lock, where the callback cannot
+                // enlarge (free) the buffer meanwhile.
+                return m_stills.Save(nullptr, 0, 1) != 0;
             }};
 }
 

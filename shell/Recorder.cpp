@@ -16,8 +16,6 @@
 #include "res/TessaryResource.h"
 
 #include <cstring>
-#include <mutex>
-#include <vector>
 
 namespace {
 
@@ -95,17 +93,10 @@ void Recorder::Start() {
 }
 
 void Recorder::SaveFirstFrame() {
-    // Taken whole under the frame lock so that the streaming thread cannot replace it meanwhile.
     if (g_captureWnd.IsRunning())
         WaitForFrameCopy();
-    std::vector<BYTE> frame;
-    {
-        std::lock_guard lock(g_frameLock);
-        const size_t size = g_frameInfo.biSizeImage;
-        if (g_frameBuffer && size > 0 && size <= static_cast<size_t>(g_frameBufferCapacity))
-            frame.assign(g_frameBuffer, g_frameBuffer + size);
-    }
-    m_stills.Save(frame.empty() ? nullptr : frame.data(), static_cast<DWORD>(frame.size()), 2);
+    // The still road copies the frame whole under the frame lock.
+    m_stills.Save(nullptr, 0, 2);
 }
 
 void Recorder::OnTimerTick() {

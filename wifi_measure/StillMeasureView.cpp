@@ -23,32 +23,6 @@ namespace {
 constexpr COLORREF kBackground = 0x808080;
 constexpr int kCrossHalf = 2;
 
-// Selects a pen, the hollow brush and a raster operation for a scope.
-class ScopedPen {
-public:
-    ScopedPen(HDC dc, int style, int width, COLORREF colour, int rop)
-        : m_dc(dc), m_pen(CreatePen(style, width, colour)) {
-        m_oldPen = SelectObject(dc, m_pen);
-        m_oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-        m_oldRop = SetROP2(dc, rop);
-    }
-    ~ScopedPen() {
-        SetROP2(m_dc, m_oldRop);
-        SelectObject(m_dc, m_oldBrush);
-        SelectObject(m_dc, m_oldPen);
-        DeleteObject(m_pen);
-    }
-    ScopedPen(const ScopedPen&) = delete;
-    ScopedPen& operator=(const ScopedPen&) = delete;
-
-private:
-    HDC m_dc;
-    HPEN m_pen;
-    HGDIOBJ m_oldPen;
-    HGDIOBJ m_oldBrush;
-    int m_oldRop;
-};
-
 void Segment(HDC dc, POINT a, POINT b) {
     MoveToEx(dc, a.x, a.y, nullptr);
     LineTo(dc, b.x, b.y);
@@ -261,8 +235,8 @@ void CStillMeasureView::DrawFoldInProgress(CDC* dc) {
     screen.scrollY = m_scrollY;
     const ShapePainter p(dc->GetSafeHdc(), fold, screen);
     {
-        ScopedGdiObject pen(dc->GetSafeHdc(), CreatePen(fold.m_penStyle, fold.m_penWidth,
-                                                        fold.m_lineColor));
+        ScopedGdiObject pen(dc->GetSafeHdc(),
+                            CreatePen(fold.m_penStyle, fold.m_penWidth, fold.m_lineColor));
         p.ContinuousLine();
     }
     for (size_t j = 2; j < n; j += 2)
@@ -394,8 +368,8 @@ void CStillMeasureView::OnLButtonDown(UINT flags, CPoint point) {
     m_session.Choose(ShapeOfStillTool(g_stillTool));
     // A press that would start a shape (or the second line of the four-point angle) counts
     // only on the picture.
-    const bool starts = m_session.Shape() == SHAPE_NONE ||
-                        (m_session.NextIsFirst() && !m_session.LabelsOnly());
+    const bool starts =
+        m_session.Shape() == SHAPE_NONE || (m_session.NextIsFirst() && !m_session.LabelsOnly());
     if (starts) {
         if (!PictureRect().PtInRect(point))
             return;
@@ -483,10 +457,28 @@ void CStillMeasureView::OnRButtonDown(UINT flags, CPoint point) {
     CDialog::OnRButtonDown(flags, point);
 }
 
+namespace {
+
+// `made` while it is still in the list and a line; null otherwise.
+CMeasureRecord* MadeLine(const MeasureStore::Lock& lock, const CMeasureRecord* made) {
+    for (const auto& item : lock.Shapes())
+        if (item.get() == made && item->m_kind == STILL_LINE)
+            return item.get();
+    return nullptr;
+}
+
+} // namespace
+
 void CStillMeasureView::RunCalibration() {
     // The dialog must be reachable: the cursor is free while it runs and held again after.
     const bool held = m_holding;
     FreeMouse();
+    // The line just made, known by identity: the list may change while the dialog runs.
+    const CMeasureRecord* made = nullptr;
+    {
+        MeasureStore::Lock lock(StillItemStore());
+        made = lock.Shapes().GetAt(lock.Shapes().GetSize() - 1);
+    }
     EnableWindow(FALSE);
     CWifiCalibrationDlg dialog;
     const bool accepted = dialog.DoModal() == IDOK;
@@ -495,7 +487,7 @@ void CStillMeasureView::RunCalibration() {
     POINT a{}, b{};
     {
         MeasureStore::Lock lock(StillItemStore());
-        const CMeasureRecord* line = lock.Shapes().GetAt(lock.Shapes().GetSize() - 1);
+        const CMeasureRecord* line = MadeLine(lock, made);
         if (line && line->m_points.size() >= 2) {
             a = line->m_points[0];
             b = line->m_points[1];
@@ -515,8 +507,8 @@ void CStillMeasureView::RunCalibration() {
     const CString label = CalibrationLineLabel(pixels, scale, g_calibratedZoom, g_zoomScale);
     {
         MeasureStore::Lock lock(StillItemStore());
-        CMeasureRecord* line = lock.Shapes().GetAt(lock.Shapes().GetSize() - 1);
-        if (line && line->m_kind == STILL_LINE && !line->m_labels.empty())
+        CMeasureRecord* line = MadeLine(lock, made);
+        if (line && !line->m_labels.empty())
             line->m_labels[0] = label;
     }
     m_session.SetFirstLabel(label);

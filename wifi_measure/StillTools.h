@@ -4,8 +4,9 @@
 //
 // Lengths are taken in the measuring space (see StillViewSpace): the view passes a unit scale
 // that already holds the stored-to-measuring factor, so a length reads the same fitted and at
-// actual size. Geometry with no result (three points on one line, an angle arm or a line of no
-// length) makes no item: the session refuses that click and keeps the clicks it had.
+// actual size. Geometry with no result (three points on one line, an angle arm of no length or
+// a dotted line's base line of no length) makes no item: the session refuses that click and
+// keeps the clicks it had. A measured line of no length is a measurement of 0.
 #pragma once
 
 #include "measure/MeasureSession.h"
@@ -42,7 +43,9 @@ extern double g_calibrationZoom;
 // The session's kind of a still tool code; SHAPE_NONE for codes that make nothing.
 ShapeKind ShapeOfStillTool(int tool);
 
-// Length in the unit of one view pixel at magnification 10: micrometres of the unit x 63.83.
+// S of Wavenor's labels, in the still view and on the canvas alike: the length in the current
+// unit of one view pixel at magnification 10 (UnitPerMicron x 63.829787234), for every picture
+// size.
 double StillPixelScale();
 
 // The still view's item of `kind` from the shape's clicks (stored points; the polygon's

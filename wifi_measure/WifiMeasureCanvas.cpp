@@ -1,15 +1,16 @@
 #include "wifi_measure/WifiMeasureCanvas.h"
 
 #include "wifi_measure/MeasureItem.h"
+#include "wifi_measure/StillTools.h"
 #include "wifi_measure/StillViewSpace.h"
 #include "wifi_measure/WifiCalibrationDlg.h"
 
+#include "kit/LangText.h"
 #include "measure/Geometry.h"
 #include "measure/MeasureSettings.h"
 #include "measure/PictureSave.h"
 #include "measure/Units.h"
 #include "measure/ViewScrolling.h"
-#include "kit/LangText.h"
 
 #include "imaging/DibImage.h"
 #include "platform/win/gdi/Gdi.h"
@@ -107,11 +108,18 @@ POINT DrawDraftFigure(HDC h, ShapeKind shape, const std::vector<POINT>& pts,
     return pts.back();
 }
 
+SessionRules WifiCanvasRules() {
+    SessionRules rules;
+    // A continual line ends once it has a segment, whose label then stays at its end.
+    rules.continualEndsAt = 2;
+    return rules;
+}
+
 } // namespace
 
 CWifiMeasureCanvas::CWifiMeasureCanvas(CWnd* parent)
-    : CDialog(IDD_WIFI_MEASURE_CANVAS, parent), m_session(CanvasItemStore(), KindCodes::WifiCanvas) {
-}
+    : CDialog(IDD_WIFI_MEASURE_CANVAS, parent),
+      m_session(CanvasItemStore(), KindCodes::WifiCanvas, WifiCanvasRules()) {}
 
 CWifiMeasureCanvas::~CWifiMeasureCanvas() = default;
 
@@ -132,7 +140,7 @@ double CWifiMeasureCanvas::UnitPerMicron() {
 }
 
 double CWifiMeasureCanvas::UnitScale() {
-    return WifiUnitScale();
+    return StillPixelScale();
 }
 
 BOOL CWifiMeasureCanvas::OnInitDialog() {
@@ -173,7 +181,7 @@ SIZE CWifiMeasureCanvas::ShownSize() const {
 
 MeasureContext CWifiMeasureCanvas::Context() const {
     MeasureContext x;
-    x.unitScale = WifiUnitScale() * Space().toFitted;
+    x.unitScale = StillPixelScale() * Space().toFitted;
     x.magnification = g_zoomScale;
     x.unit = g_unitName;
     x.decimals = g_decimalPlaces;
@@ -206,11 +214,11 @@ void CWifiMeasureCanvas::UpdateScrollBars() {
         return;
     CRect client;
     GetClientRect(&client);
-    SetViewScrollRanges(*this, CanvasScrollRanges(static_cast<int>(m_imageWidth * m_zoom),
-                                                  static_cast<int>(m_imageHeight * m_zoom),
-                                                  client.Width(), client.Height(),
-                                                  GetSystemMetrics(SM_CXVSCROLL),
-                                                  GetSystemMetrics(SM_CYHSCROLL)));
+    SetViewScrollRanges(*this,
+                        CanvasScrollRanges(static_cast<int>(m_imageWidth * m_zoom),
+                                           static_cast<int>(m_imageHeight * m_zoom), client.Width(),
+                                           client.Height(), GetSystemMetrics(SM_CXVSCROLL),
+                                           GetSystemMetrics(SM_CYHSCROLL)));
 }
 
 void CWifiMeasureCanvas::Scroll(int bar, UINT code) {
@@ -353,7 +361,8 @@ bool CWifiMeasureCanvas::InPicture(POINT c) const {
     const SIZE shown = ShownSize();
     const int w = shown.cx;
     const int h = shown.cy;
-    return c.x >= 0 && c.y >= 0 && c.x < std::min<int>(client.Width(), static_cast<int>(w * m_zoom)) &&
+    return c.x >= 0 && c.y >= 0 &&
+           c.x < std::min<int>(client.Width(), static_cast<int>(w * m_zoom)) &&
            c.y < std::min<int>(client.Height(), static_cast<int>(h * m_zoom));
 }
 
@@ -395,7 +404,8 @@ void CWifiMeasureCanvas::OnLButtonDown(UINT flags, CPoint point) {
         // The click that places the label ends the tool.
         {
             MeasureStore::Lock lock(CanvasItemStore());
-            if (CMeasureRecord* item = lock.Shapes().GetAt(m_labelItem); item && !item->m_points.empty())
+            if (CMeasureRecord* item = lock.Shapes().GetAt(m_labelItem);
+                item && !item->m_points.empty())
                 item->m_points.back() = ToStored(c);
         }
         m_labelItem = -1;
@@ -516,13 +526,14 @@ void CWifiMeasureCanvas::Calibrate(int index, const MeasureContext& ctx) {
     g_canvasCalibrating = 0;
     // Before any calibration (one cancelled in a fresh run) the line reads at the current
     // magnification instead of a division by nothing.
-    const CString label = CalibrationLineLabel(pixels, ctx.unitScale, g_calibratedZoom, g_zoomScale);
+    const CString label =
+        CalibrationLineLabel(pixels, ctx.unitScale, g_calibratedZoom, g_zoomScale);
     {
         MeasureStore::Lock lock(CanvasItemStore());
         if (CMeasureRecord* line = lock.Shapes().GetAt(index)) {
             line->m_labels = {label};
-            line->m_unitsPerPixel =
-                UnitsPerPixel(ctx.unitScale, g_calibratedZoom > 0.0 ? g_calibratedZoom : g_zoomScale);
+            line->m_unitsPerPixel = UnitsPerPixel(
+                ctx.unitScale, g_calibratedZoom > 0.0 ? g_calibratedZoom : g_zoomScale);
         }
     }
     if (m_hWnd && m_labelItem >= 0) {
@@ -577,7 +588,8 @@ void CWifiMeasureCanvas::OnMouseMove(UINT flags, CPoint point) {
         }
     } else if (m_labelItem >= 0) {
         MeasureStore::Lock lock(CanvasItemStore());
-        if (CMeasureRecord* item = lock.Shapes().GetAt(m_labelItem); item && !item->m_points.empty())
+        if (CMeasureRecord* item = lock.Shapes().GetAt(m_labelItem);
+            item && !item->m_points.empty())
             item->m_points.back() = ToStored(c);
         Invalidate(FALSE);
     } else if (m_tool == TOOL_TEXT && !m_text.IsEmpty() && m_textItem >= 0) {
@@ -686,8 +698,17 @@ void CWifiMeasureCanvas::DeleteSelected() {
         if (!Ask(u"SureDelete", u"Are you sure to delete?"))
             continue;
         std::unique_ptr<CMeasureRecord> dropped;
-        MeasureStore::Lock lock(CanvasItemStore());
-        dropped = lock.Shapes().RemoveAt(index);
+        {
+            MeasureStore::Lock lock(CanvasItemStore());
+            dropped = lock.Shapes().RemoveAt(index);
+        }
+        // An item deleted while it was being moved ends the move: nothing is dropped later
+        // onto whatever takes its place.
+        if (dropped && dropped.get() == m_moveItem) {
+            m_moving = false;
+            m_moveRule = nullptr;
+            m_moveItem = nullptr;
+        }
     }
     m_firstSelected = -1;
     m_secondSelected = -1;

@@ -111,10 +111,6 @@ ShapeKind ShapeOfWifiTool(int tool) {
     return SHAPE_NONE;
 }
 
-double WifiUnitScale() {
-    return UnitPerMicron() * 63.829787234;
-}
-
 CanvasSpace CanvasSpaceOf(int pictureWidth, int pictureHeight, int viewMode) {
     CanvasSpace space;
     space.displayHeight = pictureWidth == 1280 && pictureHeight == 1024 ? 512 : 480;
@@ -150,9 +146,8 @@ void LineTick(POINT at, POINT other, POINT& a, POINT& b) {
     b = POINT{Truncated(at.x - d), Truncated(at.y + d / slope)};
 }
 
-bool MakeCanvasItem(ShapeKind kind, const std::vector<POINT>& c,
-                    const std::vector<CString>& labels, const MeasureContext& x,
-                    CMeasureRecord& item) {
+bool MakeCanvasItem(ShapeKind kind, const std::vector<POINT>& c, const std::vector<CString>& labels,
+                    const MeasureContext& x, CMeasureRecord& item) {
     const int code = StoredKind(kind, KindCodes::WifiCanvas);
     if (code <= 0 || c.empty())
         return false;

@@ -34,10 +34,6 @@ constexpr MeasureTool TOOL_WIFI_NO_TOOL = static_cast<MeasureTool>(11);
 // other value.
 ShapeKind ShapeOfWifiTool(int tool);
 
-// S of Wavenor's labels: one tenth of a pixel's length at magnification 1 in the current unit
-// (UnitPerMicron x 63.829787234), for every picture size.
-double WifiUnitScale();
-
 // How the canvas shows its picture and where lengths are measured. Lengths are measured in
 // the fitted display's pixels in both view modes, so one feature reads one length fitted and
 // at actual size; a saved picture maps stored points by picture size / display size per axis.
@@ -76,7 +72,7 @@ struct CanvasPaint {
     COLORREF selectedColor = 0x00FF00;
     int textRight = 640; // a text annotation wraps inside its position to this corner
     int textBottom = 480;
-    int decimals = 3;      // the continuous line's total
+    int decimals = 3; // the continuous line's total
     const WCHAR* unit = u"mm";
 };
 void PaintCanvasItem(HDC dc, const CMeasureRecord& item, const CanvasPaint& paint);

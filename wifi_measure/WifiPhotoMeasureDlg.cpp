@@ -35,6 +35,7 @@ struct WifiPhotoTool {
 namespace {
 
 constexpr int kToolbarHeight = 30;
+constexpr const WCHAR* kPrintFailed = u"Print failed!";
 constexpr COLORREF kMenuBackColor = 0xD8E9EC;
 constexpr COLORREF kMenuSelectColor = 0xC56A31;
 
@@ -57,8 +58,8 @@ constexpr WifiPhotoTool kTools[] = {
      u"Threepointcircle", u"T-Circle Measurement", IDI_WPM_THREE_POINT_CIRCLE},
     {0, TOOL_SELECT, 0, nullptr, nullptr, nullptr, 0},
     {ID_WPM_TOOL_ANGLE, TOOL_ANGLE, 0, u"Angle", u"Angle", u"T-Angle Measurement", IDI_WPM_ANGLE},
-    {ID_WPM_TOOL_FOUR_POINT_ANGLE, TOOL_FOUR_POINT_ANGLE, 1, u"Four point Angle",
-     u"Fourpointangle", u"F-Angle Measurement", IDI_WPM_FOUR_POINT_ANGLE},
+    {ID_WPM_TOOL_FOUR_POINT_ANGLE, TOOL_FOUR_POINT_ANGLE, 1, u"Four point Angle", u"Fourpointangle",
+     u"F-Angle Measurement", IDI_WPM_FOUR_POINT_ANGLE},
 };
 
 // The tool bar in its order, which is also the order of the tooltips.
@@ -103,7 +104,8 @@ CString Formatted(double value) {
 
 } // namespace
 
-CWifiPhotoMeasureDlg::CWifiPhotoMeasureDlg(CWnd* parent) : CDialog(IDD_WIFI_PHOTO_MEASURE, parent) {}
+CWifiPhotoMeasureDlg::CWifiPhotoMeasureDlg(CWnd* parent)
+    : CDialog(IDD_WIFI_PHOTO_MEASURE, parent) {}
 
 CWifiPhotoMeasureDlg::~CWifiPhotoMeasureDlg() {
     DestroyCanvas();
@@ -175,10 +177,10 @@ void CWifiPhotoMeasureDlg::SetupToolbar() {
     SetWindowPos(nullptr, GetSystemMetrics(SM_CXSCREEN) / 5, GetSystemMetrics(SM_CYSCREEN) / 8, 647,
                  LargePicture() ? 575 : 543, SWP_NOZORDER | SWP_NOREDRAW);
 
-    CBitmapButton* plain[] = {&m_btnOpen, &m_btnSave, &m_btnPrint, nullptr, nullptr,
+    CBitmapButton* plain[] = {&m_btnOpen,    &m_btnSave, &m_btnPrint,  nullptr,    nullptr,
                               &m_btnSetting, &m_btnText, &m_btnDelete, &m_btnMove, nullptr};
     CToggleBitmapButton* toggles[] = {nullptr, nullptr, nullptr, &m_btnSelect, &m_btnMeasure,
-                                      nullptr, nullptr, nullptr, nullptr, &m_btnCalibration};
+                                      nullptr, nullptr, nullptr, nullptr,      &m_btnCalibration};
     for (size_t i = 0; i < std::size(kButtons); ++i) {
         const ToolbarButton& b = kButtons[i];
         CBitmapButton* button = plain[i];
@@ -190,7 +192,8 @@ void CWifiPhotoMeasureDlg::SetupToolbar() {
         } else if (!toggles[i]->Attach(static_cast<UINT>(b.id), this, b.normal, b.pressed, 0)) {
             continue;
         }
-        ::SetWindowPos(::GetDlgItem(m_hWnd, b.id), nullptr, b.x, 4, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        ::SetWindowPos(::GetDlgItem(m_hWnd, b.id), nullptr, b.x, 4, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER);
     }
     ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_WPM_TOOL_NAME), nullptr, 410, 2, 80, 26, SWP_NOZORDER);
     ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_WPM_CALIBRATED), nullptr, 500, 2, 80, 26, SWP_NOZORDER);
@@ -220,7 +223,8 @@ void CWifiPhotoMeasureDlg::BuildCanvas(const CRect& frame) {
         m_canvas.reset();
         return;
     }
-    const int height = m_canvas->ImageWidth() == 1280 && m_canvas->ImageHeight() == 1024 ? 512 : 480;
+    const int height =
+        m_canvas->ImageWidth() == 1280 && m_canvas->ImageHeight() == 1024 ? 512 : 480;
     const bool actual = g_canvasViewMode == 2;
     m_canvas->SetWindowPos(nullptr, frame.left, frame.top, actual ? frame.Width() : 640,
                            actual ? frame.Height() : height, SWP_NOZORDER | SWP_NOREDRAW);
@@ -281,8 +285,7 @@ int CWifiPhotoMeasureDlg::ReadZoomScale() {
     if (!m_calibratedField.Read(CString(shown), calibrated))
         calibrated = LeadingNumber(CString(shown));
     const double magnification = FieldNumber(m_hWnd, IDC_WPM_MAGNIFICATION);
-    const double value =
-        calibrated != 0.0 && g_canvasCalibrating != 1 ? calibrated : magnification;
+    const double value = calibrated != 0.0 && g_canvasCalibrating != 1 ? calibrated : magnification;
     if (!(value > 0.0)) {
         const CString text = Lang(u"EnterRate", u"Please input the zoomIn scale!");
         MessageBox(text, u"", MB_OK | MB_ICONEXCLAMATION);
@@ -458,13 +461,14 @@ void CWifiPhotoMeasureDlg::OnPrint() {
     const CString extension = dot >= 0 ? m_picturePath.Mid(dot + 1, 3) : CString();
     if (extension.CompareNoCase(u"bmp") != 0) {
         CDibImage picture(m_picturePath.GetString(), DIBIMAGE_TYPE_JPG);
-        if (!picture.IsValid())
-            return;
         printed = m_printFolder + u"/print.bmp";
         // A PNG's alpha channel would make it a 32-bit file; the printed copy is 24-bit.
-        picture.AlphaDelete();
-        if (!picture.SaveToFile(printed.GetString(), DIBIMAGE_TYPE_BMP))
+        if (picture.IsValid())
+            picture.AlphaDelete();
+        if (!picture.IsValid() || !picture.SaveToFile(printed.GetString(), DIBIMAGE_TYPE_BMP)) {
+            MessageBox(kPrintFailed, u"", MB_OK);
             return;
+        }
     }
     // The job goes to the default printer, which is the same after printing as before.
     WCHAR defaultPrinter[MAX_PATH] = {};
@@ -488,8 +492,8 @@ void CWifiPhotoMeasureDlg::OnPrint() {
     info.lpszDocName = printed.GetString();
     const bool started = StartDoc(printer, &info) > 0;
     StartPage(printer);
-    const auto bitmap = static_cast<HBITMAP>(LoadImage(nullptr, printed.GetString(), IMAGE_BITMAP, 0,
-                                                       0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    const auto bitmap = static_cast<HBITMAP>(LoadImage(
+        nullptr, printed.GetString(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     if (!bitmap) {
         MessageBox(u"Error loading bitmap!", u"", MB_OK);
         // Nothing half printed is left queued.
@@ -509,11 +513,13 @@ void CWifiPhotoMeasureDlg::OnPrint() {
     SelectObject(memory, old);
     DeleteDC(memory);
     DeleteObject(bitmap);
-    if (started && paged)
-        EndDoc(printer);
-    else
+    // A job the printer refused is said, not passed off as printed.
+    const bool done = started && paged && EndDoc(printer) > 0;
+    if (!done)
         AbortDoc(printer);
     DeleteDC(printer);
+    if (!done)
+        MessageBox(kPrintFailed, u"", MB_OK);
 }
 
 // ---- Window ----
@@ -532,8 +538,7 @@ void CWifiPhotoMeasureDlg::OnNcLButtonDblClk(UINT, CPoint) {
 }
 
 void CWifiPhotoMeasureDlg::OnSysCommand(UINT id, LPARAM lp) {
-    // The command is in the upper bits; the lowest four are the system's own.
-    if (m_sizing.Command(*this, id & 0xFFF0, [this] { return MayDiscard(); }))
+    if (m_sizing.Command(*this, id, [this] { return MayDiscard(); }))
         CDialog::OnSysCommand(id, lp);
 }
 
@@ -549,13 +554,16 @@ void CWifiPhotoMeasureDlg::OnSize(UINT type, int cx, int cy) {
         }
         break;
     case PhotoWindowSizing::Layout::Normal:
-        if (m_canvas) {
+        // Only the way back from a maximise builds the canvas again: any other size change
+        // (the window placed at start, a restore by the window manager) keeps the measurements.
+        if (m_canvas && m_sizing.MaximiseCommanded()) {
             ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_WPM_MAGNIFICATION), nullptr, 590, 4, 0, 0,
                            SWP_NOSIZE | SWP_NOZORDER);
             g_canvasViewMode = 1;
             RebuildCanvas(false);
+            m_sizing.NormalLaidOut();
         }
-        m_sizing.NormalLaidOut();
+        m_sizing.BackToNormal();
         break;
     case PhotoWindowSizing::Layout::None:
         break;

@@ -7,8 +7,8 @@
 #include "capture/LiveShapes.h"
 
 #include "capture/CaptureWnd.h"
-#include "measure/Units.h"
 #include "capture/LiveViewState.h"
+#include "measure/Units.h"
 
 #include "kit/RegistrySettings.h"
 #include "tests/support/TestEnvironment.h"
@@ -409,6 +409,18 @@ TEST(LiveOverlays, TheDateTimeStampAtTheLowerLeft) {
 }
 
 // ---- Pictures ----
+
+// What the still compositor draws of the live lists: a copy of them, at picture scale.
+void DrawShapesOnPicture(HDC dc, double scaleX, double scaleY) {
+    const LiveDrawContext context = PictureDrawContext(scaleX, scaleY);
+    const LiveListsCopy lists = CopyLiveLists();
+    for (const CMeasureRecord& shape : lists.shapes)
+        DrawLiveRecord(dc, shape, context);
+}
+
+void DrawGuidesOnPicture(HDC dc, double scaleX, double scaleY) {
+    DrawGuideShapes(dc, CopyLiveLists().guides, PictureDrawContext(scaleX, scaleY));
+}
 
 TEST(LivePictures, TheLiveListsGoIntoAComposedPictureScaled) {
     {

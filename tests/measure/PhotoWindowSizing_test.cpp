@@ -32,13 +32,17 @@ TEST(PhotoWindowSizingTest, MaximisingAsksFirstAndARefusalStopsTheCommand) {
     EXPECT_EQ(w.sizing.State(), PhotoWindowSizing::kNormal);
     EXPECT_EQ(w.sizing.Resized(SIZE_MAXIMIZED), Layout::None);
 
+    // The lowest four bits are the system's own: a maximise with them set is still one.
+    EXPECT_FALSE(w.Command(SC_MAXIMIZE | 2));
+    EXPECT_EQ(w.asked, 2);
+
     w.allow = true;
     EXPECT_TRUE(w.Command(SC_MAXIMIZE));
     EXPECT_EQ(w.sizing.Resized(SIZE_MAXIMIZED), Layout::Maximised);
     // Restoring the maximised window asks again; a refusal keeps it maximised.
     w.allow = false;
     EXPECT_FALSE(w.Command(SC_RESTORE));
-    EXPECT_EQ(w.asked, 3);
+    EXPECT_EQ(w.asked, 4);
     w.allow = true;
     EXPECT_TRUE(w.Command(SC_RESTORE));
     EXPECT_EQ(w.sizing.Resized(SIZE_RESTORED), Layout::Normal);
@@ -47,7 +51,7 @@ TEST(PhotoWindowSizingTest, MaximisingAsksFirstAndARefusalStopsTheCommand) {
     w.sizing.BackToNormal();
     // Back at its normal size, a restore asks nothing.
     EXPECT_TRUE(w.Command(SC_RESTORE));
-    EXPECT_EQ(w.asked, 4);
+    EXPECT_EQ(w.asked, 5);
     EXPECT_EQ(w.sizing.State(), PhotoWindowSizing::kNormal);
 }
 

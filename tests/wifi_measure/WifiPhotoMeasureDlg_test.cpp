@@ -137,6 +137,10 @@ TEST_F(PhotoMeasureDlgTest, MaximisingAsksForUnsavedMeasurementsAndRebuildsTheCa
         Click(c, 100, 100);
         Click(c, 300, 100);
         Click(c, 320, 120);
+        // Any other change of size (the window manager's) keeps the canvas and its items.
+        SetWindowPos(d.m_hWnd, nullptr, 0, 0, 700, 560, SWP_NOMOVE | SWP_NOZORDER);
+        EXPECT_EQ(d.Canvas()->m_hWnd, c);
+        EXPECT_TRUE(d.Canvas()->HasItems());
         // Yes saves instead (the save is cancelled here) and the window stays as it is.
         ms::test::AnswerMessageBox(IDYES);
         ms::test::CancelCommonDialog();
@@ -152,7 +156,8 @@ TEST_F(PhotoMeasureDlgTest, MaximisingAsksForUnsavedMeasurementsAndRebuildsTheCa
         EXPECT_FALSE(d.Canvas()->HasItems());
         EXPECT_TRUE(d.Canvas()->HasPicture());
     });
-    EXPECT_EQ(MessageBoxes(), (std::vector<std::u16string>{u"Save changes to...", u"Save changes to..."}));
+    EXPECT_EQ(MessageBoxes(),
+              (std::vector<std::u16string>{u"Save changes to...", u"Save changes to..."}));
     g_canvasViewMode = 1;
 }
 
@@ -179,7 +184,8 @@ TEST_F(PhotoMeasureDlgTest, TheTextButtonAddsAnAnnotationThatAClickSets) {
 TEST_F(PhotoMeasureDlgTest, PrintingGivesOnePageThatShowsThePictureOverThePrintableArea) {
     const fs::path pdf = program_ / "printed.pdf";
     ms::test::PrintToPdf(ms::FromUtf8(pdf.string()), 50);
-    Run(Picture("p.png", 640, 480), [&](CWifiPhotoMeasureDlg& d) { Press(d.m_hWnd, IDC_WPM_PRINT); });
+    Run(Picture("p.png", 640, 480),
+        [&](CWifiPhotoMeasureDlg& d) { Press(d.m_hWnd, IDC_WPM_PRINT); });
     EXPECT_TRUE(MessageBoxes().empty());
     ASSERT_EQ(ms::test::PrintedDocuments().size(), 1u);
     EXPECT_TRUE(ms::test::PrintedDocuments()[0].ok);
@@ -200,7 +206,8 @@ TEST_F(PhotoMeasureDlgTest, PrintingGivesOnePageThatShowsThePictureOverThePrinta
 
 TEST_F(PhotoMeasureDlgTest, WithoutAPrinterTheMessageShowsAndPrintBmpStaysBehind) {
     ms::test::PrintWithoutPrinter();
-    Run(Picture("p.png", 640, 480), [&](CWifiPhotoMeasureDlg& d) { Press(d.m_hWnd, IDC_WPM_PRINT); });
+    Run(Picture("p.png", 640, 480),
+        [&](CWifiPhotoMeasureDlg& d) { Press(d.m_hWnd, IDC_WPM_PRINT); });
     EXPECT_EQ(MessageBoxes(), (std::vector<std::u16string>{u"No printer found!"}));
     CDibImage copy(ms::FromUtf8((program_ / "print.bmp").string()).c_str(), DIBIMAGE_TYPE_BMP);
     ASSERT_TRUE(copy.IsValid());
@@ -210,7 +217,18 @@ TEST_F(PhotoMeasureDlgTest, WithoutAPrinterTheMessageShowsAndPrintBmpStaysBehind
     std::ifstream file(program_ / "print.bmp", std::ios::binary);
     char header[30] = {};
     file.read(header, sizeof header);
-    EXPECT_EQ(static_cast<unsigned char>(header[28]) | (static_cast<unsigned char>(header[29]) << 8), 24);
+    EXPECT_EQ(
+        static_cast<unsigned char>(header[28]) | (static_cast<unsigned char>(header[29]) << 8), 24);
+}
+
+TEST_F(PhotoMeasureDlgTest, AJobThePrinterRefusesIsSaid) {
+    // The printer's output cannot be written: the job fails at its end.
+    ms::test::PrintToPdf(ms::FromUtf8((program_ / "missing" / "printed.pdf").string()), 50);
+    Run(Picture("p.png", 640, 480),
+        [&](CWifiPhotoMeasureDlg& d) { Press(d.m_hWnd, IDC_WPM_PRINT); });
+    EXPECT_EQ(MessageBoxes(), (std::vector<std::u16string>{u"Print failed!"}));
+    ASSERT_EQ(ms::test::PrintedDocuments().size(), 1u);
+    EXPECT_FALSE(ms::test::PrintedDocuments()[0].ok);
 }
 
 TEST_F(PhotoMeasureDlgTest, APictureThatDoesNotLoadShowsTheEmptyDialogWhoseCommandsDoNothing) {
