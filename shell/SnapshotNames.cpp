@@ -173,8 +173,8 @@ void SnapshotNumbering::Run(std::stop_token stop) {
     }
 }
 
-void SnapshotNumbering::Written(long long number) {
-    if (!valid_)
+void SnapshotNumbering::Written(const WCHAR* folder, int imageFormat, long long number) {
+    if (!valid_ || !folder || folder != folder_ || !SameFormat(imageFormat, format_))
         return;
     if (number > scan_.highest)
         scan_.highest = number;

@@ -54,8 +54,9 @@ public:
 
     // What ScanSnapshotNumbers(folder, imageFormat) would report now.
     SnapshotScan Scan(const WCHAR* folder, int imageFormat);
-    // A still of `number` was written into the folder of the last Scan.
-    void Written(long long number);
+    // A still of `number` was written into `folder` in `imageFormat`; counted only when that is
+    // the folder and format of the last Scan (the folder may have changed while it was written).
+    void Written(const WCHAR* folder, int imageFormat, long long number);
     // The next Scan looks through the folder itself.
     void Forget();
     // Starts looking through `folder` for the next Scan, replacing an earlier Warm's look.

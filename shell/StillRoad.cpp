@@ -132,8 +132,10 @@ struct StillRoad::Composed {
     bool jpeg = false;
     bool reserved = false; // target is an empty file of ours, taken for this still
     long long number = 0;  // the snapshot's number in the picture folder
-    bool named = false;    // a snapshot name that fits was built
-    SYSTEMTIME now{};      // the time in the name
+    std::u16string folder; // the picture folder and format the number was taken in
+    int format = 0;
+    bool named = false; // a snapshot name that fits was built
+    SYSTEMTIME now{};   // the time in the name
 };
 
 bool StillRoad::Freeze(BYTE* bits, DWORD byteSize) {
@@ -166,7 +168,7 @@ bool StillRoad::ReserveSnapshotName(const SYSTEMTIME& now, long long& number, bo
     }
     // The name is taken: the next still counts on without looking through the folder.
     if (reserved)
-        m_numbering.Written(number);
+        m_numbering.Written(g_paths.pictureDir, g_imageFormat, number);
     return reserved;
 }
 
@@ -191,6 +193,8 @@ bool StillRoad::Take(BYTE* bits, DWORD byteSize, StillScene& scene, Composed& ou
         AfxMessageBox(u"Picture Error", MB_OK);
     GetLocalTime(&out.now);
     out.number = scan.highest + 1;
+    out.folder = g_paths.pictureDir;
+    out.format = g_imageFormat;
     out.named = BuildSnapshotName(m_state.lastSnapshotPath, MAX_PATH, g_paths.pictureDir, out.now,
                                   m_state.zoomText, out.number, g_imageFormat);
 
@@ -230,7 +234,8 @@ void StillRoad::Place(int mode, Composed& out) {
 int StillRoad::Finished(const Composed& still, bool written, int mode) {
     if (still.reserved) {
         if (written)
-            m_numbering.Written(still.number); // the picture replaced our empty file
+            // The picture replaced our empty file.
+            m_numbering.Written(still.folder.c_str(), still.format, still.number);
         else
             DeleteFile(still.target.c_str()); // our own empty file, not a picture
     }

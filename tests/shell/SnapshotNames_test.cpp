@@ -115,7 +115,12 @@ TEST(SnapshotNames, TheKeptScanFollowsTheStillsAndEveryChangeOfTheFolder) {
     EXPECT_EQ(numbering.Scan(folder.c_str(), 2).highest, 4);
 
     Touch(dir / "Still_b_N0005.jpg");
-    numbering.Written(5);
+    numbering.Written(folder.c_str(), 2, 5);
+    EXPECT_EQ(numbering.Scan(folder.c_str(), 2).highest, 5);
+    // A still written into another folder or format, which was the kept one when its number
+    // was taken, counts nothing here.
+    numbering.Written(u"/elsewhere", 2, 90);
+    numbering.Written(folder.c_str(), 1, 91);
     EXPECT_EQ(numbering.Scan(folder.c_str(), 2).highest, 5);
 
     fs::remove(dir / "Still_b_N0005.jpg"); // a deletion frees the number again, as a scan says
