@@ -277,7 +277,7 @@ void Canvas::Span(uchar* bits, int y, int x0, int x1, QRgb color, int rop2) {
         int b = std::min(x1, r.right() + 1);
         if (a >= b)
             continue;
-        auto* row = reinterpret_cast<QRgb*>(bits + static_cast<qsizetype>(y) * img->bytesPerLine());
+        auto* row = reinterpret_cast<QRgb*>(bits + static_cast<qsizetype>(y) * stride);
         if (rop2 == R2_COPYPEN) {
             std::fill(row + a, row + b, color);
         } else if (rop2 != R2_NOP) {
@@ -320,6 +320,7 @@ Canvas MakeCanvas(QImage* img, const DcState& st, bool mono) {
     c.mono = mono;
     if (!img || img->isNull())
         return c;
+    c.stride = img->bytesPerLine();
     const QRect full = img->rect();
     if (!st.hasClip) {
         c.clip.push_back(full);

@@ -199,6 +199,7 @@ inline COLORREF ToColorref(QRgb p) {
 // the image) and the DC state copied when the pixels were taken.
 struct Canvas {
     QImage* img = nullptr;
+    qsizetype stride = 0; // img's bytes per line, taken once
     std::vector<QRect> clip;
     DcState st;
     bool mono = false;
