@@ -267,7 +267,7 @@ void Canvas::Span(int y, int x0, int x1, QRgb color, int rop2) {
     Span(img->bits(), y, x0, x1, color, rop2);
 }
 
-void Canvas::Span(uchar* bits, int y, int x0, int x1, QRgb color, int rop2) {
+void Canvas::MixedSpan(uchar* bits, int y, int x0, int x1, QRgb color, int rop2) {
     if (x0 >= x1 || !bits)
         return;
     for (const QRect& r : clip) {

@@ -208,7 +208,24 @@ struct Canvas {
     void Span(int y, int x0, int x1, QRgb color, int rop2);
     // The same into `bits`, the image's pixels taken once with img->bits() for a batch of
     // spans during which nothing else holds the image (detaching it once, not per span).
-    void Span(uchar* bits, int y, int x0, int x1, QRgb color, int rop2);
+    void Span(uchar* bits, int y, int x0, int x1, QRgb color, int rop2) {
+        // Most spans are a few pixels copied inside one clip rectangle (text, thin pens): that
+        // case is decided here, where the caller's loop can see it.
+        if (rop2 == R2_COPYPEN && clip.size() == 1 && bits) {
+            const QRect& r = clip.front();
+            const int a = x0 > r.left() ? x0 : r.left();
+            const int b = x1 < r.right() + 1 ? x1 : r.right() + 1;
+            if (y < r.top() || y > r.bottom() || a >= b)
+                return;
+            auto* row = reinterpret_cast<QRgb*>(bits + static_cast<qsizetype>(y) * stride);
+            for (int x = a; x < b; ++x)
+                row[x] = color;
+            return;
+        }
+        MixedSpan(bits, y, x0, x1, color, rop2);
+    }
+    // Span through any clip with any mix.
+    void MixedSpan(uchar* bits, int y, int x0, int x1, QRgb color, int rop2);
     // Colour as the target stores it (mono bitmaps: black or white).
     QRgb Color(COLORREF c) const;
 };
