@@ -285,6 +285,8 @@ void StillRoad::Hand(WPARAM source, const CString& magnification) {
     job.path = still.target;
     job.jpeg = still.jpeg;
     job.number = still.number;
+    job.folder = still.folder;
+    job.format = still.format;
     job.reserved = still.reserved;
     job.source = source;
     job.shutter = g_snapshotPending.load() == 1;
@@ -298,6 +300,8 @@ void StillRoad::TakeWritten(bool shutDown) {
         Composed still;
         still.path = still.target = job.path;
         still.number = job.number;
+        still.folder = job.folder;
+        still.format = job.format;
         still.reserved = job.reserved;
         still.composed = true;
         if (!Finished(still, job.written, 0))

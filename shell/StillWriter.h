@@ -39,6 +39,8 @@ public:
         std::u16string path;                     // the file to write, reserved beforehand
         bool jpeg = false;
         long long number = 0;  // its sequence number in the picture folder
+        std::u16string folder; // the picture folder and format the number was taken in
+        int format = 0;
         bool reserved = false; // path is an empty file of the window's, taken for this still
         WPARAM source = 0;     // as the hand-over's wParam
         bool shutter = false;  // a written still plays the shutter sound

@@ -382,6 +382,22 @@ TEST_F(SnapshotRoadTest, APictureOfTheNextNameThatAppearedMeanwhileIsNotOverwrit
     EXPECT_EQ(ShutterSounds(), 2);
 }
 
+// A still written counts in the kept scan of the folder, so the next still is numbered
+// without looking through the folder again: a picture added meanwhile whose change the
+// folder's time does not show goes unseen (a look would number the still after it).
+TEST_F(SnapshotRoadTest, TheNextStillIsNumberedFromTheKeptScanWithoutALook) {
+    g_imageFormat = 1;
+    TakePicture();
+    ASSERT_TRUE(fs::exists(pictures_ / "Still_2026-03-07_090501_N0001.bmp"));
+    const auto stamp = fs::last_write_time(pictures_);
+    std::ofstream(pictures_ / "Still_2026-03-07_090501_N0050.bmp") << "theirs";
+    fs::last_write_time(pictures_, stamp);
+
+    TakePicture();
+    EXPECT_TRUE(fs::exists(pictures_ / "Still_2026-03-07_090501_N0002.bmp"));
+    EXPECT_FALSE(fs::exists(pictures_ / "Still_2026-03-07_090501_N0051.bmp"));
+}
+
 // The same with the folder looked through ahead, off the UI thread: the look's number is
 // taken, and the picture that appeared since is still not replaced.
 TEST_F(SnapshotRoadTest, APictureThatAppearedAfterTheLookAheadIsNotOverwritten) {
