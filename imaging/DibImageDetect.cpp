@@ -14,13 +14,58 @@
 #include <cstring>
 #include <vector>
 
-#include <opencv2/core.hpp>
-#include <opencv2/imgproc.hpp>
+#include <array>
+#include <dlfcn.h>
 
-#include "imaging/DibHough.h"
 #include "imaging/DibImage.h"
+#include "imaging/DibLines.h"
+#include "platform/win/core/Files.h"
 
 namespace {
+
+using Segment = std::array<int, 4>; // x1, y1, x2, y2
+constexpr double kPi = 3.1415926535897932384626433832795;
+
+// The segment search's library, loaded once on first use from the program folder, else from
+// where the build put it; null when it cannot be loaded.
+DibLinesFindFunction* LinesFinder() {
+    static DibLinesFindFunction* const find = []() -> DibLinesFindFunction* {
+        const std::string beside = ms::NativePath(ms::ProgramDir() + u"/") + kDibLinesLibrary;
+        void* library = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+#ifdef MS_DIBLINES_BUILT
+        if (!library)
+            library = dlopen(MS_DIBLINES_BUILT, RTLD_NOW | RTLD_LOCAL);
+#endif
+        if (!library)
+            return nullptr;
+        return reinterpret_cast<DibLinesFindFunction*>(dlsym(library, kDibLinesFind));
+    }();
+    return find;
+}
+
+// The segments of the search (DibLines.h); none when its library is missing or it failed.
+std::vector<Segment> FindSegments(const BYTE* pixels, int w, int h, int stride, bool dilate,
+                                  int maxThreshold, int minThreshold) {
+    DibLinesFindFunction* find = LinesFinder();
+    if (!find)
+        return {};
+    std::vector<int> ends(4 * 64);
+    int found = 0;
+    for (;;) {
+        const int capacity = static_cast<int>(ends.size() / 4);
+        found = find(pixels, w, h, stride, dilate ? 1 : 0, maxThreshold, minThreshold, ends.data(),
+                     capacity);
+        if (found < 0)
+            return {};
+        if (found <= capacity)
+            break;
+        ends.resize(4 * static_cast<size_t>(found));
+    }
+    std::vector<Segment> segments(static_cast<size_t>(found));
+    for (size_t i = 0; i < segments.size(); ++i)
+        segments[i] = {ends[4 * i], ends[4 * i + 1], ends[4 * i + 2], ends[4 * i + 3]};
+    return segments;
+}
 
 inline int Stride8(int w) {
     return (w + 3) / 4 * 4;
@@ -94,41 +139,6 @@ void Binarise(BYTE* image, int w, int h, int stride, int t) {
 }
 
 } // namespace
-
-// The segments of the probabilistic Hough transform at the highest accumulator threshold,
-// from maxThreshold down to minThreshold, that yields any.
-//
-// Until the transform finds its first line it neither removes points nor changes its random
-// order, so a run at threshold T finds a line exactly when the full accumulator of all points
-// reaches T somewhere. "Finds something" is therefore monotone in T, and a binary search gives
-// the same threshold, and the same segments, as trying every T from the top down, with a
-// dozen transforms instead of hundreds.
-std::vector<cv::Vec4i> dibdetect::HoughAtHighestThreshold(const cv::Mat& image, int maxThreshold,
-                                                          int minThreshold) {
-    std::vector<cv::Vec4i> found;
-    if (maxThreshold < minThreshold || cv::countNonZero(image) == 0)
-        return found;
-    auto run = [&](int threshold) {
-        std::vector<cv::Vec4i> lines;
-        cv::HoughLinesP(image, lines, 1.0, CV_PI / 180, threshold, 0, 100.0);
-        return lines;
-    };
-    int lo = minThreshold, hi = maxThreshold; // the answer, if any, lies in [lo, hi]
-    found = run(lo);
-    if (found.empty())
-        return found;
-    while (lo < hi) {
-        const int mid = lo + (hi - lo + 1) / 2;
-        std::vector<cv::Vec4i> lines = run(mid);
-        if (lines.empty()) {
-            hi = mid - 1;
-        } else {
-            lo = mid;
-            found = std::move(lines);
-        }
-    }
-    return found;
-}
 
 int CDibImage::OtsuThreshold(const DWORD histogram[256]) {
     double total = 0;
@@ -323,19 +333,15 @@ static bool DetectLine(CDibImage& picture, BYTE*& gray, RGBQUAD*& palette, int& 
     for (BYTE& b : section)
         b = b == 0 ? 255 : 0;
 
-    cv::Mat image(h, w, CV_8UC1, section.data(), static_cast<size_t>(stride));
-    cv::Mat dilated;
-    if (dilate)
-        cv::dilate(image, dilated, cv::Mat());
     const int diagonal = static_cast<int>(std::sqrt(double(w) * w + double(h) * h));
-    const std::vector<cv::Vec4i> segments =
-        dibdetect::HoughAtHighestThreshold(dilate ? dilated : image, diagonal, dilate ? 11 : 6);
+    const std::vector<Segment> segments =
+        FindSegments(section.data(), w, h, stride, dilate, diagonal, dilate ? 11 : 6);
     if (segments.empty())
         return false;
 
     // The shortest segment; a later one also wins when it is not longer than the whole part
     // of the current choice's length.
-    auto length = [](const cv::Vec4i& l) {
+    auto length = [](const Segment& l) {
         return std::sqrt(double(l[2] - l[0]) * (l[2] - l[0]) + double(l[3] - l[1]) * (l[3] - l[1]));
     };
     size_t choice = 0;
@@ -347,7 +353,7 @@ static bool DetectLine(CDibImage& picture, BYTE*& gray, RGBQUAD*& palette, int& 
             choice = i;
         }
     }
-    const cv::Vec4i& l = segments[choice];
+    const Segment& l = segments[choice];
     const POINT a{s.x1 + l[0], s.y2 - l[1]};
     const POINT b{s.x1 + l[2], s.y2 - l[3]};
     if (a.x == 0 || b.x == 0 || a.y == H - 1 || b.y == H - 1 || (a.x == b.x && a.y == b.y))
@@ -559,7 +565,7 @@ int CDibImage::HoughAccumulate(const BYTE* image, int w, int h, DWORD* acc, int 
     if (image && rhoStep != 0.0f) {
         std::vector<double> sines(static_cast<size_t>(accH)), cosines(static_cast<size_t>(accH));
         for (int k = 0; k < accH; ++k) {
-            const double a = (k - accH / 2) * double(thetaStep) * CV_PI / 180.0;
+            const double a = (k - accH / 2) * double(thetaStep) * kPi / 180.0;
             sines[k] = std::sin(a);
             cosines[k] = std::cos(a);
         }
