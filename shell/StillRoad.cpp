@@ -128,12 +128,7 @@ SnapshotOverlays StillOverlays(int width, int height) {
 struct StillRoad::Composed {
     bool composed = false; // a picture was made (or, handed over, is to be made)
     std::u16string path;   // the snapshot's name, for a failure's message
-    std::u16string target; // where the picture goes; empty for nowhere
-    bool jpeg = false;
-    bool reserved = false; // target is an empty file of ours, taken for this still
-    long long number = 0;  // the snapshot's number in the picture folder
-    std::u16string folder; // the picture folder and format the number was taken in
-    int format = 0;
+    StillTarget target;
     bool named = false; // a snapshot name that fits was built
     SYSTEMTIME now{};   // the time in the name
 };
@@ -192,11 +187,11 @@ bool StillRoad::Take(BYTE* bits, DWORD byteSize, StillScene& scene, Composed& ou
     for (int i = 0; i < scan.folders; ++i)
         AfxMessageBox(u"Picture Error", MB_OK);
     GetLocalTime(&out.now);
-    out.number = scan.highest + 1;
-    out.folder = g_paths.pictureDir;
-    out.format = g_imageFormat;
+    out.target.number = scan.highest + 1;
+    out.target.folder = g_paths.pictureDir;
+    out.target.format = g_imageFormat;
     out.named = BuildSnapshotName(m_state.lastSnapshotPath, MAX_PATH, g_paths.pictureDir, out.now,
-                                  m_state.zoomText, out.number, g_imageFormat);
+                                  m_state.zoomText, out.target.number, g_imageFormat);
 
     if (!CopyFrame(bits, byteSize, scene.frame))
         return false;
@@ -221,23 +216,25 @@ bool StillRoad::Take(BYTE* bits, DWORD byteSize, StillScene& scene, Composed& ou
 // file of ours), else the mode's own picture.
 void StillRoad::Place(int mode, Composed& out) {
     if (mode == 0 && out.named) {
-        out.reserved = ReserveSnapshotName(out.now, out.number, out.named);
+        out.target.reserved = ReserveSnapshotName(out.now, out.target.number, out.named);
         out.path = m_state.lastSnapshotPath;
     }
-    out.target = mode == 0 && !out.reserved ? std::u16string()
-                                            : TargetPath(mode, out.named, m_state.lastSnapshotPath);
-    out.jpeg = mode == 0 && g_imageFormat != 1;
+    out.target.path = mode == 0 && !out.target.reserved
+                          ? std::u16string()
+                          : TargetPath(mode, out.named, m_state.lastSnapshotPath);
+    out.target.jpeg = mode == 0 && g_imageFormat != 1;
 }
 
 // After the write (or its failure): the taken name counted or given back, a snapshot's failure
 // said. Save's result for `mode`.
 int StillRoad::Finished(const Composed& still, bool written, int mode) {
-    if (still.reserved) {
+    const StillTarget& target = still.target;
+    if (target.reserved) {
         if (written)
             // The picture replaced our empty file.
-            m_numbering.Written(still.folder.c_str(), still.format, still.number);
+            m_numbering.Written(target.folder.c_str(), target.format, target.number);
         else
-            DeleteFile(still.target.c_str()); // our own empty file, not a picture
+            DeleteFile(target.path.c_str()); // our own empty file, not a picture
     }
     if (mode < 0 || mode > 2)
         return still.composed ? 1 : 0;
@@ -259,7 +256,7 @@ int StillRoad::Save(BYTE* bits, DWORD byteSize, int mode) {
     if (!bitmap)
         return Finished(still, false, mode);
     Place(mode, still);
-    const bool written = WriteStillPicture(bitmap, still.target, still.jpeg);
+    const bool written = WriteStillPicture(bitmap, still.target.path, still.target.jpeg);
     DeleteObject(bitmap);
     return Finished(still, written, mode);
 }
@@ -274,7 +271,7 @@ void StillRoad::Hand(WPARAM source, const CString& magnification) {
         return;
     still.composed = true;
     Place(0, still);
-    if (still.target.empty()) {
+    if (still.target.path.empty()) {
         Finished(still, false, 0);
         return;
     }
@@ -282,12 +279,7 @@ void StillRoad::Hand(WPARAM source, const CString& magnification) {
         m_writer = std::make_unique<StillWriter>(m_window.m_hWnd, WM_APP_STILL_WRITTEN);
     StillWriter::Still job;
     job.scene = std::move(scene);
-    job.path = still.target;
-    job.jpeg = still.jpeg;
-    job.number = still.number;
-    job.folder = still.folder;
-    job.format = still.format;
-    job.reserved = still.reserved;
+    job.target = still.target;
     job.source = source;
     job.shutter = g_snapshotPending.load() == 1;
     m_writer->Write(std::move(job));
@@ -298,16 +290,13 @@ void StillRoad::TakeWritten(bool shutDown) {
         return;
     for (const StillWriter::Still& job : m_writer->Take()) {
         Composed still;
-        still.path = still.target = job.path;
-        still.number = job.number;
-        still.folder = job.folder;
-        still.format = job.format;
-        still.reserved = job.reserved;
+        still.path = job.target.path;
+        still.target = job.target;
         still.composed = true;
         if (!Finished(still, job.written, 0))
             continue;
         // The strip lists the picture just written, whatever stills followed it meanwhile.
-        ms::CopyBounded(m_state.lastSnapshotPath, MAX_PATH, job.path.c_str());
+        ms::CopyBounded(m_state.lastSnapshotPath, MAX_PATH, job.target.path.c_str());
         if (m_listSnapshot)
             m_listSnapshot();
         if (!shutDown && (g_recording.load() || job.source != 0))

@@ -83,11 +83,12 @@ void StillWriter::Run() {
             beforeWriteForTests(still);
         // A killed run's half-written stills go once per folder; the stills written here need
         // no look through the folder each: a failed write removes its own temporary file.
-        if (const std::u16string folder = FolderOf(still.path); swept_.insert(folder).second)
+        if (const std::u16string folder = FolderOf(still.target.path); swept_.insert(folder).second)
             ms::RemoveStaleTempsIn(ms::NativePath(folder), IsStillName);
         HBITMAP bitmap = still.scene ? ComposeStill(*still.scene) : nullptr;
         still.scene.reset();
-        still.written = WriteStillPicture(bitmap, still.path, still.jpeg, ms::StaleTemps::Leave);
+        still.written =
+            WriteStillPicture(bitmap, still.target.path, still.target.jpeg, ms::StaleTemps::Leave);
         if (bitmap)
             DeleteObject(bitmap);
         lock.lock();

@@ -32,19 +32,24 @@
 bool WriteStillPicture(HBITMAP bitmap, const std::u16string& path, bool jpeg,
                        ms::StaleTemps stale = ms::StaleTemps::RemoveOnCommit);
 
+// Where a still goes, and what its name's numbering needs back once it is written.
+struct StillTarget {
+    std::u16string path; // the file to write; empty for nowhere
+    bool jpeg = false;
+    bool reserved = false; // path is an empty file of the window's, taken for this still
+    long long number = 0;  // its sequence number in the picture folder
+    std::u16string folder; // the picture folder and format the number was taken in
+    int format = 0;
+};
+
 class StillWriter {
 public:
     struct Still {
         std::unique_ptr<const StillScene> scene; // what to compose; let go once written
-        std::u16string path;                     // the file to write, reserved beforehand
-        bool jpeg = false;
-        long long number = 0;  // its sequence number in the picture folder
-        std::u16string folder; // the picture folder and format the number was taken in
-        int format = 0;
-        bool reserved = false; // path is an empty file of the window's, taken for this still
-        WPARAM source = 0;     // as the hand-over's wParam
-        bool shutter = false;  // a written still plays the shutter sound
-        bool written = false;  // the result, once written
+        StillTarget target;                      // reserved beforehand
+        WPARAM source = 0;                       // as the hand-over's wParam
+        bool shutter = false;                    // a written still plays the shutter sound
+        bool written = false;                    // the result, once written
     };
 
     // `window` receives `message` (no parameters) whenever a result waits to be taken.
