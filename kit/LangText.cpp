@@ -52,3 +52,11 @@ int GetLangText(LPCWSTR key, LPWSTR buffer, int capacity, LPCWSTR defaultText) {
     return static_cast<int>(GetPrivateProfileString(u"Rontage", key, defaultText, buffer,
                                                     static_cast<DWORD>(capacity), g_langFilePath));
 }
+
+std::u16string LangString(LPCWSTR key, LPCWSTR defaultText, int capacity) {
+    if (capacity <= 0)
+        return {};
+    std::u16string text(static_cast<size_t>(capacity), u'\0');
+    text.resize(static_cast<size_t>(GetLangText(key, text.data(), capacity, defaultText)));
+    return text;
+}

@@ -4,6 +4,8 @@
 
 #include "platform/win/WinTypes.h"
 
+#include <string>
+
 // Full path of the current language file; empty until a language has been chosen, and then
 // every lookup yields its default.
 extern WCHAR g_langFilePath[MAX_PATH];
@@ -18,6 +20,8 @@ void ProgramFilePath(WCHAR (&target)[MAX_PATH], LPCWSTR fileName);
 // characters copied. The file is read on every call (nothing is cached), so a language change
 // shows at the next lookup. A capacity of 0 or less writes nothing.
 int GetLangText(LPCWSTR key, LPWSTR buffer, int capacity, LPCWSTR defaultText);
+// The same as a string, cut to `capacity` - 1 characters.
+std::u16string LangString(LPCWSTR key, LPCWSTR defaultText, int capacity = 256);
 
 // The code page that a language file without a byte-order mark is read in: the number that
 // ends its name ("Russian1251.ini" -> 1251). Names whose number is no text code page of their

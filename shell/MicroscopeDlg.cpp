@@ -30,25 +30,14 @@
 
 WCHAR g_windowTitle[128];
 
-namespace {
-
-// A UI text of at most capacity - 1 characters.
-std::u16string LangString(LPCWSTR key, int capacity, LPCWSTR defaultText) {
-    std::u16string text(static_cast<size_t>(capacity), u'\0');
-    text.resize(static_cast<size_t>(GetLangText(key, text.data(), capacity, defaultText)));
-    return text;
-}
-
-} // namespace
-
 void CMicroscopeDlg::LoadStatusText() {
     std::u16string text =
-        LangString(u"ConnectMsg", 128, u"Please connect Dorvex Digital Microscope");
+        LangString(u"ConnectMsg", u"Please connect Dorvex Digital Microscope", 128);
     g_liveView.Change([&](LiveViewSnapshot& s) { s.statusText = std::move(text); });
 }
 
 void CMicroscopeDlg::LoadEscHintText() {
-    std::u16string text = LangString(u"EscRestore", 64, u"ESC Restore");
+    std::u16string text = LangString(u"EscRestore", u"ESC Restore", 64);
     g_liveView.Change([&](LiveViewSnapshot& s) { s.escHintText = std::move(text); });
 }
 

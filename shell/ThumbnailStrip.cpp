@@ -50,12 +50,6 @@ std::u16string FileNameOf(std::u16string_view path) {
     return std::u16string(slash == std::u16string_view::npos ? path : path.substr(slash + 1));
 }
 
-std::u16string Lang(LPCWSTR key, LPCWSTR defaultText) {
-    WCHAR text[256];
-    GetLangText(key, text, 256, defaultText);
-    return text;
-}
-
 bool FileExists(const std::u16string& path) {
     return GetFileAttributes(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -178,7 +172,7 @@ int CThumbnailView::SelectAll() {
 // ---- File actions
 
 void CThumbnailView::DeleteSelected() {
-    const std::u16string question = Lang(u"SureDelete", u"Are you sure to delete?");
+    const std::u16string question = LangString(u"SureDelete", u"Are you sure to delete?");
     if (MessageBox(question.c_str(), g_windowTitle, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
     WCHAR path[MAX_PATH];
@@ -196,7 +190,7 @@ void CThumbnailView::DeleteSelected() {
 }
 
 void CThumbnailView::DeleteAll() {
-    const std::u16string question = Lang(u"SureDeleteAll", u"Are you sure to delete all?");
+    const std::u16string question = LangString(u"SureDeleteAll", u"Are you sure to delete all?");
     if (MessageBox(question.c_str(), g_windowTitle, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
     if (!FindItem(kThumbSelected))
@@ -296,7 +290,7 @@ void CThumbnailView::SaveFolderAs(LPCWSTR dir, LPCWSTR mask, LPCWSTR filter) {
 
     // A move: the listed files whose copy is now in the chosen folder are deleted, after the
     // question; a file kept back or not copied stays where it is.
-    const std::u16string question = Lang(u"SureDeleteAll", u"Are you sure to delete all?");
+    const std::u16string question = LangString(u"SureDeleteAll", u"Are you sure to delete all?");
     if (MessageBox(question.c_str(), g_windowTitle, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
     const bool videos = !g_listShowsPictures;

@@ -19,12 +19,6 @@ std::u16string FileNameOf(std::u16string_view path) {
     return std::u16string(slash == std::u16string_view::npos ? path : path.substr(slash + 1));
 }
 
-std::u16string Lang(LPCWSTR key, LPCWSTR defaultText) {
-    WCHAR text[256];
-    GetLangText(key, text, 256, defaultText);
-    return text;
-}
-
 } // namespace
 
 void CWifiMicroscopeDlg::CreateFileList() {
@@ -96,7 +90,7 @@ bool CWifiMicroscopeDlg::SelectedOrTold(UINT boxType) {
     WCHAR path[MAX_PATH];
     if (SelectedListItem(path))
         return true;
-    const std::u16string text = Lang(u"SelectFile", u"Please select an image or video");
+    const std::u16string text = LangString(u"SelectFile", u"Please select an image or video");
     if (boxType)
         MessageBox(text.c_str(), u"Wavenor", boxType);
     else

@@ -28,15 +28,11 @@ constexpr COLORREF kBackground = 0x808080;
 constexpr COLORREF kMoveOutline = 0x7B7D94;
 
 void Say(LPCWSTR key, LPCWSTR text) {
-    WCHAR buffer[128];
-    GetLangText(key, buffer, 128, text);
-    AfxMessageBox(buffer, MB_OK);
+    AfxMessageBox(LangString(key, text, 128).c_str(), MB_OK);
 }
 
 bool Ask(LPCWSTR key, LPCWSTR text) {
-    WCHAR buffer[128];
-    GetLangText(key, buffer, 128, text);
-    return AfxMessageBox(buffer, MB_YESNO) == IDYES;
+    return AfxMessageBox(LangString(key, text, 128).c_str(), MB_YESNO) == IDYES;
 }
 
 void DraftLine(HDC h, POINT a, POINT b) {

@@ -85,9 +85,7 @@ constexpr ToolbarButton kButtons[10] = {
 };
 
 CString Lang(LPCWSTR key, LPCWSTR text) {
-    WCHAR buffer[128];
-    GetLangText(key, buffer, 128, text);
-    return CString(buffer);
+    return CString(LangString(key, text, 128).c_str());
 }
 
 double FieldNumber(HWND dialog, int id) {
