@@ -108,13 +108,11 @@ bool ThreePointCircle(const std::vector<POINT>& c, const Labeller& L, ItemShape&
 bool Arc(const std::vector<POINT>& c, const Labeller& L, ItemShape& out) {
     POINT centre{};
     double r = 0.0;
-    int counterClockwise = 0;
+    int orientation = 0;
     if (!CircleThroughPoints(c[0].x, c[0].y, c[1].x, c[1].y, c[2].x, c[2].y, centre, r,
-                             counterClockwise))
+                             orientation))
         return false;
-    double a = RayAngle(c[0].x, c[0].y, centre.x, centre.y, c[2].x, c[2].y);
-    if (counterClockwise == 0)
-        a = 360.0 - a;
+    const double a = ArcAngle(c[0], centre, c[2], orientation);
     out.points = {c[0], c[1], c[2], c[2]};
     out.labels = {L.Label(LabelKind::Radius, L.Len(r + 0.5)), Degrees(u"Ang:%.2f\u00B0", a),
                   L.Label(LabelKind::Arc, L.Len(a * r * kTwoPi * 0.002777777777777778))};
