@@ -15,11 +15,10 @@
 #include <vector>
 
 #include <array>
-#include <dlfcn.h>
 
 #include "imaging/DibImage.h"
 #include "imaging/DibLines.h"
-#include "platform/win/core/Files.h"
+#include "platform/win/core/Module.h"
 
 namespace {
 
@@ -27,18 +26,17 @@ using Segment = std::array<int, 4>; // x1, y1, x2, y2
 constexpr double kPi = 3.1415926535897932384626433832795;
 
 // The segment search's library, loaded once on first use from the program folder, else from
-// where the build put it; null when it cannot be loaded.
+// where the build put it; null when it cannot be loaded. It stays loaded.
 DibLinesFindFunction* LinesFinder() {
     static DibLinesFindFunction* const find = []() -> DibLinesFindFunction* {
-        const std::string beside = ms::NativePath(ms::ProgramDir() + u"/") + kDibLinesLibrary;
-        void* library = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+        HMODULE library = LoadLibraryW(kDibLinesLibrary);
 #ifdef MS_DIBLINES_BUILT
         if (!library)
-            library = dlopen(MS_DIBLINES_BUILT, RTLD_NOW | RTLD_LOCAL);
+            library = LoadLibraryW(u"" MS_DIBLINES_BUILT);
 #endif
         if (!library)
             return nullptr;
-        return reinterpret_cast<DibLinesFindFunction*>(dlsym(library, kDibLinesFind));
+        return reinterpret_cast<DibLinesFindFunction*>(GetProcAddress(library, kDibLinesFind));
     }();
     return find;
 }

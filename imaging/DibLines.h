@@ -16,5 +16,5 @@ typedef int DibLinesFindFunction(const unsigned char* pixels, int width, int hei
                                  int capacity);
 }
 
-inline constexpr char kDibLinesLibrary[] = "libDibLines.so";
+inline constexpr char16_t kDibLinesLibrary[] = u"DibLines.dll"; // libDibLines.so, see LoadLibraryW
 inline constexpr char kDibLinesFind[] = "DibLinesFind";

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "platform/services/DxfIO.h"
-#include "platform/services/Module.h"
+#include "platform/win/core/Module.h"
 
 class CDxfDrawing {
 public:

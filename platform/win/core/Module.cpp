@@ -1,4 +1,4 @@
-#include "platform/services/Module.h"
+#include "platform/win/core/Module.h"
 
 #include "platform/win/core/Files.h"
 #include "platform/win/core/Handle.h"
